@@ -1,0 +1,7 @@
+#include "plugin/module/ModuleIdentity.h"
+
+namespace pelomar {
+
+const char* ModuleName() { return kModuleName; }
+
+}  // namespace pelomar
