@@ -1,0 +1,48 @@
+#pragma once
+// Message boxes through one function. The program shows a real dialog (platform/ui installs
+// the presenter); tests queue answers in advance and read back what was asked.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win/WinTypes.h"
+
+// Buttons and icons, combined as on Windows.
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_OKCANCEL = 0x1;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_YESNO = 0x4;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+
+// Answers.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+namespace orv::win {
+
+struct MessageBoxCall {
+  std::string caption;
+  std::string text;
+  UINT type = 0;
+};
+
+// Shows a message box (UTF-8 texts) and returns the answer (IDOK, IDYES, ...).
+int MessageBox(const std::string& text, const std::string& caption, UINT type);
+
+// The function that really shows a box; platform/ui installs a wxMessageDialog one.
+using MessageBoxPresenter = std::function<int(const MessageBoxCall&)>;
+void SetMessageBoxPresenter(MessageBoxPresenter presenter);
+
+// Scripting for tests: while scripted, no dialog is shown; each call takes the next queued
+// answer (IDOK, or the first button's answer, when the queue is empty) and is recorded.
+void ScriptMessageBoxes(std::vector<int> answers);
+void StopScriptingMessageBoxes();
+std::vector<MessageBoxCall> ScriptedMessageBoxCalls();
+
+}  // namespace orv::win
