@@ -18,8 +18,8 @@ void BM_AddLinesFromThreads(benchmark::State& state) {
     g_hub->SetMaximum(CLogHub::kMaxLines);
     g_hub->SetFilter(true, L"7");
   }
-  const std::wstring text = L"[" + std::to_wstring(state.thread_index()) +
-                            L"] order placed: 005930 x 17 @ 71,200\r\n";
+  const std::wstring text =
+      L"[" + std::to_wstring(state.thread_index()) + L"] order placed: 005930 x 17 @ 71,200\r\n";
   for (auto _ : state) {
     benchmark::DoNotOptimize(g_hub->AddLines(text, false, 0, 0, 0, 0, 0, 0, L"Pelomar"));
   }

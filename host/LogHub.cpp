@@ -74,9 +74,9 @@ int CLogHub::AddLines(const std::wstring& text, bool format, int32_t level, uint
   return count;
 }
 
-int CLogHub::AddLinesAndWrite(const std::wstring& text, bool format, int32_t level,
-                              uint8_t flag1, uint8_t flag2, uint8_t flag3, int32_t number3,
-                              int32_t number4, const wchar_t* source) {
+int CLogHub::AddLinesAndWrite(const std::wstring& text, bool format, int32_t level, uint8_t flag1,
+                              uint8_t flag2, uint8_t flag3, int32_t number3, int32_t number4,
+                              const wchar_t* source) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto& writer = m_writers[0];
@@ -94,10 +94,9 @@ int CLogHub::AddLinesAndWrite(const std::wstring& text, bool format, int32_t lev
 const LogHubEntry* CLogHub::GetLine(int index, LogCopyMap* copies, const LogHubEntry** out) {
   if (out) *out = nullptr;
   std::lock_guard<std::mutex> lock(m_mutex);
-  const size_t count = FilterActive() ? m_filteredLines.size() : m_lines.size();
-  if (index < 0 || static_cast<size_t>(index) >= count) return nullptr;
-  const Line* line =
-      FilterActive() ? m_filteredLines[static_cast<size_t>(index)] : m_lines[index].get();
+  if (index < 0 || index >= ViewCountLocked()) return nullptr;
+  const auto at = static_cast<size_t>(index);
+  const Line* line = FilterActive() ? m_filteredLines[at] : m_lines[at].get();
   const LogHubEntry* result = &line->entry;
   if (copies) {
     auto& copy = (*copies)[line->serial];

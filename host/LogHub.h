@@ -66,9 +66,8 @@ class CLogHub {
 
   // Splits the text at line feeds (a carriage return before one goes with it) and adds each
   // non-empty line; drops the oldest lines beyond the maximum. Returns the line count.
-  int AddLines(const std::wstring& text, bool format, int32_t level, uint8_t flag1,
-               uint8_t flag2, uint8_t flag3, int32_t number3, int32_t number4,
-               const wchar_t* source);
+  int AddLines(const std::wstring& text, bool format, int32_t level, uint8_t flag1, uint8_t flag2,
+               uint8_t flag3, int32_t number3, int32_t number4, const wchar_t* source);
   // Writes the text to the daily log file, then adds it as AddLines does and tells the owner
   // the count the list shows. Returns 0.
   int AddLinesAndWrite(const std::wstring& text, bool format, int32_t level, uint8_t flag1,

@@ -9,19 +9,15 @@ constexpr size_t npos = std::wstring::npos;
 bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r'; }
 
 bool IsSpecial(wchar_t c) {
-  return c == L'<' || c == L'>' || c == L'=' || c == L'\\' || c == L'/' || c == L'?' ||
-         c == L'!';
+  return c == L'<' || c == L'>' || c == L'=' || c == L'\\' || c == L'/' || c == L'?' || c == L'!';
 }
 
 std::wstring ResolveEntities(const std::wstring& text) {
   static const struct {
     const wchar_t* name;
     wchar_t value;
-  } kEntities[] = {{L"&lt;", L'<'},
-                   {L"&amp;", L'&'},
-                   {L"&gt;", L'>'},
-                   {L"&apos;", L'\''},
-                   {L"&quot;", L'"'}};
+  } kEntities[] = {
+      {L"&lt;", L'<'}, {L"&amp;", L'&'}, {L"&gt;", L'>'}, {L"&apos;", L'\''}, {L"&quot;", L'"'}};
   std::wstring out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {

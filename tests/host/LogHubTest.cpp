@@ -1,5 +1,3 @@
-#include "host/LogHub.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "host/LogHub.h"
 
 namespace {
 

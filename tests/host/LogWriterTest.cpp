@@ -1,11 +1,10 @@
-#include "host/LogWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "TempFolder.h"
+#include "host/LogWriter.h"
 #include "host/TextEncoding.h"
 
 namespace fs = std::filesystem;

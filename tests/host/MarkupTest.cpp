@@ -1,10 +1,16 @@
-#include "host/Markup.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "host/Markup.h"
+
 namespace {
+
+// A document and what reading it gives (its data, or its error text).
+struct DocCase {
+  const wchar_t* doc;
+  const wchar_t* expected;
+};
 
 // The data of the element the cursor stands on.
 std::wstring CurrentData(const CMarkup& xml) { return xml.GetChildData(xml.GetCurrentElem()); }
@@ -66,10 +72,7 @@ TEST(Markup, SelfClosingElementHasNoChildrenAndNoData) {
 }
 
 TEST(Markup, ElementData) {
-  const struct {
-    const wchar_t* doc;
-    const wchar_t* data;
-  } cases[] = {
+  const DocCase cases[] = {
       {L"<a>&lt;&amp;&gt;&apos;&quot;</a>", L"<&>'\""},
       {L"<a>fish &amp; chips &nbsp; AT&T &lt</a>", L"fish & chips &nbsp; AT&T &lt"},
       {L"<a><![CDATA[<b>&lt;</b> & ]]></a>", L"<b>&lt;</b> & "},
@@ -82,7 +85,7 @@ TEST(Markup, ElementData) {
     CMarkup xml;
     ASSERT_TRUE(xml.SetDoc(c.doc)) << c.doc;
     ASSERT_TRUE(xml.FindElem()) << c.doc;
-    EXPECT_EQ(CurrentData(xml), c.data) << c.doc;
+    EXPECT_EQ(CurrentData(xml), c.expected) << c.doc;
     EXPECT_FALSE(xml.FindChildElem()) << c.doc;
   }
 }
@@ -100,10 +103,7 @@ TEST(Markup, SkipsDeclarationsCommentsAndInstructions) {
 }
 
 TEST(Markup, ErrorTexts) {
-  const struct {
-    const wchar_t* doc;
-    const wchar_t* error;
-  } cases[] = {
+  const DocCase cases[] = {
       {L"", L""},
       {nullptr, L""},
       {L"plain text", L"Element tag not found"},
@@ -127,7 +127,7 @@ TEST(Markup, ErrorTexts) {
     CMarkup xml;
     ASSERT_TRUE(xml.SetDoc(L"<ok/>"));
     EXPECT_FALSE(xml.SetDoc(c.doc)) << (c.doc ? c.doc : L"(null)");
-    EXPECT_EQ(xml.GetError(), c.error) << (c.doc ? c.doc : L"(null)");
+    EXPECT_EQ(xml.GetError(), c.expected) << (c.doc ? c.doc : L"(null)");
     // Only the root is left.
     EXPECT_FALSE(xml.IsWellFormed());
     EXPECT_FALSE(xml.FindElem());
