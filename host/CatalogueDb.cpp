@@ -83,8 +83,8 @@ void DropUnreadableViews(sqlite3* db, std::initializer_list<const char*> views) 
     sqlite3_finalize(exists);
     if (!present) continue;
     sqlite3_stmt* read = nullptr;
-    const int rc = sqlite3_prepare_v2(db, ("select * from " + name + " limit 0").c_str(), -1,
-                                      &read, nullptr);
+    const int rc =
+        sqlite3_prepare_v2(db, ("select * from " + name + " limit 0").c_str(), -1, &read, nullptr);
     sqlite3_finalize(read);
     if (rc != SQLITE_OK) {
       sqlite3_exec(db, ("DROP VIEW " + name + ";").c_str(), nullptr, nullptr, nullptr);

@@ -52,12 +52,18 @@ int CountLines(const std::wstring& list) {
 
 const char* LanguageColumnSuffix(int language) {
   switch (language) {
-    case kLangKorean: return "kor";
-    case kLangChinese: return "chn";
-    case kLangJapanese: return "jpn";
-    case kLangVietnamese: return "vtn";
-    case kLangThai: return "tai";
-    default: return "eng";
+    case kLangKorean:
+      return "kor";
+    case kLangChinese:
+      return "chn";
+    case kLangJapanese:
+      return "jpn";
+    case kLangVietnamese:
+      return "vtn";
+    case kLangThai:
+      return "tai";
+    default:
+      return "eng";
   }
 }
 
@@ -192,8 +198,8 @@ int UpdateMenuChildTitle(sqlite3* db, const wchar_t* menuCode, int line, const w
     return 0;
   }
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, "update APP_MENU_INFO set child_cols=? where menu_code=?", -1,
-                         &stmt, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(db, "update APP_MENU_INFO set child_cols=? where menu_code=?", -1, &stmt,
+                         nullptr) != SQLITE_OK) {
     sqlite3_finalize(stmt);
     return 0;
   }

@@ -29,12 +29,18 @@ constexpr int kMaxGroups = 10;
 // Thai from koreanColumn on; any language but those is English.
 int TitleColumn(int koreanColumn, int language) {
   switch (language) {
-    case kLangKorean: return koreanColumn;
-    case kLangChinese: return koreanColumn + 2;
-    case kLangJapanese: return koreanColumn + 3;
-    case kLangVietnamese: return koreanColumn + 4;
-    case kLangThai: return koreanColumn + 5;
-    default: return koreanColumn + 1;
+    case kLangKorean:
+      return koreanColumn;
+    case kLangChinese:
+      return koreanColumn + 2;
+    case kLangJapanese:
+      return koreanColumn + 3;
+    case kLangVietnamese:
+      return koreanColumn + 4;
+    case kLangThai:
+      return koreanColumn + 5;
+    default:
+      return koreanColumn + 1;
   }
 }
 
@@ -44,7 +50,8 @@ std::wstring Column(sqlite3_stmt* stmt, int column) {
 }
 
 uint16_t AtLeastMinSize(int value) {
-  return value < kMinModuleSize ? kMinModuleSize : static_cast<uint16_t>(value > 0xFFFF ? 0xFFFF : value);
+  return value < kMinModuleSize ? kMinModuleSize
+                                : static_cast<uint16_t>(value > 0xFFFF ? 0xFFFF : value);
 }
 
 bool IsFile(const std::wstring& path) {
@@ -170,8 +177,8 @@ int LoadModuleMenus(sqlite3* db, int appNo, int language, const MenuPaths& paths
       const uint32_t key = MenuKey(g, r);
       if (map.Find(key) != nullptr) {
         if (report) {
-          report(L"*Error* 메뉴 인덱스가 중복(" + group.title + L"  " + std::to_wstring(g) +
-                 L"/" + std::to_wstring(r) + L")\r\n");
+          report(L"*Error* 메뉴 인덱스가 중복(" + group.title + L"  " + std::to_wstring(g) + L"/" +
+                 std::to_wstring(r) + L")\r\n");
         }
         continue;
       }
@@ -188,8 +195,7 @@ int LoadModuleMenus(sqlite3* db, int appNo, int language, const MenuPaths& paths
       module->paramText = Column(moduleStmt, 14);
       const std::wstring link = Column(moduleStmt, 15);
       const int background = sqlite3_column_int(moduleStmt, 17);
-      module->iconBackground =
-          background < 0 ? kIconMaskColour : static_cast<COLORREF>(background);
+      module->iconBackground = background < 0 ? kIconMaskColour : static_cast<COLORREF>(background);
       module->optionText = WideToUtf8(Column(moduleStmt, 19));
       module->libraryPath = ResolveModuleLibrary(link, paths);
       module->iconPath = ResolveModuleIcon(module->code, link, paths);
@@ -223,8 +229,7 @@ int LoadTestModuleMenu(const std::wstring& tabTitle, const std::wstring& folder,
   int added = 0;
   for (size_t i = 0; i < nameList.size(); ++i) {
     const std::wstring& name = nameList[i];
-    const std::wstring title =
-        i < titleList.size() && !titleList[i].empty() ? titleList[i] : name;
+    const std::wstring title = i < titleList.size() && !titleList[i].empty() ? titleList[i] : name;
     if (name.size() >= kMaxNameChars || title.size() >= kMaxTitleChars) break;
     if (name.empty()) continue;
     const uint32_t n = static_cast<uint32_t>(i + 1);

@@ -50,14 +50,14 @@ struct MenuModule {
   uint32_t frameResourceId = 0;
   uint32_t flags = 0;  // 0x1000: an update is pending
 
-  std::wstring code;        // menu_code (the library name on the test tab)
-  std::string optionText;   // modules_on
-  std::wstring title;       // in the current language
-  std::wstring description; // menu_desc
+  std::wstring code;         // menu_code (the library name on the test tab)
+  std::string optionText;    // modules_on
+  std::wstring title;        // in the current language
+  std::wstring description;  // menu_desc
   uintptr_t startValue = 0;
-  std::wstring startText;   // menu_url
-  std::wstring paramText;   // menu_param
-  std::wstring libraryPath; // absolute; empty when the entry names no library
+  std::wstring startText;    // menu_url
+  std::wstring paramText;    // menu_param
+  std::wstring libraryPath;  // absolute; empty when the entry names no library
   std::wstring iconPath;
   std::wstring extraText;
   COLORREF iconBackground = kIconMaskColour;  // bg_color, 0xFF00FF when negative
@@ -97,8 +97,8 @@ class MenuModuleMap {
 
 // Where the module records' files are found.
 struct MenuPaths {
-  std::wstring moduleFolder;   // the user's "Ziro" folder, ending with "/"
-  std::wstring settingsPath;   // the catalogue file; its folder resolves relative links
+  std::wstring moduleFolder;  // the user's "Ziro" folder, ending with "/"
+  std::wstring settingsPath;  // the catalogue file; its folder resolves relative links
 };
 
 // A module file name as this platform names it: a ".dll" link is the same module's ".so".

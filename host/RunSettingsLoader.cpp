@@ -147,9 +147,8 @@ std::wstring OrEmpty(const wchar_t* text) { return text != nullptr ? text : L"";
 }  // namespace
 
 int GfxLoadProjectCode(sqlite3* db, const wchar_t* project, const wchar_t* companyKey,
-                       const wchar_t* kind, const wchar_t* exeName,
-                       const wchar_t* settingsFolder, app_run_setting_s* settings,
-                       wchar_t* errorText, size_t errorCapacity) {
+                       const wchar_t* kind, const wchar_t* exeName, const wchar_t* settingsFolder,
+                       app_run_setting_s* settings, wchar_t* errorText, size_t errorCapacity) {
   if (settings == nullptr) return -1;
   if (db == nullptr) {
     CopyToBuffer(errorText, errorCapacity, L"No catalogue connection");

@@ -14,9 +14,8 @@ struct sqlite3;
 // row was loaded, 0 when there is none, -1 when the catalogue cannot be read; errorText (when
 // given) receives the reason on 0 and -1.
 int GfxLoadProjectCode(sqlite3* db, const wchar_t* project, const wchar_t* companyKey,
-                       const wchar_t* kind, const wchar_t* exeName,
-                       const wchar_t* settingsFolder, app_run_setting_s* settings,
-                       wchar_t* errorText, size_t errorCapacity);
+                       const wchar_t* kind, const wchar_t* exeName, const wchar_t* settingsFolder,
+                       app_run_setting_s* settings, wchar_t* errorText, size_t errorCapacity);
 
 // Frees what the run settings own and returns every field to its default.
 void GfxClearAppRunSettings(app_run_setting_s* settings);
