@@ -108,41 +108,41 @@ struct app_run_setting_s {
   int32_t nMaxPwd2Len = 30;
 
   // --- Interface settings ("Settings" section) ---
-  uint8_t byLanguage = 0;          // "UI-Language"
-  uint32_t dwUiFlags = 0;          // "UI-Flags"
-  uint32_t dwRibbonStyle = 0;      // "UI-RibbonStyle" (theme id)
-  uint8_t byHideOnStart = 0;       // "hide_on_start"
-  uint8_t byHideOnExit = 0;        // "hide_on_exit"
-  uint8_t byMinMenuOnStart = 0;    // "min_menu_on_start"
-  uint8_t byHibernateOff = 1;      // "hibernate_mode_off" (sleep prevention)
-  uint8_t byConsoleOn = 0;         // "dos_console_on"
-  uint8_t byCustomSaverOn = 0;     // "CustomScreenSaverOn"
-  uint8_t byConfirmOnExit = 1;     // "ComfirmOnExit"
-  uint8_t bySaverOn = 0;           // screen-saver switch
-  uint32_t dwSaverIdleMs = 300000; // saver idle time
-  uint8_t byPowerSaving = 0;       // power-saving flag
-  uint8_t byBrowserOn = 0;         // start pages in the external browser program
-  uint8_t byLogDisplayOn = 0;      // log display switch
-  uint8_t byPaneMask = 0;          // 1 workspace, 2 log, 4 properties, 8 monitoring
-  uint32_t dwViewMask = 0;         // checked views of the View tab
-  uint8_t byRibbonFrame = 0;       // the ribbon frame instead of the own caption bar
-  uint8_t byStdCaption = 0;        // standard caption
-  uint8_t byHideTaskBar = 0;       // hide the desktop task bar
-  uint8_t byUseSplash = 0;         // show the splash
+  uint8_t byLanguage = 0;           // "UI-Language"
+  uint32_t dwUiFlags = 0;           // "UI-Flags"
+  uint32_t dwRibbonStyle = 0;       // "UI-RibbonStyle" (theme id)
+  uint8_t byHideOnStart = 0;        // "hide_on_start"
+  uint8_t byHideOnExit = 0;         // "hide_on_exit"
+  uint8_t byMinMenuOnStart = 0;     // "min_menu_on_start"
+  uint8_t byHibernateOff = 1;       // "hibernate_mode_off" (sleep prevention)
+  uint8_t byConsoleOn = 0;          // "dos_console_on"
+  uint8_t byCustomSaverOn = 0;      // "CustomScreenSaverOn"
+  uint8_t byConfirmOnExit = 1;      // "ComfirmOnExit"
+  uint8_t bySaverOn = 0;            // screen-saver switch
+  uint32_t dwSaverIdleMs = 300000;  // saver idle time
+  uint8_t byPowerSaving = 0;        // power-saving flag
+  uint8_t byBrowserOn = 0;          // start pages in the external browser program
+  uint8_t byLogDisplayOn = 0;       // log display switch
+  uint8_t byPaneMask = 0;           // 1 workspace, 2 log, 4 properties, 8 monitoring
+  uint32_t dwViewMask = 0;          // checked views of the View tab
+  uint8_t byRibbonFrame = 0;        // the ribbon frame instead of the own caption bar
+  uint8_t byStdCaption = 0;         // standard caption
+  uint8_t byHideTaskBar = 0;        // hide the desktop task bar
+  uint8_t byUseSplash = 0;          // show the splash
   COLORREF crSplashTransparent = 0x000101FF;
   RECT rcSplashText;
-  int32_t nLogLineLimit = 1000;    // 10..10000
-  int32_t nIconNo = 0;             // tray icon number
+  int32_t nLogLineLimit = 1000;  // 10..10000
+  int32_t nIconNo = 0;           // tray icon number
   wchar_t szIconSet[RUN_SHORT_LEN] = {};
   int32_t nIconStrip1 = 0;
   int32_t nIconStrip2 = 0;
-  int32_t nBarHeight = 0;          // tear-off bar height
+  int32_t nBarHeight = 0;  // tear-off bar height
 
   // --- Display ---
-  int32_t nDpiPercent = 100;       // at least 100
-  double dScale = 1.0;             // nDpiPercent / 100.0
+  int32_t nDpiPercent = 100;  // at least 100
+  double dScale = 1.0;        // nDpiPercent / 100.0
   int32_t nLogPixelsY = 96;
-  int32_t nLanguageCode = 2;       // "APP-LanguageCode"
+  int32_t nLanguageCode = 2;  // "APP-LanguageCode"
 
   // --- Trading ---
   // Currency rates (won per US dollar and a second rate); 0 leaves the plug-in's own.
