@@ -1,0 +1,3 @@
+-- Work-issue tables of the data database: projects and their issues.
+CREATE TABLE IF NOT EXISTS WX_PROJECT (idx int NOT NULL, com_idx int NOT NULL, code varchar(50), project_type tinyint, title varchar(200), description text, owner_idx int, reg_date datetime, mod_date datetime, is_valid tinyint, PRIMARY KEY (com_idx, idx));
+CREATE TABLE IF NOT EXISTS WX_PROJECT_ISSUE (idx int NOT NULL, com_idx int NOT NULL, project_idx int NOT NULL, issue_type tinyint, priority tinyint, title varchar(200), description text, assignee_idx int, assignee varchar(30), writer_idx int, writer varchar(30), reg_date datetime, due_date datetime, mod_date datetime, is_valid tinyint, PRIMARY KEY (com_idx, idx));
