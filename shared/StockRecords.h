@@ -76,7 +76,7 @@ struct Stock_s {
   double rate_step = 0;    // new change rate minus the previous one
   SYSTEMTIME update_time;  // local time of the last update
   int64_t update_value = 0;
-  double coin_prices[2]{};  // coins: current price per quote currency (KRW, BTC)
+  double coin_prices[2]{};      // coins: current price per quote currency (KRW, BTC)
   uint8_t exchange_flags[2]{};  // coins: listed on the KRW / BTC market
 
   StockTrade_s* holding = nullptr;  // holding made for this stock by a balance reply

@@ -50,9 +50,9 @@ bool RandomUuid(std::string* out) {
   b[8] = (b[8] & 0x3F) | 0x80;
   char buf[37];
   std::snprintf(buf, sizeof buf,
-                "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x", b[0],
-                b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
-                b[14], b[15]);
+                "%02x%02x%02x%02x-%02x%02x-%02x%02x-%02x%02x-%02x%02x%02x%02x%02x%02x", b[0], b[1],
+                b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
+                b[15]);
   *out = buf;
   return true;
 }
@@ -93,8 +93,8 @@ char* jwt_credential_hs256(const char* claimName, const char* key, const char* q
     claims += ",\"query_hash\":\"" + Sha512Hex(query) + "\",\"query_hash_alg\":\"SHA512\"";
   }
   claims += "}";
-  const std::string signingInput = Base64UrlEncode("{\"alg\":\"HS256\",\"typ\":\"JWT\"}") + "." +
-                                   Base64UrlEncode(claims);
+  const std::string signingInput =
+      Base64UrlEncode("{\"alg\":\"HS256\",\"typ\":\"JWT\"}") + "." + Base64UrlEncode(claims);
   const std::string mac = HmacSha256(secret, signingInput);
   if (mac.empty()) return nullptr;
   const std::string token = signingInput + "." + Base64UrlEncode(mac);

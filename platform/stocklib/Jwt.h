@@ -15,8 +15,7 @@
 // Returns a heap text (free()) or null when the claim name, key or secret is null or empty.
 char* jwt_credential_hs256(const char* claimName, const char* key, const char* query,
                            const char* nonceText, uint64_t nonce, const char* secret,
-                           int signingOption, int uuidNonce, int timestampClaim,
-                           int nonceAsNumber);
+                           int signingOption, int uuidNonce, int timestampClaim, int nonceAsNumber);
 
 // HMAC-SHA256 of data with key (raw 32 bytes).
 std::string HmacSha256(const std::string& key, const std::string& data);

@@ -25,8 +25,8 @@ CStockAgentBase::CStockAgentBase(uint8_t marketKind, char classLetter, uint8_t b
       m_marketId(marketId),
       m_exchangeRate(exchangeRate),
       m_reserved40(reserved40) {
-  m_key = (static_cast<uint32_t>(marketId) << 16) | (static_cast<uint32_t>(brokerId) << 8) |
-          instance;
+  m_key =
+      (static_cast<uint32_t>(marketId) << 16) | (static_cast<uint32_t>(brokerId) << 8) | instance;
   m_accountRecord.key = m_key;
   m_accountRecord.agent = this;
   m_domesticRecord.key = m_key;
@@ -58,8 +58,7 @@ void CStockAgentBase::MakeLabel(const wchar_t* prefix, const wchar_t* name) {
   m_domesticRecord.label = text;
 }
 
-void CStockAgentBase::SetAccessToken(const char* token, int32_t lifetimeSeconds,
-                                     uint64_t nowTick) {
+void CStockAgentBase::SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick) {
   FreeAccessToken();
   if (token && *token) {
     const size_t n = std::strlen(token);
@@ -108,8 +107,7 @@ int CStockAgentBase::QueryAccountsA(CURL*, const char*, const char*, int*, wchar
 
 int CStockAgentBase::QueryAccounts(CURL* curl, const wchar_t* key, const wchar_t* secret,
                                    int* outCode, wchar_t* outMsg, int msgLen) {
-  return QueryAccountsA(curl, Narrow(key).c_str(), Narrow(secret).c_str(), outCode, outMsg,
-                        msgLen);
+  return QueryAccountsA(curl, Narrow(key).c_str(), Narrow(secret).c_str(), outCode, outMsg, msgLen);
 }
 
 int CStockAgentBase::Logout() {
@@ -121,16 +119,15 @@ int CStockAgentBase::Logout() {
 
 int CStockAgentBase::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
                            const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
-  return LoginA(curl, Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str(),
-                outCode, outMsg, msgLen);
+  return LoginA(curl, Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str(), outCode,
+                outMsg, msgLen);
 }
 
 int CStockAgentBase::LoginA(CURL*, const char*, const char*, const char*, int*, wchar_t*, int) {
   return kAgentFailed;
 }
 
-int CStockAgentBase::ParseDepositResponse(const char*, size_t, GroupInfoMap*, group_info_s**,
-                                          int) {
+int CStockAgentBase::ParseDepositResponse(const char*, size_t, GroupInfoMap*, group_info_s**, int) {
   return kAgentFailed;
 }
 
@@ -139,15 +136,15 @@ int CStockAgentBase::QueryDeposit(CURL*, GroupInfoMap*, group_info_s**, int) {
 }
 
 group_info_s* CStockAgentBase::FindAccountList(int index) {
-  if (!m_accounts || index < 0 || static_cast<size_t>(index) >= m_accounts->size())
-    return nullptr;
+  if (!m_accounts || index < 0 || static_cast<size_t>(index) >= m_accounts->size()) return nullptr;
   auto it = m_accounts->begin();
   std::advance(it, index);
   return it->second;
 }
 
 wchar_t* CStockAgentBase::GetAccountNo(wchar_t* buf, int bufLen) {
-  if (buf && bufLen > 0) StrSafeCopyFromUTF8_W(buf, static_cast<size_t>(bufLen), m_confirmedAccount);
+  if (buf && bufLen > 0)
+    StrSafeCopyFromUTF8_W(buf, static_cast<size_t>(bufLen), m_confirmedAccount);
   return buf;
 }
 
@@ -155,8 +152,7 @@ const char* CStockAgentBase::GetAccountNoA() { return m_confirmedAccount; }
 
 char* CStockAgentBase::QueryStockTickerPage(CURL*) { return nullptr; }
 
-int CStockAgentBase::LoadStockList(CURL*, OwningStockMap*, uint8_t, char, uint8_t, int, int*,
-                                   int) {
+int CStockAgentBase::LoadStockList(CURL*, OwningStockMap*, uint8_t, char, uint8_t, int, int*, int) {
   return 0;
 }
 
@@ -184,8 +180,8 @@ int CStockAgentBase::QueryBalance(CURL*, uint8_t, uint8_t, int, const BalanceQue
   return 0;
 }
 
-int CStockAgentBase::QueryMultiPrices(CURL*, uint8_t, uint8_t, const char*, StockMap*,
-                                      const char*, int, char*, char*, int*, FILE*) {
+int CStockAgentBase::QueryMultiPrices(CURL*, uint8_t, uint8_t, const char*, StockMap*, const char*,
+                                      int, char*, char*, int*, FILE*) {
   return kAgentNotSupported;
 }
 
@@ -194,8 +190,8 @@ int CStockAgentBase::UpdatePrices(CURL*, uint8_t, uint8_t, uint8_t, StockMap*,
   return 0;
 }
 
-int CStockAgentBase::ParseMultiPriceResponse(uint8_t, const char*, size_t, StockMap*, char*,
-                                             int*, FILE*) {
+int CStockAgentBase::ParseMultiPriceResponse(uint8_t, const char*, size_t, StockMap*, char*, int*,
+                                             FILE*) {
   return 0;
 }
 
@@ -204,23 +200,21 @@ int CStockAgentBase::ParseUSATradeOrderResponse(const char*, char*, int64_t*, in
   return kAgentNotSupported;
 }
 
-int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*, char*,
-                                             wchar_t*) {
+int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*, char*, wchar_t*) {
   return kAgentNotSupported;
 }
 
 int CStockAgentBase::TradeOrderA(CURL*, uint8_t, uint8_t, int, int, const char*, double, double,
                                  int, int, int, int, int, double, double, double, int, int, int,
-                                 char*, int64_t*, int*, int* outSuccess, int*, wchar_t*,
-                                 wchar_t*) {
+                                 char*, int64_t*, int*, int* outSuccess, int*, wchar_t*, wchar_t*) {
   if (outSuccess) *outSuccess = 0;
   return kAgentNoReply;
 }
 
-int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side,
-                                int reverse, const wchar_t* code, double qty, double price,
-                                int creditFlag, int priceType, int condition, int loanDate,
-                                int creditKind, double v1, double v2, double v3, int v4, int v5,
+int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
+                                const wchar_t* code, double qty, double price, int creditFlag,
+                                int priceType, int condition, int loanDate, int creditKind,
+                                double v1, double v2, double v3, int v4, int v5,
                                 const wchar_t* earlierOrder, char* outOrderNoText,
                                 int64_t* outOrderNo, int* outResult, int* outSuccess,
                                 int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText) {
@@ -239,23 +233,22 @@ int CStockAgentBase::SetLastMessage(const wchar_t* text) {
 }
 
 int CStockAgentBase::GetChartData(CURL* curl, Stock_s* stock, const wchar_t* code, int kind,
-                                  int step, int count, std::string* outRows,
-                                  std::string* outSeries, std::deque<int32_t>* outDates,
-                                  std::deque<double>* outCloses, int csv) {
+                                  int step, int count, std::string* outRows, std::string* outSeries,
+                                  std::deque<int32_t>* outDates, std::deque<double>* outCloses,
+                                  int csv) {
   return GetChartDataA(curl, stock, Narrow(code).c_str(), kind, step, count, outRows, outSeries,
                        outDates, outCloses, csv);
 }
 
 int CStockAgentBase::GetChartDataA(CURL*, Stock_s*, const char*, int, int, int, std::string*,
-                                   std::string*, std::deque<int32_t>*, std::deque<double>*,
-                                   int) {
+                                   std::string*, std::deque<int32_t>*, std::deque<double>*, int) {
   return kAgentNotSupported;
 }
 
-int CStockAgentBase::GetBuyTrendData(CURL* curl, Stock_s* stock, const wchar_t* code,
-                                     uint8_t kind, int days, std::string* outRows,
-                                     std::string* outSeries, std::deque<int32_t>* outDates,
-                                     std::deque<double>* outValues, int csv) {
+int CStockAgentBase::GetBuyTrendData(CURL* curl, Stock_s* stock, const wchar_t* code, uint8_t kind,
+                                     int days, std::string* outRows, std::string* outSeries,
+                                     std::deque<int32_t>* outDates, std::deque<double>* outValues,
+                                     int csv) {
   return GetBuyTrendDataA(curl, stock, Narrow(code).c_str(), kind, days, outRows, outSeries,
                           outDates, outValues, csv);
 }
@@ -266,9 +259,8 @@ int CStockAgentBase::GetBuyTrendDataA(CURL*, Stock_s*, const char*, uint8_t, int
   return kAgentNotSupported;
 }
 
-int CStockAgentBase::GetShortSellingData(CURL* curl, Stock_s* stock, const wchar_t* code,
-                                         int days, std::string* outRows, std::string* outSeries,
-                                         int csv) {
+int CStockAgentBase::GetShortSellingData(CURL* curl, Stock_s* stock, const wchar_t* code, int days,
+                                         std::string* outRows, std::string* outSeries, int csv) {
   return GetShortSellingDataA(curl, stock, Narrow(code).c_str(), days, outRows, outSeries, csv);
 }
 
@@ -277,8 +269,8 @@ int CStockAgentBase::GetShortSellingDataA(CURL*, Stock_s*, const char*, int, std
   return kAgentNotSupported;
 }
 
-int CStockAgentBase::GetBidAskData(CURL* curl, Stock_s* stock, const wchar_t* code,
-                                   uint8_t kind, double out[8]) {
+int CStockAgentBase::GetBidAskData(CURL* curl, Stock_s* stock, const wchar_t* code, uint8_t kind,
+                                   double out[8]) {
   return GetBidAskDataA(curl, stock, Narrow(code).c_str(), kind, out);
 }
 

@@ -40,26 +40,26 @@ using StockAddedCallback = int (*)(void* context, int recordIndex, int marketKin
 // Values the view hands to QueryBalance and that the balance parser applies (all doubles are
 // rates in percent unless said otherwise).
 struct BalanceQueryArgs_s {
-  group_info_s* totals = nullptr;          // the account record that takes the totals
-  OwningHoldingMap* holdings = nullptr;    // the view's holdings map
-  const stock_option_s* options = nullptr; // step values for new holdings; may be null
-  void* summary = nullptr;                 // the view's summary block (passed through)
-  OwningStockMap* stocks = nullptr;        // the master stock map; missing stocks are added
-  int32_t runningIndex = 0;                // holdings counted so far by earlier queries
-  std::wstring* outCodes = nullptr;        // receives the held codes, each followed by separator
+  group_info_s* totals = nullptr;           // the account record that takes the totals
+  OwningHoldingMap* holdings = nullptr;     // the view's holdings map
+  const stock_option_s* options = nullptr;  // step values for new holdings; may be null
+  void* summary = nullptr;                  // the view's summary block (passed through)
+  OwningStockMap* stocks = nullptr;         // the master stock map; missing stocks are added
+  int32_t runningIndex = 0;                 // holdings counted so far by earlier queries
+  std::wstring* outCodes = nullptr;         // receives the held codes, each followed by separator
   wchar_t separator = L',';
-  double splitBudget = 0;                  // per-stock split budget in won (500000 when <= 0)
-  double feeRateDomestic = 0;              // commission rate for market-1 stocks
-  double feeRateOther = 0;                 // commission rate for other markets
+  double splitBudget = 0;      // per-stock split budget in won (500000 when <= 0)
+  double feeRateDomestic = 0;  // commission rate for market-1 stocks
+  double feeRateOther = 0;     // commission rate for other markets
   double taxRate = 0;
-  double splitRate = 0;                    // GfxStockCalcSellSplitQty's split rate
-  double exchangeRate = 0;                 // won per dollar
+  double splitRate = 0;                           // GfxStockCalcSellSplitQty's split rate
+  double exchangeRate = 0;                        // won per dollar
   double steps[5]{-100.0, 5.0, 2.0, 2.0, 100.0};  // pass-through step values for new holdings
-  uint8_t ruleByte = 0;                    // credit / rule option byte
-  int32_t callerValue = 0;                 // stored in each holding
-  uint32_t tick = 0;                       // the view's tick at the start of the query
-  int32_t* outResult = nullptr;            // the parser's result code
-  int32_t* outTransfer = nullptr;          // the transfer's result code
+  uint8_t ruleByte = 0;                           // credit / rule option byte
+  int32_t callerValue = 0;                        // stored in each holding
+  uint32_t tick = 0;                              // the view's tick at the start of the query
+  int32_t* outResult = nullptr;                   // the parser's result code
+  int32_t* outTransfer = nullptr;                 // the transfer's result code
   void* callbackContext = nullptr;
   StockAddedCallback callback = nullptr;
 };
@@ -68,8 +68,8 @@ struct BalanceQueryArgs_s {
 constexpr int kAgentOk = 1;
 constexpr int kAgentFailed = 0;
 constexpr int kAgentNotSupported = -1;
-constexpr int kAgentNoReply = -1;        // order: transfer failed or reply unusable
-constexpr int kAgentSimulationOn = -307; // order refused while the price simulation runs
+constexpr int kAgentNoReply = -1;         // order: transfer failed or reply unusable
+constexpr int kAgentSimulationOn = -307;  // order refused while the price simulation runs
 
 class CStockAgentBase {
  public:
@@ -107,8 +107,8 @@ class CStockAgentBase {
   // Revokes the token; base: frees it and clears the login state (credentials kept); 1.
   virtual int Logout();
   // W of LoginA.
-  virtual int Login(CURL* curl, const wchar_t* account, const wchar_t* key,
-                    const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen);
+  virtual int Login(CURL* curl, const wchar_t* account, const wchar_t* key, const wchar_t* secret,
+                    int* outCode, wchar_t* outMsg, int msgLen);
   // Stores the credentials and obtains a token; 1 when one was obtained. Base: 0.
   virtual int LoginA(CURL* curl, const char* account, const char* key, const char* secret,
                      int* outCode, wchar_t* outMsg, int msgLen);
@@ -117,8 +117,7 @@ class CStockAgentBase {
   virtual int ParseDepositResponse(const char* reply, size_t len, GroupInfoMap* accounts,
                                    group_info_s** outRecord, int clear);
   // Asks for deposits and calls ParseDepositResponse. Base: 0.
-  virtual int QueryDeposit(CURL* curl, GroupInfoMap* accounts, group_info_s** outRecord,
-                           int clear);
+  virtual int QueryDeposit(CURL* curl, GroupInfoMap* accounts, group_info_s** outRecord, int clear);
   // The index-th (0-based) record of the account map in map order, or null.
   virtual group_info_s* FindAccountList(int index);
   // Copies the confirmed account number into buf (empty when none); returns buf.
@@ -128,9 +127,8 @@ class CStockAgentBase {
   virtual char* QueryStockTickerPage(CURL* curl);
   // Loads the stock list into `stocks` (the default stock map when null); returns records
   // parsed. With freeFirst the map is emptied first. Base: 0.
-  virtual int LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market,
-                            char marketLetter, uint8_t priceSlot, int startIndex,
-                            int* outStatus, int freeFirst);
+  virtual int LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                            uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst);
   // Fills Stock_s records from one list page; returns their number. Base: 0.
   virtual int ParseStockList(const char* reply, OwningStockMap* stocks, uint8_t market,
                              const char* nationCode, char marketLetter, uint8_t priceSlot,
@@ -142,17 +140,16 @@ class CStockAgentBase {
   // Raw reply for ';'-separated codes (heap text, free()), or null. Base: null.
   virtual char* QueryPricesA(CURL* curl, const char* codes);
   // Fills holdings from one balance reply; returns the number of holdings. Base: 0.
-  virtual int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter,
-                                   const char* reply, size_t len,
-                                   const BalanceQueryArgs_s& args);
+  virtual int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
+                                   size_t len, const BalanceQueryArgs_s& args);
   // Asks for the holdings (all pages), calls ParseBalanceResponse, drops sold-out holdings and
   // returns the number of holdings. Base: 0.
   virtual int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,
                            const BalanceQueryArgs_s& args);
   // One multi-price request; calls ParseMultiPriceResponse. Base: -1.
   virtual int QueryMultiPrices(CURL* curl, uint8_t market, uint8_t priceSlot, const char* path,
-                               StockMap* stocks, const char* body, int codeCount,
-                               char* contKey, char* outMsg, int* outCode, FILE* priceLog);
+                               StockMap* stocks, const char* body, int codeCount, char* contKey,
+                               char* outMsg, int* outCode, FILE* priceLog);
   // Polls the prices of every stock of `stocks` in batches, pausing `pauseMs` between batches
   // and stopping when *running drops to 0; writes the message text (20 bytes) and code; returns
   // records updated. Counts a price pass when at least one was updated. Base: 0.
@@ -168,9 +165,8 @@ class CStockAgentBase {
   virtual int ParseUSATradeOrderResponse(const char* reply, char* outOrderNoText,
                                          int64_t* outOrderNo, int* outResult, char* outCodeText,
                                          wchar_t* outMsg);
-  virtual int ParseTradeOrderResponse(const char* reply, char* outOrderNoText,
-                                      int64_t* outOrderNo, int* outResult, char* outCodeText,
-                                      wchar_t* outMsg);
+  virtual int ParseTradeOrderResponse(const char* reply, char* outOrderNoText, int64_t* outOrderNo,
+                                      int* outResult, char* outCodeText, wchar_t* outMsg);
   // Places an order. In order: curl; market (1 domestic, 2 overseas); exchange selector (1, 2
   // or other); side (1 buy, else sell); reverse flag; stock code; quantity; price; credit flag
   // (2 credit order); price type (3 market price, else limit); order condition (0 none, 1, 2);
@@ -181,41 +177,37 @@ class CStockAgentBase {
   // characters); out wide result-code text (20 characters). Returns the broker's numeric
   // result code (0 success); -1 when no usable reply came (success flag 0). Base: -1.
   virtual int TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
-                          const char* code, double qty, double price, int creditFlag,
-                          int priceType, int condition, int loanDate, int creditKind, double v1,
-                          double v2, double v3, int v4, int v5, int earlierOrderNo,
-                          char* outOrderNoText, int64_t* outOrderNo, int* outResult,
-                          int* outSuccess, int* outCodeFlag, wchar_t* outMsg,
-                          wchar_t* outResultText);
+                          const char* code, double qty, double price, int creditFlag, int priceType,
+                          int condition, int loanDate, int creditKind, double v1, double v2,
+                          double v3, int v4, int v5, int earlierOrderNo, char* outOrderNoText,
+                          int64_t* outOrderNo, int* outResult, int* outSuccess, int* outCodeFlag,
+                          wchar_t* outMsg, wchar_t* outResultText);
   // W of TradeOrderA (code and earlier order's text wide).
   virtual int TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
                          const wchar_t* code, double qty, double price, int creditFlag,
                          int priceType, int condition, int loanDate, int creditKind, double v1,
                          double v2, double v3, int v4, int v5, const wchar_t* earlierOrder,
-                         char* outOrderNoText, int64_t* outOrderNo, int* outResult,
-                         int* outSuccess, int* outCodeFlag, wchar_t* outMsg,
-                         wchar_t* outResultText);
+                         char* outOrderNoText, int64_t* outOrderNo, int* outResult, int* outSuccess,
+                         int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText);
   virtual const wchar_t* GetLastMessage();
   // Null empties the message; keeps at most 200 characters; returns 0.
   virtual int SetLastMessage(const wchar_t* text);
   // W of GetChartDataA.
   virtual int GetChartData(CURL* curl, Stock_s* stock, const wchar_t* code, int kind, int step,
                            int count, std::string* outRows, std::string* outSeries,
-                           std::deque<int32_t>* outDates, std::deque<double>* outCloses,
-                           int csv);
+                           std::deque<int32_t>* outDates, std::deque<double>* outCloses, int csv);
   // Candles: kind 1 days, else minutes of `step`; rows and series texts, dates and closes.
   // Base: -1.
   virtual int GetChartDataA(CURL* curl, Stock_s* stock, const char* code, int kind, int step,
                             int count, std::string* outRows, std::string* outSeries,
-                            std::deque<int32_t>* outDates, std::deque<double>* outCloses,
-                            int csv);
+                            std::deque<int32_t>* outDates, std::deque<double>* outCloses, int csv);
   virtual int GetBuyTrendData(CURL* curl, Stock_s* stock, const wchar_t* code, uint8_t kind,
                               int days, std::string* outRows, std::string* outSeries,
                               std::deque<int32_t>* outDates, std::deque<double>* outValues,
                               int csv);
   // Investor buy trend. Base: -1.
-  virtual int GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind,
-                               int days, std::string* outRows, std::string* outSeries,
+  virtual int GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind, int days,
+                               std::string* outRows, std::string* outSeries,
                                std::deque<int32_t>* outDates, std::deque<double>* outValues,
                                int csv);
   virtual int GetShortSellingData(CURL* curl, Stock_s* stock, const wchar_t* code, int days,
@@ -230,8 +222,8 @@ class CStockAgentBase {
                              double out[8]);
   // Exchange order replies: out doubles (4: volume, price, executed, remaining), out order
   // id text (64 bytes), out state text (32 bytes). Base: 0.
-  virtual int ParseCoinOrderResponse(const char* reply, size_t len, double out[4],
-                                     char* outId, char* outState);
+  virtual int ParseCoinOrderResponse(const char* reply, size_t len, double out[4], char* outId,
+                                     char* outState);
   // Maps an exchange error name to a code, with the wide message (256 characters). Base: 0.
   virtual int ParseCoinOrderError(const char* reply, int* outCode, wchar_t* outMsg);
   // New wide text "<id>/<state>" (free()) from ParseCoinOrderResponse, or null.

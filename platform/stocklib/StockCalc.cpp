@@ -1,7 +1,8 @@
 #include "platform/stocklib/StockCalc.h"
 
-#include <cmath>
 #include <sys/time.h>
+
+#include <cmath>
 
 double GfxCalculateProfitRate2(double avgPrice, double price, double qty, double buyFeeRate,
                                double sellFeeRate, double taxRate, int reverse) {
@@ -52,8 +53,8 @@ int32_t GfxCalcEnvelope_FullOutput3(const double* prices, int count, int period,
 int32_t GfxCalcEnvelope_FullOutput2(const std::deque<double>& prices, int period, double pct,
                                     double* upper, double* middle, double* lower, int length) {
   const std::vector<double> flat(prices.begin(), prices.end());
-  return GfxCalcEnvelope_FullOutput3(flat.data(), static_cast<int>(flat.size()), period, pct,
-                                     upper, middle, lower, length);
+  return GfxCalcEnvelope_FullOutput3(flat.data(), static_cast<int>(flat.size()), period, pct, upper,
+                                     middle, lower, length);
 }
 
 double GfxStockCalcSellSplitQty(double* splitState, double price, double budget, double qty,

@@ -71,8 +71,10 @@ std::string Base64UrlEncode(std::string_view data) {
   std::string s = base64_encode(data);
   while (!s.empty() && s.back() == '=') s.pop_back();
   for (char& c : s) {
-    if (c == '+') c = '-';
-    else if (c == '/') c = '_';
+    if (c == '+')
+      c = '-';
+    else if (c == '/')
+      c = '_';
   }
   return s;
 }

@@ -30,12 +30,16 @@ bool FindBlock(std::basic_string_view<Ch> text, std::basic_string_view<Ch> key, 
     for (size_t i = o; i < text.size(); ++i) {
       const Ch c = text[i];
       if (inString) {
-        if (c == Ch('\\')) ++i;
-        else if (c == Ch('"')) inString = false;
+        if (c == Ch('\\'))
+          ++i;
+        else if (c == Ch('"'))
+          inString = false;
         continue;
       }
-      if (c == Ch('"')) inString = true;
-      else if (c == open) ++depth;
+      if (c == Ch('"'))
+        inString = true;
+      else if (c == open)
+        ++depth;
       else if (c == close && --depth == 0) {
         *begin = o;
         *end = i + 1;

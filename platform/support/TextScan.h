@@ -26,8 +26,8 @@ bool StrGetTextWithTextBlockA(const char* text, const char* key, char open, char
 double StrGetNumDoubleWithTextBlockA(const char* text, const char* key, char open, char close,
                                      char* work, size_t workSize, double* out, double def,
                                      int reserved = 0);
-int StrGetNumIntWithTextBlockA(const char* text, const char* key, char open, char close,
-                               int* out, int def, int reserved = 0);
+int StrGetNumIntWithTextBlockA(const char* text, const char* key, char open, char close, int* out,
+                               int def, int reserved = 0);
 uint8_t StrGetNumByteWithTextBlockA(const char* text, const char* key, char open, char close,
                                     uint8_t* out, uint8_t def, int reserved = 0);
 
@@ -43,5 +43,5 @@ int StrReplaceCharOneOfA(char* text, const char* chars, int reserved = 0);
 // separators, an optional fraction and exponent. 0 when the text starts with no number.
 double AtoN(const char* text, int reserved = 0);
 // Appends a code followed by the separator to a code list; returns the list's length.
-size_t StrAppendCodeW(std::wstring* list, const wchar_t* code, wchar_t separator,
-                      int reserved1 = 2, int reserved2 = 1);
+size_t StrAppendCodeW(std::wstring* list, const wchar_t* code, wchar_t separator, int reserved1 = 2,
+                      int reserved2 = 1);
