@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/support/TextConv.h"
+
 namespace orv::host {
 
-std::wstring Utf8ToWide(const std::string& text);
-std::string WideToUtf8(const std::wstring& text);
+using ::Utf8ToWide;
+using ::WideToUtf8;
 
 // Copies text into a fixed wide buffer of capacity characters, cut to fit with the
 // terminating zero kept. Nothing happens when the buffer is null or has no room.

@@ -4,10 +4,11 @@
 
 #include <string>
 
+#include "platform/support/TextConv.h"
+
 namespace orv::host {
 
-// Code points that are not valid Unicode scalar values become U+FFFD.
-std::string WideToUtf8(const std::wstring& text);
+using ::WideToUtf8;
 // Two bytes per UTF-16 unit, low byte first; characters above U+FFFF become surrogate pairs.
 std::string WideToUtf16Le(const std::wstring& text);
 
