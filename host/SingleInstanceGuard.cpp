@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/win/MessageBox.h"
+
 namespace orv::host {
 
 const char kAppControlMessageName[] = "MM_VURORIVIDE_MAIN_APP_CTRL_MSG_v1";
@@ -170,6 +172,24 @@ void SingleInstanceGuard::Release() {
     close(lockFd_);
     lockFd_ = -1;
   }
+}
+
+bool EnforceSingleInstance(SingleInstanceGuard& guard, const std::string& folder,
+                           const std::string& name) {
+  if (guard.Acquire(folder, name)) return true;
+  if (SingleInstanceGuard::WakeRunningInstance(folder, name, kShowMainWindowCommand, 0)) {
+    orv::win::MessageBox(
+        "이미 실행중인 화면을 표시합니다.(중복 실행되지 않습니다.)\n이전에 실행한 어플 화면이 "
+        "정상적으로 표시되었나요?\n\n혹시 어플 화면이 표시되지 않는다면, \n우측 하단(Tray)의 "
+        "어플 실행 아이콘을 더블클릭 하세요.\n\n혹은 작업관리자에서 프로세스를 종료하시기 "
+        "부탁드립니다.",
+        "이미 실행중입니다", MB_OK | MB_ICONWARNING);
+  } else {
+    orv::win::MessageBox(
+        "This application is already Running\nPlease check process.(watch out tray icon)", "ERROR",
+        MB_OK | MB_ICONERROR);
+  }
+  return false;
 }
 
 }  // namespace orv::host

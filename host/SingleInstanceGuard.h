@@ -62,4 +62,10 @@ class SingleInstanceGuard {
   std::mutex handlerLock_;
 };
 
+// The start-up check: takes the guard `folder`/`name`; when another instance holds it, wakes
+// that instance (command 261) and tells the user, or, when it cannot be reached, shows the
+// "already running" error. True when this process may go on.
+bool EnforceSingleInstance(SingleInstanceGuard& guard, const std::string& folder,
+                           const std::string& name);
+
 }  // namespace orv::host
