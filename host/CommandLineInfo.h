@@ -29,6 +29,3 @@ class CCommandLineInfo {
 // "/" is a flag unless it is an absolute path: the part before the first ":" or "=" holds a
 // further "/" (so "/home/a/b.txt" is a file, "/dllDir:/opt/x" a flag).
 void ParseCommandLine(int argc, const char* const* argv, CCommandLineInfo& info);
-
-// UTF-8 to wide text; a malformed sequence becomes U+FFFD.
-std::wstring Utf8ToWideText(const std::string& text);
