@@ -10,6 +10,13 @@
 
 namespace orv::test {
 
+KeepCurrentFolder::KeepCurrentFolder() : folder_(std::filesystem::current_path().string()) {}
+
+KeepCurrentFolder::~KeepCurrentFolder() {
+  std::error_code ec;
+  std::filesystem::current_path(folder_, ec);
+}
+
 TempFolder::TempFolder() {
   std::string tmpl = std::filesystem::temp_directory_path().string() + "/orv_host_XXXXXX";
   if (mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -35,6 +42,7 @@ void WriteFileText(const std::string& path, const std::string& text) {
 
 void MakeZip(const std::string& zipPath,
              const std::initializer_list<std::pair<std::string, std::string>>& entries) {
+  std::filesystem::create_directories(std::filesystem::path(zipPath).parent_path());
   zipFile z = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
   if (z == nullptr) throw std::runtime_error("zipOpen64 failed");
   for (const auto& [name, content] : entries) {

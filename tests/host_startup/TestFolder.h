@@ -5,6 +5,16 @@
 
 namespace orv::test {
 
+// Keeps the current folder of the test process; the application object changes it.
+class KeepCurrentFolder {
+ public:
+  KeepCurrentFolder();
+  ~KeepCurrentFolder();
+
+ private:
+  std::string folder_;
+};
+
 class TempFolder {
  public:
   TempFolder();
