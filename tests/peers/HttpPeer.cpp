@@ -1,14 +1,16 @@
 #include "tests/peers/HttpPeer.h"
 
 #include <httplib.h>
-#include <openssl/pem.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
 #include <mutex>
 #include <thread>
+
+#include "tests/peers/OpenSslPem.h"
 
 namespace orv::test {
 namespace {
@@ -56,10 +58,9 @@ std::string RecordedRequest::Header(const std::string& name) const {
 }
 
 bool RecordedRequest::HasHeader(const std::string& name) const {
-  for (const auto& header : headers) {
-    if (strcasecmp(header.first.c_str(), name.c_str()) == 0) return true;
-  }
-  return false;
+  return std::any_of(headers.begin(), headers.end(), [&](const auto& header) {
+    return strcasecmp(header.first.c_str(), name.c_str()) == 0;
+  });
 }
 
 std::string RecordedRequest::Param(const std::string& name) const {
@@ -136,17 +137,8 @@ bool HttpPeer::Start() {
   State& s = *state_;
   if (s.started) return false;
   if (s.https) {
-    auto cert = std::unique_ptr<X509, decltype(&X509_free)>(nullptr, X509_free);
-    auto key = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>(nullptr, EVP_PKEY_free);
-    const PemIdentity& id = s.identity;
-    if (BIO* bio = BIO_new_mem_buf(id.certificatePem.data(), id.certificatePem.size())) {
-      cert.reset(PEM_read_bio_X509(bio, nullptr, nullptr, nullptr));
-      BIO_free(bio);
-    }
-    if (BIO* bio = BIO_new_mem_buf(id.privateKeyPem.data(), id.privateKeyPem.size())) {
-      key.reset(PEM_read_bio_PrivateKey(bio, nullptr, nullptr, nullptr));
-      BIO_free(bio);
-    }
+    CertPtr cert = CertFromPem(s.identity.certificatePem);
+    KeyPtr key = KeyFromPem(s.identity.privateKeyPem);
     if (!cert || !key) return false;
     s.server = std::make_unique<httplib::SSLServer>(cert.get(), key.get());
   } else {

@@ -1,60 +1,22 @@
 #include "tests/peers/TestCa.h"
 
-#include <openssl/bio.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
 #include <openssl/rand.h>
-#include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <utility>
 #include <vector>
 
+#include "tests/peers/OpenSslPem.h"
+
 namespace orv::test {
 namespace {
-
-using KeyPtr = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
-using CertPtr = std::unique_ptr<X509, decltype(&X509_free)>;
-using BioPtr = std::unique_ptr<BIO, decltype(&BIO_free)>;
 
 constexpr long kValiditySeconds = 30L * 24 * 3600;
 
 // Extensions as (id, OpenSSL configuration value).
 using Extensions = std::vector<std::pair<int, const char*>>;
-
-std::string BioText(BIO* bio) {
-  char* data = nullptr;
-  const long size = BIO_get_mem_data(bio, &data);
-  return size > 0 ? std::string(data, static_cast<size_t>(size)) : std::string();
-}
-
-std::string ToPem(X509* cert) {
-  BioPtr bio(BIO_new(BIO_s_mem()), BIO_free);
-  if (!bio || PEM_write_bio_X509(bio.get(), cert) != 1) return {};
-  return BioText(bio.get());
-}
-
-std::string ToPem(EVP_PKEY* key) {
-  BioPtr bio(BIO_new(BIO_s_mem()), BIO_free);
-  if (!bio || PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1)
-    return {};
-  return BioText(bio.get());
-}
-
-CertPtr CertFromPem(const std::string& pem) {
-  BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
-  return CertPtr(bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr,
-                 X509_free);
-}
-
-KeyPtr KeyFromPem(const std::string& pem) {
-  BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
-  return KeyPtr(bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr,
-                EVP_PKEY_free);
-}
 
 // P-256 keys: quick to make, and accepted by every TLS client the tests use.
 KeyPtr NewKey() { return KeyPtr(EVP_EC_gen("P-256"), EVP_PKEY_free); }
