@@ -5,8 +5,13 @@
 // registers handlers by message number, message-map style. PostMessage may be called from any
 // thread; the handler runs later on the UI thread, in posting order. SendMessage on the UI
 // thread calls the handler at once. A target destroyed before delivery receives nothing.
+// Targets are windows: create and destroy them on the UI thread. A target destroyed on another
+// thread waits there until a handler of it that is running on the UI thread has returned.
 
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/win/WinTypes.h"
 
@@ -37,6 +42,9 @@ class MessageTarget {
 
  private:
   HWND hwnd_;
+  // Handlers are shared so that one may replace or destroy itself (or its target) while it runs.
+  std::mutex handlersMutex_;
+  std::unordered_map<UINT, std::shared_ptr<const MessageHandler>> handlers_;
 };
 
 // Queues a message for the target; false when the target does not exist.

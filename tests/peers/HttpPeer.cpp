@@ -1,0 +1,225 @@
+#include "tests/peers/HttpPeer.h"
+
+#include <httplib.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+#include "tests/peers/OpenSslPem.h"
+
+namespace orv::test {
+namespace {
+
+// Entries the server library adds to a request's headers; the client never sent them.
+bool IsAddedByServer(const std::string& name) {
+  for (const char* added : {"REMOTE_ADDR", "REMOTE_PORT", "LOCAL_ADDR", "LOCAL_PORT"}) {
+    if (name == added) return true;
+  }
+  return false;
+}
+
+RecordedRequest Record(const httplib::Request& req) {
+  RecordedRequest rec;
+  rec.method = req.method;
+  rec.path = req.path;
+  const size_t question = req.target.find('?');
+  if (question != std::string::npos) rec.query = req.target.substr(question + 1);
+  rec.params.insert(req.params.begin(), req.params.end());
+  for (const auto& [name, value] : req.headers) {
+    if (!IsAddedByServer(name)) rec.headers.emplace_back(name, value);
+  }
+  rec.body = req.body;
+  for (const auto& [name, file] : req.files) {
+    rec.parts.push_back({file.name, file.filename, file.content_type, file.content});
+  }
+  return rec;
+}
+
+PeerReply NotFound() {
+  PeerReply reply;
+  reply.status = 404;
+  reply.contentType = "text/plain";
+  reply.body = "Not Found";
+  return reply;
+}
+
+}  // namespace
+
+std::string RecordedRequest::Header(const std::string& name) const {
+  for (const auto& [key, value] : headers) {
+    if (strcasecmp(key.c_str(), name.c_str()) == 0) return value;
+  }
+  return {};
+}
+
+bool RecordedRequest::HasHeader(const std::string& name) const {
+  return std::any_of(headers.begin(), headers.end(), [&](const auto& header) {
+    return strcasecmp(header.first.c_str(), name.c_str()) == 0;
+  });
+}
+
+std::string RecordedRequest::Param(const std::string& name) const {
+  auto it = params.find(name);
+  return it == params.end() ? std::string() : it->second;
+}
+
+const FormPart* RecordedRequest::Part(const std::string& name) const {
+  for (const FormPart& part : parts) {
+    if (part.name == name) return &part;
+  }
+  return nullptr;
+}
+
+struct HttpPeer::State {
+  bool https = false;
+  PemIdentity identity;
+
+  std::unique_ptr<httplib::Server> server;
+  std::thread thread;
+  int port = -1;
+  bool started = false;
+
+  mutable std::mutex mutex;
+  mutable std::condition_variable changed;  // a request arrived, or the peer is stopping
+  bool stopping = false;
+  std::map<std::pair<std::string, std::string>, PeerScript> scripts;
+  std::vector<RecordedRequest> requests;
+
+  void Serve(const httplib::Request& req, httplib::Response& res);
+  bool WaitOut(std::chrono::milliseconds delay);
+};
+
+// Waits out a reply's delay; false when the peer is stopping.
+bool HttpPeer::State::WaitOut(std::chrono::milliseconds delay) {
+  std::unique_lock<std::mutex> lock(mutex);
+  return !changed.wait_for(lock, delay, [this] { return stopping; });
+}
+
+void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res) {
+  RecordedRequest rec = Record(req);
+  PeerScript script;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    requests.push_back(rec);
+    auto it = scripts.find({rec.method, rec.path});
+    if (it != scripts.end()) script = it->second;
+  }
+  changed.notify_all();
+  PeerReply reply = script ? script(rec) : NotFound();
+  if (reply.delay.count() > 0 && !WaitOut(reply.delay)) {
+    res.status = 503;
+    return;
+  }
+  res.status = reply.status;
+  for (const auto& [name, value] : reply.headers) res.set_header(name, value);
+  if (reply.contentType.empty()) {
+    res.body = std::move(reply.body);
+  } else {
+    res.set_content(reply.body, reply.contentType);
+  }
+}
+
+HttpPeer::HttpPeer() : state_(std::make_unique<State>()) {}
+
+HttpPeer::HttpPeer(const TestCa& ca) : HttpPeer() {
+  state_->https = true;
+  state_->identity = ca.IssueServerCertificate();
+}
+
+HttpPeer::~HttpPeer() { Stop(); }
+
+bool HttpPeer::Start() {
+  State& s = *state_;
+  if (s.started) return false;
+  if (s.https) {
+    CertPtr cert = CertFromPem(s.identity.certificatePem);
+    KeyPtr key = KeyFromPem(s.identity.privateKeyPem);
+    if (!cert || !key) return false;
+    s.server = std::make_unique<httplib::SSLServer>(cert.get(), key.get());
+  } else {
+    s.server = std::make_unique<httplib::Server>();
+  }
+  if (!s.server->is_valid()) return false;
+  // A TLS write to a client that has gone raises SIGPIPE; a test program must not die of it.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  // An idle kept-alive connection holds a server thread until it times out, and Stop() waits
+  // for every server thread: one request per connection keeps Stop() prompt.
+  s.server->set_keep_alive_max_count(1);
+  auto serve = [&s](const httplib::Request& req, httplib::Response& res) { s.Serve(req, res); };
+  const std::string any = ".*";
+  s.server->Get(any, serve);
+  s.server->Post(any, serve);
+  s.server->Put(any, serve);
+  s.server->Patch(any, serve);
+  s.server->Delete(any, serve);
+  s.server->Options(any, serve);
+
+  s.port = s.server->bind_to_any_port("127.0.0.1");
+  if (s.port < 0) return false;
+  s.started = true;
+  auto listenEnded = std::make_shared<std::atomic<bool>>(false);
+  httplib::Server* server = s.server.get();
+  s.thread = std::thread([server, listenEnded] {
+    server->listen_after_bind();
+    *listenEnded = true;
+  });
+  // Stop() only takes effect once the server loop runs; wait for it.
+  while (!server->is_running() && !*listenEnded) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return !*listenEnded;
+}
+
+void HttpPeer::Stop() {
+  State& s = *state_;
+  if (!s.thread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.stopping = true;
+  }
+  s.changed.notify_all();
+  s.server->stop();
+  s.thread.join();
+}
+
+int HttpPeer::Port() const { return state_->port; }
+
+std::string HttpPeer::BaseUrl() const {
+  return std::string(state_->https ? "https" : "http") + "://127.0.0.1:" + std::to_string(Port());
+}
+
+std::string HttpPeer::Url(const std::string& pathAndQuery) const {
+  return BaseUrl() + pathAndQuery;
+}
+
+void HttpPeer::On(const std::string& method, const std::string& path, PeerScript script) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->scripts[{method, path}] = std::move(script);
+}
+
+void HttpPeer::On(const std::string& method, const std::string& path, PeerReply reply) {
+  On(method, path, [reply](const RecordedRequest&) { return reply; });
+}
+
+std::vector<RecordedRequest> HttpPeer::Requests() const {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->requests;
+}
+
+bool HttpPeer::WaitForRequests(std::size_t count, std::chrono::milliseconds bound) const {
+  std::unique_lock<std::mutex> lock(state_->mutex);
+  return state_->changed.wait_for(lock, bound, [&] { return state_->requests.size() >= count; });
+}
+
+void HttpPeer::ClearRequests() {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->requests.clear();
+}
+
+}  // namespace orv::test
