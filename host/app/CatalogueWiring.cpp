@@ -1,35 +1,35 @@
-// The catalogue code the program starts with. Opening and migrating the databases and loading
-// the application row belong to the catalogue module; until it is linked here the databases
-// are only opened, no application row is found, and start-up reports "Cannot load App
-// Settings.".
+// The catalogue code the program starts with: the catalogue module's open-and-migrate
+// functions and the run-settings loader.
 #include <sqlite3.h>
 
 #include "host/CatalogueAccess.h"
+#include "host/CatalogueDb.h"
+#include "host/RunSettingsLoader.h"
+#include "platform/support/TextConv.h"
 
 namespace orv::host {
 namespace {
 
-int OpenExisting(sqlite3** db, const std::string& path) {
-  sqlite3_close_v2(*db);
-  *db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) return 1;
-  sqlite3_close_v2(*db);
-  *db = nullptr;
-  return 0;
-}
-
 class ProgramCatalogue : public CatalogueAccess {
  public:
   int OpenCatalogue(sqlite3** db, const std::string& path) override {
-    return OpenExisting(db, path);
+    return OpenCatalogueDb(db, Utf8ToWide(path));
   }
-  int OpenData(sqlite3** db, const std::string& path) override { return OpenExisting(db, path); }
-  int LoadProjectCode(sqlite3*, const std::string&, const std::string&, const std::string&,
-                      app_run_setting_s*, std::string& errorText) override {
-    errorText = "the catalogue module is not linked";
-    return 0;
+  int OpenData(sqlite3** db, const std::string& path) override {
+    return OpenDataDb(db, Utf8ToWide(path));
   }
-  void ClearRunSettings(app_run_setting_s* settings) override { *settings = app_run_setting_s{}; }
+  int LoadProjectCode(sqlite3* db, const std::string& companyKey, const std::string& exeName,
+                      const std::string& settingsFolder, app_run_setting_s* settings,
+                      std::string& errorText) override {
+    wchar_t error[512] = {};
+    const int rc = GfxLoadProjectCode(db, L"rede2", Utf8ToWide(companyKey).c_str(), L"app",
+                                      Utf8ToWide(exeName).c_str(),
+                                      Utf8ToWide(settingsFolder).c_str(), settings, error,
+                                      sizeof(error) / sizeof(error[0]));
+    if (rc != 1) errorText = WideToUtf8(error);
+    return rc;
+  }
+  void ClearRunSettings(app_run_setting_s* settings) override { GfxClearAppRunSettings(settings); }
 };
 
 }  // namespace

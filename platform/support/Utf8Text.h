@@ -1,13 +1,11 @@
 #pragma once
-// Wide (UTF-32 wchar_t) <-> UTF-8 text, independent of the process locale.
+// The support library's UTF-8 conversions under the orv::support namespace.
 
-#include <string>
+#include "platform/support/TextConv.h"
 
 namespace orv::support {
 
-// Invalid code points become U+FFFD.
-std::string WideToUtf8(const std::wstring& text);
-// Malformed sequences become U+FFFD.
-std::wstring Utf8ToWide(const std::string& text);
+using ::Utf8ToWide;
+using ::WideToUtf8;
 
 }  // namespace orv::support
