@@ -1,7 +1,6 @@
 // Entry point of the host program: runs the application object's start-up, then the window
 // steps (for now a plain main window titled with the program's title).
 #include <unistd.h>
-#include <wx/msgdlg.h>
 #include <wx/wx.h>
 
 #include <memory>
@@ -9,7 +8,7 @@
 #include <vector>
 
 #include "host/VarqoMainApp.h"
-#include "platform/win/MessageBox.h"
+#include "platform/ui/MessageBoxPresenter.h"
 
 namespace {
 
@@ -19,54 +18,10 @@ std::string ExecutablePath() {
   return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("orvella");
 }
 
-long StyleOf(UINT type) {
-  long style = 0;
-  switch (type & 0xF) {
-    case MB_OKCANCEL:
-      style = wxOK | wxCANCEL;
-      break;
-    case MB_YESNO:
-      style = wxYES_NO;
-      break;
-    case MB_YESNOCANCEL:
-      style = wxYES_NO | wxCANCEL;
-      break;
-    default:
-      style = wxOK;
-  }
-  switch (type & 0xF0) {
-    case MB_ICONERROR:
-      return style | wxICON_ERROR;
-    case MB_ICONQUESTION:
-      return style | wxICON_QUESTION;
-    case MB_ICONWARNING:
-      return style | wxICON_WARNING;
-    case MB_ICONINFORMATION:
-      return style | wxICON_INFORMATION;
-    default:
-      return style;
-  }
-}
-
-int ShowMessageDialog(const orv::win::MessageBoxCall& call) {
-  wxMessageDialog dlg(nullptr, wxString::FromUTF8(call.text), wxString::FromUTF8(call.caption),
-                      StyleOf(call.type) | wxSTAY_ON_TOP);
-  switch (dlg.ShowModal()) {
-    case wxID_YES:
-      return IDYES;
-    case wxID_NO:
-      return IDNO;
-    case wxID_CANCEL:
-      return IDCANCEL;
-    default:
-      return IDOK;
-  }
-}
-
 class OrvellaApp : public wxApp {
  public:
   bool OnInit() override {
-    orv::win::SetMessageBoxPresenter(ShowMessageDialog);
+    orv::ui::InstallMessageBoxPresenter();
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.push_back(argv[i].utf8_string());
     std::vector<const char*> raw;
