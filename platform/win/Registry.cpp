@@ -128,6 +128,18 @@ bool Unescape(const std::string& text, std::string* out) {
   return true;
 }
 
+// Position of the first "=" that no backslash escapes: the split between name and value.
+size_t UnescapedEquals(const std::string& line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\\') {
+      ++i;
+    } else if (line[i] == '=') {
+      return i;
+    }
+  }
+  return std::string::npos;
+}
+
 bool ValidName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
          name.find('\0') == std::string::npos;
@@ -251,7 +263,7 @@ Registry::Sections ParseSettingsText(const std::string& text) {
       }
       continue;
     }
-    size_t equals = line.find('=');
+    size_t equals = UnescapedEquals(line);
     std::string value;
     if (!current || equals == std::string::npos || !Unescape(line.substr(0, equals), &name) ||
         name.empty() || !Unescape(line.substr(equals + 1), &value)) {

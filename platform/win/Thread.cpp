@@ -109,8 +109,9 @@ bool JoinAll(const std::vector<Thread*>& threads, DWORD timeoutMs) {
     if (!thread) continue;
     DWORD left = INFINITE;
     if (timeoutMs != INFINITE) {
-      auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
+      // Rounded up, so that no thread is given up on before the common deadline.
+      auto rest =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       left = rest.count() > 0 ? static_cast<DWORD>(rest.count()) : 0;
     }
     if (!thread->Join(left)) all = false;
