@@ -1,0 +1,299 @@
+#include "platform/stocklib/StockAgentBase.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "platform/support/TextConv.h"
+
+namespace {
+
+constexpr size_t kLabelLen = 56;  // label buffer, terminator included
+
+std::string Narrow(const wchar_t* w) { return w ? WideToUtf8(w) : std::string(); }
+
+}  // namespace
+
+CStockAgentBase::CStockAgentBase(uint8_t marketKind, char classLetter, uint8_t brokerId,
+                                 uint8_t instance, int32_t marketId, double exchangeRate,
+                                 int32_t reserved40)
+    : m_marketKind(marketKind),
+      m_classLetter(classLetter),
+      m_brokerId(brokerId),
+      m_instance(instance),
+      m_marketId(marketId),
+      m_exchangeRate(exchangeRate),
+      m_reserved40(reserved40) {
+  m_key =
+      (static_cast<uint32_t>(marketId) << 16) | (static_cast<uint32_t>(brokerId) << 8) | instance;
+  m_accountRecord.key = m_key;
+  m_accountRecord.agent = this;
+  m_domesticRecord.key = m_key;
+  m_domesticRecord.agent = this;
+}
+
+CStockAgentBase::~CStockAgentBase() {
+  FreeAccessToken();
+  std::free(m_label);
+}
+
+void CStockAgentBase::SetCaCertPemFilePath(const wchar_t* path) { m_caCertPath = Narrow(path); }
+
+void CStockAgentBase::MakeLabel(const wchar_t* prefix, const wchar_t* name) {
+  std::wstring text = prefix ? prefix : L"";
+  if (name && *name) {
+    text += L'.';
+    text += name;
+    text += L'.';
+    text += std::to_wstring(m_instance);
+  } else {
+    text += L'.';
+    text += std::to_wstring(m_key);
+  }
+  if (text.size() > kLabelLen - 1) text.resize(kLabelLen - 1);
+  std::free(m_label);
+  m_label = StrDup2W(text.c_str());
+  m_accountRecord.label = text;
+  m_domesticRecord.label = text;
+}
+
+void CStockAgentBase::SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick) {
+  FreeAccessToken();
+  if (token && *token) {
+    const size_t n = std::strlen(token);
+    m_accessToken = static_cast<char*>(std::malloc(n + 1));
+    if (m_accessToken) std::memcpy(m_accessToken, token, n + 1);
+  }
+  m_tokenLifetime = lifetimeSeconds;
+  m_tokenExpiry = nowTick + static_cast<uint64_t>(lifetimeSeconds > 0 ? lifetimeSeconds : 0) * 1000;
+}
+
+void CStockAgentBase::FreeAccessToken() {
+  std::free(m_accessToken);
+  m_accessToken = nullptr;
+}
+
+uint64_t CStockAgentBase::NowTick64() const {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+int CStockAgentBase::IsConnected() {
+  return m_accessToken && m_accessToken[0] && NowTick64() < m_tokenExpiry ? 1 : 0;
+}
+
+void CStockAgentBase::ClearCredentials() {
+  m_account[0] = 0;
+  m_confirmedAccount[0] = 0;
+  m_appKey[0] = 0;
+  m_appSecret[0] = 0;
+}
+
+int CStockAgentBase::SetHostUrlA(const char* url) {
+  if (url) StrSafeCopyA(m_baseUrl, sizeof m_baseUrl, url);
+  return 0;
+}
+
+int CStockAgentBase::SetHostUrl(const wchar_t* url) {
+  if (url) StrSafeCopyFromWCHAR_A(m_baseUrl, sizeof m_baseUrl, url);
+  return 1;
+}
+
+int CStockAgentBase::QueryAccountsA(CURL*, const char*, const char*, int*, wchar_t*, int) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::QueryAccounts(CURL* curl, const wchar_t* key, const wchar_t* secret,
+                                   int* outCode, wchar_t* outMsg, int msgLen) {
+  return QueryAccountsA(curl, Narrow(key).c_str(), Narrow(secret).c_str(), outCode, outMsg, msgLen);
+}
+
+int CStockAgentBase::Logout() {
+  FreeAccessToken();
+  m_tokenExpiry = 0;
+  m_tokenLifetime = 0;
+  return 1;
+}
+
+int CStockAgentBase::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
+                           const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
+  return LoginA(curl, Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str(), outCode,
+                outMsg, msgLen);
+}
+
+int CStockAgentBase::LoginA(CURL*, const char*, const char*, const char*, int*, wchar_t*, int) {
+  return kAgentFailed;
+}
+
+int CStockAgentBase::ParseDepositResponse(const char*, size_t, GroupInfoMap*, group_info_s**, int) {
+  return kAgentFailed;
+}
+
+int CStockAgentBase::QueryDeposit(CURL*, GroupInfoMap*, group_info_s**, int) {
+  return kAgentFailed;
+}
+
+group_info_s* CStockAgentBase::FindAccountList(int index) {
+  if (!m_accounts || index < 0 || static_cast<size_t>(index) >= m_accounts->size()) return nullptr;
+  auto it = m_accounts->begin();
+  std::advance(it, index);
+  return it->second;
+}
+
+wchar_t* CStockAgentBase::GetAccountNo(wchar_t* buf, int bufLen) {
+  if (buf && bufLen > 0)
+    StrSafeCopyFromUTF8_W(buf, static_cast<size_t>(bufLen), m_confirmedAccount);
+  return buf;
+}
+
+const char* CStockAgentBase::GetAccountNoA() { return m_confirmedAccount; }
+
+char* CStockAgentBase::QueryStockTickerPage(CURL*) { return nullptr; }
+
+int CStockAgentBase::LoadStockList(CURL*, OwningStockMap*, uint8_t, char, uint8_t, int, int*, int) {
+  return 0;
+}
+
+int CStockAgentBase::ParseStockList(const char*, OwningStockMap*, uint8_t, const char*, char,
+                                    uint8_t, int, int*) {
+  return 0;
+}
+
+char* CStockAgentBase::QueryAllTickers(CURL*, const char*, const char*) { return nullptr; }
+
+char* CStockAgentBase::QueryPrices(CURL* curl, const wchar_t* codes) {
+  std::wstring bounded = codes ? codes : L"";
+  if (bounded.size() > 5000) bounded.resize(5000);
+  return QueryPricesA(curl, WideToUtf8(bounded).c_str());
+}
+
+char* CStockAgentBase::QueryPricesA(CURL*, const char*) { return nullptr; }
+
+int CStockAgentBase::ParseBalanceResponse(uint8_t, uint8_t, int, const char*, size_t,
+                                          const BalanceQueryArgs_s&) {
+  return 0;
+}
+
+int CStockAgentBase::QueryBalance(CURL*, uint8_t, uint8_t, int, const BalanceQueryArgs_s&) {
+  return 0;
+}
+
+int CStockAgentBase::QueryMultiPrices(CURL*, uint8_t, uint8_t, const char*, StockMap*, const char*,
+                                      int, char*, char*, int*, FILE*) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::UpdatePrices(CURL*, uint8_t, uint8_t, uint8_t, StockMap*,
+                                  const std::atomic<int>*, int, char*, int*, FILE*) {
+  return 0;
+}
+
+int CStockAgentBase::ParseMultiPriceResponse(uint8_t, const char*, size_t, StockMap*, char*, int*,
+                                             FILE*) {
+  return 0;
+}
+
+int CStockAgentBase::ParseUSATradeOrderResponse(const char*, char*, int64_t*, int*, char*,
+                                                wchar_t*) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*, char*, wchar_t*) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::TradeOrderA(CURL*, uint8_t, uint8_t, int, int, const char*, double, double,
+                                 int, int, int, int, int, double, double, double, int, int, int,
+                                 char*, int64_t*, int*, int* outSuccess, int*, wchar_t*, wchar_t*) {
+  if (outSuccess) *outSuccess = 0;
+  return kAgentNoReply;
+}
+
+int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
+                                const wchar_t* code, double qty, double price, int creditFlag,
+                                int priceType, int condition, int loanDate, int creditKind,
+                                double v1, double v2, double v3, int v4, int v5,
+                                const wchar_t* earlierOrder, char* outOrderNoText,
+                                int64_t* outOrderNo, int* outResult, int* outSuccess,
+                                int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText) {
+  const int earlier = earlierOrder ? static_cast<int>(std::wcstol(earlierOrder, nullptr, 10)) : 0;
+  return TradeOrderA(curl, market, exchange, side, reverse, Narrow(code).c_str(), qty, price,
+                     creditFlag, priceType, condition, loanDate, creditKind, v1, v2, v3, v4, v5,
+                     earlier, outOrderNoText, outOrderNo, outResult, outSuccess, outCodeFlag,
+                     outMsg, outResultText);
+}
+
+const wchar_t* CStockAgentBase::GetLastMessage() { return m_lastMessage; }
+
+int CStockAgentBase::SetLastMessage(const wchar_t* text) {
+  StrSafeCopyW(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0], text);
+  return 0;
+}
+
+int CStockAgentBase::GetChartData(CURL* curl, Stock_s* stock, const wchar_t* code, int kind,
+                                  int step, int count, std::string* outRows, std::string* outSeries,
+                                  std::deque<int32_t>* outDates, std::deque<double>* outCloses,
+                                  int csv) {
+  return GetChartDataA(curl, stock, Narrow(code).c_str(), kind, step, count, outRows, outSeries,
+                       outDates, outCloses, csv);
+}
+
+int CStockAgentBase::GetChartDataA(CURL*, Stock_s*, const char*, int, int, int, std::string*,
+                                   std::string*, std::deque<int32_t>*, std::deque<double>*, int) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::GetBuyTrendData(CURL* curl, Stock_s* stock, const wchar_t* code, uint8_t kind,
+                                     int days, std::string* outRows, std::string* outSeries,
+                                     std::deque<int32_t>* outDates, std::deque<double>* outValues,
+                                     int csv) {
+  return GetBuyTrendDataA(curl, stock, Narrow(code).c_str(), kind, days, outRows, outSeries,
+                          outDates, outValues, csv);
+}
+
+int CStockAgentBase::GetBuyTrendDataA(CURL*, Stock_s*, const char*, uint8_t, int, std::string*,
+                                      std::string*, std::deque<int32_t>*, std::deque<double>*,
+                                      int) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::GetShortSellingData(CURL* curl, Stock_s* stock, const wchar_t* code, int days,
+                                         std::string* outRows, std::string* outSeries, int csv) {
+  return GetShortSellingDataA(curl, stock, Narrow(code).c_str(), days, outRows, outSeries, csv);
+}
+
+int CStockAgentBase::GetShortSellingDataA(CURL*, Stock_s*, const char*, int, std::string*,
+                                          std::string*, int) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::GetBidAskData(CURL* curl, Stock_s* stock, const wchar_t* code, uint8_t kind,
+                                   double out[8]) {
+  return GetBidAskDataA(curl, stock, Narrow(code).c_str(), kind, out);
+}
+
+int CStockAgentBase::GetBidAskDataA(CURL*, Stock_s*, const char*, uint8_t, double*) {
+  return kAgentNotSupported;
+}
+
+int CStockAgentBase::ParseCoinOrderResponse(const char*, size_t, double*, char*, char*) {
+  return 0;
+}
+
+int CStockAgentBase::ParseCoinOrderError(const char*, int*, wchar_t*) { return 0; }
+
+wchar_t* CStockAgentBase::GetCoinOrderId(const char* reply, size_t len, const char*) {
+  double values[4]{};
+  char id[64]{};
+  char state[32]{};
+  if (!ParseCoinOrderResponse(reply, len, values, id, state)) return nullptr;
+  return StrUTF8toWideChar((std::string(id) + "/" + state).c_str());
+}
+
+int CStockAgentBase::ParsePriceResponse(const char*, size_t, Stock_s*) { return 0; }
+
+int CStockAgentBase::ParseUSAPriceResponse(const char*, size_t, Stock_s*) { return 0; }
+
+int CStockAgentBase::SetServerUrl(const wchar_t*) { return 0; }

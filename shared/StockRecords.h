@@ -1,0 +1,368 @@
+#pragma once
+// The three trading records (listed instrument, holding, broker account), the maps that hold
+// them, and their allocation and freeing.
+//
+// Ownership: a `Stock_s` record belongs to exactly one OwningStockMap (the master list); every
+// other stock map is a StockViewMap that only points into it. A holding (`StockTrade_s`)
+// belongs to exactly one OwningHoldingMap. Account records (`group_info_s`) live inside their
+// broker agents; the account map only points at them. The freeing functions free records only
+// through an owning map, so emptying a view can never free a record another list still uses.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win/WinTypes.h"
+
+struct Stock_s;
+struct StockTrade_s;
+struct group_info_s;
+class CStockAgentBase;
+
+// Number of price slots a stock record keeps prices and list flags for.
+constexpr int kPriceSlotCount = 16;
+// Longest stock code, in wide characters (without the terminator).
+constexpr int kStockCodeLen = 46;
+// Candles kept per chart series of a stock.
+constexpr int kStockSeriesLen = 200;
+
+// Market kinds.
+constexpr uint8_t kMarketDomestic = 1;
+constexpr uint8_t kMarketOverseas = 2;
+constexpr uint8_t kMarketThird = 3;
+constexpr uint8_t kMarketCoin = 9;
+constexpr uint8_t kMarketCoinBtc = 10;
+
+// One chart series of a stock with its envelope lines (filled by the chart and envelope code).
+struct StockSeries_s {
+  std::vector<double> close;
+  std::vector<double> env_upper;
+  std::vector<double> env_middle;
+  std::vector<double> env_lower;
+  int32_t count = 0;      // candles held in close
+  int32_t env_state = 0;  // result of the last envelope calculation
+};
+
+// One listed instrument of one market.
+struct Stock_s {
+  int32_t list_index = 0;                 // 1-based position in the load that made it
+  uint8_t slot_flags[kPriceSlotCount]{};  // 1 when a list or balance reply named it for a slot
+  uint8_t changed = 0;                    // 1 when a new current price arrived
+  char market_letter = 0;                 // '1', '2', '0' domestic; 'D', 'N', 'A' overseas
+  wchar_t code[kStockCodeLen + 1]{};      // short code, without a domestic leading 'A'
+  uint8_t market = 0;                     // market kind (kMarket...)
+  uint8_t domestic = 0;                   // 1 when made from a domestic list
+  char std_code[20]{};                    // standard (ISIN) code
+  char nation_code[5]{};                  // "KR", "US", "JP"
+  int8_t nation = 0;                      // nation byte; lower values preferred among equals
+  int32_t kind = 0;                       // listing kind given by the creator
+  uint8_t flag_byte = 0;                  // creator's flag byte
+  int32_t int_value = 0;                  // creator's integer value
+  int32_t status = 0;                     // 32-bit status of a master record
+  int64_t count64 = 0;                    // creator's 64-bit count
+  std::wstring name;                      // Korean name
+
+  // Prices: one per price slot (sized by GfxAllocStockPointerVars), plus the last seen.
+  std::vector<double> slot_prices;
+  double cur_price = 0;
+  double second_price = 0;
+  double open_price = 0;
+  double high_price = 0;
+  double low_price = 0;
+  double change = 0;       // against the previous close
+  double change_rate = 0;  // percent, against the previous close
+  double price_step = 0;   // new current price minus the previous one
+  double rate_step = 0;    // new change rate minus the previous one
+  SYSTEMTIME update_time;  // local time of the last update
+  int64_t update_value = 0;
+  double coin_prices[2]{};      // coins: current price per quote currency (KRW, BTC)
+  uint8_t exchange_flags[2]{};  // coins: listed on the KRW / BTC market
+
+  StockTrade_s* holding = nullptr;  // holding made for this stock by a balance reply
+
+  // Running totals over all holdings, recomputed by each quote application.
+  double run_qty = 0;
+  double run_valuation = 0;
+  double prev_run_qty = 0;
+  double prev_run_valuation = 0;
+
+  // Own-list state.
+  uint8_t source = 0;
+  double preset_price1 = 0;
+  double preset_price2 = 0;
+  double preset_qty = 0;
+  double option_value = 0;  // a per-stock option value set at creation
+  double option_rate = 0;   // a per-stock rate set at creation
+  int32_t interest = 0;
+  int32_t interest_next = 0;
+  int32_t own_state1 = 0;
+  int32_t own_state2 = 0;
+  uint8_t cafe_approved = 0;
+  int32_t cafe_index = 0;
+  void* grid_row = nullptr;
+
+  // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
+  StockSeries_s day;
+  StockSeries_s minute;
+};
+
+// One broker account with its cash figures. Agents embed their own.
+struct group_info_s {
+  uint32_t key = 0;     // the owning agent's key
+  std::wstring label;   // display label; the account map key is a copy of it
+  std::string account;  // account number text
+  std::string password;
+  CStockAgentBase* agent = nullptr;
+
+  double deposit = 0;           // "DpsBalAmt"
+  double withdrawable = 0;      // "WthdwAbleAmt"
+  double margin = 0;            // "MgnMny"
+  double next_day_deposit = 0;  // "PrsmptDpsD1"
+
+  double eval_total = 0;
+  double credit_amount = 0;
+  double deposit_asset = 0;
+  double realized_profit = 0;
+  double today_sell = 0;
+  double today_buy = 0;
+  double cash = 0;
+  double loan_to_value = 0;
+  double page_valuation = 0;
+  double page_tax = 0;
+  double page_commission = 0;
+  int32_t holding_count = 0;
+  int32_t query_count = 0;
+
+  // Totals recomputed by each quote application.
+  uint8_t recomputing = 0;
+  double total_valuation = 0;
+  double total_buy = 0;
+  double total_profit = 0;
+  double total_further = 0;
+};
+
+// One holding of one account.
+struct StockTrade_s {
+  Stock_s* stock = nullptr;
+  group_info_s* account = nullptr;
+  int32_t broker_id = 0;
+  int32_t account_no = 0;  // the account record's key
+  int32_t account_index = 0;
+  uint8_t price_slot = 0;
+  uint8_t holding_kind = 1;  // 1 cash, 2 credit
+  uint8_t credit = 0;        // credit kind
+  uint8_t kind2 = 0;         // a second kind byte (part of the identity)
+  int32_t loan_date = 0;     // yyyymmdd, 0 for cash
+  wchar_t loan_date_text[12]{};
+  wchar_t code[kStockCodeLen + 1]{};
+  double loan_amount = 0;
+  int32_t running_index = 0;
+  uint8_t is_new = 0;
+  double ratio = 1.0;
+
+  double quantity = 0;
+  double quantity2 = 0;
+  double avg_price = 0;
+  double cur_price = 0;
+  double purchase = 0;  // quantity x average price
+  double commission = 0;
+  double tax = 0;
+  double cost_per_share = 0;
+  double valuation = 0;
+  double profit = 0;
+  double profit_rate = 0;
+  double shown_profit_rate = 0;
+  double sell_split_qty = 0;
+  double split_state = 0;  // state kept by GfxStockCalcSellSplitQty
+  double steps[5]{-100.0, 5.0, 2.0, 2.0, 100.0};
+  uint8_t changed_mark = 0;
+  uint8_t quantity_trend = 0;  // 1 grew, 2 shrank, 0 unchanged
+  int32_t caller_value = 0;
+  uint32_t balance_pass = 0;  // the balance pass that last named this holding
+  int32_t markers[3]{-1, -1, -1};
+
+  // Quote application.
+  double buy_amount = 0;
+  double profit_amount = 0;
+  uint8_t sold_out = 0;
+  uint8_t quote_currency = 0;  // coins: 0 KRW, 1 BTC
+  double day_value = 0;
+  double further_amount = 0;
+  void* grid_row = nullptr;
+  uint8_t removed = 0;
+
+  // Trading rules and orders.
+  uint8_t reverse = 0;
+  uint8_t auto_trade = 1;
+  double step_base_price = 0;
+  int32_t cur_step = -1;
+  int32_t prev_step = -1;
+  int32_t peak_step = -1;
+  uint32_t step_change_tick = 0;
+  uint32_t step_up_tick = 0;
+  uint32_t step_down_tick = 0;
+  SYSTEMTIME step_up_time;
+  SYSTEMTIME step_down_time;
+  double step_orders = 0;
+  double step_threshold = 0;
+  double first_threshold = 0;
+  double stop_loss_rate = 0;
+  uint8_t sell_signal = 0;
+  double rate_at_last_sell = 0;
+  uint32_t last_sell_tick = 0;
+  uint32_t last_buy_tick = 0;
+  int32_t order_count = 0;
+  int32_t order_kind = 0;  // 1 buy, 2 sell
+  double buy_qty = 0;
+  std::wstring order_condition;
+  uint8_t order_byte = 0;
+  int32_t last_result = 0;
+  uint8_t ordered = 0;
+  SYSTEMTIME sell_time;
+  SYSTEMTIME buy_time;
+  double order_price = 0;
+
+  // Levels.
+  double buy_price = 0;
+  double profit_offset = 0;
+  double profit_offset2 = 0;
+  double stop_start = 0;
+  double stop1 = 0;
+  double stop2 = 0;
+  double step_value = 0;
+  double sell_rate = 0;
+  uint8_t step_flags[2]{};
+  std::wstring level_text;
+};
+
+// Ordinal comparison of wide stock codes.
+struct cmp_str {
+  using is_transparent = void;
+  bool operator()(const std::wstring& a, const std::wstring& b) const { return a < b; }
+  bool operator()(const std::wstring& a, const wchar_t* b) const;
+  bool operator()(const wchar_t* a, const std::wstring& b) const;
+};
+
+// Holding identity: broker id, account number, holding kind (cash before credit), loan date,
+// second kind byte, wide stock code.
+struct cmp_trade_data_obj {
+  bool operator()(const StockTrade_s* a, const StockTrade_s* b) const;
+};
+
+// Case-insensitive comparison of wide account labels.
+struct cmp_str_group_info {
+  bool operator()(const std::wstring& a, const std::wstring& b) const;
+};
+
+// A stock map: wide code -> record. Construct an OwningStockMap (the master list, frees its
+// records) or a StockViewMap (points into a master list, never frees).
+class StockMap : public std::map<std::wstring, Stock_s*, cmp_str> {
+ public:
+  StockMap(const StockMap&) = delete;
+  StockMap& operator=(const StockMap&) = delete;
+  bool OwnsRecords() const { return owns_; }
+  // The record under a code, or null.
+  Stock_s* Find(const wchar_t* code) const;
+
+ protected:
+  explicit StockMap(bool owns) : owns_(owns) {}
+  ~StockMap() = default;
+
+ private:
+  bool owns_;
+};
+
+class OwningStockMap : public StockMap {
+ public:
+  OwningStockMap() : StockMap(true) {}
+  ~OwningStockMap();
+};
+
+class StockViewMap : public StockMap {
+ public:
+  StockViewMap() : StockMap(false) {}
+};
+
+// A holdings map: holding -> int, ordered by identity. The OwningHoldingMap frees its
+// holdings; a HoldingViewMap (e.g. the order queue) never does.
+class HoldingMap : public std::map<StockTrade_s*, int, cmp_trade_data_obj> {
+ public:
+  HoldingMap(const HoldingMap&) = delete;
+  HoldingMap& operator=(const HoldingMap&) = delete;
+  bool OwnsRecords() const { return owns_; }
+
+ protected:
+  explicit HoldingMap(bool owns) : owns_(owns) {}
+  ~HoldingMap() = default;
+
+ private:
+  bool owns_;
+};
+
+class OwningHoldingMap : public HoldingMap {
+ public:
+  OwningHoldingMap() : HoldingMap(true) {}
+  ~OwningHoldingMap();
+};
+
+class HoldingViewMap : public HoldingMap {
+ public:
+  HoldingViewMap() : HoldingMap(false) {}
+};
+
+// The account map: wide account label -> account record (records live in their agents).
+using GroupInfoMap = std::map<std::wstring, group_info_s*, cmp_str_group_info>;
+
+// Prepares a new record's inner arrays for its market. Returns the record.
+Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market);
+// A new, prepared record (what a zeroed block plus GfxAllocStockPointerVars gives).
+Stock_s* GfxNewStock(uint8_t market);
+
+// Frees one record (clearing its holding's back link).
+void GfxStockDataFree(Stock_s* stock);
+// Empties a stock map. Records are freed only when the map owns them (the flags are kept for
+// the callers' argument lists: (map, 0, 1, 0)). Returns the number of entries removed.
+int GfxStockDataListFree2(StockMap* map, int reserved = 0, int freeRecords = 1, int last = 0);
+// Empties a vector of record pointers without freeing the records.
+int GfxStockDataListFree3(std::vector<Stock_s*>* list, int reserved = 0);
+
+// Frees one holding (clearing its stock's link to it).
+void GfxStockTradeDataFree(StockTrade_s* holding);
+// Empties a holdings map, freeing the holdings when the map owns them. Returns entries removed.
+int GfxStockTradeDataMap3Free(HoldingMap* map, int reserved = 0);
+
+// Empties the account map (the records belong to their agents).
+int GfxGroupInfoMapClear(GroupInfoMap* map, int reserved = 0);
+
+// Removes a leading 'A' from a domestic code (writes the result into out, bounded).
+void GfxNormalizeStockCode(const wchar_t* code, uint8_t market, wchar_t* out, size_t outLen);
+
+// Adding a stock: finds the code in the map, setting the record's flag for the price slot;
+// otherwise makes a prepared record (code, market, slot flag, list index = listIndex, or the
+// map's size + 1 when listIndex is 0) and inserts it. A domestic (market 1) code loses a
+// leading 'A'. *added is set to whether a record was made. Null for an empty code.
+Stock_s* GfxAddStockToMap(OwningStockMap* map, const wchar_t* code, uint8_t market,
+                          uint8_t priceSlot, int32_t listIndex, bool* added);
+
+// Updating a price from a quote: when the current price differs from the slot's price, sets
+// the changed flag, price step and rate step and stores the price; then always stores open,
+// high, low, change, change rate and the update time and clears the stored 8-byte value.
+// Returns 1 when the price changed, else 0.
+struct StockQuote_s {
+  double cur_price = 0;
+  double open_price = 0;
+  double high_price = 0;
+  double low_price = 0;
+  double change = 0;
+  double change_rate = 0;
+};
+int GfxUpdateStockPrice(Stock_s* stock, uint8_t priceSlot, const StockQuote_s& quote,
+                        const SYSTEMTIME& now);
+
+// Holding lookup: the first holding of the map whose stock is `stock` (or, without one, whose
+// code equals `code`), filtered by broker id, account number and holding kind where those are
+// above 0. Null when none matches.
+StockTrade_s* GfxGetStockTradeDataByCode2(const HoldingMap* map, int brokerId, int accountNo,
+                                          const Stock_s* stock, const wchar_t* code,
+                                          int holdingKind, int reserved = 0);
