@@ -20,6 +20,10 @@ constexpr char kTradingLogSuffix[] = "_trading_log.csv";
 constexpr char kPriceLogSuffix[] = "_price_log.csv";
 // Days before today whose logs are still deleted at start-up.
 constexpr int kOldestPurgedDay = -30;
+// The newest day whose logs the start-up deletes.
+constexpr int kStartupPurgeDays = -5;
+// Log-pane kind of the engine's and start-up messages.
+constexpr DWORD kStartupLogKind = 4;
 
 void CloseStream(FILE* stream) {
   if (stream) std::fclose(stream);
@@ -161,6 +165,15 @@ int CDailyLogs::DeleteOldLogs(std::wstring* outDate, int days) {
       if (std::filesystem::remove(folder + key + suffix, ec)) ++deleted;
     }
   }
+  return deleted;
+}
+
+int CDailyLogs::StartDailyLogs(DWORD ctrlId) {
+  std::wstring cutOff;
+  const int deleted = DeleteOldLogs(&cutOff, kStartupPurgeDays);
+  OpenAppLog();
+  const std::wstring msg = cutOff + L"일 이전 로그 " + std::to_wstring(deleted) + L"개 삭제";
+  AddLogMsg(ctrlId, kStartupLogKind, 0, L"", msg.c_str(), 0);
   return deleted;
 }
 

@@ -94,6 +94,11 @@ class CDailyLogs {
   // day's date as "yyyy-mm-dd". Returns the number of files deleted (0 when days < -30).
   int DeleteOldLogs(std::wstring* outDate, int days);
 
+  // Start-up: deletes the logs 5 to 30 days old, opens the application log and logs
+  // "<cut-off date>일 이전 로그 <count>개 삭제" with kind 4 under the view's control id.
+  // Returns the number of files deleted.
+  int StartDailyLogs(DWORD ctrlId);
+
   // Full UTF-8 paths of the files last opened (empty before the first open).
   std::string GetAppLogPath() const;
   std::string GetTradingLogPath() const;

@@ -278,6 +278,22 @@ TEST_F(DailyLogsTest, DeleteOldLogsRemovesDaysFiveToThirty) {
   }
 }
 
+TEST_F(DailyLogsTest, StartUpDeletesOldLogsAndLogsTheCountIntoTheNewAppLog) {
+  RecordingPane pane;
+  logs_.SetLogPane(&pane);
+  WriteBytes(LogPath("20250101_app_log.csv"), "x");
+  WriteBytes(LogPath("20241207_price_log.csv"), "x");
+  WriteBytes(LogPath("20250102_trading_log.csv"), "x");
+  EXPECT_EQ(logs_.StartDailyLogs(2213), 2);
+  EXPECT_TRUE(Exists(LogPath("20250102_trading_log.csv")));
+  EXPECT_EQ(ReadBytes(LogPath("20250106_app_log.csv")),
+            kBom + "2025-01-06 09:30:15.042,\"2025-01-01일 이전 로그 2개 삭제\"\n");
+  ASSERT_EQ(pane.entries.size(), 1u);
+  EXPECT_EQ(pane.entries[0].ctrlId, 2213u);
+  EXPECT_EQ(pane.entries[0].kind, 4u);
+  EXPECT_EQ(pane.entries[0].msg, L"2025-01-01일 이전 로그 2개 삭제");
+}
+
 // Writers on several threads while the day changes under them: every line arrives whole and
 // none is lost.
 TEST_F(DailyLogsTest, ConcurrentWritersAcrossADaySwitchKeepEveryLineWhole) {
