@@ -21,18 +21,6 @@ const std::string kHeader =
     "틱,시간,나라,증권사,자동,시뮬,종목코드,종목명,주문번호,결과코드,결과메시지,주문량,남은량,"
     "총량,매입가,현재가,현재등락률,수익률,컷수익률,익절기준률,손절기준률\n";
 
-SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second, int ms = 0) {
-  SYSTEMTIME t;
-  t.wYear = static_cast<WORD>(year);
-  t.wMonth = static_cast<WORD>(month);
-  t.wDay = static_cast<WORD>(day);
-  t.wHour = static_cast<WORD>(hour);
-  t.wMinute = static_cast<WORD>(minute);
-  t.wSecond = static_cast<WORD>(second);
-  t.wMilliseconds = static_cast<WORD>(ms);
-  return t;
-}
-
 class RecordingPane : public ILogPane {
  public:
   struct Entry {

@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/win/WinTypes.h"
+
 class TempDataFolder {
  public:
   TempDataFolder() {
@@ -36,3 +38,17 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// A local time with every field given.
+inline SYSTEMTIME LocalTime(int year, int month, int day, int hour, int minute, int second,
+                            int ms = 0) {
+  SYSTEMTIME t;
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  t.wMilliseconds = static_cast<WORD>(ms);
+  return t;
+}

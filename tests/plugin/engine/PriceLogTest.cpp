@@ -41,13 +41,7 @@ TEST(PriceLogTest, ParserKeepsQuotedCommasAndBoundsLongTexts) {
 }
 
 TEST(PriceLogTest, FormattedLineParsesBack) {
-  SYSTEMTIME time;
-  time.wYear = 2025;
-  time.wMonth = 3;
-  time.wDay = 4;
-  time.wHour = 15;
-  time.wMinute = 20;
-  time.wSecond = 9;
+  const SYSTEMTIME time = LocalTime(2025, 3, 4, 15, 20, 9);
   const double values[5] = {123.5, 0.5, 1, 2, 3};
   PriceLogRecord_s record;
   const std::string line = FormatPriceLogLine(2, L"AAPL", 99, time, values);
