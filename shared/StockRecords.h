@@ -255,22 +255,32 @@ struct cmp_str_group_info {
   bool operator()(const std::wstring& a, const std::wstring& b) const;
 };
 
+// A map whose values (or keys) are records: constructed as an owner (frees its records when
+// emptied by the library's freeing functions or destroyed) or as a view (never frees).
+template <class Key, class Value, class Cmp>
+class RecordMap : public std::map<Key, Value, Cmp> {
+ public:
+  RecordMap(const RecordMap&) = delete;
+  RecordMap& operator=(const RecordMap&) = delete;
+  bool OwnsRecords() const { return owns_; }
+
+ protected:
+  explicit RecordMap(bool owns) : owns_(owns) {}
+  ~RecordMap() = default;
+
+ private:
+  bool owns_;
+};
+
 // A stock map: wide code -> record. Construct an OwningStockMap (the master list, frees its
 // records) or a StockViewMap (points into a master list, never frees).
-class StockMap : public std::map<std::wstring, Stock_s*, cmp_str> {
+class StockMap : public RecordMap<std::wstring, Stock_s*, cmp_str> {
  public:
-  StockMap(const StockMap&) = delete;
-  StockMap& operator=(const StockMap&) = delete;
-  bool OwnsRecords() const { return owns_; }
   // The record under a code, or null.
   Stock_s* Find(const wchar_t* code) const;
 
  protected:
-  explicit StockMap(bool owns) : owns_(owns) {}
-  ~StockMap() = default;
-
- private:
-  bool owns_;
+  using RecordMap::RecordMap;
 };
 
 class OwningStockMap : public StockMap {
@@ -286,18 +296,9 @@ class StockViewMap : public StockMap {
 
 // A holdings map: holding -> int, ordered by identity. The OwningHoldingMap frees its
 // holdings; a HoldingViewMap (e.g. the order queue) never does.
-class HoldingMap : public std::map<StockTrade_s*, int, cmp_trade_data_obj> {
- public:
-  HoldingMap(const HoldingMap&) = delete;
-  HoldingMap& operator=(const HoldingMap&) = delete;
-  bool OwnsRecords() const { return owns_; }
-
+class HoldingMap : public RecordMap<StockTrade_s*, int, cmp_trade_data_obj> {
  protected:
-  explicit HoldingMap(bool owns) : owns_(owns) {}
-  ~HoldingMap() = default;
-
- private:
-  bool owns_;
+  using RecordMap::RecordMap;
 };
 
 class OwningHoldingMap : public HoldingMap {

@@ -30,19 +30,6 @@ std::string JsonEscape(const char* s) {
   return out;
 }
 
-std::string Sha512Hex(const char* data) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int len = 0;
-  EVP_Digest(data, std::strlen(data), digest, &len, EVP_sha512(), nullptr);
-  static const char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned int i = 0; i < len; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 15];
-  }
-  return hex;
-}
-
 bool RandomUuid(std::string* out) {
   unsigned char b[16];
   if (RAND_bytes(b, sizeof b) != 1) return false;
@@ -90,7 +77,8 @@ char* jwt_credential_hs256(const char* claimName, const char* key, const char* q
     claims += ",\"timestamp\":" + std::string(number);
   }
   if (signingOption && query && *query) {
-    claims += ",\"query_hash\":\"" + Sha512Hex(query) + "\",\"query_hash_alg\":\"SHA512\"";
+    claims +=
+        ",\"query_hash\":\"" + DigestHex(query, "SHA512") + "\",\"query_hash_alg\":\"SHA512\"";
   }
   claims += "}";
   const std::string signingInput =

@@ -5,10 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
-std::string Md5Hex(std::string_view data) {
+std::string DigestHex(std::string_view data, const char* digestName) {
+  const EVP_MD* md = EVP_get_digestbyname(digestName);
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int len = 0;
-  EVP_Digest(data.data(), data.size(), digest, &len, EVP_md5(), nullptr);
+  if (!md || !EVP_Digest(data.data(), data.size(), digest, &len, md, nullptr)) return {};
   static const char kHex[] = "0123456789abcdef";
   std::string hex;
   for (unsigned int i = 0; i < len; ++i) {
@@ -17,6 +18,8 @@ std::string Md5Hex(std::string_view data) {
   }
   return hex;
 }
+
+std::string Md5Hex(std::string_view data) { return DigestHex(data, "MD5"); }
 
 char* MD5EncodeText(const char* text, char* out, size_t outSize) {
   if (!out || outSize < 33) return out;

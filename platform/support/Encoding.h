@@ -9,6 +9,9 @@
 // least 33 bytes; nothing written when outSize < 33). Returns out.
 char* MD5EncodeText(const char* text, char* out, size_t outSize);
 std::string Md5Hex(std::string_view data);
+// Lowercase hexadecimal digest of data by OpenSSL digest name ("MD5", "SHA512", ...); empty
+// for an unknown name.
+std::string DigestHex(std::string_view data, const char* digestName);
 
 // Standard base64 with padding.
 std::string base64_encode(std::string_view data);

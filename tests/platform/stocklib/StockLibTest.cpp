@@ -208,6 +208,12 @@ TEST(Jwt, Hs256TokenVerifiesIndependently) {
   EXPECT_NE(claims.find("\"nonce\":1700000000123"), std::string::npos);
   EXPECT_NE(claims.find("\"timestamp\":1700000000123"), std::string::npos);
   EXPECT_NE(claims.find("\"query_hash_alg\":\"SHA512\""), std::string::npos);
+  unsigned char sha[SHA512_DIGEST_LENGTH];
+  const std::string query = "market=KRW-BTC";
+  SHA512(reinterpret_cast<const unsigned char*>(query.data()), query.size(), sha);
+  std::string hex;
+  for (unsigned char c : sha) hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+  EXPECT_NE(claims.find("\"query_hash\":\"" + hex + "\""), std::string::npos);
 
   char* uuid = jwt_credential_hs256("access_key", "k", "", "1", 1, "s", 1, 1, 0, 0);
   ASSERT_NE(uuid, nullptr);
