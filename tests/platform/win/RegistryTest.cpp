@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "TestFolders.h"
@@ -212,6 +213,13 @@ TEST_F(RegistryTest, AWriterKilledMidWriteNeverLeavesABrokenFile) {
   }
   pid_t child = fork();
   ASSERT_GE(child, 0);
+  // Kills the writer also when an assertion below ends the test early.
+  std::unique_ptr<pid_t, void (*)(pid_t*)> killer(&child, [](pid_t* pid) {
+    if (*pid > 0) {
+      kill(*pid, SIGKILL);
+      waitpid(*pid, nullptr, 0);
+    }
+  });
   if (child == 0) {
     Registry registry;
     if (!registry.Open("Vurorivide", "Orvella.ini")) _exit(1);
@@ -237,6 +245,7 @@ TEST_F(RegistryTest, AWriterKilledMidWriteNeverLeavesABrokenFile) {
   kill(child, SIGKILL);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
+  child = 0;
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_GE(last, 0) << "the child never wrote in " << reads << " reads";
 
