@@ -11,6 +11,7 @@ namespace orv::ui {
 CMyReportCtrl::CMyReportCtrl() = default;
 
 CMyReportCtrl::~CMyReportCtrl() {
+  if (view_) view_->OnModelDestroyed();
   view_ = nullptr;
   rows_.clear();
 }

@@ -34,6 +34,7 @@ class IReportView {
   virtual void OnColumnsChanged() = 0;   // columns added, hidden, shown, resized, frozen
   virtual void OnRowsChanged() = 0;      // the shown rows were rebuilt (Populate)
   virtual void OnRedrawRequested() = 0;  // changed rows wait for a redraw
+  virtual void OnModelDestroyed() = 0;   // the grid model is going away
 };
 
 using ReportNotifyHandler = std::function<LRESULT(ReportNotify&)>;

@@ -50,6 +50,7 @@ class CountingView : public IReportView {
   void OnColumnsChanged() override { ++columns; }
   void OnRowsChanged() override { ++rows; }
   void OnRedrawRequested() override { ++redraws; }
+  void OnModelDestroyed() override {}
 };
 
 class ReportCtrlTest : public ::testing::Test {
