@@ -54,7 +54,9 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
   const wxSize size(rc.right - rc.left, rc.bottom - rc.top);
   wxWindow* w = nullptr;
   switch (kind) {
-    case CtrlKind::Static: w = new wxStaticText(dialog_, id, label, pos, size); break;
+    case CtrlKind::Static:
+      w = new wxStaticText(dialog_, id, label, pos, size);
+      break;
     case CtrlKind::Edit:
       w = new wxTextCtrl(dialog_, id, label, pos, size, wxTE_PROCESS_ENTER);
       break;
@@ -64,16 +66,24 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
     case CtrlKind::Password:
       w = new wxTextCtrl(dialog_, id, label, pos, size, wxTE_PASSWORD | wxTE_PROCESS_ENTER);
       break;
-    case CtrlKind::Button: w = new wxButton(dialog_, id, label, pos, size); break;
-    case CtrlKind::CheckBox: w = new wxCheckBox(dialog_, id, label, pos, size); break;
-    case CtrlKind::Radio: w = new wxRadioButton(dialog_, id, label, pos, size); break;
+    case CtrlKind::Button:
+      w = new wxButton(dialog_, id, label, pos, size);
+      break;
+    case CtrlKind::CheckBox:
+      w = new wxCheckBox(dialog_, id, label, pos, size);
+      break;
+    case CtrlKind::Radio:
+      w = new wxRadioButton(dialog_, id, label, pos, size);
+      break;
     case CtrlKind::ComboList:
       w = new wxComboBox(dialog_, id, wxString(), pos, size, 0, nullptr, wxCB_READONLY);
       break;
     case CtrlKind::ComboEdit:
       w = new wxComboBox(dialog_, id, label, pos, size, 0, nullptr, wxTE_PROCESS_ENTER);
       break;
-    case CtrlKind::Group: w = new wxStaticBox(dialog_, id, label, pos, size); break;
+    case CtrlKind::Group:
+      w = new wxStaticBox(dialog_, id, label, pos, size);
+      break;
   }
   if (!w) return false;
   auto control = std::make_unique<Control>();
@@ -83,17 +93,26 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
     if (*alive) SendCommand(id);
   };
   switch (kind) {
-    case CtrlKind::Button: w->Bind(wxEVT_BUTTON, run); break;
-    case CtrlKind::CheckBox: w->Bind(wxEVT_CHECKBOX, run); break;
-    case CtrlKind::Radio: w->Bind(wxEVT_RADIOBUTTON, run); break;
+    case CtrlKind::Button:
+      w->Bind(wxEVT_BUTTON, run);
+      break;
+    case CtrlKind::CheckBox:
+      w->Bind(wxEVT_CHECKBOX, run);
+      break;
+    case CtrlKind::Radio:
+      w->Bind(wxEVT_RADIOBUTTON, run);
+      break;
     case CtrlKind::ComboList:
     case CtrlKind::ComboEdit:
       w->Bind(wxEVT_COMBOBOX, run);
       w->Bind(wxEVT_TEXT_ENTER, run);
       break;
     case CtrlKind::Edit:
-    case CtrlKind::Password: w->Bind(wxEVT_TEXT_ENTER, run); break;
-    default: break;
+    case CtrlKind::Password:
+      w->Bind(wxEVT_TEXT_ENTER, run);
+      break;
+    default:
+      break;
   }
   controls_[id] = std::move(control);
   return true;

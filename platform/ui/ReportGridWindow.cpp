@@ -67,6 +67,11 @@ class ReportTable : public wxGridTableBase {
   wxGridCellAttr* GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) override;
 
   void SetRenderer(wxGridCellRenderer* r) { renderer_ = r; }
+  // Destroys the drop-down controls of the option editors while their grid still exists.
+  void DestroyEditorControls(wxGrid* grid) {
+    for (auto* a : optionAttrs_)
+      if (a && a->HasEditor()) a->GetEditorPtr(grid, 0, 0)->Destroy();
+  }
   void ResetEditors() {
     for (auto* a : optionAttrs_)
       if (a) a->DecRef();
@@ -159,15 +164,13 @@ class ReportCellRenderer : public wxGridCellRenderer {
     text.width = std::max(0, rect.GetRight() + 1 - buttonsWidth - text.x - 2);
 
     dc.SetFont(table->IsFooter() ? grid.GetDefaultCellFont().Bold() : grid.GetDefaultCellFont());
-    dc.SetTextForeground(item->textColor != kColorNone ? ToColour(item->textColor)
-                                                       : *wxBLACK);
+    dc.SetTextForeground(item->textColor != kColorNone ? ToColour(item->textColor) : *wxBLACK);
     if (item->Kind() == ReportItemKind::Check) {
       auto* check = static_cast<CMyReportRecordItemCheck*>(item);
       wxRect box(text.x + std::max(0, (text.width - kCheckSize) / 2),
                  text.y + (text.height - kCheckSize) / 2, kCheckSize, kCheckSize);
       if (!check->caption.empty()) box.x = text.x;
-      wxRendererNative::Get().DrawCheckBox(&grid, dc, box,
-                                           check->checked ? wxCONTROL_CHECKED : 0);
+      wxRendererNative::Get().DrawCheckBox(&grid, dc, box, check->checked ? wxCONTROL_CHECKED : 0);
       if (!check->caption.empty()) {
         wxRect t = text;
         t.x += kCheckSize + 3;
@@ -262,6 +265,8 @@ class ReportGridPanel : public wxPanel, public IReportView {
 
   ~ReportGridPanel() override {
     if (model_) model_->SetView(nullptr);
+    body_->HideCellEditControl();
+    bodyTable_->DestroyEditorControls(body_);
   }
 
   ReportGridWindow* Handle() { return &handle_; }
@@ -369,8 +374,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
       model_->OnCellButton(row, col, b);
       return true;
     }
-    if (item->Kind() == ReportItemKind::Check &&
-        xInCell < width - CellButtonsWidth(*item)) {
+    if (item->Kind() == ReportItemKind::Check && xInCell < width - CellButtonsWidth(*item)) {
       model_->OnToggleCheck(row, col);
       return true;
     }
@@ -384,16 +388,14 @@ class ReportGridPanel : public wxPanel, public IReportView {
     const int have = columns ? g->GetNumberCols() : g->GetNumberRows();
     if (want == have) return;
     if (want > have) {
-      wxGridTableMessage msg(table,
-                             columns ? wxGRIDTABLE_NOTIFY_COLS_APPENDED
-                                     : wxGRIDTABLE_NOTIFY_ROWS_APPENDED,
-                             want - have);
+      wxGridTableMessage msg(
+          table, columns ? wxGRIDTABLE_NOTIFY_COLS_APPENDED : wxGRIDTABLE_NOTIFY_ROWS_APPENDED,
+          want - have);
       g->ProcessTableMessage(msg);
     } else {
-      wxGridTableMessage msg(table,
-                             columns ? wxGRIDTABLE_NOTIFY_COLS_DELETED
-                                     : wxGRIDTABLE_NOTIFY_ROWS_DELETED,
-                             want, have - want);
+      wxGridTableMessage msg(
+          table, columns ? wxGRIDTABLE_NOTIFY_COLS_DELETED : wxGRIDTABLE_NOTIFY_ROWS_DELETED, want,
+          have - want);
       g->ProcessTableMessage(msg);
     }
   }
@@ -459,6 +461,13 @@ class ReportGridPanel : public wxPanel, public IReportView {
     e.Skip();
   }
   void OnIdle(wxIdleEvent& e) {
+    // Freezing fails while the grid has no size yet; try again once it has one.
+    if (model_ && body_->GetNumberFrozenCols() != model_->GetFrozenColumns() &&
+        body_->GetClientSize().x > 0) {
+      const int frozen = std::min(model_->GetFrozenColumns(), body_->GetNumberCols());
+      body_->FreezeTo(0, frozen);
+      footer_->FreezeTo(0, std::min(frozen, footer_->GetNumberCols()));
+    }
     // The footer follows the body's horizontal scrolling.
     int bx = 0, by = 0, fx = 0, fy = 0;
     body_->GetViewStart(&bx, &by);
