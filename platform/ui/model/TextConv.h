@@ -1,12 +1,11 @@
 #pragma once
-// UTF-8 and wide-text conversion for the grid model (wchar_t is UTF-32 here).
+// The grid model's text conversions are the support library's.
 
-#include <string>
-#include <string_view>
+#include "platform/support/TextConv.h"
 
 namespace orv::ui {
 
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
+using ::Utf8ToWide;
+using ::WideToUtf8;
 
 }  // namespace orv::ui
