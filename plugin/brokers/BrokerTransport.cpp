@@ -28,8 +28,7 @@ bool IsEmpty(const char* text) { return !text || !*text; }
 // (that form removes a header), so an empty value is sent in libcurl's "Name;" form instead.
 curl_slist* AppendHeader(curl_slist* list, std::string line) {
   const size_t colon = line.find(':');
-  if (colon != std::string::npos &&
-      line.find_first_not_of(" \t", colon + 1) == std::string::npos) {
+  if (colon != std::string::npos && line.find_first_not_of(" \t", colon + 1) == std::string::npos) {
     line.resize(colon);
     line += ';';
   }

@@ -81,8 +81,8 @@ std::string UrlEncodeFormValue(const char* value);
 // takes each reply (which it must not free; it is freed after the call). After every page the
 // loop sleeps `pauseMs` on the program clock. It continues while the key is non-empty, for at
 // most `maxPages` pages, and stops early when `running` drops to 0. Returns pages received.
-using PageSender = std::function<char*(const char* extraHeader, const char* furtherHeaders,
-                                       int* outLen)>;
+using PageSender =
+    std::function<char*(const char* extraHeader, const char* furtherHeaders, int* outLen)>;
 using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
 int RunContinuationPaging(char* contKey, int pauseMs, int maxPages, const PageSender& sendPage,

@@ -125,10 +125,9 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
                          const char* extraHeader, const char* bearer, int* outLen) {
   unsigned transfer = 0;
   int len = 0;
-  char* reply = SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, nullptr,
-                                  0, m_appKey, m_appSecret, bearer, json, &len,
-                                  m_caCertPath.c_str(), m_contKey, &transfer, m_stopFlag,
-                                  m_timeoutMs, 0);
+  char* reply = SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, nullptr, 0,
+                                  m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(),
+                                  m_contKey, &transfer, m_stopFlag, m_timeoutMs, 0);
   m_lastTransfer = transfer;
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.
@@ -174,8 +173,7 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
   CopyMessage(outMsg, msgLen, "");
   if (!HasCredentials()) return kAgentFailed;
 
-  const std::string body = "grant_type=client_credentials&appkey=" +
-                           UrlEncodeFormValue(m_appKey) +
+  const std::string body = "grant_type=client_credentials&appkey=" + UrlEncodeFormValue(m_appKey) +
                            "&appsecretkey=" + UrlEncodeFormValue(m_appSecret) + "&scope=oob";
   int len = 0;
   char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, nullptr, &len);
@@ -213,10 +211,10 @@ int CDbSecuAgent::Logout() {
   if (m_accessToken && m_accessToken[0] && HasCredentials()) {
     CURL* handle = curl_easy_init();
     if (handle) {
-      const std::string body = "token=" + UrlEncodeFormValue(m_accessToken) +
-                               "&token_type_hint=access_token&appkey=" +
-                               UrlEncodeFormValue(m_appKey) +
-                               "&appsecretkey=" + UrlEncodeFormValue(m_appSecret);
+      const std::string body =
+          "token=" + UrlEncodeFormValue(m_accessToken) +
+          "&token_type_hint=access_token&appkey=" + UrlEncodeFormValue(m_appKey) +
+          "&appsecretkey=" + UrlEncodeFormValue(m_appSecret);
       char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, m_accessToken, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
@@ -286,16 +284,14 @@ int CDbSecuAgent::QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, in
                   2, 2, 2, 0);
   }
   int len = 0;
-  char* reply = Post(curl,
-                     market == kMarketDomestic ? kDomesticBalancePath : kOverseasBalancePath,
+  char* reply = Post(curl, market == kMarketDomestic ? kDomesticBalancePath : kOverseasBalancePath,
                      body, 1, nullptr, m_accessToken, &len);
   if (args.outCodes) args.outCodes->clear();
   m_balanceCount = 0;
 
   int result = 0;
   if (reply) {
-    result =
-        ParseBalanceResponse(market, priceSlot, filter, reply, static_cast<size_t>(len), args);
+    result = ParseBalanceResponse(market, priceSlot, filter, reply, static_cast<size_t>(len), args);
     std::free(reply);
   }
   if (args.outResult) *args.outResult = result;
@@ -376,8 +372,8 @@ int CDbSecuAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, c
       fresh->loan_date = r.loanDate > 0 ? r.loanDate : 0;
       fresh->holding_kind = fresh->loan_date > 0 ? 2 : 1;
       fresh->credit = fresh->loan_date > 0 ? 1 : 0;
-      std::swprintf(fresh->loan_date_text, sizeof fresh->loan_date_text / sizeof(wchar_t),
-                    L"%08d", fresh->loan_date);
+      std::swprintf(fresh->loan_date_text, sizeof fresh->loan_date_text / sizeof(wchar_t), L"%08d",
+                    fresh->loan_date);
       StrSafeCopyW(fresh->code, kStockCodeLen + 1, stock->code);
       FillHoldingFigures(fresh, r, feeRate, args.taxRate);
 

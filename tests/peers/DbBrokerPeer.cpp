@@ -195,8 +195,7 @@ std::string DbBrokerPeer::OverseasBalanceBody(const DbOverseasTotals& t,
     items.push_back(JsonObject()
                         .Text("SymCode", r.code)
                         .Text("AstkHanglIsuNm", r.name)
-                        .Num("AstkExecBaseQty", r.ableQty >= 0 ? r.ableQty : r.balanceQty,
-                             r.asText)
+                        .Num("AstkExecBaseQty", r.ableQty >= 0 ? r.ableQty : r.balanceQty, r.asText)
                         .Num("AstkAvrPchsPrc", r.avgPrice, r.asText)
                         .Num("AstkNowPrc", r.nowPrice, r.asText)
                         .Num("CmsnAmt", r.commission, r.asText)

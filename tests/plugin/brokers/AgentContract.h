@@ -55,8 +55,8 @@ class AgentContractTest : public ::testing::Test {
   int LogIn() {
     int code = 0;
     wchar_t message[200]{};
-    return agent_->Login(nullptr, L"12345678", L"contract-key", L"contract-secret", &code,
-                         message, 200);
+    return agent_->Login(nullptr, L"12345678", L"contract-key", L"contract-secret", &code, message,
+                         200);
   }
 
   BalanceQueryArgs_s Args() {
@@ -69,9 +69,7 @@ class AgentContractTest : public ::testing::Test {
     return args;
   }
 
-  int Balance() {
-    return agent_->QueryBalance(nullptr, Traits::Market(), 0, 0, Args());
-  }
+  int Balance() { return agent_->QueryBalance(nullptr, Traits::Market(), 0, 0, Args()); }
 
   StockTrade_s* Held(const std::string& peerCode) {
     const std::wstring code = Traits::HeldCode(peerCode);

@@ -51,7 +51,8 @@ struct DbAgentTraits {
   }
   static uint8_t Market() { return kMarketDomestic; }
   static std::wstring HeldCode(const std::string& peerCode) {
-    const std::string code = !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
+    const std::string code =
+        !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
     return std::wstring(code.begin(), code.end());
   }
 };

@@ -1,5 +1,3 @@
-#include "plugin/brokers/DbSecuAgent.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +6,7 @@
 
 #include "platform/win/Registry.h"
 #include "plugin/brokers/BrokerHosts.h"
+#include "plugin/brokers/DbSecuAgent.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/plugin/brokers/TestCaFile.h"
 
@@ -149,9 +148,8 @@ TEST_F(DbAgentTest, TokenLifetimeIsClamped) {
   const struct {
     const char* expiresIn;
     int32_t lifetime;
-  } cases[] = {{"0", 86400},        {"-5", 86400},       {"900000", 864000},
-               {"\"3600\"", 3600},  {"864000", 864000},  {"1", 1},
-               {"\"junk\"", 86400}, {"99999999999", 864000}};
+  } cases[] = {{"0", 86400},       {"-5", 86400}, {"900000", 864000},  {"\"3600\"", 3600},
+               {"864000", 864000}, {"1", 1},      {"\"junk\"", 86400}, {"99999999999", 864000}};
   for (const auto& c : cases) {
     peer_.SetToken("tok", c.expiresIn);
     ASSERT_EQ(LogIn(), 1) << c.expiresIn;
@@ -233,9 +231,9 @@ TEST_F(DbAgentTest, DepositIsFiledUnderTheLabelWithoutRegardToCase) {
 
 TEST_F(DbAgentTest, DepositFiguresMayComeAsText) {
   group_info_s* record = nullptr;
-  const char reply[] = "{\"Out1\":{\"DpsBalAmt\":\"1,500\",\"WthdwAbleAmt\":7}}";
+  const char reply[] = "{\"Out1\":{\"DpsBalAmt\":\"1500.5\",\"WthdwAbleAmt\":7}}";
   ASSERT_EQ(agent_.ParseDepositResponse(reply, sizeof reply - 1, &accounts_, &record, 0), 1);
-  EXPECT_DOUBLE_EQ(record->deposit, 1500);
+  EXPECT_DOUBLE_EQ(record->deposit, 1500.5);
   EXPECT_DOUBLE_EQ(record->withdrawable, 7);
   EXPECT_DOUBLE_EQ(record->margin, 0);
 }
@@ -361,8 +359,7 @@ TEST_F(DbAgentTest, OverseasBalanceUsesItsOwnPathAndFields) {
   ASSERT_EQ(overseas.LoginA(nullptr, "", "key", "secret", &code, nullptr, 0), 1);
   DbHoldingRow apple{"AAPL", "애플", 0, 4, 150.5, 160.25, 1.5, 0.5};
   peer_.SetOverseasBalance({602, 1000, 2000, 1.5, 0.5}, {apple});
-  EXPECT_EQ(overseas.QueryBalance(nullptr, kMarketOverseas, 0, 0,
-                                  Args(&overseas.m_accountRecord)),
+  EXPECT_EQ(overseas.QueryBalance(nullptr, kMarketOverseas, 0, 0, Args(&overseas.m_accountRecord)),
             1);
   const auto requests = peer_.RequestsTo(DbBrokerPeer::kOverseasBalancePath);
   ASSERT_EQ(requests.size(), 1u);
