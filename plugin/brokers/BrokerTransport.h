@@ -1,0 +1,103 @@
+#pragma once
+// The securities agents' REST transport: one request function over libcurl with its callbacks,
+// the broker result-code mapper, continuation-key paging of long lists, fixed batches of price
+// codes and the body of a multi-price request.
+//
+// TLS always verifies the peer certificate and the host name, against the CA file when one is
+// given, else against the system store. A transfer can be aborted from another thread through
+// an abort flag that libcurl's progress callback reads, so a stopping worker never waits out
+// the time-out.
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Size of an agent's continuation-key buffer (bytes, terminator included).
+constexpr size_t kContKeySize = 200;
+// Transfer code stored when no HTTP handle could be made.
+constexpr unsigned kTransferNoHandle = 99;
+// The DB agent's request time-out (ms); limits of 500 ms and below mean 5000 ms.
+constexpr int kBrokerRequestTimeoutMs = 20000;
+
+// The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
+struct ReplyAccumulator {
+  size_t length = 0;
+  char* data = nullptr;  // malloc'd; handed to the caller, who frees it
+};
+
+// Sends one REST request and returns the reply (heap, NUL-terminated, free()) or null.
+//  curl           handle to reuse, or null (one is made for this request)
+//  baseUrl, path  the URL is baseUrl + path (+ query for a GET)
+//  post           non-zero: POST with `body` (an empty body is sent empty); zero: GET
+//  query          GET: appended unchanged after the path; also the signed query
+//  extraHeader    one header line or null ("cont_yn: N")
+//  furtherHeaders header lines separated by '\n' (each at most 999 characters), or null
+//  signingValue   handed to the token signer
+//  appKey, appSecret  must not be empty; otherwise nothing is sent and null is returned
+//  bearerToken    "Authorization: Bearer <token>" when non-empty
+//  json           non-zero: JSON content type; zero: URL-encoded form
+//  outLen         reply length, or null
+//  caFile         CA certificate file, or null/empty for the system store
+//  outContKey     kContKeySize buffer that takes the reply's "cont_key:" header, or null
+//  outTransfer    libcurl result code (kTransferNoHandle when no handle), or null
+//  abortFlag      the transfer aborts while *abortFlag is non-zero, or null
+//  timeoutMs      total time-out; 500 and below mean 5000
+//  sign           non-zero: the authorization is an HS256 token over the key and query
+char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int post,
+                        const char* query, const char* body, const char* extraHeader,
+                        const char* furtherHeaders, int signingValue, const char* appKey,
+                        const char* appSecret, const char* bearerToken, int json, int* outLen,
+                        const char* caFile, char* outContKey, unsigned* outTransfer,
+                        const std::atomic<int>* abortFlag, int timeoutMs, int sign);
+
+// libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
+// buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
+size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
+// libcurl header callback: a line starting with "cont_key:" (this exact case) has its value,
+// trimmed, copied into the kContKeySize buffer in `userdata` (at most 199 characters).
+size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
+// libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
+// `userdata` is non-zero.
+int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal,
+                      curl_off_t ulNow);
+
+// Broker result code text to int: "IGW<n>" -> 100000 + n; any other text starting with a
+// letter -> -10000; otherwise the decimal value (empty or null -> 0).
+int ParseResultCode(const char* code);
+
+// The total time-out a request uses for the time-out it was given.
+int EffectiveTimeoutMs(int timeoutMs);
+
+// A form value URL-encoded (RFC 3986 unreserved characters unchanged).
+std::string UrlEncodeFormValue(const char* value);
+
+// Continuation paging of a long list. `sendPage` sends one page with the extra header and the
+// further headers it is given, leaving the reply's continuation key in `contKey`; `onPage`
+// takes each reply (which it must not free; it is freed after the call). After every page the
+// loop sleeps `pauseMs` on the program clock. It continues while the key is non-empty, for at
+// most `maxPages` pages, and stops early when `running` drops to 0. Returns pages received.
+using PageSender =
+    std::function<char*(const char* extraHeader, const char* furtherHeaders, int* outLen)>;
+using PageHandler = std::function<void(const char* reply, int len)>;
+constexpr int kMaxContinuationPages = 100;
+int RunContinuationPaging(char* contKey, int pauseMs, int maxPages, const PageSender& sendPage,
+                          const PageHandler& onPage, const std::atomic<int>* running = nullptr);
+
+// Price batches: the codes are sent `batchSize` to a request (joined by ';'); after every full
+// batch `pauseMs` is slept on the program clock; a last, partial batch is sent without a
+// pause. Stops early when `running` drops to 0. Returns the number of batches sent.
+constexpr int kPriceBatchSize = 50;
+using BatchSender = std::function<void(const std::string& codes, int count)>;
+int SendPriceBatches(const std::vector<std::string>& codes, int batchSize, int pauseMs,
+                     const BatchSender& sendBatch, const std::atomic<int>* running = nullptr);
+
+// The body of a multi-price request for a ';'-separated code list (at most 1023 characters
+// and 500 codes are read; code lines take at most 3000 bytes and the whole body must fit
+// `bodySize` bytes with its terminator; codes that do not fit are left out). Returns the
+// number of codes written; 0 and an empty body when the list or buffer is null.
+int BuildMultiPriceBody(const char* codes, char* body, size_t bodySize);

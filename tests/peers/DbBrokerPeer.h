@@ -1,0 +1,136 @@
+#pragma once
+// A loopback stand-in for the DB securities broker's REST API, on top of HttpPeer: the token
+// and revoke endpoints, the deposit and balance inquiries, continuation pages and refusals.
+// Every endpoint but the token endpoint wants "Authorization: Bearer <issued token>"; without
+// it the reply is HTTP 401 with rsp_cd "IGW00121".
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/peers/HttpPeer.h"
+
+namespace orv::test {
+
+struct DbDeposit {
+  double deposit = 0;       // DpsBalAmt
+  double withdrawable = 0;  // WthdwAbleAmt
+  double margin = 0;        // MgnMny
+  double nextDay = 0;       // PrsmptDpsD1
+};
+
+// One balance row. Numbers are written as JSON numbers unless `asText` is set.
+struct DbHoldingRow {
+  std::string code;  // domestic: "A005930"; overseas: the symbol
+  std::string name;
+  double balanceQty = 0;  // BalQty0 (domestic)
+  double ableQty = -1;    // AbleQty (domestic; left out when negative); overseas quantity
+  double avgPrice = 0;
+  double nowPrice = 0;
+  double commission = 0;
+  double tax = 0;
+  int loanDate = 0;
+  bool asText = false;
+};
+
+struct DbDomesticTotals {
+  double buy = 0;           // TotBuyAmt
+  double eval = 0;          // TotEvalAmt
+  double todayBuy = 0;      // ThdayBuyAmt
+  double credit = 0;        // CrdtBnsAmt
+  double depositAsset = 0;  // DpsastAmt
+  double cash = 0;          // Dps2
+  double todaySell = 0;     // ThdaySellAmt
+  double realized = 0;      // ThdayRlzPnlAmt
+};
+
+struct DbOverseasTotals {
+  double purchase = 0;  // PchsAmt
+  double cash = 0;      // Dps
+  double asset = 0;     // AssetAmtTotamt
+  double commission = 0;
+  double tax = 0;
+};
+
+// One page of a continued list: its body and the "cont_key" header sent with it (none when
+// empty).
+struct DbPage {
+  std::string body;
+  std::string contKey;
+};
+
+class DbBrokerPeer {
+ public:
+  static constexpr const char* kTokenPath = "/oauth2/token";
+  static constexpr const char* kRevokePath = "/oauth2/revoke";
+  static constexpr const char* kDepositPath = "/api/v1/trading/kr-stock/inquiry/acnt-deposit";
+  static constexpr const char* kDomesticBalancePath = "/api/v1/trading/kr-stock/inquiry/balance";
+  static constexpr const char* kOverseasBalancePath =
+      "/api/v1/trading/overseas-stock/inquiry/balance-margin";
+
+  // Plain HTTP.
+  DbBrokerPeer();
+  // HTTPS with a certificate from `ca`.
+  explicit DbBrokerPeer(const TestCa& ca);
+  ~DbBrokerPeer();
+
+  bool Start();
+  void Stop();
+  std::string BaseUrl() const { return http_->BaseUrl(); }
+  HttpPeer& Http() { return *http_; }
+
+  std::vector<RecordedRequest> Requests() const { return http_->Requests(); }
+  std::vector<RecordedRequest> RequestsTo(const std::string& path) const;
+
+  // The token endpoint answers these credentials with the token; others get a refusal
+  // ("IGW00123" unless RefuseToken set another code).
+  void AcceptCredentials(const std::string& key, const std::string& secret);
+  // The token issued and the raw JSON text of "expires_in" ("86400", "\"3600\"", ...).
+  void SetToken(const std::string& token, const std::string& expiresInJson = "86400");
+  const std::string& Token() const { return token_; }
+  // Refuses every token request with this code and description.
+  void RefuseToken(const std::string& code, const std::string& description);
+  // The revoke endpoint's reply body ({"code":200,"message":"..."} by default).
+  void SetRevokeReply(const std::string& body);
+
+  void SetDeposit(const DbDeposit& deposit);
+  void SetDomesticBalance(const DbDomesticTotals& totals, const std::vector<DbHoldingRow>& rows);
+  void SetOverseasBalance(const DbOverseasTotals& totals, const std::vector<DbHoldingRow>& rows);
+  // The path answers with only rsp_cd and rsp_msg (HTTP 200) until cleared by its setter.
+  void Refuse(const std::string& path, const std::string& code, const std::string& message);
+  // The path answers page by page: the first request (no "cont_key" header) gets page 0, a
+  // request carrying page i's key gets page i + 1.
+  void SetPages(const std::string& path, const std::vector<DbPage>& pages);
+  // Every reply of the path waits this long first (a server that never answers in time).
+  void SetDelay(const std::string& path, std::chrono::milliseconds delay);
+
+  // Reply bodies as the broker writes them.
+  static std::string DepositBody(const DbDeposit& deposit);
+  static std::string DomesticBalanceBody(const DbDomesticTotals& totals,
+                                         const std::vector<DbHoldingRow>& rows);
+  static std::string OverseasBalanceBody(const DbOverseasTotals& totals,
+                                         const std::vector<DbHoldingRow>& rows);
+
+ private:
+  void Install();
+  PeerReply Answer(const std::string& path, const RecordedRequest& request);
+  PeerReply TokenReply(const RecordedRequest& request);
+
+  std::unique_ptr<HttpPeer> http_;
+  mutable std::mutex mutex_;
+  std::string key_ = "key";
+  std::string secret_ = "secret";
+  std::string token_ = "peer-token-1";
+  std::string expiresIn_ = "86400";
+  std::string refuseCode_;
+  std::string refuseDescription_;
+  std::string revokeBody_ = "{\"code\":200,\"message\":\"revoked\"}";
+  std::map<std::string, std::string> bodies_;
+  std::map<std::string, std::vector<DbPage>> pages_;
+  std::map<std::string, std::chrono::milliseconds> delays_;
+};
+
+}  // namespace orv::test
