@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+#include <wx/evtloop.h>
+#include <wx/grid.h>
+#include <wx/wx.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "DemoDialog.h"
+#include "platform/ui/NoticePopup.h"
+
+namespace orv::ui {
+namespace {
+
+// One wxApp for the whole program, made by hand as the plug-in's host would.
+class WxEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    wxApp::SetInstance(new wxApp);
+    int argc = 1;
+    char name[] = "test_platform_ui_grid";
+    char* argv[] = {name, nullptr};
+    ASSERT_TRUE(wxEntryStart(argc, argv));
+    wxTheApp->CallOnInit();
+  }
+  void TearDown() override { wxEntryCleanup(); }
+};
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new WxEnvironment);
+
+// Runs the event loop until `done` or a generous deadline.
+bool PumpUntil(const std::function<bool()>& done, int maxMs = 5000) {
+  wxGUIEventLoop loop;
+  wxEventLoopActivator activate(&loop);
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  while (std::chrono::steady_clock::now() < end) {
+    while (loop.Pending()) loop.Dispatch();
+    wxTheApp->ProcessPendingEvents();
+    loop.DispatchTimeout(10);
+    wxTheApp->ProcessIdle();
+    if (done()) return true;
+  }
+  return done();
+}
+void Pump(int ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+std::vector<int> Codes(const std::vector<ReportNotify>& notes) {
+  std::vector<int> c;
+  for (const auto& n : notes) c.push_back(n.code);
+  return c;
+}
+
+class GridGui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame = new wxFrame(nullptr, wxID_ANY, "owner", wxPoint(0, 0), wxSize(900, 600));
+    frame->Show();
+    dlg = std::make_unique<demo::DemoDialog>(frame);
+    ASSERT_NE(dlg->gridWindow, nullptr);
+    dlg->ShowDialog(frame, false);
+    Pump(150);
+  }
+  void TearDown() override {
+    dlg.reset();
+    frame->Destroy();
+    Pump(50);
+  }
+  wxFrame* frame = nullptr;
+  std::unique_ptr<demo::DemoDialog> dlg;
+};
+
+TEST_F(GridGui, ShowsEveryItemKindThroughTheVirtualTable) {
+  wxGrid* g = dlg->gridWindow->GetBodyGrid();
+  ASSERT_EQ(g->GetNumberRows(), 7);  // 5 rows + 2 children of the expanded first row
+  ASSERT_EQ(g->GetNumberCols(), 10);
+  EXPECT_EQ(g->GetColLabelValue(4), wxString(L"종목명"));
+  EXPECT_EQ(g->GetCellValue(0, 4), wxString(L"삼성전자"));
+  EXPECT_EQ(g->GetCellValue(0, 2), wxString(L"매수"));  // option label
+  EXPECT_EQ(g->GetCellValue(3, 2), wxString(L"매도"));
+  EXPECT_EQ(g->GetCellValue(1, 4), wxString(L"  └ 분할 1차"));  // child row under its parent
+  EXPECT_EQ(g->GetCellValue(0, 5), wxString(L"70000"));
+  EXPECT_EQ(g->GetCellValue(0, 6), wxString(L"1.5%"));
+  EXPECT_EQ(g->GetCellValue(0, 7), wxString(L"2025-06-02"));
+  EXPECT_EQ(g->GetCellValue(0, 8), wxString(L"09:01:00"));
+  EXPECT_FALSE(g->IsColShown(9));  // "?" column
+  EXPECT_EQ(g->GetNumberFrozenCols(), 2);
+  EXPECT_EQ(dlg->gridWindow->GetFooterGrid()->GetNumberRows(), 1);
+  EXPECT_EQ(dlg->gridWindow->GetFooterGrid()->GetCellValue(0, 5), wxString(L"351234"));
+  EXPECT_TRUE(g->IsReadOnly(0, 6));  // item not editable
+  EXPECT_TRUE(g->IsReadOnly(0, 3));  // checks toggle by click, not by editor
+  EXPECT_FALSE(g->IsReadOnly(0, 5));
+
+  // tree: collapse the first row through its expand button
+  ASSERT_TRUE(dlg->gridWindow->ClickCell(0, 0, 4));
+  EXPECT_EQ(g->GetNumberRows(), 5);
+}
+
+TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
+  wxGrid* g = dlg->gridWindow->GetBodyGrid();
+  const int nameWidth = g->GetColSize(4);
+  // the "주문/정보" button: the first of two right-aligned buttons (58 + 22 wide)
+  dlg->notes.clear();
+  ASSERT_TRUE(dlg->gridWindow->ClickCell(3, 4, nameWidth - 22 - 30));
+  ASSERT_EQ(Codes(dlg->notes), std::vector<int>{REPORT_NM_ITEMBUTTONCLICK});
+  EXPECT_EQ(dlg->notes[0].buttonId, 1);
+  EXPECT_EQ(dlg->notes[0].ctrlId, demo::kGridId);
+  EXPECT_EQ(dlg->notes[0].record->GetTextValue(4), L"SK하이닉스");
+  // the text part of the cell is no button
+  dlg->notes.clear();
+  EXPECT_FALSE(dlg->gridWindow->ClickCell(3, 4, 5));
+  EXPECT_TRUE(dlg->notes.empty());
+
+  // check toggle
+  const bool before = dlg->grid.GetRowRecord(3)->GetCheckValue(3);
+  ASSERT_TRUE(dlg->gridWindow->ClickCell(3, 3, g->GetColSize(3) / 2));
+  EXPECT_NE(dlg->grid.GetRowRecord(3)->GetCheckValue(3), before);
+  EXPECT_EQ(Codes(dlg->notes),
+            (std::vector<int>{REPORT_NM_REQUESTEDIT, REPORT_NM_CHECKED, REPORT_NM_VALUECHANGED}));
+
+  // option cell through the grid's own drop-down editor
+  dlg->notes.clear();
+  g->SetGridCursor(4, 2);
+  g->EnableCellEditControl();
+  ASSERT_TRUE(g->IsCellEditControlShown());
+  auto* combo = dynamic_cast<wxComboBox*>(g->GetCellEditor(4, 2)->GetControl());
+  ASSERT_NE(combo, nullptr);
+  combo->SetSelection(2);  // "매수+매도"
+  g->DisableCellEditControl();
+  EXPECT_EQ(dlg->grid.GetRowRecord(4)->GetOptionsValue(2), 3);
+  EXPECT_TRUE(dlg->grid.GetRowRecord(4)->IsModified());
+  ASSERT_FALSE(dlg->notes.empty());
+  EXPECT_EQ(dlg->notes.back().code, REPORT_NM_VALUECHANGED);
+  EXPECT_EQ(dlg->notes.back().column, 2);
+  EXPECT_EQ(g->GetCellValue(4, 2), wxString(L"매수+매도"));
+}
+
+TEST_F(GridGui, OwnerRefusalKeepsTheEditorClosed) {
+  dlg->OnGridNotify(demo::kGridId, REPORT_NM_REQUESTEDIT, [](ReportNotify& nm) -> LRESULT {
+    nm.cancel = nm.column == 5;
+    return 1;
+  });
+  wxGrid* g = dlg->gridWindow->GetBodyGrid();
+  g->SetGridCursor(2, 5);
+  g->EnableCellEditControl();
+  EXPECT_FALSE(g->IsCellEditControlShown());
+  g->SetGridCursor(2, 4);
+  g->EnableCellEditControl();
+  EXPECT_TRUE(g->IsCellEditControlShown());
+  g->DisableCellEditControl();
+}
+
+TEST_F(GridGui, RightAndDoubleClickCarryRowAndPoint) {
+  dlg->notes.clear();
+  wxGrid* g = dlg->gridWindow->GetBodyGrid();
+  wxGridEvent right(g->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, g, 1, 4, 120, 60);
+  g->ProcessWindowEvent(right);
+  ASSERT_FALSE(dlg->notes.empty());
+  EXPECT_EQ(dlg->notes.back().code, NM_RCLICK);
+  EXPECT_EQ(dlg->notes.back().row, 1);
+  EXPECT_EQ(dlg->notes.back().pt.x, 120);
+  EXPECT_EQ(dlg->notes.back().pt.y, 60);
+  wxGridEvent dbl(g->GetId(), wxEVT_GRID_CELL_LEFT_DCLICK, g, 2, 1, 5, 6);
+  g->ProcessWindowEvent(dbl);
+  EXPECT_EQ(dlg->notes.back().code, NM_DBLCLK);
+  EXPECT_EQ(dlg->notes.back().row, 2);
+}
+
+TEST_F(GridGui, OnlyChangedRowsOnScreenAreRepainted) {
+  CMyReportCtrl& grid = dlg->grid;
+  grid.ResetContent(false);
+  for (int i = 0; i < 2000; ++i)
+    grid.AddRecord(new demo::DemoRecord(i, 1, false, L"종목", i, 0, false));
+  grid.Populate();
+  Pump(50);
+  int first = 0, last = -1;
+  dlg->gridWindow->GetVisibleRows(&first, &last);
+  ASSERT_EQ(first, 0);
+  ASSERT_GT(last, 3);
+  ASSERT_LT(last, 100);
+  for (int r : {0, 1, 2, 1500, 1600, 1999}) grid.GetRowRecord(r)->SetNumberValue(5, -1);
+  dlg->gridWindow->RefreshChangedRows();
+  EXPECT_EQ(dlg->gridWindow->GetLastRepaintCount(), 3);
+  EXPECT_EQ(dlg->gridWindow->GetBodyGrid()->GetCellValue(1999, 5), wxString(L"-1"));
+}
+
+TEST_F(GridGui, ControlsAreReachedById) {
+  EXPECT_EQ(dlg->GetDlgItemText(demo::kNameEdit), L"삼성전자");
+  EXPECT_TRUE(dlg->SetDlgItemText(demo::kNameEdit, L"카카오"));
+  EXPECT_EQ(dlg->GetDlgItemText(demo::kNameEdit), L"카카오");
+  EXPECT_FALSE(dlg->SetDlgItemText(9999, L"x"));
+  EXPECT_EQ(dlg->GetDlgItemText(9999), L"");
+
+  EXPECT_TRUE(dlg->CheckDlgButton(demo::kAutoCheck, true));
+  EXPECT_TRUE(dlg->IsDlgButtonChecked(demo::kAutoCheck));
+  EXPECT_TRUE(dlg->EnableDlgItem(demo::kApplyButton, false));
+  EXPECT_FALSE(dlg->IsDlgItemEnabled(demo::kApplyButton));
+  EXPECT_TRUE(dlg->ShowDlgItem(demo::kAutoCheck, false));
+  EXPECT_FALSE(dlg->IsDlgItemShown(demo::kAutoCheck));
+
+  int64_t v = 0;
+  ASSERT_TRUE(dlg->GetComboValue(demo::kSideCombo, &v));
+  EXPECT_EQ(v, 2);
+  EXPECT_EQ(dlg->GetDlgItemText(demo::kSideCombo), L"매도");
+  EXPECT_TRUE(dlg->SelectComboByValue(demo::kSideCombo, 3));
+  ASSERT_TRUE(dlg->GetComboValue(demo::kSideCombo, &v));
+  EXPECT_EQ(v, 3);
+  EXPECT_FALSE(dlg->SelectComboByValue(demo::kSideCombo, 7));
+  EXPECT_EQ(dlg->FillComboFromOptions(demo::kSideCombo, std::wstring_view(L"10:가;20:나"), 5), 2);
+  EXPECT_FALSE(dlg->GetComboValue(demo::kSideCombo, &v));  // 5 is not listed: no selection
+  EXPECT_EQ(dlg->FillComboFromOptions(demo::kSideCombo, std::wstring_view(L"broken"), 5), -1);
+  EXPECT_EQ(dlg->FillComboFromOptions(demo::kNameEdit, COptionList(), 0), -1);
+  EXPECT_FALSE(dlg->AddControl(demo::kNameEdit, CtrlKind::Edit, L"", RECT{}));  // id taken
+
+  wxCommandEvent click(wxEVT_BUTTON, demo::kApplyButton);
+  click.SetEventObject(dlg->GetDlgItem(demo::kApplyButton));
+  dlg->GetDlgItem(demo::kApplyButton)->ProcessWindowEvent(click);
+  EXPECT_EQ(dlg->applied, 1);
+
+  dlg->SetDialogFont(L"NanumGothic", 12, true);
+  EXPECT_EQ(dlg->GetDlgItem(demo::kNameEdit)->GetFont().GetPointSize(), 12);
+  EXPECT_EQ(dlg->gridWindow->GetBodyGrid()->GetDefaultCellFont().GetPointSize(), 12);
+}
+
+TEST_F(GridGui, PseudoModalShowDisablesTheOwnerUntilHidden) {
+  dlg->HideDialog();
+  EXPECT_FALSE(dlg->GetWindow()->IsShown());
+  bool ownerDisabledWhileShown = false;
+  wxTheApp->CallAfter([&] {
+    ownerDisabledWhileShown = !frame->IsEnabled() && dlg->GetWindow()->IsShown();
+    dlg->HideDialog();
+  });
+  int result = dlg->ShowDialog(frame, true);
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_TRUE(ownerDisabledWhileShown);
+  EXPECT_TRUE(frame->IsEnabled());
+  EXPECT_FALSE(dlg->IsDialogShown());
+  // closing only hides
+  EXPECT_EQ(dlg->ShowDialog(frame, false), 0);
+  dlg->GetWindow()->Close();
+  EXPECT_FALSE(dlg->GetWindow()->IsShown());
+  EXPECT_FALSE(dlg->IsDialogShown());
+}
+
+TEST_F(GridGui, NoticePopupTimesOutAndZeroKeepsIt) {
+  CNoticePopup popup;
+  popup.Show(frame, L"종목 마스터 코드 조회 완료했습니다\n", L"마스터 코드 조회 완료", 100);
+  EXPECT_TRUE(popup.IsShown());
+  EXPECT_EQ(popup.GetCaption(), L"마스터 코드 조회 완료");
+  EXPECT_TRUE(PumpUntil([&] { return !popup.IsShown(); }));
+
+  popup.Show(frame, L"잠시만 기다려 주세요", L"마스터 코드 표시중", 0);
+  Pump(300);
+  EXPECT_TRUE(popup.IsShown());
+  popup.Show(frame, L"다음", L"교체", 0);  // replaced, not stacked
+  EXPECT_EQ(popup.GetText(), L"다음");
+  popup.Hide();
+  EXPECT_FALSE(popup.IsShown());
+
+  CWaitingWnd waiting;
+  waiting.Show(frame, L"데이터를 조회중입니다.", L"잠시만 기다려 주세요");
+  EXPECT_TRUE(waiting.IsShown());
+  EXPECT_EQ(waiting.GetText(), L"데이터를 조회중입니다.");
+  waiting.Hide();
+  EXPECT_FALSE(waiting.IsShown());
+}
+
+// Keeps the demo on screen for a screenshot when ORV_DEMO_HOLD_MS is set.
+TEST_F(GridGui, DemoStaysUpForAScreenshot) {
+  const char* hold = std::getenv("ORV_DEMO_HOLD_MS");
+  if (!hold) GTEST_SKIP() << "set ORV_DEMO_HOLD_MS to keep the demo on screen";
+  dlg->GetWindow()->Move(20, 20);
+  dlg->grid.SelectRow(2);
+  Pump(std::atoi(hold));
+}
+
+}  // namespace
+}  // namespace orv::ui
