@@ -438,6 +438,15 @@ bool ParseEditedNumber(std::wstring_view text, const CMyReportRecordItemNumber& 
 
 }  // namespace
 
+void CMyReportCtrl::UserChangedCell(int row, int column) {
+  CMyReportRecordBase* rec = GetRowRecord(row);
+  rec->SetModified(true);
+  NoteRecordChanged(rec);
+  ReportNotify nm = MakeNotify(REPORT_NM_VALUECHANGED, row, column);
+  SendNotify(nm);
+  RedrawControl();
+}
+
 bool CMyReportCtrl::OnCommitEdit(int row, int column, std::wstring_view text) {
   CMyReportRecordItem* item = GetCell(row, column);
   if (!item) return false;
@@ -489,12 +498,7 @@ bool CMyReportCtrl::OnCommitEdit(int row, int column, std::wstring_view text) {
       return false;
   }
   if (!changed) return true;
-  CMyReportRecordBase* rec = GetRowRecord(row);
-  rec->SetModified(true);
-  NoteRecordChanged(rec);
-  ReportNotify nm = MakeNotify(REPORT_NM_VALUECHANGED, row, column);
-  SendNotify(nm);
-  RedrawControl();
+  UserChangedCell(row, column);
   return true;
 }
 
@@ -510,12 +514,7 @@ bool CMyReportCtrl::OnCommitOption(int row, int column, int optionIndex) {
   int64_t v = col->editOptions.constraints.At(static_cast<size_t>(optionIndex)).value;
   if (o->value == v) return true;
   o->value = v;
-  CMyReportRecordBase* rec = GetRowRecord(row);
-  rec->SetModified(true);
-  NoteRecordChanged(rec);
-  ReportNotify nm = MakeNotify(REPORT_NM_VALUECHANGED, row, column);
-  SendNotify(nm);
-  RedrawControl();
+  UserChangedCell(row, column);
   return true;
 }
 

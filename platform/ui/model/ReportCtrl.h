@@ -161,6 +161,8 @@ class CMyReportCtrl {
   void SortRecords(std::vector<CMyReportRecordBase*>& list) const;
   void ClearRowIndexes();
   ReportNotify MakeNotify(int code, int row, int column) const;
+  // The user changed a cell: mark the row modified and tell the owner.
+  void UserChangedCell(int row, int column);
 
   std::vector<ReportColumn> columns_;
   std::vector<std::unique_ptr<CMyReportRecordBase>> records_;

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/ui/model/OptionList.h"
 #include "platform/ui/model/TextConv.h"
@@ -23,11 +25,9 @@ std::wstring AsciiToWide(const char* s) {
 
 NumberFormat::NumberFormat() = default;
 
-bool NumberFormat::Set(std::string_view format) {
-  if (format.empty()) {
-    *this = NumberFormat();
-    return true;
-  }
+namespace {
+
+bool ParseNumberFormat(std::string_view format, NumberFormat::Parsed* out) {
   std::string prefix, suffix, spec;
   bool integer = false;
   bool found = false;
@@ -76,32 +76,62 @@ bool NumberFormat::Set(std::string_view format) {
     found = true;
   }
   if (!found) return false;
-  text_ = std::string(format);
-  prefix_ = Utf8ToWide(prefix);
-  suffix_ = Utf8ToWide(suffix);
-  spec_ = spec;
-  integer_ = integer;
-  shortest_ = false;
+  out->text = std::string(format);
+  out->prefix = Utf8ToWide(prefix);
+  out->suffix = Utf8ToWide(suffix);
+  out->spec = spec;
+  out->integer = integer;
   return true;
+}
+
+// Formats are few and come from code; each is parsed once and kept for the process's life.
+const NumberFormat::Parsed* InternNumberFormat(std::string_view format) {
+  static std::mutex lock;
+  static std::unordered_map<std::string, std::unique_ptr<NumberFormat::Parsed>> table;
+  std::lock_guard<std::mutex> guard(lock);
+  auto it = table.find(std::string(format));
+  if (it != table.end()) return it->second.get();
+  auto parsed = std::make_unique<NumberFormat::Parsed>();
+  if (!ParseNumberFormat(format, parsed.get())) return nullptr;
+  if (table.size() >= 4096) return nullptr;  // items point into the table: it never shrinks
+  return (table[std::string(format)] = std::move(parsed)).get();
+}
+
+}  // namespace
+
+bool NumberFormat::Set(std::string_view format) {
+  if (format.empty()) {
+    parsed_ = nullptr;
+    return true;
+  }
+  const Parsed* parsed = InternNumberFormat(format);
+  if (!parsed) return false;
+  parsed_ = parsed;
+  return true;
+}
+
+const std::string& NumberFormat::Text() const {
+  static const std::string empty;
+  return parsed_ ? parsed_->text : empty;
 }
 
 std::wstring NumberFormat::Format(double value) const {
   char buf[512];
-  if (shortest_) {
+  if (!parsed_) {
     if (std::isfinite(value) && std::fabs(value) < 1e15 && value == std::floor(value))
       std::snprintf(buf, sizeof buf, "%.0f", value);
     else
       std::snprintf(buf, sizeof buf, "%g", value);
     return AsciiToWide(buf);
   }
-  if (integer_) {
+  if (parsed_->integer) {
     long long v = 0;
     if (std::isfinite(value) && std::fabs(value) < 9.2e18) v = static_cast<long long>(value);
-    std::snprintf(buf, sizeof buf, spec_.c_str(), v);
+    std::snprintf(buf, sizeof buf, parsed_->spec.c_str(), v);
   } else {
-    std::snprintf(buf, sizeof buf, spec_.c_str(), value);
+    std::snprintf(buf, sizeof buf, parsed_->spec.c_str(), value);
   }
-  return prefix_ + AsciiToWide(buf) + suffix_;
+  return parsed_->prefix + AsciiToWide(buf) + parsed_->suffix;
 }
 
 int CMyReportRecordItem::Compare(const CMyReportRecordItem& other,

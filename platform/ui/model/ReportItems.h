@@ -37,14 +37,18 @@ class NumberFormat {
   // False (and the format unchanged) when `format` is not one numeric conversion with text.
   bool Set(std::string_view format);
   std::wstring Format(double value) const;
-  const std::string& Text() const { return text_; }
+  const std::string& Text() const;
+
+  // A parsed format; each distinct format text is parsed once and shared by every item.
+  struct Parsed {
+    std::string text;
+    std::wstring prefix, suffix;
+    std::string spec;  // e.g. "%.1f" or "%lld"
+    bool integer = false;
+  };
 
  private:
-  std::string text_;
-  std::wstring prefix_, suffix_;
-  std::string spec_;  // e.g. "%.1f" or "%lld"
-  bool integer_ = false;
-  bool shortest_ = true;  // no format: whole numbers without decimals, else %g
+  const Parsed* parsed_ = nullptr;  // null: whole numbers without decimals, else %g
 };
 
 class CMyReportRecordItem {
