@@ -27,6 +27,14 @@ constexpr int kStockCodeLen = 46;
 // Candles kept per chart series of a stock.
 constexpr int kStockSeriesLen = 200;
 
+// Slots of a stock's row-reference table: one grid row per kind of grid that shows the stock.
+constexpr int kRowSlotCafeInterest = 0;  // the cafe dialog's cafe-interest grid
+constexpr int kRowSlotCafeData = 1;      // the cafe data view's grid
+constexpr int kRowSlotCellButton = 2;    // the cafe dialog's expert grid and other button grids
+constexpr int kRowSlotBoardWatch = 3;    // the split-buy board's watch grid
+constexpr int kRowSlotMonitoring = 4;    // the monitoring view's grid
+constexpr int kStockRowSlotCount = 5;
+
 // Market kinds.
 constexpr uint8_t kMarketDomestic = 1;
 constexpr uint8_t kMarketOverseas = 2;
@@ -105,6 +113,18 @@ struct Stock_s {
   // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
   StockSeries_s day;
   StockSeries_s minute;
+
+  // Signal scores (the signal module and the boards).
+  double day_score = 0;
+  double minute_score = 0;
+  double signal_score = 0;
+  double signal_score_prev = 0;
+  double secondary_score = 0;
+  double secondary_score_prev = 0;
+
+  // Grid rows showing this stock, one per kind of grid (kRowSlot...). A row points back at
+  // its stock; whoever empties a grid unlinks its rows first.
+  void* row_refs[kStockRowSlotCount]{};
 };
 
 // One broker account with its cash figures. Agents embed their own.
@@ -234,6 +254,12 @@ struct StockTrade_s {
   double sell_rate = 0;
   uint8_t step_flags[2]{};
   std::wstring level_text;
+
+  // Shown by the holdings grid (the credit amount is loan_amount).
+  SYSTEMTIME check_time;
+  SYSTEMTIME entry_time;
+  SYSTEMTIME exit_time;
+  double buy_exchange_rate = 0;
 };
 
 // Ordinal comparison of wide stock codes.
