@@ -166,8 +166,8 @@ curl_mimepart* CURL_MIMEADD_FILE(curl_mime* form, const char* name, const char* 
 int GfxHttpPostMimeDataUsingCurl2(const char* url, CURL* curl, curl_mime* form, int freeForm,
                                   char** outReply, size_t* outLen, int* outStatus,
                                   const wchar_t* apiKey, const wchar_t* apiUserId, int apiUserIdx,
-                                  int apiToken, int timeoutMs, int, int, const char* userAgent,
-                                  int, int) {
+                                  int apiToken, int timeoutMs, int, int, const char* userAgent, int,
+                                  int) {
   ClearOut(outReply, outLen, outStatus);
   CURL* own = nullptr;
   if (!curl) curl = own = curl_easy_init();
