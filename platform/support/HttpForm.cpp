@@ -78,6 +78,29 @@ void ClearOut(char** outReply, size_t* outLen, int* outStatus) {
   if (outStatus) *outStatus = 0;
 }
 
+// One request: a POST of the form, or a GET without one. A null handle is made and cleaned
+// up here.
+int Send(CURL* curl, const char* url, curl_mime* form, int timeoutMs, const char* userAgent,
+         const wchar_t* apiKey, const wchar_t* apiUserId, int apiUserIdx, int apiToken,
+         char** outReply, size_t* outLen, int* outStatus) {
+  ClearOut(outReply, outLen, outStatus);
+  CURL* own = nullptr;
+  if (!curl) curl = own = curl_easy_init();
+  int result = -1;
+  if (curl && url && *url) {
+    curl_slist* headers = CredentialHeaders(apiKey, apiUserId, apiUserIdx, apiToken);
+    if (form)
+      curl_easy_setopt(curl, CURLOPT_MIMEPOST, form);
+    else
+      curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    result = Perform(curl, url, timeoutMs, userAgent, headers, outReply, outLen, outStatus);
+    if (form) curl_easy_setopt(curl, CURLOPT_MIMEPOST, nullptr);
+    curl_slist_free_all(headers);
+  }
+  if (own) curl_easy_cleanup(own);
+  return result;
+}
+
 }  // namespace
 
 void GfxSetHttpCaCertFile(const char* path) {
@@ -168,18 +191,8 @@ int GfxHttpPostMimeDataUsingCurl2(const char* url, CURL* curl, curl_mime* form, 
                                   const wchar_t* apiKey, const wchar_t* apiUserId, int apiUserIdx,
                                   int apiToken, int timeoutMs, int, int, const char* userAgent, int,
                                   int) {
-  ClearOut(outReply, outLen, outStatus);
-  CURL* own = nullptr;
-  if (!curl) curl = own = curl_easy_init();
-  int result = -1;
-  if (curl && url && *url) {
-    curl_slist* headers = CredentialHeaders(apiKey, apiUserId, apiUserIdx, apiToken);
-    curl_easy_setopt(curl, CURLOPT_MIMEPOST, form);
-    result = Perform(curl, url, timeoutMs, userAgent, headers, outReply, outLen, outStatus);
-    curl_easy_setopt(curl, CURLOPT_MIMEPOST, nullptr);
-    curl_slist_free_all(headers);
-  }
-  if (own) curl_easy_cleanup(own);
+  const int result = Send(curl, url, form, timeoutMs, userAgent, apiKey, apiUserId, apiUserIdx,
+                          apiToken, outReply, outLen, outStatus);
   if (freeForm) curl_mime_free(form);
   return result;
 }
@@ -188,16 +201,6 @@ int GfxHttpGetDataUsingCurlObj(CURL* curl, const char* url, int timeoutMs, char*
                                size_t* outLen, int* outStatus, const wchar_t* apiKey,
                                const wchar_t* apiUserId, int apiUserIdx, int apiToken, int, int,
                                const char* userAgent, int, int) {
-  ClearOut(outReply, outLen, outStatus);
-  CURL* own = nullptr;
-  if (!curl) curl = own = curl_easy_init();
-  int result = -1;
-  if (curl && url && *url) {
-    curl_slist* headers = CredentialHeaders(apiKey, apiUserId, apiUserIdx, apiToken);
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    result = Perform(curl, url, timeoutMs, userAgent, headers, outReply, outLen, outStatus);
-    curl_slist_free_all(headers);
-  }
-  if (own) curl_easy_cleanup(own);
-  return result;
+  return Send(curl, url, nullptr, timeoutMs, userAgent, apiKey, apiUserId, apiUserIdx, apiToken,
+              outReply, outLen, outStatus);
 }

@@ -107,7 +107,7 @@ class CWebLogin {
   int LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* loginInfo, const char* appText,
                           const wchar_t* userId, const char* userToken, int ignored, int force,
                           int tokenUpdate);
-  // Identity encoding of the current user id and name (Part of every login).
+  // Identity encoding of the current user id and name (run at every login).
   void BuildUserQueryParams();
 
   // --- Commands and messages ---
