@@ -22,8 +22,10 @@ bool FindBlock(std::basic_string_view<Ch> text, std::basic_string_view<Ch> key, 
   if (key.empty()) return false;
   const size_t k = text.find(key);
   if (k == std::basic_string_view<Ch>::npos) return false;
-  size_t o = text.find(open, k + key.size());
+  // Open delimiter 0: the key text itself ends with the value's opening character.
+  size_t o = open == Ch(0) ? k + key.size() - 1 : text.find(open, k + key.size());
   if (o == std::basic_string_view<Ch>::npos) return false;
+  const bool quoted = open == Ch('"') || (open == Ch(0) && close == Ch('"'));
   if (open == Ch('{')) {
     int depth = 0;
     bool inString = false;
@@ -49,7 +51,7 @@ bool FindBlock(std::basic_string_view<Ch> text, std::basic_string_view<Ch> key, 
     return false;
   }
   size_t i = o + 1;
-  if (open == Ch('"')) {
+  if (quoted) {
     for (; i < text.size(); ++i) {
       if (text[i] == Ch('\\')) {
         ++i;

@@ -11,8 +11,9 @@
 // Copies what follows the first occurrence of `key` between the next `open` and `close`
 // characters: '"' '"' a quoted value (escaped quotes kept), ':' ',' a bare value (ends at the
 // close character, '}', ']', a line end or the text's end; trimmed), '{' '}' an object with
-// its nesting. The buffer is emptied first and stays empty when the key or block is absent.
-// Returns the number of bytes copied, or -1 when absent.
+// its nesting, 0 '"' a key text that ends with the value's opening quote. The buffer is emptied
+// first and stays empty when the key or block is absent. Returns the number of bytes copied, or -1
+// when absent.
 int StrGetTextWithTextBlockA(const char* text, const char* key, char open, char close, char* out,
                              size_t outSize, int reserved = 0);
 int StrGetTextWithTextBlock(const wchar_t* text, const wchar_t* key, wchar_t open, wchar_t close,

@@ -23,7 +23,14 @@ bool IsAddedByServer(const std::string& name) {
   return false;
 }
 
-RecordedRequest Record(const httplib::Request& req) {
+// The body of a POST as the peer read it: the raw text, or the form parts in arrival order.
+struct ReadBody {
+  std::string body;
+  std::vector<FormPart> parts;
+  bool multipart = false;
+};
+
+RecordedRequest Record(const httplib::Request& req, const ReadBody* read = nullptr) {
   RecordedRequest rec;
   rec.method = req.method;
   rec.path = req.path;
@@ -36,6 +43,17 @@ RecordedRequest Record(const httplib::Request& req) {
   rec.body = req.body;
   for (const auto& [name, file] : req.files) {
     rec.parts.push_back({file.name, file.filename, file.content_type, file.content});
+  }
+  if (read) {
+    rec.parts = read->parts;
+    if (!read->multipart) {
+      rec.body = read->body;
+      if (req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") == 0) {
+        httplib::Params form;
+        httplib::detail::parse_query_text(read->body, form);
+        rec.params.insert(form.begin(), form.end());
+      }
+    }
   }
   return rec;
 }
@@ -90,7 +108,7 @@ struct HttpPeer::State {
   std::map<std::pair<std::string, std::string>, PeerScript> scripts;
   std::vector<RecordedRequest> requests;
 
-  void Serve(const httplib::Request& req, httplib::Response& res);
+  void Serve(const httplib::Request& req, httplib::Response& res, const ReadBody* read = nullptr);
   bool WaitOut(std::chrono::milliseconds delay);
 };
 
@@ -100,8 +118,9 @@ bool HttpPeer::State::WaitOut(std::chrono::milliseconds delay) {
   return !changed.wait_for(lock, delay, [this] { return stopping; });
 }
 
-void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res) {
-  RecordedRequest rec = Record(req);
+void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res,
+                            const ReadBody* read) {
+  RecordedRequest rec = Record(req, read);
   PeerScript script;
   {
     std::lock_guard<std::mutex> lock(mutex);
@@ -154,7 +173,29 @@ bool HttpPeer::Start() {
   auto serve = [&s](const httplib::Request& req, httplib::Response& res) { s.Serve(req, res); };
   const std::string any = ".*";
   s.server->Get(any, serve);
-  s.server->Post(any, serve);
+  // POST bodies are read here so that form parts keep the order they were sent in.
+  s.server->Post(any, [&s](const httplib::Request& req, httplib::Response& res,
+                           const httplib::ContentReader& reader) {
+    ReadBody read;
+    read.multipart = req.is_multipart_form_data();
+    if (read.multipart) {
+      reader(
+          [&read](const httplib::MultipartFormData& file) {
+            read.parts.push_back({file.name, file.filename, file.content_type, {}});
+            return true;
+          },
+          [&read](const char* data, size_t size) {
+            if (!read.parts.empty()) read.parts.back().content.append(data, size);
+            return true;
+          });
+    } else {
+      reader([&read](const char* data, size_t size) {
+        read.body.append(data, size);
+        return true;
+      });
+    }
+    s.Serve(req, res, &read);
+  });
   s.server->Put(any, serve);
   s.server->Patch(any, serve);
   s.server->Delete(any, serve);

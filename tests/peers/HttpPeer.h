@@ -31,7 +31,7 @@ struct RecordedRequest {
   // Query fields and URL-encoded form fields, decoded.
   std::multimap<std::string, std::string> params;
   std::vector<std::pair<std::string, std::string>> headers;
-  std::string body;  // empty for a multipart form: its parts are in `parts`
+  std::string body;  // empty for a multipart form: its parts are in `parts`, in sent order
   std::vector<FormPart> parts;
 
   // The first header of that name (names compare without case); empty when absent.

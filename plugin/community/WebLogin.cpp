@@ -1,0 +1,633 @@
+#include "plugin/community/WebLogin.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <cwchar>
+
+#include "platform/stocklib/StockAgentBase.h"
+#include "platform/stocklib/StockUrls.h"
+#include "platform/support/Encoding.h"
+#include "platform/support/HttpForm.h"
+#include "platform/support/LoginStore.h"
+#include "platform/support/TextConv.h"
+#include "platform/support/TextScan.h"
+#include "platform/win/Clock.h"
+#include "platform/win/Registry.h"
+#include "plugin/community/MarketSchedule.h"
+#include "shared/AppRunSetting.h"
+#include "shared/LoginInfo.h"
+#include "shared/Messages.h"
+#include "shared/StockOption.h"
+
+namespace {
+
+constexpr const wchar_t* kLoginOk = L"로그인 성공";
+constexpr const wchar_t* kLoginFail = L"로그인 실패";
+constexpr int kBrokerErrorTextLen = 250;
+constexpr int kMaxFailedChecksShown = 6;
+
+std::wstring WFormat(const wchar_t* format, ...) {
+  wchar_t buffer[2048];
+  va_list args;
+  va_start(args, format);
+  const int n = vswprintf(buffer, sizeof buffer / sizeof buffer[0], format, args);
+  va_end(args);
+  return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
+}
+
+std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  const int n = vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return n < 0 ? std::string() : std::string(buffer, std::min<size_t>(n, sizeof buffer - 1));
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+// The value of a reply key, quoted or bare ("err":0, "token":"abc"); false when absent.
+bool ReplyValue(const char* reply, const char* key, std::string* out) {
+  const std::string keyText = std::string("\"") + key + "\":";
+  std::string bare;
+  if (!StrGetTextWithTextBlockA(reply, keyText.c_str(), 0, ',', &bare)) return false;
+  if (!bare.empty() && bare[0] == '"') {
+    return StrGetTextWithTextBlockA(reply, keyText.c_str(), '"', '"', out);
+  }
+  *out = bare;
+  return true;
+}
+
+std::string ReplyText(const char* reply, const char* key) {
+  std::string value;
+  ReplyValue(reply, key, &value);
+  return value;
+}
+
+bool ReplyNumber(const char* reply, const char* key, double* out) {
+  std::string value;
+  if (!ReplyValue(reply, key, &value)) return false;
+  *out = AtoN(value.c_str());
+  return true;
+}
+
+int ReplyInt(const char* reply, const char* key, int def) {
+  double value = 0;
+  return ReplyNumber(reply, key, &value) ? static_cast<int>(value) : def;
+}
+
+std::string ReplyUrl(const char* reply, const char* key, size_t limit) {
+  std::string url = ReplaceAll(ReplyText(reply, key), "&amp;", "&");
+  // JSON may escape the slashes of an address.
+  url = ReplaceAll(url, "\\/", "/");
+  return url.substr(0, limit);
+}
+
+// Decoded base64 value of a key, cut to limit bytes (empty when absent or not base64).
+std::string ReplyBase64(const char* reply, const char* key, size_t limit) {
+  std::string decoded;
+  if (!base64_decode(ReplyText(reply, key), &decoded)) return {};
+  return decoded.substr(0, limit);
+}
+
+// "hh:mm[:ss]" or "hhmm[ss]" as an hhmmss number; -1 when there is none.
+int ParseTimeOfDay(const std::string& text) {
+  int parts[3] = {0, 0, 0};
+  int count = 0;
+  std::string digits;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digits += c;
+    } else if (c == ':' && count < 2) {
+      parts[count++] = atoi(digits.c_str());
+      digits.clear();
+    }
+  }
+  if (text.find(':') == std::string::npos) {
+    if (digits.size() < 3) return -1;
+    const int value = atoi(digits.c_str());
+    return digits.size() <= 4 ? value * 100 : value;
+  }
+  if (count < 2)
+    parts[count] = atoi(digits.c_str());
+  else
+    parts[2] = atoi(digits.c_str());
+  return parts[0] * 10000 + parts[1] * 100 + parts[2];
+}
+
+// The text after "google" and "=" up to the line end (a real line break or an escaped "\n").
+std::string GoogleSearchKey(const std::string& keys) {
+  const size_t google = keys.find("google");
+  if (google == std::string::npos) return {};
+  const size_t equals = keys.find('=', google);
+  if (equals == std::string::npos) return {};
+  size_t end = keys.size();
+  for (const char* stop : {"\n", "\r", "\\n", "\\r"}) {
+    const size_t at = keys.find(stop, equals + 1);
+    if (at != std::string::npos && at < end) end = at;
+  }
+  return keys.substr(equals + 1, end - equals - 1);
+}
+
+template <size_t N>
+void CopyWide(wchar_t (&out)[N], const std::wstring& text) {
+  StrSafeCopyW(out, N, text.c_str());
+}
+
+template <size_t N>
+void CopyNarrow(char (&out)[N], const std::string& text) {
+  StrSafeCopyA(out, N, text.c_str());
+}
+
+bool IsCryptoAgent(const CStockAgentBase& agent) {
+  return agent.m_classLetter == 'b' || agent.m_marketKind == 5 || agent.m_marketKind == 9;
+}
+
+// The configuration slot 0 of a broker group takes the login's account.
+template <int N>
+void FillSlot(broker_slots_s<N>& slots, int agencyIdx, const std::wstring& userId,
+              const std::wstring& key, const std::wstring& secret, bool idTwice) {
+  slots.broker_id[0] = static_cast<uint8_t>(agencyIdx);
+  slots.logged_in[0] = 1;
+  StrSafeCopyW(slots.app_key[0], 100, key.c_str());
+  StrSafeCopyW(slots.app_secret[0], 100, secret.c_str());
+  StrSafeCopyW(slots.account[0], 20, userId.c_str());
+  if (idTwice) StrSafeCopyW(slots.name[0], 20, userId.c_str());
+}
+
+}  // namespace
+
+WebIdentity_s MakeWebIdentity(const std::wstring& userId, const std::wstring& userName) {
+  WebIdentity_s id;
+  const std::string narrowId = WideToUtf8(userId);
+  id.idBase64 = base64_encode(narrowId);
+  id.idCheck = Md5Hex(id.idBase64);
+  id.idKey = Md5Hex(narrowId);
+  id.nameBase64 = base64_encode(WideToUtf8(userName));
+  id.escapedId = Utf8ToWide(EscapeBase64ForQuery(id.idBase64));
+  id.escapedName = Utf8ToWide(EscapeBase64ForQuery(id.nameBase64));
+  id.identityQuery = "uid2=" + EscapeBase64ForQuery(id.idBase64);
+  return id;
+}
+
+std::string EscapeBase64ForQuery(const std::string& base64) {
+  return ReplaceAll(ReplaceAll(base64, "=", "%3D"), "+", "%2B");
+}
+
+std::string MakeDefaultWebApiKey(int userIdx, const std::wstring& userId, int token) {
+  return Md5Hex(std::to_string(userIdx) + ":" + WideToUtf8(userId) + ":" + std::to_string(token));
+}
+
+CWebLogin::CWebLogin(ILoginEngine& engine, app_run_setting_s& runSetting, login_info_s& loginInfo)
+    : m_engine(engine), m_run(runSetting), m_login(loginInfo) {}
+
+CWebLogin::~CWebLogin() = default;
+
+void CWebLogin::BuildUserQueryParams() {
+  m_identity = MakeWebIdentity(m_userId, m_userName);
+  CopyNarrow(m_login.szIdBase64, m_identity.idBase64);
+  CopyNarrow(m_login.szIdCheck, m_identity.idCheck);
+  CopyNarrow(m_login.szIdKey, m_identity.idKey);
+  CopyNarrow(m_login.szEscapedId, WideToUtf8(m_identity.escapedId));
+  CopyNarrow(m_login.szEscapedName, WideToUtf8(m_identity.escapedName));
+}
+
+int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wchar_t* secretText,
+                         const wchar_t* extraText, int brokerId, int marketKind,
+                         uint32_t loginFlags, int autoLogin, int* outErrorCode,
+                         wchar_t* outErrorText) {
+  const std::wstring id = userId ? userId : L"";
+  m_login.nUserIdx = 0;
+  m_login.byUserLevel = 0;
+
+  m_loginFlags = loginFlags;
+  m_autoLogin = (loginFlags & kLoginFlagAutoLogin) ? 1 : 0;
+  m_savePassword = (loginFlags & kLoginFlagSavePassword) ? 1 : 0;
+  if (brokerId == 8 || brokerId == 9)
+    m_marketKind = 5;
+  else
+    m_marketKind = marketKind == 5 ? 1 : marketKind;
+  m_loggedIn = 0;
+  m_brokerErrorCode = -1;
+  m_brokerErrorText.clear();
+
+  int result = kLoginFailed;
+  int brokerResult = 0;
+  m_engine.DeleteAllStockAgents();
+  m_primaryAgent = nullptr;
+  CStockAgentBase* agent = m_engine.GetStockAgent(m_marketKind, brokerId, 0);
+  if (agent) {
+    int errorCode = -1;
+    wchar_t errorText[kBrokerErrorTextLen + 1] = {};
+    brokerResult =
+        agent->Login(m_curl, id.c_str(), keyText ? keyText : L"", secretText ? secretText : L"",
+                     &errorCode, errorText, kBrokerErrorTextLen);
+    m_brokerErrorCode = errorCode;
+    m_brokerErrorText = errorText;
+    m_primaryAgent = agent;
+    m_engine.SetPrimaryAgent(agent);
+    m_engine.ClearDefaultAgents();
+
+    if (brokerResult == 0) {
+      // A refused login forgets the stored login data.
+      m_autoTradeAllowed = 0;
+      if (m_run.pCryptedLogin) {
+        std::free(m_run.pCryptedLogin);
+        m_run.pCryptedLogin = nullptr;
+        m_run.nCryptedLoginLen = 0;
+        GfxSaveCryptedDataToDbWithTimeA(m_engine.PluginDb(), 1, nullptr, 0, time(nullptr));
+      }
+    } else {
+      if (m_marketKind == 2) m_engine.SetOverseasMode();
+      m_agencyIdx = agent->m_brokerId;
+      m_userId = id;
+      m_keyText = keyText ? keyText : L"";
+      m_secretText = secretText ? secretText : L"";
+      if (extraText) m_extraText = extraText;
+      m_engine.ParseStockAccessSecretKeyData(9);
+
+      stock_option_s& options = m_engine.Options();
+      if (IsCryptoAgent(*agent)) {
+        m_engine.SetDefaultAgent(5, agent);
+        FillSlot(options.coin, m_agencyIdx, m_userId, m_keyText, m_secretText, false);
+      } else if (agent->m_marketKind == 2) {
+        m_engine.SetDefaultAgent(2, agent);
+        FillSlot(options.overseas, m_agencyIdx, m_userId, m_keyText, m_secretText, false);
+      } else {
+        m_engine.SetDefaultAgent(1, agent);
+        FillSlot(options.domestic, m_agencyIdx, m_userId, m_keyText, m_secretText, true);
+      }
+      if (options.changed == 0) options.changed = 2;
+
+      m_userName = m_userId;
+      BuildUserQueryParams();
+      if (AllowsMessages()) {
+        m_engine.ShowWaitingPopup(
+            true, WFormat(L"User(%ls) Loging. Please wait...\n", m_userId.c_str()).c_str(), L"WAIT",
+            0);
+      }
+
+      LoadServiceSettings(m_curl, m_agencyIdx, &m_login, agent->m_clientName, m_userId.c_str(),
+                          nullptr, 0, 1, 1);
+      const int userIdx = m_login.nUserIdx;
+      agent->m_userCheck[0] = userIdx;
+      if (userIdx != 0) {
+        m_stopLossRates = REG_READ_CSTRING_VALUE_UIDX("Settings", "Stock-AutoStopLossRates",
+                                                      m_agencyIdx, userIdx);
+        m_engine.LoginBrokerAgents(m_curl, 1);
+        result = kLoginSucceeded;
+        GfxSaveLoginCredentialToLoal(
+            &m_run, m_engine.PluginDb(), time(nullptr), m_login.nCompanyIdx, m_agencyIdx, autoLogin,
+            m_loginFlags, m_marketKind, userIdx, m_userId.c_str(), m_keyText.c_str(),
+            m_secretText.c_str(), m_extraText.c_str(), m_settings.nickName.c_str());
+        if (AllowsMessages()) {
+          m_engine.ShowWaitingPopup(
+              true, WFormat(L"User(%ls/%d) Logined\n", m_userId.c_str(), userIdx).c_str(), L"WAIT",
+              0);
+        }
+      } else {
+        result = kLoginServiceCheckFailed;
+      }
+      m_autoTradeAllowed = userIdx != 0 ? 1 : 0;
+      m_engine.ClearBalanceQueryArea();
+      if (userIdx != 0) {
+        m_loggedIn = 1;
+        m_engine.SetMasterCodeEvent();
+      } else {
+        // The notice appears once the dialog's call has returned.
+        m_engine.PostViewMessage(WM_LOGIN_ERROR, 1,
+                                 reinterpret_cast<LPARAM>(StrDup2W(m_userId.c_str())));
+      }
+    }
+  }
+
+  m_engine.UpdateUiModeVisibility(0, 1);
+  if (brokerResult == 1) {
+    m_userId = id;
+    m_userName = id;
+  }
+  m_engine.SendNotifyMsgToMainFrame(3, 7, m_loggedIn ? 1.0 : 0.0, m_serverMode,
+                                    m_loggedIn ? kLoginOk : kLoginFail, L"", 0);
+  if (outErrorCode) *outErrorCode = m_brokerErrorCode;
+  if (outErrorText) StrSafeCopyW(outErrorText, kBrokerErrorTextLen + 1, m_brokerErrorText.c_str());
+  return result;
+}
+
+int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* loginInfo,
+                                   const char* appText, const wchar_t* userId,
+                                   const char* userToken, int, int force, int tokenUpdate) {
+  if (!force && (!loginInfo || loginInfo->nUserIdx != 0)) return 0;
+  if (agencyIdx < 1) return 0;
+  CURL* own = nullptr;
+  if (!curl) {
+    curl = own = curl_easy_init();
+    if (!curl) return 0;
+  }
+
+  m_httpStatus = 0;
+  const std::string build = ReplaceAll(m_run.szBuild, " ", "_");
+  char url[1024];
+  StrMakeScriptApiUrl(url, sizeof url, m_run.szWebApiBase, L"stock/id_check3", m_run.byWebApiFlag);
+  const std::string b2b = m_run.szB2b[0] ? WideToUtf8(m_run.szB2b) : std::string("stock");
+
+  SYSTEMTIME now;
+  orv::win::GetLocalTime(&now);
+  const std::string crc1 = Format("%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+  const std::string crc2 =
+      Format("%02d%02d%02d%03d", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+  const std::string crc3 = Md5Hex(crc2 + "." + kServiceCheckSalt + ".");
+
+  WebIdentity_s identity = m_identity;
+  if (!tokenUpdate) {
+    const std::wstring id = userId && *userId ? std::wstring(userId) : m_userId;
+    identity = MakeWebIdentity(id, id);
+  }
+
+  curl_mime* form = curl_mime_init(curl);
+  CURL_MIMEADD_TEXTA(form, "rsp", "json");
+  CURL_MIMEADD_TEXTA(form, "b2b", b2b.c_str());
+  CURL_MIMEADD_INT(form, "co", m_run.nCompanyNo);
+  CURL_MIMEADD_INT(form, "gdp", m_run.nGdp);
+  CURL_MIMEADD_INT(form, "deployer", m_run.nDeployer);
+  CURL_MIMEADD_TEXTA(form, "crc1", crc1.c_str());
+  CURL_MIMEADD_TEXTA(form, "crc2", crc2.c_str());
+  CURL_MIMEADD_TEXTA(form, "crc3", crc3.c_str());
+  CURL_MIMEADD_INT(form, "uchk", 1);
+  CURL_MIMEADD_INT(form, "login_app", 2);
+  CURL_MIMEADD_INT(form, "svr", m_serverMode);
+  CURL_MIMEADD_INT(form, "acafe", 1);
+  CURL_MIMEADD_INT(form, "agc", agencyIdx);
+  if (tokenUpdate) {
+    CURL_MIMEADD_TEXTA(form, "uid2", identity.idBase64.c_str());
+    CURL_MIMEADD_TEXTA(form, "uname2", identity.nameBase64.c_str());
+  } else {
+    // The name of an account check is its id, and goes first.
+    CURL_MIMEADD_TEXTA(form, "uname2", identity.nameBase64.c_str());
+    CURL_MIMEADD_TEXTA(form, "uid2", identity.idBase64.c_str());
+  }
+  CURL_MIMEADD_TEXTA(form, "pwd4", identity.idBase64.c_str());
+  CURL_MIMEADD_TEXTA(form, "chk4", identity.idBase64.c_str());
+  CURL_MIMEADD_TEXTA(form, "pwd5", identity.idCheck.c_str());
+  CURL_MIMEADD_TEXTA(form, "chk5", identity.idCheck.c_str());
+  CURL_MIMEADD_TEXTA(form, "key", identity.idKey.c_str());
+  CURL_MIMEADD_TEXTA(form, "tk", userToken ? userToken : "");
+  CURL_MIMEADD_INT(form, "tkup", tokenUpdate ? 1 : 0);
+  CURL_MIMEADD_TEXTA(form, "ip", m_run.szIp);
+  CURL_MIMEADD_TEXTA(form, "build", build.c_str());
+  CURL_MIMEADD_TEXTW(form, "ptn_id", m_partnerId.c_str());
+  if (appText && *appText)
+    CURL_MIMEADD_TEXTA(form, "app", appText);
+  else
+    CURL_MIMEADD_TEXTW(form, "app", m_run.szAppId);
+  CURL_MIMEADD_TEXTW(form, "appver", m_run.szVersion);
+  CURL_MIMEADD_TEXTA(form, "mac", m_run.szMac);
+  CURL_MIMEADD_UINT64(form, "macid", m_run.nMacId);
+  CURL_MIMEADD_UINT64(form, "macid2", m_run.nMacId2);
+
+  char* reply = nullptr;
+  size_t replyLen = 0;
+  const int postResult = GfxHttpPostMimeDataUsingCurl2(
+      url, curl, form, 1, &reply, &replyLen, &m_httpStatus, m_run.szWebApiKey, m_run.szWebApiUserId,
+      m_run.nWebApiUserIdx, m_run.nWebApiToken, kServiceCheckTimeoutMs, 0, 0, kWebAgentUserAgent, 0,
+      0);
+
+  int userIdx = 0;
+  if (reply) {
+    m_lastErrorCode = ReplyInt(reply, "err", -1);
+    m_lastErrorMsg = Utf8ToWide(ReplyText(reply, "errmsg")).substr(0, 100);
+    const int replyIdx = ReplyInt(reply, "idx", 0);
+    m_engine.Schedule().ApplyDomesticDelay(ReplyInt(reply, "kor_stk_delay", 0));
+    m_engine.Schedule().ApplyOverseasDelay(ReplyInt(reply, "usa_stk_delay", 0));
+    // Only an accepted check gives the user index: a refusal that still carries an index
+    // must not count as a login.
+    const bool accepted = m_lastErrorCode == 0 && m_httpStatus == 200;
+    if (accepted) {
+      userIdx = replyIdx;
+      m_userIdx = replyIdx;
+      if (loginInfo && loginInfo->nUserIdx <= 0) loginInfo->nUserIdx = replyIdx;
+      m_run.nWebApiUserIdx = replyIdx;
+      CopyWide(m_run.szWebApiUserId, userId && *userId ? std::wstring(userId) : m_userId);
+    }
+    if (accepted && tokenUpdate) {
+      ApplyReply(reply, loginInfo, tokenUpdate);
+    } else if (tokenUpdate) {
+      m_statusText = WFormat(L"OFFLINE(err:%d/H:%d) SMS:%d/%d", m_lastErrorCode, m_httpStatus,
+                             m_smsRemain, m_smsUsed);
+    }
+    std::free(reply);
+  }
+  if (own)
+    curl_easy_cleanup(own);
+  else
+    curl_easy_reset(curl);
+
+  if (tokenUpdate) {
+    if (!reply) {
+      m_statusText =
+          WFormat(L"※인증 체크중(%d.H:%d/R%d/A%d)\r\nDLL-Version: %ls/%ls", m_failedChecks,
+                  m_httpStatus, postResult, agencyIdx, m_pluginVersion.c_str(), m_userId.c_str());
+    }
+    m_engine.SetNoticeText(m_statusText.c_str());
+    if (m_httpStatus != 200 && userIdx <= 0) {
+      ++m_failedChecks;
+      if (m_failedChecks <= kMaxFailedChecksShown)
+        m_engine.SetAccountLabels(WFormat(L"확인중(%d)", m_failedChecks).c_str());
+    }
+  }
+  return userIdx;
+}
+
+void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
+  const int company = ReplyInt(reply, "co", m_companyIdx);
+  m_companyIdx = company;
+  if (loginInfo && (loginInfo->nCompanyIdx != company || loginInfo->nCompanyIdx == 0))
+    loginInfo->nCompanyIdx = company;
+
+  const std::string tableType = ReplyText(reply, "table_type");
+  m_settings.tableTypeChar = tableType.empty() ? 0 : static_cast<uint8_t>(tableType[0]);
+  if (loginInfo) loginInfo->nTableType = static_cast<int32_t>(AtoN(tableType.c_str()));
+
+  std::string value;
+  if (ReplyValue(reply, "official_ip", &value)) CopyNarrow(m_run.szOfficialIp, value);
+  CopyNarrow(m_run.szSearchKey, GoogleSearchKey(ReplyText(reply, "search_app_keys")));
+
+  m_settings.dartUrl = ReplyUrl(reply, "dart_url", 199);
+  m_settings.kospiUrl = ReplyUrl(reply, "kospi_url", 199);
+  m_settings.kosdaqUrl = ReplyUrl(reply, "kosdaq_url", 199);
+  m_settings.stockBbsUrl = ReplyUrl(reply, "stock_bbs_url", 199);
+  GfxStockSetUrls(m_settings.kospiUrl.c_str(), m_settings.kosdaqUrl.c_str(), nullptr, nullptr);
+
+  m_settings.smsUid = ReplyBase64(reply, "sms_uid", 49);
+  m_settings.smsKey = ReplyBase64(reply, "sms_key", 199);
+  m_settings.smsTel = ReplyText(reply, "sms_tel");
+  m_settings.stockUrl = ReplyUrl(reply, "stock_url", 511);
+  m_settings.foreignStockUrlD = ReplyUrl(reply, "f_stock_url_D", 511);
+  m_settings.foreignStockUrlN = ReplyUrl(reply, "f_stock_url_N", 511);
+  m_settings.foreignStockUrlE = ReplyUrl(reply, "f_stock_url_E", 511);
+  m_settings.bbsUrl = Utf8ToWide(ReplyUrl(reply, "bbs_url", 511));
+  m_phone = ReplyBase64(reply, "tel", 39);
+  m_settings.smsFooter = Utf8ToWide(ReplyBase64(reply, "sms_footer_msg", 4096));
+  m_settings.nickName = Utf8ToWide(ReplyBase64(reply, "nick_name", 256));
+  const char* timeKeys[5] = {"market_start", "market_end", "nxt_market_start", "nxt_market_end",
+                             "market_delay_begin"};
+  for (int i = 0; i < 5; ++i)
+    m_settings.marketTimes[i] = ParseTimeOfDay(ReplyText(reply, timeKeys[i]));
+  m_settings.stockApiRegUrl = Utf8ToWide(ReplyUrl(reply, "stock_api_reg_url", 511));
+  m_settings.accountPwdDlgTitle = Utf8ToWide(ReplyText(reply, "hts_acc_pwd_dlg_title"));
+  m_settings.homepage = Utf8ToWide(ReplyUrl(reply, "homepage", 511));
+  m_settings.bandUrl = Utf8ToWide(ReplyUrl(reply, "band_url", 511));
+
+  m_run.nWebApiToken = ReplyInt(reply, "web_api_token", m_run.nWebApiToken);
+  std::string apiKey;
+  if (!ReplyValue(reply, "web_api_key", &apiKey) || apiKey.empty())
+    apiKey = MakeDefaultWebApiKey(m_userIdx, m_userId, m_run.nWebApiToken);
+  CopyWide(m_run.szWebApiKey, Utf8ToWide(apiKey));
+
+  m_userToken = ReplyText(reply, "token").substr(0, 49);
+  if (loginInfo) CopyNarrow(loginInfo->szToken, m_userToken);
+  m_smsRemain = ReplyInt(reply, "sms_remain", m_smsRemain);
+  m_smsUsed = ReplyInt(reply, "sms_used", m_smsUsed);
+
+  if (loginInfo) {
+    loginInfo->nOwnCafe = ReplyInt(reply, "o_cafe", 0);
+    loginInfo->nOwnCafeIdx = static_cast<int32_t>(AtoN(ReplyText(reply, "my_cafe").c_str()));
+    ApplyRates(reply, loginInfo);
+    loginInfo->nLeaderCafeIdx = ReplyInt(reply, "leader_cafe", 0);
+    loginInfo->nAdminCafeIdx = ReplyInt(reply, "admin_cafe", 0);
+    loginInfo->byUserLevel = static_cast<uint8_t>(ReplyInt(reply, "level", 0));
+    loginInfo->nGptUsed = ReplyInt(reply, "gpt_used", 0);
+    loginInfo->nGptRemain = ReplyInt(reply, "gpt_remain", 0);
+    CopyNarrow(loginInfo->szGroup, ReplyText(reply, "grp_chk"));
+    loginInfo->byEqStockShare = static_cast<uint8_t>(ReplyInt(reply, "eq_stock_share", 0));
+    loginInfo->byWorkRole = static_cast<uint8_t>(ReplyInt(reply, "work_role", 0));
+    loginInfo->byOfficePos = static_cast<uint8_t>(ReplyInt(reply, "office_pos", 0));
+    CopyWide(loginInfo->szNickName, m_settings.nickName);
+  } else {
+    ApplyRates(reply, nullptr);
+  }
+  m_settings.deployer = static_cast<uint8_t>(ReplyInt(reply, "deployer", m_settings.deployer));
+
+  m_engine.UpdateUiModeVisibility(0, 1);
+  if (loginInfo) {
+    loginInfo->nCompanyIdx = m_companyIdx;
+    loginInfo->nUserIdx = m_userIdx;
+    CopyNarrow(loginInfo->szToken, m_userToken);
+    CopyWide(loginInfo->szPhone, Utf8ToWide(m_phone));
+    CopyNarrow(loginInfo->szPhoneA, m_phone);
+    loginInfo->nSmsRemain = m_smsRemain;
+  }
+  if (m_phone.empty()) OpenMemberInfoPage();
+  if (m_run.nGdp > 0 || (loginInfo && loginInfo->nOwnCafe >= 1)) m_engine.RefreshCafe();
+
+  const wchar_t* serverMark = L"*실서버*";
+  if (m_loginFlags & kLoginFlagMockServer)
+    serverMark = L"**모의서버**";
+  else if (m_loginFlags & kLoginFlagOwnServer)
+    serverMark = L"**자체서버**";
+  SYSTEMTIME now;
+  orv::win::GetLocalTime(&now);
+  m_statusText =
+      WFormat(L"SMS:%d/%d LV:%d TEL:%ls\r\n%ls DLL-Version: %ls (%02d:%02d:%02d)", m_smsRemain,
+              m_smsUsed, loginInfo ? loginInfo->byUserLevel : 0, Utf8ToWide(m_phone).c_str(),
+              serverMark, m_pluginVersion.c_str(), now.wHour, now.wMinute, now.wSecond);
+}
+
+void CWebLogin::ApplyRates(const char* reply, login_info_s* loginInfo) {
+  stock_option_s& options = m_engine.Options();
+  double* rates[5] = {&options.tax_rate, &options.buy_fee_domestic, &options.sell_fee_domestic,
+                      &options.buy_fee_overseas, &options.sell_fee_overseas};
+  const char* keys[5] = {"tax_rate", "fee_rate", "fee_rate2", "fee_rate3", "fee_rate4"};
+  for (int i = 0; i < 5; ++i) {
+    double value = 0;
+    if (!ReplyNumber(reply, keys[i], &value)) continue;
+    if (loginInfo) {
+      if (i == 0)
+        loginInfo->dTaxRate = value;
+      else
+        loginInfo->dFeeRate[i - 1] = value;
+    }
+    if (value > 0) *rates[i] = value;
+  }
+  m_settings.taxFraction = options.tax_rate / 100.0;
+  for (int i = 0; i < 4; ++i) m_settings.feeFraction[i] = *rates[i + 1] / 100.0;
+}
+
+std::wstring CWebLogin::FormatCodeText() const {
+  return WFormat(L"코드: %d(%ls)\n(MAC주소는 홈페이지에서 수정해 주세요)\n", m_lastErrorCode,
+                 m_lastErrorMsg.c_str());
+}
+
+intptr_t CWebLogin::OpenMemberInfoPage() {
+  char script[1024];
+  StrMakeScriptApiUrl(script, sizeof script, m_run.szWebApiBase, L"stock/user_regist",
+                      m_run.byWebApiFlag);
+  const std::string url =
+      Format("%s?b2b=stock&rsp=html&co=%d&agc=%d&gdp=%d&deployer=%d&uidx=%d", script, m_companyIdx,
+             m_agencyIdx, m_run.nGdp, m_run.nDeployer, m_login.nUserIdx) +
+      "&chk4=" + StrUrlEncodeA(m_identity.idBase64) + "&chk5=" + StrUrlEncodeA(m_identity.idCheck) +
+      "&tk=" + StrUrlEncodeA(m_userToken) + "&" + m_identity.identityQuery +
+      "&key=" + StrUrlEncodeA(m_identity.idKey);
+  return m_engine.SendNotifyMsgToMainFrame(16, 0, 0.0, 0.0, L"회원 가입 및 정보변경",
+                                           Utf8ToWide(url).c_str(), 6);
+}
+
+int CWebLogin::OnLoginCmd() {
+  const std::wstring homepage =
+      m_settings.homepage.empty() ? m_run.szHomePage : m_settings.homepage;
+  std::wstring joinNotice =
+      L"증권사/거래소 계좌가 없는 회원 가입은 허용되지 않습니다.\n가입된 증권사/거래소 "
+      L"계정으로\n먼저 로그인 하셔야 합니다.\n\n자세한 사항은 홈페이지 참고 부탁드립니다.\n" +
+      homepage;
+  return m_engine.RunMainFrameFunction(
+      79, m_login.nCompanyIdx, m_login.nUserIdx, L"로그인",
+      L"\n-------\n증권사 : DB금융투자\n-------\n1. Open-API 모듈을 설치했는지 확인해 주세요.\n2. "
+      L"아이디/암호를 확인 부탁드립니다.\n3. OPEN-API 신청을 하셨는지 확인 부탁드립니다.\n4. 현재 "
+      L"PC의 아이피(IP)는 %hs입니다",
+      L"시크릿 키", joinNotice.data(), 0x4000, m_run.nAgencyIdx);
+}
+
+int CWebLogin::OnLogoutCmd() {
+  std::wstring text = m_userId;
+  return m_engine.RunMainFrameFunction(83, m_login.nCompanyIdx, m_login.nUserIdx, L"로그아웃",
+                                       text.c_str(), nullptr, nullptr, 0, 0);
+}
+
+LRESULT CWebLogin::OnLoginErrorMsg(WPARAM wParam, LPARAM lParam) {
+  wchar_t* userId = reinterpret_cast<wchar_t*>(lParam);
+  if (wParam == 1) {
+    const std::wstring title = WFormat(L"로그인 에러(%ls님)", userId ? userId : L"");
+    m_engine.ShowWaitingPopup(true, AllowsMessages() ? FormatCodeText().c_str() : L"",
+                              title.c_str(), 0);
+  }
+  std::free(userId);
+  return 0;
+}
+
+int CWebLogin::LoginCallback(void* ctx, int, const wchar_t* userId, const wchar_t* keyText,
+                             const wchar_t* secretText, const wchar_t* extraText, const wchar_t*,
+                             int brokerId, int marketKind, int loginFlags, int, uint8_t,
+                             const wchar_t*, int* outCode, wchar_t* outText) {
+  auto* login = static_cast<CWebLogin*>(ctx);
+  if (!login) return kLoginFailed;
+  const uint32_t flags = static_cast<uint32_t>(loginFlags);
+  return login->LoginUser(userId, keyText, secretText, extraText, brokerId, marketKind, flags,
+                          (flags & kLoginFlagAutoLogin) ? 1 : 0, outCode, outText);
+}
+
+int CWebLogin::LoginNotifyCallback(void* ctx, unsigned int state, int, int, const wchar_t*, void*,
+                                   char**, int*) {
+  auto* login = static_cast<CWebLogin*>(ctx);
+  if (!login) return 0;
+  if (state == kLoginNotifyApplyStopLoss) return login->m_engine.ApplyAutoStopLossRates();
+  if (state == kLoginNotifyLoggedIn) {
+    login->m_engine.DoRefresh();
+    login->m_engine.SendNotifyMsgToMainFrame(3, 7, 1.0, 0.0, kLoginOk, L"", 0);
+  }
+  return 0;
+}

@@ -1,0 +1,115 @@
+#include "tests/peers/WebServerPeer.h"
+
+#include <openssl/evp.h>
+
+#include <cstdio>
+
+namespace orv::test {
+
+WebServerPeer::WebServerPeer() { Install(); }
+
+WebServerPeer::WebServerPeer(const TestCa& ca) : http_(ca) { Install(); }
+
+void WebServerPeer::Install() {
+  http_.On("POST", kIdCheckPath,
+           [this](const RecordedRequest& request) { return IdCheck(request); });
+}
+
+void WebServerPeer::AddUser(const WebServerUser& user) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  users_.push_back(user);
+}
+
+void WebServerPeer::SetServiceFields(std::vector<std::pair<std::string, std::string>> fields) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  fields_ = std::move(fields);
+}
+
+void WebServerPeer::SetRefusal(int err, const std::string& message, bool withIndex) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refusalErr_ = err;
+  refusalMessage_ = message;
+  refusalWithIndex_ = withIndex;
+}
+
+void WebServerPeer::SetDelay(std::chrono::milliseconds delay) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  delay_ = delay;
+}
+
+std::vector<RecordedRequest> WebServerPeer::RequestsTo(const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (const RecordedRequest& request : http_.Requests()) {
+    if (request.path == path) out.push_back(request);
+  }
+  return out;
+}
+
+std::string WebServerPeer::Md5(const std::string& text) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_Digest(text.data(), text.size(), digest, &length, EVP_md5(), nullptr);
+  std::string hex;
+  char pair[3];
+  for (unsigned int i = 0; i < length; ++i) {
+    snprintf(pair, sizeof pair, "%02x", digest[i]);
+    hex += pair;
+  }
+  return hex;
+}
+
+std::string WebServerPeer::Base64(const std::string& text) {
+  std::string out(4 * ((text.size() + 2) / 3) + 1, '\0');
+  const int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(&out[0]),
+                                reinterpret_cast<const unsigned char*>(text.data()),
+                                static_cast<int>(text.size()));
+  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return out;
+}
+
+std::string WebServerPeer::ExpectedCrc3(const std::string& crc2) {
+  return Md5(crc2 + ".hR@dXn@Ub@.");
+}
+
+namespace {
+std::string Value(const RecordedRequest& request, const char* name) {
+  const FormPart* part = request.Part(name);
+  return part ? part->content : std::string();
+}
+}  // namespace
+
+PeerReply WebServerPeer::IdCheck(const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  reply.delay = delay_;
+  if (Value(request, "crc3") != ExpectedCrc3(Value(request, "crc2"))) {
+    reply.body = "{\"err\":-3,\"errmsg\":\"crc\",\"idx\":0}";
+    return reply;
+  }
+  const WebServerUser* user = nullptr;
+  for (const WebServerUser& candidate : users_) {
+    const std::string idBase64 = Base64(candidate.userId);
+    if (Value(request, "uid2") == idBase64 && Value(request, "chk4") == idBase64 &&
+        Value(request, "chk5") == Md5(idBase64) && Value(request, "key") == Md5(candidate.userId))
+      user = &candidate;
+  }
+  if (!user) {
+    reply.body = "{\"err\":-1,\"errmsg\":\"no user\",\"idx\":0}";
+    return reply;
+  }
+  if (refusalErr_ != 0) {
+    reply.body = "{\"err\":" + std::to_string(refusalErr_) + ",\"errmsg\":\"" + refusalMessage_ +
+                 "\",\"idx\":" + std::to_string(refusalWithIndex_ ? user->userIdx : 0) + "}";
+    return reply;
+  }
+  std::string body = "{\"err\":0,\"errmsg\":\"\",\"idx\":" + std::to_string(user->userIdx) +
+                     ",\"token\":\"" + user->token +
+                     "\",\"web_api_token\":" + std::to_string(user->webApiToken);
+  if (!user->webApiKey.empty()) body += ",\"web_api_key\":\"" + user->webApiKey + "\"";
+  if (!user->tel.empty()) body += ",\"tel\":\"" + Base64(user->tel) + "\"";
+  for (const auto& [name, value] : fields_) body += ",\"" + name + "\":" + value;
+  reply.body = body + "}";
+  return reply;
+}
+
+}  // namespace orv::test
