@@ -1,0 +1,503 @@
+#include "platform/ui/ReportGridWindow.h"
+
+#include <wx/grid.h>
+#include <wx/renderer.h>
+#include <wx/sizer.h>
+#include <wx/wx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/ui/model/ReportCtrl.h"
+
+namespace orv::ui {
+
+namespace {
+
+constexpr int kTreeIndent = 14;
+constexpr int kCheckSize = 14;
+
+wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Rows of the body (shown rows) or of the footer.
+class ReportTable : public wxGridTableBase {
+ public:
+  ReportTable(CMyReportCtrl* model, bool footer) : model_(model), footer_(footer) {}
+
+  void Detach() { model_ = nullptr; }
+  CMyReportCtrl* Model() const { return model_; }
+  bool IsFooter() const { return footer_; }
+
+  CMyReportRecordBase* Record(int row) const {
+    if (!model_) return nullptr;
+    return footer_ ? model_->GetFooterRecord(row) : model_->GetRowRecord(row);
+  }
+  CMyReportRecordItem* Item(int row, int col) const {
+    CMyReportRecordBase* rec = Record(row);
+    const ReportColumn* column = model_ ? model_->GetColumn(col) : nullptr;
+    return rec && column ? rec->GetItem(column->itemIndex) : nullptr;
+  }
+
+  int GetNumberRows() override {
+    if (!model_) return 0;
+    return footer_ ? model_->GetFooterRecordCount() : model_->GetRowCount();
+  }
+  int GetNumberCols() override { return model_ ? model_->GetColumnCount() : 0; }
+  bool IsEmptyCell(int, int) override { return false; }
+
+  wxString GetValue(int row, int col) override {
+    CMyReportRecordItem* item = Item(row, col);
+    if (!item) return wxString();
+    const ReportColumn* column = model_->GetColumn(col);
+    return wxString(item->GetCaption(&column->editOptions.constraints));
+  }
+  void SetValue(int row, int col, const wxString& value) override {
+    if (model_ && !footer_) model_->OnCommitEdit(row, col, value.ToStdWstring());
+  }
+  wxString GetColLabelValue(int col) override {
+    const ReportColumn* column = model_ ? model_->GetColumn(col) : nullptr;
+    if (!column) return wxString();
+    wxString label(column->spec.title);
+    if (!footer_ && model_->GetSortColumn() == col)
+      label += model_->IsSortAscending() ? wxString(L" \u25B2") : wxString(L" \u25BC");
+    return label;
+  }
+
+  bool CanHaveAttributes() override { return true; }
+  wxGridCellAttr* GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) override;
+
+  void SetRenderer(wxGridCellRenderer* r) { renderer_ = r; }
+  void ResetEditors() {
+    for (auto* a : optionAttrs_)
+      if (a) a->DecRef();
+    optionAttrs_.clear();
+  }
+  ~ReportTable() override {
+    ResetEditors();
+    if (readOnly_) readOnly_->DecRef();
+    if (editable_) editable_->DecRef();
+  }
+
+ private:
+  wxGridCellAttr* MakeAttr(bool readOnly) {
+    auto* attr = new wxGridCellAttr;
+    renderer_->IncRef();
+    attr->SetRenderer(renderer_);
+    attr->SetReadOnly(readOnly);
+    return attr;
+  }
+
+  CMyReportCtrl* model_;
+  bool footer_;
+  wxGridCellRenderer* renderer_ = nullptr;
+  wxGridCellAttr* readOnly_ = nullptr;
+  wxGridCellAttr* editable_ = nullptr;
+  std::vector<wxGridCellAttr*> optionAttrs_;  // per column, built on first use
+};
+
+wxGridCellAttr* ReportTable::GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) {
+  if (!readOnly_) readOnly_ = MakeAttr(true);
+  if (!editable_) editable_ = MakeAttr(false);
+  CMyReportRecordItem* item = Item(row, col);
+  const ReportColumn* column = model_ ? model_->GetColumn(col) : nullptr;
+  wxGridCellAttr* attr = readOnly_;
+  if (item && column && !footer_ && item->editable && column->editable &&
+      item->Kind() != ReportItemKind::Check) {
+    attr = editable_;
+    if (item->Kind() == ReportItemKind::Options) {
+      if (optionAttrs_.size() <= static_cast<size_t>(col)) optionAttrs_.resize(col + 1, nullptr);
+      wxGridCellAttr*& slot = optionAttrs_[static_cast<size_t>(col)];
+      if (!slot) {
+        wxArrayString labels;
+        for (const auto& e : column->editOptions.constraints.Entries())
+          labels.Add(wxString(e.label));
+        slot = MakeAttr(false);
+        slot->SetEditor(new wxGridCellChoiceEditor(labels, column->editOptions.allowEdit));
+      }
+      attr = slot;
+    }
+  }
+  attr->IncRef();
+  return attr;
+}
+
+// Draws one cell: background, tree button, check box, text and in-cell buttons.
+class ReportCellRenderer : public wxGridCellRenderer {
+ public:
+  void Draw(wxGrid& grid, wxGridCellAttr&, wxDC& dc, const wxRect& rect, int row, int col,
+            bool) override {
+    auto* table = static_cast<ReportTable*>(grid.GetTable());
+    CMyReportCtrl* model = table->Model();
+    CMyReportRecordBase* rec = table->Record(row);
+    CMyReportRecordItem* item = table->Item(row, col);
+    const ReportColumn* column = model ? model->GetColumn(col) : nullptr;
+
+    wxColour back = table->IsFooter() ? wxColour(236, 236, 236) : *wxWHITE;
+    if (item && item->backColor != kColorNone) back = ToColour(item->backColor);
+    if (rec && rec->IsSelected()) back = wxColour(204, 232, 255);
+    dc.SetBrush(wxBrush(back));
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(rect);
+    if (!item || !column) return;
+
+    wxRect r = rect;
+    r.Deflate(2, 0);
+    if (column->spec.treeColumn && !table->IsFooter()) {
+      r.x += kTreeIndent * rec->GetDepth();
+      r.width -= kTreeIndent * rec->GetDepth();
+      if (rec->GetChildCount() > 0) {
+        wxRect b(r.x, r.y + (r.height - 10) / 2, 10, 10);
+        wxRendererNative::Get().DrawTreeItemButton(&grid, dc, b,
+                                                   rec->IsExpanded() ? wxCONTROL_EXPANDED : 0);
+      }
+      r.x += kTreeIndent;
+      r.width -= kTreeIndent;
+    }
+
+    const int buttonsWidth = CellButtonsWidth(*item);
+    wxRect text = r;
+    text.width = std::max(0, rect.GetRight() + 1 - buttonsWidth - text.x - 2);
+
+    dc.SetFont(table->IsFooter() ? grid.GetDefaultCellFont().Bold() : grid.GetDefaultCellFont());
+    dc.SetTextForeground(item->textColor != kColorNone ? ToColour(item->textColor)
+                                                       : *wxBLACK);
+    if (item->Kind() == ReportItemKind::Check) {
+      auto* check = static_cast<CMyReportRecordItemCheck*>(item);
+      wxRect box(text.x + std::max(0, (text.width - kCheckSize) / 2),
+                 text.y + (text.height - kCheckSize) / 2, kCheckSize, kCheckSize);
+      if (!check->caption.empty()) box.x = text.x;
+      wxRendererNative::Get().DrawCheckBox(&grid, dc, box,
+                                           check->checked ? wxCONTROL_CHECKED : 0);
+      if (!check->caption.empty()) {
+        wxRect t = text;
+        t.x += kCheckSize + 3;
+        t.width -= kCheckSize + 3;
+        dc.DrawLabel(wxString(check->caption), t, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+      }
+    } else {
+      int align = wxALIGN_LEFT;
+      if (column->spec.alignRight || item->Kind() == ReportItemKind::Number) align = wxALIGN_RIGHT;
+      if (column->spec.alignCenter) align = wxALIGN_CENTER_HORIZONTAL;
+      wxDCClipper clip(dc, text);
+      dc.DrawLabel(wxString(item->GetCaption(&column->editOptions.constraints)), text,
+                   align | wxALIGN_CENTER_VERTICAL);
+    }
+
+    if (item->frameColor != kColorNone) {
+      dc.SetPen(wxPen(ToColour(item->frameColor)));
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawRectangle(rect);
+    }
+    for (size_t i = 0; i < item->buttons.size(); ++i) {
+      const ReportCellButton& b = item->buttons[i];
+      wxRect br(rect.x + CellButtonLeft(*item, rect.width, i), rect.y + 1, b.width,
+                rect.height - 2);
+      wxRendererNative::Get().DrawPushButton(&grid, dc, br, b.state == 0 ? wxCONTROL_DISABLED : 0);
+      dc.SetTextForeground(b.state == 0 ? *wxLIGHT_GREY : *wxBLACK);
+      wxDCClipper clip(dc, br);
+      dc.DrawLabel(wxString(b.caption), br, wxALIGN_CENTER);
+    }
+  }
+
+  wxSize GetBestSize(wxGrid& grid, wxGridCellAttr&, wxDC& dc, int row, int col) override {
+    auto* table = static_cast<ReportTable*>(grid.GetTable());
+    wxCoord w = 0, h = 0;
+    dc.GetTextExtent(table->GetValue(row, col), &w, &h);
+    CMyReportRecordItem* item = table->Item(row, col);
+    return wxSize(w + 6 + (item ? CellButtonsWidth(*item) : 0), h + 4);
+  }
+
+  wxGridCellRenderer* Clone() const override { return new ReportCellRenderer; }
+};
+
+}  // namespace
+
+class ReportGridPanel : public wxPanel, public IReportView {
+ public:
+  ReportGridPanel(CMyReportCtrl& model, wxWindow* parent, int id)
+      : wxPanel(parent, id), model_(&model), handle_(this) {
+    body_ = new wxGrid(this, wxID_ANY);
+    footer_ = new wxGrid(this, wxID_ANY);
+    bodyTable_ = new ReportTable(model_, false);
+    footerTable_ = new ReportTable(model_, true);
+    auto* renderer = new ReportCellRenderer;
+    bodyTable_->SetRenderer(renderer);
+    footerTable_->SetRenderer(renderer);  // the tables hold one reference each
+    renderer->IncRef();
+    body_->SetTable(bodyTable_, true, wxGrid::wxGridSelectRows);
+    footer_->SetTable(footerTable_, true, wxGrid::wxGridSelectRows);
+    for (wxGrid* g : {body_, footer_}) {
+      g->SetRowLabelSize(0);
+      g->EnableDragRowSize(false);
+      g->DisableDragColMove();
+      g->SetDefaultRowSize(22, true);
+      g->SetCellHighlightPenWidth(0);
+      g->SetCellHighlightROPenWidth(0);
+    }
+    footer_->SetColLabelSize(0);
+    footer_->EnableEditing(false);
+    footer_->ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_NEVER);
+
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(body_, 1, wxEXPAND);
+    sizer->Add(footer_, 0, wxEXPAND);
+    SetSizer(sizer);
+
+    for (wxWindow* w : {body_->GetGridWindow(), body_->GetFrozenColGridWindow()}) {
+      if (w) w->Bind(wxEVT_LEFT_DOWN, &ReportGridPanel::OnLeftDown, this);
+    }
+    body_->Bind(wxEVT_GRID_CELL_LEFT_DCLICK, &ReportGridPanel::OnDoubleClick, this);
+    body_->Bind(wxEVT_GRID_CELL_RIGHT_CLICK, &ReportGridPanel::OnRightClick, this);
+    body_->Bind(wxEVT_GRID_LABEL_LEFT_CLICK, &ReportGridPanel::OnLabelClick, this);
+    body_->Bind(wxEVT_GRID_LABEL_RIGHT_CLICK, &ReportGridPanel::OnLabelRightClick, this);
+    body_->Bind(wxEVT_GRID_COL_SIZE, &ReportGridPanel::OnColSize, this);
+    body_->Bind(wxEVT_GRID_SELECT_CELL, &ReportGridPanel::OnSelectCell, this);
+    body_->Bind(wxEVT_GRID_EDITOR_SHOWN, &ReportGridPanel::OnEditorShown, this);
+    Bind(wxEVT_IDLE, &ReportGridPanel::OnIdle, this);
+
+    model_->SetView(this);
+    OnColumnsChanged();
+    OnRowsChanged();
+  }
+
+  ~ReportGridPanel() override {
+    if (model_) model_->SetView(nullptr);
+  }
+
+  ReportGridWindow* Handle() { return &handle_; }
+  wxGrid* Body() const { return body_; }
+  wxGrid* Footer() const { return footer_; }
+  int LastRepaintCount() const { return lastRepaint_; }
+
+  // ---- IReportView
+  void OnColumnsChanged() override {
+    if (!model_) return;
+    for (ReportTable* t : {bodyTable_, footerTable_}) t->ResetEditors();
+    SyncCount(body_, true);
+    SyncCount(footer_, true);
+    const int n = model_->GetColumnCount();
+    for (wxGrid* g : {body_, footer_}) {
+      g->BeginBatch();
+      for (int c = 0; c < n && c < g->GetNumberCols(); ++c) {
+        const ReportColumn* col = model_->GetColumn(c);
+        if (col->visible && col->width > 0) {
+          g->SetColSize(c, col->width);
+        } else {
+          g->HideCol(c);
+        }
+      }
+      int frozen = std::min(model_->GetFrozenColumns(), g->GetNumberCols());
+      if (g->GetNumberFrozenCols() != frozen) g->FreezeTo(0, frozen);
+      g->EndBatch();
+    }
+    body_->ForceRefresh();
+    footer_->ForceRefresh();
+  }
+
+  void OnRowsChanged() override {
+    if (!model_) return;
+    SyncCount(body_, false);
+    SyncCount(footer_, false);
+    const int footers = model_->GetFooterRecordCount();
+    const bool show = footers > 0;
+    footer_->SetMinSize(wxSize(-1, show ? footers * footer_->GetDefaultRowSize() + 2 : 0));
+    footer_->Show(show);
+    Layout();
+    model_->TakeFootersChanged();
+    body_->ForceRefresh();
+    footer_->ForceRefresh();
+  }
+
+  void OnRedrawRequested() override {
+    if (redrawPending_) return;
+    redrawPending_ = true;
+    CallAfter([this] {
+      redrawPending_ = false;
+      RefreshChanged();
+    });
+  }
+
+  void OnModelDestroyed() override {
+    model_ = nullptr;
+    bodyTable_->Detach();
+    footerTable_->Detach();
+    SyncCount(body_, false);
+    SyncCount(footer_, false);
+  }
+
+  void VisibleRows(int* first, int* last) const {
+    *first = 0;
+    *last = -1;
+    if (!model_ || model_->GetRowCount() == 0) return;
+    int x0 = 0, y0 = 0;
+    body_->CalcUnscrolledPosition(0, 0, &x0, &y0);
+    const int h = body_->GetGridWindow()->GetClientSize().y;
+    *first = body_->YToRow(y0, true);
+    *last = body_->YToRow(y0 + std::max(h - 1, 0), true);
+  }
+
+  void RefreshChanged() {
+    lastRepaint_ = 0;
+    if (!model_) return;
+    int first = 0, last = -1;
+    VisibleRows(&first, &last);
+    const int cols = body_->GetNumberCols();
+    for (int row : model_->TakeChangedRows(first, last)) {
+      if (cols > 0) body_->RefreshBlock(row, 0, row, cols - 1);
+      ++lastRepaint_;
+    }
+    if (model_->TakeFootersChanged()) footer_->ForceRefresh();
+  }
+
+  bool ClickCell(int row, int col, int xInCell) {
+    if (!model_) return false;
+    CMyReportRecordBase* rec = model_->GetRowRecord(row);
+    CMyReportRecordItem* item = model_->GetCell(row, col);
+    const ReportColumn* column = model_->GetColumn(col);
+    if (!rec || !column) return false;
+    const int width = body_->GetColSize(col);
+    if (column->spec.treeColumn && rec->GetChildCount() > 0) {
+      int left = 2 + kTreeIndent * rec->GetDepth();
+      if (xInCell >= left && xInCell < left + kTreeIndent) {
+        model_->OnToggleExpand(row);
+        return true;
+      }
+    }
+    if (!item) return false;
+    int b = HitTestCellButton(*item, width, xInCell);
+    if (b >= 0) {
+      model_->OnCellButton(row, col, b);
+      return true;
+    }
+    if (item->Kind() == ReportItemKind::Check &&
+        xInCell < width - CellButtonsWidth(*item)) {
+      model_->OnToggleCheck(row, col);
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  void SyncCount(wxGrid* g, bool columns) {
+    auto* table = static_cast<ReportTable*>(g->GetTable());
+    const int want = columns ? table->GetNumberCols() : table->GetNumberRows();
+    const int have = columns ? g->GetNumberCols() : g->GetNumberRows();
+    if (want == have) return;
+    if (want > have) {
+      wxGridTableMessage msg(table,
+                             columns ? wxGRIDTABLE_NOTIFY_COLS_APPENDED
+                                     : wxGRIDTABLE_NOTIFY_ROWS_APPENDED,
+                             want - have);
+      g->ProcessTableMessage(msg);
+    } else {
+      wxGridTableMessage msg(table,
+                             columns ? wxGRIDTABLE_NOTIFY_COLS_DELETED
+                                     : wxGRIDTABLE_NOTIFY_ROWS_DELETED,
+                             want, have - want);
+      g->ProcessTableMessage(msg);
+    }
+  }
+
+  POINT ClientPoint(const wxGridEvent& e) const {
+    return POINT{static_cast<LONG>(e.GetPosition().x), static_cast<LONG>(e.GetPosition().y)};
+  }
+
+  void OnLeftDown(wxMouseEvent& e) {
+    auto* w = static_cast<wxWindow*>(e.GetEventObject());
+    int x = 0, y = 0;
+    body_->CalcUnscrolledPosition(e.GetX(), e.GetY(), &x, &y);
+    if (w == body_->GetFrozenColGridWindow()) {
+      x = e.GetX();
+    } else {
+      for (int c = 0; c < body_->GetNumberFrozenCols(); ++c) x += body_->GetColSize(c);
+    }
+    const int row = body_->YToRow(y);
+    const int col = body_->XToCol(x);
+    if (row >= 0 && col >= 0 && ClickCell(row, col, x - body_->CellToRect(row, col).x)) {
+      body_->SetGridCursor(row, col);
+      return;  // consumed: no editor for a button or check click
+    }
+    e.Skip();
+  }
+
+  void OnDoubleClick(wxGridEvent& e) {
+    if (model_) model_->OnDoubleClick(e.GetRow(), e.GetCol(), ClientPoint(e));
+    e.Skip();
+  }
+  void OnRightClick(wxGridEvent& e) {
+    if (model_) model_->OnRightClick(e.GetRow(), e.GetCol(), ClientPoint(e));
+  }
+  void OnLabelClick(wxGridEvent& e) {
+    if (model_ && e.GetCol() >= 0 && e.GetRow() < 0) {
+      model_->OnHeaderClick(e.GetCol());
+      body_->GetGridColLabelWindow()->Refresh();
+      return;
+    }
+    e.Skip();
+  }
+  void OnLabelRightClick(wxGridEvent& e) {
+    if (model_ && e.GetCol() >= 0) model_->OnHeaderRightClick(e.GetCol(), ClientPoint(e));
+  }
+  void OnColSize(wxGridSizeEvent& e) {
+    const int col = e.GetRowOrCol();
+    if (model_) model_->OnColumnResized(col, body_->GetColSize(col));
+    if (col < footer_->GetNumberCols()) footer_->SetColSize(col, body_->GetColSize(col));
+    footer_->ForceRefresh();
+  }
+  void OnSelectCell(wxGridEvent& e) {
+    if (model_ && e.Selecting() && e.GetRow() != model_->GetFocusedRow()) {
+      model_->SelectRow(e.GetRow(), e.ControlDown());
+      body_->Refresh();
+    }
+    e.Skip();
+  }
+  void OnEditorShown(wxGridEvent& e) {
+    if (!model_ || !model_->OnRequestEdit(e.GetRow(), e.GetCol())) {
+      e.Veto();
+      return;
+    }
+    e.Skip();
+  }
+  void OnIdle(wxIdleEvent& e) {
+    // The footer follows the body's horizontal scrolling.
+    int bx = 0, by = 0, fx = 0, fy = 0;
+    body_->GetViewStart(&bx, &by);
+    footer_->GetViewStart(&fx, &fy);
+    if (bx != fx && footer_->IsShown()) footer_->Scroll(bx, 0);
+    e.Skip();
+  }
+
+  CMyReportCtrl* model_;
+  ReportGridWindow handle_;
+  wxGrid* body_ = nullptr;
+  wxGrid* footer_ = nullptr;
+  ReportTable* bodyTable_ = nullptr;
+  ReportTable* footerTable_ = nullptr;
+  bool redrawPending_ = false;
+  int lastRepaint_ = 0;
+};
+
+ReportGridWindow* ReportGridWindow::Create(CMyReportCtrl& model, wxWindow* parent, int id) {
+  return (new ReportGridPanel(model, parent, id))->Handle();
+}
+
+wxWindow* ReportGridWindow::GetWindow() const { return panel_; }
+wxGrid* ReportGridWindow::GetBodyGrid() const { return panel_->Body(); }
+wxGrid* ReportGridWindow::GetFooterGrid() const { return panel_->Footer(); }
+void ReportGridWindow::GetVisibleRows(int* first, int* last) const {
+  panel_->VisibleRows(first, last);
+}
+void ReportGridWindow::RefreshChangedRows() { panel_->RefreshChanged(); }
+int ReportGridWindow::GetLastRepaintCount() const { return panel_->LastRepaintCount(); }
+bool ReportGridWindow::ClickCell(int row, int column, int xInCell) {
+  return panel_->ClickCell(row, column, xInCell);
+}
+
+ReportGridWindow* GfxInitReportCtrl2(CMyReportCtrl& model, wxWindow* parent, int id,
+                                     std::wstring_view layout, wchar_t sep) {
+  if (model.InitColumns(layout, sep) < 0) return nullptr;
+  model.SetCtrlId(id);
+  return ReportGridWindow::Create(model, parent, id);
+}
+
+}  // namespace orv::ui

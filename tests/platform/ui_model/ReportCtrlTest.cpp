@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/ui/model/ReportCtrl.h"
+
+namespace orv::ui {
+namespace {
+
+// A row with one item of every kind: 0 text, 1 number, 2 check, 3 options, 4 date, 5 name with
+// two cell buttons.
+class DemoRecord : public CMyReportRecordBase {
+ public:
+  DemoRecord(const std::wstring& code, double price, bool watched, int side) {
+    AddText(code);
+    AddNumber(price, "%.0lf");
+    AddCheck(watched);
+    AddOptions(side);
+    SYSTEMTIME d{};
+    d.wYear = 2025;
+    d.wMonth = 1;
+    d.wDay = 2;
+    AddDate(d);
+    auto* name = AddText(L"이름" + code);
+    REPORT_CELL_ADD_BUTTON(name, L"주문/정보", 1, 58);
+    REPORT_CELL_ADD_BUTTON(name, L"...", 0, 22, 2, 0);  // disabled
+  }
+};
+
+struct Recorder {
+  std::vector<ReportNotify> seen;
+  bool refuseEdits = false;
+  ReportNotifyHandler Handler() {
+    return [this](ReportNotify& nm) -> LRESULT {
+      if (nm.code == REPORT_NM_REQUESTEDIT && refuseEdits) nm.cancel = TRUE;
+      seen.push_back(nm);
+      return 1;
+    };
+  }
+  std::vector<int> Codes() const {
+    std::vector<int> c;
+    for (auto& n : seen) c.push_back(n.code);
+    return c;
+  }
+};
+
+class CountingView : public IReportView {
+ public:
+  int columns = 0, rows = 0, redraws = 0;
+  void OnColumnsChanged() override { ++columns; }
+  void OnRowsChanged() override { ++rows; }
+  void OnRedrawRequested() override { ++redraws; }
+  void OnModelDestroyed() override {}
+};
+
+class ReportCtrlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(grid.InitColumns(
+                  std::wstring_view(L"코드:60;현재가:>60;감시:30;구분:c40;날짜:d60;종목명:150")),
+              6);
+    ASSERT_TRUE(
+        grid.GetColumnEditOptions(3)->constraints.Parse(std::wstring_view(L"1:매수;2:매도")));
+    grid.SetCtrlId(2212);
+    grid.SetNotifyHandler(rec.Handler());
+    grid.SetView(&view);
+    grid.AddRecord(new DemoRecord(L"005930", 70000, false, 1));
+    grid.AddRecord(new DemoRecord(L"000660", 120000, true, 2));
+    grid.AddRecord(new DemoRecord(L"035420", 95000, false, 1));
+    grid.Populate();
+  }
+  CMyReportCtrl grid;
+  Recorder rec;
+  CountingView view;
+};
+
+TEST_F(ReportCtrlTest, ValuesByItemIndexAndKindChecks) {
+  CMyReportRecordBase* r = grid.GetRowRecord(1);
+  EXPECT_EQ(r->GetTextValue(0), L"000660");
+  EXPECT_EQ(r->GetNumberValue(1), 120000);
+  EXPECT_TRUE(r->GetCheckValue(2));
+  EXPECT_EQ(r->GetOptionsValue(3), 2);
+  EXPECT_EQ(r->GetItemCaption(3), L"매도");  // through the column's list
+  EXPECT_EQ(r->GetItemCaption(1), L"120000");
+  EXPECT_EQ(r->GetItemCaption(4), L"2025-01-02");
+  // wrong kinds and missing items change nothing
+  EXPECT_FALSE(r->SetNumberValue(0, 1));
+  EXPECT_FALSE(r->SetTextValue(1, L"x"));
+  EXPECT_FALSE(r->SetCheckValue(99, true));
+  EXPECT_EQ(r->GetNumberValue(99), 0);
+  EXPECT_EQ(r->GetTextValue(0), L"000660");
+}
+
+TEST_F(ReportCtrlTest, UserEditsNotifyTheOwnerWithTheirCodes) {
+  // option cell: by label
+  EXPECT_TRUE(grid.OnCommitEdit(0, 3, L"매도"));
+  EXPECT_EQ(grid.GetRowRecord(0)->GetOptionsValue(3), 2);
+  EXPECT_TRUE(grid.GetRowRecord(0)->IsModified());
+  ASSERT_EQ(rec.Codes(), std::vector<int>{REPORT_NM_VALUECHANGED});
+  EXPECT_EQ(rec.seen[0].ctrlId, 2212);
+  EXPECT_EQ(rec.seen[0].row, 0);
+  EXPECT_EQ(rec.seen[0].column, 3);
+  EXPECT_EQ(rec.seen[0].record, grid.GetRowRecord(0));
+  rec.seen.clear();
+
+  // check toggle: edit request, then checked, then value changed
+  EXPECT_TRUE(grid.OnToggleCheck(0, 2));
+  EXPECT_TRUE(grid.GetRowRecord(0)->GetCheckValue(2));
+  EXPECT_EQ(rec.Codes(),
+            (std::vector<int>{REPORT_NM_REQUESTEDIT, REPORT_NM_CHECKED, REPORT_NM_VALUECHANGED}));
+  rec.seen.clear();
+
+  // in-cell button reports its id; a disabled one reports nothing
+  EXPECT_TRUE(grid.OnCellButton(2, 5, 0));
+  ASSERT_EQ(rec.Codes(), std::vector<int>{REPORT_NM_ITEMBUTTONCLICK});
+  EXPECT_EQ(rec.seen[0].buttonId, 1);
+  EXPECT_EQ(rec.seen[0].record->GetTextValue(0), L"035420");
+  EXPECT_FALSE(grid.OnCellButton(2, 5, 1));
+  EXPECT_FALSE(grid.OnCellButton(2, 0, 0));
+  rec.seen.clear();
+
+  grid.OnRightClick(1, 4, POINT{30, 40});
+  ASSERT_EQ(rec.Codes(), (std::vector<int>{REPORT_NM_SELCHANGED, NM_RCLICK}));
+  EXPECT_EQ(rec.seen[1].pt.x, 30);
+  EXPECT_EQ(rec.seen[1].pt.y, 40);
+  EXPECT_EQ(grid.GetSelectedRecords(), std::vector<CMyReportRecordBase*>{grid.GetRowRecord(1)});
+  rec.seen.clear();
+  grid.OnDoubleClick(1, 0, POINT{1, 2});
+  EXPECT_EQ(rec.Codes(), std::vector<int>{NM_DBLCLK});
+}
+
+TEST_F(ReportCtrlTest, RefusedOrInvalidEditsChangeNothing) {
+  rec.refuseEdits = true;
+  EXPECT_FALSE(grid.OnRequestEdit(0, 1));
+  EXPECT_FALSE(grid.OnToggleCheck(0, 2));
+  EXPECT_FALSE(grid.GetRowRecord(0)->GetCheckValue(2));
+  rec.refuseEdits = false;
+  rec.seen.clear();
+
+  grid.GetRowRecord(0)->SetItemEditable(1, false);
+  EXPECT_FALSE(grid.OnRequestEdit(0, 1));
+  EXPECT_TRUE(rec.seen.empty());  // read-only: the owner is not even asked
+
+  EXPECT_FALSE(grid.OnCommitEdit(1, 1, L"12a"));
+  EXPECT_FALSE(grid.OnCommitEdit(1, 3, L"보유"));  // not in the list, no free editing
+  EXPECT_FALSE(grid.OnCommitEdit(1, 4, L"2025-02-30x"));
+  EXPECT_EQ(grid.GetRowRecord(1)->GetNumberValue(1), 120000);
+  EXPECT_EQ(grid.GetRowRecord(1)->GetOptionsValue(3), 2);
+  EXPECT_FALSE(grid.GetRowRecord(1)->IsModified());
+  EXPECT_TRUE(rec.seen.empty());
+
+  // numbers as typed, with separators and the format's own text
+  EXPECT_TRUE(grid.OnCommitEdit(1, 1, L" 1,250 "));
+  EXPECT_EQ(grid.GetRowRecord(1)->GetNumberValue(1), 1250);
+  grid.GetColumnEditOptions(3)->allowEdit = true;
+  EXPECT_TRUE(grid.OnCommitEdit(1, 3, L"7"));
+  EXPECT_EQ(grid.GetRowRecord(1)->GetOptionsValue(3), 7);
+  EXPECT_TRUE(grid.OnCommitOption(1, 3, 0));
+  EXPECT_EQ(grid.GetRowRecord(1)->GetOptionsValue(3), 1);
+  EXPECT_FALSE(grid.OnCommitOption(1, 3, 2));
+}
+
+TEST_F(ReportCtrlTest, SortingFilteringAndFooterRows) {
+  grid.OnHeaderClick(1);  // price ascending
+  EXPECT_EQ(grid.GetRowRecord(0)->GetTextValue(0), L"005930");
+  EXPECT_EQ(grid.GetRowRecord(2)->GetTextValue(0), L"000660");
+  EXPECT_EQ(rec.Codes().back(), REPORT_NM_SORTCHANGED);
+  grid.OnHeaderClick(1);  // descending
+  EXPECT_EQ(grid.GetRowRecord(0)->GetTextValue(0), L"000660");
+  grid.OnHeaderClick(0);  // by text
+  EXPECT_EQ(grid.GetRowRecord(0)->GetTextValue(0), L"000660");
+  EXPECT_EQ(grid.GetRowRecord(2)->GetTextValue(0), L"035420");
+
+  grid.GetRowRecord(1)->SetVisible(false);  // 005930
+  grid.Populate();
+  ASSERT_EQ(grid.GetRowCount(), 2);
+  EXPECT_EQ(grid.GetRowRecord(1)->GetTextValue(0), L"035420");
+  EXPECT_EQ(grid.GetRecordCount(), 3);
+
+  auto* footer = grid.AddFooterRecord(new DemoRecord(L"전체", 0, false, 0));
+  EXPECT_EQ(grid.GetRowCount(), 2);  // footers are not body rows
+  EXPECT_EQ(grid.GetFooterRecordCount(), 1);
+  EXPECT_TRUE(grid.TakeFootersChanged());
+  footer->SetNumberValue(1, 3);
+  EXPECT_TRUE(grid.TakeFootersChanged());
+  EXPECT_FALSE(grid.TakeFootersChanged());
+  grid.OnHeaderClick(1);
+  EXPECT_EQ(grid.GetFooterRecord(0), footer);
+
+  grid.ResetContent(false);
+  EXPECT_EQ(grid.GetRowCount(), 0);
+  EXPECT_EQ(grid.GetFooterRecordCount(), 1);
+  grid.ResetContent();
+  EXPECT_EQ(grid.GetFooterRecordCount(), 0);
+}
+
+TEST_F(ReportCtrlTest, TreeRowsExpandAndCollapse) {
+  CMyReportRecordBase* top = grid.GetRecord(0);
+  top->AddChild(new DemoRecord(L"child1", 1, false, 1));
+  CMyReportRecordBase* c2 = top->AddChild(new DemoRecord(L"child2", 2, false, 1));
+  c2->AddChild(new DemoRecord(L"grand", 3, false, 1));
+  grid.Populate();
+  EXPECT_EQ(grid.GetRowCount(), 3);  // collapsed
+  grid.OnToggleExpand(0);
+  ASSERT_EQ(grid.GetRowCount(), 5);
+  EXPECT_EQ(grid.GetRowRecord(1)->GetTextValue(0), L"child1");
+  EXPECT_EQ(grid.GetRowDepth(2), 1);
+  grid.SetExpanded(c2, true);
+  ASSERT_EQ(grid.GetRowCount(), 6);
+  EXPECT_EQ(grid.GetRowRecord(3)->GetTextValue(0), L"grand");
+  EXPECT_EQ(grid.GetRowDepth(3), 2);
+  EXPECT_EQ(grid.GetRowRecord(3)->GetParentRecord(), c2);
+  // children sort within their parent
+  grid.OnHeaderClick(1);
+  grid.OnHeaderClick(1);  // descending
+  EXPECT_EQ(grid.GetRowRecord(0)->GetTextValue(0), L"000660");
+  int at = grid.GetRowIndex(top);
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(grid.GetRowRecord(at + 1)->GetTextValue(0), L"child2");
+  EXPECT_EQ(grid.GetRowRecord(at + 2)->GetTextValue(0), L"grand");
+  // removing a parent removes its children from the shown rows
+  EXPECT_TRUE(grid.RemoveRecord(top));
+  EXPECT_EQ(grid.GetRowCount(), 2);
+  grid.OnToggleExpand(0);  // no children: nothing happens
+  EXPECT_EQ(grid.GetRowCount(), 2);
+}
+
+TEST_F(ReportCtrlTest, OnlyChangedRowsInTheVisibleRangeAreRedrawn) {
+  EXPECT_FALSE(grid.HasChangedRows());
+  grid.GetRowRecord(2)->SetNumberValue(1, 1);
+  grid.GetRowRecord(0)->SetItemTextColor(1, 0x0000FF);
+  grid.GetRowRecord(0)->SetNumberValue(1, 2);
+  grid.GetRowRecord(1)->SetNumberValue(1, 120000);  // same value: not a change
+  EXPECT_TRUE(grid.HasChangedRows());
+  EXPECT_EQ(grid.TakeChangedRows(0, 1), std::vector<int>{0});  // row 2 is not shown
+  EXPECT_FALSE(grid.HasChangedRows());
+  EXPECT_TRUE(grid.TakeChangedRows(0, 10).empty());
+
+  grid.GetRowRecord(1)->SetTextValue(0, L"X");
+  grid.GetRowRecord(2)->SetCheckValue(2, true);
+  EXPECT_EQ(grid.TakeChangedRows(0, 10), (std::vector<int>{1, 2}));
+  // rows of hidden records are not tracked
+  grid.GetRowRecord(0)->SetVisible(false);
+  CMyReportRecordBase* hidden = grid.GetRowRecord(0);
+  grid.Populate();
+  hidden->SetNumberValue(1, 5);
+  EXPECT_FALSE(grid.HasChangedRows());
+
+  int before = view.redraws;
+  grid.RedrawControl();
+  EXPECT_EQ(view.redraws, before + 1);
+}
+
+TEST_F(ReportCtrlTest, ColumnWidthsAndVisibilityAreKeptAndRestored) {
+  CMyReportCtrl g;
+  ASSERT_EQ(g.InitColumns(std::string_view(":?5;No:25;카페:?30;구분:?g50;추천인:?0;국가:c30")), 6);
+  EXPECT_EQ(g.GetColumnWidthText(1), L"25;?30;?50;?0;30");
+  g.ShowAllHiddenColumns();  // the zero-width column stays hidden
+  EXPECT_EQ(g.GetColumnWidthText(1), L"25;30;50;?0;30");
+  g.ShowColumn(5, false);
+  g.SetColumnWidth(1, 44);
+  std::wstring saved = g.GetColumnWidthText(1);
+  EXPECT_EQ(saved, L"44;30;50;?0;?30");
+
+  CMyReportCtrl h;
+  ASSERT_EQ(h.InitColumns(std::string_view(":?5;No:25;카페:?30;구분:?g50;추천인:?0;국가:c30")), 6);
+  EXPECT_TRUE(h.ApplyColumnWidthText(saved, 1));
+  EXPECT_EQ(h.GetColumnWidthText(1), saved);
+  EXPECT_FALSE(h.ApplyColumnWidthText(L"10;x;20", 1));
+  EXPECT_EQ(h.GetColumnWidthText(1), saved);
+  EXPECT_EQ(h.InitColumns(std::string_view("A:?z")), -1);
+  EXPECT_FALSE(h.GetLastError().empty());
+  EXPECT_EQ(h.GetColumnCount(), 6);
+
+  // day columns added after the layout share item numbering by their own index
+  int c = g.AddColumn(78, L"1", L">50");
+  EXPECT_EQ(c, 6);
+  EXPECT_EQ(g.FindColumnByItem(78), g.GetColumn(6));
+  g.FreezeColumns(2);
+  EXPECT_EQ(g.GetFrozenColumns(), 2);
+}
+
+TEST_F(ReportCtrlTest, SelectionFollowsRowsAcrossRepopulation) {
+  grid.SelectRow(2);
+  grid.SelectRow(0, true);
+  EXPECT_EQ(grid.GetSelectedRecords().size(), 2u);
+  CMyReportRecordBase* focused = grid.GetRowRecord(0);
+  grid.OnHeaderClick(1);
+  grid.OnHeaderClick(1);
+  EXPECT_EQ(grid.GetRowRecord(grid.GetFocusedRow()), focused);
+  grid.SelectRow(1);
+  EXPECT_EQ(grid.GetSelectedRecords().size(), 1u);
+  size_t before = rec.seen.size();
+  grid.SelectRow(1);  // no change: no notification
+  EXPECT_EQ(rec.seen.size(), before);
+}
+
+}  // namespace
+}  // namespace orv::ui
