@@ -42,6 +42,19 @@ const unsigned char* Bytes(std::string_view text) {
 }
 unsigned char* Bytes(std::string& text) { return reinterpret_cast<unsigned char*>(&text[0]); }
 
+// Starts AES-256-GCM in `ctx` (encrypt 1, decrypt 0) with the record's nonce; the version byte
+// is authenticated with the data.
+bool StartGcm(EVP_CIPHER_CTX* ctx, int encrypt, std::string_view key, const unsigned char* nonce,
+              const unsigned char* version) {
+  int len = 0;
+  return ctx &&
+         EVP_CipherInit_ex(ctx, EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypt) == 1 &&
+         EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(kNonceSize), nullptr) ==
+             1 &&
+         EVP_CipherInit_ex(ctx, nullptr, nullptr, Bytes(key), nonce, encrypt) == 1 &&
+         EVP_CipherUpdate(ctx, nullptr, &len, version, 1) == 1;
+}
+
 bool ValidFolderName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
@@ -176,12 +189,7 @@ int EncryptRecord(std::string_view key, std::string_view plain, std::string* rec
   std::unique_ptr<EVP_CIPHER_CTX, CipherCtxDeleter> ctx(EVP_CIPHER_CTX_new());
   int len = 0;
   int finalLen = 0;
-  // The version byte is authenticated with the data.
-  if (!ctx || EVP_EncryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(kNonceSize),
-                          nullptr) != 1 ||
-      EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), nonce) != 1 ||
-      EVP_EncryptUpdate(ctx.get(), nullptr, &len, Bytes(raw), 1) != 1 ||
+  if (!StartGcm(ctx.get(), 1, key, nonce, Bytes(raw)) ||
       EVP_EncryptUpdate(ctx.get(), body, &len, Bytes(plain), static_cast<int>(plain.size())) != 1 ||
       EVP_EncryptFinal_ex(ctx.get(), body + len, &finalLen) != 1 ||
       static_cast<size_t>(len + finalLen) != plain.size() ||
@@ -208,11 +216,7 @@ int DecryptRecord(std::string_view key, std::string_view record, std::string* pl
   std::unique_ptr<EVP_CIPHER_CTX, CipherCtxDeleter> ctx(EVP_CIPHER_CTX_new());
   int len = 0;
   int finalLen = 0;
-  if (!ctx || EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr) != 1 ||
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(kNonceSize),
-                          nullptr) != 1 ||
-      EVP_DecryptInit_ex(ctx.get(), nullptr, nullptr, Bytes(key), nonce) != 1 ||
-      EVP_DecryptUpdate(ctx.get(), nullptr, &len, Bytes(raw), 1) != 1 ||
+  if (!StartGcm(ctx.get(), 0, key, nonce, Bytes(raw)) ||
       EVP_DecryptUpdate(ctx.get(), bodySize ? Bytes(out) : nullptr, &len, body,
                         static_cast<int>(bodySize)) != 1 ||
       EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagSize), tag) != 1) {

@@ -30,7 +30,9 @@ class CryptoFixture : public testing::Test {
   std::string DbPath() const { return folder_.Path() + "/plugin.db"; }
 
   sqlite3* OpenDb() {
-    if (!db_) EXPECT_EQ(SQLITE_OK, sqlite3_open(DbPath().c_str(), &db_));
+    if (!db_) {
+      EXPECT_EQ(SQLITE_OK, sqlite3_open(DbPath().c_str(), &db_));
+    }
     return db_;
   }
   void CloseDb() {

@@ -29,7 +29,9 @@ TEST_F(EncryptionTest, SealedTextsOpenToTheSameBytes) {
   for (const std::string& text : kTexts) {
     std::string record;
     ASSERT_EQ(kCryptOk, SealText("ctx", text, &record));
-    if (!text.empty()) EXPECT_EQ(std::string::npos, record.find(text));
+    if (!text.empty()) {
+      EXPECT_EQ(std::string::npos, record.find(text));
+    }
     std::string opened = "sentinel";
     ASSERT_EQ(kCryptOk, OpenText("ctx", record, &opened));
     EXPECT_EQ(text, opened);
