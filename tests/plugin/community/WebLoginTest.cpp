@@ -13,6 +13,7 @@
 
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/stocklib/StockUrls.h"
+#include "platform/support/Encryption.h"
 #include "platform/support/LoginStore.h"
 #include "platform/support/TextConv.h"
 #include "plugin/community/MarketSchedule.h"
@@ -22,6 +23,7 @@
 #include "shared/Messages.h"
 #include "shared/StockOption.h"
 #include "tests/peers/WebServerPeer.h"
+#include "tests/platform/win/TestFolders.h"
 
 using orv::test::RecordedRequest;
 using orv::test::WebServerPeer;
@@ -156,6 +158,8 @@ class FakeEngine : public ILoginEngine {
 class WebLoginTest : public testing::Test {
  protected:
   void SetUp() override {
+    // The saved login is sealed under an installation secret kept in the config folder.
+    ASSERT_TRUE(orv::support::SetCryptKeyCompany("WebLoginTest"));
     ASSERT_TRUE(web.Start());
     orv::test::WebServerUser user;
     user.userId = "a>>x";
@@ -199,6 +203,7 @@ class WebLoginTest : public testing::Test {
   void TearDown() override {
     for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
     sqlite3_close(engine.db);
+    orv::support::SetCryptKeyCompany("");
   }
 
   int Login(const wchar_t* id = L"a>>x", int brokerId = 2, int marketKind = 1,
@@ -209,6 +214,8 @@ class WebLoginTest : public testing::Test {
                             (flags & 0x80) ? 1 : 0, &outCode, outText);
   }
 
+  orv::win::test::TempFolder configFolder;
+  orv::win::test::EnvVar configHome{"XDG_CONFIG_HOME", configFolder.Path()};
   WebServerPeer web;
   app_run_setting_s run;
   login_info_s info;
