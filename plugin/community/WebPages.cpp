@@ -60,10 +60,7 @@ bool MakeStockPageUrlsFrom(const ServiceSettings_s& settings, const Stock_s* sto
 CWebPages::CWebPages(CWebLogin& web, IWebEngine& engine) : m_web(web), m_engine(engine) {}
 
 std::string CWebPages::ScriptUrl(const wchar_t* path) const {
-  const app_run_setting_s& run = m_web.RunSetting();
-  char url[2048];
-  StrMakeScriptApiUrl(url, sizeof url, run.szWebApiBase, path, run.byWebApiFlag);
-  return url;
+  return MakeScriptUrl(m_web.RunSetting(), path);
 }
 
 std::string CWebPages::StandardQuery(const wchar_t* path) const {
@@ -81,9 +78,7 @@ std::string CWebPages::ApplicationQuery(const wchar_t* path) const {
 std::string MakeJoinPageUrl(CWebLogin& web, const wchar_t* path) {
   const app_run_setting_s& run = web.RunSetting();
   const WebIdentity_s& id = web.m_identity;
-  char script[2048];
-  StrMakeScriptApiUrl(script, sizeof script, run.szWebApiBase, path, run.byWebApiFlag);
-  return std::string(script) + kPageHead +
+  return MakeScriptUrl(run, path) + kPageHead +
          FormatA("co=%d&agc=%d&gdp=%d&deployer=%d&uidx=%d&chk4=%s&chk5=%s&tk=%s&%s&key=%s",
                  web.m_companyIdx, web.m_agencyIdx, run.nGdp, run.nDeployer,
                  web.LoginInfo().nUserIdx, StrUrlEncodeA(id.idBase64).c_str(),

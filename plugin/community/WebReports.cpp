@@ -92,10 +92,7 @@ CafeRecommendPrices_s MakeCafeRecommendPrices(double price) {
 CWebReports::CWebReports(CWebLogin& web, IWebEngine& engine) : m_web(web), m_engine(engine) {}
 
 std::string CWebReports::ScriptUrl(const wchar_t* path) const {
-  const app_run_setting_s& run = m_web.RunSetting();
-  char url[2048];
-  StrMakeScriptApiUrl(url, sizeof url, run.szWebApiBase, path, run.byWebApiFlag);
-  return url;
+  return MakeScriptUrl(m_web.RunSetting(), path);
 }
 
 int CWebReports::Post(CURL* curl, const wchar_t* path, curl_mime* form, int freeForm, int timeoutMs,

@@ -6,8 +6,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
+#include "shared/AppRunSetting.h"
 
 std::string FormatA(const char* format, ...) {
   va_list args;
@@ -124,4 +126,10 @@ std::string FillAddressTemplate(const std::string& pattern, const std::string& f
     i += length - 1;
   }
   return out;
+}
+
+std::string MakeScriptUrl(const app_run_setting_s& run, const wchar_t* path) {
+  char url[2048];
+  StrMakeScriptApiUrl(url, sizeof url, run.szWebApiBase, path, run.byWebApiFlag);
+  return url;
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct app_run_setting_s;
+
 // printf formatting into a string (narrow, wide). Output of any length.
 std::string FormatA(const char* format, ...);
 std::wstring FormatW(const wchar_t* format, ...);
@@ -31,3 +33,6 @@ bool IsWebAddress(const std::wstring& url);
 // The template is never handed to printf.
 std::string FillAddressTemplate(const std::string& pattern, const std::string& first,
                                 const std::string& second = std::string());
+
+// The address of a script of the product's web server (the run settings' base URL and flag).
+std::string MakeScriptUrl(const app_run_setting_s& run, const wchar_t* path);
