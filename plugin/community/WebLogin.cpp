@@ -16,6 +16,8 @@
 #include "platform/win/Clock.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/MarketSchedule.h"
+#include "plugin/community/WebPages.h"
+#include "plugin/community/WebText.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "shared/Messages.h"
@@ -27,60 +29,6 @@ constexpr const wchar_t* kLoginOk = L"로그인 성공";
 constexpr const wchar_t* kLoginFail = L"로그인 실패";
 constexpr int kBrokerErrorTextLen = 250;
 constexpr int kMaxFailedChecksShown = 6;
-
-std::wstring WFormat(const wchar_t* format, ...) {
-  wchar_t buffer[2048];
-  va_list args;
-  va_start(args, format);
-  const int n = vswprintf(buffer, sizeof buffer / sizeof buffer[0], format, args);
-  va_end(args);
-  return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
-}
-
-std::string Format(const char* format, ...) {
-  char buffer[512];
-  va_list args;
-  va_start(args, format);
-  const int n = vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return n < 0 ? std::string() : std::string(buffer, std::min<size_t>(n, sizeof buffer - 1));
-}
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
-
-// The value of a reply key, quoted or bare ("err":0, "token":"abc"); false when absent.
-bool ReplyValue(const char* reply, const char* key, std::string* out) {
-  const std::string keyText = std::string("\"") + key + "\":";
-  std::string bare;
-  if (!StrGetTextWithTextBlockA(reply, keyText.c_str(), 0, ',', &bare)) return false;
-  if (!bare.empty() && bare[0] == '"') {
-    return StrGetTextWithTextBlockA(reply, keyText.c_str(), '"', '"', out);
-  }
-  *out = bare;
-  return true;
-}
-
-std::string ReplyText(const char* reply, const char* key) {
-  std::string value;
-  ReplyValue(reply, key, &value);
-  return value;
-}
-
-bool ReplyNumber(const char* reply, const char* key, double* out) {
-  std::string value;
-  if (!ReplyValue(reply, key, &value)) return false;
-  *out = AtoN(value.c_str());
-  return true;
-}
-
-int ReplyInt(const char* reply, const char* key, int def) {
-  double value = 0;
-  return ReplyNumber(reply, key, &value) ? static_cast<int>(value) : def;
-}
 
 std::string ReplyUrl(const char* reply, const char* key, size_t limit) {
   std::string url = ReplaceAll(ReplyText(reply, key), "&amp;", "&");
@@ -269,7 +217,7 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
       BuildUserQueryParams();
       if (AllowsMessages()) {
         m_engine.ShowWaitingPopup(
-            true, WFormat(L"User(%ls) Loging. Please wait...\n", m_userId.c_str()).c_str(), L"WAIT",
+            true, FormatW(L"User(%ls) Loging. Please wait...\n", m_userId.c_str()).c_str(), L"WAIT",
             0);
       }
 
@@ -288,7 +236,7 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
             m_secretText.c_str(), m_extraText.c_str(), m_settings.nickName.c_str());
         if (AllowsMessages()) {
           m_engine.ShowWaitingPopup(
-              true, WFormat(L"User(%ls/%d) Logined\n", m_userId.c_str(), userIdx).c_str(), L"WAIT",
+              true, FormatW(L"User(%ls/%d) Logined\n", m_userId.c_str(), userIdx).c_str(), L"WAIT",
               0);
         }
       } else {
@@ -338,9 +286,9 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
 
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
-  const std::string crc1 = Format("%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
+  const std::string crc1 = FormatA("%04d%02d%02d", now.wYear, now.wMonth, now.wDay);
   const std::string crc2 =
-      Format("%02d%02d%02d%03d", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+      FormatA("%02d%02d%02d%03d", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
   const std::string crc3 = Md5Hex(crc2 + "." + kServiceCheckSalt + ".");
 
   WebIdentity_s identity = m_identity;
@@ -417,7 +365,7 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
     if (accepted && tokenUpdate) {
       ApplyReply(reply, loginInfo, tokenUpdate);
     } else if (tokenUpdate) {
-      m_statusText = WFormat(L"OFFLINE(err:%d/H:%d) SMS:%d/%d", m_lastErrorCode, m_httpStatus,
+      m_statusText = FormatW(L"OFFLINE(err:%d/H:%d) SMS:%d/%d", m_lastErrorCode, m_httpStatus,
                              m_smsRemain, m_smsUsed);
     }
     std::free(reply);
@@ -430,14 +378,14 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
   if (tokenUpdate) {
     if (!reply) {
       m_statusText =
-          WFormat(L"※인증 체크중(%d.H:%d/R%d/A%d)\r\nDLL-Version: %ls/%ls", m_failedChecks,
+          FormatW(L"※인증 체크중(%d.H:%d/R%d/A%d)\r\nDLL-Version: %ls/%ls", m_failedChecks,
                   m_httpStatus, postResult, agencyIdx, m_pluginVersion.c_str(), m_userId.c_str());
     }
     m_engine.SetNoticeText(m_statusText.c_str());
     if (m_httpStatus != 200 && userIdx <= 0) {
       ++m_failedChecks;
       if (m_failedChecks <= kMaxFailedChecksShown)
-        m_engine.SetAccountLabels(WFormat(L"확인중(%d)", m_failedChecks).c_str());
+        m_engine.SetAccountLabels(FormatW(L"확인중(%d)", m_failedChecks).c_str());
     }
   }
   return userIdx;
@@ -533,7 +481,7 @@ void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
   m_statusText =
-      WFormat(L"SMS:%d/%d LV:%d TEL:%ls\r\n%ls DLL-Version: %ls (%02d:%02d:%02d)", m_smsRemain,
+      FormatW(L"SMS:%d/%d LV:%d TEL:%ls\r\n%ls DLL-Version: %ls (%02d:%02d:%02d)", m_smsRemain,
               m_smsUsed, loginInfo ? loginInfo->byUserLevel : 0, Utf8ToWide(m_phone).c_str(),
               serverMark, m_pluginVersion.c_str(), now.wHour, now.wMinute, now.wSecond);
 }
@@ -559,22 +507,14 @@ void CWebLogin::ApplyRates(const char* reply, login_info_s* loginInfo) {
 }
 
 std::wstring CWebLogin::FormatCodeText() const {
-  return WFormat(L"코드: %d(%ls)\n(MAC주소는 홈페이지에서 수정해 주세요)\n", m_lastErrorCode,
+  return FormatW(L"코드: %d(%ls)\n(MAC주소는 홈페이지에서 수정해 주세요)\n", m_lastErrorCode,
                  m_lastErrorMsg.c_str());
 }
 
 intptr_t CWebLogin::OpenMemberInfoPage() {
-  char script[1024];
-  StrMakeScriptApiUrl(script, sizeof script, m_run.szWebApiBase, L"stock/user_regist",
-                      m_run.byWebApiFlag);
-  const std::string url =
-      Format("%s?b2b=stock&rsp=html&co=%d&agc=%d&gdp=%d&deployer=%d&uidx=%d", script, m_companyIdx,
-             m_agencyIdx, m_run.nGdp, m_run.nDeployer, m_login.nUserIdx) +
-      "&chk4=" + StrUrlEncodeA(m_identity.idBase64) + "&chk5=" + StrUrlEncodeA(m_identity.idCheck) +
-      "&tk=" + StrUrlEncodeA(m_userToken) + "&" + m_identity.identityQuery +
-      "&key=" + StrUrlEncodeA(m_identity.idKey);
-  return m_engine.SendNotifyMsgToMainFrame(16, 0, 0.0, 0.0, L"회원 가입 및 정보변경",
-                                           Utf8ToWide(url).c_str(), 6);
+  return m_engine.SendNotifyMsgToMainFrame(
+      16, 0, 0.0, 0.0, L"회원 가입 및 정보변경",
+      Utf8ToWide(MakeJoinPageUrl(*this, L"stock/user_regist")).c_str(), 6);
 }
 
 int CWebLogin::OnLoginCmd() {
@@ -601,7 +541,7 @@ int CWebLogin::OnLogoutCmd() {
 LRESULT CWebLogin::OnLoginErrorMsg(WPARAM wParam, LPARAM lParam) {
   wchar_t* userId = reinterpret_cast<wchar_t*>(lParam);
   if (wParam == 1) {
-    const std::wstring title = WFormat(L"로그인 에러(%ls님)", userId ? userId : L"");
+    const std::wstring title = FormatW(L"로그인 에러(%ls님)", userId ? userId : L"");
     m_engine.ShowWaitingPopup(true, AllowsMessages() ? FormatCodeText().c_str() : L"",
                               title.c_str(), 0);
   }

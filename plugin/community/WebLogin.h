@@ -92,6 +92,9 @@ class CWebLogin {
 
   // The view's HTTP handle for the login requests (null: each request makes its own).
   void SetCurl(CURL* curl) { m_curl = curl; }
+  // The host's records every web request reads.
+  app_run_setting_s& RunSetting() { return m_run; }
+  login_info_s& LoginInfo() { return m_login; }
   // The plug-in's version text (status texts).
   void SetPluginVersion(const std::wstring& version) { m_pluginVersion = version; }
   // The view's message flags (low three bits allow the popup texts; all on by default).

@@ -1,0 +1,38 @@
+#pragma once
+// Small text helpers of the web requests: printf-style formatting into strings, replacing, the
+// JSON reply scanning every request shares, and the address check for server-given addresses.
+
+#include <string>
+
+struct app_run_setting_s;
+
+// printf formatting into a string (narrow, wide). Output of any length.
+std::string FormatA(const char* format, ...);
+std::wstring FormatW(const wchar_t* format, ...);
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+
+// The value of a reply key, quoted or bare ("err":0, "token":"abc"); false when absent.
+bool ReplyValue(const char* reply, const char* key, std::string* out);
+// The value as text; empty when absent.
+std::string ReplyText(const char* reply, const char* key);
+bool ReplyNumber(const char* reply, const char* key, double* out);
+int ReplyInt(const char* reply, const char* key, int def);
+
+// A reply that reports an accepted request: HTTP status 200 and an "err" of 0. A reply without
+// "err" is not one (a proxy page or a cut reply is never taken as accepted).
+bool ReplyAccepted(const char* reply, int httpStatus);
+
+// True when the address starts with "http://" or "https://" (letter case ignored) and has a
+// host after it. Addresses that come from the server are opened only then.
+bool IsWebAddress(const std::string& url);
+bool IsWebAddress(const std::wstring& url);
+
+// Fills a server-given address template: each "%s", "%hs" or "%ls" takes the next value, "%%"
+// is one "%"; any other conversion is kept as text and a "%s" without a value becomes empty.
+// The template is never handed to printf.
+std::string FillAddressTemplate(const std::string& pattern, const std::string& first,
+                                const std::string& second = std::string());
+
+// The address of a script of the product's web server (the run settings' base URL and flag).
+std::string MakeScriptUrl(const app_run_setting_s& run, const wchar_t* path);
