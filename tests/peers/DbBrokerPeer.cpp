@@ -351,7 +351,11 @@ std::string DbBrokerPeer::CandleBody(const std::vector<DbCandle>& newestFirst, b
   for (const DbCandle& c : newestFirst) {
     JsonObject row;
     row.Text("Date", c.date);
-    if (minutes) row.Num("Hour", c.hour, true);
+    if (minutes) {
+      char hour[16];
+      std::snprintf(hour, sizeof hour, "%06d", c.hour);
+      row.Text("Hour", hour);
+    }
     items.push_back(row.Num("Prpr", c.close, true)
                         .Num("Oprc", c.open, true)
                         .Num("Hprc", c.high, true)
