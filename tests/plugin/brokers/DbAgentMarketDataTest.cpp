@@ -374,7 +374,10 @@ TEST_F(DbChartTest, MinuteCandlesAreLabelledByTheirTime) {
             "{ \"In\": {  \"InputCondMrktDivCode\": \"J\",  \"InputIscd1\": \"005930\",    "
             "\"InputDate1\": \"20250106\",   \"InputDivXtick\": \"120\", \"dataCnt\": \"30\"  } }");
   EXPECT_EQ(series, "090100,10,\n090200,11");
-  EXPECT_EQ(rows.substr(0, 30), "{\"minutes_30\" : [{\"date\":\"090");
+  EXPECT_EQ(rows,
+            "{\"minutes_30\" : [{\"date\":\"090100\",\"open\":9,\"high\":10,\"low\":8,"
+            "\"close\":10,\"volume\":7}\n,{\"date\":\"090200\",\"open\":10,\"high\":12,"
+            "\"low\":9,\"close\":11,\"volume\":5}]}");
   EXPECT_EQ(times, (std::deque<int32_t>{90100, 90200}));
 }
 
