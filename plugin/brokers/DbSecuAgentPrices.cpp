@@ -2,6 +2,7 @@
 
 #include <rapidjson/document.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -85,10 +86,14 @@ class WideCode {
 // The record a quoted code names; a code asked on the NXT exchange may come back with its
 // "N-" prefix.
 Stock_s* FindQuoted(StockMap* stocks, const char* code) {
-  Stock_s* stock = stocks->Find(WideCode(code).c_str());
-  if (!stock && std::strncmp(code, "N-", kNxtPrefixLen) == 0) {
-    stock = stocks->Find(WideCode(code + kNxtPrefixLen).c_str());
-  }
+  // The map's comparator takes the wide text as it is: no key string is built per lookup.
+  auto find = [stocks](const char* text) -> Stock_s* {
+    const WideCode wide(text);
+    auto it = stocks->find(wide.c_str());
+    return it == stocks->end() ? nullptr : it->second;
+  };
+  Stock_s* stock = find(code);
+  if (!stock && std::strncmp(code, "N-", kNxtPrefixLen) == 0) stock = find(code + kNxtPrefixLen);
   return stock;
 }
 
@@ -101,6 +106,54 @@ void ApplyQuote(Stock_s* stock, uint8_t priceSlot, const StockQuote_s& quote, co
                               quote.high_price};
     AppendPriceLogLine(logLines, stock->market, code, tick, timeText, values);
   }
+}
+
+// A quote field: a JSON number, or numeric text (the broker writes its numbers as text). The
+// common plain decimal text takes the fast path; anything else is read as strtod reads it.
+double QuoteNumber(const rapidjson::Value& v) {
+  if (v.IsNumber()) return v.GetDouble();
+  if (!v.IsString()) return 0;
+  const char* text = v.GetString();
+  const char* end = text + v.GetStringLength();
+  double value = 0;
+  const auto parsed = std::from_chars(text, end, value);
+  if (parsed.ec == std::errc() && parsed.ptr == end) return value;
+  return std::strtod(text, nullptr);
+}
+
+// One row of a multi-price reply, read in a single pass over its members.
+struct QuoteRow {
+  const char* code = nullptr;
+  StockQuote_s quote;
+};
+
+QuoteRow ReadQuoteRow(const rapidjson::Value& row) {
+  QuoteRow r;
+  struct Field {
+    const char* name;
+    unsigned len;
+    double* target;
+  };
+  const Field fields[] = {
+      {"Prpr", 4, &r.quote.cur_price},  {"Oprc", 4, &r.quote.open_price},
+      {"Hprc", 4, &r.quote.high_price}, {"Lprc", 4, &r.quote.low_price},
+      {"PrdyVrss", 8, &r.quote.change}, {"PrdyCtrt", 8, &r.quote.change_rate},
+  };
+  for (auto it = row.MemberBegin(); it != row.MemberEnd(); ++it) {
+    const char* name = it->name.GetString();
+    const unsigned len = it->name.GetStringLength();
+    if (len == 4 && std::memcmp(name, "Iscd", 4) == 0) {
+      if (it->value.IsString()) r.code = it->value.GetString();
+      continue;
+    }
+    for (const Field& f : fields) {
+      if (f.len == len && std::memcmp(f.name, name, len) == 0) {
+        *f.target = QuoteNumber(it->value);
+        break;
+      }
+    }
+  }
+  return r;
 }
 
 void WriteLog(FILE* priceLog, const std::string& lines) {
@@ -298,8 +351,17 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
                                           FILE* priceLog) {
   if (outCode) *outCode = 0;
   if (!reply || len == 0 || !stocks) return 0;
-  rapidjson::Document doc;
-  doc.Parse(reply, len);
+  // A poll parses a reply per batch all day long: the tree is built in a per-thread buffer
+  // (the pool only reaches for the heap when a reply outgrows it), and a NUL-terminated reply,
+  // as the transport always hands over, is read as a plain string.
+  alignas(8) static thread_local char poolBuffer[64 * 1024];
+  rapidjson::MemoryPoolAllocator<> pool(poolBuffer, sizeof poolBuffer);
+  rapidjson::Document doc(&pool);
+  if (reply[len] == '\0') {
+    doc.Parse(reply);
+  } else {
+    doc.Parse(reply, len);
+  }
   if (doc.HasParseError() || !doc.IsObject()) return 0;
 
   SYSTEMTIME now;
@@ -318,18 +380,12 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
   int updated = 0;
   for (const rapidjson::Value& row : rows->GetArray()) {
     if (!row.IsObject()) continue;
-    const char* iscd = JsonGetStringPtr(row, "Iscd");
-    if (!iscd || !*iscd) continue;
-    Stock_s* stock = FindQuoted(stocks, iscd);
+    const QuoteRow r = ReadQuoteRow(row);
+    if (!r.code || !*r.code) continue;
+    Stock_s* stock = FindQuoted(stocks, r.code);
     if (!stock) continue;
-    StockQuote_s quote;
-    quote.cur_price = JsonGetDouble(row, "Prpr", 0);
-    quote.open_price = JsonGetDouble(row, "Oprc", 0);
-    quote.high_price = JsonGetDouble(row, "Hprc", 0);
-    quote.low_price = JsonGetDouble(row, "Lprc", 0);
-    quote.change = JsonGetDouble(row, "PrdyVrss", 0);
-    quote.change_rate = JsonGetDouble(row, "PrdyCtrt", 0);
-    ApplyQuote(stock, priceSlot, quote, now, tick, timeText, iscd, priceLog ? &logLines : nullptr);
+    ApplyQuote(stock, priceSlot, r.quote, now, tick, timeText, r.code,
+               priceLog ? &logLines : nullptr);
     ++updated;
   }
   WriteLog(priceLog, logLines);
