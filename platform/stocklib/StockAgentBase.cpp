@@ -278,22 +278,24 @@ int CStockAgentBase::GetBidAskDataA(CURL*, Stock_s*, const char*, uint8_t, doubl
   return kAgentNotSupported;
 }
 
-int CStockAgentBase::ParseCoinOrderResponse(const char*, size_t, double*, char*, char*) {
+int CStockAgentBase::ParseCoinOrderResponse(const char* reply, size_t len, CoinOrderReply_s* out) {
+  return ReadCoinOrderReply(reply, len, out);
+}
+
+int CStockAgentBase::ParseCoinOrderError(const char* reply, wchar_t* outMsg, int msgLen,
+                                         char* outName, int nameSize) {
+  return ReadCoinOrderError(reply, outMsg, msgLen > 0 ? static_cast<size_t>(msgLen) : 0, outName,
+                            nameSize > 0 ? static_cast<size_t>(nameSize) : 0);
+}
+
+int CStockAgentBase::GetCoinOrderId(const char* reply, size_t len, const char*, wchar_t** outText) {
+  return MakeCoinOrderIdText(reply, len, outText);
+}
+
+int CStockAgentBase::ParsePriceResponse(const char*, size_t, Stock_s*, uint8_t, FILE*) { return 0; }
+
+int CStockAgentBase::ParseUSAPriceResponse(const char*, size_t, StockMap*, uint8_t, FILE*) {
   return 0;
 }
-
-int CStockAgentBase::ParseCoinOrderError(const char*, int*, wchar_t*) { return 0; }
-
-wchar_t* CStockAgentBase::GetCoinOrderId(const char* reply, size_t len, const char*) {
-  double values[4]{};
-  char id[64]{};
-  char state[32]{};
-  if (!ParseCoinOrderResponse(reply, len, values, id, state)) return nullptr;
-  return StrUTF8toWideChar((std::string(id) + "/" + state).c_str());
-}
-
-int CStockAgentBase::ParsePriceResponse(const char*, size_t, Stock_s*) { return 0; }
-
-int CStockAgentBase::ParseUSAPriceResponse(const char*, size_t, Stock_s*) { return 0; }
 
 int CStockAgentBase::SetServerUrl(const wchar_t*) { return 0; }

@@ -24,6 +24,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/stocklib/CoinOrderReply.h"
 #include "shared/StockOption.h"
 #include "shared/StockRecords.h"
 
@@ -86,6 +87,9 @@ class CStockAgentBase {
   // The CA-certificate file every request verifies TLS with (empty: the system store).
   void SetCaCertPemFilePath(const wchar_t* path);
   const std::string& CaCertPemFilePath() const { return m_caCertPath; }
+  // The view's price-simulation flag: while it reads non-zero no order reaches the broker
+  // (TradeOrderA returns -307). Null: the simulation is never on.
+  void SetSimulationFlag(const std::atomic<int>* running) { m_simulation = running; }
   // Display label "<prefix>.<name>.<instance>" or "<prefix>.<key>", cut at 55 characters.
   void MakeLabel(const wchar_t* prefix, const wchar_t* name);
 
@@ -220,18 +224,26 @@ class CStockAgentBase {
   // Eight bid/ask values. Base: -1.
   virtual int GetBidAskDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind,
                              double out[8]);
-  // Exchange order replies: out doubles (4: volume, price, executed, remaining), out order
-  // id text (64 bytes), out state text (32 bytes). Base: 0.
-  virtual int ParseCoinOrderResponse(const char* reply, size_t len, double out[4], char* outId,
-                                     char* outState);
-  // Maps an exchange error name to a code, with the wide message (256 characters). Base: 0.
-  virtual int ParseCoinOrderError(const char* reply, int* outCode, wchar_t* outMsg);
-  // New wide text "<id>/<state>" (free()) from ParseCoinOrderResponse, or null.
-  virtual wchar_t* GetCoinOrderId(const char* reply, size_t len, const char* text);
-  // One price reply. Base: 0.
-  virtual int ParsePriceResponse(const char* reply, size_t len, Stock_s* stock);
-  // Overseas price reply (exchange agents: a narrow base-URL setter). Base: 0.
-  virtual int ParseUSAPriceResponse(const char* reply, size_t len, Stock_s* stock);
+  // Exchange order replies (every agent; platform/stocklib/CoinOrderReply.h). Reads the
+  // reply into `out`; returns the number of characters of its message.
+  virtual int ParseCoinOrderResponse(const char* reply, size_t len, CoinOrderReply_s* out);
+  // The reply's error code: 0 for a JSON object without an error, 701 to 710 by the error's
+  // name, -1 without a reply or message buffer or for a reply that is not a JSON object. The
+  // error's message (or the reply's "volume") goes into outMsg (msgLen characters), the name
+  // into outName (nameSize bytes) when given.
+  virtual int ParseCoinOrderError(const char* reply, wchar_t* outMsg, int msgLen, char* outName,
+                                  int nameSize);
+  // "<order id>/<message>" as a new wide text (free()) in *outText when the reply names either;
+  // returns what ParseCoinOrderResponse returns, -1 with a missing argument. `text` is unused.
+  virtual int GetCoinOrderId(const char* reply, size_t len, const char* text, wchar_t** outText);
+  // One single-stock price reply into its record (price slot, and one price-log line when a
+  // log is given); 1 when the record was updated. Base: 0.
+  virtual int ParsePriceResponse(const char* reply, size_t len, Stock_s* stock, uint8_t priceSlot,
+                                 FILE* priceLog);
+  // One overseas price reply into the record of its symbol in `stocks`; 1 when updated.
+  // Exchange agents take the reply text as a narrow base URL instead. Base: 0.
+  virtual int ParseUSAPriceResponse(const char* reply, size_t len, StockMap* stocks,
+                                    uint8_t priceSlot, FILE* priceLog);
   // Securities: 0. Exchange agents: writes the wide URL into the base URL and returns 1.
   virtual int SetServerUrl(const wchar_t* url);
 
@@ -284,6 +296,7 @@ class CStockAgentBase {
   OwningStockMap* m_defaultStocks = nullptr;
   StockMap* m_masterStocks = nullptr;
   GroupInfoMap* m_accounts = nullptr;
+  const std::atomic<int>* m_simulation = nullptr;
   group_info_s m_accountRecord;
   group_info_s m_domesticRecord;
 
@@ -291,6 +304,8 @@ class CStockAgentBase {
   // Sets the token, its lifetime and expiry (tick now + lifetime x 1000); frees the old one.
   void SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick);
   void FreeAccessToken();
+  // True while the view's price simulation runs (orders must not be sent).
+  bool SimulationRunning() const { return m_simulation && m_simulation->load() != 0; }
   // True when both key and secret are set (requests are refused otherwise).
   bool HasCredentials() const { return m_appKey[0] && m_appSecret[0]; }
   // Injected tick source for token expiry (a steady millisecond clock by default).

@@ -122,12 +122,14 @@ CDbSecuAgent::CDbSecuAgent(uint8_t marketKind, const wchar_t* name, char classLe
 CDbSecuAgent::~CDbSecuAgent() = default;
 
 char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int json,
-                         const char* extraHeader, const char* bearer, int* outLen) {
+                         const char* extraHeader, const char* bearer, int* outLen,
+                         const char* furtherHeaders) {
   unsigned transfer = 0;
   int len = 0;
-  char* reply = SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, nullptr, 0,
-                                  m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(),
-                                  m_contKey, &transfer, m_stopFlag, m_timeoutMs, 0);
+  char* reply =
+      SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
+                        m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(), m_contKey,
+                        &transfer, m_stopFlag, m_timeoutMs, 0);
   m_lastTransfer = transfer;
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.

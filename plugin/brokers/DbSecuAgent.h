@@ -1,7 +1,8 @@
 #pragma once
 // The agent for the DB securities broker's open REST API (broker id 11, and the agent the
 // factory makes for any broker id it does not know): token login and revocation, deposit and
-// balance queries.
+// balance queries (DbSecuAgent.cpp), stock lists and prices (DbSecuAgentPrices.cpp), candles
+// and investor trend (DbSecuAgentCharts.cpp), orders (DbSecuAgentOrders.cpp).
 //
 // Every request goes through SendBrokerRequest with the agent's base URL, key, secret, bearer
 // token, CA file and continuation-key buffer. The base URL is "https://<host:port>", the host
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "platform/stocklib/StockAgentBase.h"
 
@@ -21,6 +23,16 @@ constexpr int32_t kDbMaxTokenLifetime = 864000;
 // Revoke results besides the broker's code.
 constexpr int kDbRevokeNotSent = -1;
 constexpr int kDbRevokeNoCode = -404;
+// Stock-list paging: at most this many pages, this far apart (ms).
+constexpr int kDbListPagePauseMs = 420;
+// Price-list paging of QueryPricesA (ms between pages).
+constexpr int kDbPricePagePauseMs = 200;
+// Status codes ParseStockList reports: a page that is not JSON, an entry without code or name.
+constexpr int kDbListNotJson = 501;
+constexpr int kDbListEntryIncomplete = 503;
+// Order result codes for which the caller may retry (the code flag of TradeOrderA).
+constexpr int kDbOrderRetryCode1 = 8819;
+constexpr int kDbOrderRetryCode2 = 2297;
 
 // Totals of the last balance reply: purchase, evaluation and the profit rate between them.
 struct DbBalanceSummary_s {
@@ -55,6 +67,66 @@ class CDbSecuAgent : public CStockAgentBase {
   int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
                            size_t len, const BalanceQueryArgs_s& args) override;
 
+  // Stock lists (market letters '1', '2', '8' domestic; 'D', 'N', 'A' overseas). Needs a
+  // handle; pages with continuation keys, 420 ms apart on the program clock, at most 100.
+  char* QueryStockTickerPage(CURL* curl) override;
+  int LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                    uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst) override;
+  int ParseStockList(const char* reply, OwningStockMap* stocks, uint8_t market,
+                     const char* nationCode, char marketLetter, uint8_t priceSlot, int runningIndex,
+                     int* outStatus) override;
+  char* QueryAllTickers(CURL* curl, const char* key, const char* secret) override;
+  // Pages through a multi-price request for the codes (200 ms apart); returns null.
+  char* QueryPricesA(CURL* curl, const char* codes) override;
+
+  // Prices of the records of `market` (1 domestic, 2 overseas) in `stocks`, 50 codes to a
+  // request, `pauseMs` after each full batch; exchange 2 asks the NXT exchange for domestic
+  // codes. Returns records updated.
+  int UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, uint8_t exchange,
+                   StockMap* stocks, const std::atomic<int>* running, int pauseMs, char* outMsg,
+                   int* outCode, FILE* priceLog) override;
+  // One batch: `body` holds the code lines, `codeCount` their number.
+  int QueryMultiPrices(CURL* curl, uint8_t market, uint8_t priceSlot, const char* path,
+                       StockMap* stocks, const char* body, int codeCount, char* contKey,
+                       char* outMsg, int* outCode, FILE* priceLog) override;
+  // Writes the quoted prices into the records and one price-log line per record updated (one
+  // write and one flush per reply). outCodeText takes "rsp_cd" (20 bytes).
+  int ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
+                              char* outCodeText, int* outCode, FILE* priceLog) override;
+  int ParsePriceResponse(const char* reply, size_t len, Stock_s* stock, uint8_t priceSlot,
+                         FILE* priceLog) override;
+  int ParseUSAPriceResponse(const char* reply, size_t len, StockMap* stocks, uint8_t priceSlot,
+                            FILE* priceLog) override;
+
+  // Candles (kind 1 days over count x 1.5 calendar days, else minutes of `step`) and the
+  // investor trend (days x 1.5 calendar days). Three forms at once, oldest first: the rows
+  // text (a JSON object naming the series, or CSV rows), the series text, and the deques
+  // (outDates: yyyymmdd for days and the investor trend, hhmmss for minutes; outCloses: the
+  // closes; investor trend outValues: institutions' and foreigners' net volume, two per row).
+  // Return the number of rows, -1 without a code or rows text.
+  int GetChartDataA(CURL* curl, Stock_s* stock, const char* code, int kind, int step, int count,
+                    std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
+                    std::deque<double>* outCloses, int csv) override;
+  int GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind, int days,
+                       std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
+                       std::deque<double>* outValues, int csv) override;
+
+  // Orders: 1 when the reply holds "Out" (its "OrdNo" read), 0 otherwise; the mapped
+  // "rsp_cd" goes to outResult and, when not 0, "rsp_msg" to outMsg (256 characters).
+  int ParseTradeOrderResponse(const char* reply, char* outOrderNoText, int64_t* outOrderNo,
+                              int* outResult, char* outCodeText, wchar_t* outMsg) override;
+  int ParseUSATradeOrderResponse(const char* reply, char* outOrderNoText, int64_t* outOrderNo,
+                                 int* outResult, char* outCodeText, wchar_t* outMsg) override;
+  // Domestic (market 1) and overseas (market 2) orders. Returns the broker's mapped result
+  // code, 0 when placed; -1 (success flag 0) without a code, for another market, when no
+  // usable reply came; -307 while the price simulation runs.
+  int TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
+                  const char* code, double qty, double price, int creditFlag, int priceType,
+                  int condition, int loanDate, int creditKind, double v1, double v2, double v3,
+                  int v4, int v5, int earlierOrderNo, char* outOrderNoText, int64_t* outOrderNo,
+                  int* outResult, int* outSuccess, int* outCodeFlag, wchar_t* outMsg,
+                  wchar_t* outResultText) override;
+
   // Total time-out of every request (ms; 500 and below mean 5000). 20000 by default.
   void SetRequestTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
   int RequestTimeout() const { return m_timeoutMs; }
@@ -68,7 +140,12 @@ class CDbSecuAgent : public CStockAgentBase {
  private:
   // POST to the path with the agent's credentials; the reply (free()) or null.
   char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
-             const char* bearer, int* outLen);
+             const char* bearer, int* outLen, const char* furtherHeaders = nullptr);
+  // Continuation paging of POST requests to `path` with `body`; each reply to onPage.
+  int PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
+                const std::function<void(const char* reply, int len)>& onPage);
+  // POST of a JSON body with the bearer token and "cont_yn: N"; the reply (free()) or null.
+  char* PostQuery(CURL* curl, const char* path, const char* body, int* outLen);
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
 

@@ -1,5 +1,8 @@
 #include "tests/peers/DbBrokerPeer.h"
 
+#include <rapidjson/document.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -77,13 +80,25 @@ std::vector<RecordedRequest> DbBrokerPeer::RequestsTo(const std::string& path) c
 
 void DbBrokerPeer::Install() {
   for (const char* path :
-       {kTokenPath, kRevokePath, kDepositPath, kDomesticBalancePath, kOverseasBalancePath}) {
+       {kTokenPath, kRevokePath, kDepositPath, kDomesticBalancePath, kOverseasBalancePath,
+        kDomesticTickerPath, kOverseasTickerPath, kDomesticPricePath, kOverseasPricePath,
+        kDayChartPath, kMinuteChartPath, kInvestorPath, kDomesticOrderPath, kOverseasOrderPath}) {
     http_->On("POST", path,
               [this, p = std::string(path)](const RecordedRequest& r) { return Answer(p, r); });
   }
+  http_->On("GET", kAllTickersPath, [this](const RecordedRequest&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return Json(bodies_[kAllTickersPath]);
+  });
   SetDeposit({});
   SetDomesticBalance({}, {});
   SetOverseasBalance({}, {});
+  bodies_[kDomesticTickerPath] = TickerPageBody({});
+  bodies_[kOverseasTickerPath] = TickerPageBody({});
+  bodies_[kDayChartPath] = CandleBody({}, false);
+  bodies_[kMinuteChartPath] = CandleBody({}, true);
+  bodies_[kInvestorPath] = InvestorBody({});
+  bodies_[kAllTickersPath] = "{\"status\":\"0000\",\"data\":{}}";
 }
 
 void DbBrokerPeer::AcceptCredentials(const std::string& key, const std::string& secret) {
@@ -117,6 +132,8 @@ void DbBrokerPeer::SetDeposit(const DbDeposit& deposit) {
 void DbBrokerPeer::SetDomesticBalance(const DbDomesticTotals& totals,
                                       const std::vector<DbHoldingRow>& rows) {
   std::lock_guard<std::mutex> lock(mutex_);
+  domesticTotals_ = totals;
+  domesticRows_ = rows;
   bodies_[kDomesticBalancePath] = DomesticBalanceBody(totals, rows);
 }
 
@@ -136,6 +153,51 @@ void DbBrokerPeer::SetPages(const std::string& path, const std::vector<DbPage>& 
   std::lock_guard<std::mutex> lock(mutex_);
   pages_[path] = pages;
   http_->On("POST", path, [this, path](const RecordedRequest& r) { return Answer(path, r); });
+}
+
+void DbBrokerPeer::SetTickerPages(const std::string& path,
+                                  const std::vector<std::vector<DbTickerRow>>& pages) {
+  std::vector<DbPage> bodies;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    bodies.push_back({TickerPageBody(pages[i]),
+                      i + 1 < pages.size() ? "k" + std::to_string(i + 1) : std::string()});
+  }
+  SetPages(path, bodies);
+}
+
+void DbBrokerPeer::SetQuotes(const std::vector<DbQuote>& quotes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  quotes_.clear();
+  for (const DbQuote& q : quotes) quotes_[q.code] = q;
+}
+
+void DbBrokerPeer::SetCandles(const std::string& path, const std::vector<DbCandle>& newestFirst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bodies_[path] = CandleBody(newestFirst, path == kMinuteChartPath);
+}
+
+void DbBrokerPeer::SetInvestorRows(const std::vector<DbInvestorRow>& newestFirst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bodies_[kInvestorPath] = InvestorBody(newestFirst);
+}
+
+void DbBrokerPeer::SetRawReply(const std::string& path, const std::string& body,
+                               const std::string& contentType) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  reply.body = body;
+  reply.contentType = contentType;
+  rawReplies_[path] = reply;
+}
+
+void DbBrokerPeer::ClearReply(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rawReplies_.erase(path);
+}
+
+int DbBrokerPeer::LastOrderNo() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lastOrderNo_;
 }
 
 void DbBrokerPeer::SetDelay(const std::string& path, std::chrono::milliseconds delay) {
@@ -217,6 +279,205 @@ std::string DbBrokerPeer::OverseasBalanceBody(const DbOverseasTotals& t,
       .Str();
 }
 
+std::string DbBrokerPeer::TickerPageBody(const std::vector<DbTickerRow>& rows) {
+  std::vector<std::string> items;
+  for (const DbTickerRow& r : rows) {
+    items.push_back(JsonObject()
+                        .Text("Iscd", r.code)
+                        .Text("StndIscd", r.stdCode)
+                        .Text("MrktClsCode", r.marketClass)
+                        .Text("KorIsnm", r.name)
+                        .Str());
+  }
+  return JsonObject().Text("rsp_cd", "00000").Text("rsp_msg", "ok").Raw("Out", Array(items)).Str();
+}
+
+std::string DbBrokerPeer::MultiPriceBody(const std::vector<DbQuote>& quotes) {
+  std::vector<std::string> items;
+  for (const DbQuote& q : quotes) {
+    items.push_back(JsonObject()
+                        .Text("Iscd", q.code)
+                        .Text("KorIsnm", q.name)
+                        .Num("Oprc", q.open, true)
+                        .Num("Prpr", q.price, true)
+                        .Num("Hprc", q.high, true)
+                        .Num("Lprc", q.low, true)
+                        .Num("Sdpr", q.previous, true)
+                        .Num("PrdyVrss", q.change, true)
+                        .Num("PrdyCtrt", q.rate, true)
+                        .Str());
+  }
+  return JsonObject()
+      .Text("rsp_cd", "00000")
+      .Text("rsp_msg", "조회가 완료되었습니다.")
+      .Raw("Out", Array(items))
+      .Str();
+}
+
+std::string DbBrokerPeer::SinglePriceBody(const DbQuote& q) {
+  return JsonObject()
+      .Text("rsp_cd", "00000")
+      .Text("rsp_msg", "ok")
+      .Raw("Out", JsonObject()
+                      .Num("Prpr", q.price, true)
+                      .Num("Oprc", q.open, true)
+                      .Num("Hprc", q.high, true)
+                      .Num("Lprc", q.low, true)
+                      .Num("Sdpr", q.previous, true)
+                      .Num("PrprVrssOprcRate", q.rate, true)
+                      .Str())
+      .Str();
+}
+
+std::string DbBrokerPeer::OverseasPriceBody(const DbQuote& q) {
+  return JsonObject()
+      .Text("rsp_cd", "00000")
+      .Text("rsp_msg", "ok")
+      .Raw("Out", JsonObject()
+                      .Text("Symbl", q.code)
+                      .Num("StckPrc", q.price, true)
+                      .Num("OpnPrc", q.open, true)
+                      .Num("HgstPrc", q.high, true)
+                      .Num("LwstPrc", q.low, true)
+                      .Num("PrdyPrc", q.previous, true)
+                      .Num("PrdyVrss", q.change, true)
+                      .Num("PrdyCtrt", q.rate, true)
+                      .Str())
+      .Str();
+}
+
+std::string DbBrokerPeer::CandleBody(const std::vector<DbCandle>& newestFirst, bool minutes) {
+  std::vector<std::string> items;
+  for (const DbCandle& c : newestFirst) {
+    JsonObject row;
+    row.Text("Date", c.date);
+    if (minutes) {
+      char hour[16];
+      std::snprintf(hour, sizeof hour, "%06d", c.hour);
+      row.Text("Hour", hour);
+    }
+    items.push_back(row.Num("Prpr", c.close, true)
+                        .Num("Oprc", c.open, true)
+                        .Num("Hprc", c.high, true)
+                        .Num("Lprc", c.low, true)
+                        .Num("CntgVol", c.volume, true)
+                        .Str());
+  }
+  return JsonObject().Text("rsp_cd", "00000").Text("rsp_msg", "ok").Raw("Out", Array(items)).Str();
+}
+
+std::string DbBrokerPeer::InvestorBody(const std::vector<DbInvestorRow>& newestFirst) {
+  std::vector<std::string> items;
+  for (const DbInvestorRow& r : newestFirst) {
+    items.push_back(JsonObject()
+                        .Text("Date", r.date)
+                        .Num("AcmlVol", r.volume, true)
+                        .Num("Prpr", r.close, true)
+                        .Num("OrgnShnuTrPbmn", r.agencyBuyAmount, true)
+                        .Num("OrgnSelnTrPbmn", r.agencySellAmount, true)
+                        .Num("OrgnShnuVol", r.agencyBuyVolume, true)
+                        .Num("OrgnSelnVol", r.agencySellVolume, true)
+                        .Num("FrgnRegShnuTrPbmn", r.foreignBuyAmount, true)
+                        .Num("FrgnRegSelnTrPbmn", r.foreignSellAmount, true)
+                        .Num("FrgnRegShnuVol", r.foreignBuyVolume, true)
+                        .Num("FrgnRegSelnVol", r.foreignSellVolume, true)
+                        .Str());
+  }
+  return JsonObject()
+      .Text("rsp_cd", "00000")
+      .Text("rsp_msg", "ok")
+      .Raw("Out", JsonObject().Num("orgn_prsm_avg_pric", 0).Num("for_prsm_avg_pric", 0).Str())
+      .Raw("Out1", Array(items))
+      .Str();
+}
+
+std::vector<std::string> DbBrokerPeer::AskedCodes(const std::string& requestBody, int* dataCount) {
+  std::vector<std::string> codes;
+  if (dataCount) *dataCount = -1;
+  rapidjson::Document doc;
+  doc.Parse(requestBody.c_str());
+  if (doc.HasParseError() || !doc.IsObject() || !doc.HasMember("In") || !doc["In"].IsObject()) {
+    return codes;
+  }
+  const rapidjson::Value& in = doc["In"];
+  if (dataCount && in.HasMember("dataCnt") && in["dataCnt"].IsInt()) {
+    *dataCount = in["dataCnt"].GetInt();
+  }
+  for (int i = 1;; ++i) {
+    const std::string name = "InputIscd" + std::to_string(i);
+    if (!in.HasMember(name.c_str()) || !in[name.c_str()].IsString()) break;
+    codes.push_back(in[name.c_str()].GetString());
+  }
+  return codes;
+}
+
+PeerReply DbBrokerPeer::PriceReply(const RecordedRequest& request) {
+  std::vector<DbQuote> found;
+  for (const std::string& asked : AskedCodes(request.body, nullptr)) {
+    const std::string bare = asked.rfind("N-", 0) == 0 ? asked.substr(2) : asked;
+    auto it = quotes_.find(bare);
+    if (it == quotes_.end()) continue;
+    DbQuote quote = it->second;
+    quote.code = asked;
+    found.push_back(quote);
+  }
+  return Json(MultiPriceBody(found));
+}
+
+PeerReply DbBrokerPeer::OrderReply(const std::string& path, const RecordedRequest& request) {
+  rapidjson::Document doc;
+  doc.Parse(request.body.c_str());
+  if (doc.HasParseError() || !doc.IsObject() || !doc.HasMember("In") || !doc["In"].IsObject()) {
+    return Json("{\"rsp_cd\":\"IGW00002\",\"rsp_msg\":\"invalid request body\"}", 400);
+  }
+  const rapidjson::Value& in = doc["In"];
+  auto text = [&in](const char* name) {
+    return in.HasMember(name) && in[name].IsString() ? std::string(in[name].GetString())
+                                                     : std::string();
+  };
+  auto number = [&in](const char* name) {
+    return in.HasMember(name) && in[name].IsNumber() ? in[name].GetDouble() : 0.0;
+  };
+  if (path == kDomesticOrderPath) {
+    const std::string code = text("IsuNo");
+    const double qty = number("OrdQty");
+    const bool buy = text("BnsTpCode") == "2";
+    auto row = std::find_if(domesticRows_.begin(), domesticRows_.end(), [&](const DbHoldingRow& r) {
+      return r.code == code || r.code == "A" + code;
+    });
+    const double held =
+        row == domesticRows_.end() ? 0 : (row->ableQty >= 0 ? row->ableQty : row->balanceQty);
+    if (code.empty() || qty <= 0 || (!buy && qty > held)) {
+      return Json(JsonObject()
+                      .Text("rsp_cd", "02110")
+                      .Text("rsp_msg", "주문가능수량을 초과하였습니다.")
+                      .Str());
+    }
+    double price = number("OrdPrc");
+    if (price <= 0 && quotes_.count(code)) price = quotes_[code].price;
+    if (row == domesticRows_.end()) {
+      DbHoldingRow fresh;
+      fresh.code = "A" + code;
+      fresh.name = code;
+      fresh.avgPrice = price;
+      fresh.nowPrice = price;
+      domesticRows_.push_back(fresh);
+      row = domesticRows_.end() - 1;
+    }
+    const double after = held + (buy ? qty : -qty);
+    if (buy && after > 0) row->avgPrice = (held * row->avgPrice + qty * price) / after;
+    row->balanceQty = after;
+    row->ableQty = after;
+    if (after <= 0) domesticRows_.erase(row);
+    bodies_[kDomesticBalancePath] = DomesticBalanceBody(domesticTotals_, domesticRows_);
+  }
+  return Json(JsonObject()
+                  .Text("rsp_cd", "00000")
+                  .Text("rsp_msg", "주문이 완료되었습니다.")
+                  .Raw("Out", JsonObject().Num("OrdNo", ++lastOrderNo_).Str())
+                  .Str());
+}
+
 PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
   if (!refuseCode_.empty()) {
     return Json(JsonObject()
@@ -248,6 +509,8 @@ PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
     reply = TokenReply(request);
   } else if (request.Header("Authorization") != "Bearer " + token_) {
     reply = Json(kInvalidTokenBody, 401);
+  } else if (auto raw = rawReplies_.find(path); raw != rawReplies_.end()) {
+    reply = raw->second;
   } else if (path == kRevokePath) {
     reply = Json(revokeBody_);
   } else if (auto pages = pages_.find(path); pages != pages_.end() && !pages->second.empty()) {
@@ -267,6 +530,10 @@ PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
     } else {
       reply = Json("{\"rsp_cd\":\"IGW00200\",\"rsp_msg\":\"unknown continuation key\"}");
     }
+  } else if (path == kDomesticPricePath || path == kOverseasPricePath) {
+    reply = PriceReply(request);
+  } else if (path == kDomesticOrderPath || path == kOverseasOrderPath) {
+    reply = OrderReply(path, request);
   } else {
     reply = Json(bodies_[path]);
   }

@@ -1,6 +1,8 @@
 #pragma once
 // A loopback stand-in for the DB securities broker's REST API, on top of HttpPeer: the token
-// and revoke endpoints, the deposit and balance inquiries, continuation pages and refusals.
+// and revoke endpoints, the deposit and balance inquiries, stock-ticker pages, multi-price
+// quotes, day and minute candles, the investor trend, domestic and overseas orders (which
+// change the peer's domestic holdings), continuation pages and refusals.
 // Every endpoint but the token endpoint wants "Authorization: Bearer <issued token>"; without
 // it the reply is HTTP 401 with rsp_cd "IGW00121".
 
@@ -55,6 +57,53 @@ struct DbOverseasTotals {
   double tax = 0;
 };
 
+// One stock-list entry.
+struct DbTickerRow {
+  std::string code;  // Iscd ("A005930" domestic, "AAPL" overseas)
+  std::string stdCode;
+  std::string marketClass;  // MrktClsCode ("1", "4", ...)
+  std::string name;         // KorIsnm
+};
+
+// One quote as the multi-price inquiry writes it (numbers as text, as the broker does).
+struct DbQuote {
+  std::string code;
+  std::string name;
+  double price = 0;     // Prpr
+  double open = 0;      // Oprc
+  double high = 0;      // Hprc
+  double low = 0;       // Lprc
+  double previous = 0;  // Sdpr
+  double change = 0;    // PrdyVrss
+  double rate = 0;      // PrdyCtrt
+};
+
+// One candle; `hour` (hhmmss) only for minute candles.
+struct DbCandle {
+  std::string date;
+  int hour = 0;
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double close = 0;
+  double volume = 0;
+};
+
+// One day of the investor trend.
+struct DbInvestorRow {
+  std::string date;
+  double volume = 0;  // AcmlVol
+  double close = 0;   // Prpr
+  double agencyBuyAmount = 0;
+  double agencySellAmount = 0;
+  double agencyBuyVolume = 0;
+  double agencySellVolume = 0;
+  double foreignBuyAmount = 0;
+  double foreignSellAmount = 0;
+  double foreignBuyVolume = 0;
+  double foreignSellVolume = 0;
+};
+
 // One page of a continued list: its body and the "cont_key" header sent with it (none when
 // empty).
 struct DbPage {
@@ -70,6 +119,18 @@ class DbBrokerPeer {
   static constexpr const char* kDomesticBalancePath = "/api/v1/trading/kr-stock/inquiry/balance";
   static constexpr const char* kOverseasBalancePath =
       "/api/v1/trading/overseas-stock/inquiry/balance-margin";
+  static constexpr const char* kDomesticTickerPath = "/api/v1/quote/kr-stock/inquiry/stock-ticker";
+  static constexpr const char* kOverseasTickerPath =
+      "/api/v1/quote/overseas-stock/inquiry/stock-ticker";
+  static constexpr const char* kDomesticPricePath = "/api/v1/quote/kr-stock/inquiry/multiprice";
+  static constexpr const char* kOverseasPricePath =
+      "/api/v1/quote/overseas-stock/inquiry/multiprice";
+  static constexpr const char* kDayChartPath = "/api/v1/quote/kr-chart/day";
+  static constexpr const char* kMinuteChartPath = "/api/v1/quote/kr-chart/min";
+  static constexpr const char* kInvestorPath = "/api/v1/quote/kr-stock/inquiry/daily-investor";
+  static constexpr const char* kDomesticOrderPath = "/api/v1/trading/kr-stock/order";
+  static constexpr const char* kOverseasOrderPath = "/api/v1/trading/overseas-stock/order";
+  static constexpr const char* kAllTickersPath = "/public/ticker/ALL";
 
   // Plain HTTP.
   DbBrokerPeer();
@@ -104,6 +165,20 @@ class DbBrokerPeer {
   // The path answers page by page: the first request (no "cont_key" header) gets page 0, a
   // request carrying page i's key gets page i + 1.
   void SetPages(const std::string& path, const std::vector<DbPage>& pages);
+  // Stock-list pages of one path: page i lists rows[i] and carries key i ("k1", "k2", ...)
+  // except the last.
+  void SetTickerPages(const std::string& path, const std::vector<std::vector<DbTickerRow>>& pages);
+  // The quotes the multi-price inquiries answer with (codes not listed are left out of a reply).
+  void SetQuotes(const std::vector<DbQuote>& quotes);
+  // Candles of the day or minute chart path, newest first as the broker sends them.
+  void SetCandles(const std::string& path, const std::vector<DbCandle>& newestFirst);
+  void SetInvestorRows(const std::vector<DbInvestorRow>& newestFirst);
+  // The path answers with this body and content type until ClearReply (refusals, error pages).
+  void SetRawReply(const std::string& path, const std::string& body,
+                   const std::string& contentType = "application/json");
+  void ClearReply(const std::string& path);
+  // The last order number issued (orders are numbered from 1001).
+  int LastOrderNo() const;
   // Every reply of the path waits this long first (a server that never answers in time).
   void SetDelay(const std::string& path, std::chrono::milliseconds delay);
 
@@ -113,11 +188,23 @@ class DbBrokerPeer {
                                          const std::vector<DbHoldingRow>& rows);
   static std::string OverseasBalanceBody(const DbOverseasTotals& totals,
                                          const std::vector<DbHoldingRow>& rows);
+  static std::string TickerPageBody(const std::vector<DbTickerRow>& rows);
+  static std::string MultiPriceBody(const std::vector<DbQuote>& quotes);
+  // A single-stock price reply (object "Out") and an overseas price reply ("Symbl" ...).
+  static std::string SinglePriceBody(const DbQuote& quote);
+  static std::string OverseasPriceBody(const DbQuote& quote);
+  static std::string CandleBody(const std::vector<DbCandle>& newestFirst, bool minutes);
+  static std::string InvestorBody(const std::vector<DbInvestorRow>& newestFirst);
+  // The codes a multi-price request asks for, in order ("InputIscd1", "InputIscd2", ...), and
+  // its "dataCnt" (-1 when the body is not such a request).
+  static std::vector<std::string> AskedCodes(const std::string& requestBody, int* dataCount);
 
  private:
   void Install();
   PeerReply Answer(const std::string& path, const RecordedRequest& request);
   PeerReply TokenReply(const RecordedRequest& request);
+  PeerReply PriceReply(const RecordedRequest& request);
+  PeerReply OrderReply(const std::string& path, const RecordedRequest& request);
 
   std::unique_ptr<HttpPeer> http_;
   mutable std::mutex mutex_;
@@ -131,6 +218,11 @@ class DbBrokerPeer {
   std::map<std::string, std::string> bodies_;
   std::map<std::string, std::vector<DbPage>> pages_;
   std::map<std::string, std::chrono::milliseconds> delays_;
+  std::map<std::string, PeerReply> rawReplies_;
+  std::map<std::string, DbQuote> quotes_;
+  DbDomesticTotals domesticTotals_;
+  std::vector<DbHoldingRow> domesticRows_;
+  int lastOrderNo_ = 1000;
 };
 
 }  // namespace orv::test

@@ -7,7 +7,6 @@
 
 #include "platform/support/DateUtil.h"
 #include "platform/support/TextConv.h"
-#include "plugin/view/engine/TextFormat.h"
 
 namespace {
 
@@ -39,24 +38,6 @@ bool ParseDouble(const std::wstring& field, double* out) {
 }
 
 }  // namespace
-
-std::string FormatPriceLogLine(int market, const wchar_t* code, uint64_t tick,
-                               const SYSTEMTIME& time, const double (&values)[5]) {
-  const std::string timeText = StrPrintf("%04d-%02d-%02d %02d:%02d:%02d", time.wYear, time.wMonth,
-                                         time.wDay, time.wHour, time.wMinute, time.wSecond);
-  return StrPrintf("%d,\"%s\",%llu,\"%s\",%f,%f,%f,%f,%f\n", market,
-                   WideToUtf8(code ? code : L"").c_str(), static_cast<unsigned long long>(tick),
-                   timeText.c_str(), values[0], values[1], values[2], values[3], values[4]);
-}
-
-int WritePriceLogLine(FILE* stream, int market, const wchar_t* code, uint64_t tick,
-                      const SYSTEMTIME& time, const double (&values)[5]) {
-  if (!stream || !code) return 0;
-  const std::string line = FormatPriceLogLine(market, code, tick, time, values);
-  std::fwrite(line.data(), 1, line.size(), stream);
-  std::fflush(stream);
-  return 1;
-}
 
 std::vector<std::wstring> TokenizeCsvLine(const std::wstring& line) {
   std::vector<std::wstring> fields(1);

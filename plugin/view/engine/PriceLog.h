@@ -2,14 +2,15 @@
 // The daily price log's line format, its parser, and the series the price simulation replays
 // from a price log (or from a file of change rates).
 //
-// A price line: market byte, "code", tick count, "yyyy-mm-dd hh:mm:ss", then five decimal
-// numbers, the first of which is the stock's current price.
+// A price line (platform/stocklib/PriceLogLine.h): market byte, "code", tick count,
+// "yyyy-mm-dd hh:mm:ss", then five decimal numbers, the first of which is the current price.
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/stocklib/PriceLogLine.h"
 #include "platform/win/WinTypes.h"
 
 // One parsed price line.
@@ -22,14 +23,6 @@ struct PriceLogRecord_s {
   double values[5]{};  // values[0] is the current price
   uint8_t rise = 0;    // 1 when the price is above the previous kept record's
 };
-
-// One price line, ended by a line feed.
-std::string FormatPriceLogLine(int market, const wchar_t* code, uint64_t tick,
-                               const SYSTEMTIME& time, const double (&values)[5]);
-// Appends one price line to an open price log in one write and flushes it. Returns 1, or 0
-// for a null stream or code.
-int WritePriceLogLine(FILE* stream, int market, const wchar_t* code, uint64_t tick,
-                      const SYSTEMTIME& time, const double (&values)[5]);
 
 // Splits one CSV line at the commas outside double quotes. Fields keep their quotes.
 std::vector<std::wstring> TokenizeCsvLine(const std::wstring& line);

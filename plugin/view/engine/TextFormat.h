@@ -1,9 +1,11 @@
 #pragma once
-// printf-style formatting into a std::string, and the calendar arithmetic the daily files use.
+// printf-style formatting into a std::string, and the date keys of the daily files (calendar
+// arithmetic: platform/support/DateUtil.h).
 
 #include <cstdint>
 #include <string>
 
+#include "platform/support/DateUtil.h"
 #include "platform/win/WinTypes.h"
 
 #if defined(__GNUC__)
@@ -13,10 +15,6 @@
 #endif
 
 std::string StrPrintf(const char* format, ...) ORV_PRINTF_LIKE(1, 2);
-
-// Days since 1970-01-01 of a calendar date, and back.
-int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(int64_t days, int* year, int* month, int* day);
 
 // The local date as "yyyymmdd".
 std::string FormatDateKey(const SYSTEMTIME& time);

@@ -10,21 +10,26 @@
 //     static void SetTimeout(CStockAgentBase& agent, int ms);
 //     static uint8_t Market();           // the market kind the balance cases query
 //     static std::wstring HeldCode(const std::string& peerCode);  // code the agent files
+//     static char ListLetter();          // the market letter the list cases load
 //   };
 //   INSTANTIATE_TYPED_TEST_SUITE_P(Name, AgentContractTest, Traits);
 //
 // Peer members: Start(), BaseUrl(), AcceptCredentials(key, secret), RefuseLogin() -> the code
 // the agent must report, SetDepositAmount(double), SetHoldings(vector<ContractHolding>),
-// NeverAnswerBalance(), Requests().
+// NeverAnswerBalance(), Requests(), SetListPages(pages of broker codes) -> the number of
+// requests the pages take, SetQuotes(vector<ContractQuote>), RefuseOrders() -> the code the
+// agent must report, AnswerOrdersWithErrorPage(), OrderRequests().
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"
+#include "platform/win/Clock.h"
 #include "tests/peers/HttpPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/plugin/brokers/TestCaFile.h"
@@ -36,6 +41,11 @@ struct ContractHolding {
   double quantity = 0;
   double avgPrice = 0;
   double nowPrice = 0;
+};
+
+struct ContractQuote {
+  std::string code;  // as the broker writes it
+  double price = 0;
 };
 
 template <class Traits>
@@ -71,6 +81,13 @@ class AgentContractTest : public ::testing::Test {
 
   int Balance() { return agent_->QueryBalance(nullptr, Traits::Market(), 0, 0, Args()); }
 
+  // A buy of one share at 1000 (limit); fills the outputs below.
+  int Buy() {
+    return agent_->TradeOrderA(nullptr, Traits::Market(), 1, 1, 0, "005930", 1, 1000, 0, 0, 0, 0, 1,
+                               0, 0, 0, 0, 0, 0, orderNoText_, &orderNo_, &orderResult_,
+                               &orderSuccess_, &codeFlag_, orderMessage_, resultText_);
+  }
+
   StockTrade_s* Held(const std::string& peerCode) {
     const std::wstring code = Traits::HeldCode(peerCode);
     for (auto& [holding, index] : holdings_) {
@@ -79,6 +96,9 @@ class AgentContractTest : public ::testing::Test {
     return nullptr;
   }
 
+  // Paging pauses go to a fake program clock: counted, not waited.
+  orv::win::FakeClock clock_;
+  orv::win::ScopedClock scopedClock_{clock_};
   std::unique_ptr<typename Traits::Peer> peer_;
   std::unique_ptr<CStockAgentBase> agent_;
   GroupInfoMap accounts_;
@@ -86,6 +106,13 @@ class AgentContractTest : public ::testing::Test {
   OwningHoldingMap holdings_;
   int32_t result_ = 0;
   int32_t transfer_ = 0;
+  char orderNoText_[50]{};
+  int64_t orderNo_ = 0;
+  int orderResult_ = -5;
+  int orderSuccess_ = -5;
+  int codeFlag_ = -5;
+  wchar_t orderMessage_[256]{};
+  wchar_t resultText_[20]{};
 };
 
 TYPED_TEST_SUITE_P(AgentContractTest);
@@ -166,11 +193,73 @@ TYPED_TEST_P(AgentContractTest, PeerCertifiedByAnotherCaIsRefused) {
   EXPECT_TRUE(stranger->Requests().empty());
 }
 
+TYPED_TEST_P(AgentContractTest, ListPagingLoadsEveryPage) {
+  ASSERT_NE(this->LogIn(), 0);
+  const int requests =
+      this->peer_->SetListPages({{"A005930", "A000660"}, {"A035720"}, {"A051910"}});
+  CURL* curl = curl_easy_init();
+  ASSERT_NE(curl, nullptr);
+  int status = 0;
+  EXPECT_EQ(this->agent_->LoadStockList(curl, &this->stocks_, TypeParam::Market(),
+                                        TypeParam::ListLetter(), 0, 0, &status, 0),
+            4);
+  curl_easy_cleanup(curl);
+  for (const char* code : {"A005930", "A000660", "A035720", "A051910"}) {
+    EXPECT_NE(this->stocks_.Find(TypeParam::HeldCode(code).c_str()), nullptr) << code;
+  }
+  EXPECT_EQ(static_cast<int>(this->peer_->Requests().size()), 1 + requests) << "login + pages";
+}
+
+TYPED_TEST_P(AgentContractTest, PricePollUpdatesEveryRecordOfTheMarket) {
+  ASSERT_NE(this->LogIn(), 0);
+  std::vector<ContractQuote> quotes;
+  for (int i = 0; i < 60; ++i) {
+    const std::string code = std::to_string(200000 + i);
+    quotes.push_back({code, 100.0 + i});
+    GfxAddStockToMap(&this->stocks_, TypeParam::HeldCode(code).c_str(), TypeParam::Market(), 0, 0,
+                     nullptr);
+  }
+  this->peer_->SetQuotes(quotes);
+  std::atomic<int> running{1};
+  char message[20]{};
+  int code = -1;
+  EXPECT_EQ(this->agent_->UpdatePrices(nullptr, TypeParam::Market(), 0, 1, &this->stocks_, &running,
+                                       0, message, &code, nullptr),
+            60);
+  EXPECT_EQ(code, 0);
+  EXPECT_DOUBLE_EQ(this->stocks_.Find(TypeParam::HeldCode("200059").c_str())->cur_price, 159.0);
+  EXPECT_EQ(this->agent_->m_priceUpdates, 1);
+}
+
+TYPED_TEST_P(AgentContractTest, OrdersArePlacedOrFailNeverBoth) {
+  ASSERT_NE(this->LogIn(), 0);
+  EXPECT_EQ(this->Buy(), 0);
+  EXPECT_EQ(this->orderSuccess_, 1);
+  EXPECT_GT(this->orderNo_, 0);
+
+  const int refused = this->peer_->RefuseOrders();
+  EXPECT_EQ(this->Buy(), refused);
+  EXPECT_EQ(this->orderSuccess_, 0);
+  EXPECT_NE(this->orderMessage_[0], L'\0');
+
+  this->peer_->AnswerOrdersWithErrorPage();
+  EXPECT_EQ(this->Buy(), kAgentNoReply);
+  EXPECT_EQ(this->orderSuccess_, 0);
+
+  std::atomic<int> simulating{1};
+  this->agent_->SetSimulationFlag(&simulating);
+  const size_t before = this->peer_->OrderRequests();
+  EXPECT_EQ(this->Buy(), kAgentSimulationOn);
+  EXPECT_EQ(this->orderSuccess_, 0);
+  EXPECT_EQ(this->peer_->OrderRequests(), before);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(AgentContractTest, LoginSucceedsWithAcceptedCredentials,
                             RefusedLoginReportsTheBrokersCode, EmptyCredentialsSendNothing,
                             DepositIsFiledUnderTheAgentsLabel,
                             BalanceRowsBecomeHoldingsAndSoldOutOnesLeave,
                             ServerThatNeverAnswersFailsAndKeepsHoldings,
-                            PeerCertifiedByAnotherCaIsRefused);
+                            PeerCertifiedByAnotherCaIsRefused, ListPagingLoadsEveryPage,
+                            PricePollUpdatesEveryRecordOfTheMarket, OrdersArePlacedOrFailNeverBoth);
 
 }  // namespace orv::test

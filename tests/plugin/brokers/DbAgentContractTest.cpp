@@ -37,6 +37,28 @@ class DbContractPeer : public DbBrokerPeer {
     SetDomesticBalance(totals, rows);
   }
   void NeverAnswerBalance() { SetDelay(kDomesticBalancePath, std::chrono::seconds(30)); }
+  int SetListPages(const std::vector<std::vector<std::string>>& pages) {
+    std::vector<std::vector<DbTickerRow>> rows;
+    for (const auto& page : pages) {
+      rows.emplace_back();
+      for (const std::string& code : page) rows.back().push_back({code, "KR7" + code, "1", code});
+    }
+    SetTickerPages(kDomesticTickerPath, rows);
+    return static_cast<int>(pages.size());
+  }
+  void SetQuotes(const std::vector<ContractQuote>& quotes) {
+    std::vector<DbQuote> db;
+    for (const ContractQuote& q : quotes) db.push_back({q.code, q.code, q.price});
+    DbBrokerPeer::SetQuotes(db);
+  }
+  int RefuseOrders() {
+    SetRawReply(kDomesticOrderPath, "{\"rsp_cd\":\"IGW00510\",\"rsp_msg\":\"주문 불가\"}");
+    return 100510;
+  }
+  void AnswerOrdersWithErrorPage() {
+    SetRawReply(kDomesticOrderPath, "<html><body>503</body></html>", "text/html");
+  }
+  size_t OrderRequests() const { return RequestsTo(kDomesticOrderPath).size(); }
 };
 
 struct DbAgentTraits {
@@ -50,6 +72,7 @@ struct DbAgentTraits {
     static_cast<CDbSecuAgent&>(agent).SetRequestTimeout(ms);
   }
   static uint8_t Market() { return kMarketDomestic; }
+  static char ListLetter() { return '1'; }
   static std::wstring HeldCode(const std::string& peerCode) {
     const std::string code =
         !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;

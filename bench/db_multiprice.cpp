@@ -1,0 +1,106 @@
+// What reading a 50-stock multi-price reply costs the DB agent (records found and updated,
+// with and without the price log) against a bare RapidJSON parse of the same bytes. The
+// "x_bare" counter is the agent's time per reply over the bare parse's; the aim is 2 or less.
+
+#include <benchmark/benchmark.h>
+#include <rapidjson/document.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "plugin/brokers/DbSecuAgent.h"
+#include "tests/peers/DbBrokerPeer.h"
+
+namespace {
+
+constexpr int kListed = 2500;  // a full domestic list in the map
+constexpr int kQuoted = 50;
+
+std::string Code(int i) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%06d", 100000 + i * 7);
+  return text;
+}
+
+// A reply as the broker sends it for 50 listed stocks.
+std::string RecordedReply() {
+  std::vector<orv::test::DbQuote> quotes;
+  for (int i = 0; i < kQuoted; ++i) {
+    const double price = 10000 + i * 130;
+    quotes.push_back({Code(i * 40), "종목이름" + std::to_string(i), price, price - 200, price + 350,
+                      price - 420, price - 100, 100, 0.87});
+  }
+  return orv::test::DbBrokerPeer::MultiPriceBody(quotes);
+}
+
+struct Fixture {
+  Fixture() : reply(RecordedReply()) {
+    for (int i = 0; i < kListed; ++i) {
+      const std::string narrow = Code(i);
+      const std::wstring code(narrow.begin(), narrow.end());
+      GfxAddStockToMap(&stocks, code.c_str(), kMarketDomestic, 0, 0, nullptr);
+    }
+  }
+  std::string reply;
+  OwningStockMap stocks;
+  CDbSecuAgent agent{kMarketDomestic, nullptr, '1', kDbBrokerId, 1, 1, 1500.0, 40};
+};
+
+Fixture& Shared() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void BareParse(const std::string& reply) {
+  rapidjson::Document doc;
+  doc.Parse(reply.c_str());
+  benchmark::DoNotOptimize(doc.HasParseError());
+}
+
+int AgentParse(Fixture& f, FILE* log) {
+  char codeText[20];
+  int code = 0;
+  return f.agent.ParseMultiPriceResponse(0, f.reply.c_str(), f.reply.size(), &f.stocks, codeText,
+                                         &code, log);
+}
+
+// Seconds per call of `fn`, over enough calls to be steady.
+template <class Fn>
+double SecondsPerCall(Fn fn) {
+  constexpr int kCalls = 2000;
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kCalls; ++i) fn();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kCalls;
+}
+
+void BM_BareRapidJsonParse(benchmark::State& state) {
+  Fixture& f = Shared();
+  for (auto _ : state) BareParse(f.reply);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.reply.size()));
+}
+
+void Run(benchmark::State& state, FILE* log) {
+  Fixture& f = Shared();
+  if (AgentParse(f, log) != kQuoted) state.SkipWithError("the reply did not update 50 records");
+  for (auto _ : state) benchmark::DoNotOptimize(AgentParse(f, log));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.reply.size()));
+  const double bare = SecondsPerCall([&] { BareParse(f.reply); });
+  const double agent = SecondsPerCall([&] { AgentParse(f, log); });
+  state.counters["x_bare"] = agent / bare;
+}
+
+void BM_ParseMultiPriceResponse(benchmark::State& state) { Run(state, nullptr); }
+
+void BM_ParseMultiPriceResponseWithLog(benchmark::State& state) {
+  FILE* log = std::fopen("/dev/null", "w");
+  Run(state, log);
+  if (log) std::fclose(log);
+}
+
+}  // namespace
+
+BENCHMARK(BM_BareRapidJsonParse);
+BENCHMARK(BM_ParseMultiPriceResponse);
+BENCHMARK(BM_ParseMultiPriceResponseWithLog);
