@@ -1,5 +1,5 @@
 // Entry point of the host program: runs the application object's start-up, then the window
-// steps (for now a plain main window titled with the program's title).
+// steps (splash, main frame with the shared-window block and the plug-in loader, show).
 #include <unistd.h>
 #include <wx/wx.h>
 
@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host/MainFrame.h"
+#include "host/MainWindowSteps.h"
 #include "host/VarqoMainApp.h"
 #include "platform/ui/MessageBoxPresenter.h"
 
@@ -22,6 +24,7 @@ class OrvellaApp : public wxApp {
  public:
   bool OnInit() override {
     orv::ui::InstallMessageBoxPresenter();
+    wxInitAllImageHandlers();
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) args.push_back(argv[i].utf8_string());
     std::vector<const char*> raw;
@@ -33,26 +36,16 @@ class OrvellaApp : public wxApp {
       app_->ExitInstance();
       return false;
     }
-
-    // Window steps: the main frame replaces this window.
-    auto* frame =
-        new wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(app_->FrameText()), wxDefaultPosition,
-                    wxSize(app_->m_nDefaultWidth, app_->m_nDefaultHeight));
-    app_->InstanceGuard().SetWakeHandler([this, frame](WPARAM wParam, LPARAM) {
-      if (wParam != orv::host::kShowMainWindowCommand) return;
-      CallAfter([frame] {
-        frame->Show();
-        frame->Iconize(false);
-        frame->Raise();
-      });
-    });
-    if (app_->RunSettings().byHideOnStart != 0) return true;
-    frame->Centre();
-    frame->Show();
+    if (!RunWindowSteps(*app_, windows_)) {
+      CloseSplash(windows_);
+      app_->ExitInstance();
+      return false;
+    }
     return true;
   }
 
   int OnExit() override {
+    CloseSplash(windows_);
     if (app_) {
       app_->InstanceGuard().SetWakeHandler(nullptr);
       app_->ExitInstance();
@@ -62,6 +55,7 @@ class OrvellaApp : public wxApp {
 
  private:
   std::unique_ptr<CVarqoMainApp> app_;
+  HostWindows windows_;
 };
 
 }  // namespace

@@ -1,0 +1,72 @@
+#pragma once
+// The main frame's status bar: the message pane, the fourteen information panes addressed by
+// their ids, and the zoom slider pane.
+
+#include <wx/statusbr.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win/WinTypes.h"
+
+class wxSlider;
+class wxStaticText;
+struct app_run_setting_s;
+
+// One information pane as the bar creates it.
+struct StatusPaneDef {
+  UINT id;
+  int baseWidth;  // scaled by the DPI factor; -1 sizes the pane to its text
+  const wchar_t* text;
+  const wchar_t* tooltip;
+  COLORREF textColour;  // (COLORREF)-1: the default colour
+};
+
+// The panes after the message pane, in bar order (the zoom slider pane comes last).
+const std::vector<StatusPaneDef>& StatusPaneTable();
+
+constexpr UINT ID_STATUS_MESSAGE = 0;
+constexpr UINT ID_STATUS_AUX = 533;
+constexpr UINT ID_STATUS_COUNTER = 535;
+constexpr UINT ID_STATUS_MARKET = 1243;
+constexpr UINT ID_STATUS_LOGIN = 157;
+constexpr UINT ID_STATUS_VALID = 1218;
+constexpr UINT ID_STATUS_SCR = 1220;
+constexpr UINT ID_STATUS_COMM = 1217;
+constexpr UINT ID_STATUS_RUN_TIME = 534;
+constexpr UINT ID_STATUS_PROGRESS = 536;
+constexpr UINT ID_STATUS_USD = 1266;
+constexpr UINT ID_STATUS_EURO = 1265;
+constexpr UINT ID_STATUS_CLOCK = 1267;
+constexpr UINT ID_STATUS_LOCAL_IP = 1268;
+constexpr UINT ID_STATUS_ZOOM_TEXT = 537;
+constexpr UINT ID_STATUS_ZOOM_SLIDER = 538;
+constexpr int STATUS_BAR_ID = 59393;
+
+class CMainStatusBar : public wxStatusBar {
+ public:
+  // Creates the bar with every pane: widths scaled by the run settings' DPI factor, pane 1220
+  // from the power-saving flag, pane 1268 with the local IP.
+  CMainStatusBar(wxWindow* parent, const app_run_setting_s& settings);
+
+  // Pane texts by pane id; false for an unknown id.
+  bool SetPaneText(UINT id, const std::wstring& text);
+  std::wstring GetPaneText(UINT id) const;
+  std::wstring GetPaneTooltip(UINT id) const;
+  // The bar position of a pane id, -1 when the bar has no such pane.
+  int CommandToIndex(UINT id) const;
+  int GetPaneCount() const { return GetFieldsCount(); }
+
+  wxSlider* GetZoomSlider() const { return zoomSlider_; }
+
+ private:
+  void PlaceChildren();
+  void OnMotion(wxMouseEvent& event);
+
+  std::vector<UINT> ids_;
+  std::vector<std::wstring> tooltips_;
+  std::map<UINT, wxStaticText*> colouredPanes_;
+  wxSlider* zoomSlider_ = nullptr;
+  int tooltipField_ = -2;
+};
