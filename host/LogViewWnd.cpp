@@ -116,11 +116,14 @@ CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
   list_ = new CLogListCtrl(this, host_);
   list_->SetTextBackground(darkBackground_ ? *wxBLACK : textBackground_);
 
-  Bind(wxEVT_TOOL, [this](wxCommandEvent&) { SetAutoScroll(!IsAutoScroll()); },
-       ID_LOG_AUTO_SCROLL);
-  Bind(wxEVT_TOOL, [this](wxCommandEvent&) { OnOpenLogFolder(); }, ID_LOG_OPEN_FOLDER);
-  Bind(wxEVT_TOOL, [this](wxCommandEvent&) { OnToggleDisplay(); }, ID_LOG_DISPLAY);
-  Bind(wxEVT_TOOL, [this](wxCommandEvent&) { OnDelete(); }, ID_LOG_DELETE);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { SetAutoScroll(!IsAutoScroll()); }, ID_LOG_AUTO_SCROLL);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnOpenLogFolder(); }, ID_LOG_OPEN_FOLDER);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnToggleDisplay(); }, ID_LOG_DISPLAY);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnDelete(); }, ID_LOG_DELETE);
   searchBox_->Bind(wxEVT_TEXT_ENTER,
                    [this](wxCommandEvent&) { OnSearch(searchBox_->GetValue().ToStdWstring()); });
   searchBox_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {

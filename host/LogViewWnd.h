@@ -6,6 +6,7 @@
 #include <wx/listctrl.h>
 #include <wx/timer.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ class CLogViewWnd : public CxContainerBaseWnd {
   CLogViewWnd(wxWindow* parent, int id, LogViewHost* host);
   ~CLogViewWnd() override;
 
-  // Stores the count the host announced and marks the list for the next reload.
+  // Stores the count the host announced and marks the list for the next reload (any thread).
   void SetLineCount(int count);
   int GetLineCount() const { return lineCount_; }
   bool IsRedrawNeeded() const { return redrawNeeded_; }
@@ -108,7 +109,8 @@ class CLogViewWnd : public CxContainerBaseWnd {
 
   LogViewHost* host_;
   int autoScroll_ = 0;
-  bool redrawNeeded_ = false;
+  // Set from any thread that adds lines; read by the redraw timer.
+  std::atomic<bool> redrawNeeded_{false};
   int colourMode_ = 1;
   int darkBackground_ = 0;
   wxColour textBackground_{255, 255, 255};
@@ -118,6 +120,6 @@ class CLogViewWnd : public CxContainerBaseWnd {
   wxTextCtrl* searchBox_ = nullptr;
   std::wstring searchText_;
   CLogListCtrl* list_ = nullptr;
-  int lineCount_ = 0;
+  std::atomic<int> lineCount_{0};
   wxTimer timer_;
 };

@@ -135,7 +135,8 @@ int CMainFrame::OnCreate() {
   ShowPopup(L"Started.", L"");
   if (!CreateModuleViewAndMenus()) return -1;
 
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimer(); }, kFrameTimerId);
+  Bind(
+      wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimer(); }, kFrameTimerId);
   frameTimer_.Start(kFrameTimerMs);
   return 0;
 }
@@ -215,8 +216,7 @@ void CMainFrame::SetUpDockingPanes() {
   const double scale = app_.RunSettings().dScale;
   wxAuiManager& mgr = *paneManager_;
   mgr.GetArtProvider()->SetMetric(wxAUI_DOCKART_SASH_SIZE, Scaled(4, scale));
-  mgr.GetArtProvider()->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_COLOUR,
-                                  wxColour(0x24, 0x28, 0x34));
+  mgr.GetArtProvider()->SetColour(wxAUI_DOCKART_ACTIVE_CAPTION_COLOUR, wxColour(0x24, 0x28, 0x34));
   mgr.GetArtProvider()->SetColour(wxAUI_DOCKART_INACTIVE_CAPTION_COLOUR,
                                   wxColour(0xDC, 0xE3, 0xEE));
   mgr.AddPane(moduleArea_, wxAuiPaneInfo().Name("ModuleArea").CenterPane().PaneBorder(false));
@@ -334,9 +334,8 @@ void CMainFrame::SetPaneTitle(int paneId, const std::wstring& title) {
 int CMainFrame::WriteLog(int kind, int, const wchar_t* text, const wchar_t*, int severity,
                          int code) {
   if (!logHub_) return 0;
-  const int count =
-      logHub_->AddLines(text != nullptr ? std::wstring(text) : std::wstring(), false, kind,
-                        static_cast<uint8_t>(severity), 0, 0, code, 0, nullptr);
+  const int count = logHub_->AddLines(text != nullptr ? std::wstring(text) : std::wstring(), false,
+                                      kind, static_cast<uint8_t>(severity), 0, 0, code, 0, nullptr);
   if (logView_ != nullptr) logView_->SetLineCount(logHub_->GetViewCount());
   return count > 0 ? 1 : 0;
 }
@@ -460,8 +459,8 @@ PluginModuleHost CMainFrame::BuildModuleHost() {
   host.block = &HostSharedWnds();
   host.searchCond = &HostSearchCondition();
   const wxRect client = moduleArea_ != nullptr ? moduleArea_->GetClientRect() : GetClientRect();
-  host.frameClientRect = RECT{client.GetLeft(), client.GetTop(), client.GetRight() + 1,
-                              client.GetBottom() + 1};
+  host.frameClientRect =
+      RECT{client.GetLeft(), client.GetTop(), client.GetRight() + 1, client.GetBottom() + 1};
   host.writeLog = [this](int kind, int severity, int code, const std::wstring& text) {
     WriteLog(kind, 0, text.c_str(), nullptr, severity, code);
   };

@@ -107,8 +107,8 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
 
   // Popup notifications: shown in the screen corner for 2.5 s, stacked above the ones still
   // open. Returns the popup's window.
-  wxWindow* ShowPopup(const std::wstring& title, const std::wstring& text,
-                      int width = kPopupWidth, int height = kPopupHeight);
+  wxWindow* ShowPopup(const std::wstring& title, const std::wstring& text, int width = kPopupWidth,
+                      int height = kPopupHeight);
   // The popups still open, oldest first.
   std::vector<wxWindow*> GetOpenPopups();
 

@@ -1,8 +1,8 @@
 // The callbacks the main frame stores in the shared-window block, and the frame timer's tick.
+#include <wx/string.h>
+
 #include <cstdio>
 #include <string>
-
-#include <wx/string.h>
 
 #include "host/MainFrame.h"
 #include "host/SplashScreenEx.h"
@@ -45,10 +45,9 @@ int CMainFrame::OnPluginCommand(void*, int, int, int, int, int, const wchar_t*, 
   return 0;
 }
 
-int CMainFrame::OnPluginModuleCreated(void* ctx, intptr_t, uint32_t moduleNo,
-                                      uint32_t moduleCount, wxWindow*, int, int,
-                                      const char* detail, wchar_t*, uint32_t elapsedMs,
-                                      int errorCode) {
+int CMainFrame::OnPluginModuleCreated(void* ctx, intptr_t, uint32_t moduleNo, uint32_t moduleCount,
+                                      wxWindow*, int, int, const char* detail, wchar_t*,
+                                      uint32_t elapsedMs, int errorCode) {
   CMainFrame* frame = Frame(ctx);
   if (frame == nullptr || frame->GetSplash() == nullptr) return 0;
   char line[512];
@@ -67,8 +66,8 @@ int CMainFrame::OnPluginModuleCreated(void* ctx, intptr_t, uint32_t moduleNo,
       std::snprintf(line, sizeof line, " > Module %u/%u(%.1fs):%s\r\n", moduleNo, moduleCount,
                     seconds, detail);
     } else {
-      std::snprintf(line, sizeof line, " > Module %u/%u Loaded(%.1fs)\r\n", moduleNo,
-                    moduleCount, seconds);
+      std::snprintf(line, sizeof line, " > Module %u/%u Loaded(%.1fs)\r\n", moduleNo, moduleCount,
+                    seconds);
     }
   } else if (hasDetail) {
     std::snprintf(line, sizeof line, " > Module %u/%u(%ums):%s\r\n", moduleNo, moduleCount,

@@ -39,7 +39,7 @@ const std::vector<StatusPaneDef>& StatusPaneTable() {
 }
 
 CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settings)
-    : wxStatusBar(parent, STATUS_BAR_ID, wxSTB_DEFAULT_STYLE, "StatusBar") {
+    : wxStatusBar(parent, wxID_ANY, wxSTB_DEFAULT_STYLE, "StatusBar") {
   const double scale = settings.dScale > 0 ? settings.dScale : 1.0;
   const auto& table = StatusPaneTable();
   std::vector<int> widths;
@@ -73,7 +73,7 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
   }
 
   zoomSlider_ = new wxSlider(this, ID_STATUS_ZOOM_SLIDER, 500, 0, 1000, wxDefaultPosition,
-                            wxDefaultSize, wxSL_HORIZONTAL, wxDefaultValidator, "&Zoom Slider");
+                             wxDefaultSize, wxSL_HORIZONTAL, wxDefaultValidator, "&Zoom Slider");
   zoomSlider_->SetToolTip("Zoom");
 
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {

@@ -42,7 +42,6 @@ constexpr UINT ID_STATUS_CLOCK = 1267;
 constexpr UINT ID_STATUS_LOCAL_IP = 1268;
 constexpr UINT ID_STATUS_ZOOM_TEXT = 537;
 constexpr UINT ID_STATUS_ZOOM_SLIDER = 538;
-constexpr int STATUS_BAR_ID = 59393;
 
 class CMainStatusBar : public wxStatusBar {
  public:

@@ -97,8 +97,7 @@ void CSplashScreenEx::OnPaint(wxPaintEvent&) {
   text.Trim();
   wxArrayString lines = wxSplit(text, '\n', '\0');
   const int lineHeight = dc.GetCharHeight() + 2;
-  int y = std::min(area.GetTop() + static_cast<int>(lines.size()) * lineHeight,
-                   area.GetBottom()) -
+  int y = std::min(area.GetTop() + static_cast<int>(lines.size()) * lineHeight, area.GetBottom()) -
           lineHeight;
   for (size_t i = lines.size(); i-- > 0 && y >= area.GetTop() - lineHeight;) {
     dc.DrawText(lines[i], area.GetLeft(), y);

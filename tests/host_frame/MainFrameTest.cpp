@@ -1,0 +1,369 @@
+// The main frame started from a program folder with the shipped catalogue: the shared-window
+// block, the status bar, the docking panes, the log pane, popups, the splash's progress lines.
+#include <gtest/gtest.h>
+#include <wx/aui/aui.h>
+#include <wx/slider.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "host/ContainerPanes.h"
+#include "host/DockingPanes.h"
+#include "host/LogViewWnd.h"
+#include "host/MainFrame.h"
+#include "host/MainStatusBar.h"
+#include "host/SplashScreenEx.h"
+#include "host/VarqoMainApp.h"
+#include "platform/support/PluginLoader.h"
+#include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
+#include "tests/host_frame/FrameFixture.h"
+
+namespace {
+
+using orv::test::StartedHost;
+
+CMainFrame& Frame() { return StartedHost::Get().frame(); }
+
+TEST(MainFrame, SharedWindowBlockHoldsTheFrameItsPanesRecordsAndCallbacks) {
+  CMainFrame& frame = Frame();
+  CVarqoMainApp& app = StartedHost::Get().app();
+  const SharedWnds_s& block = *frame.GetSharedWnds();
+  EXPECT_EQ(&block, &HostSharedWnds());
+  EXPECT_EQ(block.pApp, &app);
+  EXPECT_EQ(block.pMainFrame, &frame);
+  EXPECT_EQ(block.pCallbackCtx, &frame);
+  EXPECT_EQ(block.pOwnerWnd, &frame);
+  EXPECT_EQ(block.pLogViewWnd, frame.GetLogViewWnd());
+  EXPECT_EQ(block.pWorkspaceWnd, frame.GetWorkspaceWnd());
+  EXPECT_EQ(block.pPropertiesWnd, frame.GetPropertiesWnd());
+  EXPECT_EQ(block.pMonitoringWnd, frame.GetMonitoringWnd());
+  EXPECT_NE(block.pLogViewWnd, nullptr);
+  EXPECT_EQ(block.pStatusBar, frame.GetMainStatusBar());
+  EXPECT_EQ(block.pRunSetting, &app.RunSettings());
+  EXPECT_EQ(block.pLoginInfo, &app.LoginInfo());
+  EXPECT_EQ(block.pCommandBars, nullptr);
+  EXPECT_EQ(block.pDocument, nullptr);
+  EXPECT_EQ(block.pCatalogDb, nullptr);
+  EXPECT_EQ(block.pDataDb, nullptr);
+  EXPECT_EQ(block.szText[0], L'\0');
+
+  ASSERT_NE(block.pfnReserved, nullptr);
+  ASSERT_NE(block.pfnNotify, nullptr);
+  ASSERT_NE(block.pfnCommand, nullptr);
+  ASSERT_NE(block.pfnModuleCreated, nullptr);
+  EXPECT_EQ(block.pfnReserved(block.pCallbackCtx), 0);
+
+  // The program folder reaches plug-ins before any module loads.
+  ASSERT_EQ(block.pSearchCond, &HostSearchCondition());
+  EXPECT_EQ(WideToUtf8(block.pSearchCond->szExeFolder), StartedHost::Get().programFolder());
+
+  ASSERT_NE(frame.GetPluginLoader(), nullptr);
+  EXPECT_EQ(frame.GetPluginLoader()->GetOptions() & 1u, 1u);
+  EXPECT_EQ(app.RunSettings().nAppState, 3);
+  EXPECT_GE(app.RunSettings().nDpiPercent, 100);
+}
+
+TEST(MainFrame, FrameIsShownWithTheWindowClassAndTitle) {
+  CMainFrame& frame = Frame();
+  EXPECT_TRUE(frame.IsShown());
+  EXPECT_EQ(frame.GetName(), CMainFrame::kWindowClass);
+  EXPECT_EQ(frame.GetTitle().utf8_string(), StartedHost::Get().app().FrameText());
+  ASSERT_NE(frame.GetModuleArea(), nullptr);
+  EXPECT_EQ(frame.GetModuleArea()->GetParent(), &frame);
+}
+
+TEST(MainFrame, StatusBarHasItsPanesAndTexts) {
+  CMainStatusBar* bar = Frame().GetMainStatusBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->GetParent(), &Frame());
+  EXPECT_EQ(bar->GetPaneCount(), 16);
+  EXPECT_EQ(bar->CommandToIndex(ID_STATUS_MESSAGE), 0);
+  struct Case {
+    UINT id;
+    int index;
+    const char* text;
+    const char* tooltip;
+  };
+  const Case cases[] = {
+      {ID_STATUS_AUX, 1, "", "[AUX 상태]"},
+      {ID_STATUS_COUNTER, 2, "*", "[Counter 상태]"},
+      {ID_STATUS_MARKET, 3, "MARKET", "MARKET"},
+      {ID_STATUS_LOGIN, 4, "[로그인 상태]", "[로그인 상태]"},
+      {ID_STATUS_VALID, 5, "[VALID]", "[VALID]"},
+      {ID_STATUS_SCR, 6, "절전모드 OFF", "[SCR]"},
+      {ID_STATUS_COMM, 7, "[COMM/SIMUL 상태]", "[COMM/SIMUL 상태]"},
+      {ID_STATUS_RUN_TIME, 8, "---", "[동작시간]"},
+      {ID_STATUS_PROGRESS, 9, "---", "[진행률]"},
+      {ID_STATUS_USD, 10, "0000", "[USD]"},
+      {ID_STATUS_EURO, 11, "0000", "[EURO]"},
+      {ID_STATUS_CLOCK, 12, "00:00:00", "Current Time"},
+      {ID_STATUS_ZOOM_TEXT, 14, "100%", "Zoom level. Click to open the Zoom dialog box."},
+      {ID_STATUS_ZOOM_SLIDER, 15, "", "Zoom"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(bar->CommandToIndex(c.id), c.index);
+    EXPECT_EQ(WideToUtf8(bar->GetPaneText(c.id)), c.text);
+    EXPECT_EQ(WideToUtf8(bar->GetPaneTooltip(c.id)), c.tooltip);
+  }
+  const std::string ip = StartedHost::Get().app().RunSettings().szLocalIp;
+  EXPECT_EQ(WideToUtf8(bar->GetPaneText(ID_STATUS_LOCAL_IP)), "아이피: " + ip);
+  EXPECT_EQ(bar->CommandToIndex(4242), -1);
+  EXPECT_FALSE(bar->SetPaneText(4242, L"x"));
+
+  // The coloured pane and the others take new texts alike.
+  EXPECT_TRUE(bar->SetPaneText(ID_STATUS_AUX, L"AUX 1"));
+  EXPECT_EQ(bar->GetPaneText(ID_STATUS_AUX), L"AUX 1");
+  EXPECT_TRUE(bar->SetPaneText(ID_STATUS_LOGIN, L"로그인 성공"));
+  EXPECT_EQ(bar->GetPaneText(ID_STATUS_LOGIN), L"로그인 성공");
+
+  wxSlider* zoom = bar->GetZoomSlider();
+  ASSERT_NE(zoom, nullptr);
+  EXPECT_EQ(zoom->GetMin(), 0);
+  EXPECT_EQ(zoom->GetMax(), 1000);
+  EXPECT_EQ(zoom->GetValue(), 500);
+}
+
+TEST(MainFrame, FourDockingPanesExistWithTheirIdsAndFollowTheMask) {
+  CMainFrame& frame = Frame();
+  app_run_setting_s& rs = StartedHost::Get().app().RunSettings();
+  struct Case {
+    int paneId;
+    int wndId;
+    const char* className;
+  };
+  const Case cases[] = {{1271, 973, "CWorkspaceWnd"},
+                        {1266, 968, "CLogViewWnd"},
+                        {1270, 972, "CPropertiesWnd"},
+                        {1272, 970, "CMonitoringWnd"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.paneId);
+    wxAuiPaneInfo& info = frame.GetPaneManager().GetPane(std::to_string(c.paneId));
+    ASSERT_TRUE(info.IsOk());
+    ASSERT_NE(info.window, nullptr);
+    EXPECT_EQ(info.window, frame.GetPaneWindow(c.paneId));
+    EXPECT_EQ(info.window->GetId(), c.wndId);
+    EXPECT_EQ(info.window->GetName(), c.className);
+    // The shipped catalogue opens all four panes.
+    EXPECT_TRUE(frame.IsPaneOpen(c.paneId));
+  }
+  EXPECT_EQ(frame.GetPaneManager().GetPane("1271").dock_direction, wxAUI_DOCK_LEFT);
+  EXPECT_EQ(frame.GetPaneManager().GetPane("1266").dock_direction, wxAUI_DOCK_BOTTOM);
+  EXPECT_EQ(frame.GetPaneManager().GetPane("1270").dock_direction, wxAUI_DOCK_RIGHT);
+  EXPECT_EQ(frame.GetPaneManager().GetPane("1272").dock_direction, wxAUI_DOCK_RIGHT);
+  EXPECT_GT(frame.GetPaneManager().GetPane("1272").dock_pos,
+            frame.GetPaneManager().GetPane("1270").dock_pos);
+
+  // The toggle command closes an open pane and clears its bit, then opens it again.
+  rs.dwChangedFlags = 0;
+  frame.TogglePane(968);
+  EXPECT_FALSE(frame.IsPaneOpen(1266));
+  EXPECT_EQ(rs.byPaneMask & 2, 0);
+  EXPECT_EQ(rs.dwChangedFlags & 0x10u, 0x10u);
+  frame.TogglePane(968);
+  EXPECT_TRUE(frame.IsPaneOpen(1266));
+  EXPECT_EQ(rs.byPaneMask & 2, 2);
+
+  // Ids outside the four do nothing.
+  const uint8_t mask = rs.byPaneMask;
+  frame.TogglePane(969);
+  EXPECT_EQ(rs.byPaneMask, mask);
+
+  // A show request for a pane whose mask bit is clear leaves it closed.
+  rs.byPaneMask = static_cast<uint8_t>(mask & ~8);
+  frame.ApplyPaneVisibility(1272, 8);
+  EXPECT_FALSE(frame.IsPaneOpen(1272));
+  rs.byPaneMask = mask;
+  frame.ApplyAllPaneVisibility();
+  EXPECT_TRUE(frame.IsPaneOpen(1272));
+}
+
+TEST(MainFrame, ClosingAPaneWithItsButtonClearsItsBit) {
+  CMainFrame& frame = Frame();
+  app_run_setting_s& rs = StartedHost::Get().app().RunSettings();
+  rs.byPaneMask = 15;
+  rs.dwChangedFlags = 0;
+  frame.ApplyAllPaneVisibility();
+  wxAuiPaneInfo& info = frame.GetPaneManager().GetPane("1270");
+  frame.GetPaneManager().ClosePane(info);
+  // ClosePane hides without the close event; the pane's close button sends it.
+  wxAuiManagerEvent event(wxEVT_AUI_PANE_CLOSE);
+  event.SetManager(&frame.GetPaneManager());
+  event.SetPane(&info);
+  frame.GetEventHandler()->ProcessEvent(event);
+  EXPECT_EQ(rs.byPaneMask & 4, 0);
+  EXPECT_EQ(rs.dwChangedFlags & 0x10u, 0x10u);
+  frame.TogglePane(972);
+  EXPECT_TRUE(frame.IsPaneOpen(1270));
+  EXPECT_EQ(rs.byPaneMask, 15);
+}
+
+TEST(MainFrame, LinesAddedToTheHubAppearInTheLogPane) {
+  CMainFrame& frame = Frame();
+  CLogHub* hub = frame.GetLogHub();
+  CLogViewWnd* pane = frame.GetLogViewWnd();
+  ASSERT_NE(hub, nullptr);
+  ASSERT_NE(pane, nullptr);
+  StartedHost::Pump(250);
+  // The start-up line is the first line.
+  ASSERT_GE(pane->GetList()->GetItemCount(), 1);
+  EXPECT_EQ(pane->GetList()->GetItemText(0, 2), "Program started... Please wait..");
+
+  // Lines from a worker thread reach the list on the pane's next 200 ms tick.
+  std::thread worker([hub] {
+    hub->AddLinesAndWrite(L"주문 전송 1\nsecond line", false, 5, 1, 0, 0, 7, 0, L"Pelomar");
+  });
+  worker.join();
+  EXPECT_TRUE(pane->IsRedrawNeeded());
+  StartedHost::Pump(300);
+  EXPECT_FALSE(pane->IsRedrawNeeded());
+  const long count = pane->GetList()->GetItemCount();
+  ASSERT_EQ(count, hub->GetViewCount());
+  EXPECT_EQ(pane->GetList()->GetItemText(count - 2, 2).utf8_string(), "주문 전송 1");
+  EXPECT_EQ(pane->GetList()->GetItemText(count - 2, 1), "5");
+  EXPECT_EQ(pane->GetList()->GetItemText(count - 2, 3), "Pelomar");
+  EXPECT_EQ(pane->GetList()->GetItemText(count - 1, 2), "second line");
+
+  // The frame's own log lines go to the list the same way.
+  EXPECT_EQ(frame.WriteLog(3, 0, L"frame line", L"title", 2, 44), 1);
+  StartedHost::Pump(300);
+  const long after = pane->GetList()->GetItemCount();
+  EXPECT_EQ(pane->GetList()->GetItemText(after - 1, 2), "frame line");
+  const LogHubEntry* entry = frame.GetLogHubLine(static_cast<int>(after - 1));
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->level, 3);
+  EXPECT_EQ(entry->flag1, 2);
+  EXPECT_EQ(entry->number3, 44);
+  EXPECT_FALSE(entry->source.has_value());
+  EXPECT_EQ(frame.GetLogHubLine(-1), nullptr);
+
+  // The search box shows only the lines that hold its text, an empty text all of them.
+  pane->OnSearch(L"전송");
+  EXPECT_EQ(pane->GetList()->GetItemCount(), 1);
+  EXPECT_EQ(pane->GetList()->GetItemText(0, 2).utf8_string(), "주문 전송 1");
+  pane->OnSearch(L"");
+  EXPECT_EQ(pane->GetList()->GetItemCount(), after);
+}
+
+TEST(MainFrame, LogPaneDeleteAsksAndClearsOnlyOnYes) {
+  CMainFrame& frame = Frame();
+  CLogViewWnd* pane = frame.GetLogViewWnd();
+  frame.WriteLog(0, 0, L"keep me", nullptr, 0, 0);
+  StartedHost::Pump(250);
+  const long before = pane->GetList()->GetItemCount();
+  ASSERT_GT(before, 0);
+
+  orv::win::ScriptMessageBoxes({IDNO});
+  pane->OnDelete();
+  auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.back().text, "로그를 삭제할까요?");
+  EXPECT_EQ(calls.back().caption, "QUESTION");
+  EXPECT_EQ(pane->GetList()->GetItemCount(), before);
+
+  orv::win::ScriptMessageBoxes({IDYES});
+  pane->OnDelete();
+  EXPECT_EQ(pane->GetList()->GetItemCount(), 0);
+  EXPECT_EQ(frame.GetLogHub()->GetLineCount(), 0);
+}
+
+TEST(MainFrame, LogPaneSwitchesFlipTheirState) {
+  CMainFrame& frame = Frame();
+  CLogViewWnd* pane = frame.GetLogViewWnd();
+  app_run_setting_s& rs = StartedHost::Get().app().RunSettings();
+  EXPECT_FALSE(pane->IsAutoScroll());
+  pane->SetAutoScroll(true);
+  EXPECT_TRUE(pane->IsAutoScroll());
+  pane->SetAutoScroll(false);
+
+  const uint8_t display = rs.byLogDisplayOn;
+  pane->OnToggleDisplay();
+  EXPECT_EQ(rs.byLogDisplayOn, display != 0 ? 0 : 1);
+  pane->OnToggleDisplay();
+  EXPECT_EQ(rs.byLogDisplayOn, display);
+
+  EXPECT_EQ(pane->GetOptions(), 15u);
+  pane->SetOptionBit16(true);
+  pane->SetThreeState(true, true);
+  EXPECT_EQ(pane->GetOptions(), (15u & ~3u) | 0x10u | 1u);
+  pane->SetThreeState(true, false);
+  EXPECT_EQ(pane->GetOptions() & 3u, 2u);
+  pane->SetThreeState(false, false);
+  EXPECT_EQ(pane->GetOptions() & 3u, 0u);
+}
+
+TEST(MainFrame, ThirdPopupStacksAboveTheFirstTwo) {
+  CMainFrame& frame = Frame();
+  wxWindow* first = frame.ShowPopup(L"첫째", L"one");
+  wxWindow* second = frame.ShowPopup(L"둘째", L"two");
+  wxWindow* third = frame.ShowPopup(L"셋째", L"three");
+  StartedHost::Pump(50);
+  const wxRect r1 = first->GetScreenRect();
+  const wxRect r2 = second->GetScreenRect();
+  const wxRect r3 = third->GetScreenRect();
+  EXPECT_EQ(r3.GetSize(), wxSize(CMainFrame::kPopupWidth, CMainFrame::kPopupHeight));
+  EXPECT_LE(r3.GetBottom(), std::min(r1.GetTop(), r2.GetTop()));
+  const auto open = frame.GetOpenPopups();
+  for (size_t i = 0; i < open.size(); ++i) {
+    for (size_t j = i + 1; j < open.size(); ++j) {
+      EXPECT_FALSE(open[i]->GetScreenRect().Intersects(open[j]->GetScreenRect()))
+          << i << " overlaps " << j;
+    }
+  }
+  EXPECT_NE(std::find(open.begin(), open.end(), third), open.end());
+}
+
+TEST(MainFrame, WaitPopupShowsAndHides) {
+  CMainFrame& frame = Frame();
+  EXPECT_EQ(frame.ShowWaitPopup(L"잠시만 기다려 주세요", L""), 1);
+  EXPECT_TRUE(frame.IsWaitPopupShown());
+  EXPECT_EQ(frame.HideWaitPopup(), 1);
+  EXPECT_FALSE(frame.IsWaitPopupShown());
+}
+
+TEST(MainFrame, ModuleCreatedCallbackReportsProgressOnTheSplash) {
+  CMainFrame& frame = Frame();
+  CSplashScreenEx* splash = frame.GetSplash();
+  ASSERT_NE(splash, nullptr) << "the shipped catalogue asks for the splash";
+  EXPECT_EQ(splash->GetName(), CSplashScreenEx::kWindowName);
+  EXPECT_EQ(splash->GetText(), L"Initialize Views...(Please wait)\r\n");
+  struct Case {
+    uint32_t no, count, ms;
+    const char* detail;
+    int error;
+    const wchar_t* line;
+  };
+  const Case cases[] = {
+      {1, 1, 12, nullptr, 0, L" > Module 1/1 Loaded(12ms)\r\n"},
+      {2, 3, 999, "view", 0, L" > Module 2/3(999ms):view\r\n"},
+      {1, 1, 1500, nullptr, 0, L" > Module 1/1 Loaded(1.5s)\r\n"},
+      {1, 2, 2345, "slow", 0, L" > Module 1/2(2.3s):slow\r\n"},
+      {1, 1, 5, nullptr, -4, L" > Module 1/1(Err:-4)\r\n"},
+      {1, 1, 5, "no view", 7, L" > Module 1/1(Err:7/no view)\r\n"},
+  };
+  const SharedWnds_s& block = *frame.GetSharedWnds();
+  for (const Case& c : cases) {
+    splash->SetText(L"");
+    EXPECT_EQ(block.pfnModuleCreated(block.pCallbackCtx, 0, c.no, c.count, nullptr, -1, 0, c.detail,
+                                     const_cast<wchar_t*>(block.szText), c.ms, c.error),
+              0);
+    EXPECT_EQ(splash->GetText(), c.line);
+  }
+}
+
+TEST(MainFrame, LogNotifyFromModulesReachesTheLogAndPopups) {
+  CMainFrame& frame = Frame();
+  const SharedWnds_s& block = *frame.GetSharedWnds();
+  const size_t popupsBefore = frame.GetOpenPopups().size();
+  block.pfnNotify(block.pCallbackCtx, HOST_NOTIFY_CLASS_LOG, 0, 22, 0, 0, L"알림", L"매도 완료",
+                  nullptr, 0, 0, nullptr, nullptr, 0, 0, 0, 0, 0);
+  CLogHub* hub = frame.GetLogHub();
+  const LogHubEntry* last = hub->GetLine(hub->GetViewCount() - 1, nullptr);
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->text, L"매도 완료");
+  EXPECT_EQ(last->level, -1);
+  EXPECT_EQ(frame.GetOpenPopups().size(), popupsBefore + 1);
+}
+
+}  // namespace
