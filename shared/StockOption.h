@@ -70,4 +70,9 @@ struct stock_option_s {
   int32_t env_minute_period = 5;
   double env_minute_width = 0.8;
   int32_t sms_alarm_time = 1500;
+
+  // The second dollar rate (won per US dollar) the host may hand over.
+  double exchange_rate2 = 1500.0;
+  // Profit steps set per holding instead of from the shared options.
+  uint8_t sell_one_by_one = 0;
 };

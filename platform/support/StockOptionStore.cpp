@@ -1,0 +1,282 @@
+#include "platform/support/StockOptionStore.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+
+#include "platform/support/TextConv.h"
+#include "shared/StockOption.h"
+
+namespace {
+
+enum class FieldType { kByte, kInt, kDouble, kText };
+
+// One stored field: its name in STOCK_CFG_VALUES and where it lives in the record.
+struct FieldRef {
+  std::string name;
+  FieldType type;
+  void* ptr;
+  size_t textLen;  // wide characters of a kText field, terminator included
+};
+
+using FieldVisitor = std::function<void(const FieldRef&)>;
+
+template <int N>
+void VisitSlots(const char* group, broker_slots_s<N>& slots, const FieldVisitor& visit) {
+  for (int i = 0; i < N; ++i) {
+    const std::string p = std::string("acc.") + group + "." + std::to_string(i) + ".";
+    visit({p + "broker_id", FieldType::kByte, &slots.broker_id[i], 0});
+    visit({p + "instance", FieldType::kByte, &slots.instance[i], 0});
+    visit({p + "account", FieldType::kText, slots.account[i], std::size(slots.account[i])});
+    visit({p + "name", FieldType::kText, slots.name[i], std::size(slots.name[i])});
+    visit({p + "app_key", FieldType::kText, slots.app_key[i], std::size(slots.app_key[i])});
+    visit({p + "app_secret", FieldType::kText, slots.app_secret[i],
+           std::size(slots.app_secret[i])});
+  }
+}
+
+// The broker account items.
+void VisitAccountItems(stock_option_s& o, const FieldVisitor& visit) {
+  VisitSlots("domestic", o.domestic, visit);
+  VisitSlots("overseas", o.overseas, visit);
+  VisitSlots("coin", o.coin, visit);
+  visit({"acc.coin_on", FieldType::kByte, &o.coin_on, 0});
+  visit({"acc.default_domestic_broker", FieldType::kByte, &o.default_domestic_broker, 0});
+  visit({"acc.data_broker", FieldType::kByte, &o.data_broker, 0});
+}
+
+// Every field kept in STOCK_CFG_VALUES except the account items.
+void VisitOptionValues(stock_option_s& o, const FieldVisitor& visit) {
+  auto d = [&](const char* n, double* p) { visit({n, FieldType::kDouble, p, 0}); };
+  auto i = [&](const char* n, int32_t* p) { visit({n, FieldType::kInt, p, 0}); };
+  auto b = [&](const char* n, uint8_t* p) { visit({n, FieldType::kByte, p, 0}); };
+  d("buy_fee_domestic", &o.buy_fee_domestic);
+  d("sell_fee_domestic", &o.sell_fee_domestic);
+  d("buy_fee_overseas", &o.buy_fee_overseas);
+  d("sell_fee_overseas", &o.sell_fee_overseas);
+  d("tax_rate", &o.tax_rate);
+  for (int k = 0; k < 5; ++k) d(("steps." + std::to_string(k)).c_str(), &o.steps[k]);
+  b("rule_byte", &o.rule_byte);
+  i("split_sell_interval", &o.split_sell_interval);
+  i("min_order_gap_ms", &o.min_order_gap_ms);
+  i("max_orders_per_step", &o.max_orders_per_step);
+  i("step_hold_ms", &o.step_hold_ms);
+  i("close_out_time", &o.close_out_time);
+  d("per_order_limit", &o.per_order_limit);
+  d("auto_buy_limit", &o.auto_buy_limit);
+  b("close_out_mode", &o.close_out_mode);
+  i("stop_loss_rate", &o.stop_loss_rate);
+  i("stop_trading_loss", &o.stop_trading_loss);
+  i("liquidation_time", &o.liquidation_time);
+  d("min_take_profit", &o.min_take_profit);
+  d("second_take_profit", &o.second_take_profit);
+  d("step_width", &o.step_width);
+  d("stop_floor_offset.0", &o.stop_floor_offset[0]);
+  d("stop_floor_offset.1", &o.stop_floor_offset[1]);
+  d("step_margin", &o.step_margin);
+  d("sell_ratio", &o.sell_ratio);
+  i("env_day_period", &o.env_day_period);
+  d("env_day_width", &o.env_day_width);
+  i("env_minute_period", &o.env_minute_period);
+  d("env_minute_width", &o.env_minute_width);
+  i("sms_alarm_time", &o.sms_alarm_time);
+  d("exchange_rate2", &o.exchange_rate2);
+  b("sell_one_by_one", &o.sell_one_by_one);
+}
+
+constexpr const char* kCreateValues =
+    "CREATE TABLE IF NOT EXISTS STOCK_CFG_VALUES (app_idx int NOT NULL, site_idx int NOT NULL, "
+    "name varchar(64) NOT NULL, value text, PRIMARY KEY (app_idx, site_idx, name))";
+
+// A prepared statement that finalizes itself.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &st_, nullptr); }
+  ~Statement() { sqlite3_finalize(st_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  bool ok() const { return rc_ == SQLITE_OK && st_; }
+  int rc() const { return rc_ == SQLITE_OK ? SQLITE_ERROR : rc_; }
+  sqlite3_stmt* get() const { return st_; }
+
+ private:
+  sqlite3_stmt* st_ = nullptr;
+  int rc_;
+};
+
+std::string FieldText(const FieldRef& f) {
+  char buf[64];
+  switch (f.type) {
+    case FieldType::kByte:
+      return std::to_string(*static_cast<uint8_t*>(f.ptr));
+    case FieldType::kInt:
+      return std::to_string(*static_cast<int32_t*>(f.ptr));
+    case FieldType::kDouble:
+      std::snprintf(buf, sizeof buf, "%.17g", *static_cast<double*>(f.ptr));
+      return buf;
+    case FieldType::kText:
+      return WideToUtf8(static_cast<const wchar_t*>(f.ptr));
+  }
+  return {};
+}
+
+// Stores a text value into the field; a number that does not read whole leaves it unchanged.
+void SetFieldText(const FieldRef& f, const std::string& text) {
+  char* end = nullptr;
+  switch (f.type) {
+    case FieldType::kByte:
+    case FieldType::kInt: {
+      const long long v = std::strtoll(text.c_str(), &end, 10);
+      if (text.empty() || *end) return;
+      if (f.type == FieldType::kByte)
+        *static_cast<uint8_t*>(f.ptr) = static_cast<uint8_t>(v);
+      else
+        *static_cast<int32_t*>(f.ptr) = static_cast<int32_t>(v);
+      return;
+    }
+    case FieldType::kDouble: {
+      const double v = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end) return;
+      *static_cast<double*>(f.ptr) = v;
+      return;
+    }
+    case FieldType::kText:
+      StrSafeCopyFromUTF8_W(static_cast<wchar_t*>(f.ptr), f.textLen, text.c_str());
+      return;
+  }
+}
+
+int WriteValues(sqlite3* db, int appIdx, int siteIdx, stock_option_s& o,
+                void (*visitor)(stock_option_s&, const FieldVisitor&)) {
+  Statement st(db,
+               "INSERT INTO STOCK_CFG_VALUES (app_idx, site_idx, name, value) VALUES (?, ?, ?, ?) "
+               "ON CONFLICT(app_idx, site_idx, name) DO UPDATE SET value = excluded.value");
+  if (!st.ok()) return st.rc();
+  int rc = SQLITE_OK;
+  visitor(o, [&](const FieldRef& f) {
+    if (rc != SQLITE_OK) return;
+    const std::string text = FieldText(f);
+    sqlite3_reset(st.get());
+    sqlite3_bind_int(st.get(), 1, appIdx);
+    sqlite3_bind_int(st.get(), 2, siteIdx);
+    sqlite3_bind_text(st.get(), 3, f.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.get(), 4, text.c_str(), -1, SQLITE_TRANSIENT);
+    const int step = sqlite3_step(st.get());
+    if (step != SQLITE_DONE) rc = step;
+  });
+  return rc;
+}
+
+// Runs `body` inside one transaction; rolls back when it fails.
+int InTransaction(sqlite3* db, const std::function<int()>& body) {
+  int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return rc;
+  rc = sqlite3_exec(db, kCreateValues, nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) rc = body();
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return rc;
+}
+
+int WriteConfigRow(sqlite3* db, int appIdx, int siteIdx, const stock_option_s& o) {
+  Statement st(db,
+               "INSERT INTO STOCK_CFG (app_idx, site_idx, split_sell_money, currency_usd) "
+               "VALUES (?, ?, ?, ?) ON CONFLICT(app_idx, site_idx) DO UPDATE SET "
+               "split_sell_money = excluded.split_sell_money, "
+               "currency_usd = excluded.currency_usd");
+  if (!st.ok()) return st.rc();
+  sqlite3_bind_int(st.get(), 1, appIdx);
+  sqlite3_bind_int(st.get(), 2, siteIdx);
+  sqlite3_bind_double(st.get(), 3, o.split_sell_amount * 10000.0);
+  sqlite3_bind_double(st.get(), 4, o.exchange_rate);
+  const int step = sqlite3_step(st.get());
+  return step == SQLITE_DONE ? SQLITE_OK : step;
+}
+
+}  // namespace
+
+int GfxLoadStockOption(sqlite3* db, int appIdx, int siteIdx, stock_option_s* option) {
+  if (!db || !option) return -1;
+  Statement row(db,
+                "SELECT split_sell_money, currency_usd FROM STOCK_CFG "
+                "WHERE app_idx = ? AND site_idx = ?");
+  if (!row.ok()) return -1;
+  sqlite3_bind_int(row.get(), 1, appIdx);
+  sqlite3_bind_int(row.get(), 2, siteIdx);
+  const int step = sqlite3_step(row.get());
+  if (step == SQLITE_DONE) return 0;
+  if (step != SQLITE_ROW) return -1;
+  // A missing or non-positive amount is one the catalogue never set: the record keeps its own.
+  if (sqlite3_column_type(row.get(), 0) != SQLITE_NULL) {
+    const double won = sqlite3_column_double(row.get(), 0);
+    if (won >= 10000.0) {
+      option->split_sell_amount = static_cast<int32_t>(won / 10000.0);
+      option->split_sell_amount_won = option->split_sell_amount * 10000.0;
+    }
+  }
+  if (sqlite3_column_type(row.get(), 1) != SQLITE_NULL)
+    option->exchange_rate = sqlite3_column_double(row.get(), 1);
+
+  Statement values(db,
+                   "SELECT name, value FROM STOCK_CFG_VALUES WHERE app_idx = ? AND site_idx = ?");
+  if (!values.ok()) return 1;  // no companion table yet: nothing more was ever saved
+  sqlite3_bind_int(values.get(), 1, appIdx);
+  sqlite3_bind_int(values.get(), 2, siteIdx);
+  std::map<std::string, std::string> stored;
+  while (sqlite3_step(values.get()) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(values.get(), 0));
+    const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(values.get(), 1));
+    if (name) stored[name] = value ? value : "";
+  }
+  const FieldVisitor apply = [&](const FieldRef& f) {
+    auto it = stored.find(f.name);
+    if (it != stored.end()) SetFieldText(f, it->second);
+  };
+  VisitOptionValues(*option, apply);
+  VisitAccountItems(*option, apply);
+  return 1;
+}
+
+int GfxSaveStockOption(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option,
+                       const wchar_t*, int*) {
+  if (!db || !option) return SQLITE_MISUSE;
+  stock_option_s copy = *option;
+  return InTransaction(db, [&] {
+    int rc = WriteConfigRow(db, appIdx, siteIdx, copy);
+    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitOptionValues);
+    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitAccountItems);
+    return rc;
+  });
+}
+
+int GfxSaveStockAccItemsInfo(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option) {
+  if (!db || !option) return SQLITE_MISUSE;
+  stock_option_s copy = *option;
+  return InTransaction(db,
+                       [&] { return WriteValues(db, appIdx, siteIdx, copy, VisitAccountItems); });
+}
+
+void GfxClearStockOption(stock_option_s* option, int) {
+  if (option) *option = stock_option_s{};
+}
+
+sqlite3* GfxOpenOptionsDb(const char* utf8Path) {
+  struct stat info {};
+  if (!utf8Path || !*utf8Path || stat(utf8Path, &info) != 0) return nullptr;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(utf8Path, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_close(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, 5000);
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  return db;
+}

@@ -1,0 +1,6 @@
+#include "plugin/view/ChildWindows.h"
+
+PelomarChildMakers& ChildMakers() {
+  static PelomarChildMakers makers;
+  return makers;
+}

@@ -1,0 +1,131 @@
+#pragma once
+// The dialogs and child views that the trading view creates and drives, as the view sees them.
+// Each is a class with do-nothing operations: on its own it is the null object the view uses
+// until the subsystem that builds the real window installs a maker for it in
+// PelomarChildMakers() (the plug-in's start-up does that). The view holds them through these
+// classes and never sees the real ones.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/win/WinTypes.h"
+#include "shared/StockRecords.h"
+
+class wxWindow;
+class CPelomarView;
+struct SharedWnds_s;
+struct login_info_s;
+struct stock_option_s;
+struct sqlite3;
+
+// A modeless dialog made once from its template, then shown and hidden.
+class CPelomarChildDialog {
+ public:
+  virtual ~CPelomarChildDialog() = default;
+  // Creates the window from template `templateId` as a child of `parent`. False on failure
+  // (the view then deletes the object).
+  virtual bool CreateFromTemplate(int templateId, wxWindow* parent) { return true; }
+  virtual void SetOwnerWnd(wxWindow* owner, bool modal) {}
+  virtual void ShowDialog(wxWindow* owner, bool modal, bool reload, int tab) {}
+  virtual void HideDialog() {}
+  virtual void CenterWindow() {}
+  virtual void ShowWindow(bool show) {}
+};
+
+// The account and order side panel (COrderDlg2) and the order popup (COrderPopupDlg).
+class CPelomarOrderWindow : public CPelomarChildDialog {
+ public:
+  // Amount in units of 10,000 won.
+  virtual void SetSplitOrderBaseMoney(int amountManWon) {}
+  virtual void SetServerMode(uint32_t flags, const wchar_t* text) {}
+  virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
+                              const wchar_t* account2, uint32_t columnFlags,
+                              login_info_s* login) {}
+  virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}
+  virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
+};
+
+// The account-password dialog (CMyAccountInfoDlg).
+class CPelomarAccountDialog : public CPelomarChildDialog {
+ public:
+  virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
+                              const wchar_t* account2) {}
+};
+
+// The settings dialog (CStockCfgDlg).
+class CPelomarSettingsDialog : public CPelomarChildDialog {
+ public:
+  virtual void SetOptions(stock_option_s* options, sqlite3* db) {}
+  virtual void FillSelectorConstraints(GroupInfoMap* accounts, int flag) {}
+};
+
+// The chart dialog (CStockChartDlg).
+class CPelomarChartDialog : public CPelomarChildDialog {
+ public:
+  virtual void SetStock(Stock_s* stock) {}
+  virtual int LoadChartData() { return 0; }
+};
+
+// The cafe dialog (CCafeDlg).
+class CPelomarCafeDialog : public CPelomarChildDialog {
+ public:
+  // kind: 1 buy, 2 sell, 3 holding, 4 review, 5 market briefing.
+  virtual void SetRecommendItem(Stock_s* stock, int kind) {}
+};
+
+// The recommended-stock board (CStockMonDlg).
+class CPelomarStockBoard : public CPelomarChildDialog {
+ public:
+  virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
+  virtual void ReloadBuyItems() {}
+};
+
+// An embedded child view (the cafe data view, the monitoring view).
+class CPelomarChildView {
+ public:
+  virtual ~CPelomarChildView() = default;
+  virtual void SetSharedWnds(SharedWnds_s* block) {}
+  // Creates the window with a class and window name, style, rectangle, parent and id.
+  virtual bool CreateView(const wchar_t* className, DWORD style, const RECT& rect,
+                          wxWindow* parent, UINT id) {
+    return true;
+  }
+  // The created window, or null.
+  virtual wxWindow* GetWindow() { return nullptr; }
+  virtual int64_t OnReceivedMsgFromManager(int kind, UINT code, WPARAM wParam, LPARAM lParam,
+                                           void* data) {
+    return 0;
+  }
+  virtual int RefreshUITextByLanguageId(int languageId) { return 0; }
+  // Cafe data view: the client list download and upload.
+  virtual int FetchClientList(wxWindow* window) { return 0; }
+  virtual int UploadClients(int value) { return 0; }
+};
+
+// Which object the view makes for each role. A maker gets the view; an unset maker gives the
+// null object.
+struct PelomarChildMakers {
+  std::function<std::unique_ptr<CPelomarOrderWindow>(CPelomarView&)> orderPanel;
+  std::function<std::unique_ptr<CPelomarOrderWindow>(CPelomarView&)> orderPopup;
+  std::function<std::unique_ptr<CPelomarAccountDialog>(CPelomarView&)> accountDialog;
+  std::function<std::unique_ptr<CPelomarSettingsDialog>(CPelomarView&)> settingsDialog;
+  std::function<std::unique_ptr<CPelomarChartDialog>(CPelomarView&)> chartDialog;
+  std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> tickListDialog;
+  std::function<std::unique_ptr<CPelomarCafeDialog>(CPelomarView&)> cafeDialog;
+  std::function<std::unique_ptr<CPelomarStockBoard>(CPelomarView&)> stockBoard;
+  std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> stairWatchDialog;
+  std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> cafeDataView;
+  std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> monitoringView;
+};
+
+// The makers of this plug-in (one set per loaded library).
+PelomarChildMakers& ChildMakers();
+
+// The object a maker gives, or the null object when the maker is unset or gives nothing.
+template <class T>
+std::unique_ptr<T> MakeChild(const std::function<std::unique_ptr<T>(CPelomarView&)>& maker,
+                             CPelomarView& view) {
+  std::unique_ptr<T> made = maker ? maker(view) : nullptr;
+  return made ? std::move(made) : std::make_unique<T>();
+}

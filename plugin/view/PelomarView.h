@@ -1,0 +1,205 @@
+#pragma once
+// CPelomarView: the one window of the trading plug-in, an embedded view in a host module tab.
+// It owns the engine (plugin/view/engine), the grids and tabs, the check boxes, the child
+// views and dialogs, and the timers; it binds itself to the host's shared-window block when
+// created, runs its start-up once on the first initial update, and saves a changed trading
+// configuration when destroyed.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/support/DbViewBase.h"
+#include "plugin/view/ChildWindows.h"
+#include "plugin/view/engine/PelomarEngine.h"
+
+class wxTimer;
+class wxTimerEvent;
+class wxNotebook;
+class wxCheckBox;
+class wxButton;
+class wxFont;
+namespace orv::ui {
+class CMyReportCtrl;
+class ReportGridWindow;
+}  // namespace orv::ui
+
+// Window and control ids of the view.
+constexpr int IDC_PELOMAR_TAB = 2523;
+constexpr int IDC_ALL_STOCK_GRID = 2212;
+constexpr int IDC_MY_STOCK_GRID = 2213;
+constexpr int IDC_ORDER_HISTORY_GRID = 2216;
+constexpr int IDC_CAFE_DATA_VIEW = 3028;
+constexpr int IDC_MONITORING_VIEW = 2529;
+constexpr int IDC_CHECK_SELL_ONE_BY_ONE = 3454;
+constexpr int IDC_CHECK_SIMPLE_UI = 3455;
+constexpr int IDC_CHECK_PROFIT_STEPS = 3458;
+constexpr int IDC_CHECK_ALL_STOCK_WATCH = 3453;
+constexpr int IDC_PROFIT_RATES_BUTTON = 3452;
+
+// The view's timers: 3 and 1 tick every 500 ms, 2 every 2000 ms.
+constexpr int PELOMAR_TIMER_3 = 3;
+constexpr int PELOMAR_TIMER_TICK = 1;
+constexpr int PELOMAR_TIMER_2 = 2;
+
+// View state bit: the first initial update has run.
+constexpr uint32_t VIEW_STATE_INITIALIZED = 0x10000;
+
+// Login flags of the stored login data.
+constexpr uint32_t LOGIN_FLAG_AUTO = 0x80;
+constexpr uint32_t LOGIN_FLAG_SAVE_PASSWORD = 0x800;
+// Login-dialog flags handed with main-frame function 82.
+constexpr uint32_t LOGIN_DIALOG_FLAGS = 0x104000;
+
+// The grid layout texts of the all-stock grid and of the own-stock and order-history grids.
+extern const wchar_t kAllStockGridLayout[];
+extern const wchar_t kMyStockGridLayout[];
+
+class CPelomarView : public CDbBaseNormalView {
+ public:
+  CPelomarView();
+  ~CPelomarView() override;
+
+  // The creatable class handed to GfxCreateEmbededView.
+  static const CRuntimeClass* GetThisClass();
+
+  // --- Window side ---
+  int OnCreate(SharedWnds_s* creationBlock) override;
+  void OnInitialUpdate();
+  // Saves a changed configuration, then writes the view's switches to "Settings".
+  void OnDestroy();
+  // The view's DestroyWindow: destroy handling, workers stopped, data released, then the
+  // window destroyed.
+  bool Destroy() override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // --- Embedded-view interface ---
+  int AddLogMsg(DWORD ctrlId, DWORD kind, double value, const wchar_t* title,
+                const wchar_t* message, uint8_t flag) override;
+  int RefreshWindowAll(int value, SYSTEMTIME* from, SYSTEMTIME* to, const wchar_t* text,
+                       void* data, wchar_t ch, uint8_t flag) override;
+  int RefreshWindow(int command, int value, SYSTEMTIME* from, SYSTEMTIME* to, const wchar_t* text,
+                    void* data, wchar_t ch, uint8_t flag) override;
+  int GetLoginCallbackFunc(void** outCtx, ::LoginCallback* outLogin,
+                           ::LoginNotifyCallback* outNotify) override;
+
+  // The callbacks handed to the host's login dialog; they run the handlers installed with
+  // SetLoginHandlers (the user login), and answer 0 without one.
+  static int LoginCallback(void* ctx, int kind, const wchar_t* text1, const wchar_t* text2,
+                           const wchar_t* text3, const wchar_t* text4, const wchar_t* text5,
+                           int num1, int num2, int num3, int num4, uint8_t flag,
+                           const wchar_t* text6, int* outCode, wchar_t* outText);
+  static int LoginNotifyCallback(void* ctx, unsigned int state, int value1, int value2,
+                                 const wchar_t* text, void* data, char** outText, int* outValue);
+  using LoginHandler = std::function<int(CPelomarView&, int kind, const wchar_t* const* texts,
+                                         const int* nums, uint8_t flag, int* outCode,
+                                         wchar_t* outText)>;
+  using LoginNotifyHandler = std::function<int(CPelomarView&, unsigned state, int value1,
+                                               int value2, const wchar_t* text, void* data)>;
+  void SetLoginHandlers(LoginHandler login, LoginNotifyHandler notify);
+
+  // --- What other parts read ---
+  CPelomarEngine& Engine() { return *m_engine; }
+  uint32_t ViewState() const { return m_viewState; }
+  int InitialUpdateCount() const { return m_initialUpdates; }
+  int TimerId(int index) const { return m_timerIds[index]; }
+  const std::wstring& CredentialText() const { return m_credentialText; }
+  const std::wstring& LoginNoticeText() const { return m_loginNotice; }
+  const std::wstring& BrokerLoginHelpText() const { return m_brokerLoginHelp; }
+  uint32_t LoginDialogFlags() const { return m_loginDialogFlags; }
+  orv::ui::CMyReportCtrl* Grid(int id);
+  wxNotebook* TabControl() const { return m_tabs; }
+  CPelomarOrderWindow* OrderPanel() const { return m_orderPanel.get(); }
+  CPelomarChildView* CafeDataView() const { return m_cafeDataView.get(); }
+  CPelomarChildView* MonitoringView() const { return m_monitoringView.get(); }
+  const SYSTEMTIME& QueryFrom() const { return m_queryFrom; }
+  const SYSTEMTIME& QueryTo() const { return m_queryTo; }
+
+  // Interface switches kept in "Settings".
+  int m_showProfitStepCol = 0;
+  int m_simpleUiMode = 0;
+  int m_allStockWatch = 0;
+  int m_notiPopupFlags = 7;
+  int m_sellOneByOne = 0;
+
+ private:
+  class EngineWindow;
+  class MessageSink;
+
+  // Start-up pieces, in the order the initial update runs them.
+  void SetQueryPeriod();
+  void PrepareRunSettings();
+  void PrepareFolders();
+  void OpenDailyLogs();
+  void LoadTradingOptions();
+  void TakeContainers();
+  void CreateCafeDataView();
+  void CreateTabsAndGrids();
+  void CreateMonitoringView();
+  void CreateChildDialogs();
+  void PrepareLoginTexts();
+  void CreateCheckBoxes();
+  void CreateStairWatchDialog();
+  void StartTimers();
+  void LayOut();
+  bool CreateChildView(CPelomarChildView& view, int container, const wchar_t* className,
+                       const RECT& rect, UINT id);
+  void OnTimerEvent(wxTimerEvent& event);
+  // Frees what the view holds besides the engine's data; a second run does nothing.
+  void ReleaseViewData();
+
+  std::unique_ptr<EngineWindow> m_engineWindow;
+  std::unique_ptr<CPelomarEngine> m_engine;
+  std::unique_ptr<MessageSink> m_messageSink;
+
+  uint32_t m_viewState = 0;
+  int m_initialUpdates = 0;
+  bool m_destroyHandled = false;
+  bool m_released = false;
+  int m_moduleIndex = 0;
+  int m_controlId = 0;
+  int m_windowId = 0;
+  int m_languageId = 0;
+  int m_agencyIndex = 0;
+  int m_loginServerIndex = 0;
+  int m_printSelector = 0;
+  uint32_t m_loginFlags = 0;
+  uint32_t m_loginDialogFlags = LOGIN_DIALOG_FLAGS;
+  SYSTEMTIME m_queryFrom;
+  SYSTEMTIME m_queryTo;
+  std::wstring m_brokerLoginHelp;
+  std::wstring m_loginNotice;
+  std::wstring m_credentialText;
+  std::wstring m_autoStopLossRates;
+  std::wstring m_myGridLayout;
+  std::array<wxWindow*, 3> m_containers{};
+  std::array<bool, 3> m_containerGiven{};
+
+  wxNotebook* m_tabs = nullptr;
+  std::unique_ptr<orv::ui::CMyReportCtrl> m_allStockGrid;
+  std::unique_ptr<orv::ui::CMyReportCtrl> m_myStockGrid;
+  std::unique_ptr<orv::ui::CMyReportCtrl> m_orderHistoryGrid;
+  std::unique_ptr<wxFont> m_checkFont;
+  std::array<wxCheckBox*, 4> m_checks{};
+  wxButton* m_profitRatesButton = nullptr;
+
+  std::unique_ptr<CPelomarChildView> m_cafeDataView;
+  std::unique_ptr<CPelomarChildView> m_monitoringView;
+  std::unique_ptr<CPelomarOrderWindow> m_orderPanel;
+  std::unique_ptr<CPelomarOrderWindow> m_orderPopup;
+  std::unique_ptr<CPelomarAccountDialog> m_accountDialog;
+  std::unique_ptr<CPelomarSettingsDialog> m_settingsDialog;
+  std::unique_ptr<CPelomarChartDialog> m_chartDialog;
+  std::unique_ptr<CPelomarChildDialog> m_tickListDialog;
+  std::unique_ptr<CPelomarCafeDialog> m_cafeDialog;
+  std::unique_ptr<CPelomarStockBoard> m_stockBoard;
+  std::unique_ptr<CPelomarChildDialog> m_stairWatchDialog;
+
+  std::array<std::unique_ptr<wxTimer>, 3> m_timers;
+  std::array<int, 3> m_timerIds{};  // ids of timers 3, 1 and 2
+
+  LoginHandler m_loginHandler;
+  LoginNotifyHandler m_loginNotifyHandler;
+};

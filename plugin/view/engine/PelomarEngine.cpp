@@ -1,0 +1,269 @@
+#include "plugin/view/engine/PelomarEngine.h"
+
+#include <sys/stat.h>
+
+#include <sqlite3.h>
+
+#include "platform/stocklib/StockAgentBase.h"
+#include "platform/support/StockOptionStore.h"
+#include "platform/support/TextConv.h"
+#include "platform/win/Clock.h"
+#include "plugin/view/engine/TextFormat.h"
+#include "plugin/view/engine/TradingOptions.h"
+
+using orv::win::CEvent;
+using orv::win::CSingleLock;
+
+namespace {
+constexpr int kOptionAppIdx = 1;
+constexpr int kOptionSiteIdx = 1;
+// Kind of the trading-log line that records a configuration save.
+constexpr int kTradingLineOptionSaved = 66;
+
+int Index(EngineWorker worker) { return static_cast<int>(worker); }
+}  // namespace
+
+CPelomarEngine::CPelomarEngine(IEngineWindow* window)
+    : m_window(window), m_stocks(m_viewLock, window) {
+  std::copy(std::begin(kDefaultTradingHours), std::end(kDefaultTradingHours), m_tradingHours);
+  SetDefaultStockOptions(&m_option);
+  m_logs.SetLogPane(window);
+}
+
+CPelomarEngine::~CPelomarEngine() {
+  StopWorkerThreads();
+  CloseEvents();
+  ReleaseEngineData();
+}
+
+// ---------------------------------------------------------------------------------------
+// Events and workers
+
+int CPelomarEngine::CreateEvents() {
+  if (m_stopEvent) return 0;
+  m_stopEvent = std::make_unique<CEvent>(false);
+  for (auto& event : m_workEvents) event = std::make_unique<CEvent>(false);
+  return 1;
+}
+
+void CPelomarEngine::CloseEvents() {
+  // Workers still waiting on the events would be left with dangling handles.
+  if (m_workersInLoop.load() != 0) return;
+  m_stopEvent.reset();
+  for (auto& event : m_workEvents) event.reset();
+}
+
+CEvent* CPelomarEngine::WorkEvent(EngineWorker worker) const {
+  return m_workEvents[Index(worker)].get();
+}
+
+bool CPelomarEngine::SetWorkEvent(EngineWorker worker) {
+  CEvent* event = WorkEvent(worker);
+  if (!event) return false;
+  event->Set();
+  return true;
+}
+
+bool CPelomarEngine::ResetWorkEvent(EngineWorker worker) {
+  CEvent* event = WorkEvent(worker);
+  if (!event) return false;
+  event->Reset();
+  return true;
+}
+
+void CPelomarEngine::SetWorkerBody(EngineWorker worker, WorkerBody body) {
+  m_workerBodies[Index(worker)] = std::move(body);
+}
+
+int CPelomarEngine::StartWorkerThreads() {
+  if (!m_stopEvent || m_threadsStarted.load() != 0) return 0;
+  m_threadsStarted.store(1);
+  m_threadsRunning.store(1);
+  int started = 0;
+  for (int i = 0; i < kEngineWorkerCount; ++i) {
+    auto thread = std::make_unique<orv::win::Thread>();
+    const auto worker = static_cast<EngineWorker>(i);
+    m_workersInLoop.fetch_add(1);
+    if (thread->Start([this, worker] {
+          WorkerLoop(worker);
+          m_workersInLoop.fetch_sub(1);
+          return 0;
+        })) {
+      m_workers[i] = std::move(thread);
+      ++started;
+    } else {
+      m_workersInLoop.fetch_sub(1);
+    }
+  }
+  return started;
+}
+
+void CPelomarEngine::WorkerLoop(EngineWorker worker) {
+  CEvent* own = WorkEvent(worker);
+  CEvent* stop = m_stopEvent.get();
+  while (m_threadsRunning.load() == 1) {
+    const DWORD fired = orv::win::WaitForAny({own, stop}, INFINITE);
+    if (m_threadsRunning.load() == 0 || fired != WAIT_OBJECT_0) break;
+    const WorkerBody& body = m_workerBodies[Index(worker)];
+    if (body)
+      body(*this, worker);
+    else
+      own->Reset();
+  }
+}
+
+bool CPelomarEngine::StopWorkerThreads() {
+  // One store clears both flags, so no worker sees "running" after "started" went.
+  m_threadsRunning.store(0);
+  m_threadsStarted.store(0);
+  if (m_stopEvent) m_stopEvent->Set();
+  std::vector<orv::win::Thread*> threads;
+  for (auto& t : m_workers)
+    if (t) threads.push_back(t.get());
+  const bool allEnded = threads.empty() || orv::win::JoinAll(threads, kStopWaitMs);
+  for (auto& t : m_workers) t.reset();
+  m_logs.CloseLogs();
+  return allEnded;
+}
+
+int CPelomarEngine::RunningWorkerCount() const { return m_workersInLoop.load(); }
+
+// ---------------------------------------------------------------------------------------
+// Trading configuration
+
+int CPelomarEngine::OpenOptionsDb(const std::string& utf8Path) {
+  if (!m_optionsDb) m_optionsDb = GfxOpenOptionsDb(utf8Path.c_str());
+  return m_optionsDb ? 1 : 0;
+}
+
+int CPelomarEngine::LoadStockOption() {
+  if (!m_optionsDb) return -1;
+  return GfxLoadStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option);
+}
+
+int CPelomarEngine::SaveChangedStockOption() {
+  const uint8_t mark = m_option.changed;
+  if (mark == 0) return 0;
+  if (!m_optionsDb) return SQLITE_CANTOPEN;
+  const int rc = mark == 2
+                     ? GfxSaveStockAccItemsInfo(m_optionsDb, kOptionAppIdx, kOptionSiteIdx,
+                                                &m_option)
+                     : GfxSaveStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option,
+                                          nullptr, nullptr);
+  if (rc != 0) return rc;
+  m_option.changed = 0;
+  // The trading log records the save on a line of its own that names no stock.
+  Stock_s marker;
+  marker.name = L"STK.OPT.SAVE";
+  TradingLine_s line;
+  line.result_code = kTradingLineOptionSaved;
+  line.result_msg = L"STK.OPT.SAVE";
+  m_logs.WriteTradingLine(nullptr, &marker, line);
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Data and lookups
+
+uint32_t CPelomarEngine::MakeAgentKey(uint8_t marketKind, uint8_t brokerId, uint8_t instance) {
+  return (static_cast<uint32_t>(marketKind) << 16) | (static_cast<uint32_t>(brokerId) << 8) |
+         instance;
+}
+
+CStockAgentBase* CPelomarEngine::FindAgent(uint32_t key) const {
+  auto it = m_agents.find(key);
+  return it == m_agents.end() ? nullptr : it->second.get();
+}
+
+const std::wstring& CPelomarEngine::ResolveCaCertPath() {
+  m_caCertPath = m_programFolder + L"Settings/cacert.pem";
+  struct stat info {};
+  if (stat(WideToUtf8(m_caCertPath).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    m_caCertPath.clear();
+  return m_caCertPath;
+}
+
+group_info_s* CPelomarEngine::FindAccount(const wchar_t* accountNo) const {
+  if (!accountNo || !*accountNo) return nullptr;
+  auto it = m_accounts.find(accountNo);
+  return it == m_accounts.end() ? nullptr : it->second;
+}
+
+int CPelomarEngine::GetMyStockCount(wchar_t* buffer, size_t bufferLen) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  StockViewMap& list = m_stocks.MyList(CStockLists::kMyDomestic);
+  const int count = static_cast<int>(list.size());
+  if (buffer && bufferLen > 0 && count > 0) {
+    const Stock_s* first = list.begin()->second;
+    const std::wstring text = first->name + L"(" + first->code + L")외 총 " +
+                              std::to_wstring(count) + L"개";
+    StrSafeCopyW(buffer, bufferLen, text.c_str());
+  }
+  return count;
+}
+
+group_info_s* CPelomarEngine::FindCafe(int cafeIndex) const {
+  auto it = m_cafes.find(cafeIndex);
+  return it == m_cafes.end() ? nullptr : it->second.get();
+}
+
+int CPelomarEngine::IsHeldStock(const wchar_t* code) const {
+  if (!code) return 0;
+  for (const auto& entry : const_cast<CStockLists&>(m_stocks).Holdings()) {
+    const StockTrade_s* holding = entry.first;
+    if (holding->quantity > 0 && std::wcscmp(holding->code, code) == 0) return 1;
+  }
+  return 0;
+}
+
+StockTrade_s* CPelomarEngine::FindQueuedOrder(int marketKind, int cashCredit, int reverse,
+                                              const wchar_t* code, int accountIndex) {
+  if (!code || !*code) return nullptr;
+  CSingleLock lock(&m_viewLock, TRUE);
+  for (const auto& entry : m_orderQueue) {
+    StockTrade_s* order = entry.first;
+    const int market = order->stock ? order->stock->market : 0;
+    if (market == marketKind && order->holding_kind == cashCredit && order->reverse == reverse &&
+        order->account_index == accountIndex && std::wcsncmp(order->code, code, 20) == 0)
+      return order;
+  }
+  return nullptr;
+}
+
+std::wstring CPelomarEngine::FormatToday() const {
+  SYSTEMTIME now;
+  orv::win::GetLocalTime(&now);
+  return Utf8ToWide(FormatDateKey(now));
+}
+
+// ---------------------------------------------------------------------------------------
+// Teardown
+
+void CPelomarEngine::ReleaseEngineData() {
+  m_priceSeries.ClearPriceSeries();
+  {
+    CSingleLock lock(&m_viewLock, TRUE);
+    // The queue only points at holdings; the holdings map frees them.
+    GfxStockTradeDataMap3Free(&m_orderQueue, 0);
+    GfxStockTradeDataMap3Free(&m_stocks.Holdings(), 0);
+    GfxStockDataListFree2(&m_spareStocks, 0, 0, 0);
+    for (int i = 0; i < CStockLists::kHeldCount; ++i)
+      GfxStockDataListFree2(&m_stocks.Held(i), 0, 1, 0);
+    for (int i = 0; i < CStockLists::kWatchCount; ++i)
+      GfxStockDataListFree2(&m_stocks.Watch(i), 0, 1, 0);
+    for (auto& quotes : m_quoteLists) GfxStockDataListFree2(&quotes, 0, 1, 0);
+    for (int i = 0; i < CStockLists::kMyListCount; ++i)
+      m_stocks.MyList(static_cast<CStockLists::MyListIndex>(i)).clear();
+  }
+  GfxGroupInfoMapClear(&m_accounts);
+  m_agents.clear();
+  for (auto& cafe : m_cafeStocks) GfxStockDataListFree2(&cafe, 0, 1, 0);
+  m_cafes.clear();
+  GfxStockDataListFree2(&m_stocks.Master(), 0, 1, 0);
+  GfxClearStockOption(&m_option, 1);
+  m_alertSounds.clear();
+  if (m_optionsDb) {
+    sqlite3_close(m_optionsDb);
+    m_optionsDb = nullptr;
+  }
+}

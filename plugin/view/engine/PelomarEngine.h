@@ -1,0 +1,213 @@
+#pragma once
+// The trading view's engine: every piece of data the view keeps while it runs (stock maps and
+// lists, holdings, order queue, accounts, agents, the trading configuration), the view lock,
+// the stop event and the ten work events, the ten workers, the flags they share, and the daily
+// logs. It knows no toolkit: it reaches the window side only through IEngineWindow, and its
+// times come from the program's one clock (platform/win/Clock.h).
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win/CriticalSection.h"
+#include "platform/win/Event.h"
+#include "platform/win/Thread.h"
+#include "plugin/view/engine/DailyLogs.h"
+#include "plugin/view/engine/EngineWindow.h"
+#include "plugin/view/engine/PriceLog.h"
+#include "plugin/view/engine/StockLists.h"
+#include "shared/StockOption.h"
+#include "shared/StockRecords.h"
+
+struct sqlite3;
+class CStockAgentBase;
+
+// The ten workers, in creation order; each waits on its own work event and the stop event.
+enum class EngineWorker : int {
+  kAccount = 0,     // AccountThreadProc: accounts and balances
+  kQuote = 1,       // QuoteThreadProc: domestic or overseas quotes
+  kAutoBuy = 2,     // AutoBuyThreadProc: automatic buying
+  kSell = 3,        // SellThreadProc: the sell pass
+  kMasterCode = 4,  // MasterCodeThreadProc: master codes
+  kSimulation = 5,  // SimulationThreadProc: price simulation
+  kChart = 6,       // ChartThreadProc: held-stock charts
+  kCafeList = 7,    // CafeListThreadProc: cafe lists
+  kAi = 8,          // AiThreadProc: AI analysis
+  kCoinQuote = 9,   // CoinQuoteThreadProc: coin quotes
+};
+constexpr int kEngineWorkerCount = 10;
+
+// One alert sound of the view's sound table.
+struct AlertSound_s {
+  std::wstring path;
+  uint8_t queued = 0;  // set by QueueAlertSound, cleared when played
+};
+
+class CPelomarEngine {
+ public:
+  // Trading-hour bounds (HHMM), in this order.
+  static constexpr int kTradingHourCount = 7;
+  static constexpr int kDefaultTradingHours[kTradingHourCount] = {800,  1531, 850, 2000,
+                                                                  2330, 2400, 600};
+  // How long StopWorkerThreads waits for the workers together.
+  static constexpr DWORD kStopWaitMs = 5000;
+
+  // `window` may be null (nothing reaches a window); it must outlive the engine.
+  explicit CPelomarEngine(IEngineWindow* window);
+  // Stops the workers, closes the events, then frees the data (ReleaseEngineData).
+  ~CPelomarEngine();
+  CPelomarEngine(const CPelomarEngine&) = delete;
+  CPelomarEngine& operator=(const CPelomarEngine&) = delete;
+
+  // --- Events and workers ---
+  // Creates the stop event and the ten work events, unsignalled, when they do not exist yet.
+  // Returns 1 when it created them, 0 when they already existed.
+  int CreateEvents();
+  // Closes the eleven events (after StopWorkerThreads). A second call does nothing.
+  void CloseEvents();
+  bool HasEvents() const { return m_stopEvent != nullptr; }
+  // Sets / resets a worker's work event; false when the events do not exist.
+  bool SetWorkEvent(EngineWorker worker);
+  bool ResetWorkEvent(EngineWorker worker);
+  orv::win::CEvent* WorkEvent(EngineWorker worker) const;
+  orv::win::CEvent* StopEvent() const { return m_stopEvent.get(); }
+
+  // The work one worker does each time its event wakes it. The body decides whether to reset
+  // its event (the quote workers keep theirs set). A worker without a body resets its event
+  // and waits again. Install bodies before StartWorkerThreads.
+  using WorkerBody = std::function<void(CPelomarEngine&, EngineWorker)>;
+  void SetWorkerBody(EngineWorker worker, WorkerBody body);
+
+  // Starts the ten workers once (while the started flag is 0, and only when the events exist).
+  // Returns the number of workers started.
+  int StartWorkerThreads();
+  // Clears the started and running flags, sets the stop event, waits up to kStopWaitMs for all
+  // workers together, lets go of their handles, then closes the price, application and
+  // trading logs. A second call finds nothing left to stop. Returns true when every worker
+  // ended in time.
+  bool StopWorkerThreads();
+  bool ThreadsStarted() const { return m_threadsStarted.load() != 0; }
+  bool ThreadsRunning() const { return m_threadsRunning.load() != 0; }
+  // Number of workers currently running their loop.
+  int RunningWorkerCount() const;
+
+  // --- Trading configuration ---
+  stock_option_s& Options() { return m_option; }
+  // Opens the plug-in's own connection to the catalogue at `utf8Path` (an open one is kept).
+  // Returns 1 when a connection is open afterwards.
+  int OpenOptionsDb(const std::string& utf8Path);
+  sqlite3* OptionsDb() const { return m_optionsDb; }
+  // Loads the configuration (application 1, site 1) over the defaults; answers what the
+  // loader answers (1 loaded, 0 none stored, -1 error or no connection).
+  int LoadStockOption();
+  // Saves by the change mark: 2 only the account items, any other non-zero value everything;
+  // then clears the mark and writes the trading-log line "STK.OPT.SAVE" (kind 66). An
+  // unchanged configuration saves nothing and writes nothing. Returns 0 when nothing needed
+  // saving or the save succeeded, else the store's error code; a failed save keeps the mark.
+  int SaveChangedStockOption();
+
+  // --- Data ---
+  orv::win::CCriticalSection& ViewLock() { return m_viewLock; }
+  CStockLists& Stocks() { return m_stocks; }
+  CDailyLogs& Logs() { return m_logs; }
+  IEngineWindow* Window() const { return m_window; }
+  StockViewMap& QuoteList(int index) { return m_quoteLists[index]; }
+  StockViewMap& SpareStocks() { return m_spareStocks; }
+  HoldingViewMap& OrderQueue() { return m_orderQueue; }
+  GroupInfoMap& Accounts() { return m_accounts; }
+  OwningStockMap& CafeStocks(int index) { return m_cafeStocks[index]; }
+  std::map<int, std::unique_ptr<group_info_s>>& Cafes() { return m_cafes; }
+  CPriceSeries& PriceSeries() { return m_priceSeries; }
+  std::vector<AlertSound_s>& AlertSounds() { return m_alertSounds; }
+
+  // The agent map: key = market kind << 16 | broker id << 8 | instance.
+  static uint32_t MakeAgentKey(uint8_t marketKind, uint8_t brokerId, uint8_t instance);
+  std::map<uint32_t, std::unique_ptr<CStockAgentBase>>& Agents() { return m_agents; }
+  CStockAgentBase* FindAgent(uint32_t key) const;
+
+  // Folders and the CA file handed to the agents.
+  void SetProgramFolder(const std::wstring& folder) { m_programFolder = folder; }
+  const std::wstring& ProgramFolder() const { return m_programFolder; }
+  // "<program folder>Settings/cacert.pem" when that file exists, else empty. Returns the path.
+  const std::wstring& ResolveCaCertPath();
+  const std::wstring& CaCertPath() const { return m_caCertPath; }
+
+  // --- Small lookups ---
+  // The account of a number compared case-insensitively; null for a null or empty number.
+  group_info_s* FindAccount(const wchar_t* accountNo) const;
+  // Entries of the domestic own list; with a buffer and a non-empty list writes
+  // "<name>(<code>)외 총 <n>개" into it (bounded).
+  int GetMyStockCount(wchar_t* buffer = nullptr, size_t bufferLen = 0);
+  group_info_s* FindCafe(int cafeIndex) const;
+  bool IsAutoBuyOn() const { return m_autoBuyOn.load() != 0; }
+  void SetAutoBuyOn(bool on) { m_autoBuyOn.store(on ? 1 : 0); }
+  // 1 when a holding whose held flag (quantity above 0) is set has exactly this code.
+  int IsHeldStock(const wchar_t* code) const;
+  int OnMonitorStockOut(const wchar_t* code) const { return -1; }
+  int IsStockLinkEnabled() const { return 0; }
+  int SetLinkedStock(const wchar_t* code) const { return IsStockLinkEnabled(); }
+  // A queued order of (market kind, cash/credit kind, reverse flag, code, account index);
+  // null when the code is missing or empty or no such order is queued. Takes the view lock.
+  StockTrade_s* FindQueuedOrder(int marketKind, int cashCredit, int reverse, const wchar_t* code,
+                                int accountIndex);
+  // Today's local date as "yyyymmdd".
+  std::wstring FormatToday() const;
+  void ClearPriceSeries() { m_priceSeries.ClearPriceSeries(); }
+  void ClearAlertSounds() { m_alertSounds.clear(); }
+  static int MapOrderSide(int side) { return side; }
+
+  // --- Teardown ---
+  // Frees the data: price series, order queue, holdings, spare, held, watch and quote maps,
+  // own lists, accounts, agents, cafe maps, master list, the configuration, the alert sounds,
+  // and closes the catalogue connection. Every step empties what it frees, so a second run
+  // does nothing. Call only while the workers are stopped.
+  void ReleaseEngineData();
+
+  // --- Shared flags ---
+  std::atomic<uint8_t> m_gridRebuildRequest{1};
+  std::atomic<uint8_t> m_gridUpdatePending{0};
+  std::atomic<uint8_t> m_redrawPending{0};
+  std::atomic<uint32_t> m_lastAccountQueryTick{0};
+  std::atomic<int> m_masterCodeCount{0};
+  int m_tradingHours[kTradingHourCount];
+
+ private:
+  void WorkerLoop(EngineWorker worker);
+
+  // Declared first: the stock lists keep a reference to it, and it outlives all users.
+  orv::win::CCriticalSection m_viewLock;
+  IEngineWindow* m_window;
+
+  stock_option_s m_option;
+  sqlite3* m_optionsDb = nullptr;
+
+  std::wstring m_programFolder;
+  std::wstring m_caCertPath;
+
+  std::map<uint32_t, std::unique_ptr<CStockAgentBase>> m_agents;
+  GroupInfoMap m_accounts;
+  CStockLists m_stocks;
+  StockViewMap m_quoteLists[4];
+  StockViewMap m_spareStocks;
+  // Holdings waiting for the sell pass; they belong to the holdings map.
+  HoldingViewMap m_orderQueue;
+  OwningStockMap m_cafeStocks[2];
+  std::map<int, std::unique_ptr<group_info_s>> m_cafes;
+  CPriceSeries m_priceSeries;
+  std::vector<AlertSound_s> m_alertSounds;
+  CDailyLogs m_logs;
+
+  std::unique_ptr<orv::win::CEvent> m_stopEvent;
+  std::array<std::unique_ptr<orv::win::CEvent>, kEngineWorkerCount> m_workEvents;
+  std::array<WorkerBody, kEngineWorkerCount> m_workerBodies;
+  std::array<std::unique_ptr<orv::win::Thread>, kEngineWorkerCount> m_workers;
+  std::atomic<int> m_threadsStarted{0};
+  std::atomic<int> m_threadsRunning{1};
+  std::atomic<int> m_workersInLoop{0};
+  std::atomic<int> m_autoBuyOn{0};
+};
