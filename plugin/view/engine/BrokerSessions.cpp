@@ -29,6 +29,21 @@ std::wstring SlotText(const wchar_t (&field)[N]) {
   return std::wstring(field, wcsnlen(field, N));
 }
 
+// The texts of one broker slot.
+struct SlotTexts {
+  std::wstring key, secret, name, account;
+  // A slot is usable with a broker id, a key and a secret.
+  bool usable = false;
+};
+
+template <int N>
+SlotTexts ReadSlot(const broker_slots_s<N>& group, int i) {
+  SlotTexts slot{SlotText(group.app_key[i]), SlotText(group.app_secret[i]), SlotText(group.name[i]),
+                 SlotText(group.account[i])};
+  slot.usable = group.broker_id[i] != 0 && !slot.key.empty() && !slot.secret.empty();
+  return slot;
+}
+
 // A log line, cut at 1000 characters.
 std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, int ok, int code,
                           const wchar_t* error) {
@@ -193,14 +208,11 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
 
   auto& dom = m_option.domestic;
   for (int i = 0; i < kDomesticBrokerSlots; ++i) {
-    const std::wstring key = SlotText(dom.app_key[i]);
-    const std::wstring secret = SlotText(dom.app_secret[i]);
-    if (dom.broker_id[i] == 0 || key.empty() || secret.empty()) continue;
-    const std::wstring name = SlotText(dom.name[i]);
-    const std::wstring account = SlotText(dom.account[i]);
+    const SlotTexts slot = ReadSlot(dom, i);
+    if (!slot.usable) continue;
     uint8_t instance = 0;
-    CStockAgentBase* agent =
-        GetStockAgent(kKindDomestic, dom.broker_id[i], dom.instance[i], &instance, name.c_str());
+    CStockAgentBase* agent = GetStockAgent(kKindDomestic, dom.broker_id[i], dom.instance[i],
+                                           &instance, slot.name.c_str());
     if (!agent) {
       dom.instance[i] = 0;
       continue;
@@ -210,8 +222,9 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
       ++handled;
       continue;
     }
-    const int result = LoginSlotAgent(curl, agent, dom.broker_id[i], account.c_str(), key.c_str(),
-                                      secret.c_str(), &code, error, kErrorTextLen);
+    const int result =
+        LoginSlotAgent(curl, agent, dom.broker_id[i], slot.account.c_str(), slot.key.c_str(),
+                       slot.secret.c_str(), &code, error, kErrorTextLen);
     dom.logged_in[i] = static_cast<uint8_t>(result);
     if (result == 1) {
       if (!m_roles.defaultDomestic || agent->m_brokerId == m_option.default_domestic_broker)
@@ -224,19 +237,16 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
 
   auto& ovs = m_option.overseas;
   {
-    const std::wstring key = SlotText(ovs.app_key[0]);
-    const std::wstring secret = SlotText(ovs.app_secret[0]);
-    if (ovs.broker_id[0] != 0 && !key.empty() && !secret.empty()) {
-      const std::wstring name = SlotText(ovs.name[0]);
-      const std::wstring account = SlotText(ovs.account[0]);
+    const SlotTexts slot = ReadSlot(ovs, 0);
+    if (slot.usable) {
       uint8_t instance = 0;
-      CStockAgentBase* agent =
-          GetStockAgent(kKindOverseas, ovs.broker_id[0], ovs.instance[0], &instance, name.c_str());
+      CStockAgentBase* agent = GetStockAgent(kKindOverseas, ovs.broker_id[0], ovs.instance[0],
+                                             &instance, slot.name.c_str());
       if (agent) {
         if (loginSwitch && !ovs.logged_in[0]) {
           const int result =
-              LoginSlotAgent(curl, agent, ovs.broker_id[0], account.c_str(), key.c_str(),
-                             secret.c_str(), &code, error, kErrorTextLen);
+              LoginSlotAgent(curl, agent, ovs.broker_id[0], slot.account.c_str(), slot.key.c_str(),
+                             slot.secret.c_str(), &code, error, kErrorTextLen);
           ovs.logged_in[0] = static_cast<uint8_t>(result);
           if (result == 1) {
             if (!m_roles.firstOverseas) m_roles.firstOverseas = agent;
@@ -252,22 +262,20 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
   if (m_option.coin_on) {
     auto& coin = m_option.coin;
     for (int i = 0; i < kCoinBrokerSlots; ++i) {
-      const std::wstring key = SlotText(coin.app_key[i]);
-      const std::wstring secret = SlotText(coin.app_secret[i]);
-      if (coin.broker_id[i] == 0 || key.empty() || secret.empty()) continue;
-      const std::wstring name = SlotText(coin.name[i]);
-      const std::wstring account = SlotText(coin.account[i]);
+      const SlotTexts slot = ReadSlot(coin, i);
+      if (!slot.usable) continue;
       uint8_t instance = 0;
-      CStockAgentBase* agent =
-          GetStockAgent(kKindCoin, coin.broker_id[i], coin.instance[i], &instance, name.c_str());
+      CStockAgentBase* agent = GetStockAgent(kKindCoin, coin.broker_id[i], coin.instance[i],
+                                             &instance, slot.name.c_str());
       if (!agent) continue;
       agent->m_slotIndex = static_cast<uint8_t>(i);
       if (!loginSwitch || coin.logged_in[i]) {
         ++handled;
         continue;
       }
-      const int result = LoginSlotAgent(curl, agent, coin.broker_id[i], account.c_str(),
-                                        key.c_str(), secret.c_str(), &code, error, kErrorTextLen);
+      const int result =
+          LoginSlotAgent(curl, agent, coin.broker_id[i], slot.account.c_str(), slot.key.c_str(),
+                         slot.secret.c_str(), &code, error, kErrorTextLen);
       coin.logged_in[i] = static_cast<uint8_t>(result);
       if (result == 1 && !m_roles.firstCoin) m_roles.firstCoin = agent;
       LogApp(LoginLogLine(L"코인", agent, result == 1, code, error));
