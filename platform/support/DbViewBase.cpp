@@ -162,7 +162,10 @@ bool CDbBaseNormalView::CreateView(wxWindow* parent, UINT id, const RECT& rect, 
   m_nCtrlId = id;
   // Created hidden so that a view without WS_VISIBLE never flashes up.
   Hide();
-  if (!Create(parent, static_cast<wxWindowID>(id), wxPoint(rect.left, rect.top),
+  // wx takes window ids below 32767 only; a larger control id (0xE901 ...) stays the view's
+  // own (GetViewCtrlId) and the window gets an automatic one.
+  const wxWindowID windowId = id < 32767 ? static_cast<wxWindowID>(id) : wxID_ANY;
+  if (!Create(parent, windowId, wxPoint(rect.left, rect.top),
               wxSize(rect.right - rect.left, rect.bottom - rect.top)))
     return false;
   if (OnCreate(creationBlock) == -1) return false;

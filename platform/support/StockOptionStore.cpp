@@ -1,14 +1,14 @@
 #include "platform/support/StockOptionStore.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <functional>
+#include <map>
 #include <string>
-#include <sys/stat.h>
 
 #include "platform/support/TextConv.h"
 #include "shared/StockOption.h"
@@ -36,8 +36,8 @@ void VisitSlots(const char* group, broker_slots_s<N>& slots, const FieldVisitor&
     visit({p + "account", FieldType::kText, slots.account[i], std::size(slots.account[i])});
     visit({p + "name", FieldType::kText, slots.name[i], std::size(slots.name[i])});
     visit({p + "app_key", FieldType::kText, slots.app_key[i], std::size(slots.app_key[i])});
-    visit({p + "app_secret", FieldType::kText, slots.app_secret[i],
-           std::size(slots.app_secret[i])});
+    visit(
+        {p + "app_secret", FieldType::kText, slots.app_secret[i], std::size(slots.app_secret[i])});
   }
 }
 

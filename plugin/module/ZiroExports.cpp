@@ -2,14 +2,14 @@
 // functions and the embedded-view interface of the window they create. All run on the host's
 // UI thread.
 
-#include <cstdlib>
-#include <cstring>
-#include <type_traits>
-
 #include <wx/panel.h>
 #include <wx/weakref.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <type_traits>
 
 #include "platform/support/DbViewBase.h"
 #include "platform/support/TextConv.h"
@@ -77,9 +77,9 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   if (wndId != kViewWndId) return 0;
 
   const RECT area = rect ? *rect : RECT{};
-  wxWindow* wnd = GfxCreateEmbededView(block ? block->pDocument : nullptr,
-                                       CPelomarView::GetThisClass(), area, parent, id, WS_CHILD,
-                                       block);
+  wxWindow* wnd =
+      GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,
+                           parent, id, WS_CHILD, block);
   auto* view = dynamic_cast<CPelomarView*>(wnd);
   if (!view) return 0;
   State().view = view;
@@ -116,7 +116,9 @@ ORV_EXPORT BOOL ZIRO_DestroyAll() { return ZIRO_Destroy(kViewWndId) ? 1 : 0; }
 
 ORV_EXPORT UINT ZIRO_GetNthWndCtrlID(int index) {
   wxWindow* wnd = ZIRO_GetNthWndPtr(index);
-  return wnd ? static_cast<UINT>(wnd->GetId()) : 0;
+  if (!wnd) return 0;
+  CDbViewBase* view = ViewInterface(wnd);
+  return view ? view->GetViewCtrlId() : static_cast<UINT>(wnd->GetId());
 }
 
 ORV_EXPORT int ZIRO_GetCurWndIndex() { return State().curWndIndex; }
@@ -257,8 +259,8 @@ ORV_EXPORT int ZIRO_SetFontPtrAll(void*) { return 0; }
 ORV_EXPORT int ZIRO_SetText(int, const wchar_t*) { return 0; }
 
 // Every export keeps the exact type the loader resolves it with.
-#define ORV_CHECK_EXPORT_TYPE(name)                                                   \
-  static_assert(std::is_same_v<decltype(&ZIRO_##name), PFN_ZIRO_##name>, "ZIRO_" #name \
-                " does not match its loader type");
+#define ORV_CHECK_EXPORT_TYPE(name)                                      \
+  static_assert(std::is_same_v<decltype(&ZIRO_##name), PFN_ZIRO_##name>, \
+                "ZIRO_" #name " does not match its loader type");
 ORV_ZIRO_EXPORTS(ORV_CHECK_EXPORT_TYPE)
 #undef ORV_CHECK_EXPORT_TYPE

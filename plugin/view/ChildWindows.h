@@ -40,8 +40,7 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   virtual void SetSplitOrderBaseMoney(int amountManWon) {}
   virtual void SetServerMode(uint32_t flags, const wchar_t* text) {}
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
-                              const wchar_t* account2, uint32_t columnFlags,
-                              login_info_s* login) {}
+                              const wchar_t* account2, uint32_t columnFlags, login_info_s* login) {}
   virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}
   virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
 };
@@ -87,8 +86,8 @@ class CPelomarChildView {
   virtual ~CPelomarChildView() = default;
   virtual void SetSharedWnds(SharedWnds_s* block) {}
   // Creates the window with a class and window name, style, rectangle, parent and id.
-  virtual bool CreateView(const wchar_t* className, DWORD style, const RECT& rect,
-                          wxWindow* parent, UINT id) {
+  virtual bool CreateView(const wchar_t* className, DWORD style, const RECT& rect, wxWindow* parent,
+                          UINT id) {
     return true;
   }
   // The created window, or null.

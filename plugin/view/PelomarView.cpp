@@ -30,25 +30,39 @@
 #include "shared/SharedWnds.h"
 
 const wchar_t kAllStockGridLayout[] =
-    L":#5;IDX:?30;순서:30;국가:?gc35;마켓:c35;NXT:?30;업종:?;주의:35;자동:?30;종목코드:60;종목명:150;"
-    L"만기일:?;신용가능:30;감시:30;수신:30;섹터:80;코멘트:100;종목상태:?80;증거금율:?30;PER:?30;PBR:?30;"
-    L"관리종목:30;알람:?30;알람율:?43;알람형태:?c60;MA5:?>50;MA10:?>50;MA20:?>50;MA30:?>50;VOL5:?>50;"
-    L"예측:?>50;예측2:?>50;예측3:?>50;예측4:?>50;예측5:?>50;시초가:>60;최고:>60;최저:>60;시초가대비:?>43;"
-    L"저가대비:?>43;고가대비:?>43;매매점수:53;외인상승:53;등락률:>43;등락:>43;전일가:?>60;현재가:>60;"
-    L"거래량:>60;예상체결가:>60;예상체결수량:>60;순매수잔량:>60;순매도잔량:>60;매수비율:>60;매도비율:>60;"
+    L":#5;IDX:?30;순서:30;국가:?gc35;마켓:c35;NXT:?30;업종:?;주의:35;자동:?30;종목코드:60;종목명:"
+    L"150;"
+    L"만기일:?;신용가능:30;감시:30;수신:30;섹터:80;코멘트:100;종목상태:?80;증거금율:?30;PER:?30;"
+    L"PBR:?30;"
+    L"관리종목:30;알람:?30;알람율:?43;알람형태:?c60;MA5:?>50;MA10:?>50;MA20:?>50;MA30:?>50;VOL5:?>"
+    L"50;"
+    L"예측:?>50;예측2:?>50;예측3:?>50;예측4:?>50;예측5:?>50;시초가:>60;최고:>60;최저:>60;"
+    L"시초가대비:?>43;"
+    L"저가대비:?>43;고가대비:?>43;매매점수:53;외인상승:53;등락률:>43;등락:>43;전일가:?>60;현재가:>"
+    L"60;"
+    L"거래량:>60;예상체결가:>60;예상체결수량:>60;순매수잔량:>60;순매도잔량:>60;매수비율:>60;"
+    L"매도비율:>60;"
     L"강도:40;점수:40;RSI:?40;RSI.분:?40;RSI.분2:?40;STO.F:?50;STO.F.분:?50;STO.F.분2:?50;MFI:?40;"
-    L"MFI.분:?40;MFI.분2:?40;CCI:?40;CCI.분:?40;CCI.분2:?40;MACD:?40;MACD.분:?40;MACD.분2:?40;P.SAR:?40;"
+    L"MFI.분:?40;MFI.분2:?40;CCI:?40;CCI.분:?40;CCI.분2:?40;MACD:?40;MACD.분:?40;MACD.분2:?40;P."
+    L"SAR:?40;"
     L"P.SAR.분:?40;P.SAR.분2:?40;추이:>103;그림:>80;감도(전):>60;감도:>60";
 
 const wchar_t kMyStockGridLayout[] =
-    L":#16;No:-28;증권사:?g100;계좌:40;구분:?35;국가:?gc35;마켓:c30;NXT:?30;풋/콜:?30;신용구분:20;코드:50;"
+    L":#16;No:-28;증권사:?g100;계좌:40;구분:?35;국가:?gc35;마켓:c30;NXT:?30;풋/"
+    L"콜:?30;신용구분:20;코드:50;"
     L"종목명:150;코멘트:?90;자동매매:40;SMS:?32;재매수:?45;분리계좌:?40;청산매도:?40;매도비중:c75;"
-    L"손절기준:>95;최저이익:>95;간격:>85;첫계단 보정:?45;분할률/금액:100;매수/매도 기준구간:100;대출일:d60;"
-    L"만기일:?60;융자:-20;수신:-30;계단:-30;계단2:-30;계단매도:-50;체크시간:t60;IN-TIME:t60;OUT-TIME:t60;"
-    L"주문수:?t40;보전수익금:?60;튕김:?60;디버그:?;점수D:>40;점수M:>40;현재가:>60;등락:>43;강도:?>43;"
-    L"점수:?>40;김.프:?>40;BTC마켓:?>50;B.등락:?>40;매수평단:>60;매수환율:?>60;수익률:>50;보전수익:>60;"
-    L"돌파점:>50;주문량:>45;보유수:>35;매입금액:>70;신용금액:>70;신용율:>40;평가금액:>70;평가손익:>70;"
-    L"세금:>70;수수료:>70;기관10일:>60;기관.오늘:>60;외인10일:>60;외인.오늘:>60;외인상승:?>50;외인하락:?>50;"
+    L"손절기준:>95;최저이익:>95;간격:>85;첫계단 보정:?45;분할률/금액:100;매수/매도 "
+    L"기준구간:100;대출일:d60;"
+    L"만기일:?60;융자:-20;수신:-30;계단:-30;계단2:-30;계단매도:-50;체크시간:t60;IN-TIME:t60;OUT-"
+    L"TIME:t60;"
+    L"주문수:?t40;보전수익금:?60;튕김:?60;디버그:?;점수D:>40;점수M:>40;현재가:>60;등락:>43;강도:?>"
+    L"43;"
+    L"점수:?>40;김.프:?>40;BTC마켓:?>50;B.등락:?>40;매수평단:>60;매수환율:?>60;수익률:>50;보전수익:"
+    L">60;"
+    L"돌파점:>50;주문량:>45;보유수:>35;매입금액:>70;신용금액:>70;신용율:>40;평가금액:>70;평가손익:>"
+    L"70;"
+    L"세금:>70;수수료:>70;기관10일:>60;기관.오늘:>60;외인10일:>60;외인.오늘:>60;외인상승:?>50;"
+    L"외인하락:?>50;"
     L"분할량:>55;분할금액:>65;매도금지량:>75;재매수량:>75;재매수한도:>75;";
 
 namespace {
@@ -91,8 +105,8 @@ SYSTEMTIME ShiftDays(const SYSTEMTIME& time, int days) {
   shifted.wYear = static_cast<WORD>(year);
   shifted.wMonth = static_cast<WORD>(month);
   shifted.wDay = static_cast<WORD>(day);
-  shifted.wDayOfWeek = static_cast<WORD>(
-      ((DaysFromCivil(year, month, day) % 7) + 11) % 7);  // 1970-01-01 was a Thursday
+  shifted.wDayOfWeek = static_cast<WORD>(((DaysFromCivil(year, month, day) % 7) + 11) %
+                                         7);  // 1970-01-01 was a Thursday
   return shifted;
 }
 
@@ -156,8 +170,7 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     std::wstring titleCopy = title ? title : L"";
     std::wstring msgCopy = msg ? msg : L"";
     view_.m_messageSink->RunOnUi([this, ctrlId, kind, value, titleCopy, msgCopy, flag] {
-      view_.CDbViewBase::AddLogMsg(ctrlId, kind, value, titleCopy.c_str(), msgCopy.c_str(),
-                                   flag);
+      view_.CDbViewBase::AddLogMsg(ctrlId, kind, value, titleCopy.c_str(), msgCopy.c_str(), flag);
     });
     return 0;
   }
@@ -379,8 +392,7 @@ void CPelomarView::PrepareFolders() {
   if (dataFolder.empty()) dataFolder = programFolder;
   dataFolder = WithSlash(dataFolder);
   if (!dataFolder.empty()) m_engine->Logs().SetLogFolder(dataFolder);
-  if (m_pRunSetting)
-    StrSafeCopyW(m_pRunSetting->szDataFolder, RUN_PATH_LEN, dataFolder.c_str());
+  if (m_pRunSetting) StrSafeCopyW(m_pRunSetting->szDataFolder, RUN_PATH_LEN, dataFolder.c_str());
 }
 
 void CPelomarView::LoadTradingOptions() {
@@ -409,8 +421,7 @@ void CPelomarView::PrepareRunSettings() {
   m_pRunSetting->chMarker2 = L'@';
   StrSafeCopyW(m_pRunSetting->szModuleKind, RUN_SHORT_LEN, L"주식");
   m_brokerLoginHelp = kBrokerLoginHelpFormat + Utf8ToWide(m_pRunSetting->szIp) + L"입니다";
-  std::snprintf(m_pRunSetting->szBuild, sizeof m_pRunSetting->szBuild, "%s %s", __DATE__,
-                __TIME__);
+  std::snprintf(m_pRunSetting->szBuild, sizeof m_pRunSetting->szBuild, "%s %s", __DATE__, __TIME__);
 }
 
 void CPelomarView::OpenDailyLogs() {
@@ -439,8 +450,8 @@ void CPelomarView::TakeContainers() {
   }
 }
 
-bool CPelomarView::CreateChildView(CPelomarChildView& view, int container,
-                                   const wchar_t* className, const RECT& rect, UINT id) {
+bool CPelomarView::CreateChildView(CPelomarChildView& view, int container, const wchar_t* className,
+                                   const RECT& rect, UINT id) {
   view.SetSharedWnds(m_pSharedWnds);
   return view.CreateView(className, WS_CHILD | WS_VISIBLE, rect, m_containers[container], id);
 }
@@ -475,8 +486,8 @@ void CPelomarView::CreateTabsAndGrids() {
   }
 
   m_myStockGrid = std::make_unique<orv::ui::CMyReportCtrl>();
-  if (auto* w = orv::ui::GfxInitReportCtrl2(*m_myStockGrid, m_tabs, IDC_MY_STOCK_GRID,
-                                            m_myGridLayout)) {
+  if (auto* w =
+          orv::ui::GfxInitReportCtrl2(*m_myStockGrid, m_tabs, IDC_MY_STOCK_GRID, m_myGridLayout)) {
     m_myStockGrid->FreezeColumns(14);
     addDayColumns(*m_myStockGrid, kMyStockDayItemFirst);
     m_tabs->AddPage(w->GetWindow(), wxString(L"보유종목.감시"));
@@ -563,8 +574,7 @@ void CPelomarView::PrepareLoginTexts() {
   } else {
     m_loginDialogFlags = LOGIN_DIALOG_FLAGS;
     m_credentialText = std::to_wstring(m_loginFlags) + L"\t\t\t\t" +
-                       std::to_wstring(m_loginServerIndex) + L"\t" +
-                       std::to_wstring(serverNumber);
+                       std::to_wstring(m_loginServerIndex) + L"\t" + std::to_wstring(serverNumber);
   }
 }
 
@@ -679,8 +689,8 @@ int CPelomarView::RefreshWindowAll(int, SYSTEMTIME*, SYSTEMTIME*, const wchar_t*
   return 0;
 }
 
-int CPelomarView::RefreshWindow(int, int, SYSTEMTIME*, SYSTEMTIME*, const wchar_t*, void*,
-                                wchar_t, uint8_t) {
+int CPelomarView::RefreshWindow(int, int, SYSTEMTIME*, SYSTEMTIME*, const wchar_t*, void*, wchar_t,
+                                uint8_t) {
   Layout();
   for (int id : {IDC_ALL_STOCK_GRID, IDC_MY_STOCK_GRID, IDC_ORDER_HISTORY_GRID})
     if (auto* grid = Grid(id)) grid->RedrawControl();

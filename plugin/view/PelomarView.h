@@ -80,8 +80,8 @@ class CPelomarView : public CDbBaseNormalView {
   // --- Embedded-view interface ---
   int AddLogMsg(DWORD ctrlId, DWORD kind, double value, const wchar_t* title,
                 const wchar_t* message, uint8_t flag) override;
-  int RefreshWindowAll(int value, SYSTEMTIME* from, SYSTEMTIME* to, const wchar_t* text,
-                       void* data, wchar_t ch, uint8_t flag) override;
+  int RefreshWindowAll(int value, SYSTEMTIME* from, SYSTEMTIME* to, const wchar_t* text, void* data,
+                       wchar_t ch, uint8_t flag) override;
   int RefreshWindow(int command, int value, SYSTEMTIME* from, SYSTEMTIME* to, const wchar_t* text,
                     void* data, wchar_t ch, uint8_t flag) override;
   int GetLoginCallbackFunc(void** outCtx, ::LoginCallback* outLogin,
@@ -95,9 +95,9 @@ class CPelomarView : public CDbBaseNormalView {
                            const wchar_t* text6, int* outCode, wchar_t* outText);
   static int LoginNotifyCallback(void* ctx, unsigned int state, int value1, int value2,
                                  const wchar_t* text, void* data, char** outText, int* outValue);
-  using LoginHandler = std::function<int(CPelomarView&, int kind, const wchar_t* const* texts,
-                                         const int* nums, uint8_t flag, int* outCode,
-                                         wchar_t* outText)>;
+  using LoginHandler =
+      std::function<int(CPelomarView&, int kind, const wchar_t* const* texts, const int* nums,
+                        uint8_t flag, int* outCode, wchar_t* outText)>;
   using LoginNotifyHandler = std::function<int(CPelomarView&, unsigned state, int value1,
                                                int value2, const wchar_t* text, void* data)>;
   void SetLoginHandlers(LoginHandler login, LoginNotifyHandler notify);

@@ -4,9 +4,9 @@
 // the view marshals what touches a window to the UI thread (PostViewMessage is the one way
 // back, the others post internally or run where they are safe).
 
+#include "platform/win/WinTypes.h"
 #include "plugin/view/engine/DailyLogs.h"
 #include "plugin/view/engine/StockLists.h"
-#include "platform/win/WinTypes.h"
 
 class IEngineWindow : public ILogPane, public IStockListView {
  public:

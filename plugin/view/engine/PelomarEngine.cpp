@@ -1,8 +1,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 
-#include <sys/stat.h>
-
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/support/StockOptionStore.h"
@@ -175,11 +174,10 @@ int CPelomarEngine::SaveChangedStockOption() {
   const uint8_t mark = m_option.changed;
   if (mark == 0) return 0;
   if (!m_optionsDb) return SQLITE_CANTOPEN;
-  const int rc = mark == 2
-                     ? GfxSaveStockAccItemsInfo(m_optionsDb, kOptionAppIdx, kOptionSiteIdx,
-                                                &m_option)
-                     : GfxSaveStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option,
-                                          nullptr, nullptr);
+  const int rc =
+      mark == 2 ? GfxSaveStockAccItemsInfo(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option)
+                : GfxSaveStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option, nullptr,
+                                     nullptr);
   if (rc != 0) return rc;
   m_option.changed = 0;
   // The trading log records the save on a line of its own that names no stock.
@@ -225,8 +223,8 @@ int CPelomarEngine::GetMyStockCount(wchar_t* buffer, size_t bufferLen) {
   const int count = static_cast<int>(list.size());
   if (buffer && bufferLen > 0 && count > 0) {
     const Stock_s* first = list.begin()->second;
-    const std::wstring text = first->name + L"(" + first->code + L")외 총 " +
-                              std::to_wstring(count) + L"개";
+    const std::wstring text =
+        first->name + L"(" + first->code + L")외 총 " + std::to_wstring(count) + L"개";
     StrSafeCopyW(buffer, bufferLen, text.c_str());
   }
   return count;

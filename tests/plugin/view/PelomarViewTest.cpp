@@ -1,0 +1,190 @@
+// The trading view in a wx parent: the start-up runs once, the teardown is safe twice, and a
+// changed configuration is saved on destroy while an unchanged one is not.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <wx/frame.h>
+#include <wx/notebook.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/support/DbViewBase.h"
+#include "platform/support/StockOptionStore.h"
+#include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/Registry.h"
+#include "plugin/view/PelomarView.h"
+#include "shared/AppRunSetting.h"
+#include "shared/LoginInfo.h"
+#include "shared/Messages.h"
+#include "shared/SearchCondition.h"
+#include "shared/SharedWnds.h"
+#include "tests/probe/ProbeHarness.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RecordingOrderPanel : CPelomarOrderWindow {
+  static inline int splitAmount = -1;
+  static inline std::wstring serverText;
+  void SetSplitOrderBaseMoney(int amount) override { splitAmount = amount; }
+  void SetServerMode(uint32_t, const wchar_t* text) override { serverText = text ? text : L""; }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class PelomarViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    orv::test::EnsureWxApp();
+    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/config").c_str(), 1);
+    fs::create_directories(fs::path(dir_.Path()) / "Settings");
+    catalogue_ = dir_.Path() + "/Settings/app-settings.db";
+    fs::copy_file(fs::path(ORV_BINARY_DIR) / "seed" / "app-settings.db", catalogue_);
+    const std::wstring program(dir_.Path().begin(), dir_.Path().end());
+    std::wcscpy(folders_.szExeFolder, (program + L"/").c_str());
+    std::wcscpy(run_.szDataFolder, (program + L"/data").c_str());
+    std::wcscpy(run_.szCompanyKey, L"OrvTest");
+    run_.nAgencyIdx = 3;
+    block_.pRunSetting = &run_;
+    block_.pLoginInfo = &login_;
+    block_.pSearchCond = &folders_;
+    ChildMakers().orderPanel = [](CPelomarView&) {
+      return std::make_unique<RecordingOrderPanel>();
+    };
+  }
+  void TearDown() override { ChildMakers() = PelomarChildMakers{}; }
+
+  CPelomarView* CreateView() {
+    GfxSetEmbededViewsCfgDataPtr(&block_);
+    wxWindow* wnd =
+        GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(), RECT{0, 0, 800, 600},
+                             orv::test::HiddenFrame(), 0xE901, WS_CHILD, &block_);
+    auto* view = dynamic_cast<CPelomarView*>(wnd);
+    if (view) GfxSendMessageToWnd(view, WM_INITIALUPDATE);
+    return view;
+  }
+  std::string TradingLog(CPelomarView* view) {
+    return ReadFile(view->Engine().Logs().GetTradingLogPath());
+  }
+
+  orv::test::TempDir dir_;
+  std::string catalogue_;
+  SharedWnds_s block_;
+  app_run_setting_s run_;
+  login_info_s login_;
+  search_condition_s folders_;
+};
+
+}  // namespace
+
+TEST_F(PelomarViewTest, StartUpRunsOnceAndBuildsTheView) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->GetSharedWnds(), &block_);
+  EXPECT_EQ(view->ViewState() & VIEW_STATE_INITIALIZED, VIEW_STATE_INITIALIZED);
+  EXPECT_TRUE(view->Engine().HasEvents());
+  EXPECT_TRUE(view->Engine().ThreadsStarted());
+  EXPECT_EQ(view->Engine().RunningWorkerCount(), kEngineWorkerCount);
+  EXPECT_EQ(view->TimerId(0), PELOMAR_TIMER_3);
+  EXPECT_EQ(view->TimerId(1), PELOMAR_TIMER_TICK);
+  EXPECT_EQ(view->TimerId(2), PELOMAR_TIMER_2);
+
+  // Tabs and grids, the own-stock tab selected.
+  ASSERT_NE(view->TabControl(), nullptr);
+  ASSERT_EQ(view->TabControl()->GetPageCount(), 3u);
+  EXPECT_EQ(view->TabControl()->GetPageText(0), wxString(L"전종목 시세"));
+  EXPECT_EQ(view->TabControl()->GetPageText(2), wxString(L"주문 내역"));
+  EXPECT_EQ(view->TabControl()->GetSelection(), 1);
+  EXPECT_EQ(view->Grid(IDC_ALL_STOCK_GRID)->GetColumnCount(), 78 + 60);
+  EXPECT_EQ(view->Grid(IDC_MY_STOCK_GRID)->GetColumnCount(), 73 + 60);
+  EXPECT_EQ(view->Grid(IDC_ORDER_HISTORY_GRID)->GetColumn(32)->spec.title, L"주문시각");
+
+  // Run settings, folders and logs.
+  EXPECT_STREQ(run_.szModuleKind, L"주식");
+  EXPECT_EQ(run_.chMarker1, L'@');
+  EXPECT_EQ(view->Engine().CaCertPath(), L"");  // no Settings/cacert.pem in this folder
+  EXPECT_TRUE(fs::is_directory(dir_.Path() + "/data/Log"));
+  EXPECT_TRUE(view->Engine().Logs().IsAppLogOpen());
+  EXPECT_NE(ReadFile(view->Engine().Logs().GetAppLogPath()).find("일 이전 로그 0개 삭제"),
+            std::string::npos);
+  EXPECT_DOUBLE_EQ(view->Engine().Options().exchange_rate, 1500.0);
+
+  // The order panel got its start-up values.
+  EXPECT_EQ(RecordingOrderPanel::splitAmount, 50);
+  EXPECT_EQ(RecordingOrderPanel::serverText, L"체크중");
+
+  // No auto login stored: no id or password in the dialog's text.
+  EXPECT_EQ(view->CredentialText(), L"0\t\t\t\t0\t0");
+  EXPECT_EQ(view->LoginDialogFlags(), 0x104000u);
+
+  // A later initial update only refreshes.
+  GfxSendMessageToWnd(view, WM_INITIALUPDATE);
+  EXPECT_EQ(view->InitialUpdateCount(), 2);
+  EXPECT_EQ(view->TabControl()->GetPageCount(), 3u);
+  EXPECT_EQ(view->Engine().RunningWorkerCount(), kEngineWorkerCount);
+
+  // Login callbacks: the notify callback whenever asked, the rest only as a pair.
+  void* ctx = nullptr;
+  ::LoginCallback login = nullptr;
+  ::LoginNotifyCallback notify = nullptr;
+  EXPECT_EQ(view->GetLoginCallbackFunc(nullptr, nullptr, &notify), 0);
+  EXPECT_NE(notify, nullptr);
+  EXPECT_EQ(view->GetLoginCallbackFunc(&ctx, &login, nullptr), 1);
+  EXPECT_EQ(ctx, view);
+  EXPECT_EQ(login, &CPelomarView::LoginCallback);
+
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, TeardownTwiceStopsWorkersBeforeFreeing) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  Stock_s* stock =
+      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 0, 0, 0, 0, 0, 0, 0);
+  view->Engine().Stocks().Held(0)[L"005930"] = stock;
+  // The destroy runs the teardown, then the destructor runs it again.
+  wxWindow* parent = view->GetParent();
+  const size_t children = parent->GetChildren().size();
+  EXPECT_TRUE(view->Destroy());
+  EXPECT_EQ(parent->GetChildren().size(), children - 1);
+}
+
+TEST_F(PelomarViewTest, ChangedConfigurationIsSavedOnDestroyAndUnchangedIsNot) {
+  {
+    CPelomarView* view = CreateView();
+    ASSERT_NE(view, nullptr);
+    const std::string tradingLogPath = view->Engine().Logs().GetTradingLogPath();
+    view->m_notiPopupFlags = 4;
+    view->Destroy();
+    EXPECT_EQ(ReadFile(tradingLogPath).find("STK.OPT.SAVE"), std::string::npos);
+    // The switches are written even so.
+    EXPECT_EQ(orv::win::GetProfileInt("Settings", "STOCK_NotiPopupFlags", -1), 4);
+  }
+  sqlite3* db = GfxOpenOptionsDb(catalogue_.c_str());
+  stock_option_s stored;
+  stored.min_take_profit = -1;
+  GfxLoadStockOption(db, 1, 1, &stored);
+  EXPECT_DOUBLE_EQ(stored.min_take_profit, -1);  // nothing was saved
+  {
+    CPelomarView* view = CreateView();
+    ASSERT_NE(view, nullptr);
+    const std::string tradingLogPath = view->Engine().Logs().GetTradingLogPath();
+    EXPECT_EQ(view->m_notiPopupFlags, 4);  // read back at creation
+    view->Engine().Options().min_take_profit = 8.5;
+    view->Engine().Options().changed = 1;
+    view->Destroy();
+    EXPECT_NE(ReadFile(tradingLogPath).find("STK.OPT.SAVE"), std::string::npos);
+  }
+  EXPECT_EQ(GfxLoadStockOption(db, 1, 1, &stored), 1);
+  EXPECT_DOUBLE_EQ(stored.min_take_profit, 8.5);
+  sqlite3_close(db);
+}
