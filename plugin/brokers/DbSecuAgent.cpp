@@ -98,26 +98,6 @@ void FillHoldingFigures(StockTrade_s* h, const BalanceRow& r, double feeRate, do
   h->profit_rate = GfxCalculateProfitRate(r.avgPrice, r.curPrice, r.quantity, feeRate, taxRate);
 }
 
-// Drops this account's holdings of the queried side (domestic, or overseas) that the reply
-// did not name. The other side's holdings come from the other balance query and stay.
-int DropUnnamedHoldings(HoldingMap* map, int brokerId, int accountNo, bool domestic,
-                        uint32_t pass) {
-  int removed = 0;
-  for (auto it = map->begin(); it != map->end();) {
-    StockTrade_s* h = it->first;
-    const bool sameSide = (h->stock ? h->stock->market == kMarketDomestic : true) == domestic;
-    if (sameSide && h->broker_id == brokerId && h->account_no == accountNo &&
-        h->balance_pass != pass) {
-      it = map->erase(it);
-      if (map->OwnsRecords()) GfxStockTradeDataFree(h);
-      ++removed;
-    } else {
-      ++it;
-    }
-  }
-  return removed;
-}
-
 }  // namespace
 
 CDbSecuAgent::CDbSecuAgent(uint8_t marketKind, const wchar_t* name, char classLetter,
@@ -441,8 +421,10 @@ int CDbSecuAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, c
     }
   }
 
-  const int removed =
-      DropUnnamedHoldings(args.holdings, m_brokerId, static_cast<int>(m_key), domestic, stamp);
+  // Only the queried side (domestic or overseas) is dropped: the other side's holdings come
+  // from the other balance query.
+  const int removed = GfxFilterSoldoutStocks(args.holdings, m_brokerId, static_cast<int>(m_key),
+                                             stamp, domestic ? 1 : 0);
   account->holding_count += parsed;
   if (!domestic) evaluationTotal = overseasValuation;
   m_summary.purchase = purchaseTotal;
