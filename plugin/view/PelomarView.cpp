@@ -8,6 +8,7 @@
 #include <wx/timer.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 
@@ -19,6 +20,8 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
+#include "plugin/community/WebLogin.h"
+#include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
 #include "shared/AppRunSetting.h"
@@ -318,6 +321,13 @@ LRESULT CPelomarView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITIALUPDATE:
       OnInitialUpdate();
       return 0;
+    case WM_LOGIN_ERROR:
+      if (m_loginEngine) return m_loginEngine->WebLogin().OnLoginErrorMsg(wParam, lParam);
+      std::free(reinterpret_cast<wchar_t*>(lParam));  // the notice's heap text
+      return 0;
+    case WM_CODE_UPDATE_ENDED:
+      m_engine->JoinCodeUpdateThread();
+      return 0;
     case WM_REDRAW_GRID:
       m_engine->m_redrawPending.store(0);
       for (int id : {IDC_ALL_STOCK_GRID, IDC_MY_STOCK_GRID, IDC_ORDER_HISTORY_GRID})
@@ -352,6 +362,7 @@ void CPelomarView::OnInitialUpdate() {
   DragAcceptFiles(true);
 
   m_engine->CreateEvents();
+  m_loginEngine = CPelomarLoginEngine::Create(*this);
   PrepareLoginTexts();
   CreateCheckBoxes();
   CreateStairWatchDialog();

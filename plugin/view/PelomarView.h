@@ -16,6 +16,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 
 class wxTimer;
+class CPelomarLoginEngine;
 class wxTimerEvent;
 class wxNotebook;
 class wxCheckBox;
@@ -104,6 +105,8 @@ class CPelomarView : public CDbBaseNormalView {
 
   // --- What other parts read ---
   CPelomarEngine& Engine() { return *m_engine; }
+  // The user login; null before the start-up or without a host block.
+  CPelomarLoginEngine* LoginEngine() const { return m_loginEngine.get(); }
   uint32_t ViewState() const { return m_viewState; }
   int InitialUpdateCount() const { return m_initialUpdates; }
   int TimerId(int index) const { return m_timerIds[index]; }
@@ -217,4 +220,7 @@ class CPelomarView : public CDbBaseNormalView {
 
   LoginHandler m_loginHandler;
   LoginNotifyHandler m_loginNotifyHandler;
+  // The user login (web login and its engine side); made at start-up, gone first.
+  std::unique_ptr<CPelomarLoginEngine> m_loginEngine;
+  friend class CPelomarLoginEngine;
 };
