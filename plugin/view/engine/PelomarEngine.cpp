@@ -7,6 +7,7 @@
 #include "platform/support/StockOptionStore.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "plugin/community/HoldingsSyncWorker.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
 
@@ -28,6 +29,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
+  InstallTradingSteps();
 }
 
 CPelomarEngine::~CPelomarEngine() {
@@ -95,6 +97,7 @@ int CPelomarEngine::StartWorkerThreads() {
       m_workersInLoop.fetch_sub(1);
     }
   }
+  StartHoldingsSync();
   return started;
 }
 
@@ -135,6 +138,7 @@ bool CPelomarEngine::JoinWorkers() {
     if (t) threads.push_back(t.get());
   const bool allEnded = threads.empty() || orv::win::JoinAll(threads, kStopWaitMs);
   for (auto& t : m_workers) t.reset();
+  StopHoldingsSync();
   // A worker that is still out keeps the abort on, so its transfer cannot go on either.
   if (allEnded) m_abortTransfers.store(0);
   return allEnded;
@@ -274,6 +278,10 @@ void CPelomarEngine::ReleaseEngineData() {
   if (m_optionsDb) {
     sqlite3_close(m_optionsDb);
     m_optionsDb = nullptr;
+  }
+  if (m_dataDb) {
+    sqlite3_close(m_dataDb);
+    m_dataDb = nullptr;
   }
 }
 
