@@ -359,6 +359,7 @@ OrderHistoryRow_s CPelomarEngine::MakeOrderHistoryRow(const StockTrade_s* holdin
   orv::win::GetLocalTime(&now);
   row.orderTime = Utf8ToWide(
       StrPrintf("%02d:%02d:%02d.%03d", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
+  row.orderClock = now;
   if (holding) {
     row.avgPrice = holding->avg_price;
     row.amount = quantity * holding->avg_price;

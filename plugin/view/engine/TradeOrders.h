@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/win/WinTypes.h"
+
 struct Stock_s;
 struct StockTrade_s;
 struct group_info_s;
@@ -73,10 +75,11 @@ struct OrderHistoryRow_s {
   double quantity = 0;
   double price = 0;  // the order price (the stock's current price for market orders)
   double avgPrice = 0;
-  double amount = 0;       // quantity x average buy price
-  double profitRate = 0;   // (order price - average) / average x 100, 0 without an average
-  double changeRate = 0;   // against the previous close, 0 without one
-  std::wstring orderTime;  // "hh:mm:ss.mmm"
+  double amount = 0;        // quantity x average buy price
+  double profitRate = 0;    // (order price - average) / average x 100, 0 without an average
+  double changeRate = 0;    // against the previous close, 0 without one
+  std::wstring orderTime;   // "hh:mm:ss.mmm"
+  SYSTEMTIME orderClock{};  // the same local time
 };
 
 // The arguments of one WX_STOCK_ORDER row (InsertStockOrder).
