@@ -35,6 +35,8 @@ struct Book {
       engine.Stocks().Holdings().emplace(h, 0);
       holdings.push_back(h);
     }
+    // The first check of a holding builds its ladder once; the passes measured come after.
+    for (StockTrade_s* h : holdings) engine.CheckStockRules(h, kAvg, 0, nullptr);
   }
 };
 
