@@ -40,6 +40,14 @@ struct Book {
   }
 };
 
+// Holdings per second, and the time per holding.
+void CountHoldings(benchmark::State& state) {
+  state.SetItemsProcessed(state.iterations() * kHoldings);
+  state.counters["ns_per_holding"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kHoldings,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 // Rates that stay on their step (rising holdings at their peak): nothing sells or queues.
 void BM_CheckStockRulesSteady(benchmark::State& state) {
   Book book;
@@ -51,10 +59,7 @@ void BM_CheckStockRulesSteady(benchmark::State& state) {
       sum += book.engine.CheckStockRules(book.holdings[i], prices[i], 1, nullptr);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetItemsProcessed(state.iterations() * kHoldings);
-  state.counters["ns_per_holding"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kHoldings,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  CountHoldings(state);
 }
 BENCHMARK(BM_CheckStockRulesSteady)->Unit(benchmark::kMicrosecond);
 
@@ -72,10 +77,7 @@ void BM_CheckStockRulesMoving(benchmark::State& state) {
       sum += book.engine.CheckStockRules(h, kAvg * (1.0 + rate / 100.0), 1, nullptr);
     benchmark::DoNotOptimize(sum);
   }
-  state.SetItemsProcessed(state.iterations() * kHoldings);
-  state.counters["ns_per_holding"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kHoldings,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  CountHoldings(state);
 }
 BENCHMARK(BM_CheckStockRulesMoving)->Unit(benchmark::kMicrosecond);
 

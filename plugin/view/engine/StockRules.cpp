@@ -43,6 +43,25 @@ bool IsOverseasLetter(char letter) {
 
 std::string Narrow(const wchar_t* text) { return WideToUtf8(text ? text : L""); }
 
+void ClearStairOrders(StockStair_s& stair) {
+  stair.order_value1 = 0;
+  stair.order_value2 = 0;
+  stair.order_count = 0;
+}
+
+// Each step's upper bound is the next step's threshold; the last one's lies `wide` above it.
+void SetStairUppers(StockStair_s* stairs, double wide) {
+  for (int k = 0; k < kStockStairCount; ++k)
+    stairs[k].upper =
+        k + 1 < kStockStairCount ? stairs[k + 1].threshold : stairs[k].threshold + wide;
+}
+
+// The quantity the split sells aim at: the sell ratio's share of the holding.
+double SellTarget(const StockTrade_s& holding) {
+  return holding.sell_ratio < kFullRatio ? holding.quantity * holding.sell_ratio / kFullRatio
+                                         : holding.quantity;
+}
+
 }  // namespace
 
 void CPelomarEngine::InstallTradingSteps() {
@@ -274,16 +293,10 @@ int CPelomarEngine::BuildStockLadder(StockTrade_s* holding, int reset) {
     else
       stairs[k].threshold = stairs[k - 1].threshold + (k < kNarrowSteps ? w : wide);
   }
-  for (int k = 0; k < kStockStairCount; ++k)
-    stairs[k].upper =
-        k + 1 < kStockStairCount ? stairs[k + 1].threshold : stairs[k].threshold + wide;
+  SetStairUppers(stairs, wide);
   if (reset) {
     holding->step_orders = 0;
-    for (StockStair_s& stair : holding->stairs) {
-      stair.order_value1 = 0;
-      stair.order_value2 = 0;
-      stair.order_count = 0;
-    }
+    for (StockStair_s& stair : holding->stairs) ClearStairOrders(stair);
   }
   const char* mark = holding->auto_trade ? "●" : "";
   std::string text;
@@ -312,16 +325,10 @@ int CPelomarEngine::ComputeStockStairs(StockTrade_s* holding, int reset) {
       stairs[i].step_price = (1 + r) * base;
       stairs[i].sell_down_price = (1 + r - g) * base;
     }
-    if (reset) {
-      stairs[i].order_value1 = 0;
-      stairs[i].order_value2 = 0;
-      stairs[i].order_count = 0;
-    }
+    if (reset) ClearStairOrders(stairs[i]);
     stairs[i].flag = 0;
   }
-  for (int i = 0; i < kStockStairCount; ++i)
-    stairs[i].upper =
-        i + 1 < kStockStairCount ? stairs[i + 1].threshold : stairs[i].threshold + wide;
+  SetStairUppers(stairs, wide);
   return 1;
 }
 
@@ -335,9 +342,7 @@ void CPelomarEngine::ResetStockStairs(StockTrade_s* holding) {
   holding->step_down_tick = 0;
   holding->step_orders = 0;
   for (StockStair_s& stair : holding->stairs) {
-    stair.order_value1 = 0;
-    stair.order_value2 = 0;
-    stair.order_count = 0;
+    ClearStairOrders(stair);
     stair.flag = 0;
   }
 }
@@ -367,9 +372,7 @@ double CPelomarEngine::CalcSplitSellQty(StockTrade_s* holding, double price, dou
     return usdRate > 1.0 && stock && IsOverseasLetter(stock->market_letter) ? value / usdRate
                                                                             : value;
   };
-  const double target = holding->sell_ratio < kFullRatio
-                            ? holding->quantity * holding->sell_ratio / kFullRatio
-                            : holding->quantity;
+  const double target = SellTarget(*holding);
   double qty = 0;
   double value = 0;
   if (splitAmount < 0) {
@@ -418,9 +421,7 @@ double CPelomarEngine::CalcSellTarget(StockTrade_s* holding, double price, int f
                                       double splitAmount) {
   if (!holding) return 0;
   CalcSplitSellQty(holding, price, splitAmount);
-  const double target = holding->sell_ratio < kFullRatio
-                            ? holding->quantity * holding->sell_ratio / kFullRatio
-                            : holding->quantity;
+  const double target = SellTarget(*holding);
   holding->remaining_qty = holding->quantity - target;
   if (flags & 1) holding->sell_balance = target - holding->remaining_qty;
   if (flags & 2) holding->sold_amount = 0;
