@@ -1,8 +1,11 @@
 // The per-stock rules: the ladder, the step found for a rate, the sell decision on the way down
 // and at the stop-loss, the queueing gates, and the split-sell sizing.
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "plugin/community/HoldingsSyncWorker.h"
 #include "tests/plugin/engine/RulesFixture.h"
 
 namespace {
@@ -361,6 +364,32 @@ TEST_F(StockRules, StairsWithStepPricesFromTheBasePrice) {
   EXPECT_DOUBLE_EQ(h->stairs[0].sell_down_price, 9500);
   EXPECT_DOUBLE_EQ(h->stairs[0].step_price, 9600);
   EXPECT_EQ(h->stairs[3].order_count, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HoldingsSyncWorkerTable, StartsAndStopsWithTheWorkers) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  EXPECT_EQ(engine.HoldingsSync(), nullptr);
+  ASSERT_EQ(engine.CreateEvents(), 1);
+  ASSERT_EQ(engine.StartWorkerThreads(), kEngineWorkerCount);
+  CHoldingsSyncWorker* sync = engine.HoldingsSync();
+  ASSERT_NE(sync, nullptr);
+  EXPECT_TRUE(sync->IsRunning());
+  sync->SyncEvent().Set();
+  for (int i = 0; i < 500 && sync->StepCount() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_EQ(sync->StepCount(), 1);
+  EXPECT_TRUE(engine.StopWorkerThreads());
+  EXPECT_EQ(engine.HoldingsSync(), nullptr);
+  // A restart makes it again.
+  engine.StopEvent()->Reset();
+  ASSERT_EQ(engine.StartWorkerThreads(), kEngineWorkerCount);
+  EXPECT_NE(engine.HoldingsSync(), nullptr);
+  EXPECT_TRUE(engine.StopWorkerThreads());
 }
 
 }  // namespace
