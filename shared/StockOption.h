@@ -78,4 +78,6 @@ struct stock_option_s {
   double exchange_rate2 = 1500.0;
   // Profit steps set per holding instead of from the shared options.
   uint8_t sell_one_by_one = 0;
+  // Steps from the sixteenth on are this many step widths apart (the stop-loss ladder).
+  double wide_step_factor = 3.0;
 };

@@ -162,6 +162,21 @@ struct group_info_s {
   double total_further = 0;
 };
 
+// Profit steps of one holding (its ladder).
+constexpr int kStockStairCount = 30;
+
+// One step of a holding's ladder.
+struct StockStair_s {
+  double threshold = 0;   // profit rate (percent) the step begins above
+  double upper = 0;       // the next step's threshold
+  double step_price = 0;  // price of the threshold from the step base price
+  double sell_down_price = 0;
+  double order_value1 = 0;  // order values of the step, cleared on a reset
+  double order_value2 = 0;
+  int32_t order_count = 0;
+  uint8_t flag = 0;
+};
+
 // One holding of one account.
 struct StockTrade_s {
   Stock_s* stock = nullptr;
@@ -260,6 +275,26 @@ struct StockTrade_s {
   SYSTEMTIME entry_time;
   SYSTEMTIME exit_time;
   double buy_exchange_rate = 0;
+
+  // Ladder and split-sell sizing (the rule check and the sell pass).
+  StockStair_s stairs[kStockStairCount];
+  std::wstring stairs_text;
+  uint8_t stairs_rebuild = 1;   // 1: the ladder must be rebuilt before it is used
+  uint8_t rules_ready = 0;      // 1 once the holding's step values were taken over
+  uint8_t first_band_on = 0;
+  double first_band_correction = 0;
+  double step_width = 2.0;       // percent points between steps
+  double min_take_profit = 5.0;  // the first step's threshold
+  double order_rate = 0;         // profit rate at the last queued order
+  double first_order_rate = 0;
+  uint32_t order_tick = 0;
+  double sell_ratio = 100.0;  // percent of the quantity the split sells aim at
+  double split_amount = 0;    // below 0: percent of the target; else won (0: the default)
+  double split_value = 0;     // value of one split sell
+  double remaining_qty = 0;   // quantity left after the target is sold
+  double sell_balance = 0;
+  double sold_amount = 0;
+  double sizing_qty = 0;  // the quantity when the split was sized
 };
 
 // Ordinal comparison of wide stock codes.

@@ -88,6 +88,7 @@ void VisitOptionValues(stock_option_s& o, const FieldVisitor& visit) {
   i("sms_alarm_time", &o.sms_alarm_time);
   d("exchange_rate2", &o.exchange_rate2);
   b("sell_one_by_one", &o.sell_one_by_one);
+  d("wide_step_factor", &o.wide_step_factor);
 }
 
 constexpr const char* kCreateValues =

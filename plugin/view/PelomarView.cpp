@@ -221,6 +221,9 @@ class CPelomarView::EngineWindow : public IEngineWindow {
         if (auto* grid = view_.Grid(id)) grid->RedrawControl();
     });
   }
+  void AddOrderHistoryRow(const OrderHistoryRow_s& row) override {
+    view_.m_messageSink->RunOnUi([this, row] { view_.AddOrderHistoryRow(row); });
+  }
 
  private:
   // One WM_USER+0x1FB at a time reaches the view.
@@ -413,6 +416,12 @@ void CPelomarView::LoadTradingOptions() {
     catalogue = WithSlash(m_pRunSetting->szSettingsFolder) + L"app-settings.db";
   else
     catalogue = m_engine->ProgramFolder() + L"Settings/app-settings.db";
+  // The order table lives beside the catalogue, in the host's "data.db".
+  const std::wstring folder = catalogue.substr(0, catalogue.rfind(L'/') + 1);
+  if (m_engine->OpenDataDb(WideToUtf8(folder + L"data.db")) != 1) {
+    std::wstring msg = L"주문 DB를 열 수 없습니다: " + folder + L"data.db";
+    AddLogMsg(m_nCtrlId, 4, 0, nullptr, msg.c_str(), 0);
+  }
   if (m_engine->OpenOptionsDb(WideToUtf8(catalogue)) == 1) {
     m_engine->LoadStockOption();
   } else {

@@ -22,6 +22,7 @@ class wxNotebook;
 class wxCheckBox;
 class wxButton;
 class wxFont;
+class CRurezOzadoResultRecord;
 namespace orv::ui {
 class CMyReportCtrl;
 class ReportGridWindow;
@@ -122,6 +123,12 @@ class CPelomarView : public CDbBaseNormalView {
   const SYSTEMTIME& QueryFrom() const { return m_queryFrom; }
   const SYSTEMTIME& QueryTo() const { return m_queryTo; }
 
+  // --- Order history (OrderHistoryTab.cpp; user-interface thread) ---
+  // Adds the row of one order to the "주문 내역" tab and counts it in the tab's caption;
+  // null when the tab has no grid.
+  CRurezOzadoResultRecord* AddOrderHistoryRow(const OrderHistoryRow_s& row);
+  int OrderHistoryCount() const { return m_orderHistoryCount; }
+
   // --- Timers ---
   // Handles a timer id: 1 the trading tick, 2 the timing report, 3 the start-up layout (once),
   // 501 the logout (once). Answers false for an id it does not handle.
@@ -217,6 +224,7 @@ class CPelomarView : public CDbBaseNormalView {
   std::array<int, 3> m_timerIds{};  // ids of timers 3, 1 and 2
   int m_timersOn = 1;
   std::unique_ptr<wxTimer> m_logoutTimer;
+  int m_orderHistoryCount = 0;
 
   LoginHandler m_loginHandler;
   LoginNotifyHandler m_loginNotifyHandler;

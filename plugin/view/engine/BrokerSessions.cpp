@@ -139,6 +139,8 @@ CStockAgentBase* CPelomarEngine::GetStockAgent(uint8_t marketKind, uint8_t broke
   if (!m_caCertPath.empty()) agent->SetCaCertPemFilePath(m_caCertPath.c_str());
   agent->m_masterStocks = &m_stocks.Master();
   agent->SetAccListPtr(&m_accounts);
+  // No order reaches a broker while the price simulation runs.
+  agent->SetSimulationFlag(&m_simulationRunning);
   return agent;
 }
 

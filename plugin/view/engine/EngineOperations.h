@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "platform/win/WinTypes.h"
 
@@ -58,6 +59,9 @@ struct EngineOperations {
   // Places the queued orders; answers the number placed. After a sale it sets the account
   // event itself.
   std::function<int(CURL* curl)> RunSellPass;
+  // Reports a sell pass's money-log lines (joined with line feeds) to the web server
+  // (CWebReports::UploadMoneyLog); answers its kUpload... result.
+  std::function<int(CURL* curl, const std::wstring& lines, int lineCount)> UploadMoneyLog;
   // One automatic-buying pass over the domestic auto-buy list.
   std::function<int(CURL* curl)> RunAutoBuyPass;
   // The price simulation (no HTTP handle).

@@ -7,6 +7,7 @@
 #include "platform/win/WinTypes.h"
 #include "plugin/view/engine/DailyLogs.h"
 #include "plugin/view/engine/StockLists.h"
+#include "plugin/view/engine/TradeOrders.h"
 
 class IEngineWindow : public ILogPane, public IStockListView {
  public:
@@ -28,4 +29,8 @@ class IEngineWindow : public ILogPane, public IStockListView {
   }
   // Refreshes the rows of the stock grids from the records.
   virtual void RefreshRows() = 0;
+  // Adds one row to the order-history tab (any thread; the view adds it on its own thread).
+  virtual void AddOrderHistoryRow(const OrderHistoryRow_s& row) {}
+  // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
+  virtual void PlayAlertSound(int sound) {}
 };

@@ -7,6 +7,7 @@
 #include "platform/support/StockOptionStore.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "plugin/community/HoldingsSyncWorker.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
 
@@ -29,6 +30,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
   InstallDataSteps();
+  InstallTradingSteps();
 }
 
 CPelomarEngine::~CPelomarEngine() {
@@ -97,6 +99,7 @@ int CPelomarEngine::StartWorkerThreads() {
       m_workersInLoop.fetch_sub(1);
     }
   }
+  StartHoldingsSync();
   return started;
 }
 
@@ -137,6 +140,7 @@ bool CPelomarEngine::JoinWorkers() {
     if (t) threads.push_back(t.get());
   const bool allEnded = threads.empty() || orv::win::JoinAll(threads, kStopWaitMs);
   for (auto& t : m_workers) t.reset();
+  StopHoldingsSync();
   // A worker that is still out keeps the abort on, so its transfer cannot go on either.
   if (allEnded) m_abortTransfers.store(0);
   return allEnded;
@@ -276,6 +280,10 @@ void CPelomarEngine::ReleaseEngineData() {
   if (m_optionsDb) {
     sqlite3_close(m_optionsDb);
     m_optionsDb = nullptr;
+  }
+  if (m_dataDb) {
+    sqlite3_close(m_dataDb);
+    m_dataDb = nullptr;
   }
 }
 

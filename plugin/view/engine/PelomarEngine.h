@@ -23,12 +23,15 @@
 #include "plugin/view/engine/MarketSession.h"
 #include "plugin/view/engine/PriceLog.h"
 #include "plugin/view/engine/StockLists.h"
+#include "plugin/view/engine/TradeOrders.h"
 #include "shared/StockOption.h"
 #include "shared/StockRecords.h"
 
 struct sqlite3;
 class CStockAgentBase;
+class CHoldingsSyncWorker;
 struct login_info_s;
+struct app_run_setting_s;
 
 // The ten workers, in creation order; each waits on its own work event and the stop event.
 enum class EngineWorker : int {
@@ -275,6 +278,82 @@ class CPelomarEngine {
   void ClearAlertSounds() { m_alertSounds.clear(); }
   static int MapOrderSide(int side) { return side; }
 
+  // --- Per-stock rules (StockRules.cpp) ---
+  // Puts the rule check, the sell pass and the stair reset into the operations table (the
+  // constructor does this).
+  void InstallTradingSteps();
+  // The rule check of one holding at `price`: profit rate, step, sell decision and, with
+  // mayQueue 1, the queued order. Answers the profit rate (0 for a holding without stock or
+  // quantity). *outSell (when given) takes 1 for a sell decision, else 0.
+  double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
+  // Rebuilds the ladder's thresholds, upper bounds and text; with reset clears the orders in
+  // this step and every step's order values. Answers 1.
+  int BuildStockLadder(StockTrade_s* holding, int reset);
+  // The view's ladder recompute: stores the step width (the option's below 1.0) and decides
+  // the first-band correction, then rebuilds when the holding is marked or `force` is set.
+  int RecomputeStockLadder(StockTrade_s* holding, double stepWidth, double correction,
+                           int force);
+  // The ladder with step prices from the step base price (the stop-loss validation).
+  int ComputeStockStairs(StockTrade_s* holding, int reset);
+  // Current, previous and peak step become -1; every step's order values and flag are cleared.
+  void ResetStockStairs(StockTrade_s* holding);
+  // ResetStockStairs for every holding; logs "[계단 초기화] %d 종목"; answers the number.
+  int ResetAllStockStairs();
+  // Split-sell sizing at `price`. CalcSplitSellQty answers the split quantity (also kept in
+  // the holding); CalcSellTarget sizes and stores the remaining quantity (flags 1: also the
+  // sell balance, 2: clears the sold amount) and answers the target quantity;
+  // SetHoldingSellRatio clamps the ratio (below 5 or above 100: 100), resizes and answers it.
+  double CalcSplitSellQty(StockTrade_s* holding, double price, double splitAmount);
+  double CalcSellTarget(StockTrade_s* holding, double price, int flags, int orderKind,
+                        double splitAmount);
+  double SetHoldingSellRatio(StockTrade_s* holding, double price, double ratio);
+  // 1 while a sell pass runs (the rule check queues nothing then).
+  bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
+
+  // --- Sell pass and orders (SellPass.cpp) ---
+  // Drains the order queue and places one order per queued holding, 100 ms apart; reports
+  // the orders to the web server. Answers the number of orders placed.
+  int RunSellPass(CURL* curl);
+  // One order through the account's agent, with its log lines, sound and history row.
+  // Answers the agent's result (-1 when no agent was called, -307 while the simulation runs).
+  int SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args, TradeOrderResult_s* out);
+  // An order of the order panel or dialog: the per-order limit cuts the quantity
+  // (*quantityCut takes the cut), then SendTradeOrder. -998 without a stock. *outNotice takes
+  // the notice text.
+  int PlaceUserOrder(CURL* curl, int market, const wchar_t* accountNo, Stock_s* stock,
+                     double* quantityCut, int side, int cashCredit, int intValue, double price,
+                     double quantity, int orderNumber, TradeOrderResult_s* out,
+                     std::wstring* outNotice);
+  // The money-log line of one order (52 fields).
+  std::wstring FormatMoneyLogLine(const StockTrade_s& holding, double orderQty, int side,
+                                  const TradeOrderResult_s& order) const;
+  // The history row of an order: from a holding when given, else from the stock.
+  OrderHistoryRow_s MakeOrderHistoryRow(const StockTrade_s* holding, Stock_s* stock, int side,
+                                        int intValue, bool credit, double quantity,
+                                        double price) const;
+  // The host's run settings (the money log's fields 7 and 8); may be null.
+  void SetRunSetting(app_run_setting_s* run) { m_runSetting = run; }
+  // The view's switches the orders read.
+  std::atomic<int> m_alertSoundOn{1};
+  std::atomic<int> m_noticesOn{1};
+  std::atomic<int> m_defaultBuyMarket{1};
+  std::atomic<int> m_longCreditCondition{0};  // 1: credit sells use condition "99"
+  // Orders the sell passes placed, for the status texts.
+  std::atomic<int> m_sellOrders{0};
+
+  // --- Order table (OrderTable.cpp) ---
+  // Opens the plug-in's own connection to "data.db" and creates WX_STOCK_ORDER when missing.
+  // Answers 1 when a connection is open afterwards.
+  int OpenDataDb(const std::string& utf8Path);
+  sqlite3* DataDb() const { return m_dataDb; }
+  // Records one order; answers its idx, 0 on failure or without a connection.
+  int InsertStockOrder(const StockOrderInsert_s& order);
+  // Appends every row of WX_STOCK_ORDER; answers the number read.
+  int ReadStockOrders(std::vector<StockOrderRecord_s>* out);
+
+  // The holdings-sync worker (started and stopped with the others); null while stopped.
+  CHoldingsSyncWorker* HoldingsSync() const { return m_holdingsSync.get(); }
+
   // --- Teardown ---
   // Frees the data: price series, order queue, holdings, spare, held, watch and quote maps,
   // own lists, accounts, agents, cafe maps, master list, the configuration, the alert sounds,
@@ -391,6 +470,11 @@ class CPelomarEngine {
                      int errorLen);
   void RunServiceCheck(CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account);
   void LogApp(const std::wstring& text);
+  void LogAppKind(DWORD kind, const std::wstring& text);
+  // Rule-check helpers (StockRules.cpp).
+  void QueueSellOrder(StockTrade_s* holding, DWORD now);
+  void StartHoldingsSync();
+  void StopHoldingsSync();
 
   // Declared first: the stock lists keep a reference to it, and it outlives all users.
   orv::win::CCriticalSection m_viewLock;
@@ -448,4 +532,10 @@ class CPelomarEngine {
   std::wstring m_loginSecret;
   bool m_autoLoginOn = false;
   std::unique_ptr<CURL, void (*)(CURL*)> m_uiCurl{nullptr, curl_easy_cleanup};
+
+  std::atomic<int> m_sellPassRunning{0};
+  app_run_setting_s* m_runSetting = nullptr;
+  sqlite3* m_dataDb = nullptr;
+  std::atomic<bool> m_syncRunning{false};
+  std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
 };

@@ -29,6 +29,7 @@ void SetDefaultStockOptions(stock_option_s* o) {
   o->env_minute_period = 5;
   o->env_minute_width = 0.8;
   o->sms_alarm_time = 1500;
+  o->wide_step_factor = 3.0;
 }
 
 void ApplyCurrencyRates(double* rate, double* rate2, double hostRate, double hostRate2) {

@@ -2,6 +2,7 @@
 // A window side for headless engine tests: records what the engine shows and sends.
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -49,6 +50,17 @@ class FakeEngineWindow : public IEngineWindow {
     notices.push_back({kind, code, v1, v2, text1 ? text1 : L""});
   }
   void RefreshRows() override { ++rowRefreshes; }
+  void AddOrderHistoryRow(const OrderHistoryRow_s& row) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    historyRows.push_back(row);
+  }
+  void PlayAlertSound(int sound) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      sounds.push_back(sound);
+    }
+    if (onSound) onSound();
+  }
 
   std::vector<std::wstring> Logs() {
     std::lock_guard<std::mutex> lock(mutex);
@@ -62,5 +74,8 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<std::wstring> boxes;
   std::vector<HostNotice> notices;
   std::atomic<int> rowRefreshes{0};
+  std::vector<OrderHistoryRow_s> historyRows;
+  std::vector<int> sounds;
+  std::function<void()> onSound;  // runs inside the order, on the ordering thread
   int boxAnswer = 7;  // IDNO
 };

@@ -15,6 +15,7 @@
 #include "platform/support/StockOptionStore.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Registry.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
@@ -187,4 +188,37 @@ TEST_F(PelomarViewTest, ChangedConfigurationIsSavedOnDestroyAndUnchangedIsNot) {
   EXPECT_EQ(GfxLoadStockOption(db, 1, 1, &stored), 1);
   EXPECT_DOUBLE_EQ(stored.min_take_profit, 8.5);
   sqlite3_close(db);
+}
+
+TEST_F(PelomarViewTest, OrdersAddRowsToTheOrderHistoryTabAndCountThemInItsCaption) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  // The order table's connection is open beside the catalogue.
+  EXPECT_NE(view->Engine().DataDb(), nullptr);
+  EXPECT_TRUE(fs::exists(dir_.Path() + "/Settings/data.db"));
+
+  bool added = false;
+  Stock_s* stock = GfxAddStockToMap(&view->Engine().Stocks().Master(), L"005930", 1, 0, 0, &added);
+  stock->name = L"삼성전자";
+  stock->market_letter = '1';
+  stock->cur_price = 61000;
+  OrderHistoryRow_s row = view->Engine().MakeOrderHistoryRow(nullptr, stock, 2, 1, false, 3, 61000);
+  row.orderClock.wHour = 10;
+  row.orderClock.wMinute = 20;
+  row.orderClock.wSecond = 30;
+  ASSERT_NE(view->AddOrderHistoryRow(row), nullptr);
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ORDER_HISTORY_GRID);
+  ASSERT_EQ(grid->GetRecordCount(), 1);
+  EXPECT_EQ(grid->GetRecord(0)->GetTextValue(CRurezOzadoResultRecord::kColCode), L"005930");
+  EXPECT_EQ(grid->GetRecord(0)->GetTimeValue(CRurezOzadoResultRecord::kColCheckTime).wMinute, 20);
+  EXPECT_EQ(view->TabControl()->GetPageText(2), wxString(L"주문 내역:1건"));
+  view->AddOrderHistoryRow(row);
+  EXPECT_EQ(grid->GetRecordCount(), 2);
+  EXPECT_EQ(view->OrderHistoryCount(), 2);
+  EXPECT_EQ(view->TabControl()->GetPageText(2), wxString(L"주문 내역:2건"));
+  // A row without a stock adds nothing and counts nothing.
+  row.stock = nullptr;
+  EXPECT_EQ(view->AddOrderHistoryRow(row), nullptr);
+  EXPECT_EQ(view->OrderHistoryCount(), 2);
+  EXPECT_TRUE(view->Destroy());
 }

@@ -1,0 +1,429 @@
+// The sell pass: the queued holdings are taken from the order queue and ordered one by one,
+// 100 ms apart, through the one order routine (SendTradeOrder) that the order panel and the
+// order dialog also use; each order gives one money-log line, and the pass reports its lines
+// to the product's web server.
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/stocklib/StockAgentBase.h"
+#include "platform/support/TextConv.h"
+#include "platform/win/Clock.h"
+#include "plugin/view/engine/PelomarEngine.h"
+#include "plugin/view/engine/TextFormat.h"
+#include "shared/AppRunSetting.h"
+#include "shared/LoginInfo.h"
+
+using orv::win::CSingleLock;
+
+namespace {
+
+constexpr DWORD kOrderLogKind = 0;
+constexpr DWORD kOrderSpacingMs = 100;
+// The money-log text stops taking orders once it is longer than this.
+constexpr size_t kMoneyLogLimit = 8000;
+constexpr int kSideBuy = 1;
+constexpr int kSideSell = 2;
+constexpr int kMarketPriceType = 3;
+constexpr DWORD kSoldOutPopupMs = 2000;
+constexpr size_t kOrderMessageLen = 256;
+constexpr size_t kResultTextLen = 20;
+constexpr size_t kOrderNoTextSize = 50;
+// Host notice: a line for the host's log hub.
+constexpr int kHostLogKind = 4;
+
+// A text field of the money log: quoted with single quotes; a quote inside is doubled and a
+// line break becomes a space, so one order stays one line and its fields stay apart.
+std::string Quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'')
+      out += "''";
+    else if (c == '\n' || c == '\r')
+      out += ' ';
+    else
+      out += c;
+  }
+  out += '\'';
+  return out;
+}
+
+bool IsHeld(OwningHoldingMap& holdings, const StockTrade_s* holding) {
+  for (const auto& entry : holdings)
+    if (entry.first == holding) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Sell pass
+
+int CPelomarEngine::RunSellPass(CURL* curl) {
+  std::vector<StockTrade_s*> taken;
+  {
+    CSingleLock lock(&m_viewLock, TRUE);
+    for (const auto& entry : m_orderQueue) taken.push_back(entry.first);
+    m_orderQueue.clear();
+  }
+  LogAppKind(kOrderLogKind,
+             Utf8ToWide(StrPrintf("▶ 매도 조건 평가 중.[%d]..\n", static_cast<int>(taken.size()))));
+  m_sellPassRunning.exchange(1);
+  std::wstring moneyLog;
+  std::wstring firstCode;
+  int lineCount = 0;
+  bool soldOut = false;
+
+  for (size_t i = 0; curl && i < taken.size() && m_quotePolling.load() != 0; ++i) {
+    // A pass stops taking orders once its report is full; every order already placed stays
+    // in the report (the upload sends long reports in parts).
+    if (moneyLog.size() > kMoneyLogLimit) {
+      LogAppKind(kOrderLogKind, Utf8ToWide(StrPrintf(">> BUFFER OVER (%d)...\n",
+                                                     static_cast<int>(moneyLog.size()))));
+      break;
+    }
+    StockTrade_s* holding = taken[i];
+    TradeOrderArgs_s args;
+    StockTrade_s snapshot;
+    {
+      // The account worker may have replaced the holdings since the rule check queued this
+      // one: only a holding still in the holdings map is ordered.
+      CSingleLock lock(&m_viewLock, TRUE);
+      const bool usable = IsHeld(m_stocks.Holdings(), holding) && holding->stock &&
+                          holding->quantity > 0 && holding->account && holding->account->agent;
+      if (usable) {
+        snapshot = *holding;
+        double qty = holding->quantity;
+        if (holding->order_kind == kSideBuy) {
+          if (holding->buy_qty > 0) qty = holding->buy_qty;
+        } else if (holding->sell_split_qty > 0) {
+          qty = std::min(holding->sell_split_qty, holding->quantity);
+        }
+        args.market = holding->stock->market;
+        args.session = m_sessionState.load();
+        args.account = holding->account;
+        args.side = holding->order_kind == kSideBuy ? kSideBuy : kSideSell;
+        args.reverse = holding->reverse;
+        args.cashCredit = holding->holding_kind;
+        args.stock = holding->stock;
+        args.code = holding->stock->code;
+        args.quantity = qty;
+        args.price = 0;
+        args.accountText = holding->account->agent->m_account;
+        args.orderCondition = holding->order_condition;
+        args.orderByte = holding->order_byte;
+        args.note = L"0:없음";
+        args.flags = kSellPassOrderFlags;
+        args.intValue = kSellPassOrderValue;
+        args.holding = holding;
+      }
+    }
+    if (!args.holding) {
+      orv::win::Sleep(kOrderSpacingMs);
+      continue;
+    }
+
+    TradeOrderResult_s order;
+    SendTradeOrder(curl, args, &order);
+    const DWORD now = orv::win::GetTickCount();
+    SYSTEMTIME local;
+    orv::win::GetLocalTime(&local);
+    {
+      CSingleLock lock(&m_viewLock, TRUE);
+      StockTrade_s* target = IsHeld(m_stocks.Holdings(), holding) ? holding : &snapshot;
+      target->last_result = order.result;
+      target->ordered = order.result != kOrderNoAgent && order.result != kOrderSimulationOn;
+      if (args.side == kSideSell) {
+        target->sell_time = local;
+        target->rate_at_last_sell = target->profit_rate;
+        target->last_sell_tick = now;
+        if (order.success) {
+          target->step_orders += 1;
+          target->quantity -= args.quantity;
+          if (target->quantity <= 0) {
+            target->quantity = 0;
+            target->sold_out = 1;
+            soldOut = true;
+          }
+        }
+      } else {
+        target->buy_time = local;
+        target->last_buy_tick = now;
+      }
+      snapshot = *target;
+    }
+    if (args.side == kSideSell && order.success && snapshot.quantity <= 0) {
+      m_gridUpdatePending.store(1);
+      if (m_window) {
+        const std::wstring text =
+            Utf8ToWide(StrPrintf("%s 매도 완료(잔고 소진)\n", WideToUtf8(args.code).c_str()));
+        m_window->ShowWaitingPopup(true, text.c_str(), L"매도 완료(잔고 소진)", kSoldOutPopupMs);
+      }
+    }
+    if (firstCode.empty()) firstCode = args.code;
+    if (!moneyLog.empty()) moneyLog += L"\n";
+    moneyLog += FormatMoneyLogLine(snapshot, args.quantity, args.side, order);
+    ++lineCount;
+    orv::win::Sleep(kOrderSpacingMs);
+  }
+
+  m_sellPassRunning.exchange(0);
+  LogAppKind(kOrderLogKind, Utf8ToWide(StrPrintf("▶ 매도 코드 [%d개] (%s)...\n", lineCount,
+                                                 WideToUtf8(firstCode).c_str())));
+  if (!moneyLog.empty() && m_ops.UploadMoneyLog) m_ops.UploadMoneyLog(curl, moneyLog, lineCount);
+  if (soldOut) {
+    m_lastAccountQueryTick.store(orv::win::GetTickCount());
+    SetWorkEvent(EngineWorker::kAccount);
+  }
+  m_sellOrders.fetch_add(lineCount);
+  return lineCount;
+}
+
+// ---------------------------------------------------------------------------------------
+// Money log
+
+std::wstring CPelomarEngine::FormatMoneyLogLine(const StockTrade_s& holding, double orderQty,
+                                                int side, const TradeOrderResult_s& order) const {
+  const Stock_s* stock = holding.stock;
+  const CStockAgentBase* agent = holding.account ? holding.account->agent : nullptr;
+  const bool domestic = stock && stock->market == kMarketDomestic;
+  const bool buy = side == kSideBuy;
+  const double price = stock ? stock->cur_price : 0;
+  const double avg = holding.avg_price;
+  double profit = 0;
+  if (!buy) profit = (holding.reverse ? avg - price : price - avg) * orderQty;
+  const double buyAmount = (buy ? price : avg) * orderQty;
+
+  const auto I = [](long long v) { return std::to_string(v); };
+  const auto F = [](double v) { return StrPrintf("%f", v); };
+  const auto F0 = [](double v) { return StrPrintf("%.0f", v); };
+  const auto F4 = [](double v) { return StrPrintf("%.4f", v); };
+  // Fields 27 and 39 to 43 carry decimals except for domestic stocks.
+  const auto Money = [&](double v) { return domestic ? F0(v) : F(v); };
+  const std::string letter =
+      stock && stock->market_letter ? std::string(1, stock->market_letter) : std::string();
+  const std::string code = stock ? WideToUtf8(stock->code) : std::string();
+
+  const std::vector<std::string> fields = {
+      "0",
+      I(m_loginInfo ? m_loginInfo->nCompanyIdx : 0),
+      I(agent ? agent->m_brokerId : 0),
+      I(agent ? agent->m_marketId : 0),
+      I(m_loginInfo ? m_loginInfo->nAgencyIdx : 0),
+      I(m_loginInfo ? m_loginInfo->nUserIdx : 0),
+      I(m_runSetting ? m_runSetting->nAppIdx : 0),
+      I(m_runSetting ? m_runSetting->nAppNo : 0),
+      I(order.result),
+      I(side),
+      "0",
+      I(holding.auto_trade),
+      "1",
+      I(holding.holding_kind),
+      I(holding.account_index),
+      Quoted(""),
+      Quoted(stock ? stock->nation_code : ""),
+      Quoted(letter),
+      Quoted(stock ? stock->std_code : ""),
+      Quoted(code),
+      Quoted(code),
+      Quoted(stock ? WideToUtf8(stock->name) : std::string()),
+      Quoted(WideToUtf8(order.message)),
+      F0(buy ? orderQty : 0),
+      F0(buy ? 0 : orderQty),
+      F(holding.quantity),
+      Money(profit),
+      F4(profit > 0 ? profit : 0),
+      F4(profit < 0 ? profit : 0),
+      F4(holding.profit_rate),
+      F4(holding.step_threshold),
+      F(holding.stop_loss_rate),
+      F(holding.order_rate),
+      F(holding.step_width),
+      F(holding.min_take_profit),
+      F(8),
+      F(profit),
+      "0",
+      Money(buy ? price : 0),
+      Money(avg),
+      Money(buy ? 0 : price),
+      Money(buyAmount),
+      Money(buyAmount),
+      I(holding.cur_step),
+      I(holding.order_count),
+      "0",
+      "0",
+      "0",
+      "0",
+      F(holding.step_orders),
+      F(holding.sell_ratio),
+      F(holding.sell_split_qty),
+  };
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i) line += ',';
+    line += fields[i];
+  }
+  return Utf8ToWide(line);
+}
+
+// ---------------------------------------------------------------------------------------
+// One order
+
+int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
+                                   TradeOrderResult_s* out) {
+  const DWORD start = orv::win::GetTickCount();
+  TradeOrderResult_s result;
+  StockTrade_s* holding = args.holding;
+  CStockAgentBase* agent = args.account ? args.account->agent : nullptr;
+
+  if (m_simulationRunning.load() != 0) {
+    // While the price simulation runs no order reaches a broker, whoever asks.
+    result.result = kOrderSimulationOn;
+    result.message = L"시뮬레이션 중에는 주문하지 않습니다";
+  } else if (agent) {
+    wchar_t message[kOrderMessageLen]{};
+    wchar_t resultText[kResultTextLen]{};
+    char orderNo[kOrderNoTextSize]{};
+    int64_t orderNumber = 0;
+    int code = 0, success = 0, codeFlag = 0;
+    const int conditionNumber =
+        args.orderCondition.empty()
+            ? 0
+            : static_cast<int>(std::wcstol(args.orderCondition.c_str(), nullptr, 10));
+    result.result = agent->TradeOrder(
+        curl, static_cast<uint8_t>(args.market == 0 ? 1 : args.market),
+        static_cast<uint8_t>(args.session), args.side, args.reverse, args.code.c_str(),
+        args.quantity, args.price, args.cashCredit, kMarketPriceType, 0, conditionNumber,
+        args.intValue, args.reserved1, 0, 0, static_cast<int>(start), 0, nullptr, orderNo,
+        &orderNumber, &code, &success, &codeFlag, message, resultText);
+    result.success = success;
+    result.message = message;
+    result.orderNo = orderNo;
+    if (holding && args.stock) holding->order_price = args.stock->cur_price;
+  }
+  result.remaining = holding ? holding->quantity : 0;
+
+  // Trading log (the holding's rates and quantity) and application log.
+  const std::wstring orderNoText = Utf8ToWide(result.orderNo);
+  TradingLine_s line;
+  line.order_no = orderNoText.c_str();
+  line.auto_flag = holding ? 1 : 0;
+  line.sim_flag = m_simulationRunning.load();
+  line.result_code = result.result;
+  line.result_msg = result.message.c_str();
+  line.order_qty = args.quantity;
+  line.remaining_qty = result.remaining;
+  line.total_qty = holding ? holding->quantity : args.quantity;
+  line.buy_price = holding ? holding->avg_price : args.price;
+  m_logs.WriteTradingLine(holding, args.stock, line);
+  LogAppKind(
+      kOrderLogKind,
+      Utf8ToWide(StrPrintf("trade (bSuccess=%d, remainCnt=%f) nErrorCode=%d / %s\n", result.success,
+                           result.remaining, result.result, WideToUtf8(result.message).c_str())));
+
+  if ((args.flags & kOrderFlagSound) && m_alertSoundOn.load() != 0) {
+    const int sound = args.side == kSideBuy ? kAlertSoundBuy : kAlertSoundSell;
+    if (sound < static_cast<int>(m_alertSounds.size()) && !m_alertSounds[sound].path.empty())
+      m_alertSounds[sound].queued = 1;
+    if (m_window) m_window->PlayAlertSound(sound);
+  }
+  if ((args.flags & kOrderFlagHistory) && m_window && args.stock) {
+    const double price = args.price > 0 ? args.price : args.stock->cur_price;
+    const double qty = holding ? args.quantity : std::trunc(args.quantity);
+    m_window->AddOrderHistoryRow(MakeOrderHistoryRow(holding, args.stock, args.side, args.intValue,
+                                                     args.cashCredit == 2, qty, price));
+  }
+  if (out) *out = result;
+  return result.result;
+}
+
+OrderHistoryRow_s CPelomarEngine::MakeOrderHistoryRow(const StockTrade_s* holding, Stock_s* stock,
+                                                      int side, int intValue, bool credit,
+                                                      double quantity, double price) const {
+  OrderHistoryRow_s row;
+  row.stock = stock;
+  row.holding = const_cast<StockTrade_s*>(holding);
+  if (stock) {
+    row.code = stock->code;
+    row.name = stock->name;
+    row.market = stock->market;
+    row.nation = stock->nation;
+  }
+  row.side = side;
+  row.intValue = intValue;
+  row.credit = credit;
+  row.quantity = quantity;
+  row.price = price;
+  SYSTEMTIME now;
+  orv::win::GetLocalTime(&now);
+  row.orderTime = Utf8ToWide(
+      StrPrintf("%02d:%02d:%02d.%03d", now.wHour, now.wMinute, now.wSecond, now.wMilliseconds));
+  row.orderClock = now;
+  if (holding) {
+    row.avgPrice = holding->avg_price;
+    row.amount = quantity * holding->avg_price;
+    row.profitRate =
+        holding->avg_price > 0 ? (price - holding->avg_price) / holding->avg_price * 100.0 : 0;
+  }
+  if (stock) {
+    const double previous = stock->cur_price - stock->change;
+    row.changeRate =
+        previous > 0 && stock->cur_price > 0 ? (stock->cur_price - previous) / previous * 100.0 : 0;
+  }
+  return row;
+}
+
+// ---------------------------------------------------------------------------------------
+// Orders of the order panel and the order dialog
+
+int CPelomarEngine::PlaceUserOrder(CURL* curl, int market, const wchar_t* accountNo, Stock_s* stock,
+                                   double* quantityCut, int side, int cashCredit, int intValue,
+                                   double price, double quantity, int orderNumber,
+                                   TradeOrderResult_s* out, std::wstring* outNotice) {
+  if (out) *out = TradeOrderResult_s();
+  if (quantityCut) *quantityCut = 0;
+  if (!stock) return kOrderNoStock;
+
+  double qty = quantity;
+  const double limit = m_option.per_order_limit;
+  if (price > 0 && limit > 0 && price * qty > limit) {
+    qty = limit / price;
+    if (quantityCut) *quantityCut = std::max(0.0, quantity - qty);
+  }
+
+  TradeOrderArgs_s args;
+  args.market = side == kSideBuy ? m_defaultBuyMarket.load() : market;
+  args.session = m_sessionState.load();
+  args.account = FindAccount(accountNo);
+  args.side = side;
+  args.cashCredit = cashCredit;
+  args.stock = stock;
+  args.code = stock->code;
+  args.quantity = qty;
+  args.price = price;
+  if (args.account && args.account->agent) args.accountText = args.account->agent->m_account;
+  if (side != kSideBuy && cashCredit != 1) {
+    // A credit sell names its loan: "99" repays the earliest loans (date 99991231), "33" the
+    // loan of the given date.
+    const bool longCondition = m_longCreditCondition.load() != 0;
+    args.note = longCondition ? L"99" : L"33";
+    args.orderCondition = longCondition ? L"99991231" : Utf8ToWide(StrPrintf("%08d", orderNumber));
+  }
+  args.flags = kOrderFlagSound | kOrderFlagHistory;
+  args.intValue = intValue;
+
+  TradeOrderResult_s result;
+  const int code = SendTradeOrder(curl, args, &result);
+  if (out) *out = result;
+  if (code == kOrderNoStock || code == kOrderRefused) return code;
+
+  const std::wstring notice =
+      Utf8ToWide(StrPrintf("%s : %.0f x %.0f = %.0f\r\n주문 : %.0f / 잔량 : %.0f",
+                           side == kSideBuy ? "주문-매수" : "주문-매도", price, qty, price * qty,
+                           qty, result.remaining));
+  if (m_noticesOn.load() != 0 && m_window)
+    m_window->NotifyHost(kHostLogKind, 0, L"주문", notice.c_str());
+  if (outNotice) *outNotice = notice;
+  return code;
+}
