@@ -133,6 +133,7 @@ int CMainFrame::OnCreate() {
   });
 
   ShowPopup(L"Started.", L"");
+  if (!CreateModuleViewAndMenus()) return -1;
 
   Bind(
       wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimer(); }, kFrameTimerId);

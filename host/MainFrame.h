@@ -29,6 +29,8 @@
 #include "shared/SharedWnds.h"
 
 class CVarqoMainApp;
+class CVarqoMainView;
+class CMainRibbon;
 class CPluginLoader;
 class CSplashScreenEx;
 class CMainStatusBar;
@@ -82,6 +84,10 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   CWorkspaceWnd* GetWorkspaceWnd() const { return workspace_; }
   CPropertiesWnd* GetPropertiesWnd() const { return properties_; }
   CMonitoringWnd* GetMonitoringWnd() const { return monitoring_; }
+  // The main view with the module tabs, and the ribbon with the module menus
+  // (MainFrameModules.cpp).
+  CVarqoMainView* GetMainView() const { return mainView_; }
+  CMainRibbon* GetRibbon() const { return ribbon_; }
   wxAuiManager& GetPaneManager() { return *paneManager_; }
   // The splash window that start-up shows (not owned); module loads report to it.
   void SetSplash(CSplashScreenEx* splash) { splash_ = splash; }
@@ -172,6 +178,7 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   void SetUpDockingPanes();
   void OnPaneClose(wxAuiManagerEvent& event);
   void SetWindowClass();
+  bool CreateModuleViewAndMenus();
 
   CVarqoMainApp& app_;
   std::unique_ptr<wxAuiManager> paneManager_;
@@ -182,6 +189,8 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   CPropertiesWnd* properties_ = nullptr;
   CMonitoringWnd* monitoring_ = nullptr;
   wxPanel* moduleArea_ = nullptr;
+  CVarqoMainView* mainView_ = nullptr;
+  CMainRibbon* ribbon_ = nullptr;
   CMainStatusBar* statusBar_ = nullptr;
   std::unique_ptr<CPluginLoader> loader_;
   CSplashScreenEx* splash_ = nullptr;
