@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "host/DockingPanes.h"
@@ -99,30 +100,19 @@ void SetPaneOpen(CMainFrame& frame, int paneId, bool open) {
   frame.GetPaneManager().Update();
 }
 
-// The n-th entry (from 0) of a ";"-separated list; empty when it has none.
-std::wstring ListEntry(const wchar_t* list, int index) {
-  if (list == nullptr) return {};
-  std::wstring text = list;
+// The n-th entry (from 0) of a ";"-separated list; none when the list has no such entry.
+std::optional<std::wstring> ListEntry(const wchar_t* list, int index) {
+  if (list == nullptr) return std::nullopt;
+  const std::wstring text = list;
   size_t start = 0;
   for (int i = 0; i < index; ++i) {
     start = text.find(L';', start);
-    if (start == std::wstring::npos) return {};
+    if (start == std::wstring::npos) return std::nullopt;
     ++start;
   }
+  if (start >= text.size()) return std::nullopt;
   const size_t end = text.find(L';', start);
   return text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
-}
-
-bool HasListEntry(const wchar_t* list, int index) {
-  if (list == nullptr) return false;
-  std::wstring text = list;
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    start = text.find(L';', start);
-    if (start == std::wstring::npos) return false;
-    ++start;
-  }
-  return start < text.size();
 }
 
 // Side panes by mask: monitoring, properties, workspace, log, in that order.
@@ -135,14 +125,11 @@ void ShowSidePanes(CMainFrame& frame, int mask, const wchar_t* titles, const wch
     const bool open = show && (runMask & def->maskBit) != 0;
     SetPaneOpen(frame, paneId, open);
     if (!open) continue;
-    if (HasListEntry(titles, def->titleIndex)) {
-      const std::wstring title = ListEntry(titles, def->titleIndex);
-      if (!title.empty()) frame.SetPaneTitle(paneId, title);
-    }
-    if (HasListEntry(widths, def->titleIndex)) {
-      const int width =
-          static_cast<int>(std::wcstol(ListEntry(widths, def->titleIndex).c_str(), nullptr, 10));
-      if (width >= 1) frame.SetPaneWidth(paneId, width);
+    if (auto title = ListEntry(titles, def->titleIndex); title && !title->empty())
+      frame.SetPaneTitle(paneId, *title);
+    if (auto width = ListEntry(widths, def->titleIndex)) {
+      const int pixels = static_cast<int>(std::wcstol(width->c_str(), nullptr, 10));
+      if (pixels >= 1) frame.SetPaneWidth(paneId, pixels);
     }
   }
 }

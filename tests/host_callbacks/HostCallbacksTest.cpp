@@ -414,6 +414,42 @@ TEST(HostCallbacks, SidePanesFollowTheRunSettingsMask) {
   frame.ApplyAllPaneVisibility();
 }
 
+TEST(HostCallbacks, SettingsDialogSavesAndTheFrameAppliesThePanes) {
+  CMainFrame& frame = Frame();
+  app_run_setting_s& rs = App().RunSettings();
+  const uint8_t saved = rs.byPaneMask;
+  rs.byPaneMask = PANE_BIT_LOG | PANE_BIT_WORKSPACE;
+  frame.ApplyAllPaneVisibility();
+  ASSERT_TRUE(frame.IsPaneOpen(PANE_ID_LOG));
+  int status = 0;
+  Notify(3, NOTIFY_KIND_SETTINGS, 47, {}, &status);
+  EXPECT_EQ(status, 1);
+  CConfigDlg* dlg = frame.UserServices().GetConfigDlg();
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_TRUE(dlg->IsDialogShown());
+  EXPECT_TRUE(dlg->IsDlgButtonChecked(CConfigDlg::IDC_PANE_LOG));
+  dlg->CheckDlgButton(CConfigDlg::IDC_PANE_LOG, false);
+  dlg->CheckDlgButton(CConfigDlg::IDC_PANE_MONITORING, true);
+  dlg->Save();
+  EXPECT_EQ(rs.byPaneMask & 0x0F, PANE_BIT_WORKSPACE | PANE_BIT_MONITORING);
+  EXPECT_FALSE(frame.IsPaneOpen(PANE_ID_LOG));
+  EXPECT_TRUE(frame.IsPaneOpen(PANE_ID_MONITORING));
+  dlg->HideDialog();
+  rs.byPaneMask = saved;
+  frame.ApplyAllPaneVisibility();
+
+  // The wait-confirm window: shown with its text and mode, hidden by 109.
+  Command(2, MAINFRAME_FN_WAIT_CONFIRM, {0, 30, 100, L"전송 중"});
+  ASSERT_NE(State().waitConfirmDlg, nullptr);
+  EXPECT_TRUE(State().waitConfirmDlg->IsDialogShown());
+  EXPECT_EQ(State().waitConfirmDlg->GetText(), L"전송 중");
+  EXPECT_EQ(State().waitConfirmDlg->GetMode(), 1);
+  Command(2, MAINFRAME_FN_WAIT_CONFIRM_MODE0, {0, -1, 100, L"대기"});
+  EXPECT_EQ(State().waitConfirmDlg->GetMode(), 0);
+  Command(2, MAINFRAME_FN_HIDE_WAIT_CONFIRM, {});
+  EXPECT_FALSE(State().waitConfirmDlg->IsDialogShown());
+}
+
 TEST(HostCallbacks, LogLinesErrorBoxesAndPaths) {
   CMainFrame& frame = Frame();
   Notify(4, 0, 0, {0, 0, L"제목", L"모듈 로그 줄"});
