@@ -295,7 +295,8 @@ void CMainRibbon::BuildTopStrip() {
   row->Add(fileButton_, 0, wxEXPAND | wxRIGHT, Scaled(6));
 
   auto addButton = [this, row](int id, int flags = wxLEFT) {
-    auto* button = new wxBitmapButton(strip_, id, CommandBitmap(id, 16), wxDefaultPosition,
+    // Window ids stop at 32767; the command id travels in the event instead.
+    auto* button = new wxBitmapButton(strip_, wxID_ANY, CommandBitmap(id, 16), wxDefaultPosition,
                                       wxDefaultSize, wxBORDER_NONE);
     button->SetBackgroundColour(kStripColour);
     button->SetToolTip(wxString(RibbonCommandCaption(id, Language())));
@@ -381,35 +382,53 @@ void CMainRibbon::MinimizeRibbon(bool minimise) {
   frame_.GetPaneManager().Update();
 }
 
-void CMainRibbon::CreateBackstage() {
+void CMainRibbon::FillFileMenu(const std::vector<int>& commands) {
   fileMenu_ = std::make_unique<wxMenu>();
-  for (int id : BackstageCommands()) {
+  fileMenuIds_.clear();
+  for (int id : commands) {
     if (id == ID_BACKSTAGE_SEPARATOR) {
       fileMenu_->AppendSeparator();
-    } else {
-      fileMenu_->Append(id, wxString(RibbonCommandCaption(id, Language())));
+      continue;
     }
+    // Menu item ids stop at 32767; larger command ids get an item id of their own.
+    const int itemId = id < 0x7FFF ? id : wxWindow::NewControlId();
+    fileMenu_->Append(itemId, wxString(RibbonCommandCaption(id, Language())));
+    fileMenuIds_.emplace_back(itemId, id);
   }
+}
+
+void CMainRibbon::CreateBackstage() {
+  FillFileMenu(BackstageCommands());
   backstage_ = true;
 }
 
 void CMainRibbon::CreateSystemMenu() {
-  fileMenu_ = std::make_unique<wxMenu>();
-  for (int id : {948, 949, 1278, 57665}) {
-    if (id == ID_BACKSTAGE_SEPARATOR) {
-      fileMenu_->AppendSeparator();
-    } else {
-      fileMenu_->Append(id, wxString(RibbonCommandCaption(id, Language())));
+  FillFileMenu({948, 949, ID_BACKSTAGE_SEPARATOR, 57665});
+  backstage_ = false;
+}
+
+std::vector<int> CMainRibbon::GetFileMenuCommands() const {
+  std::vector<int> commands;
+  if (!fileMenu_) return commands;
+  for (wxMenuItem* item : fileMenu_->GetMenuItems()) {
+    if (item->IsSeparator()) {
+      commands.push_back(ID_BACKSTAGE_SEPARATOR);
+      continue;
+    }
+    for (const auto& [itemId, command] : fileMenuIds_) {
+      if (itemId == item->GetId()) commands.push_back(command);
     }
   }
-  backstage_ = false;
+  return commands;
 }
 
 void CMainRibbon::OnFileButton() {
   if (!fileMenu_) return;
   const int id = GetPopupMenuSelectionFromUser(
       *fileMenu_, fileButton_->GetPosition() + wxPoint(0, fileButton_->GetSize().y));
-  if (id != wxID_NONE) SendCommand(id);
+  for (const auto& [itemId, command] : fileMenuIds_) {
+    if (itemId == id) SendCommand(command);
+  }
 }
 
 void CMainRibbon::AddLoginGroup(wxRibbonPage* page) {
@@ -815,12 +834,13 @@ int CMainRibbon::SelectModule(int tabIndex, uint32_t key, bool useCurrent) {
   if (shownTab < 0 && tabIndex >= 0 && tabIndex < static_cast<int>(moduleTabs_.size())) {
     shownTab = tabIndex;
   }
+  if (shownTab < 0 && ribbon_ != nullptr) shownTab = ModuleTabIndexOfPage(ribbon_->GetActivePage());
   if (shownTab >= 0) {
     currentTab_ = shownTab;
     ModuleTab& tab = moduleTabs_[shownTab];
     tab.panel->SetLabel(currentModule_ != nullptr ? wxString(currentModule_->title)
                                                   : wxString("Error : "));
-    if (currentModule_ != nullptr) {
+    if (currentModule_ != nullptr && moduleKey != 0) {
       tab.selectedKey = moduleKey;
       for (unsigned int i = 0; i < tab.gallery->GetCount(); ++i) {
         wxRibbonGalleryItem* item = tab.gallery->GetItem(i);

@@ -136,6 +136,8 @@ class CMainRibbon : public wxPanel {
   MenuModule* GetCurrentModule() const { return currentModule_; }
   uint32_t GetFirstModuleKey() const { return modules_.FirstKey(); }
   wxMenu* GetFileMenu() const { return fileMenu_.get(); }
+  // The commands of the file menu in order (ID_BACKSTAGE_SEPARATOR for a separator).
+  std::vector<int> GetFileMenuCommands() const;
   wxWindow* GetTabRowControl(int id) const;
   wxRibbonButtonBar* GetLoginBar() const { return loginBar_; }
 
@@ -160,6 +162,7 @@ class CMainRibbon : public wxPanel {
   };
 
   void BuildTopStrip();
+  void FillFileMenu(const std::vector<int>& commands);
   ModuleTab& AddModuleTab(const orv::host::MenuGroup& group, bool testTab);
   void AddLoginGroup(wxRibbonPage* page);
   void FillGallery(ModuleTab& tab);
@@ -182,6 +185,7 @@ class CMainRibbon : public wxPanel {
   wxPanel* strip_ = nullptr;
   wxButton* fileButton_ = nullptr;
   std::unique_ptr<wxMenu> fileMenu_;
+  std::vector<std::pair<int, int>> fileMenuIds_;  // (menu item id, command id)
   std::vector<std::pair<int, wxWindow*>> tabRowControls_;
   std::vector<ModuleTab> moduleTabs_;
   std::map<uint32_t, ItemLook> looks_;
