@@ -351,6 +351,7 @@ TEST(HostCallbacks, WaitingDialogRunsOneAtATimeAndPassesReloginEvents) {
 }
 
 TEST(HostCallbacks, PasswordPromptKeepsOkDisabledUntilBothEntriesMatch) {
+  Frame();  // the application exists before anything is queued on it
   wchar_t buf[256];
   std::wcscpy(buf, L"old");
   bool okWhileDifferent = true, shownAfterPress = false;
@@ -502,7 +503,7 @@ TEST(HostCallbacks, LogLinesErrorBoxesAndPaths) {
 }
 
 // A loopback web server whose pages and login check record what they were asked.
-class WebServerTest : public ::testing::Test {
+class HostWebServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     peer_.On("GET", "/event/event_list2",
@@ -552,7 +553,7 @@ class WebServerTest : public ::testing::Test {
   std::wstring savedB2b_;
 };
 
-TEST_F(WebServerTest, ServerPagesAreFetchedWithTheirQueryKeysInOrder) {
+TEST_F(HostWebServerTest, ServerPagesAreFetchedWithTheirQueryKeysInOrder) {
   login_info_s& li = App().LoginInfo();
   li.nUserIdx = 7;
   std::wcscpy(li.szUserId, L"kim");
@@ -593,7 +594,7 @@ TEST_F(WebServerTest, ServerPagesAreFetchedWithTheirQueryKeysInOrder) {
   li.szUserId[0] = L'\0';
 }
 
-TEST_F(WebServerTest, HostWebLoginKeepsTheSuffixListOfSuccessfulLogins) {
+TEST_F(HostWebServerTest, HostWebLoginKeepsTheSuffixListOfSuccessfulLogins) {
   CHostUserServices services(App());
   app_run_setting_s& rs = App().RunSettings();
   rs.szLoginSuffixes[0] = L'\0';
@@ -630,7 +631,7 @@ TEST_F(WebServerTest, HostWebLoginKeepsTheSuffixListOfSuccessfulLogins) {
   services.SetLoggedIn(false);
 }
 
-TEST_F(WebServerTest, WithoutAModuleCallbackTheLoginButtonRunsTheHostWebLogin) {
+TEST_F(HostWebServerTest, WithoutAModuleCallbackTheLoginButtonRunsTheHostWebLogin) {
   CHostUserServices services(App());
   services.CreateLoginDialogs(&Frame());
   std::wstring loggedInAs;

@@ -18,7 +18,7 @@ namespace {
 
 using namespace orv::host;
 
-TEST(LoginIdSuffixes, MarksTheLastUsedSuffixAndKeepsTheListShort) {
+TEST(HostLoginIdSuffixes, MarksTheLastUsedSuffixAndKeepsTheListShort) {
   struct Case {
     const wchar_t* before;
     const wchar_t* userId;
@@ -43,21 +43,21 @@ TEST(LoginIdSuffixes, MarksTheLastUsedSuffixAndKeepsTheListShort) {
   }
 }
 
-TEST(LoginIdSuffixes, ThreeLoginsInARow) {
+TEST(HostLoginIdSuffixes, ThreeLoginsInARow) {
   std::wstring list;
   for (const wchar_t* id : {L"a@x.com", L"b@y.com", L"a@x.com"})
     list = UpdateLoginIdSuffixes(list, id);
   EXPECT_EQ(list, L"*@x.com;@y.com;");
 }
 
-TEST(UserWindowTitle, NamesTheUserOrTheLoggedOffState) {
+TEST(HostUserWindowTitle, NamesTheUserOrTheLoggedOffState) {
   EXPECT_EQ(UserWindowTitle(L"Orvella", 7, L"kim"), L"Orvella (사용자=7/kim)");
   EXPECT_EQ(UserWindowTitle(L"Orvella", 0, L""), L"Orvella (로그오프)");
   EXPECT_EQ(UserWindowTitle(L"Orvella", -1, nullptr), L"Orvella (로그오프)");
   EXPECT_EQ(UserWindowTitle(L"Orvella", 7, nullptr), L"Orvella (사용자=7/*)");
 }
 
-TEST(LoginStateMessage, LoginAndLogoutTextsShowThePublicPcNotice) {
+TEST(HostLoginStateMessage, LoginAndLogoutTextsShowThePublicPcNotice) {
   bool flagged = true;
   const std::wstring notice = L"공용PC 자동로그인 금지(IP:10.0.0.5/MAC:AA-BB)";
   for (const wchar_t* text : {L"로그인", L"로그아웃", L"", static_cast<const wchar_t*>(nullptr)}) {
@@ -71,7 +71,7 @@ TEST(LoginStateMessage, LoginAndLogoutTextsShowThePublicPcNotice) {
   EXPECT_FALSE(flagged);
 }
 
-TEST(ServerPageUrl, QueryKeysInOrderWithEncodedValues) {
+TEST(HostServerPageUrl, QueryKeysInOrderWithEncodedValues) {
   app_run_setting_s rs;
   std::strcpy(rs.szWebApiBase, "http://127.0.0.1:9/app");
   rs.nGdp = 3;
@@ -107,7 +107,7 @@ TEST(ServerPageUrl, QueryKeysInOrderWithEncodedValues) {
   EXPECT_EQ(MakeServerPageUrl(rs, li, 6, 0, 0, nullptr, nullptr), "");
 }
 
-TEST(MemberPageUrl, B2bPathOrMemberPath) {
+TEST(HostMemberPageUrl, B2bPathOrMemberPath) {
   app_run_setting_s rs;
   std::strcpy(rs.szWebApiBase, "http://h:1");
   std::strcpy(rs.szIp, "ip");
@@ -121,7 +121,7 @@ TEST(MemberPageUrl, B2bPathOrMemberPath) {
   EXPECT_EQ(MakeMemberPageUrl(rs, li).rfind("http://h:1/corp/myinfo?rsp=html&", 0), 0u);
 }
 
-TEST(HelpFile, CompiledHelpThenTheManualPdf) {
+TEST(HostHelpFile, CompiledHelpThenTheManualPdf) {
   orv::test::TempDir dir;
   const std::string folder = dir.Path() + "/";
   // Nothing there and no manual: the compiled help file is reported missing.
@@ -143,7 +143,7 @@ TEST(HelpFile, CompiledHelpThenTheManualPdf) {
   EXPECT_EQ(ResolveHelpFile(folder, "x", "help.html", "trade", "", L"").topic, "::/trade");
 }
 
-TEST(PasswordPrompt, OnlyTwoEqualNonEmptyEntriesAreAccepted) {
+TEST(HostPasswordPrompt, OnlyTwoEqualNonEmptyEntriesAreAccepted) {
   EXPECT_TRUE(CPasswordDlg::EntriesAccepted(L"s3cret", L"s3cret"));
   EXPECT_FALSE(CPasswordDlg::EntriesAccepted(L"s3cret", L"s3creT"));
   EXPECT_FALSE(CPasswordDlg::EntriesAccepted(L"s3cret", L""));
