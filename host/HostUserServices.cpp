@@ -32,11 +32,12 @@ constexpr uint32_t kFlagSecondSwitchOff = 1u << 14;
 constexpr uint32_t kStateLoggedIn = 0x8;
 
 std::mutex g_openerMutex;
+bool XdgOpen(const std::string& target) {
+  const char* argv[] = {"xdg-open", target.c_str(), nullptr};
+  return wxExecute(const_cast<char**>(argv), wxEXEC_ASYNC) > 0;
+}
 CHostUserServices::DesktopOpener& Opener() {
-  static CHostUserServices::DesktopOpener opener = [](const std::string& target) {
-    const char* argv[] = {"xdg-open", target.c_str(), nullptr};
-    return wxExecute(const_cast<char**>(argv), wxEXEC_ASYNC) > 0;
-  };
+  static CHostUserServices::DesktopOpener opener = XdgOpen;
   return opener;
 }
 
@@ -55,7 +56,7 @@ CHostUserServices::~CHostUserServices() = default;
 
 void CHostUserServices::SetDesktopOpener(DesktopOpener opener) {
   std::lock_guard<std::mutex> lock(g_openerMutex);
-  Opener() = std::move(opener);
+  Opener() = opener ? std::move(opener) : DesktopOpener(XdgOpen);
 }
 
 int CHostUserServices::InterfaceLanguage() const {

@@ -51,7 +51,7 @@ class CHostUserServices {
 
   void SetLoginCallbackSource(LoginCallbackSource source) { loginSource_ = std::move(source); }
   void SetLoggedInHandler(LoggedInHandler handler) { onLoggedIn_ = std::move(handler); }
-  // The opener used by help and pages outside the host (xdg-open by default).
+  // The opener used by help and pages outside the host; an empty one restores xdg-open.
   static void SetDesktopOpener(DesktopOpener opener);
 
   // Set-up of the login dialog by a module (function 82). Returns 0.

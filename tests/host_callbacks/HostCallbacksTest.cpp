@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -451,6 +452,62 @@ TEST(HostCallbacks, SettingsDialogSavesAndTheFrameAppliesThePanes) {
   EXPECT_FALSE(State().waitConfirmDlg->IsDialogShown());
 }
 
+TEST(HostCallbacks, LogoutCommandAsksThenClearsTheUserAndTellsTheModules) {
+  EnsureProbeLoaded();
+  ProbeLog log;
+  login_info_s& li = App().LoginInfo();
+  li.nCompanyIdx = 5;
+  li.nUserIdx = 7;
+  std::wcscpy(li.szUserId, L"kim");
+  Frame().UserServices().SetLoggedIn(true);
+  // "No" keeps everything.
+  orv::win::ScriptMessageBoxes({IDNO});
+  Command(2, MAINFRAME_FN_LOGOUT, {});
+  EXPECT_EQ(li.nUserIdx, 7);
+  EXPECT_TRUE(ModuleCommands(log).empty());
+  orv::win::ScriptMessageBoxes({IDYES});
+  Command(2, MAINFRAME_FN_LOGOUT, {});
+  const auto boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::ScriptMessageBoxes({});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "QUESTION");
+  EXPECT_EQ(li.nUserIdx, 0);
+  EXPECT_EQ(li.szUserId[0], L'\0');
+  EXPECT_EQ(li.nCompanyIdx, 5);
+  EXPECT_EQ(li.byState & 1, 0);
+  EXPECT_EQ(App().RunSettings().dwStateWord & 0x8, 0u);
+  EXPECT_EQ(Frame().GetTitle().ToStdWstring(),
+            std::wstring(App().RunSettings().szAppName) + L" - Not Logined");
+  EXPECT_EQ(ModuleCommands(log), (std::vector<std::string>{"cmd kind=2 code=86 w=0"}));
+}
+
+TEST(HostCallbacks, HelpOpensThroughTheDesktopOpener) {
+  Frame();
+  std::vector<std::string> opened;
+  CHostUserServices::SetDesktopOpener([&](const std::string& target) {
+    opened.push_back(target);
+    return true;
+  });
+  const std::string folder = StartedHost::Get().programFolder();
+  app_run_setting_s& rs = App().RunSettings();
+  std::wcscpy(rs.szManualPath, L"manual/orvella-guide.pdf");
+  orv::win::ScriptMessageBoxes({IDOK});
+  EXPECT_EQ(Frame().UserServices().OpenHelp("", "", ""), 0);
+  auto boxes = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "도움말 파일(" + folder + "orvella-guide.pdf) 이 존재하지 않습니다.");
+  EXPECT_EQ(boxes[0].caption, "ERROR");
+  EXPECT_TRUE(opened.empty());
+  std::ofstream(folder + "orvella-guide.pdf") << "%PDF";
+  EXPECT_EQ(Frame().UserServices().OpenHelp("", "", ""), 1);
+  std::ofstream(folder + "help.html") << "<html/>";
+  EXPECT_EQ(Frame().UserServices().OpenHelp("help.html", "trade", ""), 1);
+  orv::win::ScriptMessageBoxes({});
+  EXPECT_EQ(opened, (std::vector<std::string>{folder + "orvella-guide.pdf", folder + "help.html"}));
+  rs.szManualPath[0] = L'\0';
+  CHostUserServices::SetDesktopOpener(nullptr);
+}
+
 TEST(HostCallbacks, LogLinesErrorBoxesAndPaths) {
   CMainFrame& frame = Frame();
   Notify(4, 0, 0, {0, 0, L"제목", L"모듈 로그 줄"});
@@ -583,6 +640,17 @@ TEST_F(HostWebServerTest, ServerPagesAreFetchedWithTheirQueryKeysInOrder) {
   EXPECT_EQ(r.Param("gcd"), "acc-1");
   EXPECT_EQ(r.Param("uidx"), "7");
   page->ShowPage(false, false);
+
+  // A module's page (3/16) goes to the join/member window with its title.
+  const std::string joinUrl = peer_.Url("/member/myinfo?from=module");
+  const intptr_t join =
+      Notify(3, NOTIFY_KIND_PAGE, 0, {0, 0, L"회원 정보", Utf8ToWide(joinUrl).c_str()});
+  ASSERT_EQ(join, reinterpret_cast<intptr_t>(Frame().UserServices().GetUserJoinWnd()));
+  EXPECT_EQ(Frame().UserServices().GetUserJoinWnd()->GetTitle().ToStdWstring(), L"회원 정보");
+  EXPECT_EQ(Frame().UserServices().GetUserJoinWnd()->GetWebUrl(), joinUrl);
+  ASSERT_TRUE(WaitForPage("/member/myinfo"));
+  EXPECT_EQ(RequestsTo("/member/myinfo").front().Param("from"), "module");
+  peer_.ClearRequests();
 
   // The member page goes to the join/member window.
   wxWindow* member = Frame().UserServices().ShowMemberPage(true);
