@@ -19,6 +19,7 @@
 #include "host/DockingPanes.h"
 #include "host/FrameCallbackState.h"
 #include "host/HostUserServices.h"
+#include "host/LanguageTexts.h"
 #include "host/LoginDlg.h"
 #include "host/MainFrame.h"
 #include "host/MainStatusBar.h"
@@ -30,6 +31,7 @@
 #include "platform/win/Registry.h"
 #include "shared/HostCommands.h"
 #include "shared/LogMsgData.h"
+#include "shared/ZiroResultPkt.h"
 #include "tests/host_frame/FrameFixture.h"
 #include "tests/peers/HttpPeer.h"
 #include "tests/probe/ProbeHarness.h"
@@ -506,6 +508,34 @@ TEST(HostCallbacks, HelpOpensThroughTheDesktopOpener) {
   EXPECT_EQ(opened, (std::vector<std::string>{folder + "orvella-guide.pdf", folder + "help.html"}));
   rs.szManualPath[0] = L'\0';
   CHostUserServices::SetDesktopOpener(nullptr);
+}
+
+TEST(HostCallbacks, ChildTitlesAreEditedAndReadThroughTheCatalogue) {
+  Frame();
+  // The shipped catalogue's trading menu starts without child titles.
+  Command(2, MAINFRAME_FN_CHILD_TITLE, {0, 0, 1, L"pelomar", L"주문"});
+  Command(2, MAINFRAME_FN_CHILD_TITLE, {0, 0, 3, L"pelomar", L"잔고"});
+  Command(2, MAINFRAME_FN_CHILD_TITLE, {0, 0, 2, L"pelomar", L"체결"});
+  // Missing texts change nothing.
+  Command(2, MAINFRAME_FN_CHILD_TITLE, {0, 0, 1, L"pelomar", nullptr});
+  Command(2, MAINFRAME_FN_CHILD_TITLE, {0, 0, 1, L"", L"x"});
+  std::wstring key = L"pelomar";
+  ZiroResultPkt_s packet;
+  ZIRO_RESULT_PKT_NULL(&packet);
+  packet.pszKey = key.data();
+  int result = 9;
+  EXPECT_EQ(Command(2, MAINFRAME_FN_CHILD_TITLES_PACKET,
+                    {0, 0, 0, nullptr, nullptr, nullptr, nullptr, &packet}, &result),
+            0);
+  EXPECT_EQ(result, 0);
+  // The edited list is the entry's column list; the packet carries the menu's titles in the
+  // frame's language.
+  EXPECT_EQ(orv::host::GfxZiroGetChildTitlesAll(App().CatalogueDb(), L"pelomar", 2).value_or(L"?"),
+            L"주문\n체결\n");
+  const auto titles = orv::host::MenuChildTitlesByLang(App().CatalogueDb(), L"pelomar", 2);
+  ASSERT_TRUE(titles.has_value());
+  EXPECT_EQ(std::wstring(packet.pszResult ? packet.pszResult : L""), *titles);
+  ZIRO_RESULT_PKT_FREE2(&packet);
 }
 
 TEST(HostCallbacks, LogLinesErrorBoxesAndPaths) {
