@@ -138,10 +138,31 @@ void SetStatusPane(CMainFrame& frame, UINT id, const wchar_t* text) {
   if (CMainStatusBar* bar = frame.GetMainStatusBar()) bar->SetPaneText(id, Or(text));
 }
 
+// Status panes that show the module's text, and which status value (index) they keep.
+struct StatusPaneRoute {
+  int sub;
+  UINT paneId;
+  int valueIndex;  // -1: none
+};
+constexpr StatusPaneRoute kStatusPaneRoutes[] = {
+    {STATUS_PANE_PROGRESS, ID_STATUS_PROGRESS, -1},
+    {STATUS_PANE_COMM, ID_STATUS_COMM, 1},
+    {STATUS_PANE_SCR, ID_STATUS_SCR, 2},
+    {STATUS_PANE_VALID, ID_STATUS_VALID, 3},
+    {STATUS_PANE_RUN_TIME, ID_STATUS_RUN_TIME, -1},
+    {STATUS_PANE_MARKET, ID_STATUS_MARKET, -1},
+};
+
 // Notify class 3, code 3: the status panes. Answers the status.
 int OnStatusNotify(CMainFrame& frame, FrameCallbackState& st, int sub, double val1,
                    const wchar_t* text1) {
   const int value = static_cast<int>(val1);
+  for (const StatusPaneRoute& route : kStatusPaneRoutes) {
+    if (route.sub != sub) continue;
+    SetStatusPane(frame, route.paneId, text1);
+    if (route.valueIndex >= 0) st.statusValues[route.valueIndex] = value;
+    return 1;
+  }
   switch (sub) {
     case STATUS_PANE_TITLE_USER:
       frame.SetTitle(
@@ -155,27 +176,6 @@ int OnStatusNotify(CMainFrame& frame, FrameCallbackState& st, int sub, double va
       frame.ShowLoginButtonState(val1 == 1.0);
       if (val1 == 1.0) st.services.HideLoginDialog();
       st.loginState = value;
-      return 1;
-    case STATUS_PANE_PROGRESS:
-      SetStatusPane(frame, ID_STATUS_PROGRESS, text1);
-      return 1;
-    case STATUS_PANE_COMM:
-      SetStatusPane(frame, ID_STATUS_COMM, text1);
-      st.statusValues[1] = value;
-      return 1;
-    case STATUS_PANE_SCR:
-      SetStatusPane(frame, ID_STATUS_SCR, text1);
-      st.statusValues[2] = value;
-      return 1;
-    case STATUS_PANE_VALID:
-      SetStatusPane(frame, ID_STATUS_VALID, text1);
-      st.statusValues[3] = value;
-      return 1;
-    case STATUS_PANE_RUN_TIME:
-      SetStatusPane(frame, ID_STATUS_RUN_TIME, text1);
-      return 1;
-    case STATUS_PANE_MARKET:
-      SetStatusPane(frame, ID_STATUS_MARKET, text1);
       return 1;
     case STATUS_PANE_SAVER:
       SetStatusPane(frame, ID_STATUS_SCR,
