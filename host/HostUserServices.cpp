@@ -11,6 +11,7 @@
 #include "host/LanguageTexts.h"
 #include "host/LoginDlg.h"
 #include "host/PasswordDlg.h"
+#include "host/SplashScreenEx.h"
 #include "host/VarqoMainApp.h"
 #include "host/WebLoginCheck.h"
 #include "host/WebPageWnd.h"
@@ -353,4 +354,19 @@ std::wstring CHostUserServices::TextByLanguageFormat(const wchar_t* key, const w
   const size_t at = result.find(L"%s");
   if (at != std::wstring::npos) result.replace(at, 2, argument);
   return result;
+}
+
+void CHostUserServices::SetSplashText(const wchar_t* text) {
+  CSplashScreenEx* splash = splashSource_ ? splashSource_() : nullptr;
+  if (splash && text) splash->SetText(text);
+}
+
+void CHostUserServices::ShowSplash(bool show, const wchar_t* text) {
+  CSplashScreenEx* splash = splashSource_ ? splashSource_() : nullptr;
+  if (splash == nullptr) return;
+  if (text) splash->SetText(text);
+  if (show)
+    splash->ShowSplash();
+  else
+    splash->HideSplash();
 }

@@ -26,6 +26,7 @@
 class CVarqoMainApp;
 class CLoginDlg;
 class CPasswordDlg;
+class CSplashScreenEx;
 class CWebPageWnd;
 class wxWindow;
 
@@ -51,6 +52,15 @@ class CHostUserServices {
 
   void SetLoginCallbackSource(LoginCallbackSource source) { loginSource_ = std::move(source); }
   void SetLoggedInHandler(LoggedInHandler handler) { onLoggedIn_ = std::move(handler); }
+  // The splash window while one exists (null afterwards).
+  void SetSplashSource(std::function<CSplashScreenEx*()> source) {
+    splashSource_ = std::move(source);
+  }
+
+  // The splash's text (when a splash exists); with show, the text when given, then shown or
+  // hidden.
+  void SetSplashText(const wchar_t* text);
+  void ShowSplash(bool show, const wchar_t* text);
   // The opener used by help and pages outside the host; an empty one restores xdg-open.
   static void SetDesktopOpener(DesktopOpener opener);
 
@@ -120,6 +130,7 @@ class CHostUserServices {
   CWebPageWnd* joinWnd_ = nullptr;
   LoginCallbackSource loginSource_;
   LoggedInHandler onLoggedIn_;
+  std::function<CSplashScreenEx*()> splashSource_;
   // The module's set-up callbacks (function 82): the defaults of later shows.
   void* setupCtx_ = nullptr;
   LoginCallback setupLogin_ = nullptr;

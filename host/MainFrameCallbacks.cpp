@@ -268,6 +268,7 @@ FrameCallbackState& CMainFrame::CallbackState() {
       SetTitle(orv::host::UserWindowTitle(WideOf(app_.WindowTitle().c_str()), li.nUserIdx,
                                           li.szUserName[0] ? li.szUserName : li.szUserId));
     });
+    services.SetSplashSource([this] { return splash_; });
     services.CreateLoginDialogs(this);
   }
   return *callbackState_;

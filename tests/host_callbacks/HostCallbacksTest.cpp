@@ -24,6 +24,7 @@
 #include "host/MainFrame.h"
 #include "host/MainStatusBar.h"
 #include "host/PluginModuleLoading.h"
+#include "host/SplashScreenEx.h"
 #include "host/VarqoMainApp.h"
 #include "host/WebPageWnd.h"
 #include "platform/support/TextConv.h"
@@ -536,6 +537,20 @@ TEST(HostCallbacks, ChildTitlesAreEditedAndReadThroughTheCatalogue) {
   ASSERT_TRUE(titles.has_value());
   EXPECT_EQ(std::wstring(packet.pszResult ? packet.pszResult : L""), *titles);
   ZIRO_RESULT_PKT_FREE2(&packet);
+}
+
+TEST(HostCallbacks, SplashTextAndVisibility) {
+  CSplashScreenEx* splash = Frame().GetSplash();
+  ASSERT_NE(splash, nullptr);
+  CHostUserServices& services = Frame().UserServices();
+  services.SetSplashText(L"사용자 확인 중");
+  EXPECT_EQ(splash->GetText(), L"사용자 확인 중");
+  services.ShowSplash(true, L"잠시만 기다려 주세요");
+  EXPECT_EQ(splash->GetText(), L"잠시만 기다려 주세요");
+  EXPECT_TRUE(splash->IsShown());
+  services.ShowSplash(false, nullptr);
+  EXPECT_FALSE(splash->IsShown());
+  EXPECT_EQ(splash->GetText(), L"잠시만 기다려 주세요");
 }
 
 TEST(HostCallbacks, LogLinesErrorBoxesAndPaths) {
