@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -214,6 +215,12 @@ bool HttpPeer::Start(int port) {
   s.server->Options(any, serve);
 
   if (port > 0) {
+    // The library's default also sets SO_REUSEPORT, which would let a second server share a
+    // port that is in use and split its requests: only SO_REUSEADDR here.
+    s.server->set_socket_options([](int sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     s.port = s.server->bind_to_port("127.0.0.1", port) ? port : -1;
   } else {
     s.port = s.server->bind_to_any_port("127.0.0.1");

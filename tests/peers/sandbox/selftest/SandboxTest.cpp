@@ -11,10 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <thread>
 
+#include "tests/peers/HttpPeer.h"
 #include "tests/peers/sandbox/Sandbox.h"
 #include "tests/peers/sandbox/SandboxMarket.h"
 
@@ -147,15 +149,12 @@ size_t Append(char* data, size_t size, size_t count, void* out) {
   return size * count;
 }
 
-Reply Post(const std::string& url, const std::string& body, const std::string& caFile,
-           const std::vector<std::string>& headers) {
+// One verified HTTPS transfer; `setup` sets the method and body.
+Reply Transfer(const std::string& url, const std::string& caFile,
+               const std::function<void(CURL*)>& setup) {
   Reply reply;
   CURL* curl = curl_easy_init();
-  curl_slist* list = nullptr;
-  for (const std::string& h : headers) list = curl_slist_append(list, h.c_str());
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
   curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
@@ -163,9 +162,21 @@ Reply Post(const std::string& url, const std::string& body, const std::string& c
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 20000L);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  setup(curl);
   reply.code = curl_easy_perform(curl);
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
   curl_easy_cleanup(curl);
+  return reply;
+}
+
+Reply Post(const std::string& url, const std::string& body, const std::string& caFile,
+           const std::vector<std::string>& headers) {
+  curl_slist* list = nullptr;
+  for (const std::string& h : headers) list = curl_slist_append(list, h.c_str());
+  const Reply reply = Transfer(url, caFile, [&](CURL* curl) {
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+  });
   curl_slist_free_all(list);
   return reply;
 }
@@ -174,24 +185,16 @@ Reply Post(const std::string& url, const std::string& body, const std::string& c
 Reply PostForm(const std::string& url,
                const std::vector<std::pair<std::string, std::string>>& fields,
                const std::string& caFile) {
-  Reply reply;
-  CURL* curl = curl_easy_init();
-  curl_mime* form = curl_mime_init(curl);
-  for (const auto& [name, value] : fields) {
-    curl_mimepart* part = curl_mime_addpart(form);
-    curl_mime_name(part, name.c_str());
-    curl_mime_data(part, value.c_str(), CURL_ZERO_TERMINATED);
-  }
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_MIMEPOST, form);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply.body);
-  curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 20000L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  reply.code = curl_easy_perform(curl);
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
-  curl_easy_cleanup(curl);
+  curl_mime* form = nullptr;
+  const Reply reply = Transfer(url, caFile, [&](CURL* curl) {
+    form = curl_mime_init(curl);
+    for (const auto& [name, value] : fields) {
+      curl_mimepart* part = curl_mime_addpart(form);
+      curl_mime_name(part, name.c_str());
+      curl_mime_data(part, value.c_str(), CURL_ZERO_TERMINATED);
+    }
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, form);
+  });
   curl_mime_free(form);
   return reply;
 }
@@ -268,25 +271,20 @@ class SandboxProcess {
   // Sends the signal and waits for the exit status; -1 when it did not end within the bound.
   int SignalAndWait(int signal) {
     kill(pid_, signal);
-    for (int i = 0; i < 400; ++i) {
-      if (waitpid(pid_, &status_, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
-      }
-      std::this_thread::sleep_for(25ms);
-    }
-    return -1;
+    return WaitExit();
   }
+  // The exit status (128 + the signal when a signal ended it); -1 when it did not end within
+  // the bound.
   int WaitExit() {
-    if (exited_) return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 400 && !exited_; ++i) {
       if (waitpid(pid_, &status_, WNOHANG) == pid_) {
         exited_ = true;
-        return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+      } else {
+        std::this_thread::sleep_for(25ms);
       }
-      std::this_thread::sleep_for(25ms);
     }
-    return -1;
+    if (!exited_) return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
   }
 
   std::string State(const std::string& key) const {
@@ -540,6 +538,25 @@ TEST_F(SandboxProgramTest, StopsOnSigtermAndSigintAndRemovesItsStateFile) {
     EXPECT_NE(sandbox.Log().find("sandbox: stopping"), std::string::npos) << sandbox.Log();
     EXPECT_NE(Post(broker, "", ca, {}).code, CURLE_OK) << "the port is closed";
   }
+}
+
+TEST_F(SandboxProgramTest, ListensOnGivenPortsAndRefusesToStartOnOneInUse) {
+  HttpPeer taken;
+  ASSERT_TRUE(taken.Start());
+  HttpPeer probe;
+  ASSERT_TRUE(probe.Start());
+  const std::string freePort = std::to_string(probe.Port());
+  probe.Stop();
+
+  SandboxProcess sandbox({"--broker-port", freePort, "--tick-ms", "0"});
+  ASSERT_TRUE(sandbox.WaitReady()) << sandbox.Log();
+  EXPECT_EQ(sandbox.State("broker_port"), freePort);
+  EXPECT_EQ(sandbox.Token().status, 200);
+
+  SandboxProcess clash({"--web-port", std::to_string(taken.Port())});
+  EXPECT_FALSE(clash.WaitReady());
+  EXPECT_EQ(clash.WaitExit(), 2);
+  EXPECT_NE(clash.Log().find("the web server cannot listen"), std::string::npos) << clash.Log();
 }
 
 TEST_F(SandboxProgramTest, TheClockMovesTheMarketWithoutInquiries) {
