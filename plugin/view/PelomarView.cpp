@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/ReportGridWindow.h"
@@ -395,7 +396,8 @@ void CPelomarView::PrepareFolders() {
   std::wstring programFolder;
   if (m_pFolders) programFolder = WithSlash(m_pFolders->szExeFolder);
   m_engine->SetProgramFolder(programFolder);
-  m_engine->ResolveCaCertPath();
+  // The web server's requests trust the same CA file as the broker agents.
+  GfxSetHttpCaCertFile(WideToUtf8(m_engine->ResolveCaCertPath()).c_str());
 
   // Daily logs live in "<data folder>Log/"; the data folder is made when missing.
   std::wstring dataFolder;

@@ -126,7 +126,43 @@ void DbBrokerPeer::SetRevokeReply(const std::string& body) {
 
 void DbBrokerPeer::SetDeposit(const DbDeposit& deposit) {
   std::lock_guard<std::mutex> lock(mutex_);
+  deposit_ = deposit;
   bodies_[kDepositPath] = DepositBody(deposit);
+  if (live_) RefreshLiveAccount();
+}
+
+void DbBrokerPeer::SetLiveAccount(bool live) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  live_ = live;
+  if (live_) RefreshLiveAccount();
+}
+
+DbDeposit DbBrokerPeer::Deposit() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return deposit_;
+}
+
+std::vector<DbHoldingRow> DbBrokerPeer::DomesticHoldings() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return domesticRows_;
+}
+
+void DbBrokerPeer::RefreshLiveAccount() {
+  double bought = 0;
+  double valued = 0;
+  for (DbHoldingRow& row : domesticRows_) {
+    const std::string bare = row.code.rfind('A', 0) == 0 ? row.code.substr(1) : row.code;
+    if (auto quote = quotes_.find(bare); quote != quotes_.end()) row.nowPrice = quote->second.price;
+    const double qty = row.ableQty >= 0 ? row.ableQty : row.balanceQty;
+    bought += qty * row.avgPrice;
+    valued += qty * row.nowPrice;
+  }
+  domesticTotals_.buy = bought;
+  domesticTotals_.eval = valued;
+  domesticTotals_.cash = deposit_.deposit;
+  domesticTotals_.depositAsset = deposit_.deposit + valued;
+  bodies_[kDepositPath] = DepositBody(deposit_);
+  bodies_[kDomesticBalancePath] = DomesticBalanceBody(domesticTotals_, domesticRows_);
 }
 
 void DbBrokerPeer::SetDomesticBalance(const DbDomesticTotals& totals,
@@ -135,6 +171,7 @@ void DbBrokerPeer::SetDomesticBalance(const DbDomesticTotals& totals,
   domesticTotals_ = totals;
   domesticRows_ = rows;
   bodies_[kDomesticBalancePath] = DomesticBalanceBody(totals, rows);
+  if (live_) RefreshLiveAccount();
 }
 
 void DbBrokerPeer::SetOverseasBalance(const DbOverseasTotals& totals,
@@ -169,6 +206,7 @@ void DbBrokerPeer::SetQuotes(const std::vector<DbQuote>& quotes) {
   std::lock_guard<std::mutex> lock(mutex_);
   quotes_.clear();
   for (const DbQuote& q : quotes) quotes_[q.code] = q;
+  if (live_) RefreshLiveAccount();
 }
 
 void DbBrokerPeer::SetCandles(const std::string& path, const std::vector<DbCandle>& newestFirst) {
@@ -454,11 +492,31 @@ PeerReply DbBrokerPeer::OrderReply(const std::string& path, const RecordedReques
                       .Str());
     }
     double price = number("OrdPrc");
-    if (price <= 0 && quotes_.count(code)) price = quotes_[code].price;
+    const auto quote = quotes_.find(code);
+    if (price <= 0 && quote != quotes_.end()) price = quote->second.price;
+    const double amount = qty * price;
+    if (live_ && buy && (price <= 0 || amount > deposit_.withdrawable)) {
+      return Json(JsonObject()
+                      .Text("rsp_cd", "02111")
+                      .Text("rsp_msg", "주문가능금액을 초과하였습니다.")
+                      .Str());
+    }
+    if (live_) {
+      const double sign = buy ? -1 : 1;
+      deposit_.deposit += sign * amount;
+      deposit_.withdrawable += sign * amount;
+      deposit_.nextDay += sign * amount;
+      if (buy) {
+        domesticTotals_.todayBuy += amount;
+      } else {
+        domesticTotals_.todaySell += amount;
+        if (row != domesticRows_.end()) domesticTotals_.realized += qty * (price - row->avgPrice);
+      }
+    }
     if (row == domesticRows_.end()) {
       DbHoldingRow fresh;
       fresh.code = "A" + code;
-      fresh.name = code;
+      fresh.name = live_ && quote != quotes_.end() ? quote->second.name : code;
       fresh.avgPrice = price;
       fresh.nowPrice = price;
       domesticRows_.push_back(fresh);
@@ -470,6 +528,7 @@ PeerReply DbBrokerPeer::OrderReply(const std::string& path, const RecordedReques
     row->ableQty = after;
     if (after <= 0) domesticRows_.erase(row);
     bodies_[kDomesticBalancePath] = DomesticBalanceBody(domesticTotals_, domesticRows_);
+    if (live_) RefreshLiveAccount();
   }
   return Json(JsonObject()
                   .Text("rsp_cd", "00000")

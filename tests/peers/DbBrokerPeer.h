@@ -177,6 +177,14 @@ class DbBrokerPeer {
   void SetRawReply(const std::string& path, const std::string& body,
                    const std::string& contentType = "application/json");
   void ClearReply(const std::string& path);
+  // A live account (the sandbox's): a filled domestic order also moves the deposit (a buy
+  // beyond the withdrawable amount is refused), the day's bought, sold and realised amounts,
+  // and every balance reply values the holdings at the current quotes, its totals computed
+  // from the rows and the deposit. Off by default: balances then stay as set.
+  void SetLiveAccount(bool live);
+  DbDeposit Deposit() const;
+  // The domestic holdings as the balance reply lists them.
+  std::vector<DbHoldingRow> DomesticHoldings() const;
   // The last order number issued (orders are numbered from 1001).
   int LastOrderNo() const;
   // Every reply of the path waits this long first (a server that never answers in time).
@@ -205,6 +213,8 @@ class DbBrokerPeer {
   PeerReply TokenReply(const RecordedRequest& request);
   PeerReply PriceReply(const RecordedRequest& request);
   PeerReply OrderReply(const std::string& path, const RecordedRequest& request);
+  // Live account: revalues the rows at the quotes and rewrites the deposit and balance bodies.
+  void RefreshLiveAccount();
 
   std::unique_ptr<HttpPeer> http_;
   mutable std::mutex mutex_;
@@ -220,6 +230,8 @@ class DbBrokerPeer {
   std::map<std::string, std::chrono::milliseconds> delays_;
   std::map<std::string, PeerReply> rawReplies_;
   std::map<std::string, DbQuote> quotes_;
+  DbDeposit deposit_;
+  bool live_ = false;
   DbDomesticTotals domesticTotals_;
   std::vector<DbHoldingRow> domesticRows_;
   int lastOrderNo_ = 1000;

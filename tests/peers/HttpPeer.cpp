@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -107,6 +108,8 @@ struct HttpPeer::State {
   bool stopping = false;
   std::map<std::pair<std::string, std::string>, PeerScript> scripts;
   std::vector<RecordedRequest> requests;
+  std::size_t recordLimit = static_cast<std::size_t>(-1);
+  ServedHook served;
 
   void Serve(const httplib::Request& req, httplib::Response& res, const ReadBody* read = nullptr);
   bool WaitOut(std::chrono::milliseconds delay);
@@ -122,18 +125,28 @@ void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res,
                             const ReadBody* read) {
   RecordedRequest rec = Record(req, read);
   PeerScript script;
+  ServedHook hook;
   {
     std::lock_guard<std::mutex> lock(mutex);
-    requests.push_back(rec);
+    if (recordLimit > 0) {
+      if (requests.size() >= recordLimit) {
+        requests.erase(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(
+                                                                requests.size() - recordLimit + 1));
+      }
+      requests.push_back(rec);
+    }
     auto it = scripts.find({rec.method, rec.path});
     if (it != scripts.end()) script = it->second;
+    hook = served;
   }
   changed.notify_all();
   PeerReply reply = script ? script(rec) : NotFound();
   if (reply.delay.count() > 0 && !WaitOut(reply.delay)) {
     res.status = 503;
+    if (hook) hook(rec, res.status);
     return;
   }
+  if (hook) hook(rec, reply.status);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name, value);
   if (reply.contentType.empty()) {
@@ -152,7 +165,7 @@ HttpPeer::HttpPeer(const TestCa& ca) : HttpPeer() {
 
 HttpPeer::~HttpPeer() { Stop(); }
 
-bool HttpPeer::Start() {
+bool HttpPeer::Start(int port) {
   State& s = *state_;
   if (s.started) return false;
   if (s.https) {
@@ -201,7 +214,17 @@ bool HttpPeer::Start() {
   s.server->Delete(any, serve);
   s.server->Options(any, serve);
 
-  s.port = s.server->bind_to_any_port("127.0.0.1");
+  if (port > 0) {
+    // The library's default also sets SO_REUSEPORT, which would let a second server share a
+    // port that is in use and split its requests: only SO_REUSEADDR here.
+    s.server->set_socket_options([](int sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    s.port = s.server->bind_to_port("127.0.0.1", port) ? port : -1;
+  } else {
+    s.port = s.server->bind_to_any_port("127.0.0.1");
+  }
   if (s.port < 0) return false;
   s.started = true;
   auto listenEnded = std::make_shared<std::atomic<bool>>(false);
@@ -256,6 +279,22 @@ std::vector<RecordedRequest> HttpPeer::Requests() const {
 bool HttpPeer::WaitForRequests(std::size_t count, std::chrono::milliseconds bound) const {
   std::unique_lock<std::mutex> lock(state_->mutex);
   return state_->changed.wait_for(lock, bound, [&] { return state_->requests.size() >= count; });
+}
+
+void HttpPeer::SetRecordLimit(std::size_t limit) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->recordLimit = limit;
+  if (limit == 0) {
+    state_->requests.clear();
+  } else if (state_->requests.size() > limit) {
+    state_->requests.erase(state_->requests.begin(),
+                           state_->requests.end() - static_cast<std::ptrdiff_t>(limit));
+  }
+}
+
+void HttpPeer::OnServed(ServedHook hook) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  state_->served = std::move(hook);
 }
 
 void HttpPeer::ClearRequests() {

@@ -66,9 +66,10 @@ class HttpPeer {
   HttpPeer(const HttpPeer&) = delete;
   HttpPeer& operator=(const HttpPeer&) = delete;
 
-  // Listens on 127.0.0.1 at a port the system picks and serves on a thread of its own.
-  // False when it cannot listen (or its certificate could not be made), or when started before.
-  bool Start();
+  // Listens on 127.0.0.1 at `port` (0: a port the system picks) and serves on a thread of its
+  // own. False when it cannot listen (or its certificate could not be made), or when started
+  // before.
+  bool Start(int port = 0);
   // Closes the port, ends waiting delays and joins the server; at once when not running.
   void Stop();
 
@@ -88,6 +89,14 @@ class HttpPeer {
   // Waits until at least `count` requests have arrived; false when the bound passes first.
   bool WaitForRequests(std::size_t count, std::chrono::milliseconds bound) const;
   void ClearRequests();
+  // Keeps only the latest `limit` requests (a long-running peer must not grow without bound);
+  // 0 keeps none. Unlimited by default.
+  void SetRecordLimit(std::size_t limit);
+
+  // Called after each reply is chosen, on the peer's thread, with the request and the status
+  // sent (a log of what the peer answered).
+  using ServedHook = std::function<void(const RecordedRequest&, int status)>;
+  void OnServed(ServedHook hook);
 
  private:
   struct State;

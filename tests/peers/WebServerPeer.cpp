@@ -37,6 +37,24 @@ void WebServerPeer::SetDelay(std::chrono::milliseconds delay) {
   delay_ = delay;
 }
 
+void WebServerPeer::AnswerReports(int smsRemain) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    smsRemain_ = smsRemain;
+  }
+  for (const char* path :
+       {"/stock/order_up3", "/stock/ai_cmt_up", "/sms/sms_send", "/stock/user_eq_pr_up"}) {
+    http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return Report(p, request);
+    });
+  }
+  for (const char* path : {"/stock/cafe_rec_up", "/stock/order_up2"}) {
+    http_.On("GET", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return Report(p, request);
+    });
+  }
+}
+
 std::vector<RecordedRequest> WebServerPeer::RequestsTo(const std::string& path) const {
   std::vector<RecordedRequest> out;
   for (const RecordedRequest& request : http_.Requests()) {
@@ -77,6 +95,32 @@ std::string Value(const RecordedRequest& request, const char* name) {
   return part ? part->content : std::string();
 }
 }  // namespace
+
+PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string token = request.Part("tk") ? Value(request, "tk") : request.Param("tk");
+  bool member = false;
+  for (const WebServerUser& user : users_)
+    member = member || (!token.empty() && token == user.token);
+  PeerReply reply;
+  // The SMS and condition-result replies quote their numbers; the cafe signal's err is a bare
+  // number; the order report's values are read up to their closing quote.
+  if (!member) {
+    reply.body = path == "/stock/cafe_rec_up" ? "{\"err\":-1,\"msg\":\"login required\"}"
+                                              : "{\"err\":\"-1\",\"msg\":\"login required\"}";
+  } else if (path == "/sms/sms_send") {
+    if (smsRemain_ > 0) --smsRemain_;
+    reply.body = "{\"err\":\"0\",\"sms_remain\":\"" + std::to_string(smsRemain_) + "\"}";
+  } else if (path == "/stock/user_eq_pr_up") {
+    reply.body =
+        "{\"idx\":\"" + std::to_string(++lastUploadIdx_) + "\",\"err\":\"0\",\"msg\":\"ok\"}";
+  } else if (path == "/stock/cafe_rec_up" || path == "/stock/order_up2") {
+    reply.body = "{\"err\":0,\"msg\":\"ok\"}";
+  } else {
+    reply.body = "{\"err\":\"0\",\"msg\":\"ok\"}";
+  }
+  return reply;
+}
 
 PeerReply WebServerPeer::IdCheck(const RecordedRequest& request) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -46,6 +46,11 @@ class WebServerPeer {
   // Answers every service check with this error (err, errmsg) and, when above 0, still the
   // user's index; 0 restores normal answers.
   void SetRefusal(int err, const std::string& message, bool withIndex);
+  // Answers the report scripts as the server does ("stock/order_up3", "stock/ai_cmt_up",
+  // "sms/sms_send", "stock/user_eq_pr_up" and the GETs "stock/cafe_rec_up", "stock/order_up2"):
+  // err 0 to a request carrying a member's token ("tk"), else err -1. An SMS leaves one message
+  // less of `smsRemain`; a condition-result upload gets the next idx.
+  void AnswerReports(int smsRemain);
   // Holds every service check for delay before answering.
   void SetDelay(std::chrono::milliseconds delay);
 
@@ -65,6 +70,7 @@ class WebServerPeer {
  private:
   void Install();
   PeerReply IdCheck(const RecordedRequest& request);
+  PeerReply Report(const std::string& path, const RecordedRequest& request);
 
   HttpPeer http_;
   mutable std::mutex mutex_;
@@ -74,6 +80,8 @@ class WebServerPeer {
   std::string refusalMessage_;
   bool refusalWithIndex_ = false;
   std::chrono::milliseconds delay_{0};
+  int smsRemain_ = 0;
+  int lastUploadIdx_ = 0;
 };
 
 }  // namespace orv::test

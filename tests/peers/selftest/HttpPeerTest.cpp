@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -241,6 +242,42 @@ TEST_P(PeerTest, RequestsFromManyThreadsAreAllRecorded) {
 
   peer->ClearRequests();
   EXPECT_TRUE(peer->Requests().empty());
+}
+
+TEST_P(PeerTest, RecordLimitKeepsTheLatestAndTheServedHookSeesEveryReply) {
+  auto peer = MakePeer();
+  peer->On("GET", "/a", PeerReply{});
+  std::vector<std::string> served;
+  std::mutex servedMutex;
+  peer->OnServed([&](const RecordedRequest& r, int status) {
+    std::lock_guard<std::mutex> lock(servedMutex);
+    served.push_back(r.path + " " + std::to_string(status));
+  });
+  ASSERT_TRUE(peer->Start());
+  peer->SetRecordLimit(2);
+  for (const char* path : {"/a?n=1", "/a?n=2", "/b", "/a?n=3"}) Fetch(peer->Url(path), TrustCa);
+  const auto kept = peer->Requests();
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[0].path, "/b");
+  EXPECT_EQ(kept[1].query, "n=3");
+  EXPECT_EQ(served, (std::vector<std::string>{"/a 200", "/a 200", "/b 404", "/a 200"}));
+  peer->SetRecordLimit(0);
+  Fetch(peer->Url("/a"), TrustCa);
+  EXPECT_TRUE(peer->Requests().empty());
+}
+
+TEST_P(PeerTest, StartsOnAGivenPortAndRefusesOneInUse) {
+  auto first = MakePeer();
+  ASSERT_TRUE(first->Start());
+  auto second = MakePeer();
+  EXPECT_FALSE(second->Start(first->Port())) << "the port is taken";
+  first->Stop();
+  const int port = first->Port();
+  auto third = MakePeer();
+  third->On("GET", "/a", PeerReply{});
+  ASSERT_TRUE(third->Start(port));
+  EXPECT_EQ(third->Port(), port);
+  EXPECT_EQ(Fetch(third->Url("/a"), TrustCa).status, 200);
 }
 
 TEST_P(PeerTest, DelayedReplyTimesTheClientOutAndStopStaysPrompt) {

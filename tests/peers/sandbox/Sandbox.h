@@ -1,0 +1,96 @@
+#pragma once
+// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker with one account and a
+// moving market, and the product web server with one member, so the real program logs in,
+// polls prices, places orders and reports them without any real account.
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/TestCa.h"
+#include "tests/peers/WebServerPeer.h"
+#include "tests/peers/sandbox/SandboxMarket.h"
+
+namespace orv::test {
+
+// The sandbox member and its DB broker account (scripts/run stores the same values in the
+// staged catalogue).
+struct SandboxAccount {
+  static constexpr const char* kUserId = "sandbox";
+  static constexpr int kUserIdx = 1001;
+  static constexpr const char* kUserToken = "sandbox-user-token";
+  static constexpr const char* kAppKey = "SANDBOX-APPKEY";
+  static constexpr const char* kAppSecret = "SANDBOX-APPSECRET";
+  static constexpr const char* kAccessToken = "sandbox-access-token";
+  static constexpr double kDeposit = 10000000;  // won
+};
+
+struct SandboxOptions {
+  uint64_t seed = 1;
+  // A price script (ParseSandboxScript); empty: the seeded random walk.
+  std::vector<SandboxTick> script;
+  // Milliseconds between market ticks; 0: the market ticks after each answered price inquiry,
+  // so a client's run of inquiries sees the same prices whatever its timing.
+  int tickMs = 1000;
+  int brokerPort = 0;  // 0: a port the system picks
+  int webPort = 0;
+};
+
+class Sandbox {
+ public:
+  explicit Sandbox(SandboxOptions options);
+  ~Sandbox();  // stops
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  // Starts both servers and the market clock; false, with the reason in `error`, when the CA
+  // cannot be made or a server cannot listen (nothing then keeps running).
+  bool Start(std::string* error);
+  // Stops the clock and both servers; at once when not running.
+  void Stop();
+
+  const TestCa& Ca() const { return ca_; }
+  int BrokerPort() const { return brokerPort_; }
+  int WebPort() const { return webPort_; }
+  // "127.0.0.1:<port>", as the "BrokerHost-11" setting takes it.
+  std::string BrokerHost() const;
+  // "https://127.0.0.1:<port>/", the web server's base URL.
+  std::string WebUrl() const;
+  // The lines of the state file: broker_host, broker_port, web_url, web_port, ca_file, pid.
+  std::string StateText(const std::string& caFile) const;
+
+  std::vector<DbQuote> Quotes() const;
+  int Ticks() const;
+
+  // Called for every answered request (method, path, status), from the servers' threads.
+  void OnServed(std::function<void(const std::string& line)> log);
+
+ private:
+  void Tick();
+  void RunClock();
+
+  SandboxOptions options_;
+  TestCa ca_;
+  DbBrokerPeer broker_;
+  WebServerPeer web_;
+  SandboxMarket market_;
+  mutable std::mutex mutex_;  // the market and the clock's state
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  std::thread clock_;
+  std::function<void(const std::string&)> log_;
+  int brokerPort_ = -1;
+  int webPort_ = -1;
+};
+
+// Writes `text` to `path` through a temporary file and a rename, so a reader never sees half of
+// it. False on failure.
+bool WriteFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace orv::test
