@@ -15,6 +15,7 @@
 #include "host/ContainerPanes.h"
 #include "host/DockingPanes.h"
 #include "host/FrameCommandState.h"
+#include "host/FrameCallbackState.h"
 #include "host/LogMsgConversion.h"
 #include "host/MainStatusBar.h"
 #include "host/PopupPlacement.h"
@@ -56,6 +57,7 @@ CMainFrame::~CMainFrame() {
   frameTimer_.Stop();
   logUpdate_ = false;
   if (logHub_) logHub_->Stop();
+  callbackState_.reset();
   popups_.clear();
   waitPopup_.reset();
   if (trayIcon_) trayIcon_->RemoveIcon();

@@ -13,7 +13,9 @@
 #include "host/AboutDlg.h"
 #include "host/CaptionBar.h"
 #include "host/DockingPanes.h"
+#include "host/FrameCallbackState.h"
 #include "host/FrameCommandState.h"
+#include "host/HostUserServices.h"
 #include "host/KeepAwake.h"
 #include "host/LanguageTexts.h"
 #include "host/LayoutFiles.h"
@@ -92,6 +94,7 @@ enum : int {
 
 constexpr uint32_t kSingleInstanceFlag = 0x20;
 constexpr uint32_t kFlagLoginToManager = 0x80000;
+constexpr uint32_t kFlagMyInfoToManager = 0x200000;
 constexpr uint32_t kFlagSettingsToManager = 0x800000;
 constexpr int kSaverTestIdleMs = 10000;
 constexpr int kAdminLevel = 80;
@@ -135,6 +138,13 @@ CCaptionBar* CMainFrame::GetCaptionBar() const {
 }
 
 void CMainFrame::SetCursorSource(std::function<POINT()> source) {
+  // Null restores the pointer's real position.
+  if (!source) {
+    source = [] {
+      const wxPoint p = wxGetMousePosition();
+      return POINT{p.x, p.y};
+    };
+  }
   CommandState().cursorSource = std::move(source);
 }
 
@@ -145,12 +155,7 @@ void CMainFrame::SetScreenSaverStarter(std::function<bool(CMainFrame&)> starter)
 void CMainFrame::BindFrameCommands() {
   FrameCommandState& state = CommandState();
   state.appliedLanguage = languageCode_;
-  if (!state.cursorSource) {
-    state.cursorSource = [] {
-      const wxPoint p = wxGetMousePosition();
-      return POINT{p.x, p.y};
-    };
-  }
+  if (!state.cursorSource) SetCursorSource(nullptr);
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseWindow, this);
   Bind(wxEVT_SIZE, &CMainFrame::OnFrameSize, this);
   // Ids outside the ranges below (the switch range also holds exit, hide, show, settings,
@@ -255,10 +260,6 @@ void CMainFrame::OnScreenSaverEnded() { CommandState().timer.ResetIdle(orv::win:
 // ---------------------------------------------------------------------------------------------
 // Commands
 
-int CMainFrame::BroadcastCommand(unsigned code, WPARAM wParam) {
-  return loader_ ? loader_->SendCmdMessageToAllModule(code, wParam, 0, nullptr) : 0;
-}
-
 void CMainFrame::RunCommand(int id, int value, long data) {
   wxCommandEvent event(wxEVT_MENU, id);
   event.SetInt(value);
@@ -299,7 +300,29 @@ void CMainFrame::OnFrameCommand(wxCommandEvent& event) {
       RunWatchCommand(false);
       return;
     case kCmdProfitRates:
-      BroadcastCommand(HOST_CMD_PROFIT_RATES, 0);
+      SendCommandToAllModules(HOST_CMD_PROFIT_RATES, 0);
+      return;
+    case kCmdSettings:
+    case kCmdSettings2: {
+      const int user = app_.LoginInfo().nUserIdx;
+      if ((rs.dwFlagWord & kFlagSettingsToManager) == 0) {
+        UserServices().ShowConfiguration(this, &CMainFrame::OnConfigSaved, true);
+      } else {
+        CallbackState().managerCommand(this, 42, user, 42, 0, user, 0);
+      }
+      return;
+    }
+    case kCmdMyInfo:
+      if ((rs.dwFlagWord & kFlagMyInfoToManager) == 0) {
+        UserServices().ShowMemberPage(true);
+      } else {
+        CallbackState().managerCommand(this, 16, app_.LoginInfo().nUserIdx, 16, 0, 0, 0);
+      }
+      return;
+    case kCmdHelp1:
+    case kCmdHelp2:
+    case kCmdHelp3:
+      UserServices().OpenHelp("", "", "");
       return;
     case kCmdReloadLayout:
       if (ReloadLayout()) {
@@ -565,7 +588,8 @@ void CMainFrame::RunWatchCommand(bool start) {
       start ? (stock ? "▶종목 감시를 시작(START)할까요?" : "▶모듈 감시를 시작(START)할까요?")
             : (stock ? "■종목 감시를 중지(STOP)할까요?" : "■모듈 감시를 중지(STOP)할까요?");
   if (orv::win::MessageBox(question, "QUESTION", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  const int answer = BroadcastCommand(start ? HOST_CMD_AUTO_TRADE_ON : HOST_CMD_AUTO_TRADE_OFF, 0);
+  const int answer =
+      SendCommandToAllModules(start ? HOST_CMD_AUTO_TRADE_ON : HOST_CMD_AUTO_TRADE_OFF, 0);
   if (answer != 1) {
     orv::win::MessageBox(
         start ? "감시를 시작(START)하지 못했습니다." : "감시를 중지(STOP)하지 못했습니다.", "ERROR",
@@ -575,7 +599,7 @@ void CMainFrame::RunWatchCommand(bool start) {
 
 void CMainFrame::SaveAll() {
   const DWORD start = orv::win::GetTickCount();
-  const int saved = BroadcastCommand(HOST_CMD_SAVE, 0);
+  const int saved = SendCommandToAllModules(HOST_CMD_SAVE, 0);
   if (saved < 1) {
     ShowPopup(L"Cannot save.", L"");
     return;
@@ -696,7 +720,7 @@ void CMainFrame::StopModules(int pauseMs) {
   app_.RunSettings().nAppRunning = 0;
   orv::win::Sleep(static_cast<DWORD>(pauseMs));
   // Modules log out and stop their workers while every window of the frame still exists.
-  BroadcastCommand(HOST_CMD_STOP, 1);
+  SendCommandToAllModules(HOST_CMD_STOP, 1);
 }
 
 void CMainFrame::OnCloseWindow(wxCloseEvent& event) {
@@ -764,5 +788,16 @@ int CMainFrame::ExitApplication(int waitMs, bool ask) {
 }
 
 void CMainFrame::RunLoginCommand() {
-  // Filled in with the login dialog of the host callbacks.
+  void* ctx = nullptr;
+  LoginCallback login = nullptr;
+  LoginNotifyCallback notify = nullptr;
+  if (mainView_ != nullptr) mainView_->GetCurrentLoginCallback(&ctx, &login, &notify);
+  if (UserServices().IsLoggedIn()) {
+    Logout();
+  } else if ((app_.RunSettings().dwFlagWord & kFlagLoginToManager) == 0) {
+    OpenLoginDialog(nullptr, nullptr, nullptr, 0, 0, ctx, login, notify);
+  } else {
+    // The manager program signs the user in and answers with the login information.
+    CallbackState().managerCommand(this, 1, 0, 0, 2, 0, 0);
+  }
 }

@@ -299,6 +299,10 @@ TEST(FrameTimerTick, KeepAwakeSaverAndPanesWithAnInjectedClockAndCursor) {
   ASSERT_EQ(saverStarts.size(), 3u);
   EXPECT_EQ(saverStarts[1] - saverStarts[0], 30000u);
   EXPECT_EQ(saverStarts[2] - saverStarts[1], 30000u);
+  // The frame's own timer outlives this test's locals.
+  frame.SetScreenSaverStarter(nullptr);
+  frame.SetCursorSource(nullptr);
+  rs.bySaverOn = 0;
 }
 
 TEST(FrameCommands, WatchingLanguageAndSaveAllReachTheModules) {
