@@ -68,6 +68,8 @@ CMainFrame::~CMainFrame() {
   // Module windows are children of this frame: their libraries stay loaded until the windows
   // are gone, so the loader is only deleted here when the exit action has not done it.
   loader_.reset();
+  // The program ends with its main window, whatever hidden windows (splash, dialogs) remain.
+  if (wxTheApp != nullptr) wxTheApp->ExitMainLoop();
 }
 
 bool CMainFrame::CreateFrame(const wxString& title) {
