@@ -102,6 +102,29 @@ constexpr int kCloseFirstPauseMs = 100;
 constexpr int kCloseSecondPauseMs = 200;
 constexpr int kExitWaitMs = 200;
 
+// The switches that are one byte of the run settings.
+struct ByteSwitch {
+  int id;
+  uint8_t app_run_setting_s::*field;
+};
+constexpr ByteSwitch kByteSwitches[] = {
+    {kSwConsole, &app_run_setting_s::byConsoleOn},
+    {kSwMinMenu, &app_run_setting_s::byMinMenuOnStart},
+    {kSwHideOnExit, &app_run_setting_s::byHideOnExit},
+    {kSwHideOnStart, &app_run_setting_s::byHideOnStart},
+    // The desktop's task bar belongs to the desktop here; the switch is only kept.
+    {kSwHideTaskBar, &app_run_setting_s::byHideTaskBar},
+    {kSwCustomSaver, &app_run_setting_s::byCustomSaverOn},
+    {kSwNoSleep, &app_run_setting_s::byHibernateOff},
+};
+
+uint8_t* FindByteSwitch(app_run_setting_s& rs, int id) {
+  for (const ByteSwitch& sw : kByteSwitches) {
+    if (sw.id == id) return &(rs.*sw.field);
+  }
+  return nullptr;
+}
+
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
 // The switches that carry no settings-changed mark.
@@ -116,7 +139,7 @@ std::string ConsoleBanner() {
   const std::time_t now = std::time(nullptr);
   std::tm t{};
   localtime_r(&now, &t);
-  char stamp[32];
+  char stamp[64];
   std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900,
                 t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
   return std::string("ORVELLA(R)용 DOS 콘솔이 열렸습니다.\n표출 시간: ") + stamp +
@@ -413,10 +436,9 @@ void CMainFrame::OnFrameCommand(wxCommandEvent& event) {
 
 bool CMainFrame::ToggleSwitch(int id) {
   app_run_setting_s& rs = app_.RunSettings();
-  auto flip = [](uint8_t& value) { value = value != 0 ? 0 : 1; };
+  if (uint8_t* value = FindByteSwitch(rs, id)) *value = *value != 0 ? 0 : 1;
   switch (id) {
     case kSwConsole:
-      flip(rs.byConsoleOn);
       // This program's standard output is the terminal it was started from; the banner goes
       // there once when the console is switched on.
       if (rs.byConsoleOn != 0 && !CommandState().consoleOpen) {
@@ -433,28 +455,9 @@ bool CMainFrame::ToggleSwitch(int id) {
     case kSwAutoStart:
       app_.SetAutoStartOnBoot(app_.m_nAutoStartOnBoot != 0 ? 0 : 1);
       break;
-    case kSwMinMenu:
-      flip(rs.byMinMenuOnStart);
-      break;
-    case kSwHideOnExit:
-      flip(rs.byHideOnExit);
-      break;
-    case kSwHideOnStart:
-      flip(rs.byHideOnStart);
-      break;
-    case kSwHideTaskBar:
-      // The desktop's task bar belongs to the desktop here; the switch is only kept.
-      flip(rs.byHideTaskBar);
-      break;
-    case kSwCustomSaver:
-      flip(rs.byCustomSaverOn);
-      break;
     case kSwSaverTest:
       OnScreenSaverEnded();
       ShowScreenSaver();
-      break;
-    case kSwNoSleep:
-      flip(rs.byHibernateOff);
       break;
     case 227:
     case 234:
@@ -466,7 +469,7 @@ bool CMainFrame::ToggleSwitch(int id) {
       break;
     }
     default:
-      return false;
+      if (FindByteSwitch(rs, id) == nullptr) return false;
   }
   if (MarksSettingsChanged(id)) rs.dwChangedFlags |= SETTINGS_CHANGED_FLAG;
   return true;
@@ -477,33 +480,17 @@ bool CMainFrame::GetCommandState(int id, bool* enabled, bool* checked) {
   bool on = true;
   bool check = false;
   bool known = true;
+  if (const uint8_t* value = FindByteSwitch(app_.RunSettings(), id)) {
+    if (enabled != nullptr) *enabled = true;
+    if (checked != nullptr) *checked = *value != 0;
+    return true;
+  }
   switch (id) {
-    case kSwConsole:
-      check = rs.byConsoleOn != 0;
-      break;
     case kSwSingleInstance:
       check = (rs.dwAppFlags & kSingleInstanceFlag) != 0;
       break;
     case kSwAutoStart:
       check = app_.m_nAutoStartOnBoot != 0;
-      break;
-    case kSwMinMenu:
-      check = rs.byMinMenuOnStart != 0;
-      break;
-    case kSwHideOnExit:
-      check = rs.byHideOnExit != 0;
-      break;
-    case kSwHideOnStart:
-      check = rs.byHideOnStart != 0;
-      break;
-    case kSwHideTaskBar:
-      check = rs.byHideTaskBar != 0;
-      break;
-    case kSwCustomSaver:
-      check = rs.byCustomSaverOn != 0;
-      break;
-    case kSwNoSleep:
-      check = rs.byHibernateOff != 0;
       break;
     case 227:
     case 234:

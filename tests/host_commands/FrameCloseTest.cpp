@@ -57,6 +57,19 @@ int IndexOf(const std::vector<std::string>& lines, const std::string& prefix) {
   return -1;
 }
 
+// The modules heard command 21 with WPARAM 1 before ZIRO_DestroyAll, which came before the
+// library was unloaded.
+void ExpectStopThenDestroyThenUnload(const std::vector<std::string>& lines) {
+  const int stop = IndexOf(lines, "cmd kind=2 code=21 w=1");
+  const int destroy = IndexOf(lines, "DestroyAll");
+  const int unload = IndexOf(lines, "unloaded");
+  ASSERT_GE(stop, 0);
+  ASSERT_GE(destroy, 0);
+  ASSERT_GE(unload, 0);
+  EXPECT_LT(stop, destroy);
+  EXPECT_LT(destroy, unload);
+}
+
 // A host started from a fresh program folder whose first module is the probe.
 class StartedHost {
  public:
@@ -152,15 +165,7 @@ TEST(FrameClose, YesStopsTheModulesBeforeTheFrameGoesAndTheLibraryAfterItsWindow
   EXPECT_EQ(calls[0].text, host.ExpectedQuestion());
   EXPECT_EQ(calls[0].type, MB_YESNO | MB_ICONQUESTION);
 
-  const auto lines = host.log().Lines();
-  const int stop = IndexOf(lines, "cmd kind=2 code=21 w=1");
-  const int destroy = IndexOf(lines, "DestroyAll");
-  const int unload = IndexOf(lines, "unloaded");
-  ASSERT_GE(stop, 0);
-  ASSERT_GE(destroy, 0);
-  ASSERT_GE(unload, 0);
-  EXPECT_LT(stop, destroy);
-  EXPECT_LT(destroy, unload);
+  ExpectStopThenDestroyThenUnload(host.log().Lines());
   EXPECT_EQ(host.log().LinesStartingWith("cmd kind=2 code=21").size(), 1u);
   EXPECT_EQ(host.app().RunSettings().nAppRunning, 0);
   // The interface settings were saved; the layouts are the exit's alone.
@@ -199,15 +204,7 @@ TEST(FrameExit, StopsModulesSavesLayoutsAndUnloadsThePluginsBeforeTheFrameCloses
   orv::win::ScriptMessageBoxes({IDYES});
   frame.RunCommand(240);
   // The exit ran to its end inside the command: modules stopped, plug-ins gone.
-  const auto lines = host.log().Lines();
-  const int stop = IndexOf(lines, "cmd kind=2 code=21 w=1");
-  const int destroy = IndexOf(lines, "DestroyAll");
-  const int unload = IndexOf(lines, "unloaded");
-  ASSERT_GE(stop, 0);
-  ASSERT_GE(destroy, 0);
-  ASSERT_GE(unload, 0);
-  EXPECT_LT(stop, destroy);
-  EXPECT_LT(destroy, unload);
+  ExpectStopThenDestroyThenUnload(host.log().Lines());
   EXPECT_EQ(frame.GetPluginLoader(), nullptr);
 
   // The docking layout and the ribbon layout were written and load back into the panes.
