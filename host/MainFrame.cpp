@@ -15,6 +15,7 @@
 #include "host/ContainerPanes.h"
 #include "host/DockingPanes.h"
 #include "host/FrameCallbackState.h"
+#include "host/FrameCommandState.h"
 #include "host/LogMsgConversion.h"
 #include "host/MainStatusBar.h"
 #include "host/PopupPlacement.h"
@@ -67,14 +68,21 @@ CMainFrame::~CMainFrame() {
   // Module windows are children of this frame: their libraries stay loaded until the windows
   // are gone, so the loader is only deleted here when the exit action has not done it.
   loader_.reset();
+  // The program ends with its main window, whatever hidden windows (splash, dialogs) remain.
+  if (wxTheApp != nullptr) wxTheApp->ExitMainLoop();
 }
 
 bool CMainFrame::CreateFrame(const wxString& title) {
   // The default size is given at 96 DPI.
   const double scale = wxDisplay().GetScaleFactor();
   const wxSize size(Scaled(app_.m_nDefaultWidth, scale), Scaled(app_.m_nDefaultHeight, scale));
-  if (!wxFrame::Create(nullptr, wxID_ANY, title, wxDefaultPosition, size,
-                       wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN, kWindowClass)) {
+  // Without the standard caption the frame draws its own caption bar: a sizing border, the
+  // system menu and the minimise and maximise boxes, but no system caption.
+  const long style = app_.RunSettings().byStdCaption != 0
+                         ? (wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN)
+                         : (wxRESIZE_BORDER | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxMAXIMIZE_BOX |
+                            wxCLOSE_BOX | wxCLIP_CHILDREN);
+  if (!wxFrame::Create(nullptr, wxID_ANY, title, wxDefaultPosition, size, style, kWindowClass)) {
     return false;
   }
   SetWindowClass();
@@ -122,6 +130,8 @@ int CMainFrame::OnCreate() {
   HostSharedWnds().pStatusBar = statusBar_;
 
   SetUpDockingPanes();
+  BindFrameCommands();
+  if (rs.byStdCaption == 0) CreateCaptionBar();
 
   trayTooltip_ = Wide(rs.szProductTitle);
   if (trayTooltip_.empty()) trayTooltip_ = Wide(rs.szAppName);
@@ -138,7 +148,7 @@ int CMainFrame::OnCreate() {
   if (!CreateModuleViewAndMenus()) return -1;
 
   Bind(
-      wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimer(); }, kFrameTimerId);
+      wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimerTick(); }, kFrameTimerId);
   frameTimer_.Start(kFrameTimerMs);
   return 0;
 }

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@
 #include "shared/SharedWnds.h"
 
 class CVarqoMainApp;
+class CCaptionBar;
+struct FrameCommandState;
 class CHostUserServices;
 struct FrameCallbackState;
 class CVarqoMainView;
@@ -41,6 +44,8 @@ class CPropertiesWnd;
 class CMonitoringWnd;
 class wxAuiManager;
 class wxAuiManagerEvent;
+class wxCloseEvent;
+class wxUpdateUIEvent;
 class wxPanel;
 class wxTaskBarIcon;
 namespace orv::ui {
@@ -145,6 +150,39 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   // The frame timer's tick (every 200 ms).
   void OnFrameTimer();
 
+  // --- Timer, commands, close and exit (MainFrameCommands.cpp) ---
+  // One run of the 200 ms timer: clock pane, tray retry, keep-awake, screen saver, the
+  // "[SCR]" pane and the currency panes.
+  void OnFrameTimerTick();
+  // The exit action: asks (when ask), stops the modules (command 21 after waitMs), saves the
+  // layouts, window state and settings, unloads the plug-ins. 1 when the program may end,
+  // 0 when the user said no or other work runs.
+  int ExitApplication(int waitMs, bool ask);
+  // The close question; true on yes.
+  bool AskExit();
+  // Applies a theme command id (1245 to 1259) and makes it the current theme.
+  void ApplyTheme(int commandId);
+  int GetThemeId() const { return themeId_; }
+  // The screen saver over the frame's monitor; its end resets both idle ticks.
+  void ShowScreenSaver();
+  void OnScreenSaverEnded();
+  // Where the pointer position and the screen saver come from (tests and the saver window).
+  void SetCursorSource(std::function<POINT()> source);
+  void SetScreenSaverStarter(std::function<bool(CMainFrame&)> starter);
+  FrameCommandState& CommandState();
+  // Enable and check state of a command id; false for an id the frame does not serve.
+  bool GetCommandState(int id, bool* enabled, bool* checked);
+  // Runs a command as the ribbon sends it (a check box's state in value, a combo's data).
+  void RunCommand(int id, int value = 0, long data = 0);
+  // The about box in a mode (0 links, 1 end-user licence, 2 licence), modal.
+  int ShowAboutBox(int mode);
+  CCaptionBar* GetCaptionBar() const;
+  // Where the exit writes the docking layout and the ribbon layout.
+  std::string DockingLayoutPath() const;
+  std::string RibbonLayoutPath() const;
+  // The docking layout "NormalLayout" from the ribbon layout file; false leaves the layout.
+  bool ReloadLayout();
+
   // --- Plug-in callbacks stored in the block (context: the frame) ---
   static intptr_t OnPluginReserved(void* ctx);
   static intptr_t OnPluginNotify(void* ctx, int cls, int code, int sub, double val1, double val2,
@@ -204,10 +242,26 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   void OnPaneClose(wxAuiManagerEvent& event);
   void SetWindowClass();
   bool CreateModuleViewAndMenus();
+  void BindFrameCommands();
+  void CreateCaptionBar();
+  void OnCloseWindow(wxCloseEvent& event);
+  void OnFrameCommand(wxCommandEvent& event);
+  void OnUpdateFrameCommand(wxUpdateUIEvent& event);
+  void OnFrameSize(wxSizeEvent& event);
+  void OnCaptionLanguage(int language);
+  void OnLanguageChanged(int language);
+  // Flips a settings switch (ids 189 to 279); false for an id that is no switch.
+  bool ToggleSwitch(int id);
+  void RunWatchCommand(bool start);
+  void SaveAll();
+  void RunLoginCommand();
+  void StopModules(int pauseMs);
+  void RememberWindowRect();
 
   CVarqoMainApp& app_;
   std::unique_ptr<wxAuiManager> paneManager_;
   std::unique_ptr<CLogHub> logHub_;
+  std::unique_ptr<FrameCommandState> commandState_;
   std::atomic<bool> logUpdate_{false};
   CLogViewWnd* logView_ = nullptr;
   CWorkspaceWnd* workspace_ = nullptr;

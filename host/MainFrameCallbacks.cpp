@@ -546,7 +546,7 @@ void CMainFrame::OnConfigSaved(void* ctx, int event) {
   CMainFrame* frame = Frame(ctx);
   if (frame == nullptr || event != CConfigDlg::kEventSaved) return;
   const int theme = static_cast<int>(frame->App().RunSettings().dwRibbonStyle);
-  if (frame->ribbon_ && theme != frame->ribbon_->GetThemeId()) frame->ribbon_->SetThemeId(theme);
+  if (theme != frame->GetThemeId()) frame->ApplyTheme(theme);
   frame->ApplyAllPaneVisibility();
 }
 

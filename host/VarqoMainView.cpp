@@ -56,6 +56,14 @@ CVarqoMainView::CVarqoMainView(CMainFrame& frame, wxWindow* parent)
 
 CVarqoMainView::~CVarqoMainView() { tabs_->SetImageList(nullptr); }
 
+void CVarqoMainView::ForgetModuleWindows() {
+  // A module's own frame holds a view of the module's class: it goes before the library.
+  HideInnerFrame();
+  currentWnd_ = nullptr;
+  previousWnd_ = nullptr;
+  activeView_ = nullptr;
+}
+
 bool CVarqoMainView::CheckPendingModuleUpdate(MenuModule* entry, bool* outUpdate,
                                               const std::wstring& modulePath) {
   return orv::host::CheckPendingModuleUpdate(entry, outUpdate, modulePath);

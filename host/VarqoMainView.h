@@ -65,6 +65,8 @@ class CVarqoMainView : public wxPanel {
   // current module.
   int GetCurrentLoginCallback(void** outCtx, LoginCallback* outLogin,
                               LoginNotifyCallback* outNotify);
+  // The module windows are about to go with their libraries: the view lets go of them.
+  void ForgetModuleWindows();
   // Marks the entry when an update is pending for its module file (see ModuleStartup.h).
   static bool CheckPendingModuleUpdate(MenuModule* entry, bool* outUpdate,
                                        const std::wstring& modulePath);
