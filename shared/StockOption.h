@@ -32,6 +32,7 @@ struct stock_option_s {
   uint8_t coin_on = 0;
   uint8_t default_domestic_broker = 0;
   uint8_t data_broker = 0;
+  uint8_t trading_market = 1;  // 1 domestic, 2 overseas
 
   double exchange_rate = 1500.0;  // won per US dollar
 

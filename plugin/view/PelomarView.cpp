@@ -202,10 +202,14 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     return answer;
   }
   void NotifyHost(int kind, int code, const wchar_t* text1, const wchar_t* text2) override {
+    NotifyHostValues(kind, code, 0.0, 0.0, text1, text2);
+  }
+  void NotifyHostValues(int kind, int code, double value1, double value2, const wchar_t* text1,
+                        const wchar_t* text2) override {
     std::wstring t1 = text1 ? text1 : L"";
     std::wstring t2 = text2 ? text2 : L"";
-    view_.m_messageSink->RunOnUi([this, kind, code, t1, t2] {
-      view_.SendNotifyMsgToMainFrame(kind, code, 0.0, 0.0, t1.c_str(), t2.c_str());
+    view_.m_messageSink->RunOnUi([this, kind, code, value1, value2, t1, t2] {
+      view_.SendNotifyMsgToMainFrame(kind, code, value1, value2, t1.c_str(), t2.c_str());
     });
   }
   void RefreshRows() override {
@@ -248,6 +252,7 @@ CPelomarView::~CPelomarView() {
   OnDestroy();
   for (auto& timer : m_timers)
     if (timer) timer->Stop();
+  if (m_logoutTimer) m_logoutTimer->Stop();
   m_engine->StopWorkerThreads();
   m_engine->CloseEvents();
   ReleaseViewData();
@@ -360,6 +365,7 @@ void CPelomarView::OnInitialUpdate() {
                        m_pRunSetting ? m_pRunSetting->nAgencyIdx : 0, this, &LoginCallback,
                        &LoginNotifyCallback);
 
+  m_engine->SetLoginInfo(m_pLoginInfo);
   m_engine->StartWorkerThreads();
   StartTimers();
 }
@@ -609,22 +615,65 @@ void CPelomarView::LayOut() {
 
 void CPelomarView::StartTimers() {
   // Timers 3 and 1 start only while their id is not set; timer 2 only when it has none.
-  const struct {
-    int slot;
-    int id;
-    int ms;
-  } timers[3] = {
-      {0, PELOMAR_TIMER_3, 500}, {1, PELOMAR_TIMER_TICK, 500}, {2, PELOMAR_TIMER_2, 2000}};
-  for (const auto& t : timers) {
-    if (m_timerIds[t.slot] > 0) continue;
-    m_timers[t.slot] = std::make_unique<wxTimer>(this, t.id);
-    if (m_timers[t.slot]->Start(t.ms)) m_timerIds[t.slot] = t.id;
-  }
+  StartTimer(0, PELOMAR_TIMER_3, 500);
+  StartTimer(1, PELOMAR_TIMER_TICK, 500);
+  StartTimer(2, PELOMAR_TIMER_2, 2000);
   Bind(wxEVT_TIMER, &CPelomarView::OnTimerEvent, this);
 }
 
-void CPelomarView::OnTimerEvent(wxTimerEvent&) {
-  // The trading timer's work (market session, account query, grid updates) hooks in here.
+void CPelomarView::StartTimer(int slot, int id, int ms) {
+  if (m_timerIds[slot] > 0) return;
+  m_timers[slot] = std::make_unique<wxTimer>(this, id);
+  if (m_timers[slot]->Start(ms)) m_timerIds[slot] = id;
+}
+
+void CPelomarView::KillTimer(int slot) {
+  if (m_timers[slot]) m_timers[slot]->Stop();
+  m_timerIds[slot] = 0;
+}
+
+void CPelomarView::OnTimerEvent(wxTimerEvent& event) {
+  if (!OnTimer(event.GetId())) event.Skip();
+}
+
+bool CPelomarView::OnTimer(int timerId) {
+  switch (timerId) {
+    case PELOMAR_TIMER_TICK:
+      m_engine->OnTradingTick();
+      return true;
+    case PELOMAR_TIMER_2:
+      m_engine->ReportTimings();
+      return true;
+    case PELOMAR_TIMER_3:
+      KillTimer(0);
+      if (m_engine->Operations().LayOutTabPanes)
+        m_engine->Operations().LayOutTabPanes();
+      else
+        LayOut();
+      return true;
+    case PELOMAR_TIMER_LOGOUT:
+      if (m_logoutTimer) m_logoutTimer->Stop();
+      m_engine->LogoutUser(nullptr, 1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CPelomarView::OnToggleTradingTimers() {
+  m_timersOn = m_timersOn ? 0 : 1;
+  if (!m_timersOn) {
+    KillTimer(1);
+    KillTimer(2);
+    return;
+  }
+  StartTimer(1, PELOMAR_TIMER_TICK, 500);
+  StartTimer(2, PELOMAR_TIMER_2, 2000);
+}
+
+void CPelomarView::StartLogoutTimer() {
+  if (!m_logoutTimer) m_logoutTimer = std::make_unique<wxTimer>(this, PELOMAR_TIMER_LOGOUT);
+  m_logoutTimer->StartOnce(100);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -43,6 +43,8 @@ constexpr int IDC_PROFIT_RATES_BUTTON = 3452;
 constexpr int PELOMAR_TIMER_3 = 3;
 constexpr int PELOMAR_TIMER_TICK = 1;
 constexpr int PELOMAR_TIMER_2 = 2;
+// One-shot 100 ms timer that logs the view out after the host's logged-out command.
+constexpr int PELOMAR_TIMER_LOGOUT = 501;
 
 // View state bit: the first initial update has run.
 constexpr uint32_t VIEW_STATE_INITIALIZED = 0x10000;
@@ -117,6 +119,15 @@ class CPelomarView : public CDbBaseNormalView {
   const SYSTEMTIME& QueryFrom() const { return m_queryFrom; }
   const SYSTEMTIME& QueryTo() const { return m_queryTo; }
 
+  // --- Timers ---
+  // Handles a timer id: 1 the trading tick, 2 the timing report, 3 the start-up layout (once),
+  // 501 the logout (once). Answers false for an id it does not handle.
+  bool OnTimer(int timerId);
+  // Command 267: stops timers 1 and 2 when they run, else starts them.
+  void OnToggleTradingTimers();
+  // Starts the one-shot logout timer (the host's logged-out command).
+  void StartLogoutTimer();
+
   // Interface switches kept in "Settings".
   int m_showProfitStepCol = 0;
   int m_simpleUiMode = 0;
@@ -143,6 +154,8 @@ class CPelomarView : public CDbBaseNormalView {
   void CreateCheckBoxes();
   void CreateStairWatchDialog();
   void StartTimers();
+  void StartTimer(int slot, int id, int ms);
+  void KillTimer(int slot);
   void LayOut();
   bool CreateChildView(CPelomarChildView& view, int container, const wchar_t* className,
                        const RECT& rect, UINT id);
@@ -199,6 +212,8 @@ class CPelomarView : public CDbBaseNormalView {
 
   std::array<std::unique_ptr<wxTimer>, 3> m_timers;
   std::array<int, 3> m_timerIds{};  // ids of timers 3, 1 and 2
+  int m_timersOn = 1;
+  std::unique_ptr<wxTimer> m_logoutTimer;
 
   LoginHandler m_loginHandler;
   LoginNotifyHandler m_loginNotifyHandler;

@@ -21,6 +21,11 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual int ShowMessageBox(const wchar_t* text, const wchar_t* caption, UINT style) = 0;
   // A notification to the host's main frame (SendNotifyMsgToMainFrame: kind, code, texts).
   virtual void NotifyHost(int kind, int code, const wchar_t* text1, const wchar_t* text2) = 0;
+  // The same with the two values the host's status panes take (session, market, timings).
+  virtual void NotifyHostValues(int kind, int code, double value1, double value2,
+                                const wchar_t* text1, const wchar_t* text2) {
+    NotifyHost(kind, code, text1, text2);
+  }
   // Refreshes the rows of the stock grids from the records.
   virtual void RefreshRows() = 0;
 };

@@ -27,6 +27,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   std::copy(std::begin(kDefaultTradingHours), std::end(kDefaultTradingHours), m_tradingHours);
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
+  InstallWorkerBodies();
 }
 
 CPelomarEngine::~CPelomarEngine() {
@@ -100,6 +101,9 @@ int CPelomarEngine::StartWorkerThreads() {
 void CPelomarEngine::WorkerLoop(EngineWorker worker) {
   CEvent* own = WorkEvent(worker);
   CEvent* stop = m_stopEvent.get();
+  // Each worker has its own HTTP handle; the simulation makes no requests.
+  CURL* curl = worker == EngineWorker::kSimulation ? nullptr : curl_easy_init();
+  m_workerCurls[Index(worker)].store(curl);
   while (m_threadsRunning.load() == 1) {
     const DWORD fired = orv::win::WaitForAny({own, stop}, INFINITE);
     if (m_threadsRunning.load() == 0 || fired != WAIT_OBJECT_0) break;
@@ -109,20 +113,46 @@ void CPelomarEngine::WorkerLoop(EngineWorker worker) {
     else
       own->Reset();
   }
+  m_workerCurls[Index(worker)].store(nullptr);
+  if (curl) curl_easy_cleanup(curl);
 }
 
 bool CPelomarEngine::StopWorkerThreads() {
-  // One store clears both flags, so no worker sees "running" after "started" went.
+  const bool allEnded = JoinWorkers();
+  m_resumeWorkers = false;
+  m_logs.CloseLogs();
+  return allEnded;
+}
+
+bool CPelomarEngine::JoinWorkers() {
   m_threadsRunning.store(0);
   m_threadsStarted.store(0);
+  // Transfers in flight end through libcurl's progress callback instead of their time-out.
+  m_abortTransfers.store(1);
   if (m_stopEvent) m_stopEvent->Set();
   std::vector<orv::win::Thread*> threads;
   for (auto& t : m_workers)
     if (t) threads.push_back(t.get());
   const bool allEnded = threads.empty() || orv::win::JoinAll(threads, kStopWaitMs);
   for (auto& t : m_workers) t.reset();
-  m_logs.CloseLogs();
+  // A worker that is still out keeps the abort on, so its transfer cannot go on either.
+  if (allEnded) m_abortTransfers.store(0);
   return allEnded;
+}
+
+bool CPelomarEngine::SuspendWorkers() {
+  m_resumeWorkers = m_threadsStarted.load() != 0;
+  if (!m_resumeWorkers) return m_workersInLoop.load() == 0;
+  return JoinWorkers();
+}
+
+void CPelomarEngine::ResumeWorkers() {
+  if (!m_resumeWorkers) return;
+  m_resumeWorkers = false;
+  // A worker that did not end would run twice.
+  if (m_workersInLoop.load() != 0 || !m_stopEvent) return;
+  m_stopEvent->Reset();
+  StartWorkerThreads();
 }
 
 int CPelomarEngine::RunningWorkerCount() const { return m_workersInLoop.load(); }
@@ -238,6 +268,16 @@ std::wstring CPelomarEngine::FormatToday() const {
 // Teardown
 
 void CPelomarEngine::ReleaseEngineData() {
+  FreeStockData();
+  GfxClearStockOption(&m_option, 1);
+  m_alertSounds.clear();
+  if (m_optionsDb) {
+    sqlite3_close(m_optionsDb);
+    m_optionsDb = nullptr;
+  }
+}
+
+void CPelomarEngine::FreeStockData() {
   m_priceSeries.ClearPriceSeries();
   {
     CSingleLock lock(&m_viewLock, TRUE);
@@ -255,13 +295,8 @@ void CPelomarEngine::ReleaseEngineData() {
   }
   GfxGroupInfoMapClear(&m_accounts);
   m_agents.clear();
+  m_roles = AgentRoles_s();
   for (auto& cafe : m_cafeStocks) GfxStockDataListFree2(&cafe, 0, 1, 0);
   m_cafes.clear();
   GfxStockDataListFree2(&m_stocks.Master(), 0, 1, 0);
-  GfxClearStockOption(&m_option, 1);
-  m_alertSounds.clear();
-  if (m_optionsDb) {
-    sqlite3_close(m_optionsDb);
-    m_optionsDb = nullptr;
-  }
 }

@@ -18,7 +18,9 @@
 #include "platform/win/Event.h"
 #include "platform/win/Thread.h"
 #include "plugin/view/engine/DailyLogs.h"
+#include "plugin/view/engine/EngineOperations.h"
 #include "plugin/view/engine/EngineWindow.h"
+#include "plugin/view/engine/MarketSession.h"
 #include "plugin/view/engine/PriceLog.h"
 #include "plugin/view/engine/StockLists.h"
 #include "shared/StockOption.h"
@@ -26,6 +28,7 @@
 
 struct sqlite3;
 class CStockAgentBase;
+struct login_info_s;
 
 // The ten workers, in creation order; each waits on its own work event and the stop event.
 enum class EngineWorker : int {
@@ -41,6 +44,37 @@ enum class EngineWorker : int {
   kCoinQuote = 9,   // CoinQuoteThreadProc: coin quotes
 };
 constexpr int kEngineWorkerCount = 10;
+
+// Agent pointers kept by role; none owned, all point into the agent map.
+struct AgentRoles_s {
+  CStockAgentBase* primary = nullptr;         // set by the user login
+  CStockAgentBase* marketData = nullptr;      // set by the user login
+  CStockAgentBase* currentLogin = nullptr;    // the one the last market switch logged in
+  CStockAgentBase* defaultDomestic = nullptr;
+  CStockAgentBase* data = nullptr;
+  CStockAgentBase* overseas = nullptr;
+  CStockAgentBase* firstCoin = nullptr;       // first logged-in coin agent
+  CStockAgentBase* firstOverseas = nullptr;   // first logged-in overseas agent
+};
+
+// What the trading tick keeps between ticks (user-interface thread only).
+struct TradingTimerState_s {
+  SessionBounds_s bounds;           // unshifted; the domestic delay moves them
+  int domesticDelay = 0;            // HHMM, "kor_stk_delay"
+  int overseasDelay = -100;         // HHMM, "usa_stk_delay"
+  uint8_t overseasAutoSwitch = 0;   // set by the user login
+  int shownNation = 1;              // 1 domestic, 2 United States, 3 Europe
+  int reportedNation = 0;           // last sent to the host's market pane
+  int tickGuard = 0;
+  int viewUserIndex = 0;            // the view's own user index, set by the user login
+  DWORD sinceAccountQuery = 0;
+  DWORD sinceCafeListRequest = 0;
+  int64_t smallestTokenTime = 0;    // ms before the first access token expires
+  int64_t shownSessionSeconds = -1;
+  std::wstring sessionFormat;
+  std::wstring sessionText;
+  std::wstring statusText;          // the timing report
+};
 
 // One alert sound of the view's sound table.
 struct AlertSound_s {
@@ -95,6 +129,86 @@ class CPelomarEngine {
   bool ThreadsRunning() const { return m_threadsRunning.load() != 0; }
   // Number of workers currently running their loop.
   int RunningWorkerCount() const;
+
+  // --- Worker chain (Workers.cpp) ---
+  // The steps other parts provide; install them before StartWorkerThreads.
+  EngineOperations& Operations() { return m_ops; }
+  // Gives every worker its step of the chain (the constructor does this).
+  void InstallWorkerBodies();
+  // The HTTP handle of a running worker (null for the simulation worker and when stopped).
+  // Only that worker may use it.
+  CURL* WorkerCurl(EngineWorker worker) const;
+  // The account step: runs the account and balance query, stores the tick as the last account
+  // query, logs "> 계좌 조회 수행 완료 (종목수 : %d)" (kind 4) and answers the query's result.
+  int AccountStep(CURL* curl, int accountsEmpty, int* changeCount);
+  // The workers' running flag, handed to the agents' polling (UpdatePrices).
+  const std::atomic<int>* RunningFlag() const { return &m_threadsRunning; }
+  bool IsRunning() const { return m_threadsRunning.load() == 1; }
+  // Non-zero while a stop aborts the transfers in flight; agents read it from libcurl's
+  // progress callback.
+  const std::atomic<int>* AbortFlag() const { return &m_abortTransfers; }
+  // Stops and joins the workers without closing the logs, so agents and data can be replaced;
+  // false when a worker did not end in time (then nothing it uses may be freed).
+  bool SuspendWorkers();
+  // Starts the workers again when SuspendWorkers stopped running ones.
+  void ResumeWorkers();
+  // Pauses the calling worker; a stop ends the pause at once.
+  void PauseWorker(DWORD ms);
+
+  // --- Trading timer and market session (TradingTimer.cpp; user-interface thread) ---
+  // The host's user record (the user index says whether someone is signed in); may be null.
+  void SetLoginInfo(login_info_s* loginInfo) { m_loginInfo = loginInfo; }
+  login_info_s* LoginInfo() const { return m_loginInfo; }
+  // The 500 ms tick (timer 1).
+  void OnTradingTick();
+  // Timer 2: "%계산:%d/%d, R:%d" to the host's status pane 12.
+  void ReportTimings();
+  TradingTimerState_s& TimerState() { return m_timer; }
+  // The session bounds in force (the domestic delay applied).
+  SessionBounds_s EffectiveSessionBounds() const;
+  int CurrentMarket() const { return m_currentMarket.load(); }
+  int SessionState() const { return m_sessionState.load(); }
+  int CurrentHhmm() const { return m_currentHhmm.load(); }
+  // The 64-bit millisecond tick that token expiries are compared with (the agents' clock by
+  // default).
+  void SetTick64Source(std::function<uint64_t()> source) { m_tick64 = std::move(source); }
+  uint64_t NowTick64() const;
+
+  // --- Broker sessions (BrokerSessions.cpp) ---
+  // The agent of (market kind, broker id, instance); instance below 1 takes the broker's next
+  // instance. Made when absent; null when it cannot be made.
+  CStockAgentBase* GetStockAgent(uint8_t marketKind, uint8_t brokerId, int32_t instance,
+                                 uint8_t* outInstance, const wchar_t* displayName);
+  // The first agent in key order whose own market kind is `marketKind`, or null.
+  CStockAgentBase* FindStockAgentByMarket(uint8_t marketKind) const;
+  // Frees every agent; answers the number of map entries visited.
+  int DeleteAllStockAgents();
+  // Logs every agent out; answers their number.
+  int LogoutAllStockAgents();
+  // Makes (and with loginSwitch logs in) the agents of the configured broker slots; answers
+  // the number of slots handled.
+  int LoginBrokerAgents(CURL* curl, int loginSwitch);
+  // Logs out, remakes the agents and logs in for the configured trading market; answers the
+  // number of successful logins.
+  int SwitchTradingMarket(CURL* curl);
+  // Counts the agents whose access token is due (300 ms or less left, or forced) and with
+  // loginSwitch logs them in again; the smallest time left goes to *outSmallest.
+  int RenewBrokerLogins(CURL* curl, int64_t* outSmallest, int loginSwitch, int forceSwitch);
+  // Logs the user out of the broker sessions and frees the session data; with `ask` and the
+  // auto-login option on, asks whether to forget the auto-login data. Answers 0.
+  int LogoutUser(CURL* curl, int ask);
+  AgentRoles_s& AgentRoles() { return m_roles; }
+  std::map<uint8_t, int32_t>& InstanceCounts() { return m_instanceCounts; }
+  // The account, key and secret of the user login (used by an overseas market switch when the
+  // overseas slot has no key).
+  void SetUserLoginCredentials(const std::wstring& account, const std::wstring& key,
+                               const std::wstring& secret);
+  void SetAutoLoginOn(bool on) { m_autoLoginOn = on; }
+  // The user-interface thread's HTTP handle (made on first use).
+  CURL* UiCurl();
+  // Frees the stock, holding, account and agent data (not the configuration). Call only while
+  // the workers are stopped or suspended.
+  void FreeStockData();
 
   // --- Trading configuration ---
   stock_option_s& Options() { return m_option; }
@@ -176,8 +290,46 @@ class CPelomarEngine {
   std::atomic<int> m_masterCodeCount{0};
   int m_tradingHours[kTradingHourCount];
 
+  // Shared between the workers and the user-interface thread.
+  std::atomic<int> m_quotePolling{0};     // 1 while price polling is wanted
+  std::atomic<int> m_chartPass{0};        // kChartPass... below; one store marks it done
+  std::atomic<int> m_chartPassResult{0};
+  std::atomic<int> m_accountRefresh{0};   // set by the account worker, consumed by the tick
+  std::atomic<int> m_quotesApplied{0};    // set by a quote pass, consumed by the tick
+  std::atomic<uint32_t> m_lastCafeListTick{0};
+  std::atomic<int> m_simulationRunning{0};
+  std::atomic<int> m_aiRunning{0};
+  std::atomic<int> m_cafeFetchRunning{0};
+  std::atomic<int> m_signedInUser{0};     // the host's user index, as the tick last read it
+  std::atomic<int> m_quotePassesInFlight{0};
+  // Durations (ms) of the last rule check, quote application and grid value refresh.
+  std::atomic<uint32_t> m_ruleCheckMs{0};
+  std::atomic<uint32_t> m_quoteApplyMs{0};
+  std::atomic<uint32_t> m_gridRefreshMs{0};
+  static constexpr int kChartPassNone = 0;
+  static constexpr int kChartPassRunning = 1;
+  static constexpr int kChartPassDone = 2;
+
  private:
   void WorkerLoop(EngineWorker worker);
+  // One wake of a worker: the step of its row in the chain.
+  void RunWorkerStep(EngineWorker worker, CURL* curl);
+  void RunQuoteCycle(CURL* curl, int market);
+  // Sets the stop event and joins the workers; clears the abort flag when all ended.
+  bool JoinWorkers();
+  void ThirtySecondBlock(DWORD now);
+  void CheckTokens(DWORD now);
+  // Waits (bounded) until no quote pass is in flight.
+  void WaitForQuotePasses(DWORD limitMs);
+  std::unique_ptr<CStockAgentBase> MakeAgent(uint8_t marketKind, uint8_t brokerId,
+                                             uint8_t instance, const wchar_t* displayName);
+  // Logs in the agent of a slot and, on success, runs the service check. Answers the login
+  // result.
+  int LoginSlotAgent(CURL* curl, CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account,
+                     const wchar_t* key, const wchar_t* secret, int* code, wchar_t* error,
+                     int errorLen);
+  void RunServiceCheck(CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account);
+  void LogApp(const std::wstring& text);
 
   // Declared first: the stock lists keep a reference to it, and it outlives all users.
   orv::win::CCriticalSection m_viewLock;
@@ -210,4 +362,23 @@ class CPelomarEngine {
   std::atomic<int> m_threadsRunning{1};
   std::atomic<int> m_workersInLoop{0};
   std::atomic<int> m_autoBuyOn{0};
+  std::atomic<int> m_abortTransfers{0};
+  std::array<std::atomic<CURL*>, kEngineWorkerCount> m_workerCurls{};
+  bool m_resumeWorkers = false;
+
+  EngineOperations m_ops;
+  TradingTimerState_s m_timer;
+  login_info_s* m_loginInfo = nullptr;
+  std::atomic<int> m_currentMarket{1};
+  std::atomic<int> m_sessionState{1};
+  std::atomic<int> m_currentHhmm{0};
+  std::function<uint64_t()> m_tick64;
+
+  AgentRoles_s m_roles;
+  std::map<uint8_t, int32_t> m_instanceCounts;
+  std::wstring m_loginAccount;
+  std::wstring m_loginKey;
+  std::wstring m_loginSecret;
+  bool m_autoLoginOn = false;
+  std::unique_ptr<CURL, void (*)(CURL*)> m_uiCurl{nullptr, curl_easy_cleanup};
 };

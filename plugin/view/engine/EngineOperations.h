@@ -1,0 +1,97 @@
+#pragma once
+// The engine's work steps that other parts of the plug-in provide: the worker chain, the
+// trading tick and the broker sessions call them through this table, so each step plugs in
+// where it is built. An empty entry means the step is not there: the caller skips it and
+// goes on with the chain as if it had done nothing.
+//
+// Worker steps run on the worker that calls them, with that worker's own HTTP handle; they
+// must return soon after the engine's running flag drops (CPelomarEngine::IsRunning) and must
+// not touch a window. Tick steps run on the user-interface thread.
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/win/WinTypes.h"
+
+class CStockAgentBase;
+struct StockTrade_s;
+struct login_info_s;
+
+// What the agent factory asks a broker's maker for.
+struct AgentSpec_s {
+  uint8_t marketKind = 1;  // the kind the agent is built with (9 for the exchanges)
+  const wchar_t* displayName = nullptr;
+  char classLetter = '1';
+  uint8_t brokerId = 0;
+  uint8_t instance = 0;
+  int32_t marketId = 1;
+  double exchangeRate = 0;
+  int32_t reserved40 = 40;
+};
+
+struct EngineOperations {
+  // --- Worker steps ---
+  // Master codes of the signed-in user; answers the number of codes loaded.
+  std::function<int(CURL* curl)> LoadMasterCodes;
+  // Tells the recommended-stock board that the master list is ready.
+  std::function<void()> NotifyMasterListReady;
+  // Accounts and balances (accountsEmpty 1: the account map was empty, show progress; final
+  // argument 1); *changeCount takes the number of changed holdings. Answers the number of
+  // held stocks.
+  std::function<int(CURL* curl, int accountsEmpty, int* changeCount, int final)>
+      QueryAccountsAndBalances;
+  // The one-time chart query of the held stocks; answers its result.
+  std::function<int(CURL* curl)> QueryHeldStockCharts;
+  // One quote pass of market 1, 2 or 9: answers the tick at which it started, or 0 when the
+  // running flag dropped during the pass. It sets the quotes-applied flag after applying.
+  std::function<DWORD(CURL* curl, int market)> RunQuotePass;
+  // The per-stock rule check that the quote pass runs for every holding it priced: answers
+  // the profit rate; may queue an order (mayQueue 1) and then sets the sell event.
+  std::function<double(StockTrade_s* holding, double price, int mayQueue, int* outSell)>
+      CheckStockRules;
+  // Places the queued orders; answers the number placed. After a sale it sets the account
+  // event itself.
+  std::function<int(CURL* curl)> RunSellPass;
+  // One automatic-buying pass over the domestic auto-buy list.
+  std::function<int(CURL* curl)> RunAutoBuyPass;
+  // The price simulation (no HTTP handle).
+  std::function<int()> RunSimulation;
+  // The cafe lists.
+  std::function<int(CURL* curl)> FetchCafeLists;
+  // The AI analysis of the current stock.
+  std::function<int(CURL* curl)> RunAiAnalysis;
+
+  // --- Tick steps (user-interface thread) ---
+  // Resets the profit steps of every holding; answers the number of holdings.
+  std::function<int()> ResetAllStockStairs;
+  // Refreshes the account views after the account worker reported changes.
+  std::function<void()> RefreshAccountViews;
+  // Refreshes the values of the main stock grid after a quote pass applied quotes.
+  std::function<void()> RefreshGridValues;
+  // Rebuilds the all-stock quote grid.
+  std::function<void(int, int)> RebuildAllStockGrid;
+  // Lays out the view's tab panes (timer 3).
+  std::function<void()> LayOutTabPanes;
+
+  // --- Broker sessions ---
+  // The product web server's user check after a broker login: (HTTP handle, broker id, the
+  // agent's client name, account, the host's user record, 0, 1, 0); answers the user index.
+  std::function<int(CURL* curl, int brokerId, const char* clientName, const wchar_t* account,
+                    login_info_s* user, int ignored, int force, int tokenUpdate)>
+      LoadServiceSettings;
+  // Makes the agent of a broker other than DB (1 Kiwoom, 2 LS, 8 Bithumb, 9 Upbit, 14 Korea
+  // Investment). Empty, or a null answer: that broker is not available and the factory
+  // answers null.
+  std::function<std::unique_ptr<CStockAgentBase>(const AgentSpec_s& spec)> MakeBrokerAgent;
+  // The view's part of a user logout: empties the four report grids and the all-stock count,
+  // sets the all-stock tab caption, drops the holdings-grid footer rows and resets the order
+  // side panel.
+  std::function<void()> ClearViewAfterLogout;
+  // Frees the stored auto-login data and saves an empty record with the local time.
+  std::function<void()> ForgetAutoLogin;
+  // Selects the trading market's value in the market combo box.
+  std::function<void(int market)> SelectMarketCombo;
+};

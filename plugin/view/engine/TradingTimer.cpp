@@ -1,0 +1,152 @@
+// The trading tick (timer 1) and the timing report (timer 2): market and session from the
+// local clock, the 30-second wake of the account and cafe-list workers, the worker results
+// handed to the grids, token renewal and the host's status panes. User-interface thread only.
+
+#include <chrono>
+#include <cwchar>
+
+#include "platform/win/Clock.h"
+#include "plugin/view/engine/PelomarEngine.h"
+#include "shared/LoginInfo.h"
+#include "shared/Messages.h"
+
+namespace {
+constexpr DWORD kWakeIntervalMs = 30000;
+constexpr int kHostStatusKind = 3;
+constexpr int kSessionPane = 11;
+constexpr int kTimingPane = 12;
+constexpr int kMarketPane = 13;
+constexpr DWORD kRenewPopupMs = 5000;
+// How long a token renewal waits for a quote pass in flight to end before logging in again.
+constexpr DWORD kQuotePassDrainMs = 3000;
+constexpr DWORD kDrainStepMs = 10;
+
+const wchar_t* NationText(int nation) {
+  switch (nation) {
+    case 1:
+      return L"국내 주식";
+    case 2:
+      return L"미국 주식";
+    case 3:
+      return L"유럽 주식";
+    default:
+      return L"";
+  }
+}
+}  // namespace
+
+uint64_t CPelomarEngine::NowTick64() const {
+  if (m_tick64) return m_tick64();
+  // The steady millisecond clock the agents stamp their token expiry with.
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+SessionBounds_s CPelomarEngine::EffectiveSessionBounds() const {
+  return ShiftSessionBounds(m_timer.bounds, m_timer.domesticDelay);
+}
+
+void CPelomarEngine::OnTradingTick() {
+  SYSTEMTIME local;
+  orv::win::GetLocalTime(&local);
+  const DWORD now = orv::win::GetTickCount();
+  const int hhmm = local.wHour * 100 + local.wMinute;
+  m_currentHhmm.store(hhmm);
+  m_currentMarket.store(CurrentMarketFor(local.wHour, m_timer.overseasAutoSwitch != 0));
+
+  const int state = SessionStateFor(hhmm, EffectiveSessionBounds());
+  if (m_sessionState.exchange(state) != state && m_ops.ResetAllStockStairs)
+    m_ops.ResetAllStockStairs();
+
+  m_signedInUser.store(m_loginInfo ? m_loginInfo->nUserIdx : 0);
+  const bool signedIn = m_signedInUser.load() > 0;
+  if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0) ThirtySecondBlock(now);
+
+  if (m_quotesApplied.load() == 1) {
+    if (m_ops.RefreshGridValues)
+      m_ops.RefreshGridValues();
+    else if (m_window)
+      m_window->RefreshRows();
+    m_quotesApplied.exchange(0);
+  }
+  if (m_gridRebuildRequest.load() != 0 && m_ops.RebuildAllStockGrid) {
+    m_ops.RebuildAllStockGrid(0, 0);
+    m_gridRebuildRequest.store(0);
+  }
+  if (signedIn) CheckTokens(now);
+}
+
+void CPelomarEngine::ThirtySecondBlock(DWORD now) {
+  m_timer.tickGuard = 1;
+  if (m_timer.shownNation != m_timer.reportedNation) {
+    m_timer.reportedNation = m_timer.shownNation;
+    if (m_window)
+      m_window->NotifyHostValues(kHostStatusKind, kMarketPane, m_timer.shownNation,
+                                 m_timer.shownNation, NationText(m_timer.shownNation), L"");
+  }
+  m_timer.sinceAccountQuery = orv::win::TickElapsed(m_lastAccountQueryTick.load(), now);
+  m_timer.sinceCafeListRequest = orv::win::TickElapsed(m_lastCafeListTick.load(), now);
+  if (m_gridUpdatePending.load() != 0 && m_window) m_window->PostViewMessage(WM_GRID_UPDATE, 0, 0);
+  if (m_accountRefresh.load() != 0) {
+    // The refresh takes this tick; the account query waits for the next one.
+    if (m_ops.RefreshAccountViews) m_ops.RefreshAccountViews();
+    m_accountRefresh.store(0);
+  } else if (m_timer.sinceAccountQuery >= kWakeIntervalMs) {
+    m_lastAccountQueryTick.store(now);
+    SetWorkEvent(EngineWorker::kAccount);
+  }
+  if (m_timer.sinceCafeListRequest >= kWakeIntervalMs) {
+    m_lastCafeListTick.store(now);
+    SetWorkEvent(EngineWorker::kCafeList);
+  }
+  m_timer.tickGuard = 0;
+}
+
+void CPelomarEngine::WaitForQuotePasses(DWORD limitMs) {
+  for (DWORD waited = 0; m_quotePassesInFlight.load() != 0 && waited < limitMs;
+       waited += kDrainStepMs)
+    orv::win::Sleep(kDrainStepMs);
+}
+
+void CPelomarEngine::CheckTokens(DWORD) {
+  int64_t smallest = 0;
+  const int due = RenewBrokerLogins(nullptr, &smallest, 0, 0);
+  m_timer.smallestTokenTime = smallest;
+  const int64_t seconds = smallest > 0 ? smallest / 1000 : m_timer.sinceAccountQuery / 1000;
+
+  if (due > 0 && m_quotePolling.load() != 0 && m_chartPass.load() == kChartPassDone) {
+    m_quotePolling.store(0);
+    if (m_window)
+      m_window->ShowWaitingPopup(true, L"다시 로그인중.\r\n잠시만 기다려 주세요\n", L"재 로그인중",
+                                 kRenewPopupMs);
+    // Agents have no lock: a quote pass still using one ends before its token is replaced.
+    WaitForQuotePasses(kQuotePassDrainMs);
+    RenewBrokerLogins(UiCurl(), nullptr, 1, 1);
+    m_quotePolling.store(1);
+    if (m_window) m_window->ShowWaitingPopup(false, nullptr, nullptr, 0);
+  }
+
+  if (seconds != m_timer.shownSessionSeconds) {
+    m_timer.shownSessionSeconds = seconds;
+    wchar_t format[64];
+    std::swprintf(format, sizeof format / sizeof format[0], L"세션[%.0f]: ",
+                  m_timer.sinceAccountQuery / 1000.0);
+    m_timer.sessionFormat = std::wstring(format) + L"%s";
+    m_timer.sessionText = format + FormatSecondsAsTimeText(seconds);
+    if (m_window)
+      m_window->NotifyHostValues(kHostStatusKind, kSessionPane, static_cast<double>(smallest),
+                                 static_cast<double>(smallest), m_timer.sessionText.c_str(), L"");
+  }
+}
+
+void CPelomarEngine::ReportTimings() {
+  wchar_t text[100];
+  const uint32_t apply = m_quoteApplyMs.load();
+  const uint32_t grid = m_gridRefreshMs.load();
+  std::swprintf(text, sizeof text / sizeof text[0], L"%%계산:%d/%d, R:%d",
+                static_cast<int>(m_ruleCheckMs.load()), static_cast<int>(apply),
+                static_cast<int>(grid));
+  m_timer.statusText = text;
+  if (m_window) m_window->NotifyHostValues(kHostStatusKind, kTimingPane, apply, grid, text, L"");
+}

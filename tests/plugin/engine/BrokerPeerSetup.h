@@ -1,0 +1,55 @@
+#pragma once
+// The DB broker peer on loopback over TLS, reached the way the plug-in finds it: the host from
+// the "Settings" value "BrokerHost-11" and the test CA in "<program folder>Settings/cacert.pem".
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/win/Registry.h"
+#include "plugin/view/engine/PelomarEngine.h"
+#include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/TestCa.h"
+#include "tests/plugin/engine/EngineTestSupport.h"
+
+namespace orv::test {
+
+class BrokerPeerSetup {
+ public:
+  BrokerPeerSetup() : ca("Orvella Engine Test CA"), peer(ca) {
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    hadConfigHome_ = previous != nullptr;
+    if (previous) savedConfigHome_ = previous;
+    setenv("XDG_CONFIG_HOME", (folder.Path() + "config").c_str(), 1);
+    ready_ = ca.IsValid() && ca.WriteCertificate(folder.Path() + "Settings/cacert.pem") &&
+             peer.Start() && orv::win::AppRegistry().Open("OrvellaEngineTest", "Settings.ini");
+    if (!ready_) return;
+    const std::string base = peer.BaseUrl();  // "https://127.0.0.1:<port>"
+    const std::string host = base.substr(base.find("://") + 3);
+    ready_ = orv::win::WriteProfileString("Settings", "BrokerHost-11", host) != 0;
+  }
+  ~BrokerPeerSetup() {
+    peer.Stop();
+    orv::win::AppRegistry().Open("", "");
+    if (hadConfigHome_)
+      setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+  bool Ready() const { return ready_; }
+  // Gives the engine the program folder that holds the CA file.
+  void Prepare(CPelomarEngine& engine) {
+    engine.SetProgramFolder(folder.WidePath());
+    engine.ResolveCaCertPath();
+  }
+
+  TempDataFolder folder;
+  TestCa ca;
+  DbBrokerPeer peer;
+
+ private:
+  bool ready_ = false;
+  bool hadConfigHome_ = false;
+  std::string savedConfigHome_;
+};
+
+}  // namespace orv::test

@@ -1,0 +1,231 @@
+// Broker sessions: agent keys, the broker-id table, slot logins against the DB peer, the
+// market switch and the user logout.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/stocklib/StockAgentBase.h"
+#include "platform/win/MessageBox.h"
+#include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/view/engine/PelomarEngine.h"
+#include "shared/LoginInfo.h"
+#include "tests/plugin/engine/BrokerPeerSetup.h"
+#include "tests/plugin/engine/FakeEngineWindow.h"
+
+namespace {
+
+// What the hook-made agents were asked to be.
+class SpecAgent : public CStockAgentBase {
+ public:
+  explicit SpecAgent(const AgentSpec_s& s)
+      : CStockAgentBase(s.marketKind, s.classLetter, s.brokerId, s.instance, s.marketId,
+                        s.exchangeRate, s.reserved40) {}
+};
+
+template <size_t N>
+void SetText(wchar_t (&field)[N], const wchar_t* text) {
+  std::wcsncpy(field, text, N - 1);
+  field[N - 1] = 0;
+}
+
+TEST(AgentFactory, KeysAndTheBrokerIdTable) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  // Without a maker the other brokers are not available.
+  EXPECT_EQ(engine.GetStockAgent(1, 1, 1, nullptr, nullptr), nullptr);
+  EXPECT_TRUE(engine.Agents().empty());
+
+  engine.Operations().MakeBrokerAgent = [](const AgentSpec_s& s) {
+    return std::make_unique<SpecAgent>(s);
+  };
+  const struct {
+    uint8_t kind, broker;
+    bool db;
+    int agentKind;
+    char letter;
+    int marketId;
+    uint8_t agentBroker;
+    uint8_t instance;  // counted per broker id
+  } table[] = {
+      {1, 1, false, 1, '1', 1, 1, 1},   {2, 2, false, 2, '1', 2, 2, 1},
+      {3, 14, false, 3, '1', 3, 14, 1}, {5, 8, false, 9, 'b', 5, 8, 1},
+      {5, 9, false, 9, 'b', 5, 9, 1},   {2, 11, true, 2, '1', 2, 11, 1},
+      {0, 11, true, 1, '1', 1, 11, 2},  {1, 5, true, 1, '1', 1, 11, 1},
+      {2, 0, true, 1, '1', 2, 11, 1},
+  };
+  for (const auto& row : table) {
+    uint8_t instance = 0;
+    CStockAgentBase* agent = engine.GetStockAgent(row.kind, row.broker, 0, &instance, L"n");
+    ASSERT_NE(agent, nullptr) << int(row.broker);
+    EXPECT_EQ(instance, row.instance);
+    EXPECT_EQ(dynamic_cast<CDbSecuAgent*>(agent) != nullptr, row.db) << int(row.broker);
+    EXPECT_EQ(agent->m_marketKind, row.agentKind) << int(row.broker);
+    EXPECT_EQ(agent->m_classLetter, row.letter) << int(row.broker);
+    EXPECT_EQ(agent->m_marketId, row.marketId) << int(row.broker);
+    EXPECT_EQ(agent->m_brokerId, row.agentBroker) << int(row.broker);
+    const uint32_t key = (uint32_t(row.kind) << 16) | (uint32_t(row.broker) << 8) | row.instance;
+    EXPECT_EQ(agent->m_key, key);
+    EXPECT_EQ(engine.FindAgent(key), agent);
+    EXPECT_EQ(agent->m_accounts, &engine.Accounts());
+    EXPECT_EQ(agent->m_masterStocks, &engine.Stocks().Master());
+  }
+  // The exchanges answer to their own kind 9, not the kind of their key.
+  CStockAgentBase* bithumb = engine.FindAgent(CPelomarEngine::MakeAgentKey(5, 8, 1));
+  EXPECT_EQ(engine.FindStockAgentByMarket(9), bithumb);
+  EXPECT_EQ(engine.FindStockAgentByMarket(5), nullptr);
+
+  // Two slots of one broker get instances 1 and 2; a stored instance finds its agent again.
+  uint8_t first = 0, second = 0;
+  CStockAgentBase* a = engine.GetStockAgent(1, 11, 0, &first, nullptr);
+  CStockAgentBase* b = engine.GetStockAgent(1, 11, 0, &second, nullptr);
+  EXPECT_EQ(first, 3);  // instances 1 and 2 went to the rows above
+  EXPECT_EQ(second, 4);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(engine.GetStockAgent(1, 11, second, nullptr, L"other"), b);
+
+  engine.AgentRoles().primary = a;
+  engine.AgentRoles().firstCoin = bithumb;
+  engine.Options().domestic.instance[0] = 2;
+  engine.Options().domestic.logged_in[3] = 1;
+  engine.m_chartPass.store(CPelomarEngine::kChartPassDone);
+  const int agents = static_cast<int>(engine.Agents().size());
+  EXPECT_EQ(engine.LogoutAllStockAgents(), agents);
+  EXPECT_EQ(engine.m_chartPass.load(), CPelomarEngine::kChartPassNone);
+  EXPECT_EQ(engine.DeleteAllStockAgents(), agents);
+  EXPECT_TRUE(engine.Agents().empty());
+  EXPECT_TRUE(engine.InstanceCounts().empty());
+  EXPECT_EQ(engine.AgentRoles().primary, nullptr);
+  EXPECT_EQ(engine.AgentRoles().firstCoin, bithumb) << "kept as the logout leaves it";
+  EXPECT_EQ(engine.Options().domestic.instance[0], 0);
+  EXPECT_EQ(engine.Options().domestic.logged_in[3], 0);
+}
+
+class SlotLogins : public ::testing::Test {
+ protected:
+  SlotLogins() : engine_(&window_) {
+    setup_.Prepare(engine_);
+    engine_.SetLoginInfo(&login_);
+    engine_.Operations().LoadServiceSettings = [this](CURL*, int broker, const char* client,
+                                                      const wchar_t* account, login_info_s* user,
+                                                      int a, int b, int c) {
+      checks_.push_back(std::to_string(broker) + "/" + client + "/" +
+                        std::string(account, account + std::wcslen(account)) + "/" +
+                        (user == &login_ ? "user" : "none") + "/" + std::to_string(a) +
+                        std::to_string(b) + std::to_string(c));
+      return 42;
+    };
+    auto& dom = engine_.Options().domestic;
+    dom.broker_id[0] = 11;
+    SetText(dom.account[0], L"11112222");
+    SetText(dom.app_key[0], L"key");
+    SetText(dom.app_secret[0], L"secret");
+    dom.broker_id[1] = 11;
+    SetText(dom.account[1], L"33334444");
+    SetText(dom.app_key[1], L"key");
+    SetText(dom.app_secret[1], L"wrong");
+    dom.broker_id[2] = 11;  // no key: skipped
+    SetText(dom.app_secret[2], L"secret");
+  }
+
+  orv::test::BrokerPeerSetup setup_;
+  FakeEngineWindow window_;
+  login_info_s login_;
+  CPelomarEngine engine_;
+  std::vector<std::string> checks_;
+};
+
+TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuccess) {
+  ASSERT_TRUE(setup_.Ready());
+  EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 0), 2) << "made, not logged in";
+  EXPECT_TRUE(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).empty());
+  EXPECT_EQ(engine_.Options().domestic.instance[0], 1);
+  EXPECT_EQ(engine_.Options().domestic.instance[1], 2);
+
+  EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 1), 2);
+  const auto& dom = engine_.Options().domestic;
+  EXPECT_EQ(dom.logged_in[0], 1);
+  EXPECT_EQ(dom.logged_in[1], 0);
+  EXPECT_EQ(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).size(), 2u);
+  ASSERT_EQ(checks_.size(), 1u);
+  EXPECT_EQ(checks_[0], "11/orvella.auto.dbstock.pc/11112222/user/010");
+  CStockAgentBase* first = engine_.FindAgent(CPelomarEngine::MakeAgentKey(1, 11, 1));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->m_userCheck[0], 42);
+  EXPECT_EQ(first->m_userCheck[1], 42);
+  EXPECT_EQ(engine_.AgentRoles().defaultDomestic, first);
+  const auto logs = window_.Logs();
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_EQ(logs[0], L"[국내] DB증권 로그인/토큰 발급: 성공 (0/)");
+  EXPECT_EQ(logs[1].rfind(L"[국내] DB증권 로그인/토큰 발급: *실패* (100123/", 0), 0u) << logs[1];
+
+  // A slot already logged in is not logged in again.
+  EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 1), 2);
+  EXPECT_EQ(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).size(), 3u);
+}
+
+TEST_F(SlotLogins, MarketSwitchRemakesTheAgentsLogsInAndRestartsTheChain) {
+  ASSERT_TRUE(setup_.Ready());
+  ASSERT_EQ(engine_.CreateEvents(), 1);
+  ASSERT_EQ(engine_.StartWorkerThreads(), kEngineWorkerCount);
+  std::atomic<int> masterRuns{0};
+  engine_.Operations().LoadMasterCodes = [&](CURL*) { return ++masterRuns; };
+  engine_.Options().domestic.app_secret[1][0] = 0;  // one usable slot
+  engine_.Options().domestic.broker_id[2] = 0;
+  EXPECT_EQ(engine_.SwitchTradingMarket(nullptr), 1);
+  EXPECT_EQ(engine_.m_quotePolling.load(), 1);
+  EXPECT_NE(engine_.AgentRoles().currentLogin, nullptr);
+  EXPECT_TRUE(engine_.ThreadsStarted()) << "workers run again after the switch";
+  for (int i = 0; i < 2500 && masterRuns.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_EQ(masterRuns.load(), 1);
+
+  // No usable login: polling stays off and the chain is not started.
+  engine_.Options().domestic.app_secret[0][0] = 0;
+  setup_.peer.RefuseToken("IGW00123", "no");
+  EXPECT_EQ(engine_.SwitchTradingMarket(nullptr), 0);
+  EXPECT_EQ(engine_.m_quotePolling.load(), 0);
+  EXPECT_FALSE(engine_.WorkEvent(EngineWorker::kMasterCode)->IsSet());
+  EXPECT_TRUE(engine_.StopWorkerThreads());
+}
+
+TEST(UserLogout, FreesTheSessionAndAsksAboutAutoLoginOnlyWhenItIsOn) {
+  FakeEngineWindow window;
+  login_info_s login;
+  std::strcpy(login.szToken, "tok");
+  login.nTokenValue = 5;
+  CPelomarEngine engine(&window);
+  engine.SetLoginInfo(&login);
+  int viewCleared = 0;
+  int forgotten = 0;
+  engine.Operations().ClearViewAfterLogout = [&] { ++viewCleared; };
+  engine.Operations().ForgetAutoLogin = [&] { ++forgotten; };
+  engine.AgentRoles().primary = engine.GetStockAgent(1, 11, 0, nullptr, nullptr);
+  engine.Stocks().Master().emplace(L"005930", GfxNewStock(1));
+
+  EXPECT_EQ(engine.LogoutUser(nullptr, 1), 0);
+  EXPECT_TRUE(window.boxes.empty()) << "auto-login off: never asks";
+  EXPECT_EQ(viewCleared, 1);
+  EXPECT_EQ(login.szToken[0], 0);
+  EXPECT_EQ(login.nTokenValue, 0);
+  EXPECT_TRUE(engine.Agents().empty());
+  EXPECT_TRUE(engine.Stocks().Master().empty());
+  EXPECT_EQ(engine.AgentRoles().primary, nullptr);
+
+  engine.SetAutoLoginOn(true);
+  engine.LogoutUser(nullptr, 0);
+  EXPECT_TRUE(window.boxes.empty()) << "not asked without the ask switch";
+  engine.LogoutUser(nullptr, 1);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(forgotten, 0) << "No keeps the auto-login data";
+  window.boxAnswer = IDYES;
+  engine.LogoutUser(nullptr, 1);
+  EXPECT_EQ(forgotten, 1);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#pragma once
+// A window side for headless engine tests: records what the engine shows and sends.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "plugin/view/engine/EngineWindow.h"
+
+struct HostNotice {
+  int kind;
+  int code;
+  double value1;
+  double value2;
+  std::wstring text;
+};
+
+class FakeEngineWindow : public IEngineWindow {
+ public:
+  int AddLogMsgToPane(DWORD, DWORD kind, double, const wchar_t*, const wchar_t* msg,
+                      BYTE) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    logs.push_back(msg ? msg : L"");
+    return 0;
+  }
+  void RedrawMyStockGrid() override {}
+  void SetRowInterest(Stock_s*, int) override {}
+  void MarkStockGridRedraw() override {}
+  void PostViewMessage(UINT msg, WPARAM, LPARAM) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    posted.push_back(msg);
+  }
+  void ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t*, DWORD) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    popups.push_back(show ? std::wstring(text ? text : L"") : std::wstring(L"<hide>"));
+  }
+  int ShowMessageBox(const wchar_t* text, const wchar_t*, UINT) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    boxes.push_back(text ? text : L"");
+    return boxAnswer;
+  }
+  void NotifyHost(int kind, int code, const wchar_t* text1, const wchar_t*) override {
+    NotifyHostValues(kind, code, 0, 0, text1, nullptr);
+  }
+  void NotifyHostValues(int kind, int code, double v1, double v2, const wchar_t* text1,
+                        const wchar_t*) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    notices.push_back({kind, code, v1, v2, text1 ? text1 : L""});
+  }
+  void RefreshRows() override { ++rowRefreshes; }
+
+  std::vector<std::wstring> Logs() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return logs;
+  }
+
+  std::mutex mutex;
+  std::vector<std::wstring> logs;
+  std::vector<UINT> posted;
+  std::vector<std::wstring> popups;
+  std::vector<std::wstring> boxes;
+  std::vector<HostNotice> notices;
+  std::atomic<int> rowRefreshes{0};
+  int boxAnswer = 7;  // IDNO
+};
