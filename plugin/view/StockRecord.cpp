@@ -176,6 +176,13 @@ const std::vector<orv::ui::GridColumnSpec>& MyStockColumns() {
 
 bool IsSwitchItem(int item) { return item >= kMyItemAutoTrade && item <= 17; }
 
+bool IsTotalItem(int item) {
+  for (int total : {kMyItemPurchase, kMyItemCredit, kMyItemValuation, kMyItemTax, kMyItemFee,
+                    kMyItemProfit, kMyItemProfitRate})
+    if (item == total) return true;
+  return false;
+}
+
 }  // namespace
 
 CMyStockRecord::CMyStockRecord(StockTrade_s* holding, int number)
@@ -185,8 +192,12 @@ CMyStockRecord::CMyStockRecord(StockTrade_s* holding, int number)
   for (int item = 0; item < kMyStockItemCount; ++item) {
     const orv::ui::GridColumnSpec* spec =
         item < static_cast<int>(columns.size()) ? &columns[item] : nullptr;
+    // The summary row (no holding) shows only the totals: its other value cells stay empty.
+    const bool valueCell = holding || IsTotalItem(item);
     if (IsSwitchItem(item))
       AddCheck(item == kMyItemAutoTrade && holding && holding->auto_trade);
+    else if (!valueCell && !(spec && (spec->options || spec->date || spec->time)))
+      AddText();
     else if (item == kMyItemSplit)
       AddNumber2(this, holding ? holding->sell_rate : 0);
     else if (spec && spec->options)
@@ -200,7 +211,12 @@ CMyStockRecord::CMyStockRecord(StockTrade_s* holding, int number)
     else
       AddText();
   }
-  for (int day = 0; day < kDayItemCount - 1; ++day) AddNumber(0, "%.0lf");
+  for (int day = 0; day < kDayItemCount - 1; ++day) {
+    if (holding)
+      AddNumber(0, "%.0lf");
+    else
+      AddText();
+  }
   SetNumberValue(kMyItemNo, number);
   if (holding) {
     SetTextValue(kMyItemCode, holding->code);

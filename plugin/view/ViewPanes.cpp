@@ -136,6 +136,12 @@ void CPelomarView::InitWindowParts() {
   if (!engine.Operations().RefreshGridValues)
     engine.Operations().RefreshGridValues = [this] { RefreshOwnGridValues(); };
 
+  // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
+  const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));
+  for (wxCheckBox* check : m_checks)
+    if (check) check->SetFont(rowFont);
+  if (m_profitRatesButton) m_profitRatesButton->SetFont(rowFont);
+
   Bind(wxEVT_PAINT, &CPelomarView::OnPaintView, this);
   Bind(wxEVT_LEFT_DOWN, &CPelomarView::OnMouseDown, this);
   Bind(wxEVT_LEFT_UP, &CPelomarView::OnMouseUp, this);
@@ -365,7 +371,9 @@ void CPelomarView::LayoutChildWindows() {
     if (!m_layout.sidePanelHidden && m_orderPanel) m_orderPanel->ShowWindow(true);
   }
   const int rightLeft = m_layout.leftPaneHidden ? left : m_layout.splitterRect.right;
-  if (m_tabs) m_tabs->SetSize(rightLeft, barBottom, right - rightLeft, bottom - barBottom);
+  if (m_tabs)
+    m_tabs->SetSize(rightLeft, barBottom, std::max(0, right - rightLeft),
+                    std::max(0, bottom - barBottom));
 
   const CheckRowRects_s row = LayoutCheckRow(right, barBottom, Scale());
   const std::pair<int, RECT> places[] = {{IDC_CHECK_SIMPLE_UI, row.simpleUi},

@@ -7,7 +7,6 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/wrapsizer.h>
 
 namespace {
 
@@ -89,7 +88,7 @@ bool IsToolbarButtonId(int id) {
 CViewCommandBar::CViewCommandBar(wxWindow* parent, int id, double scale)
     : wxPanel(parent, id), scale_(scale > 0 ? scale : 1.0) {
   SetBackgroundColour(wxColour(0xF3, 0xF3, 0xF3));
-  SetSizer(new wxWrapSizer(wxHORIZONTAL));
+  SetSizer(new wxBoxSizer(wxHORIZONTAL));
 }
 
 bool CViewCommandBar::CreateControl(int id) {
@@ -106,9 +105,10 @@ bool CViewCommandBar::CreateControl(int id) {
       const long style = spec->style == 0 ? wxCB_DROPDOWN : wxCB_READONLY;
       // The caption sits beside the box inside the control's width.
       const int labelWidth = label ? label->GetBestSize().x + 4 : 0;
-      control =
-          new wxComboBox(this, id, wxEmptyString, wxDefaultPosition,
-                         wxSize(std::max(40, scaled - labelWidth), height), 0, nullptr, style);
+      control = new wxComboBox(
+          this, id, wxEmptyString, wxDefaultPosition,
+          wxSize(std::max(static_cast<int>(56 * scale_), scaled - labelWidth), height), 0, nullptr,
+          style);
       break;
     }
     case K::Check:
@@ -126,7 +126,7 @@ bool CViewCommandBar::CreateControl(int id) {
       break;
     case K::Progress:
       control = new wxGauge(this, id, 100, wxDefaultPosition,
-                            wxSize(static_cast<int>(spec->width * scale_ * 2), height / 2),
+                            wxSize(static_cast<int>(spec->width * scale_ * 2), height - 6),
                             spec->style == 3 ? wxGA_SMOOTH : 0);
       break;
   }
@@ -173,11 +173,9 @@ bool CViewCommandBar::SetToolTipOf(int id, const wxString& text) {
 }
 
 int CViewCommandBar::CalcDockedHeight(int width) {
+  // One docked row: controls that do not fit the width are cut off at the right edge, as a
+  // docked tool bar hides its overflow.
   wxSizer* sizer = GetSizer();
   if (!sizer || width <= 0) return 0;
-  sizer->SetDimension(wxPoint(0, 0), wxSize(width, 1000));
-  int bottom = 0;
-  for (wxSizerItem* item : sizer->GetChildren())
-    if (item->IsShown()) bottom = std::max(bottom, item->GetRect().GetBottom() + 1);
-  return bottom + 2;
+  return sizer->GetMinSize().y + 2;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The trading view's command bar: the toolbar controls by command id (combo boxes, check
-// boxes, edit boxes, date pickers and progress bars), each with its caption and tooltip,
-// wrapped over as many rows as the view's width needs.
+// boxes, edit boxes, date pickers and progress bars), each with its caption and tooltip, in
+// one docked row.
 
 #include <wx/panel.h>
 
@@ -38,7 +38,7 @@ class CViewCommandBar : public wxPanel {
   // The control's tooltip text (empty without one).
   wxString ToolTipOf(int id) const;
   bool SetToolTipOf(int id, const wxString& text);
-  // The height of the bar when it is laid out over `width` pixels.
+  // The height of the bar docked over `width` pixels.
   int CalcDockedHeight(int width);
 
  private:
