@@ -33,6 +33,8 @@ struct stock_option_s {
   uint8_t default_domestic_broker = 0;
   uint8_t data_broker = 0;
   uint8_t trading_market = 1;  // 1 domestic, 2 overseas
+  uint8_t overseas_on = 0;     // overseas trading switch
+  uint8_t rule_byte_copy = 0;  // the rule byte as the last balance query applied it
 
   double exchange_rate = 1500.0;  // won per US dollar
 

@@ -73,12 +73,14 @@ double GfxStockCalcSellSplitQty(double* splitState, double price, double budget,
   return result;
 }
 
-int GfxFilterSoldoutStocks(HoldingMap* map, int brokerId, int accountNo, uint32_t pass) {
+int GfxFilterSoldoutStocks(HoldingMap* map, int brokerId, int accountNo, uint32_t pass, int side) {
   if (!map) return 0;
   int removed = 0;
   for (auto it = map->begin(); it != map->end();) {
     StockTrade_s* h = it->first;
-    if (h->broker_id == brokerId && h->account_no == accountNo && h->balance_pass != pass) {
+    const int hSide = !h->stock || h->stock->market == kMarketDomestic ? 1 : 0;
+    if ((side < 0 || side == hSide) && h->broker_id == brokerId && h->account_no == accountNo &&
+        h->balance_pass != pass) {
       it = map->erase(it);
       if (map->OwnsRecords()) GfxStockTradeDataFree(h);
       ++removed;

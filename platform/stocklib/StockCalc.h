@@ -43,7 +43,9 @@ double GfxStockCalcSellSplitQty(double* splitState, double price, double budget,
 
 // Removes the holdings of (brokerId, accountNo) whose balance_pass is not `pass` (the reply did
 // not name them); frees them when the map owns them. Returns the number removed.
-int GfxFilterSoldoutStocks(HoldingMap* map, int brokerId, int accountNo, uint32_t pass);
+// side: -1 every holding of the account; 1 only domestic (market 1) ones; 0 only the others.
+int GfxFilterSoldoutStocks(HoldingMap* map, int brokerId, int accountNo, uint32_t pass,
+                           int side = -1);
 
 // Time of day (seconds and microseconds since the epoch).
 int btc_gettimeofday(int64_t* seconds, int64_t* microseconds);

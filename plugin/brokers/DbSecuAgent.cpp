@@ -421,8 +421,10 @@ int CDbSecuAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, c
     }
   }
 
-  const int removed =
-      GfxFilterSoldoutStocks(args.holdings, m_brokerId, static_cast<int>(m_key), stamp);
+  // Only the queried side (domestic or overseas) is dropped: the other side's holdings come
+  // from the other balance query.
+  const int removed = GfxFilterSoldoutStocks(args.holdings, m_brokerId, static_cast<int>(m_key),
+                                             stamp, domestic ? 1 : 0);
   account->holding_count += parsed;
   if (!domestic) evaluationTotal = overseasValuation;
   m_summary.purchase = purchaseTotal;

@@ -7,6 +7,7 @@
 #include <wx/timer.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 
@@ -19,7 +20,9 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/StockGridMenu.h"
+#include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
+#include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/ViewToolbar.h"
 #include "plugin/view/WebEngineBridge.h"
 #include "plugin/view/engine/TextFormat.h"
@@ -320,6 +323,13 @@ LRESULT CPelomarView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITIALUPDATE:
       OnInitialUpdate();
       return 0;
+    case WM_LOGIN_ERROR:
+      if (m_loginEngine) return m_loginEngine->WebLogin().OnLoginErrorMsg(wParam, lParam);
+      std::free(reinterpret_cast<wchar_t*>(lParam));  // the notice's heap text
+      return 0;
+    case WM_CODE_UPDATE_ENDED:
+      m_engine->JoinCodeUpdateThread();
+      return 0;
     default: {
       LRESULT result = 0;
       if (OnViewMessage(message, wParam, lParam, &result)) return result;
@@ -352,6 +362,7 @@ void CPelomarView::OnInitialUpdate() {
   DragAcceptFiles(true);
 
   m_engine->CreateEvents();
+  m_loginEngine = CPelomarLoginEngine::Create(*this);
   PrepareLoginTexts();
   CreateCheckBoxes();
   CreateStairWatchDialog();

@@ -18,6 +18,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 
 class wxTimer;
+class CPelomarLoginEngine;
 class wxTimerEvent;
 class wxNotebook;
 class wxCheckBox;
@@ -118,6 +119,8 @@ class CPelomarView : public CDbBaseNormalView {
 
   // --- What other parts read ---
   CPelomarEngine& Engine() { return *m_engine; }
+  // The user login; null before the start-up or without a host block.
+  CPelomarLoginEngine* LoginEngine() const { return m_loginEngine.get(); }
   uint32_t ViewState() const { return m_viewState; }
   int InitialUpdateCount() const { return m_initialUpdates; }
   int TimerId(int index) const { return m_timerIds[index]; }
@@ -325,7 +328,6 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
   std::unique_ptr<WebEngineBridge> m_webBridge;
   std::unique_ptr<CWebPages> m_webPages;
-  CWebLogin* m_webLogin = nullptr;
   int m_curCompany = 0;
   int m_curBranch = 0;
   std::unique_ptr<CStockGridMenu> m_gridMenu;
@@ -340,4 +342,7 @@ class CPelomarView : public CDbBaseNormalView {
   int m_pageEntry = 0;         // the page combo's entry plus one
   double m_ownTotalsMs = 0;
   OwnGridTotals_s m_ownTotals;
+  // The user login (web login and its engine side); made at start-up, gone first.
+  std::unique_ptr<CPelomarLoginEngine> m_loginEngine;
+  friend class CPelomarLoginEngine;
 };

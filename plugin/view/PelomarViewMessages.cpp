@@ -19,7 +19,6 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
-#include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/ViewToolbar.h"
@@ -247,17 +246,6 @@ bool CPelomarView::OnViewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         m_languageId = static_cast<int>(lParam);
         RefreshUITextByLanguageId(m_languageId);
       }
-      return true;
-    case WM_CODE_UPDATE_ENDED: {
-      orv::win::CSingleLock lock(&m_engine->ViewLock(), true);
-      if (m_hooks.codeUpdateEnded) m_hooks.codeUpdateEnded();
-      return true;
-    }
-    case WM_LOGIN_ERROR:
-      if (m_webLogin)
-        m_webLogin->OnLoginErrorMsg(wParam, lParam);
-      else
-        std::free(reinterpret_cast<wchar_t*>(lParam));  // the poster's copy of the user id
       return true;
     case WM_GRID_UPDATE:
       if (m_myStockGrid) m_myStockGrid->Populate();

@@ -59,8 +59,6 @@ struct MasterGridCounts_s {
 
 // Operations of other parts that the view's messages and menus run.
 struct ViewHooks_s {
-  // The code-update thread ended: close and clear its handle (runs under the view lock).
-  std::function<void()> codeUpdateEnded;
   // Automatic trading for all stocks of a grid (grid id, state 1 on / 0 off / -1 toggle, ask,
   // scope).
   std::function<void(int gridId, int state, int ask, int scope)> setAutoTradeAll;

@@ -17,6 +17,7 @@
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/StockGridMenu.h"
+#include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/ViewToolbar.h"
 #include "shared/AppRunSetting.h"
@@ -152,6 +153,10 @@ void CPelomarView::InitWindowParts() {
     if (!OnViewCommand(e.GetId())) e.Skip();
   });
   UpdateCheckColours();
+  if (m_loginEngine) AttachWebLogin(&m_loginEngine->WebLogin());
+  // The language texts of the menus and the tooltips made above.
+  RefreshHeaderMenuTexts(m_languageId);
+  RefreshToolbarTooltips(m_languageId);
 }
 
 void CPelomarView::CreateCommandBar() {

@@ -13,7 +13,6 @@ IWebEngine& CPelomarView::WebEngine() {
 }
 
 void CPelomarView::AttachWebLogin(CWebLogin* web) {
-  m_webLogin = web;
   m_webPages = web ? std::make_unique<CWebPages>(*web, WebEngine()) : nullptr;
 }
 

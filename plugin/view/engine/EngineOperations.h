@@ -52,6 +52,9 @@ struct EngineOperations {
   // the profit rate; may queue an order (mayQueue 1) and then sets the sell event.
   std::function<double(StockTrade_s* holding, double price, int mayQueue, int* outSell)>
       CheckStockRules;
+  // Recomputes a holding's sell steps (the per-stock rules) with the first level switch;
+  // ApplyHoldingLevels calls it when the holding changed or an update is asked for.
+  std::function<void(StockTrade_s* holding, int switchA)> RecomputeSellSteps;
   // Places the queued orders; answers the number placed. After a sale it sets the account
   // event itself.
   std::function<int(CURL* curl)> RunSellPass;
@@ -73,6 +76,10 @@ struct EngineOperations {
   std::function<void()> RefreshGridValues;
   // Rebuilds the all-stock quote grid.
   std::function<void(int, int)> RebuildAllStockGrid;
+  // The session bounds in force (the service settings' delays applied); empty: the engine's
+  // own bounds shifted by its domestic delay. Fills the six hhmm bounds in SessionBounds_s
+  // order and answers true when it did.
+  std::function<bool(int* hhmm6)> ReadSessionBounds;
   // Lays out the view's tab panes (timer 3).
   std::function<void()> LayOutTabPanes;
 

@@ -28,9 +28,11 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
+  InstallDataSteps();
 }
 
 CPelomarEngine::~CPelomarEngine() {
+  JoinCodeUpdateThread();
   StopWorkerThreads();
   CloseEvents();
   ReleaseEngineData();

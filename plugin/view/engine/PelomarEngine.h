@@ -282,6 +282,67 @@ class CPelomarEngine {
   // does nothing. Call only while the workers are stopped.
   void ReleaseEngineData();
 
+  // --- Master codes (MasterCodes.cpp; master-code worker) ---
+  // Loads the master list of every market through the agents; answers the master list's
+  // size. The all-stock grid is rebuilt on the user-interface thread: this sets the rebuild
+  // request the tick serves (a changed count or `force` always asks for it).
+  int LoadMasterCodes(CURL* curl, int previousCount, int force);
+  // The all-stock web-quote step: one log line; answers 0.
+  int LogAllStockWebQuery();
+  // Starts the code-update thread, which posts WM_USER+0x1F5 when it ends; false when one is
+  // already out or it could not start. JoinCodeUpdateThread (on that message) joins it.
+  bool StartCodeUpdateThread();
+  void JoinCodeUpdateThread();
+
+  // --- Accounts and balances (Accounts.cpp) ---
+  // Deposits and balances through every agent; answers the holdings all QueryBalance calls
+  // returned; *outTotal takes K + U + C.
+  int QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint32_t* outTotal, int popupSwitch);
+  // Refills the held maps (1, 2, 9, 10) from the holdings of quantity above 0; answers the
+  // stocks inserted.
+  int RebuildHeldStockLists(HoldingMap* holdings, int clear);
+  // Stop, step and sell-rate levels of one holding (see Accounts.cpp).
+  void ApplyHoldingLevels(StockTrade_s* holding, int rowKind, double sellRate, double stepValue,
+                          double secondStep, int switchA, int switchB, int switchC, int update);
+  void ApplyAllHoldingLevels(int switchA, int switchB, int switchC, int update);
+  // The split-order base amount (10,000-won units): clamped to -50..1000, the won amount
+  // stored in the options; answers 1 when the options were marked changed.
+  int SetSplitOrderBaseAmount(int changed);
+  int& SplitOrderBase() { return m_splitOrderBase; }
+  // Account passwords (stored narrow); see Accounts.cpp.
+  int SetAccountPassword(const wchar_t* accountNo, const wchar_t* password, int autoLogin,
+                         int savePassword);
+  int SetPasswordForAllAccounts(const wchar_t* password);
+  // The balance callback handed to QueryBalance (context: the engine). With flag 0x100 a code
+  // missing from the master list is added as a market-1 record. Always 0.
+  static int OnBalanceStockFound(void* context, int recordIndex, int marketKind, uint32_t flags,
+                                 const wchar_t* code, const wchar_t* name, uint8_t letter,
+                                 double price, double price2, double value3, double holdingIndex,
+                                 int int1, int int2, int int3, void* scratch);
+
+  // --- Quote polling (QuotePass.cpp; quote workers) ---
+  DWORD RunQuotePass(CURL* curl, int market);
+  // Prices every holding, runs the rule check, sums the account totals; answers the number of
+  // holdings. Any out pointer may be null.
+  int ApplyQuotesToHoldings(double* outBuy, double* outDay, double* outProfit, int ruleArg,
+                            int* outRowsChanged, int redraw);
+  // Merges the own, held and auto-buy lists into the poll lists (selector 0 all, 1, 2, 9, 10)
+  // under the view lock when a list changed or with force; answers the stocks merged.
+  int RebuildQuoteLists(int selector, int force);
+  void MarkQuoteListsChanged() { m_quoteListsChanged.store(1); }
+  double TotalValuation() const { return m_totalValuation.load(); }
+
+  // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
+  int QueryHeldStockCharts(CURL* curl);
+  int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
+  // Calls counted by QueryStockListCharts/QueryHeldStockCharts (GetChartData + GetBuyTrendData).
+  int ChartRequestCount() const { return m_chartRequests.load(); }
+
+  // Installs the master-code, account, quote and chart steps above into Operations().
+  void InstallDataSteps();
+  // The view's popup-mode byte: popups show only when one of its three low bits is set.
+  std::atomic<int> m_popupMode{7};
+
   // --- Shared flags ---
   std::atomic<uint8_t> m_gridRebuildRequest{1};
   std::atomic<uint8_t> m_gridUpdatePending{0};
@@ -374,6 +435,12 @@ class CPelomarEngine {
   std::atomic<int> m_currentHhmm{0};
   std::function<uint64_t()> m_tick64;
 
+  int m_splitOrderBase = 50;
+  std::atomic<int> m_quoteListsChanged{1};
+  std::atomic<double> m_totalValuation{0};
+  std::atomic<int> m_chartRequests{0};
+  std::unique_ptr<orv::win::Thread> m_codeUpdateThread;
+  std::atomic<int> m_allStockGridBusy{0};
   AgentRoles_s m_roles;
   std::map<uint8_t, int32_t> m_instanceCounts;
   std::wstring m_loginAccount;

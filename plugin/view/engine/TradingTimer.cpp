@@ -44,6 +44,8 @@ uint64_t CPelomarEngine::NowTick64() const {
 }
 
 SessionBounds_s CPelomarEngine::EffectiveSessionBounds() const {
+  SessionBounds_s scheduled;
+  if (m_ops.ReadSessionBounds && m_ops.ReadSessionBounds(scheduled.hhmm.data())) return scheduled;
   return ShiftSessionBounds(m_timer.bounds, m_timer.domesticDelay);
 }
 

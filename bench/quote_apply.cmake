@@ -1,0 +1,1 @@
+orv_bench(bench_quote_apply quote_apply.cpp DEPS plugin_engine)

@@ -1,0 +1,164 @@
+#include "plugin/view/PelomarLoginEngine.h"
+
+#include "platform/support/HttpForm.h"
+#include "platform/support/TextConv.h"
+#include "plugin/community/WebLogin.h"
+#include "plugin/view/PelomarView.h"
+#include "shared/LoginInfo.h"
+
+namespace {
+constexpr uint8_t kMarketKindCoinLogin = 5;
+}  // namespace
+
+std::unique_ptr<CPelomarLoginEngine> CPelomarLoginEngine::Create(CPelomarView& view) {
+  if (!view.m_pRunSetting || !view.m_pLoginInfo) return nullptr;
+  std::unique_ptr<CPelomarLoginEngine> login(new CPelomarLoginEngine(view));
+  login->Install();
+  return login;
+}
+
+CPelomarLoginEngine::CPelomarLoginEngine(CPelomarView& view)
+    : m_view(view),
+      m_engine(view.Engine()),
+      m_web(std::make_unique<CWebLogin>(*this, *view.m_pRunSetting, *view.m_pLoginInfo)) {}
+
+CPelomarLoginEngine::~CPelomarLoginEngine() {
+  // The hooks reach the web login: they go before it does.
+  EngineOperations& ops = m_engine.Operations();
+  ops.LoadServiceSettings = nullptr;
+  ops.ReadSessionBounds = nullptr;
+  m_view.SetLoginHandlers(nullptr, nullptr);
+}
+
+void CPelomarLoginEngine::Install() {
+  // Every web request of the plug-in verifies TLS with the program's CA file.
+  GfxSetHttpCaCertFile(WideToUtf8(m_engine.ProgramFolder() + L"Settings/cacert.pem").c_str());
+  m_web->SetCurl(m_engine.UiCurl());
+  CWebLogin* web = m_web.get();
+  m_view.SetLoginHandlers(
+      [web](CPelomarView&, int kind, const wchar_t* const* t, const int* n, uint8_t flag,
+            int* outCode, wchar_t* outText) {
+        return CWebLogin::LoginCallback(web, kind, t[0], t[1], t[2], t[3], t[4], n[0], n[1], n[2],
+                                        n[3], flag, t[5], outCode, outText);
+      },
+      [web](CPelomarView&, unsigned state, int value1, int value2, const wchar_t* text,
+            void* data) {
+        return CWebLogin::LoginNotifyCallback(web, state, value1, value2, text, data, nullptr,
+                                              nullptr);
+      });
+  EngineOperations& ops = m_engine.Operations();
+  ops.LoadServiceSettings = [web](CURL* curl, int brokerId, const char* clientName,
+                                  const wchar_t* account, login_info_s*, int ignored, int force,
+                                  int tokenUpdate) {
+    return web->LoadServiceSettings(curl, brokerId, nullptr, clientName, account, nullptr, ignored,
+                                    force, tokenUpdate);
+  };
+  CMarketSchedule* schedule = &m_schedule;
+  ops.ReadSessionBounds = [schedule](int* hhmm) {
+    // SessionBounds_s order: regular start and end, morning start, evening start, morning
+    // end, evening end.
+    const int order[6] = {2, 3, 0, 4, 1, 5};
+    for (int i = 0; i < 6; ++i) hhmm[i] = schedule->Domestic(order[i]);
+    return true;
+  };
+}
+
+int CPelomarLoginEngine::DeleteAllStockAgents() { return m_engine.DeleteAllStockAgents(); }
+
+CStockAgentBase* CPelomarLoginEngine::GetStockAgent(int marketKind, int brokerId, int instance) {
+  return m_engine.GetStockAgent(static_cast<uint8_t>(marketKind), static_cast<uint8_t>(brokerId),
+                                instance, nullptr, nullptr);
+}
+
+void CPelomarLoginEngine::SetPrimaryAgent(CStockAgentBase* agent) {
+  AgentRoles_s& roles = m_engine.AgentRoles();
+  roles.primary = agent;
+  roles.marketData = agent;
+  roles.currentLogin = agent;
+}
+
+void CPelomarLoginEngine::ClearDefaultAgents() {
+  AgentRoles_s& roles = m_engine.AgentRoles();
+  roles.defaultDomestic = nullptr;
+  roles.overseas = nullptr;
+  roles.firstCoin = nullptr;
+}
+
+void CPelomarLoginEngine::SetDefaultAgent(int marketKind, CStockAgentBase* agent) {
+  AgentRoles_s& roles = m_engine.AgentRoles();
+  if (marketKind == 1) {
+    roles.defaultDomestic = agent;
+    roles.data = agent;
+    roles.marketData = agent;
+    roles.currentLogin = agent;
+  } else if (marketKind == 2) {
+    roles.overseas = agent;
+    roles.firstOverseas = agent;
+  } else if (marketKind == kMarketKindCoinLogin) {
+    roles.firstCoin = agent;
+  }
+}
+
+void CPelomarLoginEngine::SetOverseasMode() {
+  m_engine.TimerState().overseasAutoSwitch = 1;
+  m_engine.TimerState().shownNation = 2;
+}
+
+int CPelomarLoginEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
+  return m_engine.LoginBrokerAgents(curl, loginSwitch);
+}
+
+// The broker slots come with the configuration the engine loaded: nothing is left to parse.
+void CPelomarLoginEngine::ParseStockAccessSecretKeyData(int) {}
+
+stock_option_s& CPelomarLoginEngine::Options() { return m_engine.Options(); }
+
+sqlite3* CPelomarLoginEngine::PluginDb() { return m_engine.OptionsDb(); }
+
+void CPelomarLoginEngine::SetMasterCodeEvent() {
+  // The tick starts the 30-second account wake only for a user the view knows.
+  m_engine.TimerState().viewUserIndex = m_view.m_pLoginInfo ? m_view.m_pLoginInfo->nUserIdx : 0;
+  m_engine.m_quotePolling.store(1);
+  m_engine.SetWorkEvent(EngineWorker::kMasterCode);
+}
+
+void CPelomarLoginEngine::ClearBalanceQueryArea() { m_engine.m_accountRefresh.store(0); }
+
+int CPelomarLoginEngine::ApplyAutoStopLossRates() { return 0; }
+
+int CPelomarLoginEngine::DoRefresh() {
+  return m_view.RefreshWindow(0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0);
+}
+
+void CPelomarLoginEngine::UpdateUiModeVisibility(int, int) {}
+
+void CPelomarLoginEngine::ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t* caption,
+                                           DWORD timeoutMs) {
+  if (IEngineWindow* window = m_engine.Window())
+    window->ShowWaitingPopup(show, text, caption, timeoutMs);
+}
+
+void CPelomarLoginEngine::PostViewMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (IEngineWindow* window = m_engine.Window()) window->PostViewMessage(msg, wParam, lParam);
+}
+
+void CPelomarLoginEngine::SetNoticeText(const wchar_t*) {}
+
+void CPelomarLoginEngine::SetAccountLabels(const wchar_t*) {}
+
+void CPelomarLoginEngine::RefreshCafe() {}
+
+intptr_t CPelomarLoginEngine::SendNotifyMsgToMainFrame(int kind, int code, double val1, double val2,
+                                                       const wchar_t* text1, const wchar_t* text2,
+                                                       int slot) {
+  return m_view.SendNotifyMsgToMainFrame(kind, code, val1, val2, text1, text2, nullptr, 0, 0,
+                                         &m_view, &CPelomarView::LoginNotifyCallback, slot);
+}
+
+int CPelomarLoginEngine::RunMainFrameFunction(int fn, int num1, int num2, const wchar_t* text1,
+                                              const wchar_t* text2, const wchar_t* text3,
+                                              wchar_t* buf, uint32_t flags, int num3) {
+  return m_view.RunMainFrameFunction(fn, num1, num2, text1, text2, text3, buf, nullptr, flags, num3,
+                                     m_web.get(), &CWebLogin::LoginCallback,
+                                     &CWebLogin::LoginNotifyCallback);
+}
