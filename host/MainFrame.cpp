@@ -14,6 +14,7 @@
 #include "host/AppFolders.h"
 #include "host/ContainerPanes.h"
 #include "host/DockingPanes.h"
+#include "host/FrameCallbackState.h"
 #include "host/LogMsgConversion.h"
 #include "host/MainStatusBar.h"
 #include "host/PopupPlacement.h"
@@ -55,6 +56,7 @@ CMainFrame::~CMainFrame() {
   frameTimer_.Stop();
   logUpdate_ = false;
   if (logHub_) logHub_->Stop();
+  callbackState_.reset();
   popups_.clear();
   waitPopup_.reset();
   if (trayIcon_) trayIcon_->RemoveIcon();

@@ -29,6 +29,8 @@
 #include "shared/SharedWnds.h"
 
 class CVarqoMainApp;
+class CHostUserServices;
+struct FrameCallbackState;
 class CVarqoMainView;
 class CMainRibbon;
 class CPluginLoader;
@@ -160,6 +162,29 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
                                    const char* detail, wchar_t* blockText, uint32_t elapsedMs,
                                    int errorCode);
 
+  // Login-state callback of the waiting dialog: (frame, event, value, extra).
+  static intptr_t OnLoginStateChanged(void* ctx, unsigned event, intptr_t value, intptr_t extra);
+  // The settings dialog's saved callback (event 1: apply the theme and the side panes).
+  static void OnConfigSaved(void* ctx, int event);
+
+  // --- What the callbacks keep and use (MainFrameCallbacks.cpp) ---
+  // The user services (login dialog, pages, settings dialog, password prompt), made on first
+  // use with the frame as the dialogs' parent.
+  CHostUserServices& UserServices();
+  FrameCallbackState& CallbackState();
+  // Opens the login dialog with the current module tab's login callbacks (the log-in command).
+  int OpenLoginDialog(const wchar_t* stateText, const wchar_t* guide, const wchar_t* pwd2Title,
+                      int agency, uint32_t flags, void* cbCtx, LoginCallback login,
+                      LoginNotifyCallback notify);
+  // The login button of the ribbon shows logged in or out.
+  void ShowLoginButtonState(bool loggedIn);
+  // The log-out command (also main-frame function 83): asks "logout.confirm"; on yes clears the
+  // login state, zeroes the user record (company kept), titles the frame "<app> - Not Logined",
+  // sends 86 to all modules and shows the login button logged out. 1 when logged out.
+  int Logout();
+  // Sends a host command to every module; the number of modules that answered.
+  int SendCommandToAllModules(unsigned code, WPARAM wParam);
+
   // LogViewHost.
   bool GetLogLine(int index, log_msg_data_s* out) override;
   int GetLogViewCount() override;
@@ -189,6 +214,7 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   CPropertiesWnd* properties_ = nullptr;
   CMonitoringWnd* monitoring_ = nullptr;
   wxPanel* moduleArea_ = nullptr;
+  std::unique_ptr<FrameCallbackState> callbackState_;
   CVarqoMainView* mainView_ = nullptr;
   CMainRibbon* ribbon_ = nullptr;
   CMainStatusBar* statusBar_ = nullptr;
