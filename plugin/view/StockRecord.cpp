@@ -196,7 +196,7 @@ CMyStockRecord::CMyStockRecord(StockTrade_s* holding, int number)
     const bool valueCell = holding || IsTotalItem(item);
     if (IsSwitchItem(item))
       AddCheck(item == kMyItemAutoTrade && holding && holding->auto_trade);
-    else if (!valueCell && !(spec && (spec->options || spec->date || spec->time)))
+    else if (!valueCell && !(spec && (spec->date || spec->time)))
       AddText();
     else if (item == kMyItemSplit)
       AddNumber2(this, holding ? holding->sell_rate : 0);
