@@ -35,19 +35,9 @@ StartedHost::StartedHost() {
                   << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
   });
   wxInitAllImageHandlers();
-  std::string templ = (fs::temp_directory_path() / "orv-frame-XXXXXX").string();
-  root_ = std::string(mkdtemp(templ.data())) + "/";
-  programFolder_ = root_ + "prog/";
-  for (const char* sub : {"home", "config", "data", "docs"}) fs::create_directories(root_ + sub);
-  setenv("HOME", (root_ + "home").c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (root_ + "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", (root_ + "data").c_str(), 1);
-  setenv("XDG_DOCUMENTS_DIR", (root_ + "docs").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
-  fs::create_directories(programFolder_ + "Settings");
-  fs::create_directories(programFolder_ + "res");
-  fs::copy_file(std::string(ORV_BINARY_DIR) + "/seed/app-settings.db",
-                programFolder_ + "Settings/app-settings.db");
+  const orv::test::StagedHostFolders folders = orv::test::StageHostFolders("orv-frame");
+  root_ = folders.root;
+  programFolder_ = folders.program;
   fs::copy_file(std::string(ORV_SOURCE_DIR) + "/res/start.png", programFolder_ + "res/start.png");
 
   orv::win::ScriptMessageBoxes({});

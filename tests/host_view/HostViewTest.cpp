@@ -80,20 +80,11 @@ class Host {
                     << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
     });
     wxInitAllImageHandlers();
-    std::string templ = (fs::temp_directory_path() / "orv-view-XXXXXX").string();
-    root_ = std::string(mkdtemp(templ.data())) + "/";
-    program_ = root_ + "prog/";
-    for (const char* sub : {"home", "config", "data", "docs"}) fs::create_directories(root_ + sub);
-    setenv("HOME", (root_ + "home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root_ + "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root_ + "data").c_str(), 1);
-    setenv("XDG_DOCUMENTS_DIR", (root_ + "docs").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
-    fs::create_directories(program_ + "Settings");
+    const orv::test::StagedHostFolders folders = orv::test::StageHostFolders("orv-view");
+    root_ = folders.root;
+    program_ = folders.program;
     fs::create_directories(program_ + "PlugIn");
-    fs::create_directories(program_ + "res");
     const std::string catalogue = program_ + "Settings/app-settings.db";
-    fs::copy_file(std::string(ORV_BINARY_DIR) + "/seed/app-settings.db", catalogue);
     // The probe as the trading module, a second copy that has an update waiting, and the
     // test tab's libraries.
     fs::copy_file(orv::test::ProbeModulePath(), program_ + "probe.so");

@@ -69,4 +69,24 @@ std::vector<std::string> ProbeLog::LinesStartingWith(const std::string& prefix) 
   return out;
 }
 
+StagedHostFolders StageHostFolders(const std::string& prefix) {
+  namespace fs = std::filesystem;
+  std::string templ = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  StagedHostFolders folders;
+  folders.root = std::string(mkdtemp(templ.data())) + "/";
+  folders.program = folders.root + "prog/";
+  for (const char* sub : {"home", "config", "data", "docs"})
+    fs::create_directories(folders.root + sub);
+  setenv("HOME", (folders.root + "home").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (folders.root + "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (folders.root + "data").c_str(), 1);
+  setenv("XDG_DOCUMENTS_DIR", (folders.root + "docs").c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", folders.root.c_str(), 1);
+  fs::create_directories(folders.program + "Settings");
+  fs::create_directories(folders.program + "res");
+  fs::copy_file(std::string(ORV_BINARY_DIR) + "/seed/app-settings.db",
+                folders.program + "Settings/app-settings.db");
+  return folders;
+}
+
 }  // namespace orv::test

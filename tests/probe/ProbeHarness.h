@@ -42,4 +42,13 @@ class TempDir {
   std::string path_;
 };
 
+// A host's folders for one test process: a fresh root under the system temporary folder with
+// home, config, data and docs folders that HOME and the XDG variables point at, and a program
+// folder "prog/" with Settings/ (holding a copy of the seed catalogue) and res/.
+struct StagedHostFolders {
+  std::string root;     // ends in "/"
+  std::string program;  // root + "prog/"
+};
+StagedHostFolders StageHostFolders(const std::string& prefix);
+
 }  // namespace orv::test
