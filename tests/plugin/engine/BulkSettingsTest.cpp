@@ -1,6 +1,7 @@
 // Automatic trading switched for all holdings at once: which holdings qualify, what changes
 // on them, the scope filter by group and the trading-log lines.
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
