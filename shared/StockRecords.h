@@ -234,6 +234,7 @@ struct StockTrade_s {
   // Trading rules and orders.
   uint8_t reverse = 0;
   uint8_t auto_trade = 1;
+  uint8_t auto_group = 0;  // the automatic-trading switch that governs it (0 master, 1 second)
   double step_base_price = 0;
   int32_t cur_step = -1;
   int32_t prev_step = -1;

@@ -254,7 +254,11 @@ CPelomarView::CPelomarView()
       m_messageSink(std::make_unique<MessageSink>(*this)),
       m_queryFrom(),
       m_queryTo(),
-      m_myGridLayout(kMyStockGridLayout) {}
+      m_myGridLayout(kMyStockGridLayout) {
+  m_hooks.setAutoTradeAll = [this](int gridId, int state, int ask, int scope) {
+    SetAutoTradeAll(gridId, state, ask, scope);
+  };
+}
 
 CPelomarView::~CPelomarView() {
   // A view deleted with its parent never went through Destroy: save and stop here.

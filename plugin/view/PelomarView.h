@@ -191,6 +191,13 @@ class CPelomarView : public CDbBaseNormalView {
   // Answers a grid's notification (right clicks open the stock-grid menu).
   LRESULT OnGridNotify(orv::ui::ReportNotify& nm);
 
+  // --- Settings for all holdings (ViewBulkSettings.cpp) ---
+  // Automatic trading on (state 1), off (0) or toggled (-1) for the qualifying holdings of a
+  // grid; with ask the user confirms first. Scope 0 is the master switch (check box 3453),
+  // scope 1 the second switch. Reports the outcome to the host.
+  void SetAutoTradeAll(int gridId, int state, int ask, int scope);
+  int AutoTradeSwitch(int scope) const { return scope == 1 ? m_autoTradeSecond : m_allStockWatch; }
+
   // --- Layout (ViewLayout.cpp) ---
   void LayoutChildWindows();
   void ShowHostPanes();
@@ -326,6 +333,8 @@ class CPelomarView : public CDbBaseNormalView {
   void OnSizeView(wxSizeEvent& event);
   void OnDropFilesView(wxDropFilesEvent& event);
   void OnCheckBoxClicked(wxCommandEvent& event);
+  // Shows the master automatic-trading switch on its check box, coloured by its state.
+  void ShowAutoTradeCheck();
 
   ViewLayoutState_s m_layout;
   MasterGridFilter_s m_gridFilter;
@@ -345,7 +354,7 @@ class CPelomarView : public CDbBaseNormalView {
   int m_overseasAutoSwitch = 0;
   int m_nationSelection = 1;
   int m_newStockStopLoss = 0;
-  int m_autoTradeAllFlag = 0;
+  int m_autoTradeSecond = 0;   // the second automatic-trading switch (scope 1)
   int m_periodMark = 0;        // bit 1: the query period changed
   int m_pageEntry = 0;         // the page combo's entry plus one
   double m_ownTotalsMs = 0;

@@ -106,7 +106,7 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   void ApplyMinProfitPreset(int command, int apply) override {
     if (view_.m_hooks.applyMinProfitPreset) view_.m_hooks.applyMinProfitPreset(command, apply);
   }
-  int AutoTradeAllFlag() override { return view_.m_autoTradeAllFlag; }
+  int AutoTradeAllFlag() override { return view_.m_allStockWatch; }
   void SetAutoTradeAll(int gridId, int on) override {
     if (view_.m_hooks.setAutoTradeAll) view_.m_hooks.setAutoTradeAll(gridId, on, 1, 0);
   }

@@ -186,14 +186,18 @@ int CPelomarEngine::SaveChangedStockOption() {
                                      nullptr);
   if (rc != 0) return rc;
   m_option.changed = 0;
-  // The trading log records the save on a line of its own that names no stock.
-  Stock_s marker;
-  marker.name = L"STK.OPT.SAVE";
-  TradingLine_s line;
-  line.result_code = kTradingLineOptionSaved;
-  line.result_msg = L"STK.OPT.SAVE";
-  m_logs.WriteTradingLine(nullptr, &marker, line);
+  // The trading log records the save on a line of its own.
+  WriteNoticeTradingLine(kTradingLineOptionSaved, L"STK.OPT.SAVE");
   return 0;
+}
+
+void CPelomarEngine::WriteNoticeTradingLine(int code, const wchar_t* text) {
+  Stock_s marker;
+  marker.name = text;
+  TradingLine_s line;
+  line.result_code = code;
+  line.result_msg = text;
+  m_logs.WriteTradingLine(nullptr, &marker, line);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -307,6 +307,33 @@ class CPelomarEngine {
   double CalcSellTarget(StockTrade_s* holding, double price, int flags, int orderKind,
                         double splitAmount);
   double SetHoldingSellRatio(StockTrade_s* holding, double price, double ratio);
+
+  // --- Automatic trading for all holdings (BulkSettings.cpp) ---
+  // The price a holding is valued at: its stock's current price, for coins the price in the
+  // holding's quote currency; 0 without a stock.
+  static double HoldingPrice(const StockTrade_s* holding);
+  // Step base price x (1 + stop-loss rate / 100); reverse holdings x (1 - rate / 100).
+  static double StopLossPrice(const StockTrade_s* holding);
+  // A holding qualifies for the all-stock switch when its price is above 0, its profit rate
+  // above its stop-loss rate and its price above the stop-loss price (reverse: below it).
+  static bool QualifiesForAutoTradeAll(const StockTrade_s* holding);
+  // What the question before switching all holdings on reports: holdings without a price,
+  // holdings whose profit rate lies between -95 and their stop-loss rate, and the first of
+  // either kind (null when there is none).
+  struct AutoTradeRisks_s {
+    int noPrice = 0;
+    int belowStopLoss = 0;
+    const StockTrade_s* first = nullptr;
+  };
+  AutoTradeRisks_s CountAutoTradeRisks(const std::vector<StockTrade_s*>& holdings);
+  // Switches automatic trading on or off for the qualifying holdings of `holdings`: writes the
+  // trading-log line (28 on, 29 off); for each qualifying holding resets its stairs, applies
+  // its sell ratio and, when its group equals `scope`, sets both automatic-trading switches,
+  // clears its order times, rebuilds the ladder without reset and counts it. `qualified`
+  // (when given) receives the qualifying holdings. Answers the count.
+  int SetAutoTradeForHoldings(const std::vector<StockTrade_s*>& holdings, bool on, int scope,
+                              std::vector<StockTrade_s*>* qualified);
+
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
 
@@ -451,6 +478,8 @@ class CPelomarEngine {
   static constexpr int kChartPassDone = 2;
 
  private:
+  // A trading-log line that names no stock: `text` stands in the name and result columns.
+  void WriteNoticeTradingLine(int code, const wchar_t* text);
   void WorkerLoop(EngineWorker worker);
   // One wake of a worker: the step of its row in the chain.
   void RunWorkerStep(EngineWorker worker, CURL* curl);

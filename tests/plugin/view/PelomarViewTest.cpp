@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <wx/frame.h>
 #include <wx/checkbox.h>
+#include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
@@ -17,6 +17,7 @@
 #include "platform/support/DbViewBase.h"
 #include "platform/support/StockOptionStore.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
@@ -321,5 +322,103 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
   EXPECT_EQ(grid->GetRowRecord(1)->GetItem(kAllItemPrice)->textColor, kRowBlue);
   EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemPrice)->textColor, kRowRed);
   EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemName)->buttons[0].width, 87);
+  EXPECT_TRUE(view->Destroy());
+}
+
+namespace {
+
+struct HostNotice {
+  int kind;
+  std::wstring title, text;
+};
+std::vector<HostNotice>& HostNotices() {
+  static std::vector<HostNotice> notices;
+  return notices;
+}
+intptr_t RecordHostNotice(void*, int, int kind, int, double, double, const wchar_t* text1,
+                          const wchar_t* text2, const void*, intptr_t, intptr_t, int*, wchar_t*,
+                          int, int, int, intptr_t, intptr_t) {
+  HostNotices().push_back({kind, text1 ? text1 : L"", text2 ? text2 : L""});
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(PelomarViewTest, HostCommandsSwitchAutomaticTradingForAllOwnStocks) {
+  block_.pfnNotify = &RecordHostNotice;
+  HostNotices().clear();
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  engine.Options().changed = 0;
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  ASSERT_NE(grid, nullptr);
+  // One holding that may trade, one without a price and one below its stop-loss.
+  struct Spec {
+    const wchar_t* code;
+    double price, rate;
+  };
+  const Spec specs[] = {{L"005930", 11000, 10}, {L"000660", 0, 10}, {L"035420", 9000, -10}};
+  std::vector<StockTrade_s*> holdings;
+  for (const Spec& s : specs) {
+    Stock_s* stock = engine.Stocks().AddMasterStock(1, s.code, s.code, 0, 0, 0, 0, 0, 0, 0);
+    stock->cur_price = s.price;
+    auto* h = new StockTrade_s();
+    h->stock = stock;
+    std::wcscpy(h->code, s.code);
+    h->quantity = 10;
+    h->avg_price = 10000;
+    h->step_base_price = 10000;
+    h->profit_rate = s.rate;
+    h->stop_loss_rate = -5;
+    h->auto_trade = 0;
+    engine.Stocks().Holdings().emplace(h, 0);
+    grid->AddRecord(new CMyStockRecord(h, static_cast<int>(holdings.size()) + 1));
+    holdings.push_back(h);
+  }
+  const auto rowCheck = [&](int i) { return grid->GetRecord(i)->GetCheckValue(kMyItemAutoTrade); };
+
+  EXPECT_EQ(view->OnReceivedMsgFromManager(2, 113, 0, 0, nullptr), 1);
+  EXPECT_EQ(holdings[0]->auto_trade, 1);
+  EXPECT_EQ(holdings[1]->auto_trade, 0);
+  EXPECT_EQ(holdings[2]->auto_trade, 0);
+  EXPECT_TRUE(rowCheck(0));
+  EXPECT_FALSE(rowCheck(1));
+  EXPECT_EQ(view->AutoTradeSwitch(0), 1);
+  EXPECT_TRUE(view->CheckBox(IDC_CHECK_ALL_STOCK_WATCH)->GetValue());
+  EXPECT_EQ(engine.Options().changed, 2);
+
+  EXPECT_EQ(view->OnReceivedMsgFromManager(2, 114, 0, 0, nullptr), 1);
+  EXPECT_EQ(holdings[0]->auto_trade, 0);
+  EXPECT_FALSE(rowCheck(0));
+  EXPECT_EQ(view->AutoTradeSwitch(0), 0);
+  EXPECT_FALSE(view->CheckBox(IDC_CHECK_ALL_STOCK_WATCH)->GetValue());
+
+  std::vector<std::wstring> texts;
+  for (const HostNotice& n : HostNotices())
+    if (n.kind == 8 && n.title == L"전체 종목") texts.push_back(n.text);
+  EXPECT_EQ(texts,
+            (std::vector<std::wstring>{L"전체 보유 종목이 [자동 매매] *설정* (1개)되었습니다.",
+                                       L"전체 보유 종목이 [자동 매매] *취소(Cancel)* "
+                                       L"(1개)되었습니다."}));
+  const std::string log = TradingLog(view);
+  EXPECT_NE(log.find(",28,전종목.자동매도.설정,"), std::string::npos);
+  EXPECT_NE(log.find(",29,전종목.자동매도.해제,"), std::string::npos);
+
+  // The grid menu's toggle asks first; declining changes nothing.
+  orv::win::ScriptMessageBoxes({IDNO});
+  view->Hooks().setAutoTradeAll(IDC_MY_STOCK_GRID, -1, 1, 0);
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].caption, "QUESTION");
+  EXPECT_NE(calls[0].text.find("●가격 미수신: 1개\n●현재 수익률보다 낮은 것 : 1개"),
+            std::string::npos);
+  EXPECT_NE(calls[0].text.find("1> 000660(000660) (현재가 : 0.0, 손절가 : 9500.0) 등"),
+            std::string::npos);
+  EXPECT_EQ(view->AutoTradeSwitch(0), 0);
+  EXPECT_EQ(holdings[0]->auto_trade, 0);
+
+  grid->ResetContent();
   EXPECT_TRUE(view->Destroy());
 }

@@ -1,0 +1,129 @@
+// The view side of the settings changed for every holding of a grid at once: the questions,
+// the grid's rows and checks, the switch's check box and the report to the host.
+
+#include <wx/checkbox.h>
+
+#include <cstdlib>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/support/TextConv.h"
+#include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/MessageBox.h"
+#include "plugin/view/PelomarView.h"
+#include "plugin/view/StockRecord.h"
+#include "plugin/view/engine/TextFormat.h"
+
+namespace {
+
+// Colours of the automatic-trading check box (COLORREF): red while on, blue while off.
+constexpr COLORREF kAutoTradeOnColour = 0xFF;
+constexpr COLORREF kAutoTradeOffColour = 0xE6E022;
+// Host notification of a change to all holdings.
+constexpr int kHostNoticeKind = 8;
+constexpr wchar_t kAllStocksTitle[] = L"전체 종목";
+// The ladder's step count named in the explanation.
+constexpr int kExplainedSteps = 30;
+// The holdings' settings are due for saving (a pending full save is kept).
+constexpr uint8_t kSaveHoldingSettings = 2;
+constexpr uint8_t kSaveWholeOptions = 1;
+
+constexpr char kAutoTradeExplanation[] =
+    "자동매매는 이익구간을 %d 단계로 체크/감시하여 상승 최고점 구간을 하락이탈하면, 자동 매매 "
+    "됩니다. (특 장점. 고객 만족~!!)\n하지만, 수백만원 이상의 금액이 한번에 주문이 접수되면, "
+    "급등락이 우려되므로,%s씩/%d초 단위로 분할 매도 됩니다.\n분할 매매 금액 및 분할 시간은 "
+    "직접 조절 가능합니다.\n분할 매도 도중, 상승하면 매도가 멈추게 되어, 수익이 "
+    "극대화됩니다.\n---------------------\n자동매매를 원치 않으시다면, 자동을 해제하거나, "
+    "종료해 주세요.\n(자동매매 결과는 홈페이지에 매일 게시됩니다.)\n---------------------\n분할 "
+    "매매 금액 : %s\n분할 매매 시간 간격 : %d초\n매매 종류 : 시장가 "
+    "주문\n---------------------\n(모의투자로 먼저 검증하신 후, 실제 매매를 하시길 "
+    "권장합니다.)\n(자동매매로 인한 손실은 개발회사가 보상하지 않으니, 주의가 "
+    "필요합니다)\n---------------------\n\n자동 매매를 설정 할까요?";
+
+constexpr char kAutoTradeRiskQuestion[] =
+    "실시간 가격이 수신되지 않거나, 현재 수익률보다 낮은 것이 존재합니다.\n================\n"
+    "●가격 미수신: %d개\n●현재 수익률보다 낮은 것 : %d개\n================\n\n손실을 방지하기 "
+    "위해, 전체를 자동매매 설정은 금지합니다.\n---------\n%s\n---------\n\n다시한번 확인해 "
+    "주세요.\n\n가격 미수신/현재 수익률보다 낮은 것을 자동설정이 제외됩니다.\n\n가격 미수신 "
+    "종목을 제외하고 자동매매 설정할까요?";
+
+wxColour ToWxColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+bool AskYesNo(const std::string& text) {
+  return orv::win::MessageBox(text, "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+}  // namespace
+
+void CPelomarView::ShowAutoTradeCheck() {
+  wxCheckBox* check = CheckBox(IDC_CHECK_ALL_STOCK_WATCH);
+  if (!check) return;
+  check->SetValue(m_allStockWatch != 0);
+  check->SetForegroundColour(
+      ToWxColour(m_allStockWatch ? kAutoTradeOnColour : kAutoTradeOffColour));
+  check->Refresh();
+}
+
+void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
+  orv::ui::CMyReportCtrl* grid = Grid(gridId);
+  if (!grid) return;
+  std::vector<CMyStockRecord*> rows;
+  std::vector<StockTrade_s*> holdings;
+  for (int i = 0; i < grid->GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CMyStockRecord*>(grid->GetRecord(i));
+    if (!row || !row->GetHolding()) continue;
+    rows.push_back(row);
+    holdings.push_back(row->GetHolding());
+  }
+
+  if (ask) {
+    const stock_option_s& o = m_engine->Options();
+    const std::string amount = o.split_sell_amount < 0
+                                   ? StrPrintf("%d%%", std::abs(o.split_sell_amount))
+                                   : StrPrintf("%d만원", o.split_sell_amount);
+    const CPelomarEngine::AutoTradeRisks_s risks = m_engine->CountAutoTradeRisks(holdings);
+    bool yes;
+    if (!risks.first) {
+      yes = AskYesNo(StrPrintf(kAutoTradeExplanation, kExplainedSteps, amount.c_str(),
+                               o.split_sell_interval, amount.c_str(), o.split_sell_interval));
+    } else {
+      const StockTrade_s* h = risks.first;
+      const std::string first =
+          StrPrintf("1> %s(%s) (현재가 : %.1f, 손절가 : %.1f) 등",
+                    WideToUtf8(h->stock ? h->stock->name : std::wstring()).c_str(),
+                    WideToUtf8(h->code).c_str(), CPelomarEngine::HoldingPrice(h),
+                    CPelomarEngine::StopLossPrice(h));
+      yes = AskYesNo(
+          StrPrintf(kAutoTradeRiskQuestion, risks.noPrice, risks.belowStopLoss, first.c_str()));
+    }
+    if (!yes) {
+      // Declining changes nothing; a check box clicked before the question is put back.
+      ShowAutoTradeCheck();
+      return;
+    }
+  }
+
+  int& scopeSwitch = scope == 1 ? m_autoTradeSecond : m_allStockWatch;
+  const bool on = state == -1 ? scopeSwitch == 0 : state == 1;
+  scopeSwitch = on ? 1 : 0;
+
+  std::vector<StockTrade_s*> qualified;
+  const int count = m_engine->SetAutoTradeForHoldings(holdings, on, scope, &qualified);
+  const std::unordered_set<StockTrade_s*> changed(qualified.begin(), qualified.end());
+  for (CMyStockRecord* row : rows) {
+    StockTrade_s* h = row->GetHolding();
+    if (!changed.count(h)) continue;
+    row->SetCheckValue(kMyItemAutoTrade, h->auto_trade != 0);
+    RefreshStockRow(row, true);
+  }
+  grid->RedrawControl();
+
+  const std::wstring text =
+      Utf8ToWide(StrPrintf("전체 보유 종목이 [자동 매매] %s (%d개)되었습니다.",
+                           on ? "*설정*" : "*취소(Cancel)*", count));
+  SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle, text.c_str());
+  uint8_t& pending = m_engine->Options().changed;
+  if (pending != kSaveWholeOptions) pending = kSaveHoldingSettings;
+  ShowAutoTradeCheck();
+}
