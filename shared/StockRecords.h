@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/win/WinTypes.h"
+#include "shared/StockListing.h"
 
 struct Stock_s;
 struct StockTrade_s;
@@ -125,6 +126,9 @@ struct Stock_s {
   // Grid rows showing this stock, one per kind of grid (kRowSlot...). A row points back at
   // its stock; whoever empties a grid unlinks its rows first.
   void* row_refs[kStockRowSlotCount]{};
+
+  // Listing texts, flags and indicators the stock grids show.
+  StockListing_s listing;
 };
 
 // One broker account with its cash figures. Agents embed their own.

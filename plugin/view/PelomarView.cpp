@@ -4,7 +4,6 @@
 #include <wx/checkbox.h>
 #include <wx/font.h>
 #include <wx/notebook.h>
-#include <wx/sizer.h>
 #include <wx/timer.h>
 
 #include <cstdio>
@@ -21,8 +20,12 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
+#include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
+#include "plugin/community/WebPages.h"
 #include "plugin/view/PelomarLoginEngine.h"
+#include "plugin/view/ViewToolbar.h"
+#include "plugin/view/WebEngineBridge.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
 #include "shared/AppRunSetting.h"
@@ -229,8 +232,7 @@ class CPelomarView::EngineWindow : public IEngineWindow {
  private:
   // One WM_USER+0x1FB at a time reaches the view.
   void RequestRedraw() {
-    if (view_.m_engine && view_.m_engine->m_redrawPending.exchange(1) == 0)
-      PostViewMessage(WM_REDRAW_GRID, 0, 0);
+    if (view_.m_engine) view_.PostGridRedraw();
   }
 
   CPelomarView& view_;
@@ -332,13 +334,11 @@ LRESULT CPelomarView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CODE_UPDATE_ENDED:
       m_engine->JoinCodeUpdateThread();
       return 0;
-    case WM_REDRAW_GRID:
-      m_engine->m_redrawPending.store(0);
-      for (int id : {IDC_ALL_STOCK_GRID, IDC_MY_STOCK_GRID, IDC_ORDER_HISTORY_GRID})
-        if (auto* grid = Grid(id)) grid->RedrawControl();
-      return 0;
-    default:
+    default: {
+      LRESULT result = 0;
+      if (OnViewMessage(message, wParam, lParam, &result)) return result;
       return CDbBaseNormalView::WindowProc(message, wParam, lParam);
+    }
   }
 }
 
@@ -526,6 +526,8 @@ void CPelomarView::CreateTabsAndGrids() {
   if (m_tabs->GetPageCount() > 1) m_tabs->SetSelection(1);
 }
 
+HWND CPelomarView::ViewHandle() const { return m_messageSink->GetSafeHwnd(); }
+
 orv::ui::CMyReportCtrl* CPelomarView::Grid(int id) {
   switch (id) {
     case IDC_ALL_STOCK_GRID:
@@ -624,15 +626,8 @@ void CPelomarView::CreateCheckBoxes() {
 }
 
 void CPelomarView::LayOut() {
-  auto* bar = new wxBoxSizer(wxHORIZONTAL);
-  for (wxCheckBox* check : m_checks)
-    if (check) bar->Add(check, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
-  if (m_profitRatesButton) bar->Add(m_profitRatesButton, 0, wxALIGN_CENTER_VERTICAL);
-  auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(bar, 0, wxEXPAND | wxALL, 2);
-  if (m_tabs) column->Add(m_tabs, 1, wxEXPAND);
-  SetSizer(column);
-  Layout();
+  InitWindowParts();
+  LayoutChildWindows();
 }
 
 void CPelomarView::StartTimers() {
@@ -713,9 +708,8 @@ int CPelomarView::RefreshWindowAll(int, SYSTEMTIME*, SYSTEMTIME*, const wchar_t*
 
 int CPelomarView::RefreshWindow(int, int, SYSTEMTIME*, SYSTEMTIME*, const wchar_t*, void*, wchar_t,
                                 uint8_t) {
-  Layout();
-  for (int id : {IDC_ALL_STOCK_GRID, IDC_MY_STOCK_GRID, IDC_ORDER_HISTORY_GRID})
-    if (auto* grid = Grid(id)) grid->RedrawControl();
+  m_layout.shown = true;
+  LayoutChildWindows();
   Refresh();
   return 1;
 }

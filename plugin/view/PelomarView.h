@@ -13,6 +13,8 @@
 
 #include "platform/support/DbViewBase.h"
 #include "plugin/view/ChildWindows.h"
+#include "plugin/view/StockRecord.h"
+#include "plugin/view/ViewLayout.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
 class wxTimer;
@@ -23,9 +25,21 @@ class wxCheckBox;
 class wxButton;
 class wxFont;
 class CRurezOzadoResultRecord;
+class wxMenu;
+class wxPaintEvent;
+class wxMouseEvent;
+class wxSizeEvent;
+class wxDropFilesEvent;
+class wxCommandEvent;
+class CViewCommandBar;
+class CWebLogin;
+class CWebPages;
+class CStockGridMenu;
+class IWebEngine;
 namespace orv::ui {
 class CMyReportCtrl;
 class ReportGridWindow;
+struct ReportNotify;
 }  // namespace orv::ui
 
 // Window and control ids of the view.
@@ -138,6 +152,71 @@ class CPelomarView : public CDbBaseNormalView {
   // Starts the one-shot logout timer (the host's logged-out command).
   void StartLogoutTimer();
 
+  // --- Messages and host commands (PelomarViewMessages.cpp) ---
+  // Host commands: kind 1 is sent on as a window message; kind 2 codes 3 to 115 (see there).
+  int64_t OnReceivedMsgFromManager(int kind, UINT code, WPARAM wParam, LPARAM lParam,
+                                   void* data) override;
+  // The view's own messages (WM_APP+3/4/6, WM_USER+0x1F5 to 0x1FC); false when not one.
+  bool OnViewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // The commands of the view handled here (printing, file open, screen saver, refresh, the
+  // web pages); false when the command is not one of them.
+  bool OnViewCommand(int commandId);
+  // One WM_USER+0x1FB at a time: sets the redraw-pending flag and posts, unless set already.
+  void PostGridRedraw();
+  // Reloads the language texts (header menus, toolbar tooltips, child views).
+  int RefreshUITextByLanguageId(int languageId) override;
+  // The refresh hook of the refresh command and of a successful login; answers 0.
+  int DoRefresh() { return 0; }
+  // The toolbar's control of an id (0x285E); 1 when made, 0 when not listed or not made.
+  int OnCreateControl(int id);
+  // The popup bar of a command-bar id (0x2861) as a menu; null for other ids.
+  wxMenu* OnCreateCommandBar(int id);
+  // Section "Settings", key "STOCK_NotiPopupFlags" and the other toolbar handlers.
+  bool OnToolbarControl(int id);
+  // The main context menu's popups (menu 2189): 0 to 16.
+  wxMenu* ContextMenuPopup(int index);
+  wxMenu* StockMenu();
+  CViewCommandBar* CommandBar() const { return m_commandBar; }
+  int AllStockCount() const;
+
+  // --- Stock grids (StockGrids.cpp) ---
+  // Filters the all-stock rows (mode 0) or shows them all, and updates the footer row.
+  MasterGridCounts_s FilterMasterGrid(int mode);
+  void RefreshAllStockGrids();
+  // Refreshes the own-stock rows and the totals row; notes the time taken.
+  void RefreshOwnGridValues();
+  // Writes the five price values into every row of a grid.
+  void RefreshStockRowPrices(orv::ui::CMyReportCtrl* grid, bool reevaluate);
+  MasterGridFilter_s& GridFilter() { return m_gridFilter; }
+  // Answers a grid's notification (right clicks open the stock-grid menu).
+  LRESULT OnGridNotify(orv::ui::ReportNotify& nm);
+
+  // --- Layout (ViewLayout.cpp) ---
+  void LayoutChildWindows();
+  void ShowHostPanes();
+  void RefreshHeaderMenuTexts(int languageId);
+  void RefreshToolbarTooltips(int languageId);
+  ViewLayoutState_s& LayoutState() { return m_layout; }
+  wxCheckBox* CheckBox(int id) const;
+  wxButton* ProfitRatesButton() const { return m_profitRatesButton; }
+  // Check-box text colours: 3453 by the all-stock watch, 3454 by sell-one-by-one.
+  void UpdateCheckColours();
+  // The splitter drag: a press in the splitter bar starts it, the release ends it at x.
+  bool BeginSplitterDrag(int x, int y);
+  void EndSplitterDrag(int x);
+
+  // --- Web engine (WebEngineBridge.cpp) ---
+  IWebEngine& WebEngine();
+  // The web login the page commands use; the view makes its page and menu handlers with it.
+  void AttachWebLogin(CWebLogin* web);
+  CStockGridMenu& GridMenu();
+  ViewHooks_s& Hooks() { return m_hooks; }
+  // The company and branch numbers the host refreshes the view with.
+  void SetCurBranchIdx(int company, int branch);
+  int CurBranch() const { return m_curBranch; }
+  // The host's scale factor (1.0 at 96 dpi).
+  double Scale() const;
+
   // Interface switches kept in "Settings".
   int m_showProfitStepCol = 0;
   int m_simpleUiMode = 0;
@@ -148,6 +227,7 @@ class CPelomarView : public CDbBaseNormalView {
  private:
   class EngineWindow;
   class MessageSink;
+  class WebEngineBridge;
 
   // Start-up pieces, in the order the initial update runs them.
   void SetQueryPeriod();
@@ -228,6 +308,48 @@ class CPelomarView : public CDbBaseNormalView {
 
   LoginHandler m_loginHandler;
   LoginNotifyHandler m_loginNotifyHandler;
+
+  // Messages, grids, layout and the web engine (the files named above).
+  void InitWindowParts();
+  HWND ViewHandle() const;
+  void CreateCommandBar();
+  void BuildContextMenus();
+  void UploadCafeClients(int code);
+  void ShowFetchingWindow(bool show);
+  void RefreshAllStockTab();
+  void StopForHost();
+  void OnHostRefreshMsg(WPARAM command, LPARAM lParam);
+  void PrintWithTarget(int command);
+  void OnPaintView(wxPaintEvent& event);
+  void OnMouseDown(wxMouseEvent& event);
+  void OnMouseUp(wxMouseEvent& event);
+  void OnSizeView(wxSizeEvent& event);
+  void OnDropFilesView(wxDropFilesEvent& event);
+  void OnCheckBoxClicked(wxCommandEvent& event);
+
+  ViewLayoutState_s m_layout;
+  MasterGridFilter_s m_gridFilter;
+  ViewHooks_s m_hooks;
+  CViewCommandBar* m_commandBar = nullptr;
+  std::unique_ptr<wxMenu> m_contextMenu;  // menu 2189, its popups in order
+  std::unique_ptr<wxMenu> m_stockMenu;    // menu 2192
+  std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
+  std::unique_ptr<WebEngineBridge> m_webBridge;
+  std::unique_ptr<CWebPages> m_webPages;
+  int m_curCompany = 0;
+  int m_curBranch = 0;
+  std::unique_ptr<CStockGridMenu> m_gridMenu;
+  bool m_splitterDragging = false;
+  int m_dragStartX = 0;
+  int m_nationSwitchOn = 0;    // the configuration's nation-switch option
+  int m_overseasAutoSwitch = 0;
+  int m_nationSelection = 1;
+  int m_newStockStopLoss = 0;
+  int m_autoTradeAllFlag = 0;
+  int m_periodMark = 0;        // bit 1: the query period changed
+  int m_pageEntry = 0;         // the page combo's entry plus one
+  double m_ownTotalsMs = 0;
+  OwnGridTotals_s m_ownTotals;
   // The user login (web login and its engine side); made at start-up, gone first.
   std::unique_ptr<CPelomarLoginEngine> m_loginEngine;
   friend class CPelomarLoginEngine;

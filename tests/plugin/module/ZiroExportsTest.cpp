@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -267,4 +268,44 @@ TEST_F(ZiroExportsTest, CreationLookupsAndDestruction) {
   EXPECT_EQ(x().GetNthWndCtrlID(0), 0u);
   // The log folder was made in the data folder and the daily logs written there.
   EXPECT_TRUE(fs::is_directory(dir_->Path() + "/data/Log"));
+}
+
+TEST_F(ZiroExportsTest, HostCommandTable) {
+  ASSERT_GE(CreateAll("pelomar money module"), 1);
+  ASSERT_NE(x().GetWndPtrById(1), nullptr);
+  login_.nUserIdx = 0;
+  struct Case {
+    int kind;
+    UINT code;
+    int64_t answer;
+  };
+  const size_t before = g_commands.size();
+  for (const Case& c : {Case{2, 113, 1}, Case{2, 114, 1}, Case{2, 81, 0}, Case{2, 84, 0},
+                        Case{3, 113, 0}, Case{2, 2, 0}, Case{2, 116, 0}, Case{2, 7, 0},
+                        Case{2, 3, 0}, Case{2, 115, 1}}) {
+    SCOPED_TRACE(testing::Message() << c.kind << "/" << c.code);
+    EXPECT_EQ(x().SendMessage(0, c.kind, c.code, 0, 0, nullptr), c.answer);
+  }
+  // Logged out, uploads (3, 7) ask nothing of the host.
+  EXPECT_EQ(g_commands.size(), before);
+  EXPECT_EQ(x().SendMessageToAll(2, 113, 0, 0, nullptr), 1);
+
+  // 13 shows the waiting window with the fetching texts, then hides it.
+  EXPECT_EQ(x().SendMessage(0, 2, HOST_CMD_RELOAD, 0, 0, nullptr), 0);
+  std::vector<int> codes;
+  for (size_t i = before; i < g_commands.size(); ++i) codes.push_back(g_commands[i].code);
+  auto show = std::find(codes.begin(), codes.end(), MAINFRAME_FN_WAIT_CONFIRM);
+  ASSERT_NE(show, codes.end());
+  const CommandCall& wait = g_commands[before + (show - codes.begin())];
+  EXPECT_EQ(wait.text1, L"Please wait.....");
+  EXPECT_EQ(wait.text2, L"Fetching data");
+  EXPECT_NE(std::find(show, codes.end(), MAINFRAME_FN_HIDE_WAIT_CONFIRM), codes.end());
+
+  // 86 while a user is logged in is ignored; 21 stops, and the view still answers afterwards.
+  login_.nUserIdx = 5;
+  EXPECT_EQ(x().SendMessage(0, 2, HOST_CMD_LOGGED_OUT, 0, 0, nullptr), 0);
+  EXPECT_EQ(x().SendMessage(0, 2, HOST_CMD_STOP, 0, 0, nullptr), 0);
+  EXPECT_EQ(x().SendMessage(0, 2, HOST_CMD_AUTO_TRADE_OFF, 0, 0, nullptr), 1);
+  login_.nUserIdx = 0;
+  EXPECT_EQ(x().DestroyAll(), 1);
 }

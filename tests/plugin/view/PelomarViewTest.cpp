@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <wx/frame.h>
+#include <wx/checkbox.h>
+#include <wx/grid.h>
+#include <wx/menu.h>
 #include <wx/notebook.h>
 
 #include <cstdlib>
@@ -17,6 +20,8 @@
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/StockGrids.h"
+#include "plugin/view/ViewToolbar.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "shared/Messages.h"
@@ -220,5 +225,100 @@ TEST_F(PelomarViewTest, OrdersAddRowsToTheOrderHistoryTabAndCountThemInItsCaptio
   row.stock = nullptr;
   EXPECT_EQ(view->AddOrderHistoryRow(row), nullptr);
   EXPECT_EQ(view->OrderHistoryCount(), 2);
+}
+
+namespace {
+
+wxGrid* FindGrid(wxWindow* window) {
+  if (auto* grid = dynamic_cast<wxGrid*>(window)) return grid;
+  for (wxWindow* child : window->GetChildren())
+    if (wxGrid* grid = FindGrid(child)) return grid;
+  return nullptr;
+}
+
+std::vector<std::wstring> MenuLabels(wxMenu* menu) {
+  std::vector<std::wstring> labels;
+  for (wxMenuItem* item : menu->GetMenuItems())
+    labels.push_back(item->GetItemLabelText().ToStdWstring());
+  return labels;
+}
+
+}  // namespace
+
+TEST_F(PelomarViewTest, HostStopAndMessagesWithoutTheirPointers) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  ASSERT_EQ(view->Engine().RunningWorkerCount(), kEngineWorkerCount);
+  // Messages whose pointer is missing are ignored.
+  EXPECT_EQ(GfxSendMessageToWnd(view, WM_MODULE_REFRESH, 3, 0), 0);
+  EXPECT_EQ(GfxSendMessageToWnd(view, WM_ADD_SPARE_STOCK, 0, 0), 0);
+  EXPECT_TRUE(view->Engine().SpareStocks().empty());
+  Stock_s* stock =
+      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 0, 0, 0, 0, 0, 0, 0);
+  GfxSendMessageToWnd(view, WM_ADD_SPARE_STOCK, 0, reinterpret_cast<LPARAM>(stock));
+  EXPECT_EQ(view->Engine().SpareStocks().Find(L"005930"), stock);
+
+  // Code 21 stops the workers for good.
+  EXPECT_EQ(view->OnReceivedMsgFromManager(2, 21, 0, 0, nullptr), 0);
+  EXPECT_EQ(view->Engine().RunningWorkerCount(), 0);
+  EXPECT_FALSE(view->Engine().ThreadsRunning());
+  EXPECT_FALSE(view->Engine().ThreadsStarted());
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, LanguageMessageRelabelsTheHeaderMenu) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  GfxSendMessageToWnd(view, WM_MODULE_LANGUAGE, MODULE_LANGUAGE_WPARAM, 1);
+  EXPECT_EQ(MenuLabels(view->ContextMenuPopup(0)),
+            (std::vector<std::wstring>{L"Hide Column", L"Show all hidden columns",
+                                       L"Copy column's caption",
+                                       L"Copy all column's caption(with width)"}));
+  EXPECT_EQ(MenuLabels(view->ContextMenuPopup(1)),
+            (std::vector<std::wstring>{L"add", L"edit", L"delete"}));
+  GfxSendMessageToWnd(view, WM_MODULE_LANGUAGE, MODULE_LANGUAGE_WPARAM, 2);
+  EXPECT_EQ(MenuLabels(view->ContextMenuPopup(0))[0], L"열 숨기기");
+  // Korean has no default for "edit": the English one stays.
+  EXPECT_EQ(MenuLabels(view->ContextMenuPopup(2)),
+            (std::vector<std::wstring>{L"추가", L"edit", L"삭제"}));
+  EXPECT_EQ(view->CommandBar()->ToolTipOf(434), wxString(L"종료일"));
+  // Other wParam values change nothing.
+  GfxSendMessageToWnd(view, WM_MODULE_LANGUAGE, 14, 1);
+  EXPECT_EQ(MenuLabels(view->ContextMenuPopup(0))[0], L"열 숨기기");
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
+  run_.dScale = 1.5;
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  view->SetSize(0, 0, 1500, 800);
+  view->LayoutChildWindows();
+  wxCheckBox* simple = view->CheckBox(IDC_CHECK_SIMPLE_UI);
+  ASSERT_NE(simple, nullptr);
+  EXPECT_EQ(simple->GetSize(), wxSize(165, 36));
+  const int barBottom = view->CommandBar()->GetSize().y;
+  EXPECT_GT(barBottom, 0);
+  EXPECT_EQ(simple->GetPosition(), wxPoint(static_cast<int>(1500 - 85 * 1.5), barBottom + 2));
+  // The host gave no left container and the cafe view has no window: the tabs take the width.
+  EXPECT_EQ(view->TabControl()->GetRect(), wxRect(0, barBottom, 1500, 800 - barBottom));
+
+  // Stocks with rows in the all-stock grid, shown by a pass that shows every row.
+  CStockLists& lists = view->Engine().Stocks();
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ALL_STOCK_GRID);
+  int index = 0;
+  for (const wchar_t* code : {L"005930", L"000660", L"035720"}) {
+    Stock_s* s = lists.AddMasterStock(1, code, L"종목", 0, 0, 0, 0, 1000, 0, 0);
+    s->change = index == 1 ? -10 : 10;
+    s->change_rate = s->change / 10.0;
+    AddAllStockRow(*grid, s, ++index, view->Scale());
+  }
+  EXPECT_EQ(view->FilterMasterGrid(1).shown, 3);
+  wxGrid* body = FindGrid(view->TabControl()->GetPage(0));
+  ASSERT_NE(body, nullptr);
+  EXPECT_EQ(body->GetNumberRows(), 3);
+  EXPECT_EQ(grid->GetRowRecord(1)->GetItem(kAllItemPrice)->textColor, kRowBlue);
+  EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemPrice)->textColor, kRowRed);
+  EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemName)->buttons[0].width, 87);
   EXPECT_TRUE(view->Destroy());
 }

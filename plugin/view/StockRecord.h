@@ -1,0 +1,162 @@
+#pragma once
+// The rows of the trading view's stock grids: CStockRecord, one stock of the all-stock quote
+// grid (items 0 to 77 and the 60 day columns), and CMyStockRecord, one holding of the
+// own-stock grid (items 0 to 72 and the day columns), whose values RefreshStockRow writes.
+
+#include <string>
+
+#include "plugin/rows/RowItems.h"
+
+struct StockTrade_s;
+namespace orv::ui {
+class CMyReportCtrl;
+}
+
+// All-stock grid items.
+enum AllStockItem {
+  kAllItemIndex = 1,
+  kAllItemOrder = 2,
+  kAllItemNation = 3,
+  kAllItemMarket = 4,
+  kAllItemCaution = 7,
+  kAllItemAuto = 8,
+  kAllItemCode = 9,
+  kAllItemName = 10,
+  kAllItemCredit = 12,
+  kAllItemWatch = 13,
+  kAllItemComment = 16,
+  kAllItemManaged = 21,
+  kAllItemForecast = 30,
+  kAllItemOpen = 35,
+  kAllItemHigh = 36,
+  kAllItemLow = 37,
+  kAllItemChangeRate = 43,
+  kAllItemChange = 44,
+  kAllItemPrevClose = 45,
+  kAllItemPrice = 46,
+  kAllItemSensitivity = 77,
+  kAllItemFirstDay = 78,
+};
+constexpr int kAllStockItemCount = 78;
+constexpr int kDayItemCount = 60;
+
+// Cell buttons of the all-stock rows.
+constexpr int kStockRowOrderButton = 0;
+constexpr int kStockRowCommentButton = 1;
+
+// Background colours of the all-stock rows.
+constexpr COLORREF kCodeBack = 0xFBF5EB;
+constexpr COLORREF kRsiBack = 0xE1E4FF;
+constexpr COLORREF kStoBack = 0x66FFFF;
+constexpr COLORREF kCciBack = 0xE1C0C0;
+constexpr COLORREF kMacdBack = 0xE2E2E2;
+
+// Red above 0, blue below 0, black at 0 (the price colours of the grids).
+COLORREF PriceColor(double value);
+
+class CStockRecord : public CStockGridRecord {
+ public:
+  // Builds the items from the stock's values; a null stock gives a row of empty values (the
+  // footer row). `index` is the row's running number, `scale` the host's display scale.
+  CStockRecord(Stock_s* stock, int index, double scale);
+  ~CStockRecord() override;
+
+  double Scale() const { return m_scale; }
+
+ private:
+  double m_scale = 1.0;
+};
+
+// Own-stock grid items.
+enum MyStockItem {
+  kMyItemNo = 1,
+  kMyItemCode = 10,
+  kMyItemName = 11,
+  kMyItemAutoTrade = 13,
+  kMyItemStopLoss = 19,
+  kMyItemMinProfit = 20,
+  kMyItemStepGap = 21,
+  kMyItemSplit = 23,
+  kMyItemLevelText = 24,
+  kMyItemStairs = 29,
+  kMyItemCheckTime = 32,
+  kMyItemInTime = 33,
+  kMyItemOutTime = 34,
+  kMyItemScoreDay = 39,
+  kMyItemScoreMinute = 40,
+  kMyItemPrice = 41,
+  kMyItemChange = 42,
+  kMyItemStrength = 43,
+  kMyItemScore = 44,
+  kMyItemAvgPrice = 48,
+  kMyItemProfitRate = 50,
+  kMyItemKeptProfit = 51,
+  kMyItemBreakPoint = 52,
+  kMyItemOrderQty = 53,
+  kMyItemQuantity = 54,
+  kMyItemPurchase = 55,
+  kMyItemCredit = 56,
+  kMyItemValuation = 58,
+  kMyItemProfit = 59,
+  kMyItemTax = 60,
+  kMyItemFee = 61,
+  kMyItemInst10 = 62,
+  kMyItemInstToday = 63,
+  kMyItemForeign10 = 64,
+  kMyItemForeignToday = 65,
+  kMyItemForeignUp = 66,
+  kMyItemForeignDown = 67,
+  kMyItemSplitQty = 68,
+  kMyItemSplitAmount = 69,
+  kMyItemSellForbidden = 70,
+  kMyItemRebuyQty = 71,
+  kMyItemRebuyLimit = 72,
+};
+constexpr int kMyStockItemCount = 73;
+
+// The own-stock grid's stop-loss and split-value backgrounds.
+COLORREF StopLossBack(double rate);
+COLORREF SplitValueBack(double value);
+
+// A row of the own-stock grid (and of the order-history grid): a holding with its stock, or a
+// summary row without one. Items follow the layout: option, date, time and number columns by
+// their flags, check boxes for the switches (13 to 17), text elsewhere.
+class CMyStockRecord : public CStockGridRecord {
+ public:
+  CMyStockRecord(StockTrade_s* holding, int number);
+  ~CMyStockRecord() override;
+
+  StockTrade_s* GetHolding() const { return m_pHolding; }
+  // The row's selling mark (set while the holding has a sell split running).
+  bool IsSelling() const { return m_selling; }
+  void SetSelling(bool selling) { m_selling = selling; }
+
+ private:
+  StockTrade_s* m_pHolding = nullptr;
+  bool m_selling = false;
+};
+
+// The own-stock grid's seven totals.
+struct OwnGridTotals_s {
+  double purchase = 0;
+  double credit = 0;
+  double valuation = 0;
+  double tax = 0;
+  double fee = 0;
+  double profit = 0;
+  double profitRate = 0;  // profit / purchase x 100, 0 without a purchase
+};
+
+// Rewrites one own-stock row from its holding and stock; `full` adds the slow-changing items.
+// `checkTime` replaces the holding's check time when given (the price simulation's clock).
+// Answers false for a row without a holding with a stock.
+bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime = nullptr);
+// Rewrites the price items (46, 35, 37, 36, 44, 43) of an all-stock row with a stock and
+// colours them; false for a row without a stock.
+bool RefreshRowColours(orv::ui::CMyReportRecordBase* row);
+// Writes the totals into the own-stock grid's totals row (items 55, 56, 58, 60, 61, 59, 50).
+void WriteOwnGridTotals(orv::ui::CMyReportRecordBase* totalsRow, const OwnGridTotals_s& totals);
+// Refreshes every own-stock row with a holding (not full), sums the totals over those rows
+// and writes them into the first footer row when there is one. Answers the totals.
+OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid,
+                                   const SYSTEMTIME* checkTime = nullptr);

@@ -1,0 +1,477 @@
+// The trading view's window dressing: the command bar and its controls, the popup bars and
+// context menus with their language texts, the layout of the child windows, the splitter, the
+// check-box row and the host's docking panes.
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/dcclient.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/settings.h>
+
+#include "platform/support/TextConv.h"
+#include "platform/ui/ReportGridWindow.h"
+#include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/Registry.h"
+#include "plugin/community/StockGridMenu.h"
+#include "plugin/view/PelomarLoginEngine.h"
+#include "plugin/view/PelomarView.h"
+#include "plugin/view/ViewToolbar.h"
+#include "shared/AppRunSetting.h"
+
+namespace {
+
+constexpr int IDC_COMMAND_BAR = 0xE800 & 0x7FFF;
+constexpr int kKeywordLen = 500;
+constexpr const char* kSettingsSection = "Settings";
+
+const wchar_t* const kContextPopupNames[17] = {
+    L"1-left Header",  L"1-left body",    L"1-right Header", L"1-right body",   L"Order",
+    L"1-right Header", L"1-right Header", L"upload",         L"upload-8",       L"upload-9",
+    L"Order-10",       L"Order-11",       L"Order-12",       L"13-left Header", L"Order-14",
+    L"Order-15",       L"updown-16"};
+
+struct KeywordItem {
+  int id;
+  const wchar_t* key;
+  const wchar_t* english;
+  const wchar_t* korean;
+};
+
+const KeywordItem kHeaderItems[] = {
+    {592, L"hide.column", L"Hide Column", L"열 숨기기"},
+    {679, L"show.all.hidden.column", L"Show all hidden columns", L"숨겨진 열 보이기"},
+    {309, L"copy.column.caption", L"Copy column's caption", L"열 타이틀 복사"},
+    {311, L"copy.column.caption.width", L"Copy all column's caption(with width)",
+     L"전체 열 타이틀 복사"},
+};
+const KeywordItem kBodyItems[] = {
+    {542, L"add", L"add", L"추가"},
+    {578, L"edit", L"edit", nullptr},
+    {451, L"delete", L"delete", L"삭제"},
+};
+// Toolbar tooltips by command id; the English default is the key itself.
+const KeywordItem kTooltips[] = {
+    {267, L"timer.on", L"timer.on", nullptr},
+    {352, L"export.xls", L"export.xls", nullptr},
+    {428, L"copy.selected", L"copy.selected", nullptr},
+    {434, L"end.date", L"end.date", L"종료일"},
+    {481, L"refresh", L"refresh", L"새로고침"},
+    {542, L"add", L"add", L"추가"},
+    {557, L"category", L"category", L"카테고리"},
+    {558, L"category.add", L"category.add", nullptr},
+    {572, L"setting", L"setting", L"환경설정"},
+    {597, L"keyword", L"keyword", L"키워드"},
+    {670, L"search", L"search", L"검색"},
+    {702, L"sub.type", L"sub.type", nullptr},
+    {715, L"type", L"type", nullptr},
+    {787, L"page", L"page", nullptr},
+    {899, L"start.date", L"start.date", L"시작일"},
+    {987, L"show.left.panel", L"show.left.panel", nullptr},
+    {57601, L"open", L"open", L"열기"},
+    {57603, L"save", L"save", L"저장"},
+    {57607, L"print", L"print", L"인쇄"},
+};
+
+// Popup bars: command-bar id -> submenu of the first menu.
+const std::pair<int, int> kCommandBarMenus[] = {{394, 7},  {667, 8},   {681, 9},   {934, 12},
+                                                {978, 11}, {2240, 16}, {57601, 5}, {57603, 6}};
+
+const KeywordItem kStockMenuItems[] = {
+    {ID_GRID_BUY, nullptr, L"매수", nullptr},
+    {ID_GRID_SELL, nullptr, L"매도", nullptr},
+    {ID_STOCK_INFO, nullptr, L"종목 정보 조회 (웹 사이트 이동)", nullptr},
+    {ID_HOLDING_AUTO_TRADE, nullptr, L"자동 매매", nullptr},
+    {ID_AUTO_SELL_ALL, nullptr,
+     L"전체 잔고 종목 -> 자동 매도(Auto Sell) 등록(전체 50만원씩 분할 매도)", nullptr},
+    {ID_CAFE_RECOMMEND_BUY, nullptr, L"종목 매수 (&Buy) 추천 - 카페 멤버에게 공유", nullptr},
+    {ID_CAFE_RECOMMEND_SELL, nullptr, L"종목 매도 (&Sell) 추천 - 카페 멤버에게 공유", nullptr},
+    {ID_ADD_WATCH_STOCK, nullptr, L"감시 종목으로 등록 (&Auto Buy)", nullptr},
+    {ID_OTHER_ACCOUNT_MONITOR_ON, nullptr,
+     L"타계좌 모니터링 종목으로 설정 - 권장 (스탑로스 문자 수신)", nullptr},
+    {ID_OTHER_ACCOUNT_MONITOR_OFF, nullptr, L"타계좌 모니터링 종목에서 해제", nullptr},
+};
+
+wxRect ToWx(const RECT& r) { return wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
+}  // namespace
+
+double CPelomarView::Scale() const {
+  return m_pRunSetting && m_pRunSetting->dScale > 0 ? m_pRunSetting->dScale : 1.0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Creation
+
+void CPelomarView::InitWindowParts() {
+  if (m_commandBar) return;
+  m_layout.splitterPos = orv::win::GetProfileInt(kSettingsSection, "TrackerPos", 0);
+  // The left pane holds the cafe data view when the host gave it no container of its own.
+  wxWindow* left = m_cafeDataView ? m_cafeDataView->GetWindow() : nullptr;
+  m_layout.leftPaneHidden = (m_containerGiven[0] || !left) ? 1 : 0;
+  m_layout.sidePanelHidden = 1;
+  BuildContextMenus();
+  CreateCommandBar();
+  for (int id : {IDC_ALL_STOCK_GRID, IDC_MY_STOCK_GRID, IDC_ORDER_HISTORY_GRID})
+    if (auto* grid = Grid(id)) {
+      grid->SetCtrlId(id);
+      grid->SetNotifyHandler([this](orv::ui::ReportNotify& nm) { return OnGridNotify(nm); });
+    }
+  // The own-stock grid's totals row.
+  if (m_myStockGrid && m_myStockGrid->GetFooterRecordCount() == 0) {
+    auto* totals = m_myStockGrid->AddFooterRecord(std::make_unique<CMyStockRecord>(nullptr, 0));
+    totals->SetTextValue(kMyItemName, L"합계");
+  }
+  if (m_allStockGrid && m_allStockGrid->GetFooterRecordCount() == 0)
+    m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
+
+  CPelomarEngine& engine = *m_engine;
+  if (!engine.Operations().LayOutTabPanes)
+    engine.Operations().LayOutTabPanes = [this] {
+      LayoutChildWindows();
+      ShowHostPanes();
+    };
+  if (!engine.Operations().RefreshGridValues)
+    engine.Operations().RefreshGridValues = [this] { RefreshOwnGridValues(); };
+
+  // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
+  const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));
+  for (wxCheckBox* check : m_checks)
+    if (check) check->SetFont(rowFont);
+  if (m_profitRatesButton) m_profitRatesButton->SetFont(rowFont);
+
+  Bind(wxEVT_PAINT, &CPelomarView::OnPaintView, this);
+  Bind(wxEVT_LEFT_DOWN, &CPelomarView::OnMouseDown, this);
+  Bind(wxEVT_LEFT_UP, &CPelomarView::OnMouseUp, this);
+  Bind(wxEVT_SIZE, &CPelomarView::OnSizeView, this);
+  Bind(wxEVT_DROP_FILES, &CPelomarView::OnDropFilesView, this);
+  Bind(wxEVT_CHECKBOX, &CPelomarView::OnCheckBoxClicked, this);
+  Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
+    if (!OnViewCommand(e.GetId())) e.Skip();
+  });
+  UpdateCheckColours();
+  if (m_loginEngine) AttachWebLogin(&m_loginEngine->WebLogin());
+  // The language texts of the menus and the tooltips made above.
+  RefreshHeaderMenuTexts(m_languageId);
+  RefreshToolbarTooltips(m_languageId);
+}
+
+void CPelomarView::CreateCommandBar() {
+  m_commandBar = new CViewCommandBar(this, IDC_COMMAND_BAR, Scale());
+  for (const ToolbarControlSpec& spec : ToolbarControls()) OnCreateControl(spec.id);
+  auto onControl = [this](wxCommandEvent& e) {
+    if (!OnToolbarControl(e.GetId())) e.Skip();
+  };
+  m_commandBar->Bind(wxEVT_COMBOBOX, onControl);
+  m_commandBar->Bind(wxEVT_CHECKBOX, onControl);
+  m_commandBar->Bind(wxEVT_TEXT_ENTER, onControl);
+  m_commandBar->Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent& e) {
+    if (!OnToolbarControl(e.GetId())) e.Skip();
+  });
+}
+
+int CPelomarView::OnCreateControl(int id) {
+  if (!m_commandBar || !m_commandBar->CreateControl(id)) return 0;
+  wxWindow* control = m_commandBar->Control(id);
+  switch (id) {
+    case 1298:
+      control->Show(m_nationSwitchOn != 0);
+      control->Enable(m_overseasAutoSwitch == 0);
+      break;
+    case 1299:
+      control->Show(m_nationSwitchOn != 0);
+      static_cast<wxCheckBox*>(control)->SetValue(m_overseasAutoSwitch != 0);
+      break;
+    case 2239:
+      static_cast<wxCheckBox*>(control)->SetValue(m_newStockStopLoss != 0);
+      break;
+    case 3445:
+      static_cast<wxCheckBox*>(control)->SetValue(m_engine->Options().sell_one_by_one != 0);
+      break;
+    case 899:
+    case 434: {
+      const SYSTEMTIME& t = id == 899 ? m_queryFrom : m_queryTo;
+      if (t.wYear)
+        static_cast<wxDatePickerCtrl*>(control)->SetValue(
+            wxDateTime(t.wDay, static_cast<wxDateTime::Month>(t.wMonth - 1), t.wYear));
+      break;
+    }
+    default:
+      break;
+  }
+  return 1;
+}
+
+bool CPelomarView::OnToolbarControl(int id) {
+  wxWindow* control = m_commandBar ? m_commandBar->Control(id) : nullptr;
+  auto* combo = dynamic_cast<wxComboBox*>(control);
+  const int value = combo ? combo->GetSelection() : 0;
+  switch (id) {
+    case 1316:
+      m_notiPopupFlags = value;
+      orv::win::WriteProfileInt(kSettingsSection, "STOCK_NotiPopupFlags", value);
+      return true;
+    case 3350:
+      m_engine->Options().stop_trading_loss = value;
+      m_engine->Options().changed = 1;
+      return true;
+    case 1299: {
+      const bool wasOn = m_overseasAutoSwitch != 0;
+      m_overseasAutoSwitch = wasOn ? 0 : 1;
+      if (wasOn) m_nationSelection = 1;
+      if (auto* check = dynamic_cast<wxCheckBox*>(control)) check->SetValue(!wasOn);
+      if (wxWindow* nation = m_commandBar->Control(1298)) nation->Enable(m_overseasAutoSwitch == 0);
+      return true;
+    }
+    case 1298:
+      m_nationSelection = value;
+      return true;
+    case 787:
+      m_pageEntry = value + 1;
+      ShowFetchingWindow(true);
+      ShowFetchingWindow(false);
+      return true;
+    case 434: {
+      // A picked date closes the picker: the period is read and the list reloaded at once.
+      m_periodMark |= 1;
+      if (auto* picker = dynamic_cast<wxDatePickerCtrl*>(control)) {
+        const wxDateTime d = picker->GetValue();
+        m_queryTo.wYear = static_cast<WORD>(d.GetYear());
+        m_queryTo.wMonth = static_cast<WORD>(d.GetMonth() + 1);
+        m_queryTo.wDay = static_cast<WORD>(d.GetDay());
+      }
+      if (m_cafeDataView) m_cafeDataView->FetchClientList(this);
+      m_periodMark = 0;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus
+
+void CPelomarView::BuildContextMenus() {
+  m_contextMenu = std::make_unique<wxMenu>();
+  for (int i = 0; i < 17; ++i) {
+    auto* popup = new wxMenu;
+    if (i == 1 || i == 2)
+      for (const KeywordItem& item : kBodyItems) popup->Append(item.id, wxString(item.english));
+    m_contextMenu->AppendSubMenu(popup, wxString(kContextPopupNames[i]));
+  }
+  m_stockMenu = std::make_unique<wxMenu>();
+  for (const KeywordItem& item : kStockMenuItems)
+    m_stockMenu->Append(item.id, wxString(item.english));
+}
+
+wxMenu* CPelomarView::ContextMenuPopup(int index) {
+  if (!m_contextMenu || index < 0 || index >= static_cast<int>(m_contextMenu->GetMenuItemCount()))
+    return nullptr;
+  return m_contextMenu->FindItemByPosition(index)->GetSubMenu();
+}
+
+wxMenu* CPelomarView::StockMenu() { return m_stockMenu.get(); }
+
+wxMenu* CPelomarView::OnCreateCommandBar(int id) {
+  int submenu = -1;
+  for (const auto& [barId, index] : kCommandBarMenus)
+    if (barId == id) submenu = index;
+  auto copy = [](wxMenu* from, const wxString& title) {
+    auto* menu = new wxMenu(title, wxMENU_TEAROFF);
+    if (from)
+      for (wxMenuItem* item : from->GetMenuItems())
+        if (!item->IsSubMenu()) menu->Append(item->GetId(), item->GetItemLabel());
+    return menu;
+  };
+  if (submenu >= 0) return copy(ContextMenuPopup(submenu), wxString(L"Themes Bar"));
+  if (id == 562) return copy(nullptr, wxString(L"Borders"));
+  if (id == 569) {
+    wxMenu* menu = copy(nullptr, wxString(L"Text Color"));
+    menu->Append(9948, wxString(L"Automatic"));
+    menu->Append(570, wxString(L"Text Color"));
+    menu->Append(9949, wxString(L"More Colors..."));
+    return menu;
+  }
+  return nullptr;
+}
+
+void CPelomarView::RefreshHeaderMenuTexts(int languageId) {
+  wchar_t text[kKeywordLen];
+  if (wxMenu* header = ContextMenuPopup(0)) {
+    while (header->GetMenuItemCount() > 0) header->Destroy(header->FindItemByPosition(0));
+    for (const KeywordItem& item : kHeaderItems) {
+      GetKeywordFromDbByLanguage(item.key, item.english, item.korean, 0, text, kKeywordLen,
+                                 languageId);
+      header->Append(item.id, wxString(text));
+    }
+  }
+  for (int index : {1, 2}) {
+    wxMenu* body = ContextMenuPopup(index);
+    if (!body) continue;
+    for (int i = 0; i < 3 && body->GetMenuItemCount() > 0; ++i)
+      body->Destroy(body->FindItemByPosition(0));
+    for (const KeywordItem& item : kBodyItems) {
+      GetKeywordFromDbByLanguage(item.key, item.english, item.korean, 0, text, kKeywordLen,
+                                 languageId);
+      body->Append(item.id, wxString(text));
+    }
+  }
+}
+
+void CPelomarView::RefreshToolbarTooltips(int languageId) {
+  if (!m_commandBar) return;
+  wchar_t text[kKeywordLen];
+  for (const KeywordItem& item : kTooltips) {
+    if (!m_commandBar->Control(item.id)) continue;
+    GetKeywordFromDbByLanguage(item.key, item.english, item.korean, 0, text, kKeywordLen,
+                               languageId);
+    m_commandBar->SetToolTipOf(item.id, wxString(text));
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+wxCheckBox* CPelomarView::CheckBox(int id) const {
+  for (wxCheckBox* check : m_checks)
+    if (check && check->GetId() == id) return check;
+  return nullptr;
+}
+
+void CPelomarView::LayoutChildWindows() {
+  if (!GetHandle()) return;
+  wxRect client = GetClientRect();
+  // The view does not scroll: the client rectangle is the layout area.
+  int bottom = client.GetBottom() + 1;
+  if (m_layout.topOffset >= 1) bottom -= m_layout.topOffset;
+  const int left = client.x;
+  const int right = client.GetRight() + 1;
+
+  if (!m_layout.leftPaneHidden) {
+    m_layout.splitterPos = EffectiveSplitterPos(m_layout.splitterPos, client.width);
+    m_layout.splitterRect = RECT{left + m_layout.splitterPos - kSplitterHalf, client.y,
+                                 left + m_layout.splitterPos + kSplitterHalf, bottom};
+  }
+  int barBottom = client.y;
+  if (m_commandBar) {
+    const int height = m_commandBar->CalcDockedHeight(client.width);
+    m_commandBar->SetSize(0, 0, client.width, height);
+    m_commandBar->Layout();
+    barBottom = height;
+    if (!m_layout.leftPaneHidden)
+      m_layout.splitterRect = RECT{left + m_layout.splitterPos - kSplitterHalf, barBottom,
+                                   left + m_layout.splitterPos + kSplitterHalf, bottom};
+    m_commandBar->Refresh();
+  }
+  if (!m_layout.leftPaneHidden) {
+    const wxRect pane(left, barBottom, m_layout.splitterRect.left - left, bottom - barBottom);
+    if (wxWindow* child = m_cafeDataView ? m_cafeDataView->GetWindow() : nullptr) {
+      child->Show();
+      child->SetSize(pane);
+    }
+    if (!m_layout.sidePanelHidden && m_orderPanel) m_orderPanel->ShowWindow(true);
+  }
+  const int rightLeft = m_layout.leftPaneHidden ? left : m_layout.splitterRect.right;
+  if (m_tabs)
+    m_tabs->SetSize(rightLeft, barBottom, std::max(0, right - rightLeft),
+                    std::max(0, bottom - barBottom));
+
+  const CheckRowRects_s row = LayoutCheckRow(right, barBottom, Scale());
+  const std::pair<int, RECT> places[] = {{IDC_CHECK_SIMPLE_UI, row.simpleUi},
+                                         {IDC_CHECK_PROFIT_STEPS, row.profitSteps},
+                                         {IDC_CHECK_SELL_ONE_BY_ONE, row.sellOneByOne},
+                                         {IDC_CHECK_ALL_STOCK_WATCH, row.slot}};
+  for (const auto& [id, rect] : places)
+    if (wxCheckBox* check = CheckBox(id)) {
+      check->SetSize(ToWx(rect));
+      check->Raise();
+    }
+  if (m_profitRatesButton) {
+    m_profitRatesButton->SetSize(ToWx(row.profitRates));
+    m_profitRatesButton->Raise();
+  }
+}
+
+void CPelomarView::ShowHostPanes() {
+  static const wchar_t kTitles[] =
+      L"전문가 카페;LOG VIEW;계좌 정보 ;종목 검색;SMS;CAFE;ORDER LIST;";
+  static const wchar_t kWidths[] = L"350;800;250;250;250;250;250;";
+  const uint8_t flags = m_pRunSetting ? m_pRunSetting->byPaneMask : 0;
+  ShowMainFramePaneWnd(1, kTitles, kWidths, (flags & 1) != 0);
+  ShowMainFramePaneWnd(4, kTitles, kWidths, true);
+  ShowMainFramePaneWnd(8, kTitles, kWidths, true);
+  ShowMainFramePaneWnd(2, kTitles, kWidths, (flags & 2) != 0);
+}
+
+void CPelomarView::UpdateCheckColours() {
+  const wxColour red(0xFF, 0, 0), blue(0, 0, 0xFF);
+  if (wxCheckBox* watch = CheckBox(IDC_CHECK_ALL_STOCK_WATCH))
+    watch->SetForegroundColour(m_allStockWatch ? red : blue);
+  if (wxCheckBox* sell = CheckBox(IDC_CHECK_SELL_ONE_BY_ONE))
+    sell->SetForegroundColour(m_sellOneByOne ? red : blue);
+}
+
+void CPelomarView::OnCheckBoxClicked(wxCommandEvent& event) {
+  event.Skip();
+  CallAfter([this] { UpdateCheckColours(); });
+}
+
+// ---------------------------------------------------------------------------------------
+// Painting, the splitter and dropped files
+
+void CPelomarView::OnPaintView(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  if (m_containerGiven[0] || m_layout.leftPaneHidden) return;
+  dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW)));
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  dc.DrawRectangle(ToWx(m_layout.splitterRect));
+}
+
+bool CPelomarView::BeginSplitterDrag(int x, int y) {
+  if (m_containerGiven[0] || m_layout.leftPaneHidden) return false;
+  if (!ToWx(m_layout.splitterRect).Contains(x, y)) return false;
+  m_splitterDragging = true;
+  m_dragStartX = x;
+  return true;
+}
+
+void CPelomarView::EndSplitterDrag(int x) {
+  if (!m_splitterDragging) return;
+  m_splitterDragging = false;
+  if (x == m_dragStartX) return;
+  const int width = GetClientSize().x;
+  int pos = m_layout.splitterPos + (x - m_dragStartX);
+  pos = std::max(0, std::min(pos, width));
+  m_layout.splitterPos = pos;
+  m_layout.leftPaneHidden = pos > kSplitterHalf ? 0 : 1;
+  orv::win::WriteProfileInt(kSettingsSection, "TrackerPos", pos);
+  LayoutChildWindows();
+  Refresh();
+}
+
+void CPelomarView::OnMouseDown(wxMouseEvent& event) {
+  if (BeginSplitterDrag(event.GetX(), event.GetY()) && !HasCapture()) CaptureMouse();
+  event.Skip();
+}
+
+void CPelomarView::OnMouseUp(wxMouseEvent& event) {
+  if (HasCapture()) ReleaseMouse();
+  EndSplitterDrag(event.GetX());
+  event.Skip();
+}
+
+void CPelomarView::OnSizeView(wxSizeEvent& event) {
+  event.Skip();
+  LayoutChildWindows();
+}
+
+void CPelomarView::OnDropFilesView(wxDropFilesEvent& event) {
+  for (int i = 0; i < event.GetNumberOfFiles(); ++i) {
+    const std::wstring path = event.GetFiles()[i].ToStdWstring();
+    if (path.size() <= 260 && m_hooks.importFile) m_hooks.importFile(path);
+  }
+}

@@ -1,0 +1,157 @@
+#pragma once
+// The trading view as the web pages and the stock-grid menu see it (IWebEngine): host
+// notifications, the view's tabs, timers, dialogs and grid rows, and the operations of other
+// parts through the view's hooks. Included by the view's sources only.
+
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/timer.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
+
+#include <map>
+#include <memory>
+
+#include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/Clock.h"
+#include "plugin/community/WebEngine.h"
+#include "plugin/view/PelomarView.h"
+#include "shared/StockRecords.h"
+
+class CPelomarView::WebEngineBridge : public IWebEngine {
+ public:
+  explicit WebEngineBridge(CPelomarView& view) : view_(view) {}
+
+  intptr_t SendNotifyMsgToMainFrame(int kind, int code, double val1, double val2,
+                                    const wchar_t* text1, const wchar_t* text2, const char* extra,
+                                    int n1, int n2, bool withCallback, int slot) override {
+    return view_.CDbViewBase::SendNotifyMsgToMainFrame(
+        kind, code, val1, val2, text1, text2, extra, n1, n2, &view_,
+        withCallback ? &CPelomarView::LoginNotifyCallback : nullptr, slot);
+  }
+  void OpenInSystemBrowser(const std::wstring& url) override { wxLaunchDefaultBrowser(url); }
+
+  void SetNoticeText(const wchar_t* text) override {
+    if (view_.m_orderPanel) view_.m_orderPanel->SetServerMode(0, text ? text : L"");
+  }
+  void AddLogMsg(const wchar_t* text) override {
+    if (text) view_.AddLogMsg(view_.m_nCtrlId, 4, 0, nullptr, text, 0);
+  }
+  void ShowParentMaximized() override {
+    if (auto* frame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(&view_)))
+      frame->Maximize(true);
+  }
+  void SelectViewTab(int tab) override {
+    if (view_.m_tabs && tab >= 0 && tab < static_cast<int>(view_.m_tabs->GetPageCount()))
+      view_.m_tabs->SetSelection(tab);
+  }
+  void SetViewTimer(int timerId, unsigned int ms) override {
+    auto& timer = timers_[timerId];
+    if (!timer) timer = std::make_unique<wxTimer>(&view_, timerId);
+    timer->Start(static_cast<int>(ms));
+  }
+  void SetCurrentWebWindow(intptr_t window) override { webWindow_ = window; }
+  std::wstring EventPageText() override { return view_.m_loginNotice; }
+
+  double DefaultRateGap() override { return view_.m_engine->Options().step_width; }
+  double ExtensionGap() override { return view_.m_engine->Options().step_margin; }
+  void AllSellSettings(int* flag, int* hour, int* minute) override {
+    const int time = view_.m_engine->Options().close_out_time;
+    if (flag) *flag = view_.m_engine->Options().close_out_mode;
+    if (hour) *hour = time / 100;
+    if (minute) *minute = time % 100;
+  }
+  int CafeAdminValue() override { return 0; }
+  int InsertStockOrder(const TradeOrderReport_s& order) override {
+    return view_.m_hooks.insertStockOrder ? view_.m_hooks.insertStockOrder(order) : -1;
+  }
+  std::string StockCodeSuffix(const Stock_s&) override { return {}; }
+
+  Stock_s* FindStockByCode(const wchar_t* code, uint8_t market) override {
+    return view_.m_engine->Stocks().FindStockByCode(market, code, nullptr, true, nullptr);
+  }
+  bool GetStockGridRow(int gridId, int row, StockGridRow_s* out) override {
+    orv::ui::CMyReportCtrl* grid = view_.Grid(gridId);
+    orv::ui::CMyReportRecordBase* record = grid ? grid->GetRowRecord(row) : nullptr;
+    auto* stockRow = dynamic_cast<CStockGridRecord*>(record);
+    if (!stockRow || !stockRow->GetStock() || !out) return false;
+    const Stock_s* stock = stockRow->GetStock();
+    out->code = stock->code;
+    out->market = stock->market;
+    auto* holdingRow = dynamic_cast<CMyStockRecord*>(record);
+    out->holdingQty =
+        holdingRow && holdingRow->GetHolding() ? holdingRow->GetHolding()->quantity : 0;
+    out->autoTrade = record->GetCheckValue(holdingRow ? kMyItemAutoTrade : kAllItemAuto);
+    return true;
+  }
+  void SetStockGridRowAutoTrade(int gridId, int row, bool on, COLORREF colour) override {
+    orv::ui::CMyReportCtrl* grid = view_.Grid(gridId);
+    orv::ui::CMyReportRecordBase* record = grid ? grid->GetRowRecord(row) : nullptr;
+    if (!record) return;
+    const int item = dynamic_cast<CMyStockRecord*>(record) ? kMyItemAutoTrade : kAllItemAuto;
+    record->SetCheckValue(item, on);
+    record->SetItemTextColor(item, colour);
+  }
+  void RedrawGrid(int gridId) override {
+    if (orv::ui::CMyReportCtrl* grid = view_.Grid(gridId)) grid->RedrawControl();
+  }
+  int TrackStockGridMenu(void* menu, POINT point) override {
+    auto* popup = static_cast<wxMenu*>(menu);
+    if (!popup) return 0;
+    const wxPoint at = view_.ScreenToClient(wxPoint(point.x, point.y));
+    const int chosen = view_.GetPopupMenuSelectionFromUser(*popup, at);
+    return chosen == wxID_NONE ? 0 : chosen;
+  }
+
+  void ApplyMinProfitPreset(int command, int apply) override {
+    if (view_.m_hooks.applyMinProfitPreset) view_.m_hooks.applyMinProfitPreset(command, apply);
+  }
+  int AutoTradeAllFlag() override { return view_.m_autoTradeAllFlag; }
+  void SetAutoTradeAll(int gridId, int on) override {
+    if (view_.m_hooks.setAutoTradeAll) view_.m_hooks.setAutoTradeAll(gridId, on, 1, 0);
+  }
+  void ShowStockChartDlg(uint8_t market, const wchar_t* code) override {
+    if (!view_.m_chartDialog) return;
+    view_.m_chartDialog->SetStock(FindStockByCode(code, market));
+    view_.m_chartDialog->ShowDialog(&view_, false, true, 0);
+  }
+  void RequestStockSelect(const wchar_t* code, int how) override {
+    if (view_.m_hooks.requestStockSelect) view_.m_hooks.requestStockSelect(code, how);
+  }
+  void SetOrderForm(int side, Stock_s* stock, const wchar_t* code, double quantity,
+                    double price) override {
+    if (view_.m_hooks.setOrderForm) view_.m_hooks.setOrderForm(side, stock, code, quantity, price);
+  }
+  void NoteBuyPresetTime() override { buyPresetTick_ = orv::win::GetTickCount(); }
+  void ResetStockStairs(Stock_s* stock) override {
+    if (view_.m_hooks.resetStockStairs) view_.m_hooks.resetStockStairs(stock);
+  }
+  void SetStockAutoTrade(Stock_s* stock, bool on) override {
+    if (!stock) return;
+    stock->listing.auto_trade = on ? 1 : 0;
+    if (stock->holding) {
+      stock->holding->auto_trade = on ? 1 : 0;
+      stock->holding->order_count = 0;
+      stock->holding->step_orders = 0;
+    }
+  }
+  void ShowCafeRecommendDlg(Stock_s* stock, int kind) override {
+    if (!view_.m_cafeDialog) return;
+    view_.m_cafeDialog->SetRecommendItem(stock, kind);
+    view_.m_cafeDialog->ShowDialog(&view_, false, false, 0);
+  }
+  int AddMyStock(Stock_s* stock, int a, int b, int c) override {
+    return view_.m_engine->Stocks().AddMyStock(stock, a, static_cast<uint8_t>(b), c != 0);
+  }
+  void ShowCafeDlg(int tab) override {
+    if (view_.m_cafeDialog) view_.m_cafeDialog->ShowDialog(&view_, false, false, tab);
+  }
+
+  intptr_t WebWindow() const { return webWindow_; }
+
+ private:
+  CPelomarView& view_;
+  std::map<int, std::unique_ptr<wxTimer>> timers_;
+  intptr_t webWindow_ = 0;
+  DWORD buyPresetTick_ = 0;
+};

@@ -1,0 +1,296 @@
+// The all-stock filter over a grid model, the stock rows' items, formats and colours, the
+// own-stock refresh with its totals, the check-box row arithmetic and the envelope score.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "platform/ui/model/ReportCtrl.h"
+#include "plugin/view/PelomarView.h"
+#include "plugin/view/StockGrids.h"
+#include "plugin/view/engine/EnvelopeScore.h"
+#include "shared/StockRecords.h"
+
+namespace {
+
+struct StockSpec {
+  const wchar_t* code;
+  double price;
+  double change;
+  uint8_t managed = 0;
+  const wchar_t* caution = L"";
+  uint8_t credit = 0;
+};
+
+class MasterGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_GT(grid_.InitColumns(std::wstring_view(kAllStockGridLayout)), 0);
+    grid_.AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, 1.0));
+  }
+  Stock_s* Add(const StockSpec& s, bool withRow = true) {
+    bool added = false;
+    Stock_s* stock = GfxAddStockToMap(&master_, s.code, kMarketDomestic, 0, 0, &added);
+    stock->cur_price = s.price;
+    stock->change = s.change;
+    stock->change_rate = s.price > 0 ? s.change / s.price * 100 : 0;
+    stock->listing.managed = s.managed;
+    stock->listing.caution = s.caution;
+    stock->listing.credit = s.credit;
+    if (withRow) AddAllStockRow(grid_, stock, grid_.GetRecordCount() + 1, 1.0);
+    return stock;
+  }
+  // The shown rows' codes in the order of their running numbers, which must run from 1.
+  std::vector<std::wstring> ShownCodes() {
+    std::map<int, std::wstring> byNumber;
+    for (int r = 0; r < grid_.GetRowCount(); ++r) {
+      const auto* row = grid_.GetRowRecord(r);
+      byNumber[static_cast<int>(row->GetNumberValue(kAllItemOrder))] =
+          row->GetTextValue(kAllItemCode);
+    }
+    std::vector<std::wstring> codes;
+    for (const auto& [number, code] : byNumber) {
+      EXPECT_EQ(number, static_cast<int>(codes.size()) + 1);
+      codes.push_back(code);
+    }
+    return codes;
+  }
+  MasterGridCounts_s Filter(const MasterGridFilter_s& f, double low = 0, double high = 0,
+                            int mode = 0) {
+    auto range = [low, high](double price) {
+      if (!(low > 0)) return -1;
+      if (!(price > 0) || price < low) return 0;
+      return (high > 0 && price > high) ? 0 : 1;
+    };
+    return FilterMasterGridRows(grid_, master_, f, range, mode);
+  }
+
+  OwningStockMap master_;
+  orv::ui::CMyReportCtrl grid_;
+};
+
+TEST_F(MasterGridTest, FilterShowsByOptionsRangeAndClass) {
+  Add({L"005930", 70000, 500});
+  Add({L"005935", 60000, -300});              // preferred share: code ends in 5
+  Add({L"000020", 9000, 0, 1});               // managed
+  Add({L"000040", 500, 10, 0, L"투자주의"});  // caution text
+  Add({L"000050", 50, -1, 0, L"", 1});        // credit
+  Add({L"000060", 800, 0}, false);            // no grid row: counted only
+
+  MasterGridFilter_s off;
+  off.codesEndingInZero = 0;
+  EXPECT_EQ(Filter(off).shown, 0);
+  EXPECT_TRUE(ShownCodes().empty());
+
+  struct Case {
+    const char* name;
+    MasterGridFilter_s filter;
+    double low, high;
+    std::vector<std::wstring> shown;
+  };
+  MasterGridFilter_s on;
+  MasterGridFilter_s noManaged = on;
+  noManaged.excludeManaged = 1;
+  MasterGridFilter_s noCredit = on;
+  noCredit.excludeCredit = 1;
+  MasterGridFilter_s class2 = off;
+  class2.priceClass = 2;
+  const Case cases[] = {
+      {"codes ending in 0", on, 0, 0, {L"000020", L"000040", L"000050", L"005930"}},
+      {"managed excluded", noManaged, 0, 0, {L"000040", L"000050", L"005930"}},
+      {"credit excluded", noCredit, 0, 0, {L"000020", L"000040", L"005930"}},
+      {"price class 2 alone decides", class2, 0, 0, {L"000040"}},
+      {"range replaces the options", off, 1000, 65000, {L"000020", L"005935"}},
+      {"range without upper bound", on, 10000, 0, {L"005930", L"005935"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const MasterGridCounts_s counts = Filter(c.filter, c.low, c.high);
+    EXPECT_EQ(ShownCodes(), c.shown);
+    EXPECT_EQ(counts.shown, static_cast<int>(c.shown.size()));
+    EXPECT_EQ(grid_.GetRowCount(), counts.shown);
+  }
+
+  // Mode 1 shows every row with one.
+  EXPECT_EQ(Filter(off, 0, 0, 1).shown, 5);
+}
+
+TEST_F(MasterGridTest, FooterCountsAndRisingFallingText) {
+  Add({L"005930", 70000, 500, 1});
+  Add({L"000040", 500, -10, 0, L"투자주의", 1});
+  Add({L"000060", 800, 0, 0, L"", 1}, false);
+  MasterGridFilter_s f;
+  f.footerValue = 1.26;
+  const MasterGridCounts_s first = Filter(f);
+  const MasterGridCounts_s second = Filter(f);
+  EXPECT_EQ(first.rising, 1);
+  EXPECT_EQ(first.falling, 1);
+  EXPECT_EQ(second.rising, first.rising);  // counts start again on every pass
+  EXPECT_EQ(second.falling, first.falling);
+  orv::ui::CMyReportRecordBase* footer = grid_.GetFooterRecord(0);
+  EXPECT_EQ(footer->GetNumberValue(kAllItemOrder), 2);
+  EXPECT_EQ(footer->GetTextValue(kAllItemManaged), L"1");
+  EXPECT_EQ(footer->GetTextValue(kAllItemCredit), L"2");
+  EXPECT_EQ(footer->GetTextValue(kAllItemCaution), L"1");
+  EXPECT_EQ(footer->GetTextValue(kAllItemCode), L"상승(1)/하락(1) (1.3)");
+
+  // With no falling stock the rising/falling text is left alone.
+  footer->SetTextValue(kAllItemCode, L"");
+  master_.Find(L"000040")->change = 5;
+  Filter(f);
+  EXPECT_EQ(footer->GetTextValue(kAllItemCode), L"");
+}
+
+TEST_F(MasterGridTest, RowsUnlinkTheirStockWhenFreed) {
+  Stock_s* stock = Add({L"005930", 70000, 500});
+  ASSERT_NE(stock->grid_row, nullptr);
+  grid_.ResetContent(false);
+  EXPECT_EQ(stock->grid_row, nullptr);
+}
+
+TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
+  struct Case {
+    int days;
+    int valueItems;
+  };
+  for (const Case& c : {Case{10, 10}, Case{60, 60}, Case{75, 75}, Case{0, 0}}) {
+    SCOPED_TRACE(c.days);
+    Stock_s stock;
+    for (int i = 0; i < c.days; ++i) stock.listing.day_values.push_back(100 + i);
+    CStockRecord row(&stock, 1, 1.0);
+    const int expected = kAllStockItemCount + std::max(c.valueItems, kDayItemCount);
+    ASSERT_EQ(row.GetItemCount(), expected);
+    for (int i = 0; i < expected - kAllStockItemCount; ++i)
+      EXPECT_EQ(row.GetNumberValue(kAllItemFirstDay + i), i < c.days ? 100 + i : 0);
+  }
+
+  Stock_s up;
+  std::wcscpy(up.code, L"005930");
+  up.name = L"삼성전자";
+  up.cur_price = 70000;
+  up.change = 1400;
+  up.change_rate = 2.04;
+  up.listing.caution = L"투자주의";
+  CStockRecord row(&up, 3, 1.5);
+  EXPECT_EQ(row.GetItemCaption(kAllItemPrice), L"70000");
+  EXPECT_EQ(row.GetItemCaption(kAllItemChange), L"1400");
+  EXPECT_EQ(row.GetItemCaption(kAllItemChangeRate), L"2.0%");
+  EXPECT_EQ(row.GetItemCaption(kAllItemSensitivity), L"K0.0");
+  for (int item : {kAllItemPrice, kAllItemChange, kAllItemChangeRate})
+    EXPECT_EQ(row.GetItem(item)->textColor, kRowRed);
+  EXPECT_EQ(row.GetItem(kAllItemName)->textColor, kRowRed);  // caution text
+  EXPECT_EQ(row.GetItem(kAllItemCaution)->textColor, kRowRed);
+  EXPECT_EQ(row.GetItem(kAllItemCode)->backColor, kCodeBack);
+  ASSERT_EQ(row.GetItem(kAllItemName)->buttons.size(), 1u);
+  EXPECT_EQ(row.GetItem(kAllItemName)->buttons[0].caption, L"주문/정보");
+  EXPECT_EQ(row.GetItem(kAllItemName)->buttons[0].width, 87);  // 58 x 1.5
+
+  up.change = -700;
+  up.change_rate = -1.0;
+  EXPECT_TRUE(RefreshRowColours(&row));
+  EXPECT_EQ(row.GetItem(kAllItemPrice)->textColor, kRowBlue);
+  EXPECT_EQ(row.GetNumberValue(kAllItemChange), -700);
+  up.change = 0;
+  up.change_rate = 0;
+  RefreshRowColours(&row);
+  EXPECT_EQ(row.GetItem(kAllItemChangeRate)->textColor, kRowBlack);
+
+  CStockRecord footer(nullptr, 0, 1.0);
+  EXPECT_TRUE(footer.GetItem(kAllItemName)->buttons.empty());
+  EXPECT_FALSE(RefreshRowColours(&footer));
+}
+
+TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
+  orv::ui::CMyReportCtrl grid;
+  ASSERT_GT(grid.InitColumns(std::wstring_view(kMyStockGridLayout)), 0);
+  Stock_s a, b;
+  std::wcscpy(a.code, L"005930");
+  a.cur_price = 70000;
+  a.change_rate = 1;
+  b.cur_price = 9000;
+  b.change_rate = -2;
+  StockTrade_s ha, hb;
+  ha.stock = &a;
+  ha.purchase = 600000;
+  ha.valuation = 700000;
+  ha.profit = 100000;
+  ha.profit_rate = 16.7;
+  ha.tax = 1000;
+  ha.commission = 100;
+  ha.stop_loss_rate = -95;
+  hb.stock = &b;
+  hb.purchase = 400000;
+  hb.valuation = 300000;
+  hb.profit = -100000;
+  hb.profit_rate = -25;
+  hb.loan_amount = 50000;
+  auto* ra = static_cast<CMyStockRecord*>(grid.AddRecord(std::make_unique<CMyStockRecord>(&ha, 1)));
+  auto* rb = static_cast<CMyStockRecord*>(grid.AddRecord(std::make_unique<CMyStockRecord>(&hb, 2)));
+  grid.AddRecord(std::make_unique<CMyStockRecord>(nullptr, 3));  // a row without a holding
+  auto* totals = grid.AddFooterRecord(std::make_unique<CMyStockRecord>(nullptr, 0));
+  EXPECT_EQ(ra->GetItemCount(), kMyStockItemCount + kDayItemCount - 1);
+
+  const OwnGridTotals_s t = RefreshOwnGridRows(grid);
+  EXPECT_DOUBLE_EQ(t.purchase, 1000000);
+  EXPECT_DOUBLE_EQ(t.valuation, 1000000);
+  EXPECT_DOUBLE_EQ(t.profit, 0);
+  EXPECT_DOUBLE_EQ(t.credit, 50000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 1000000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 50000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemTax), 1000);
+  EXPECT_EQ(ra->GetItem(kMyItemPrice)->textColor, kRowRed);
+  EXPECT_EQ(rb->GetItem(kMyItemPrice)->textColor, kRowBlue);
+  EXPECT_EQ(ra->GetItem(kMyItemProfit)->textColor, kRowRed);
+  EXPECT_EQ(rb->GetItem(kMyItemProfitRate)->textColor, kRowBlue);
+  EXPECT_EQ(ra->GetItemCaption(kMyItemProfitRate), L"16.70");
+
+  EXPECT_TRUE(RefreshStockRow(ra, true));
+  EXPECT_EQ(ra->GetItem(kMyItemStopLoss)->backColor, 0x9FE7F9u);  // -95 is at or below -90
+  hb.stop_loss_rate = -10;
+  RefreshStockRow(rb, true);
+  EXPECT_EQ(rb->GetItem(kMyItemStopLoss)->backColor, 0xE6E0B0u);
+  struct Back {
+    double value;
+    COLORREF colour;
+  };
+  for (const Back& c : {Back{10000, 0xFFFFFF}, Back{101, 0xF0DEEB}, Back{100, 0x99BBED},
+                        Back{5, 0xD5D7F2}, Back{3, 0xF1E6D4}, Back{2.9, 0xF7ECF4}})
+    EXPECT_EQ(SplitValueBack(c.value), c.colour) << c.value;
+}
+
+TEST(ViewLayoutTest, CheckRowAndSplitter) {
+  const CheckRowRects_s r = LayoutCheckRow(1000, 40, 1.5);
+  EXPECT_EQ(r.simpleUi.bottom - r.simpleUi.top, 36);
+  EXPECT_EQ(r.simpleUi.right - r.simpleUi.left, 165);
+  EXPECT_EQ(r.simpleUi.left, 872);  // trunc(1000 - 127.5)
+  EXPECT_EQ(r.simpleUi.top, 42);
+  EXPECT_EQ(r.profitSteps.left, 872 - 5 - 165);
+  EXPECT_EQ(r.sellOneByOne.left, static_cast<int>(702 - (195 + 5.0)));
+  EXPECT_EQ(r.sellOneByOne.right - r.sellOneByOne.left, 195);
+  EXPECT_EQ(r.profitRates.right - r.profitRates.left, 195);
+  EXPECT_EQ(r.profitRates.right + 5, r.slot.left);
+
+  EXPECT_EQ(EffectiveSplitterPos(2, 801), 400);
+  EXPECT_EQ(EffectiveSplitterPos(0, 800), 400);
+  EXPECT_EQ(EffectiveSplitterPos(3, 800), 3);
+}
+
+TEST(EnvelopeScoreTest, LevelsAndWeights) {
+  double out[5];
+  const double levels[3] = {100, 110, 120};
+  // Above all three levels with no band: 1 + 2 + 3, then the weight.
+  EXPECT_DOUBLE_EQ(ScoreEnvelopePosition(130, levels, 0, 0, out), 6);
+  EXPECT_DOUBLE_EQ(out[0], 6);
+  // Between base and upper: the weight shrinks by the distance above the base.
+  const double m = ScoreEnvelopePosition(105, levels, 100, 120, out);
+  EXPECT_DOUBLE_EQ(out[1], 10);       // (110 - 100) / 100 x 100
+  EXPECT_DOUBLE_EQ(out[2], 2);        // |10 / 5|
+  EXPECT_DOUBLE_EQ(m, 1.0 - 5 - 20);  // -5 for p, -20 for L2 inside the band
+  EXPECT_DOUBLE_EQ(out[4], m * 2);
+  // Below the first level and no second level: the level score alone.
+  const double low[3] = {100, 0, 0};
+  EXPECT_DOUBLE_EQ(ScoreEnvelopePosition(50, low, 100, 120, out), -1 + 2 + 3);
+}
+
+}  // namespace
