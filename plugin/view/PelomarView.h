@@ -34,6 +34,7 @@ class wxCommandEvent;
 class CViewCommandBar;
 class CWebLogin;
 class CWebPages;
+class CWebReports;
 class CStockGridMenu;
 class IWebEngine;
 namespace orv::ui {
@@ -336,6 +337,8 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
   std::unique_ptr<WebEngineBridge> m_webBridge;
   std::unique_ptr<CWebPages> m_webPages;
+  // The order reports of the sell passes (the engine's UploadMoneyLog hook).
+  std::unique_ptr<CWebReports> m_webReports;
   int m_curCompany = 0;
   int m_curBranch = 0;
   std::unique_ptr<CStockGridMenu> m_gridMenu;
