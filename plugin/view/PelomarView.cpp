@@ -23,6 +23,7 @@
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
+#include "plugin/community/WebReports.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/ViewToolbar.h"
 #include "plugin/view/WebEngineBridge.h"

@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -118,6 +119,13 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_NE(text->content.find(kCode), std::string::npos);
   ASSERT_NE(reports[0].Part("op_cnt"), nullptr);
   EXPECT_EQ(reports[0].Part("op_cnt")->content, std::to_string(reportLines.size()));
+
+  // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen after the sale.
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    orv::test::PumpEvents(500);
+    const std::string command = std::string("import -window root '") + shot + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
 
   // The trading and application logs hold the sale.
   EXPECT_TRUE(wait(
