@@ -3,13 +3,15 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <wx/frame.h>
 #include <wx/checkbox.h>
+#include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +21,7 @@
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockGrids.h"
 #include "plugin/view/ViewToolbar.h"
@@ -193,6 +196,47 @@ TEST_F(PelomarViewTest, ChangedConfigurationIsSavedOnDestroyAndUnchangedIsNot) {
   EXPECT_EQ(GfxLoadStockOption(db, 1, 1, &stored), 1);
   EXPECT_DOUBLE_EQ(stored.min_take_profit, 8.5);
   sqlite3_close(db);
+}
+
+TEST_F(PelomarViewTest, AccountRefreshShowsTheHoldingsAndALogoutRemovesThemFirst) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  // The tick's account step and the logout reach the view through the engine's hooks.
+  ASSERT_TRUE(engine.Operations().RefreshAccountViews);
+  ASSERT_TRUE(engine.Operations().ClearViewAfterLogout);
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_MY_STOCK_GRID);
+  ASSERT_NE(grid, nullptr);
+  const int before = grid->GetRecordCount();
+
+  const wchar_t* codes[] = {L"005930", L"000660", L"035420"};
+  for (int i = 0; i < 3; ++i) {
+    Stock_s* stock = engine.Stocks().AddMasterStock(1, codes[i], L"", 0, 0, 0, 0, 0, 0, 0);
+    auto* h = new StockTrade_s();
+    h->stock = stock;
+    h->account_no = 1;
+    h->quantity = i == 2 ? 0 : 10;  // a sold-out holding gets no row
+    std::wcsncpy(h->code, codes[i], kStockCodeLen);
+    engine.Stocks().Holdings().emplace(h, i);
+  }
+  engine.Operations().RefreshAccountViews();
+  ASSERT_NE(view->HoldingsRows(), nullptr);
+  EXPECT_EQ(grid->GetRecordCount(), before + 2);
+  EXPECT_EQ(view->HoldingsRows()->ShownRows(), 2);
+  std::vector<std::wstring> shown;
+  for (int i = before; i < grid->GetRecordCount(); ++i)
+    shown.push_back(grid->GetRecord(i)->GetTextValue(CRurezOzadoResultRecord::kColCode));
+  // In the holdings map's order.
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, (std::vector<std::wstring>{L"000660", L"005930"}));
+  // A second refresh finds the same rows again.
+  EXPECT_EQ(view->RefreshAccountUi(), 0);
+  EXPECT_EQ(grid->GetRecordCount(), before + 2);
+
+  // The logout empties the rows before the holdings they point at are freed.
+  engine.LogoutUser(nullptr, 0);
+  EXPECT_EQ(grid->GetRecordCount(), before);
+  EXPECT_EQ(view->HoldingsRows()->ShownRows(), 0);
 }
 
 TEST_F(PelomarViewTest, OrdersAddRowsToTheOrderHistoryTabAndCountThemInItsCaption) {
