@@ -88,6 +88,12 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_TRUE(wait(asked(DbBrokerPeer::kDepositPath)));
   EXPECT_TRUE(wait(asked(DbBrokerPeer::kDomesticBalancePath)));
 
+  // The account refresh shows the three sandbox holdings in the own-stock grid.
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith("_app_log.csv").find("▶ [UI] 계좌 3개 갱신 완료") !=
+           std::string::npos;
+  })) << "the holdings rows were never refreshed";
+
   // Quote polling writes the held stock's prices to the price log.
   EXPECT_TRUE(wait([&] {
     return road.FilesEndingWith("_price_log.csv").find(kCode) != std::string::npos;
@@ -133,12 +139,16 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_TRUE(wait(
       [&] { return road.FilesEndingWith("_app_log.csv").find("매도 코드") != std::string::npos; }));
 
-  // The holdings are asked for again after the sale.
-  EXPECT_TRUE(wait([&] {
-    const auto balances = road.ServedTimes(DbBrokerPeer::kDomesticBalancePath);
-    const auto placed = road.ServedTimes(DbBrokerPeer::kDomesticOrderPath);
-    return !placed.empty() && !balances.empty() && balances.back() > placed.front();
-  })) << "no balance request after the order";
+  // The holdings are asked for again after the sale: the order that empties the holding asks
+  // at once (a split sale leaves the rest to a later pass, about 20 s on).
+  EXPECT_TRUE(road.WaitFor(
+      [&] {
+        const auto balances = road.ServedTimes(DbBrokerPeer::kDomesticBalancePath);
+        const auto placed = road.ServedTimes(DbBrokerPeer::kDomesticOrderPath);
+        return !placed.empty() && !balances.empty() && balances.back() > placed.front();
+      },
+      std::chrono::seconds(35)))
+      << "no balance request after the order";
 
   // The user closes the program and answers yes: command 21 stops the workers, the modules are
   // destroyed and the library unloaded, without a crash.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -77,7 +78,8 @@ RoadHost::~RoadHost() {
   win::StopScriptingMessageBoxes();
   if (sandbox_) sandbox_->Stop();
   std::error_code ec;
-  if (keep_)
+  // ORV_ROAD_KEEP keeps every run's folders, for a look at its logs.
+  if (keep_ || std::getenv("ORV_ROAD_KEEP") != nullptr)
     std::fprintf(stderr, "the run's folders are kept in %s\n", root_.c_str());
   else
     fs::remove_all(root_, ec);
