@@ -132,6 +132,15 @@ void CHoldingsGrid::Reset() {
   m_footers[0] = m_footers[1] = nullptr;
 }
 
+void CHoldingsGrid::RemoveRows() {
+  for (auto& item : m_index) {
+    Entry& entry = item.second;
+    if (entry.row) m_grid.RemoveRecord(entry.row);
+  }
+  m_index.clear();
+  m_grid.Populate();
+}
+
 int CHoldingsGrid::ShownRows() const {
   int shown = 0;
   for (const auto& item : m_index) shown += item.second.shown ? 1 : 0;

@@ -35,6 +35,9 @@ class CHoldingsGrid {
   void EnsureHoldingsFooter();
   // Drops the footer rows and the index (the grid is emptied by its owner).
   void Reset();
+  // Removes the holdings rows from the grid and forgets them; the footer rows stay (they point
+  // at no holding). For a logout, before the holdings and stocks are freed.
+  void RemoveRows();
 
   uint32_t Generation() const { return m_generation; }
   int ShownRows() const;

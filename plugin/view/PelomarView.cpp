@@ -23,6 +23,8 @@
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
+#include "plugin/community/WebReports.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/ViewToolbar.h"
 #include "plugin/view/WebEngineBridge.h"
@@ -277,6 +279,7 @@ void CPelomarView::ReleaseViewData() {
     for (auto& timer : m_timers)
       if (timer) timer->Stop();
   }
+  ClearHoldingsRows();
   m_engine->ReleaseEngineData();
   m_stairWatchDialog.reset();
   m_cafeDialog.reset();

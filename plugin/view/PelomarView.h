@@ -34,6 +34,8 @@ class wxCommandEvent;
 class CViewCommandBar;
 class CWebLogin;
 class CWebPages;
+class CWebReports;
+class CHoldingsGrid;
 class CStockGridMenu;
 class IWebEngine;
 namespace orv::ui {
@@ -185,6 +187,12 @@ class CPelomarView : public CDbBaseNormalView {
   void RefreshAllStockGrids();
   // Refreshes the own-stock rows and the totals row; notes the time taken.
   void RefreshOwnGridValues();
+  // The account views after the account worker reported changes (the tick's account step):
+  // the holdings rows of the own-stock grid follow the engine's holdings. Answers rows added.
+  int RefreshAccountUi();
+  // Empties the holdings rows (the user logged out, or the engine's data is about to go).
+  void ClearHoldingsRows();
+  CHoldingsGrid* HoldingsRows() const { return m_holdingsRows.get(); }
   // Writes the five price values into every row of a grid.
   void RefreshStockRowPrices(orv::ui::CMyReportCtrl* grid, bool reevaluate);
   MasterGridFilter_s& GridFilter() { return m_gridFilter; }
@@ -345,12 +353,16 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
   std::unique_ptr<WebEngineBridge> m_webBridge;
   std::unique_ptr<CWebPages> m_webPages;
+  // The order reports of the sell passes (the engine's UploadMoneyLog hook).
+  std::unique_ptr<CWebReports> m_webReports;
+  // The holdings rows of the own-stock grid, made at the first account refresh.
+  std::unique_ptr<CHoldingsGrid> m_holdingsRows;
   int m_curCompany = 0;
   int m_curBranch = 0;
   std::unique_ptr<CStockGridMenu> m_gridMenu;
   bool m_splitterDragging = false;
   int m_dragStartX = 0;
-  int m_nationSwitchOn = 0;    // the configuration's nation-switch option
+  int m_nationSwitchOn = 0;  // the configuration's nation-switch option
   int m_overseasAutoSwitch = 0;
   int m_nationSelection = 1;
   int m_newStockStopLoss = 0;

@@ -6,6 +6,7 @@
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
+#include "plugin/community/WebReports.h"
 
 IWebEngine& CPelomarView::WebEngine() {
   if (!m_webBridge) m_webBridge = std::make_unique<WebEngineBridge>(*this);
@@ -14,6 +15,16 @@ IWebEngine& CPelomarView::WebEngine() {
 
 void CPelomarView::AttachWebLogin(CWebLogin* web) {
   m_webPages = web ? std::make_unique<CWebPages>(*web, WebEngine()) : nullptr;
+  // The sell worker reports each pass's orders through the web login's session; the hook goes
+  // before the reports it reaches do.
+  std::function<int(CURL*, const std::wstring&, int)>& upload =
+      m_engine->Operations().UploadMoneyLog;
+  upload = nullptr;
+  m_webReports = web ? std::make_unique<CWebReports>(*web, WebEngine()) : nullptr;
+  if (CWebReports* reports = m_webReports.get())
+    upload = [reports](CURL* curl, const std::wstring& lines, int lineCount) {
+      return reports->UploadMoneyLog(curl, lines, lineCount);
+    };
 }
 
 CStockGridMenu& CPelomarView::GridMenu() {

@@ -65,6 +65,10 @@ class Sandbox {
   // The lines of the state file: broker_host, broker_port, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
+  // The two servers, for tests that read what the program sent them.
+  DbBrokerPeer& Broker() { return broker_; }
+  WebServerPeer& Web() { return web_; }
+
   std::vector<DbQuote> Quotes() const;
   int Ticks() const;
 

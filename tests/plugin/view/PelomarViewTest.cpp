@@ -9,7 +9,9 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,6 +22,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockGrids.h"
 #include "plugin/view/ViewToolbar.h"

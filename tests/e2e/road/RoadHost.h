@@ -1,0 +1,94 @@
+#pragma once
+// The main road's stage: the sandbox (DB broker and web server on loopback) with a price
+// script, a program folder laid out as scripts/stage does and pointed at the sandbox by
+// scripts/sandbox-stage, fresh home, config, data and documents folders, and the real host
+// started in this process from that folder, its module row naming the real Pelomar.so.
+// Needs a display and the wx application (orv::test::EnsureWxApp).
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/MainWindowSteps.h"
+#include "tests/peers/HttpPeer.h"
+#include "tests/peers/sandbox/Sandbox.h"
+
+class CVarqoMainApp;
+class CMainFrame;
+
+namespace orv::test {
+
+// Where the built program and the source tree are (the caller's ORV_BINARY_DIR and
+// ORV_SOURCE_DIR).
+struct RoadPaths {
+  std::string binaryDir;
+  std::string sourceDir;
+};
+
+class RoadHost {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  explicit RoadHost(RoadPaths paths);
+  // Closes what is still open, stops the sandbox and removes the folders (kept when asked).
+  ~RoadHost();
+  RoadHost(const RoadHost&) = delete;
+  RoadHost& operator=(const RoadHost&) = delete;
+
+  // Starts the sandbox with the price script (ParseSandboxScript text; the market ticks after
+  // every answered price inquiry), stages the program folder and starts the host. False, with
+  // the reason in `error`, when a step fails.
+  bool Start(const std::string& script, std::string* error) {
+    return Prepare(script, error) && StartHost(error);
+  }
+  // Start's two halves: the sandbox and the program folder, then the host alone.
+  bool Prepare(const std::string& script, std::string* error);
+  bool StartHost(std::string* error);
+  // The user's log-in command (the ribbon's 948) with the sandbox member's key and secret
+  // typed into the dialog and its log-in button pressed; the dialog's answer (1 signed in), or
+  // 0 when no dialog opened. The dialog's error text goes to `error`.
+  int LogIn(std::wstring* error);
+  // Pumps the host's events until done() holds or `bound` runs out; done()'s last answer.
+  bool WaitFor(const std::function<bool()>& done, Clock::duration bound);
+  // The user closes the main window and answers yes to the question; true when the window is
+  // gone within `bound`.
+  bool CloseWithYes(Clock::duration bound);
+
+  CVarqoMainApp& App() { return *app_; }
+  CMainFrame* Frame() { return windows_.frame; }
+  Sandbox& Market() { return *sandbox_; }
+  const std::string& Root() const { return root_; }
+  const std::string& ProgramFolder() const { return program_; }
+  void KeepFolders() { keep_ = true; }
+
+  // What the broker and the web server were sent, by path (the web server's by path part).
+  std::vector<RecordedRequest> BrokerRequests(const std::string& path) const;
+  std::vector<RecordedRequest> WebRequests(const std::string& pathPart) const;
+  // When the sandbox answered the requests whose served line contains `text`, in order.
+  std::vector<Clock::time_point> ServedTimes(const std::string& text) const;
+  // The text of every file under the run's folders whose name ends with suffix.
+  std::string FilesEndingWith(const std::string& suffix) const;
+
+ private:
+  bool StageProgramFolder(std::string* error);
+
+  RoadPaths paths_;
+  std::string root_;
+  std::string program_;
+  bool keep_ = false;
+  std::unique_ptr<Sandbox> sandbox_;
+  mutable std::mutex servedMutex_;
+  std::vector<std::pair<Clock::time_point, std::string>> served_;
+  std::unique_ptr<CVarqoMainApp> app_;
+  HostWindows windows_;
+  bool started_ = false;
+};
+
+// Runs the wx event loop's pending work for `ms` milliseconds.
+void PumpEvents(int ms);
+
+}  // namespace orv::test
