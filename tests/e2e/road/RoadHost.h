@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "host/MainWindowSteps.h"
+#include "sandbox/Sandbox.h"
 #include "tests/peers/HttpPeer.h"
-#include "tests/peers/sandbox/Sandbox.h"
 
 class CVarqoMainApp;
 class CMainFrame;

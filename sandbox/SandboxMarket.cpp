@@ -1,4 +1,4 @@
-#include "tests/peers/sandbox/SandboxMarket.h"
+#include "sandbox/SandboxMarket.h"
 
 #include <algorithm>
 #include <cmath>

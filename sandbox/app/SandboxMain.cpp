@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/peers/sandbox/Sandbox.h"
+#include "sandbox/Sandbox.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#include "sandbox/Sandbox.h"
+#include "sandbox/SandboxMarket.h"
 #include "tests/peers/HttpPeer.h"
-#include "tests/peers/sandbox/Sandbox.h"
-#include "tests/peers/sandbox/SandboxMarket.h"
 
 namespace orv::test {
 namespace {

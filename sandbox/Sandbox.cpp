@@ -1,4 +1,4 @@
-#include "tests/peers/sandbox/Sandbox.h"
+#include "sandbox/Sandbox.h"
 
 #include <unistd.h>
 

@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
-#include "tests/peers/sandbox/SandboxMarket.h"
 
 namespace orv::test {
 
