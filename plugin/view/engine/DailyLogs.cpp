@@ -53,6 +53,11 @@ CDailyLogs::~CDailyLogs() { CloseLogs(); }
 
 int CDailyLogs::SetLogFolder(const std::wstring& dataFolder) {
   std::string folder = WideToUtf8(dataFolder);
+  if (folder.empty()) {
+    std::lock_guard<std::mutex> lock(m_folderMutex);
+    m_logFolder.clear();
+    return 0;
+  }
   if (!folder.empty() && folder.back() != '/') folder += '/';
   folder += "Log/";
   std::error_code ec;
@@ -69,29 +74,36 @@ std::string CDailyLogs::GetLogFolder() const {
 
 void CDailyLogs::SetLogPane(ILogPane* pane) { m_pane = pane; }
 
-void CDailyLogs::SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix) {
+bool CDailyLogs::SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix) {
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
   const std::string key = FormatDateKey(now);
-  if (log.stream && log.dateKey == key) return;
+  if (log.stream && log.dateKey == key) return true;
   log.stream.reset();
-  log.path = GetLogFolder() + key + suffix;
+  log.dateKey.clear();
+  const std::string folder = GetLogFolder();
+  if (folder.empty()) {
+    log.path.clear();
+    return false;
+  }
+  log.path = folder + key + suffix;
   FILE* file = std::fopen(log.path.c_str(), "a+");
-  if (!file) return;
+  if (!file) return false;
   log.stream = LogStream(file, CloseStream);
   if (!prefix.empty()) WriteAndFlush(file, prefix);
   log.dateKey = key;
+  return true;
 }
 
-void CDailyLogs::OpenAppLog() {
+bool CDailyLogs::OpenAppLog() {
   std::lock_guard<std::mutex> lock(m_appLog->mutex);
-  SwitchToToday(*m_appLog, kAppLogSuffix, kUtf8Mark);
+  return SwitchToToday(*m_appLog, kAppLogSuffix, kUtf8Mark);
 }
 
-void CDailyLogs::OpenTradingLog() {
+bool CDailyLogs::OpenTradingLog() {
   std::lock_guard<std::mutex> lock(m_tradingLog->mutex);
-  SwitchToToday(*m_tradingLog, kTradingLogSuffix,
-                std::string(kUtf8Mark) + WideToUtf8(kTradingLogHeader));
+  return SwitchToToday(*m_tradingLog, kTradingLogSuffix,
+                       std::string(kUtf8Mark) + WideToUtf8(kTradingLogHeader));
 }
 
 LogStream CDailyLogs::OpenPriceLog() {
@@ -128,9 +140,11 @@ int CDailyLogs::AddLogMsg(DWORD ctrlId, DWORD kind, double value, const wchar_t*
 int CDailyLogs::WriteTradingLine(const StockTrade_s* order, const Stock_s* stock,
                                  const TradingLine_s& line) {
   std::lock_guard<std::mutex> lock(m_tradingLog->mutex);
-  SwitchToToday(*m_tradingLog, kTradingLogSuffix,
-                std::string(kUtf8Mark) + WideToUtf8(kTradingLogHeader));
-  if (!stock || !m_tradingLog->stream) return 0;
+  if (!SwitchToToday(*m_tradingLog, kTradingLogSuffix,
+                     std::string(kUtf8Mark) + WideToUtf8(kTradingLogHeader))) {
+    return -1;
+  }
+  if (!stock) return 0;
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
   const auto text = [](const wchar_t* wide) { return wide ? WideToUtf8(wide) : std::string(); };
@@ -152,6 +166,7 @@ int CDailyLogs::DeleteOldLogs(std::wstring* outDate, int days) {
   orv::win::GetLocalTime(&now);
   const int64_t today = DaysFromCivil(now.wYear, now.wMonth, now.wDay);
   const std::string folder = GetLogFolder();
+  if (folder.empty()) return 0;
   int deleted = 0;
   for (int d = firstDay; d >= kOldestPurgedDay; --d) {
     int year = 0, month = 0, day = 0;

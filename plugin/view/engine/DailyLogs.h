@@ -59,18 +59,20 @@ class CDailyLogs {
   CDailyLogs& operator=(const CDailyLogs&) = delete;
 
   // The log folder becomes "<dataFolder>/Log/"; the data folder and the log folder are made
-  // when missing. Returns 1 when the log folder exists afterwards, else 0.
+  // when missing. An empty data folder leaves the logs without a folder. Returns 1 when the
+  // log folder exists afterwards, else 0.
   int SetLogFolder(const std::wstring& dataFolder);
-  // UTF-8 path of the log folder, ending with "/".
+  // UTF-8 path of the log folder, ending with "/" (empty before a folder is set).
   std::string GetLogFolder() const;
   // The host's log pane (null: messages go to the application log only).
   void SetLogPane(ILogPane* pane);
 
   // Switch each log to today's file: an open stream of today stays, one of another day is
-  // closed and today's file is opened for appending. A failed open leaves the log closed and
-  // its writes skipped until the next switch.
-  void OpenAppLog();
-  void OpenTradingLog();
+  // closed and today's file is opened for appending. Without a log folder nothing is opened
+  // (the logs never fall back to the current folder). A failed open leaves the log closed and
+  // its writes skipped until the next switch. Returns whether the log is open afterwards.
+  bool OpenAppLog();
+  bool OpenTradingLog();
   // Returns the price log's stream for one polling pass (null when it cannot be opened).
   LogStream OpenPriceLog();
 
@@ -86,12 +88,14 @@ class CDailyLogs {
   // Switches the trading log to today and, with a stock record and an open log, appends one
   // line: tick, time, market, broker id of the order (0 without one), auto flag, simulation
   // flag, code, name, order number, result code, result message, order, remaining and total
-  // quantities, buy price and the stock's current price. Returns 0.
+  // quantities, buy price and the stock's current price. Returns 0, or -1 when the trading
+  // log cannot be opened (no log folder, or the open failed) and the line is not written.
   int WriteTradingLine(const StockTrade_s* order, const Stock_s* stock, const TradingLine_s& line);
 
   // Deletes the application, trading and price logs dated from `days` (negative; otherwise
   // yesterday) back to 30 days before today. When outDate is given it receives the first
-  // day's date as "yyyy-mm-dd". Returns the number of files deleted (0 when days < -30).
+  // day's date as "yyyy-mm-dd". Returns the number of files deleted (0 when days < -30 or
+  // no log folder is set).
   int DeleteOldLogs(std::wstring* outDate, int days);
 
   // Start-up: deletes the logs 5 to 30 days old, opens the application log and logs
@@ -110,8 +114,8 @@ class CDailyLogs {
  private:
   struct LogFile;
   // Under the log's lock: switches it to today's file named "<key><suffix>", writing `prefix`
-  // after each successful open.
-  void SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix);
+  // after each successful open. Returns whether the log is open afterwards.
+  bool SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix);
 
   std::unique_ptr<LogFile> m_appLog;
   std::unique_ptr<LogFile> m_tradingLog;

@@ -212,6 +212,35 @@ TEST_F(DailyLogsTest, FailedOpenLeavesTheLogClosedAndTheNextSwitchRetries) {
   EXPECT_TRUE(logs.IsTradingLogOpen());
 }
 
+// Logs without a folder (never set, or set empty) refuse every open and write, and never fall
+// back to the current folder: nothing is made there and old logs lying there stay.
+TEST_F(DailyLogsTest, WithoutAFolderNothingIsOpenedWrittenOrDeleted) {
+  TempDataFolder cwd;
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(cwd.Path());
+  WriteBytes(cwd.Path() + "20250101_app_log.csv", "x");
+  Stock_s* stock = MakeStock(L"1", L"x", 1);
+  for (bool setEmpty : {false, true}) {
+    SCOPED_TRACE(setEmpty ? "set empty" : "never set");
+    CDailyLogs logs;
+    if (setEmpty) EXPECT_EQ(logs.SetLogFolder(L""), 0);
+    EXPECT_EQ(logs.GetLogFolder(), "");
+    EXPECT_FALSE(logs.OpenAppLog());
+    EXPECT_FALSE(logs.OpenTradingLog());
+    EXPECT_EQ(logs.OpenPriceLog(), nullptr);
+    EXPECT_EQ(logs.WriteTradingLine(nullptr, stock, TradingLine_s{}), -1);
+    EXPECT_EQ(logs.AddLogMsg(1, 4, 0, L"", L"message", 0), 0);
+    EXPECT_EQ(logs.StartDailyLogs(1), 0);
+    EXPECT_FALSE(logs.IsAppLogOpen() || logs.IsTradingLogOpen() || logs.IsPriceLogOpen());
+    EXPECT_EQ(logs.GetTradingLogPath(), "");
+  }
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(cwd.Path()))
+    names.push_back(entry.path().filename().string());
+  std::filesystem::current_path(before);
+  EXPECT_THAT(names, ::testing::ElementsAre("20250101_app_log.csv"));
+}
+
 // Files of the three kinds dated `offset` days from 2025-01-06.
 struct PurgeCase {
   int days;

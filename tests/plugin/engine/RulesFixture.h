@@ -10,6 +10,7 @@
 
 #include "platform/win/Clock.h"
 #include "plugin/view/engine/PelomarEngine.h"
+#include "tests/plugin/engine/EngineTestSupport.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
 
 class RulesFixture : public ::testing::Test {
@@ -20,6 +21,7 @@ class RulesFixture : public ::testing::Test {
     engine_.Options().buy_fee_domestic = 0;
     engine_.Options().sell_fee_domestic = 0;
     engine_.Options().tax_rate = 0;
+    engine_.Logs().SetLogFolder(data_.WidePath());
     engine_.CreateEvents();
   }
 
@@ -72,5 +74,7 @@ class RulesFixture : public ::testing::Test {
   orv::win::FakeClock clock_;
   orv::win::ScopedClock scoped_;
   FakeEngineWindow window_;
+  // The trading log's folder: the rules write their lines there.
+  TempDataFolder data_;
   CPelomarEngine engine_;
 };
