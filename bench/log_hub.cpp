@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "host/LogHub.h"
+#include "host/logs/LogHub.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/MainFrame.h"
+#include "host/frame/MainFrame.h"
 #include "platform/support/PluginLoader.h"
 #include "tests/e2e/road/RoadHost.h"
 

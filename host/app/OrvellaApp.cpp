@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/MainFrame.h"
-#include "host/MainWindowSteps.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
+#include "host/frame/MainFrame.h"
+#include "host/frame/MainWindowSteps.h"
 #include "platform/ui/MessageBoxPresenter.h"
 
 namespace {

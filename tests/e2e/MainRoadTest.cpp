@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "host/HostUserServices.h"
-#include "host/MainFrame.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
+#include "host/frame/MainFrame.h"
+#include "host/user/HostUserServices.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TempFolder.h"
-#include "host/LogHub.h"
+#include "host/logs/LogHub.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "TempFolder.h"
-#include "host/LogWriter.h"
-#include "host/TextEncoding.h"
+#include "host/logs/LogWriter.h"
+#include "host/logs/TextEncoding.h"
 
 namespace fs = std::filesystem;
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "host/Markup.h"
+#include "host/frame/Markup.h"
 
 namespace {
 

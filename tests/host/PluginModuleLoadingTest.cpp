@@ -10,7 +10,7 @@
 #include <iterator>
 #include <tuple>
 
-#include "host/PluginModuleLoading.h"
+#include "host/modules/PluginModuleLoading.h"
 #include "platform/support/Utf8Text.h"
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"

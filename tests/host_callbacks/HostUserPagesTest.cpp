@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/HostUserPages.h"
-#include "host/PasswordDlg.h"
+#include "host/dialogs/PasswordDlg.h"
+#include "host/user/HostUserPages.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "tests/probe/ProbeHarness.h"

@@ -1,7 +1,7 @@
 #include <regex>
 
 #include "CatalogueFixture.h"
-#include "host/CatalogueDb.h"
+#include "host/catalogue/CatalogueDb.h"
 
 using orv::host::ExecEachStatement;
 using orv::host::OpenCatalogueDb;

@@ -1,6 +1,6 @@
 #include "CatalogueFixture.h"
-#include "host/CatalogueDb.h"
-#include "host/MenuModuleMap.h"
+#include "host/catalogue/CatalogueDb.h"
+#include "host/catalogue/MenuModuleMap.h"
 
 using namespace orv::host;
 

@@ -2,10 +2,10 @@
 #include <memory>
 
 #include "CatalogueFixture.h"
-#include "host/CatalogueDb.h"
-#include "host/HostText.h"
-#include "host/LanguageTexts.h"
-#include "host/RunSettingsLoader.h"
+#include "host/catalogue/CatalogueDb.h"
+#include "host/catalogue/HostText.h"
+#include "host/catalogue/LanguageTexts.h"
+#include "host/catalogue/RunSettingsLoader.h"
 
 using namespace orv::host;
 

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/AboutDlg.h"
-#include "host/CaptionBar.h"
-#include "host/CaptionBarLayout.h"
-#include "host/FrameTimerLogic.h"
-#include "host/LayoutFiles.h"
+#include "host/dialogs/AboutDlg.h"
+#include "host/frame/CaptionBar.h"
+#include "host/frame/CaptionBarLayout.h"
+#include "host/frame/FrameTimerLogic.h"
+#include "host/frame/LayoutFiles.h"
 #include "tests/probe/ProbeHarness.h"
 
 using namespace orv::host;

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "host/CatalogueAccess.h"
-#include "host/MainFrame.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
+#include "host/catalogue/CatalogueAccess.h"
+#include "host/frame/MainFrame.h"
 #include "platform/win/MessageBox.h"
 #include "tests/probe/ProbeHarness.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "host/MainWindowSteps.h"
+#include "host/frame/MainWindowSteps.h"
 
 class CVarqoMainApp;
 class CMainFrame;

@@ -3,9 +3,9 @@
 
 #include <cwchar>
 
-#include "host/LogHub.h"
-#include "host/LogMsgConversion.h"
-#include "host/PopupPlacement.h"
+#include "host/frame/PopupPlacement.h"
+#include "host/logs/LogHub.h"
+#include "host/logs/LogMsgConversion.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <thread>
 
-#include "host/ContainerPanes.h"
-#include "host/DockingPanes.h"
-#include "host/LogViewWnd.h"
-#include "host/MainFrame.h"
-#include "host/MainStatusBar.h"
-#include "host/SplashScreenEx.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
+#include "host/frame/ContainerPanes.h"
+#include "host/frame/DockingPanes.h"
+#include "host/frame/MainFrame.h"
+#include "host/frame/MainStatusBar.h"
+#include "host/frame/SplashScreenEx.h"
+#include "host/logs/LogViewWnd.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"

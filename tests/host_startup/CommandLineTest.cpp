@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/MyAppSharedCmdLineInfo.h"
+#include "host/app/MyAppSharedCmdLineInfo.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "TestFolder.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 

@@ -16,9 +16,9 @@
 
 #include "ChildProcess.h"
 #include "TestFolder.h"
-#include "host/CrashReport.h"
-#include "host/SingleInstanceGuard.h"
+#include "platform/win/CrashReport.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/SingleInstanceGuard.h"
 
 namespace {
 

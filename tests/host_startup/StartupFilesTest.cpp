@@ -6,9 +6,9 @@
 #include <string>
 
 #include "TestFolder.h"
-#include "host/AppDataFile.h"
-#include "host/AppFolders.h"
-#include "host/ZipFiles.h"
+#include "host/app/AppDataFile.h"
+#include "host/app/AppFolders.h"
+#include "host/app/ZipFiles.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/MenuModuleMap.h"
-#include "host/ModuleStartup.h"
+#include "host/catalogue/MenuModuleMap.h"
+#include "host/modules/ModuleStartup.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace {

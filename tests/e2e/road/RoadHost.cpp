@@ -13,12 +13,12 @@
 #include <sstream>
 #include <thread>
 
-#include "host/CatalogueAccess.h"
-#include "host/FrameCommandState.h"
-#include "host/HostUserServices.h"
-#include "host/LoginDlg.h"
-#include "host/MainFrame.h"
-#include "host/VarqoMainApp.h"
+#include "host/app/VarqoMainApp.h"
+#include "host/catalogue/CatalogueAccess.h"
+#include "host/dialogs/LoginDlg.h"
+#include "host/frame/FrameCommandState.h"
+#include "host/frame/MainFrame.h"
+#include "host/user/HostUserServices.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
 #include "tests/probe/ProbeHarness.h"

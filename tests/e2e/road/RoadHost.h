@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/MainWindowSteps.h"
+#include "host/frame/MainWindowSteps.h"
 #include "sandbox/Sandbox.h"
 #include "tests/peers/HttpPeer.h"
 

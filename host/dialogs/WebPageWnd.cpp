@@ -1,0 +1,51 @@
+#include "host/dialogs/WebPageWnd.h"
+
+#include <wx/sizer.h>
+#include <wx/webview.h>
+
+CWebPageWnd::CWebPageWnd(wxWindow* parent, const wxString& title)
+    : wxFrame(parent, wxID_ANY, title, wxDefaultPosition, wxSize(1000, 760),
+              wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT) {
+  if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
+    web_ = wxWebView::New(this, wxID_ANY);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(web_, 1, wxEXPAND);
+    SetSizer(sizer);
+  }
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& e) {
+    if (e.CanVeto()) {
+      e.Veto();
+      Hide();
+    } else {
+      e.Skip();
+    }
+  });
+}
+
+void CWebPageWnd::SetWebUrl(const std::string& url) {
+  url_ = url;
+  if (IsShown()) LoadPending();
+}
+
+void CWebPageWnd::SetAgentName(const std::wstring& agent) {
+  if (web_ != nullptr && !agent.empty()) web_->SetUserAgent(wxString(agent));
+}
+
+void CWebPageWnd::LoadPending() {
+  if (web_ == nullptr || url_.empty() || url_ == loaded_) return;
+  loaded_ = url_;
+  web_->LoadURL(wxString::FromUTF8(url_));
+}
+
+void CWebPageWnd::ShowPage(bool show, bool centre) {
+  if (!show) {
+    Hide();
+    return;
+  }
+  const bool wasShown = IsShown();
+  if (IsIconized()) Iconize(false);
+  Show(true);
+  if (centre && !wasShown) CentreOnScreen();
+  Raise();
+  LoadPending();
+}

@@ -1,0 +1,151 @@
+#include "host/frame/MainStatusBar.h"
+
+#include <wx/slider.h>
+#include <wx/stattext.h>
+#include <wx/wx.h>
+
+#include <cmath>
+
+#include "shared/AppRunSetting.h"
+
+namespace {
+
+constexpr COLORREF kDefaultColour = static_cast<COLORREF>(-1);
+
+wxColour FromColorRef(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+}  // namespace
+
+const std::vector<StatusPaneDef>& StatusPaneTable() {
+  static const std::vector<StatusPaneDef> table = {
+      {ID_STATUS_AUX, 100, L"", L"[AUX 상태]", 0xFF0000},
+      {ID_STATUS_COUNTER, 110, L"*", L"[Counter 상태]", kDefaultColour},
+      {ID_STATUS_MARKET, 70, L"MARKET", L"MARKET", kDefaultColour},
+      {ID_STATUS_LOGIN, 110, L"[로그인 상태]", L"[로그인 상태]", kDefaultColour},
+      {ID_STATUS_VALID, 130, L"[VALID]", L"[VALID]", kDefaultColour},
+      {ID_STATUS_SCR, 120, L"[SCR]", L"[SCR]", kDefaultColour},
+      {ID_STATUS_COMM, 150, L"[COMM/SIMUL 상태]", L"[COMM/SIMUL 상태]", kDefaultColour},
+      {ID_STATUS_RUN_TIME, 110, L"---", L"[동작시간]", kDefaultColour},
+      {ID_STATUS_PROGRESS, 90, L"---", L"[진행률]", kDefaultColour},
+      {ID_STATUS_USD, 70, L"0000", L"[USD]", kDefaultColour},
+      {ID_STATUS_EURO, 70, L"0000", L"[EURO]", kDefaultColour},
+      {ID_STATUS_CLOCK, 90, L"00:00:00", L"Current Time", kDefaultColour},
+      {ID_STATUS_LOCAL_IP, 150, L"아이피: %hs", L"My Local IP", kDefaultColour},
+      {ID_STATUS_ZOOM_TEXT, -1, L"100%", L"Zoom level. Click to open the Zoom dialog box.",
+       kDefaultColour},
+      {ID_STATUS_ZOOM_SLIDER, 130, L"", L"Zoom", kDefaultColour},
+  };
+  return table;
+}
+
+CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settings)
+    : wxStatusBar(parent, wxID_ANY, wxSTB_DEFAULT_STYLE, "StatusBar") {
+  const double scale = settings.dScale > 0 ? settings.dScale : 1.0;
+  const auto& table = StatusPaneTable();
+  std::vector<int> widths;
+  ids_.push_back(ID_STATUS_MESSAGE);
+  tooltips_.emplace_back();
+  widths.push_back(-1);
+  for (const StatusPaneDef& def : table) {
+    ids_.push_back(def.id);
+    tooltips_.emplace_back(def.tooltip);
+    int width = static_cast<int>(std::lround(def.baseWidth * scale));
+    if (def.baseWidth < 0) width = GetTextExtent(wxString(def.text)).x + 16;
+    widths.push_back(width);
+  }
+  SetFieldsCount(static_cast<int>(widths.size()), widths.data());
+
+  for (const StatusPaneDef& def : table) {
+    if (def.id == ID_STATUS_ZOOM_SLIDER) continue;
+    std::wstring text = def.text;
+    if (def.id == ID_STATUS_LOCAL_IP) {
+      text = L"아이피: " + wxString::FromUTF8(settings.szLocalIp).ToStdWstring();
+    } else if (def.id == ID_STATUS_SCR) {
+      text = settings.byPowerSaving != 0 ? L"절전모드 ON" : L"절전모드 OFF";
+    }
+    if (def.textColour != kDefaultColour) {
+      // A pane with its own text colour shows its text in a label of that colour.
+      auto* label = new wxStaticText(this, wxID_ANY, wxString(text));
+      label->SetForegroundColour(FromColorRef(def.textColour));
+      colouredPanes_[def.id] = label;
+    }
+    SetPaneText(def.id, text);
+  }
+
+  zoomSlider_ = new wxSlider(this, ID_STATUS_ZOOM_SLIDER, 500, 0, 1000, wxDefaultPosition,
+                             wxDefaultSize, wxSL_HORIZONTAL, wxDefaultValidator, "&Zoom Slider");
+  zoomSlider_->SetToolTip("Zoom");
+
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    PlaceChildren();
+    e.Skip();
+  });
+  Bind(wxEVT_MOTION, &CMainStatusBar::OnMotion, this);
+  PlaceChildren();
+}
+
+int CMainStatusBar::CommandToIndex(UINT id) const {
+  for (size_t i = 0; i < ids_.size(); ++i) {
+    if (ids_[i] == id) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool CMainStatusBar::SetPaneText(UINT id, const std::wstring& text) {
+  const int index = CommandToIndex(id);
+  if (index < 0) return false;
+  auto coloured = colouredPanes_.find(id);
+  if (coloured != colouredPanes_.end()) {
+    // The coloured label shows the text; the bar's own field stays empty under it.
+    coloured->second->SetLabel(wxString(text));
+    SetStatusText(wxString(), index);
+  } else {
+    SetStatusText(wxString(text), index);
+  }
+  return true;
+}
+
+std::wstring CMainStatusBar::GetPaneText(UINT id) const {
+  const int index = CommandToIndex(id);
+  if (index < 0) return std::wstring();
+  auto coloured = colouredPanes_.find(id);
+  if (coloured != colouredPanes_.end()) return coloured->second->GetLabel().ToStdWstring();
+  return GetStatusText(index).ToStdWstring();
+}
+
+std::wstring CMainStatusBar::GetPaneTooltip(UINT id) const {
+  const int index = CommandToIndex(id);
+  return index < 0 ? std::wstring() : tooltips_[static_cast<size_t>(index)];
+}
+
+void CMainStatusBar::PlaceChildren() {
+  wxRect rect;
+  for (auto& [id, label] : colouredPanes_) {
+    if (GetFieldRect(CommandToIndex(id), rect)) {
+      label->SetSize(rect.Deflate(2));
+    }
+  }
+  if (zoomSlider_ && GetFieldRect(CommandToIndex(ID_STATUS_ZOOM_SLIDER), rect)) {
+    zoomSlider_->SetSize(rect);
+  }
+}
+
+void CMainStatusBar::OnMotion(wxMouseEvent& event) {
+  int field = -1;
+  wxRect rect;
+  for (int i = 0; i < GetFieldsCount(); ++i) {
+    if (GetFieldRect(i, rect) && rect.Contains(event.GetPosition())) {
+      field = i;
+      break;
+    }
+  }
+  if (field != tooltipField_) {
+    tooltipField_ = field;
+    if (field >= 0 && !tooltips_[static_cast<size_t>(field)].empty()) {
+      SetToolTip(wxString(tooltips_[static_cast<size_t>(field)]));
+    } else {
+      UnsetToolTip();
+    }
+  }
+  event.Skip();
+}

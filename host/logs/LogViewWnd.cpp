@@ -1,0 +1,209 @@
+#include "host/logs/LogViewWnd.h"
+
+#include <wx/artprov.h>
+#include <wx/filename.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/utils.h>
+#include <wx/wx.h>
+
+#include <cstdio>
+
+#include "host/app/AppFolders.h"
+#include "host/logs/LogMsgConversion.h"
+#include "platform/win/MessageBox.h"
+#include "shared/AppRunSetting.h"
+
+namespace {
+
+enum Column { kColTime, kColLevel, kColText, kColSource };
+
+wxString TimeText(const SYSTEMTIME& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", t.wHour, t.wMinute, t.wSecond,
+                t.wMilliseconds);
+  return wxString::FromAscii(buf);
+}
+
+}  // namespace
+
+CLogListCtrl::CLogListCtrl(wxWindow* parent, LogViewHost* host)
+    : wxListCtrl(parent, ID_LOG_LIST, wxDefaultPosition, wxDefaultSize,
+                 wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_NONE),
+      host_(host) {
+  InsertColumn(kColTime, wxString::FromUTF8("시간"), wxLIST_FORMAT_LEFT, 96);
+  InsertColumn(kColLevel, wxString::FromUTF8("구분"), wxLIST_FORMAT_RIGHT, 48);
+  InsertColumn(kColText, wxString::FromUTF8("내용"), wxLIST_FORMAT_LEFT, 640);
+  InsertColumn(kColSource, wxString::FromUTF8("모듈"), wxLIST_FORMAT_LEFT, 120);
+  attr_.SetTextColour(*wxBLACK);
+  attr_.SetBackgroundColour(*wxWHITE);
+}
+
+CLogListCtrl::~CLogListCtrl() { orv::host::FreeLogMsgData(&cached_); }
+
+void CLogListCtrl::SetTextBackground(const wxColour& colour) {
+  attr_.SetBackgroundColour(colour);
+  SetBackgroundColour(colour);
+}
+
+void CLogListCtrl::UpdateLogList() {
+  cachedItem_ = -1;
+  orv::host::FreeLogMsgData(&cached_);
+  const int count = host_ ? host_->GetLogViewCount() : 0;
+  SetItemCount(count);
+  Refresh();
+}
+
+const log_msg_data_s* CLogListCtrl::Row(long item) const {
+  if (item != cachedItem_) {
+    cachedItem_ = -1;
+    if (!host_ || !host_->GetLogLine(static_cast<int>(item), &cached_)) return nullptr;
+    cachedItem_ = item;
+  }
+  return &cached_;
+}
+
+wxString CLogListCtrl::OnGetItemText(long item, long column) const {
+  const log_msg_data_s* row = Row(item);
+  if (row == nullptr) return wxString();
+  switch (column) {
+    case kColTime:
+      return TimeText(row->tmTime);
+    case kColLevel:
+      return wxString::Format("%d", row->nLevel);
+    case kColText:
+      return row->pszText ? wxString(row->pszText) : wxString();
+    case kColSource:
+      return row->pszSource ? wxString(row->pszSource) : wxString();
+    default:
+      return wxString();
+  }
+}
+
+// Every cell is drawn in black on the pane's text background colour.
+wxListItemAttr* CLogListCtrl::OnGetItemAttr(long) const { return &attr_; }
+
+CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
+    : CxContainerBaseWnd(parent, id, "CLogViewWnd"), host_(host), timer_(this) {
+  toolBar_ = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                           wxTB_HORIZONTAL | wxTB_FLAT | wxTB_HORZ_TEXT | wxTB_NODIVIDER);
+  toolBar_->SetToolBitmapSize(wxSize(16, 16));
+  toolBar_->AddControl(new wxStaticText(toolBar_, wxID_ANY, wxString::FromUTF8("검색:")));
+  searchBox_ = new wxTextCtrl(toolBar_, ID_LOG_SEARCH, wxString(), wxDefaultPosition,
+                              wxSize(160, -1), wxTE_PROCESS_ENTER);
+  searchBox_->SetHint(wxString::FromUTF8("검색어"));
+  toolBar_->AddControl(searchBox_);
+  toolBar_->AddSeparator();
+  const wxSize icon(16, 16);
+  toolBar_->AddCheckTool(ID_LOG_AUTO_SCROLL, wxString::FromUTF8("자동 스크롤"),
+                         wxArtProvider::GetBitmap(wxART_GO_DOWN, wxART_TOOLBAR, icon), wxNullBitmap,
+                         wxString::FromUTF8("자동 스크롤"));
+  toolBar_->AddTool(ID_LOG_OPEN_FOLDER, wxString::FromUTF8("로그 폴더"),
+                    wxArtProvider::GetBitmap(wxART_FOLDER_OPEN, wxART_TOOLBAR, icon),
+                    wxString::FromUTF8("로그 폴더 열기"));
+  toolBar_->AddCheckTool(ID_LOG_DISPLAY, wxString::FromUTF8("표시"),
+                         wxArtProvider::GetBitmap(wxART_REPORT_VIEW, wxART_TOOLBAR, icon),
+                         wxNullBitmap, wxString::FromUTF8("로그 표시"));
+  toolBar_->AddTool(ID_LOG_DELETE, wxString::FromUTF8("삭제"),
+                    wxArtProvider::GetBitmap(wxART_DELETE, wxART_TOOLBAR, icon),
+                    wxString::FromUTF8("로그 삭제"));
+  toolBar_->Realize();
+  if (const app_run_setting_s* rs = host_ ? host_->GetRunSettings() : nullptr) {
+    toolBar_->ToggleTool(ID_LOG_DISPLAY, rs->byLogDisplayOn != 0);
+  }
+
+  list_ = new CLogListCtrl(this, host_);
+  list_->SetTextBackground(darkBackground_ ? *wxBLACK : textBackground_);
+
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { SetAutoScroll(!IsAutoScroll()); }, ID_LOG_AUTO_SCROLL);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnOpenLogFolder(); }, ID_LOG_OPEN_FOLDER);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnToggleDisplay(); }, ID_LOG_DISPLAY);
+  Bind(
+      wxEVT_TOOL, [this](wxCommandEvent&) { OnDelete(); }, ID_LOG_DELETE);
+  searchBox_->Bind(wxEVT_TEXT_ENTER,
+                   [this](wxCommandEvent&) { OnSearch(searchBox_->GetValue().ToStdWstring()); });
+  searchBox_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
+    // Clearing the box shows every line again at once.
+    if (searchBox_->IsEmpty() && !searchText_.empty()) OnSearch(std::wstring());
+  });
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    Layout2();
+    e.Skip();
+  });
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnRedrawTimer(); });
+  Layout2();
+  timer_.Start(kRedrawIntervalMs);
+}
+
+CLogViewWnd::~CLogViewWnd() { timer_.Stop(); }
+
+void CLogViewWnd::Layout2() {
+  const wxSize size = GetClientSize();
+  const int barHeight = toolBar_->GetBestSize().y;
+  toolBar_->SetSize(0, 0, size.x, barHeight);
+  list_->SetSize(0, barHeight, size.x, std::max(0, size.y - barHeight));
+}
+
+void CLogViewWnd::SetLineCount(int count) {
+  lineCount_ = count;
+  redrawNeeded_ = true;
+}
+
+void CLogViewWnd::SetOptionBit(uint32_t bit, bool on) {
+  options_ = on ? (options_ | bit) : (options_ & ~bit);
+}
+
+void CLogViewWnd::SetThreeState(bool on, bool firstVariant) {
+  options_ &= ~3u;
+  if (on) options_ |= firstVariant ? 1u : 2u;
+}
+
+void CLogViewWnd::SetAutoScroll(bool on) {
+  autoScroll_ = on ? 1 : 0;
+  toolBar_->ToggleTool(ID_LOG_AUTO_SCROLL, on);
+}
+
+void CLogViewWnd::OnRedrawTimer() {
+  if (!redrawNeeded_) return;
+  list_->UpdateLogList();
+  const long count = list_->GetItemCount();
+  if (autoScroll_ != 0 && count > 0) list_->EnsureVisible(count - 1);
+  redrawNeeded_ = false;
+}
+
+void CLogViewWnd::OnOpenLogFolder() {
+  const std::string folder = host_ ? host_->GetLogFolder() : std::string();
+  if (!folder.empty()) orv::host::EnsureFolder(folder);
+  if (!folder.empty() && wxDirExists(wxString::FromUTF8(folder))) {
+    wxLaunchDefaultApplication(wxString::FromUTF8(folder));
+    return;
+  }
+  orv::win::MessageBox("로그 폴더가 존재하지 않습니다", "ERROR", MB_OK | MB_ICONERROR);
+}
+
+void CLogViewWnd::OnToggleDisplay() {
+  app_run_setting_s* rs = host_ ? host_->GetRunSettings() : nullptr;
+  if (rs == nullptr) return;
+  rs->byLogDisplayOn = rs->byLogDisplayOn != 0 ? 0 : 1;
+  toolBar_->ToggleTool(ID_LOG_DISPLAY, rs->byLogDisplayOn != 0);
+}
+
+void CLogViewWnd::OnDelete() {
+  if (orv::win::MessageBox("로그를 삭제할까요?", "QUESTION", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  if (host_) host_->ClearLog();
+  SetLineCount(0);
+  OnRedrawTimer();
+}
+
+void CLogViewWnd::OnSearch(const std::wstring& text) {
+  searchText_ = text;
+  if (host_) host_->SetLogFilter(text);
+  SetLineCount(host_ ? host_->GetLogViewCount() : 0);
+  OnRedrawTimer();
+}

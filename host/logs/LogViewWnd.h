@@ -1,0 +1,125 @@
+#pragma once
+// The log pane: a toolbar (search box, auto-scroll switch, open log folder, display switch,
+// delete) over a virtual list of the log hub's lines. The list reads lines by index through
+// its host and reloads at most every 200 ms, only when new lines were announced.
+
+#include <wx/listctrl.h>
+#include <wx/timer.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/frame/ContainerPanes.h"
+#include "shared/LogMsgData.h"
+
+class wxToolBar;
+class wxTextCtrl;
+struct app_run_setting_s;
+
+// What the log pane needs of the main frame.
+class LogViewHost {
+ public:
+  virtual ~LogViewHost() = default;
+  // Deep copy of the line at index of the list as shown; false when there is none.
+  virtual bool GetLogLine(int index, log_msg_data_s* out) = 0;
+  // The number of lines the list shows.
+  virtual int GetLogViewCount() = 0;
+  // Shows only the lines that hold the text (all lines for an empty text).
+  virtual void SetLogFilter(const std::wstring& text) = 0;
+  // Removes every line from the list (not from the daily files).
+  virtual void ClearLog() = 0;
+  // The host's log folder, ending in "/".
+  virtual std::string GetLogFolder() = 0;
+  virtual app_run_setting_s* GetRunSettings() = 0;
+};
+
+// Command ids of the log pane.
+constexpr int ID_LOG_SEARCH = 597;
+constexpr int ID_LOG_AUTO_SCROLL = 1289;
+constexpr int ID_LOG_OPEN_FOLDER = 1290;
+constexpr int ID_LOG_DISPLAY = 498;
+constexpr int ID_LOG_DELETE = 775;
+constexpr int ID_LOG_LIST = 785;
+
+// The virtual list of log lines.
+class CLogListCtrl : public wxListCtrl {
+ public:
+  CLogListCtrl(wxWindow* parent, LogViewHost* host);
+  ~CLogListCtrl() override;
+
+  // Reloads the line count from the host and forgets the rows read so far.
+  void UpdateLogList();
+  void SetTextBackground(const wxColour& colour);
+
+  wxString OnGetItemText(long item, long column) const override;
+  wxListItemAttr* OnGetItemAttr(long item) const override;
+
+ private:
+  const log_msg_data_s* Row(long item) const;
+
+  LogViewHost* host_;
+  mutable long cachedItem_ = -1;
+  mutable log_msg_data_s cached_;
+  mutable wxListItemAttr attr_;
+};
+
+class CLogViewWnd : public CxContainerBaseWnd {
+ public:
+  static constexpr int kRedrawIntervalMs = 200;
+
+  CLogViewWnd(wxWindow* parent, int id, LogViewHost* host);
+  ~CLogViewWnd() override;
+
+  // Stores the count the host announced and marks the list for the next reload (any thread).
+  void SetLineCount(int count);
+  int GetLineCount() const { return lineCount_; }
+  bool IsRedrawNeeded() const { return redrawNeeded_; }
+
+  // Option setters of the list: three single switches and the three-state value.
+  void SetOptionBit4(bool on) { SetOptionBit(0x4, on); }
+  void SetOptionBit8(bool on) { SetOptionBit(0x8, on); }
+  void SetOptionBit16(bool on) { SetOptionBit(0x10, on); }
+  void SetThreeState(bool on, bool firstVariant);
+  uint32_t GetOptions() const { return options_; }
+  void SetLineLimit(int lines) { lineLimit_ = lines; }
+
+  bool IsAutoScroll() const { return autoScroll_ != 0; }
+  void SetAutoScroll(bool on);
+  CLogListCtrl* GetList() const { return list_; }
+  wxToolBar* GetToolBar() const { return toolBar_; }
+  wxTextCtrl* GetSearchBox() const { return searchBox_; }
+
+  // One reload as the 200 ms timer does it: only when lines were announced since the last.
+  void OnRedrawTimer();
+
+  // Command handlers (also reached from the toolbar).
+  void OnOpenLogFolder();
+  void OnToggleDisplay();
+  void OnDelete();
+  void OnSearch(const std::wstring& text);
+
+ protected:
+  bool KeepsOwnLayout() const override { return true; }
+
+ private:
+  void Layout2();
+  void SetOptionBit(uint32_t bit, bool on);
+
+  LogViewHost* host_;
+  int autoScroll_ = 0;
+  // Set from any thread that adds lines; read by the redraw timer.
+  std::atomic<bool> redrawNeeded_{false};
+  int colourMode_ = 1;
+  int darkBackground_ = 0;
+  wxColour textBackground_{255, 255, 255};
+  uint32_t options_ = 15;
+  int lineLimit_ = 0;
+  wxToolBar* toolBar_ = nullptr;
+  wxTextCtrl* searchBox_ = nullptr;
+  std::wstring searchText_;
+  CLogListCtrl* list_ = nullptr;
+  std::atomic<int> lineCount_{0};
+  wxTimer timer_;
+};
