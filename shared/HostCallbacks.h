@@ -3,7 +3,7 @@
 // in the shared-window block, and the login and login-notify callbacks that a module view
 // hands to the host's login dialog.
 //
-// Argument mapping of the embedded-view base (platform/support/DbViewBase.h), fixed here once:
+// Argument mapping of the embedded-view base (platform/ui/DbViewBase.h), fixed here once:
 //
 //   RunMainFrameFunction(fn, num1, num2, text1, text2, text3, buf, ptr, flags, num3,
 //                        cbCtx, login, notify)

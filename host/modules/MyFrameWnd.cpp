@@ -4,7 +4,7 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
-#include "platform/support/DbViewBase.h"
+#include "platform/ui/DbViewBase.h"
 #include "shared/Messages.h"
 
 CMyFrameWnd::CMyFrameWnd(CVarqoMainView* view, wxWindow* parent, unsigned frameResourceId)

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/support/DbViewBase.h"
 #include "platform/support/ModuleResource.h"
 #include "platform/support/Utf8Text.h"
+#include "platform/ui/DbViewBase.h"
 #include "shared/Messages.h"
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"

@@ -16,8 +16,8 @@
 #include "host/modules/ModuleTabStrip.h"
 #include "host/modules/MyFrameWnd.h"
 #include "host/modules/PluginModuleLoading.h"
-#include "platform/support/DbViewBase.h"
 #include "platform/support/PluginLoader.h"
+#include "platform/ui/DbViewBase.h"
 
 namespace fs = std::filesystem;
 using orv::host::MenuModule;

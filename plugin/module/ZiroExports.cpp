@@ -11,8 +11,8 @@
 #include <cwctype>
 #include <type_traits>
 
-#include "platform/support/DbViewBase.h"
 #include "platform/support/TextConv.h"
+#include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/support/DbViewBase.h"
+#include "platform/ui/DbViewBase.h"
 #include "plugin/view/ChildWindows.h"
 #include "plugin/view/StockRecord.h"
 #include "plugin/view/ViewLayout.h"

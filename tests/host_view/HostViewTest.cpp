@@ -27,8 +27,8 @@
 #include "host/modules/ModuleStartup.h"
 #include "host/modules/ModuleTabStrip.h"
 #include "host/modules/VarqoMainView.h"
-#include "platform/support/DbViewBase.h"
 #include "platform/support/TextConv.h"
+#include "platform/ui/DbViewBase.h"
 #include "platform/win/MessageBox.h"
 #include "tests/probe/ProbeHarness.h"
 

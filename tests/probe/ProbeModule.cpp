@@ -8,9 +8,9 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/support/DbViewBase.h"
 #include "platform/support/ModuleResource.h"
 #include "platform/support/Utf8Text.h"
+#include "platform/ui/DbViewBase.h"
 #include "shared/Export.h"
 #include "shared/HostCommands.h"
 #include "shared/Messages.h"

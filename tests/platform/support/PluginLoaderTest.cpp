@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/support/DbViewBase.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/Utf8Text.h"
+#include "platform/ui/DbViewBase.h"
 #include "shared/Messages.h"
 #include "shared/SharedWnds.h"
 #include "tests/probe/ProbeHarness.h"

@@ -16,8 +16,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/support/DbViewBase.h"
 #include "platform/support/StockOptionStore.h"
+#include "platform/ui/DbViewBase.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"

@@ -1,4 +1,4 @@
-#include "platform/support/DbViewBase.h"
+#include "platform/ui/DbViewBase.h"
 
 #include <cwchar>
 

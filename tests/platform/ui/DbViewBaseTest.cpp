@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/support/DbViewBase.h"
+#include "platform/ui/DbViewBase.h"
 #include "shared/AppRunSetting.h"
 #include "shared/HostCommands.h"
 #include "shared/LogMsgData.h"
