@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/frame/MainRibbon.h"
+#include "host/frame/CommandIds.h"
 #include "shared/AppRunSetting.h"
 #include "shared/HostCommands.h"
 

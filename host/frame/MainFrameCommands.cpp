@@ -14,6 +14,7 @@
 #include "host/catalogue/LanguageTexts.h"
 #include "host/dialogs/AboutDlg.h"
 #include "host/frame/CaptionBar.h"
+#include "host/frame/CommandIds.h"
 #include "host/frame/DockingPanes.h"
 #include "host/frame/FrameCallbackState.h"
 #include "host/frame/FrameCommandState.h"
@@ -34,63 +35,6 @@
 #include "shared/Messages.h"
 
 namespace {
-
-// Command ids the frame serves.
-enum : int {
-  kCmdExit = 240,
-  kCmdAppExit = 57665,
-  kCmdHide = 243,
-  kCmdShow = 261,
-  kCmdLogin = 948,
-  kCmdLogout = 949,
-  kCmdLoginButton = 1283,
-  kCmdSaveAll = 486,
-  kCmdStartWatch = 109,
-  kCmdStopWatch = 897,
-  kCmdProfitRates = 108,
-  kCmdSettings = 235,
-  kCmdSettings2 = 248,
-  kCmdMyInfo = 946,
-  kCmdReloadLayout = 854,
-  kCmdAdminMode = 1207,
-  kCmdUserMode = 1206,
-  kCmdFirstTheme = 1245,
-  kCmdLastTheme = 1259,
-  kCmdFirstPaneToggle = 965,
-  kCmdLastPaneToggle = 973,
-  kCmdRibbonExpand = 861,
-  kCmdRibbonMinimise = 862,
-  kCmdSaverCombo = 277,
-  kCmdAbout1 = 512,
-  kCmdAbout2 = 514,
-  kCmdAbout = 57664,
-  kCmdHelp1 = 57667,
-  kCmdHelp2 = 57670,
-  kCmdHelp3 = 57671,
-  kCmdFirstSwitch = 189,
-  kCmdLastSwitch = 279,
-  kCmdLeftHalf = 676,
-  kCmdRightHalf = 677,
-  kCmdFirstShowPane = 1266,
-  kCmdLastShowPane = 1271,
-  kCmdLanguageCombo = 237,
-  kCmdShutdownCombo = 414,
-  kCmdPluginAdd = 482,
-};
-
-// Switch ids.
-enum : int {
-  kSwConsole = 189,
-  kSwSingleInstance = 221,
-  kSwAutoStart = 228,
-  kSwMinMenu = 241,
-  kSwHideOnExit = 244,
-  kSwHideOnStart = 245,
-  kSwHideTaskBar = 246,
-  kSwCustomSaver = 275,
-  kSwSaverTest = 278,
-  kSwNoSleep = 279,
-};
 
 constexpr uint32_t kSingleInstanceFlag = 0x20;
 constexpr uint32_t kFlagLoginToManager = 0x80000;

@@ -43,7 +43,7 @@ namespace {
 constexpr uint32_t kTestTabData = 0x10100;
 constexpr int kGalleryHeight = 60;
 constexpr int kTestItemWidth = 90;
-constexpr int kMaxViewChecks = 9;
+constexpr int kMaxViewChecks = sizeof(kPaneViewCheckIds) / sizeof(kPaneViewCheckIds[0]);
 const wchar_t kNotDefined[] = L"Not-Defined";
 const wxColour kStripColour(0x24, 0x28, 0x34);
 
@@ -56,39 +56,39 @@ struct CommandText {
 
 const std::vector<CommandText>& CommandTexts() {
   static const std::vector<CommandText> texts = {
-      {946, L"내 정보", L"My Info", wxART_INFORMATION},
-      {805, L"계정 관리", L"Accounts", wxART_LIST_VIEW},
-      {895, L"업데이트 확인", L"Check Updates", wxART_GO_DOWN},
-      {963, L"고급 설정", L"Advanced", wxART_EXECUTABLE_FILE},
-      {279, L"절전 모드 끄기", L"No Sleep", wxART_TICK_MARK},
-      {189, L"DOS 콘솔", L"DOS Console", wxART_TICK_MARK},
-      {275, L"사용자 화면보호기", L"Custom Screen Saver", wxART_TICK_MARK},
-      {278, L"화면보호기 실행", L"Start Screen Saver", wxART_GO_FORWARD},
-      {234, L"베타 모드로 실행", L"Run as Beta", wxART_TICK_MARK},
-      {221, L"단일 실행 모드", L"Single Instance", wxART_TICK_MARK},
-      {244, L"종료 시 숨기기", L"Hide on Exit", wxART_TICK_MARK},
-      {245, L"시작 시 숨기기", L"Hide on Start", wxART_TICK_MARK},
-      {241, L"시작 시 메뉴 최소화", L"Minimise Menu on Start", wxART_TICK_MARK},
-      {482, L"플러그인 메뉴 편집", L"Plug-in Menus", wxART_EDIT},
-      {884, L"다국어 편집", L"Languages", wxART_HELP_BOOK},
-      {57667, L"도움말", L"Help", wxART_HELP},
-      {512, L"정보", L"About", wxART_INFORMATION},
-      {514, L"버전 정보", L"Version", wxART_HELP_PAGE},
-      {235, L"설정", L"Settings", wxART_HELP_SETTINGS},
-      {862, L"메뉴 접기", L"Collapse", wxART_GO_UP},
-      {861, L"메뉴 펼치기", L"Expand", wxART_GO_DOWN},
-      {948, L"로그인", L"Login", wxART_GO_FORWARD},
-      {949, L"로그아웃", L"Logout", wxART_GO_BACK},
-      {1283, L"로그인", L"Login", wxART_GO_FORWARD},
-      {243, L"창 숨기기", L"Hide", wxART_MINUS},
-      {57665, L"앱 종료", L"Exit", wxART_QUIT},
-      {57664, L"프로그램 정보", L"About", wxART_INFORMATION},
-      {57603, L"저장하기", L"Save", wxART_FILE_SAVE},
-      {486, L"전체 저장", L"Save All", wxART_FILE_SAVE_AS},
-      {481, L"새로고침", L"Refresh", wxART_REDO},
-      {ID_USER_MODE, L"USER", L"USER", wxART_TIP},
-      {ID_ADMIN_MODE, L"ADMIN", L"ADMIN", wxART_TIP},
-      {ID_STATUS_BAR_CHECK, L"상태 표시줄", L"Status Bar", wxART_TICK_MARK},
+      {kCmdMyInfo, L"내 정보", L"My Info", wxART_INFORMATION},
+      {kCmdAccounts, L"계정 관리", L"Accounts", wxART_LIST_VIEW},
+      {kCmdCheckUpdates, L"업데이트 확인", L"Check Updates", wxART_GO_DOWN},
+      {kCmdAdvanced, L"고급 설정", L"Advanced", wxART_EXECUTABLE_FILE},
+      {kSwNoSleep, L"절전 모드 끄기", L"No Sleep", wxART_TICK_MARK},
+      {kSwConsole, L"DOS 콘솔", L"DOS Console", wxART_TICK_MARK},
+      {kSwCustomSaver, L"사용자 화면보호기", L"Custom Screen Saver", wxART_TICK_MARK},
+      {kSwSaverTest, L"화면보호기 실행", L"Start Screen Saver", wxART_GO_FORWARD},
+      {kSwBetaMode, L"베타 모드로 실행", L"Run as Beta", wxART_TICK_MARK},
+      {kSwSingleInstance, L"단일 실행 모드", L"Single Instance", wxART_TICK_MARK},
+      {kSwHideOnExit, L"종료 시 숨기기", L"Hide on Exit", wxART_TICK_MARK},
+      {kSwHideOnStart, L"시작 시 숨기기", L"Hide on Start", wxART_TICK_MARK},
+      {kSwMinMenu, L"시작 시 메뉴 최소화", L"Minimise Menu on Start", wxART_TICK_MARK},
+      {kCmdPluginAdd, L"플러그인 메뉴 편집", L"Plug-in Menus", wxART_EDIT},
+      {kCmdLanguages, L"다국어 편집", L"Languages", wxART_HELP_BOOK},
+      {kCmdHelp1, L"도움말", L"Help", wxART_HELP},
+      {kCmdAbout1, L"정보", L"About", wxART_INFORMATION},
+      {kCmdAbout2, L"버전 정보", L"Version", wxART_HELP_PAGE},
+      {kCmdSettings, L"설정", L"Settings", wxART_HELP_SETTINGS},
+      {kCmdRibbonMinimise, L"메뉴 접기", L"Collapse", wxART_GO_UP},
+      {kCmdRibbonExpand, L"메뉴 펼치기", L"Expand", wxART_GO_DOWN},
+      {kCmdLogin, L"로그인", L"Login", wxART_GO_FORWARD},
+      {kCmdLogout, L"로그아웃", L"Logout", wxART_GO_BACK},
+      {kCmdLoginButton, L"로그인", L"Login", wxART_GO_FORWARD},
+      {kCmdHide, L"창 숨기기", L"Hide", wxART_MINUS},
+      {kCmdAppExit, L"앱 종료", L"Exit", wxART_QUIT},
+      {kCmdAbout, L"프로그램 정보", L"About", wxART_INFORMATION},
+      {kCmdSave, L"저장하기", L"Save", wxART_FILE_SAVE},
+      {kCmdSaveAll, L"전체 저장", L"Save All", wxART_FILE_SAVE_AS},
+      {kCmdRefresh, L"새로고침", L"Refresh", wxART_REDO},
+      {kCmdUserMode, L"USER", L"USER", wxART_TIP},
+      {kCmdAdminMode, L"ADMIN", L"ADMIN", wxART_TIP},
+      {kCmdStatusBarCheck, L"상태 표시줄", L"Status Bar", wxART_TICK_MARK},
   };
   return texts;
 }
@@ -181,8 +181,13 @@ const std::vector<ComboItem>& SaverComboItems() {
 }
 
 const std::vector<int>& BackstageCommands() {
-  static const std::vector<int> ids = {948,  949, 946, 1278,  895,  1278, 235,
-                                       1278, 512, 514, 57664, 1278, 243,  57665};
+  static const std::vector<int> ids = {kCmdLogin,        kCmdLogout,
+                                       kCmdMyInfo,       kCmdBackstageSeparator,
+                                       kCmdCheckUpdates, kCmdBackstageSeparator,
+                                       kCmdSettings,     kCmdBackstageSeparator,
+                                       kCmdAbout1,       kCmdAbout2,
+                                       kCmdAbout,        kCmdBackstageSeparator,
+                                       kCmdHide,         kCmdAppExit};
   return ids;
 }
 
@@ -286,7 +291,7 @@ void CMainRibbon::BuildTopStrip() {
       rs.szProductTitle[0] != L'\0' ? wxString(rs.szProductTitle) : wxString("Orvella");
   if (caption.empty())
     caption = rs.szAppName[0] != L'\0' ? wxString(rs.szAppName) : wxString("&File");
-  fileButton_ = new wxButton(strip_, ID_FILE_BUTTON, caption + wxString::FromUTF8(" ▾"),
+  fileButton_ = new wxButton(strip_, kCmdFileButton, caption + wxString::FromUTF8(" ▾"),
                              wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT | wxBORDER_NONE);
   fileButton_->SetBackgroundColour(wxColour(0x2B, 0x57, 0x9A));
   fileButton_->SetForegroundColour(*wxWHITE);
@@ -306,11 +311,11 @@ void CMainRibbon::BuildTopStrip() {
   };
   // The quick-access commands.
   if ((rs.dwUiFlags & 1u) != 0) {
-    for (int id : {57603, 486, 481}) addButton(id);
+    for (int id : {kCmdSave, kCmdSaveAll, kCmdRefresh}) addButton(id);
   }
   row->AddStretchSpacer(1);
 
-  const int modeId = IsAdministrator() ? ID_ADMIN_MODE : ID_USER_MODE;
+  const int modeId = IsAdministrator() ? kCmdAdminMode : kCmdUserMode;
   auto* mode = new wxButton(strip_, modeId, wxString(RibbonCommandCaption(modeId, Language())),
                             wxDefaultPosition, wxSize(Scaled(72), -1), wxBORDER_NONE);
   mode->SetBackgroundColour(kStripColour);
@@ -326,41 +331,41 @@ void CMainRibbon::BuildTopStrip() {
   };
   addLabel(L"창");
   wxChoice* placement =
-      MakeCombo(strip_, ID_PLACEMENT_COMBO, PlacementComboItems(), 0, Scaled(120));
+      MakeCombo(strip_, kCmdPlacementCombo, PlacementComboItems(), 0, Scaled(120));
   placement->SetToolTip(wxString(L"창의 배치 위치"));
   placement->Bind(wxEVT_CHOICE, [this, placement](wxCommandEvent&) {
     const long position = ComboData(placement);
     PlaceWindow(static_cast<int>(position));
-    SendCommand(ID_PLACEMENT_COMBO, 0, position);
+    SendCommand(kCmdPlacementCombo, 0, position);
   });
   row->Add(placement, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, Scaled(4));
-  tabRowControls_.emplace_back(ID_PLACEMENT_COMBO, placement);
+  tabRowControls_.emplace_back(kCmdPlacementCombo, placement);
 
   addLabel(L"Language");
   wxChoice* language =
-      MakeCombo(strip_, ID_LANGUAGE_COMBO, LanguageComboItems(), Language(), Scaled(88));
+      MakeCombo(strip_, kCmdLanguageCombo, LanguageComboItems(), Language(), Scaled(88));
   language->SetToolTip("Language");
   language->Bind(wxEVT_CHOICE, [this, language](wxCommandEvent&) {
     const int code = static_cast<int>(ComboData(language));
     frame_.App().RunSettings().nLanguageCode = code;
     orv::win::WriteProfileInt(kSettingsSection, "APP-LanguageCode", code);
     RefreshMenuTitles(code);
-    SendCommand(ID_LANGUAGE_COMBO, 0, code);
+    SendCommand(kCmdLanguageCombo, 0, code);
   });
   row->Add(language, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, Scaled(4));
-  tabRowControls_.emplace_back(ID_LANGUAGE_COMBO, language);
+  tabRowControls_.emplace_back(kCmdLanguageCombo, language);
 
-  for (int id : {57667, 512, 514, 235}) addButton(id, wxLEFT);
-  addButton(ID_RIBBON_COLLAPSE, wxLEFT | wxRIGHT);
-  addButton(ID_RIBBON_EXPAND, wxLEFT | wxRIGHT);
+  for (int id : {kCmdHelp1, kCmdAbout1, kCmdAbout2, kCmdSettings}) addButton(id, wxLEFT);
+  addButton(kCmdRibbonMinimise, wxLEFT | wxRIGHT);
+  addButton(kCmdRibbonExpand, wxLEFT | wxRIGHT);
   // The collapse and expand buttons act on the ribbon here; the frame hears them too.
-  for (int id : {ID_RIBBON_COLLAPSE, ID_RIBBON_EXPAND}) {
+  for (int id : {kCmdRibbonMinimise, kCmdRibbonExpand}) {
     GetTabRowControl(id)->Bind(wxEVT_BUTTON, [this, id](wxCommandEvent& event) {
-      MinimizeRibbon(id == ID_RIBBON_COLLAPSE);
+      MinimizeRibbon(id == kCmdRibbonMinimise);
       event.Skip();
     });
   }
-  GetTabRowControl(ID_RIBBON_EXPAND)->Hide();
+  GetTabRowControl(kCmdRibbonExpand)->Hide();
   strip_->SetSizer(row);
 }
 
@@ -374,8 +379,8 @@ wxWindow* CMainRibbon::GetTabRowControl(int id) const {
 void CMainRibbon::MinimizeRibbon(bool minimise) {
   if (ribbon_ == nullptr) return;
   ribbon_->ShowPanels(!minimise);
-  if (wxWindow* collapse = GetTabRowControl(ID_RIBBON_COLLAPSE)) collapse->Show(!minimise);
-  if (wxWindow* expand = GetTabRowControl(ID_RIBBON_EXPAND)) expand->Show(minimise);
+  if (wxWindow* collapse = GetTabRowControl(kCmdRibbonMinimise)) collapse->Show(!minimise);
+  if (wxWindow* expand = GetTabRowControl(kCmdRibbonExpand)) expand->Show(minimise);
   strip_->Layout();
   Layout();
   frame_.GetPaneManager().GetPane("Ribbon").BestSize(GetBestSize()).MinSize(GetBestSize());
@@ -386,7 +391,7 @@ void CMainRibbon::FillFileMenu(const std::vector<int>& commands) {
   fileMenu_ = std::make_unique<wxMenu>();
   fileMenuIds_.clear();
   for (int id : commands) {
-    if (id == ID_BACKSTAGE_SEPARATOR) {
+    if (id == kCmdBackstageSeparator) {
       fileMenu_->AppendSeparator();
       continue;
     }
@@ -403,7 +408,7 @@ void CMainRibbon::CreateBackstage() {
 }
 
 void CMainRibbon::CreateSystemMenu() {
-  FillFileMenu({948, 949, ID_BACKSTAGE_SEPARATOR, 57665});
+  FillFileMenu({kCmdLogin, kCmdLogout, kCmdBackstageSeparator, kCmdAppExit});
   backstage_ = false;
 }
 
@@ -412,7 +417,7 @@ std::vector<int> CMainRibbon::GetFileMenuCommands() const {
   if (!fileMenu_) return commands;
   for (wxMenuItem* item : fileMenu_->GetMenuItems()) {
     if (item->IsSeparator()) {
-      commands.push_back(ID_BACKSTAGE_SEPARATOR);
+      commands.push_back(kCmdBackstageSeparator);
       continue;
     }
     for (const auto& [itemId, command] : fileMenuIds_) {
@@ -436,15 +441,15 @@ void CMainRibbon::AddLoginGroup(wxRibbonPage* page) {
       new wxRibbonPanel(page, wxID_ANY, wxString(L"로그인"), wxNullBitmap, wxDefaultPosition,
                         wxDefaultSize, wxRIBBON_PANEL_NO_AUTO_MINIMISE);
   loginBar_ = new wxRibbonButtonBar(panel);
-  loginBar_->AddButton(ID_LOGIN_BUTTON, wxString(RibbonCommandCaption(ID_LOGIN_BUTTON, Language())),
-                       CommandBitmap(ID_LOGIN_BUTTON, 32));
+  loginBar_->AddButton(kCmdLoginButton, wxString(RibbonCommandCaption(kCmdLoginButton, Language())),
+                       CommandBitmap(kCmdLoginButton, 32));
   loginPage_ = page;
 }
 
 void CMainRibbon::SetLoginState(bool loggedIn) {
   if (loginBar_ == nullptr) return;
-  loginBar_->SetButtonText(ID_LOGIN_BUTTON,
-                           wxString(RibbonCommandCaption(loggedIn ? 949 : 948, Language())));
+  loginBar_->SetButtonText(kCmdLoginButton, wxString(RibbonCommandCaption(
+                                                loggedIn ? kCmdLogout : kCmdLogin, Language())));
   loginBar_->Realize();
 }
 
@@ -470,7 +475,7 @@ CMainRibbon::ModuleTab& CMainRibbon::AddModuleTab(const orv::host::MenuGroup& gr
   tab.panel =
       new wxRibbonPanel(tab.page, wxID_ANY, wxString(group.title), wxNullBitmap, wxDefaultPosition,
                         wxDefaultSize, wxRIBBON_PANEL_NO_AUTO_MINIMISE | wxRIBBON_PANEL_STRETCH);
-  tab.gallery = new wxRibbonGallery(tab.panel, ID_FIRST_GALLERY + static_cast<int>(group.number));
+  tab.gallery = new wxRibbonGallery(tab.panel, kCmdFirstGallery + static_cast<int>(group.number));
   tab.keys = group.keys;
   moduleTabs_.push_back(std::move(tab));
   return moduleTabs_.back();
@@ -643,47 +648,47 @@ int CMainRibbon::AddSettingsTab() {
   };
   auto* first = new wxRibbonPanel(settingsPage_, wxID_ANY, caption);
   if ((rs.dwOptionFlags & 0x40000u) != 0) {
-    addButtons(first, {946, 805, 895, 963}, false);
+    addButtons(first, {kCmdMyInfo, kCmdAccounts, kCmdCheckUpdates, kCmdAdvanced}, false);
   } else {
-    addButtons(first, {946, 805, 895}, false);
+    addButtons(first, {kCmdMyInfo, kCmdAccounts, kCmdCheckUpdates}, false);
   }
 
   // One check per docking pane of the frame, then the status bar.
   auto* view = new wxRibbonPanel(settingsPage_, wxID_ANY, uiText(L"view", L"View", L"보기"));
   auto* viewBar = new wxRibbonButtonBar(view);
-  static const int kViewIds[kMaxViewChecks] = {973, 968, 972, 970, 971, 966, 967, 790, 969};
   int n = 0;
   for (const auto& pane : DockingPaneTable()) {
     if (n >= kMaxViewChecks) break;
-    const int id = kViewIds[n];
+    const int id = kPaneViewCheckIds[n];
     const wxString text = wxString::FromUTF8(pane.caption);
-    viewBar->AddToggleButton(id, text, CommandBitmap(ID_STATUS_BAR_CHECK, 32), text);
+    viewBar->AddToggleButton(id, text, CommandBitmap(kCmdStatusBarCheck, 32), text);
     viewBar->ToggleButton(id, (rs.dwViewMask & (1u << n)) != 0);
     ++n;
   }
-  const wxString statusText(RibbonCommandCaption(ID_STATUS_BAR_CHECK, language));
-  viewBar->AddToggleButton(ID_STATUS_BAR_CHECK, statusText, CommandBitmap(ID_STATUS_BAR_CHECK, 32),
+  const wxString statusText(RibbonCommandCaption(kCmdStatusBarCheck, language));
+  viewBar->AddToggleButton(kCmdStatusBarCheck, statusText, CommandBitmap(kCmdStatusBarCheck, 32),
                            statusText);
-  viewBar->ToggleButton(ID_STATUS_BAR_CHECK, true);
+  viewBar->ToggleButton(kCmdStatusBarCheck, true);
 
   auto* pc =
       new wxRibbonPanel(settingsPage_, wxID_ANY, uiText(L"pc.option", L"PC Options", L"PC 옵션"));
   auto* pcSizer = new wxBoxSizer(wxHORIZONTAL);
-  wxRibbonButtonBar* pcBar = addButtons(pc, {279, 189, 275}, true);
-  pcBar->AddButton(278, wxString(RibbonCommandCaption(278, language)), CommandBitmap(278, 32));
-  pcBar->ToggleButton(279, rs.byHibernateOff != 0);
-  pcBar->ToggleButton(189, rs.byConsoleOn != 0);
-  pcBar->ToggleButton(275, rs.byCustomSaverOn != 0);
+  wxRibbonButtonBar* pcBar = addButtons(pc, {kSwNoSleep, kSwConsole, kSwCustomSaver}, true);
+  pcBar->AddButton(kSwSaverTest, wxString(RibbonCommandCaption(kSwSaverTest, language)),
+                   CommandBitmap(kSwSaverTest, 32));
+  pcBar->ToggleButton(kSwNoSleep, rs.byHibernateOff != 0);
+  pcBar->ToggleButton(kSwConsole, rs.byConsoleOn != 0);
+  pcBar->ToggleButton(kSwCustomSaver, rs.byCustomSaverOn != 0);
   pcSizer->Add(pcBar, 0, wxALIGN_CENTER_VERTICAL);
   auto* combos = new wxFlexGridSizer(2, 2, 2, 4);
   combos->Add(new wxStaticText(pc, wxID_ANY, wxString(L"PC 끄기")), 0, wxALIGN_CENTER_VERTICAL);
-  wxChoice* shutdown = MakeCombo(pc, ID_SHUTDOWN_COMBO, ShutdownComboItems(),
+  wxChoice* shutdown = MakeCombo(pc, kCmdShutdownCombo, ShutdownComboItems(),
                                  frame_.App().m_nShutdownPcOn, Scaled(160));
   shutdown->SetToolTip(wxString(L"컴퓨터 종료시간을 설정합니다"));
   combos->Add(shutdown);
   combos->Add(new wxStaticText(pc, wxID_ANY, wxString(L"화면보호기 동작")), 0,
               wxALIGN_CENTER_VERTICAL);
-  wxChoice* saver = MakeCombo(pc, ID_SAVER_COMBO, SaverComboItems(),
+  wxChoice* saver = MakeCombo(pc, kCmdSaverCombo, SaverComboItems(),
                               static_cast<long>(rs.dwSaverIdleMs), Scaled(170));
   saver->SetToolTip(wxString(L"화면보호기 동작 시간을 설정합니다"));
   combos->Add(saver);
@@ -692,15 +697,16 @@ int CMainRibbon::AddSettingsTab() {
 
   auto* options =
       new wxRibbonPanel(settingsPage_, wxID_ANY, uiText(L"option", L"Options", L"옵션"));
-  wxRibbonButtonBar* optionBar = addButtons(options, {234, 221, 244, 245, 241}, true);
-  optionBar->ToggleButton(221, (rs.dwAppFlags & 0x20u) != 0);
-  optionBar->ToggleButton(244, rs.byHideOnExit != 0);
-  optionBar->ToggleButton(245, rs.byHideOnStart != 0);
-  optionBar->ToggleButton(241, rs.byMinMenuOnStart != 0);
+  wxRibbonButtonBar* optionBar = addButtons(
+      options, {kSwBetaMode, kSwSingleInstance, kSwHideOnExit, kSwHideOnStart, kSwMinMenu}, true);
+  optionBar->ToggleButton(kSwSingleInstance, (rs.dwAppFlags & 0x20u) != 0);
+  optionBar->ToggleButton(kSwHideOnExit, rs.byHideOnExit != 0);
+  optionBar->ToggleButton(kSwHideOnStart, rs.byHideOnStart != 0);
+  optionBar->ToggleButton(kSwMinMenu, rs.byMinMenuOnStart != 0);
 
   auto* menus = new wxRibbonPanel(settingsPage_, wxID_ANY,
                                   uiText(L"menu.config", L"MENU CONFIG", L"메뉴 환경설정"));
-  addButtons(menus, {482, 884}, false);
+  addButtons(menus, {kCmdPluginAdd, kCmdLanguages}, false);
   ribbon_->Realize();
   return 1;
 }

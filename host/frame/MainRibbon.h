@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/catalogue/MenuModuleMap.h"
+#include "host/frame/CommandIds.h"
 
 class CMainFrame;
 class CSplashScreenEx;
@@ -38,28 +39,6 @@ class wxRibbonPage;
 class wxRibbonPanel;
 struct sqlite3;
 
-// Command ids of the ribbon's own controls.
-enum RibbonCommandId : int {
-  ID_FILE_BUTTON = 750,
-  ID_USER_MODE = 1206,
-  ID_ADMIN_MODE = 1207,
-  ID_PLACEMENT_COMBO = 1215,
-  ID_LANGUAGE_COMBO = 237,
-  ID_RIBBON_COLLAPSE = 862,
-  ID_RIBBON_EXPAND = 861,
-  ID_LOGIN_BUTTON = 1283,
-  ID_SHUTDOWN_COMBO = 414,
-  ID_SAVER_COMBO = 277,
-  ID_STATUS_BAR_CHECK = 59393,
-  ID_BACKSTAGE_SEPARATOR = 1278,
-  ID_FIRST_GALLERY = 3000,
-};
-
-// Theme ids the frame accepts, and the default one.
-constexpr int kFirstThemeId = 1245;
-constexpr int kLastThemeId = 1258;
-constexpr int kDefaultThemeId = 1253;
-
 // The caption of a command id in a language (Korean for 2, else English); empty for an id the
 // ribbon does not carry.
 std::wstring RibbonCommandCaption(int id, int language);
@@ -74,7 +53,7 @@ const std::vector<ComboItem>& LanguageComboItems();
 const std::vector<ComboItem>& ShutdownComboItems();
 const std::vector<ComboItem>& SaverComboItems();
 
-// The commands of the backstage menu in order (ID_BACKSTAGE_SEPARATOR separates).
+// The commands of the backstage menu in order (kCmdBackstageSeparator separates).
 const std::vector<int>& BackstageCommands();
 
 class CMainRibbon : public wxPanel {
@@ -136,7 +115,7 @@ class CMainRibbon : public wxPanel {
   MenuModule* GetCurrentModule() const { return currentModule_; }
   uint32_t GetFirstModuleKey() const { return modules_.FirstKey(); }
   wxMenu* GetFileMenu() const { return fileMenu_.get(); }
-  // The commands of the file menu in order (ID_BACKSTAGE_SEPARATOR for a separator).
+  // The commands of the file menu in order (kCmdBackstageSeparator for a separator).
   std::vector<int> GetFileMenuCommands() const;
   wxWindow* GetTabRowControl(int id) const;
   wxRibbonButtonBar* GetLoginBar() const { return loginBar_; }

@@ -222,7 +222,7 @@ TEST(HostView, RibbonHasTheGroupTabWithAGalleryThatSwitchesModules) {
   EXPECT_EQ(keys[2], orv::host::MenuKey(1, 3));
   ASSERT_NE(ribbon.GetGallery(0), nullptr);
   EXPECT_EQ(ribbon.GetGallery(0)->GetCount(), 3u);
-  EXPECT_EQ(ribbon.GetGallery(0)->GetId(), ID_FIRST_GALLERY + 1);
+  EXPECT_EQ(ribbon.GetGallery(0)->GetId(), kCmdFirstGallery + 1);
   EXPECT_EQ(ribbon.GetItemCaption(keys[1]), L"고장 모듈");
   EXPECT_EQ(ribbon.GetGroupCaption(0), L"주식 자동매매");
 
@@ -288,8 +288,8 @@ TEST(HostView, SettingsTabAndTabRowControls) {
   } else {
     EXPECT_EQ(ribbon.GetSettingsPage(), nullptr);
   }
-  EXPECT_NE(ribbon.GetTabRowControl(ID_PLACEMENT_COMBO), nullptr);
-  EXPECT_NE(ribbon.GetTabRowControl(ID_LANGUAGE_COMBO), nullptr);
+  EXPECT_NE(ribbon.GetTabRowControl(kCmdPlacementCombo), nullptr);
+  EXPECT_NE(ribbon.GetTabRowControl(kCmdLanguageCombo), nullptr);
   // The backstage menu carries its commands in order.
   wxMenu* menu = ribbon.GetFileMenu();
   ASSERT_NE(menu, nullptr);
