@@ -283,6 +283,11 @@ bool CMainFrame::IsPaneOpen(int paneId) const {
   return info.IsOk() && info.IsShown();
 }
 
+void CMainFrame::ResizeRibbonPane(const wxSize& size) {
+  GetPaneManager().GetPane("Ribbon").BestSize(size).MinSize(size);
+  GetPaneManager().Update();
+}
+
 void CMainFrame::ApplyPaneVisibility(int paneId, int bit) {
   wxAuiPaneInfo& info = paneManager_->GetPane(std::to_string(paneId));
   if (!info.IsOk()) return;

@@ -22,8 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "host/frame/RibbonFrame.h"
 #include "host/logs/LogHub.h"
 #include "host/logs/LogViewWnd.h"
+#include "host/modules/MainViewHost.h"
 #include "host/modules/PluginModuleLoading.h"
 #include "shared/HostCallbacks.h"
 #include "shared/SearchCondition.h"
@@ -58,7 +60,11 @@ class CWaitingWnd;
 SharedWnds_s& HostSharedWnds();
 search_condition_s& HostSearchCondition();
 
-class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
+class CMainFrame : public wxFrame,
+                   public LogHubOwner,
+                   public LogViewHost,
+                   public IRibbonFrame,
+                   public IMainViewHost {
  public:
   // The window class: the X11 WM_CLASS of the main window.
   static constexpr const char* kWindowClass = "VURORIVIDE_MAIN_APP_CLS_v1";
@@ -76,13 +82,14 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   bool CreateFrame(const wxString& title);
 
   // --- What other parts call ---
-  CVarqoMainApp& App() { return app_; }
-  SharedWnds_s* GetSharedWnds() { return &HostSharedWnds(); }
-  CPluginLoader* GetPluginLoader() { return loader_.get(); }
+  CVarqoMainApp& App() override { return app_; }
+  wxFrame& FrameWindow() override { return *this; }
+  SharedWnds_s* GetSharedWnds() override { return &HostSharedWnds(); }
+  CPluginLoader* GetPluginLoader() override { return loader_.get(); }
   // Deletes the loader after unloading every module library (the exit action's last step).
   void DeletePluginLoader();
   // What a module load borrows from the frame (loader, block, client rectangle, log, errors).
-  PluginModuleHost BuildModuleHost();
+  PluginModuleHost BuildModuleHost() override;
   // The central area in which the main view with the module windows goes.
   wxPanel* GetModuleArea() const { return moduleArea_; }
   CLogHub* GetLogHub() const { return logHub_.get(); }
@@ -96,9 +103,10 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
   CVarqoMainView* GetMainView() const { return mainView_; }
   CMainRibbon* GetRibbon() const { return ribbon_; }
   wxAuiManager& GetPaneManager() { return *paneManager_; }
+  void ResizeRibbonPane(const wxSize& size) override;
   // The splash window that start-up shows (not owned); module loads report to it.
   void SetSplash(CSplashScreenEx* splash) { splash_ = splash; }
-  CSplashScreenEx* GetSplash() const { return splash_; }
+  CSplashScreenEx* GetSplash() const override { return splash_; }
 
   // One log line (kind as level, severity as flag, code as number) to the hub and the log
   // pane, not to the daily file. 1 when the hub holds at least one line, else 0.
@@ -121,8 +129,8 @@ class CMainFrame : public wxFrame, public LogHubOwner, public LogViewHost {
 
   // The wait popup (one, made on first use).
   int CreateWaitPopup();
-  int ShowWaitPopup(const std::wstring& text, const std::wstring& subText);
-  int HideWaitPopup();
+  int ShowWaitPopup(const std::wstring& text, const std::wstring& subText) override;
+  int HideWaitPopup() override;
   bool IsWaitPopupShown() const;
 
   // Tray icon: 1 when it exists. Without a system tray (no tray manager on the display) it

@@ -9,6 +9,7 @@
 #include <wx/choice.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/ribbon/bar.h>
@@ -29,10 +30,8 @@
 #include "host/catalogue/HostText.h"
 #include "host/catalogue/LanguageTexts.h"
 #include "host/frame/DockingPanes.h"
-#include "host/frame/MainFrame.h"
 #include "host/frame/SplashScreenEx.h"
 #include "host/modules/ModuleStartup.h"
-#include "host/modules/VarqoMainView.h"
 #include "platform/win/Registry.h"
 
 namespace fs = std::filesystem;
@@ -214,7 +213,7 @@ long ComboData(wxChoice* combo) {
 
 }  // namespace
 
-CMainRibbon::CMainRibbon(CMainFrame& frame, wxWindow* parent)
+CMainRibbon::CMainRibbon(IRibbonFrame& frame, wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE,
               "MainRibbon"),
       frame_(frame) {
@@ -242,7 +241,7 @@ void CMainRibbon::SendCommand(int id, int checked, long data) {
   event.SetInt(checked);
   event.SetExtraLong(data);
   event.SetEventObject(this);
-  frame_.GetEventHandler()->ProcessEvent(event);
+  frame_.FrameWindow().GetEventHandler()->ProcessEvent(event);
 }
 
 int CMainRibbon::CreateRibbonBar(int fontPoints, int dpiY) {
@@ -383,8 +382,7 @@ void CMainRibbon::MinimizeRibbon(bool minimise) {
   if (wxWindow* expand = GetTabRowControl(kCmdRibbonExpand)) expand->Show(minimise);
   strip_->Layout();
   Layout();
-  frame_.GetPaneManager().GetPane("Ribbon").BestSize(GetBestSize()).MinSize(GetBestSize());
-  frame_.GetPaneManager().Update();
+  frame_.ResizeRibbonPane(GetBestSize());
 }
 
 void CMainRibbon::FillFileMenu(const std::vector<int>& commands) {
@@ -909,7 +907,7 @@ void CMainRibbon::OnPageChanged(wxRibbonBarEvent& event) {
 
 void CMainRibbon::PlaceWindow(int position) {
   if (position <= 0) return;
-  const int display = wxDisplay::GetFromWindow(&frame_);
+  const int display = wxDisplay::GetFromWindow(&frame_.FrameWindow());
   const wxRect area =
       wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetGeometry();
   RECT target{};
@@ -918,9 +916,10 @@ void CMainRibbon::PlaceWindow(int position) {
           &target)) {
     return;
   }
-  if (frame_.IsMaximized()) frame_.Maximize(false);
-  frame_.SetSize(target.left, target.top, target.right - target.left, target.bottom - target.top);
-  frame_.Refresh();
+  wxFrame& window = frame_.FrameWindow();
+  if (window.IsMaximized()) window.Maximize(false);
+  window.SetSize(target.left, target.top, target.right - target.left, target.bottom - target.top);
+  window.Refresh();
 }
 
 int CMainRibbon::SetThemeId(int themeId) {

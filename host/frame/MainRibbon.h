@@ -21,10 +21,10 @@
 
 #include "host/catalogue/MenuModuleMap.h"
 #include "host/frame/CommandIds.h"
+#include "host/frame/RibbonFrame.h"
+#include "host/modules/ModuleTabs.h"
 
-class CMainFrame;
 class CSplashScreenEx;
-class CVarqoMainView;
 class wxBitmap;
 class wxBitmapButton;
 class wxButton;
@@ -62,7 +62,7 @@ class CMainRibbon : public wxPanel {
   // Runs a module of kind 2 or 3 as a separate program (command line, kind-2 flag).
   using ProgramRunner = std::function<void(const std::wstring& command, bool kind2)>;
 
-  CMainRibbon(CMainFrame& frame, wxWindow* parent);
+  CMainRibbon(IRibbonFrame& frame, wxWindow* parent);
   ~CMainRibbon() override;
 
   // Builds the ribbon bar and the strip above it; fontPoints >= 1 sets the font height from
@@ -95,7 +95,7 @@ class CMainRibbon : public wxPanel {
   // The login button shows the signed-in state.
   void SetLoginState(bool loggedIn);
 
-  void SetMainView(CVarqoMainView* view) { view_ = view; }
+  void SetMainView(IModuleTabs* view) { view_ = view; }
   void SetProgramRunner(ProgramRunner runner) { runner_ = std::move(runner); }
 
   orv::host::MenuModuleMap& GetModuleMap() { return modules_; }
@@ -156,8 +156,8 @@ class CMainRibbon : public wxPanel {
   void OnFileButton();
   int ModuleTabIndexOfPage(int pageIndex) const;
 
-  CMainFrame& frame_;
-  CVarqoMainView* view_ = nullptr;
+  IRibbonFrame& frame_;
+  IModuleTabs* view_ = nullptr;
   ProgramRunner runner_;
   orv::host::MenuModuleMap modules_;
   wxRibbonBar* ribbon_ = nullptr;

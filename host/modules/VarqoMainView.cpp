@@ -1,6 +1,7 @@
 #include "host/modules/VarqoMainView.h"
 
 #include <wx/bitmap.h>
+#include <wx/frame.h>
 #include <wx/imaglist.h>
 
 #include <filesystem>
@@ -10,7 +11,6 @@
 #include "host/app/VarqoMainApp.h"
 #include "host/catalogue/LanguageTexts.h"
 #include "host/catalogue/MenuModuleMap.h"
-#include "host/frame/MainFrame.h"
 #include "host/frame/SplashScreenEx.h"
 #include "host/modules/ModuleStartup.h"
 #include "host/modules/ModuleTabStrip.h"
@@ -33,7 +33,7 @@ HWND AsHandle(wxWindow* window) { return reinterpret_cast<HWND>(window); }
 
 }  // namespace
 
-CVarqoMainView::CVarqoMainView(CMainFrame& frame, wxWindow* parent)
+CVarqoMainView::CVarqoMainView(IMainViewHost& frame, wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, parent->GetClientSize(),
               wxTAB_TRAVERSAL | wxCLIP_CHILDREN | wxBORDER_NONE, "VarqoMainView"),
       frame_(frame) {
@@ -80,7 +80,7 @@ int CVarqoMainView::LoadAllModules(const orv::host::MenuModuleMap& map, MenuModu
     MenuModule& entry = *module;
     if (entry.libraryPath.empty()) {
       entry.window = 0;
-      entry.frame = AsHandle(&frame_);
+      entry.frame = AsHandle(&frame_.FrameWindow());
       continue;
     }
     ++counter;
@@ -130,7 +130,7 @@ int CVarqoMainView::LoadAllModules(const orv::host::MenuModuleMap& map, MenuModu
     previousError = entry.loadError;
     if (first != nullptr) first->Hide();
     entry.window = AsHandle(first);
-    entry.frame = AsHandle(&frame_);
+    entry.frame = AsHandle(&frame_.FrameWindow());
   }
   if (outFirst != nullptr)
     *outFirst = map.begin() != map.end() ? map.begin()->second.get() : nullptr;

@@ -9,9 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "host/modules/MainViewHost.h"
+#include "host/modules/ModuleTabs.h"
 #include "shared/HostCallbacks.h"
 
-class CMainFrame;
 class CModuleTabStrip;
 class CMyFrameWnd;
 class wxImageList;
@@ -31,17 +32,15 @@ class CVarqoMainDoc {
   uint32_t value_ = 0;
 };
 
-class CVarqoMainView : public wxPanel {
+class CVarqoMainView : public wxPanel, public IModuleTabs {
  public:
-  using MenuModule = orv::host::MenuModule;
-
   static constexpr int kTabControlId = 906;
   // Refresh request values handed to the module when one of its sub-windows is shown.
   static constexpr int kRefreshCommand = 44;
   static constexpr int kRefreshValue = 20;
 
   // Creates the view (and its bottom tab strip) inside parent, for frame.
-  CVarqoMainView(CMainFrame& frame, wxWindow* parent);
+  CVarqoMainView(IMainViewHost& frame, wxWindow* parent);
   ~CVarqoMainView() override;
 
   // Loads every module of map in key order (see the start-up loop); *outFirst receives the
@@ -53,9 +52,9 @@ class CVarqoMainView : public wxPanel {
 
   // Makes entry current and, with apply, rebuilds the tabs (language < 1: the frame's). Returns
   // the current entry.
-  MenuModule* SelectModuleTab(MenuModule* entry, int selected, bool apply, int language);
+  MenuModule* SelectModuleTab(MenuModule* entry, int selected, bool apply, int language) override;
   // Re-captions the tabs of a module with two or more sub-windows; the number of titles read.
-  int RetitleModuleTabs(MenuModule* entry, int language);
+  int RetitleModuleTabs(MenuModule* entry, int language) override;
   // Shows sub-window index of the current module; 1 when a window became the active view.
   int ShowModuleSubWindow(int index);
   // Moves the current window to (0, 0, width, height - header) and, with moveTabs, the tab
@@ -71,7 +70,7 @@ class CVarqoMainView : public wxPanel {
   static bool CheckPendingModuleUpdate(MenuModule* entry, bool* outUpdate,
                                        const std::wstring& modulePath);
 
-  MenuModule* GetCurrentEntry() const { return current_; }
+  MenuModule* GetCurrentEntry() const override { return current_; }
   MenuModule* GetPendingUpdateEntry() const { return pendingUpdate_; }
   CModuleTabStrip* GetTabStrip() const { return tabs_; }
   CMyFrameWnd* GetInnerFrame() const { return innerFrame_; }
@@ -87,7 +86,7 @@ class CVarqoMainView : public wxPanel {
   void OnSize(wxSizeEvent& event);
   void OnTabClicked(int tab);
 
-  CMainFrame& frame_;
+  IMainViewHost& frame_;
   CVarqoMainDoc document_;
   std::unique_ptr<wxImageList> tabImages_;
   CModuleTabStrip* tabs_ = nullptr;
