@@ -29,8 +29,8 @@
 #include "host/app/VarqoMainApp.h"
 #include "host/catalogue/HostText.h"
 #include "host/catalogue/LanguageTexts.h"
+#include "host/dialogs/SplashScreenEx.h"
 #include "host/frame/DockingPanes.h"
-#include "host/frame/SplashScreenEx.h"
 #include "host/modules/ModuleStartup.h"
 #include "platform/win/Registry.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "host/app/VarqoMainApp.h"
+#include "host/dialogs/SplashScreenEx.h"
 #include "host/frame/MainFrame.h"
-#include "host/frame/SplashScreenEx.h"
 
 namespace {
 

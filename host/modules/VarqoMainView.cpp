@@ -11,7 +11,7 @@
 #include "host/app/VarqoMainApp.h"
 #include "host/catalogue/LanguageTexts.h"
 #include "host/catalogue/MenuModuleMap.h"
-#include "host/frame/SplashScreenEx.h"
+#include "host/dialogs/SplashScreenEx.h"
 #include "host/modules/ModuleStartup.h"
 #include "host/modules/ModuleTabStrip.h"
 #include "host/modules/MyFrameWnd.h"

@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "host/app/VarqoMainApp.h"
+#include "host/dialogs/SplashScreenEx.h"
 #include "host/frame/ContainerPanes.h"
 #include "host/frame/DockingPanes.h"
 #include "host/frame/MainFrame.h"
 #include "host/frame/MainStatusBar.h"
-#include "host/frame/SplashScreenEx.h"
 #include "host/logs/LogViewWnd.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"

@@ -1,4 +1,4 @@
-#include "host/frame/SplashScreenEx.h"
+#include "host/dialogs/SplashScreenEx.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/image.h>
