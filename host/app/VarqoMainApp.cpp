@@ -128,24 +128,24 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
 
   UnpackResourceArchives();
 
-  orv::host::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+  orv::win::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
 
   if (m_runSettings.szFolderName[0] == L'\0') SetWide(m_runSettings.szFolderName, "Orvella");
   if (!m_folders.documentsFolder.empty()) {
     m_folders.userDataFolder = orv::host::MakeFolderNameFolder(
         m_folders.documentsFolder, kCompanyKey, Narrow(m_runSettings.szFolderName));
     // Crash reports follow the user data folder.
-    orv::host::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+    orv::win::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
   }
 
   if (m_catalogue) m_catalogue->OpenData(&m_pDataDb, m_folders.dataDbPath);
 
   if ((m_runSettings.dwAppFlags & kAppFlagSingleInstance) != 0 &&
       m_runSettings.szInstanceName[0] != L'\0') {
-    const std::string name = orv::host::SingleInstanceGuard::MutexName(
+    const std::string name = orv::win::SingleInstanceGuard::MutexName(
         Narrow(m_runSettings.szInstanceName), Narrow(m_runSettings.szVersion), geteuid() == 0);
-    if (!orv::host::EnforceSingleInstance(m_instanceGuard,
-                                          orv::host::SingleInstanceGuard::LockFolder(), name)) {
+    if (!orv::win::EnforceSingleInstance(m_instanceGuard,
+                                         orv::win::SingleInstanceGuard::LockFolder(), name)) {
       return FALSE;
     }
   }

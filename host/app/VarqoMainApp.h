@@ -59,7 +59,7 @@ class CVarqoMainApp {
   app_run_setting_s& RunSettings() { return m_runSettings; }
   login_info_s& LoginInfo() { return m_loginInfo; }
   orv::host::AppDataBlock& AppData() { return *m_appData; }
-  orv::host::SingleInstanceGuard& InstanceGuard() { return m_instanceGuard; }
+  orv::win::SingleInstanceGuard& InstanceGuard() { return m_instanceGuard; }
   sqlite3* CatalogueDb() const { return m_pCatalogueDb; }
   sqlite3* DataDb() const { return m_pDataDb; }
   // The main frame's text: "<title> (<build date> <build time>)".
@@ -92,7 +92,7 @@ class CVarqoMainApp {
   login_info_s m_loginInfo;
   std::unique_ptr<orv::host::AppDataBlock> m_appData;
   std::unique_ptr<orv::host::CatalogueAccess> m_catalogue;
-  orv::host::SingleInstanceGuard m_instanceGuard;
+  orv::win::SingleInstanceGuard m_instanceGuard;
   sqlite3* m_pCatalogueDb = nullptr;
   sqlite3* m_pDataDb = nullptr;
   bool m_curlInitialised = false;

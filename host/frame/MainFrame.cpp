@@ -141,7 +141,7 @@ int CMainFrame::OnCreate() {
   CreateTrayIcon();
 
   app_.InstanceGuard().SetWakeHandler([this](WPARAM wParam, LPARAM) {
-    if (wParam == orv::host::kShowMainWindowCommand) CallAfter([this] { ShowMainWindow(); });
+    if (wParam == orv::win::kShowMainWindowCommand) CallAfter([this] { ShowMainWindow(); });
   });
 
   ShowPopup(L"Started.", L"");

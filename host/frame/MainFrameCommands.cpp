@@ -206,7 +206,7 @@ void CMainFrame::OnFrameTimerTick() {
   if (statusBar_ != nullptr && !actions.clockText.empty()) {
     statusBar_->SetPaneText(ID_STATUS_CLOCK, actions.clockText);
   }
-  if (actions.keepAwake) orv::host::RequestKeepAwake(orv::host::kKeepAwakeFlags);
+  if (actions.keepAwake) orv::win::RequestKeepAwake(orv::host::kKeepAwakeFlags);
   if (actions.showSaver) ShowScreenSaver();
   if (statusBar_ != nullptr) {
     if (statusBar_->CommandToIndex(ID_STATUS_SCR) >= 0) {

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace orv::host {
+namespace orv::win {
 
 const char kSupportMailAddress[] = "support@varqo.example";
 
@@ -109,4 +109,4 @@ void InstallCrashReportFilter(const std::string& folder, const std::string& exeN
   for (int s : kFatalSignals) sigaction(s, &sa, nullptr);
 }
 
-}  // namespace orv::host
+}  // namespace orv::win

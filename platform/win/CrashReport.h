@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string>
 
-namespace orv::host {
+namespace orv::win {
 
 // "<exe name>_YYYYMMDD_HHMMSS.dmp" of a local time.
 std::string CrashReportFileName(const std::string& exeName, const std::tm& local);
@@ -22,4 +22,4 @@ extern const char kSupportMailAddress[];
 void InstallCrashReportFilter(const std::string& folder, const std::string& exeName,
                               bool openFolder);
 
-}  // namespace orv::host
+}  // namespace orv::win

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace orv::host {
+namespace orv::win {
 
 namespace {
 
@@ -57,4 +57,4 @@ void RequestKeepAwake(uint32_t flags) {
   if (CurrentKeepAwake()) CurrentKeepAwake()(flags);
 }
 
-}  // namespace orv::host
+}  // namespace orv::win

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace orv::host {
+namespace orv::win {
 
 // Takes the request flags (continuous, system required, display required).
 using KeepAwakeFunction = std::function<void(uint32_t flags)>;
@@ -19,4 +19,4 @@ void SetKeepAwake(KeepAwakeFunction function);
 // Asks the system to stay awake through the current function.
 void RequestKeepAwake(uint32_t flags);
 
-}  // namespace orv::host
+}  // namespace orv::win

@@ -15,7 +15,7 @@
 
 #include "platform/win/MessageBox.h"
 
-namespace orv::host {
+namespace orv::win {
 
 const char kAppControlMessageName[] = "MM_VURORIVIDE_MAIN_APP_CTRL_MSG_v1";
 
@@ -192,4 +192,4 @@ bool EnforceSingleInstance(SingleInstanceGuard& guard, const std::string& folder
   return false;
 }
 
-}  // namespace orv::host
+}  // namespace orv::win

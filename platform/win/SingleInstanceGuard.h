@@ -9,7 +9,7 @@
 
 #include "platform/win/WinTypes.h"
 
-namespace orv::host {
+namespace orv::win {
 
 // The message a second start sends to the running instance.
 extern const char kAppControlMessageName[];
@@ -68,4 +68,4 @@ class SingleInstanceGuard {
 bool EnforceSingleInstance(SingleInstanceGuard& guard, const std::string& folder,
                            const std::string& name);
 
-}  // namespace orv::host
+}  // namespace orv::win

@@ -250,7 +250,7 @@ TEST(FrameTimerTick, KeepAwakeSaverAndPanesWithAnInjectedClockAndCursor) {
   orv::win::ScopedClock scoped(clock);
   int keepAwakes = 0;
   uint32_t flags = 0;
-  orv::host::SetKeepAwake([&](uint32_t f) {
+  orv::win::SetKeepAwake([&](uint32_t f) {
     ++keepAwakes;
     flags = f;
   });
@@ -270,7 +270,7 @@ TEST(FrameTimerTick, KeepAwakeSaverAndPanesWithAnInjectedClockAndCursor) {
   };
   // 130 s of rest without the saver: one keep-awake request per minute.
   runFor(130000);
-  orv::host::SetKeepAwake(nullptr);
+  orv::win::SetKeepAwake(nullptr);
   EXPECT_EQ(keepAwakes, 2);
   EXPECT_EQ(flags, 0x80000003u);
   EXPECT_TRUE(saverStarts.empty());

@@ -22,8 +22,8 @@
 
 namespace {
 
-using orv::host::SingleInstanceGuard;
 using orv::test::TempFolder;
+using orv::win::SingleInstanceGuard;
 
 std::string Env(const char* name) {
   const char* v = std::getenv(name);
@@ -46,11 +46,11 @@ TEST(ChildRole, Run) {
   RecordMessageBoxesTo(Env("ORV_OUT"));
   if (role == "second-instance") {
     SingleInstanceGuard guard;
-    const bool goOn = orv::host::EnforceSingleInstance(guard, Env("ORV_FOLDER"), Env("ORV_NAME"));
+    const bool goOn = orv::win::EnforceSingleInstance(guard, Env("ORV_FOLDER"), Env("ORV_NAME"));
     std::_Exit(goOn ? 10 : 20);
   }
   if (role == "crash") {
-    orv::host::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella", false);
+    orv::win::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella", false);
     volatile int* nowhere = nullptr;
     *nowhere = 1;
   }
@@ -128,7 +128,7 @@ TEST(SingleInstanceGuard, UnreachableInstanceShowsTheErrorText) {
   ASSERT_TRUE(holder.Acquire(dir.path(), "Lonely__0"));
   std::filesystem::remove(dir.path() + "Lonely__0.sock");
   SingleInstanceGuard second;
-  EXPECT_FALSE(orv::host::EnforceSingleInstance(second, dir.path(), "Lonely__0"));
+  EXPECT_FALSE(orv::win::EnforceSingleInstance(second, dir.path(), "Lonely__0"));
   const auto calls = orv::win::ScriptedMessageBoxCalls();
   orv::win::StopScriptingMessageBoxes();
   ASSERT_EQ(calls.size(), 1u);
@@ -145,11 +145,11 @@ TEST(CrashReport, NameAndMessage) {
   t.tm_hour = 7;
   t.tm_min = 8;
   t.tm_sec = 9;
-  EXPECT_EQ(orv::host::CrashReportFileName("orvella", t), "orvella_20240305_070809.dmp");
-  const std::string msg = orv::host::CrashReportMessage(11, "/u/orvella_x.dmp");
+  EXPECT_EQ(orv::win::CrashReportFileName("orvella", t), "orvella_20240305_070809.dmp");
+  const std::string msg = orv::win::CrashReportMessage(11, "/u/orvella_x.dmp");
   EXPECT_EQ(msg.rfind("에러(0x0000000B)가 발생했습니다.", 0), 0u);
   EXPECT_NE(msg.find("/u/orvella_x.dmp"), std::string::npos);
-  EXPECT_NE(msg.find(orv::host::kSupportMailAddress), std::string::npos);
+  EXPECT_NE(msg.find(orv::win::kSupportMailAddress), std::string::npos);
 }
 
 TEST(CrashReport, CrashingChildWritesItsReport) {
