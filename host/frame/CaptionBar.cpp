@@ -184,16 +184,16 @@ void CCaptionBar::ActOnButton(int button) {
       ToggleTopmost();
       break;
     case kCaptionSettings:
-      SendCommand(settingsCommand_ != 0 ? settingsCommand_ : kCaptionSettingsCommand);
+      SendCommand(settingsCommand_ != 0 ? settingsCommand_ : kCmdSettings);
       break;
     case kCaptionLanguage:
       ShowLanguageMenu();
       break;
     case kCaptionLogin:
-      SendCommand(kCaptionLoginCommand);
+      SendCommand(kCmdLoginButton);
       break;
     case kCaptionAbout:
-      SendCommand(kCaptionAboutCommand);
+      SendCommand(kCmdAbout);
       break;
     default:
       break;
@@ -341,14 +341,14 @@ void CCaptionBar::ShowLanguageMenu() {
   wxMenu menu;
   for (const auto& item : kItems) {
     menu.AppendCheckItem(item.id, wxString(item.text));
-    menu.Check(item.id, item.id - kCaptionLanguageCommand == language_);
+    menu.Check(item.id, item.id - kCmdCaptionLanguage == language_);
   }
   const RECT& r = layout_.buttons[kCaptionLanguage];
   const int id = GetPopupMenuSelectionFromUser(menu, wxPoint(r.left, r.bottom));
-  if (id < kCaptionLanguageMenuFirst || id > kCaptionLanguageMenuFirst + 3) return;
+  if (id < kCmdCaptionLanguageMenuFirst || id > kCmdCaptionLanguageMenuFirst + 3) return;
   // Choosing the shown language sends it again: the frame decides what changed.
-  SetLanguage(id - kCaptionLanguageCommand);
-  SendCommand(kCaptionLanguageCommand, language_);
+  SetLanguage(id - kCmdCaptionLanguage);
+  SendCommand(kCmdCaptionLanguage, language_);
 }
 
 void CCaptionBar::ShowSystemMenu(const wxPoint& at) {

@@ -13,16 +13,12 @@
 #include <string>
 
 #include "host/frame/CaptionBarLayout.h"
+#include "host/frame/CommandIds.h"
 
 class wxFrame;
 class wxStaticText;
 
-// Commands the bar sends to its frame.
-constexpr int kCaptionLanguageCommand = 1534;  // WM_USER + 510: the chosen language in GetInt()
-constexpr int kCaptionLanguageMenuFirst = 1535;
-constexpr int kCaptionSettingsCommand = 235;
-constexpr int kCaptionLoginCommand = 1283;
-constexpr int kCaptionAboutCommand = 57664;
+// The window id of the clock field.
 constexpr int kCaptionClockId = 1001;
 
 // The glyph a button shows; with the symbol fonts the Windows code points, without them

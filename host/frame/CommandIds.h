@@ -53,6 +53,10 @@ enum HostCommandId : int {
   kCmdShutdownCombo = 414,
   kCmdSaverCombo = 277,
   kCmdStatusBarCheck = 59393,
+  // The own caption bar: a language chosen from its menu (the language travels in GetInt()),
+  // and the first of its language menu items.
+  kCmdCaptionLanguage = 1534,
+  kCmdCaptionLanguageMenuFirst = 1535,
   // Separates the entries of the backstage and file menus.
   kCmdBackstageSeparator = 1278,
   // The gallery of the n-th menu group has the id kCmdFirstGallery + n.

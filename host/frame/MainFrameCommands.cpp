@@ -131,7 +131,7 @@ void CMainFrame::BindFrameCommands() {
       kCmdAppExit,    kCmdLogin,     kCmdLogout,      kCmdLoginButton,   kCmdSaveAll,
       kCmdStartWatch, kCmdStopWatch, kCmdProfitRates, kCmdMyInfo,        kCmdReloadLayout,
       kCmdAdminMode,  kCmdUserMode,  kCmdAbout,       kCmdHelp1,         kCmdHelp2,
-      kCmdHelp3,      kCmdLeftHalf,  kCmdRightHalf,   kCmdShutdownCombo, kCaptionLanguageCommand,
+      kCmdHelp3,      kCmdLeftHalf,  kCmdRightHalf,   kCmdShutdownCombo, kCmdCaptionLanguage,
       kCmdPluginAdd};
   for (int id : kSingle) {
     Bind(wxEVT_MENU, &CMainFrame::OnFrameCommand, this, id);
@@ -356,7 +356,7 @@ void CMainFrame::OnFrameCommand(wxCommandEvent& event) {
             "NOTIFICATION", MB_OK | MB_ICONWARNING);
       }
       return;
-    case kCaptionLanguageCommand:
+    case kCmdCaptionLanguage:
       OnCaptionLanguage(event.GetInt());
       return;
     default:

@@ -409,7 +409,7 @@ TEST(CaptionBar, ButtonsActOnlyWhenReleasedWhereTheyWerePressed) {
   bar->ToggleTopmost();
   EXPECT_FALSE(frame.HasFlag(wxSTAY_ON_TOP));
   // A language from the bar's menu reaches the frame as command 1534.
-  frame.RunCommand(kCaptionLanguageCommand, 1);
+  frame.RunCommand(kCmdCaptionLanguage, 1);
   EXPECT_EQ(bar->GetLanguage(), 1);
   EXPECT_EQ(host.app().RunSettings().byLanguage, 1);
 }
