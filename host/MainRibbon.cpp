@@ -445,7 +445,12 @@ void CMainRibbon::SetLoginState(bool loggedIn) {
   if (loginBar_ == nullptr) return;
   loginBar_->SetButtonText(ID_LOGIN_BUTTON,
                            wxString(RibbonCommandCaption(loggedIn ? 949 : 948, Language())));
+  // The new caption may be wider: the page sizes its panels again so the button grows with it.
   loginBar_->Realize();
+  if (loginPage_ != nullptr) {
+    loginPage_->Realize();
+    loginPage_->Layout();
+  }
 }
 
 CMainRibbon::ModuleTab& CMainRibbon::AddModuleTab(const orv::host::MenuGroup& group, bool testTab) {

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kTreeIndent = 14;
 constexpr int kCheckSize = 14;
+// Room beside a header text inside its column.
+constexpr int kHeaderPadding = 10;
 
 wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
@@ -281,12 +283,17 @@ class ReportGridPanel : public wxPanel, public IReportView {
     SyncCount(body_, true);
     SyncCount(footer_, true);
     const int n = model_->GetColumnCount();
+    // A shown column is never narrower than its header text in the header's font.
+    wxClientDC dc(body_->GetGridColLabelWindow());
+    dc.SetFont(body_->GetLabelFont());
     for (wxGrid* g : {body_, footer_}) {
       g->BeginBatch();
       for (int c = 0; c < n && c < g->GetNumberCols(); ++c) {
         const ReportColumn* col = model_->GetColumn(c);
         if (col->visible && col->width > 0) {
-          g->SetColSize(c, col->width);
+          const int header =
+              col->spec.title.empty() ? 0 : dc.GetTextExtent(wxString(col->spec.title)).x;
+          g->SetColSize(c, std::max(col->width, header + kHeaderPadding));
         } else {
           g->HideCol(c);
         }
