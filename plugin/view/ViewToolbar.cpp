@@ -268,7 +268,9 @@ bool CViewCommandBar::Layout() {
   }
   more_->Show(more);
   if (more) {
-    const wxSize size(MoreButtonWidth(), std::max(firstRowHeight, more_->GetBestSize().y));
+    // As high as the first row, inside the bar.
+    const wxSize size(MoreButtonWidth(),
+                      firstRowHeight > 0 ? firstRowHeight : more_->GetBestSize().y);
     more_->SetSize(width - 2 - size.x, 2, size.x, size.y);
   }
   return true;
