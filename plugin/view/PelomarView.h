@@ -301,6 +301,7 @@ class CPelomarView : public CDbBaseNormalView {
   wxNotebook* m_tabs = nullptr;
   // The tab captions the last layout saw; a change lays the view out again.
   std::vector<wxString> m_tabCaptionsAtLayout;
+  int m_tabStripAtLayout = 0;  // the tab strip's width the last layout saw (0: not shown yet)
   std::vector<wxString> TabCaptions() const;
   std::unique_ptr<orv::ui::CMyReportCtrl> m_allStockGrid;
   std::unique_ptr<orv::ui::CMyReportCtrl> m_myStockGrid;

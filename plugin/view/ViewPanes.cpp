@@ -153,10 +153,13 @@ void CPelomarView::InitWindowParts() {
   Bind(wxEVT_LEFT_UP, &CPelomarView::OnMouseUp, this);
   Bind(wxEVT_SIZE, &CPelomarView::OnSizeView, this);
   // A changed tab caption changes the tab strip's width: the check-box row may no longer fit
-  // beside it (or fit again).
+  // beside it (or fit again). Tabs not yet shown at the last layout are measured once shown.
   Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
     event.Skip();
-    if (m_tabs && TabCaptions() != m_tabCaptionsAtLayout) LayoutChildWindows();
+    if (!m_tabs) return;
+    if (TabCaptions() != m_tabCaptionsAtLayout ||
+        (m_tabStripAtLayout == 0 && m_tabs->IsShownOnScreen() && TabStripWidth() > 0))
+      LayoutChildWindows();
   });
   Bind(wxEVT_DROP_FILES, &CPelomarView::OnDropFilesView, this);
   Bind(wxEVT_CHECKBOX, &CPelomarView::OnCheckBoxClicked, this);
@@ -404,8 +407,9 @@ void CPelomarView::LayoutChildWindows() {
   needs.profitRates = need(m_profitRatesButton);
   const CheckRowRects_s row =
       FitCheckRow(LayoutCheckRow(right, barBottom, Scale(), needs), rightLeft, right);
+  m_tabStripAtLayout = TabStripWidth();
   const int tabsTop =
-      m_tabs ? TabsTopBelowCheckRow(row, barBottom, rightLeft + TabStripWidth(),
+      m_tabs ? TabsTopBelowCheckRow(row, barBottom, rightLeft + m_tabStripAtLayout,
                                     static_cast<int>(8 * Scale()))
              : barBottom;
   if (m_tabs) {
