@@ -238,7 +238,10 @@ class ReportGridPanel : public wxPanel, public IReportView {
       g->SetRowLabelSize(0);
       g->EnableDragRowSize(false);
       g->DisableDragColMove();
-      g->SetDefaultRowSize(22, true);
+      // Rows hold a line of the cell font whole, however large the desktop draws its text.
+      wxClientDC dc(g->GetGridWindow());
+      dc.SetFont(g->GetDefaultCellFont());
+      g->SetDefaultRowSize(std::max(22, dc.GetCharHeight() + 6), true);
       g->SetCellHighlightPenWidth(0);
       g->SetCellHighlightROPenWidth(0);
     }

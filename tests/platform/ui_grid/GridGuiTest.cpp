@@ -108,6 +108,9 @@ void ExpectColumnsFitTheirTexts(ReportGridWindow& window, CMyReportCtrl& model) 
     dc.SetFont(font);
     return dc.GetTextExtent(wxString(text)).x;
   };
+  dc.SetFont(body->GetDefaultCellFont().Bold());
+  EXPECT_GE(body->GetDefaultRowSize(), dc.GetCharHeight());
+  EXPECT_GE(footer->GetDefaultRowSize(), dc.GetCharHeight());
   for (int c = 0; c < model.GetColumnCount(); ++c) {
     const ReportColumn* column = model.GetColumn(c);
     if (!column->visible) continue;
