@@ -373,28 +373,50 @@ TEST_F(PelomarViewTest, ToolbarAndCheckRowTextsAreWholeAndApart) {
       PumpFor(150);
       const wxSize client = view->GetClientSize();
 
-      // The command bar: whole controls and captions inside the bar, none over another.
+      // The command bar: whole controls and captions inside the bar, none over another; the
+      // controls that do not fit one row come with the button that shows them.
       CViewCommandBar* bar = view->CommandBar();
-      const wxRect barRect = InView(bar, view);
-      std::vector<wxRect> placed;
-      for (int id : bar->ControlIds()) {
-        for (wxWindow* w : {bar->Control(id), bar->Label(id)}) {
-          if (!w || !w->IsShown()) continue;
-          const wxRect r = InView(w, view);
-          EXPECT_TRUE(barRect.Contains(r)) << id << " outside the bar";
-          EXPECT_GE(r.width, w == bar->Control(id) && !dynamic_cast<wxCheckBox*>(w)
-                                 ? 1
-                                 : w->GetBestSize().x)
-              << id;
-          for (const wxRect& other : placed) EXPECT_FALSE(r.Intersects(other)) << id;
-          placed.push_back(r);
+      auto checkBar = [&] {
+        const wxRect barRect = InView(bar, view);
+        std::vector<wxRect> placed;
+        int shown = 0;
+        for (int id : bar->ControlIds()) {
+          if (bar->Control(id)->IsShown()) ++shown;
+          for (wxWindow* w : {bar->Control(id), bar->Label(id)}) {
+            if (!w || !w->IsShown()) continue;
+            const wxRect r = InView(w, view);
+            EXPECT_TRUE(barRect.Contains(r)) << id << " outside the bar";
+            if (w == bar->Label(id) || dynamic_cast<wxCheckBox*>(w))
+              EXPECT_GE(r.width, w->GetBestSize().x) << id;
+            for (const wxRect& other : placed) EXPECT_FALSE(r.Intersects(other)) << id;
+            placed.push_back(r);
+          }
         }
-      }
-      if (bar->MoreButton()->IsShown()) {
-        const wxRect more = InView(bar->MoreButton(), view);
-        EXPECT_TRUE(barRect.Contains(more));
-        for (const wxRect& other : placed) EXPECT_FALSE(more.Intersects(other));
-      }
+        if (bar->MoreButton()->IsShown()) {
+          const wxRect more = InView(bar->MoreButton(), view);
+          EXPECT_TRUE(barRect.Contains(more));
+          for (const wxRect& other : placed) EXPECT_FALSE(more.Intersects(other));
+        }
+        return shown;
+      };
+      const int collapsedShown = checkBar();
+      const int collapsedHeight = bar->GetSize().y;
+      ASSERT_TRUE(bar->MoreButton()->IsShown()) << "the controls never fit one row here";
+      // Expanded, every control the program shows is there, in more rows.
+      wxCommandEvent press(wxEVT_BUTTON, bar->MoreButton()->GetId());
+      press.SetEventObject(bar->MoreButton());
+      bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
+      PumpFor(100);
+      EXPECT_TRUE(bar->IsExpanded());
+      EXPECT_GT(checkBar(), collapsedShown);
+      EXPECT_GT(bar->GetSize().y, collapsedHeight);
+      for (const ToolbarControlSpec& spec : ToolbarControls())
+        if (!spec.hidden && spec.id != 1298 && spec.id != 1299)
+          EXPECT_TRUE(bar->Control(spec.id)->IsShown()) << spec.id;
+      bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
+      PumpFor(100);
+      EXPECT_EQ(checkBar(), collapsedShown);
+      const wxRect barRect = InView(bar, view);
 
       // The check-box row: texts whole, inside the view, apart, off the tabs.
       std::vector<wxWindow*> row = {view->ProfitRatesButton()};
