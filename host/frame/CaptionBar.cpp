@@ -6,7 +6,10 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <ctime>
+
+#include "host/frame/DisplayDpi.h"
 
 namespace {
 
@@ -114,8 +117,19 @@ CCaptionBar::~CCaptionBar() {
 }
 
 void CCaptionBar::UpdateLayout() {
-  const int dpi = GetDPI().y > 0 ? GetDPI().y : 96;
-  metrics_ = ScaleCaptionMetrics(dpi);
+  // The clock field and the language button fit their texts in the fonts they are drawn in:
+  // the clock's widest form and the widest language label.
+  int clockText = 0;
+  int languageText = 0;
+  {
+    wxClientDC dc(this);
+    dc.SetFont(MakeFont("Segoe UI", 9.0));
+    clockText = dc.GetTextExtent("0000-00-00 00:00:00").x;
+    for (int language : {1, 2, 3, 4})
+      languageText =
+          std::max(languageText, dc.GetTextExtent(wxString(CaptionLanguageLabel(language))).x);
+  }
+  metrics_ = FitCaptionTexts(ScaleCaptionMetrics(HostLayoutDpi(this)), clockText, languageText);
   const int width = owner_ != nullptr ? owner_->GetClientSize().x : GetClientSize().x;
   SetMinSize(wxSize(-1, metrics_.height));
   if (GetSize() != wxSize(width, metrics_.height)) SetSize(width, metrics_.height);

@@ -25,6 +25,14 @@ CaptionMetrics ScaleCaptionMetrics(int dpi) {
   m.clockInset = MulDiv(base.clockInset, dpi, 96);
   m.clockWidth = MulDiv(base.clockWidth, dpi, 96);
   m.clockHeight = MulDiv(base.clockHeight, dpi, 96);
+  m.languageWidth = MulDiv(base.languageWidth, dpi, 96);
+  return m;
+}
+
+CaptionMetrics FitCaptionTexts(CaptionMetrics m, int clockTextWidth, int languageTextWidth) {
+  if (clockTextWidth + 2 * m.gap > m.clockWidth) m.clockWidth = clockTextWidth + 2 * m.gap;
+  if (languageTextWidth + 2 * m.gap > m.languageWidth)
+    m.languageWidth = languageTextWidth + 2 * m.gap;
   return m;
 }
 
@@ -38,8 +46,8 @@ CaptionLayout LayoutCaptionBar(int width, int height, const CaptionMetrics& m) {
   int right = width - 3 * b - m.gap;
   layout.clock = RECT{right - m.clockWidth, m.clockInset, right, height - m.clockInset};
   right = layout.clock.left - m.gap;
-  layout.buttons[kCaptionLanguage] = button(right);
-  right -= b + m.gap;
+  layout.buttons[kCaptionLanguage] = RECT{right - m.languageWidth, 0, right, height};
+  right -= m.languageWidth + m.gap;
   layout.buttons[kCaptionSettings] = button(right);
   right -= b;
   layout.buttons[kCaptionAbout] = button(right);

@@ -29,6 +29,8 @@ struct CaptionMetrics {
   int clockInset = 8;
   int clockWidth = 120;
   int clockHeight = 22;
+  // The language button's width; the other buttons are buttonWidth wide.
+  int languageWidth = 46;
 };
 
 // MulDiv as Windows rounds it: value * numerator / denominator, rounded half away from zero.
@@ -36,6 +38,10 @@ int MulDiv(int value, int numerator, int denominator);
 
 // The sizes for a DPI (96 when the DPI is unknown, i.e. 0 or less).
 CaptionMetrics ScaleCaptionMetrics(int dpi);
+
+// Widens the clock field and the language button so that their texts, as wide as measured in
+// the bar's fonts, fit with a gap on either side; never narrower than the sizes in `m`.
+CaptionMetrics FitCaptionTexts(CaptionMetrics m, int clockTextWidth, int languageTextWidth);
 
 struct CaptionLayout {
   // Indexed by CaptionButton (entry 0 unused).

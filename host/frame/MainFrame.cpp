@@ -15,6 +15,7 @@
 #include "host/app/VarqoMainApp.h"
 #include "host/dialogs/SplashScreenEx.h"
 #include "host/frame/ContainerPanes.h"
+#include "host/frame/DisplayDpi.h"
 #include "host/frame/DockingPanes.h"
 #include "host/frame/FrameCallbackState.h"
 #include "host/frame/FrameCommandState.h"
@@ -73,9 +74,12 @@ CMainFrame::~CMainFrame() {
 }
 
 bool CMainFrame::CreateFrame(const wxString& title) {
-  // The default size is given at 96 DPI.
-  const double scale = wxDisplay().GetScaleFactor();
-  const wxSize size(Scaled(app_.m_nDefaultWidth, scale), Scaled(app_.m_nDefaultHeight, scale));
+  // The default size is given at 96 DPI; it grows with the layout DPI, up to the screen's work
+  // area.
+  const double scale = HostLayoutDpi(nullptr) / 96.0;
+  const wxRect area = wxDisplay().GetClientArea();
+  wxSize size(Scaled(app_.m_nDefaultWidth, scale), Scaled(app_.m_nDefaultHeight, scale));
+  if (area.width > 0 && area.height > 0) size.DecTo(area.GetSize());
   // Without the standard caption the frame draws its own caption bar: a sizing border, the
   // system menu and the minimise and maximise boxes, but no system caption.
   const long style = app_.RunSettings().byStdCaption != 0
@@ -155,7 +159,7 @@ int CMainFrame::OnCreate() {
 
 void CMainFrame::ApplyDpi() {
   app_run_setting_s& rs = app_.RunSettings();
-  const int dpi = GetDPI().y > 0 ? GetDPI().y : 96;
+  const int dpi = HostLayoutDpi(this);
   rs.nDpiPercent = std::max(100, dpi * 100 / 96);
   rs.dScale = rs.nDpiPercent / 100.0;
   rs.nLogPixelsY = dpi;

@@ -448,7 +448,12 @@ void CMainRibbon::SetLoginState(bool loggedIn) {
   if (loginBar_ == nullptr) return;
   loginBar_->SetButtonText(kCmdLoginButton, wxString(RibbonCommandCaption(
                                                 loggedIn ? kCmdLogout : kCmdLogin, Language())));
+  // The new caption may be wider: the page sizes its panels again so the button grows with it.
   loginBar_->Realize();
+  if (loginPage_ != nullptr) {
+    loginPage_->Realize();
+    loginPage_->Layout();
+  }
 }
 
 CMainRibbon::ModuleTab& CMainRibbon::AddModuleTab(const orv::host::MenuGroup& group, bool testTab) {

@@ -4,6 +4,7 @@
 #include <wx/stattext.h>
 #include <wx/wx.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "shared/AppRunSetting.h"
@@ -53,6 +54,11 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
     if (def.baseWidth < 0) width = GetTextExtent(wxString(def.text)).x + 16;
     widths.push_back(width);
   }
+  givenWidths_ = widths;
+  neededWidths_.assign(widths.size(), 0);
+  // The slider's pane needs its given width; the other panes need their texts' widths.
+  const int slider = CommandToIndex(ID_STATUS_ZOOM_SLIDER);
+  if (slider >= 0) neededWidths_[static_cast<size_t>(slider)] = widths[static_cast<size_t>(slider)];
   SetFieldsCount(static_cast<int>(widths.size()), widths.data());
 
   for (const StatusPaneDef& def : table) {
@@ -77,6 +83,7 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
   zoomSlider_->SetToolTip("Zoom");
 
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    ApplyWidths();
     PlaceChildren();
     e.Skip();
   });
@@ -91,9 +98,45 @@ int CMainStatusBar::CommandToIndex(UINT id) const {
   return -1;
 }
 
+std::vector<int> FitStatusPaneWidths(const std::vector<int>& given, const std::vector<int>& needed,
+                                     int barWidth) {
+  std::vector<int> widths(given.size());
+  int total = 0;
+  for (size_t i = 0; i < given.size(); ++i) {
+    widths[i] = given[i] < 0 ? -1 : std::max(given[i], needed[i]);
+    if (widths[i] > 0) total += widths[i];
+  }
+  if (total <= barWidth) return widths;
+  for (size_t i = 0; i < given.size(); ++i)
+    if (given[i] >= 0) widths[i] = needed[i];
+  return widths;
+}
+
+void CMainStatusBar::FitPane(int index, const std::wstring& text) {
+  if (index < 0 || static_cast<size_t>(index) >= neededWidths_.size()) return;
+  if (givenWidths_[static_cast<size_t>(index)] < 0) return;
+  // Room for the field's borders and margins beside the text.
+  const int need = text.empty() ? 0 : GetTextExtent(wxString(text)).x + 16;
+  if (need == neededWidths_[static_cast<size_t>(index)]) return;
+  neededWidths_[static_cast<size_t>(index)] = need;
+  ApplyWidths();
+}
+
+void CMainStatusBar::ApplyWidths() {
+  if (givenWidths_.empty()) return;
+  const std::vector<int> widths =
+      FitStatusPaneWidths(givenWidths_, neededWidths_, GetClientSize().x);
+  std::vector<int> current(widths.size());
+  for (size_t i = 0; i < widths.size(); ++i) current[i] = GetStatusWidth(static_cast<int>(i));
+  if (current == widths) return;
+  SetStatusWidths(static_cast<int>(widths.size()), widths.data());
+  PlaceChildren();
+}
+
 bool CMainStatusBar::SetPaneText(UINT id, const std::wstring& text) {
   const int index = CommandToIndex(id);
   if (index < 0) return false;
+  FitPane(index, text);
   auto coloured = colouredPanes_.find(id);
   if (coloured != colouredPanes_.end()) {
     // The coloured label shows the text; the bar's own field stays empty under it.

@@ -43,6 +43,12 @@ constexpr UINT ID_STATUS_LOCAL_IP = 1268;
 constexpr UINT ID_STATUS_ZOOM_TEXT = 537;
 constexpr UINT ID_STATUS_ZOOM_SLIDER = 538;
 
+// The panes' widths for a bar `barWidth` pixels wide (-1 for the message pane, which takes the
+// rest): each pane as wide as given, or as its text needs when that is more, when all of them
+// fit; else as wide as its text needs, so that every text stays whole as long as the texts fit.
+std::vector<int> FitStatusPaneWidths(const std::vector<int>& given, const std::vector<int>& needed,
+                                     int barWidth);
+
 class CMainStatusBar : public wxStatusBar {
  public:
   // Creates the bar with every pane: widths scaled by the run settings' DPI factor, pane 1220
@@ -62,9 +68,14 @@ class CMainStatusBar : public wxStatusBar {
  private:
   void PlaceChildren();
   void OnMotion(wxMouseEvent& event);
+  // Measures a pane's text and sets the widths for the bar's width again.
+  void FitPane(int index, const std::wstring& text);
+  void ApplyWidths();
 
   std::vector<UINT> ids_;
   std::vector<std::wstring> tooltips_;
+  std::vector<int> givenWidths_;   // by bar position, scaled
+  std::vector<int> neededWidths_;  // by bar position: the shown text's width and padding
   std::map<UINT, wxStaticText*> colouredPanes_;
   wxSlider* zoomSlider_ = nullptr;
   int tooltipField_ = -2;

@@ -8,6 +8,7 @@
 #include <wx/utils.h>
 #include <wx/wx.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "host/app/AppFolders.h"
@@ -32,8 +33,13 @@ CLogListCtrl::CLogListCtrl(wxWindow* parent, LogViewHost* host)
     : wxListCtrl(parent, ID_LOG_LIST, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_NONE),
       host_(host) {
-  InsertColumn(kColTime, wxString::FromUTF8("시간"), wxLIST_FORMAT_LEFT, 96);
-  InsertColumn(kColLevel, wxString::FromUTF8("구분"), wxLIST_FORMAT_RIGHT, 48);
+  // The time and level columns fit their widest texts in the list's font, with room for the
+  // cell margins.
+  const int margin = GetTextExtent("00").x;
+  InsertColumn(kColTime, wxString::FromUTF8("시간"), wxLIST_FORMAT_LEFT,
+               std::max(96, GetTextExtent("00:00:00.000").x + margin));
+  InsertColumn(kColLevel, wxString::FromUTF8("구분"), wxLIST_FORMAT_RIGHT,
+               std::max(48, GetTextExtent(wxString::FromUTF8("구분")).x + margin));
   InsertColumn(kColText, wxString::FromUTF8("내용"), wxLIST_FORMAT_LEFT, 640);
   InsertColumn(kColSource, wxString::FromUTF8("모듈"), wxLIST_FORMAT_LEFT, 120);
   attr_.SetTextColour(*wxBLACK);

@@ -16,6 +16,11 @@ namespace {
 
 constexpr int kTreeIndent = 14;
 constexpr int kCheckSize = 14;
+// Room beside a header text inside its column, and beside an in-cell button's caption.
+constexpr int kHeaderPadding = 10;
+constexpr int kButtonPadding = 8;
+// Rows fitted when the rows change before the grid knows which rows are on screen.
+constexpr int kRowsFittedFirst = 40;
 
 wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
@@ -233,7 +238,10 @@ class ReportGridPanel : public wxPanel, public IReportView {
       g->SetRowLabelSize(0);
       g->EnableDragRowSize(false);
       g->DisableDragColMove();
-      g->SetDefaultRowSize(22, true);
+      // Rows hold a line of the cell font whole, however large the desktop draws its text.
+      wxClientDC dc(g->GetGridWindow());
+      dc.SetFont(g->GetDefaultCellFont());
+      g->SetDefaultRowSize(std::max(22, dc.GetCharHeight() + 6), true);
       g->SetCellHighlightPenWidth(0);
       g->SetCellHighlightROPenWidth(0);
     }
@@ -281,12 +289,19 @@ class ReportGridPanel : public wxPanel, public IReportView {
     SyncCount(body_, true);
     SyncCount(footer_, true);
     const int n = model_->GetColumnCount();
+    // A shown column is never narrower than its header text in the header's font.
+    wxClientDC dc(body_->GetGridColLabelWindow());
+    dc.SetFont(body_->GetLabelFont());
     for (wxGrid* g : {body_, footer_}) {
       g->BeginBatch();
       for (int c = 0; c < n && c < g->GetNumberCols(); ++c) {
         const ReportColumn* col = model_->GetColumn(c);
         if (col->visible && col->width > 0) {
-          g->SetColSize(c, col->width);
+          const int header =
+              col->spec.title.empty() ? 0 : dc.GetTextExtent(wxString(col->spec.title)).x;
+          int width = std::max(col->width, header + kHeaderPadding);
+          if (static_cast<size_t>(c) < fitted_.size()) width = std::max(width, fitted_[c]);
+          g->SetColSize(c, width);
         } else {
           g->HideCol(c);
         }
@@ -309,6 +324,14 @@ class ReportGridPanel : public wxPanel, public IReportView {
     footer_->Show(show);
     Layout();
     model_->TakeFootersChanged();
+    // The rows on screen (or the first ones before the grid has a size) and the footer rows.
+    int first = 0, last = -1;
+    VisibleRows(&first, &last);
+    last = std::max(last, std::min(model_->GetRowCount(), kRowsFittedFirst) - 1);
+    std::vector<int> rows;
+    for (int row = std::max(first, 0); row <= last; ++row) rows.push_back(row);
+    FitColumnsToRows(bodyTable_, rows);
+    FitFooterColumns();
     body_->ForceRefresh();
     footer_->ForceRefresh();
   }
@@ -347,11 +370,66 @@ class ReportGridPanel : public wxPanel, public IReportView {
     int first = 0, last = -1;
     VisibleRows(&first, &last);
     const int cols = body_->GetNumberCols();
-    for (int row : model_->TakeChangedRows(first, last)) {
+    const std::vector<int> changed = model_->TakeChangedRows(first, last);
+    FitColumnsToRows(bodyTable_, changed);
+    for (int row : changed) {
       if (cols > 0) body_->RefreshBlock(row, 0, row, cols - 1);
       ++lastRepaint_;
     }
-    if (model_->TakeFootersChanged()) footer_->ForceRefresh();
+    if (model_->TakeFootersChanged()) {
+      FitFooterColumns();
+      footer_->ForceRefresh();
+    }
+  }
+
+  // Widens in-cell buttons to their captions and shown columns to the texts of the given rows
+  // (in the fonts they are drawn in), so that no text on screen is cut; columns only grow.
+  void FitColumnsToRows(ReportTable* table, const std::vector<int>& rows) {
+    if (!model_ || rows.empty()) return;
+    wxClientDC dc(body_->GetGridWindow());
+    dc.SetFont(table->IsFooter() ? body_->GetDefaultCellFont().Bold()
+                                 : body_->GetDefaultCellFont());
+    const int n = std::min(model_->GetColumnCount(), body_->GetNumberCols());
+    if (fitted_.size() < static_cast<size_t>(n)) fitted_.resize(static_cast<size_t>(n), 0);
+    for (int c = 0; c < n; ++c) {
+      const ReportColumn* column = model_->GetColumn(c);
+      if (!column->visible || column->width <= 0) continue;
+      int need = 0;
+      for (int row : rows) {
+        CMyReportRecordBase* rec = table->Record(row);
+        CMyReportRecordItem* item = table->Item(row, c);
+        if (!rec || !item) continue;
+        for (ReportCellButton& b : item->buttons)
+          b.width = std::max(b.width, dc.GetTextExtent(wxString(b.caption)).x + kButtonPadding);
+        int text = 0;
+        if (item->Kind() == ReportItemKind::Check) {
+          auto* check = static_cast<CMyReportRecordItemCheck*>(item);
+          text = kCheckSize + (check->caption.empty()
+                                   ? 0
+                                   : 3 + dc.GetTextExtent(wxString(check->caption)).x);
+        } else {
+          const std::wstring caption = item->GetCaption(&column->editOptions.constraints);
+          if (!caption.empty()) text = dc.GetTextExtent(wxString(caption)).x;
+        }
+        int indent = 0;
+        if (column->spec.treeColumn && !table->IsFooter())
+          indent = kTreeIndent * (rec->GetDepth() + 1);
+        // The drawing leaves 2 pixels each side and 2 before the buttons.
+        need = std::max(need, indent + text + CellButtonsWidth(*item) + 6);
+      }
+      if (need <= fitted_[static_cast<size_t>(c)]) continue;
+      fitted_[static_cast<size_t>(c)] = need;
+      if (body_->GetColSize(c) < need) {
+        body_->SetColSize(c, need);
+        if (c < footer_->GetNumberCols()) footer_->SetColSize(c, need);
+      }
+    }
+  }
+
+  void FitFooterColumns() {
+    std::vector<int> rows;
+    for (int i = 0; i < model_->GetFooterRecordCount(); ++i) rows.push_back(i);
+    FitColumnsToRows(footerTable_, rows);
   }
 
   bool ClickCell(int row, int col, int xInCell) {
@@ -484,6 +562,8 @@ class ReportGridPanel : public wxPanel, public IReportView {
   ReportTable* footerTable_ = nullptr;
   bool redrawPending_ = false;
   int lastRepaint_ = 0;
+  // Per column: the width the texts shown so far need (columns never shrink below it).
+  std::vector<int> fitted_;
 };
 
 ReportGridWindow* ReportGridWindow::Create(CMyReportCtrl& model, wxWindow* parent, int id) {

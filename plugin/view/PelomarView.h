@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ui/DbViewBase.h"
 #include "plugin/view/ChildWindows.h"
@@ -214,6 +215,8 @@ class CPelomarView : public CDbBaseNormalView {
   ViewLayoutState_s& LayoutState() { return m_layout; }
   wxCheckBox* CheckBox(int id) const;
   wxButton* ProfitRatesButton() const { return m_profitRatesButton; }
+  // The width of the tab control's tabs from its left edge (0 before they are shown).
+  int TabStripWidth() const;
   // Check-box text colours: 3453 by the all-stock watch, 3454 by sell-one-by-one.
   void UpdateCheckColours();
   // The splitter drag: a press in the splitter bar starts it, the release ends it at x.
@@ -296,6 +299,10 @@ class CPelomarView : public CDbBaseNormalView {
   std::array<bool, 3> m_containerGiven{};
 
   wxNotebook* m_tabs = nullptr;
+  // The tab captions the last layout saw; a change lays the view out again.
+  std::vector<wxString> m_tabCaptionsAtLayout;
+  int m_tabStripAtLayout = 0;  // the tab strip's width the last layout saw (0: not shown yet)
+  std::vector<wxString> TabCaptions() const;
   std::unique_ptr<orv::ui::CMyReportCtrl> m_allStockGrid;
   std::unique_ptr<orv::ui::CMyReportCtrl> m_myStockGrid;
   std::unique_ptr<orv::ui::CMyReportCtrl> m_orderHistoryGrid;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win/WinTypes.h"
 
@@ -35,7 +36,49 @@ struct CheckRowRects_s {
   RECT slot;          // the slot left of it (the all-stock watch check, 3453)
   RECT profitRates;   // "권장 수익률 설정"
 };
-CheckRowRects_s LayoutCheckRow(int right, int barBottom, double scale);
+// What the row's boxes need to show their texts whole (client pixels, 0 for nothing): each box
+// is at least as wide as it needs and the row at least as high as its highest box.
+struct CheckRowNeeds_s {
+  int simpleUi = 0;
+  int profitSteps = 0;
+  int sellOneByOne = 0;
+  int slot = 0;
+  int profitRates = 0;
+  int height = 0;
+};
+// The row right to left from the client's right edge, 5 pixels apart, at the default widths
+// (110, 110, 130, 110 and 130 times the scale) unless a box needs more; the simple-mode box
+// starts 85 times the scale left of the edge, or further left when its text would pass the edge.
+CheckRowRects_s LayoutCheckRow(int right, int barBottom, double scale,
+                               const CheckRowNeeds_s& needs = CheckRowNeeds_s{});
+
+// The top of the tab control below a command bar ending at barBottom: the row lies over the
+// tab strip's empty right part when its leftmost box starts `gap` pixels or more right of the
+// last tab's right edge (tabsRight, client pixels); else the row gets its own band and the tab
+// control starts below it.
+int TabsTopBelowCheckRow(const CheckRowRects_s& row, int barBottom, int tabsRight, int gap);
+
+// The row kept inside the client from `left` to `right`: unchanged when it starts at or right
+// of `left`; else its boxes go left to right from `left` (the recommended-rates button first)
+// in as many lines as the width needs.
+CheckRowRects_s FitCheckRow(const CheckRowRects_s& row, int left, int right);
+
+// The command bar's items (a control with its caption) placed left to right in rows that wrap
+// at the bar's width, so that no item is cut at the right edge. With maxRows above 0 only that
+// many rows are kept: the items of later rows are left out (row -1), for a button that shows
+// them on demand.
+struct BarItemSize_s {
+  int width = 0;
+  int height = 0;
+};
+struct BarPlacement_s {
+  std::vector<POINT> positions;  // each item's top left, in the items' order
+  std::vector<int> rows;         // each item's row, -1 when left out
+  int rowCount = 0;              // the rows all items need
+  int height = 0;                // the kept rows' height with the margins
+};
+BarPlacement_s WrapBarItems(const std::vector<BarItemSize_s>& items, int width, int gap,
+                            int margin, int maxRows = 0);
 
 // The grid filter's settings (the configuration's grid options and the view's price class).
 struct MasterGridFilter_s {

@@ -152,6 +152,15 @@ void CPelomarView::InitWindowParts() {
   Bind(wxEVT_LEFT_DOWN, &CPelomarView::OnMouseDown, this);
   Bind(wxEVT_LEFT_UP, &CPelomarView::OnMouseUp, this);
   Bind(wxEVT_SIZE, &CPelomarView::OnSizeView, this);
+  // A changed tab caption changes the tab strip's width: the check-box row may no longer fit
+  // beside it (or fit again). Tabs not yet shown at the last layout are measured once shown.
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    event.Skip();
+    if (!m_tabs) return;
+    if (TabCaptions() != m_tabCaptionsAtLayout ||
+        (m_tabStripAtLayout == 0 && m_tabs->IsShownOnScreen() && TabStripWidth() > 0))
+      LayoutChildWindows();
+  });
   Bind(wxEVT_DROP_FILES, &CPelomarView::OnDropFilesView, this);
   Bind(wxEVT_CHECKBOX, &CPelomarView::OnCheckBoxClicked, this);
   Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
@@ -381,11 +390,33 @@ void CPelomarView::LayoutChildWindows() {
     if (!m_layout.sidePanelHidden && m_orderPanel) m_orderPanel->ShowWindow(true);
   }
   const int rightLeft = m_layout.leftPaneHidden ? left : m_layout.splitterRect.right;
-  if (m_tabs)
-    m_tabs->SetSize(rightLeft, barBottom, std::max(0, right - rightLeft),
-                    std::max(0, bottom - barBottom));
 
-  const CheckRowRects_s row = LayoutCheckRow(right, barBottom, Scale());
+  // The check-box row at the top right: every box as wide as its text needs, over the tab
+  // strip's empty part when it fits there, else in a band of its own above the tabs.
+  CheckRowNeeds_s needs;
+  auto need = [&needs](wxWindow* w) {
+    if (!w) return 0;
+    const wxSize best = w->GetBestSize();
+    needs.height = std::max(needs.height, best.y);
+    return best.x;
+  };
+  needs.simpleUi = need(CheckBox(IDC_CHECK_SIMPLE_UI));
+  needs.profitSteps = need(CheckBox(IDC_CHECK_PROFIT_STEPS));
+  needs.sellOneByOne = need(CheckBox(IDC_CHECK_SELL_ONE_BY_ONE));
+  needs.slot = need(CheckBox(IDC_CHECK_ALL_STOCK_WATCH));
+  needs.profitRates = need(m_profitRatesButton);
+  const CheckRowRects_s row =
+      FitCheckRow(LayoutCheckRow(right, barBottom, Scale(), needs), rightLeft, right);
+  m_tabStripAtLayout = TabStripWidth();
+  const int tabsTop =
+      m_tabs ? TabsTopBelowCheckRow(row, barBottom, rightLeft + m_tabStripAtLayout,
+                                    static_cast<int>(8 * Scale()))
+             : barBottom;
+  if (m_tabs) {
+    m_tabs->SetSize(rightLeft, tabsTop, std::max(0, right - rightLeft),
+                    std::max(0, bottom - tabsTop));
+    m_tabCaptionsAtLayout = TabCaptions();
+  }
   const std::pair<int, RECT> places[] = {{IDC_CHECK_SIMPLE_UI, row.simpleUi},
                                          {IDC_CHECK_PROFIT_STEPS, row.profitSteps},
                                          {IDC_CHECK_SELL_ONE_BY_ONE, row.sellOneByOne},
@@ -399,6 +430,26 @@ void CPelomarView::LayoutChildWindows() {
     m_profitRatesButton->SetSize(ToWx(row.profitRates));
     m_profitRatesButton->Raise();
   }
+}
+
+int CPelomarView::TabStripWidth() const {
+  if (!m_tabs || !m_tabs->GetCurrentPage()) return 0;
+  // The tabs lie above the pages: look for the last tab along the strip's middle line, from the
+  // control's right edge leftwards. Before the control is first shown no tab is found.
+  const int stripHeight =
+      m_tabs->GetCurrentPage()->GetScreenPosition().y - m_tabs->GetScreenPosition().y;
+  if (stripHeight <= 0) return 0;
+  const int y = stripHeight / 2;
+  for (int x = m_tabs->GetClientSize().x - 1; x >= 0; x -= 2)
+    if (m_tabs->HitTest(wxPoint(x, y)) != wxNOT_FOUND) return x + 2;
+  return 0;
+}
+
+std::vector<wxString> CPelomarView::TabCaptions() const {
+  std::vector<wxString> captions;
+  if (m_tabs)
+    for (size_t i = 0; i < m_tabs->GetPageCount(); ++i) captions.push_back(m_tabs->GetPageText(i));
+  return captions;
 }
 
 void CPelomarView::ShowHostPanes() {

@@ -1,12 +1,14 @@
 #include "plugin/view/ViewToolbar.h"
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/gauge.h>
-#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -88,7 +90,19 @@ bool IsToolbarButtonId(int id) {
 CViewCommandBar::CViewCommandBar(wxWindow* parent, int id, double scale)
     : wxPanel(parent, id), scale_(scale > 0 ? scale : 1.0) {
   SetBackgroundColour(wxColour(0xF3, 0xF3, 0xF3));
-  SetSizer(new wxBoxSizer(wxHORIZONTAL));
+  more_ = new wxButton(this, wxID_ANY, wxString(L"»"), wxDefaultPosition, wxDefaultSize,
+                       wxBU_EXACTFIT);
+  more_->Hide();
+  more_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { SetExpanded(!expanded_); });
+  Bind(wxEVT_SIZE, &CViewCommandBar::OnSize, this);
+}
+
+void CViewCommandBar::SetExpanded(bool expanded) {
+  expanded_ = expanded;
+  more_->SetLabel(wxString(expanded ? L"«" : L"»"));
+  // The parent lays its children out on a size event, the bar's new height among them.
+  if (GetParent()) GetParent()->SendSizeEvent();
+  Layout();
 }
 
 bool CViewCommandBar::CreateControl(int id) {
@@ -112,8 +126,9 @@ bool CViewCommandBar::CreateControl(int id) {
       break;
     }
     case K::Check:
-      control = new wxCheckBox(this, id, wxString(spec->caption), wxDefaultPosition,
-                               wxSize(scaled, height));
+      // As wide as its caption needs when that is more than the given width.
+      control = new wxCheckBox(this, id, wxString(spec->caption));
+      control->SetSize(wxSize(std::max(scaled, control->GetBestSize().x), height));
       break;
     case K::Edit:
       control = new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition,
@@ -131,17 +146,13 @@ bool CViewCommandBar::CreateControl(int id) {
       break;
   }
   if (!control) return false;
+  // A date picker is as wide as the toolkit needs to show the whole date.
+  if (spec->kind == K::Date)
+    control->SetSize(wxSize(std::max(control->GetSize().x, control->GetBestSize().x), height));
   if (spec->tooltip[0]) control->SetToolTip(wxString(spec->tooltip));
-  wxSizer* sizer = GetSizer();
-  const int gap = static_cast<int>(6 * scale_);
-  if (label) {
-    sizer->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxTOP | wxBOTTOM, 2);
-    labels_[id] = label;
-  }
-  sizer->Add(control, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxTOP | wxBOTTOM,
-             label ? 2 : gap / 2);
-  sizer->AddSpacer(gap);
+  if (label) labels_[id] = label;
   controls_[id] = control;
+  items_.push_back(Item{id, label, control});
   if (spec->hidden) {
     control->Hide();
     if (label) label->Hide();
@@ -172,10 +183,95 @@ bool CViewCommandBar::SetToolTipOf(int id, const wxString& text) {
   return true;
 }
 
+wxWindow* CViewCommandBar::Label(int id) const {
+  auto it = labels_.find(id);
+  return it == labels_.end() ? nullptr : it->second;
+}
+
+namespace {
+
+// Between a caption and its control.
+constexpr int kLabelGap = 3;
+
+}  // namespace
+
+std::vector<const CViewCommandBar::Item*> CViewCommandBar::ShownItems() const {
+  std::vector<const Item*> shown;
+  for (const Item& item : items_)
+    if (item.control->IsShown() || overflow_.count(item.id)) shown.push_back(&item);
+  return shown;
+}
+
+int CViewCommandBar::MoreButtonWidth() const { return more_->GetBestSize().x; }
+
+BarPlacement_s CViewCommandBar::Place(int width, bool* more) const {
+  std::vector<BarItemSize_s> sizes;
+  for (const Item* item : ShownItems()) {
+    BarItemSize_s size{item->control->GetSize().x, item->control->GetSize().y};
+    if (item->label) {
+      const wxSize text = item->label->GetBestSize();
+      size.width += text.x + kLabelGap;
+      size.height = std::max(size.height, text.y);
+    }
+    sizes.push_back(size);
+  }
+  const int gap = static_cast<int>(6 * scale_);
+  BarPlacement_s placement = WrapBarItems(sizes, width, gap, 2);
+  *more = placement.rowCount > 1;
+  // Not everything fits one row: the row leaves room for the button at its end.
+  if (*more) placement = WrapBarItems(sizes, width - MoreButtonWidth() - gap, gap, 2,
+                                      expanded_ ? 0 : 1);
+  return placement;
+}
+
 int CViewCommandBar::CalcDockedHeight(int width) {
-  // One docked row: controls that do not fit the width are cut off at the right edge, as a
-  // docked tool bar hides its overflow.
-  wxSizer* sizer = GetSizer();
-  if (!sizer || width <= 0) return 0;
-  return sizer->GetMinSize().y + 2;
+  if (width <= 0) return 0;
+  bool more = false;
+  return Place(width, &more).height;
+}
+
+void CViewCommandBar::OnSize(wxSizeEvent& event) {
+  Layout();
+  event.Skip();
+}
+
+bool CViewCommandBar::Layout() {
+  const int width = GetClientSize().x;
+  bool more = false;
+  const BarPlacement_s placement = Place(width, &more);
+  const std::vector<const Item*> shown = ShownItems();
+  int firstRowHeight = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const Item& item = *shown[i];
+    const bool kept = placement.rows[i] >= 0;
+    if (!kept) {
+      overflow_.insert(item.id);
+      item.control->Hide();
+      if (item.label) item.label->Hide();
+      continue;
+    }
+    if (overflow_.erase(item.id)) {
+      item.control->Show();
+      if (item.label) item.label->Show();
+    }
+    const POINT at = placement.positions[i];
+    int x = at.x;
+    int height = item.control->GetSize().y;
+    if (item.label) height = std::max(height, item.label->GetBestSize().y);
+    if (placement.rows[i] == 0) firstRowHeight = std::max(firstRowHeight, height);
+    if (item.label) {
+      const wxSize text = item.label->GetBestSize();
+      item.label->SetSize(x, at.y + (height - text.y) / 2, text.x, text.y);
+      x += text.x + kLabelGap;
+    }
+    item.control->Move(x, at.y + (height - item.control->GetSize().y) / 2);
+  }
+  more_->Show(more);
+  if (more) {
+    // As high as the first row, inside the bar.
+    const wxSize size(MoreButtonWidth(),
+                      firstRowHeight > 0 ? firstRowHeight : more_->GetBestSize().y);
+    more_->SetSize(width - 2 - size.x, 2, size.x, size.y);
+  }
+  return true;
 }

@@ -1,12 +1,18 @@
 #pragma once
 // The trading view's command bar: the toolbar controls by command id (combo boxes, check
-// boxes, edit boxes, date pickers and progress bars), each with its caption and tooltip, in
-// one docked row.
+// boxes, edit boxes, date pickers and progress bars), each with its caption and tooltip. The
+// bar shows the controls that fit its width whole in one row; when some do not, a button at
+// the row's end expands the bar to further rows with the rest, and collapses it again.
 
 #include <wx/panel.h>
 
+class wxButton;
+
 #include <map>
+#include <set>
 #include <vector>
+
+#include "plugin/view/ViewLayout.h"
 
 enum class ToolbarControlKind { Combo, Check, Edit, Date, Progress };
 
@@ -40,9 +46,35 @@ class CViewCommandBar : public wxPanel {
   bool SetToolTipOf(int id, const wxString& text);
   // The height of the bar docked over `width` pixels.
   int CalcDockedHeight(int width);
+  // The caption shown beside a control (null without one).
+  wxWindow* Label(int id) const;
+  // Places the shown controls in rows over the bar's width.
+  bool Layout() override;
+  // The button that expands and collapses the bar (shown only when controls do not fit).
+  wxButton* MoreButton() const { return more_; }
+  bool IsExpanded() const { return expanded_; }
+  // Expands (all controls in as many rows as they need) or collapses (one row); the parent is
+  // laid out again for the new height.
+  void SetExpanded(bool expanded);
 
  private:
+  struct Item {
+    int id;
+    wxWindow* label;  // may be null
+    wxWindow* control;
+  };
+  // The items the program shows (an item hidden only because it did not fit counts), and
+  // where they go for a width, in the items' order; `more` tells whether the button is needed.
+  std::vector<const Item*> ShownItems() const;
+  BarPlacement_s Place(int width, bool* more) const;
+  int MoreButtonWidth() const;
+  void OnSize(wxSizeEvent& event);
+
   double scale_;
   std::map<int, wxWindow*> controls_;
   std::map<int, wxWindow*> labels_;
+  std::vector<Item> items_;
+  std::set<int> overflow_;  // ids hidden because they did not fit the collapsed bar
+  wxButton* more_ = nullptr;
+  bool expanded_ = false;
 };

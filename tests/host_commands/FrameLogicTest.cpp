@@ -8,8 +8,10 @@
 #include "host/dialogs/AboutDlg.h"
 #include "host/frame/CaptionBar.h"
 #include "host/frame/CaptionBarLayout.h"
+#include "host/frame/DisplayDpi.h"
 #include "host/frame/FrameTimerLogic.h"
 #include "host/frame/LayoutFiles.h"
+#include "host/frame/MainStatusBar.h"
 #include "tests/probe/ProbeHarness.h"
 
 using namespace orv::host;
@@ -187,6 +189,43 @@ TEST(CaptionBarLayout, SizesAndButtonsAt96And144Dpi) {
     EXPECT_EQ(CaptionHitTest(layout, POINT{10, 10}), kCaptionNone);
     EXPECT_EQ(CaptionHitTest(layout, POINT{width - 1, m.height}), kCaptionNone);
   }
+}
+
+TEST(CaptionBarLayout, ClockAndLanguageButtonFitTheirTexts) {
+  const CaptionMetrics base = ScaleCaptionMetrics(144);
+  // Texts that fit leave the sizes alone.
+  const CaptionMetrics same = FitCaptionTexts(base, 100, 40);
+  EXPECT_EQ(same.clockWidth, base.clockWidth);
+  EXPECT_EQ(same.languageWidth, base.buttonWidth);
+  // Wider texts get a gap on either side, and the buttons left of them move over.
+  const CaptionMetrics m = FitCaptionTexts(base, 200, 90);
+  EXPECT_EQ(m.clockWidth, 200 + 2 * base.gap);
+  EXPECT_EQ(m.languageWidth, 90 + 2 * base.gap);
+  const CaptionLayout layout = LayoutCaptionBar(1600, m.height, m);
+  const RECT& language = layout.buttons[kCaptionLanguage];
+  EXPECT_EQ(language.right - language.left, m.languageWidth);
+  EXPECT_EQ(language.right, layout.clock.left - m.gap);
+  EXPECT_EQ(layout.buttons[kCaptionSettings].right, language.left - m.gap);
+  EXPECT_EQ(layout.clock.right - layout.clock.left, m.clockWidth);
+}
+
+TEST(HostDpi, TheLargerOfMonitorAndTextDpi) {
+  struct Case {
+    double monitor, text;
+    int dpi;
+  };
+  for (const Case& c : {Case{96, 96, 96}, Case{96, 144, 144}, Case{144, 96, 144}, Case{0, 120, 120},
+                        Case{110.6, 0, 111}, Case{0, 0, 96}, Case{-1, 0.5, 96}})
+    EXPECT_EQ(LargerDpi(c.monitor, c.text), c.dpi) << c.monitor << " " << c.text;
+}
+
+TEST(StatusPanes, WidthsKeepEveryTextWholeWhileTheTextsFit) {
+  const std::vector<int> given = {-1, 100, 70, 130};
+  const std::vector<int> needed = {0, 40, 90, 130};
+  // Room for all: the given widths, a text wider than its pane widens it.
+  EXPECT_EQ(FitStatusPaneWidths(given, needed, 400), (std::vector<int>{-1, 100, 90, 130}));
+  // Too narrow for the given widths: each pane as wide as its text.
+  EXPECT_EQ(FitStatusPaneWidths(given, needed, 300), (std::vector<int>{-1, 40, 90, 130}));
 }
 
 TEST(CaptionBarLayout, LabelsAndGlyphs) {

@@ -2,6 +2,8 @@
 // block, the status bar, the docking panes, the log pane, popups, the splash's progress lines.
 #include <gtest/gtest.h>
 #include <wx/aui/aui.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/stattext.h>
 #include <wx/slider.h>
 
 #include <algorithm>
@@ -9,9 +11,11 @@
 
 #include "host/app/VarqoMainApp.h"
 #include "host/dialogs/SplashScreenEx.h"
+#include "host/frame/CaptionBar.h"
 #include "host/frame/ContainerPanes.h"
 #include "host/frame/DockingPanes.h"
 #include "host/frame/MainFrame.h"
+#include "host/frame/MainRibbon.h"
 #include "host/frame/MainStatusBar.h"
 #include "host/logs/LogViewWnd.h"
 #include "platform/support/PluginLoader.h"
@@ -128,6 +132,53 @@ TEST(MainFrame, StatusBarHasItsPanesAndTexts) {
   EXPECT_EQ(zoom->GetMin(), 0);
   EXPECT_EQ(zoom->GetMax(), 1000);
   EXPECT_EQ(zoom->GetValue(), 500);
+}
+
+// The first screen's texts as the frame lays them out: the caption bar's clock and buttons,
+// every status pane, and the ribbon's log-in button after it says "로그아웃", each whole and
+// none over another.
+TEST(MainFrame, FirstScreenTextsAreWholeAndApart) {
+  CMainFrame& frame = Frame();
+  StartedHost::Pump(100);
+
+  CCaptionBar* caption = frame.GetCaptionBar();
+  ASSERT_NE(caption, nullptr);
+  caption->UpdateClock();
+  wxStaticText* clock = caption->GetClockField();
+  const orv::host::CaptionLayout& layout = caption->GetButtonLayout();
+  const wxRect clockRect = clock->GetRect();
+  EXPECT_GE(clockRect.width, clock->GetTextExtent(clock->GetLabel()).x);
+  const wxSize label = clock->GetTextExtent(wxString(orv::host::CaptionLanguageLabel(1)));
+  const RECT& language = layout.buttons[orv::host::kCaptionLanguage];
+  EXPECT_GE(language.right - language.left, label.x);
+  std::vector<wxRect> taken = {clockRect};
+  for (int button = orv::host::kCaptionMinimise; button <= orv::host::kCaptionAbout; ++button) {
+    const RECT& r = layout.buttons[button];
+    const wxRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    EXPECT_GE(rect.x, 0) << button;
+    EXPECT_LE(rect.GetRight(), caption->GetClientSize().x - 1) << button;
+    for (const wxRect& other : taken) EXPECT_FALSE(rect.Intersects(other)) << button;
+    taken.push_back(rect);
+  }
+
+  CMainStatusBar* status = frame.GetMainStatusBar();
+  ASSERT_NE(status, nullptr);
+  for (int i = 1; i < status->GetFieldsCount(); ++i) {
+    wxRect field;
+    ASSERT_TRUE(status->GetFieldRect(i, field));
+    EXPECT_LE(field.GetRight(), status->GetClientSize().x) << i;
+    const wxString text = status->GetStatusText(i);
+    if (!text.empty()) EXPECT_GE(field.width, status->GetTextExtent(text).x) << text;
+  }
+
+  wxRibbonButtonBar* login = frame.GetRibbon()->GetLoginBar();
+  ASSERT_NE(login, nullptr);
+  frame.GetRibbon()->SetLoginState(true);
+  StartedHost::Pump(50);
+  const wxRect button = login->GetItemRect(ID_LOGIN_BUTTON);
+  EXPECT_GE(button.width, login->GetTextExtent(wxString(L"로그아웃")).x);
+  EXPECT_LE(button.GetRight(), login->GetClientSize().x - 1);
+  frame.GetRibbon()->SetLoginState(false);
 }
 
 TEST(MainFrame, FourDockingPanesExistWithTheirIdsAndFollowTheMask) {

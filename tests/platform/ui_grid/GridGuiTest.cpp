@@ -98,6 +98,74 @@ TEST_F(GridGui, ShowsEveryItemKindThroughTheVirtualTable) {
   EXPECT_EQ(g->GetNumberRows(), 5);
 }
 
+// Every shown column is as wide as its header and the texts of its rows need in the fonts they
+// are drawn in (the footer's bold), and in-cell buttons as wide as their captions.
+void ExpectColumnsFitTheirTexts(ReportGridWindow& window, CMyReportCtrl& model) {
+  wxGrid* body = window.GetBodyGrid();
+  wxGrid* footer = window.GetFooterGrid();
+  wxClientDC dc(body->GetGridWindow());
+  auto width = [&dc](const std::wstring& text, const wxFont& font) {
+    dc.SetFont(font);
+    return dc.GetTextExtent(wxString(text)).x;
+  };
+  dc.SetFont(body->GetDefaultCellFont().Bold());
+  EXPECT_GE(body->GetDefaultRowSize(), dc.GetCharHeight());
+  EXPECT_GE(footer->GetDefaultRowSize(), dc.GetCharHeight());
+  for (int c = 0; c < model.GetColumnCount(); ++c) {
+    const ReportColumn* column = model.GetColumn(c);
+    if (!column->visible) continue;
+    const COptionList* options = &column->editOptions.constraints;
+    EXPECT_GE(body->GetColSize(c), width(column->spec.title, body->GetLabelFont())) << c;
+    EXPECT_EQ(footer->GetColSize(c), body->GetColSize(c)) << c;
+    for (int row = 0; row < body->GetNumberRows(); ++row) {
+      CMyReportRecordItem* item = model.GetCell(row, c);
+      if (!item || item->Kind() == ReportItemKind::Check) continue;
+      const wxFont font = body->GetDefaultCellFont();
+      for (const ReportCellButton& b : item->buttons)
+        EXPECT_GE(b.width, width(b.caption, font)) << row << "," << c;
+      EXPECT_GE(body->GetColSize(c), width(item->GetCaption(options), font) + CellButtonsWidth(*item))
+          << row << "," << c;
+    }
+    for (int i = 0; i < model.GetFooterRecordCount(); ++i) {
+      CMyReportRecordItem* total = model.GetFooterRecord(i)->GetItem(column->itemIndex);
+      if (total && total->Kind() != ReportItemKind::Check)
+        EXPECT_GE(footer->GetColSize(c),
+                  width(total->GetCaption(options), body->GetDefaultCellFont().Bold()))
+            << "footer " << c;
+    }
+  }
+}
+
+TEST_F(GridGui, ColumnsAndCellButtonsFitTheirTexts) {
+  ExpectColumnsFitTheirTexts(*dlg->gridWindow, dlg->grid);
+}
+
+// Columns and a button given narrower than their texts, as the trading view's layouts give
+// "코드:50" and "자동매매:40", grow to them; the footer's longer caption too.
+TEST(GridFit, NarrowColumnsGrowToTheirHeadersCellsAndButtons) {
+  CMyReportCtrl model;
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "fit", wxPoint(0, 0), wxSize(700, 300));
+  frame->Show();
+  ReportGridWindow* window = GfxInitReportCtrl2(model, frame, 100, L"코드:20;자동매매:20;종목명:30");
+  ASSERT_NE(window, nullptr);
+  window->GetWindow()->SetSize(frame->GetClientSize());
+  auto* row = new CMyReportRecordBase;
+  row->AddText(L"000660");
+  row->AddCheck(true);
+  REPORT_CELL_ADD_BUTTON(row->AddText(L"SK하이닉스"), L"주문/정보", 1, 10);
+  model.AddRecord(row);
+  auto* total = model.AddFooterRecord(new CMyReportRecordBase);
+  total->AddText();
+  total->AddCheck(false);
+  total->AddText(L"전체 주식(자동 체크 권장)");
+  model.Populate();
+  Pump(100);
+  EXPECT_GT(window->GetBodyGrid()->GetColSize(1), 20);
+  ExpectColumnsFitTheirTexts(*window, model);
+  frame->Destroy();
+  Pump(50);
+}
+
 TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   wxGrid* g = dlg->gridWindow->GetBodyGrid();
   const int nameWidth = g->GetColSize(4);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <wx/app.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/frame.h>
 #include <wx/grid.h>
@@ -10,6 +12,8 @@
 #include <wx/notebook.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
@@ -73,11 +77,12 @@ class PelomarViewTest : public ::testing::Test {
   }
   void TearDown() override { ChildMakers() = PelomarChildMakers{}; }
 
-  CPelomarView* CreateView() {
+  CPelomarView* CreateView(wxWindow* parent = nullptr) {
     GfxSetEmbededViewsCfgDataPtr(&block_);
-    wxWindow* wnd =
-        GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(), RECT{0, 0, 800, 600},
-                             orv::test::HiddenFrame(), 0xE901, WS_CHILD, &block_);
+    wxWindow* wnd = GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(),
+                                         RECT{0, 0, 800, 600},
+                                         parent ? parent : orv::test::HiddenFrame(), 0xE901,
+                                         WS_CHILD, &block_);
     auto* view = dynamic_cast<CPelomarView*>(wnd);
     if (view) GfxSendMessageToWnd(view, WM_INITIALUPDATE);
     return view;
@@ -326,6 +331,122 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
   EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemPrice)->textColor, kRowRed);
   EXPECT_EQ(grid->GetRowRecord(0)->GetItem(kAllItemName)->buttons[0].width, 87);
   EXPECT_TRUE(view->Destroy());
+}
+
+namespace {
+
+void PumpFor(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    wxTheApp->ProcessPendingEvents();
+    wxYield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+// A window's rectangle in its view's client pixels.
+wxRect InView(wxWindow* w, wxWindow* view) {
+  return wxRect(view->ScreenToClient(w->GetScreenPosition()), w->GetSize());
+}
+
+}  // namespace
+
+// The command bar and the check-box row as the program lays them out in a shown frame, with
+// the tabs where GTK put them: every caption is as wide as its text needs and inside the view,
+// no two controls overlap and no box lies over a tab, at both scales, wide and narrow.
+TEST_F(PelomarViewTest, ToolbarAndCheckRowTextsAreWholeAndApart) {
+  for (double scale : {1.0, 1.5})
+    for (int width : {1280, 640}) {
+      SCOPED_TRACE(testing::Message() << "scale " << scale << ", width " << width);
+      run_.dScale = scale;
+      auto* frame = new wxFrame(nullptr, wxID_ANY, "view", wxPoint(0, 0), wxSize(width, 700));
+      frame->Show();
+      CPelomarView* view = CreateView(frame);
+      ASSERT_NE(view, nullptr);
+      view->SetSize(frame->GetClientSize());
+      view->Show();
+      // Once the tabs are shown their strip is known and the row finds its place.
+      for (int pass = 0; pass < 3; ++pass) {
+        PumpFor(150);
+        view->LayoutChildWindows();
+      }
+      PumpFor(150);
+      const wxSize client = view->GetClientSize();
+
+      // The command bar: whole controls and captions inside the bar, none over another; the
+      // controls that do not fit one row come with the button that shows them.
+      CViewCommandBar* bar = view->CommandBar();
+      auto checkBar = [&] {
+        const wxRect barRect = InView(bar, view);
+        std::vector<wxRect> placed;
+        int shown = 0;
+        for (int id : bar->ControlIds()) {
+          if (bar->Control(id)->IsShown()) ++shown;
+          for (wxWindow* w : {bar->Control(id), bar->Label(id)}) {
+            if (!w || !w->IsShown()) continue;
+            const wxRect r = InView(w, view);
+            EXPECT_TRUE(barRect.Contains(r)) << id << " outside the bar";
+            if (w == bar->Label(id) || dynamic_cast<wxCheckBox*>(w))
+              EXPECT_GE(r.width, w->GetBestSize().x) << id;
+            for (const wxRect& other : placed) EXPECT_FALSE(r.Intersects(other)) << id;
+            placed.push_back(r);
+          }
+        }
+        if (bar->MoreButton()->IsShown()) {
+          const wxRect more = InView(bar->MoreButton(), view);
+          EXPECT_TRUE(barRect.Contains(more));
+          for (const wxRect& other : placed) EXPECT_FALSE(more.Intersects(other));
+        }
+        return shown;
+      };
+      const int collapsedShown = checkBar();
+      const int collapsedHeight = bar->GetSize().y;
+      ASSERT_TRUE(bar->MoreButton()->IsShown()) << "the controls never fit one row here";
+      // Expanded, every control the program shows is there, in more rows.
+      wxCommandEvent press(wxEVT_BUTTON, bar->MoreButton()->GetId());
+      press.SetEventObject(bar->MoreButton());
+      bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
+      PumpFor(100);
+      EXPECT_TRUE(bar->IsExpanded());
+      EXPECT_GT(checkBar(), collapsedShown);
+      EXPECT_GT(bar->GetSize().y, collapsedHeight);
+      for (const ToolbarControlSpec& spec : ToolbarControls())
+        if (!spec.hidden && spec.id != 1298 && spec.id != 1299)
+          EXPECT_TRUE(bar->Control(spec.id)->IsShown()) << spec.id;
+      bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
+      PumpFor(100);
+      EXPECT_EQ(checkBar(), collapsedShown);
+      const wxRect barRect = InView(bar, view);
+
+      // The check-box row: texts whole, inside the view, apart, off the tabs.
+      std::vector<wxWindow*> row = {view->ProfitRatesButton()};
+      for (int id : {IDC_CHECK_ALL_STOCK_WATCH, IDC_CHECK_SELL_ONE_BY_ONE, IDC_CHECK_PROFIT_STEPS,
+                     IDC_CHECK_SIMPLE_UI})
+        row.push_back(view->CheckBox(id));
+      wxNotebook* tabs = view->TabControl();
+      ASSERT_GT(view->TabStripWidth(), 0) << "the tabs were never found";
+      std::vector<wxRect> boxes;
+      for (wxWindow* w : row) {
+        ASSERT_NE(w, nullptr);
+        const wxRect r = InView(w, view);
+        const wxSize best = w->GetBestSize();
+        EXPECT_GE(r.width, best.x) << w->GetLabel();
+        EXPECT_GE(r.height, best.y) << w->GetLabel();
+        EXPECT_GE(r.x, 0) << w->GetLabel();
+        EXPECT_LE(r.x + best.x, client.x) << w->GetLabel();
+        EXPECT_GE(r.y, barRect.GetBottom()) << w->GetLabel();
+        for (const wxRect& other : boxes) EXPECT_FALSE(r.Intersects(other)) << w->GetLabel();
+        boxes.push_back(r);
+        // No tab under the box: along its middle line the tab control finds no tab.
+        for (int x = r.x; x < r.GetRight(); x += 3) {
+          const wxPoint at = tabs->ScreenToClient(view->ClientToScreen(wxPoint(x, r.y + r.height / 2)));
+          EXPECT_EQ(tabs->HitTest(at), wxNOT_FOUND) << w->GetLabel() << " over a tab at " << x;
+        }
+      }
+      EXPECT_TRUE(view->Destroy());
+      frame->Destroy();
+      PumpFor(50);
+    }
 }
 
 namespace {

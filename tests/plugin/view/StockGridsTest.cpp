@@ -276,6 +276,88 @@ TEST(ViewLayoutTest, CheckRowAndSplitter) {
   EXPECT_EQ(EffectiveSplitterPos(3, 800), 3);
 }
 
+TEST(ViewLayoutTest, CheckRowBoxesGrowToTheirTextsAndStayApart) {
+  // Texts wider than the default widths: each box takes what it needs, the row keeps 5-pixel
+  // gaps and the simple-mode box's text ends at the client's edge at the latest.
+  CheckRowNeeds_s needs;
+  needs.simpleUi = 150;
+  needs.profitSteps = 140;
+  needs.sellOneByOne = 170;
+  needs.slot = 120;
+  needs.profitRates = 160;
+  needs.height = 30;
+  const CheckRowRects_s r = LayoutCheckRow(1000, 40, 1.0, needs);
+  EXPECT_EQ(r.simpleUi.right, 1000);
+  const RECT* order[] = {&r.profitRates, &r.slot, &r.sellOneByOne, &r.profitSteps, &r.simpleUi};
+  const int widths[] = {160, 120, 170, 140, 150};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(order[i]->right - order[i]->left, widths[i]) << i;
+    EXPECT_EQ(order[i]->bottom - order[i]->top, 30) << i;
+    if (i > 0) EXPECT_EQ(order[i - 1]->right + 5, order[i]->left) << i;
+  }
+  // Needs below the defaults change nothing.
+  CheckRowNeeds_s small;
+  small.simpleUi = 60;
+  small.height = 10;
+  const CheckRowRects_s a = LayoutCheckRow(1000, 40, 1.5, small);
+  const CheckRowRects_s b = LayoutCheckRow(1000, 40, 1.5);
+  EXPECT_EQ(a.simpleUi.left, b.simpleUi.left);
+  EXPECT_EQ(a.profitRates.left, b.profitRates.left);
+  EXPECT_EQ(a.simpleUi.bottom, b.simpleUi.bottom);
+}
+
+TEST(ViewLayoutTest, CheckRowBesideTheTabsOrInABandOfItsOwn) {
+  const CheckRowRects_s row = LayoutCheckRow(1000, 40, 1.0);
+  // The row starts at 1000 - 85 - 5 - 110 - 135 - 115 - 135 = 415.
+  ASSERT_EQ(row.profitRates.left, 415);
+  struct Case {
+    int tabsRight;
+    int tabsTop;
+  };
+  for (const Case& c : {Case{300, 40}, Case{407, 40}, Case{408, 68}, Case{900, 68}})
+    EXPECT_EQ(TabsTopBelowCheckRow(row, 40, c.tabsRight, 8), c.tabsTop) << c.tabsRight;
+
+  // A client narrower than the row: the boxes wrap from the left edge, apart and inside.
+  EXPECT_EQ(FitCheckRow(row, 415, 1000).profitRates.left, 415);
+  const CheckRowRects_s fitted = FitCheckRow(row, 600, 1000);
+  const RECT* boxes[] = {&fitted.profitRates, &fitted.slot, &fitted.sellOneByOne,
+                         &fitted.profitSteps, &fitted.simpleUi};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_GE(boxes[i]->left, 600) << i;
+    EXPECT_LE(boxes[i]->right, 1000) << i;
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_TRUE(boxes[i]->left >= boxes[j]->right || boxes[i]->top >= boxes[j]->bottom)
+          << i << " overlaps " << j;
+  }
+  EXPECT_EQ(fitted.profitRates.left, 600);
+  EXPECT_GT(fitted.simpleUi.top, fitted.profitRates.top);
+  // Tabs from the same left edge: the wrapped row lies above them.
+  EXPECT_EQ(TabsTopBelowCheckRow(fitted, 40, 600 + 250, 8), fitted.simpleUi.bottom + 2);
+}
+
+TEST(ViewLayoutTest, BarItemsWrapWholeAndCanKeepOneRow) {
+  const std::vector<BarItemSize_s> items = {{100, 20}, {80, 24}, {120, 20}, {300, 22}, {50, 20}};
+  // Width 260 with margin 2 and gap 6: [100, 80] (2 + 100 + 6 + 80 = 188; 120 would end at 314),
+  // [120], [300] alone although wider, [50].
+  const BarPlacement_s p = WrapBarItems(items, 260, 6, 2);
+  EXPECT_EQ(p.rowCount, 4);
+  EXPECT_EQ(p.rows, (std::vector<int>{0, 0, 1, 2, 3}));
+  EXPECT_EQ(p.positions[0].x, 2);
+  EXPECT_EQ(p.positions[1].x, 108);
+  EXPECT_EQ(p.positions[0].y, 4);  // centred in the 24-pixel row
+  EXPECT_EQ(p.positions[1].y, 2);
+  EXPECT_EQ(p.positions[2].y, 2 + 24 + 2);
+  EXPECT_EQ(p.height, 2 + 24 + 2 + 20 + 2 + 22 + 2 + 20 + 2);
+  // One kept row: the others are left out and the height is the first row's.
+  const BarPlacement_s one = WrapBarItems(items, 260, 6, 2, 1);
+  EXPECT_EQ(one.rowCount, 4);
+  EXPECT_EQ(one.rows, (std::vector<int>{0, 0, -1, -1, -1}));
+  EXPECT_EQ(one.height, 2 + 24 + 2);
+  // Everything on one row when it fits; nothing to place gives no height.
+  EXPECT_EQ(WrapBarItems(items, 1000, 6, 2).rowCount, 1);
+  EXPECT_EQ(WrapBarItems({}, 1000, 6, 2).height, 0);
+}
+
 TEST(EnvelopeScoreTest, LevelsAndWeights) {
   double out[5];
   const double levels[3] = {100, 110, 120};
