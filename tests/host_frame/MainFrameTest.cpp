@@ -175,7 +175,7 @@ TEST(MainFrame, FirstScreenTextsAreWholeAndApart) {
   ASSERT_NE(login, nullptr);
   frame.GetRibbon()->SetLoginState(true);
   StartedHost::Pump(50);
-  const wxRect button = login->GetItemRect(ID_LOGIN_BUTTON);
+  const wxRect button = login->GetItemRect(kCmdLoginButton);
   EXPECT_GE(button.width, login->GetTextExtent(wxString(L"로그아웃")).x);
   EXPECT_LE(button.GetRight(), login->GetClientSize().x - 1);
   frame.GetRibbon()->SetLoginState(false);
