@@ -69,6 +69,7 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
     if (h->quantity <= 0) continue;
     Entry& entry = m_index[IdentityOf(*h)];
     if (entry.row) {
+      entry.row->SetHolding(h);
       FillRow(*entry.row, *h);
       if (!entry.shown) {
         entry.row->SetVisible(true);
@@ -93,8 +94,11 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
   for (auto& item : m_index) {
     Entry& entry = item.second;
     if (entry.generation == m_generation) continue;
-    // A holding the balance query freed is never touched again.
-    if (entry.holding && !live.count(entry.holding)) entry.holding = nullptr;
+    // A holding the balance query freed is never touched again, by the index or by its row.
+    if (entry.holding && !live.count(entry.holding)) {
+      entry.holding = nullptr;
+      if (entry.row) entry.row->SetHolding(nullptr);
+    }
     ++entry.misses;
     if (entry.shown && entry.misses >= kMissesToHide) {
       if (entry.row) entry.row->SetVisible(false);
