@@ -10,6 +10,8 @@
 namespace {
 // A row is hidden once its holding missed this many refreshes in a row.
 constexpr uint32_t kMissesToHide = 2;
+// The automatic-trading cell's background while off.
+constexpr COLORREF kAutoTradeOffBack = 0xE6E022;
 // The per-stock level cells that the sell-one-by-one switch opens for editing.
 constexpr int kOneByOneItems[4] = {
     CRurezOzadoResultRecord::kColSellRatio, CRurezOzadoResultRecord::kColStopLoss,
@@ -97,7 +99,12 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
     // A holding the balance query freed is never touched again, by the index or by its row.
     if (entry.holding && !live.count(entry.holding)) {
       entry.holding = nullptr;
-      if (entry.row) entry.row->SetHolding(nullptr);
+      if (entry.row) {
+        // Nothing trades on this row any more.
+        entry.row->SetHolding(nullptr);
+        entry.row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+        entry.row->SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffBack);
+      }
     }
     ++entry.misses;
     if (entry.shown && entry.misses >= kMissesToHide) {

@@ -190,7 +190,8 @@ bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full, const SYSTEMTIME* 
   SetNumberColored(row, kMyItemScore, l.score, PriceColor(l.score));
   row->SetNumberValue(kMyItemScoreDay, s->day_score);
   row->SetNumberValue(kMyItemScoreMinute, s->minute_score);
-  SetNumberColored(row, kMyItemProfit, h->profit, PriceColor(h->profit));
+  // The valuation profit follows the valuation: the quote pass recomputes both.
+  SetNumberColored(row, kMyItemProfit, h->profit_amount, PriceColor(h->profit_amount));
   row->SetNumberValue(kMyItemTax, h->tax);
   row->SetNumberValue(kMyItemFee, h->commission);
   row->SetNumberValue(kMyItemValuation, h->valuation);
@@ -249,16 +250,18 @@ OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMa
   OwnGridTotals_s totals;
   for (int i = 0; i < grid.GetRecordCount(); ++i) {
     auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
-    const StockTrade_s* h = row ? row->GetHolding() : nullptr;
-    if (!h || !held.count(h) || !RefreshStockRow(row, false, checkTime)) continue;
-    // Hidden rows are holdings the balance no longer names: they are not part of the totals.
-    if (!row->IsVisible() || h->quantity <= 0) continue;
-    totals.purchase += h->purchase;
-    totals.credit += h->loan_amount;
-    totals.valuation += h->valuation;
-    totals.tax += h->tax;
-    totals.fee += h->commission;
-    totals.profit += h->profit;
+    if (!row || row->IsBlankRow()) continue;
+    const StockTrade_s* h = row->GetHolding();
+    if (h && held.count(h)) RefreshStockRow(row, false, checkTime);
+    // The totals are those of the rows shown: a holding the balance no longer names keeps its
+    // last values until its row is hidden, and its freed record is never read.
+    if (!row->IsVisible()) continue;
+    totals.purchase += row->GetNumberValue(kMyItemPurchase);
+    totals.credit += row->GetNumberValue(kMyItemCredit);
+    totals.valuation += row->GetNumberValue(kMyItemValuation);
+    totals.tax += row->GetNumberValue(kMyItemTax);
+    totals.fee += row->GetNumberValue(kMyItemFee);
+    totals.profit += row->GetNumberValue(kMyItemProfit);
   }
   totals.profitRate = totals.purchase > 0 ? totals.profit / totals.purchase * 100 : 0;
   if (grid.GetFooterRecordCount() > 0) WriteOwnGridTotals(grid.GetFooterRecord(0), totals);

@@ -147,7 +147,7 @@ bool RefreshRowColours(orv::ui::CMyReportRecordBase* row);
 // Writes the totals into the own-stock grid's totals row (items 55, 56, 58, 60, 61, 59, 50).
 void WriteOwnGridTotals(orv::ui::CMyReportRecordBase* totalsRow, const OwnGridTotals_s& totals);
 // Refreshes every own-stock row whose holding is one of `holdings` (not full), sums the totals
-// over the shown rows with a quantity and writes them into the first footer row (the holdings
-// footer) when there is one. Answers the totals. Call with the engine's view lock held.
+// over the values of the shown holding rows and writes them into the first footer row (the
+// holdings footer) when there is one. Answers the totals. Call with the engine's view lock held.
 OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMap& holdings,
                                    const SYSTEMTIME* checkTime = nullptr);

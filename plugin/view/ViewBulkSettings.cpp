@@ -78,7 +78,7 @@ void CPelomarView::ShowAutoTradeCheck() {
 void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   orv::ui::CMyReportCtrl* grid = Grid(gridId);
   if (!grid) return;
-  // The grid's holding rows whose holdings the latest balance still holds; the engine checks
+  // The grid's shown holding rows whose holdings the latest balance still holds; the engine checks
   // again under its lock before it changes one.
   std::vector<CRurezOzadoResultRecord*> rows;
   std::vector<StockTrade_s*> holdings;
@@ -86,6 +86,8 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
     orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
     const HoldingMap& held = m_engine->Stocks().Holdings();
     for (int i = 0; i < grid->GetRecordCount(); ++i) {
+      // A hidden row is a holding the balance no longer names.
+      if (!grid->GetRecord(i)->IsVisible()) continue;
       StockTrade_s* h = HeldHoldingOf(grid->GetRecord(i), held);
       if (!h) continue;
       rows.push_back(static_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)));

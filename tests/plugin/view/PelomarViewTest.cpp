@@ -507,16 +507,30 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
     EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 200000);
   }
 
-  // A holding the balance dropped is freed before its row is hidden: the tick leaves its row
-  // alone and the totals hold the other holding only.
+  // A holding the balance dropped is freed before the rows follow: the tick does not read it
+  // and its row keeps its last values (in the totals while the row is shown).
   CRurezOzadoResultRecord* rowB = RowOf(b);
+  b->auto_trade = 1;
+  rowB->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, true);
   engine.Stocks().Holdings().erase(b);
   GfxStockTradeDataFree(b);
+  a->stock->cur_price = 13000;
+  engine.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 0, nullptr, 0);
   engine.m_quotesApplied.store(1);
   engine.OnTradingTick();
-  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 125000);
-  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
+  EXPECT_DOUBLE_EQ(RowOf(a)->GetNumberValue(kMyItemPrice), 13000);
   EXPECT_DOUBLE_EQ(rowB->GetNumberValue(kMyItemPrice), 9500);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000 + 95000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 30000);
+  // The next account refresh: the row no longer trades; missed twice, it is hidden and leaves
+  // the totals.
+  engine.Operations().RefreshAccountViews();
+  EXPECT_FALSE(rowB->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
+  EXPECT_TRUE(rowB->IsVisible());
+  engine.Operations().RefreshAccountViews();
+  EXPECT_FALSE(rowB->IsVisible());
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
   EXPECT_TRUE(view->Destroy());
 }
 

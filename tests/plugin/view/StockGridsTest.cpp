@@ -248,10 +248,14 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   orv::ui::CMyReportRecordBase* totals = grid.GetFooterRecord(0);
   ASSERT_NE(totals, nullptr);
 
-  // hc is no longer held (a later balance freed it): its row is neither read nor counted.
+  // hc is no longer held (a later balance freed it) and its row was hidden: the refresh does
+  // not read its holding and the totals leave its row out.
   HoldingViewMap held;
   for (StockTrade_s* h : {&ha, &hb}) held.emplace(h, 0);
   c.cur_price = 600;
+  rc->SetVisible(false);
+  ha.profit_amount = 100000;
+  hb.profit_amount = -100000;
   const OwnGridTotals_s t = RefreshOwnGridRows(grid, held);
   EXPECT_DOUBLE_EQ(t.purchase, 1000000);
   EXPECT_DOUBLE_EQ(t.valuation, 1000000);
