@@ -28,7 +28,12 @@ int CPelomarView::RefreshAccountUi() {
       GfxFillGroupInfoConstraints(grid, CRurezOzadoResultRecord::kColAccount,
                                   &m_engine->Accounts(), nullptr, nullptr, nullptr, nullptr, TRUE,
                                   TRUE);
-    added = m_holdingsRows->RefreshHoldingsGrid(&m_engine->Stocks().Holdings());
+    const HoldingMap& holdings = m_engine->Stocks().Holdings();
+    added = m_holdingsRows->RefreshHoldingsGrid(&holdings);
+    // Every row shows its holding's levels as the balance left them.
+    for (int i = 0; i < m_myStockGrid->GetRecordCount(); ++i)
+      if (HeldHoldingOf(m_myStockGrid->GetRecord(i), holdings))
+        RefreshStockRow(static_cast<CRurezOzadoResultRecord*>(m_myStockGrid->GetRecord(i)), true);
   }
   // The totals row follows the rows at once, not only after the next quote pass.
   RefreshOwnGridValues();

@@ -41,8 +41,12 @@ CRurezOzadoResultRecord* CHoldingsGrid::MakeRow(StockTrade_s* h) {
   v.code = h->code;
   v.name = stock ? stock->name : std::wstring();
   v.autoTrade = h->auto_trade != 0;
-  v.sellRatio = h->sell_rate;
+  // 매도비중 is the share of the quantity the split sells aim at; 분할률/금액 the sell-rate level.
+  v.sellRatio = h->sell_ratio;
   v.stopLossRate = h->stop_loss_rate;
+  v.minProfit = h->profit_offset;
+  v.stepInterval = h->step_value;
+  v.splitRateOrAmount = h->sell_rate;
   v.curPrice = stock ? stock->cur_price : 0;
   v.changeRate = stock ? stock->change_rate : 0;
   v.quantity = h->quantity;

@@ -215,6 +215,7 @@ bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full, const SYSTEMTIME* 
   row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
   row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
   row->SetNumberValue(kMyItemStairs, h->cur_step < 0 ? 0 : h->cur_step);
+  row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h->sell_ratio));
   row->SetNumberValue(kMyItemStopLoss, h->stop_loss_rate);
   row->SetItemBackColor(kMyItemStopLoss, StopLossBack(h->stop_loss_rate));
   row->SetNumberValue(kMyItemMinProfit, h->profit_offset);

@@ -547,6 +547,9 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   h->broker_id = 11;
   h->stock->nation = 1;
   h->stock->market_letter = '2';
+  h->sell_ratio = 95;  // 매도비중
+  h->sell_rate = 30;   // 분할률/금액
+  h->stop_loss_rate = -12.5;
   engine.Operations().RefreshAccountViews();
   auto* grid = view->Grid(IDC_MY_STOCK_GRID);
   ASSERT_EQ(grid->GetRecordCount(), 1);
@@ -562,7 +565,9 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   EXPECT_EQ(shows(grid, row, Row::kColAccount), L"모의계좌-01");
   EXPECT_EQ(shows(grid, row, Row::kColNation), L"KR");
   EXPECT_EQ(shows(grid, row, Row::kColMarket), L"2:코스닥");
-  EXPECT_EQ(shows(grid, row, Row::kColSellRatio), L"0.전량매도");
+  EXPECT_EQ(shows(grid, row, Row::kColSellRatio), L"95%매도");
+  EXPECT_DOUBLE_EQ(row->GetNumberValue(Row::kColSplitRate), 30);
+  EXPECT_EQ(shows(grid, row, Row::kColStopLoss), L"-12.5%");
 
   // The all-stock rows the rebuild makes show the nation and market labels too.
   engine.Operations().RebuildAllStockGrid(0, 0);
