@@ -191,6 +191,9 @@ class CPelomarView : public CDbBaseNormalView {
   int FillAllStockGrid();
   // Refreshes the own-stock rows and the totals row; notes the time taken.
   void RefreshOwnGridValues();
+  // Rewrites the price cells of the all-stock rows whose stock has a new price or rate;
+  // answers the rows written.
+  int RefreshAllStockPrices();
   // The account views after the account worker reported changes (the tick's account step):
   // the holdings rows of the own-stock grid follow the engine's holdings. Answers rows added.
   int RefreshAccountUi();

@@ -161,6 +161,27 @@ void CPelomarView::RefreshOwnGridValues() {
   m_engine->m_gridRefreshMs.store(taken);
 }
 
+int CPelomarView::RefreshAllStockPrices() {
+  if (!m_allStockGrid) return 0;
+  CMyReportCtrl& grid = *m_allStockGrid;
+  int changed = 0;
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    for (int i = 0; i < grid.GetRecordCount(); ++i) {
+      auto* row = dynamic_cast<CStockGridRecord*>(grid.GetRecord(i));
+      const Stock_s* s = row ? row->GetStock() : nullptr;
+      // Only rows whose stock was priced anew are written (and so redrawn).
+      if (!s || (row->GetNumberValue(kAllItemPrice) == s->cur_price &&
+                 row->GetNumberValue(kAllItemChangeRate) == s->change_rate))
+        continue;
+      RefreshRowColours(row);
+      ++changed;
+    }
+  }
+  if (changed > 0) grid.RedrawControl();
+  return changed;
+}
+
 void CPelomarView::RefreshStockRowPrices(CMyReportCtrl* grid, bool reevaluate) {
   if (!grid) return;
   {

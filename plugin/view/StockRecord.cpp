@@ -57,7 +57,8 @@ CStockRecord::CStockRecord(Stock_s* stock, int index, double scale)
   AddNumber(stock ? stock->list_index : 0);                                           // 1 IDX
   AddNumber(index);                                                                   // 2 순서
   AddOptions(stock ? stock->market : 0);                                              // 3 국가
-  AddOptions(l.market_code);                                                          // 4 마켓
+  // 4 마켓: the listing's market code, else the market letter the master list gave the stock.
+  AddOptions(l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->market_letter : 0));
   AddText(l.nxt ? L"NXT" : L"");                                                      // 5
   AddText(l.industry);                                                                // 6
   AddText(l.caution)->textColor = l.caution.empty() ? orv::ui::kColorNone : kRowRed;  // 7

@@ -133,7 +133,10 @@ void CPelomarView::InitWindowParts() {
       ShowHostPanes();
     };
   if (!engine.Operations().RefreshGridValues)
-    engine.Operations().RefreshGridValues = [this] { RefreshOwnGridValues(); };
+    engine.Operations().RefreshGridValues = [this] {
+      RefreshOwnGridValues();
+      RefreshAllStockPrices();
+    };
   if (!engine.Operations().RebuildAllStockGrid)
     engine.Operations().RebuildAllStockGrid = [this](int, int) { FillAllStockGrid(); };
   if (!engine.Operations().RefreshAccountViews)

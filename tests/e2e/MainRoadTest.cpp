@@ -203,6 +203,15 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   if (priced) {
     EXPECT_EQ(road.ServedTimes(DbBrokerPeer::kDomesticBalancePath).size(), 1u);
     expectTotals("after a quote pass");
+    // The stock's all-stock row shows the same price.
+    const int code = ColumnTitled(allStocks, L"종목코드");
+    const int price = ColumnTitled(allStocks, L"현재가");
+    ASSERT_GE(code, 0);
+    ASSERT_GE(price, 0);
+    int row = 0;
+    while (row < allStocks->GetNumberRows() && allStocks->GetCellValue(row, code) != "000660") ++row;
+    ASSERT_LT(row, allStocks->GetNumberRows());
+    EXPECT_EQ(CellNumber(allStocks, row, price), 198000);
   }
 
   // Quote polling writes the held stock's prices to the price log.

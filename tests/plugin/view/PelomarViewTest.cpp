@@ -503,6 +503,11 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
     EXPECT_EQ(RowOf(a)->GetItem(kMyItemPrice)->textColor, kRowRed);
     EXPECT_EQ(RowOf(b)->GetItem(kMyItemPrice)->textColor, kRowBlue);
     EXPECT_DOUBLE_EQ(RowOf(b)->GetNumberValue(kMyItemChange), -1.5);
+    // The all-stock tab's row of the stock follows too.
+    orv::ui::CMyReportRecordBase* quote = AllStockRowOf(b->stock, *view->Grid(IDC_ALL_STOCK_GRID));
+    ASSERT_NE(quote, nullptr);
+    EXPECT_DOUBLE_EQ(quote->GetNumberValue(kAllItemPrice), pass.priceB);
+    EXPECT_EQ(quote->GetItem(kAllItemPrice)->textColor, kRowBlue);
     EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), (pass.priceA + pass.priceB) * 10);
     EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 200000);
   }
@@ -574,6 +579,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   orv::ui::CMyReportCtrl* all = view->Grid(IDC_ALL_STOCK_GRID);
   ASSERT_EQ(all->GetRecordCount(), 1);
   EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemNation), L"KR");
+  EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemMarket), L"2:코스닥");
   engine.Accounts().clear();
   EXPECT_TRUE(view->Destroy());
 }
