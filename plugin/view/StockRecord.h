@@ -115,7 +115,6 @@ enum MyStockItem {
   kMyItemRebuyQty = 71,
   kMyItemRebuyLimit = 72,
 };
-constexpr int kMyStockItemCount = 73;
 
 // The own-stock grid's stop-loss and split-value backgrounds.
 COLORREF StopLossBack(double rate);

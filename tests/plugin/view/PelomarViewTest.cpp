@@ -456,6 +456,14 @@ TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHol
   ASSERT_TRUE(view->GridMenu().RunStockGridCommand(IDC_MY_STOCK_GRID, shown, ID_HOLDING_AUTO_TRADE));
   EXPECT_EQ(holdings[0]->auto_trade, 0);
   EXPECT_FALSE(rowCheck(0));
+  // So does the user's click on the row's check box: the holding follows the cell.
+  const int autoColumn = CRurezOzadoResultRecord::kColAutoTrade;
+  grid->OnToggleCheck(shown, autoColumn);
+  EXPECT_EQ(holdings[0]->auto_trade, 1);
+  EXPECT_TRUE(rowCheck(0));
+  grid->OnToggleCheck(shown, autoColumn);
+  EXPECT_EQ(holdings[0]->auto_trade, 0);
+  EXPECT_FALSE(rowCheck(0));
 
   // A holding the next balance dropped is freed before the rows follow: the switch neither
   // reads it nor counts it.
