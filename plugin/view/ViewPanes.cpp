@@ -121,7 +121,7 @@ void CPelomarView::InitWindowParts() {
       grid->SetNotifyHandler([this](orv::ui::ReportNotify& nm) { return OnGridNotify(nm); });
     }
   // The own-stock grid's footer (its first row carries the totals) comes with the first
-  // holdings rows; the all-stock grid's footer with its rows.
+  // holdings rows; the all-stock grid has its footer from the start, made anew by each fill.
   if (m_allStockGrid && m_allStockGrid->GetFooterRecordCount() == 0)
     m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   FillGridOptionLists();

@@ -2,7 +2,10 @@
 // whose module row names the real Pelomar.so, signs in through its log-in dialog against the
 // sandbox, polls prices along a scripted path until the held stock's profit falls back from a
 // high step, sells it at the market, reports the order, asks for the balance again, and closes
-// with every worker stopped and the plug-in unloaded.
+// with every worker stopped and the plug-in unloaded. On the way it reads the trading view's
+// grids as the user sees them: the all-stock tab after the master codes, the holdings rows with
+// their totals and a price that only the quote passes bring, and host commands 113 and 114
+// switching every holding row's automatic trading on and off.
 #include <gtest/gtest.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
@@ -23,7 +26,6 @@
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
-#include "tests/peers/sandbox/SandboxMarket.h"
 
 using orv::test::DbBrokerPeer;
 using orv::test::RoadHost;
