@@ -344,6 +344,8 @@ class CPelomarView : public CDbBaseNormalView {
   void UploadCafeClients(int code);
   void ShowFetchingWindow(bool show);
   void RefreshAllStockTab();
+  // "전종목 시세 (N 개)" with the master list's size.
+  void SetAllStockTabCaption();
   void StopForHost();
   void OnHostRefreshMsg(WPARAM command, LPARAM lParam);
   void PrintWithTarget(int command);

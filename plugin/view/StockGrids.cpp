@@ -141,7 +141,7 @@ int CPelomarView::FillAllStockGrid() {
   const DWORD taken = orv::win::TickElapsed(start, orv::win::GetTickCount());
   AddLogMsg(m_nCtrlId, 4, 0, nullptr,
             StrPrintfW(L"[전종목] %d 조회 (%.1fs) ", rows, taken / 1000.0).c_str(), 0);
-  RefreshAllStockTab();
+  SetAllStockTabCaption();
   m_fillingAllStock = false;
   return rows;
 }
