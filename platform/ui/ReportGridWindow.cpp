@@ -59,6 +59,19 @@ class ReportTable : public wxGridTableBase {
   void SetValue(int row, int col, const wxString& value) override {
     if (model_ && !footer_) model_->OnCommitEdit(row, col, value.ToStdWstring());
   }
+  // A check cell's state is its value as a bool (its text is only the caption beside the box).
+  bool CanGetValueAs(int row, int col, const wxString& typeName) override {
+    if (typeName == wxGRID_VALUE_BOOL) {
+      const CMyReportRecordItem* item = Item(row, col);
+      return item && item->Kind() == ReportItemKind::Check;
+    }
+    return typeName == wxGRID_VALUE_STRING;
+  }
+  bool GetValueAsBool(int row, int col) override {
+    const CMyReportRecordItem* item = Item(row, col);
+    return item && item->Kind() == ReportItemKind::Check &&
+           static_cast<const CMyReportRecordItemCheck*>(item)->checked;
+  }
   wxString GetColLabelValue(int col) override {
     const ReportColumn* column = model_ ? model_->GetColumn(col) : nullptr;
     if (!column) return wxString();

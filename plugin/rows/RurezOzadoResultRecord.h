@@ -118,6 +118,9 @@ class CRurezOzadoResultRecord : public CStockGridRecord {
 
   double GetScale() const { return m_dScale; }
   StockTrade_s* GetHolding() const { return m_pHolding; }
+  // The holdings grid points the row at the holding the latest balance gave for it (null once
+  // that holding is gone).
+  void SetHolding(StockTrade_s* holding) { m_pHolding = holding; }
   uint8_t GetMarket() const { return m_nMarket; }
   uint8_t GetNxt() const { return m_nNxt; }
   int32_t GetAccountId() const { return m_nAccountId; }

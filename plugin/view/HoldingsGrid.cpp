@@ -10,6 +10,8 @@
 namespace {
 // A row is hidden once its holding missed this many refreshes in a row.
 constexpr uint32_t kMissesToHide = 2;
+// The automatic-trading cell's background while off.
+constexpr COLORREF kAutoTradeOffBack = 0xE6E022;
 // The per-stock level cells that the sell-one-by-one switch opens for editing.
 constexpr int kOneByOneItems[4] = {
     CRurezOzadoResultRecord::kColSellRatio, CRurezOzadoResultRecord::kColStopLoss,
@@ -39,8 +41,12 @@ CRurezOzadoResultRecord* CHoldingsGrid::MakeRow(StockTrade_s* h) {
   v.code = h->code;
   v.name = stock ? stock->name : std::wstring();
   v.autoTrade = h->auto_trade != 0;
-  v.sellRatio = h->sell_rate;
+  // 매도비중 is the share of the quantity the split sells aim at; 분할률/금액 the sell-rate level.
+  v.sellRatio = h->sell_ratio;
   v.stopLossRate = h->stop_loss_rate;
+  v.minProfit = h->profit_offset;
+  v.stepInterval = h->step_value;
+  v.splitRateOrAmount = h->sell_rate;
   v.curPrice = stock ? stock->cur_price : 0;
   v.changeRate = stock ? stock->change_rate : 0;
   v.quantity = h->quantity;
@@ -69,6 +75,7 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
     if (h->quantity <= 0) continue;
     Entry& entry = m_index[IdentityOf(*h)];
     if (entry.row) {
+      entry.row->SetHolding(h);
       FillRow(*entry.row, *h);
       if (!entry.shown) {
         entry.row->SetVisible(true);
@@ -93,8 +100,16 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
   for (auto& item : m_index) {
     Entry& entry = item.second;
     if (entry.generation == m_generation) continue;
-    // A holding the balance query freed is never touched again.
-    if (entry.holding && !live.count(entry.holding)) entry.holding = nullptr;
+    // A holding the balance query freed is never touched again, by the index or by its row.
+    if (entry.holding && !live.count(entry.holding)) {
+      entry.holding = nullptr;
+      if (entry.row) {
+        // Nothing trades on this row any more.
+        entry.row->SetHolding(nullptr);
+        entry.row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+        entry.row->SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffBack);
+      }
+    }
     ++entry.misses;
     if (entry.shown && entry.misses >= kMissesToHide) {
       if (entry.row) entry.row->SetVisible(false);

@@ -279,7 +279,8 @@ void CPelomarView::ReleaseViewData() {
     for (auto& timer : m_timers)
       if (timer) timer->Stop();
   }
-  ClearHoldingsRows();
+  // The rows read their holdings and stocks as they go: free them before the records.
+  ClearStockRows();
   m_engine->ReleaseEngineData();
   m_stairWatchDialog.reset();
   m_cafeDialog.reset();

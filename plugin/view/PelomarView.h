@@ -186,14 +186,25 @@ class CPelomarView : public CDbBaseNormalView {
   // Filters the all-stock rows (mode 0) or shows them all, and updates the footer row.
   MasterGridCounts_s FilterMasterGrid(int mode);
   void RefreshAllStockGrids();
+  // Rebuilds the all-stock grid from the master list (one row per stock, nation '3' left out),
+  // filters it and captions its tab with the master list's size. The tick runs it when the
+  // master-code download asked for a rebuild. Answers the number of rows.
+  int FillAllStockGrid();
   // Refreshes the own-stock rows and the totals row; notes the time taken.
   void RefreshOwnGridValues();
+  // Rewrites the price cells of the all-stock rows whose stock has a new price or rate;
+  // answers the rows written.
+  int RefreshAllStockPrices();
   // The account views after the account worker reported changes (the tick's account step):
   // the holdings rows of the own-stock grid follow the engine's holdings. Answers rows added.
   int RefreshAccountUi();
-  // Empties the holdings rows (the user logged out, or the engine's data is about to go).
-  void ClearHoldingsRows();
+  // Empties the holdings rows and the all-stock rows: they point at holdings and stocks that
+  // the engine is about to free (a logout, or the view's end).
+  void ClearStockRows();
   CHoldingsGrid* HoldingsRows() const { return m_holdingsRows.get(); }
+  // Fills the option lists of the stock grids' option columns (broker, kind, nation, market,
+  // sell ratio, alarm kind), so their cells show labels instead of numbers.
+  void FillGridOptionLists();
   // Writes the five price values into every row of a grid.
   void RefreshStockRowPrices(orv::ui::CMyReportCtrl* grid, bool reevaluate);
   MasterGridFilter_s& GridFilter() { return m_gridFilter; }
@@ -279,6 +290,7 @@ class CPelomarView : public CDbBaseNormalView {
   int m_initialUpdates = 0;
   bool m_destroyHandled = false;
   bool m_released = false;
+  bool m_fillingAllStock = false;  // FillAllStockGrid is running (it is not re-entered)
   int m_moduleIndex = 0;
   int m_controlId = 0;
   int m_windowId = 0;
@@ -339,6 +351,8 @@ class CPelomarView : public CDbBaseNormalView {
   void UploadCafeClients(int code);
   void ShowFetchingWindow(bool show);
   void RefreshAllStockTab();
+  // "전종목 시세 (N 개)" with the master list's size.
+  void SetAllStockTabCaption();
   void StopForHost();
   void OnHostRefreshMsg(WPARAM command, LPARAM lParam);
   void PrintWithTarget(int command);

@@ -201,6 +201,10 @@ int CPelomarView::AllStockCount() const { return m_engine->m_masterCodeCount.loa
 
 void CPelomarView::RefreshAllStockTab() {
   if (m_cafeDataView) m_cafeDataView->FetchClientList(this);
+  SetAllStockTabCaption();
+}
+
+void CPelomarView::SetAllStockTabCaption() {
   if (!m_tabs || m_tabs->GetPageCount() == 0) return;
   wchar_t caption[64];
   std::swprintf(caption, 64, L"전종목 시세 (%d 개)", AllStockCount());

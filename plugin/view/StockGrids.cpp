@@ -6,7 +6,10 @@
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Clock.h"
+#include "platform/win/CriticalSection.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/engine/PelomarEngine.h"
+#include "plugin/view/engine/WideText.h"
 #include "shared/StockRecords.h"
 
 using orv::ui::CMyReportCtrl;
@@ -29,6 +32,9 @@ CStockRecord* AddAllStockRow(CMyReportCtrl& grid, Stock_s* stock, int index, dou
 }
 
 namespace {
+
+// Stocks of this nation byte are counted in the master list but get no all-stock row.
+constexpr int8_t kNationNotListed = '3';
 
 bool InPriceClass(int priceClass, double value) {
   switch (priceClass) {
@@ -103,6 +109,7 @@ MasterGridCounts_s FilterMasterGridRows(CMyReportCtrl& grid, const StockMap& mas
 MasterGridCounts_s CPelomarView::FilterMasterGrid(int mode) {
   if (!m_allStockGrid) return {};
   CStockLists& lists = m_engine->Stocks();
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
   return FilterMasterGridRows(
       *m_allStockGrid, lists.Master(), m_gridFilter,
       [&lists](double price) { return lists.PriceInFilterRange(price); }, mode);
@@ -113,29 +120,85 @@ void CPelomarView::RefreshAllStockGrids() {
   if (m_engine->Operations().RebuildAllStockGrid) m_engine->Operations().RebuildAllStockGrid(0, 0);
 }
 
+int CPelomarView::FillAllStockGrid() {
+  if (!m_allStockGrid || m_fillingAllStock) return 0;
+  m_fillingAllStock = true;
+  const DWORD start = orv::win::GetTickCount();
+  CMyReportCtrl& grid = *m_allStockGrid;
+  // The old rows unlink themselves from their stocks as they go.
+  grid.ResetContent(true);
+  int rows = 0;
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    for (const auto& [code, stock] : m_engine->Stocks().Master()) {
+      if (!stock || stock->nation == kNationNotListed) continue;
+      AddAllStockRow(grid, stock, ++rows, Scale());
+    }
+  }
+  auto* footer = grid.AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
+  footer->SetTextValue(kAllItemName, L"전체");
+  FilterMasterGrid(0);
+  const DWORD taken = orv::win::TickElapsed(start, orv::win::GetTickCount());
+  AddLogMsg(m_nCtrlId, 4, 0, nullptr,
+            StrPrintfW(L"[전종목] %d 조회 (%.1fs) ", rows, taken / 1000.0).c_str(), 0);
+  SetAllStockTabCaption();
+  m_fillingAllStock = false;
+  return rows;
+}
+
 void CPelomarView::RefreshOwnGridValues() {
   if (!m_myStockGrid) return;
   const DWORD start = orv::win::GetTickCount();
-  m_ownTotals = RefreshOwnGridRows(*m_myStockGrid);
+  {
+    // The holdings are the workers' too: read them under the engine's lock, and only those
+    // the latest balance still holds.
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    m_ownTotals = RefreshOwnGridRows(*m_myStockGrid, m_engine->Stocks().Holdings());
+  }
   m_myStockGrid->RedrawControl();
   const DWORD taken = orv::win::TickElapsed(start, orv::win::GetTickCount());
   m_ownTotalsMs = taken;
   m_engine->m_gridRefreshMs.store(taken);
 }
 
+int CPelomarView::RefreshAllStockPrices() {
+  if (!m_allStockGrid) return 0;
+  CMyReportCtrl& grid = *m_allStockGrid;
+  int changed = 0;
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    for (int i = 0; i < grid.GetRecordCount(); ++i) {
+      auto* row = dynamic_cast<CStockGridRecord*>(grid.GetRecord(i));
+      const Stock_s* s = row ? row->GetStock() : nullptr;
+      // Only rows whose stock was priced anew are written (and so redrawn).
+      if (!s || (row->GetNumberValue(kAllItemPrice) == s->cur_price &&
+                 row->GetNumberValue(kAllItemChangeRate) == s->change_rate))
+        continue;
+      RefreshRowColours(row);
+      ++changed;
+    }
+  }
+  if (changed > 0) grid.RedrawControl();
+  return changed;
+}
+
 void CPelomarView::RefreshStockRowPrices(CMyReportCtrl* grid, bool reevaluate) {
   if (!grid) return;
-  for (int i = 0; i < grid->GetRecordCount(); ++i) {
-    auto* row = dynamic_cast<CMyStockRecord*>(grid->GetRecord(i));
-    StockTrade_s* h = row ? row->GetHolding() : nullptr;
-    if (!h || !h->stock) continue;
-    if (reevaluate && m_hooks.resetStockStairs) m_hooks.resetStockStairs(h->stock);
-    const double price = h->stock->cur_price;
-    row->SetNumberValue(kMyItemRebuyLimit, 0);
-    row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
-    row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
-    row->SetNumberValue(kMyItemSellForbidden, 0);
-    row->SetNumberValue(kMyItemForeignDown, h->stock->listing.foreign_down);
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    const HoldingMap& holdings = m_engine->Stocks().Holdings();
+    for (int i = 0; i < grid->GetRecordCount(); ++i) {
+      CMyReportRecordBase* row = grid->GetRecord(i);
+      StockTrade_s* h = HeldHoldingOf(row, holdings);
+      if (!h || !h->stock) continue;
+      if (reevaluate && m_hooks.resetStockStairs) m_hooks.resetStockStairs(h->stock);
+      const double price = h->stock->cur_price;
+      row->SetNumberValue(kMyItemRebuyLimit, 0);
+      row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
+      row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
+      row->SetNumberValue(kMyItemSellForbidden, 0);
+      row->SetNumberValue(kMyItemForeignDown, h->stock->listing.foreign_down);
+    }
   }
   grid->RedrawControl();
 }

@@ -1,9 +1,10 @@
 #include "plugin/view/StockRecord.h"
 
 #include <cmath>
+#include <unordered_set>
 
-#include "platform/ui/model/GridLayout.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/engine/EnvelopeScore.h"
 #include "shared/StockRecords.h"
@@ -56,7 +57,8 @@ CStockRecord::CStockRecord(Stock_s* stock, int index, double scale)
   AddNumber(stock ? stock->list_index : 0);                                           // 1 IDX
   AddNumber(index);                                                                   // 2 순서
   AddOptions(stock ? stock->market : 0);                                              // 3 국가
-  AddOptions(l.market_code);                                                          // 4 마켓
+  // 4 마켓: the listing's market code, else the market letter the master list gave the stock.
+  AddOptions(l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->market_letter : 0));
   AddText(l.nxt ? L"NXT" : L"");                                                      // 5
   AddText(l.industry);                                                                // 6
   AddText(l.caution)->textColor = l.caution.empty() ? orv::ui::kColorNone : kRowRed;  // 7
@@ -159,78 +161,19 @@ bool RefreshRowColours(CMyReportRecordBase* row) {
 }
 
 // ---------------------------------------------------------------------------------------
-// CMyStockRecord
+// The own-stock grid's holding rows
 
-namespace {
-
-// The item kinds of the own-stock layout, parsed once.
-const std::vector<orv::ui::GridColumnSpec>& MyStockColumns() {
-  static const std::vector<orv::ui::GridColumnSpec> columns = [] {
-    std::vector<orv::ui::GridColumnSpec> specs;
-    std::wstring error;
-    orv::ui::ParseGridLayout(kMyStockGridLayout, L';', &specs, &error);
-    return specs;
-  }();
-  return columns;
+StockTrade_s* HeldHoldingOf(const CMyReportRecordBase* row, const HoldingMap& holdings) {
+  const auto* record = dynamic_cast<const CRurezOzadoResultRecord*>(row);
+  StockTrade_s* holding = record ? record->GetHolding() : nullptr;
+  if (!holding) return nullptr;
+  // The row's pointer may be stale: compare addresses only, never dereference it first.
+  for (const auto& entry : holdings)
+    if (entry.first == holding) return holding;
+  return nullptr;
 }
 
-bool IsSwitchItem(int item) { return item >= kMyItemAutoTrade && item <= 17; }
-
-bool IsTotalItem(int item) {
-  for (int total : {kMyItemPurchase, kMyItemCredit, kMyItemValuation, kMyItemTax, kMyItemFee,
-                    kMyItemProfit, kMyItemProfitRate})
-    if (item == total) return true;
-  return false;
-}
-
-}  // namespace
-
-CMyStockRecord::CMyStockRecord(StockTrade_s* holding, int number)
-    : CStockGridRecord(holding ? holding->stock : nullptr), m_pHolding(holding) {
-  const auto& columns = MyStockColumns();
-  const SYSTEMTIME none{};
-  for (int item = 0; item < kMyStockItemCount; ++item) {
-    const orv::ui::GridColumnSpec* spec =
-        item < static_cast<int>(columns.size()) ? &columns[item] : nullptr;
-    // The summary row (no holding) shows only the totals: its other value cells stay empty.
-    const bool valueCell = holding || IsTotalItem(item);
-    if (IsSwitchItem(item))
-      AddCheck(item == kMyItemAutoTrade && holding && holding->auto_trade);
-    else if (!valueCell && !(spec && (spec->date || spec->time)))
-      AddText();
-    else if (item == kMyItemSplit)
-      AddNumber2(this, holding ? holding->sell_rate : 0);
-    else if (spec && spec->options)
-      AddOptions(0);
-    else if (spec && spec->date)
-      AddDate(none);
-    else if (spec && spec->time)
-      AddTime(none);
-    else if (spec && (spec->alignRight || spec->alignCenter))
-      AddNumber(0, "%.0lf");
-    else
-      AddText();
-  }
-  for (int day = 0; day < kDayItemCount - 1; ++day) {
-    if (holding)
-      AddNumber(0, "%.0lf");
-    else
-      AddText();
-  }
-  SetNumberValue(kMyItemNo, number);
-  if (holding) {
-    SetTextValue(kMyItemCode, holding->code);
-    if (holding->stock) SetTextValue(kMyItemName, holding->stock->name);
-  }
-  // Rates and prices keep their decimals.
-  for (int item : {kMyItemProfitRate, kMyItemStopLoss, kMyItemMinProfit, kMyItemStepGap})
-    if (auto* n = dynamic_cast<orv::ui::CMyReportRecordItemNumber*>(GetItem(item)))
-      n->SetFormat("%.2lf");
-}
-
-CMyStockRecord::~CMyStockRecord() = default;
-
-bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime) {
+bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full, const SYSTEMTIME* checkTime) {
   StockTrade_s* h = row ? row->GetHolding() : nullptr;
   Stock_s* s = h ? h->stock : nullptr;
   if (!s) return false;
@@ -239,16 +182,17 @@ bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime
   const int currency = h->quote_currency < 2 ? h->quote_currency : 0;
   const double price =
       coin && s->coin_prices[currency] > 0 ? s->coin_prices[currency] : s->cur_price;
-  // A coin's change is quoted in the holding's currency: scale the change with the price.
-  const double change = coin && s->cur_price > 0 ? s->change * price / s->cur_price : s->change;
   const COLORREF rateColor = PriceColor(s->change_rate);
   SetNumberColored(row, kMyItemPrice, price, rateColor);
-  SetNumberColored(row, kMyItemChange, change, rateColor);
+  // The holding row's 등락 cell is a rate ("%.1f%%"): it shows the change rate, which is the
+  // same in every quote currency.
+  SetNumberColored(row, kMyItemChange, s->change_rate, rateColor);
   SetNumberColored(row, kMyItemStrength, l.strength, kRowBlack);
   SetNumberColored(row, kMyItemScore, l.score, PriceColor(l.score));
   row->SetNumberValue(kMyItemScoreDay, s->day_score);
   row->SetNumberValue(kMyItemScoreMinute, s->minute_score);
-  SetNumberColored(row, kMyItemProfit, h->profit, PriceColor(h->profit));
+  // The valuation profit follows the valuation: the quote pass recomputes both.
+  SetNumberColored(row, kMyItemProfit, h->profit_amount, PriceColor(h->profit_amount));
   row->SetNumberValue(kMyItemTax, h->tax);
   row->SetNumberValue(kMyItemFee, h->commission);
   row->SetNumberValue(kMyItemValuation, h->valuation);
@@ -272,6 +216,7 @@ bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime
   row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
   row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
   row->SetNumberValue(kMyItemStairs, h->cur_step < 0 ? 0 : h->cur_step);
+  row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h->sell_ratio));
   row->SetNumberValue(kMyItemStopLoss, h->stop_loss_rate);
   row->SetItemBackColor(kMyItemStopLoss, StopLossBack(h->stop_loss_rate));
   row->SetNumberValue(kMyItemMinProfit, h->profit_offset);
@@ -280,7 +225,6 @@ bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime
   row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h->step_value));
   row->SetNumberValue(kMyItemSplit, h->sell_rate);
   row->SetItemBackColor(kMyItemSplit, SplitValueBack(h->sell_rate));
-  row->SetSelling(h->sell_split_qty > 0);
   row->SetTextValue(kMyItemLevelText, h->level_text);
   SetNumberColored(row, kMyItemInst10, l.inst10, PriceColor(l.inst10));
   SetNumberColored(row, kMyItemInstToday, l.inst_today, PriceColor(l.inst_today));
@@ -301,18 +245,25 @@ void WriteOwnGridTotals(CMyReportRecordBase* totalsRow, const OwnGridTotals_s& t
   SetNumberColored(totalsRow, kMyItemProfitRate, t.profitRate, PriceColor(t.profitRate));
 }
 
-OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const SYSTEMTIME* checkTime) {
+OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMap& holdings,
+                                   const SYSTEMTIME* checkTime) {
+  std::unordered_set<const StockTrade_s*> held;
+  for (const auto& entry : holdings) held.insert(entry.first);
   OwnGridTotals_s totals;
   for (int i = 0; i < grid.GetRecordCount(); ++i) {
-    auto* row = dynamic_cast<CMyStockRecord*>(grid.GetRecord(i));
-    if (!row || !RefreshStockRow(row, false, checkTime)) continue;
+    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
+    if (!row || row->IsBlankRow()) continue;
     const StockTrade_s* h = row->GetHolding();
-    totals.purchase += h->purchase;
-    totals.credit += h->loan_amount;
-    totals.valuation += h->valuation;
-    totals.tax += h->tax;
-    totals.fee += h->commission;
-    totals.profit += h->profit;
+    if (h && held.count(h)) RefreshStockRow(row, false, checkTime);
+    // The totals are those of the rows shown: a holding the balance no longer names keeps its
+    // last values until its row is hidden, and its freed record is never read.
+    if (!row->IsVisible()) continue;
+    totals.purchase += row->GetNumberValue(kMyItemPurchase);
+    totals.credit += row->GetNumberValue(kMyItemCredit);
+    totals.valuation += row->GetNumberValue(kMyItemValuation);
+    totals.tax += row->GetNumberValue(kMyItemTax);
+    totals.fee += row->GetNumberValue(kMyItemFee);
+    totals.profit += row->GetNumberValue(kMyItemProfit);
   }
   totals.profitRate = totals.purchase > 0 ? totals.profit / totals.purchase * 100 : 0;
   if (grid.GetFooterRecordCount() > 0) WriteOwnGridTotals(grid.GetFooterRecord(0), totals);

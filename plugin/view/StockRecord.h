@@ -1,13 +1,15 @@
 #pragma once
 // The rows of the trading view's stock grids: CStockRecord, one stock of the all-stock quote
-// grid (items 0 to 77 and the 60 day columns), and CMyStockRecord, one holding of the
-// own-stock grid (items 0 to 72 and the day columns), whose values RefreshStockRow writes.
+// grid (items 0 to 77 and the 60 day columns), and the refresh of the own-stock grid's holding
+// rows (CRurezOzadoResultRecord, items 0 to 72), whose values RefreshStockRow writes.
 
 #include <string>
 
 #include "plugin/rows/RowItems.h"
 
 struct StockTrade_s;
+class CRurezOzadoResultRecord;
+class HoldingMap;
 namespace orv::ui {
 class CMyReportCtrl;
 }
@@ -26,6 +28,7 @@ enum AllStockItem {
   kAllItemWatch = 13,
   kAllItemComment = 16,
   kAllItemManaged = 21,
+  kAllItemAlarmKind = 24,
   kAllItemForecast = 30,
   kAllItemOpen = 35,
   kAllItemHigh = 36,
@@ -112,29 +115,10 @@ enum MyStockItem {
   kMyItemRebuyQty = 71,
   kMyItemRebuyLimit = 72,
 };
-constexpr int kMyStockItemCount = 73;
 
 // The own-stock grid's stop-loss and split-value backgrounds.
 COLORREF StopLossBack(double rate);
 COLORREF SplitValueBack(double value);
-
-// A row of the own-stock grid (and of the order-history grid): a holding with its stock, or a
-// summary row without one. Items follow the layout: option, date, time and number columns by
-// their flags, check boxes for the switches (13 to 17), text elsewhere.
-class CMyStockRecord : public CStockGridRecord {
- public:
-  CMyStockRecord(StockTrade_s* holding, int number);
-  ~CMyStockRecord() override;
-
-  StockTrade_s* GetHolding() const { return m_pHolding; }
-  // The row's selling mark (set while the holding has a sell split running).
-  bool IsSelling() const { return m_selling; }
-  void SetSelling(bool selling) { m_selling = selling; }
-
- private:
-  StockTrade_s* m_pHolding = nullptr;
-  bool m_selling = false;
-};
 
 // The own-stock grid's seven totals.
 struct OwnGridTotals_s {
@@ -149,14 +133,20 @@ struct OwnGridTotals_s {
 
 // Rewrites one own-stock row from its holding and stock; `full` adds the slow-changing items.
 // `checkTime` replaces the holding's check time when given (the price simulation's clock).
-// Answers false for a row without a holding with a stock.
-bool RefreshStockRow(CMyStockRecord* row, bool full, const SYSTEMTIME* checkTime = nullptr);
+// Answers false for a row without a holding with a stock. The caller makes sure the row's
+// holding is still held (HeldHoldingOf).
+bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full,
+                     const SYSTEMTIME* checkTime = nullptr);
+// The row's holding when it is one of `holdings` (a holding the balance query dropped is freed
+// and must not be read), else null. Call with the engine's view lock held.
+StockTrade_s* HeldHoldingOf(const orv::ui::CMyReportRecordBase* row, const HoldingMap& holdings);
 // Rewrites the price items (46, 35, 37, 36, 44, 43) of an all-stock row with a stock and
 // colours them; false for a row without a stock.
 bool RefreshRowColours(orv::ui::CMyReportRecordBase* row);
 // Writes the totals into the own-stock grid's totals row (items 55, 56, 58, 60, 61, 59, 50).
 void WriteOwnGridTotals(orv::ui::CMyReportRecordBase* totalsRow, const OwnGridTotals_s& totals);
-// Refreshes every own-stock row with a holding (not full), sums the totals over those rows
-// and writes them into the first footer row when there is one. Answers the totals.
-OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid,
+// Refreshes every own-stock row whose holding is one of `holdings` (not full), sums the totals
+// over the values of the shown holding rows and writes them into the first footer row (the
+// holdings footer) when there is one. Answers the totals. Call with the engine's view lock held.
+OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMap& holdings,
                                    const SYSTEMTIME* checkTime = nullptr);

@@ -10,9 +10,12 @@
 
 #include "platform/support/TextConv.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/CriticalSection.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockRecord.h"
+#include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/TextFormat.h"
 
 namespace {
@@ -48,6 +51,13 @@ constexpr char kAutoTradeRiskQuestion[] =
     "주세요.\n\n가격 미수신/현재 수익률보다 낮은 것을 자동설정이 제외됩니다.\n\n가격 미수신 "
     "종목을 제외하고 자동매매 설정할까요?";
 
+// The holding row's automatic-trading cell: checked on red, unchecked on the "off" colour.
+void ShowRowAutoTrade(CRurezOzadoResultRecord& row, bool on) {
+  row.SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, on);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade,
+                       on ? kAutoTradeOnColour : kAutoTradeOffColour);
+}
+
 wxColour ToWxColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 bool AskYesNo(const std::string& text) {
@@ -68,13 +78,21 @@ void CPelomarView::ShowAutoTradeCheck() {
 void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   orv::ui::CMyReportCtrl* grid = Grid(gridId);
   if (!grid) return;
-  std::vector<CMyStockRecord*> rows;
+  // The grid's shown holding rows whose holdings the latest balance still holds; the engine checks
+  // again under its lock before it changes one.
+  std::vector<CRurezOzadoResultRecord*> rows;
   std::vector<StockTrade_s*> holdings;
-  for (int i = 0; i < grid->GetRecordCount(); ++i) {
-    auto* row = dynamic_cast<CMyStockRecord*>(grid->GetRecord(i));
-    if (!row || !row->GetHolding()) continue;
-    rows.push_back(row);
-    holdings.push_back(row->GetHolding());
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    const HoldingMap& held = m_engine->Stocks().Holdings();
+    for (int i = 0; i < grid->GetRecordCount(); ++i) {
+      // A hidden row is a holding the balance no longer names.
+      if (!grid->GetRecord(i)->IsVisible()) continue;
+      StockTrade_s* h = HeldHoldingOf(grid->GetRecord(i), held);
+      if (!h) continue;
+      rows.push_back(static_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)));
+      holdings.push_back(h);
+    }
   }
 
   if (ask) {
@@ -111,11 +129,14 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   std::vector<StockTrade_s*> qualified;
   const int count = m_engine->SetAutoTradeForHoldings(holdings, on, scope, &qualified);
   const std::unordered_set<StockTrade_s*> changed(qualified.begin(), qualified.end());
-  for (CMyStockRecord* row : rows) {
-    StockTrade_s* h = row->GetHolding();
-    if (!changed.count(h)) continue;
-    row->SetCheckValue(kMyItemAutoTrade, h->auto_trade != 0);
-    RefreshStockRow(row, true);
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    for (CRurezOzadoResultRecord* row : rows) {
+      StockTrade_s* h = row->GetHolding();
+      if (!changed.count(h)) continue;
+      ShowRowAutoTrade(*row, h->auto_trade != 0);
+      RefreshStockRow(row, true);
+    }
   }
   grid->RedrawControl();
 

@@ -120,13 +120,11 @@ void CPelomarView::InitWindowParts() {
       grid->SetCtrlId(id);
       grid->SetNotifyHandler([this](orv::ui::ReportNotify& nm) { return OnGridNotify(nm); });
     }
-  // The own-stock grid's totals row.
-  if (m_myStockGrid && m_myStockGrid->GetFooterRecordCount() == 0) {
-    auto* totals = m_myStockGrid->AddFooterRecord(std::make_unique<CMyStockRecord>(nullptr, 0));
-    totals->SetTextValue(kMyItemName, L"합계");
-  }
+  // The own-stock grid's footer (its first row carries the totals) comes with the first
+  // holdings rows; the all-stock grid has its footer from the start, made anew by each fill.
   if (m_allStockGrid && m_allStockGrid->GetFooterRecordCount() == 0)
     m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
+  FillGridOptionLists();
 
   CPelomarEngine& engine = *m_engine;
   if (!engine.Operations().LayOutTabPanes)
@@ -135,12 +133,17 @@ void CPelomarView::InitWindowParts() {
       ShowHostPanes();
     };
   if (!engine.Operations().RefreshGridValues)
-    engine.Operations().RefreshGridValues = [this] { RefreshOwnGridValues(); };
+    engine.Operations().RefreshGridValues = [this] {
+      RefreshOwnGridValues();
+      RefreshAllStockPrices();
+    };
+  if (!engine.Operations().RebuildAllStockGrid)
+    engine.Operations().RebuildAllStockGrid = [this](int, int) { FillAllStockGrid(); };
   if (!engine.Operations().RefreshAccountViews)
     engine.Operations().RefreshAccountViews = [this] { RefreshAccountUi(); };
-  // The holdings rows point at holdings and stocks a logout frees: they go first.
+  // The holdings and all-stock rows point at holdings and stocks a logout frees: they go first.
   if (!engine.Operations().ClearViewAfterLogout)
-    engine.Operations().ClearViewAfterLogout = [this] { ClearHoldingsRows(); };
+    engine.Operations().ClearViewAfterLogout = [this] { ClearStockRows(); };
 
   // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
   const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));

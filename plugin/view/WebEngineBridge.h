@@ -14,8 +14,11 @@
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Clock.h"
+#include "platform/win/CriticalSection.h"
 #include "plugin/community/WebEngine.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/StockRecord.h"
 #include "shared/StockRecords.h"
 
 class CPelomarView::WebEngineBridge : public IWebEngine {
@@ -78,19 +81,30 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
     const Stock_s* stock = stockRow->GetStock();
     out->code = stock->code;
     out->market = stock->market;
-    auto* holdingRow = dynamic_cast<CMyStockRecord*>(record);
-    out->holdingQty =
-        holdingRow && holdingRow->GetHolding() ? holdingRow->GetHolding()->quantity : 0;
-    out->autoTrade = record->GetCheckValue(holdingRow ? kMyItemAutoTrade : kAllItemAuto);
+    const bool holdingRow = dynamic_cast<CRurezOzadoResultRecord*>(record) != nullptr;
+    out->holdingQty = 0;
+    if (holdingRow) {
+      orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
+      if (const StockTrade_s* h = HeldHoldingOf(record, view_.m_engine->Stocks().Holdings()))
+        out->holdingQty = h->quantity;
+    }
+    out->autoTrade = record->GetCheckValue(AutoTradeItem(record));
     return true;
   }
   void SetStockGridRowAutoTrade(int gridId, int row, bool on, COLORREF colour) override {
     orv::ui::CMyReportCtrl* grid = view_.Grid(gridId);
     orv::ui::CMyReportRecordBase* record = grid ? grid->GetRowRecord(row) : nullptr;
     if (!record) return;
-    const int item = dynamic_cast<CMyStockRecord*>(record) ? kMyItemAutoTrade : kAllItemAuto;
+    const int item = AutoTradeItem(record);
     record->SetCheckValue(item, on);
     record->SetItemTextColor(item, colour);
+    // A holding row switches its own holding (the stock may be held in several accounts).
+    orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
+    if (StockTrade_s* h = HeldHoldingOf(record, view_.m_engine->Stocks().Holdings())) {
+      h->auto_trade = on ? 1 : 0;
+      h->order_count = 0;
+      h->step_orders = 0;
+    }
   }
   void RedrawGrid(int gridId) override {
     if (orv::ui::CMyReportCtrl* grid = view_.Grid(gridId)) grid->RedrawControl();
@@ -128,6 +142,7 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   }
   void SetStockAutoTrade(Stock_s* stock, bool on) override {
     if (!stock) return;
+    orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
     stock->listing.auto_trade = on ? 1 : 0;
     if (stock->holding) {
       stock->holding->auto_trade = on ? 1 : 0;
@@ -150,6 +165,13 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   intptr_t WebWindow() const { return webWindow_; }
 
  private:
+  // The automatic-trading cell of a row: the holding rows' 자동매매, the all-stock rows' 자동.
+  static int AutoTradeItem(const orv::ui::CMyReportRecordBase* record) {
+    return dynamic_cast<const CRurezOzadoResultRecord*>(record)
+               ? static_cast<int>(CRurezOzadoResultRecord::kColAutoTrade)
+               : static_cast<int>(kAllItemAuto);
+  }
+
   CPelomarView& view_;
   std::map<int, std::unique_ptr<wxTimer>> timers_;
   intptr_t webWindow_ = 0;

@@ -2,10 +2,17 @@
 // whose module row names the real Pelomar.so, signs in through its log-in dialog against the
 // sandbox, polls prices along a scripted path until the held stock's profit falls back from a
 // high step, sells it at the market, reports the order, asks for the balance again, and closes
-// with every worker stopped and the plug-in unloaded.
+// with every worker stopped and the plug-in unloaded. On the way it reads the trading view's
+// grids as the user sees them: the all-stock tab after the master codes, the holdings rows with
+// their totals and a price that only the quote passes bring, and host commands 113 and 114
+// switching every holding row's automatic trading on and off.
 #include <gtest/gtest.h>
+#include <wx/grid.h>
+#include <wx/notebook.h>
+#include <wx/stattext.h>
 #include <wx/string.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -28,10 +35,11 @@ namespace {
 // The held stock the script moves: 10 shares at an average of 68,500 won in the sandbox.
 constexpr const char* kCode = "005930";
 // Below the first take-profit step, then about +14.6% (a high step), then about +10.2%: the
-// fall of two steps queues a sell of the holding.
+// fall of two steps queues a sell of the holding. A second holding only rises, from its
+// opening 196,500 to 198,000, so only a quote pass can bring that price to its row.
 constexpr const char* kScript =
     "005930 70000\n"
-    "005930 70000\n"
+    "005930 70000 000660 198000\n"
     "005930 78500\n"
     "005930 78500\n"
     "005930 78500\n"
@@ -53,6 +61,65 @@ std::vector<std::string> CsvFields(const std::string& line) {
       fields.back() += c;
   }
   return fields;
+}
+
+// The trading view's grids as the user sees them: the tab control whose first tab is the
+// all-stock quotes, each tab a grid window whose first wxGrid is the body and second the footer.
+wxNotebook* TradingTabs(wxWindow* window) {
+  if (auto* tabs = dynamic_cast<wxNotebook*>(window))
+    if (tabs->GetPageCount() > 0 && tabs->GetPageText(0).StartsWith(L"전종목 시세")) return tabs;
+  for (wxWindow* child : window->GetChildren())
+    if (wxNotebook* tabs = TradingTabs(child)) return tabs;
+  return nullptr;
+}
+
+wxGrid* TabGrid(wxNotebook* tabs, size_t page, bool footer) {
+  if (!tabs || page >= tabs->GetPageCount()) return nullptr;
+  int seen = 0;
+  for (wxWindow* child : tabs->GetPage(page)->GetChildren())
+    if (auto* grid = dynamic_cast<wxGrid*>(child))
+      if (seen++ == (footer ? 1 : 0)) return grid;
+  return nullptr;
+}
+
+int ColumnTitled(wxGrid* grid, const wchar_t* title) {
+  for (int col = 0; grid && col < grid->GetNumberCols(); ++col)
+    if (grid->GetColLabelValue(col) == title) return col;
+  return -1;
+}
+
+double CellNumber(wxGrid* grid, int row, int col) {
+  std::wstring text = grid->GetCellValue(row, col).ToStdWstring();
+  text.erase(std::remove(text.begin(), text.end(), L','), text.end());
+  return text.empty() ? 0 : std::stod(text);
+}
+
+// The body row whose 코드 cell is `code`, or -1.
+int RowOfCode(wxGrid* grid, const char* code) {
+  const int col = ColumnTitled(grid, L"코드");
+  for (int row = 0; col >= 0 && row < grid->GetNumberRows(); ++row)
+    if (grid->GetCellValue(row, col) == wxString(code)) return row;
+  return -1;
+}
+
+// The texts of the host's open notice popups.
+std::vector<std::wstring> PopupTexts(CMainFrame* frame) {
+  std::vector<std::wstring> texts;
+  std::function<void(wxWindow*)> collect = [&](wxWindow* window) {
+    if (auto* text = dynamic_cast<wxStaticText*>(window))
+      texts.push_back(text->GetLabel().ToStdWstring());
+    for (wxWindow* child : window->GetChildren()) collect(child);
+  };
+  for (wxWindow* popup : frame->GetOpenPopups()) collect(popup);
+  return texts;
+}
+
+// The count "(N개)" of the newest popup text that starts with `prefix`; -1 without one.
+int PopupCount(CMainFrame* frame, const std::wstring& prefix) {
+  int count = -1;
+  for (const std::wstring& text : PopupTexts(frame))
+    if (text.rfind(prefix, 0) == 0) count = std::stoi(text.substr(prefix.size()));
+  return count;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -93,6 +160,61 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
     return road.FilesEndingWith("_app_log.csv").find("▶ [UI] 계좌 3개 갱신 완료") !=
            std::string::npos;
   })) << "the holdings rows were never refreshed";
+
+  // The trading view's grids: the all-stock tab lists the sandbox's listings after the master
+  // codes, the own-stock tab the three holdings with their totals in the footer's first row.
+  wxNotebook* tabs = TradingTabs(road.Frame());
+  ASSERT_NE(tabs, nullptr) << "no trading view tabs";
+  const size_t listings = orv::test::SandboxStocks().size();
+  const wxString allCaption = wxString::Format(L"전종목 시세 (%d 개)", static_cast<int>(listings));
+  EXPECT_TRUE(wait([&] { return tabs->GetPageText(0) == allCaption; }))
+      << "all-stock tab caption: " << tabs->GetPageText(0).utf8_string();
+  wxGrid* allStocks = TabGrid(tabs, 0, false);
+  ASSERT_NE(allStocks, nullptr);
+  EXPECT_EQ(allStocks->GetNumberRows(), static_cast<int>(listings));
+  wxGrid* own = TabGrid(tabs, 1, false);
+  wxGrid* ownFooter = TabGrid(tabs, 1, true);
+  ASSERT_NE(own, nullptr);
+  ASSERT_NE(ownFooter, nullptr);
+  const int priceCol = ColumnTitled(own, L"현재가");
+  const int autoCol = ColumnTitled(own, L"자동매매");
+  ASSERT_GE(priceCol, 0);
+  ASSERT_GE(autoCol, 0);
+  // The totals row holds the sums of the shown holding rows.
+  auto expectTotals = [&](const char* when) {
+    ASSERT_GE(ownFooter->GetNumberRows(), 1) << when;
+    for (const wchar_t* title : {L"매입금액", L"평가금액"}) {
+      const int col = ColumnTitled(own, title);
+      ASSERT_GE(col, 0) << WideToUtf8(title);
+      double sum = 0;
+      for (int row = 0; row < own->GetNumberRows(); ++row) sum += CellNumber(own, row, col);
+      EXPECT_GT(sum, 0) << when;
+      EXPECT_DOUBLE_EQ(CellNumber(ownFooter, 0, col), sum) << WideToUtf8(title) << " " << when;
+    }
+  };
+  EXPECT_EQ(own->GetNumberRows(), 3);
+  expectTotals("after the account refresh");
+
+  // A quote pass brings the second holding's new price to its row's price cell; the balance
+  // had not been asked again by then, so the account refresh did not.
+  const bool priced = wait([&] {
+    const int row = RowOfCode(own, "000660");
+    return row >= 0 && CellNumber(own, row, priceCol) == 198000;
+  });
+  EXPECT_TRUE(priced) << "the 000660 row's price never followed the quotes";
+  if (priced) {
+    EXPECT_EQ(road.ServedTimes(DbBrokerPeer::kDomesticBalancePath).size(), 1u);
+    expectTotals("after a quote pass");
+    // The stock's all-stock row shows the same price.
+    const int code = ColumnTitled(allStocks, L"종목코드");
+    const int price = ColumnTitled(allStocks, L"현재가");
+    ASSERT_GE(code, 0);
+    ASSERT_GE(price, 0);
+    int row = 0;
+    while (row < allStocks->GetNumberRows() && allStocks->GetCellValue(row, code) != "000660") ++row;
+    ASSERT_LT(row, allStocks->GetNumberRows());
+    EXPECT_EQ(CellNumber(allStocks, row, price), 198000);
+  }
 
   // Quote polling writes the held stock's prices to the price log.
   EXPECT_TRUE(wait([&] {
@@ -149,6 +271,35 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
       },
       std::chrono::seconds(35)))
       << "no balance request after the order";
+
+  // The account refresh after that balance: the sold holding's row no longer trades.
+  auto refreshes = [&] {
+    const std::string log = road.FilesEndingWith("_app_log.csv");
+    size_t count = 0;
+    for (size_t at = log.find("개 갱신 완료"); at != std::string::npos;
+         at = log.find("개 갱신 완료", at + 1))
+      ++count;
+    return count;
+  };
+  EXPECT_TRUE(wait([&] { return refreshes() >= 2; })) << "no account refresh after the sale";
+
+  // Host commands 113 and 114 switch automatic trading on and off for every holding row the
+  // grid shows; the host's notice counts the rows switched.
+  auto checkedRows = [&] {
+    int checked = 0;
+    for (int row = 0; row < own->GetNumberRows(); ++row)
+      checked += own->GetTable()->GetValueAsBool(row, autoCol) ? 1 : 0;
+    return checked;
+  };
+  EXPECT_EQ(road.Frame()->SendCommandToAllModules(113, 0), 1);
+  const int switchedOn = PopupCount(road.Frame(), L"전체 보유 종목이 [자동 매매] *설정* (");
+  EXPECT_GE(switchedOn, 1) << "no notice of the switch";
+  EXPECT_EQ(checkedRows(), switchedOn);
+  EXPECT_EQ(road.Frame()->SendCommandToAllModules(114, 0), 1);
+  EXPECT_EQ(PopupCount(road.Frame(), L"전체 보유 종목이 [자동 매매] *취소(Cancel)* ("),
+            switchedOn);
+  EXPECT_EQ(checkedRows(), 0);
+  expectTotals("after the sale and the balance that followed it");
 
   // The user closes the program and answers yes: command 21 stops the workers, the modules are
   // destroyed and the library unloaded, without a crash.

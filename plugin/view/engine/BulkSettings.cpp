@@ -1,6 +1,8 @@
 // Settings changed for every holding of a grid at once: automatic trading switched on or off
 // for all holdings that can safely trade.
 
+#include <unordered_set>
+
 #include "platform/win/CriticalSection.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
@@ -12,6 +14,13 @@ constexpr int kTradingLineAutoAllOn = 28;
 constexpr int kTradingLineAutoAllOff = 29;
 // Holdings this far down count as written off rather than as below their stop-loss.
 constexpr double kWrittenOffRate = -95.0;
+
+// The holdings the map holds now (a caller's list may name one a balance query freed since).
+std::unordered_set<const StockTrade_s*> HeldNow(const OwningHoldingMap& holdings) {
+  std::unordered_set<const StockTrade_s*> held;
+  for (const auto& entry : holdings) held.insert(entry.first);
+  return held;
+}
 }  // namespace
 
 double CPelomarEngine::HoldingPrice(const StockTrade_s* holding) {
@@ -39,8 +48,9 @@ CPelomarEngine::AutoTradeRisks_s CPelomarEngine::CountAutoTradeRisks(
     const std::vector<StockTrade_s*>& holdings) {
   AutoTradeRisks_s risks;
   CSingleLock lock(&m_viewLock, TRUE);
+  const auto held = HeldNow(m_stocks.Holdings());
   for (const StockTrade_s* h : holdings) {
-    if (!h) continue;
+    if (!h || !held.count(h)) continue;
     if (HoldingPrice(h) <= 0) {
       ++risks.noPrice;
     } else if (h->profit_rate > kWrittenOffRate && h->profit_rate < h->stop_loss_rate) {
@@ -60,8 +70,9 @@ int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<StockTrade_s*>& ho
   int count = 0;
   {
     CSingleLock lock(&m_viewLock, TRUE);
+    const auto held = HeldNow(m_stocks.Holdings());
     for (StockTrade_s* h : holdings) {
-      if (!h || !QualifiesForAutoTradeAll(h)) continue;
+      if (!h || !held.count(h) || !QualifiesForAutoTradeAll(h)) continue;
       if (qualified) qualified->push_back(h);
       ResetStockStairs(h);
       SetHoldingSellRatio(h, HoldingPrice(h), h->sell_ratio);

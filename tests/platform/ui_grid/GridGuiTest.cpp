@@ -181,10 +181,14 @@ TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   EXPECT_FALSE(dlg->gridWindow->ClickCell(3, 4, 5));
   EXPECT_TRUE(dlg->notes.empty());
 
-  // check toggle
+  // check toggle; the grid's table answers a check cell's state as its bool value
   const bool before = dlg->grid.GetRowRecord(3)->GetCheckValue(3);
+  ASSERT_TRUE(g->GetTable()->CanGetValueAs(3, 3, wxGRID_VALUE_BOOL));
+  EXPECT_FALSE(g->GetTable()->CanGetValueAs(3, 4, wxGRID_VALUE_BOOL));
+  EXPECT_EQ(g->GetTable()->GetValueAsBool(3, 3), before);
   ASSERT_TRUE(dlg->gridWindow->ClickCell(3, 3, g->GetColSize(3) / 2));
   EXPECT_NE(dlg->grid.GetRowRecord(3)->GetCheckValue(3), before);
+  EXPECT_NE(g->GetTable()->GetValueAsBool(3, 3), before);
   EXPECT_EQ(Codes(dlg->notes),
             (std::vector<int>{REPORT_NM_REQUESTEDIT, REPORT_NM_CHECKED, REPORT_NM_VALUECHANGED}));
 

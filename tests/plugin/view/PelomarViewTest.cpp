@@ -26,6 +26,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/community/StockGridMenu.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockGrids.h"
@@ -319,10 +320,12 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
   int index = 0;
   for (const wchar_t* code : {L"005930", L"000660", L"035720"}) {
     Stock_s* s = lists.AddMasterStock(1, code, L"종목", 0, 0, 0, 0, 1000, 0, 0);
-    s->change = index == 1 ? -10 : 10;
+    s->change = index == 0 ? -10 : 10;
     s->change_rate = s->change / 10.0;
-    AddAllStockRow(*grid, s, ++index, view->Scale());
+    ++index;
   }
+  // The rebuild the tick runs after the master codes (rows in code order: 000660 first).
+  view->Engine().Operations().RebuildAllStockGrid(0, 0);
   EXPECT_EQ(view->FilterMasterGrid(1).shown, 3);
   wxGrid* body = FindGrid(view->TabControl()->GetPage(0));
   ASSERT_NE(body, nullptr);
@@ -468,7 +471,39 @@ intptr_t RecordHostNotice(void*, int, int kind, int, double, double, const wchar
 
 }  // namespace
 
-TEST_F(PelomarViewTest, HostCommandsSwitchAutomaticTradingForAllOwnStocks) {
+namespace {
+
+// A holding as a balance reply leaves it: in the engine's holdings map, its stock in the master
+// list, 10 shares bought at 10,000.
+StockTrade_s* AddHeldStock(CPelomarEngine& engine, const wchar_t* code, double price,
+                           double rate) {
+  Stock_s* stock = engine.Stocks().AddMasterStock(1, code, code, 0, 0, 0, 0, 0, 0, 0);
+  stock->cur_price = price;
+  stock->market_letter = '1';
+  auto* h = new StockTrade_s();
+  h->stock = stock;
+  std::wcscpy(h->code, code);
+  h->quantity = 10;
+  h->avg_price = 10000;
+  h->purchase = 100000;
+  h->step_base_price = 10000;
+  h->profit_rate = rate;
+  h->stop_loss_rate = -5;
+  h->auto_trade = 0;
+  h->sell_rate = 100;
+  stock->holding = h;
+  engine.Stocks().Holdings().emplace(h, 0);
+  return h;
+}
+
+CRurezOzadoResultRecord* RowOf(const StockTrade_s* h) {
+  return static_cast<CRurezOzadoResultRecord*>(
+      static_cast<orv::ui::CMyReportRecordBase*>(h->grid_row));
+}
+
+}  // namespace
+
+TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHoldingRows) {
   block_.pfnNotify = &RecordHostNotice;
   HostNotices().clear();
   CPelomarView* view = CreateView();
@@ -477,30 +512,17 @@ TEST_F(PelomarViewTest, HostCommandsSwitchAutomaticTradingForAllOwnStocks) {
   engine.Options().changed = 0;
   auto* grid = view->Grid(IDC_MY_STOCK_GRID);
   ASSERT_NE(grid, nullptr);
-  // One holding that may trade, one without a price and one below its stop-loss.
-  struct Spec {
-    const wchar_t* code;
-    double price, rate;
+  // One holding that may trade, one without a price and one below its stop-loss; the rows are
+  // the ones the account refresh of the tick makes.
+  std::vector<StockTrade_s*> holdings = {AddHeldStock(engine, L"005930", 11000, 10),
+                                         AddHeldStock(engine, L"000660", 0, 10),
+                                         AddHeldStock(engine, L"035420", 9000, -10)};
+  engine.Operations().RefreshAccountViews();
+  ASSERT_EQ(grid->GetRecordCount(), 3);
+  for (StockTrade_s* h : holdings) ASSERT_NE(h->grid_row, nullptr);
+  const auto rowCheck = [&](int i) {
+    return RowOf(holdings[i])->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade);
   };
-  const Spec specs[] = {{L"005930", 11000, 10}, {L"000660", 0, 10}, {L"035420", 9000, -10}};
-  std::vector<StockTrade_s*> holdings;
-  for (const Spec& s : specs) {
-    Stock_s* stock = engine.Stocks().AddMasterStock(1, s.code, s.code, 0, 0, 0, 0, 0, 0, 0);
-    stock->cur_price = s.price;
-    auto* h = new StockTrade_s();
-    h->stock = stock;
-    std::wcscpy(h->code, s.code);
-    h->quantity = 10;
-    h->avg_price = 10000;
-    h->step_base_price = 10000;
-    h->profit_rate = s.rate;
-    h->stop_loss_rate = -5;
-    h->auto_trade = 0;
-    engine.Stocks().Holdings().emplace(h, 0);
-    grid->AddRecord(new CMyStockRecord(h, static_cast<int>(holdings.size()) + 1));
-    holdings.push_back(h);
-  }
-  const auto rowCheck = [&](int i) { return grid->GetRecord(i)->GetCheckValue(kMyItemAutoTrade); };
 
   EXPECT_EQ(view->OnReceivedMsgFromManager(2, 113, 0, 0, nullptr), 1);
   EXPECT_EQ(holdings[0]->auto_trade, 1);
@@ -508,6 +530,9 @@ TEST_F(PelomarViewTest, HostCommandsSwitchAutomaticTradingForAllOwnStocks) {
   EXPECT_EQ(holdings[2]->auto_trade, 0);
   EXPECT_TRUE(rowCheck(0));
   EXPECT_FALSE(rowCheck(1));
+  EXPECT_FALSE(rowCheck(2));
+  EXPECT_EQ(RowOf(holdings[0])->GetItem(CRurezOzadoResultRecord::kColAutoTrade)->backColor,
+            kRowRed);
   EXPECT_EQ(view->AutoTradeSwitch(0), 1);
   EXPECT_TRUE(view->CheckBox(IDC_CHECK_ALL_STOCK_WATCH)->GetValue());
   EXPECT_EQ(engine.Options().changed, 2);
@@ -543,6 +568,200 @@ TEST_F(PelomarViewTest, HostCommandsSwitchAutomaticTradingForAllOwnStocks) {
   EXPECT_EQ(view->AutoTradeSwitch(0), 0);
   EXPECT_EQ(holdings[0]->auto_trade, 0);
 
-  grid->ResetContent();
+  // The grid menu's "자동 매매" on a holding row switches that holding on, then off again.
+  const int shown = grid->GetRowIndex(RowOf(holdings[0]));
+  ASSERT_GE(shown, 0);
+  ASSERT_TRUE(view->GridMenu().RunStockGridCommand(IDC_MY_STOCK_GRID, shown, ID_HOLDING_AUTO_TRADE));
+  EXPECT_EQ(holdings[0]->auto_trade, 1);
+  EXPECT_TRUE(rowCheck(0));
+  ASSERT_TRUE(view->GridMenu().RunStockGridCommand(IDC_MY_STOCK_GRID, shown, ID_HOLDING_AUTO_TRADE));
+  EXPECT_EQ(holdings[0]->auto_trade, 0);
+  EXPECT_FALSE(rowCheck(0));
+  // So does the user's click on the row's check box: the holding follows the cell.
+  const int autoColumn = CRurezOzadoResultRecord::kColAutoTrade;
+  grid->OnToggleCheck(shown, autoColumn);
+  EXPECT_EQ(holdings[0]->auto_trade, 1);
+  EXPECT_TRUE(rowCheck(0));
+  grid->OnToggleCheck(shown, autoColumn);
+  EXPECT_EQ(holdings[0]->auto_trade, 0);
+  EXPECT_FALSE(rowCheck(0));
+
+  // A holding the next balance dropped is freed before the rows follow: the switch neither
+  // reads it nor counts it.
+  engine.Stocks().Holdings().erase(holdings[2]);
+  GfxStockTradeDataFree(holdings[2]);
+  HostNotices().clear();
+  EXPECT_EQ(view->OnReceivedMsgFromManager(2, 113, 0, 0, nullptr), 1);
+  ASSERT_FALSE(HostNotices().empty());
+  EXPECT_EQ(HostNotices().back().text, L"전체 보유 종목이 [자동 매매] *설정* (1개)되었습니다.");
+
+  // The view's end frees the rows before the holdings they point at.
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextTick) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  StockTrade_s* a = AddHeldStock(engine, L"005930", 11000, 10);
+  StockTrade_s* b = AddHeldStock(engine, L"000660", 9000, -10);
+  b->loan_amount = 30000;
+  engine.Operations().RefreshAccountViews();
+  ASSERT_EQ(grid->GetRecordCount(), 2);
+  // The footer's first row carries the totals, shown with the rows.
+  ASSERT_GE(grid->GetFooterRecordCount(), 1);
+  orv::ui::CMyReportRecordBase* totals = grid->GetFooterRecord(0);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 200000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 30000);
+
+  // A quote pass moves both prices; the next tick shows them and the new totals.
+  struct Pass {
+    double priceA, priceB;
+  };
+  for (const Pass& pass : {Pass{12000, 8000}, Pass{12500, 9500}}) {
+    a->stock->cur_price = pass.priceA;
+    a->stock->change_rate = 2.5;
+    b->stock->cur_price = pass.priceB;
+    b->stock->change_rate = -1.5;
+    engine.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 0, nullptr, 0);
+    engine.m_quotesApplied.store(1);
+    engine.OnTradingTick();
+    EXPECT_DOUBLE_EQ(RowOf(a)->GetNumberValue(kMyItemPrice), pass.priceA);
+    EXPECT_DOUBLE_EQ(RowOf(b)->GetNumberValue(kMyItemPrice), pass.priceB);
+    EXPECT_EQ(RowOf(a)->GetItem(kMyItemPrice)->textColor, kRowRed);
+    EXPECT_EQ(RowOf(b)->GetItem(kMyItemPrice)->textColor, kRowBlue);
+    EXPECT_DOUBLE_EQ(RowOf(b)->GetNumberValue(kMyItemChange), -1.5);
+    // The all-stock tab's row of the stock follows too.
+    orv::ui::CMyReportRecordBase* quote = AllStockRowOf(b->stock, *view->Grid(IDC_ALL_STOCK_GRID));
+    ASSERT_NE(quote, nullptr);
+    EXPECT_DOUBLE_EQ(quote->GetNumberValue(kAllItemPrice), pass.priceB);
+    EXPECT_EQ(quote->GetItem(kAllItemPrice)->textColor, kRowBlue);
+    EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), (pass.priceA + pass.priceB) * 10);
+    EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 200000);
+  }
+
+  // A holding the balance dropped is freed before the rows follow: the tick does not read it
+  // and its row keeps its last values (in the totals while the row is shown).
+  CRurezOzadoResultRecord* rowB = RowOf(b);
+  b->auto_trade = 1;
+  rowB->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, true);
+  engine.Stocks().Holdings().erase(b);
+  GfxStockTradeDataFree(b);
+  a->stock->cur_price = 13000;
+  engine.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 0, nullptr, 0);
+  engine.m_quotesApplied.store(1);
+  engine.OnTradingTick();
+  EXPECT_DOUBLE_EQ(RowOf(a)->GetNumberValue(kMyItemPrice), 13000);
+  EXPECT_DOUBLE_EQ(rowB->GetNumberValue(kMyItemPrice), 9500);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000 + 95000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 30000);
+  // The next account refresh: the row no longer trades; missed twice, it is hidden and leaves
+  // the totals.
+  engine.Operations().RefreshAccountViews();
+  EXPECT_FALSE(rowB->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
+  EXPECT_TRUE(rowB->IsVisible());
+  engine.Operations().RefreshAccountViews();
+  EXPECT_FALSE(rowB->IsVisible());
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
+  EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  group_info_s account;
+  account.key = 7;
+  account.label = L"모의계좌-01";
+  engine.Accounts()[account.label] = &account;
+  StockTrade_s* h = AddHeldStock(engine, L"005930", 11000, 10);
+  h->account_no = 7;
+  h->broker_id = 11;
+  h->stock->nation = 1;
+  h->stock->market_letter = '2';
+  h->sell_ratio = 95;  // 매도비중
+  h->sell_rate = 30;   // 분할률/금액
+  h->stop_loss_rate = -12.5;
+  engine.Operations().RefreshAccountViews();
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  ASSERT_EQ(grid->GetRecordCount(), 1);
+  // What the grid's window shows: the item's caption through its column's option list.
+  const auto shows = [&](orv::ui::CMyReportCtrl* g, orv::ui::CMyReportRecordBase* row, int item) {
+    const orv::ui::ReportColumn* column = g->FindColumnByItem(item);
+    return column ? row->GetItem(item)->GetCaption(&column->editOptions.constraints)
+                  : std::wstring(L"(no column)");
+  };
+  using Row = CRurezOzadoResultRecord;
+  orv::ui::CMyReportRecordBase* row = RowOf(h);
+  EXPECT_EQ(shows(grid, row, Row::kColBroker), L"DB증권");
+  EXPECT_EQ(shows(grid, row, Row::kColAccount), L"모의계좌-01");
+  EXPECT_EQ(shows(grid, row, Row::kColNation), L"KR");
+  EXPECT_EQ(shows(grid, row, Row::kColMarket), L"2:코스닥");
+  EXPECT_EQ(shows(grid, row, Row::kColSellRatio), L"95%매도");
+  EXPECT_DOUBLE_EQ(row->GetNumberValue(Row::kColSplitRate), 30);
+  EXPECT_EQ(shows(grid, row, Row::kColStopLoss), L"-12.5%");
+
+  // The all-stock rows the rebuild makes show the nation and market labels too.
+  engine.Operations().RebuildAllStockGrid(0, 0);
+  orv::ui::CMyReportCtrl* all = view->Grid(IDC_ALL_STOCK_GRID);
+  ASSERT_EQ(all->GetRecordCount(), 1);
+  EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemNation), L"KR");
+  EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemMarket), L"2:코스닥");
+  engine.Accounts().clear();
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, TheTickFillsTheAllStockGridAfterTheMasterCodesAndALogoutEmptiesIt) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  CStockLists& lists = engine.Stocks();
+  struct Listed {
+    const wchar_t* code;
+    int8_t nation;
+    double change;
+  };
+  // Codes ending in 0 are shown; a nation '3' stock is counted in the caption but has no row.
+  for (const Listed& l : {Listed{L"005930", 1, 100}, Listed{L"000660", 1, -50},
+                          Listed{L"005935", 1, 10}, Listed{L"AAPL0", '3', 0}}) {
+    Stock_s* s = lists.AddMasterStock(1, l.code, l.code, l.nation, 0, 0, 0, 10000, 0, 0);
+    s->nation = l.nation;
+    s->change = l.change;
+  }
+  // What the master-code download leaves: its count and a rebuild request for the tick.
+  engine.m_masterCodeCount.store(4);
+  engine.m_gridRebuildRequest.store(1);
+  engine.OnTradingTick();
+  EXPECT_EQ(engine.m_gridRebuildRequest.load(), 0);
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ALL_STOCK_GRID);
+  ASSERT_EQ(grid->GetRecordCount(), 3);
+  EXPECT_EQ(grid->GetRowCount(), 2);  // 005935 is filtered out
+  EXPECT_EQ(view->TabControl()->GetPageText(0), wxString(L"전종목 시세 (4 개)"));
+  ASSERT_EQ(grid->GetFooterRecordCount(), 1);
+  orv::ui::CMyReportRecordBase* footer = grid->GetFooterRecord(0);
+  EXPECT_EQ(footer->GetTextValue(kAllItemName), L"전체");
+  EXPECT_DOUBLE_EQ(footer->GetNumberValue(kAllItemOrder), 2);
+  EXPECT_EQ(footer->GetTextValue(kAllItemCode), L"상승(2)/하락(1) (0.0)");
+  EXPECT_NE(ReadFile(engine.Logs().GetAppLogPath()).find("[전종목] 3 조회"), std::string::npos);
+  Stock_s* samsung = lists.Master().Find(L"005930");
+  ASSERT_NE(samsung, nullptr);
+  EXPECT_EQ(AllStockRowOf(samsung, *grid), grid->GetRowRecord(1));  // 000660 comes first
+
+  // A second rebuild replaces the rows rather than adding to them.
+  engine.m_gridRebuildRequest.store(1);
+  engine.OnTradingTick();
+  EXPECT_EQ(grid->GetRecordCount(), 3);
+  EXPECT_EQ(grid->GetFooterRecordCount(), 1);
+
+  // The logout's view step empties the rows before the engine frees their stocks.
+  engine.Operations().ClearViewAfterLogout();
+  EXPECT_EQ(grid->GetRecordCount(), 0);
+  EXPECT_EQ(samsung->grid_row, nullptr);
+  engine.m_gridRebuildRequest.store(1);
+  engine.OnTradingTick();
+  ASSERT_EQ(grid->GetRecordCount(), 3);
+  // The view's end frees the rows while their stocks still exist.
   EXPECT_TRUE(view->Destroy());
 }

@@ -7,6 +7,8 @@
 #include <map>
 
 #include "platform/ui/model/ReportCtrl.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockGrids.h"
 #include "plugin/view/engine/EnvelopeScore.h"
@@ -204,14 +206,17 @@ TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
 TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   orv::ui::CMyReportCtrl grid;
   ASSERT_GT(grid.InitColumns(std::wstring_view(kMyStockGridLayout)), 0);
-  Stock_s a, b;
+  Stock_s a, b, c;
   std::wcscpy(a.code, L"005930");
   a.cur_price = 70000;
   a.change_rate = 1;
   b.cur_price = 9000;
   b.change_rate = -2;
-  StockTrade_s ha, hb;
+  c.cur_price = 500;
+  StockTrade_s ha, hb, hc;
   ha.stock = &a;
+  std::wcscpy(ha.code, L"005930");
+  ha.quantity = 10;
   ha.purchase = 600000;
   ha.valuation = 700000;
   ha.profit = 100000;
@@ -220,18 +225,38 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   ha.commission = 100;
   ha.stop_loss_rate = -95;
   hb.stock = &b;
+  std::wcscpy(hb.code, L"000660");
+  hb.quantity = 40;
   hb.purchase = 400000;
   hb.valuation = 300000;
   hb.profit = -100000;
   hb.profit_rate = -25;
   hb.loan_amount = 50000;
-  auto* ra = static_cast<CMyStockRecord*>(grid.AddRecord(std::make_unique<CMyStockRecord>(&ha, 1)));
-  auto* rb = static_cast<CMyStockRecord*>(grid.AddRecord(std::make_unique<CMyStockRecord>(&hb, 2)));
-  grid.AddRecord(std::make_unique<CMyStockRecord>(nullptr, 3));  // a row without a holding
-  auto* totals = grid.AddFooterRecord(std::make_unique<CMyStockRecord>(nullptr, 0));
-  EXPECT_EQ(ra->GetItemCount(), kMyStockItemCount + kDayItemCount - 1);
+  hc.stock = &c;
+  std::wcscpy(hc.code, L"035420");
+  hc.quantity = 1;
+  hc.purchase = 999;
+  // The rows and their footer as the account refresh makes them.
+  HoldingViewMap balance;
+  for (StockTrade_s* h : {&ha, &hb, &hc}) balance.emplace(h, 0);
+  CHoldingsGrid rows(grid);
+  ASSERT_EQ(rows.RefreshHoldingsGrid(&balance), 3);
+  auto* ra = rows.RowOf(&ha);
+  auto* rb = rows.RowOf(&hb);
+  auto* rc = rows.RowOf(&hc);
+  ASSERT_TRUE(ra && rb && rc);
+  orv::ui::CMyReportRecordBase* totals = grid.GetFooterRecord(0);
+  ASSERT_NE(totals, nullptr);
 
-  const OwnGridTotals_s t = RefreshOwnGridRows(grid);
+  // hc is no longer held (a later balance freed it) and its row was hidden: the refresh does
+  // not read its holding and the totals leave its row out.
+  HoldingViewMap held;
+  for (StockTrade_s* h : {&ha, &hb}) held.emplace(h, 0);
+  c.cur_price = 600;
+  rc->SetVisible(false);
+  ha.profit_amount = 100000;
+  hb.profit_amount = -100000;
+  const OwnGridTotals_s t = RefreshOwnGridRows(grid, held);
   EXPECT_DOUBLE_EQ(t.purchase, 1000000);
   EXPECT_DOUBLE_EQ(t.valuation, 1000000);
   EXPECT_DOUBLE_EQ(t.profit, 0);
@@ -239,11 +264,16 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemPurchase), 1000000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 50000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemTax), 1000);
+  EXPECT_DOUBLE_EQ(rc->GetNumberValue(kMyItemPrice), 500);
+  EXPECT_EQ(HeldHoldingOf(rc, held), nullptr);
+  EXPECT_EQ(HeldHoldingOf(ra, held), &ha);
+  EXPECT_DOUBLE_EQ(ra->GetNumberValue(kMyItemPrice), 70000);
   EXPECT_EQ(ra->GetItem(kMyItemPrice)->textColor, kRowRed);
   EXPECT_EQ(rb->GetItem(kMyItemPrice)->textColor, kRowBlue);
   EXPECT_EQ(ra->GetItem(kMyItemProfit)->textColor, kRowRed);
   EXPECT_EQ(rb->GetItem(kMyItemProfitRate)->textColor, kRowBlue);
-  EXPECT_EQ(ra->GetItemCaption(kMyItemProfitRate), L"16.70");
+  EXPECT_EQ(ra->GetItemCaption(kMyItemProfitRate), L"16.70%");
+  EXPECT_EQ(rb->GetItemCaption(kMyItemChange), L"-2.0%");
 
   EXPECT_TRUE(RefreshStockRow(ra, true));
   EXPECT_EQ(ra->GetItem(kMyItemStopLoss)->backColor, 0x9FE7F9u);  // -95 is at or below -90
