@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -60,6 +61,15 @@ class BusyPauseClock : public orv::win::FakeClock {
 
 class DbAgentConcurrencyTest : public DbAgentFixture {
  protected:
+  // As the view does: replies reach the shared maps under one lock.
+  void SetUp() override {
+    DbAgentFixture::SetUp();
+    agent_.SetMergeStep([this](const std::function<void()>& merge) {
+      std::lock_guard<std::mutex> lock(viewLock_);
+      merge();
+    });
+  }
+
   BalanceQueryArgs_s BalanceArgs() {
     BalanceQueryArgs_s args;
     args.totals = &agent_.m_accountRecord;
@@ -68,6 +78,7 @@ class DbAgentConcurrencyTest : public DbAgentFixture {
     return args;
   }
 
+  std::mutex viewLock_;
   GroupInfoMap accounts_;
   OwningHoldingMap holdings_;
   OwningStockMap held_;

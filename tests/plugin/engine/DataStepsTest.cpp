@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -167,6 +169,29 @@ TEST_F(DataSteps, AHoldingTheBalanceDropsLeavesTheOrderQueue) {
   engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
   EXPECT_TRUE(engine_.OrderQueue().empty());
   EXPECT_EQ(engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0), nullptr);
+}
+
+// While the broker is asked (its reply not yet sent), another thread takes the view lock at
+// once: the account step holds it only to merge a reply, never across a request.
+TEST_F(DataSteps, TheViewLockIsFreeWhileTheAccountStepWaitsForTheBroker) {
+  SetBalances(10);
+  std::mutex seenLock;
+  std::map<std::string, int> freeWhileAsked;
+  std::map<std::string, int> heldWhileAsked;
+  setup_.peer.Http().OnServed([&](const orv::test::RecordedRequest& request, int) {
+    const bool free = engine_.ViewLock().TryLock();
+    if (free) engine_.ViewLock().Unlock();
+    std::lock_guard<std::mutex> lock(seenLock);
+    ++(free ? freeWhileAsked : heldWhileAsked)[request.path];
+  });
+  uint32_t total = 0;
+  EXPECT_EQ(engine_.QueryAccountsAndBalances(curl_, 1, &total, 0), 3);
+  setup_.peer.Http().OnServed(nullptr);
+  EXPECT_EQ(engine_.Stocks().Holdings().size(), 3u);
+  EXPECT_TRUE(heldWhileAsked.empty()) << heldWhileAsked.begin()->first;
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDepositPath], 1);
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDomesticBalancePath], 1);
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kOverseasBalancePath], 1);
 }
 
 TEST_F(DataSteps, QuotePassPollsLogsAndAppliesPrices) {
