@@ -195,16 +195,20 @@ int CDbSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t mark
                                 int* outStatus, int freeFirst) {
   if (!stocks) stocks = m_defaultStocks;
   if (!curl || !stocks || !HasCredentials()) return 0;
-  if (freeFirst) GfxStockDataListFree2(stocks, 0, 1, 0);
+  if (freeFirst) RunMerge([&] { GfxStockDataListFree2(stocks, 0, 1, 0); });
   const char* nation = market == kMarketOverseas ? "US" : market == 5 ? "JP" : "KR";
   const char* body = TickerBody(marketLetter);
   if (!body) return 0;
   const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
 
   int total = 0;
+  // Each page reaches the map through the merge step: the map may be the view's master map,
+  // which the balance merges also fill. The request and the pause run without it.
   PostPages(curl, path, body, kDbListPagePauseMs, [&](const char* reply, int) {
-    total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
-                            startIndex + total, outStatus);
+    RunMerge([&] {
+      total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
+                              startIndex + total, outStatus);
+    });
   });
   return total;
 }
