@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/stocklib/PriceLogLine.h"
@@ -192,6 +194,40 @@ TEST_F(DataSteps, TheViewLockIsFreeWhileTheAccountStepWaitsForTheBroker) {
   EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDepositPath], 1);
   EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDomesticBalancePath], 1);
   EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kOverseasBalancePath], 1);
+}
+
+// The account step on its worker, token renewals on the user-interface thread and a reader of
+// the holdings under the view lock, all at once (scripts/tsan checks this run for races).
+TEST_F(DataSteps, AccountStepsRenewalsAndLockedReadersRunTogether) {
+  SetBalances(10);
+  setup_.peer.RotateTokens(true);
+  std::atomic<bool> stop{false};
+  std::atomic<int> refreshes{0};
+  std::thread account([&] {
+    CURL* curl = curl_easy_init();
+    uint32_t total = 0;
+    while (!stop) {
+      if (engine_.QueryAccountsAndBalances(curl, 1, &total, 0) >= 2) ++refreshes;
+    }
+    curl_easy_cleanup(curl);
+  });
+  int renewed = 0;
+  double held = 0;
+  for (int i = 0; i < 20; ++i) {
+    int64_t smallest = 0;
+    renewed += engine_.RenewBrokerLogins(curl_, &smallest, 1, 1);
+    orv::win::CSingleLock lock(&engine_.ViewLock(), TRUE);
+    for (const auto& entry : engine_.Stocks().Holdings()) held += entry.first->quantity;
+  }
+  while (refreshes.load() < 3) std::this_thread::yield();
+  stop = true;
+  account.join();
+  EXPECT_EQ(renewed, 20);
+  EXPECT_GT(held, 0);
+  EXPECT_EQ(engine_.Stocks().Holdings().size(), 3u);
+  const auto issued = setup_.peer.IssuedTokens();
+  EXPECT_EQ(agent_->AccessToken(), issued.back());
+  EXPECT_EQ(setup_.peer.RequestsTo(DbBrokerPeer::kTokenPath).size(), issued.size());
 }
 
 TEST_F(DataSteps, QuotePassPollsLogsAndAppliesPrices) {
