@@ -42,7 +42,7 @@ struct BalanceOwner_s {
   uint32_t accountKey = 0;  // the agent's key, kept in each holding's account_no
   uint8_t market = 0;       // the queried market: only its side's holdings may be dropped
   uint8_t priceSlot = 0;
-  uint32_t pass = 0;        // marks the holdings this reply names
+  uint32_t pass = 0;            // marks the holdings this reply names
   bool afterFirstPass = false;  // the agent has finished a balance pass before
 };
 

@@ -188,9 +188,8 @@ char* CStockAgentBase::QueryPrices(CURL* curl, const wchar_t* codes) {
 
 char* CStockAgentBase::QueryPricesA(CURL*, const char*) { return nullptr; }
 
-int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int,
-                                          const char* reply, size_t len,
-                                          const BalanceQueryArgs_s& args) {
+int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, const char* reply,
+                                          size_t len, const BalanceQueryArgs_s& args) {
   m_balanceCount = 0;
   if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
   BalanceReply_s read;

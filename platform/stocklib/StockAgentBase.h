@@ -163,8 +163,7 @@ class CStockAgentBase {
                                    size_t len, const BalanceQueryArgs_s& args);
   // Reads one balance reply of `market`; false when it holds no balance (a refusal, not JSON).
   // Touches nothing the view shares. Base: false.
-  virtual bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
-                                BalanceReply_s* out);
+  virtual bool ReadBalanceReply(uint8_t market, const char* reply, size_t len, BalanceReply_s* out);
   // Asks for the holdings (all pages), calls ParseBalanceResponse, drops sold-out holdings and
   // returns the number of holdings. Base: 0.
   virtual int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,

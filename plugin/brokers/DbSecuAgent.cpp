@@ -95,11 +95,11 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
   if (!state) state = &own;
   const RequestCredentials credentials = CredentialsForRequest();
   int len = 0;
-  char* reply = SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader,
-                                  furtherHeaders, 0, credentials.key.c_str(),
-                                  credentials.secret.c_str(),
-                                  bearer ? credentials.token.c_str() : nullptr, json, &len,
-                                  m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
+  char* reply =
+      SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
+                        credentials.key.c_str(), credentials.secret.c_str(),
+                        bearer ? credentials.token.c_str() : nullptr, json, &len,
+                        m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
   const unsigned transfer = state->transfer;
   m_lastTransfer = transfer;
   if (transfer != CURLE_OK) {
@@ -145,9 +145,9 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
   }
 
   const RequestCredentials credentials = CredentialsForRequest();
-  const std::string body = "grant_type=client_credentials&appkey=" +
-                           UrlEncodeFormValue(credentials.key.c_str()) + "&appsecretkey=" +
-                           UrlEncodeFormValue(credentials.secret.c_str()) + "&scope=oob";
+  const std::string body =
+      "grant_type=client_credentials&appkey=" + UrlEncodeFormValue(credentials.key.c_str()) +
+      "&appsecretkey=" + UrlEncodeFormValue(credentials.secret.c_str()) + "&scope=oob";
   BrokerRequestState request;
   int len = 0;
   char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, false, &len, nullptr, &request);
@@ -333,8 +333,7 @@ bool CDbSecuAgent::ReadBalanceReply(uint8_t market, const char* reply, size_t le
   if (!domestic) read->evaluation = valuation;
   m_summary.purchase = read->purchase;
   m_summary.evaluation = read->evaluation;
-  m_summary.profitRate = read->purchase > 0
-                             ? (read->evaluation - read->purchase) * 100.0 / read->purchase
-                             : 0;
+  m_summary.profitRate =
+      read->purchase > 0 ? (read->evaluation - read->purchase) * 100.0 / read->purchase : 0;
   return true;
 }

@@ -6,9 +6,9 @@
 //
 // Every request goes through SendBrokerRequest with the agent's base URL, key, secret, bearer
 // token (copied under the agent's lock) and CA file, and a request state of its own that takes
-// the reply's continuation key and the transfer result. The base URL is "https://<host:port>", the host
-// coming from the "Settings" value "BrokerHost-11" or the broker's production host; tests point
-// it elsewhere with SetHostUrlA/SetHostUrl.
+// the reply's continuation key and the transfer result. The base URL is "https://<host:port>", the
+// host coming from the "Settings" value "BrokerHost-11" or the broker's production host; tests
+// point it elsewhere with SetHostUrlA/SetHostUrl.
 
 #include <atomic>
 #include <cstdint>

@@ -267,10 +267,10 @@ char* CDbSecuAgent::QueryAllTickers(CURL*, const char* key, const char* secret) 
   if (!handle) return nullptr;
   const RequestCredentials credentials = CredentialsForRequest();
   BrokerRequestState request;
-  char* reply = SendBrokerRequest(
-      handle, m_baseUrl, kAllTickersPath, 0, nullptr, nullptr, nullptr, nullptr, 0,
-      given ? key : credentials.key.c_str(), given ? secret : credentials.secret.c_str(), nullptr,
-      1, nullptr, m_caCertPath.c_str(), &request, m_stopFlag, m_timeoutMs, 0);
+  char* reply = SendBrokerRequest(handle, m_baseUrl, kAllTickersPath, 0, nullptr, nullptr, nullptr,
+                                  nullptr, 0, given ? key : credentials.key.c_str(),
+                                  given ? secret : credentials.secret.c_str(), nullptr, 1, nullptr,
+                                  m_caCertPath.c_str(), &request, m_stopFlag, m_timeoutMs, 0);
   curl_easy_cleanup(handle);
   m_lastTransfer = request.transfer;
   if (request.transfer != CURLE_OK) {

@@ -26,8 +26,8 @@
 #include <cwchar>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"

@@ -52,10 +52,10 @@ Sent Send(const Request& r, CURL* curl = nullptr) {
   BrokerRequestState state;
   std::strcpy(state.contKey, s.contKey);
   state.transfer = s.transfer;
-  char* reply = SendBrokerRequest(curl, r.base.c_str(), r.path.c_str(), r.post, r.query.c_str(),
-                                  r.body, r.extra, r.further, 0, r.key.c_str(), r.secret.c_str(),
-                                  r.bearer, r.json, &s.len, r.caFile.c_str(), &state, r.abort,
-                                  r.timeoutMs, 0);
+  char* reply =
+      SendBrokerRequest(curl, r.base.c_str(), r.path.c_str(), r.post, r.query.c_str(), r.body,
+                        r.extra, r.further, 0, r.key.c_str(), r.secret.c_str(), r.bearer, r.json,
+                        &s.len, r.caFile.c_str(), &state, r.abort, r.timeoutMs, 0);
   std::strcpy(s.contKey, state.contKey);
   s.transfer = state.transfer;
   if (reply) {
@@ -438,8 +438,7 @@ TEST(ContinuationPagingTest, StopsAfterTheMaximumOrWhenStopped) {
 
   std::atomic<int> running{1};
   sent = 0;
-  auto stopping = [&](const char* extra, const char* further, BrokerRequestState* state,
-                      int* len) {
+  auto stopping = [&](const char* extra, const char* further, BrokerRequestState* state, int* len) {
     if (sent == 2) running = 0;
     return endless(extra, further, state, len);
   };

@@ -38,9 +38,8 @@ class BusyPauseClock : public orv::win::FakeClock {
       std::unique_lock<std::mutex> lock(mutex_);
       const int deposits = done_[0];
       const int balances = done_[1];
-      const bool both = cv_.wait_for(lock, 10s, [&] {
-        return done_[0] > deposits && done_[1] > balances;
-      });
+      const bool both =
+          cv_.wait_for(lock, 10s, [&] { return done_[0] > deposits && done_[1] > balances; });
       EXPECT_TRUE(both) << "the other workers stopped answering";
       ++pauses_;
     }
