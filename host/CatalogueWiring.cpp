@@ -22,9 +22,10 @@ class ProgramCatalogue : public CatalogueAccess {
                       const std::string& settingsFolder, app_run_setting_s* settings,
                       std::string& errorText) override {
     wchar_t error[512] = {};
-    const int rc = GfxLoadProjectCode(
-        db, L"rede2", Utf8ToWide(companyKey).c_str(), L"app", Utf8ToWide(exeName).c_str(),
-        Utf8ToWide(settingsFolder).c_str(), settings, error, sizeof(error) / sizeof(error[0]));
+    const int rc = GfxLoadProjectCode(db, L"rede2", Utf8ToWide(companyKey).c_str(), L"app",
+                                      Utf8ToWide(exeName).c_str(),
+                                      Utf8ToWide(settingsFolder).c_str(), settings, error,
+                                      sizeof(error) / sizeof(error[0]));
     if (rc != 1) errorText = WideToUtf8(error);
     return rc;
   }
