@@ -33,10 +33,7 @@ CStockAgentBase::CStockAgentBase(uint8_t marketKind, char classLetter, uint8_t b
   m_domesticRecord.agent = this;
 }
 
-CStockAgentBase::~CStockAgentBase() {
-  FreeAccessToken();
-  std::free(m_label);
-}
+CStockAgentBase::~CStockAgentBase() { std::free(m_label); }
 
 void CStockAgentBase::SetCaCertPemFilePath(const wchar_t* path) { m_caCertPath = Narrow(path); }
 
@@ -59,19 +56,37 @@ void CStockAgentBase::MakeLabel(const wchar_t* prefix, const wchar_t* name) {
 }
 
 void CStockAgentBase::SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick) {
-  FreeAccessToken();
-  if (token && *token) {
-    const size_t n = std::strlen(token);
-    m_accessToken = static_cast<char*>(std::malloc(n + 1));
-    if (m_accessToken) std::memcpy(m_accessToken, token, n + 1);
-  }
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  m_accessToken = token ? token : "";
   m_tokenLifetime = lifetimeSeconds;
   m_tokenExpiry = nowTick + static_cast<uint64_t>(lifetimeSeconds > 0 ? lifetimeSeconds : 0) * 1000;
 }
 
 void CStockAgentBase::FreeAccessToken() {
-  std::free(m_accessToken);
-  m_accessToken = nullptr;
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  m_accessToken.clear();
+}
+
+std::string CStockAgentBase::AccessToken() const {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  return m_accessToken;
+}
+
+CStockAgentBase::RequestCredentials CStockAgentBase::CredentialsForRequest() const {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  return {m_appKey, m_appSecret, m_accessToken};
+}
+
+void CStockAgentBase::StoreCredentials(const char* account, const char* key, const char* secret) {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  if (account) StrSafeCopyA(m_account, sizeof m_account, account);
+  if (key) StrSafeCopyA(m_appKey, sizeof m_appKey, key);
+  if (secret) StrSafeCopyA(m_appSecret, sizeof m_appSecret, secret);
+}
+
+bool CStockAgentBase::HasCredentials() const {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  return m_appKey[0] && m_appSecret[0];
 }
 
 uint64_t CStockAgentBase::NowTick64() const {
@@ -81,10 +96,12 @@ uint64_t CStockAgentBase::NowTick64() const {
 }
 
 int CStockAgentBase::IsConnected() {
-  return m_accessToken && m_accessToken[0] && NowTick64() < m_tokenExpiry ? 1 : 0;
+  const bool held = !AccessToken().empty();
+  return held && NowTick64() < m_tokenExpiry ? 1 : 0;
 }
 
 void CStockAgentBase::ClearCredentials() {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
   m_account[0] = 0;
   m_confirmedAccount[0] = 0;
   m_appKey[0] = 0;
@@ -171,9 +188,35 @@ char* CStockAgentBase::QueryPrices(CURL* curl, const wchar_t* codes) {
 
 char* CStockAgentBase::QueryPricesA(CURL*, const char*) { return nullptr; }
 
-int CStockAgentBase::ParseBalanceResponse(uint8_t, uint8_t, int, const char*, size_t,
-                                          const BalanceQueryArgs_s&) {
-  return 0;
+int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, const char* reply,
+                                          size_t len, const BalanceQueryArgs_s& args) {
+  m_balanceCount = 0;
+  if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
+  BalanceReply_s read;
+  if (!ReadBalanceReply(market, reply, len, &read)) return 0;
+  BalanceOwner_s owner;
+  owner.brokerId = m_brokerId;
+  owner.accountKey = m_key;
+  owner.market = market;
+  owner.priceSlot = priceSlot;
+  owner.pass = ++m_balanceStamp;
+  owner.afterFirstPass = m_balancePasses > 0;
+  BalanceMergeResult_s merged;
+  RunMerge([&] { merged = MergeBalanceReply(read, owner, args); });
+  m_balanceCount = merged.parsed + merged.removed;
+  return merged.parsed;
+}
+
+bool CStockAgentBase::ReadBalanceReply(uint8_t, const char*, size_t, BalanceReply_s*) {
+  return false;
+}
+
+void CStockAgentBase::RunMerge(const std::function<void()>& merge) const {
+  if (m_mergeStep) {
+    m_mergeStep(merge);
+  } else {
+    merge();
+  }
 }
 
 int CStockAgentBase::QueryBalance(CURL*, uint8_t, uint8_t, int, const BalanceQueryArgs_s&) {

@@ -14,7 +14,10 @@
 // refresh; UpdatePrices no sooner than the poll interval; TradeOrder per queued order;
 // GetChartData / GetBuyTrendData / GetShortSellingData; Logout; destruction.
 //
-// An agent has no lock: the view calls each agent from one worker thread at a time.
+// Several workers send through one agent at the same time (prices, balances, orders, charts)
+// while the user-interface thread renews its token. Each request keeps its own state (reply
+// headers, transfer result); the credentials and the access token are read and replaced only
+// under the agent's own lock (`m_tokenLock`), so a request always sends a whole, live token.
 
 #include <curl/curl.h>
 
@@ -22,8 +25,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <string>
 
+#include "platform/stocklib/BalanceMerge.h"
 #include "platform/stocklib/CoinOrderReply.h"
 #include "shared/StockOption.h"
 #include "shared/StockRecords.h"
@@ -65,6 +71,10 @@ struct BalanceQueryArgs_s {
   StockAddedCallback callback = nullptr;
 };
 
+// Runs `merge` (a short step that changes the view's maps: holdings, stocks, accounts) under
+// the view's lock, together with whatever the view must change in the same step.
+using AgentMergeStep = std::function<void(const std::function<void()>& merge)>;
+
 // Failure codes shared by the agents (besides the broker's own result codes).
 constexpr int kAgentOk = 1;
 constexpr int kAgentFailed = 0;
@@ -87,6 +97,9 @@ class CStockAgentBase {
   // The CA-certificate file every request verifies TLS with (empty: the system store).
   void SetCaCertPemFilePath(const wchar_t* path);
   const std::string& CaCertPemFilePath() const { return m_caCertPath; }
+  // How the agent brings a reply into the view's maps: set once by the view before any worker
+  // runs. Unset, a merge runs as it is (a caller with the maps to itself).
+  void SetMergeStep(AgentMergeStep step) { m_mergeStep = std::move(step); }
   // The view's price-simulation flag: while it reads non-zero no order reaches the broker
   // (TradeOrderA returns -307). Null: the simulation is never on.
   void SetSimulationFlag(const std::atomic<int>* running) { m_simulation = running; }
@@ -143,9 +156,14 @@ class CStockAgentBase {
   virtual char* QueryPrices(CURL* curl, const wchar_t* codes);
   // Raw reply for ';'-separated codes (heap text, free()), or null. Base: null.
   virtual char* QueryPricesA(CURL* curl, const char* codes);
-  // Fills holdings from one balance reply; returns the number of holdings. Base: 0.
+  // Fills holdings from one balance reply: reads it (ReadBalanceReply) without any lock, then
+  // merges it (MergeBalanceReply) in the merge step. Returns the number of holdings; 0 when
+  // the reply is missing or unreadable (then nothing changes).
   virtual int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
                                    size_t len, const BalanceQueryArgs_s& args);
+  // Reads one balance reply of `market`; false when it holds no balance (a refusal, not JSON).
+  // Touches nothing the view shares. Base: false.
+  virtual bool ReadBalanceReply(uint8_t market, const char* reply, size_t len, BalanceReply_s* out);
   // Asks for the holdings (all pages), calls ParseBalanceResponse, drops sold-out holdings and
   // returns the number of holdings. Base: 0.
   virtual int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,
@@ -272,13 +290,11 @@ class CStockAgentBase {
   char m_confirmedAccount[50]{};
   char m_appKey[200]{};
   char m_appSecret[200]{};
-  char* m_accessToken = nullptr;  // owned (malloc)
-  int32_t m_tokenLifetime = 0;    // seconds
-  uint64_t m_tokenExpiry = 0;     // tick count (ms)
+  std::atomic<int32_t> m_tokenLifetime{0};  // seconds
+  std::atomic<uint64_t> m_tokenExpiry{0};   // tick count (ms)
   int64_t m_remainingTicks = 0;
   std::string m_caCertPath;
   wchar_t m_lastMessage[201]{};
-  char m_contKey[200]{};
 
   uint32_t m_lastPollTick = 0;
   uint32_t m_pollInterval = 1000;
@@ -300,14 +316,35 @@ class CStockAgentBase {
   group_info_s m_accountRecord;
   group_info_s m_domesticRecord;
 
+  // A copy of the access token, taken under the agent's lock (empty when none is held).
+  std::string AccessToken() const;
+
  protected:
-  // Sets the token, its lifetime and expiry (tick now + lifetime x 1000); frees the old one.
+  // What one request authenticates with, copied under the agent's lock.
+  struct RequestCredentials {
+    std::string key;
+    std::string secret;
+    std::string token;
+  };
+  RequestCredentials CredentialsForRequest() const;
+  // Runs `merge` through the view's merge step (directly when none is set).
+  void RunMerge(const std::function<void()>& merge) const;
+  // Stores the account, the key and the secret (each when not null) under the agent's lock.
+  void StoreCredentials(const char* account, const char* key, const char* secret);
+  // Replaces the token, its lifetime and expiry (tick now + lifetime x 1000) in one locked step:
+  // a request sends either the old token or the new one, never a freed or partly written one.
   void SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick);
   void FreeAccessToken();
   // True while the view's price simulation runs (orders must not be sent).
   bool SimulationRunning() const { return m_simulation && m_simulation->load() != 0; }
   // True when both key and secret are set (requests are refused otherwise).
-  bool HasCredentials() const { return m_appKey[0] && m_appSecret[0]; }
+  bool HasCredentials() const;
   // Injected tick source for token expiry (a steady millisecond clock by default).
   virtual uint64_t NowTick64() const;
+
+ private:
+  AgentMergeStep m_mergeStep;
+  uint32_t m_balanceStamp = 0;     // marks the holdings each balance reply names
+  mutable std::mutex m_tokenLock;  // guards m_accessToken, m_account, m_appKey, m_appSecret
+  std::string m_accessToken;
 };

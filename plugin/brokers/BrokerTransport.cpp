@@ -84,7 +84,7 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* query, const char* body, const char* extraHeader,
                         const char* furtherHeaders, int signingValue, const char* appKey,
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
-                        const char* caFile, char* outContKey, unsigned* outTransfer,
+                        const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign) {
   if (IsEmpty(baseUrl) || IsEmpty(appKey) || IsEmpty(appSecret) || IsEmpty(path)) return nullptr;
 
@@ -98,11 +98,11 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   CURL* handle = curl ? curl : curl_easy_init();
   if (!handle) {
     curl_slist_free_all(headers);
-    if (outTransfer) *outTransfer = kTransferNoHandle;
+    if (state) state->transfer = kTransferNoHandle;
     if (outLen) *outLen = 0;
     return nullptr;
   }
-  if (outContKey) outContKey[0] = 0;
+  if (state) state->contKey[0] = 0;
 
   ReplyAccumulator reply;
   curl_easy_reset(handle);
@@ -118,9 +118,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_POST, post ? 1L : 0L);
   if (!post) curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-  if (outContKey) {
+  if (state) {
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, OnRequestHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, outContKey);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, state);
   }
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnRequestData);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
@@ -152,7 +152,7 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
     curl_easy_reset(handle);
   }
 
-  if (outTransfer) *outTransfer = static_cast<unsigned>(code);
+  if (state) state->transfer = static_cast<unsigned>(code);
   if (outLen) *outLen = static_cast<int>(reply.length);
   return reply.data;
 }
@@ -185,7 +185,7 @@ size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata) {
     std::memcpy(value, data + kNameLen, len);
     value[len] = 0;
     StrTrimA0(value);
-    StrSafeCopyA(static_cast<char*>(userdata), kContKeySize, value);
+    StrSafeCopyA(static_cast<BrokerRequestState*>(userdata)->contKey, kContKeySize, value);
   }
   return n;
 }
@@ -213,23 +213,25 @@ std::string UrlEncodeFormValue(const char* value) {
   return text;
 }
 
-int RunContinuationPaging(char* contKey, int pauseMs, int maxPages, const PageSender& sendPage,
+int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
                           const PageHandler& onPage, const std::atomic<int>* running) {
-  if (!contKey || !sendPage) return 0;
-  contKey[0] = 0;
+  if (!sendPage) return 0;
+  std::string contKey;
   int pages = 0;
   while (pages < maxPages) {
     if (running && running->load() == 0) break;
     const bool first = pages == 0;
     const std::string extra = std::string("cont_yn: ") + (first ? 'N' : 'Y');
-    const std::string further = first ? std::string() : std::string("cont_key: ") + contKey;
+    const std::string further = first ? std::string() : "cont_key: " + contKey;
+    BrokerRequestState page;
     int len = 0;
-    char* reply = sendPage(extra.c_str(), first ? nullptr : further.c_str(), &len);
+    char* reply = sendPage(extra.c_str(), first ? nullptr : further.c_str(), &page, &len);
     ++pages;
     if (reply && onPage) onPage(reply, len);
     std::free(reply);
     orv::win::Sleep(static_cast<DWORD>(pauseMs > 0 ? pauseMs : 0));
-    if (!contKey[0]) break;
+    contKey = page.contKey;
+    if (contKey.empty()) break;
   }
   return pages;
 }

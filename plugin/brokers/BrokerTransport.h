@@ -17,12 +17,20 @@
 #include <string>
 #include <vector>
 
-// Size of an agent's continuation-key buffer (bytes, terminator included).
+// Size of a continuation-key buffer (bytes, terminator included).
 constexpr size_t kContKeySize = 200;
 // Transfer code stored when no HTTP handle could be made.
 constexpr unsigned kTransferNoHandle = 99;
 // The DB agent's request time-out (ms); limits of 500 ms and below mean 5000 ms.
 constexpr int kBrokerRequestTimeoutMs = 20000;
+
+// What one request leaves besides its reply body: the reply headers the agents read and the
+// transfer's result. Every request has its own, so requests that several workers send through
+// one agent at the same time never see each other's continuation keys or results.
+struct BrokerRequestState {
+  char contKey[kContKeySize] = {};  // the reply's "cont_key:" header; empty when it had none
+  unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
+};
 
 // The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
 struct ReplyAccumulator {
@@ -43,8 +51,7 @@ struct ReplyAccumulator {
 //  json           non-zero: JSON content type; zero: URL-encoded form
 //  outLen         reply length, or null
 //  caFile         CA certificate file, or null/empty for the system store
-//  outContKey     kContKeySize buffer that takes the reply's "cont_key:" header, or null
-//  outTransfer    libcurl result code (kTransferNoHandle when no handle), or null
+//  state          takes this request's reply headers and transfer result, or null
 //  abortFlag      the transfer aborts while *abortFlag is non-zero, or null
 //  timeoutMs      total time-out; 500 and below mean 5000
 //  sign           non-zero: the authorization is an HS256 token over the key and query
@@ -52,14 +59,15 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* query, const char* body, const char* extraHeader,
                         const char* furtherHeaders, int signingValue, const char* appKey,
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
-                        const char* caFile, char* outContKey, unsigned* outTransfer,
+                        const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign);
 
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
 // libcurl header callback: a line starting with "cont_key:" (this exact case) has its value,
-// trimmed, copied into the kContKeySize buffer in `userdata` (at most 199 characters).
+// trimmed, copied into the contKey of the BrokerRequestState in `userdata` (at most 199
+// characters).
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
 // libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
 // `userdata` is non-zero.
@@ -77,15 +85,17 @@ int EffectiveTimeoutMs(int timeoutMs);
 std::string UrlEncodeFormValue(const char* value);
 
 // Continuation paging of a long list. `sendPage` sends one page with the extra header and the
-// further headers it is given, leaving the reply's continuation key in `contKey`; `onPage`
-// takes each reply (which it must not free; it is freed after the call). After every page the
-// loop sleeps `pauseMs` on the program clock. It continues while the key is non-empty, for at
-// most `maxPages` pages, and stops early when `running` drops to 0. Returns pages received.
-using PageSender =
-    std::function<char*(const char* extraHeader, const char* furtherHeaders, int* outLen)>;
+// further headers it is given, leaving the reply's headers in the page's own request state;
+// `onPage` takes each reply (which it must not free; it is freed after the call). After every
+// page the loop sleeps `pauseMs` on the program clock. It continues while the last page named a
+// continuation key, for at most `maxPages` pages, and stops early when `running` drops to 0.
+// The key lives in the loop, so other requests through the same agent cannot end a list early.
+// Returns pages received.
+using PageSender = std::function<char*(const char* extraHeader, const char* furtherHeaders,
+                                       BrokerRequestState* state, int* outLen)>;
 using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
-int RunContinuationPaging(char* contKey, int pauseMs, int maxPages, const PageSender& sendPage,
+int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
                           const PageHandler& onPage, const std::atomic<int>* running = nullptr);
 
 // Price batches: the codes are sent `batchSize` to a request (joined by ';'); after every full

@@ -24,8 +24,6 @@ constexpr const char* kDepositPath = "/api/v1/trading/kr-stock/inquiry/acnt-depo
 constexpr const char* kDomesticBalancePath = "/api/v1/trading/kr-stock/inquiry/balance";
 constexpr const char* kOverseasBalancePath =
     "/api/v1/trading/overseas-stock/inquiry/balance-margin";
-constexpr double kDefaultSplitBudget = 500000.0;
-constexpr double kAvgPriceEpsilon = 0.000001;
 
 // Parses a reply; false when it is missing or is not JSON.
 bool ParseJson(const char* reply, size_t len, rapidjson::Document* doc) {
@@ -40,27 +38,11 @@ void CopyMessage(wchar_t* out, int outLen, const char* utf8) {
   if (out && outLen > 0) StrSafeCopyFromUTF8_W(out, static_cast<size_t>(outLen), utf8);
 }
 
-bool IsOverseasLetter(char letter) {
-  return letter == 'A' || letter == 'D' || letter == 'H' || letter == 'N';
-}
-
-// One holding as a balance reply row describes it.
-struct BalanceRow {
-  std::wstring code;
-  const char* name = nullptr;
-  double quantity = 0;
-  double avgPrice = 0;
-  double curPrice = 0;
-  double commission = 0;
-  double tax = 0;
-  int32_t loanDate = 0;
-};
-
-BalanceRow ReadDomesticRow(const rapidjson::Value& row) {
-  BalanceRow r;
+BalanceRow_s ReadDomesticRow(const rapidjson::Value& row) {
+  BalanceRow_s r;
   const char* code = JsonGetStringPtr(row, "IsuNo");
   if (code) r.code = Utf8ToWide(code[0] == 'A' ? code + 1 : code);
-  r.name = JsonGetStringPtr(row, "IsuNm");
+  if (const char* name = JsonGetStringPtr(row, "IsuNm")) r.name = Utf8ToWide(name);
   r.quantity = row.HasMember("AbleQty") ? JsonGetDouble(row, "AbleQty", 0)
                                         : JsonGetDouble(row, "BalQty0", 0);
   r.avgPrice = JsonGetDouble(row, "ExecPrc", 0);
@@ -71,31 +53,16 @@ BalanceRow ReadDomesticRow(const rapidjson::Value& row) {
   return r;
 }
 
-BalanceRow ReadOverseasRow(const rapidjson::Value& row) {
-  BalanceRow r;
+BalanceRow_s ReadOverseasRow(const rapidjson::Value& row) {
+  BalanceRow_s r;
   if (const char* code = JsonGetStringPtr(row, "SymCode")) r.code = Utf8ToWide(code);
-  r.name = JsonGetStringPtr(row, "AstkHanglIsuNm");
+  if (const char* name = JsonGetStringPtr(row, "AstkHanglIsuNm")) r.name = Utf8ToWide(name);
   r.quantity = JsonGetDouble(row, "AstkExecBaseQty", 0);
   r.avgPrice = JsonGetDouble(row, "AstkAvrPchsPrc", 0);
   r.curPrice = JsonGetDouble(row, "AstkNowPrc", 0);
   r.commission = JsonGetDouble(row, "CmsnAmt", 0);
   r.tax = JsonGetDouble(row, "TaxAmt", 0);
   return r;
-}
-
-// The figures of a holding that follow from its row and the fee and tax rates.
-void FillHoldingFigures(StockTrade_s* h, const BalanceRow& r, double feeRate, double taxRate) {
-  h->quantity = r.quantity;
-  h->quantity2 = r.quantity;
-  h->avg_price = r.avgPrice;
-  h->cur_price = r.curPrice;
-  h->purchase = r.quantity * r.avgPrice;
-  h->commission = r.commission > 0 ? r.commission : h->purchase * feeRate / 100.0;
-  h->tax = r.tax;
-  h->cost_per_share = (h->purchase + h->commission + h->tax) / r.quantity;
-  h->valuation = r.curPrice * r.quantity;
-  h->profit = (r.curPrice - h->cost_per_share) * r.quantity;
-  h->profit_rate = GfxCalculateProfitRate(r.avgPrice, r.curPrice, r.quantity, feeRate, taxRate);
 }
 
 }  // namespace
@@ -122,14 +89,18 @@ CDbSecuAgent::CDbSecuAgent(uint8_t marketKind, const wchar_t* name, char classLe
 CDbSecuAgent::~CDbSecuAgent() = default;
 
 char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int json,
-                         const char* extraHeader, const char* bearer, int* outLen,
-                         const char* furtherHeaders) {
-  unsigned transfer = 0;
+                         const char* extraHeader, bool bearer, int* outLen,
+                         const char* furtherHeaders, BrokerRequestState* state) {
+  BrokerRequestState own;
+  if (!state) state = &own;
+  const RequestCredentials credentials = CredentialsForRequest();
   int len = 0;
   char* reply =
       SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
-                        m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(), m_contKey,
-                        &transfer, m_stopFlag, m_timeoutMs, 0);
+                        credentials.key.c_str(), credentials.secret.c_str(),
+                        bearer ? credentials.token.c_str() : nullptr, json, &len,
+                        m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
+  const unsigned transfer = state->transfer;
   m_lastTransfer = transfer;
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.
@@ -156,31 +127,33 @@ int CDbSecuAgent::NoteRefusal(const char* reply) {
 
 int CDbSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
                         const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
-  if (key && *key && secret && *secret) {
-    StrSafeCopyFromWCHAR_A(m_account, sizeof m_account, account ? account : L"");
-    StrSafeCopyFromWCHAR_A(m_appKey, sizeof m_appKey, key);
-    StrSafeCopyFromWCHAR_A(m_appSecret, sizeof m_appSecret, secret);
-  }
+  if (key && *key && secret && *secret)
+    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
   return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
 }
 
 int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const char* secret,
                          int* outCode, wchar_t* outMsg, int msgLen) {
-  FreeAccessToken();
-  m_tokenExpiry = 0;
-  if (account && *account) StrSafeCopyA(m_account, sizeof m_account, account);
-  if (key) StrSafeCopyA(m_appKey, sizeof m_appKey, key);
-  if (secret) StrSafeCopyA(m_appSecret, sizeof m_appSecret, secret);
+  // The token in use stays until its successor is in hand: workers keep sending with it while
+  // this login (a renewal, often) waits for the broker.
+  StoreCredentials(account && *account ? account : nullptr, key, secret);
   if (outCode) *outCode = 0;
   CopyMessage(outMsg, msgLen, "");
-  if (!HasCredentials()) return kAgentFailed;
+  if (!HasCredentials()) {
+    DropToken();
+    return kAgentFailed;
+  }
 
-  const std::string body = "grant_type=client_credentials&appkey=" + UrlEncodeFormValue(m_appKey) +
-                           "&appsecretkey=" + UrlEncodeFormValue(m_appSecret) + "&scope=oob";
+  const RequestCredentials credentials = CredentialsForRequest();
+  const std::string body =
+      "grant_type=client_credentials&appkey=" + UrlEncodeFormValue(credentials.key.c_str()) +
+      "&appsecretkey=" + UrlEncodeFormValue(credentials.secret.c_str()) + "&scope=oob";
+  BrokerRequestState request;
   int len = 0;
-  char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, nullptr, &len);
+  char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, false, &len, nullptr, &request);
   if (!reply) {
-    if (m_lastTransfer != CURLE_OK) CopyMessage(outMsg, msgLen, Narrow(m_lastMessage).c_str());
+    DropToken();
+    if (request.transfer != CURLE_OK) CopyMessage(outMsg, msgLen, Narrow(m_lastMessage).c_str());
     return kAgentFailed;
   }
 
@@ -201,23 +174,30 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
       if (lifetime < 1) lifetime = kDbDefaultTokenLifetime;
       if (lifetime > kDbMaxTokenLifetime) lifetime = kDbMaxTokenLifetime;
       SetAccessToken(token, static_cast<int32_t>(lifetime), NowTick64());
-      result = m_accessToken ? kAgentOk : kAgentFailed;
+      result = kAgentOk;
     }
   }
+  if (result != kAgentOk) DropToken();
   std::free(reply);
   return result;
 }
 
+void CDbSecuAgent::DropToken() {
+  FreeAccessToken();
+  m_tokenExpiry = 0;
+}
+
 int CDbSecuAgent::Logout() {
   int result = kDbRevokeNotSent;
-  if (m_accessToken && m_accessToken[0] && HasCredentials()) {
+  const RequestCredentials credentials = CredentialsForRequest();
+  if (!credentials.token.empty() && !credentials.key.empty() && !credentials.secret.empty()) {
     CURL* handle = curl_easy_init();
     if (handle) {
       const std::string body =
-          "token=" + UrlEncodeFormValue(m_accessToken) +
-          "&token_type_hint=access_token&appkey=" + UrlEncodeFormValue(m_appKey) +
-          "&appsecretkey=" + UrlEncodeFormValue(m_appSecret);
-      char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, m_accessToken, nullptr);
+          "token=" + UrlEncodeFormValue(credentials.token.c_str()) +
+          "&token_type_hint=access_token&appkey=" + UrlEncodeFormValue(credentials.key.c_str()) +
+          "&appsecretkey=" + UrlEncodeFormValue(credentials.secret.c_str());
+      char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, true, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
         std::string code;
@@ -237,11 +217,14 @@ int CDbSecuAgent::Logout() {
 
 int CDbSecuAgent::QueryDeposit(CURL* curl, GroupInfoMap* accounts, group_info_s** outRecord,
                                int clear) {
-  if (clear && accounts) GfxGroupInfoMapClear(accounts);
   int len = 0;
-  char* reply = Post(curl, kDepositPath, "{ \"In\": {} }", 1, "cont_yn: N", m_accessToken, &len);
-  const int result =
-      ParseDepositResponse(reply, static_cast<size_t>(reply ? len : 0), accounts, outRecord, 0);
+  char* reply = Post(curl, kDepositPath, "{ \"In\": {} }", 1, "cont_yn: N", true, &len);
+  int result = kAgentFailed;
+  RunMerge([&] {
+    if (clear && accounts) GfxGroupInfoMapClear(accounts);
+    result =
+        ParseDepositResponse(reply, static_cast<size_t>(reply ? len : 0), accounts, outRecord, 0);
+  });
   std::free(reply);
   return result;
 }
@@ -285,9 +268,10 @@ int CDbSecuAgent::QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, in
                   "\"%d\",\"DpntBalTpCode\": \"%d\"} }",
                   2, 2, 2, 0);
   }
+  BrokerRequestState request;
   int len = 0;
   char* reply = Post(curl, market == kMarketDomestic ? kDomesticBalancePath : kOverseasBalancePath,
-                     body, 1, nullptr, m_accessToken, &len);
+                     body, 1, nullptr, true, &len, nullptr, &request);
   if (args.outCodes) args.outCodes->clear();
   m_balanceCount = 0;
 
@@ -298,142 +282,58 @@ int CDbSecuAgent::QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, in
   }
   if (args.outResult) *args.outResult = result;
   m_balanceResult = result;
-  if (args.outTransfer) *args.outTransfer = static_cast<int32_t>(m_lastTransfer);
+  if (args.outTransfer) *args.outTransfer = static_cast<int32_t>(request.transfer);
   return result;
 }
 
-int CDbSecuAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int, const char* reply,
-                                       size_t len, const BalanceQueryArgs_s& args) {
-  if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
+bool CDbSecuAgent::ReadBalanceReply(uint8_t market, const char* reply, size_t len,
+                                    BalanceReply_s* read) {
+  if (!reply || !read) return false;
   rapidjson::Document doc;
   const rapidjson::Value* out = nullptr;
   if (ParseJson(reply, len, &doc) && doc.IsObject()) out = JsonGetObject(doc, "Out");
   if (!out) {
     NoteRefusal(reply);
-    m_balanceCount = 0;
-    return 0;
+    return false;
   }
 
   const bool domestic = market == kMarketDomestic;
-  group_info_s* account = args.totals;
-  double purchaseTotal = 0;
-  double evaluationTotal = 0;
+  auto figure = [&](double group_info_s::*field, const char* name) {
+    read->accountFigures.emplace_back(field, JsonGetDouble(*out, name, 0));
+  };
   if (domestic) {
-    purchaseTotal = JsonGetDouble(*out, "TotBuyAmt", 0);
-    evaluationTotal = JsonGetDouble(*out, "TotEvalAmt", 0);
-    account->eval_total = evaluationTotal;
-    account->today_buy = JsonGetDouble(*out, "ThdayBuyAmt", 0);
-    account->credit_amount = JsonGetDouble(*out, "CrdtBnsAmt", 0);
-    account->deposit_asset = JsonGetDouble(*out, "DpsastAmt", 0);
-    account->cash = JsonGetDouble(*out, "Dps2", 0);
-    account->today_sell = JsonGetDouble(*out, "ThdaySellAmt", 0);
-    account->realized_profit = JsonGetDouble(*out, "ThdayRlzPnlAmt", 0);
+    read->purchase = JsonGetDouble(*out, "TotBuyAmt", 0);
+    read->evaluation = JsonGetDouble(*out, "TotEvalAmt", 0);
+    read->accountFigures.emplace_back(&group_info_s::eval_total, read->evaluation);
+    figure(&group_info_s::today_buy, "ThdayBuyAmt");
+    figure(&group_info_s::credit_amount, "CrdtBnsAmt");
+    figure(&group_info_s::deposit_asset, "DpsastAmt");
+    figure(&group_info_s::cash, "Dps2");
+    figure(&group_info_s::today_sell, "ThdaySellAmt");
+    figure(&group_info_s::realized_profit, "ThdayRlzPnlAmt");
   } else {
-    purchaseTotal = JsonGetDouble(*out, "PchsAmt", 0);
-    account->cash = JsonGetDouble(*out, "Dps", 0);
-    account->deposit_asset = JsonGetDouble(*out, "AssetAmtTotamt", 0);
-    account->page_commission = JsonGetDouble(*out, "Cmsn", 0);
-    account->page_tax = JsonGetDouble(*out, "TaxAmt", 0);
+    read->purchase = JsonGetDouble(*out, "PchsAmt", 0);
+    figure(&group_info_s::cash, "Dps");
+    figure(&group_info_s::deposit_asset, "AssetAmtTotamt");
+    figure(&group_info_s::page_commission, "Cmsn");
+    figure(&group_info_s::page_tax, "TaxAmt");
   }
 
-  const uint32_t stamp = ++m_balanceStamp;
-  const uint8_t slot = priceSlot < kPriceSlotCount ? priceSlot : 0;
-  const double budget = args.splitBudget > 0 ? args.splitBudget : kDefaultSplitBudget;
-  int parsed = 0;
-  double overseasValuation = 0;
-
-  const rapidjson::Value* rows = JsonGetArray(doc, domestic ? "Out1" : "Out2");
-  if (rows) {
+  double valuation = 0;
+  if (const rapidjson::Value* rows = JsonGetArray(doc, domestic ? "Out1" : "Out2")) {
     for (const rapidjson::Value& row : rows->GetArray()) {
       if (!row.IsObject()) continue;
-      const BalanceRow r = domestic ? ReadDomesticRow(row) : ReadOverseasRow(row);
+      BalanceRow_s r = domestic ? ReadDomesticRow(row) : ReadOverseasRow(row);
       if (r.code.empty() || r.quantity <= 0) continue;
-
-      bool added = false;
-      Stock_s* stock = GfxAddStockToMap(args.stocks, r.code.c_str(), market, slot, 0, &added);
-      if (!stock) continue;
-      if (added) {
-        if (r.name) stock->name = Utf8ToWide(r.name);
-        if (args.callback) {
-          args.callback(args.callbackContext, stock->list_index, 1, 0x100, stock->code,
-                        r.name ? stock->name.c_str() : nullptr, '1', r.curPrice, 0, 0,
-                        static_cast<double>(args.runningIndex + parsed), 0, 0, 0, nullptr);
-        }
-      }
-      if (stock->slot_prices.size() > slot) stock->slot_prices[slot] = r.curPrice;
-      stock->cur_price = r.curPrice;
-
-      const double feeRate =
-          stock->market == kMarketDomestic ? args.feeRateDomestic : args.feeRateOther;
-      auto* fresh = new StockTrade_s();
-      fresh->stock = stock;
-      fresh->account = account;
-      fresh->broker_id = m_brokerId;
-      fresh->account_no = static_cast<int32_t>(m_key);
-      fresh->price_slot = slot;
-      fresh->loan_date = r.loanDate > 0 ? r.loanDate : 0;
-      fresh->holding_kind = fresh->loan_date > 0 ? 2 : 1;
-      fresh->credit = fresh->loan_date > 0 ? 1 : 0;
-      std::swprintf(fresh->loan_date_text, sizeof fresh->loan_date_text / sizeof(wchar_t), L"%08d",
-                    fresh->loan_date);
-      StrSafeCopyW(fresh->code, kStockCodeLen + 1, stock->code);
-      FillHoldingFigures(fresh, r, feeRate, args.taxRate);
-
-      StockTrade_s* holding = fresh;
-      bool isNew = true;
-      bool changed = false;
-      auto found = args.holdings->find(fresh);
-      if (found != args.holdings->end()) {
-        holding = found->first;
-        isNew = false;
-        changed = std::fabs(holding->avg_price - fresh->avg_price) > kAvgPriceEpsilon;
-        if (changed) holding->changed_mark = 1;
-        holding->quantity_trend = fresh->quantity > holding->quantity   ? 1
-                                  : fresh->quantity < holding->quantity ? 2
-                                                                        : 0;
-        holding->stock = stock;
-        holding->account = account;
-        FillHoldingFigures(holding, r, feeRate, args.taxRate);
-        delete fresh;
-      } else {
-        holding->is_new = 1;
-        holding->running_index = args.runningIndex + parsed;
-        args.holdings->emplace(holding, holding->running_index);
-        stock->holding = holding;
-      }
-      holding->caller_value = args.callerValue;
-      holding->balance_pass = stamp;
-
-      if (m_balancePasses > 0) {
-        holding->order_byte = isNew ? (args.options ? args.options->rule_byte : 0) : args.ruleByte;
-      }
-      if (isNew || changed) {
-        const double* steps = args.options ? args.options->steps : nullptr;
-        const StockTrade_s defaults;
-        for (int i = 0; i < 5; ++i) holding->steps[i] = steps ? steps[i] : defaults.steps[i];
-        holding->sell_split_qty = GfxStockCalcSellSplitQty(
-            &holding->split_state, r.curPrice, budget, holding->quantity, 5000.0, 1.0,
-            IsOverseasLetter(stock->market_letter) ? 1 : 0, args.splitRate);
-      }
-      if (args.outCodes) StrAppendCodeW(args.outCodes, stock->code, args.separator);
-      overseasValuation += holding->valuation;
-      ++parsed;
+      valuation += r.curPrice * r.quantity;
+      read->rows.push_back(std::move(r));
     }
   }
-
-  // Only the queried side (domestic or overseas) is dropped: the other side's holdings come
-  // from the other balance query.
-  const int removed = GfxFilterSoldoutStocks(args.holdings, m_brokerId, static_cast<int>(m_key),
-                                             stamp, domestic ? 1 : 0);
-  account->holding_count += parsed;
-  if (!domestic) evaluationTotal = overseasValuation;
-  m_summary.purchase = purchaseTotal;
-  m_summary.evaluation = evaluationTotal;
+  // An overseas reply carries no evaluation total: its holdings' valuations make it.
+  if (!domestic) read->evaluation = valuation;
+  m_summary.purchase = read->purchase;
+  m_summary.evaluation = read->evaluation;
   m_summary.profitRate =
-      purchaseTotal > 0 ? (evaluationTotal - purchaseTotal) * 100.0 / purchaseTotal : 0;
-  account->total_buy = purchaseTotal;
-  account->total_valuation = evaluationTotal;
-  account->total_profit = evaluationTotal - purchaseTotal;
-  m_balanceCount = parsed + removed;
-  return parsed;
+      read->purchase > 0 ? (read->evaluation - read->purchase) * 100.0 / read->purchase : 0;
+  return true;
 }

@@ -5,15 +5,18 @@
 // and investor trend (DbSecuAgentCharts.cpp), orders (DbSecuAgentOrders.cpp).
 //
 // Every request goes through SendBrokerRequest with the agent's base URL, key, secret, bearer
-// token, CA file and continuation-key buffer. The base URL is "https://<host:port>", the host
-// coming from the "Settings" value "BrokerHost-11" or the broker's production host; tests point
-// it elsewhere with SetHostUrlA/SetHostUrl.
+// token (copied under the agent's lock) and CA file, and a request state of its own that takes
+// the reply's continuation key and the transfer result. The base URL is "https://<host:port>", the
+// host coming from the "Settings" value "BrokerHost-11" or the broker's production host; tests
+// point it elsewhere with SetHostUrlA/SetHostUrl.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 
 #include "platform/stocklib/StockAgentBase.h"
+
+struct BrokerRequestState;
 
 constexpr uint8_t kDbBrokerId = 11;
 // Token lifetime bounds (seconds): a lifetime below 1 s means a day; longer than ten days is
@@ -64,8 +67,8 @@ class CDbSecuAgent : public CStockAgentBase {
   // then no holding is dropped; *args.outTransfer and the last message tell why).
   int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,
                    const BalanceQueryArgs_s& args) override;
-  int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
-                           size_t len, const BalanceQueryArgs_s& args) override;
+  bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
+                        BalanceReply_s* read) override;
 
   // Stock lists (market letters '1', '2', '8' domestic; 'D', 'N', 'A' overseas). Needs a
   // handle; pages with continuation keys, 420 ms apart on the program clock, at most 100.
@@ -133,25 +136,30 @@ class CDbSecuAgent : public CStockAgentBase {
   // A flag the owner sets non-zero to abort the transfer in progress (and every later one
   // while set); null for none.
   void SetStopFlag(const std::atomic<int>* stop) { m_stopFlag = stop; }
-  // The libcurl code of the last transfer (kTransferNoHandle when no handle could be made).
-  unsigned LastTransferCode() const { return m_lastTransfer; }
+  // The libcurl code of the last transfer any worker made (kTransferNoHandle when no handle
+  // could be made). A request's own result is in its request state.
+  unsigned LastTransferCode() const { return m_lastTransfer.load(); }
   const DbBalanceSummary_s& LastBalanceSummary() const { return m_summary; }
 
  private:
-  // POST to the path with the agent's credentials; the reply (free()) or null.
+  // POST to the path with the agent's key and secret, and its access token when `bearer`; the
+  // reply (free()) or null. `state`, when given, takes the reply's headers and the transfer
+  // result of this request alone.
   char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
-             const char* bearer, int* outLen, const char* furtherHeaders = nullptr);
+             bool bearer, int* outLen, const char* furtherHeaders = nullptr,
+             BrokerRequestState* state = nullptr);
   // Continuation paging of POST requests to `path` with `body`; each reply to onPage.
   int PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
                 const std::function<void(const char* reply, int len)>& onPage);
   // POST of a JSON body with the bearer token and "cont_yn: N"; the reply (free()) or null.
   char* PostQuery(CURL* curl, const char* path, const char* body, int* outLen);
+  // Forgets the token after a failed login.
+  void DropToken();
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
 
   int m_timeoutMs = 20000;
   const std::atomic<int>* m_stopFlag = nullptr;
-  unsigned m_lastTransfer = 0;
-  uint32_t m_balanceStamp = 0;  // marks the holdings each balance reply names
+  std::atomic<unsigned> m_lastTransfer{0};
   DbBalanceSummary_s m_summary;
 };

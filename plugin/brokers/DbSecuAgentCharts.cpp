@@ -116,7 +116,7 @@ void StoreCloses(StockSeries_s* series, const std::vector<double>& newestFirst) 
 }  // namespace
 
 char* CDbSecuAgent::PostQuery(CURL* curl, const char* path, const char* body, int* outLen) {
-  return Post(curl, path, body, 1, "cont_yn: N", m_accessToken, outLen);
+  return Post(curl, path, body, 1, "cont_yn: N", true, outLen);
 }
 
 int CDbSecuAgent::GetChartDataA(CURL* curl, Stock_s* stock, const char* code, int kind, int step,

@@ -177,15 +177,15 @@ double TextNumber(const char* text, const char* key) { return AtoN(TextValue(tex
 
 char* CDbSecuAgent::QueryStockTickerPage(CURL* curl) {
   if (!HasCredentials()) return nullptr;
-  return Post(curl, kDomesticTickerPath, "", 1, "cont_yn: N", m_accessToken, nullptr, "cont_key:");
+  return Post(curl, kDomesticTickerPath, "", 1, "cont_yn: N", true, nullptr, "cont_key:");
 }
 
 int CDbSecuAgent::PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
                             const std::function<void(const char* reply, int len)>& onPage) {
   return RunContinuationPaging(
-      m_contKey, pauseMs, kMaxContinuationPages,
-      [&](const char* extra, const char* further, int* outLen) {
-        return Post(curl, path, body, 1, extra, m_accessToken, outLen, further);
+      pauseMs, kMaxContinuationPages,
+      [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
+        return Post(curl, path, body, 1, extra, true, outLen, further, state);
       },
       onPage, nullptr);
 }
@@ -195,16 +195,20 @@ int CDbSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t mark
                                 int* outStatus, int freeFirst) {
   if (!stocks) stocks = m_defaultStocks;
   if (!curl || !stocks || !HasCredentials()) return 0;
-  if (freeFirst) GfxStockDataListFree2(stocks, 0, 1, 0);
+  if (freeFirst) RunMerge([&] { GfxStockDataListFree2(stocks, 0, 1, 0); });
   const char* nation = market == kMarketOverseas ? "US" : market == 5 ? "JP" : "KR";
   const char* body = TickerBody(marketLetter);
   if (!body) return 0;
   const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
 
   int total = 0;
+  // Each page reaches the map through the merge step: the map may be the view's master map,
+  // which the balance merges also fill. The request and the pause run without it.
   PostPages(curl, path, body, kDbListPagePauseMs, [&](const char* reply, int) {
-    total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
-                            startIndex + total, outStatus);
+    RunMerge([&] {
+      total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
+                              startIndex + total, outStatus);
+    });
   });
   return total;
 }
@@ -261,14 +265,15 @@ char* CDbSecuAgent::QueryAllTickers(CURL*, const char* key, const char* secret) 
   const bool given = key && *key && secret && *secret;
   CURL* handle = curl_easy_init();
   if (!handle) return nullptr;
-  unsigned transfer = 0;
+  const RequestCredentials credentials = CredentialsForRequest();
+  BrokerRequestState request;
   char* reply = SendBrokerRequest(handle, m_baseUrl, kAllTickersPath, 0, nullptr, nullptr, nullptr,
-                                  nullptr, 0, given ? key : m_appKey, given ? secret : m_appSecret,
-                                  nullptr, 1, nullptr, m_caCertPath.c_str(), nullptr, &transfer,
-                                  m_stopFlag, m_timeoutMs, 0);
+                                  nullptr, 0, given ? key : credentials.key.c_str(),
+                                  given ? secret : credentials.secret.c_str(), nullptr, 1, nullptr,
+                                  m_caCertPath.c_str(), &request, m_stopFlag, m_timeoutMs, 0);
   curl_easy_cleanup(handle);
-  m_lastTransfer = transfer;
-  if (transfer != CURLE_OK) {
+  m_lastTransfer = request.transfer;
+  if (request.transfer != CURLE_OK) {
     std::free(reply);
     return nullptr;
   }
@@ -286,7 +291,6 @@ int CDbSecuAgent::UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, ui
                                StockMap* stocks, const std::atomic<int>* running, int pauseMs,
                                char* outMsg, int* outCode, FILE* priceLog) {
   if (!stocks || !running || stocks->empty()) return 0;
-  m_contKey[0] = 0;
   if (market != kMarketDomestic && market != kMarketOverseas) return 0;
   const char* path = market == kMarketDomestic ? kDomesticPricePath : kOverseasPricePath;
 
@@ -323,7 +327,7 @@ int CDbSecuAgent::UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, ui
           lines += line;
         }
         const int updated = QueryMultiPrices(curl, market, priceSlot, path, stocks, lines.c_str(),
-                                             n, m_contKey, outMsg, outCode, priceLog);
+                                             n, nullptr, outMsg, outCode, priceLog);
         if (updated > 0) total += updated;
       },
       running);
@@ -338,7 +342,7 @@ int CDbSecuAgent::QueryMultiPrices(CURL* curl, uint8_t, uint8_t priceSlot, const
   std::snprintf(head, sizeof head, "{ \"In\": {\"dataCnt\": %d\n", codeCount);
   const std::string request = std::string(head) + (body ? body : "") + " }\n}";
   int len = 0;
-  char* reply = Post(curl, path, request.c_str(), 1, nullptr, m_accessToken, &len);
+  char* reply = Post(curl, path, request.c_str(), 1, nullptr, true, &len);
   if (!reply) return 0;
   const int updated = ParseMultiPriceResponse(priceSlot, reply, static_cast<size_t>(len), stocks,
                                               outMsg, outCode, priceLog);

@@ -537,6 +537,23 @@ PeerReply DbBrokerPeer::OrderReply(const std::string& path, const RecordedReques
                   .Str());
 }
 
+void DbBrokerPeer::RotateTokens(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rotate_ = on;
+}
+
+std::vector<std::string> DbBrokerPeer::IssuedTokens() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return issued_;
+}
+
+bool DbBrokerPeer::TokenAccepted(const std::string& authorization) const {
+  if (!rotate_) return authorization == "Bearer " + token_;
+  for (const std::string& token : issued_)
+    if (authorization == "Bearer " + token) return true;
+  return false;
+}
+
 PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
   if (!refuseCode_.empty()) {
     return Json(JsonObject()
@@ -553,8 +570,14 @@ PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
                     .Str(),
                 403);
   }
+  std::string token = token_;
+  if (rotate_) {
+    token += "-" + std::to_string(issued_.size() + 1);
+    token.resize(kRotatedTokenLength, 'x');
+  }
+  issued_.push_back(token);
   return Json(JsonObject()
-                  .Text("access_token", token_)
+                  .Text("access_token", token)
                   .Text("token_type", "Bearer")
                   .Raw("expires_in", expiresIn_)
                   .Text("scope", "oob")
@@ -566,7 +589,7 @@ PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
   PeerReply reply;
   if (path == kTokenPath) {
     reply = TokenReply(request);
-  } else if (request.Header("Authorization") != "Bearer " + token_) {
+  } else if (!TokenAccepted(request.Header("Authorization"))) {
     reply = Json(kInvalidTokenBody, 401);
   } else if (auto raw = rawReplies_.find(path); raw != rawReplies_.end()) {
     reply = raw->second;

@@ -152,6 +152,11 @@ class DbBrokerPeer {
   // The token issued and the raw JSON text of "expires_in" ("86400", "\"3600\"", ...).
   void SetToken(const std::string& token, const std::string& expiresInJson = "86400");
   const std::string& Token() const { return token_; }
+  // Every token request gets a new token ("<token>-<n>" followed by padding to 512
+  // characters), and every token issued so far stays valid: renewals racing the requests
+  // that use the token. The tokens issued, in order.
+  void RotateTokens(bool on);
+  std::vector<std::string> IssuedTokens() const;
   // Refuses every token request with this code and description.
   void RefuseToken(const std::string& code, const std::string& description);
   // The revoke endpoint's reply body ({"code":200,"message":"..."} by default).
@@ -211,6 +216,9 @@ class DbBrokerPeer {
   void Install();
   PeerReply Answer(const std::string& path, const RecordedRequest& request);
   PeerReply TokenReply(const RecordedRequest& request);
+  // Whether an "Authorization" header carries a token the peer accepts (caller holds mutex_).
+  bool TokenAccepted(const std::string& authorization) const;
+  static constexpr size_t kRotatedTokenLength = 512;
   PeerReply PriceReply(const RecordedRequest& request);
   PeerReply OrderReply(const std::string& path, const RecordedRequest& request);
   // Live account: revalues the rows at the quotes and rewrites the deposit and balance bodies.
@@ -222,6 +230,8 @@ class DbBrokerPeer {
   std::string secret_ = "secret";
   std::string token_ = "peer-token-1";
   std::string expiresIn_ = "86400";
+  bool rotate_ = false;
+  std::vector<std::string> issued_;
   std::string refuseCode_;
   std::string refuseDescription_;
   std::string revokeBody_ = "{\"code\":200,\"message\":\"revoked\"}";

@@ -2,10 +2,11 @@
 // maps rebuilt from the holdings, the per-holding stop and step levels, the split-order base
 // amount and the account passwords.
 //
-// The agents write the holdings map and the account map while they parse their replies; the
-// quote workers and the user-interface thread read both. Every call that changes them runs
-// under the view lock, and a holding the balance reply dropped (and the agent freed) is taken
-// out of the order queue in the same locked step, so no other thread can reach it afterwards.
+// The agents ask the brokers and read their replies without any lock; they bring a reply into
+// the holdings map and the account map through the engine's merge step (MergeUnderViewLock), a
+// short step under the view lock, which the quote workers and the user-interface thread take
+// to read both. A holding a balance reply dropped (and its map freed) is taken out of the order
+// queue in that same locked step, so no other thread can reach it afterwards.
 
 #include <algorithm>
 #include <ctime>
@@ -58,6 +59,18 @@ int CPelomarEngine::OnBalanceStockFound(void* context, int recordIndex, int mark
   return 0;
 }
 
+void CPelomarEngine::MergeUnderViewLock(const std::function<void()>& merge) {
+  orv::win::CSingleLock lock(&m_viewLock, TRUE);
+  std::unordered_set<const StockTrade_s*> before;
+  for (const auto& entry : m_stocks.Holdings()) before.insert(entry.first);
+  merge();
+  // Holdings the reply no longer named are gone: the order queue must not keep them.
+  std::unordered_set<const StockTrade_s*> live;
+  for (const auto& entry : m_stocks.Holdings()) live.insert(entry.first);
+  for (auto it = m_orderQueue.begin(); it != m_orderQueue.end();)
+    it = live.count(it->first) || !before.count(it->first) ? std::next(it) : m_orderQueue.erase(it);
+}
+
 int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint32_t* outTotal,
                                              int popupSwitch) {
   if (!m_loginInfo || m_loginInfo->nUserIdx <= 0) {
@@ -79,7 +92,10 @@ int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint
   OwningHoldingMap& holdings = m_stocks.Holdings();
 
   auto balancePass = [&](CStockAgentBase& agent, uint8_t market, group_info_s& record) {
-    ClearTotals(record);
+    {
+      orv::win::CSingleLock lock(&m_viewLock, TRUE);
+      ClearTotals(record);
+    }
     popup(StrPrintfW(L"%ls[%ls] 잔고 종목 조회중.\r\n잠시만 기다려 주세요\n", agent.m_brokerName,
                      user.c_str()),
           L"잔고 종목 조회", 0);
@@ -100,16 +116,10 @@ int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint
     args.tick = tick;
     args.callbackContext = this;
     args.callback = &CPelomarEngine::OnBalanceStockFound;
-    orv::win::CSingleLock lock(&m_viewLock, TRUE);
-    std::unordered_set<const StockTrade_s*> before;
-    for (const auto& entry : holdings) before.insert(entry.first);
+    // The request goes out without the view lock: the agent merges the reply through
+    // MergeUnderViewLock.
     const int result = agent.QueryBalance(curl, market, agent.m_slotIndex, 0, args);
-    // Holdings the reply no longer named are gone: the order queue must not keep them.
-    std::unordered_set<const StockTrade_s*> live;
-    for (const auto& entry : holdings) live.insert(entry.first);
-    for (auto it = m_orderQueue.begin(); it != m_orderQueue.end();)
-      it = live.count(it->first) || !before.count(it->first) ? std::next(it)
-                                                             : m_orderQueue.erase(it);
+    orv::win::CSingleLock lock(&m_viewLock, TRUE);
     ++record.query_count;
     return result;
   };
@@ -122,7 +132,6 @@ int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint
       popup(StrPrintfW(L"%ls[%ls] 계좌 목록 조회중.\r\n잠시만 기다려 주세요\n", agent->m_brokerName,
                        user.c_str()),
             L"계좌 목록 조회", 0);
-      orv::win::CSingleLock lock(&m_viewLock, TRUE);
       agent->QueryDeposit(curl, &m_accounts, nullptr, 0);
     }
 

@@ -139,6 +139,7 @@ CStockAgentBase* CPelomarEngine::GetStockAgent(uint8_t marketKind, uint8_t broke
   if (!m_caCertPath.empty()) agent->SetCaCertPemFilePath(m_caCertPath.c_str());
   agent->m_masterStocks = &m_stocks.Master();
   agent->SetAccListPtr(&m_accounts);
+  agent->SetMergeStep([this](const std::function<void()>& merge) { MergeUnderViewLock(merge); });
   // No order reaches a broker while the price simulation runs.
   agent->SetSimulationFlag(&m_simulationRunning);
   return agent;
@@ -302,7 +303,9 @@ int CPelomarEngine::SwitchTradingMarket(CURL* curl) {
 
   int count = 0;
   {
-    orv::win::CSingleLock lock(&m_viewLock, TRUE);
+    // No view lock here: the revocations and logins below wait for the brokers, and the
+    // workers that use the agents are suspended. The account map is emptied under the lock by
+    // DeleteAllStockAgents.
     if (m_window) {
       const std::wstring user = m_loginInfo ? SlotText(m_loginInfo->szUserId) : std::wstring();
       const std::wstring text = user + L"님, 로그아웃중.\r\n잠시만 기다려 주세요\n";

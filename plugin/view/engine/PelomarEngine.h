@@ -419,6 +419,10 @@ class CPelomarEngine {
   int SetAccountPassword(const wchar_t* accountNo, const wchar_t* password, int autoLogin,
                          int savePassword);
   int SetPasswordForAllAccounts(const wchar_t* password);
+  // The merge step every agent brings its replies into the maps with (set when the agent is
+  // made): `merge` runs under the view lock, and holdings it dropped leave the order queue in
+  // the same step.
+  void MergeUnderViewLock(const std::function<void()>& merge);
   // The balance callback handed to QueryBalance (context: the engine). With flag 0x100 a code
   // missing from the master list is added as a market-1 record. Always 0.
   static int OnBalanceStockFound(void* context, int recordIndex, int marketKind, uint32_t flags,

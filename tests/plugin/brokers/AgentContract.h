@@ -24,8 +24,10 @@
 
 #include <atomic>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"
@@ -171,6 +173,50 @@ TYPED_TEST_P(AgentContractTest, BalanceRowsBecomeHoldingsAndSoldOutOnesLeave) {
   EXPECT_EQ(this->holdings_.size(), 1u);
 }
 
+// The view holds its lock only around the merge step: every change to the maps it shares happens
+// inside the step, and no request goes out from inside it.
+TYPED_TEST_P(AgentContractTest, BalanceAndDepositChangeTheMapsOnlyInTheMergeStep) {
+  ASSERT_NE(this->LogIn(), 0);
+  using Contents = std::vector<std::pair<StockTrade_s*, double>>;
+  auto contents = [this] {
+    Contents held;
+    for (const auto& entry : this->holdings_) held.emplace_back(entry.first, entry.first->quantity);
+    return held;
+  };
+  auto deposit = [this] {
+    const auto it = this->accounts_.find(this->agent_->m_label);
+    return it == this->accounts_.end() ? -1.0 : it->second->deposit;
+  };
+  Contents afterStep;
+  double depositAfterStep = -1;
+  int steps = 0;
+  size_t requestsInSteps = 0;
+  this->agent_->SetMergeStep([&](const std::function<void()>& merge) {
+    EXPECT_EQ(contents(), afterStep) << "the holdings changed outside the merge step";
+    EXPECT_EQ(deposit(), depositAfterStep) << "the account changed outside the merge step";
+    const size_t sent = this->peer_->Requests().size();
+    merge();
+    requestsInSteps += this->peer_->Requests().size() - sent;
+    afterStep = contents();
+    depositAfterStep = deposit();
+    ++steps;
+  });
+
+  this->peer_->SetDepositAmount(5000);
+  EXPECT_EQ(this->agent_->QueryDeposit(nullptr, &this->accounts_, nullptr, 0), 1);
+  this->peer_->SetHoldings({{"A005930", 10, 70000, 71000}, {"A000660", 3, 120000, 118000}});
+  EXPECT_EQ(this->Balance(), 2);
+  this->peer_->SetHoldings({{"A000660", 4, 120000, 118000}});
+  EXPECT_EQ(this->Balance(), 1);
+  EXPECT_EQ(contents(), afterStep);
+  EXPECT_EQ(deposit(), 5000);
+  EXPECT_EQ(steps, 3);
+  EXPECT_EQ(requestsInSteps, 0u) << "a request was sent inside the merge step";
+  EXPECT_EQ(this->Held("A005930"), nullptr);
+  ASSERT_NE(this->Held("A000660"), nullptr);
+  EXPECT_DOUBLE_EQ(this->Held("A000660")->quantity, 4);
+}
+
 TYPED_TEST_P(AgentContractTest, ServerThatNeverAnswersFailsAndKeepsHoldings) {
   ASSERT_NE(this->LogIn(), 0);
   this->peer_->SetHoldings({{"A005930", 10, 70000, 71000}});
@@ -258,6 +304,7 @@ REGISTER_TYPED_TEST_SUITE_P(AgentContractTest, LoginSucceedsWithAcceptedCredenti
                             RefusedLoginReportsTheBrokersCode, EmptyCredentialsSendNothing,
                             DepositIsFiledUnderTheAgentsLabel,
                             BalanceRowsBecomeHoldingsAndSoldOutOnesLeave,
+                            BalanceAndDepositChangeTheMapsOnlyInTheMergeStep,
                             ServerThatNeverAnswersFailsAndKeepsHoldings,
                             PeerCertifiedByAnotherCaIsRefused, ListPagingLoadsEveryPage,
                             PricePollUpdatesEveryRecordOfTheMarket, OrdersArePlacedOrFailNeverBoth);

@@ -43,17 +43,21 @@ struct Request {
   const char* bearer = nullptr;
   int json = 1;
   std::string caFile;
-  bool captureKey = true;
   const std::atomic<int>* abort = nullptr;
   int timeoutMs = 20000;
 };
 
 Sent Send(const Request& r, CURL* curl = nullptr) {
   Sent s;
-  char* reply = SendBrokerRequest(
-      curl, r.base.c_str(), r.path.c_str(), r.post, r.query.c_str(), r.body, r.extra, r.further, 0,
-      r.key.c_str(), r.secret.c_str(), r.bearer, r.json, &s.len, r.caFile.c_str(),
-      r.captureKey ? s.contKey : nullptr, &s.transfer, r.abort, r.timeoutMs, 0);
+  BrokerRequestState state;
+  std::strcpy(state.contKey, s.contKey);
+  state.transfer = s.transfer;
+  char* reply =
+      SendBrokerRequest(curl, r.base.c_str(), r.path.c_str(), r.post, r.query.c_str(), r.body,
+                        r.extra, r.further, 0, r.key.c_str(), r.secret.c_str(), r.bearer, r.json,
+                        &s.len, r.caFile.c_str(), &state, r.abort, r.timeoutMs, 0);
+  std::strcpy(s.contKey, state.contKey);
+  s.transfer = state.transfer;
   if (reply) {
     s.gotReply = true;
     s.reply = reply;
@@ -121,10 +125,10 @@ TEST(OnRequestHeaderTest, CapturesOnlyTheExactContinuationHeaderTrimmed) {
       {"cont_key: " + std::string(600, 'x') + "\r\n", std::string(199, 'x')},
   };
   for (const auto& c : cases) {
-    char key[kContKeySize] = "";
+    BrokerRequestState state;
     std::string line = c.line;
-    EXPECT_EQ(OnRequestHeader(line.data(), 1, line.size(), key), line.size());
-    EXPECT_EQ(std::string(key), c.key) << c.line;
+    EXPECT_EQ(OnRequestHeader(line.data(), 1, line.size(), &state), line.size());
+    EXPECT_EQ(std::string(state.contKey), c.key) << c.line;
   }
 }
 
@@ -396,17 +400,15 @@ TEST(ContinuationPagingTest, FollowsTheKeyWithPagingHeadersAndPauses) {
   orv::win::FakeClock clock;
   orv::win::ScopedClock installed(clock);
 
-  char contKey[kContKeySize] = "stale";
   std::vector<std::string> seen;
   const std::string base = peer.BaseUrl();
   const std::string token = peer.Token();
   const int pages = RunContinuationPaging(
-      contKey, 420, kMaxContinuationPages,
-      [&](const char* extra, const char* further, int* len) {
-        unsigned transfer = 0;
+      420, kMaxContinuationPages,
+      [&](const char* extra, const char* further, BrokerRequestState* state, int* len) {
         return SendBrokerRequest(nullptr, base.c_str(), path.c_str(), 1, nullptr, "{}", extra,
-                                 further, 0, "key", "secret", token.c_str(), 1, len, nullptr,
-                                 contKey, &transfer, nullptr, 20000, 0);
+                                 further, 0, "key", "secret", token.c_str(), 1, len, nullptr, state,
+                                 nullptr, 20000, 0);
       },
       [&](const char* reply, int) { seen.emplace_back(reply); });
   EXPECT_EQ(pages, 3);
@@ -424,25 +426,23 @@ TEST(ContinuationPagingTest, FollowsTheKeyWithPagingHeadersAndPauses) {
 TEST(ContinuationPagingTest, StopsAfterTheMaximumOrWhenStopped) {
   orv::win::FakeClock clock;
   orv::win::ScopedClock installed(clock);
-  char contKey[kContKeySize] = "";
   int sent = 0;
-  auto endless = [&](const char*, const char*, int* len) {
+  auto endless = [&](const char*, const char*, BrokerRequestState* state, int* len) {
     ++sent;
-    std::strcpy(contKey, "more");
+    std::strcpy(state->contKey, "more");
     *len = 2;
     return static_cast<char*>(std::calloc(3, 1));
   };
-  EXPECT_EQ(RunContinuationPaging(contKey, 200, kMaxContinuationPages, endless, nullptr), 100);
+  EXPECT_EQ(RunContinuationPaging(200, kMaxContinuationPages, endless, nullptr), 100);
   EXPECT_EQ(sent, 100);
 
   std::atomic<int> running{1};
   sent = 0;
-  auto stopping = [&](const char* extra, const char* further, int* len) {
+  auto stopping = [&](const char* extra, const char* further, BrokerRequestState* state, int* len) {
     if (sent == 2) running = 0;
-    return endless(extra, further, len);
+    return endless(extra, further, state, len);
   };
-  EXPECT_EQ(RunContinuationPaging(contKey, 200, kMaxContinuationPages, stopping, nullptr, &running),
-            3);
+  EXPECT_EQ(RunContinuationPaging(200, kMaxContinuationPages, stopping, nullptr, &running), 3);
 }
 
 TEST(PriceBatchesTest, SendsFiftyCodesARequestAndPausesAfterFullBatches) {

@@ -98,7 +98,7 @@ TEST(DbAgentConstructionTest, SetsTheBrokersValues) {
   EXPECT_EQ(named.m_chartPause, 500);
   EXPECT_EQ(named.m_tuning3, 50);
   EXPECT_EQ(named.m_reservedByte, 40);
-  EXPECT_EQ(named.m_accessToken, nullptr);
+  EXPECT_EQ(named.AccessToken(), "");
   EXPECT_EQ(named.RequestTimeout(), 20000);
 
   CDbSecuAgent unnamed(kMarketOverseas, nullptr, '1', kDbBrokerId, 1, 2, 1500.0, 40);
@@ -121,7 +121,7 @@ TEST_F(DbAgentTest, TokenRequestIsAFormPostWithoutAuthorization) {
   EXPECT_FALSE(requests[0].HasHeader("Authorization"));
   EXPECT_EQ(requests[0].body,
             "grant_type=client_credentials&appkey=k%2By%2F1&appsecretkey=s%26c%3D2&scope=oob");
-  EXPECT_STREQ(agent_.m_accessToken, peer_.Token().c_str());
+  EXPECT_EQ(agent_.AccessToken(), peer_.Token());
   EXPECT_EQ(agent_.IsConnected(), 1);
 }
 
@@ -136,7 +136,7 @@ TEST_F(DbAgentTest, RefusedTokenGivesTheBrokersCodeAndMessage) {
   EXPECT_EQ(LogIn("key", "wrong"), 0);
   EXPECT_EQ(code_, 100123);
   EXPECT_STREQ(message_, L"invalid appkey or appsecretkey");
-  EXPECT_EQ(agent_.m_accessToken, nullptr);
+  EXPECT_EQ(agent_.AccessToken(), "");
 
   peer_.RefuseToken("EGW00001", "잠시 후 다시 시도");
   EXPECT_EQ(LogIn(), 0);

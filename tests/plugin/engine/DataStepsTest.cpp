@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/stocklib/PriceLogLine.h"
@@ -167,6 +171,63 @@ TEST_F(DataSteps, AHoldingTheBalanceDropsLeavesTheOrderQueue) {
   engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
   EXPECT_TRUE(engine_.OrderQueue().empty());
   EXPECT_EQ(engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0), nullptr);
+}
+
+// While the broker is asked (its reply not yet sent), another thread takes the view lock at
+// once: the account step holds it only to merge a reply, never across a request.
+TEST_F(DataSteps, TheViewLockIsFreeWhileTheAccountStepWaitsForTheBroker) {
+  SetBalances(10);
+  std::mutex seenLock;
+  std::map<std::string, int> freeWhileAsked;
+  std::map<std::string, int> heldWhileAsked;
+  setup_.peer.Http().OnServed([&](const orv::test::RecordedRequest& request, int) {
+    const bool free = engine_.ViewLock().TryLock();
+    if (free) engine_.ViewLock().Unlock();
+    std::lock_guard<std::mutex> lock(seenLock);
+    ++(free ? freeWhileAsked : heldWhileAsked)[request.path];
+  });
+  uint32_t total = 0;
+  EXPECT_EQ(engine_.QueryAccountsAndBalances(curl_, 1, &total, 0), 3);
+  setup_.peer.Http().OnServed(nullptr);
+  EXPECT_EQ(engine_.Stocks().Holdings().size(), 3u);
+  EXPECT_TRUE(heldWhileAsked.empty()) << heldWhileAsked.begin()->first;
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDepositPath], 1);
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kDomesticBalancePath], 1);
+  EXPECT_EQ(freeWhileAsked[DbBrokerPeer::kOverseasBalancePath], 1);
+}
+
+// The account step on its worker, token renewals on the user-interface thread and a reader of
+// the holdings under the view lock, all at once (scripts/tsan checks this run for races).
+TEST_F(DataSteps, AccountStepsRenewalsAndLockedReadersRunTogether) {
+  SetBalances(10);
+  setup_.peer.RotateTokens(true);
+  std::atomic<bool> stop{false};
+  std::atomic<int> refreshes{0};
+  std::thread account([&] {
+    CURL* curl = curl_easy_init();
+    uint32_t total = 0;
+    while (!stop) {
+      if (engine_.QueryAccountsAndBalances(curl, 1, &total, 0) >= 2) ++refreshes;
+    }
+    curl_easy_cleanup(curl);
+  });
+  int renewed = 0;
+  double held = 0;
+  for (int i = 0; i < 20; ++i) {
+    int64_t smallest = 0;
+    renewed += engine_.RenewBrokerLogins(curl_, &smallest, 1, 1);
+    orv::win::CSingleLock lock(&engine_.ViewLock(), TRUE);
+    for (const auto& entry : engine_.Stocks().Holdings()) held += entry.first->quantity;
+  }
+  while (refreshes.load() < 3) std::this_thread::yield();
+  stop = true;
+  account.join();
+  EXPECT_EQ(renewed, 20);
+  EXPECT_GT(held, 0);
+  EXPECT_EQ(engine_.Stocks().Holdings().size(), 3u);
+  const auto issued = setup_.peer.IssuedTokens();
+  EXPECT_EQ(agent_->AccessToken(), issued.back());
+  EXPECT_EQ(setup_.peer.RequestsTo(DbBrokerPeer::kTokenPath).size(), issued.size());
 }
 
 TEST_F(DataSteps, QuotePassPollsLogsAndAppliesPrices) {
