@@ -123,14 +123,24 @@ CDbSecuAgent::~CDbSecuAgent() = default;
 
 char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int json,
                          const char* extraHeader, const char* bearer, int* outLen,
-                         const char* furtherHeaders) {
+                         const char* furtherHeaders, int order) {
   unsigned transfer = 0;
   int len = 0;
+  long status = 0;
   char* reply =
       SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
                         m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(), m_contKey,
-                        &transfer, m_stopFlag, m_timeoutMs, 0);
+                        &transfer, m_stopFlag, m_timeoutMs, 0, order, &status);
   m_lastTransfer = transfer;
+  if (order && transfer == CURLE_OK && (status < 200 || status > 299)) {
+    // An error page says nothing about the order: whether the broker executed it is unknown.
+    std::free(reply);
+    if (outLen) *outLen = 0;
+    const std::string text = "HTTP " + std::to_string(status);
+    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
+                          text.c_str());
+    return nullptr;
+  }
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.
     std::free(reply);
