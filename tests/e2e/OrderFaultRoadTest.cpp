@@ -16,15 +16,9 @@ using Fault = orv::test::DbBrokerPeer::OrderFault;
 
 namespace {
 
-// The held stock falls back from a high step: the rule check queues a sale (the script of the
-// main road).
-constexpr const char* kScript =
-    "005930 70000\n"
-    "005930 70000\n"
-    "005930 78500\n"
-    "005930 78500\n"
-    "005930 78500\n"
-    "005930 75500\n";
+// The held stock (10 shares at 68,500 won) climbs to a high step and falls back two steps:
+// the rule check queues a sale.
+constexpr const char* kScript = "005930 70000\n005930 78500\n005930 78500\n005930 75500\n";
 constexpr auto kStepBound = std::chrono::seconds(20);
 // The settle time, the account step it asks for and the quote passes around it.
 constexpr auto kSettleBound = std::chrono::seconds(40);
