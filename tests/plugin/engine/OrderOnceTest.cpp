@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"
@@ -248,6 +249,39 @@ TEST_F(OrderOnce, TheBrokersSendAgainCodeIsHonouredOnceAfterAPause) {
     Run(*program, kQuotePasses);  // a refused sale is tried again by the rules, not resent
     EXPECT_DOUBLE_EQ(PeerHolds(), 0);
   }
+}
+
+// The account step may free a holding while its order is out (the broker no longer lists the
+// shares): the sell pass finishes from its snapshot and never touches the freed holding
+// (AddressSanitizer builds see any access).
+TEST_F(OrderOnce, AHoldingFreedWhileItsOrderIsOutIsNeverTouched) {
+  auto program = Start();
+  CPelomarEngine& e = *program->engine;
+  static_cast<CDbSecuAgent*>(program->agent)->SetRequestTimeout(10000);
+  // A slow reply, well within the time-out.
+  broker_.peer.QueueOrderFaults({Fault::kTimeout}, "", std::chrono::milliseconds(1500));
+  clock_.Advance(1000);
+  e.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 1, nullptr, 0);
+  int placed = -1;
+  std::thread pass([&] { placed = e.RunSellPass(program->curl); });
+  for (int i = 0; i < 500 && broker_.peer.OrdersReceived() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  CURL* accountCurl = curl_easy_init();
+  int changes = 0;
+  e.AccountStep(accountCurl, 0, &changes);
+  bool freed = false;
+  {
+    orv::win::CSingleLock lock(&e.ViewLock(), TRUE);
+    freed = e.Stocks().Holdings().empty();
+  }
+  pass.join();
+  curl_easy_cleanup(accountCurl);
+  EXPECT_TRUE(freed) << "the holding was freed while its order was out";
+  EXPECT_EQ(placed, 1);
+  EXPECT_TRUE(Logged(*program, L"trade (bSuccess=1, remainCnt=10.000000) nErrorCode=0"));
+  EXPECT_EQ(broker_.peer.OrdersReceived(), 1);
+  Run(*program, 40);
+  EXPECT_EQ(broker_.peer.OrdersReceived(), 1);
 }
 
 // The unknown outcome is logged in the user's language.
