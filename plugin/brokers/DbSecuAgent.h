@@ -142,8 +142,7 @@ class CDbSecuAgent : public CStockAgentBase {
   // request (`order` non-zero) goes out on a connection of its own, and a reply whose HTTP
   // status is not 2xx is no answer (null; the status is the last message).
   char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
-             const char* bearer, int* outLen, const char* furtherHeaders = nullptr,
-             int order = 0);
+             const char* bearer, int* outLen, const char* furtherHeaders = nullptr, int order = 0);
   // Continuation paging of POST requests to `path` with `body`; each reply to onPage.
   int PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
                 const std::function<void(const char* reply, int len)>& onPage);

@@ -46,8 +46,10 @@ TEST_P(OrderFaultRoad, TheSaleIsExecutedOnceAndSettledFromTheBalance) {
   };
   EXPECT_TRUE(road.WaitFor(logged("▶ 주문 결과 미확인 [005930]"), kStepBound));
   EXPECT_TRUE(road.WaitFor(
-      [&] { return road.FilesEndingWith("_trading_log.csv").find("주문 결과 미확인") !=
-                   std::string::npos; },
+      [&] {
+        return road.FilesEndingWith("_trading_log.csv").find("주문 결과 미확인") !=
+               std::string::npos;
+      },
       kStepBound));
   // Until the balance settles it, the sale is not sent again, by libcurl or by the rules.
   EXPECT_TRUE(road.WaitFor(logged("▶ 주문 확인 [005930]"), kSettleBound))

@@ -195,7 +195,15 @@ class DbBrokerPeer {
   // answers only after `faultDelay` (longer than the client waits), kServerError answers an
   // HTTP 500 page, kCutReply sends half the reply and closes, kCutJson sends a whole reply
   // whose JSON is cut short. kNotAccepted executes nothing and refuses with `code`.
-  enum class OrderFault { kNone, kReset, kTimeout, kServerError, kCutReply, kCutJson, kNotAccepted };
+  enum class OrderFault {
+    kNone,
+    kReset,
+    kTimeout,
+    kServerError,
+    kCutReply,
+    kCutJson,
+    kNotAccepted
+  };
   // The next orders meet these faults, one each, in order; later orders are answered normally.
   void QueueOrderFaults(const std::vector<OrderFault>& faults, const std::string& code = "08819",
                         std::chrono::milliseconds faultDelay = std::chrono::milliseconds(3000));

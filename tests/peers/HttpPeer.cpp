@@ -1,9 +1,9 @@
 #include "tests/peers/HttpPeer.h"
 
-#include <httplib.h>
-#include <strings.h>
 #include <arpa/inet.h>
+#include <httplib.h>
 #include <netinet/in.h>
+#include <strings.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -180,12 +180,12 @@ void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res,
   }
   if (reply.wire == PeerReply::Wire::kCut) {
     auto body = std::make_shared<std::string>(std::move(reply.body));
-    res.set_content_provider(
-        body->size(), reply.contentType.empty() ? "text/plain" : reply.contentType,
-        [body](size_t offset, size_t, httplib::DataSink& sink) {
-          if (offset == 0) sink.write(body->data(), body->size() / 2);
-          return false;  // the rest never comes: the connection closes
-        });
+    res.set_content_provider(body->size(),
+                             reply.contentType.empty() ? "text/plain" : reply.contentType,
+                             [body](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset == 0) sink.write(body->data(), body->size() / 2);
+                               return false;  // the rest never comes: the connection closes
+                             });
     return;
   }
   if (reply.contentType.empty()) {

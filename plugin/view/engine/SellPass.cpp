@@ -61,8 +61,8 @@ bool IsHeld(OwningHoldingMap& holdings, const StockTrade_s* holding, const std::
 }  // namespace
 
 std::string CPelomarEngine::OpenOrderKey(const StockTrade_s& holding) {
-  return StrPrintf("%d|%d|%d|%d|%d|%s", holding.broker_id, holding.account_no,
-                   holding.holding_kind, holding.loan_date, holding.kind2,
+  return StrPrintf("%d|%d|%d|%d|%d|%s", holding.broker_id, holding.account_no, holding.holding_kind,
+                   holding.loan_date, holding.kind2,
                    WideToUtf8(holding.code[0] || !holding.stock ? std::wstring(holding.code)
                                                                 : holding.stock->code)
                        .c_str());
@@ -533,11 +533,12 @@ void CPelomarEngine::RecordOpenOrder(const OpenOrder_s& order) {
   }
   StoreOpenOrder(kept);
   if (order.unknown) {
-    LogAppKind(kOrderLogKind,
-               Utf8ToWide(StrPrintf(UserText("▶ 주문 결과 미확인 [%s] %.0f주: 잔고 확인 전까지 보류\n",
-                                             "▶ Order outcome unknown [%s] %.0f shares: held "
-                                             "until the balance settles it\n"),
-                                    order.code.c_str(), order.quantity)));
+    LogAppKind(
+        kOrderLogKind,
+        Utf8ToWide(StrPrintf(UserText("▶ 주문 결과 미확인 [%s] %.0f주: 잔고 확인 전까지 보류\n",
+                                      "▶ Order outcome unknown [%s] %.0f shares: held "
+                                      "until the balance settles it\n"),
+                             order.code.c_str(), order.quantity)));
   }
 }
 
@@ -589,12 +590,13 @@ int CPelomarEngine::SettleOpenOrders(int64_t readStartMs,
   }
   for (const Settled& done : settled) {
     DeleteStoredOpenOrder(done.order.key);
-    LogAppKind(kOrderLogKind,
-               Utf8ToWide(StrPrintf(UserText("▶ 주문 확인 [%s] 주문 %.0f주, 주문 전 %.0f주 → 잔고 %.0f주\n",
-                                             "▶ Order settled [%s] ordered %.0f, held %.0f before "
-                                             "-> %.0f in the balance\n"),
-                                    done.order.code.c_str(), done.order.quantity,
-                                    done.order.heldBefore, done.held)));
+    LogAppKind(
+        kOrderLogKind,
+        Utf8ToWide(StrPrintf(
+            UserText("▶ 주문 확인 [%s] 주문 %.0f주, 주문 전 %.0f주 → 잔고 %.0f주\n",
+                     "▶ Order settled [%s] ordered %.0f, held %.0f before "
+                     "-> %.0f in the balance\n"),
+            done.order.code.c_str(), done.order.quantity, done.order.heldBefore, done.held)));
   }
   return static_cast<int>(settled.size());
 }

@@ -47,8 +47,8 @@ struct TradeOrderArgs_s {
   std::wstring orderCondition;  // its number goes to the agent (credit orders: the loan date)
   uint8_t orderByte = 0;
   std::wstring note;
-  int flags = 0;                    // kOrderFlag...
-  int intValue = 0;                 // handed to the agent as the credit kind
+  int flags = 0;     // kOrderFlag...
+  int intValue = 0;  // handed to the agent as the credit kind
   // The holding the order is for (null: a manual order). SendTradeOrder never reads it: it
   // names the holding in the history row; the values come from `snapshot`.
   StockTrade_s* holding = nullptr;

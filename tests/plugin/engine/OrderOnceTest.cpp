@@ -43,9 +43,7 @@ struct Program {
 
 class OrderOnce : public ::testing::Test {
  protected:
-  OrderOnce() : clock_(1000000), scoped_(clock_), broker_(true) {
-    login_.nUserIdx = 77;
-  }
+  OrderOnce() : clock_(1000000), scoped_(clock_), broker_(true) { login_.nUserIdx = 77; }
   void SetUp() override {
     ASSERT_TRUE(broker_.Ready());
     // 10 shares bought at 10,000 now at 9,000: -10 %, below the stop-loss of -3 %.
@@ -134,12 +132,9 @@ struct FaultCase {
 };
 
 const FaultCase kFaults[] = {
-    {"answered", Fault::kNone, false},
-    {"reset before the reply", Fault::kReset, true},
-    {"time-out", Fault::kTimeout, true},
-    {"HTTP 500 page", Fault::kServerError, true},
-    {"reply cut short", Fault::kCutReply, true},
-    {"JSON cut short", Fault::kCutJson, true},
+    {"answered", Fault::kNone, false},           {"reset before the reply", Fault::kReset, true},
+    {"time-out", Fault::kTimeout, true},         {"HTTP 500 page", Fault::kServerError, true},
+    {"reply cut short", Fault::kCutReply, true}, {"JSON cut short", Fault::kCutJson, true},
 };
 
 TEST_F(OrderOnce, EverySaleIsExecutedOnceWhateverBecomesOfItsReply) {
@@ -181,9 +176,9 @@ TEST_F(OrderOnce, EverySaleIsExecutedOnceWhateverBecomesOfItsReply) {
 // right after the sale that still lists the shares does not make them sellable again.
 TEST_F(OrderOnce, ABalanceThatLagsBehindThePlacedSaleSellsNothingTwice) {
   auto program = Start();
-  broker_.peer.SetRawReply(DbBrokerPeer::kDomesticBalancePath,
-                           DbBrokerPeer::DomesticBalanceBody(
-                               {}, {{"A005930", "삼성전자", 10, -1, 10000, 9000}}));
+  broker_.peer.SetRawReply(
+      DbBrokerPeer::kDomesticBalancePath,
+      DbBrokerPeer::DomesticBalanceBody({}, {{"A005930", "삼성전자", 10, -1, 10000, 9000}}));
   Run(*program, 8);  // the sale, and the sold-out refresh that still lists all 10 shares
   EXPECT_EQ(broker_.peer.OrdersReceived(), 1);
   broker_.peer.ClearReply(DbBrokerPeer::kDomesticBalancePath);
@@ -291,8 +286,9 @@ TEST_F(OrderOnce, UnknownOutcomesAreLoggedInEnglishForEnglishUsers) {
   auto program = Start();
   Run(*program, 2);
   EXPECT_TRUE(Logged(*program, L"▶ Order outcome unknown [005930] 10 shares"));
-  EXPECT_TRUE(Logged(*program, L"trade (bSuccess=0, remainCnt=10.000000) nErrorCode=-1 / Order "
-                               L"outcome unknown (the balance settles it): HTTP 500"));
+  EXPECT_TRUE(Logged(*program,
+                     L"trade (bSuccess=0, remainCnt=10.000000) nErrorCode=-1 / Order "
+                     L"outcome unknown (the balance settles it): HTTP 500"));
 }
 
 }  // namespace
