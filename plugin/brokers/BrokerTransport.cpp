@@ -86,6 +86,7 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
                         const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign) {
+  if (state) state->httpStatus = 0;
   if (IsEmpty(baseUrl) || IsEmpty(appKey) || IsEmpty(appSecret) || IsEmpty(path)) return nullptr;
 
   std::string url = std::string(baseUrl) + path;
@@ -135,8 +136,17 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  if (state && state->order) {
+    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
+  }
 
   const CURLcode code = curl_easy_perform(handle);
+  if (state) {
+    long status = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
+      state->httpStatus = status;
+  }
   if (code == CURLE_PEER_FAILED_VERIFICATION) {
     std::fprintf(stderr, "curl_easy_perform() failed: CURLE_PEER_FAILED_VERIFICATION\n");
   } else if (code != CURLE_OK) {

@@ -30,6 +30,11 @@ constexpr int kBrokerRequestTimeoutMs = 20000;
 struct BrokerRequestState {
   char contKey[kContKeySize] = {};  // the reply's "cont_key:" header; empty when it had none
   unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
+  long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
+  // Set by the caller: an order request. It goes out on a connection of its own that is
+  // closed afterwards: on a reused connection that dies before the reply, libcurl would send
+  // the request again by itself, and the broker may have executed the first one.
+  bool order = false;
 };
 
 // The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
@@ -51,7 +56,8 @@ struct ReplyAccumulator {
 //  json           non-zero: JSON content type; zero: URL-encoded form
 //  outLen         reply length, or null
 //  caFile         CA certificate file, or null/empty for the system store
-//  state          takes this request's reply headers and transfer result, or null
+//  state          this request's own state: whether it is an order (set by the caller), and
+//                 its reply headers, transfer result and HTTP status; or null
 //  abortFlag      the transfer aborts while *abortFlag is non-zero, or null
 //  timeoutMs      total time-out; 500 and below mean 5000
 //  sign           non-zero: the authorization is an HS256 token over the key and query

@@ -101,7 +101,17 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
                         bearer ? credentials.token.c_str() : nullptr, json, &len,
                         m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
   const unsigned transfer = state->transfer;
+  const long status = state->httpStatus;
   m_lastTransfer = transfer;
+  if (state->order && transfer == CURLE_OK && (status < 200 || status > 299)) {
+    // An error page says nothing about the order: whether the broker executed it is unknown.
+    std::free(reply);
+    if (outLen) *outLen = 0;
+    const std::string text = "HTTP " + std::to_string(status);
+    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
+                          text.c_str());
+    return nullptr;
+  }
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.
     std::free(reply);

@@ -144,7 +144,9 @@ class CDbSecuAgent : public CStockAgentBase {
  private:
   // POST to the path with the agent's key and secret, and its access token when `bearer`; the
   // reply (free()) or null. `state`, when given, takes the reply's headers and the transfer
-  // result of this request alone.
+  // result of this request alone; with its order flag set the request goes out on a connection
+  // of its own, and a reply whose HTTP status is not 2xx is no answer (null; the status is the
+  // last message).
   char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
              bool bearer, int* outLen, const char* furtherHeaders = nullptr,
              BrokerRequestState* state = nullptr);

@@ -119,7 +119,9 @@ int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int 
   if (outResultText) outResultText[0] = 0;
   if (outResult) *outResult = kAgentNoReply;
 
-  // Anything that is not a placed order is a failure (-1, success flag 0), never result 0.
+  // Three outcomes: placed (0, with the broker's order number), refused (the broker's code,
+  // also in the result-code text) and unknown (-1 with an empty result-code text: no reply,
+  // an error page or a reply that cannot be read; the broker may have executed the order).
   int result = kAgentNoReply;
   if (SimulationRunning()) {
     result = kAgentSimulationOn;
@@ -130,8 +132,10 @@ int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int 
                                      condition, loanDate, creditKind)
                  : OverseasOrderBody(code, side, qty, price, priceType, earlierOrderNo);
     int len = 0;
-    char* reply =
-        PostQuery(curl, domestic ? kDomesticOrderPath : kOverseasOrderPath, body.c_str(), &len);
+    BrokerRequestState request;
+    request.order = true;
+    char* reply = Post(curl, domestic ? kDomesticOrderPath : kOverseasOrderPath, body.c_str(), 1,
+                       "cont_yn: N", true, &len, nullptr, &request);
     if (reply) {
       char codeText[kCodeTextSize]{};
       int mapped = 0;
@@ -145,7 +149,8 @@ int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int 
       } else if (parsed) {
         result = 0;
       }
-      if (codeText[0] && outResultText) {
+      // Only an answer (a refusal or a placed order) carries a result-code text.
+      if (codeText[0] && outResultText && (result != kAgentNoReply || mapped != 0)) {
         StrSafeCopyFromUTF8_W(outResultText, kResultTextLen, codeText);
       }
       if (outCodeFlag) {

@@ -554,6 +554,24 @@ bool DbBrokerPeer::TokenAccepted(const std::string& authorization) const {
   return false;
 }
 
+void DbBrokerPeer::QueueOrderFaults(const std::vector<OrderFault>& faults, const std::string& code,
+                                    std::chrono::milliseconds faultDelay) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  orderFaults_.insert(orderFaults_.end(), faults.begin(), faults.end());
+  notAcceptedCode_ = code;
+  faultDelay_ = faultDelay;
+}
+
+int DbBrokerPeer::OrdersExecuted() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ordersExecuted_;
+}
+
+int DbBrokerPeer::OrdersReceived() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ordersReceived_;
+}
+
 PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
   if (!refuseCode_.empty()) {
     return Json(JsonObject()
@@ -615,7 +633,42 @@ PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
   } else if (path == kDomesticPricePath || path == kOverseasPricePath) {
     reply = PriceReply(request);
   } else if (path == kDomesticOrderPath || path == kOverseasOrderPath) {
-    reply = OrderReply(path, request);
+    ++ordersReceived_;
+    OrderFault fault = OrderFault::kNone;
+    if (!orderFaults_.empty()) {
+      fault = orderFaults_.front();
+      orderFaults_.erase(orderFaults_.begin());
+    }
+    if (fault == OrderFault::kNotAccepted) {
+      reply = Json(JsonObject()
+                       .Text("rsp_cd", notAcceptedCode_)
+                       .Text("rsp_msg", "주문이 접수되지 않았습니다. 다시 주문하십시오.")
+                       .Str());
+    } else {
+      const int numberBefore = lastOrderNo_;
+      reply = OrderReply(path, request);
+      if (lastOrderNo_ != numberBefore) ++ordersExecuted_;
+      switch (fault) {
+        case OrderFault::kReset:
+          reply.wire = PeerReply::Wire::kReset;
+          break;
+        case OrderFault::kTimeout:
+          reply.delay = faultDelay_;
+          break;
+        case OrderFault::kServerError:
+          reply = Json("<html><body>500 Internal Server Error</body></html>", 500);
+          reply.contentType = "text/html";
+          break;
+        case OrderFault::kCutReply:
+          reply.wire = PeerReply::Wire::kCut;
+          break;
+        case OrderFault::kCutJson:
+          reply.body = reply.body.substr(0, reply.body.size() / 2);
+          break;
+        default:
+          break;
+      }
+    }
   } else {
     reply = Json(bodies_[path]);
   }

@@ -195,6 +195,27 @@ class DbBrokerPeer {
   // Every reply of the path waits this long first (a server that never answers in time).
   void SetDelay(const std::string& path, std::chrono::milliseconds delay);
 
+  // What goes wrong with an order reply. The executing faults first execute the order as
+  // usual, then fail the reply: kReset resets the connection before any reply byte, kTimeout
+  // answers only after `faultDelay` (longer than the client waits), kServerError answers an
+  // HTTP 500 page, kCutReply sends half the reply and closes, kCutJson sends a whole reply
+  // whose JSON is cut short. kNotAccepted executes nothing and refuses with `code`.
+  enum class OrderFault {
+    kNone,
+    kReset,
+    kTimeout,
+    kServerError,
+    kCutReply,
+    kCutJson,
+    kNotAccepted
+  };
+  // The next orders meet these faults, one each, in order; later orders are answered normally.
+  void QueueOrderFaults(const std::vector<OrderFault>& faults, const std::string& code = "08819",
+                        std::chrono::milliseconds faultDelay = std::chrono::milliseconds(3000));
+  // Orders the peer executed (each changed the holdings), and the order requests it received.
+  int OrdersExecuted() const;
+  int OrdersReceived() const;
+
   // Reply bodies as the broker writes them.
   static std::string DepositBody(const DbDeposit& deposit);
   static std::string DomesticBalanceBody(const DbDomesticTotals& totals,
@@ -245,6 +266,11 @@ class DbBrokerPeer {
   DbDomesticTotals domesticTotals_;
   std::vector<DbHoldingRow> domesticRows_;
   int lastOrderNo_ = 1000;
+  std::vector<OrderFault> orderFaults_;
+  std::string notAcceptedCode_;
+  std::chrono::milliseconds faultDelay_{3000};
+  int ordersExecuted_ = 0;
+  int ordersReceived_ = 0;
 };
 
 }  // namespace orv::test

@@ -1,6 +1,8 @@
 #include "tests/peers/HttpPeer.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <strings.h>
 #include <sys/socket.h>
 
@@ -59,6 +61,27 @@ RecordedRequest Record(const httplib::Request& req, const ReadBody* read = nullp
   return rec;
 }
 
+// Resets the server's end of the request's connection (an RST, no reply byte): the socket
+// whose local and remote ports are the request's is disconnected.
+void ResetConnection(const httplib::Request& req) {
+  for (int fd = 0; fd < 4096; ++fd) {
+    sockaddr_in local{}, remote{};
+    socklen_t localLen = sizeof local, remoteLen = sizeof remote;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0 ||
+        local.sin_family != AF_INET || ntohs(local.sin_port) != req.local_port ||
+        getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &remoteLen) != 0 ||
+        ntohs(remote.sin_port) != req.remote_port)
+      continue;
+    linger hard{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    sockaddr unspec{};
+    unspec.sa_family = AF_UNSPEC;
+    connect(fd, &unspec, sizeof unspec);  // a connected TCP socket aborts: RST
+    shutdown(fd, SHUT_RDWR);
+    return;
+  }
+}
+
 PeerReply NotFound() {
   PeerReply reply;
   reply.status = 404;
@@ -110,6 +133,8 @@ struct HttpPeer::State {
   std::vector<RecordedRequest> requests;
   std::size_t recordLimit = static_cast<std::size_t>(-1);
   ServedHook served;
+  int keepAliveMax = 1;
+  int keepAliveSeconds = 5;
 
   void Serve(const httplib::Request& req, httplib::Response& res, const ReadBody* read = nullptr);
   bool WaitOut(std::chrono::milliseconds delay);
@@ -149,6 +174,20 @@ void HttpPeer::State::Serve(const httplib::Request& req, httplib::Response& res,
   if (hook) hook(rec, reply.status);
   res.status = reply.status;
   for (const auto& [name, value] : reply.headers) res.set_header(name, value);
+  if (reply.wire == PeerReply::Wire::kReset) {
+    ResetConnection(req);
+    return;
+  }
+  if (reply.wire == PeerReply::Wire::kCut) {
+    auto body = std::make_shared<std::string>(std::move(reply.body));
+    res.set_content_provider(body->size(),
+                             reply.contentType.empty() ? "text/plain" : reply.contentType,
+                             [body](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset == 0) sink.write(body->data(), body->size() / 2);
+                               return false;  // the rest never comes: the connection closes
+                             });
+    return;
+  }
   if (reply.contentType.empty()) {
     res.body = std::move(reply.body);
   } else {
@@ -182,7 +221,8 @@ bool HttpPeer::Start(int port) {
 
   // An idle kept-alive connection holds a server thread until it times out, and Stop() waits
   // for every server thread: one request per connection keeps Stop() prompt.
-  s.server->set_keep_alive_max_count(1);
+  s.server->set_keep_alive_max_count(static_cast<size_t>(s.keepAliveMax));
+  s.server->set_keep_alive_timeout(s.keepAliveSeconds);
   auto serve = [&s](const httplib::Request& req, httplib::Response& res) { s.Serve(req, res); };
   const std::string any = ".*";
   s.server->Get(any, serve);
@@ -250,6 +290,11 @@ void HttpPeer::Stop() {
   s.changed.notify_all();
   s.server->stop();
   s.thread.join();
+}
+
+void HttpPeer::SetKeepAlive(int maxRequests, int idleSeconds) {
+  state_->keepAliveMax = maxRequests > 0 ? maxRequests : 1;
+  state_->keepAliveSeconds = idleSeconds > 0 ? idleSeconds : 1;
 }
 
 int HttpPeer::Port() const { return state_->port; }

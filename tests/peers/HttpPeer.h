@@ -52,6 +52,10 @@ struct PeerReply {
   // Time the peer waits before answering; a long delay makes a server that never answers.
   // Stop() ends the wait.
   std::chrono::milliseconds delay{0};
+  // How the reply leaves: whole; kReset resets the connection before any reply byte; kCut
+  // sends the status line, the headers (with the full length) and half the body, then closes.
+  enum class Wire { kWhole, kReset, kCut };
+  Wire wire = Wire::kWhole;
 };
 
 using PeerScript = std::function<PeerReply(const RecordedRequest&)>;
@@ -72,6 +76,9 @@ class HttpPeer {
   bool Start(int port = 0);
   // Closes the port, ends waiting delays and joins the server; at once when not running.
   void Stop();
+  // Before Start: keep a connection open for up to `maxRequests` requests, idle at most
+  // `idleSeconds` (a broker's keep-alive). By default each connection serves one request.
+  void SetKeepAlive(int maxRequests, int idleSeconds);
 
   int Port() const;
   // "http://127.0.0.1:<port>" or "https://127.0.0.1:<port>".

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/TextFormat.h"
@@ -33,6 +34,20 @@ constexpr const char* kSelectOrders =
     "SELECT idx, base_date, code, buy_cnt, sell_cnt, invest_money, profit_money, profit_rate, "
     "buy_price, sell_price, is_simulation, is_auto_trade, is_credit_loan, buy_or_sell FROM "
     "WX_STOCK_ORDER";
+
+// Orders the broker's balance has not settled yet, one per holding: a restart reads them
+// back, so no new order for the holding goes out before the balance settles them.
+constexpr const char* kCreateOpenTable =
+    "CREATE TABLE IF NOT EXISTS WX_STOCK_ORDER_OPEN (order_key TEXT PRIMARY KEY, code TEXT, "
+    "buy_or_sell INTEGER, order_cnt REAL, held_cnt REAL, is_unknown INTEGER, sent_ms INTEGER, "
+    "order_no TEXT)";
+constexpr const char* kSaveOpen =
+    "INSERT OR REPLACE INTO WX_STOCK_ORDER_OPEN (order_key, code, buy_or_sell, order_cnt, "
+    "held_cnt, is_unknown, sent_ms, order_no) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+constexpr const char* kDeleteOpen = "DELETE FROM WX_STOCK_ORDER_OPEN WHERE order_key = ?";
+constexpr const char* kSelectOpen =
+    "SELECT order_key, code, buy_or_sell, order_cnt, held_cnt, is_unknown, sent_ms, order_no "
+    "FROM WX_STOCK_ORDER_OPEN";
 
 // A prepared statement that finalizes itself.
 class Statement {
@@ -71,12 +86,66 @@ int CPelomarEngine::OpenDataDb(const std::string& utf8Path) {
   sqlite3_busy_timeout(db, 2000);
   sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-  if (sqlite3_exec(db, kCreateOrderTable, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (sqlite3_exec(db, kCreateOrderTable, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, kCreateOpenTable, nullptr, nullptr, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
     return 0;
   }
   m_dataDb = db;
+  LoadOpenOrders();
   return 1;
+}
+
+void CPelomarEngine::StoreOpenOrder(const OpenOrder_s& order) {
+  if (!m_dataDb) return;
+  Statement save(m_dataDb, kSaveOpen);
+  sqlite3_stmt* st = save.get();
+  if (!st) return;
+  sqlite3_bind_text(st, 1, order.key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(st, 2, order.code.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_int(st, 3, order.side);
+  sqlite3_bind_double(st, 4, order.quantity);
+  sqlite3_bind_double(st, 5, order.heldBefore);
+  sqlite3_bind_int(st, 6, order.unknown);
+  sqlite3_bind_int64(st, 7, order.sentMs);
+  sqlite3_bind_text(st, 8, order.orderNo.c_str(), -1, SQLITE_TRANSIENT);
+  if (sqlite3_step(st) != SQLITE_DONE)
+    LogAppKind(4, Utf8ToWide(StrPrintf("미확인 주문 저장 실패 [%s]: %s", order.code.c_str(),
+                                       sqlite3_errmsg(m_dataDb))));
+}
+
+void CPelomarEngine::DeleteStoredOpenOrder(const std::string& key) {
+  if (!m_dataDb) return;
+  Statement remove(m_dataDb, kDeleteOpen);
+  if (!remove.get()) return;
+  sqlite3_bind_text(remove.get(), 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_step(remove.get());
+}
+
+int CPelomarEngine::LoadOpenOrders() {
+  Statement select(m_dataDb, kSelectOpen);
+  sqlite3_stmt* st = select.get();
+  if (!st) return 0;
+  std::vector<OpenOrder_s> read;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    OpenOrder_s order;
+    const unsigned char* key = sqlite3_column_text(st, 0);
+    const unsigned char* code = sqlite3_column_text(st, 1);
+    const unsigned char* orderNo = sqlite3_column_text(st, 7);
+    if (!key) continue;
+    order.key = reinterpret_cast<const char*>(key);
+    order.code = code ? reinterpret_cast<const char*>(code) : "";
+    order.side = sqlite3_column_int(st, 2);
+    order.quantity = sqlite3_column_double(st, 3);
+    order.heldBefore = sqlite3_column_double(st, 4);
+    order.unknown = sqlite3_column_int(st, 5);
+    order.sentMs = sqlite3_column_int64(st, 6);
+    order.orderNo = orderNo ? reinterpret_cast<const char*>(orderNo) : "";
+    read.push_back(order);
+  }
+  orv::win::CSingleLock lock(&m_viewLock, TRUE);
+  for (const OpenOrder_s& order : read) m_openOrders[order.key] = order;
+  return static_cast<int>(read.size());
 }
 
 int CPelomarEngine::InsertStockOrder(const StockOrderInsert_s& order) {

@@ -351,6 +351,15 @@ class CPelomarEngine {
                      double* quantityCut, int side, int cashCredit, int intValue, double price,
                      double quantity, int orderNumber, TradeOrderResult_s* out,
                      std::wstring* outNotice);
+  // How long after an order the broker's balance is trusted to show it: a balance read that
+  // begins later settles the order. A broker's "send again" refusal is answered once, after
+  // the retry pause.
+  static constexpr int64_t kOrderSettleMs = 10000;
+  static constexpr DWORD kOrderRetryPauseMs = 1000;
+  // A holding's identity as text: broker, account, cash/credit kind, loan date, kind, code.
+  static std::string OpenOrderKey(const StockTrade_s& holding);
+  // The local wall time in ms since 1970 (the program clock), which open orders are dated by.
+  static int64_t WallClockMs();
   // The money-log line of one order (52 fields).
   std::wstring FormatMoneyLogLine(const StockTrade_s& holding, double orderQty, int side,
                                   const TradeOrderResult_s& order) const;
@@ -506,6 +515,20 @@ class CPelomarEngine {
   void LogAppKind(DWORD kind, const std::wstring& text);
   // Rule-check helpers (StockRules.cpp).
   void QueueSellOrder(StockTrade_s* holding, DWORD now);
+  // Open orders (SellPass.cpp, OrderTable.cpp). RecordOpenOrder keeps and stores one;
+  // OpenOrderPasses gives the balance-pass marks of their holdings before a balance read;
+  // SettleOpenOrders settles those the read begun at `readStartMs` settles and answers how
+  // many. True when the holding has an open order (the view lock held); with `askSettle`
+  // the account step is asked once for the settling read when the order is due.
+  void RecordOpenOrder(const OpenOrder_s& order);
+  std::map<std::string, uint32_t> OpenOrderPasses();
+  int SettleOpenOrders(int64_t readStartMs, const std::map<std::string, uint32_t>& passesBefore);
+  bool HoldingHasOpenOrder(const StockTrade_s& holding, bool askSettle);
+  void StoreOpenOrder(const OpenOrder_s& order);
+  void DeleteStoredOpenOrder(const std::string& key);
+  int LoadOpenOrders();
+  // The log text of the user's language (the run settings' language 1 is English).
+  const char* UserText(const char* korean, const char* english) const;
   void StartHoldingsSync();
   void StopHoldingsSync();
 
@@ -526,6 +549,8 @@ class CPelomarEngine {
   StockViewMap m_spareStocks;
   // Holdings waiting for the sell pass; they belong to the holdings map.
   HoldingViewMap m_orderQueue;
+  // Orders the broker's balance has not settled, by holding identity (under the view lock).
+  std::map<std::string, OpenOrder_s> m_openOrders;
   OwningStockMap m_cafeStocks[2];
   std::map<int, std::unique_ptr<group_info_s>> m_cafes;
   CPriceSeries m_priceSeries;

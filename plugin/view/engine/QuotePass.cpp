@@ -188,7 +188,7 @@ int CPelomarEngine::ApplyQuotesToHoldings(double* outBuy, double* outDay, double
     if (!stock) continue;
     double price = stock->cur_price;
     if (stock->market == kMarketCoin) price = stock->coin_prices[holding->quote_currency ? 1 : 0];
-    if (m_ops.CheckStockRules) {
+    if (m_ops.CheckStockRules && !holding->sold_out) {
       int sell = 0;
       m_ops.CheckStockRules(holding, price, ruleArg, &sell);
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"
+#include "platform/support/DateUtil.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/view/engine/PelomarEngine.h"
@@ -49,13 +50,34 @@ std::string Quoted(const std::string& text) {
   return out;
 }
 
-bool IsHeld(OwningHoldingMap& holdings, const StockTrade_s* holding) {
+// A holding is still the one the pass took when the holdings map holds that record and it
+// still names the same holding (a freed record's address may come back as another holding).
+bool IsHeld(OwningHoldingMap& holdings, const StockTrade_s* holding, const std::string& key) {
   for (const auto& entry : holdings)
-    if (entry.first == holding) return true;
+    if (entry.first == holding) return CPelomarEngine::OpenOrderKey(*holding) == key;
   return false;
 }
 
 }  // namespace
+
+std::string CPelomarEngine::OpenOrderKey(const StockTrade_s& holding) {
+  return StrPrintf("%d|%d|%d|%d|%d|%s", holding.broker_id, holding.account_no, holding.holding_kind,
+                   holding.loan_date, holding.kind2,
+                   WideToUtf8(holding.code[0] || !holding.stock ? std::wstring(holding.code)
+                                                                : holding.stock->code)
+                       .c_str());
+}
+
+int64_t CPelomarEngine::WallClockMs() {
+  SYSTEMTIME t;
+  orv::win::GetLocalTime(&t);
+  const int64_t days = DaysFromCivil(t.wYear, t.wMonth, t.wDay);
+  return ((days * 24 + t.wHour) * 60 + t.wMinute) * 60000 + t.wSecond * 1000 + t.wMilliseconds;
+}
+
+const char* CPelomarEngine::UserText(const char* korean, const char* english) const {
+  return m_runSetting && m_runSetting->byLanguage == 1 ? english : korean;
+}
 
 // ---------------------------------------------------------------------------------------
 // Sell pass
@@ -86,12 +108,17 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
     StockTrade_s* holding = taken[i];
     TradeOrderArgs_s args;
     StockTrade_s snapshot;
+    std::string key;
     {
       // The account worker may have replaced the holdings since the rule check queued this
-      // one: only a holding still in the holdings map is ordered.
+      // one: only a holding still in the holdings map is ordered, and none whose last order
+      // the broker's balance has not settled yet.
       CSingleLock lock(&m_viewLock, TRUE);
-      const bool usable = IsHeld(m_stocks.Holdings(), holding) && holding->stock &&
-                          holding->quantity > 0 && holding->account && holding->account->agent;
+      bool usable = false;
+      for (const auto& entry : m_stocks.Holdings()) usable = usable || entry.first == holding;
+      if (usable) key = OpenOrderKey(*holding);
+      usable = usable && holding->stock && holding->quantity > 0 && !holding->sold_out &&
+               holding->account && holding->account->agent && !m_openOrders.count(key);
       if (usable) {
         snapshot = *holding;
         double qty = holding->quantity;
@@ -117,6 +144,7 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
         args.flags = kSellPassOrderFlags;
         args.intValue = kSellPassOrderValue;
         args.holding = holding;
+        args.snapshot = &snapshot;
       }
     }
     if (!args.holding) {
@@ -124,21 +152,44 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
       continue;
     }
 
+    // From here on the holding may be freed by the account step: the order works from the
+    // snapshot, and the holding is written again only under the lock, when it is still held.
+    // The order is stored as unknown before it goes out, so that a program ended while it is
+    // out finds it at the next start and waits for the broker's balance.
+    OpenOrder_s open;
+    open.key = key;
+    open.code = WideToUtf8(args.code);
+    open.side = args.side;
+    open.quantity = args.quantity;
+    open.heldBefore = snapshot.quantity;
+    open.unknown = 1;
+    open.sentMs = WallClockMs();
+    StoreOpenOrder(open);
     TradeOrderResult_s order;
     SendTradeOrder(curl, args, &order);
     const DWORD now = orv::win::GetTickCount();
     SYSTEMTIME local;
     orv::win::GetLocalTime(&local);
+    const bool placed = order.outcome == OrderOutcome::kPlaced;
+    if (placed || order.outcome == OrderOutcome::kUnknown) {
+      open.unknown = placed ? 0 : 1;
+      open.orderNo = order.orderNo;
+      RecordOpenOrder(open);
+    } else {
+      DeleteStoredOpenOrder(key);
+    }
     {
       CSingleLock lock(&m_viewLock, TRUE);
-      StockTrade_s* target = IsHeld(m_stocks.Holdings(), holding) ? holding : &snapshot;
+      const bool held = IsHeld(m_stocks.Holdings(), holding, key);
+      StockTrade_s* target = held ? holding : &snapshot;
       target->last_result = order.result;
-      target->ordered = order.result != kOrderNoAgent && order.result != kOrderSimulationOn;
+      target->ordered = order.outcome != OrderOutcome::kNotSent;
+      if (order.outcome != OrderOutcome::kNotSent) target->order_price = order.orderPrice;
       if (args.side == kSideSell) {
         target->sell_time = local;
         target->rate_at_last_sell = target->profit_rate;
         target->last_sell_tick = now;
-        if (order.success) {
+        if (placed) {
           target->step_orders += 1;
           target->quantity -= args.quantity;
           if (target->quantity <= 0) {
@@ -153,7 +204,7 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
       }
       snapshot = *target;
     }
-    if (args.side == kSideSell && order.success && snapshot.quantity <= 0) {
+    if (args.side == kSideSell && placed && snapshot.quantity <= 0) {
       m_gridUpdatePending.store(1);
       if (m_window) {
         const std::wstring text =
@@ -274,7 +325,7 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
                                    TradeOrderResult_s* out) {
   const DWORD start = orv::win::GetTickCount();
   TradeOrderResult_s result;
-  StockTrade_s* holding = args.holding;
+  const StockTrade_s* values = args.snapshot;
   CStockAgentBase* agent = args.account ? args.account->agent : nullptr;
 
   if (m_simulationRunning.load() != 0) {
@@ -282,41 +333,73 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
     result.result = kOrderSimulationOn;
     result.message = L"시뮬레이션 중에는 주문하지 않습니다";
   } else if (agent) {
-    wchar_t message[kOrderMessageLen]{};
-    wchar_t resultText[kResultTextLen]{};
-    char orderNo[kOrderNoTextSize]{};
-    int64_t orderNumber = 0;
-    int code = 0, success = 0, codeFlag = 0;
     const int conditionNumber =
         args.orderCondition.empty()
             ? 0
             : static_cast<int>(std::wcstol(args.orderCondition.c_str(), nullptr, 10));
-    result.result = agent->TradeOrder(
-        curl, static_cast<uint8_t>(args.market == 0 ? 1 : args.market),
-        static_cast<uint8_t>(args.session), args.side, args.reverse, args.code.c_str(),
-        args.quantity, args.price, args.cashCredit, kMarketPriceType, 0, conditionNumber,
-        args.intValue, args.reserved1, 0, 0, static_cast<int>(start), 0, nullptr, orderNo,
-        &orderNumber, &code, &success, &codeFlag, message, resultText);
-    result.success = success;
-    result.message = message;
-    result.orderNo = orderNo;
-    if (holding && args.stock) holding->order_price = args.stock->cur_price;
+    int retryAsked = 0;
+    auto send = [&] {
+      wchar_t message[kOrderMessageLen]{};
+      wchar_t resultText[kResultTextLen]{};
+      char orderNo[kOrderNoTextSize]{};
+      int64_t orderNumber = 0;
+      int code = 0, success = 0;
+      retryAsked = 0;
+      result.result = agent->TradeOrder(
+          curl, static_cast<uint8_t>(args.market == 0 ? 1 : args.market),
+          static_cast<uint8_t>(args.session), args.side, args.reverse, args.code.c_str(),
+          args.quantity, args.price, args.cashCredit, kMarketPriceType, 0, conditionNumber,
+          args.intValue, args.reserved1, 0, 0, static_cast<int>(start), 0, nullptr, orderNo,
+          &orderNumber, &code, &success, &retryAsked, message, resultText);
+      result.success = success;
+      result.message = message;
+      result.orderNo = orderNo;
+      // Placed only with the broker's order number; refused only when the broker answered
+      // with its code; anything else may have been executed.
+      if (result.result == 0 && success && !result.orderNo.empty() && result.orderNo != "0")
+        result.outcome = OrderOutcome::kPlaced;
+      else if (result.result != 0 && resultText[0])
+        result.outcome = OrderOutcome::kRefused;
+      else if (result.result == kAgentSimulationOn)
+        result.outcome = OrderOutcome::kNotSent;
+      else
+        result.outcome = OrderOutcome::kUnknown;
+    };
+    send();
+    if (result.outcome == OrderOutcome::kRefused && retryAsked) {
+      // The broker did not take the order and asks for it again: once, after a pause.
+      LogAppKind(kOrderLogKind,
+                 Utf8ToWide(StrPrintf(UserText("주문 재전송 (거부 코드 %d) [%s]\n",
+                                               "Order sent again (refusal code %d) [%s]\n"),
+                                      result.result, WideToUtf8(args.code).c_str())));
+      orv::win::Sleep(kOrderRetryPauseMs);
+      send();
+      result.retried = 1;
+    }
+    if (result.outcome == OrderOutcome::kUnknown) {
+      result.success = 0;
+      const std::wstring why = result.message;
+      result.message = Utf8ToWide(UserText("주문 결과 미확인(잔고로 확인)",
+                                           "Order outcome unknown (the balance settles it)"));
+      if (!why.empty()) result.message += L": " + why;
+    }
+    if (args.stock) result.orderPrice = args.stock->cur_price;
   }
-  result.remaining = holding ? holding->quantity : 0;
+  result.remaining = values ? values->quantity : 0;
 
   // Trading log (the holding's rates and quantity) and application log.
   const std::wstring orderNoText = Utf8ToWide(result.orderNo);
   TradingLine_s line;
   line.order_no = orderNoText.c_str();
-  line.auto_flag = holding ? 1 : 0;
+  line.auto_flag = args.holding ? 1 : 0;
   line.sim_flag = m_simulationRunning.load();
   line.result_code = result.result;
   line.result_msg = result.message.c_str();
   line.order_qty = args.quantity;
   line.remaining_qty = result.remaining;
-  line.total_qty = holding ? holding->quantity : args.quantity;
-  line.buy_price = holding ? holding->avg_price : args.price;
-  m_logs.WriteTradingLine(holding, args.stock, line);
+  line.total_qty = values ? values->quantity : args.quantity;
+  line.buy_price = values ? values->avg_price : args.price;
+  m_logs.WriteTradingLine(values, args.stock, line);
   LogAppKind(
       kOrderLogKind,
       Utf8ToWide(StrPrintf("trade (bSuccess=%d, remainCnt=%f) nErrorCode=%d / %s\n", result.success,
@@ -330,9 +413,11 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
   }
   if ((args.flags & kOrderFlagHistory) && m_window && args.stock) {
     const double price = args.price > 0 ? args.price : args.stock->cur_price;
-    const double qty = holding ? args.quantity : std::trunc(args.quantity);
-    m_window->AddOrderHistoryRow(MakeOrderHistoryRow(holding, args.stock, args.side, args.intValue,
-                                                     args.cashCredit == 2, qty, price));
+    const double qty = args.holding ? args.quantity : std::trunc(args.quantity);
+    OrderHistoryRow_s row = MakeOrderHistoryRow(values, args.stock, args.side, args.intValue,
+                                                args.cashCredit == 2, qty, price);
+    row.holding = args.holding;
+    m_window->AddOrderHistoryRow(row);
   }
   if (out) *out = result;
   return result.result;
@@ -426,4 +511,105 @@ int CPelomarEngine::PlaceUserOrder(CURL* curl, int market, const wchar_t* accoun
     m_window->NotifyHost(kHostLogKind, 0, L"주문", notice.c_str());
   if (outNotice) *outNotice = notice;
   return code;
+}
+
+// ---------------------------------------------------------------------------------------
+// Open orders: a sale the broker placed, or one whose outcome is unknown, holds its holding
+// until a balance read begun a settle time later shows what the broker did.
+
+void CPelomarEngine::RecordOpenOrder(const OpenOrder_s& order) {
+  OpenOrder_s kept = order;
+  {
+    CSingleLock lock(&m_viewLock, TRUE);
+    auto found = m_openOrders.find(order.key);
+    if (found != m_openOrders.end()) {
+      // Still open from before: the balance must show both orders.
+      kept.quantity += found->second.quantity;
+      kept.heldBefore = found->second.heldBefore;
+      kept.sentMs = std::max(kept.sentMs, found->second.sentMs);
+      kept.unknown = kept.unknown || found->second.unknown;
+    }
+    m_openOrders[order.key] = kept;
+  }
+  StoreOpenOrder(kept);
+  if (order.unknown) {
+    LogAppKind(
+        kOrderLogKind,
+        Utf8ToWide(StrPrintf(UserText("▶ 주문 결과 미확인 [%s] %.0f주: 잔고 확인 전까지 보류\n",
+                                      "▶ Order outcome unknown [%s] %.0f shares: held "
+                                      "until the balance settles it\n"),
+                             order.code.c_str(), order.quantity)));
+  }
+}
+
+std::map<std::string, uint32_t> CPelomarEngine::OpenOrderPasses() {
+  std::map<std::string, uint32_t> passes;
+  CSingleLock lock(&m_viewLock, TRUE);
+  if (m_openOrders.empty()) return passes;
+  for (const auto& entry : m_stocks.Holdings()) {
+    const std::string key = OpenOrderKey(*entry.first);
+    if (m_openOrders.count(key)) passes[key] = entry.first->balance_pass;
+  }
+  return passes;
+}
+
+int CPelomarEngine::SettleOpenOrders(int64_t readStartMs,
+                                     const std::map<std::string, uint32_t>& passesBefore) {
+  struct Settled {
+    OpenOrder_s order;
+    double held;
+  };
+  std::vector<Settled> settled;
+  {
+    CSingleLock lock(&m_viewLock, TRUE);
+    if (m_openOrders.empty()) return 0;
+    std::map<std::string, StockTrade_s*> byKey;
+    for (const auto& entry : m_stocks.Holdings()) byKey[OpenOrderKey(*entry.first)] = entry.first;
+    for (auto it = m_openOrders.begin(); it != m_openOrders.end();) {
+      OpenOrder_s& open = it->second;
+      if (readStartMs < open.sentMs + kOrderSettleMs) {
+        ++it;
+        continue;
+      }
+      // The read settles the order when it named the holding or dropped it; a holding it did
+      // not refresh (its balance request failed) still shows the old quantity.
+      auto holding = byKey.find(open.key);
+      if (holding != byKey.end()) {
+        auto before = passesBefore.find(open.key);
+        if (before != passesBefore.end() && before->second == holding->second->balance_pass) {
+          open.settleAsked = false;  // ask again when the next quotes find it due
+          ++it;
+          continue;
+        }
+      }
+      const double held = holding != byKey.end() ? holding->second->quantity : 0;
+      if (holding != byKey.end()) holding->second->sold_out = held <= 0 ? 1 : 0;
+      settled.push_back({open, held});
+      it = m_openOrders.erase(it);
+    }
+  }
+  for (const Settled& done : settled) {
+    DeleteStoredOpenOrder(done.order.key);
+    LogAppKind(
+        kOrderLogKind,
+        Utf8ToWide(StrPrintf(
+            UserText("▶ 주문 확인 [%s] 주문 %.0f주, 주문 전 %.0f주 → 잔고 %.0f주\n",
+                     "▶ Order settled [%s] ordered %.0f, held %.0f before "
+                     "-> %.0f in the balance\n"),
+            done.order.code.c_str(), done.order.quantity, done.order.heldBefore, done.held)));
+  }
+  return static_cast<int>(settled.size());
+}
+
+bool CPelomarEngine::HoldingHasOpenOrder(const StockTrade_s& holding, bool askSettle) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  if (m_openOrders.empty()) return false;
+  auto found = m_openOrders.find(OpenOrderKey(holding));
+  if (found == m_openOrders.end()) return false;
+  OpenOrder_s& open = found->second;
+  if (askSettle && !open.settleAsked && WallClockMs() >= open.sentMs + kOrderSettleMs) {
+    open.settleAsked = true;
+    SetWorkEvent(EngineWorker::kAccount);
+  }
+  return true;
 }

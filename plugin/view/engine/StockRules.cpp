@@ -82,7 +82,9 @@ void CPelomarEngine::LogAppKind(DWORD kind, const std::wstring& text) {
 double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int mayQueue,
                                        int* outSell) {
   if (outSell) *outSell = 0;
-  if (!holding || !holding->stock || holding->quantity <= 0) return 0.0;
+  // A sold-out holding is not judged, even when a balance read before the sale settled lists
+  // it again.
+  if (!holding || !holding->stock || holding->quantity <= 0 || holding->sold_out) return 0.0;
   const DWORD now = orv::win::GetTickCount();
   Stock_s* stock = holding->stock;
 
@@ -210,6 +212,9 @@ double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int 
 
 void CPelomarEngine::QueueSellOrder(StockTrade_s* holding, DWORD now) {
   if (m_sellPassRunning.load() != 0) return;
+  // A holding whose last order the broker's balance has not settled is held: the broker may
+  // have sold what the holding still shows.
+  if (HoldingHasOpenOrder(*holding, true)) return;
   const double rate = holding->profit_rate;
   const bool allowed =
       rate >= holding->rate_at_last_sell + kTimeGateBypassPoints ||

@@ -47,9 +47,23 @@ struct TradeOrderArgs_s {
   std::wstring orderCondition;  // its number goes to the agent (credit orders: the loan date)
   uint8_t orderByte = 0;
   std::wstring note;
-  int flags = 0;                    // kOrderFlag...
-  int intValue = 0;                 // handed to the agent as the credit kind
-  StockTrade_s* holding = nullptr;  // the holding the order is for (null: a manual order)
+  int flags = 0;     // kOrderFlag...
+  int intValue = 0;  // handed to the agent as the credit kind
+  // The holding the order is for (null: a manual order). SendTradeOrder never reads it: it
+  // names the holding in the history row; the values come from `snapshot`.
+  StockTrade_s* holding = nullptr;
+  // The holding's values as the caller took them under the view lock (another thread may
+  // free the holding while the order is out).
+  const StockTrade_s* snapshot = nullptr;
+};
+
+// What became of an order.
+enum class OrderOutcome {
+  kNotSent,  // no agent was called, or nothing reached the broker (price simulation)
+  kPlaced,   // the broker accepted it and gave its order number
+  kRefused,  // the broker answered and did not accept it
+  kUnknown,  // no readable answer (time-out, reset, HTTP error, cut or unreadable reply): the
+             // broker may have executed it; only the broker's own state settles it
 };
 
 // What one order answered.
@@ -59,6 +73,24 @@ struct TradeOrderResult_s {
   double remaining = 0;
   std::wstring message;
   std::string orderNo;
+  OrderOutcome outcome = OrderOutcome::kNotSent;
+  double orderPrice = 0;  // the stock's price when the order went out
+  int retried = 0;        // 1 when the broker asked for the order again and it was sent again
+};
+
+// An order whose effect the broker's balance has not shown yet: a placed sale, or an order
+// whose outcome is unknown. Its holding is not ordered again until a balance read that began
+// a settle time after the order names the holding (or no longer lists it).
+struct OpenOrder_s {
+  std::string key;  // the holding's identity (OpenOrderKey)
+  std::string code;
+  int side = 2;
+  double quantity = 0;    // ordered
+  double heldBefore = 0;  // the holding's quantity when the order went out
+  int unknown = 0;        // 1: outcome unknown; 0: placed
+  int64_t sentMs = 0;     // local wall time, ms since 1970
+  std::string orderNo;
+  bool settleAsked = false;  // the account step was asked for the settling balance read
 };
 
 // One row of the order-history tab ("주문 내역"), as the engine hands it to the window side.

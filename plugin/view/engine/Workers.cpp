@@ -43,9 +43,14 @@ void CPelomarEngine::LogApp(const std::wstring& text) {
 }
 
 int CPelomarEngine::AccountStep(CURL* curl, int accountsEmpty, int* changeCount) {
+  // The balance read settles the open orders it can: note when it began and which holdings
+  // it refreshes.
+  const int64_t readStart = WallClockMs();
+  const std::map<std::string, uint32_t> passes = OpenOrderPasses();
   const int result = m_ops.QueryAccountsAndBalances
                          ? m_ops.QueryAccountsAndBalances(curl, accountsEmpty, changeCount, 1)
                          : 0;
+  SettleOpenOrders(readStart, passes);
   m_lastAccountQueryTick.store(orv::win::GetTickCount());
   wchar_t line[100];
   std::swprintf(line, sizeof line / sizeof line[0], L"> 계좌 조회 수행 완료 (종목수 : %d)", result);

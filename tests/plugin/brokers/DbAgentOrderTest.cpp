@@ -289,5 +289,51 @@ TEST(CoinOrderReplyTest, OrderReplyAndIdText) {
   EXPECT_EQ(text, nullptr);
 }
 
+// A broker that keeps its connections open, as brokers do: an order whose reply is lost
+// after the broker executed it.
+class DbOrderFaultTest : public DbOrderTest {
+ protected:
+  void SetUp() override {
+    peer_.Http().SetKeepAlive(100, 2);
+    DbOrderTest::SetUp();
+  }
+};
+
+TEST_F(DbOrderFaultTest, ALostReplyIsAnUnknownOutcomeAndTheOrderIsNotSentAgain) {
+  using Fault = DbBrokerPeer::OrderFault;
+  struct Case {
+    const char* name;
+    Fault fault;
+    const char* message;
+  } cases[] = {
+      {"reset before the reply", Fault::kReset, ""},
+      {"time-out", Fault::kTimeout, "Timeout was reached"},
+      {"HTTP 500 page", Fault::kServerError, "HTTP 500"},
+      {"reply cut short", Fault::kCutReply, ""},
+      {"JSON cut short", Fault::kCutJson, ""},
+  };
+  agent_.SetRequestTimeout(600);
+  peer_.SetDomesticBalance({}, {{"A005930", "삼성전자", 100, 100, 70000, 70000}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A request before the order leaves a kept-alive connection in the handle.
+    std::string rows;
+    agent_.GetChartDataA(curl_, nullptr, "005930", 1, 1, 5, &rows, nullptr, nullptr, nullptr, 1);
+    const int received = peer_.OrdersReceived();
+    const int executed = peer_.OrdersExecuted();
+    peer_.QueueOrderFaults({c.fault}, "08819", std::chrono::milliseconds(1500));
+    Order o;
+    o.side = 2;
+    EXPECT_EQ(Place(&o), kAgentNoReply);
+    EXPECT_EQ(o.success, 0);
+    EXPECT_EQ(o.codeFlag, 0) << "only an answer can ask for the order again";
+    EXPECT_STREQ(o.resultText, L"") << "no answer, no result code";
+    EXPECT_STREQ(o.orderNoText, "");
+    EXPECT_NE(WideToUtf8(o.message).find(c.message), std::string::npos) << WideToUtf8(o.message);
+    EXPECT_EQ(peer_.OrdersExecuted() - executed, 1);
+    EXPECT_EQ(peer_.OrdersReceived() - received, 1) << "libcurl sent the order again";
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -15,7 +15,9 @@ namespace orv::test {
 
 class BrokerPeerSetup {
  public:
-  BrokerPeerSetup() : ca("Orvella Engine Test CA"), peer(ca) {
+  // With `keepAlive` the peer keeps connections open between requests, as a broker does.
+  explicit BrokerPeerSetup(bool keepAlive = false) : ca("Orvella Engine Test CA"), peer(ca) {
+    if (keepAlive) peer.Http().SetKeepAlive(100, 2);
     const char* previous = std::getenv("XDG_CONFIG_HOME");
     hadConfigHome_ = previous != nullptr;
     if (previous) savedConfigHome_ = previous;
