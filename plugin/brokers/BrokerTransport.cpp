@@ -9,6 +9,7 @@
 
 #include "platform/stocklib/Jwt.h"
 #include "platform/stocklib/StockCalc.h"
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
 #include "platform/win/Clock.h"
@@ -197,11 +198,14 @@ int OnRequestProgress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_o
 
 int ParseResultCode(const char* code) {
   if (!code || !*code) return 0;
+  // A code whose number no int holds is none the broker gives: it reads as an unknown code.
+  int number = 0;
   if (std::isalpha(static_cast<unsigned char>(code[0]))) {
-    if (std::strncmp(code, "IGW", 3) == 0) return 100000 + std::atoi(code + 3);
-    return -10000;
+    if (std::strncmp(code, "IGW", 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
+      return 100000 + number;
+    return kUnknownResultCode;
   }
-  return std::atoi(code);
+  return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
 }
 
 std::string UrlEncodeFormValue(const char* value) {

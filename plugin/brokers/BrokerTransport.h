@@ -67,7 +67,9 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
                       curl_off_t ulNow);
 
 // Broker result code text to int: "IGW<n>" -> 100000 + n; any other text starting with a
-// letter -> -10000; otherwise the decimal value (empty or null -> 0).
+// letter, or a number no int holds -> kUnknownResultCode; otherwise the decimal value (empty,
+// null or no number -> 0).
+constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
 
 // The total time-out a request uses for the time-out it was given.

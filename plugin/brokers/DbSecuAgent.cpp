@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/stocklib/StockCalc.h"
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/JsonGetters.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
@@ -225,7 +226,10 @@ int CDbSecuAgent::Logout() {
         const size_t first = code.find_first_not_of("\" \t");
         const size_t last = code.find_last_not_of("\" \t");
         code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
-        result = code.empty() ? kDbRevokeNoCode : static_cast<int>(AtoN(code.c_str()));
+        int number = 0;
+        result = code.empty()                               ? kDbRevokeNoCode
+                 : NumberToInt(AtoN(code.c_str()), &number) ? number
+                                                            : kUnknownResultCode;
         std::free(reply);
       }
     }

@@ -151,6 +151,8 @@ class CWebReports {
   std::wstring m_lastUploadMsg;
 
  private:
+  // Logs a reply whose numbers were bad (BadReplyText).
+  void ReportBadReply(const char* script, const std::string& problems);
   std::string ScriptUrl(const wchar_t* path) const;
   int Post(CURL* curl, const wchar_t* path, curl_mime* form, int freeForm, int timeoutMs,
            char** reply, int* status);

@@ -101,6 +101,14 @@ TEST(ParseResultCodeTest, MapsBrokerCodes) {
       {"8819", 8819},
       {"", 0},
       {nullptr, 0},
+      // Numbers no int holds are unknown codes, never a wrapped value.
+      {"99999999999", -10000},
+      {"-99999999999", -10000},
+      {"1e99", -10000},
+      {"1e999", -10000},
+      {"IGW99999999999", -10000},
+      {"IGW-5", -10000},
+      {"2147483647", 2147483647},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseResultCode(c.text), c.code) << (c.text ? c.text : "(null)");

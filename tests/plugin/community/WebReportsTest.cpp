@@ -186,20 +186,36 @@ TEST_F(WebReportsTest, SmsRepliesSetTheErrorCodeAndRemainingCount) {
   struct Case {
     const char* body;
     int result, err, remain;
+    const wchar_t* badKey;  // the key a bad reply's logged error names, or null
   } cases[] = {
-      {"{\"err\":\"0\",\"sms_remain\":\"12\"}", 1, 0, 12},
-      {"{\"err\":0,\"sms_remain\":7}", 1, 0, 7},
-      {"{\"sms_remain\":\"9\"}", 0, -1, 9},
-      {"{\"err\":\"0\"}", 1, 0, 0},
-      {"{\"err\":\"3\",\"sms_remain\":\"2\"}", 0, 3, 2},
+      {"{\"err\":\"0\",\"sms_remain\":\"12\"}", 1, 0, 12, nullptr},
+      {"{\"err\":0,\"sms_remain\":7}", 1, 0, 7, nullptr},
+      {"{\"sms_remain\":\"9\"}", 0, -1, 9, nullptr},
+      {"{\"err\":\"0\"}", 1, 0, 0, nullptr},
+      {"{\"err\":\"3\",\"sms_remain\":\"2\"}", 0, 3, 2, nullptr},
+      // Numbers no int holds, or text where a number belongs, make the reply bad: not sent,
+      // the remaining count kept, the error logged.
+      {"{\"err\":1e99,\"sms_remain\":2}", 0, -1, 2, L"\"err\":1e99"},
+      {"{\"err\":-1e300,\"sms_remain\":2}", 0, -1, 2, L"\"err\":-1e300"},
+      {"{\"err\":\"0x\",\"sms_remain\":2}", 0, -1, 2, L"\"err\":0x"},
+      {"{\"err\":0,\"sms_remain\":99999999999}", 0, 0, 55, L"\"sms_remain\":99999999999"},
+      {"{\"err\":0,\"sms_remain\":\"1e999\"}", 0, 0, 55, L"\"sms_remain\":1e999"},
   };
   for (const auto& c : cases) {
     peer.Http().On("POST", "/sms/sms_send", Json(c.body));
     CWebReports reports(web, engine);
     web.m_smsRemain = 55;
+    engine.log.clear();
     EXPECT_EQ(c.result, reports.SendSmsViaServer(nullptr, 0, L"안녕", 8)) << c.body;
     EXPECT_EQ(c.err, reports.m_smsErrorCode) << c.body;
     EXPECT_EQ(c.remain, web.m_smsRemain) << c.body;
+    if (c.badKey) {
+      ASSERT_EQ(1u, engine.log.size()) << c.body;
+      EXPECT_EQ(0u, engine.log[0].find(L"Bad reply from the web server (sms/sms_send)"));
+      EXPECT_NE(std::wstring::npos, engine.log[0].find(c.badKey)) << engine.log[0];
+    } else {
+      EXPECT_TRUE(engine.log.empty()) << c.body;
+    }
     EXPECT_EQ(L"※SMS:" + std::to_wstring(c.remain) + L"건 @T:01012345678", engine.notice);
   }
   const RecordedRequest r = To("/sms/sms_send").back();
