@@ -128,15 +128,20 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
 
   UnpackResourceArchives();
 
-  orv::host::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+  const std::string startupDataFolder = m_folders.userDataFolder;
+  orv::host::InstallCrashReportFilter(startupDataFolder, m_folders.exeName);
 
   if (m_runSettings.szFolderName[0] == L'\0') SetWide(m_runSettings.szFolderName, "Orvella");
   if (!m_folders.documentsFolder.empty()) {
     m_folders.userDataFolder = orv::host::MakeFolderNameFolder(
         m_folders.documentsFolder, kCompanyKey, Narrow(m_runSettings.szFolderName));
     // Crash reports follow the user data folder.
-    orv::host::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+    orv::host::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName);
   }
+  // A crash of an earlier run is shown now: the crash handler itself shows nothing.
+  orv::host::ShowPendingCrashReport(m_folders.userDataFolder, m_folders.exeName, true);
+  if (startupDataFolder != m_folders.userDataFolder)
+    orv::host::ShowPendingCrashReport(startupDataFolder, m_folders.exeName, true);
 
   if (m_catalogue) m_catalogue->OpenData(&m_pDataDb, m_folders.dataDbPath);
 

@@ -220,6 +220,27 @@ TEST_F(MainAppTest, CatalogueIsUnpackedFromTheShippedArchive) {
   }
 }
 
+TEST_F(MainAppTest, StartShowsTheReportAnEarlierCrashLeft) {
+  WriteFileText(exeFolder_ + "Settings/app-settings.db", "");
+  const std::string folder = root_.path() + "docs/" + kCompanyKey + "/Orvella/";
+  std::filesystem::create_directories(folder);
+  WriteFileText(folder + "orvella.crash", "11\n" + folder + "orvella_20240305_070809.dmp\n");
+  // No file manager is started from a test.
+  const std::string path = getenv("PATH");
+  setenv("PATH", root_.path().c_str(), 1);
+  CVarqoMainApp app(exeFolder_ + "orvella");
+  const BOOL started = Start(app, 1);
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_EQ(started, TRUE);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "orvella_20240305_070809.dmp");
+  EXPECT_EQ(boxes[0].text.rfind("에러(0x0000000B)가 발생했습니다.", 0), 0u) << boxes[0].text;
+  EXPECT_NE(boxes[0].text.find(folder + "orvella_20240305_070809.dmp"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder + "orvella.crash"));
+  app.ExitInstance();
+}
+
 TEST_F(MainAppTest, ResourceArchivesAreUnpackedOnlyWhenTheirMarkerIsMissing) {
   WriteFileText(exeFolder_ + "Settings/app-settings.db", "");
   orv::test::MakeZip(exeFolder_ + "res/res.zip", {{"login_bg.png", "new"}, {"start.png", "s"}});
