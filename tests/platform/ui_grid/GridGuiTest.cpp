@@ -125,7 +125,9 @@ TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   g->SetGridCursor(4, 2);
   g->EnableCellEditControl();
   ASSERT_TRUE(g->IsCellEditControlShown());
-  auto* combo = dynamic_cast<wxComboBox*>(g->GetCellEditor(4, 2)->GetControl());
+  // GetCellEditor hands out a reference: the smart pointer gives it back.
+  const wxGridCellEditorPtr editor(g->GetCellEditor(4, 2));
+  auto* combo = dynamic_cast<wxComboBox*>(editor->GetControl());
   ASSERT_NE(combo, nullptr);
   combo->SetSelection(2);  // "매수+매도"
   g->DisableCellEditControl();
