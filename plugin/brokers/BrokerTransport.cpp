@@ -10,6 +10,7 @@
 #include "platform/stocklib/Jwt.h"
 #include "platform/stocklib/StockCalc.h"
 #include "platform/support/CheckedNumber.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
 #include "platform/win/Clock.h"
@@ -86,7 +87,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* furtherHeaders, int signingValue, const char* appKey,
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
                         const char* caFile, char* outContKey, unsigned* outTransfer,
-                        const std::atomic<int>* abortFlag, int timeoutMs, int sign) {
+                        const std::atomic<int>* abortFlag, int timeoutMs, int sign,
+                        std::string* outErrorText) {
+  if (outErrorText) outErrorText->clear();
   if (IsEmpty(baseUrl) || IsEmpty(appKey) || IsEmpty(appSecret) || IsEmpty(path)) return nullptr;
 
   std::string url = std::string(baseUrl) + path;
@@ -137,11 +140,15 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
 
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+
   const CURLcode code = curl_easy_perform(handle);
-  if (code == CURLE_PEER_FAILED_VERIFICATION) {
-    std::fprintf(stderr, "curl_easy_perform() failed: CURLE_PEER_FAILED_VERIFICATION\n");
-  } else if (code != CURLE_OK) {
-    std::fprintf(stderr, "curl_easy_perform() failed: %s\n", curl_easy_strerror(code));
+  if (code != CURLE_OK) {
+    // The cause in libcurl's words: which certificate check failed, which host did not answer.
+    const std::string text = CurlTransferErrorText(code, errorBuffer);
+    std::fprintf(stderr, "curl_easy_perform() failed: %s\n", text.c_str());
+    if (outErrorText) *outErrorText = text;
   }
 
   curl_slist_free_all(headers);

@@ -48,12 +48,15 @@ struct ReplyAccumulator {
 //  abortFlag      the transfer aborts while *abortFlag is non-zero, or null
 //  timeoutMs      total time-out; 500 and below mean 5000
 //  sign           non-zero: the authorization is an HS256 token over the key and query
+//  outErrorText   the failed transfer's text naming its cause (CurlTransferErrorText), empty
+//                 after a success; or null
 char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int post,
                         const char* query, const char* body, const char* extraHeader,
                         const char* furtherHeaders, int signingValue, const char* appKey,
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
                         const char* caFile, char* outContKey, unsigned* outTransfer,
-                        const std::atomic<int>* abortFlag, int timeoutMs, int sign);
+                        const std::atomic<int>* abortFlag, int timeoutMs, int sign,
+                        std::string* outErrorText = nullptr);
 
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).

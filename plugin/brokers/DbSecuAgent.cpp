@@ -127,20 +127,21 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
                          const char* furtherHeaders) {
   unsigned transfer = 0;
   int len = 0;
+  std::string transferError;
   char* reply =
       SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
                         m_appKey, m_appSecret, bearer, json, &len, m_caCertPath.c_str(), m_contKey,
-                        &transfer, m_stopFlag, m_timeoutMs, 0);
+                        &transfer, m_stopFlag, m_timeoutMs, 0, &transferError);
   m_lastTransfer = transfer;
   if (transfer != CURLE_OK) {
     // A reply cut short by a failed transfer is never read as an answer.
     std::free(reply);
     reply = nullptr;
     len = 0;
+    // The message the login's error box shows names the cause (a certificate problem, say).
+    if (transfer == kTransferNoHandle) transferError = "no HTTP handle";
     StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          transfer == kTransferNoHandle
-                              ? "no HTTP handle"
-                              : curl_easy_strerror(static_cast<CURLcode>(transfer)));
+                          transferError.c_str());
   }
   if (outLen) *outLen = len;
   return reply;

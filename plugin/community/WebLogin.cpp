@@ -467,6 +467,11 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
                              m_smsRemain, m_smsUsed);
     }
     std::free(reply);
+  } else {
+    // No answer: the login's error box names the transfer's cause (a certificate the server
+    // sent that does not verify, a host that cannot be reached).
+    m_lastErrorCode = kBadReplyCode;
+    m_lastErrorMsg = Utf8ToWide(GfxHttpLastTransferError()).substr(0, 200);
   }
   if (own)
     curl_easy_cleanup(own);

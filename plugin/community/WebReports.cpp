@@ -105,18 +105,28 @@ int CWebReports::Post(CURL* curl, const wchar_t* path, curl_mime* form, int free
                       char** reply, int* status) {
   const app_run_setting_s& run = m_web.RunSetting();
   size_t length = 0;
-  return GfxHttpPostMimeDataUsingCurl2(ScriptUrl(path).c_str(), curl, form, freeForm, reply,
-                                       &length, status, run.szWebApiKey, run.szWebApiUserId,
-                                       run.nWebApiUserIdx, run.nWebApiToken, timeoutMs, 0, 0,
-                                       kWebAgentUserAgent, 0, 0);
+  const int result =
+      GfxHttpPostMimeDataUsingCurl2(ScriptUrl(path).c_str(), curl, form, freeForm, reply, &length,
+                                    status, run.szWebApiKey, run.szWebApiUserId, run.nWebApiUserIdx,
+                                    run.nWebApiToken, timeoutMs, 0, 0, kWebAgentUserAgent, 0, 0);
+  if (result != 0) ReportFailedTransfer(WideToUtf8(path));
+  return result;
+}
+
+void CWebReports::ReportFailedTransfer(const std::string& script) {
+  m_engine.AddLogMsg(
+      Utf8ToWide("Web server request failed (" + script + "): " + GfxHttpLastTransferError())
+          .c_str());
 }
 
 int CWebReports::Get(CURL* curl, const std::string& url, char** reply, int* status) {
   const app_run_setting_s& run = m_web.RunSetting();
   size_t length = 0;
-  return GfxHttpGetDataUsingCurlObj(curl, url.c_str(), kWebGetTimeoutMs, reply, &length, status,
-                                    run.szWebApiKey, run.szWebApiUserId, run.nWebApiUserIdx,
-                                    run.nWebApiToken, 0, 0, kWebAgentUserAgent, 0, 0);
+  const int result = GfxHttpGetDataUsingCurlObj(
+      curl, url.c_str(), kWebGetTimeoutMs, reply, &length, status, run.szWebApiKey,
+      run.szWebApiUserId, run.nWebApiUserIdx, run.nWebApiToken, 0, 0, kWebAgentUserAgent, 0, 0);
+  if (result != 0) ReportFailedTransfer(url.substr(0, url.find('?')));
+  return result;
 }
 
 int CWebReports::UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) {

@@ -151,6 +151,8 @@ class CWebReports {
   std::wstring m_lastUploadMsg;
 
  private:
+  // Logs a failed transfer with its cause (GfxHttpLastTransferError).
+  void ReportFailedTransfer(const std::string& script);
   // Logs a reply whose numbers were bad (BadReplyText).
   void ReportBadReply(const char* script, const std::string& problems);
   std::string ScriptUrl(const wchar_t* path) const;

@@ -28,6 +28,7 @@ struct Sent {
   int len = -7;
   unsigned transfer = 12345;
   char contKey[kContKeySize] = "untouched";
+  std::string errorText = "untouched";
 };
 
 struct Request {
@@ -53,7 +54,7 @@ Sent Send(const Request& r, CURL* curl = nullptr) {
   char* reply = SendBrokerRequest(
       curl, r.base.c_str(), r.path.c_str(), r.post, r.query.c_str(), r.body, r.extra, r.further, 0,
       r.key.c_str(), r.secret.c_str(), r.bearer, r.json, &s.len, r.caFile.c_str(),
-      r.captureKey ? s.contKey : nullptr, &s.transfer, r.abort, r.timeoutMs, 0);
+      r.captureKey ? s.contKey : nullptr, &s.transfer, r.abort, r.timeoutMs, 0, &s.errorText);
   if (reply) {
     s.gotReply = true;
     s.reply = reply;
@@ -357,6 +358,30 @@ TEST(TransportTlsTest, VerifiesThePeerAgainstTheConfiguredCa) {
   r.base = tls.BaseUrl();
   r.caFile.clear();  // the system store does not know the test CA
   EXPECT_EQ(Send(r).transfer, static_cast<unsigned>(CURLE_PEER_FAILED_VERIFICATION));
+}
+
+TEST(TransportTlsTest, FailedVerificationNamesItsCause) {
+  for (const auto& c : orv::test::TlsFailureCases(SharedCa())) {
+    SCOPED_TRACE(c.what);
+    HttpPeer peer(c.identity);
+    ASSERT_TRUE(peer.Start());
+    peer.On("POST", "/p", Reply("{\"ok\":1}"));
+    Request r;
+    r.base = peer.BaseUrl();
+    r.caFile = SharedCaFile();
+    const Sent refused = Send(r);
+    EXPECT_EQ(refused.transfer, static_cast<unsigned>(CURLE_PEER_FAILED_VERIFICATION));
+    EXPECT_FALSE(refused.gotReply);
+    EXPECT_NE(refused.errorText.find(c.cause), std::string::npos) << refused.errorText;
+  }
+  // A transfer that succeeds leaves no error text.
+  HttpPeer tls(SharedCa());
+  ASSERT_TRUE(tls.Start());
+  tls.On("POST", "/p", Reply("{}"));
+  Request r;
+  r.base = tls.BaseUrl();
+  r.caFile = SharedCaFile();
+  EXPECT_EQ(Send(r).errorText, "");
 }
 
 TEST(UrlEncodeFormValueTest, EncodesReservedCharactersOnly) {

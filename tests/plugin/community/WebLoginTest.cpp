@@ -14,6 +14,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/stocklib/StockUrls.h"
 #include "platform/support/Encryption.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/LoginStore.h"
 #include "platform/support/TextConv.h"
 #include "plugin/community/MarketSchedule.h"
@@ -22,6 +23,8 @@
 #include "shared/LoginInfo.h"
 #include "shared/Messages.h"
 #include "shared/StockOption.h"
+#include "tests/peers/HttpPeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
 #include "tests/platform/win/TestFolders.h"
 
@@ -511,6 +514,31 @@ TEST_F(WebLoginTest, UnansweredServiceCheckShowsTheCheckingNotice) {
   EXPECT_EQ(0, login->m_httpStatus);
   EXPECT_EQ(0u, engine.notice.find(L"※인증 체크중(0.H:0/R7/A2)\r\nDLL-Version: 9.9/a>>x"));
   EXPECT_EQ(L"확인중(1)", engine.label);
+}
+
+TEST_F(WebLoginTest, ServiceCheckThroughAFailingTlsPeerNamesTheCauseInTheErrorBox) {
+  const orv::test::TestCa trusted("Web Login Test CA");
+  const std::string caFile = testing::TempDir() + "/web_login_ca.pem";
+  ASSERT_TRUE(trusted.WriteCertificate(caFile));
+  GfxSetHttpCaCertFile(caFile.c_str());
+  for (const auto& c : orv::test::TlsFailureCases(trusted)) {
+    SCOPED_TRACE(c.what);
+    orv::test::HttpPeer tls(c.identity);
+    ASSERT_TRUE(tls.Start());
+    snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s", tls.BaseUrl().c_str());
+    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
+    engine.posts.clear();
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    ASSERT_EQ(1u, engine.posts.size());
+    const LPARAM text = engine.posts[0].lParam;
+    engine.posts.clear();
+    engine.popups.clear();
+    login->OnLoginErrorMsg(1, text);
+    ASSERT_EQ(1u, engine.popups.size());
+    EXPECT_NE(std::wstring::npos, engine.popups[0].text.find(Utf8ToWide(c.cause)))
+        << WideToUtf8(engine.popups[0].text);
+  }
+  GfxSetHttpCaCertFile(nullptr);
 }
 
 TEST_F(WebLoginTest, ExchangeBrokersLogInAsCrypto) {

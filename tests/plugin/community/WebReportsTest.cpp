@@ -9,8 +9,11 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/support/HttpForm.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/HoldingsSyncWorker.h"
+#include "tests/peers/HttpPeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/plugin/community/WebFixture.h"
 
 namespace orv::test {
@@ -228,6 +231,27 @@ TEST_F(WebReportsTest, SmsRepliesSetTheErrorCodeAndRemainingCount) {
   EXPECT_EQ("8", PartValue(r, "cafe"));
   EXPECT_EQ("안녕", PartValue(r, "msg"));
   EXPECT_EQ("orvella.app", PartValue(r, "apk"));
+}
+
+TEST_F(WebReportsTest, FailedTlsNamesItsCauseInTheLog) {
+  const TestCa trusted("Web Test CA");
+  const std::string caFile = testing::TempDir() + "/web_reports_ca.pem";
+  ASSERT_TRUE(trusted.WriteCertificate(caFile));
+  GfxSetHttpCaCertFile(caFile.c_str());
+  for (const auto& c : TlsFailureCases(trusted)) {
+    SCOPED_TRACE(c.what);
+    HttpPeer tls(c.identity);
+    ASSERT_TRUE(tls.Start());
+    snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s", tls.BaseUrl().c_str());
+    engine.log.clear();
+    CWebReports reports(web, engine);
+    EXPECT_EQ(0, reports.SendSmsViaServer(nullptr, 0, L"hi", 1));
+    ASSERT_EQ(1u, engine.log.size());
+    const std::string logged = WideToUtf8(engine.log[0]);
+    EXPECT_EQ(0u, logged.find("Web server request failed (sms/sms_send): ")) << logged;
+    EXPECT_NE(std::string::npos, logged.find(c.cause)) << logged;
+  }
+  GfxSetHttpCaCertFile(nullptr);
 }
 
 TEST_F(WebReportsTest, SmsWithoutMessageOrReplyLeavesTheCounts) {
