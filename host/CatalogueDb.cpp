@@ -94,29 +94,6 @@ void DropUnreadableViews(sqlite3* db, std::initializer_list<const char*> views) 
 
 }  // namespace
 
-bool DatabaseFileIsIntact(const std::string& path, std::string* problem) {
-  sqlite3* db = nullptr;
-  std::string result;
-  // Read-only: a check must not change the file, nor create one.
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* check = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW) {
-      const unsigned char* text = sqlite3_column_text(check, 0);
-      result = text ? reinterpret_cast<const char*>(text) : "";
-    } else {
-      result = sqlite3_errmsg(db);
-    }
-    sqlite3_finalize(check);
-  } else {
-    result = db ? sqlite3_errmsg(db) : "cannot open";
-  }
-  sqlite3_close_v2(db);
-  if (result == "ok") return true;
-  if (problem) *problem = result;
-  return false;
-}
-
 int ExecEachStatement(sqlite3* db, const char* script) {
   int failed = 0;
   std::string statement;

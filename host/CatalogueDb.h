@@ -19,10 +19,6 @@ int OpenCatalogueDb(sqlite3** db, const std::wstring& path);
 // Same contract as OpenCatalogueDb.
 int OpenDataDb(sqlite3** db, const std::wstring& path);
 
-// Whether an existing database file opens and passes SQLite's quick check (a file that is no
-// database, or whose pages are damaged, does not). *problem, when given, takes SQLite's words.
-bool DatabaseFileIsIntact(const std::string& path, std::string* problem);
-
 // Runs every statement of script on its own, so that one failing statement (a column that
 // already exists, a table that does not yet) does not stop the rest. Returns how many failed.
 int ExecEachStatement(sqlite3* db, const char* script);

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "host/CatalogueDb.h"
 #include "host/CrashReport.h"
 #include "host/ZipFiles.h"
+#include "platform/support/DatabaseCheck.h"
 #include "platform/support/Utf8Text.h"
 #include "platform/win/KnownFolders.h"
 #include "platform/win/MessageBox.h"
@@ -109,8 +109,7 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
   }
 
   std::string damage;
-  if (!orv::host::DatabaseFileIsIntact(m_folders.catalogPath, &damage) &&
-      !RestoreDamagedCatalogue(damage)) {
+  if (!DatabaseFileIsIntact(m_folders.catalogPath, &damage) && !RestoreDamagedCatalogue(damage)) {
     return FALSE;
   }
 
@@ -200,7 +199,7 @@ bool CVarqoMainApp::RestoreDamagedCatalogue(const std::string& damage) {
       std::filesystem::rename(path + "-wal", kept + "-wal", ec);
       std::filesystem::remove(path + "-shm", ec);
       std::filesystem::rename(path + ".restored", path, ec);
-      restored = !ec && orv::host::DatabaseFileIsIntact(path, nullptr);
+      restored = !ec && DatabaseFileIsIntact(path, nullptr);
       break;
     }
     std::filesystem::remove(path + ".restored", ec);

@@ -403,6 +403,9 @@ int CWebReports::UploadTradeOrder(CURL* curl, const TradeOrderReport_s& order) {
   ReplyBuffer reply;
   int status = 0;
   Get(curl, MakeTradeOrderUrl(order), &reply.text, &status);
-  if (order.insert) m_engine.InsertStockOrder(order);
+  if (order.insert && m_engine.InsertStockOrder(order) != 0) {
+    m_engine.AddLogMsg((L"주문이 주문 DB(data.db)에 기록되지 않았습니다: " + order.code).c_str());
+    return -1;
+  }
   return 0;
 }

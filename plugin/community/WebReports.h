@@ -139,7 +139,8 @@ class CWebReports {
   int UploadConditionProfitRecord(CURL* curl, const ConditionProfitRecord_s& record);
 
   // The per-order report (GET "stock/order_up2", its reply unread); inserts the order into
-  // WX_STOCK_ORDER when its insert flag is set. Answers 0.
+  // WX_STOCK_ORDER when its insert flag is set. Answers 0, or -1 (with an error in the log) when
+  // the order could not be recorded.
   int UploadTradeOrder(CURL* curl, const TradeOrderReport_s& order);
   // The query of the per-order report.
   std::string MakeTradeOrderUrl(const TradeOrderReport_s& order) const;

@@ -487,6 +487,13 @@ TEST_F(WebReportsTest, PerOrderReportQueryAndInsert) {
   EXPECT_EQ("0.700000", r.Param("rate_gap"));
   EXPECT_EQ("15", r.Param("allsell_h"));
   EXPECT_EQ(std::vector<std::wstring>{L"AAPL"}, engine.inserted);
+  EXPECT_TRUE(engine.log.empty());
+
+  // An order the table refuses is reported, never passed off as recorded.
+  engine.insertResult = -1;
+  EXPECT_EQ(-1, reports.UploadTradeOrder(nullptr, order));
+  ASSERT_EQ(1u, engine.log.size());
+  EXPECT_EQ(L"주문이 주문 DB(data.db)에 기록되지 않았습니다: AAPL", engine.log[0]);
 }
 
 TEST(HoldingsSyncWorker, RunsAStepPerSyncEventAndEndsOnStop) {
