@@ -191,11 +191,13 @@ bool CVarqoMainApp::RestoreDamagedCatalogue(const std::string& damage) {
     // The damaged file is kept for inspection; its write-ahead log would be replayed into the
     // restored file, so it goes with it.
     std::error_code ec;
-    std::filesystem::copy_file(path, kept, std::filesystem::copy_options::overwrite_existing, ec);
+    // Nothing is replaced unless the damaged file's copy stands.
+    const bool copied = std::filesystem::copy_file(
+        path, kept, std::filesystem::copy_options::overwrite_existing, ec);
     const size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     for (const std::string& entry : {name, std::string(kCatalogueName) + ".db"}) {
-      if (!orv::host::UnzipEntryTo(zip, entry, path + ".restored")) continue;
+      if (!copied || !orv::host::UnzipEntryTo(zip, entry, path + ".restored")) continue;
       std::filesystem::rename(path + "-wal", kept + "-wal", ec);
       std::filesystem::remove(path + "-shm", ec);
       std::filesystem::rename(path + ".restored", path, ec);

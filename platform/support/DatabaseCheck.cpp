@@ -2,31 +2,41 @@
 
 #include <sqlite3.h>
 
+namespace {
+
+bool IsDamage(int code) {
+  const int primary = code & 0xff;
+  return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+}  // namespace
+
 bool DatabaseIsIntact(sqlite3* db, std::string* problem) {
-  std::string result = "no connection";
-  if (db) {
-    sqlite3_stmt* check = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &check, nullptr) == SQLITE_OK &&
-        sqlite3_step(check) == SQLITE_ROW) {
-      const unsigned char* text = sqlite3_column_text(check, 0);
-      result = text ? reinterpret_cast<const char*>(text) : "";
-    } else {
-      result = sqlite3_errmsg(db);
-    }
-    sqlite3_finalize(check);
+  if (!db) return true;
+  sqlite3_stmt* check = nullptr;
+  bool intact = true;
+  std::string words;
+  int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &check, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(check);
+  if (rc == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(check, 0);
+    words = text ? reinterpret_cast<const char*>(text) : "";
+    intact = words == "ok";
+  } else if (IsDamage(sqlite3_extended_errcode(db))) {
+    words = sqlite3_errmsg(db);
+    intact = false;
   }
-  if (result == "ok") return true;
-  if (problem) *problem = result;
-  return false;
+  sqlite3_finalize(check);
+  if (!intact && problem) *problem = words;
+  return intact;
 }
 
 bool DatabaseFileIsIntact(const std::string& path, std::string* problem) {
   sqlite3* db = nullptr;
-  bool intact = false;
+  bool intact = true;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, 2000);
     intact = DatabaseIsIntact(db, problem);
-  } else if (problem) {
-    *problem = db ? sqlite3_errmsg(db) : "cannot open";
   }
   sqlite3_close_v2(db);
   return intact;
