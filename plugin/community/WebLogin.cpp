@@ -84,10 +84,7 @@ int ParseTimeOfDay(const char* key, const std::string& text, std::string* proble
     take(count);
   }
   if (bad || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
-    if (problems) {
-      if (!problems->empty()) *problems += ", ";
-      *problems += std::string("\"") + key + "\":" + text.substr(0, 40);
-    }
+    NoteReplyProblem(key, text, problems);
     return -1;
   }
   return parts[0] * 10000 + parts[1] * 100 + parts[2];

@@ -91,11 +91,14 @@ ReplyRead ReadReplyNumber(const char* reply, const char* key, double low, double
       return ReplyRead::Ok;
     }
   }
-  if (problems) {
-    if (!problems->empty()) *problems += ", ";
-    *problems += std::string("\"") + key + "\":" + text.substr(0, 40);
-  }
+  NoteReplyProblem(key, text, problems);
   return ReplyRead::Bad;
+}
+
+void NoteReplyProblem(const char* key, const std::string& text, std::string* problems) {
+  if (!problems) return;
+  if (!problems->empty()) *problems += ", ";
+  *problems += std::string("\"") + key + "\":" + text.substr(0, 40);
 }
 
 std::string BadReplyText(const char* script, const std::string& problems) {

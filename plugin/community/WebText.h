@@ -30,6 +30,8 @@ enum class ReplyRead { Absent, Ok, Bad };
 constexpr int kBadReplyCode = -1;
 ReplyRead ReadReplyNumber(const char* reply, const char* key, double low, double high, double* out,
                           std::string* problems);
+// Adds "\"key\":text" (the text cut to 40 bytes) to *problems, comma-separated; null: nothing.
+void NoteReplyProblem(const char* key, const std::string& text, std::string* problems);
 template <typename Int>
 ReplyRead ReadReplyWhole(const char* reply, const char* key, Int* out, std::string* problems,
                          Int low = std::numeric_limits<Int>::min(),
@@ -39,7 +41,7 @@ ReplyRead ReadReplyWhole(const char* reply, const char* key, Int* out, std::stri
                                          static_cast<double>(high), &value, problems);
   if (read != ReplyRead::Ok) return read;
   if (NumberToIntIn(value, low, high, out)) return ReplyRead::Ok;
-  ReadReplyNumber(reply, key, 1, 0, &value, problems);  // notes the value as out of range
+  NoteReplyProblem(key, ReplyText(reply, key), problems);
   return ReplyRead::Bad;
 }
 // The error text of a bad reply of a web-server script: "Bad reply from the web server
