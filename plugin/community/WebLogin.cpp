@@ -54,9 +54,9 @@ int ParseTimeOfDay(const char* key, const std::string& text, std::string* proble
   bool bad = false;
   const bool colons = text.find(':') != std::string::npos;
   std::string run;
+  // A part of the "hh:mm[:ss]" form has at most two digits.
   auto take = [&](int at) {
-    // A colon part has at most two digits; the hhmm[ss] form at most six.
-    if (run.size() > (colons ? 2u : 6u)) bad = true;
+    if (run.size() > 2) bad = true;
     if (!bad && at < 3) parts[at] = run.empty() ? 0 : std::stoi(run);
     run.clear();
   };
