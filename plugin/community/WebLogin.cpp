@@ -102,7 +102,7 @@ struct ServiceReplyNumbers {
   int tableType = 0, ownCafe = 0, ownCafeIdx = 0, leaderCafe = 0, adminCafe = 0;
   int gptUsed = 0, gptRemain = 0;
   uint8_t level = 0, eqStockShare = 0, workRole = 0, officePos = 0, deployer = 0;
-  // Tax rate and fee rates 1 to 4 in percent; absent rates are not read.
+  // Tax rate and fee rates 1 to 4 in percent (within ±100; only positive ones are applied).
   bool hasRate[5] = {};
   double rates[5] = {};
   int marketTimes[5] = {-1, -1, -1, -1, -1};
@@ -143,7 +143,7 @@ ServiceReplyNumbers ReadServiceReplyNumbers(const char* reply, ServiceReplyNumbe
   ReadReplyWhole(reply, "deployer", &n.deployer, bad);
   for (int i = 0; i < 5; ++i) {
     n.hasRate[i] =
-        ReadReplyNumber(reply, kRateKeys[i], 0.0, 100.0, &n.rates[i], bad) == ReplyRead::Ok;
+        ReadReplyNumber(reply, kRateKeys[i], -100.0, 100.0, &n.rates[i], bad) == ReplyRead::Ok;
     n.marketTimes[i] =
         ParseTimeOfDay(kMarketTimeKeys[i], ReplyText(reply, kMarketTimeKeys[i]), bad);
   }

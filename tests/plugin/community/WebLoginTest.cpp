@@ -451,7 +451,7 @@ TEST_F(WebLoginTest, ServiceReplyWithANumberOutOfRangeIsABadReplyAndAppliesNothi
       {"gpt_used", "\"1e999\""},
       {"kor_stk_delay", "99999999"},
       {"tax_rate", "1e99"},
-      {"fee_rate2", "-3"},
+      {"fee_rate2", "-300"},
       {"market_start", "\"99:99\""},
       {"market_end", "\"123456789012\""},
       {"nxt_market_start", "\"25:00:00\""},
