@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -51,7 +52,8 @@ TEST(ChildRole, Run) {
   }
   if (role == "crash") {
     orv::host::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella");
-    volatile int* nowhere = nullptr;
+    // An address no page is mapped at (not null, which sanitizers catch before the fault).
+    volatile int* nowhere = reinterpret_cast<volatile int*>(static_cast<uintptr_t>(16));
     *nowhere = 1;
   }
   if (role == "abort") {
@@ -176,7 +178,7 @@ TEST(CrashReport, CrashingChildWritesItsReportAndTheNextStartShowsIt) {
     const char* head;
     const char* code;
   } cases[] = {
-      {"crash", SIGSEGV, "Signal 11 (SIGSEGV) at address 0x0000000000000000, process ",
+      {"crash", SIGSEGV, "Signal 11 (SIGSEGV) at address 0x0000000000000010, process ",
        "에러(0x0000000B)가 발생했습니다."},
       {"abort", SIGABRT, "Signal 6 (SIGABRT) at address ", "에러(0x00000006)가 발생했습니다."},
   };
