@@ -4,7 +4,10 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
+
+#include "platform/win/AtomicFile.h"
 
 namespace orv::host {
 
@@ -33,11 +36,11 @@ void LoadAppDataFile(const std::string& path, AppDataBlock& block) {
 }
 
 bool SaveAppDataFile(const std::string& path, AppDataBlock& block) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(block.bytes, 1, kAppDataBlockSize, f) == kAppDataBlockSize;
+  // Replaced whole: a failed save leaves the previous file as it was.
+  const bool ok = orv::win::ReplaceFileContents(
+      path, std::string(reinterpret_cast<const char*>(block.bytes), kAppDataBlockSize));
   block.bytes[0] = 0;
-  return std::fclose(f) == 0 && ok;
+  return ok;
 }
 
 }  // namespace orv::host

@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <filesystem>
+#include <string>
 
 #include "host/app/ZipFiles.h"
-#include "platform/support/Utf8Text.h"
+#include "platform/support/DatabaseCheck.h"
 #include "platform/win/CrashReport.h"
+#include "platform/support/Utf8Text.h"
 #include "platform/win/KnownFolders.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
@@ -105,6 +108,11 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
     return FALSE;
   }
 
+  std::string damage;
+  if (!DatabaseFileIsIntact(m_folders.catalogPath, &damage) && !RestoreDamagedCatalogue(damage)) {
+    return FALSE;
+  }
+
   bool opened = false;
   if (m_catalogue) {
     opened = m_catalogue->OpenCatalogue(&m_pCatalogueDb, m_folders.catalogPath) == 1;
@@ -128,15 +136,20 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
 
   UnpackResourceArchives();
 
-  orv::win::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+  const std::string startupDataFolder = m_folders.userDataFolder;
+  orv::win::InstallCrashReportFilter(startupDataFolder, m_folders.exeName);
 
   if (m_runSettings.szFolderName[0] == L'\0') SetWide(m_runSettings.szFolderName, "Orvella");
   if (!m_folders.documentsFolder.empty()) {
     m_folders.userDataFolder = orv::host::MakeFolderNameFolder(
         m_folders.documentsFolder, kCompanyKey, Narrow(m_runSettings.szFolderName));
     // Crash reports follow the user data folder.
-    orv::win::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName, true);
+    orv::win::InstallCrashReportFilter(m_folders.userDataFolder, m_folders.exeName);
   }
+  // A crash of an earlier run is shown now: the crash handler itself shows nothing.
+  orv::win::ShowPendingCrashReport(m_folders.userDataFolder, m_folders.exeName, true);
+  if (startupDataFolder != m_folders.userDataFolder)
+    orv::win::ShowPendingCrashReport(startupDataFolder, m_folders.exeName, true);
 
   if (m_catalogue) m_catalogue->OpenData(&m_pDataDb, m_folders.dataDbPath);
 
@@ -155,12 +168,63 @@ BOOL CVarqoMainApp::InitInstance(int argc, const char* const* argv) {
   return TRUE;
 }
 
-bool CVarqoMainApp::RestoreCatalogueFromArchive() {
+std::string CVarqoMainApp::ShippedCatalogueArchive() const {
   const std::string& folder = m_folders.settingsFolder;
-  std::string zip = folder + kCatalogueName + ".zip";
-  if (!orv::host::FileExists(zip)) zip = folder + kCatalogueName + "_db.zip";
-  if (!orv::host::FileExists(zip)) return false;
-  return orv::host::UnzipFiles(zip, folder) > 0;
+  for (const char* suffix : {".zip", "_db.zip"}) {
+    const std::string zip = folder + kCatalogueName + suffix;
+    if (orv::host::FileExists(zip)) return zip;
+  }
+  return {};
+}
+
+bool CVarqoMainApp::RestoreCatalogueFromArchive() {
+  const std::string zip = ShippedCatalogueArchive();
+  return !zip.empty() && orv::host::UnzipFiles(zip, m_folders.settingsFolder) > 0;
+}
+
+bool CVarqoMainApp::RestoreDamagedCatalogue(const std::string& damage) {
+  const std::string& path = m_folders.catalogPath;
+  const std::string zip = ShippedCatalogueArchive();
+  const std::string kept = path + ".damaged";
+  bool restored = false;
+  if (!zip.empty()) {
+    // The damaged file is kept for inspection; its write-ahead log would be replayed into the
+    // restored file, so it goes with it.
+    std::error_code ec;
+    // Nothing is replaced unless the damaged file's copy stands.
+    const bool copied = std::filesystem::copy_file(
+        path, kept, std::filesystem::copy_options::overwrite_existing, ec);
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (const std::string& entry : {name, std::string(kCatalogueName) + ".db"}) {
+      if (!copied || !orv::host::UnzipEntryTo(zip, entry, path + ".restored")) continue;
+      std::filesystem::rename(path + "-wal", kept + "-wal", ec);
+      std::filesystem::remove(path + "-shm", ec);
+      std::filesystem::rename(path + ".restored", path, ec);
+      restored = !ec && DatabaseFileIsIntact(path, nullptr);
+      break;
+    }
+    std::filesystem::remove(path + ".restored", ec);
+  }
+  if (restored) {
+    orv::win::MessageBox(
+        "The settings database was damaged and has been restored from the "
+        "shipped archive.\n" +
+            path + "\n(" + damage + ")\n\nRestored from: " + zip +
+            "\nThe damaged file was kept as: " + kept +
+            "\nSettings changed since the installation must be made again.",
+        "WARNING", MB_OK | MB_ICONWARNING);
+    return true;
+  }
+  orv::win::MessageBox("The settings database is damaged and cannot be used:\n" + path + "\n(" +
+                           damage + ")\n\n" +
+                           (zip.empty() ? "No shipped archive (" + std::string(kCatalogueName) +
+                                              ".zip or " + kCatalogueName + "_db.zip) is in " +
+                                              m_folders.settingsFolder + " to restore it from."
+                                        : "It could not be restored from " + zip + ".") +
+                           "\nPlease reinstall the program.",
+                       "ERROR", MB_OK | MB_ICONERROR);
+  return false;
 }
 
 void CVarqoMainApp::UnpackResourceArchives() {

@@ -82,7 +82,13 @@ class CVarqoMainApp {
   int m_nDefaultHeight = 720;
 
  private:
+  // The shipped catalogue archive of the settings folder ("app-settings.zip", else
+  // "app-settings_db.zip"), or empty when there is none.
+  std::string ShippedCatalogueArchive() const;
   bool RestoreCatalogueFromArchive();
+  // Replaces a damaged catalogue with the one of the shipped archive, keeping the damaged file
+  // beside it, and tells the user; when that cannot be done, says why. False: start-up ends.
+  bool RestoreDamagedCatalogue(const std::string& damage);
   void UnpackResourceArchives();
   void BuildTitle();
 

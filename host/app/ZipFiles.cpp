@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <vector>
+
+#include "platform/win/AtomicFile.h"
 
 namespace fs = std::filesystem;
 
@@ -26,21 +29,26 @@ bool IsSafeEntryName(const std::string& name) {
   return name.find('\\') == std::string::npos;
 }
 
-// Writes the current entry to `target`; false on a read or write error.
-bool ExtractCurrent(unzFile z, const fs::path& target) {
+// Reads the current entry whole; false on a read error.
+bool ReadCurrent(unzFile z, std::string* bytes) {
   if (unzOpenCurrentFile(z) != UNZ_OK) return false;
-  std::FILE* out = std::fopen(target.c_str(), "wb");
-  bool ok = out != nullptr;
+  bool ok = true;
   std::vector<char> buf(64 * 1024);
-  while (ok) {
+  for (;;) {
     const int n = unzReadCurrentFile(z, buf.data(), static_cast<unsigned>(buf.size()));
     if (n < 0) ok = false;
     if (n <= 0) break;
-    ok = std::fwrite(buf.data(), 1, static_cast<size_t>(n), out) == static_cast<size_t>(n);
+    bytes->append(buf.data(), static_cast<size_t>(n));
   }
-  if (out != nullptr && std::fclose(out) != 0) ok = false;
   if (unzCloseCurrentFile(z) != UNZ_OK) ok = false;
   return ok;
+}
+
+// Writes the current entry to `target` through a temporary file renamed over it, so a failed
+// unpack never leaves half a file where a whole one was.
+bool ExtractCurrent(unzFile z, const fs::path& target) {
+  std::string bytes;
+  return ReadCurrent(z, &bytes) && orv::win::ReplaceFileContents(target.string(), bytes);
 }
 
 }  // namespace
@@ -71,6 +79,13 @@ int UnzipFiles(const std::string& zipPath, const std::string& destFolder) {
     ++written;
   }
   return written;
+}
+
+bool UnzipEntryTo(const std::string& zipPath, const std::string& entryName,
+                  const std::string& targetPath) {
+  std::unique_ptr<void, UnzCloser> z(unzOpen64(zipPath.c_str()));
+  if (!z || unzLocateFile(z.get(), entryName.c_str(), 1) != UNZ_OK) return false;
+  return ExtractCurrent(z.get(), targetPath);
 }
 
 }  // namespace orv::host

@@ -61,15 +61,13 @@ int GfxLoginIdAndPasswordCheck(CURL* curl, const app_run_setting_s& settings, lo
   const int rc = GfxHttpPostMimeDataUsingCurl2(url, handle, form, 1, &reply, &length, &status,
                                                nullptr, nullptr, 0, 0, kWebLoginTimeoutMs, 0, 0,
                                                kWebLoginUserAgent, 0, 0);
+  const std::string transferError = GfxHttpLastTransferError();
   if (curl == nullptr) curl_easy_cleanup(handle);
   const std::string body = reply ? std::string(reply, length) : std::string();
   std::free(reply);
   if (rc != 0 || status != 200) {
-    SetMessage(outMessage, rc != 0
-                               ? Utf8ToWide(std::string("curl_easy_perform() failed: ") +
-                                            (rc > 0 ? curl_easy_strerror(static_cast<CURLcode>(rc))
-                                                    : "no request"))
-                               : L"HTTP " + std::to_wstring(status));
+    SetMessage(outMessage, rc != 0 ? Utf8ToWide("curl_easy_perform() failed: " + transferError)
+                                   : L"HTTP " + std::to_wstring(status));
     return 0;
   }
   rapidjson::Document doc;

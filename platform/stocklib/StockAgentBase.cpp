@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/TextConv.h"
 
 namespace {
@@ -261,7 +262,12 @@ int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, in
                                 const wchar_t* earlierOrder, char* outOrderNoText,
                                 int64_t* outOrderNo, int* outResult, int* outSuccess,
                                 int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText) {
-  const int earlier = earlierOrder ? static_cast<int>(std::wcstol(earlierOrder, nullptr, 10)) : 0;
+  // An order number no int holds names no order: it is sent as none.
+  int earlier = 0;
+  if (earlierOrder &&
+      !NumberToInt(static_cast<double>(std::wcstoll(earlierOrder, nullptr, 10)), &earlier)) {
+    earlier = 0;
+  }
   return TradeOrderA(curl, market, exchange, side, reverse, Narrow(code).c_str(), qty, price,
                      creditFlag, priceType, condition, loanDate, creditKind, v1, v2, v3, v4, v5,
                      earlier, outOrderNoText, outOrderNo, outResult, outSuccess, outCodeFlag,

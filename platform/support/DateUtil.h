@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/win/CivilDays.h"
 #include "platform/win/WinTypes.h"
 
 // yyyymmdd as one number.
@@ -15,6 +16,3 @@ int64_t GfxGetCurrentDateTimeInt64();
 // "yyyy-mm-ddThh:mm:ss" (fraction and zone ignored). Fields not in the text stay as they were.
 // Returns 1 when the text was understood, else 0 (out untouched).
 int Str2UniDateTimeA(const char* text, SYSTEMTIME* out, int reserved = 0);
-// Days since 1970-01-01 of a calendar date (proleptic Gregorian), and back.
-int64_t DaysFromCivil(int year, int month, int day);
-void CivilFromDays(int64_t days, int* year, int* month, int* day);

@@ -11,6 +11,7 @@ namespace {
 
 std::mutex g_caMutex;
 std::string g_caFile;
+thread_local std::string t_lastTransferError;
 
 // The reply as it arrives.
 size_t CollectReply(char* data, size_t size, size_t count, void* user) {
@@ -47,8 +48,14 @@ int Perform(CURL* curl, const char* url, int timeoutMs, const char* userAgent, c
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   const std::string caFile = GfxGetHttpCaCertFile();
   curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.empty() ? nullptr : caFile.c_str());
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
 
   const CURLcode code = curl_easy_perform(curl);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+  t_lastTransferError = code == CURLE_OK ? std::string() : CurlTransferErrorText(code, errorBuffer);
+  if (code != CURLE_OK)
+    std::fprintf(stderr, "HTTP request failed: %s\n", t_lastTransferError.c_str());
   long status = 0;
   if (code == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   if (outStatus) *outStatus = static_cast<int>(status);
@@ -84,6 +91,7 @@ int Send(CURL* curl, const char* url, curl_mime* form, int timeoutMs, const char
          const wchar_t* apiKey, const wchar_t* apiUserId, int apiUserIdx, int apiToken,
          char** outReply, size_t* outLen, int* outStatus) {
   ClearOut(outReply, outLen, outStatus);
+  t_lastTransferError = "no HTTP handle or address";
   CURL* own = nullptr;
   if (!curl) curl = own = curl_easy_init();
   int result = -1;
@@ -102,6 +110,18 @@ int Send(CURL* curl, const char* url, curl_mime* form, int timeoutMs, const char
 }
 
 }  // namespace
+
+std::string CurlTransferErrorText(int code, const char* errorBuffer) {
+  std::string text = curl_easy_strerror(static_cast<CURLcode>(code));
+  if (errorBuffer && *errorBuffer) {
+    std::string cause = errorBuffer;
+    while (!cause.empty() && (cause.back() == '\n' || cause.back() == '\r')) cause.pop_back();
+    if (!cause.empty() && cause != text) text += ": " + cause;
+  }
+  return text;
+}
+
+std::string GfxHttpLastTransferError() { return t_lastTransferError; }
 
 void GfxSetHttpCaCertFile(const char* path) {
   std::lock_guard<std::mutex> lock(g_caMutex);

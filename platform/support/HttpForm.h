@@ -51,6 +51,16 @@ int GfxHttpPostMimeDataUsingCurl2(const char* url, CURL* curl, curl_mime* form, 
                                   int apiToken, int timeoutMs, int r1, int r2,
                                   const char* userAgent, int r3, int r4);
 
+// The text of a failed transfer: what libcurl wrote into the transfer's error buffer, which names
+// the cause (a certificate whose name does not match the host, an expired certificate, an
+// unknown certificate authority), after the code's general text; the general text alone when
+// the buffer is empty.
+std::string CurlTransferErrorText(int code, const char* errorBuffer);
+
+// The text of this thread's last failed transfer of the two calls here (CurlTransferErrorText);
+// empty when the last one succeeded. Read it right after the call, like errno.
+std::string GfxHttpLastTransferError();
+
 // GET of url on the handle (null: a handle of its own), the rest as the post.
 int GfxHttpGetDataUsingCurlObj(CURL* curl, const char* url, int timeoutMs, char** outReply,
                                size_t* outLen, int* outStatus, const wchar_t* apiKey,

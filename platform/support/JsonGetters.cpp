@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/TextConv.h"
 
 namespace {
@@ -20,14 +21,6 @@ const rapidjson::Value* Member(const rapidjson::Value& obj, const char* name) {
       return &it->value;
   }
   return nullptr;
-}
-
-// Truncates toward zero into [lo, hi]; false when the value is outside.
-bool TruncIn(double v, double lo, double hiExclusive, double* out) {
-  const double t = std::trunc(v);
-  if (!(t >= lo && t < hiExclusive)) return false;
-  *out = t;
-  return true;
 }
 
 }  // namespace
@@ -83,7 +76,11 @@ double JsonGetDouble(const rapidjson::Value& obj, const char* name, double def) 
   if (!v) return def;
   if (v->IsInt()) return v->GetInt();
   if (v->IsNumber()) return v->GetDouble();
-  if (v->IsString()) return std::strtod(v->GetString(), nullptr);
+  if (v->IsString()) {
+    // A number sent as text may spell a value no double holds ("1e999"): that is no number.
+    const double d = std::strtod(v->GetString(), nullptr);
+    return std::isfinite(d) ? d : def;
+  }
   return def;
 }
 
@@ -92,10 +89,8 @@ int64_t JsonGetInt64(const rapidjson::Value& obj, const char* name, int64_t def)
   if (!v) return def;
   if (v->IsInt()) return v->GetInt();
   if (v->IsNumber()) {
-    double t;
-    return TruncIn(v->GetDouble(), -9223372036854775808.0, 9223372036854775808.0, &t)
-               ? static_cast<int64_t>(t)
-               : def;
+    int64_t whole = def;
+    return NumberToInt(v->GetDouble(), &whole) ? whole : def;
   }
   if (v->IsString()) {
     errno = 0;
@@ -110,8 +105,8 @@ int JsonGetInt(const rapidjson::Value& obj, const char* name, int def) {
   if (!v) return def;
   if (v->IsInt()) return v->GetInt();
   if (v->IsNumber()) {
-    double t;
-    return TruncIn(v->GetDouble(), -2147483648.0, 2147483648.0, &t) ? static_cast<int>(t) : def;
+    int whole = def;
+    return NumberToInt(v->GetDouble(), &whole) ? whole : def;
   }
   if (v->IsString()) {
     errno = 0;

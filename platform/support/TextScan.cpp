@@ -8,6 +8,8 @@
 #include <cwctype>
 #include <string_view>
 
+#include "platform/support/CheckedNumber.h"
+
 namespace {
 
 template <class Ch>
@@ -133,8 +135,7 @@ int StrGetNumIntWithTextBlockA(const char* text, const char* key, char open, cha
   std::string value;
   int result = def;
   if (StrGetTextWithTextBlockA(text, key, open, close, &value)) {
-    const double v = std::trunc(AtoN(value.c_str()));
-    result = (v >= -2147483648.0 && v <= 2147483647.0) ? static_cast<int>(v) : def;
+    if (!NumberToInt(AtoN(value.c_str()), &result)) result = def;
   }
   if (out) *out = result;
   return result;
@@ -145,8 +146,7 @@ uint8_t StrGetNumByteWithTextBlockA(const char* text, const char* key, char open
   std::string value;
   uint8_t result = def;
   if (StrGetTextWithTextBlockA(text, key, open, close, &value)) {
-    const double v = std::trunc(AtoN(value.c_str()));
-    result = (v >= 0 && v <= 255) ? static_cast<uint8_t>(v) : def;
+    if (!NumberToInt(AtoN(value.c_str()), &result)) result = def;
   }
   if (out) *out = result;
   return result;
@@ -185,8 +185,11 @@ int StrReplaceCharOneOfA(char* text, const char* chars, int) {
   return static_cast<int>(w - text);
 }
 
-double AtoN(const char* text, int) {
-  if (!text) return 0.0;
+namespace {
+
+// The number at the start of a text (see AtoN); false when it starts with none.
+bool ScanNumber(const char* text, double* out) {
+  if (!text) return false;
   const char* p = StrGetCharStartPosA(text);
   std::string digits;
   if (*p == '+' || *p == '-') digits += *p++;
@@ -208,7 +211,7 @@ double AtoN(const char* text, int) {
       any = true;
     }
   }
-  if (!any) return 0.0;
+  if (!any) return false;
   if ((*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     if (*q == '+' || *q == '-') ++q;
@@ -217,7 +220,22 @@ double AtoN(const char* text, int) {
       for (; std::isdigit(static_cast<unsigned char>(*q)); ++q) digits += *q;
     }
   }
-  return std::strtod(digits.c_str(), nullptr);
+  *out = std::strtod(digits.c_str(), nullptr);
+  return true;
+}
+
+}  // namespace
+
+double AtoN(const char* text, int) {
+  double value = 0.0;
+  return ScanNumber(text, &value) ? value : 0.0;
+}
+
+bool TextToNumber(const char* text, double* out) {
+  double value = 0.0;
+  if (!ScanNumber(text, &value) || !std::isfinite(value)) return false;
+  *out = value;
+  return true;
 }
 
 size_t StrAppendCodeW(std::wstring* list, const wchar_t* code, wchar_t separator, int, int) {

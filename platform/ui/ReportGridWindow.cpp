@@ -84,7 +84,11 @@ class ReportTable : public wxGridTableBase {
   bool CanHaveAttributes() override { return true; }
   wxGridCellAttr* GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) override;
 
-  void SetRenderer(wxGridCellRenderer* r) { renderer_ = r; }
+  // Takes one reference of the renderer, released with the table.
+  void SetRenderer(wxGridCellRenderer* r) {
+    if (renderer_) renderer_->DecRef();
+    renderer_ = r;
+  }
   // Destroys the drop-down controls of the option editors while their grid still exists.
   void DestroyEditorControls(wxGrid* grid) {
     for (auto* a : optionAttrs_)
@@ -99,6 +103,7 @@ class ReportTable : public wxGridTableBase {
     ResetEditors();
     if (readOnly_) readOnly_->DecRef();
     if (editable_) editable_->DecRef();
+    if (renderer_) renderer_->DecRef();
   }
 
  private:

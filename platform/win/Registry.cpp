@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/win/AtomicFile.h"
 #include "platform/win/KnownFolders.h"
 
 namespace orv::win {
@@ -166,40 +167,6 @@ LoadResult LoadFile(const std::string& path, std::string* text) {
   return LoadResult::kLoaded;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Replaces `path` with `text`: a temporary file in the same folder is written and flushed to
-// disk, then renamed over the file, so the file is always either the old or the new whole text.
-bool ReplaceFile(const std::string& path, const std::string& text) {
-  std::string temp = path + ".tmp";  // one writer at a time: callers hold the file's lock
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  std::string folder = path.substr(0, path.rfind('/'));
-  int dir = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
-}
-
 // Holds an exclusive lock on "<path>.lock" for its lifetime.
 class FileLock {
  public:
@@ -343,7 +310,7 @@ bool Registry::WriteString(const std::string& section, const std::string& key,
   if (!Refresh()) return false;
   Sections next = values_;
   next[section][key] = value;
-  if (!ReplaceFile(path_, FormatSettingsText(next))) return false;
+  if (!ReplaceFileContents(path_, FormatSettingsText(next))) return false;
   values_ = std::move(next);
   return true;
 }

@@ -9,6 +9,8 @@
 
 #include "platform/stocklib/Jwt.h"
 #include "platform/stocklib/StockCalc.h"
+#include "platform/support/CheckedNumber.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
 #include "platform/win/Clock.h"
@@ -86,7 +88,10 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* appSecret, const char* bearerToken, int json, int* outLen,
                         const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign) {
-  if (state) state->httpStatus = 0;
+  if (state) {
+    state->httpStatus = 0;
+    state->errorText.clear();
+  }
   if (IsEmpty(baseUrl) || IsEmpty(appKey) || IsEmpty(appSecret) || IsEmpty(path)) return nullptr;
 
   std::string url = std::string(baseUrl) + path;
@@ -141,16 +146,20 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
     curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
   }
 
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+
   const CURLcode code = curl_easy_perform(handle);
   if (state) {
     long status = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
       state->httpStatus = status;
   }
-  if (code == CURLE_PEER_FAILED_VERIFICATION) {
-    std::fprintf(stderr, "curl_easy_perform() failed: CURLE_PEER_FAILED_VERIFICATION\n");
-  } else if (code != CURLE_OK) {
-    std::fprintf(stderr, "curl_easy_perform() failed: %s\n", curl_easy_strerror(code));
+  if (code != CURLE_OK) {
+    // The cause in libcurl's words: which certificate check failed, which host did not answer.
+    const std::string text = CurlTransferErrorText(code, errorBuffer);
+    std::fprintf(stderr, "curl_easy_perform() failed: %s\n", text.c_str());
+    if (state) state->errorText = text;
   }
 
   curl_slist_free_all(headers);
@@ -207,11 +216,14 @@ int OnRequestProgress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_o
 
 int ParseResultCode(const char* code) {
   if (!code || !*code) return 0;
+  // A code whose number no int holds is none the broker gives: it reads as an unknown code.
+  int number = 0;
   if (std::isalpha(static_cast<unsigned char>(code[0]))) {
-    if (std::strncmp(code, "IGW", 3) == 0) return 100000 + std::atoi(code + 3);
-    return -10000;
+    if (std::strncmp(code, "IGW", 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
+      return 100000 + number;
+    return kUnknownResultCode;
   }
-  return std::atoi(code);
+  return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
 }
 
 std::string UrlEncodeFormValue(const char* value) {

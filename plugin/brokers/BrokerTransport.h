@@ -31,6 +31,7 @@ struct BrokerRequestState {
   char contKey[kContKeySize] = {};  // the reply's "cont_key:" header; empty when it had none
   unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
   long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
+  std::string errorText;            // why the transfer failed, in libcurl's words; empty on success
   // Set by the caller: an order request. It goes out on a connection of its own that is
   // closed afterwards: on a reused connection that dies before the reply, libcurl would send
   // the request again by itself, and the broker may have executed the first one.
@@ -61,6 +62,8 @@ struct ReplyAccumulator {
 //  abortFlag      the transfer aborts while *abortFlag is non-zero, or null
 //  timeoutMs      total time-out; 500 and below mean 5000
 //  sign           non-zero: the authorization is an HS256 token over the key and query
+//  outErrorText   the failed transfer's text naming its cause (CurlTransferErrorText), empty
+//                 after a success; or null
 char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int post,
                         const char* query, const char* body, const char* extraHeader,
                         const char* furtherHeaders, int signingValue, const char* appKey,
@@ -81,7 +84,9 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
                       curl_off_t ulNow);
 
 // Broker result code text to int: "IGW<n>" -> 100000 + n; any other text starting with a
-// letter -> -10000; otherwise the decimal value (empty or null -> 0).
+// letter, or a number no int holds -> kUnknownResultCode; otherwise the decimal value (empty,
+// null or no number -> 0).
+constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
 
 // The total time-out a request uses for the time-out it was given.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/stocklib/StockCalc.h"
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/JsonGetters.h"
 #include "platform/support/TextConv.h"
 #include "platform/support/TextScan.h"
@@ -102,6 +103,7 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
                         m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
   const unsigned transfer = state->transfer;
   const long status = state->httpStatus;
+  std::string& transferError = state->errorText;
   m_lastTransfer = transfer;
   if (state->order && transfer == CURLE_OK && (status < 200 || status > 299)) {
     // An error page says nothing about the order: whether the broker executed it is unknown.
@@ -117,10 +119,10 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
     std::free(reply);
     reply = nullptr;
     len = 0;
+    // The message the login's error box shows names the cause (a certificate problem, say).
+    if (transfer == kTransferNoHandle) transferError = "no HTTP handle";
     StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          transfer == kTransferNoHandle
-                              ? "no HTTP handle"
-                              : curl_easy_strerror(static_cast<CURLcode>(transfer)));
+                          transferError.c_str());
   }
   if (outLen) *outLen = len;
   return reply;
@@ -215,7 +217,10 @@ int CDbSecuAgent::Logout() {
         const size_t first = code.find_first_not_of("\" \t");
         const size_t last = code.find_last_not_of("\" \t");
         code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
-        result = code.empty() ? kDbRevokeNoCode : static_cast<int>(AtoN(code.c_str()));
+        int number = 0;
+        result = code.empty()                               ? kDbRevokeNoCode
+                 : NumberToInt(AtoN(code.c_str()), &number) ? number
+                                                            : kUnknownResultCode;
         std::free(reply);
       }
     }

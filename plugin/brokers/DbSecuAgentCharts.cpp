@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/DateUtil.h"
 #include "platform/support/JsonGetters.h"
 #include "platform/support/TextConv.h"
+#include "platform/support/TextScan.h"
 #include "platform/win/Clock.h"
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/DbSecuAgent.h"
@@ -69,6 +71,12 @@ std::string LabelText(const rapidjson::Value& row, const char* name, bool time) 
   if (const char* text = JsonGetStringPtr(row, name)) return text;
   const int64_t value = JsonGetInt64(row, name, 0);
   return Format(time ? "%06lld" : "%lld", static_cast<long long>(value));
+}
+
+// A date or time label as its number; 0 when it holds none an int can hold.
+int DateNumber(const std::string& label) {
+  int number = 0;
+  return NumberToInt(AtoN(label.c_str()), &number) ? number : 0;
 }
 
 // Collects rows that a reply gives newest first and writes the texts oldest first.
@@ -177,7 +185,7 @@ int CDbSecuAgent::GetChartDataA(CURL* curl, Stock_s* stock, const char* code, in
                                "\"close\":%.0f,\"volume\":%.0f}",
                                label.c_str(), open, high, low, close, volume),
                   Format("%s,%.0f", label.c_str(), close));
-        if (outDates) outDates->push_front(std::atoi(days ? date.c_str() : label.c_str()));
+        if (outDates) outDates->push_front(DateNumber(days ? date : label));
         if (outCloses) outCloses->push_front(close);
         closes.push_back(close);
       }
@@ -234,7 +242,7 @@ int CDbSecuAgent::GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code,
                                "\"foreigner_ratio\":%.2f}",
                                date.c_str(), agency, agencyMoney, foreigner, foreignerMoney, ratio),
                   Format("%s,%.0f,%.0f", date.c_str(), agency, foreigner));
-        if (outDates) outDates->push_front(std::atoi(date.c_str()));
+        if (outDates) outDates->push_front(DateNumber(date));
         if (outValues) {
           outValues->push_front(foreigner);
           outValues->push_front(agency);

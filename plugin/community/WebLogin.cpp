@@ -44,29 +44,110 @@ std::string ReplyBase64(const char* reply, const char* key, size_t limit) {
   return decoded.substr(0, limit);
 }
 
-// "hh:mm[:ss]" or "hhmm[ss]" as an hhmmss number; -1 when there is none.
-int ParseTimeOfDay(const std::string& text) {
+// "hh:mm[:ss]" or "hhmm[ss]" as an hhmmss number; -1 when there is none. A text that is no time
+// of day (a part out of range, too many digits) is -1 and noted in *problems.
+int ParseTimeOfDay(const char* key, const std::string& text, std::string* problems) {
+  if (text.empty()) return -1;
   int parts[3] = {0, 0, 0};
   int count = 0;
-  std::string digits;
+  size_t digits = 0;
+  bool bad = false;
+  const bool colons = text.find(':') != std::string::npos;
+  std::string run;
+  // A part of the "hh:mm[:ss]" form has at most two digits.
+  auto take = [&](int at) {
+    if (run.size() > 2) bad = true;
+    if (!bad && at < 3) parts[at] = run.empty() ? 0 : std::stoi(run);
+    run.clear();
+  };
   for (char c : text) {
     if (c >= '0' && c <= '9') {
-      digits += c;
+      run += c;
+      ++digits;
     } else if (c == ':' && count < 2) {
-      parts[count++] = atoi(digits.c_str());
-      digits.clear();
+      take(count++);
     }
   }
-  if (text.find(':') == std::string::npos) {
-    if (digits.size() < 3) return -1;
-    const int value = atoi(digits.c_str());
-    return digits.size() <= 4 ? value * 100 : value;
+  if (!colons) {
+    if (digits < 3) return -1;
+    const bool withSeconds = run.size() > 4;
+    const std::string padded = withSeconds ? run : run + "00";
+    if (padded.size() > 6) {
+      bad = true;
+    } else {
+      const int value = std::stoi(padded);
+      parts[0] = value / 10000;
+      parts[1] = value / 100 % 100;
+      parts[2] = value % 100;
+    }
+  } else {
+    take(count);
   }
-  if (count < 2)
-    parts[count] = atoi(digits.c_str());
-  else
-    parts[2] = atoi(digits.c_str());
+  if (bad || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
+    NoteReplyProblem(key, text, problems);
+    return -1;
+  }
   return parts[0] * 10000 + parts[1] * 100 + parts[2];
+}
+
+}  // namespace
+
+// Every number of the service check's reply, read and range-checked before anything of the reply
+// is applied: a reply with a number that is out of range is a bad reply as a whole.
+struct ServiceReplyNumbers {
+  int err = -1;
+  int idx = 0;
+  int domesticDelay = 0, overseasDelay = 0;  // hhmm, either sign
+  int company = 0, webApiToken = 0, smsRemain = 0, smsUsed = 0;
+  int tableType = 0, ownCafe = 0, ownCafeIdx = 0, leaderCafe = 0, adminCafe = 0;
+  int gptUsed = 0, gptRemain = 0;
+  uint8_t level = 0, eqStockShare = 0, workRole = 0, officePos = 0, deployer = 0;
+  // Tax rate and fee rates 1 to 4 in percent (within ±100; only positive ones are applied).
+  bool hasRate[5] = {};
+  double rates[5] = {};
+  int marketTimes[5] = {-1, -1, -1, -1, -1};
+  std::string problems;  // "key:value" of every bad number
+};
+
+namespace {
+
+constexpr int kMaxDelayHhmm = 2359;
+constexpr const char* kRateKeys[5] = {"tax_rate", "fee_rate", "fee_rate2", "fee_rate3",
+                                      "fee_rate4"};
+constexpr const char* kMarketTimeKeys[5] = {"market_start", "market_end", "nxt_market_start",
+                                            "nxt_market_end", "market_delay_begin"};
+
+// Absent numbers keep the values given in `current`.
+ServiceReplyNumbers ReadServiceReplyNumbers(const char* reply, ServiceReplyNumbers current) {
+  ServiceReplyNumbers n = current;
+  std::string* bad = &n.problems;
+  ReadReplyWhole(reply, "err", &n.err, bad);
+  ReadReplyWhole(reply, "idx", &n.idx, bad);
+  ReadReplyWhole(reply, "kor_stk_delay", &n.domesticDelay, bad, -kMaxDelayHhmm, kMaxDelayHhmm);
+  ReadReplyWhole(reply, "usa_stk_delay", &n.overseasDelay, bad, -kMaxDelayHhmm, kMaxDelayHhmm);
+  ReadReplyWhole(reply, "co", &n.company, bad);
+  ReadReplyWhole(reply, "table_type", &n.tableType, bad);
+  ReadReplyWhole(reply, "web_api_token", &n.webApiToken, bad);
+  ReadReplyWhole(reply, "sms_remain", &n.smsRemain, bad);
+  ReadReplyWhole(reply, "sms_used", &n.smsUsed, bad);
+  ReadReplyWhole(reply, "o_cafe", &n.ownCafe, bad);
+  ReadReplyWhole(reply, "my_cafe", &n.ownCafeIdx, bad);
+  ReadReplyWhole(reply, "leader_cafe", &n.leaderCafe, bad);
+  ReadReplyWhole(reply, "admin_cafe", &n.adminCafe, bad);
+  ReadReplyWhole(reply, "level", &n.level, bad);
+  ReadReplyWhole(reply, "gpt_used", &n.gptUsed, bad);
+  ReadReplyWhole(reply, "gpt_remain", &n.gptRemain, bad);
+  ReadReplyWhole(reply, "eq_stock_share", &n.eqStockShare, bad);
+  ReadReplyWhole(reply, "work_role", &n.workRole, bad);
+  ReadReplyWhole(reply, "office_pos", &n.officePos, bad);
+  ReadReplyWhole(reply, "deployer", &n.deployer, bad);
+  for (int i = 0; i < 5; ++i) {
+    n.hasRate[i] =
+        ReadReplyNumber(reply, kRateKeys[i], -100.0, 100.0, &n.rates[i], bad) == ReplyRead::Ok;
+    n.marketTimes[i] =
+        ParseTimeOfDay(kMarketTimeKeys[i], ReplyText(reply, kMarketTimeKeys[i]), bad);
+  }
+  return n;
 }
 
 // The text after "google" and "=" up to the line end (a real line break or an escaped "\n").
@@ -347,11 +428,25 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
 
   int userIdx = 0;
   if (reply) {
-    m_lastErrorCode = ReplyInt(reply, "err", -1);
+    ServiceReplyNumbers current;
+    current.company = m_companyIdx;
+    current.webApiToken = m_run.nWebApiToken;
+    current.smsRemain = m_smsRemain;
+    current.smsUsed = m_smsUsed;
+    current.deployer = m_settings.deployer;
+    const ServiceReplyNumbers numbers = ReadServiceReplyNumbers(reply, current);
+    m_lastErrorCode = numbers.err;
     m_lastErrorMsg = Utf8ToWide(ReplyText(reply, "errmsg")).substr(0, 100);
-    const int replyIdx = ReplyInt(reply, "idx", 0);
-    m_engine.Schedule().ApplyDomesticDelay(ReplyInt(reply, "kor_stk_delay", 0));
-    m_engine.Schedule().ApplyOverseasDelay(ReplyInt(reply, "usa_stk_delay", 0));
+    if (!numbers.problems.empty()) {
+      // A number out of range makes the whole reply bad: nothing of it is applied.
+      m_lastErrorCode = kBadReplyCode;
+      m_lastErrorMsg = Utf8ToWide(BadReplyText("stock/id_check3", numbers.problems)).substr(0, 200);
+    }
+    const int replyIdx = numbers.idx;
+    if (numbers.problems.empty()) {
+      m_engine.Schedule().ApplyDomesticDelay(numbers.domesticDelay);
+      m_engine.Schedule().ApplyOverseasDelay(numbers.overseasDelay);
+    }
     // Only an accepted check gives the user index: a refusal that still carries an index
     // must not count as a login.
     const bool accepted = m_lastErrorCode == 0 && m_httpStatus == 200;
@@ -363,12 +458,17 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
       CopyWide(m_run.szWebApiUserId, userId && *userId ? std::wstring(userId) : m_userId);
     }
     if (accepted && tokenUpdate) {
-      ApplyReply(reply, loginInfo, tokenUpdate);
+      ApplyReply(reply, numbers, loginInfo);
     } else if (tokenUpdate) {
       m_statusText = FormatW(L"OFFLINE(err:%d/H:%d) SMS:%d/%d", m_lastErrorCode, m_httpStatus,
                              m_smsRemain, m_smsUsed);
     }
     std::free(reply);
+  } else {
+    // No answer: the login's error box names the transfer's cause (a certificate the server
+    // sent that does not verify, a host that cannot be reached).
+    m_lastErrorCode = kBadReplyCode;
+    m_lastErrorMsg = Utf8ToWide(GfxHttpLastTransferError()).substr(0, 200);
   }
   if (own)
     curl_easy_cleanup(own);
@@ -391,15 +491,16 @@ int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* logi
   return userIdx;
 }
 
-void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
-  const int company = ReplyInt(reply, "co", m_companyIdx);
+void CWebLogin::ApplyReply(const char* reply, const ServiceReplyNumbers& numbers,
+                           login_info_s* loginInfo) {
+  const int company = numbers.company;
   m_companyIdx = company;
   if (loginInfo && (loginInfo->nCompanyIdx != company || loginInfo->nCompanyIdx == 0))
     loginInfo->nCompanyIdx = company;
 
   const std::string tableType = ReplyText(reply, "table_type");
   m_settings.tableTypeChar = tableType.empty() ? 0 : static_cast<uint8_t>(tableType[0]);
-  if (loginInfo) loginInfo->nTableType = static_cast<int32_t>(AtoN(tableType.c_str()));
+  if (loginInfo) loginInfo->nTableType = numbers.tableType;
 
   std::string value;
   if (ReplyValue(reply, "official_ip", &value)) CopyNarrow(m_run.szOfficialIp, value);
@@ -422,16 +523,13 @@ void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
   m_phone = ReplyBase64(reply, "tel", 39);
   m_settings.smsFooter = Utf8ToWide(ReplyBase64(reply, "sms_footer_msg", 4096));
   m_settings.nickName = Utf8ToWide(ReplyBase64(reply, "nick_name", 256));
-  const char* timeKeys[5] = {"market_start", "market_end", "nxt_market_start", "nxt_market_end",
-                             "market_delay_begin"};
-  for (int i = 0; i < 5; ++i)
-    m_settings.marketTimes[i] = ParseTimeOfDay(ReplyText(reply, timeKeys[i]));
+  for (int i = 0; i < 5; ++i) m_settings.marketTimes[i] = numbers.marketTimes[i];
   m_settings.stockApiRegUrl = Utf8ToWide(ReplyUrl(reply, "stock_api_reg_url", 511));
   m_settings.accountPwdDlgTitle = Utf8ToWide(ReplyText(reply, "hts_acc_pwd_dlg_title"));
   m_settings.homepage = Utf8ToWide(ReplyUrl(reply, "homepage", 511));
   m_settings.bandUrl = Utf8ToWide(ReplyUrl(reply, "band_url", 511));
 
-  m_run.nWebApiToken = ReplyInt(reply, "web_api_token", m_run.nWebApiToken);
+  m_run.nWebApiToken = numbers.webApiToken;
   std::string apiKey;
   if (!ReplyValue(reply, "web_api_key", &apiKey) || apiKey.empty())
     apiKey = MakeDefaultWebApiKey(m_userIdx, m_userId, m_run.nWebApiToken);
@@ -439,27 +537,27 @@ void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
 
   m_userToken = ReplyText(reply, "token").substr(0, 49);
   if (loginInfo) CopyNarrow(loginInfo->szToken, m_userToken);
-  m_smsRemain = ReplyInt(reply, "sms_remain", m_smsRemain);
-  m_smsUsed = ReplyInt(reply, "sms_used", m_smsUsed);
+  m_smsRemain = numbers.smsRemain;
+  m_smsUsed = numbers.smsUsed;
 
   if (loginInfo) {
-    loginInfo->nOwnCafe = ReplyInt(reply, "o_cafe", 0);
-    loginInfo->nOwnCafeIdx = static_cast<int32_t>(AtoN(ReplyText(reply, "my_cafe").c_str()));
-    ApplyRates(reply, loginInfo);
-    loginInfo->nLeaderCafeIdx = ReplyInt(reply, "leader_cafe", 0);
-    loginInfo->nAdminCafeIdx = ReplyInt(reply, "admin_cafe", 0);
-    loginInfo->byUserLevel = static_cast<uint8_t>(ReplyInt(reply, "level", 0));
-    loginInfo->nGptUsed = ReplyInt(reply, "gpt_used", 0);
-    loginInfo->nGptRemain = ReplyInt(reply, "gpt_remain", 0);
+    loginInfo->nOwnCafe = numbers.ownCafe;
+    loginInfo->nOwnCafeIdx = numbers.ownCafeIdx;
+    ApplyRates(numbers, loginInfo);
+    loginInfo->nLeaderCafeIdx = numbers.leaderCafe;
+    loginInfo->nAdminCafeIdx = numbers.adminCafe;
+    loginInfo->byUserLevel = numbers.level;
+    loginInfo->nGptUsed = numbers.gptUsed;
+    loginInfo->nGptRemain = numbers.gptRemain;
     CopyNarrow(loginInfo->szGroup, ReplyText(reply, "grp_chk"));
-    loginInfo->byEqStockShare = static_cast<uint8_t>(ReplyInt(reply, "eq_stock_share", 0));
-    loginInfo->byWorkRole = static_cast<uint8_t>(ReplyInt(reply, "work_role", 0));
-    loginInfo->byOfficePos = static_cast<uint8_t>(ReplyInt(reply, "office_pos", 0));
+    loginInfo->byEqStockShare = numbers.eqStockShare;
+    loginInfo->byWorkRole = numbers.workRole;
+    loginInfo->byOfficePos = numbers.officePos;
     CopyWide(loginInfo->szNickName, m_settings.nickName);
   } else {
-    ApplyRates(reply, nullptr);
+    ApplyRates(numbers, nullptr);
   }
-  m_settings.deployer = static_cast<uint8_t>(ReplyInt(reply, "deployer", m_settings.deployer));
+  m_settings.deployer = numbers.deployer;
 
   m_engine.UpdateUiModeVisibility(0, 1);
   if (loginInfo) {
@@ -486,14 +584,13 @@ void CWebLogin::ApplyReply(const char* reply, login_info_s* loginInfo, int) {
               serverMark, m_pluginVersion.c_str(), now.wHour, now.wMinute, now.wSecond);
 }
 
-void CWebLogin::ApplyRates(const char* reply, login_info_s* loginInfo) {
+void CWebLogin::ApplyRates(const ServiceReplyNumbers& numbers, login_info_s* loginInfo) {
   stock_option_s& options = m_engine.Options();
   double* rates[5] = {&options.tax_rate, &options.buy_fee_domestic, &options.sell_fee_domestic,
                       &options.buy_fee_overseas, &options.sell_fee_overseas};
-  const char* keys[5] = {"tax_rate", "fee_rate", "fee_rate2", "fee_rate3", "fee_rate4"};
   for (int i = 0; i < 5; ++i) {
-    double value = 0;
-    if (!ReplyNumber(reply, keys[i], &value)) continue;
+    if (!numbers.hasRate[i]) continue;
+    const double value = numbers.rates[i];
     if (loginInfo) {
       if (i == 0)
         loginInfo->dTaxRate = value;

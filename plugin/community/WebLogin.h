@@ -22,6 +22,7 @@
 
 struct app_run_setting_s;
 struct login_info_s;
+struct ServiceReplyNumbers;
 class CStockAgentBase;
 
 // The user agent of the login, the service check and the reports.
@@ -170,8 +171,8 @@ class CWebLogin {
   ServiceSettings_s m_settings;
 
  private:
-  void ApplyReply(const char* reply, login_info_s* loginInfo, int tokenUpdate);
-  void ApplyRates(const char* reply, login_info_s* loginInfo);
+  void ApplyReply(const char* reply, const ServiceReplyNumbers& numbers, login_info_s* loginInfo);
+  void ApplyRates(const ServiceReplyNumbers& numbers, login_info_s* loginInfo);
   bool AllowsMessages() const { return (m_messageFlags & 7) != 0; }
   std::wstring FormatCodeText() const;
 

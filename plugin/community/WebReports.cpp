@@ -83,13 +83,19 @@ std::vector<MoneyLogPart_s> SplitMoneyLog(const std::wstring& lines, size_t maxC
 
 CafeRecommendPrices_s MakeCafeRecommendPrices(double price) {
   CafeRecommendPrices_s prices;
-  prices.buyPrice = static_cast<int>(price);
-  prices.targetPrice = static_cast<int>(price * 1.1);
-  prices.cutPrice = static_cast<int>(price * 0.9);
+  // A price no int holds (a broker's bad reply) gives 0s rather than a wrapped price.
+  if (!NumberToInt(price, &prices.buyPrice) || !NumberToInt(price * 1.1, &prices.targetPrice) ||
+      !NumberToInt(price * 0.9, &prices.cutPrice)) {
+    prices = CafeRecommendPrices_s();
+  }
   return prices;
 }
 
 CWebReports::CWebReports(CWebLogin& web, IWebEngine& engine) : m_web(web), m_engine(engine) {}
+
+void CWebReports::ReportBadReply(const char* script, const std::string& problems) {
+  m_engine.AddLogMsg(Utf8ToWide(BadReplyText(script, problems)).c_str());
+}
 
 std::string CWebReports::ScriptUrl(const wchar_t* path) const {
   return MakeScriptUrl(m_web.RunSetting(), path);
@@ -99,18 +105,28 @@ int CWebReports::Post(CURL* curl, const wchar_t* path, curl_mime* form, int free
                       char** reply, int* status) {
   const app_run_setting_s& run = m_web.RunSetting();
   size_t length = 0;
-  return GfxHttpPostMimeDataUsingCurl2(ScriptUrl(path).c_str(), curl, form, freeForm, reply,
-                                       &length, status, run.szWebApiKey, run.szWebApiUserId,
-                                       run.nWebApiUserIdx, run.nWebApiToken, timeoutMs, 0, 0,
-                                       kWebAgentUserAgent, 0, 0);
+  const int result =
+      GfxHttpPostMimeDataUsingCurl2(ScriptUrl(path).c_str(), curl, form, freeForm, reply, &length,
+                                    status, run.szWebApiKey, run.szWebApiUserId, run.nWebApiUserIdx,
+                                    run.nWebApiToken, timeoutMs, 0, 0, kWebAgentUserAgent, 0, 0);
+  if (result != 0) ReportFailedTransfer(WideToUtf8(path));
+  return result;
+}
+
+void CWebReports::ReportFailedTransfer(const std::string& script) {
+  m_engine.AddLogMsg(
+      Utf8ToWide("Web server request failed (" + script + "): " + GfxHttpLastTransferError())
+          .c_str());
 }
 
 int CWebReports::Get(CURL* curl, const std::string& url, char** reply, int* status) {
   const app_run_setting_s& run = m_web.RunSetting();
   size_t length = 0;
-  return GfxHttpGetDataUsingCurlObj(curl, url.c_str(), kWebGetTimeoutMs, reply, &length, status,
-                                    run.szWebApiKey, run.szWebApiUserId, run.nWebApiUserIdx,
-                                    run.nWebApiToken, 0, 0, kWebAgentUserAgent, 0, 0);
+  const int result = GfxHttpGetDataUsingCurlObj(
+      curl, url.c_str(), kWebGetTimeoutMs, reply, &length, status, run.szWebApiKey,
+      run.szWebApiUserId, run.nWebApiUserIdx, run.nWebApiToken, 0, 0, kWebAgentUserAgent, 0, 0);
+  if (result != 0) ReportFailedTransfer(url.substr(0, url.find('?')));
+  return result;
 }
 
 int CWebReports::UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) {
@@ -190,11 +206,16 @@ int CWebReports::SendSmsViaServer(CURL* curl, int, const std::wstring& message, 
   int status = 0;
   Post(handle.get(), L"sms/sms_send", form, 1, kSmsTimeoutMs, &reply.text, &status);
   if (!reply.text) return 0;
-  const std::string err = ReplyText(reply.text, "err");
-  m_smsErrorCode = err.empty() ? -1 : static_cast<int>(AtoN(err.c_str()));
-  const std::string remain = ReplyText(reply.text, "sms_remain");
-  m_web.m_smsRemain = remain.empty() ? 0 : static_cast<int>(AtoN(remain.c_str()));
+  std::string problems;
+  m_smsErrorCode = ReplyInt(reply.text, "err", kBadReplyCode, &problems);
+  int remain = 0;
+  if (ReadReplyWhole(reply.text, "sms_remain", &remain, &problems) != ReplyRead::Bad)
+    m_web.m_smsRemain = remain;
   ShowSmsRemainText();
+  if (!problems.empty()) {
+    ReportBadReply("sms/sms_send", problems);
+    return 0;
+  }
   return ReplyAccepted(reply.text, status) ? 1 : 0;
 }
 
@@ -278,7 +299,13 @@ int CWebReports::RecommendStockToCafe(CURL* curl, const Stock_s* stock, int cafe
     if (outMessage) *outMessage = FormatW(L"서버 접속시 에러 발생했습니다.(코드 : %d)", status);
     return -1;
   }
-  const int err = ReplyInt(reply.text, "err", -1);
+  std::string problems;
+  const int err = ReplyInt(reply.text, "err", kBadReplyCode, &problems);
+  if (!problems.empty()) {
+    ReportBadReply("stock/cafe_rec_up", problems);
+    if (outMessage) *outMessage = Utf8ToWide(BadReplyText("stock/cafe_rec_up", problems));
+    return 0;
+  }
   if (outMessage)
     *outMessage = FormatW(L"코드 : %d(%ls)", err, Utf8ToWide(ReplyText(reply.text, "msg")).c_str());
   return ReplyAccepted(reply.text, status) ? 1 : 0;
@@ -319,10 +346,18 @@ int CWebReports::UploadConditionProfitRecord(CURL* curl, const ConditionProfitRe
   Post(handle.get(), L"stock/user_eq_pr_up", form, 1, kConditionUploadTimeoutMs, &reply.text,
        &status);
   if (!reply.text) return -1;
-  m_lastUploadIdx = ReplyInt(reply.text, "idx", 0);
+  std::string problems;
+  m_lastUploadIdx = ReplyInt(reply.text, "idx", 0, &problems);
   m_lastUploadMsg = Utf8ToWide(ReplyText(reply.text, "msg"));
+  const int err = ReplyInt(reply.text, "err", kBadReplyCode, &problems);
+  if (!problems.empty()) {
+    ReportBadReply("stock/user_eq_pr_up", problems);
+    m_lastUploadIdx = 0;
+    m_lastUploadMsg = Utf8ToWide(BadReplyText("stock/user_eq_pr_up", problems));
+    return -1;
+  }
   if (status != 200) return -1;
-  return ReplyInt(reply.text, "err", -1);
+  return err;
 }
 
 std::string CWebReports::MakeTradeOrderUrl(const TradeOrderReport_s& order) const {
@@ -368,6 +403,9 @@ int CWebReports::UploadTradeOrder(CURL* curl, const TradeOrderReport_s& order) {
   ReplyBuffer reply;
   int status = 0;
   Get(curl, MakeTradeOrderUrl(order), &reply.text, &status);
-  if (order.insert) m_engine.InsertStockOrder(order);
+  if (order.insert && m_engine.InsertStockOrder(order) != 0) {
+    m_engine.AddLogMsg((L"주문이 주문 DB(data.db)에 기록되지 않았습니다: " + order.code).c_str());
+    return -1;
+  }
   return 0;
 }

@@ -139,7 +139,8 @@ class CWebReports {
   int UploadConditionProfitRecord(CURL* curl, const ConditionProfitRecord_s& record);
 
   // The per-order report (GET "stock/order_up2", its reply unread); inserts the order into
-  // WX_STOCK_ORDER when its insert flag is set. Answers 0.
+  // WX_STOCK_ORDER when its insert flag is set. Answers 0, or -1 (with an error in the log) when
+  // the order could not be recorded.
   int UploadTradeOrder(CURL* curl, const TradeOrderReport_s& order);
   // The query of the per-order report.
   std::string MakeTradeOrderUrl(const TradeOrderReport_s& order) const;
@@ -151,6 +152,10 @@ class CWebReports {
   std::wstring m_lastUploadMsg;
 
  private:
+  // Logs a failed transfer with its cause (GfxHttpLastTransferError).
+  void ReportFailedTransfer(const std::string& script);
+  // Logs a reply whose numbers were bad (BadReplyText).
+  void ReportBadReply(const char* script, const std::string& problems);
   std::string ScriptUrl(const wchar_t* path) const;
   int Post(CURL* curl, const wchar_t* path, curl_mime* form, int freeForm, int timeoutMs,
            char** reply, int* status);

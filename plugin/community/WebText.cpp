@@ -1,6 +1,7 @@
 #include "plugin/community/WebText.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
@@ -73,9 +74,41 @@ bool ReplyNumber(const char* reply, const char* key, double* out) {
   return true;
 }
 
-int ReplyInt(const char* reply, const char* key, int def) {
+ReplyRead ReadReplyNumber(const char* reply, const char* key, double low, double high, double* out,
+                          std::string* problems) {
+  std::string text;
+  if (!ReplyValue(reply, key, &text) || text.empty() || text == "null") return ReplyRead::Absent;
   double value = 0;
-  return ReplyNumber(reply, key, &value) ? static_cast<int>(value) : def;
+  // The whole text must be the number: "12abc" is no number either.
+  const size_t end = text.find_last_not_of(" \t\r\n");
+  const char last = end == std::string::npos ? '\0' : text[end];
+  const bool numeric =
+      TextToNumber(text.c_str(), &value) && ((last >= '0' && last <= '9') || last == '.');
+  if (numeric) {
+    const double whole = std::trunc(value);
+    if ((value >= low && value <= high) || (whole >= low && whole <= high)) {
+      *out = value;
+      return ReplyRead::Ok;
+    }
+  }
+  NoteReplyProblem(key, text, problems);
+  return ReplyRead::Bad;
+}
+
+void NoteReplyProblem(const char* key, const std::string& text, std::string* problems) {
+  if (!problems) return;
+  if (!problems->empty()) *problems += ", ";
+  *problems += std::string("\"") + key + "\":" + text.substr(0, 40);
+}
+
+std::string BadReplyText(const char* script, const std::string& problems) {
+  return std::string("Bad reply from the web server (") + script +
+         "): number out of range or malformed: " + problems;
+}
+
+int ReplyInt(const char* reply, const char* key, int def, std::string* problems) {
+  int value = def;
+  return ReadReplyWhole(reply, key, &value, problems) == ReplyRead::Ok ? value : def;
 }
 
 bool ReplyAccepted(const char* reply, int httpStatus) {

@@ -428,9 +428,13 @@ void CPelomarView::LoadTradingOptions() {
     catalogue = m_engine->ProgramFolder() + L"Settings/app-settings.db";
   // The order table lives beside the catalogue, in the host's "data.db".
   const std::wstring folder = catalogue.substr(0, catalogue.rfind(L'/') + 1);
-  if (m_engine->OpenDataDb(WideToUtf8(folder + L"data.db")) != 1) {
-    std::wstring msg = L"주문 DB를 열 수 없습니다: " + folder + L"data.db";
+  std::string problem;
+  if (m_engine->OpenDataDb(WideToUtf8(folder + L"data.db"), &problem) != 1) {
+    // Orders are recorded there: the user must know at once, not from a log line.
+    const std::wstring msg = L"주문 DB를 열 수 없습니다: " + folder + L"data.db\n(" +
+                             Utf8ToWide(problem) + L")\n\n주문 내역이 기록되지 않습니다.";
     AddLogMsg(m_nCtrlId, 4, 0, nullptr, msg.c_str(), 0);
+    orv::win::MessageBox(WideToUtf8(msg), "ERROR", MB_OK | MB_ICONERROR);
   }
   if (m_engine->OpenOptionsDb(WideToUtf8(catalogue)) == 1) {
     m_engine->LoadStockOption();

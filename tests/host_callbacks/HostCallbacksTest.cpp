@@ -27,6 +27,7 @@
 #include "host/frame/MainStatusBar.h"
 #include "host/modules/PluginModuleLoading.h"
 #include "host/user/HostUserServices.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
@@ -35,6 +36,7 @@
 #include "shared/ZiroResultPkt.h"
 #include "tests/host_frame/FrameFixture.h"
 #include "tests/peers/HttpPeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace {
@@ -705,6 +707,26 @@ TEST_F(HostWebServerTest, ServerPagesAreFetchedWithTheirQueryKeysInOrder) {
   member->Hide();
   li.nUserIdx = 0;
   li.szUserId[0] = L'\0';
+}
+
+TEST_F(HostWebServerTest, HostWebLoginThroughAFailingTlsPeerNamesTheCause) {
+  const orv::test::TestCa trusted("Host Login Test CA");
+  const std::string caFile = testing::TempDir() + "/host_login_ca.pem";
+  ASSERT_TRUE(trusted.WriteCertificate(caFile));
+  const std::string previousCa = GfxGetHttpCaCertFile();
+  GfxSetHttpCaCertFile(caFile.c_str());
+  CHostUserServices services(App());
+  app_run_setting_s& rs = App().RunSettings();
+  for (const auto& c : orv::test::TlsFailureCases(trusted)) {
+    SCOPED_TRACE(c.what);
+    orv::test::HttpPeer tls(c.identity);
+    ASSERT_TRUE(tls.Start());
+    std::strcpy(rs.szWebApiBase, tls.BaseUrl().c_str());
+    std::wstring message;
+    EXPECT_EQ(services.WebLoginCheck(1, L"a@x.com", L"pw", 0, 2, &message), 3);
+    EXPECT_NE(message.find(Utf8ToWide(c.cause)), std::wstring::npos) << WideToUtf8(message);
+  }
+  GfxSetHttpCaCertFile(previousCa.c_str());
 }
 
 TEST_F(HostWebServerTest, HostWebLoginKeepsTheSuffixListOfSuccessfulLogins) {

@@ -220,6 +220,110 @@ TEST_F(MainAppTest, CatalogueIsUnpackedFromTheShippedArchive) {
   }
 }
 
+// A real SQLite catalogue with a table of rows; `damage` overwrites the bytes of its second page
+// (a table page) so that the file still opens but fails SQLite's check.
+std::string MakeCatalogueBytes(bool damage) {
+  TempFolder dir;
+  const std::string path = dir.path() + "c.db";
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db,
+               "PRAGMA page_size=4096; CREATE TABLE T(a TEXT); WITH RECURSIVE n(i) AS (SELECT 1 "
+               "UNION ALL SELECT i+1 FROM n WHERE i<400) INSERT INTO T SELECT hex(randomblob(40)) "
+               "FROM n;",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  std::string bytes = ReadFileText(path);
+  if (damage) {
+    for (size_t i = 4096; i < 4096 + 200 && i < bytes.size(); ++i) bytes[i] = '\x7f';
+  }
+  return bytes;
+}
+
+TEST_F(MainAppTest, DamagedCatalogueIsRestoredFromTheShippedArchive) {
+  const std::string settings = exeFolder_ + "Settings/";
+  const std::string catalogue = settings + "app-settings.db";
+  const std::string shipped = MakeCatalogueBytes(false);
+  struct Case {
+    const char* archive;
+    std::string damaged;
+  } cases[] = {
+      {"app-settings_db.zip", "this file is no database at all, but long enough to look like one"},
+      {"app-settings.zip", MakeCatalogueBytes(true)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.archive);
+    std::filesystem::remove_all(settings);
+    WriteFileText(catalogue, c.damaged);
+    WriteFileText(catalogue + "-wal", "a log of the damaged file");
+    orv::test::MakeZip(settings + c.archive, {{"app-settings.db", shipped}});
+    orv::win::ScriptMessageBoxes({});
+    CVarqoMainApp app(exeFolder_ + "orvella");
+    EXPECT_EQ(Start(app, 1), TRUE);
+    EXPECT_EQ(ReadFileText(catalogue).substr(0, 16), std::string("SQLite format 3\0", 16));
+    // The damaged file and its log are kept beside it; no temporary file is left.
+    EXPECT_EQ(ReadFileText(catalogue + ".damaged"), c.damaged);
+    EXPECT_EQ(ReadFileText(catalogue + ".damaged-wal"), "a log of the damaged file");
+    EXPECT_FALSE(std::filesystem::exists(catalogue + "-wal.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(catalogue + ".restored"));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "WARNING");
+    EXPECT_EQ(boxes[0].type, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(boxes[0].text.rfind("The settings database was damaged and has been restored from "
+                                  "the shipped archive.\n" +
+                                      catalogue,
+                                  0),
+              0u)
+        << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find(settings + c.archive), std::string::npos);
+    EXPECT_NE(app.CatalogueDb(), nullptr);
+    app.ExitInstance();
+  }
+}
+
+TEST_F(MainAppTest, DamagedCatalogueWithoutAnArchiveEndsWithAClearError) {
+  const std::string catalogue = exeFolder_ + "Settings/app-settings.db";
+  const std::string damaged = MakeCatalogueBytes(true);
+  WriteFileText(catalogue, damaged);
+  CVarqoMainApp app(exeFolder_ + "orvella");
+  EXPECT_EQ(Start(app, 1), FALSE);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "ERROR");
+  EXPECT_EQ(boxes[0].text.rfind(
+                "The settings database is damaged and cannot be used:\n" + catalogue + "\n(", 0),
+            0u)
+      << boxes[0].text;
+  EXPECT_NE(boxes[0].text.find("No shipped archive (app-settings.zip or app-settings_db.zip)"),
+            std::string::npos);
+  EXPECT_EQ(boxes[0].text.find("Code : 0"), std::string::npos);
+  // Nothing is changed: the file stays for whoever looks into it.
+  EXPECT_EQ(ReadFileText(catalogue), damaged);
+  app.ExitInstance();
+}
+
+TEST_F(MainAppTest, StartShowsTheReportAnEarlierCrashLeft) {
+  WriteFileText(exeFolder_ + "Settings/app-settings.db", "");
+  const std::string folder = root_.path() + "docs/" + kCompanyKey + "/Orvella/";
+  std::filesystem::create_directories(folder);
+  WriteFileText(folder + "orvella.crash", "11\n" + folder + "orvella_20240305_070809.dmp\n");
+  // No file manager is started from a test.
+  const std::string path = getenv("PATH");
+  setenv("PATH", root_.path().c_str(), 1);
+  CVarqoMainApp app(exeFolder_ + "orvella");
+  const BOOL started = Start(app, 1);
+  setenv("PATH", path.c_str(), 1);
+  ASSERT_EQ(started, TRUE);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "orvella_20240305_070809.dmp");
+  EXPECT_EQ(boxes[0].text.rfind("에러(0x0000000B)가 발생했습니다.", 0), 0u) << boxes[0].text;
+  EXPECT_NE(boxes[0].text.find(folder + "orvella_20240305_070809.dmp"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder + "orvella.crash"));
+  app.ExitInstance();
+}
+
 TEST_F(MainAppTest, ResourceArchivesAreUnpackedOnlyWhenTheirMarkerIsMissing) {
   WriteFileText(exeFolder_ + "Settings/app-settings.db", "");
   orv::test::MakeZip(exeFolder_ + "res/res.zip", {{"login_bg.png", "new"}, {"start.png", "s"}});

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -50,9 +51,14 @@ TEST(ChildRole, Run) {
     std::_Exit(goOn ? 10 : 20);
   }
   if (role == "crash") {
-    orv::win::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella", false);
-    volatile int* nowhere = nullptr;
+    orv::win::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella");
+    // An address no page is mapped at (not null, which sanitizers catch before the fault).
+    volatile int* nowhere = reinterpret_cast<volatile int*>(static_cast<uintptr_t>(16));
     *nowhere = 1;
+  }
+  if (role == "abort") {
+    orv::win::InstallCrashReportFilter(Env("ORV_FOLDER"), "orvella");
+    std::abort();
   }
   std::_Exit(99);
 }
@@ -152,37 +158,75 @@ TEST(CrashReport, NameAndMessage) {
   EXPECT_NE(msg.find(orv::win::kSupportMailAddress), std::string::npos);
 }
 
-TEST(CrashReport, CrashingChildWritesItsReport) {
-  TempFolder dir;
-  const std::string out = dir.path() + "boxes.txt";
-  const int pid = orv::test::StartChild("crash", {"ORV_FOLDER=" + dir.path(), "ORV_OUT=" + out});
-  ASSERT_GT(pid, 0);
-  const int status = orv::test::WaitChild(pid);
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-
-  std::string report;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+// The report file a crashed child left in the folder, or empty.
+std::string FindReport(const std::string& folder) {
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
     const std::string name = e.path().filename().string();
     if (name.rfind("orvella_", 0) == 0 &&
         name.size() == std::string("orvella_20240305_070809.dmp").size() &&
         name.compare(name.size() - 4, 4, ".dmp") == 0) {
-      report = e.path().string();
+      return e.path().string();
     }
   }
-  ASSERT_FALSE(report.empty()) << "no report file";
-  const std::string text = orv::test::ReadFileText(report);
-  EXPECT_EQ(text.rfind("Signal 11", 0), 0u) << text;
-  EXPECT_NE(text.find("Backtrace:\n"), std::string::npos);
-  size_t frames = 0;
-  for (size_t at = text.find("[0x"); at != std::string::npos; at = text.find("[0x", at + 1))
-    ++frames;
-  EXPECT_GE(frames, 3u) << "backtrace frames: " << text;
+  return {};
+}
 
-  const std::string boxes = orv::test::ReadFileText(out);
-  const std::string fileName = std::filesystem::path(report).filename().string();
-  EXPECT_EQ(boxes.rfind(fileName + "|16|에러(0x0000000B)가 발생했습니다.", 0), 0u) << boxes;
-  EXPECT_NE(boxes.find(report), std::string::npos);
+TEST(CrashReport, CrashingChildWritesItsReportAndTheNextStartShowsIt) {
+  struct Case {
+    const char* role;
+    int signal;
+    const char* head;
+    const char* code;
+  } cases[] = {
+      {"crash", SIGSEGV, "Signal 11 (SIGSEGV) at address 0x0000000000000010, process ",
+       "에러(0x0000000B)가 발생했습니다."},
+      {"abort", SIGABRT, "Signal 6 (SIGABRT) at address ", "에러(0x00000006)가 발생했습니다."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.role);
+    TempFolder dir;
+    const std::string out = dir.path() + "boxes.txt";
+    const time_t before = time(nullptr);
+    const int pid = orv::test::StartChild(c.role, {"ORV_FOLDER=" + dir.path(), "ORV_OUT=" + out});
+    ASSERT_GT(pid, 0);
+    const int status = orv::test::WaitChild(pid);
+    const time_t after = time(nullptr);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), c.signal);
+
+    const std::string report = FindReport(dir.path());
+    ASSERT_FALSE(report.empty()) << "no report file";
+    // The file name carries the local time of the crash, computed without the time zone calls.
+    std::tm first{}, last{};
+    localtime_r(&before, &first);
+    localtime_r(&after, &last);
+    const std::string name = std::filesystem::path(report).filename().string();
+    EXPECT_TRUE(name == orv::win::CrashReportFileName("orvella", first) ||
+                name == orv::win::CrashReportFileName("orvella", last))
+        << name;
+    const std::string text = orv::test::ReadFileText(report);
+    EXPECT_EQ(text.rfind(c.head, 0), 0u) << text;
+    EXPECT_NE(text.find(", process " + std::to_string(pid) + "\nBacktrace:\n"), std::string::npos)
+        << text;
+    size_t frames = 0;
+    for (size_t at = text.find("[0x"); at != std::string::npos; at = text.find("[0x", at + 1))
+      ++frames;
+    EXPECT_GE(frames, 3u) << "backtrace frames: " << text;
+
+    // The crashing process shows nothing: the message comes from the next start, once.
+    EXPECT_EQ(orv::test::ReadFileText(out), "");
+    orv::win::ScriptMessageBoxes({});
+    EXPECT_TRUE(orv::win::ShowPendingCrashReport(dir.path(), "orvella", false));
+    EXPECT_FALSE(orv::win::ShowPendingCrashReport(dir.path(), "orvella", false));
+    const auto calls = orv::win::ScriptedMessageBoxCalls();
+    orv::win::StopScriptingMessageBoxes();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].caption, name);
+    EXPECT_EQ(calls[0].type, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(calls[0].text,
+              orv::win::CrashReportMessage(static_cast<unsigned>(c.signal), report));
+    EXPECT_EQ(calls[0].text.rfind(c.code, 0), 0u);
+  }
 }
 
 }  // namespace

@@ -78,6 +78,23 @@ TEST(AppDataFile, SaveWritesTheWholeBlockAndClearsTheFirstByte) {
   EXPECT_FALSE(orv::host::SaveAppDataFile(dir.path() + "missing/App_Data.dat", unwritable));
 }
 
+TEST(AppDataFile, FailedSaveLeavesThePreviousFileWhole) {
+  TempFolder dir;
+  const std::string path = dir.path() + "App_Data.dat";
+  const std::string previous = Pattern(kAppDataBlockSize);
+  orv::test::WriteFileText(path, previous);
+  // The temporary file cannot be made: the save fails before the file is touched.
+  std::filesystem::create_directories(path + ".tmp");
+  AppDataBlock block;
+  block.bytes[1] = 1;
+  EXPECT_FALSE(orv::host::SaveAppDataFile(path, block));
+  EXPECT_EQ(orv::test::ReadFileText(path), previous);
+  std::filesystem::remove(path + ".tmp");
+  EXPECT_TRUE(orv::host::SaveAppDataFile(path, block));
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_EQ(orv::test::ReadFileText(path)[1], 1);
+}
+
 TEST(AppFolders, LayoutWithDocumentsAndSharedData) {
   TempFolder root;
   const std::string exeFolder = root.path() + "prog/bin/";
@@ -152,6 +169,39 @@ TEST(ZipFiles, UnpacksEntriesWithFolders) {
   EXPECT_EQ(orv::test::ReadFileText(dir.path() + "out/app-settings.db"), "SQLite");
   EXPECT_EQ(orv::test::ReadFileText(dir.path() + "out/sub/inner.txt"), "안녕");
   EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "out/d"));
+}
+
+TEST(ZipFiles, DamagedEntryLeavesTheExistingFileWhole) {
+  TempFolder dir;
+  const std::string zip = dir.path() + "a.zip";
+  std::string content;
+  for (int i = 0; i < 4000; ++i) content += std::to_string(i * 7919 % 10007) + ",";
+  orv::test::MakeZip(zip, {{"app-settings.db", content}});
+  // Damage the compressed data: past the local header (30 bytes) and the name.
+  std::string bytes = orv::test::ReadFileText(zip);
+  const size_t data = 30 + std::string("app-settings.db").size();
+  for (size_t i = data + 20; i < data + 60; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+  orv::test::WriteFileText(zip, bytes);
+  const std::string target = dir.path() + "out/app-settings.db";
+  orv::test::WriteFileText(target, "the intact old catalogue");
+
+  EXPECT_EQ(orv::host::UnzipFiles(zip, dir.path() + "out/"), -1);
+  EXPECT_FALSE(orv::host::UnzipEntryTo(zip, "app-settings.db", target));
+  EXPECT_EQ(orv::test::ReadFileText(target), "the intact old catalogue");
+  EXPECT_FALSE(std::filesystem::exists(target + ".tmp"));
+}
+
+TEST(ZipFiles, OneEntryByName) {
+  TempFolder dir;
+  const std::string zip = dir.path() + "a.zip";
+  orv::test::MakeZip(zip, {{"other.db", "o"}, {"app-settings.db", "catalogue"}});
+  const std::string target = dir.path() + "restored.db";
+  EXPECT_TRUE(orv::host::UnzipEntryTo(zip, "app-settings.db", target));
+  EXPECT_EQ(orv::test::ReadFileText(target), "catalogue");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "other.db"));
+  EXPECT_FALSE(orv::host::UnzipEntryTo(zip, "missing.db", target));
+  EXPECT_FALSE(orv::host::UnzipEntryTo(dir.path() + "none.zip", "app-settings.db", target));
+  EXPECT_EQ(orv::test::ReadFileText(target), "catalogue");
 }
 
 TEST(ZipFiles, RefusesBadArchivesAndEscapingNames) {

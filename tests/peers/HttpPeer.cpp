@@ -202,6 +202,11 @@ HttpPeer::HttpPeer(const TestCa& ca) : HttpPeer() {
   state_->identity = ca.IssueServerCertificate();
 }
 
+HttpPeer::HttpPeer(const PemIdentity& identity) : HttpPeer() {
+  state_->https = true;
+  state_->identity = identity;
+}
+
 HttpPeer::~HttpPeer() { Stop(); }
 
 bool HttpPeer::Start(int port) {

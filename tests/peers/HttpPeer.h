@@ -66,6 +66,8 @@ class HttpPeer {
   HttpPeer();
   // An HTTPS peer with a new certificate for 127.0.0.1 and localhost signed by the CA.
   explicit HttpPeer(const TestCa& ca);
+  // An HTTPS peer that presents the given certificate and key.
+  explicit HttpPeer(const PemIdentity& identity);
   ~HttpPeer();  // stops
   HttpPeer(const HttpPeer&) = delete;
   HttpPeer& operator=(const HttpPeer&) = delete;

@@ -32,11 +32,12 @@ bool SetRandomSerial(X509* cert) {
 
 // A certificate for the key, signed by the issuer (or by the key itself when there is none).
 CertPtr NewCertificate(EVP_PKEY* key, const std::string& commonName, X509* issuer,
-                       EVP_PKEY* issuerKey, const Extensions& extensions) {
+                       EVP_PKEY* issuerKey, const Extensions& extensions,
+                       long notBeforeSeconds = -3600, long notAfterSeconds = kValiditySeconds) {
   CertPtr cert(X509_new(), X509_free);
   if (!cert || X509_set_version(cert.get(), 2) != 1 || !SetRandomSerial(cert.get()) ||
-      !X509_gmtime_adj(X509_getm_notBefore(cert.get()), -3600) ||
-      !X509_gmtime_adj(X509_getm_notAfter(cert.get()), kValiditySeconds) ||
+      !X509_gmtime_adj(X509_getm_notBefore(cert.get()), notBeforeSeconds) ||
+      !X509_gmtime_adj(X509_getm_notAfter(cert.get()), notAfterSeconds) ||
       X509_set_pubkey(cert.get(), key) != 1) {
     return CertPtr(nullptr, X509_free);
   }
@@ -92,6 +93,11 @@ bool TestCa::WriteCertificate(const std::string& path) const {
 }
 
 PemIdentity TestCa::IssueServerCertificate() const {
+  return IssueServerCertificate("IP:127.0.0.1,DNS:localhost", -3600, kValiditySeconds);
+}
+
+PemIdentity TestCa::IssueServerCertificate(const std::string& subjectAltNames,
+                                           long notBeforeSeconds, long notAfterSeconds) const {
   CertPtr caCert = CertFromPem(identity_.certificatePem);
   KeyPtr caKey = KeyFromPem(identity_.privateKeyPem);
   KeyPtr key = NewKey();
@@ -100,15 +106,29 @@ PemIdentity TestCa::IssueServerCertificate() const {
       {NID_basic_constraints, "critical,CA:FALSE"},
       {NID_key_usage, "critical,digitalSignature"},
       {NID_ext_key_usage, "serverAuth"},
-      {NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost"},
+      {NID_subject_alt_name, subjectAltNames.c_str()},
       {NID_subject_key_identifier, "hash"},
       {NID_authority_key_identifier, "keyid:always"},
   };
-  CertPtr cert = NewCertificate(key.get(), "127.0.0.1", caCert.get(), caKey.get(), extensions);
+  CertPtr cert = NewCertificate(key.get(), "127.0.0.1", caCert.get(), caKey.get(), extensions,
+                                notBeforeSeconds, notAfterSeconds);
   if (!cert) return {};
   PemIdentity identity{ToPem(cert.get()), ToPem(key.get())};
   if (identity.certificatePem.empty() || identity.privateKeyPem.empty()) return {};
   return identity;
+}
+
+std::vector<TlsFailureCase> TlsFailureCases(const TestCa& trusted) {
+  const TestCa stranger("Unrelated Test CA");
+  return {
+      {"unknown CA", stranger.IssueServerCertificate(), "unable to get local issuer certificate"},
+      {"host name mismatch",
+       trusted.IssueServerCertificate("DNS:elsewhere.example", -3600, kValiditySeconds),
+       "target host name '127.0.0.1'"},
+      {"expired certificate",
+       trusted.IssueServerCertificate("IP:127.0.0.1,DNS:localhost", -3 * 86400L, -86400L),
+       "certificate has expired"},
+  };
 }
 
 }  // namespace orv::test

@@ -3,6 +3,7 @@
 // without any key or certificate kept in the repository.
 
 #include <string>
+#include <vector>
 
 namespace orv::test {
 
@@ -30,9 +31,22 @@ class TestCa {
   // A new server certificate for "127.0.0.1" and "localhost" signed by this authority;
   // empty texts on failure.
   PemIdentity IssueServerCertificate() const;
+  // The same for other subject names (OpenSSL's form: "DNS:elsewhere.example") and a validity
+  // from now + notBeforeSeconds to now + notAfterSeconds (both negative: an expired one).
+  PemIdentity IssueServerCertificate(const std::string& subjectAltNames, long notBeforeSeconds,
+                                     long notAfterSeconds) const;
 
  private:
   PemIdentity identity_;
 };
+
+// Server identities a client trusting `trusted` must refuse, each with the words of the cause
+// libcurl names: one from an unknown authority, one for another host name, one expired.
+struct TlsFailureCase {
+  const char* what;
+  PemIdentity identity;
+  const char* cause;
+};
+std::vector<TlsFailureCase> TlsFailureCases(const TestCa& trusted);
 
 }  // namespace orv::test

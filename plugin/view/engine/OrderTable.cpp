@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/support/DatabaseCheck.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/view/engine/PelomarEngine.h"
@@ -12,6 +13,9 @@
 #include "shared/LoginInfo.h"
 
 namespace {
+
+// The log kind of the application log and of the host's notice for an order not recorded.
+constexpr DWORD kErrorLogKind = 4;
 
 constexpr const char* kCreateOrderTable =
     "CREATE TABLE IF NOT EXISTS WX_STOCK_ORDER (idx INTEGER PRIMARY KEY, base_year INTEGER, "
@@ -75,21 +79,27 @@ void CopyColumnText(sqlite3_stmt* st, int column, char* out, size_t size) {
 
 }  // namespace
 
-int CPelomarEngine::OpenDataDb(const std::string& utf8Path) {
+int CPelomarEngine::OpenDataDb(const std::string& utf8Path, std::string* problem) {
   if (m_dataDb) return 1;
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK) {
+  const auto fail = [&](const std::string& why) {
+    if (problem) *problem = why;
     sqlite3_close(db);
     return 0;
+  };
+  if (sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    return fail(db ? sqlite3_errmsg(db) : "cannot open");
   }
   sqlite3_busy_timeout(db, 2000);
+  // A damaged file opens without complaint: it is checked before orders are trusted to it.
+  std::string damage;
+  if (!DatabaseIsIntact(db, &damage)) return fail(damage);
   sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
   if (sqlite3_exec(db, kCreateOrderTable, nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_exec(db, kCreateOpenTable, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return 0;
+    return fail(sqlite3_errmsg(db));
   }
   m_dataDb = db;
   LoadOpenOrders();
@@ -148,8 +158,21 @@ int CPelomarEngine::LoadOpenOrders() {
   return static_cast<int>(read.size());
 }
 
+void CPelomarEngine::ReportUnrecordedOrder(const StockOrderInsert_s& order,
+                                           const std::string& why) {
+  m_unrecordedOrders.fetch_add(1);
+  const std::wstring text = Utf8ToWide(StrPrintf(
+      "주문이 주문 DB(data.db)에 기록되지 않았습니다: %s %s %.0f x %.0f\n(%s)", order.code.c_str(),
+      order.buyOrSell == 1 ? "매수" : "매도", order.price, order.quantity, why.c_str()));
+  LogAppKind(kErrorLogKind, text);
+  if (m_window) m_window->NotifyHost(kErrorLogKind, 0, L"주문 기록 실패", text.c_str());
+}
+
 int CPelomarEngine::InsertStockOrder(const StockOrderInsert_s& order) {
-  if (!m_dataDb) return 0;
+  if (!m_dataDb) {
+    ReportUnrecordedOrder(order, "the order database is not open");
+    return 0;
+  }
   int idx = 1;
   {
     Statement max(m_dataDb, "SELECT MAX(idx) FROM WX_STOCK_ORDER");
@@ -167,7 +190,10 @@ int CPelomarEngine::InsertStockOrder(const StockOrderInsert_s& order) {
 
   Statement insert(m_dataDb, kInsertOrder);
   sqlite3_stmt* st = insert.get();
-  if (!st) return 0;
+  if (!st) {
+    ReportUnrecordedOrder(order, sqlite3_errmsg(m_dataDb));
+    return 0;
+  }
   int n = 0;
   const auto Int = [&](int v) { sqlite3_bind_int(st, ++n, v); };
   const auto Real = [&](double v) { sqlite3_bind_double(st, ++n, v); };
@@ -203,7 +229,11 @@ int CPelomarEngine::InsertStockOrder(const StockOrderInsert_s& order) {
   Int(order.buyOrSell);
   Int(order.ruleIndex);
   Text(order.ruleName);
-  return sqlite3_step(st) == SQLITE_DONE ? idx : 0;
+  if (sqlite3_step(st) != SQLITE_DONE) {
+    ReportUnrecordedOrder(order, sqlite3_errmsg(m_dataDb));
+    return 0;
+  }
+  return idx;
 }
 
 int CPelomarEngine::ReadStockOrders(std::vector<StockOrderRecord_s>* out) {

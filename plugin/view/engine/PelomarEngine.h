@@ -50,33 +50,33 @@ constexpr int kEngineWorkerCount = 10;
 
 // Agent pointers kept by role; none owned, all point into the agent map.
 struct AgentRoles_s {
-  CStockAgentBase* primary = nullptr;         // set by the user login
-  CStockAgentBase* marketData = nullptr;      // set by the user login
-  CStockAgentBase* currentLogin = nullptr;    // the one the last market switch logged in
+  CStockAgentBase* primary = nullptr;       // set by the user login
+  CStockAgentBase* marketData = nullptr;    // set by the user login
+  CStockAgentBase* currentLogin = nullptr;  // the one the last market switch logged in
   CStockAgentBase* defaultDomestic = nullptr;
   CStockAgentBase* data = nullptr;
   CStockAgentBase* overseas = nullptr;
-  CStockAgentBase* firstCoin = nullptr;       // first logged-in coin agent
-  CStockAgentBase* firstOverseas = nullptr;   // first logged-in overseas agent
+  CStockAgentBase* firstCoin = nullptr;      // first logged-in coin agent
+  CStockAgentBase* firstOverseas = nullptr;  // first logged-in overseas agent
 };
 
 // What the trading tick keeps between ticks (user-interface thread only).
 struct TradingTimerState_s {
-  SessionBounds_s bounds;           // unshifted; the domestic delay moves them
-  int domesticDelay = 0;            // HHMM, "kor_stk_delay"
-  int overseasDelay = -100;         // HHMM, "usa_stk_delay"
-  uint8_t overseasAutoSwitch = 0;   // set by the user login
-  int shownNation = 1;              // 1 domestic, 2 United States, 3 Europe
-  int reportedNation = 0;           // last sent to the host's market pane
+  SessionBounds_s bounds;          // unshifted; the domestic delay moves them
+  int domesticDelay = 0;           // HHMM, "kor_stk_delay"
+  int overseasDelay = -100;        // HHMM, "usa_stk_delay"
+  uint8_t overseasAutoSwitch = 0;  // set by the user login
+  int shownNation = 1;             // 1 domestic, 2 United States, 3 Europe
+  int reportedNation = 0;          // last sent to the host's market pane
   int tickGuard = 0;
-  int viewUserIndex = 0;            // the view's own user index, set by the user login
+  int viewUserIndex = 0;  // the view's own user index, set by the user login
   DWORD sinceAccountQuery = 0;
   DWORD sinceCafeListRequest = 0;
-  int64_t smallestTokenTime = 0;    // ms before the first access token expires
+  int64_t smallestTokenTime = 0;  // ms before the first access token expires
   int64_t shownSessionSeconds = -1;
   std::wstring sessionFormat;
   std::wstring sessionText;
-  std::wstring statusText;          // the timing report
+  std::wstring statusText;  // the timing report
 };
 
 // One alert sound of the view's sound table.
@@ -291,8 +291,7 @@ class CPelomarEngine {
   int BuildStockLadder(StockTrade_s* holding, int reset);
   // The view's ladder recompute: stores the step width (the option's below 1.0) and decides
   // the first-band correction, then rebuilds when the holding is marked or `force` is set.
-  int RecomputeStockLadder(StockTrade_s* holding, double stepWidth, double correction,
-                           int force);
+  int RecomputeStockLadder(StockTrade_s* holding, double stepWidth, double correction, int force);
   // The ladder with step prices from the step base price (the stop-loss validation).
   int ComputeStockStairs(StockTrade_s* holding, int reset);
   // Current, previous and peak step become -1; every step's order values and flag are cleared.
@@ -376,14 +375,19 @@ class CPelomarEngine {
   std::atomic<int> m_longCreditCondition{0};  // 1: credit sells use condition "99"
   // Orders the sell passes placed, for the status texts.
   std::atomic<int> m_sellOrders{0};
+  std::atomic<int> m_unrecordedOrders{0};
 
   // --- Order table (OrderTable.cpp) ---
   // Opens the plug-in's own connection to "data.db" and creates WX_STOCK_ORDER when missing.
-  // Answers 1 when a connection is open afterwards.
-  int OpenDataDb(const std::string& utf8Path);
+  // Answers 1 when a connection is open afterwards; 0 for a file that cannot be opened or is
+  // damaged (SQLite's words in *problem, when given).
+  int OpenDataDb(const std::string& utf8Path, std::string* problem = nullptr);
   sqlite3* DataDb() const { return m_dataDb; }
-  // Records one order; answers its idx, 0 on failure or without a connection.
+  // Records one order; answers its idx, 0 on failure or without a connection. An order not
+  // recorded is never dropped silently: it goes to the application log and the host's notice.
   int InsertStockOrder(const StockOrderInsert_s& order);
+  // Orders that could not be recorded since start.
+  int UnrecordedOrders() const { return m_unrecordedOrders.load(); }
   // Appends every row of WX_STOCK_ORDER; answers the number read.
   int ReadStockOrders(std::vector<StockOrderRecord_s>* out);
 
@@ -471,16 +475,16 @@ class CPelomarEngine {
   int m_tradingHours[kTradingHourCount];
 
   // Shared between the workers and the user-interface thread.
-  std::atomic<int> m_quotePolling{0};     // 1 while price polling is wanted
-  std::atomic<int> m_chartPass{0};        // kChartPass... below; one store marks it done
+  std::atomic<int> m_quotePolling{0};  // 1 while price polling is wanted
+  std::atomic<int> m_chartPass{0};     // kChartPass... below; one store marks it done
   std::atomic<int> m_chartPassResult{0};
-  std::atomic<int> m_accountRefresh{0};   // set by the account worker, consumed by the tick
-  std::atomic<int> m_quotesApplied{0};    // set by a quote pass, consumed by the tick
+  std::atomic<int> m_accountRefresh{0};  // set by the account worker, consumed by the tick
+  std::atomic<int> m_quotesApplied{0};   // set by a quote pass, consumed by the tick
   std::atomic<uint32_t> m_lastCafeListTick{0};
   std::atomic<int> m_simulationRunning{0};
   std::atomic<int> m_aiRunning{0};
   std::atomic<int> m_cafeFetchRunning{0};
-  std::atomic<int> m_signedInUser{0};     // the host's user index, as the tick last read it
+  std::atomic<int> m_signedInUser{0};  // the host's user index, as the tick last read it
   std::atomic<int> m_quotePassesInFlight{0};
   // Durations (ms) of the last rule check, quote application and grid value refresh.
   std::atomic<uint32_t> m_ruleCheckMs{0};
@@ -503,8 +507,8 @@ class CPelomarEngine {
   void CheckTokens(DWORD now);
   // Waits (bounded) until no quote pass is in flight.
   void WaitForQuotePasses(DWORD limitMs);
-  std::unique_ptr<CStockAgentBase> MakeAgent(uint8_t marketKind, uint8_t brokerId,
-                                             uint8_t instance, const wchar_t* displayName);
+  std::unique_ptr<CStockAgentBase> MakeAgent(uint8_t marketKind, uint8_t brokerId, uint8_t instance,
+                                             const wchar_t* displayName);
   // Logs in the agent of a slot and, on success, runs the service check. Answers the login
   // result.
   int LoginSlotAgent(CURL* curl, CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account,
@@ -512,6 +516,7 @@ class CPelomarEngine {
                      int errorLen);
   void RunServiceCheck(CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account);
   void LogApp(const std::wstring& text);
+  void ReportUnrecordedOrder(const StockOrderInsert_s& order, const std::string& why);
   void LogAppKind(DWORD kind, const std::wstring& text);
   // Rule-check helpers (StockRules.cpp).
   void QueueSellOrder(StockTrade_s* holding, DWORD now);

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <limits>
 
+#include "platform/support/CheckedNumber.h"
 #include "platform/support/DateUtil.h"
 #include "platform/support/Encoding.h"
 #include "platform/support/JsonGetters.h"
@@ -133,7 +135,7 @@ class JsonGetters : public ::testing::Test {
         "{\"five\":5,\"s127\":\"12.7\",\"n127\":12.7,\"neg\":-12.7,\"nul\":null,\"t\":true,"
         "\"empty\":\"\",\"six\":\"abcdef\",\"arr\":[1],\"obj\":{},\"big\":3000000000,"
         "\"huge\":1e300,\"i64\":9007199254740993,\"sbig\":\"99999999999\",\"ko\":\"삼성\","
-        "\"five\":6}");
+        "\"err\":1e99,\"sinf\":\"-1e999\",\"five\":6}");
     ASSERT_FALSE(doc.HasParseError());
   }
   rapidjson::Document doc;
@@ -158,6 +160,9 @@ TEST_F(JsonGetters, NumericTypeTable) {
       {"huge", 1e300, -1, -1},
       {"sbig", 99999999999.0, -1, 99999999999LL},
       {"six", 0.0, 0, 0},  // text without digits
+      {"err", 1e99, -1, -1},
+      // Text no double holds is no number; the whole-number getters read its leading digits.
+      {"sinf", -1.0, -1, -1},
   };
   for (const auto& c : cases) {
     EXPECT_DOUBLE_EQ(JsonGetDouble(doc, c.name, -1.0), c.d) << c.name;
@@ -165,6 +170,57 @@ TEST_F(JsonGetters, NumericTypeTable) {
     EXPECT_EQ(JsonGetInt64(doc, c.name, -1), c.i64) << c.name;
   }
   EXPECT_EQ(JsonGetInt64(doc, "i64", 0), 9007199254740992LL);  // through a double
+}
+
+TEST(CheckedNumber, WholeNumbersOnlyInsideTheTargetsRange) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    double value;
+    bool fitsInt, fitsByte, fitsInt64;
+    int asInt;
+  } cases[] = {
+      {0.0, true, true, true, 0},
+      {-0.9, true, true, true, 0},  // truncated toward zero
+      {255.9, true, true, true, 255},
+      {256.0, true, false, true, 256},
+      {-1.0, true, false, true, -1},
+      {2147483647.0, true, false, true, 2147483647},
+      {2147483647.9, true, false, true, 2147483647},
+      {2147483648.0, false, false, true, 0},
+      {-2147483648.0, true, false, true, -2147483647 - 1},
+      {-2147483649.0, false, false, true, 0},
+      {9223372036854775808.0, false, false, false, 0},
+      {-9223372036854775808.0, false, false, true, 0},
+      {1e99, false, false, false, 0},
+      {-1e300, false, false, false, 0},
+      {inf, false, false, false, 0},
+      {-inf, false, false, false, 0},
+      {nan, false, false, false, 0},
+  };
+  for (const auto& c : cases) {
+    int i = 7;
+    uint8_t b = 7;
+    int64_t l = 7;
+    EXPECT_EQ(c.fitsInt, NumberToInt(c.value, &i)) << c.value;
+    EXPECT_EQ(c.fitsByte, NumberToInt(c.value, &b)) << c.value;
+    EXPECT_EQ(c.fitsInt64, NumberToInt(c.value, &l)) << c.value;
+    EXPECT_EQ(c.fitsInt ? c.asInt : 7, i) << c.value;  // untouched when it does not fit
+  }
+  int hhmm = 0;
+  EXPECT_TRUE(NumberToIntIn(2359.0, -2359, 2359, &hhmm));
+  EXPECT_FALSE(NumberToIntIn(2400.0, -2359, 2359, &hhmm));
+  EXPECT_EQ(2359, hhmm);
+
+  int n = 0;
+  EXPECT_TRUE(TextToInt(" -1,234.5", &n));
+  EXPECT_EQ(-1234, n);
+  EXPECT_FALSE(TextToInt("abc", &n));
+  EXPECT_FALSE(TextToInt("1e999", &n));
+  EXPECT_FALSE(TextToInt("99999999999", &n));
+  // The text scanners answer their default for a number out of range.
+  EXPECT_EQ(-5, StrGetNumIntWithTextBlockA("{\"err\":1e99}", "\"err\"", ':', ',', nullptr, -5));
+  EXPECT_EQ(9, StrGetNumByteWithTextBlockA("{\"lv\":300}", "\"lv\"", ':', ',', nullptr, 9));
 }
 
 TEST_F(JsonGetters, StringsObjectsAndCopies) {

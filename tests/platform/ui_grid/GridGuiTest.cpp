@@ -64,7 +64,7 @@ class GridGui : public ::testing::Test {
     Pump(150);
   }
   void TearDown() override {
-    dlg.reset();
+    dlg.reset();  // null when a test closed it
     frame->Destroy();
     Pump(50);
   }
@@ -197,7 +197,9 @@ TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   g->SetGridCursor(4, 2);
   g->EnableCellEditControl();
   ASSERT_TRUE(g->IsCellEditControlShown());
-  auto* combo = dynamic_cast<wxComboBox*>(g->GetCellEditor(4, 2)->GetControl());
+  // GetCellEditor hands out a reference: the smart pointer gives it back.
+  const wxGridCellEditorPtr editor(g->GetCellEditor(4, 2));
+  auto* combo = dynamic_cast<wxComboBox*>(editor->GetControl());
   ASSERT_NE(combo, nullptr);
   combo->SetSelection(2);  // "매수+매도"
   g->DisableCellEditControl();
@@ -207,6 +209,24 @@ TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   EXPECT_EQ(dlg->notes.back().code, REPORT_NM_VALUECHANGED);
   EXPECT_EQ(dlg->notes.back().column, 2);
   EXPECT_EQ(g->GetCellValue(4, 2), wxString(L"매수+매도"));
+}
+
+TEST_F(GridGui, ClosingTheGridReleasesItsRendererAndOptionEditor) {
+  wxGrid* g = dlg->gridWindow->GetBodyGrid();
+  g->SetGridCursor(4, 2);
+  g->EnableCellEditControl();
+  ASSERT_TRUE(g->IsCellEditControlShown());
+  g->DisableCellEditControl();
+  // Each of these holds a reference of its own until the end of the test.
+  wxGridCellRenderer* renderer = g->GetCellRenderer(0, 4);
+  wxGridCellEditor* editor = g->GetCellEditor(4, 2);
+  dlg.reset();
+  Pump(50);
+  // Every other reference went with the grid: ours are the last.
+  EXPECT_EQ(renderer->GetRefCount(), 1);
+  EXPECT_EQ(editor->GetRefCount(), 1);
+  renderer->DecRef();
+  editor->DecRef();
 }
 
 TEST_F(GridGui, OwnerRefusalKeepsTheEditorClosed) {

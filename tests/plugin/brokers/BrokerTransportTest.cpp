@@ -28,6 +28,7 @@ struct Sent {
   int len = -7;
   unsigned transfer = 12345;
   char contKey[kContKeySize] = "untouched";
+  std::string errorText = "untouched";
 };
 
 struct Request {
@@ -58,6 +59,7 @@ Sent Send(const Request& r, CURL* curl = nullptr) {
                         &s.len, r.caFile.c_str(), &state, r.abort, r.timeoutMs, 0);
   std::strcpy(s.contKey, state.contKey);
   s.transfer = state.transfer;
+  s.errorText = state.errorText;
   if (reply) {
     s.gotReply = true;
     s.reply = reply;
@@ -105,6 +107,14 @@ TEST(ParseResultCodeTest, MapsBrokerCodes) {
       {"8819", 8819},
       {"", 0},
       {nullptr, 0},
+      // Numbers no int holds are unknown codes, never a wrapped value.
+      {"99999999999", -10000},
+      {"-99999999999", -10000},
+      {"1e99", -10000},
+      {"1e999", -10000},
+      {"IGW99999999999", -10000},
+      {"IGW-5", -10000},
+      {"2147483647", 2147483647},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseResultCode(c.text), c.code) << (c.text ? c.text : "(null)");
@@ -330,7 +340,7 @@ TEST_F(TransportTest, ReusedHandleServesSeveralRequests) {
   EXPECT_EQ(peer_.Requests().size(), 2u);
 }
 
-TEST(TransportTlsTest, VerifiesThePeerAgainstTheConfiguredCa) {
+TEST(TransportTlsTest, VerifiesThePeerAgainstTheConfiguredCaAndNamesWhatFailed) {
   HttpPeer tls(SharedCa());
   ASSERT_TRUE(tls.Start());
   tls.On("POST", "/p", Reply("{\"ok\":1}"));
@@ -340,15 +350,20 @@ TEST(TransportTlsTest, VerifiesThePeerAgainstTheConfiguredCa) {
   Sent trusted = Send(r);
   EXPECT_EQ(trusted.transfer, 0u);
   EXPECT_EQ(trusted.reply, "{\"ok\":1}");
+  EXPECT_EQ(trusted.errorText, "");
 
-  TestCa other("Unrelated Test CA");
-  HttpPeer stranger(other);
-  ASSERT_TRUE(stranger.Start());
-  stranger.On("POST", "/p", Reply("{\"ok\":1}"));
-  r.base = stranger.BaseUrl();
-  Sent refused = Send(r);
-  EXPECT_EQ(refused.transfer, static_cast<unsigned>(CURLE_PEER_FAILED_VERIFICATION));
-  EXPECT_FALSE(refused.gotReply);
+  // An unknown authority, another host name, an expired certificate: refused, each named.
+  for (const auto& c : orv::test::TlsFailureCases(SharedCa())) {
+    SCOPED_TRACE(c.what);
+    HttpPeer peer(c.identity);
+    ASSERT_TRUE(peer.Start());
+    peer.On("POST", "/p", Reply("{\"ok\":1}"));
+    r.base = peer.BaseUrl();
+    const Sent refused = Send(r);
+    EXPECT_EQ(refused.transfer, static_cast<unsigned>(CURLE_PEER_FAILED_VERIFICATION));
+    EXPECT_FALSE(refused.gotReply);
+    EXPECT_NE(refused.errorText.find(c.cause), std::string::npos) << refused.errorText;
+  }
 
   r.base = tls.BaseUrl();
   r.caFile.clear();  // the system store does not know the test CA

@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/support/TextConv.h"
 #include "platform/win/Registry.h"
 #include "plugin/brokers/BrokerHosts.h"
 #include "plugin/brokers/DbSecuAgent.h"
@@ -142,6 +143,20 @@ TEST_F(DbAgentTest, RefusedTokenGivesTheBrokersCodeAndMessage) {
   EXPECT_EQ(LogIn(), 0);
   EXPECT_EQ(code_, -10000);
   EXPECT_STREQ(message_, L"잠시 후 다시 시도");
+}
+
+TEST_F(DbAgentTest, LoginThroughAnUntrustedPeerNamesTheCertificateProblem) {
+  // The agent trusts another authority than the one that certified the peer.
+  TestCa other("Unrelated Test CA");
+  const std::string caFile = testing::TempDir() + "/db_agent_other_ca.pem";
+  ASSERT_TRUE(other.WriteCertificate(caFile));
+  agent_.SetCaCertPemFilePath(Utf8ToWide(caFile).c_str());
+  EXPECT_EQ(LogIn(), 0);
+  EXPECT_EQ(agent_.LastTransferCode(), static_cast<unsigned>(CURLE_PEER_FAILED_VERIFICATION));
+  const std::wstring message = message_;
+  EXPECT_NE(message.find(L"SSL certificate problem: unable to get local issuer certificate"),
+            std::wstring::npos)
+      << WideToUtf8(message);
 }
 
 TEST_F(DbAgentTest, TokenLifetimeIsClamped) {

@@ -99,7 +99,7 @@ class FakeWebEngine : public IWebEngine {
   int CafeAdminValue() override { return 4; }
   int InsertStockOrder(const TradeOrderReport_s& order) override {
     inserted.push_back(order.code);
-    return 0;
+    return insertResult;
   }
   std::string StockCodeSuffix(const Stock_s& stock) override {
     auto found = suffixes.find(WideToUtf8(stock.code));
@@ -183,6 +183,7 @@ class FakeWebEngine : public IWebEngine {
   int chosenCommand = 0;
   int autoTradeAllFlag = 0;
   bool addMyStockOk = true;
+  int insertResult = 0;
 };
 
 // The keys of a query ("a=1&b=2" -> a, b), in order.

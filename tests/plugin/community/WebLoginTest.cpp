@@ -14,6 +14,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/stocklib/StockUrls.h"
 #include "platform/support/Encryption.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/LoginStore.h"
 #include "platform/support/TextConv.h"
 #include "plugin/community/MarketSchedule.h"
@@ -22,6 +23,8 @@
 #include "shared/LoginInfo.h"
 #include "shared/Messages.h"
 #include "shared/StockOption.h"
+#include "tests/peers/HttpPeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
 #include "tests/platform/win/TestFolders.h"
 
@@ -422,6 +425,88 @@ TEST_F(WebLoginTest, RefusedServiceCheckIsNotASuccessEvenWithAnIndex) {
   EXPECT_EQ(L"코드: 5(blocked)\n(MAC주소는 홈페이지에서 수정해 주세요)\n", engine.popups[0].text);
 }
 
+// The fixture's service fields with one key's value replaced (or added).
+std::vector<std::pair<std::string, std::string>> FieldsWith(const std::string& key,
+                                                            const std::string& value) {
+  std::vector<std::pair<std::string, std::string>> fields = {
+      {"co", "12"},      {"kor_stk_delay", "100"}, {"usa_stk_delay", "0"}, {"tax_rate", "0.18"},
+      {"fee_rate", "0"}, {"fee_rate2", "0.25"},    {"level", "45"},        {"sms_remain", "9"}};
+  bool replaced = false;
+  for (auto& field : fields) {
+    if (field.first == key) field.second = value, replaced = true;
+  }
+  if (!replaced) fields.emplace_back(key, value);
+  return fields;
+}
+
+TEST_F(WebLoginTest, ServiceReplyWithANumberOutOfRangeIsABadReplyAndAppliesNothing) {
+  const std::pair<const char*, const char*> bad[] = {
+      {"co", "1e99"},
+      {"co", "-1e300"},
+      {"my_cafe", "\"1e99\""},
+      {"my_cafe", "\"12abc\""},
+      {"level", "300"},
+      {"level", "-1"},
+      {"sms_remain", "99999999999"},
+      {"gpt_used", "\"1e999\""},
+      {"kor_stk_delay", "99999999"},
+      {"tax_rate", "1e99"},
+      {"fee_rate2", "-300"},
+      {"market_start", "\"99:99\""},
+      {"market_end", "\"123456789012\""},
+      {"nxt_market_start", "\"25:00:00\""},
+  };
+  for (const auto& [key, value] : bad) {
+    SCOPED_TRACE(std::string(key) + "=" + value);
+    web.SetServiceFields(FieldsWith(key, value));
+    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
+    engine.posts.clear();
+    engine.popups.clear();
+    const int taxBefore = static_cast<int>(engine.options.tax_rate * 1000);
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    EXPECT_EQ(0, info.nUserIdx);
+    EXPECT_EQ(0, login->m_loggedIn);
+    EXPECT_EQ(0, engine.schedule.DomesticDelay());
+    EXPECT_EQ(taxBefore, static_cast<int>(engine.options.tax_rate * 1000));
+    // The user sees the error naming the bad number.
+    ASSERT_EQ(1u, engine.posts.size());
+    EXPECT_EQ(WM_LOGIN_ERROR, engine.posts[0].msg);
+    const LPARAM text = engine.posts[0].lParam;
+    engine.posts.clear();
+    engine.popups.clear();
+    login->OnLoginErrorMsg(1, text);
+    ASSERT_EQ(1u, engine.popups.size());
+    const std::wstring& shown = engine.popups[0].text;
+    EXPECT_EQ(0u, shown.find(L"코드: -1(Bad reply from the web server (stock/id_check3)")) << shown;
+    EXPECT_NE(std::wstring::npos, shown.find(Utf8ToWide(std::string("\"") + key + "\":"))) << shown;
+  }
+}
+
+TEST_F(WebLoginTest, ServiceReplyErrorCodeOutOfRangeIsNotAccepted) {
+  for (const char* err : {"1e99", "-1e99", "4294967296", "\"0abc\""}) {
+    SCOPED_TRACE(err);
+    web.On("POST", WebServerPeer::kIdCheckPath, [err](const RecordedRequest&) {
+      orv::test::PeerReply reply;
+      reply.body = std::string("{\"err\":") + err + ",\"errmsg\":\"\",\"idx\":77,\"tk\":\"t\"}";
+      return reply;
+    });
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    EXPECT_EQ(0, info.nUserIdx);
+    EXPECT_EQ(-1, login->m_lastErrorCode);
+  }
+}
+
+TEST_F(WebLoginTest, MarketTimesTakeBothFormsAndTheirBounds) {
+  web.SetServiceFields({{"market_start", "\"09:05\""},
+                        {"market_end", "\"1530\""},
+                        {"nxt_market_start", "\"080000\""},
+                        {"nxt_market_end", "\"23:59:59\""},
+                        {"market_delay_begin", "\"00:00\""}});
+  EXPECT_EQ(kLoginSucceeded, Login());
+  const int expected[5] = {90500, 153000, 80000, 235959, 0};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(expected[i], login->m_settings.marketTimes[i]) << i;
+}
+
 TEST_F(WebLoginTest, UnansweredServiceCheckShowsTheCheckingNotice) {
   snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "http://127.0.0.1:1");
   login->SetPluginVersion(L"9.9");
@@ -429,6 +514,31 @@ TEST_F(WebLoginTest, UnansweredServiceCheckShowsTheCheckingNotice) {
   EXPECT_EQ(0, login->m_httpStatus);
   EXPECT_EQ(0u, engine.notice.find(L"※인증 체크중(0.H:0/R7/A2)\r\nDLL-Version: 9.9/a>>x"));
   EXPECT_EQ(L"확인중(1)", engine.label);
+}
+
+TEST_F(WebLoginTest, ServiceCheckThroughAFailingTlsPeerNamesTheCauseInTheErrorBox) {
+  const orv::test::TestCa trusted("Web Login Test CA");
+  const std::string caFile = testing::TempDir() + "/web_login_ca.pem";
+  ASSERT_TRUE(trusted.WriteCertificate(caFile));
+  GfxSetHttpCaCertFile(caFile.c_str());
+  for (const auto& c : orv::test::TlsFailureCases(trusted)) {
+    SCOPED_TRACE(c.what);
+    orv::test::HttpPeer tls(c.identity);
+    ASSERT_TRUE(tls.Start());
+    snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s", tls.BaseUrl().c_str());
+    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
+    engine.posts.clear();
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    ASSERT_EQ(1u, engine.posts.size());
+    const LPARAM text = engine.posts[0].lParam;
+    engine.posts.clear();
+    engine.popups.clear();
+    login->OnLoginErrorMsg(1, text);
+    ASSERT_EQ(1u, engine.popups.size());
+    EXPECT_NE(std::wstring::npos, engine.popups[0].text.find(Utf8ToWide(c.cause)))
+        << WideToUtf8(engine.popups[0].text);
+  }
+  GfxSetHttpCaCertFile(nullptr);
 }
 
 TEST_F(WebLoginTest, ExchangeBrokersLogInAsCrypto) {

@@ -9,8 +9,11 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/support/HttpForm.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/HoldingsSyncWorker.h"
+#include "tests/peers/HttpPeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/plugin/community/WebFixture.h"
 
 namespace orv::test {
@@ -186,20 +189,36 @@ TEST_F(WebReportsTest, SmsRepliesSetTheErrorCodeAndRemainingCount) {
   struct Case {
     const char* body;
     int result, err, remain;
+    const wchar_t* badKey;  // the key a bad reply's logged error names, or null
   } cases[] = {
-      {"{\"err\":\"0\",\"sms_remain\":\"12\"}", 1, 0, 12},
-      {"{\"err\":0,\"sms_remain\":7}", 1, 0, 7},
-      {"{\"sms_remain\":\"9\"}", 0, -1, 9},
-      {"{\"err\":\"0\"}", 1, 0, 0},
-      {"{\"err\":\"3\",\"sms_remain\":\"2\"}", 0, 3, 2},
+      {"{\"err\":\"0\",\"sms_remain\":\"12\"}", 1, 0, 12, nullptr},
+      {"{\"err\":0,\"sms_remain\":7}", 1, 0, 7, nullptr},
+      {"{\"sms_remain\":\"9\"}", 0, -1, 9, nullptr},
+      {"{\"err\":\"0\"}", 1, 0, 0, nullptr},
+      {"{\"err\":\"3\",\"sms_remain\":\"2\"}", 0, 3, 2, nullptr},
+      // Numbers no int holds, or text where a number belongs, make the reply bad: not sent,
+      // the remaining count kept, the error logged.
+      {"{\"err\":1e99,\"sms_remain\":2}", 0, -1, 2, L"\"err\":1e99"},
+      {"{\"err\":-1e300,\"sms_remain\":2}", 0, -1, 2, L"\"err\":-1e300"},
+      {"{\"err\":\"0x\",\"sms_remain\":2}", 0, -1, 2, L"\"err\":0x"},
+      {"{\"err\":0,\"sms_remain\":99999999999}", 0, 0, 55, L"\"sms_remain\":99999999999"},
+      {"{\"err\":0,\"sms_remain\":\"1e999\"}", 0, 0, 55, L"\"sms_remain\":1e999"},
   };
   for (const auto& c : cases) {
     peer.Http().On("POST", "/sms/sms_send", Json(c.body));
     CWebReports reports(web, engine);
     web.m_smsRemain = 55;
+    engine.log.clear();
     EXPECT_EQ(c.result, reports.SendSmsViaServer(nullptr, 0, L"안녕", 8)) << c.body;
     EXPECT_EQ(c.err, reports.m_smsErrorCode) << c.body;
     EXPECT_EQ(c.remain, web.m_smsRemain) << c.body;
+    if (c.badKey) {
+      ASSERT_EQ(1u, engine.log.size()) << c.body;
+      EXPECT_EQ(0u, engine.log[0].find(L"Bad reply from the web server (sms/sms_send)"));
+      EXPECT_NE(std::wstring::npos, engine.log[0].find(c.badKey)) << engine.log[0];
+    } else {
+      EXPECT_TRUE(engine.log.empty()) << c.body;
+    }
     EXPECT_EQ(L"※SMS:" + std::to_wstring(c.remain) + L"건 @T:01012345678", engine.notice);
   }
   const RecordedRequest r = To("/sms/sms_send").back();
@@ -212,6 +231,27 @@ TEST_F(WebReportsTest, SmsRepliesSetTheErrorCodeAndRemainingCount) {
   EXPECT_EQ("8", PartValue(r, "cafe"));
   EXPECT_EQ("안녕", PartValue(r, "msg"));
   EXPECT_EQ("orvella.app", PartValue(r, "apk"));
+}
+
+TEST_F(WebReportsTest, FailedTlsNamesItsCauseInTheLog) {
+  const TestCa trusted("Web Test CA");
+  const std::string caFile = testing::TempDir() + "/web_reports_ca.pem";
+  ASSERT_TRUE(trusted.WriteCertificate(caFile));
+  GfxSetHttpCaCertFile(caFile.c_str());
+  for (const auto& c : TlsFailureCases(trusted)) {
+    SCOPED_TRACE(c.what);
+    HttpPeer tls(c.identity);
+    ASSERT_TRUE(tls.Start());
+    snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s", tls.BaseUrl().c_str());
+    engine.log.clear();
+    CWebReports reports(web, engine);
+    EXPECT_EQ(0, reports.SendSmsViaServer(nullptr, 0, L"hi", 1));
+    ASSERT_EQ(1u, engine.log.size());
+    const std::string logged = WideToUtf8(engine.log[0]);
+    EXPECT_EQ(0u, logged.find("Web server request failed (sms/sms_send): ")) << logged;
+    EXPECT_NE(std::string::npos, logged.find(c.cause)) << logged;
+  }
+  GfxSetHttpCaCertFile(nullptr);
 }
 
 TEST_F(WebReportsTest, SmsWithoutMessageOrReplyLeavesTheCounts) {
@@ -447,6 +487,13 @@ TEST_F(WebReportsTest, PerOrderReportQueryAndInsert) {
   EXPECT_EQ("0.700000", r.Param("rate_gap"));
   EXPECT_EQ("15", r.Param("allsell_h"));
   EXPECT_EQ(std::vector<std::wstring>{L"AAPL"}, engine.inserted);
+  EXPECT_TRUE(engine.log.empty());
+
+  // An order the table refuses is reported, never passed off as recorded.
+  engine.insertResult = -1;
+  EXPECT_EQ(-1, reports.UploadTradeOrder(nullptr, order));
+  ASSERT_EQ(1u, engine.log.size());
+  EXPECT_EQ(L"주문이 주문 DB(data.db)에 기록되지 않았습니다: AAPL", engine.log[0]);
 }
 
 TEST(HoldingsSyncWorker, RunsAStepPerSyncEventAndEndsOnStop) {

@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/EngineTestSupport.h"
+#include "tests/plugin/engine/FakeEngineWindow.h"
 
 namespace {
 
@@ -120,8 +127,74 @@ TEST_F(OrderTable, ReadBackCutsLongCodesAndAReopenedFileKeepsCounting) {
 }
 
 TEST_F(OrderTable, AFolderThatCannotHoldTheFileOpensNothing) {
-  EXPECT_EQ(engine_.OpenDataDb(folder_.Path() + "missing/sub/data.db"), 0);
+  std::string problem;
+  EXPECT_EQ(engine_.OpenDataDb(folder_.Path() + "missing/sub/data.db", &problem), 0);
   EXPECT_EQ(engine_.DataDb(), nullptr);
+  EXPECT_EQ(problem, "unable to open database file");
+}
+
+TEST_F(OrderTable, ADamagedFileOpensNothingAndSaysWhy) {
+  // A real order database whose table pages are then overwritten.
+  ASSERT_EQ(engine_.OpenDataDb(DbPath()), 1);
+  StockOrderInsert_s order;
+  order.code = std::string(200, 'C');
+  for (int i = 0; i < 200; ++i) ASSERT_GT(engine_.InsertStockOrder(order), 0);
+  sqlite3_exec(engine_.DataDb(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  CPelomarEngine reader(nullptr);
+  const struct {
+    const char* what;
+    std::function<void(std::string&)> damage;
+  } cases[] = {
+      {"no database", [](std::string& bytes) { bytes.assign(8192, 'x'); }},
+      {"damaged pages",
+       [](std::string& bytes) {
+         for (size_t i = 8192; i < 8192 + 300 && i < bytes.size(); ++i) bytes[i] = '\x55';
+       }},
+  };
+  std::ifstream in(DbPath(), std::ios::binary);
+  const std::string intact((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = intact;
+    c.damage(bytes);
+    const std::string path = folder_.Path() + "damaged.db";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    std::string problem;
+    CPelomarEngine engine(nullptr);
+    EXPECT_EQ(engine.OpenDataDb(path, &problem), 0);
+    EXPECT_EQ(engine.DataDb(), nullptr);
+    EXPECT_FALSE(problem.empty());
+  }
+}
+
+TEST_F(OrderTable, AnOrderThatCannotBeRecordedIsReportedToTheUser) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  StockOrderInsert_s order;
+  order.code = "005930";
+  order.buyOrSell = 2;
+  order.price = 70000;
+  order.quantity = 3;
+  // Without a connection, and with one that refuses the write.
+  EXPECT_EQ(engine.InsertStockOrder(order), 0);
+  ASSERT_EQ(engine.OpenDataDb(DbPath()), 1);
+  sqlite3_exec(engine.DataDb(), "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+  EXPECT_EQ(engine.InsertStockOrder(order), 0);
+
+  EXPECT_EQ(engine.UnrecordedOrders(), 2);
+  const std::wstring head =
+      L"주문이 주문 DB(data.db)에 기록되지 않았습니다: 005930 매도 70000 x 3\n(";
+  ASSERT_EQ(window.notices.size(), 2u);
+  for (const HostNotice& notice : window.notices) {
+    EXPECT_EQ(notice.kind, 4);
+    EXPECT_EQ(notice.text, L"주문 기록 실패");
+  }
+  std::vector<std::wstring> reported;
+  for (const std::wstring& line : window.Logs())
+    if (line.rfind(head, 0) == 0) reported.push_back(line);
+  ASSERT_EQ(reported.size(), 2u);
+  EXPECT_EQ(reported[0], head + L"the order database is not open)");
+  EXPECT_NE(reported[1].find(L"readonly"), std::wstring::npos) << WideToUtf8(reported[1]);
 }
 
 }  // namespace

@@ -256,6 +256,27 @@ std::vector<std::wstring> MenuLabels(wxMenu* menu) {
 
 }  // namespace
 
+TEST_F(PelomarViewTest, AnOrderDatabaseThatCannotBeOpenedIsAnErrorTheUserSees) {
+  const std::string data = dir_.Path() + "/Settings/data.db";
+  std::ofstream(data, std::ios::binary) << std::string(8192, 'x');
+  orv::win::ScriptMessageBoxes({});
+  CPelomarView* view = CreateView();
+  const auto boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->Engine().DataDb(), nullptr);
+  std::vector<orv::win::MessageBoxCall> errors;
+  for (const auto& box : boxes)
+    if (box.caption == "ERROR") errors.push_back(box);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].text.rfind("주문 DB를 열 수 없습니다: " + data + "\n(", 0), 0u)
+      << errors[0].text;
+  EXPECT_NE(errors[0].text.find("주문 내역이 기록되지 않습니다."), std::string::npos);
+  // The file is left as it was for whoever looks into it.
+  EXPECT_EQ(ReadFile(data), std::string(8192, 'x'));
+  EXPECT_TRUE(view->Destroy());
+}
+
 TEST_F(PelomarViewTest, HostStopAndMessagesWithoutTheirPointers) {
   CPelomarView* view = CreateView();
   ASSERT_NE(view, nullptr);
