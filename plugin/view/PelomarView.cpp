@@ -183,6 +183,7 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     });
     return 0;
   }
+  int InterfaceLanguage() const override { return view_.m_languageId; }
   void RedrawMyStockGrid() override { RequestRedraw(); }
   // Rows carry the interest value once the grid rows exist; the record already holds it.
   void SetRowInterest(Stock_s*, int) override { RequestRedraw(); }
@@ -333,10 +334,6 @@ LRESULT CPelomarView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITIALUPDATE:
       OnInitialUpdate();
-      return 0;
-    case WM_LOGIN_ERROR:
-      if (m_loginEngine) return m_loginEngine->WebLogin().OnLoginErrorMsg(wParam, lParam);
-      std::free(reinterpret_cast<wchar_t*>(lParam));  // the notice's heap text
       return 0;
     case WM_CODE_UPDATE_ENDED:
       m_engine->JoinCodeUpdateThread();

@@ -70,6 +70,10 @@ void CPelomarEngine::InstallTradingSteps() {
   };
   m_ops.RunSellPass = [this](CURL* curl) { return RunSellPass(curl); };
   m_ops.ResetAllStockStairs = [this] { return ResetAllStockStairs(); };
+  // A changed holding's sell steps are rebuilt from its new levels (switch a: reset).
+  m_ops.RecomputeSellSteps = [this](StockTrade_s* holding, int switchA) {
+    BuildStockLadder(holding, switchA);
+  };
 }
 
 void CPelomarEngine::LogAppKind(DWORD kind, const std::wstring& text) {
