@@ -183,7 +183,12 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     });
     return 0;
   }
-  int InterfaceLanguage() const override { return view_.m_languageId; }
+  // The language the host shows its texts in: the view's, else the run settings' code.
+  int InterfaceLanguage() const override {
+    if (view_.m_languageId >= 1) return view_.m_languageId;
+    const app_run_setting_s* run = view_.m_pRunSetting;
+    return run && run->nLanguageCode >= 1 ? run->nLanguageCode : 0;
+  }
   void RedrawMyStockGrid() override { RequestRedraw(); }
   // Rows carry the interest value once the grid rows exist; the record already holds it.
   void SetRowInterest(Stock_s*, int) override { RequestRedraw(); }
