@@ -1,5 +1,7 @@
 #include "plugin/view/PelomarLoginEngine.h"
 
+#include <unordered_map>
+
 #include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/ui/model/ReportCtrl.h"
@@ -139,22 +141,26 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
   orv::ui::CMyReportCtrl* grid = m_view.Grid(IDC_MY_STOCK_GRID);
   if (userIdx == 0 || !grid) return 0;
   const std::wstring text = AutoStopLossRatesInForce(Utf8ToWide(m_web->m_stopLossRates));
-  const AutoStopLossRates_s rates = ParseAutoStopLossRates(text);
-  int applied = 0;
-  for (int i = 0; i < grid->GetRecordCount(); ++i) {
-    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
-    StockTrade_s* holding = row ? row->GetHolding() : nullptr;
-    if (!holding) continue;
-    m_engine.ApplyAutoStopLossRates(holding, rates);
-    row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
-    row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding->min_take_profit);
-    row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding->stop_loss_rate);
-    row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
-                          holding->stop_loss_rate > -90 ? kStopLossColour : kDeepStopLossColour);
-    row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding->step_width);
-    grid->NoteRecordChanged(row);
-    ++applied;
-  }
+  // The rows are reached from the live holdings (a row may outlive the holding it was made
+  // for), each found among the grid's own records.
+  std::unordered_map<const void*, CRurezOzadoResultRecord*> rows;
+  for (int i = 0; i < grid->GetRecordCount(); ++i)
+    if (auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)))
+      rows.emplace(static_cast<const void*>(row), row);
+  const int applied = m_engine.ApplyAutoStopLossRates(
+      ParseAutoStopLossRates(text), [grid, &rows](StockTrade_s& holding) {
+        const auto found = rows.find(holding.grid_row);
+        if (found == rows.end()) return;
+        CRurezOzadoResultRecord* row = found->second;
+        row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.min_take_profit);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding.stop_loss_rate);
+        row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
+                              holding.stop_loss_rate > -90 ? kStopLossColour
+                                                           : kDeepStopLossColour);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.step_width);
+        grid->NoteRecordChanged(row);
+      });
   // The table in force is kept for the user (under the key the login reads it from).
   m_web->m_stopLossRates = WideToUtf8(text);
   REG_WRITE_TEXT_VALUE_UIDX("Settings", kStopLossRatesKey, m_web->m_agencyIdx, userIdx,
@@ -166,7 +172,6 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
 int CPelomarLoginEngine::DoRefresh() {
   return m_view.RefreshWindow(0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
-
 
 void CPelomarLoginEngine::ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t* caption,
                                            DWORD timeoutMs) {

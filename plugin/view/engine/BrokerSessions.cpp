@@ -252,9 +252,9 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
       uint8_t instance = 0;
       CStockAgentBase* agent = GetStockAgent(kKindOverseas, ovs.broker_id[0], ovs.instance[0],
                                              &instance, slot.name.c_str());
-      if (!agent)
+      if (!agent) {
         LogApp(NoAgentLogLine(EnglishInterface(), kSlotOverseas, slot.name, ovs.broker_id[0]));
-      if (agent) {
+      } else {
         if (loginSwitch && !ovs.logged_in[0]) {
           const int result =
               LoginSlotAgent(curl, agent, ovs.broker_id[0], slot.account.c_str(), slot.key.c_str(),

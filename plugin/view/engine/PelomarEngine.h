@@ -317,9 +317,14 @@ class CPelomarEngine {
   int ComputeStockStairs(StockTrade_s* holding, int reset);
   // Current, previous and peak step become -1; every step's order values and flag are cleared.
   void ResetStockStairs(StockTrade_s* holding);
-  // Applies the rate table to a holding: automatic trading off, take-profit, step width and
+  // Applies the rate table to every holding shown in the holdings grid (a grid row set) under
+  // the view lock; `shown` runs for each, still under the lock, to update its row. Answers
+  // the number of holdings.
+  int ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
+                             const std::function<void(StockTrade_s&)>& shown);
+  // The table applied to one holding: automatic trading off, take-profit, step width and
   // first-band correction by the band of its profit rate, the stop-loss line of its market;
-  // the ladder is rebuilt and reset. Takes the view lock.
+  // the ladder is rebuilt and reset.
   void ApplyAutoStopLossRates(StockTrade_s* holding, const AutoStopLossRates_s& rates);
   // ResetStockStairs for every holding; logs "[계단 초기화] %d 종목"; answers the number.
   int ResetAllStockStairs();

@@ -124,10 +124,23 @@ int AutoStopLossRates_s::BandOf(double profitRate) {
   return 0;
 }
 
+int CPelomarEngine::ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
+                                           const std::function<void(StockTrade_s&)>& shown) {
+  orv::win::CSingleLock lock(&m_viewLock, TRUE);
+  int applied = 0;
+  for (const auto& entry : m_stocks.Holdings()) {
+    StockTrade_s* holding = entry.first;
+    if (!holding || !holding->grid_row) continue;
+    ApplyAutoStopLossRates(holding, rates);
+    if (shown) shown(*holding);
+    ++applied;
+  }
+  return applied;
+}
+
 void CPelomarEngine::ApplyAutoStopLossRates(StockTrade_s* holding,
                                             const AutoStopLossRates_s& rates) {
   if (!holding) return;
-  orv::win::CSingleLock lock(&m_viewLock, TRUE);
   // Automatic trading stops until the user checks the new levels.
   holding->auto_trade = 0;
   if (holding->stock) holding->stock->listing.auto_trade = 0;
