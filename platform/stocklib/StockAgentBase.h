@@ -292,7 +292,7 @@ class CStockAgentBase {
   char m_appSecret[200]{};
   std::atomic<int32_t> m_tokenLifetime{0};  // seconds
   std::atomic<uint64_t> m_tokenExpiry{0};   // tick count (ms)
-  int64_t m_remainingTicks = 0;
+  std::atomic<int64_t> m_remainingTicks{0};  // written by the token check
   std::string m_caCertPath;
   wchar_t m_lastMessage[201]{};
 

@@ -32,11 +32,7 @@ CPelomarLoginEngine::CPelomarLoginEngine(CPelomarView& view)
       m_web(std::make_unique<CWebLogin>(*this, *view.m_pRunSetting, *view.m_pLoginInfo)) {}
 
 CPelomarLoginEngine::~CPelomarLoginEngine() {
-  // The hooks reach the web login: they go before it does.
-  EngineOperations& ops = m_engine.Operations();
-  ops.LoadServiceSettings = nullptr;
-  ops.ReadSessionBounds = nullptr;
-  ops.ForgetAutoLogin = nullptr;
+  // The handlers reach the web login: they go before it does.
   m_view.SetLoginHandlers(nullptr, nullptr);
 }
 
@@ -60,22 +56,22 @@ void CPelomarLoginEngine::Install() {
         return CWebLogin::LoginNotifyCallback(web, state, value1, value2, text, data, nullptr,
                                               nullptr);
       });
-  EngineOperations& ops = m_engine.Operations();
-  ops.LoadServiceSettings = [web](CURL* curl, int brokerId, const char* clientName,
-                                  const wchar_t* account, login_info_s*, int ignored, int force,
-                                  int tokenUpdate) {
-    return web->LoadServiceSettings(curl, brokerId, nullptr, clientName, account, nullptr, ignored,
-                                    force, tokenUpdate);
-  };
-  ops.ForgetAutoLogin = [web] { web->ForgetStoredLogin(); };
-  CMarketSchedule* schedule = &m_schedule;
-  ops.ReadSessionBounds = [schedule](int* hhmm) {
-    // SessionBounds_s order: regular start and end, morning start, evening start, morning
-    // end, evening end.
-    const int order[6] = {2, 3, 0, 4, 1, 5};
-    for (int i = 0; i < 6; ++i) hhmm[i] = schedule->Domestic(order[i]);
-    return true;
-  };
+}
+
+int CPelomarLoginEngine::CheckServiceUser(CURL* curl, int brokerId, const char* clientName,
+                                          const wchar_t* account) {
+  return m_web->LoadServiceSettings(curl, brokerId, nullptr, clientName, account, nullptr, 0, 1,
+                                    0);
+}
+
+void CPelomarLoginEngine::ForgetAutoLogin() { m_web->ForgetStoredLogin(); }
+
+bool CPelomarLoginEngine::ReadSessionBounds(int* hhmm6) const {
+  // SessionBounds_s order: regular start and end, morning start, evening start, morning end,
+  // evening end.
+  const int order[6] = {2, 3, 0, 4, 1, 5};
+  for (int i = 0; i < 6; ++i) hhmm6[i] = m_schedule.Domestic(order[i]);
+  return true;
 }
 
 int CPelomarLoginEngine::DeleteAllStockAgents() { return m_engine.DeleteAllStockAgents(); }

@@ -1,8 +1,8 @@
 #pragma once
 // The user login's way into the trading view and its engine (ILoginEngine), and the view's web
-// login (CWebLogin) with the market schedule it keeps. The view makes it at start-up, installs
-// the web login's callbacks as its login handlers and the service check as the engine's, and
-// the engine's session bounds follow the schedule.
+// login (CWebLogin) with the market schedule it keeps. The view makes it at start-up and installs
+// the web login's callbacks as its login handlers; the view's engine window hands the engine
+// its service check, and the engine's session bounds follow the schedule.
 
 #include <memory>
 
@@ -20,6 +20,12 @@ class CPelomarLoginEngine : public ILoginEngine {
   ~CPelomarLoginEngine() override;
 
   CWebLogin& WebLogin() { return *m_web; }
+  // The web server's user check after a broker login; answers the user index.
+  int CheckServiceUser(CURL* curl, int brokerId, const char* clientName, const wchar_t* account);
+  // Frees the stored auto-login data.
+  void ForgetAutoLogin();
+  // The domestic session bounds of the market schedule, in SessionBounds_s order.
+  bool ReadSessionBounds(int* hhmm6) const;
 
   int DeleteAllStockAgents() override;
   CStockAgentBase* GetStockAgent(int marketKind, int brokerId, int instance) override;
@@ -47,8 +53,7 @@ class CPelomarLoginEngine : public ILoginEngine {
 
  private:
   explicit CPelomarLoginEngine(CPelomarView& view);
-  // Hooks the web login into the view's login handlers and the engine's service check and
-  // session bounds.
+  // Hooks the web login into the view's login handlers.
   void Install();
 
   CPelomarView& m_view;

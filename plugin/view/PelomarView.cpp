@@ -237,6 +237,48 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     view_.m_messageSink->RunOnUi([this, row] { view_.AddOrderHistoryRow(row); });
   }
 
+  // The tick's window work (user-interface thread). The grids exist once the window parts
+  // are made; before that there is nothing to refresh.
+  void RefreshAccountViews() override {
+    if (view_.m_commandBar) view_.RefreshAccountUi();
+  }
+  void RefreshGridValues() override {
+    if (!view_.m_commandBar) return;
+    view_.RefreshOwnGridValues();
+    view_.RefreshAllStockPrices();
+  }
+  void RebuildAllStockGrid() override {
+    if (view_.m_commandBar) view_.FillAllStockGrid();
+  }
+  void LayOutTabPanes() override {
+    view_.LayoutChildWindows();
+    view_.ShowHostPanes();
+  }
+  // The holdings and all-stock rows point at holdings and stocks a logout frees: they go
+  // first.
+  void ClearViewAfterLogout() override { view_.ClearStockRows(); }
+
+  // The services of the web login and its reports; both are made at the initial update,
+  // before the workers start, and freed after they stop.
+  bool CheckServiceUser(CURL* curl, int brokerId, const char* clientName, const wchar_t* account,
+                        int* userIndex) override {
+    CPelomarLoginEngine* login = view_.m_loginEngine.get();
+    if (!login) return false;
+    *userIndex = login->CheckServiceUser(curl, brokerId, clientName, account);
+    return true;
+  }
+  void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) override {
+    if (CWebReports* reports = view_.m_webReports.get())
+      reports->UploadMoneyLog(curl, lines, lineCount);
+  }
+  void ForgetAutoLogin() override {
+    if (CPelomarLoginEngine* login = view_.m_loginEngine.get()) login->ForgetAutoLogin();
+  }
+  bool ReadSessionBounds(int* hhmm6) const override {
+    const CPelomarLoginEngine* login = view_.m_loginEngine.get();
+    return login && login->ReadSessionBounds(hhmm6);
+  }
+
  private:
   // One WM_USER+0x1FB at a time reaches the view.
   void RequestRedraw() {
@@ -677,8 +719,8 @@ bool CPelomarView::OnTimer(int timerId) {
       return true;
     case PELOMAR_TIMER_3:
       KillTimer(0);
-      if (m_engine->Operations().LayOutTabPanes)
-        m_engine->Operations().LayOutTabPanes();
+      if (m_commandBar)
+        m_engineWindow->LayOutTabPanes();
       else
         LayOut();
       return true;

@@ -272,7 +272,7 @@ bool CPelomarView::OnViewMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
       m_engine->m_redrawPending.store(0);
       return true;
     case WM_STAIR_RESET:
-      if (m_engine->Operations().ResetAllStockStairs) m_engine->Operations().ResetAllStockStairs();
+      m_engine->ResetAllStockStairs();
       return true;
     case WM_COMMAND_MSG:
       return OnViewCommand(static_cast<int>(wParam & 0xFFFF));

@@ -117,7 +117,7 @@ MasterGridCounts_s CPelomarView::FilterMasterGrid(int mode) {
 
 void CPelomarView::RefreshAllStockGrids() {
   m_engine->m_gridRebuildRequest.store(1);
-  if (m_engine->Operations().RebuildAllStockGrid) m_engine->Operations().RebuildAllStockGrid(0, 0);
+  m_engine->Window()->RebuildAllStockGrid();
 }
 
 int CPelomarView::FillAllStockGrid() {

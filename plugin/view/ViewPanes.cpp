@@ -126,25 +126,6 @@ void CPelomarView::InitWindowParts() {
     m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   FillGridOptionLists();
 
-  CPelomarEngine& engine = *m_engine;
-  if (!engine.Operations().LayOutTabPanes)
-    engine.Operations().LayOutTabPanes = [this] {
-      LayoutChildWindows();
-      ShowHostPanes();
-    };
-  if (!engine.Operations().RefreshGridValues)
-    engine.Operations().RefreshGridValues = [this] {
-      RefreshOwnGridValues();
-      RefreshAllStockPrices();
-    };
-  if (!engine.Operations().RebuildAllStockGrid)
-    engine.Operations().RebuildAllStockGrid = [this](int, int) { FillAllStockGrid(); };
-  if (!engine.Operations().RefreshAccountViews)
-    engine.Operations().RefreshAccountViews = [this] { RefreshAccountUi(); };
-  // The holdings and all-stock rows point at holdings and stocks a logout frees: they go first.
-  if (!engine.Operations().ClearViewAfterLogout)
-    engine.Operations().ClearViewAfterLogout = [this] { ClearStockRows(); };
-
   // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
   const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));
   for (wxCheckBox* check : m_checks)

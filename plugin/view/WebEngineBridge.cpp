@@ -14,17 +14,12 @@ IWebEngine& CPelomarView::WebEngine() {
 }
 
 void CPelomarView::AttachWebLogin(CWebLogin* web) {
+  // The sell worker reports each pass's orders through the reports (IEngineWindow's
+  // UploadMoneyLog): they are made here, at the initial update, before the workers start, and
+  // never replaced while the workers run.
+  if (m_engine->ThreadsStarted() || m_webReports) return;
   m_webPages = web ? std::make_unique<CWebPages>(*web, WebEngine()) : nullptr;
-  // The sell worker reports each pass's orders through the web login's session; the hook goes
-  // before the reports it reaches do.
-  std::function<int(CURL*, const std::wstring&, int)>& upload =
-      m_engine->Operations().UploadMoneyLog;
-  upload = nullptr;
   m_webReports = web ? std::make_unique<CWebReports>(*web, WebEngine()) : nullptr;
-  if (CWebReports* reports = m_webReports.get())
-    upload = [reports](CURL* curl, const std::wstring& lines, int lineCount) {
-      return reports->UploadMoneyLog(curl, lines, lineCount);
-    };
 }
 
 CStockGridMenu& CPelomarView::GridMenu() {

@@ -249,8 +249,7 @@ void CPelomarEngine::ApplyHoldingLevels(StockTrade_s* holding, int, double sellR
     holding->sell_rate = rate;
     holding->profit_offset2 = offset;
   }
-  if ((holding->changed_mark || update) && m_ops.RecomputeSellSteps)
-    m_ops.RecomputeSellSteps(holding, switchA);
+  if (holding->changed_mark || update) RecomputeSellSteps(holding, switchA);
 }
 
 void CPelomarEngine::ApplyAllHoldingLevels(int switchA, int switchB, int switchC, int update) {

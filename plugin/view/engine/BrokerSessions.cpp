@@ -196,9 +196,10 @@ int CPelomarEngine::LogoutAllStockAgents() {
 
 void CPelomarEngine::RunServiceCheck(CStockAgentBase* agent, uint8_t brokerId,
                                      const wchar_t* account) {
-  if (!m_ops.LoadServiceSettings) return;
-  const int userCheck = m_ops.LoadServiceSettings(UiCurl(), brokerId, agent->m_clientName, account,
-                                                  m_loginInfo, 0, 1, 0);
+  int userCheck = 0;
+  if (!m_window ||
+      !m_window->CheckServiceUser(UiCurl(), brokerId, agent->m_clientName, account, &userCheck))
+    return;
   agent->m_userCheck[0] = userCheck;
   agent->m_userCheck[1] = userCheck;
 }
@@ -424,7 +425,7 @@ int CPelomarEngine::LogoutUser(CURL*, int ask) {
     std::memset(m_loginInfo->szToken2, 0, sizeof m_loginInfo->szToken2);
     m_loginInfo->nToken2Value = 0;
   }
-  if (m_ops.ClearViewAfterLogout) m_ops.ClearViewAfterLogout();
+  if (m_window) m_window->ClearViewAfterLogout();
   m_chartPass.store(kChartPassNone);
   if (suspended)
     FreeStockData();
@@ -436,8 +437,7 @@ int CPelomarEngine::LogoutUser(CURL*, int ask) {
       m_window->ShowMessageBox(
           L"로그아웃 되었지만, 자동로그인 정보는 보존되어 있습니다.\n\n자동로그인 정보를 "
           L"지울까요?\n(공용PC에서는 꼭 지우시길 권장합니다)",
-          L"QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES &&
-      m_ops.ForgetAutoLogin)
-    m_ops.ForgetAutoLogin();
+          L"QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES)
+    m_window->ForgetAutoLogin();
   return 0;
 }

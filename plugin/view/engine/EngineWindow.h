@@ -1,8 +1,15 @@
 #pragma once
-// What the trading engine asks of the window side. The trading view implements it; tests drive
-// the engine headless with a fake. Every call may come from a worker thread except where said:
-// the view marshals what touches a window to the UI thread (PostViewMessage is the one way
-// back, the others post internally or run where they are safe).
+// What the trading engine asks of the window side, and what plugs into the engine from outside
+// it (the web server's user check and reports, the stored login, the market schedule). The
+// trading view implements it and hands it to the engine's constructor, so everything here is
+// in place before a worker starts; tests drive the engine headless with a fake. Every call may
+// come from a worker thread except where said: the view marshals what touches a window to the
+// UI thread (PostViewMessage is the one way back, the others post internally or run where
+// they are safe).
+
+#include <curl/curl.h>
+
+#include <string>
 
 #include "platform/win/WinTypes.h"
 #include "plugin/view/engine/DailyLogs.h"
@@ -36,4 +43,34 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual int InterfaceLanguage() const { return 0; }
   // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
   virtual void PlayAlertSound(int sound) {}
+
+  // --- Window work the trading tick hands over (user-interface thread) ---
+  // The account views after the account worker reported changed holdings.
+  virtual void RefreshAccountViews() {}
+  // The values of the stock grids after a quote pass applied prices.
+  virtual void RefreshGridValues() { RefreshRows(); }
+  // The all-stock quote grid, after the master list changed.
+  virtual void RebuildAllStockGrid() {}
+  // The view's tab panes (timer 3).
+  virtual void LayOutTabPanes() {}
+  // The view's part of a user logout: rows that show holdings and stocks go before the
+  // engine frees them (user-interface thread, workers suspended).
+  virtual void ClearViewAfterLogout() {}
+
+  // --- Services from outside the engine ---
+  // The product web server's user check after a broker login (HTTP handle of the calling
+  // thread, broker id, the agent's client name, account). True with *userIndex set when a
+  // check ran; false when there is no web login to ask.
+  virtual bool CheckServiceUser(CURL* curl, int brokerId, const char* clientName,
+                                const wchar_t* account, int* userIndex) {
+    return false;
+  }
+  // Reports a sell pass's money-log lines (joined with line feeds) to the web server, on the
+  // sell worker with its handle. Nothing when there are no web reports.
+  virtual void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) {}
+  // Frees the stored auto-login data (user-interface thread).
+  virtual void ForgetAutoLogin() {}
+  // The session bounds in force (the service settings' delays applied), six hhmm values in
+  // SessionBounds_s order; false: the engine's own bounds shifted by its domestic delay.
+  virtual bool ReadSessionBounds(int* hhmm6) const { return false; }
 };

@@ -147,17 +147,3 @@ int CPelomarEngine::QueryHeldStockCharts(CURL* curl) {
   if (popups) m_window->ShowWaitingPopup(false, nullptr, nullptr, 0);
   return result;
 }
-
-void CPelomarEngine::InstallDataSteps() {
-  m_ops.LoadMasterCodes = [this](CURL* curl) {
-    return LoadMasterCodes(curl, m_masterCodeCount.load(), 0);
-  };
-  m_ops.QueryAccountsAndBalances = [this](CURL* curl, int accountsEmpty, int* changeCount, int) {
-    uint32_t held = 0;
-    const int result = QueryAccountsAndBalances(curl, 1, &held, accountsEmpty);
-    if (changeCount) *changeCount = static_cast<int>(held);
-    return result;
-  };
-  m_ops.RunQuotePass = [this](CURL* curl, int market) { return RunQuotePass(curl, market); };
-  m_ops.QueryHeldStockCharts = [this](CURL* curl) { return QueryHeldStockCharts(curl); };
-}

@@ -29,8 +29,6 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
-  InstallDataSteps();
-  InstallTradingSteps();
 }
 
 CPelomarEngine::~CPelomarEngine() {

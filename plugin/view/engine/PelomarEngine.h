@@ -18,7 +18,6 @@
 #include "platform/win/Event.h"
 #include "platform/win/Thread.h"
 #include "plugin/view/engine/DailyLogs.h"
-#include "plugin/view/engine/EngineOperations.h"
 #include "plugin/view/engine/EngineWindow.h"
 #include "plugin/view/engine/MarketSession.h"
 #include "plugin/view/engine/PriceLog.h"
@@ -116,10 +115,12 @@ class CPelomarEngine {
   // How long StopWorkerThreads waits for the workers together.
   static constexpr DWORD kStopWaitMs = 5000;
 
-  // `window` may be null (nothing reaches a window); it must outlive the engine.
+  // `window` may be null (nothing reaches a window); it must outlive the engine. It is the
+  // engine's one way out and is never replaced.
   explicit CPelomarEngine(IEngineWindow* window);
-  // Stops the workers, closes the events, then frees the data (ReleaseEngineData).
-  ~CPelomarEngine();
+  // Stops the workers, closes the events, then frees the data (ReleaseEngineData). A class
+  // that stands in for a worker step stops the workers in its own destructor.
+  virtual ~CPelomarEngine();
   CPelomarEngine(const CPelomarEngine&) = delete;
   CPelomarEngine& operator=(const CPelomarEngine&) = delete;
 
@@ -156,8 +157,9 @@ class CPelomarEngine {
   int RunningWorkerCount() const;
 
   // --- Worker chain (Workers.cpp) ---
-  // The steps other parts provide; install them before StartWorkerThreads.
-  EngineOperations& Operations() { return m_ops; }
+  // The chain's steps are the engine's own methods below (LoadMasterCodes,
+  // QueryAccountsAndBalances, QueryHeldStockCharts, RunQuotePass, RunSellPass); they are
+  // virtual only so a test engine can stand in for one.
   // Gives every worker its step of the chain (the constructor does this).
   void InstallWorkerBodies();
   // The HTTP handle of a running worker (null for the simulation worker and when stopped).
@@ -299,13 +301,10 @@ class CPelomarEngine {
   static int MapOrderSide(int side) { return side; }
 
   // --- Per-stock rules (StockRules.cpp) ---
-  // Puts the rule check, the sell pass and the stair reset into the operations table (the
-  // constructor does this).
-  void InstallTradingSteps();
   // The rule check of one holding at `price`: profit rate, step, sell decision and, with
   // mayQueue 1, the queued order. Answers the profit rate (0 for a holding without stock or
   // quantity). *outSell (when given) takes 1 for a sell decision, else 0.
-  double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
+  virtual double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
   // Rebuilds the ladder's thresholds, upper bounds and text; with reset clears the orders in
   // this step and every step's order values. Answers 1.
   int BuildStockLadder(StockTrade_s* holding, int reset);
@@ -326,7 +325,7 @@ class CPelomarEngine {
   // the ladder is rebuilt and reset.
   void ApplyAutoStopLossRates(StockTrade_s* holding, const AutoStopLossRates_s& rates);
   // ResetStockStairs for every holding; logs "[계단 초기화] %d 종목"; answers the number.
-  int ResetAllStockStairs();
+  virtual int ResetAllStockStairs();
   // Split-sell sizing at `price`. CalcSplitSellQty answers the split quantity (also kept in
   // the holding); CalcSellTarget sizes and stores the remaining quantity (flags 1: also the
   // sell balance, 2: clears the sold amount) and answers the target quantity;
@@ -368,7 +367,7 @@ class CPelomarEngine {
   // --- Sell pass and orders (SellPass.cpp) ---
   // Drains the order queue and places one order per queued holding, 100 ms apart; reports
   // the orders to the web server. Answers the number of orders placed.
-  int RunSellPass(CURL* curl);
+  virtual int RunSellPass(CURL* curl);
   // One order through the account's agent, with its log lines, sound and history row.
   // Answers the agent's result (-1 when no agent was called, -307 while the simulation runs).
   int SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args, TradeOrderResult_s* out);
@@ -434,7 +433,7 @@ class CPelomarEngine {
   // Loads the master list of every market through the agents; answers the master list's
   // size. The all-stock grid is rebuilt on the user-interface thread: this sets the rebuild
   // request the tick serves (a changed count or `force` always asks for it).
-  int LoadMasterCodes(CURL* curl, int previousCount, int force);
+  virtual int LoadMasterCodes(CURL* curl, int previousCount, int force);
   // The all-stock web-quote step: one log line; answers 0.
   int LogAllStockWebQuery();
   // Starts the code-update thread, which posts WM_USER+0x1F5 when it ends; false when one is
@@ -445,7 +444,8 @@ class CPelomarEngine {
   // --- Accounts and balances (Accounts.cpp) ---
   // Deposits and balances through every agent; answers the holdings all QueryBalance calls
   // returned; *outTotal takes K + U + C.
-  int QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint32_t* outTotal, int popupSwitch);
+  virtual int QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint32_t* outTotal,
+                                       int popupSwitch);
   // Refills the held maps (1, 2, 9, 10) from the holdings of quantity above 0; answers the
   // stocks inserted.
   int RebuildHeldStockLists(HoldingMap* holdings, int clear);
@@ -473,7 +473,9 @@ class CPelomarEngine {
                                  int int1, int int2, int int3, void* scratch);
 
   // --- Quote polling (QuotePass.cpp; quote workers) ---
-  DWORD RunQuotePass(CURL* curl, int market);
+  // One quote pass of market 1, 2 or 9: answers the tick at which it started, or 0 when the
+  // running flag dropped during the pass. It sets the quotes-applied flag after applying.
+  virtual DWORD RunQuotePass(CURL* curl, int market);
   // Prices every holding, runs the rule check, sums the account totals; answers the number of
   // holdings. Any out pointer may be null.
   int ApplyQuotesToHoldings(double* outBuy, double* outDay, double* outProfit, int ruleArg,
@@ -485,13 +487,11 @@ class CPelomarEngine {
   double TotalValuation() const { return m_totalValuation.load(); }
 
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
-  int QueryHeldStockCharts(CURL* curl);
+  virtual int QueryHeldStockCharts(CURL* curl);
   int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
   // Calls counted by QueryStockListCharts/QueryHeldStockCharts (GetChartData + GetBuyTrendData).
   int ChartRequestCount() const { return m_chartRequests.load(); }
 
-  // Installs the master-code, account, quote and chart steps above into Operations().
-  void InstallDataSteps();
   // The view's popup-mode byte: popups show only when one of its three low bits is set.
   std::atomic<int> m_popupMode{7};
 
@@ -513,6 +513,7 @@ class CPelomarEngine {
   std::atomic<int> m_simulationRunning{0};
   std::atomic<int> m_signedInUser{0};     // the host's user index, as the tick last read it
   std::atomic<int> m_quotePassesInFlight{0};
+  std::atomic<int> m_tokenRenewal{0};  // set by the tick, served by the account worker
   // Durations (ms) of the last rule check, quote application and grid value refresh.
   std::atomic<uint32_t> m_ruleCheckMs{0};
   std::atomic<uint32_t> m_quoteApplyMs{0};
@@ -532,6 +533,11 @@ class CPelomarEngine {
   bool JoinWorkers();
   void ThirtySecondBlock(DWORD now);
   void CheckTokens(DWORD now);
+  // The account worker's part of a token renewal the tick asked for: waits for the quote
+  // passes in flight, logs the due agents in again, turns polling back on, hides the popup.
+  void RenewDueLogins(CURL* curl);
+  // A changed holding's sell steps rebuilt from its new levels (switch a: reset).
+  void RecomputeSellSteps(StockTrade_s* holding, int switchA);
   // Waits (bounded) until no quote pass is in flight.
   void WaitForQuotePasses(DWORD limitMs);
   // True when the user's interface language is English (the window's choice).
@@ -602,7 +608,6 @@ class CPelomarEngine {
   std::array<std::atomic<CURL*>, kEngineWorkerCount> m_workerCurls{};
   bool m_resumeWorkers = false;
 
-  EngineOperations m_ops;
   TradingTimerState_s m_timer;
   login_info_s* m_loginInfo = nullptr;
   std::atomic<int> m_currentMarket{1};

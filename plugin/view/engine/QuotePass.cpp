@@ -188,9 +188,9 @@ int CPelomarEngine::ApplyQuotesToHoldings(double* outBuy, double* outDay, double
     if (!stock) continue;
     double price = stock->cur_price;
     if (stock->market == kMarketCoin) price = stock->coin_prices[holding->quote_currency ? 1 : 0];
-    if (m_ops.CheckStockRules && !holding->sold_out) {
+    if (!holding->sold_out) {
       int sell = 0;
-      m_ops.CheckStockRules(holding, price, ruleArg, &sell);
+      CheckStockRules(holding, price, ruleArg, &sell);
     }
     const double valuation = price * holding->quantity;
     stock->run_valuation += valuation;

@@ -222,7 +222,7 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
   m_sellPassRunning.exchange(0);
   LogAppKind(kOrderLogKind, Utf8ToWide(StrPrintf("▶ 매도 코드 [%d개] (%s)...\n", lineCount,
                                                  WideToUtf8(firstCode).c_str())));
-  if (!moneyLog.empty() && m_ops.UploadMoneyLog) m_ops.UploadMoneyLog(curl, moneyLog, lineCount);
+  if (!moneyLog.empty() && m_window) m_window->UploadMoneyLog(curl, moneyLog, lineCount);
   if (soldOut) {
     m_lastAccountQueryTick.store(orv::win::GetTickCount());
     SetWorkEvent(EngineWorker::kAccount);

@@ -64,19 +64,11 @@ double SellTarget(const StockTrade_s& holding) {
 
 }  // namespace
 
-void CPelomarEngine::InstallTradingSteps() {
-  m_ops.CheckStockRules = [this](StockTrade_s* holding, double price, int mayQueue, int* outSell) {
-    return CheckStockRules(holding, price, mayQueue, outSell);
-  };
-  m_ops.RunSellPass = [this](CURL* curl) { return RunSellPass(curl); };
-  m_ops.ResetAllStockStairs = [this] { return ResetAllStockStairs(); };
-  // A changed holding's sell steps are rebuilt from its new levels (switch a: reset). The
-  // change is then handled: later balance passes leave the ladder and its step orders alone
-  // until the average price moves again.
-  m_ops.RecomputeSellSteps = [this](StockTrade_s* holding, int switchA) {
-    BuildStockLadder(holding, switchA);
-    holding->changed_mark = 0;
-  };
+void CPelomarEngine::RecomputeSellSteps(StockTrade_s* holding, int switchA) {
+  // The change is then handled: later balance passes leave the ladder and its step orders
+  // alone until the average price moves again.
+  BuildStockLadder(holding, switchA);
+  holding->changed_mark = 0;
 }
 
 void CPelomarEngine::LogAppKind(DWORD kind, const std::wstring& text) {

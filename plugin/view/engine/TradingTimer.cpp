@@ -1,6 +1,7 @@
 // The trading tick (timer 1) and the timing report (timer 2): market and session from the
 // local clock, the 30-second wake of the account and cafe-list workers, the worker results
-// handed to the grids, token renewal and the host's status panes. User-interface thread only.
+// handed to the grids, the token check and the host's status panes. User-interface thread
+// only, and it never waits on the network: a due token is renewed on the account worker.
 
 #include <chrono>
 #include <cwchar>
@@ -45,7 +46,7 @@ uint64_t CPelomarEngine::NowTick64() const {
 
 SessionBounds_s CPelomarEngine::EffectiveSessionBounds() const {
   SessionBounds_s scheduled;
-  if (m_ops.ReadSessionBounds && m_ops.ReadSessionBounds(scheduled.hhmm.data())) return scheduled;
+  if (m_window && m_window->ReadSessionBounds(scheduled.hhmm.data())) return scheduled;
   return ShiftSessionBounds(m_timer.bounds, m_timer.domesticDelay);
 }
 
@@ -58,22 +59,18 @@ void CPelomarEngine::OnTradingTick() {
   m_currentMarket.store(CurrentMarketFor(local.wHour, m_timer.overseasAutoSwitch != 0));
 
   const int state = SessionStateFor(hhmm, EffectiveSessionBounds());
-  if (m_sessionState.exchange(state) != state && m_ops.ResetAllStockStairs)
-    m_ops.ResetAllStockStairs();
+  if (m_sessionState.exchange(state) != state) ResetAllStockStairs();
 
   m_signedInUser.store(m_loginInfo ? m_loginInfo->nUserIdx : 0);
   const bool signedIn = m_signedInUser.load() > 0;
   if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0) ThirtySecondBlock(now);
 
   if (m_quotesApplied.load() == 1) {
-    if (m_ops.RefreshGridValues)
-      m_ops.RefreshGridValues();
-    else if (m_window)
-      m_window->RefreshRows();
+    if (m_window) m_window->RefreshGridValues();
     m_quotesApplied.exchange(0);
   }
-  if (m_gridRebuildRequest.load() != 0 && m_ops.RebuildAllStockGrid) {
-    m_ops.RebuildAllStockGrid(0, 0);
+  if (m_gridRebuildRequest.load() != 0 && m_window) {
+    m_window->RebuildAllStockGrid();
     m_gridRebuildRequest.store(0);
   }
   if (signedIn) CheckTokens(now);
@@ -92,7 +89,7 @@ void CPelomarEngine::ThirtySecondBlock(DWORD now) {
   if (m_gridUpdatePending.load() != 0 && m_window) m_window->PostViewMessage(WM_GRID_UPDATE, 0, 0);
   if (m_accountRefresh.load() != 0) {
     // The refresh takes this tick; the account query waits for the next one.
-    if (m_ops.RefreshAccountViews) m_ops.RefreshAccountViews();
+    if (m_window) m_window->RefreshAccountViews();
     m_accountRefresh.store(0);
   } else if (m_timer.sinceAccountQuery >= kWakeIntervalMs) {
     m_lastAccountQueryTick.store(now);
@@ -122,11 +119,10 @@ void CPelomarEngine::CheckTokens(DWORD) {
     if (m_window)
       m_window->ShowWaitingPopup(true, L"다시 로그인중.\r\n잠시만 기다려 주세요\n", L"재 로그인중",
                                  kRenewPopupMs);
-    // Agents have no lock: a quote pass still using one ends before its token is replaced.
-    WaitForQuotePasses(kQuotePassDrainMs);
-    RenewBrokerLogins(UiCurl(), nullptr, 1, 1);
-    m_quotePolling.store(1);
-    if (m_window) m_window->ShowWaitingPopup(false, nullptr, nullptr, 0);
+    // The logins go out on the account worker; polling stays off (so no second request is
+    // made) until it has renewed them.
+    m_tokenRenewal.store(1);
+    SetWorkEvent(EngineWorker::kAccount);
   }
 
   if (seconds != m_timer.shownSessionSeconds) {
@@ -140,6 +136,14 @@ void CPelomarEngine::CheckTokens(DWORD) {
       m_window->NotifyHostValues(kHostStatusKind, kSessionPane, static_cast<double>(smallest),
                                  static_cast<double>(smallest), m_timer.sessionText.c_str(), L"");
   }
+}
+
+void CPelomarEngine::RenewDueLogins(CURL* curl) {
+  // A quote pass still sending with an old token ends first.
+  WaitForQuotePasses(kQuotePassDrainMs);
+  RenewBrokerLogins(curl, nullptr, 1, 1);
+  m_quotePolling.store(1);
+  if (m_window) m_window->ShowWaitingPopup(false, nullptr, nullptr, 0);
 }
 
 void CPelomarEngine::ReportTimings() {

@@ -46,9 +46,9 @@ int CPelomarEngine::AccountStep(CURL* curl, int accountsEmpty, int* changeCount)
   // it refreshes.
   const int64_t readStart = WallClockMs();
   const std::map<std::string, uint32_t> passes = OpenOrderPasses();
-  const int result = m_ops.QueryAccountsAndBalances
-                         ? m_ops.QueryAccountsAndBalances(curl, accountsEmpty, changeCount, 1)
-                         : 0;
+  uint32_t held = 0;
+  const int result = QueryAccountsAndBalances(curl, 1, &held, accountsEmpty);
+  if (changeCount) *changeCount = static_cast<int>(held);
   SettleOpenOrders(readStart, passes);
   m_lastAccountQueryTick.store(orv::win::GetTickCount());
   wchar_t line[100];
@@ -67,8 +67,7 @@ void CPelomarEngine::RunQuoteCycle(CURL* curl, int market) {
     return;
   }
   m_quotePassesInFlight.fetch_add(1);
-  const DWORD start =
-      m_ops.RunQuotePass ? m_ops.RunQuotePass(curl, market) : orv::win::GetTickCount();
+  const DWORD start = RunQuotePass(curl, market);
   m_quotePassesInFlight.fetch_sub(1);
   if (start == 0) return;  // the pass ended because the workers stop
   const DWORD elapsed = orv::win::TickElapsed(start, orv::win::GetTickCount());
@@ -79,6 +78,9 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
   switch (worker) {
     case EngineWorker::kAccount: {
       ResetWorkEvent(worker);
+      // A token renewal the tick asked for goes first: the account query then sends the
+      // renewed tokens.
+      if (m_tokenRenewal.exchange(0) != 0) RenewDueLogins(curl);
       bool accountsEmpty;
       {
         orv::win::CSingleLock lock(&m_viewLock, TRUE);
@@ -113,12 +115,12 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       break;
     case EngineWorker::kSell:
       ResetWorkEvent(worker);
-      if (m_ops.RunSellPass) m_ops.RunSellPass(curl);
+      RunSellPass(curl);
       break;
     case EngineWorker::kMasterCode:
       // Reset before the work, so a login during it runs the work once more.
       ResetWorkEvent(worker);
-      if (m_ops.LoadMasterCodes) m_ops.LoadMasterCodes(curl);
+      LoadMasterCodes(curl, m_masterCodeCount.load(), 0);
       m_lastAccountQueryTick.store(orv::win::GetTickCount());
       SetWorkEvent(EngineWorker::kAccount);
       break;
@@ -130,7 +132,7 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       }
       ResetWorkEvent(worker);
       m_chartPass.store(kChartPassRunning);
-      m_chartPassResult.store(m_ops.QueryHeldStockCharts ? m_ops.QueryHeldStockCharts(curl) : 0);
+      m_chartPassResult.store(QueryHeldStockCharts(curl));
       m_chartPass.store(kChartPassDone);
       SetWorkEvent(EngineWorker::kQuote);
       SetWorkEvent(EngineWorker::kCoinQuote);

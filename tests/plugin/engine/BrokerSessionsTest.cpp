@@ -17,6 +17,7 @@
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
+#include "tests/plugin/engine/ScriptedEngine.h"
 
 namespace {
 
@@ -100,13 +101,10 @@ class SlotLogins : public ::testing::Test {
   SlotLogins() : engine_(&window_) {
     setup_.Prepare(engine_);
     engine_.SetLoginInfo(&login_);
-    engine_.Operations().LoadServiceSettings = [this](CURL*, int broker, const char* client,
-                                                      const wchar_t* account, login_info_s* user,
-                                                      int a, int b, int c) {
+    window_.serviceCheck = [this](CURL*, int broker, const char* client,
+                                  const wchar_t* account) {
       checks_.push_back(std::to_string(broker) + "/" + client + "/" +
-                        std::string(account, account + std::wcslen(account)) + "/" +
-                        (user == &login_ ? "user" : "none") + "/" + std::to_string(a) +
-                        std::to_string(b) + std::to_string(c));
+                        std::string(account, account + std::wcslen(account)));
       return 42;
     };
     auto& dom = engine_.Options().domestic;
@@ -125,7 +123,7 @@ class SlotLogins : public ::testing::Test {
   orv::test::BrokerPeerSetup setup_;
   FakeEngineWindow window_;
   login_info_s login_;
-  CPelomarEngine engine_;
+  ScriptedEngine engine_;
   std::vector<std::string> checks_;
 };
 
@@ -142,7 +140,7 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
   EXPECT_EQ(dom.logged_in[1], 0);
   EXPECT_EQ(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).size(), 2u);
   ASSERT_EQ(checks_.size(), 1u);
-  EXPECT_EQ(checks_[0], "11/orvella.auto.dbstock.pc/11112222/user/010");
+  EXPECT_EQ(checks_[0], "11/orvella.auto.dbstock.pc/11112222");
   CStockAgentBase* first = engine_.FindAgent(CPelomarEngine::MakeAgentKey(1, 11, 1));
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->m_userCheck[0], 42);
@@ -210,7 +208,7 @@ TEST_F(SlotLogins, MarketSwitchRemakesTheAgentsLogsInAndRestartsTheChain) {
   ASSERT_EQ(engine_.CreateEvents(), 1);
   ASSERT_EQ(engine_.StartWorkerThreads(), kEngineWorkerCount);
   std::atomic<int> masterRuns{0};
-  engine_.Operations().LoadMasterCodes = [&](CURL*) { return ++masterRuns; };
+  engine_.masterCodes = [&](CURL*) { return ++masterRuns; };
   engine_.Options().domestic.app_secret[1][0] = 0;  // one usable slot
   engine_.Options().domestic.broker_id[2] = 0;
   EXPECT_EQ(engine_.SwitchTradingMarket(nullptr), 1);
@@ -237,10 +235,8 @@ TEST(UserLogout, FreesTheSessionAndAsksAboutAutoLoginOnlyWhenItIsOn) {
   login.nTokenValue = 5;
   CPelomarEngine engine(&window);
   engine.SetLoginInfo(&login);
-  int viewCleared = 0;
-  int forgotten = 0;
-  engine.Operations().ClearViewAfterLogout = [&] { ++viewCleared; };
-  engine.Operations().ForgetAutoLogin = [&] { ++forgotten; };
+  const std::atomic<int>& viewCleared = window.viewClears;
+  const std::atomic<int>& forgotten = window.autoLoginsForgotten;
   engine.AgentRoles().primary = engine.GetStockAgent(1, 11, 0, nullptr, nullptr);
   engine.Stocks().Master().emplace(L"005930", GfxNewStock(1));
 

@@ -21,6 +21,7 @@
 #include "shared/Messages.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
+#include "tests/plugin/engine/ScriptedEngine.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ class DataSteps : public ::testing::Test {
   orv::win::ScopedClock scoped_;
   orv::test::BrokerPeerSetup setup_;
   FakeEngineWindow window_;
-  CPelomarEngine engine_;
+  ScriptedEngine engine_;
   login_info_s login_;
   CURL* curl_ = nullptr;
   CStockAgentBase* agent_ = nullptr;
@@ -321,7 +322,7 @@ TEST_F(DataSteps, AHoldingAtQuantityZeroIsSoldOutAndLeftOutOfTheTotals) {
   ASSERT_NE(held, nullptr);
   held->quantity = 0;
   int checked = 0;
-  engine_.Operations().CheckStockRules = [&](StockTrade_s*, double, int mayQueue, int*) {
+  engine_.ruleCheck = [&](StockTrade_s*, double, int mayQueue, int*) {
     EXPECT_EQ(mayQueue, 1);
     ++checked;
     return 0.0;

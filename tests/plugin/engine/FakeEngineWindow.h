@@ -55,6 +55,20 @@ class FakeEngineWindow : public IEngineWindow {
     std::lock_guard<std::mutex> lock(mutex);
     historyRows.push_back(row);
   }
+  void RefreshAccountViews() override { ++accountRefreshes; }
+  void RefreshGridValues() override { ++gridRefreshes; }
+  void RebuildAllStockGrid() override { ++gridRebuilds; }
+  void ClearViewAfterLogout() override { ++viewClears; }
+  bool CheckServiceUser(CURL* curl, int brokerId, const char* clientName, const wchar_t* account,
+                        int* userIndex) override {
+    if (!serviceCheck) return false;
+    *userIndex = serviceCheck(curl, brokerId, clientName, account);
+    return true;
+  }
+  void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) override {
+    if (upload) upload(curl, lines, lineCount);
+  }
+  void ForgetAutoLogin() override { ++autoLoginsForgotten; }
   void PlayAlertSound(int sound) override {
     {
       std::lock_guard<std::mutex> lock(mutex);
@@ -78,6 +92,14 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<OrderHistoryRow_s> historyRows;
   std::vector<int> sounds;
   std::function<void()> onSound;  // runs inside the order, on the ordering thread
+  std::atomic<int> accountRefreshes{0};
+  std::atomic<int> gridRefreshes{0};
+  std::atomic<int> gridRebuilds{0};
+  std::atomic<int> viewClears{0};
+  std::atomic<int> autoLoginsForgotten{0};
+  // The web server's user check and money-log upload; none when empty.
+  std::function<int(CURL*, int, const char*, const wchar_t*)> serviceCheck;
+  std::function<void(CURL*, const std::wstring&, int)> upload;
   int boxAnswer = 7;  // IDNO
   int language = 0;   // the host's default (Korean)
 };

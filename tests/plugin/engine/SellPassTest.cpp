@@ -60,8 +60,8 @@ class SellPass : public RulesFixture {
     run_.nAppNo = 22;
     engine_.SetLoginInfo(&login_);
     engine_.SetRunSetting(&run_);
-    engine_.Operations().UploadMoneyLog = [this](CURL* curl, const std::wstring& lines, int n) {
-      return reports_.UploadMoneyLog(curl, lines, n);
+    window_.upload = [this](CURL* curl, const std::wstring& lines, int n) {
+      reports_.UploadMoneyLog(curl, lines, n);
     };
     agent_ = engine_.GetStockAgent(1, 11, 1, nullptr, L"DB");
     ASSERT_NE(agent_, nullptr);
@@ -298,7 +298,7 @@ TEST_F(SellPass, ThePassRunsOnTheSellWorkerWhenTheRuleCheckQueues) {
   StockTrade_s* h = Held(L"005930", 10, 9000);
   h->steps[0] = -3;
   ASSERT_EQ(engine_.StartWorkerThreads(), kEngineWorkerCount);
-  engine_.Operations().CheckStockRules(h, 9000, 1, nullptr);
+  engine_.CheckStockRules(h, 9000, 1, nullptr);
   for (int i = 0; i < 500 && Reports().empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(engine_.StopWorkerThreads());

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/Clock.h"
@@ -11,6 +14,7 @@
 #include "shared/Messages.h"
 #include "tests/plugin/engine/EngineTestSupport.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
+#include "tests/plugin/engine/ScriptedEngine.h"
 
 namespace {
 
@@ -58,7 +62,7 @@ class TradingTick : public ::testing::Test {
   orv::win::ScopedClock scopedClock_;
   FakeEngineWindow window_;
   login_info_s login_;
-  CPelomarEngine engine_;
+  ScriptedEngine engine_;
   uint64_t now64_ = 1000000;
   uint8_t agentCount_ = 0;
 };
@@ -102,7 +106,7 @@ TEST(MarketSession, ADelayMovesEveryBoundAsATimeOfDay) {
 
 TEST_F(TradingTick, WritesMarketAndSessionAndResetsStairsOnEveryChange) {
   int resets = 0;
-  engine_.Operations().ResetAllStockStairs = [&] { return ++resets; };
+  engine_.stairReset = [&] { return ++resets; };
   engine_.TimerState().overseasAutoSwitch = 1;
   const struct {
     int hour, minute, state, market, resets;
@@ -123,8 +127,7 @@ TEST_F(TradingTick, WritesMarketAndSessionAndResetsStairsOnEveryChange) {
 }
 
 TEST_F(TradingTick, WakesAccountAndCafeWorkersEvery30sOnlyWhileSignedIn) {
-  int accountRefreshes = 0;
-  engine_.Operations().RefreshAccountViews = [&] { ++accountRefreshes; };
+  const std::atomic<int>& accountRefreshes = window_.accountRefreshes;
   AddAgent(200);  // a due token: looked at only while signed in
   engine_.m_lastAccountQueryTick.store(clock_.NowTick() - 40000);
   engine_.m_lastCafeListTick.store(clock_.NowTick() - 40000);
@@ -159,10 +162,8 @@ TEST_F(TradingTick, WakesAccountAndCafeWorkersEvery30sOnlyWhileSignedIn) {
 }
 
 TEST_F(TradingTick, HandsWorkerResultsToTheGridsAndReportsPanes) {
-  int gridRefreshes = 0;
-  int rebuilds = 0;
-  engine_.Operations().RefreshGridValues = [&] { ++gridRefreshes; };
-  engine_.Operations().RebuildAllStockGrid = [&](int a, int b) { rebuilds += 1 + a + b; };
+  const std::atomic<int>& gridRefreshes = window_.gridRefreshes;
+  const std::atomic<int>& rebuilds = window_.gridRebuilds;
   SignIn();
   engine_.m_quotesApplied.store(1);
   engine_.m_gridUpdatePending.store(1);
@@ -219,19 +220,35 @@ TEST_F(TradingTick, TokenDueAt300MsButNotAt301UnlessForced) {
   EXPECT_EQ(logs[1], L"★ [1/4] " + std::wstring(due->m_brokerName) + L" 로그인 결과 : 1");
 }
 
-TEST_F(TradingTick, RenewsDueTokensWithPollingOffAndThePopupShown) {
-  int pollingDuringLogin = -1;
-  TokenAgent* agent = AddAgent(100, [&] { pollingDuringLogin = engine_.m_quotePolling.load(); });
+TEST_F(TradingTick, RenewsDueTokensOnTheAccountWorkerWithPollingOffAndThePopupShown) {
+  std::atomic<int> pollingDuringLogin{-1};
+  std::atomic<bool> loginOnTick{false};
+  const std::thread::id tickThread = std::this_thread::get_id();
+  TokenAgent* agent = AddAgent(100, [&] {
+    pollingDuringLogin = engine_.m_quotePolling.load();
+    loginOnTick = std::this_thread::get_id() == tickThread;
+  });
+  engine_.accounts = [](CURL*, int, uint32_t*, int) { return 0; };
   SignIn();
   engine_.m_quotePolling.store(1);
   engine_.m_chartPass.store(CPelomarEngine::kChartPassRunning);
   At(10, 0);
-  EXPECT_EQ(agent->logins, 0) << "not while the chart pass runs";
   engine_.m_chartPass.store(CPelomarEngine::kChartPassDone);
+  ASSERT_EQ(engine_.StartWorkerThreads(), kEngineWorkerCount);
+  engine_.ResetWorkEvent(EngineWorker::kAccount);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(engine_.m_quotePolling.load(), 1) << "not while the chart pass runs";
+
+  // The tick asks for the renewal and returns at once; the account worker logs in.
   At(10, 0);
+  for (int i = 0; i < 2500 && engine_.m_quotePolling.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(engine_.StopWorkerThreads());
   EXPECT_EQ(agent->logins, 1);
-  EXPECT_EQ(pollingDuringLogin, 0);
+  EXPECT_FALSE(loginOnTick.load()) << "the user-interface thread never waits on a login";
+  EXPECT_EQ(pollingDuringLogin.load(), 0);
   EXPECT_EQ(engine_.m_quotePolling.load(), 1);
+  std::lock_guard<std::mutex> lock(window_.mutex);
   ASSERT_EQ(window_.popups.size(), 2u);
   EXPECT_EQ(window_.popups[0], L"다시 로그인중.\r\n잠시만 기다려 주세요\n");
   EXPECT_EQ(window_.popups[1], L"<hide>");

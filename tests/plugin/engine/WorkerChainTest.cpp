@@ -17,6 +17,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
+#include "tests/plugin/engine/ScriptedEngine.h"
 
 namespace {
 
@@ -64,27 +65,26 @@ class WorkerChain : public ::testing::Test {
   orv::win::FakeClock clock_;
   orv::win::ScopedClock scopedClock_;
   FakeEngineWindow window_;
-  CPelomarEngine engine_;
+  ScriptedEngine engine_;
   StepRecorder rec_;
 };
 
 TEST_F(WorkerChain, RunsMasterCodesAccountsChartsOnceQuotesRulesSellThenAccounts) {
-  EngineOperations& ops = engine_.Operations();
   std::atomic<int> quotePasses{0};
-  ops.LoadMasterCodes = [&](CURL* curl) {
+  engine_.masterCodes = [&](CURL* curl) {
     rec_.Add(curl ? "master" : "master-without-handle");
     return 10;
   };
-  ops.QueryAccountsAndBalances = [&](CURL* curl, int accountsEmpty, int* changes, int final) {
-    rec_.Add(curl && final == 1 && accountsEmpty == 1 ? "accounts" : "accounts-bad-args");
+  engine_.accounts = [&](CURL* curl, int accountSwitch, uint32_t* changes, int accountsEmpty) {
+    rec_.Add(curl && accountSwitch == 1 && accountsEmpty == 1 ? "accounts" : "accounts-bad-args");
     *changes = 2;
     return 3;
   };
-  ops.QueryHeldStockCharts = [&](CURL*) {
+  engine_.charts = [&](CURL*) {
     rec_.Add("charts");
     return 5;
   };
-  ops.RunQuotePass = [&](CURL*, int market) {
+  engine_.quotePass = [&](CURL*, int market) -> DWORD {
     const DWORD start = orv::win::GetTickCount();
     // The domestic pass's rule check queues one order on its first run.
     if (market == 1 && quotePasses.fetch_add(1) == 0) {
@@ -95,7 +95,7 @@ TEST_F(WorkerChain, RunsMasterCodesAccountsChartsOnceQuotesRulesSellThenAccounts
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return start;
   };
-  ops.RunSellPass = [&](CURL*) {
+  engine_.sellPass = [&](CURL*) {
     rec_.Add("sell");
     engine_.SetWorkEvent(EngineWorker::kAccount);  // after a sale
     return 1;
@@ -127,7 +127,7 @@ TEST_F(WorkerChain, RunsMasterCodesAccountsChartsOnceQuotesRulesSellThenAccounts
 TEST_F(WorkerChain, QuotePassesStartAbout1010MsApartAndIdleWithoutUserOrPolling) {
   std::mutex mutex;
   std::vector<DWORD> starts;
-  engine_.Operations().RunQuotePass = [&](CURL*, int market) {
+  engine_.quotePass = [&](CURL*, int market) -> DWORD {
     const DWORD start = orv::win::GetTickCount();
     if (market == 1) {
       std::lock_guard<std::mutex> lock(mutex);
@@ -163,7 +163,7 @@ TEST_F(WorkerChain, AMasterCodeSignalDuringTheWorkCausesExactlyOneMoreRun) {
   std::condition_variable cv;
   bool release = false;
   std::atomic<int> runs{0};
-  engine_.Operations().LoadMasterCodes = [&](CURL*) {
+  engine_.masterCodes = [&](CURL*) {
     if (runs.fetch_add(1) == 0) {
       std::unique_lock<std::mutex> lock(mutex);
       cv.wait(lock, [&] { return release; });
@@ -190,7 +190,7 @@ TEST_F(WorkerChain, AMasterCodeSignalDuringTheWorkCausesExactlyOneMoreRun) {
 
 TEST_F(WorkerChain, ChartWorkerHoldsBackWhileASimulationRuns) {
   std::atomic<int> charts{0};
-  engine_.Operations().QueryHeldStockCharts = [&](CURL*) { return ++charts; };
+  engine_.charts = [&](CURL*) { return ++charts; };
   Start();
   engine_.m_simulationRunning.store(1);
   engine_.SetWorkEvent(EngineWorker::kChart);
@@ -210,7 +210,7 @@ TEST(WorkerStop, StopDuringAQuoteTransferAbortsItAndEndsTheWorkers) {
   orv::test::BrokerPeerSetup setup;
   ASSERT_TRUE(setup.Ready());
   FakeEngineWindow window;
-  auto engine = std::make_unique<CPelomarEngine>(&window);
+  auto engine = std::make_unique<ScriptedEngine>(&window);
   setup.Prepare(*engine);
   setup.peer.SetDelay(orv::test::DbBrokerPeer::kDomesticBalancePath, std::chrono::seconds(30));
 
@@ -220,7 +220,7 @@ TEST(WorkerStop, StopDuringAQuoteTransferAbortsItAndEndsTheWorkers) {
 
   std::atomic<int> inTransfer{0};
   std::atomic<int> afterTransfer{0};
-  engine->Operations().RunQuotePass = [&](CURL* curl, int market) -> DWORD {
+  engine->quotePass = [&](CURL* curl, int market) -> DWORD {
     const DWORD start = orv::win::GetTickCount();
     if (market != 1) return start;
     BalanceQueryArgs_s args;

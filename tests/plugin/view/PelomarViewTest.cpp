@@ -346,7 +346,7 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
     ++index;
   }
   // The rebuild the tick runs after the master codes (rows in code order: 000660 first).
-  view->Engine().Operations().RebuildAllStockGrid(0, 0);
+  view->Engine().Window()->RebuildAllStockGrid();
   EXPECT_EQ(view->FilterMasterGrid(1).shown, 3);
   wxGrid* body = FindGrid(view->TabControl()->GetPage(0));
   ASSERT_NE(body, nullptr);
@@ -538,7 +538,7 @@ TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHol
   std::vector<StockTrade_s*> holdings = {AddHeldStock(engine, L"005930", 11000, 10),
                                          AddHeldStock(engine, L"000660", 0, 10),
                                          AddHeldStock(engine, L"035420", 9000, -10)};
-  engine.Operations().RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
   ASSERT_EQ(grid->GetRecordCount(), 3);
   for (StockTrade_s* h : holdings) ASSERT_NE(h->grid_row, nullptr);
   const auto rowCheck = [&](int i) {
@@ -628,7 +628,7 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   StockTrade_s* a = AddHeldStock(engine, L"005930", 11000, 10);
   StockTrade_s* b = AddHeldStock(engine, L"000660", 9000, -10);
   b->loan_amount = 30000;
-  engine.Operations().RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
   ASSERT_EQ(grid->GetRecordCount(), 2);
   // The footer's first row carries the totals, shown with the rows.
   ASSERT_GE(grid->GetFooterRecordCount(), 1);
@@ -679,10 +679,10 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 30000);
   // The next account refresh: the row no longer trades; missed twice, it is hidden and leaves
   // the totals.
-  engine.Operations().RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
   EXPECT_FALSE(rowB->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
   EXPECT_TRUE(rowB->IsVisible());
-  engine.Operations().RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
   EXPECT_FALSE(rowB->IsVisible());
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
@@ -705,7 +705,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   h->sell_ratio = 95;  // 매도비중
   h->sell_rate = 30;   // 분할률/금액
   h->stop_loss_rate = -12.5;
-  engine.Operations().RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
   auto* grid = view->Grid(IDC_MY_STOCK_GRID);
   ASSERT_EQ(grid->GetRecordCount(), 1);
   // What the grid's window shows: the item's caption through its column's option list.
@@ -725,7 +725,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   EXPECT_EQ(shows(grid, row, Row::kColStopLoss), L"-12.5%");
 
   // The all-stock rows the rebuild makes show the nation and market labels too.
-  engine.Operations().RebuildAllStockGrid(0, 0);
+  engine.Window()->RebuildAllStockGrid();
   orv::ui::CMyReportCtrl* all = view->Grid(IDC_ALL_STOCK_GRID);
   ASSERT_EQ(all->GetRecordCount(), 1);
   EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemNation), L"KR");
@@ -777,7 +777,7 @@ TEST_F(PelomarViewTest, TheTickFillsTheAllStockGridAfterTheMasterCodesAndALogout
   EXPECT_EQ(grid->GetFooterRecordCount(), 1);
 
   // The logout's view step empties the rows before the engine frees their stocks.
-  engine.Operations().ClearViewAfterLogout();
+  engine.Window()->ClearViewAfterLogout();
   EXPECT_EQ(grid->GetRecordCount(), 0);
   EXPECT_EQ(samsung->grid_row, nullptr);
   engine.m_gridRebuildRequest.store(1);

@@ -150,7 +150,7 @@ TEST_F(ViewLoginServicesTest, TheRateTableSetsEveryHoldingRowByItsProfitBand) {
   EXPECT_EQ(ConfirmRateTable(), 0);
 
   login_.nUserIdx = 5;
-  view_->Engine().Operations().RefreshAccountViews();
+  view_->Engine().Window()->RefreshAccountViews();
   EXPECT_EQ(ConfirmRateTable(), static_cast<int>(std::size(cases)));
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -182,12 +182,12 @@ TEST_F(ViewLoginServicesTest, WithoutAStoredTableTheDefaultTableApplies) {
   StockTrade_s* h = AddHolding(L"005930", kMarketDomestic, 8);
   StockTrade_s* sold = AddHolding(L"000660", kMarketDomestic, 8);
   login_.nUserIdx = 5;
-  view_->Engine().Operations().RefreshAccountViews();
+  view_->Engine().Window()->RefreshAccountViews();
   // A holding the balance query drops is freed; its row stays behind and is left alone.
   HoldingMap& holdings = view_->Engine().Stocks().Holdings();
   holdings.erase(sold);
   delete sold;
-  view_->Engine().Operations().RefreshAccountViews();
+  view_->Engine().Window()->RefreshAccountViews();
   for (const char* stored : {"", "4.9% 이하 수익권=9,0,9;(국내) 손절 라인=-5"}) {
     Web().m_stopLossRates = stored;
     EXPECT_EQ(ConfirmRateTable(), 1);
