@@ -73,6 +73,17 @@ std::string CStockAgentBase::AccessToken() const {
   return m_accessToken;
 }
 
+void CStockAgentBase::SetLastMessageUtf8(const char* text) {
+  wchar_t wide[201];
+  StrSafeCopyFromUTF8_W(wide, sizeof wide / sizeof wide[0], text ? text : "");
+  SetLastMessage(wide);
+}
+
+std::string CStockAgentBase::AccountNumber() const {
+  std::lock_guard<std::mutex> lock(m_tokenLock);
+  return m_account;
+}
+
 CStockAgentBase::RequestCredentials CStockAgentBase::CredentialsForRequest() const {
   std::lock_guard<std::mutex> lock(m_tokenLock);
   return {m_appKey, m_appSecret, m_accessToken};
@@ -274,10 +285,17 @@ int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, in
                      outMsg, outResultText);
 }
 
-const wchar_t* CStockAgentBase::GetLastMessage() { return m_lastMessage; }
+std::wstring CStockAgentBase::GetLastMessage() const {
+  std::lock_guard<std::mutex> lock(m_messageLock);
+  return m_lastMessage;
+}
 
 int CStockAgentBase::SetLastMessage(const wchar_t* text) {
-  StrSafeCopyW(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0], text);
+  constexpr size_t kMessageLen = 200;
+  std::wstring kept = text ? text : L"";
+  if (kept.size() > kMessageLen) kept.resize(kMessageLen);
+  std::lock_guard<std::mutex> lock(m_messageLock);
+  m_lastMessage = std::move(kept);
   return 0;
 }
 

@@ -211,9 +211,13 @@ class CStockAgentBase {
                          double v2, double v3, int v4, int v5, const wchar_t* earlierOrder,
                          char* outOrderNoText, int64_t* outOrderNo, int* outResult, int* outSuccess,
                          int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText);
-  virtual const wchar_t* GetLastMessage();
+  // A copy of the agent's last message: several workers write it, so none may keep a pointer
+  // into it.
+  virtual std::wstring GetLastMessage() const;
   // Null empties the message; keeps at most 200 characters; returns 0.
   virtual int SetLastMessage(const wchar_t* text);
+  // The same from UTF-8 text.
+  void SetLastMessageUtf8(const char* text);
   // W of GetChartDataA.
   virtual int GetChartData(CURL* curl, Stock_s* stock, const wchar_t* code, int kind, int step,
                            int count, std::string* outRows, std::string* outSeries,
@@ -294,7 +298,6 @@ class CStockAgentBase {
   std::atomic<uint64_t> m_tokenExpiry{0};   // tick count (ms)
   std::atomic<int64_t> m_remainingTicks{0};  // written by the token check
   std::string m_caCertPath;
-  wchar_t m_lastMessage[201]{};
 
   uint32_t m_lastPollTick = 0;
   uint32_t m_pollInterval = 1000;
@@ -318,6 +321,8 @@ class CStockAgentBase {
 
   // A copy of the access token, taken under the agent's lock (empty when none is held).
   std::string AccessToken() const;
+  // A copy of the account number, taken under the agent's lock (a login may be writing it).
+  std::string AccountNumber() const;
 
  protected:
   // What one request authenticates with, copied under the agent's lock.
@@ -347,4 +352,6 @@ class CStockAgentBase {
   uint32_t m_balanceStamp = 0;     // marks the holdings each balance reply names
   mutable std::mutex m_tokenLock;  // guards m_accessToken, m_account, m_appKey, m_appSecret
   std::string m_accessToken;
+  mutable std::mutex m_messageLock;  // guards m_lastMessage
+  std::wstring m_lastMessage;
 };

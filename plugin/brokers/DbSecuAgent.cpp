@@ -109,9 +109,8 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
     // An error page says nothing about the order: whether the broker executed it is unknown.
     std::free(reply);
     if (outLen) *outLen = 0;
-    const std::string text = "HTTP " + std::to_string(status);
-    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          text.c_str());
+    transferError = "HTTP " + std::to_string(status);
+    SetLastMessageUtf8(transferError.c_str());
     return nullptr;
   }
   if (transfer != CURLE_OK) {
@@ -121,8 +120,7 @@ char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int jso
     len = 0;
     // The message the login's error box shows names the cause (a certificate problem, say).
     if (transfer == kTransferNoHandle) transferError = "no HTTP handle";
-    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          transferError.c_str());
+    SetLastMessageUtf8(transferError.c_str());
   }
   if (outLen) *outLen = len;
   return reply;
@@ -165,7 +163,8 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
   char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, false, &len, nullptr, &request);
   if (!reply) {
     DropToken();
-    if (request.transfer != CURLE_OK) CopyMessage(outMsg, msgLen, Narrow(m_lastMessage).c_str());
+    // The cause travels with this request: another worker may have set the last message since.
+    if (request.transfer != CURLE_OK) CopyMessage(outMsg, msgLen, request.errorText.c_str());
     return kAgentFailed;
   }
 

@@ -157,7 +157,8 @@ int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int 
         *outCodeFlag = result == kDbOrderRetryCode1 || result == kDbOrderRetryCode2 ? 1 : 0;
       }
     } else if (outMsg) {
-      StrSafeCopyW(outMsg, kOrderMessageLen, m_lastMessage);  // why the transfer failed
+      // Why this request failed, from its own state.
+      StrSafeCopyFromUTF8_W(outMsg, kOrderMessageLen, request.errorText.c_str());
     }
   }
   if (outResult) *outResult = result;

@@ -137,7 +137,7 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
         args.code = holding->stock->code;
         args.quantity = qty;
         args.price = 0;
-        args.accountText = holding->account->agent->m_account;
+        args.accountText = holding->account->agent->AccountNumber();
         args.orderCondition = holding->order_condition;
         args.orderByte = holding->order_byte;
         args.note = L"0:없음";
@@ -487,7 +487,7 @@ int CPelomarEngine::PlaceUserOrder(CURL* curl, int market, const wchar_t* accoun
   args.code = stock->code;
   args.quantity = qty;
   args.price = price;
-  if (args.account && args.account->agent) args.accountText = args.account->agent->m_account;
+  if (args.account && args.account->agent) args.accountText = args.account->agent->AccountNumber();
   if (side != kSideBuy && cashCredit != 1) {
     // A credit sell names its loan: "99" repays the earliest loans (date 99991231), "33" the
     // loan of the given date.

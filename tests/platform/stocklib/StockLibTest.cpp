@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/stocklib/Jwt.h"
 #include "platform/stocklib/StockAgentBase.h"
@@ -58,9 +60,9 @@ TEST(StockAgentBase, KeyLabelUrlAndMessages) {
   EXPECT_EQ(named.SetServerUrl(L"x"), 0);
 
   named.SetLastMessage(std::wstring(300, L'가').c_str());
-  EXPECT_EQ(std::wcslen(named.GetLastMessage()), 200u);
+  EXPECT_EQ(named.GetLastMessage(), std::wstring(200, L'가'));
   EXPECT_EQ(named.SetLastMessage(nullptr), 0);
-  EXPECT_STREQ(named.GetLastMessage(), L"");
+  EXPECT_EQ(named.GetLastMessage(), L"");
 
   wchar_t acc[8] = L"junk";
   EXPECT_STREQ(named.GetAccountNo(acc, 8), L"");
@@ -69,6 +71,24 @@ TEST(StockAgentBase, KeyLabelUrlAndMessages) {
 
   named.SetCaCertPemFilePath(L"/tmp/설정/cacert.pem");
   EXPECT_EQ(named.CaCertPemFilePath(), "/tmp/설정/cacert.pem");
+}
+
+// Workers write the last message while others read it: a reader always gets one whole message.
+TEST(StockAgentBase, TheLastMessageIsReadWholeWhileWorkersWriteIt) {
+  TestAgent agent(L"메인", 1, 1);
+  const std::wstring texts[2] = {std::wstring(150, L'가'), std::wstring(40, L'x')};
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 2; ++w)
+    writers.emplace_back([&agent, &texts, w] {
+      for (int i = 0; i < 2000; ++i) agent.SetLastMessage(texts[w].c_str());
+    });
+  int torn = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const std::wstring seen = agent.GetLastMessage();
+    if (!seen.empty() && seen != texts[0] && seen != texts[1]) ++torn;
+  }
+  for (auto& writer : writers) writer.join();
+  EXPECT_EQ(torn, 0);
 }
 
 TEST(StockAgentBase, WideEntriesAndBaseResults) {

@@ -293,7 +293,7 @@ TEST_F(DbPriceTest, SingleAndOverseasPriceReplies) {
 
   const std::string error = "{\"error\":{\"code\":\"E1\",\"message\":\"조회 실패\"}}";
   EXPECT_EQ(agent_.ParsePriceResponse(error.c_str(), error.size(), samsung, 0, log.get()), 0);
-  EXPECT_STREQ(agent_.GetLastMessage(), L"조회 실패");
+  EXPECT_EQ(agent_.GetLastMessage(), L"조회 실패");
 
   const std::string overseas =
       DbBrokerPeer::OverseasPriceBody({"AAPL", "", 190.5, 188, 191, 187.25, 189, 1.5, 0.79});
@@ -391,7 +391,7 @@ TEST_F(DbChartTest, BrokerErrorGivesAnEmptySeries) {
       0);
   EXPECT_EQ(rows, "{\"days_10\" : []}");
   EXPECT_EQ(series, "");
-  EXPECT_STREQ(agent_.GetLastMessage(), L"token expired");
+  EXPECT_EQ(agent_.GetLastMessage(), L"token expired");
 }
 
 TEST_F(DbChartTest, InvestorTrendNetsBuyingAgainstSelling) {

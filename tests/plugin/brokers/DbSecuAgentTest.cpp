@@ -260,7 +260,7 @@ TEST_F(DbAgentTest, RefusedOrFailedDepositLeavesTheRecord) {
   group_info_s* record = nullptr;
   EXPECT_EQ(agent_.QueryDeposit(nullptr, &accounts_, &record, 0), 0);
   EXPECT_DOUBLE_EQ(agent_.m_accountRecord.deposit, 777);
-  EXPECT_STREQ(agent_.GetLastMessage(), L"조회 불가");
+  EXPECT_EQ(agent_.GetLastMessage(), L"조회 불가");
   EXPECT_TRUE(accounts_.empty());
 
   const char notJson[] = "<html>";
@@ -397,7 +397,7 @@ TEST_F(DbAgentTest, RefusedOrUnparsableBalanceDropsNothing) {
   peer_.Refuse(DbBrokerPeer::kDomesticBalancePath, "IGW00300", "잔고 조회 실패");
   EXPECT_EQ(Balance(), 0);
   EXPECT_EQ(holdings_.size(), 1u);
-  EXPECT_STREQ(agent_.GetLastMessage(), L"잔고 조회 실패");
+  EXPECT_EQ(agent_.GetLastMessage(), L"잔고 조회 실패");
 
   const char garbage[] = "{\"Out\":";
   EXPECT_EQ(agent_.ParseBalanceResponse(1, 0, 0, garbage, sizeof garbage - 1,
@@ -412,7 +412,7 @@ TEST_F(DbAgentTest, RequestsWithoutAValidTokenAreRefusedByThePeer) {
   agent_.Logout();
   peer_.SetToken("rotated");
   EXPECT_EQ(agent_.QueryDeposit(nullptr, &accounts_, &record, 0), 0);
-  EXPECT_STREQ(agent_.GetLastMessage(), L"invalid access token");
+  EXPECT_EQ(agent_.GetLastMessage(), L"invalid access token");
 }
 
 TEST_F(DbAgentTest, StopFlagAbortsARequestInProgress) {
