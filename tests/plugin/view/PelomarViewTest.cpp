@@ -12,6 +12,7 @@
 #include <wx/notebook.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <cstdlib>
@@ -20,6 +21,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/stocklib/BalanceMerge.h"
+#include "platform/stocklib/StockAgentBase.h"
 #include "platform/support/StockOptionStore.h"
 #include "platform/ui/DbViewBase.h"
 #include "platform/ui/model/ReportCtrl.h"
@@ -686,6 +689,79 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   EXPECT_FALSE(rowB->IsVisible());
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
+  EXPECT_TRUE(view->Destroy());
+}
+
+// The account worker merges balance replies that alternately name and drop a holding (the
+// merge frees a dropped holding) while the user-interface thread refreshes the rows and runs
+// the tick. No window step may read a freed holding (an ASan or TSan build reports it); when
+// the replies stop, the rows show what the last one said.
+TEST_F(PelomarViewTest, AHoldingTheAccountWorkerFreesWhileTheGridRefreshesIsNeverRead) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  group_info_s account;
+  account.key = 7;
+  BalanceQueryArgs_s args;
+  args.totals = &account;
+  args.holdings = &engine.Stocks().Holdings();
+  args.stocks = &engine.Stocks().Master();
+  BalanceOwner_s owner;
+  owner.brokerId = 11;
+  owner.accountKey = 7;
+  owner.market = 1;
+  const auto row = [](const wchar_t* code, double quantity, double price) {
+    BalanceRow_s r;
+    r.code = code;
+    r.name = code;
+    r.quantity = quantity;
+    r.avgPrice = 10000;
+    r.curPrice = price;
+    return r;
+  };
+  const auto merge = [&](uint32_t pass, bool both) {
+    BalanceReply_s reply;
+    reply.rows.push_back(row(L"005930", 10, 11000 + pass % 7));
+    if (both) reply.rows.push_back(row(L"000660", 5, 9000));
+    owner.pass = pass;
+    owner.afterFirstPass = pass > 1;
+    engine.MergeUnderViewLock([&] { MergeBalanceReply(reply, owner, args); });
+  };
+  merge(1, true);
+
+  std::atomic<bool> stop{false};
+  std::atomic<int> merges{0};
+  std::thread accountWorker([&] {
+    for (uint32_t pass = 2; !stop.load(); ++pass) {
+      merge(pass, pass % 2 == 0);
+      merges.fetch_add(1);
+      engine.m_accountRefresh.store(1);
+    }
+  });
+  for (int i = 0; i < 300 || merges.load() < 50; ++i) {
+    engine.Window()->RefreshAccountViews();
+    engine.m_quotesApplied.store(1);
+    engine.OnTradingTick();
+    if (i > 20000) break;
+  }
+  stop.store(true);
+  accountWorker.join();
+  EXPECT_GE(merges.load(), 50);
+
+  // The last reply names only 005930: two refreshes later only its row is shown.
+  merge(1000001, false);
+  engine.Window()->RefreshAccountViews();
+  engine.Window()->RefreshAccountViews();
+  int shown = 0;
+  for (int i = 0; i < grid->GetRecordCount(); ++i) {
+    auto* record = static_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
+    if (!record->IsVisible()) continue;
+    ++shown;
+    EXPECT_EQ(record->GetItem(kMyItemCode)->GetCaption(nullptr), L"005930");
+    EXPECT_DOUBLE_EQ(record->GetNumberValue(kMyItemPrice), 11000 + 1000001 % 7);
+  }
+  EXPECT_EQ(shown, 1);
   EXPECT_TRUE(view->Destroy());
 }
 
