@@ -86,7 +86,9 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* hol
       m_nMarket(v.market),
       m_nNxt(v.nxt),
       m_nAccountId(v.accountId),
-      m_nRowNumber(v.rowNumber) {
+      m_nRowNumber(v.rowNumber),
+      m_nCreditKind(v.creditKind),
+      m_code(v.code) {
   char priceFormat[16];
   std::snprintf(priceFormat, sizeof priceFormat, "%%.%dlf", PriceDecimals(v.market));
   const bool blank = IsBlankRow();

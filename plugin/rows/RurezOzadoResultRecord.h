@@ -124,6 +124,10 @@ class CRurezOzadoResultRecord : public CStockGridRecord {
   uint8_t GetMarket() const { return m_nMarket; }
   uint8_t GetNxt() const { return m_nNxt; }
   int32_t GetAccountId() const { return m_nAccountId; }
+  // The code and cash/credit kind the row was made for: with the account they name its
+  // holding to the engine (a row never hands out a holding's address as its identity).
+  const std::wstring& GetCode() const { return m_code; }
+  int32_t GetCreditKind() const { return m_nCreditKind; }
   int32_t GetRowNumber() const { return m_nRowNumber; }
   bool IsBlankRow() const { return IsBlankRowNumber(m_nRowNumber); }
 
@@ -140,4 +144,6 @@ class CRurezOzadoResultRecord : public CStockGridRecord {
   uint8_t m_nNxt;
   int32_t m_nAccountId;
   int32_t m_nRowNumber;
+  int32_t m_nCreditKind;
+  std::wstring m_code;
 };

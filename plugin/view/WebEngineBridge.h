@@ -81,11 +81,9 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
     out->market = stock->market;
     const bool holdingRow = dynamic_cast<CRurezOzadoResultRecord*>(record) != nullptr;
     out->holdingQty = 0;
-    if (holdingRow) {
-      orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
-      if (const StockTrade_s* h = HeldHoldingOf(record, view_.m_engine->Stocks().Holdings()))
-        out->holdingQty = h->quantity;
-    }
+    if (holdingRow)
+      out->holdingQty =
+          view_.m_engine->HeldQuantity(KeyOf(static_cast<const CRurezOzadoResultRecord&>(*record)));
     out->autoTrade = record->GetCheckValue(AutoTradeItem(record));
     return true;
   }
@@ -96,13 +94,10 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
     const int item = AutoTradeItem(record);
     record->SetCheckValue(item, on);
     record->SetItemTextColor(item, colour);
-    // A holding row switches its own holding (the stock may be held in several accounts).
-    orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
-    if (StockTrade_s* h = HeldHoldingOf(record, view_.m_engine->Stocks().Holdings())) {
-      h->auto_trade = on ? 1 : 0;
-      h->order_count = 0;
-      h->step_orders = 0;
-    }
+    // A holding row switches its own holding (the stock may be held in several accounts),
+    // named by its key: the engine applies the switch under its lock.
+    if (const auto* row = dynamic_cast<const CRurezOzadoResultRecord*>(record))
+      view_.m_engine->SetHoldingAutoTrade(KeyOf(*row), on);
   }
   void RedrawGrid(int gridId) override {
     if (orv::ui::CMyReportCtrl* grid = view_.Grid(gridId)) grid->RedrawControl();
@@ -163,6 +158,9 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   intptr_t WebWindow() const { return webWindow_; }
 
  private:
+  static HoldingKey_s KeyOf(const CRurezOzadoResultRecord& row) {
+    return HoldingKey_s{row.GetAccountId(), row.GetCode(), row.GetCreditKind()};
+  }
   // The automatic-trading cell of a row: the holding rows' 자동매매, the all-stock rows' 자동.
   static int AutoTradeItem(const orv::ui::CMyReportRecordBase* record) {
     return dynamic_cast<const CRurezOzadoResultRecord*>(record)

@@ -252,6 +252,32 @@ int CPelomarEngine::IsHeldStock(const wchar_t* code) const {
   return 0;
 }
 
+StockTrade_s* CPelomarEngine::FindHeldHolding(const HoldingKey_s& key) const {
+  for (const auto& entry : const_cast<CStockLists&>(m_stocks).Holdings()) {
+    StockTrade_s* holding = entry.first;
+    if (holding->quantity > 0 && holding->account_no == key.accountNo &&
+        holding->holding_kind == key.holdingKind && key.code == holding->code)
+      return holding;
+  }
+  return nullptr;
+}
+
+bool CPelomarEngine::SetHoldingAutoTrade(const HoldingKey_s& key, bool on) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  StockTrade_s* holding = FindHeldHolding(key);
+  if (!holding) return false;
+  holding->auto_trade = on ? 1 : 0;
+  holding->order_count = 0;
+  holding->step_orders = 0;
+  return true;
+}
+
+double CPelomarEngine::HeldQuantity(const HoldingKey_s& key) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  const StockTrade_s* holding = FindHeldHolding(key);
+  return holding ? holding->quantity : 0;
+}
+
 StockTrade_s* CPelomarEngine::FindQueuedOrder(int marketKind, int cashCredit, int reverse,
                                               const wchar_t* code, int accountIndex) {
   if (!code || !*code) return nullptr;

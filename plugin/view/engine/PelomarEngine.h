@@ -106,6 +106,13 @@ AutoStopLossRates_s ParseAutoStopLossRates(const std::wstring& text);
 // has no coin stop-loss line.
 std::wstring AutoStopLossRatesInForce(const std::wstring& stored);
 
+// A holding as a window names it: its account, code and cash/credit kind (1 cash, 2 credit).
+struct HoldingKey_s {
+  int32_t accountNo = 0;
+  std::wstring code;
+  int32_t holdingKind = 0;
+};
+
 class CPelomarEngine {
  public:
   // Trading-hour bounds (HHMM), in this order.
@@ -277,6 +284,13 @@ class CPelomarEngine {
   // "<program folder>Settings/cacert.pem" when that file exists, else empty. Returns the path.
   const std::wstring& ResolveCaCertPath();
   const std::wstring& CaCertPath() const { return m_caCertPath; }
+
+  // --- Commands from the windows, by key, applied under the view lock ---
+  // Switches automatic trading of the held holding (quantity above 0) of `key`; its order
+  // counts start again. False when no such holding is held.
+  bool SetHoldingAutoTrade(const HoldingKey_s& key, bool on);
+  // The quantity of the held holding of `key`; 0 when none is held.
+  double HeldQuantity(const HoldingKey_s& key);
 
   // --- Small lookups ---
   // The account of a number compared case-insensitively; null for a null or empty number.
@@ -525,6 +539,8 @@ class CPelomarEngine {
  private:
   // A trading-log line that names no stock: `text` stands in the name and result columns.
   void WriteNoticeTradingLine(int code, const wchar_t* text);
+  // The held holding of `key` (the view lock held), or null.
+  StockTrade_s* FindHeldHolding(const HoldingKey_s& key) const;
   void WorkerLoop(EngineWorker worker);
   // One wake of a worker: the step of its row in the chain.
   void RunWorkerStep(EngineWorker worker, CURL* curl);

@@ -30,6 +30,7 @@
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/community/StockGridMenu.h"
+#include "plugin/community/WebEngine.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockGrids.h"
@@ -689,6 +690,50 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   EXPECT_FALSE(rowB->IsVisible());
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
+  EXPECT_TRUE(view->Destroy());
+}
+
+// A holding row's switch names its holding by account, code and kind: with one stock held in
+// two accounts it switches only its own; once that holding was dropped (and freed) it switches
+// nothing, and the grid menu reads no quantity for it.
+TEST_F(PelomarViewTest, ARowSwitchesTheHoldingItsKeyNamesAndNothingOnceItIsGone) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  StockTrade_s* first = AddHeldStock(engine, L"005930", 11000, 10);
+  first->account_no = 7;
+  first->holding_kind = 1;
+  auto* second = new StockTrade_s(*first);
+  second->account_no = 8;
+  second->quantity = 4;
+  engine.Stocks().Holdings().emplace(second, 1);
+  engine.Window()->RefreshAccountViews();
+  ASSERT_EQ(grid->GetRecordCount(), 2);
+  CRurezOzadoResultRecord* firstRow = RowOf(first);
+  const int firstIndex = grid->GetRowIndex(firstRow);
+  const int secondIndex = grid->GetRowIndex(RowOf(second));
+  ASSERT_GE(firstIndex, 0);
+  ASSERT_GE(secondIndex, 0);
+
+  view->WebEngine().SetStockGridRowAutoTrade(IDC_MY_STOCK_GRID, secondIndex, true, 0);
+  EXPECT_EQ(second->auto_trade, 1);
+  EXPECT_EQ(first->auto_trade, 0);
+  StockGridRow_s read;
+  ASSERT_TRUE(view->WebEngine().GetStockGridRow(IDC_MY_STOCK_GRID, firstIndex, &read));
+  EXPECT_DOUBLE_EQ(read.holdingQty, 10);
+
+  // The balance drops the first account's holding; the rows have not followed yet.
+  engine.MergeUnderViewLock([&] {
+    engine.Stocks().Holdings().erase(first);
+    GfxStockTradeDataFree(first);
+  });
+  ASSERT_TRUE(view->WebEngine().GetStockGridRow(IDC_MY_STOCK_GRID, firstIndex, &read));
+  EXPECT_DOUBLE_EQ(read.holdingQty, 0);
+  view->WebEngine().SetStockGridRowAutoTrade(IDC_MY_STOCK_GRID, firstIndex, true, 0);
+  EXPECT_EQ(second->auto_trade, 1);
+  view->WebEngine().SetStockGridRowAutoTrade(IDC_MY_STOCK_GRID, secondIndex, false, 0);
+  EXPECT_EQ(second->auto_trade, 0);
   EXPECT_TRUE(view->Destroy());
 }
 
