@@ -110,9 +110,6 @@ class CWebLogin {
   int LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* loginInfo, const char* appText,
                           const wchar_t* userId, const char* userToken, int ignored, int force,
                           int tokenUpdate);
-  // Reads an accepted service-check reply into the web-login state, the service settings, the
-  // run settings and, when given, the login record.
-  void ApplyReply(const char* reply, login_info_s* loginInfo, int tokenUpdate);
   // Identity encoding of the current user id and name (run at every login).
   void BuildUserQueryParams();
 
@@ -173,6 +170,7 @@ class CWebLogin {
   ServiceSettings_s m_settings;
 
  private:
+  void ApplyReply(const char* reply, login_info_s* loginInfo, int tokenUpdate);
   void ApplyRates(const char* reply, login_info_s* loginInfo);
   bool AllowsMessages() const { return (m_messageFlags & 7) != 0; }
   std::wstring FormatCodeText() const;

@@ -1,40 +1,45 @@
-// The product web server's replies: the reply scanners every request shares (value, text,
-// number, integer, accepted), the service check's reply (login and service settings, market
-// times, rates, base64 fields), the server-given address checks and templates.
+// The product web server's replies through the scanners every request shares: value, text,
+// number, integer and accepted, over the keys the service check (login and service settings,
+// market times, rates, base64 and address fields), the reports, the SMS and the uploads read;
+// the server-given address checks and templates.
 
 #include <string>
 
-#include "plugin/community/WebLogin.h"
+#include "platform/support/Encoding.h"
 #include "plugin/community/WebText.h"
-#include "shared/AppRunSetting.h"
-#include "shared/LoginInfo.h"
 #include "tests/fuzz/FuzzInput.h"
-#include "tests/plugin/community/InertLoginEngine.h"
+
+namespace {
+
+// The keys the readers of the service check, the reports, the SMS and the uploads look up.
+constexpr const char* kKeys[] = {
+    "err", "msg", "errmsg", "idx", "co", "table_type", "official_ip", "search_app_keys",
+    "dart_url", "sms_uid", "sms_key", "sms_tel", "tel", "nick_name", "sms_footer_msg",
+    "market_start", "market_end", "nxt_market_start", "market_delay_begin", "web_api_token",
+    "web_api_key", "token", "sms_remain", "sms_used", "o_cafe", "my_cafe", "tax_rate",
+    "fee_rate", "fee_rate2", "level", "deployer", "kor_stk_delay", "usa_stk_delay"};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const orv::fuzz::FuzzInput in(data, size);
   const char* reply = in.text.c_str();
-  switch (in.selector & 3) {  // bit 4 is a flag
-    case 0: {
-      // The keys the reports, the SMS and the uploads read.
-      for (const char* key : {"err", "msg", "idx", "sms_remain", "errmsg", "token"}) {
+  switch (in.selector & 3) {
+    case 0:
+    case 1:
+      for (const char* key : kKeys) {
         std::string value;
-        ReplyValue(reply, key, &value);
+        if (ReplyValue(reply, key, &value)) {
+          std::string decoded;
+          base64_decode(value, &decoded);
+          ReplaceAll(value, "&amp;", "&");
+        }
         double number = 0;
         ReplyNumber(reply, key, &number);
         ReplyInt(reply, key, -1);
       }
       ReplyAccepted(reply, 200);
       break;
-    }
-    case 1: {
-      orv::test::InertLoginEngine engine;
-      app_run_setting_s run{};
-      login_info_s login{};
-      CWebLogin web(engine, run, login);
-      web.ApplyReply(reply, (in.selector & 0x10) ? &login : nullptr, 1);
-      break;
-    }
     case 2: {
       IsWebAddress(in.text);
       const size_t half = in.text.size() / 2;
