@@ -12,9 +12,9 @@
 #include <type_traits>
 
 #include "platform/support/DbViewBase.h"
-#include "platform/ui/Dispatcher.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "platform/ui/Dispatcher.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
