@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "host/LayoutFiles.h"
-#include "host/Markup.h"
+#include "LayoutFiles.h"  // host/
+#include "Markup.h"       // host/
 #include "platform/support/TextConv.h"
 #include "tests/fuzz/FuzzInput.h"
 

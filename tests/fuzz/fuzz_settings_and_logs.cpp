@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host/AppDataFile.h"
+#include "AppDataFile.h"  // host/
 #include "platform/win/Registry.h"
 #include "plugin/view/engine/PriceLog.h"
 #include "tests/fuzz/FuzzInput.h"
