@@ -69,9 +69,10 @@ class ReportCtrlTest : public ::testing::Test {
     grid.AddRecord(new DemoRecord(L"035420", 95000, false, 1));
     grid.Populate();
   }
-  CMyReportCtrl grid;
+  // The view and the recorder outlive the grid, which tells its view when it goes away.
   Recorder rec;
   CountingView view;
+  CMyReportCtrl grid;
 };
 
 TEST_F(ReportCtrlTest, ValuesByItemIndexAndKindChecks) {
