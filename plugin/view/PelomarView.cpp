@@ -279,7 +279,8 @@ void CPelomarView::ReleaseViewData() {
     for (auto& timer : m_timers)
       if (timer) timer->Stop();
   }
-  ClearHoldingsRows();
+  // Rows point into the engine's stocks and holdings: they go before the data.
+  ClearStockRows();
   m_engine->ReleaseEngineData();
   m_stairWatchDialog.reset();
   m_cafeDialog.reset();
