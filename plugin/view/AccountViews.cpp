@@ -1,6 +1,6 @@
 // The view's account side: after the account worker reported changes, the 500 ms tick refreshes
-// the holdings rows of the own-stock grid from the engine's holdings; a logout empties them and
-// the all-stock rows before the engine frees the holdings and stocks the rows point at.
+// the holdings rows of the own-stock grid from the engine's holdings; a logout empties them
+// before the engine frees the holdings and stocks the rows point at.
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/view/HoldingsGrid.h"
@@ -19,8 +19,6 @@ int CPelomarView::RefreshAccountUi() {
   return m_holdingsRows->RefreshHoldingsGrid(&m_engine->Stocks().Holdings());
 }
 
-void CPelomarView::ClearStockRows() {
+void CPelomarView::ClearHoldingsRows() {
   if (m_holdingsRows) m_holdingsRows->RemoveRows();
-  // The footer row points at no stock and stays.
-  if (m_allStockGrid) m_allStockGrid->ResetContent(false);
 }

@@ -279,8 +279,7 @@ void CPelomarView::ReleaseViewData() {
     for (auto& timer : m_timers)
       if (timer) timer->Stop();
   }
-  // Rows point into the engine's stocks and holdings: they go before the data.
-  ClearStockRows();
+  ClearHoldingsRows();
   m_engine->ReleaseEngineData();
   m_stairWatchDialog.reset();
   m_cafeDialog.reset();

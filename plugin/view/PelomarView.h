@@ -190,9 +190,8 @@ class CPelomarView : public CDbBaseNormalView {
   // The account views after the account worker reported changes (the tick's account step):
   // the holdings rows of the own-stock grid follow the engine's holdings. Answers rows added.
   int RefreshAccountUi();
-  // Empties the rows that point into the engine's stocks and holdings: the holdings rows and
-  // the all-stock rows (the user logged out, or the engine's data is about to go).
-  void ClearStockRows();
+  // Empties the holdings rows (the user logged out, or the engine's data is about to go).
+  void ClearHoldingsRows();
   CHoldingsGrid* HoldingsRows() const { return m_holdingsRows.get(); }
   // Writes the five price values into every row of a grid.
   void RefreshStockRowPrices(orv::ui::CMyReportCtrl* grid, bool reevaluate);

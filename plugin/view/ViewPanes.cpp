@@ -138,9 +138,9 @@ void CPelomarView::InitWindowParts() {
     engine.Operations().RefreshGridValues = [this] { RefreshOwnGridValues(); };
   if (!engine.Operations().RefreshAccountViews)
     engine.Operations().RefreshAccountViews = [this] { RefreshAccountUi(); };
-  // The holdings and all-stock rows point at holdings and stocks a logout frees: they go first.
+  // The holdings rows point at holdings and stocks a logout frees: they go first.
   if (!engine.Operations().ClearViewAfterLogout)
-    engine.Operations().ClearViewAfterLogout = [this] { ClearStockRows(); };
+    engine.Operations().ClearViewAfterLogout = [this] { ClearHoldingsRows(); };
 
   // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
   const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));

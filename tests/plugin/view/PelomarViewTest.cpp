@@ -328,31 +328,6 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
   EXPECT_TRUE(view->Destroy());
 }
 
-TEST_F(PelomarViewTest, ALogoutEmptiesTheRowsThatPointAtTheStocksItFrees) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  CStockLists& lists = view->Engine().Stocks();
-  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ALL_STOCK_GRID);
-  ASSERT_NE(grid, nullptr);
-  const int footers = grid->GetFooterRecordCount();
-  int index = 0;
-  for (const wchar_t* code : {L"005930", L"000660"}) {
-    Stock_s* s = lists.AddMasterStock(1, code, L"종목", 0, 0, 0, 0, 1000, 0, 0);
-    AddAllStockRow(*grid, s, ++index, view->Scale());
-  }
-  grid->Populate();
-  ASSERT_EQ(grid->GetRowCount(), 2);
-
-  // The host's logged-out command: the engine frees its stocks, and no row may be left
-  // pointing at one.
-  EXPECT_TRUE(view->OnTimer(PELOMAR_TIMER_LOGOUT));
-  EXPECT_TRUE(lists.Master().empty());
-  EXPECT_EQ(grid->GetRecordCount(), 0);
-  EXPECT_EQ(grid->GetRowCount(), 0);
-  EXPECT_EQ(grid->GetFooterRecordCount(), footers);
-  EXPECT_TRUE(view->Destroy());
-}
-
 namespace {
 
 struct HostNotice {
