@@ -198,7 +198,7 @@ TEST_F(GridGui, GridWindowAndModelMayGoInEitherOrder) {
     return w;
   };
 
-  // The window goes first (its parent is destroyed) while a redraw is still pending.
+  // The window goes first while a redraw it was asked for is still pending.
   auto model = std::make_unique<CMyReportCtrl>();
   ReportGridWindow* w = makeGrid(*model);
   EXPECT_NE(model->GetView(), nullptr);
