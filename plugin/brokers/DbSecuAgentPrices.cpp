@@ -380,18 +380,25 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
 
   const rapidjson::Value* rows = JsonGetArray(doc, "Out");
   if (!rows) return 0;
-  std::string logLines;
-  int updated = 0;
+  // The reply is read without the lock; the quotes reach the records (which the windows and
+  // the rule check read) in one short step of the view's merge.
+  std::vector<QuoteRow> quotes;
   for (const rapidjson::Value& row : rows->GetArray()) {
     if (!row.IsObject()) continue;
-    const QuoteRow r = ReadQuoteRow(row);
-    if (!r.code || !*r.code) continue;
-    Stock_s* stock = FindQuoted(stocks, r.code);
-    if (!stock) continue;
-    ApplyQuote(stock, priceSlot, r.quote, now, tick, timeText, r.code,
-               priceLog ? &logLines : nullptr);
-    ++updated;
+    QuoteRow r = ReadQuoteRow(row);
+    if (r.code && *r.code) quotes.push_back(r);
   }
+  std::string logLines;
+  int updated = 0;
+  RunMerge([&] {
+    for (const QuoteRow& r : quotes) {
+      Stock_s* stock = FindQuoted(stocks, r.code);
+      if (!stock) continue;
+      ApplyQuote(stock, priceSlot, r.quote, now, tick, timeText, r.code,
+                 priceLog ? &logLines : nullptr);
+      ++updated;
+    }
+  });
   WriteLog(priceLog, logLines);
   return updated;
 }
@@ -422,8 +429,10 @@ int CDbSecuAgent::ParsePriceResponse(const char* reply, size_t len, Stock_s* sto
   quote.change = previous > 0 ? quote.cur_price - previous : 0;
   quote.change_rate = TextNumber(out, "\"PrprVrssOprcRate\"");
   std::string lines;
-  ApplyQuote(stock, priceSlot, quote, now, orv::win::GetTickCount(), timeText,
-             WideToUtf8(stock->code).c_str(), priceLog ? &lines : nullptr);
+  RunMerge([&] {
+    ApplyQuote(stock, priceSlot, quote, now, orv::win::GetTickCount(), timeText,
+               WideToUtf8(stock->code).c_str(), priceLog ? &lines : nullptr);
+  });
   WriteLog(priceLog, lines);
   return 1;
 }
@@ -456,8 +465,10 @@ int CDbSecuAgent::ParseUSAPriceResponse(const char* reply, size_t len, StockMap*
   quote.change = JsonGetDouble(*out, "PrdyVrss", 0);
   quote.change_rate = JsonGetDouble(*out, "PrdyCtrt", 0);
   std::string lines;
-  ApplyQuote(stock, priceSlot, quote, now, orv::win::GetTickCount(), timeText, symbol,
-             priceLog ? &lines : nullptr);
+  RunMerge([&] {
+    ApplyQuote(stock, priceSlot, quote, now, orv::win::GetTickCount(), timeText, symbol,
+               priceLog ? &lines : nullptr);
+  });
   WriteLog(priceLog, lines);
   return 1;
 }

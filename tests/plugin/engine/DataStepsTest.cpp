@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <algorithm>
 #include <atomic>
 #include <map>
@@ -313,6 +315,40 @@ TEST_F(DataSteps, QuotePassPollsLogsAndAppliesPrices) {
 
   // No coin agent: a coin pass asks nobody.
   EXPECT_EQ(engine_.RunQuotePass(curl_, 9), clock_.NowTick());
+}
+
+// Quote passes on their worker write prices into the stock records while a window reads them
+// under the view lock: the agent applies a reply's quotes in the engine's merge step, so the
+// reader sees each price whole (scripts/tsan checks this run for races).
+TEST_F(DataSteps, QuotePassesAndLockedReadersOfThePricesRunTogether) {
+  SetBalances(10);
+  BalancePass();
+  orv::test::DbQuote samsung{"005930", "삼성전자", 72000, 71000, 72500, 70500, 71000, 1000, 1.41};
+  setup_.peer.SetQuotes({samsung});
+  engine_.m_quotePolling.store(1);
+  std::atomic<bool> stop{false};
+  std::atomic<int> passes{0};
+  std::thread quotes([&] {
+    CURL* curl = curl_easy_init();
+    while (!stop) {
+      engine_.RunQuotePass(curl, 1);
+      clock_.Advance(1000);
+      ++passes;
+    }
+    curl_easy_cleanup(curl);
+  });
+  const Stock_s* stock = Samsung()->stock;
+  std::set<double> seen;
+  while (passes.load() < 20) {
+    orv::win::CSingleLock lock(&engine_.ViewLock(), TRUE);
+    seen.insert(stock->cur_price);
+  }
+  stop = true;
+  quotes.join();
+  for (double price : seen) EXPECT_TRUE(price == 71000 || price == 72000) << price;
+  EXPECT_GE(RequestsTo(DbBrokerPeer::kDomesticPricePath), 20u);
+  orv::win::CSingleLock lock(&engine_.ViewLock(), TRUE);
+  EXPECT_DOUBLE_EQ(stock->cur_price, 72000);
 }
 
 TEST_F(DataSteps, AHoldingAtQuantityZeroIsSoldOutAndLeftOutOfTheTotals) {
