@@ -102,16 +102,13 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
                                    : StrPrintf("%d만원", o.split_sell_amount);
     const CPelomarEngine::AutoTradeRisks_s risks = m_engine->CountAutoTradeRisks(holdings);
     bool yes;
-    if (!risks.first) {
+    if (!risks.hasFirst) {
       yes = AskYesNo(StrPrintf(kAutoTradeExplanation, kExplainedSteps, amount.c_str(),
                                o.split_sell_interval, amount.c_str(), o.split_sell_interval));
     } else {
-      const StockTrade_s* h = risks.first;
-      const std::string first =
-          StrPrintf("1> %s(%s) (현재가 : %.1f, 손절가 : %.1f) 등",
-                    WideToUtf8(h->stock ? h->stock->name : std::wstring()).c_str(),
-                    WideToUtf8(h->code).c_str(), CPelomarEngine::HoldingPrice(h),
-                    CPelomarEngine::StopLossPrice(h));
+      const std::string first = StrPrintf(
+          "1> %s(%s) (현재가 : %.1f, 손절가 : %.1f) 등", WideToUtf8(risks.firstName).c_str(),
+          WideToUtf8(risks.firstCode).c_str(), risks.firstPrice, risks.firstStopLossPrice);
       yes = AskYesNo(
           StrPrintf(kAutoTradeRiskQuestion, risks.noPrice, risks.belowStopLoss, first.c_str()));
     }

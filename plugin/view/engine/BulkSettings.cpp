@@ -58,7 +58,12 @@ CPelomarEngine::AutoTradeRisks_s CPelomarEngine::CountAutoTradeRisks(
     } else {
       continue;
     }
-    if (!risks.first) risks.first = h;
+    if (risks.hasFirst) continue;
+    risks.hasFirst = true;
+    risks.firstName = h->stock ? h->stock->name : std::wstring();
+    risks.firstCode = h->code;
+    risks.firstPrice = HoldingPrice(h);
+    risks.firstStopLossPrice = StopLossPrice(h);
   }
   return risks;
 }

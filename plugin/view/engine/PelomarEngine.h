@@ -360,11 +360,16 @@ class CPelomarEngine {
   static bool QualifiesForAutoTradeAll(const StockTrade_s* holding);
   // What the question before switching all holdings on reports: holdings without a price,
   // holdings whose profit rate lies between -95 and their stop-loss rate, and the first of
-  // either kind (null when there is none).
+  // either kind, copied under the lock (the question waits for the user while the balance
+  // may free that holding).
   struct AutoTradeRisks_s {
     int noPrice = 0;
     int belowStopLoss = 0;
-    const StockTrade_s* first = nullptr;
+    bool hasFirst = false;
+    std::wstring firstName;
+    std::wstring firstCode;
+    double firstPrice = 0;
+    double firstStopLossPrice = 0;
   };
   AutoTradeRisks_s CountAutoTradeRisks(const std::vector<StockTrade_s*>& holdings);
   // Switches automatic trading on or off for the qualifying holdings of `holdings`: writes the

@@ -123,12 +123,14 @@ TEST_F(BulkAutoTradeTest, RisksCountUnpricedAndBelowStopLossHoldings) {
   const auto risks = engine_.CountAutoTradeRisks(all_);
   EXPECT_EQ(risks.noPrice, 2);
   EXPECT_EQ(risks.belowStopLoss, 1);
-  EXPECT_EQ(risks.first, unpriced);
+  EXPECT_TRUE(risks.hasFirst);
+  EXPECT_EQ(risks.firstCode, unpriced->code);
+  EXPECT_DOUBLE_EQ(risks.firstPrice, 0);
 
   const std::vector<StockTrade_s*> safe(all_.begin(), all_.begin() + 1);
   const auto none = engine_.CountAutoTradeRisks(safe);
   EXPECT_EQ(none.noPrice + none.belowStopLoss, 0);
-  EXPECT_EQ(none.first, nullptr);
+  EXPECT_FALSE(none.hasFirst);
 }
 
 TEST(BulkAutoTradePrices, StopLossAndCoinPrices) {
