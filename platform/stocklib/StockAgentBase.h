@@ -335,6 +335,10 @@ class CStockAgentBase {
   // a request sends either the old token or the new one, never a freed or partly written one.
   void SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick);
   void FreeAccessToken();
+  // Merges a balance reply read before (ReadBalanceReply, one page or several) in the merge
+  // step; returns the number of holdings it named. Sets the count of the last balance reply.
+  int MergeReadBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                       const BalanceQueryArgs_s& args);
   // True while the view's price simulation runs (orders must not be sent).
   bool SimulationRunning() const { return m_simulation && m_simulation->load() != 0; }
   // True when both key and secret are set (requests are refused otherwise).

@@ -139,7 +139,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                   state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs
+                                                        : kConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -195,16 +197,18 @@ size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {
 
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata) {
   const size_t n = size * count;
-  static constexpr char kName[] = "cont_key:";
-  constexpr size_t kNameLen = sizeof kName - 1;
-  if (userdata && n >= kNameLen && std::memcmp(data, kName, kNameLen) == 0) {
+  auto* state = static_cast<BrokerRequestState*>(userdata);
+  if (!state) return n;
+  const char* name = state->contKeyHeader ? state->contKeyHeader : "cont_key:";
+  const size_t nameLen = std::strlen(name);
+  if (n >= nameLen && std::memcmp(data, name, nameLen) == 0) {
     char value[kMaxContKeyValue + 1];
-    size_t len = n - kNameLen;
+    size_t len = n - nameLen;
     if (len > kMaxContKeyValue) len = kMaxContKeyValue;
-    std::memcpy(value, data + kNameLen, len);
+    std::memcpy(value, data + nameLen, len);
     value[len] = 0;
     StrTrimA0(value);
-    StrSafeCopyA(static_cast<BrokerRequestState*>(userdata)->contKey, kContKeySize, value);
+    StrSafeCopyA(state->contKey, kContKeySize, value);
   }
   return n;
 }

@@ -36,6 +36,10 @@ struct BrokerRequestState {
   // closed afterwards: on a reused connection that dies before the reply, libcurl would send
   // the request again by itself, and the broker may have executed the first one.
   bool order = false;
+  // Set by the caller: the reply header whose value is the continuation key ("cont_key:" when
+  // null; exact case, no space before the colon), and the connect time-out (ms; 0: 5000).
+  const char* contKeyHeader = nullptr;
+  long connectTimeoutMs = 0;
 };
 
 // The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
@@ -74,9 +78,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
-// libcurl header callback: a line starting with "cont_key:" (this exact case) has its value,
-// trimmed, copied into the contKey of the BrokerRequestState in `userdata` (at most 199
-// characters).
+// libcurl header callback: a line starting with the state's contKeyHeader ("cont_key:" when
+// none is set; this exact case) has its value, trimmed, copied into the contKey of the
+// BrokerRequestState in `userdata` (at most 199 characters).
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
 // libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
 // `userdata` is non-zero.

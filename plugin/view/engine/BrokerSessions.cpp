@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 
@@ -92,8 +93,19 @@ std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, u
       spec.marketId = kExchangeMarketId;
       if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
       break;
+    case kLsBrokerId:
+      spec.marketKind = securitiesKind;
+      if (m_ops.MakeBrokerAgent) {
+        agent = m_ops.MakeBrokerAgent(spec);
+      } else {
+        auto ls = std::make_unique<CLsSecuAgent>(securitiesKind, displayName, '1', kLsBrokerId,
+                                                 instance, kind, m_option.exchange_rate,
+                                                 kAgentReserved);
+        ls->SetStopFlag(&m_abortTransfers);
+        agent = std::move(ls);
+      }
+      break;
     case 1:
-    case 2:
     case 14:
       spec.marketKind = securitiesKind;
       if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
