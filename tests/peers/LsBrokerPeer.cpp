@@ -157,6 +157,17 @@ void LsBrokerPeer::SetEndlessBalance(bool on) {
   endless_ = on;
 }
 
+void LsBrokerPeer::SetContKeyLength(size_t length) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  keyLength_ = length;
+}
+
+std::string LsBrokerPeer::KeyOf(size_t page) const {
+  std::string key = "k" + std::to_string(page);
+  if (key.size() < keyLength_) key.resize(keyLength_, 'x');
+  return key;
+}
+
 void LsBrokerPeer::SetListPages(const std::string& path,
                                 const std::vector<std::vector<LsListRow>>& pages,
                                 const std::string& lastKey) {
@@ -320,7 +331,7 @@ PeerReply LsBrokerPeer::BalancePage(bool domestic, const RecordedRequest& reques
   json.CloseArray();
   PeerReply reply = JsonReply(json.Str());
   if (endless_ || end < rows.size())
-    reply.headers.emplace_back("tr_cont_key", "k" + std::to_string(page + 1));
+    reply.headers.emplace_back("tr_cont_key", KeyOf(page + 1));
   reply.headers.emplace_back("tr_cont", endless_ || end < rows.size() ? "Y" : "N");
   return reply;
 }
@@ -340,7 +351,7 @@ PeerReply LsBrokerPeer::ListPage(const std::string& path, const RecordedRequest&
   json.CloseArray();
   PeerReply reply = JsonReply(json.Str());
   if (page + 1 < pages.size()) {
-    reply.headers.emplace_back("tr_cont_key", "k" + std::to_string(page + 1));
+    reply.headers.emplace_back("tr_cont_key", KeyOf(page + 1));
   } else if (!listLastKey_[path].empty()) {
     reply.headers.emplace_back("tr_cont_key", listLastKey_[path]);
   }

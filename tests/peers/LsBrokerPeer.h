@@ -86,6 +86,8 @@ class LsBrokerPeer {
   void SetBalancePageSize(size_t rows);
   // Every balance page names a next page (a broker that never ends its list).
   void SetEndlessBalance(bool on);
+  // Continuation keys are "k<n>" padded with 'x' to this length (0: no padding).
+  void SetContKeyLength(size_t length);
   // Stock-list pages of one path: page i lists pages[i] and names key "k<i+1>" except the
   // last, which names `lastKey` (none when empty).
   void SetListPages(const std::string& path, const std::vector<std::vector<LsListRow>>& pages,
@@ -115,6 +117,7 @@ class LsBrokerPeer {
   PeerReply ListPage(const std::string& path, const RecordedRequest& request);
   PeerReply PriceReply(bool domestic, const RecordedRequest& request);
   PeerReply OrderReply(bool domestic, const RecordedRequest& request);
+  std::string KeyOf(size_t page) const;
 
   std::unique_ptr<HttpPeer> http_;
   mutable std::mutex mutex_;
@@ -130,6 +133,7 @@ class LsBrokerPeer {
   std::vector<LsHolding> overseas_;
   size_t pageSize_ = 20;
   bool endless_ = false;
+  size_t keyLength_ = 0;
   std::map<std::string, std::vector<std::vector<LsListRow>>> lists_;
   std::map<std::string, std::string> listLastKey_;
   std::map<std::string, LsQuote> quotes_;

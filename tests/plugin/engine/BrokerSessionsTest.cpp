@@ -13,6 +13,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -32,6 +33,19 @@ template <size_t N>
 void SetText(wchar_t (&field)[N], const wchar_t* text) {
   std::wcsncpy(field, text, N - 1);
   field[N - 1] = 0;
+}
+
+// Broker 2 is the LS agent the engine makes itself, for each market kind it is asked for.
+TEST(AgentFactory, LsBrokerGetsTheLsAgent) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  for (uint8_t kind : {1, 2}) {
+    CStockAgentBase* agent = engine.GetStockAgent(kind, kLsBrokerId, 1, nullptr, L"ls");
+    ASSERT_NE(dynamic_cast<CLsSecuAgent*>(agent), nullptr);
+    EXPECT_EQ(agent->m_brokerId, kLsBrokerId);
+    EXPECT_EQ(agent->m_marketKind, kind);
+    EXPECT_EQ(agent->m_accounts, &engine.Accounts());
+  }
 }
 
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
