@@ -26,12 +26,20 @@ constexpr OpeningHolding kOpeningHoldings[] = {
     {"035420", 4, 201000},
 };
 
+// The market's quotes as the LS broker answers them.
+std::vector<LsQuote> LsQuotes(const std::vector<DbQuote>& quotes) {
+  std::vector<LsQuote> ls;
+  for (const DbQuote& q : quotes) ls.push_back({q.code, q.price, q.open, q.high, q.low, q.rate});
+  return ls;
+}
+
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
     : options_(std::move(options)),
       ca_("Orvella Sandbox CA"),
       broker_(ca_),
+      lsBroker_(ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
@@ -56,7 +64,7 @@ Sandbox::Sandbox(SandboxOptions options)
     row.avgPrice = h.avgPrice;
     rows.push_back(row);
   }
-  broker_.SetDomesticBalance({}, rows);
+  broker_.SetDomesticBalance({}, options_.lsHoldings ? std::vector<DbHoldingRow>() : rows);
   DbDeposit deposit;
   deposit.deposit = SandboxAccount::kDeposit;
   deposit.withdrawable = SandboxAccount::kDeposit;
@@ -64,6 +72,23 @@ Sandbox::Sandbox(SandboxOptions options)
   broker_.SetDeposit(deposit);
   broker_.SetLiveAccount(true);
   broker_.Http().SetRecordLimit(kRecordLimit);
+
+  // The LS broker: the same member's key, market and opening account.
+  lsBroker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  lsBroker_.SetToken(SandboxAccount::kAccessToken);
+  std::vector<LsListRow> lsList;
+  for (const SandboxStock& stock : market_.Stocks())
+    lsList.push_back({"A" + stock.code, stock.name, stock.marketClass == "1" ? "1" : "2"});
+  lsBroker_.SetListPages(LsBrokerPeer::kDomesticListPath, {lsList});
+  lsBroker_.SetQuotes(LsQuotes(market_.Quotes()));
+  std::vector<LsHolding> lsRows;
+  for (const DbHoldingRow& row : rows)
+    lsRows.push_back({row.code, row.name, row.ableQty, row.avgPrice, row.avgPrice, 0});
+  lsBroker_.SetDomesticHoldings(options_.lsHoldings ? lsRows : std::vector<LsHolding>());
+  lsBroker_.SetDeposit(SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
+                       SandboxAccount::kDeposit);
+  lsBroker_.SetLiveAccount(true);
+  lsBroker_.Http().SetRecordLimit(kRecordLimit);
 
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
@@ -84,7 +109,9 @@ Sandbox::Sandbox(SandboxOptions options)
 
   auto served = [this](const char* server) {
     return [this, server](const RecordedRequest& request, int status) {
-      if (options_.tickMs == 0 && status == 200 && request.path == DbBrokerPeer::kDomesticPricePath)
+      if (options_.tickMs == 0 && status == 200 &&
+          (request.path == DbBrokerPeer::kDomesticPricePath ||
+           request.path == LsBrokerPeer::kDomesticPricePath))
         Tick();
       std::function<void(const std::string&)> log;
       {
@@ -98,6 +125,7 @@ Sandbox::Sandbox(SandboxOptions options)
     };
   };
   broker_.Http().OnServed(served("broker"));
+  lsBroker_.Http().OnServed(served("ls-broker"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -112,7 +140,9 @@ bool Sandbox::Start(std::string* error) {
   if (!ca_.IsValid()) return fail("the test CA could not be made");
   if (!broker_.Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
+  if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   brokerPort_ = broker_.Http().Port();
+  lsBrokerPort_ = lsBroker_.Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -130,6 +160,7 @@ void Sandbox::Stop() {
   wake_.notify_all();
   if (clock_.joinable()) clock_.join();
   broker_.Stop();
+  lsBroker_.Stop();
   web_.Stop();
 }
 
@@ -153,16 +184,22 @@ void Sandbox::Tick() {
     quotes = market_.Quotes();
   }
   broker_.SetQuotes(quotes);
+  lsBroker_.SetQuotes(LsQuotes(quotes));
 }
 
 std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(BrokerPort()); }
+
+std::string Sandbox::LsBrokerHost() const {
+  return "127.0.0.1:" + std::to_string(lsBrokerPort_);
+}
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
-         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
-         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
+         "\nls_broker_host=" + LsBrokerHost() + "\nweb_url=" + WebUrl() +
+         "\nweb_port=" + std::to_string(WebPort()) + "\nca_file=" + caFile +
+         "\npid=" + std::to_string(getpid()) + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {

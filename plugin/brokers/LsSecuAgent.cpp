@@ -119,11 +119,11 @@ char* CLsSecuAgent::Send(CURL* curl, const char* path, int post, const char* bod
   if (trHeader && *trHeader) further += (further.empty() ? "" : "\n") + std::string(trHeader);
   const RequestCredentials credentials = CredentialsForRequest();
   int len = 0;
-  char* reply = SendBrokerRequest(curl, m_baseUrl, path, post, nullptr, body, extraHeader,
-                                  further.empty() ? nullptr : further.c_str(), 0,
-                                  credentials.key.c_str(), credentials.secret.c_str(),
-                                  bearer ? credentials.token.c_str() : nullptr, json, &len,
-                                  m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
+  char* reply =
+      SendBrokerRequest(curl, m_baseUrl, path, post, nullptr, body, extraHeader,
+                        further.empty() ? nullptr : further.c_str(), 0, credentials.key.c_str(),
+                        credentials.secret.c_str(), bearer ? credentials.token.c_str() : nullptr,
+                        json, &len, m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
   const long status = state->httpStatus;
   if (state->order && state->transfer == CURLE_OK && (status < 200 || status > 299)) {
     // An error page says nothing about the order: whether the broker executed it is unknown.
@@ -234,7 +234,7 @@ int CLsSecuAgent::Logout() {
         const size_t first = code.find_first_not_of("\" \t\r\n");
         const size_t last = code.find_last_not_of("\" \t\r\n}");
         code = first == std::string::npos || last < first ? std::string()
-                                                           : code.substr(first, last - first + 1);
+                                                          : code.substr(first, last - first + 1);
         int number = 0;
         result = code.empty()                               ? kLsRevokeNoCode
                  : NumberToInt(AtoN(code.c_str()), &number) ? number
@@ -254,8 +254,8 @@ int CLsSecuAgent::QueryDeposit(CURL* curl, GroupInfoMap* accounts, group_info_s*
                      "tr_cont_key: ", kBalanceTr, true, &len, nullptr);
   int result = kAgentFailed;
   RunMerge([&] {
-    result = ParseDepositResponse(reply, static_cast<size_t>(reply ? len : 0), accounts,
-                                  outRecord, clear);
+    result = ParseDepositResponse(reply, static_cast<size_t>(reply ? len : 0), accounts, outRecord,
+                                  clear);
   });
   std::free(reply);
   return result;
@@ -315,8 +315,7 @@ int CLsSecuAgent::QueryBalance(CURL*, uint8_t market, uint8_t priceSlot, int,
     char* reply = Send(nullptr, path, 1, kBalanceBody, 1, extra.c_str(), further.c_str(), trHeader,
                        true, &len, &request);
     transfer = static_cast<int32_t>(request.transfer);
-    const bool readable =
-        reply && ReadBalanceReply(market, reply, static_cast<size_t>(len), &read);
+    const bool readable = reply && ReadBalanceReply(market, reply, static_cast<size_t>(len), &read);
     std::free(reply);
     if (!readable) break;
     contKey = request.contKey;

@@ -68,8 +68,8 @@ const char* OverseasExchangeCode(char letter) {
 }
 
 // Reads an order reply whose order block has the given name.
-int ParseOrderReply(const char* reply, const char* block, char* outOrderNoText,
-                    int64_t* outOrderNo, int* outResult, char* outCodeText, wchar_t* outMsg) {
+int ParseOrderReply(const char* reply, const char* block, char* outOrderNoText, int64_t* outOrderNo,
+                    int* outResult, char* outCodeText, wchar_t* outMsg) {
   if (!reply) return 0;
   rapidjson::Document doc;
   doc.Parse(reply);
@@ -112,9 +112,8 @@ int ParseOrderReply(const char* reply, const char* block, char* outOrderNoText,
   return 1;
 }
 
-std::string DomesticOrderBody(const char* code, int side, double qty, double price,
-                              int creditFlag, int priceType, int condition, int loanDate,
-                              int creditKind) {
+std::string DomesticOrderBody(const char* code, int side, double qty, double price, int creditFlag,
+                              int priceType, int condition, int loanDate, int creditKind) {
   const bool buy = side == kSideBuy;
   const bool marketPrice = priceType == kMarketPriceOrder;
   const char* creditCode = "000";
@@ -123,7 +122,10 @@ std::string DomesticOrderBody(const char* code, int side, double qty, double pri
     creditCode = creditKind == 1 ? (buy ? "001" : "101") : (buy ? "003" : "103");
     std::snprintf(loan, sizeof loan, "%08d", loanDate);
   }
-  const char* conditionCode = condition == 0 ? "0" : condition == 1 ? "1" : condition == 2 ? "2" : "";
+  const char* conditionCode = condition == 0   ? "0"
+                              : condition == 1 ? "1"
+                              : condition == 2 ? "2"
+                                               : "";
   char body[512];
   std::snprintf(body, sizeof body,
                 "{ \"CSPAT00601InBlock1\":{ \"IsuNo\":\"%s\", \"OrdQty\":%.0f, \"OrdPrc\":%.0f,"
@@ -248,9 +250,9 @@ int CLsSecuAgent::ParseStockList(const char* reply, OwningStockMap* stocks, uint
   return added;
 }
 
-int CLsSecuAgent::UpdatePrices(CURL*, uint8_t market, uint8_t priceSlot, uint8_t,
-                               StockMap* stocks, const std::atomic<int>* running, int pauseMs,
-                               char* outMsg, int* outCode, FILE* priceLog) {
+int CLsSecuAgent::UpdatePrices(CURL*, uint8_t market, uint8_t priceSlot, uint8_t, StockMap* stocks,
+                               const std::atomic<int>* running, int pauseMs, char* outMsg,
+                               int* outCode, FILE* priceLog) {
   if (!stocks || !running || stocks->empty()) return 0;
   int total = 0;
   if (market == kMarketDomestic) {
@@ -294,8 +296,8 @@ int CLsSecuAgent::UpdatePrices(CURL*, uint8_t market, uint8_t priceSlot, uint8_t
       const std::string body = "{ \"In\": {\"InputIscd1\": \"" + WideToUtf8(key) +
                                "\",\"InputCondMrktDivCode\": \"" + exchange + "\" }\n}";
       int len = 0;
-      char* reply = Send(nullptr, kOverseasPricePath, 1, body.c_str(), 1, nullptr, nullptr,
-                         nullptr, true, &len, nullptr);
+      char* reply = Send(nullptr, kOverseasPricePath, 1, body.c_str(), 1, nullptr, nullptr, nullptr,
+                         true, &len, nullptr);
       if (reply) {
         total += ParsePriceResponse(reply, static_cast<size_t>(len), stock, priceSlot, priceLog);
         std::free(reply);
@@ -334,8 +336,8 @@ int CLsSecuAgent::ParsePriceResponse(const char* reply, size_t len, Stock_s* sto
   orv::win::GetLocalTime(&now);
   GfxUpdateStockPrice(stock, priceSlot, quote, now);
   if (priceLog) {
-    const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price,
-                              quote.low_price, quote.high_price};
+    const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price, quote.low_price,
+                              quote.high_price};
     WritePriceLogLine(priceLog, stock->market, stock->code, orv::win::GetTickCount(), now, values);
   }
   return 1;
@@ -357,10 +359,10 @@ int CLsSecuAgent::ParseUSATradeOrderResponse(const char* reply, char* outOrderNo
                          outCodeText, outMsg);
 }
 
-int CLsSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t, int side, int,
-                              const char* code, double qty, double price, int creditFlag,
-                              int priceType, int condition, int loanDate, int creditKind, double,
-                              double, double, int, int, int earlierOrderNo, char* outOrderNoText,
+int CLsSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t, int side, int, const char* code,
+                              double qty, double price, int creditFlag, int priceType,
+                              int condition, int loanDate, int creditKind, double, double, double,
+                              int, int, int earlierOrderNo, char* outOrderNoText,
                               int64_t* outOrderNo, int* outResult, int* outSuccess,
                               int* outCodeFlag, wchar_t* outMsg, wchar_t* outResultText) {
   if (outOrderNoText) outOrderNoText[0] = 0;
@@ -387,18 +389,19 @@ int CLsSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t, int side, int
     int len = 0;
     BrokerRequestState request;
     request.order = true;
-    char* reply = Send(domestic ? curl : nullptr, domestic ? kDomesticOrderPath : kOverseasOrderPath,
-                       1, body.c_str(), 1, "tr_cont: N", "tr_cont_key: ",
-                       domestic ? kDomesticOrderTr : kOverseasOrderTr, true, &len, &request);
+    char* reply =
+        Send(domestic ? curl : nullptr, domestic ? kDomesticOrderPath : kOverseasOrderPath, 1,
+             body.c_str(), 1, "tr_cont: N",
+             "tr_cont_key: ", domestic ? kDomesticOrderTr : kOverseasOrderTr, true, &len, &request);
     if (reply) {
       char codeText[kCodeTextSize]{};
       char orderNoText[kOrderNoTextSize]{};
       int64_t orderNo = 0;
       int mapped = 0;
-      const int parsed = domestic ? ParseTradeOrderResponse(reply, orderNoText, &orderNo, &mapped,
-                                                            codeText, outMsg)
-                                  : ParseUSATradeOrderResponse(reply, orderNoText, &orderNo,
-                                                               &mapped, codeText, outMsg);
+      const int parsed =
+          domestic
+              ? ParseTradeOrderResponse(reply, orderNoText, &orderNo, &mapped, codeText, outMsg)
+              : ParseUSATradeOrderResponse(reply, orderNoText, &orderNo, &mapped, codeText, outMsg);
       std::free(reply);
       if (parsed && orderNo > 0) {
         result = 0;  // placed, whatever informational code came with it

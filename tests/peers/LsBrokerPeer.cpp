@@ -97,10 +97,9 @@ std::vector<RecordedRequest> LsBrokerPeer::RequestsTo(const std::string& path) c
 }
 
 void LsBrokerPeer::Install() {
-  for (const char* path :
-       {kTokenPath, kRevokePath, kAccountPath, kOverseasAccountPath, kDomesticListPath,
-        kOverseasListPath, kDomesticPricePath, kOverseasPricePath, kDomesticOrderPath,
-        kOverseasOrderPath}) {
+  for (const char* path : {kTokenPath, kRevokePath, kAccountPath, kOverseasAccountPath,
+                           kDomesticListPath, kOverseasListPath, kDomesticPricePath,
+                           kOverseasPricePath, kDomesticOrderPath, kOverseasOrderPath}) {
     const std::string p = path;
     http_->On("POST", p, [this, p](const RecordedRequest& r) { return Answer(p, r); });
   }
@@ -266,8 +265,7 @@ PeerReply LsBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
 
 PeerReply LsBrokerPeer::TokenReply(const RecordedRequest& request) {
   if (!refuseCode_.empty()) {
-    return JsonReply(Json().Text("rsp_cd", refuseCode_).Text("rsp_msg", refuseMessage_).Str(),
-                     403);
+    return JsonReply(Json().Text("rsp_cd", refuseCode_).Text("rsp_msg", refuseMessage_).Str(), 403);
   }
   if (request.Param("grant_type") != "client_credentials" || request.Param("appkey") != key_ ||
       request.Param("appsecretkey") != secret_ || request.Param("scope") != "oob") {
@@ -330,8 +328,7 @@ PeerReply LsBrokerPeer::BalancePage(bool domestic, const RecordedRequest& reques
   }
   json.CloseArray();
   PeerReply reply = JsonReply(json.Str());
-  if (endless_ || end < rows.size())
-    reply.headers.emplace_back("tr_cont_key", KeyOf(page + 1));
+  if (endless_ || end < rows.size()) reply.headers.emplace_back("tr_cont_key", KeyOf(page + 1));
   reply.headers.emplace_back("tr_cont", endless_ || end < rows.size() ? "Y" : "N");
   return reply;
 }
@@ -367,9 +364,9 @@ PeerReply LsBrokerPeer::PriceReply(bool domestic, const RecordedRequest& request
   if (!in) return JsonReply("{\"rsp_cd\":\"IGW00202\",\"rsp_msg\":\"bad request\"}", 400);
   if (!domestic) {
     const auto code = in->FindMember("InputIscd1");
-    const auto quote =
-        code != in->MemberEnd() && code->value.IsString() ? quotes_.find(code->value.GetString())
-                                                          : quotes_.end();
+    const auto quote = code != in->MemberEnd() && code->value.IsString()
+                           ? quotes_.find(code->value.GetString())
+                           : quotes_.end();
     if (quote == quotes_.end())
       return JsonReply("{\"rsp_cd\":\"01234\",\"rsp_msg\":\"no such symbol\"}");
     const LsQuote& q = quote->second;
@@ -415,9 +412,8 @@ PeerReply LsBrokerPeer::OrderReply(bool domestic, const RecordedRequest& request
     const rapidjson::Value& order = body[in];
     const std::string code =
         order.HasMember("IsuNo") && order["IsuNo"].IsString() ? order["IsuNo"].GetString() : "";
-    const double qty = order.HasMember("OrdQty") && order["OrdQty"].IsNumber()
-                           ? order["OrdQty"].GetDouble()
-                           : 0;
+    const double qty =
+        order.HasMember("OrdQty") && order["OrdQty"].IsNumber() ? order["OrdQty"].GetDouble() : 0;
     const bool buy = order.HasMember("BnsTpCode") && order["BnsTpCode"].IsString() &&
                      std::string(order["BnsTpCode"].GetString()) == "2";
     const auto quote = quotes_.find(code);

@@ -58,7 +58,7 @@ class LsBrokerPeer {
   static constexpr const char* kDomesticOrderPath = "/stock/order";
   static constexpr const char* kOverseasOrderPath = "/api/v1/trading/overseas-stock/order";
 
-  LsBrokerPeer();                          // plain HTTP
+  LsBrokerPeer();                           // plain HTTP
   explicit LsBrokerPeer(const TestCa& ca);  // HTTPS with a certificate from `ca`
   ~LsBrokerPeer();
 

@@ -58,6 +58,10 @@ class RoadHost {
   // gone within `bound`.
   bool CloseWithYes(Clock::duration bound);
 
+  // Before Prepare: the broker whose sandbox account holds the opening holdings and that
+  // trades them ("db", or "ls" in the second domestic slot), as scripts/run --broker picks it.
+  void UseBroker(const std::string& broker) { broker_ = broker; }
+
   CVarqoMainApp& App() { return *app_; }
   CMainFrame* Frame() { return windows_.frame; }
   Sandbox& Market() { return *sandbox_; }
@@ -80,6 +84,7 @@ class RoadHost {
   std::string root_;
   std::string program_;
   bool keep_ = false;
+  std::string broker_ = "db";
   std::unique_ptr<Sandbox> sandbox_;
   mutable std::mutex servedMutex_;
   std::vector<std::pair<Clock::time_point, std::string>> served_;

@@ -84,10 +84,10 @@ class LsAgentTest : public ::testing::Test {
   Order Place(uint8_t market, int side = 1, int creditFlag = 0, int priceType = 0,
               int creditKind = 0, int loanDate = 0) {
     Order o;
-    o.result = agent_.TradeOrderA(curl_, market, 1, side, 0, "005930", 3, 71500, creditFlag,
-                                  priceType, 0, loanDate, creditKind, 0, 0, 0, 0, 0, 77,
-                                  o.orderNoText, &o.orderNo, &o.code, &o.success, &o.retry,
-                                  o.message, o.resultText);
+    o.result =
+        agent_.TradeOrderA(curl_, market, 1, side, 0, "005930", 3, 71500, creditFlag, priceType, 0,
+                           loanDate, creditKind, 0, 0, 0, 0, 0, 77, o.orderNoText, &o.orderNo,
+                           &o.code, &o.success, &o.retry, o.message, o.resultText);
     return o;
   }
 
@@ -174,12 +174,14 @@ TEST_F(LsAgentTest, OrderBodiesByteForByte) {
   } cases[] = {
       {kMarketDomestic, 1, 0, 0, 0, 0, "/stock/order", "CSPAT00601",
        "{ \"CSPAT00601InBlock1\":{ \"IsuNo\":\"005930\", \"OrdQty\":3, \"OrdPrc\":71500,"
-       "\"BnsTpCode\":\"2\", \"OrdprcPtnCode\":\"00\", \"MgntrnCode\":\"000\",\"LoanDt\":\"00000000\","
+       "\"BnsTpCode\":\"2\", \"OrdprcPtnCode\":\"00\", "
+       "\"MgntrnCode\":\"000\",\"LoanDt\":\"00000000\","
        " \"OrdCndiTpCode\":\"0\",\"MbrNo\":\"\"} }"},
       // A market-price credit sell of credit kind 1: price 0, "03", "101" and the loan date.
       {kMarketDomestic, 2, 2, 3, 1, 20250103, "/stock/order", "CSPAT00601",
        "{ \"CSPAT00601InBlock1\":{ \"IsuNo\":\"005930\", \"OrdQty\":3, \"OrdPrc\":0,"
-       "\"BnsTpCode\":\"1\", \"OrdprcPtnCode\":\"03\", \"MgntrnCode\":\"101\",\"LoanDt\":\"20250103\","
+       "\"BnsTpCode\":\"1\", \"OrdprcPtnCode\":\"03\", "
+       "\"MgntrnCode\":\"101\",\"LoanDt\":\"20250103\","
        " \"OrdCndiTpCode\":\"0\",\"MbrNo\":\"\"} }"},
       {kMarketOverseas, 1, 0, 3, 0, 0, "/api/v1/trading/overseas-stock/order", "COSAT00301",
        "{ \"COSAT00301InBlock1\":{    \"IsuNo\": \"005930\",    \"OrdMktCode\": \"2\",    "
@@ -460,8 +462,10 @@ TEST_F(LsAgentTest, OverseasPollAsksOneStockAtATime) {
             2);
   const auto sent = peer_.RequestsTo(LsBrokerPeer::kOverseasPricePath);
   ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].body, "{ \"In\": {\"InputIscd1\": \"AAPL\",\"InputCondMrktDivCode\": \"FN\" }\n}");
-  EXPECT_EQ(sent[1].body, "{ \"In\": {\"InputIscd1\": \"MSFT\",\"InputCondMrktDivCode\": \"FN\" }\n}")
+  EXPECT_EQ(sent[0].body,
+            "{ \"In\": {\"InputIscd1\": \"AAPL\",\"InputCondMrktDivCode\": \"FN\" }\n}");
+  EXPECT_EQ(sent[1].body,
+            "{ \"In\": {\"InputIscd1\": \"MSFT\",\"InputCondMrktDivCode\": \"FN\" }\n}")
       << "an unknown letter keeps the previous exchange";
   EXPECT_DOUBLE_EQ(stocks_.Find(L"MSFT")->cur_price, 410);
   EXPECT_EQ(agent_.m_priceUpdates, 1);
