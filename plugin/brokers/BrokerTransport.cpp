@@ -178,6 +178,35 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   return reply.data;
 }
 
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage) {
+  const long status = state->httpStatus;
+  std::string why;
+  if (state->order && state->transfer == CURLE_OK && (status < 200 || status > 299)) {
+    why = "HTTP " + std::to_string(status);
+  } else if (state->transfer != CURLE_OK) {
+    if (state->transfer == kTransferNoHandle) state->errorText = "no HTTP handle";
+    why = state->errorText;
+  } else {
+    return reply;
+  }
+  std::free(reply);
+  if (len) *len = 0;
+  if (outMessage) *outMessage = why;
+  return nullptr;
+}
+
+int RevokeResultCode(const char* reply, const char* member, int absent) {
+  std::string code;
+  StrGetTextWithTextBlockA(reply, member, ':', ',', &code);
+  const size_t first = code.find_first_not_of("\" \t\r\n");
+  const size_t last = code.find_last_not_of("\" \t\r\n}");
+  if (first == std::string::npos || last < first) return absent;
+  int number = 0;
+  return NumberToInt(AtoN(code.substr(first, last - first + 1).c_str()), &number)
+             ? number
+             : kUnknownResultCode;
+}
+
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {
   auto* reply = static_cast<ReplyAccumulator*>(userdata);
   const size_t block = size * count;

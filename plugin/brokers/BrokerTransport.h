@@ -75,6 +75,17 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign);
 
+// What an agent keeps of a reply: null when the transfer failed (a reply cut short is never
+// read as an answer) or, for an order request, when its HTTP status is not 2xx (an error page
+// says nothing about the order). The reply is then freed, *len set to 0 and the reason ("HTTP
+// <status>", or libcurl's words) left in *outMessage; otherwise the reply is returned as it is.
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage);
+
+// A revoke reply's result: the number after the quoted member (`member` with its quotes, the
+// value between ':' and ','); `absent` when the reply does not name it; kUnknownResultCode when
+// it is no int.
+int RevokeResultCode(const char* reply, const char* member, int absent);
+
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);

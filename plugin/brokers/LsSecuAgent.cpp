@@ -124,23 +124,9 @@ char* CLsSecuAgent::Send(CURL* curl, const char* path, int post, const char* bod
                         further.empty() ? nullptr : further.c_str(), 0, credentials.key.c_str(),
                         credentials.secret.c_str(), bearer ? credentials.token.c_str() : nullptr,
                         json, &len, m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
-  const long status = state->httpStatus;
-  if (state->order && state->transfer == CURLE_OK && (status < 200 || status > 299)) {
-    // An error page says nothing about the order: whether the broker executed it is unknown.
-    std::free(reply);
-    if (outLen) *outLen = 0;
-    const std::string text = "HTTP " + std::to_string(status);
-    SetLastMessage(Utf8ToWide(text).c_str());
-    return nullptr;
-  }
-  if (state->transfer != CURLE_OK) {
-    // A reply cut short by a failed transfer is never read as an answer.
-    std::free(reply);
-    reply = nullptr;
-    len = 0;
-    if (state->transfer == kTransferNoHandle) state->errorText = "no HTTP handle";
-    SetLastMessage(Utf8ToWide(state->errorText).c_str());
-  }
+  std::string why;
+  reply = KeepAnsweredReply(reply, &len, state, &why);
+  if (!reply) SetLastMessage(Utf8ToWide(why).c_str());
   if (outLen) *outLen = len;
   return reply;
 }
@@ -229,16 +215,7 @@ int CLsSecuAgent::Logout() {
                          nullptr, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
-        std::string code;
-        StrGetTextWithTextBlockA(reply, "\"return_code\"", ':', ',', &code);
-        const size_t first = code.find_first_not_of("\" \t\r\n");
-        const size_t last = code.find_last_not_of("\" \t\r\n}");
-        code = first == std::string::npos || last < first ? std::string()
-                                                          : code.substr(first, last - first + 1);
-        int number = 0;
-        result = code.empty()                               ? kLsRevokeNoCode
-                 : NumberToInt(AtoN(code.c_str()), &number) ? number
-                                                            : kUnknownResultCode;
+        result = RevokeResultCode(reply, "\"return_code\"", kLsRevokeNoCode);
         std::free(reply);
       }
     }
