@@ -181,6 +181,8 @@ class CMainFrame : public wxFrame,
   int CreateSaverWnd();
   // The saver window while it exists (its end destroys it).
   CSaverWnd* GetSaverWnd() const;
+  // Deletes the saver window at once (the frame's end).
+  void DeleteSaverWnd();
   // The default saver start: makes the saver window, moves it over the frame's monitor and
   // shows it; true when it shows.
   bool StartOwnSaver();

@@ -76,6 +76,14 @@ int CMainFrame::CreateSaverWnd() {
   return 1;
 }
 
+void CMainFrame::DeleteSaverWnd() {
+  if (!commandState_ || commandState_->saver == nullptr) return;
+  CSaverWnd* saver = commandState_->saver;
+  commandState_->saver = nullptr;
+  // Not deferred: the saver is this frame's child and must go before the frame does.
+  delete saver;
+}
+
 bool CMainFrame::StartOwnSaver() {
   CSaverWnd* saver = GetSaverWnd();
   if (saver != nullptr && saver->IsShown()) return true;
