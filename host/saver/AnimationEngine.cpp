@@ -166,9 +166,10 @@ bool CAnimationItem::Step(CAnimationCanvas& canvas) {
   if (flags_ & (kFadeIn | kFadeOut)) {
     const COLORREF goal = (flags_ & kFadeIn) ? targetColour_ : COLORREF{0};
     if (frames_ > 0) {
-      currentColour_ = RGB(static_cast<uint8_t>(Approach(GetRValue(currentColour_), GetRValue(goal), frames_)),
-                           static_cast<uint8_t>(Approach(GetGValue(currentColour_), GetGValue(goal), frames_)),
-                           static_cast<uint8_t>(Approach(GetBValue(currentColour_), GetBValue(goal), frames_)));
+      currentColour_ =
+          RGB(static_cast<uint8_t>(Approach(GetRValue(currentColour_), GetRValue(goal), frames_)),
+              static_cast<uint8_t>(Approach(GetGValue(currentColour_), GetGValue(goal), frames_)),
+              static_cast<uint8_t>(Approach(GetBValue(currentColour_), GetBValue(goal), frames_)));
     } else {
       currentColour_ = goal;
     }

@@ -169,14 +169,18 @@ COLORREF CDIBitmap::PixelAt(int x, int y) const {
     return index < colourTable_.size() ? colourTable_[index] : COLORREF{0};
   };
   switch (bitsPerPixel_) {
-    case 1: return fromTable((p[x / 8] >> (7 - x % 8)) & 1);
-    case 4: return fromTable((p[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F);
-    case 8: return fromTable(p[x]);
+    case 1:
+      return fromTable((p[x / 8] >> (7 - x % 8)) & 1);
+    case 4:
+      return fromTable((p[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F);
+    case 8:
+      return fromTable(p[x]);
     case 16: {
       const uint32_t v = U16(p + x * 2);
       return RGB(Channel(v, redMask_), Channel(v, greenMask_), Channel(v, blueMask_));
     }
-    case 24: return RGB(p[x * 3 + 2], p[x * 3 + 1], p[x * 3]);
+    case 24:
+      return RGB(p[x * 3 + 2], p[x * 3 + 1], p[x * 3]);
     default: {
       const uint32_t v = U32(p + x * 4);
       return RGB(Channel(v, redMask_), Channel(v, greenMask_), Channel(v, blueMask_));

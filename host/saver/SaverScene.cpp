@@ -67,8 +67,7 @@ CAnimationItem& BuildBaseScene(CAnimationEngine& engine, const SaverTexts& texts
       const POINT to = engine.RandomPoint(0, 40);
       CAnimationItem& sparkle =
           engine.AddItem(L"")
-              .SetBitmap(kSaverSparkleBitmap, CAnimationEngine::RandomBelow(kSaverSparkleCells),
-                         -1)
+              .SetBitmap(kSaverSparkleBitmap, CAnimationEngine::RandomBelow(kSaverSparkleCells), -1)
               .SetPosAndTarget(from.x, from.y, to.x, to.y)
               .SetFrames(150)
               .StartWith(info);
@@ -80,21 +79,22 @@ CAnimationItem& BuildBaseScene(CAnimationEngine& engine, const SaverTexts& texts
 }
 
 // The heading and the message lines, starting after `after`.
-void BuildMessageScene(CAnimationEngine& engine, CAnimationItem& after,
-                       const SaverTexts& texts, const SaverMessageLines& lines) {
+void BuildMessageScene(CAnimationEngine& engine, CAnimationItem& after, const SaverTexts& texts,
+                       const SaverMessageLines& lines) {
   const RECT& rect = engine.Rect();
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   const COLORREF colour = RGB(static_cast<uint8_t>(CAnimationEngine::RandomBelow(256)),
                               static_cast<uint8_t>(CAnimationEngine::RandomBelow(256)),
                               static_cast<uint8_t>(CAnimationEngine::RandomBelow(256)));
-  CAnimationItem& heading = engine.AddItem(texts.heading)
-                                .SetTextPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2)
-                                .SetColour(colour)
-                                .SetFont(L"28,B")
-                                .SetFlags(kCentre | CAnimationItem::kFadeOut)
-                                .SetFrames(150)
-                                .StartAfter(after);
+  CAnimationItem& heading =
+      engine.AddItem(texts.heading)
+          .SetTextPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2)
+          .SetColour(colour)
+          .SetFont(L"28,B")
+          .SetFlags(kCentre | CAnimationItem::kFadeOut)
+          .SetFrames(150)
+          .StartAfter(after);
 
   static const wchar_t* const kFonts[3] = {L"28,Courier New,B", L"24,MS Sans Serif",
                                            L"22,MS Sans Serif"};

@@ -31,7 +31,8 @@ class CSaverWnd::Canvas : public CAnimationCanvas {
           .Underlined(font.underline)
           .Strikethrough(font.strikeOut);
       wxFont made(info);
-      if (!made.IsOk()) made = wxFont(wxFontInfo(wxSize(0, font.height)).Family(wxFONTFAMILY_SWISS));
+      if (!made.IsOk())
+        made = wxFont(wxFontInfo(wxSize(0, font.height)).Family(wxFONTFAMILY_SWISS));
       made.SetNumericWeight(font.weight);
       found = fonts_.emplace(&font, made).first;
     }
@@ -192,7 +193,8 @@ void CSaverWnd::OnMouse(wxMouseEvent& event) {
   } else if (event.GetEventType() == wxEVT_LEFT_DOWN) {
     stop = guard_.OnButton(Button::kLeft, now);
   } else {
-    stop = guard_.OnButton(event.GetEventType() == wxEVT_RIGHT_DOWN ? Button::kRight : Button::kMiddle, now);
+    stop = guard_.OnButton(
+        event.GetEventType() == wxEVT_RIGHT_DOWN ? Button::kRight : Button::kMiddle, now);
   }
   if (stop) Stop(true, false);
 }

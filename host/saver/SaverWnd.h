@@ -21,8 +21,8 @@
 #include "host/saver/SaverScene.h"
 
 // The owner's callback: context, saver id and six values (1 and five zeros when stopped).
-using SaverCallback = void (*)(void* context, int saverId, intptr_t v1, intptr_t v2,
-                               intptr_t v3, intptr_t v4, intptr_t v5, intptr_t v6);
+using SaverCallback = void (*)(void* context, int saverId, intptr_t v1, intptr_t v2, intptr_t v3,
+                               intptr_t v4, intptr_t v5, intptr_t v6);
 
 class CSaverWnd : public wxFrame {
  public:

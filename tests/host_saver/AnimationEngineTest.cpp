@@ -91,8 +91,11 @@ TEST(AnimationEngine, AlignmentPlacesTheTextRectangle) {
 TEST(AnimationEngine, FadesEndAtTheirColour) {
   CAnimationEngine engine;
   RecordingCanvas canvas;
-  engine.AddItem(L"in").SetColour(0x00C08040).SetCurrentColour(0).SetFrames(7).SetFlags(
-      CAnimationItem::kFadeIn);
+  engine.AddItem(L"in")
+      .SetColour(0x00C08040)
+      .SetCurrentColour(0)
+      .SetFrames(7)
+      .SetFlags(CAnimationItem::kFadeIn);
   engine.AddItem(L"out").SetColour(0x00FFFFFF).SetFrames(9).SetFlags(CAnimationItem::kFadeOut);
   std::vector<COLORREF> in, out;
   while (!engine.Items().empty()) {
@@ -133,9 +136,13 @@ TEST(AnimationEngine, ChainsStartOnTheFrameAfterTheirItemEnds) {
     drawn.push_back(frame);
   }
   const std::vector<std::vector<std::wstring>> expected = {
-      {L"first", L"free"}, {L"first"}, {L"first"},
+      {L"first", L"free"},
+      {L"first"},
+      {L"first"},
       {},  // first ends; its follow-ups start on the next frame
-      {L"first", L"with"}, {L"first", L"with"}, {}};
+      {L"first", L"with"},
+      {L"first", L"with"},
+      {}};
   EXPECT_EQ(drawn, expected);
   // The follow-up went on from the first item's end, 20 down per frame.
   EXPECT_TRUE(engine.Items().empty());
@@ -249,9 +256,9 @@ std::vector<uint8_t> MakeBmp(int w, int h, int bpp) {
       if (bpp == 8) {
         d[at + x] = static_cast<uint8_t>(x * 10 + y);
       } else {
-        d[at + x * 3] = static_cast<uint8_t>(x);       // blue
-        d[at + x * 3 + 1] = static_cast<uint8_t>(y);   // green
-        d[at + x * 3 + 2] = 200;                       // red
+        d[at + x * 3] = static_cast<uint8_t>(x);      // blue
+        d[at + x * 3 + 1] = static_cast<uint8_t>(y);  // green
+        d[at + x * 3 + 2] = 200;                      // red
       }
     }
   }
@@ -303,9 +310,11 @@ TEST(DIBitmap, BadFilesNameTheirFault) {
     const char* error;
   } cases[] = {
       {notBm, "Error:Unexpected file type, not a DIB\n"},
-      {std::vector<uint8_t>(good.begin(), good.begin() + 10), "Error:Unexpected file type, not a DIB\n"},
+      {std::vector<uint8_t>(good.begin(), good.begin() + 10),
+       "Error:Unexpected file type, not a DIB\n"},
       {os2, "Error:OS2 PM BMP Format not supported\n"},
-      {std::vector<uint8_t>(good.begin(), good.begin() + 30), "Error:OS2 PM BMP Format not supported\n"},
+      {std::vector<uint8_t>(good.begin(), good.begin() + 30),
+       "Error:OS2 PM BMP Format not supported\n"},
       {cut, "could not allocate data storage\n"},
       {badOffset, "could not allocate data storage\n"},
   };
@@ -344,8 +353,11 @@ TEST(DIBitmap, EngineFallsBackToTheProgramsBitmapAndCachesIt) {
   EXPECT_EQ(engine.GetBitmap(4242), nullptr);
   RecordingCanvas canvas;
   engine.AddItem(L"").SetBitmap(4242, -1, -1).SetFrames(2);
-  engine.AddItem(L"").SetBitmap(1343, 26, -1).SetTextPos(100, 10).SetFrames(2).SetFlags(
-      CAnimationItem::kAlignCentre);
+  engine.AddItem(L"")
+      .SetBitmap(1343, 26, -1)
+      .SetTextPos(100, 10)
+      .SetFrames(2)
+      .SetFlags(CAnimationItem::kAlignCentre);
   engine.StepAndPaint(canvas);
   ASSERT_EQ(canvas.bitmaps.size(), 1u);
   EXPECT_EQ(canvas.bitmaps[0].srcX, 26 * sparkles->Height());
@@ -356,7 +368,8 @@ TEST(DIBitmap, EngineFallsBackToTheProgramsBitmapAndCachesIt) {
   {
     const std::vector<uint8_t> data = MakeBmp(7, 3, 24);
     std::ofstream file(dir + "logo.bmp", std::ios::binary);
-    file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    file.write(reinterpret_cast<const char*>(data.data()),
+               static_cast<std::streamsize>(data.size()));
   }
   CAnimationEngine fresh;
   ASSERT_NE(fresh.GetBitmap(2002, dir + "logo.bmp"), nullptr);

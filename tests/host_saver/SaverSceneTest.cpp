@@ -171,11 +171,21 @@ TEST(SaverInputGuard, WhichInputEndsTheSaver) {
     const DWORD now = shown + s.after;
     bool stops = false;
     switch (s.kind) {
-      case 0: stops = guard.OnKey(now); break;
-      case 1: stops = guard.OnButton(Button::kLeft, now); break;
-      case 2: stops = guard.OnButton(Button::kRight, now); break;
-      case 3: stops = guard.OnButton(Button::kMiddle, now); break;
-      default: stops = guard.OnMouseMove(s.at, now); break;
+      case 0:
+        stops = guard.OnKey(now);
+        break;
+      case 1:
+        stops = guard.OnButton(Button::kLeft, now);
+        break;
+      case 2:
+        stops = guard.OnButton(Button::kRight, now);
+        break;
+      case 3:
+        stops = guard.OnButton(Button::kMiddle, now);
+        break;
+      default:
+        stops = guard.OnMouseMove(s.at, now);
+        break;
     }
     EXPECT_EQ(stops, s.stops) << s.what;
   }
