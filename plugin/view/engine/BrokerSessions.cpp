@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 
@@ -92,7 +93,14 @@ std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, u
       spec.marketId = kExchangeMarketId;
       if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
       break;
-    case 1:
+    case kKiwoomBrokerId: {
+      auto kiwoom = std::make_unique<CKiwoomSecuAgent>(securitiesKind, displayName, '1',
+                                                       kKiwoomBrokerId, instance, kind,
+                                                       m_option.exchange_rate, kAgentReserved);
+      kiwoom->SetStopFlag(&m_abortTransfers);
+      agent = std::move(kiwoom);
+      break;
+    }
     case 2:
     case 14:
       spec.marketKind = securitiesKind;
