@@ -13,6 +13,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -37,8 +38,8 @@ void SetText(wchar_t (&field)[N], const wchar_t* text) {
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // Without a maker the other brokers are not available.
-  EXPECT_EQ(engine.GetStockAgent(1, 1, 1, nullptr, nullptr), nullptr);
+  // Without a maker the brokers that have no agent of their own are not available.
+  EXPECT_EQ(engine.GetStockAgent(1, 2, 1, nullptr, nullptr), nullptr);
   EXPECT_TRUE(engine.Agents().empty());
 
   engine.Operations().MakeBrokerAgent = [](const AgentSpec_s& s) {
@@ -65,6 +66,10 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
     ASSERT_NE(agent, nullptr) << int(row.broker);
     EXPECT_EQ(instance, row.instance);
     EXPECT_EQ(dynamic_cast<CDbSecuAgent*>(agent) != nullptr, row.db) << int(row.broker);
+    // Kiwoom has its own agent, the data agent, whatever the maker would make.
+    EXPECT_EQ(dynamic_cast<CKiwoomSecuAgent*>(agent) != nullptr, row.broker == 1)
+        << int(row.broker);
+    EXPECT_EQ(agent->m_dataAgent, row.broker == 1 ? 1 : 0) << int(row.broker);
     EXPECT_EQ(agent->m_marketKind, row.agentKind) << int(row.broker);
     EXPECT_EQ(agent->m_classLetter, row.letter) << int(row.broker);
     EXPECT_EQ(agent->m_marketId, row.marketId) << int(row.broker);
