@@ -143,7 +143,7 @@ bool RoadHost::StageProgramFolder(std::string* error) {
     return false;
   }
   const std::string stage = "'" + paths_.sourceDir + "/scripts/sandbox-stage' '" + program_ +
-                            "' '" + root_ + "config' '" + state + "' >/dev/null";
+                            "' '" + root_ + "config' '" + state + "' '" + paths_.broker + "' >/dev/null";
   if (std::system(stage.c_str()) != 0) {
     *error = "scripts/sandbox-stage failed";
     return false;
@@ -155,6 +155,9 @@ int RoadHost::LogIn(std::wstring* error) {
   windows_.frame->RunCommand(kLoginCommand);
   CLoginDlg* dlg = windows_.frame->UserServices().GetLoginDlg();
   if (dlg == nullptr || !dlg->IsDialogShown()) return 0;
+  // The log-in is for the staged broker: the dialog names it as the plug-in's own log-in
+  // request does (without one the log-in goes to the DB broker).
+  if (paths_.broker == "kiwoom") dlg->SetAgencyIndex(1);
   dlg->SetDlgItemText(CLoginDlg::IDC_ID, Utf8ToWide(SandboxAccount::kUserId));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD, Utf8ToWide(SandboxAccount::kAppKey));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD2, Utf8ToWide(SandboxAccount::kAppSecret));
@@ -186,6 +189,15 @@ std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) c
   std::vector<RecordedRequest> out;
   for (RecordedRequest& r : sandbox_->Broker().Http().Requests())
     if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
+std::vector<RecordedRequest> RoadHost::KiwoomRequests(const std::string& apiId,
+                                                      const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Kiwoom().Http().Requests()) {
+    if (apiId.empty() ? r.path == path : r.Header("api-id") == apiId) out.push_back(std::move(r));
+  }
   return out;
 }
 

@@ -27,6 +27,8 @@ namespace orv::test {
 struct RoadPaths {
   std::string binaryDir;
   std::string sourceDir;
+  // The sandbox broker the program trades through: "db" or "kiwoom" (scripts/sandbox-stage).
+  std::string broker = "db";
 };
 
 class RoadHost {
@@ -50,7 +52,8 @@ class RoadHost {
   bool StartHost(std::string* error);
   // The user's log-in command (the ribbon's 948) with the sandbox member's key and secret
   // typed into the dialog and its log-in button pressed; the dialog's answer (1 signed in), or
-  // 0 when no dialog opened. The dialog's error text goes to `error`.
+  // 0 when no dialog opened. The dialog's error text goes to `error`. The log-in names the staged
+  // broker.
   int LogIn(std::wstring* error);
   // Pumps the host's events until done() holds or `bound` runs out; done()'s last answer.
   bool WaitFor(const std::function<bool()>& done, Clock::duration bound);
@@ -68,6 +71,9 @@ class RoadHost {
   // What the broker and the web server were sent, by path (the web server's by path part).
   std::vector<RecordedRequest> BrokerRequests(const std::string& path) const;
   std::vector<RecordedRequest> WebRequests(const std::string& pathPart) const;
+  // What the Kiwoom broker was sent for an operation ("api-id"), or to a path when it is empty.
+  std::vector<RecordedRequest> KiwoomRequests(const std::string& apiId,
+                                              const std::string& path = std::string()) const;
   // When the sandbox answered the requests whose served line contains `text`, in order.
   std::vector<Clock::time_point> ServedTimes(const std::string& text) const;
   // The text of every file under the run's folders whose name ends with suffix.

@@ -1,0 +1,119 @@
+// The road against the sandbox's Kiwoom broker: the real host signs in through its log-in dialog
+// with a Kiwoom slot, the Kiwoom agent takes its token, lists, deposit and paged balance, the
+// holdings rows show the sandbox account, and quote passes bring new prices to them. The script
+// never reaches a sell step: Kiwoom orders are not offered by the agent yet. The host then
+// closes with every worker stopped.
+#include <gtest/gtest.h>
+#include <wx/grid.h>
+#include <wx/notebook.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "host/app/VarqoMainApp.h"
+#include "host/frame/MainFrame.h"
+#include "host/user/HostUserServices.h"
+#include "platform/support/PluginLoader.h"
+#include "platform/support/TextConv.h"
+#include "tests/e2e/road/RoadHost.h"
+
+using orv::test::KiwoomBrokerPeer;
+using orv::test::RecordedRequest;
+using orv::test::RoadHost;
+
+namespace {
+
+// The sandbox holds 005930 at 68,500 and 000660 at an opening 196,500: both move a little,
+// nowhere near a sell step.
+constexpr const char* kScript =
+    "005930 69000\n"
+    "005930 69000 000660 198000\n"
+    "005930 69100 000660 198000\n";
+constexpr auto kStepBound = std::chrono::seconds(20);
+
+wxNotebook* TradingTabs(wxWindow* window) {
+  if (auto* tabs = dynamic_cast<wxNotebook*>(window))
+    if (tabs->GetPageCount() > 0 && tabs->GetPageText(0).StartsWith(L"전종목 시세")) return tabs;
+  for (wxWindow* child : window->GetChildren())
+    if (wxNotebook* tabs = TradingTabs(child)) return tabs;
+  return nullptr;
+}
+
+wxGrid* OwnStockGrid(wxNotebook* tabs) {
+  if (!tabs || tabs->GetPageCount() < 2) return nullptr;
+  for (wxWindow* child : tabs->GetPage(1)->GetChildren())
+    if (auto* grid = dynamic_cast<wxGrid*>(child)) return grid;
+  return nullptr;
+}
+
+double PriceOf(wxGrid* grid, const char* code) {
+  int codeCol = -1;
+  int priceCol = -1;
+  for (int col = 0; col < grid->GetNumberCols(); ++col) {
+    if (grid->GetColLabelValue(col) == L"코드") codeCol = col;
+    if (grid->GetColLabelValue(col) == L"현재가") priceCol = col;
+  }
+  for (int row = 0; codeCol >= 0 && priceCol >= 0 && row < grid->GetNumberRows(); ++row) {
+    if (grid->GetCellValue(row, codeCol) != wxString(code)) continue;
+    std::wstring text = grid->GetCellValue(row, priceCol).ToStdWstring();
+    text.erase(std::remove(text.begin(), text.end(), L','), text.end());
+    return text.empty() ? 0 : std::stod(text);
+  }
+  return -1;
+}
+
+TEST(KiwoomRoad, SignInBalanceQuotesAndClose) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "kiwoom"});
+  std::string error;
+  ASSERT_TRUE(road.Start(kScript, &error)) << error;
+  ASSERT_EQ(road.Frame()->GetPluginLoader()->GetLoadedCount(), 1u) << "Pelomar.so did not load";
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  auto asked = [&](const char* apiId) {
+    return [&road, apiId] { return !road.KiwoomRequests(apiId).empty(); };
+  };
+
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+  EXPECT_TRUE(wait([&] { return road.Frame()->UserServices().IsLoggedIn(); }));
+
+  // The Kiwoom session: token, stock lists, deposit and balance.
+  EXPECT_TRUE(wait([&] { return !road.KiwoomRequests("", KiwoomBrokerPeer::kTokenPath).empty(); }));
+  EXPECT_TRUE(wait(asked("ka10099"))) << "no stock list asked for";
+  EXPECT_TRUE(wait(asked("kt00004"))) << "no deposit asked for";
+  EXPECT_TRUE(wait(asked("kt00018"))) << "no balance asked for";
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith("_app_log.csv").find("▶ [UI] 계좌 3개 갱신 완료") !=
+           std::string::npos;
+  })) << "the holdings rows were never refreshed";
+
+  wxGrid* own = OwnStockGrid(TradingTabs(road.Frame()));
+  ASSERT_NE(own, nullptr) << "no own-stock grid";
+  EXPECT_EQ(own->GetNumberRows(), 3);
+
+  // Quote passes ("ka10095") bring the script's new price to the holding's row.
+  EXPECT_TRUE(wait([&] { return PriceOf(own, "000660") == 198000; }))
+      << "the 000660 row's price never followed the quotes after "
+      << road.KiwoomRequests("ka10095").size() << " price inquiries";
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;
+  })) << "no price-log line of a held stock";
+
+  // Everything went to the Kiwoom broker, and only the operations this agent offers.
+  EXPECT_TRUE(road.BrokerRequests(orv::test::DbBrokerPeer::kTokenPath).empty());
+  const std::set<std::string> offered = {"", "ka10099", "kt00004", "kt00018", "ka10095"};
+  for (const RecordedRequest& r : road.Market().Kiwoom().Requests())
+    EXPECT_EQ(offered.count(r.Header("api-id")), 1u) << r.path << " " << r.Header("api-id");
+
+  ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";
+  const size_t after = road.Market().Kiwoom().Http().Requests().size();
+  orv::test::PumpEvents(1500);
+  EXPECT_EQ(road.Market().Kiwoom().Http().Requests().size(), after);
+  if (testing::Test::HasFailure()) road.KeepFolders();
+}
+
+}  // namespace
