@@ -231,6 +231,18 @@ int ParseResultCode(const char* code) {
   return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
 }
 
+int RevokeReplyCode(const char* reply, int noCode) {
+  if (!reply) return noCode;
+  std::string code;
+  StrGetTextWithTextBlockA(reply, "\"code\"", ':', ',', &code);
+  const size_t first = code.find_first_not_of("\" \t\r\n}");
+  const size_t last = code.find_last_not_of("\" \t\r\n}");
+  code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
+  if (code.empty()) return noCode;
+  int number = 0;
+  return NumberToInt(AtoN(code.c_str()), &number) ? number : kUnknownResultCode;
+}
+
 std::string UrlEncodeFormValue(const char* value) {
   if (!value || !*value) return {};
   char* escaped = curl_easy_escape(nullptr, value, 0);

@@ -94,6 +94,11 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
 constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
 
+// The result of a token revocation: the number after the reply's quoted "code" (the text between
+// ':' and ',', quotes and blanks trimmed), `noCode` when the reply names none, kUnknownResultCode
+// for a number no int holds.
+int RevokeReplyCode(const char* reply, int noCode);
+
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);
 

@@ -4,7 +4,6 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,10 +11,8 @@
 #include <ctime>
 #include <string>
 
-#include "platform/support/CheckedNumber.h"
 #include "platform/support/JsonGetters.h"
 #include "platform/support/TextConv.h"
-#include "platform/support/TextScan.h"
 #include "plugin/brokers/BrokerHosts.h"
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/KiwoomSecuAgentJson.h"
@@ -236,7 +233,7 @@ int CKiwoomSecuAgent::Logout() {
       char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, nullptr, nullptr, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
-        result = KiwoomRevokeCode(reply);
+        result = RevokeReplyCode(reply, kKiwoomRevokeNoCode);
         std::free(reply);
       }
     }

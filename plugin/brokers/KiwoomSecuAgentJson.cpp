@@ -2,10 +2,7 @@
 
 #include <cstring>
 
-#include "platform/support/CheckedNumber.h"
 #include "platform/support/DateUtil.h"
-#include "platform/support/TextScan.h"
-#include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 
 namespace {
@@ -61,18 +58,6 @@ KiwoomTokenReply_s ReadKiwoomTokenReply(const char* reply, size_t len) {
   int64_t epoch = 0;
   if (KiwoomDateTimeToEpoch(expires.c_str(), &epoch)) read.expiresEpoch = epoch;
   return read;
-}
-
-int KiwoomRevokeCode(const char* reply) {
-  if (!reply) return kKiwoomRevokeNoCode;
-  std::string code;
-  StrGetTextWithTextBlockA(reply, "\"code\"", ':', ',', &code);
-  const size_t first = code.find_first_not_of("\" \t\r\n}");
-  const size_t last = code.find_last_not_of("\" \t\r\n}");
-  code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
-  if (code.empty()) return kKiwoomRevokeNoCode;
-  int number = 0;
-  return NumberToInt(AtoN(code.c_str()), &number) ? number : kUnknownResultCode;
 }
 
 bool ReadKiwoomDepositReply(const char* reply, size_t len, KiwoomDeposit_s* out) {

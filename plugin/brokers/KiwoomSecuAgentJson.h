@@ -42,9 +42,6 @@ struct KiwoomTokenReply_s {
 };
 KiwoomTokenReply_s ReadKiwoomTokenReply(const char* reply, size_t len);
 
-// A revoke reply's "code" (read as text between ':' and ','), -404 when it names none.
-int KiwoomRevokeCode(const char* reply);
-
 // A "kt00004" deposit reply. False for a refusal (an "error" member, or no "acnt_nm"), with the
 // broker's "return_msg" in `message`.
 struct KiwoomDeposit_s {

@@ -19,10 +19,12 @@
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::KiwoomBrokerPeer;
 using orv::test::RecordedRequest;
 using orv::test::RoadHost;
+using namespace orv::test::grids;
 
 namespace {
 
@@ -33,37 +35,6 @@ constexpr const char* kScript =
     "005930 69000 000660 198000\n"
     "005930 69100 000660 198000\n";
 constexpr auto kStepBound = std::chrono::seconds(20);
-
-wxNotebook* TradingTabs(wxWindow* window) {
-  if (auto* tabs = dynamic_cast<wxNotebook*>(window))
-    if (tabs->GetPageCount() > 0 && tabs->GetPageText(0).StartsWith(L"전종목 시세")) return tabs;
-  for (wxWindow* child : window->GetChildren())
-    if (wxNotebook* tabs = TradingTabs(child)) return tabs;
-  return nullptr;
-}
-
-wxGrid* OwnStockGrid(wxNotebook* tabs) {
-  if (!tabs || tabs->GetPageCount() < 2) return nullptr;
-  for (wxWindow* child : tabs->GetPage(1)->GetChildren())
-    if (auto* grid = dynamic_cast<wxGrid*>(child)) return grid;
-  return nullptr;
-}
-
-double PriceOf(wxGrid* grid, const char* code) {
-  int codeCol = -1;
-  int priceCol = -1;
-  for (int col = 0; col < grid->GetNumberCols(); ++col) {
-    if (grid->GetColLabelValue(col) == L"코드") codeCol = col;
-    if (grid->GetColLabelValue(col) == L"현재가") priceCol = col;
-  }
-  for (int row = 0; codeCol >= 0 && priceCol >= 0 && row < grid->GetNumberRows(); ++row) {
-    if (grid->GetCellValue(row, codeCol) != wxString(code)) continue;
-    std::wstring text = grid->GetCellValue(row, priceCol).ToStdWstring();
-    text.erase(std::remove(text.begin(), text.end(), L','), text.end());
-    return text.empty() ? 0 : std::stod(text);
-  }
-  return -1;
-}
 
 TEST(KiwoomRoad, SignInBalanceQuotesAndClose) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "kiwoom"});
@@ -91,12 +62,16 @@ TEST(KiwoomRoad, SignInBalanceQuotesAndClose) {
            std::string::npos;
   })) << "the holdings rows were never refreshed";
 
-  wxGrid* own = OwnStockGrid(TradingTabs(road.Frame()));
+  wxGrid* own = TabGrid(TradingTabs(road.Frame()), 1, false);
   ASSERT_NE(own, nullptr) << "no own-stock grid";
   EXPECT_EQ(own->GetNumberRows(), 3);
 
   // Quote passes ("ka10095") bring the script's new price to the holding's row.
-  EXPECT_TRUE(wait([&] { return PriceOf(own, "000660") == 198000; }))
+  const int priceCol = ColumnTitled(own, L"현재가");
+  EXPECT_TRUE(wait([&] {
+    const int row = RowOfCode(own, "000660");
+    return row >= 0 && CellNumber(own, row, priceCol) == 198000;
+  }))
       << "the 000660 row's price never followed the quotes after "
       << road.KiwoomRequests("ka10095").size() << " price inquiries";
   EXPECT_TRUE(wait([&] {

@@ -1,27 +1,22 @@
 #include "tests/peers/KiwoomBrokerPeer.h"
 
 #include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
+#include "tests/peers/PeerJson.h"
+
 namespace orv::test {
 namespace {
+
+using namespace peer_json;
 
 constexpr const char* kInvalidTokenBody =
     "{\"return_code\":3,\"return_msg\":\"[8005:Token이 유효하지 않습니다]\"}";
 constexpr const char* kDone = "정상적으로 처리되었습니다";
-
-std::string Quoted(const std::string& text) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-  writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-  return buffer.GetString();
-}
 
 // A number as the broker writes it: zero-padded text, with a leading minus when `negative`.
 std::string Padded(double value, bool negative = false) {
@@ -35,33 +30,6 @@ std::string Rate(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "\"%+.2f\"", value);
   return text;
-}
-
-class JsonObject {
- public:
-  JsonObject& Raw(const char* name, const std::string& json) {
-    if (!body_.empty()) body_ += ',';
-    body_ += Quoted(name) + ':' + json;
-    return *this;
-  }
-  JsonObject& Text(const char* name, const std::string& value) { return Raw(name, Quoted(value)); }
-  std::string Str() const { return "{" + body_ + "}"; }
-
- private:
-  std::string body_;
-};
-
-std::string Array(const std::vector<std::string>& items) {
-  std::string out = "[";
-  for (size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + items[i];
-  return out + "]";
-}
-
-PeerReply Json(const std::string& body, int status = 200) {
-  PeerReply reply;
-  reply.status = status;
-  reply.body = body;
-  return reply;
 }
 
 std::string Member(const std::string& body, const char* name) {

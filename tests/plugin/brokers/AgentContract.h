@@ -52,6 +52,12 @@ struct ContractQuote {
   double price = 0;
 };
 
+// The code a domestic agent files a broker's code under: without its leading 'A'.
+inline std::wstring DomesticHeldCode(const std::string& peerCode) {
+  const std::string code = !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
+  return std::wstring(code.begin(), code.end());
+}
+
 template <class Traits>
 class AgentContractTest : public ::testing::Test {
  protected:
