@@ -155,9 +155,6 @@ int RoadHost::LogIn(std::wstring* error) {
   windows_.frame->RunCommand(kLoginCommand);
   CLoginDlg* dlg = windows_.frame->UserServices().GetLoginDlg();
   if (dlg == nullptr || !dlg->IsDialogShown()) return 0;
-  // The log-in is for the staged broker: the dialog names it as the plug-in's own log-in
-  // request does (without one the log-in goes to the DB broker).
-  if (paths_.broker == "kiwoom") dlg->SetAgencyIndex(1);
   dlg->SetDlgItemText(CLoginDlg::IDC_ID, Utf8ToWide(SandboxAccount::kUserId));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD, Utf8ToWide(SandboxAccount::kAppKey));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD2, Utf8ToWide(SandboxAccount::kAppSecret));

@@ -27,7 +27,8 @@ namespace orv::test {
 struct RoadPaths {
   std::string binaryDir;
   std::string sourceDir;
-  // The sandbox broker the program trades through: "db" or "kiwoom" (scripts/sandbox-stage).
+  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom" for a second domestic slot
+  // with the Kiwoom account, the data broker.
   std::string broker = "db";
 };
 
@@ -52,8 +53,7 @@ class RoadHost {
   bool StartHost(std::string* error);
   // The user's log-in command (the ribbon's 948) with the sandbox member's key and secret
   // typed into the dialog and its log-in button pressed; the dialog's answer (1 signed in), or
-  // 0 when no dialog opened. The dialog's error text goes to `error`. The log-in names the staged
-  // broker.
+  // 0 when no dialog opened. The dialog's error text goes to `error`.
   int LogIn(std::wstring* error);
   // Pumps the host's events until done() holds or `bound` runs out; done()'s last answer.
   bool WaitFor(const std::function<bool()>& done, Clock::duration bound);
