@@ -1,7 +1,7 @@
 // The road with the sandbox's Kiwoom account: the real host signs in through its log-in dialog
 // (the DB broker's account) and logs in the second domestic slot, the Kiwoom account and the data
-// broker; the Kiwoom agent takes its token, deposit and paged balance, its holdings join the
-// holdings rows, and quote passes bring new prices to them. The script never reaches a sell
+// broker and the default domestic broker; the Kiwoom agent takes its token, deposit and paged
+// balance, its holdings join the holdings rows, and its quote passes bring new prices to them. The script never reaches a sell
 // step: Kiwoom orders are not offered by the agent yet. The host then closes with every worker
 // stopped.
 #include <gtest/gtest.h>
@@ -72,13 +72,16 @@ TEST(KiwoomRoad, SignInBalanceQuotesAndClose) {
   ASSERT_NE(own, nullptr) << "no own-stock grid";
   EXPECT_EQ(own->GetNumberRows(), 6) << "three holdings of each account";
 
-  // Quote passes bring the script's new price to the holdings' rows (the primary account's agent
-  // polls the quotes; the Kiwoom agent's polling is covered by its own tests).
+  // Quote passes of the Kiwoom agent (the default domestic broker's) bring the script's new
+  // price to the holdings' rows.
   const int priceCol = ColumnTitled(own, L"현재가");
   EXPECT_TRUE(wait([&] {
     const int row = RowOfCode(own, "000660");
     return row >= 0 && CellNumber(own, row, priceCol) == 198000;
   })) << "the 000660 row's price never followed the quotes";
+  EXPECT_FALSE(road.KiwoomRequests("ka10095").empty()) << "no Kiwoom quote inquiry";
+  EXPECT_TRUE(road.BrokerRequests(orv::test::DbBrokerPeer::kDomesticPricePath).empty())
+      << "the DB broker was polled for quotes";
 
   // The Kiwoom broker was asked only for the operations this agent offers: no order.
   const std::set<std::string> offered = {"", "ka10099", "kt00004", "kt00018", "ka10095"};
