@@ -30,6 +30,7 @@
 
 using orv::test::DbBrokerPeer;
 using orv::test::RoadHost;
+using orv::test::SandboxAccount;
 using namespace orv::test::grids;
 
 namespace {
@@ -272,6 +273,16 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   const size_t after = road.Market().Broker().Http().Requests().size();
   orv::test::PumpEvents(1500);
   EXPECT_EQ(road.Market().Broker().Http().Requests().size(), after);
+
+  // No key, secret or token is left in clear in any file of the run: not in the catalogue
+  // (the staged one held the key and secret in clear; the first start sealed them), its
+  // write-ahead log, the plug-in's database, the settings or the logs.
+  const std::string everything = road.FilesEndingWith("");
+  ASSERT_FALSE(everything.empty());
+  for (const char* secret : {SandboxAccount::kAppKey, SandboxAccount::kAppSecret,
+                             SandboxAccount::kAccessToken, SandboxAccount::kUserToken}) {
+    EXPECT_EQ(everything.find(secret), std::string::npos) << secret << " is on disk in clear";
+  }
   if (testing::Test::HasFailure()) road.KeepFolders();
 }
 
