@@ -1,7 +1,8 @@
 #pragma once
-// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker with one account and a
-// moving market, and the product web server with one member, so the real program logs in,
-// polls prices, places orders and reports them without any real account.
+// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker and a Kiwoom broker with
+// one account each over the same moving market, and the product web server with one member, so
+// the real program logs in, polls prices, places orders and reports them without any real
+// account. Which broker the program uses is chosen when the program folder is staged.
 
 #include <condition_variable>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/KiwoomBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
 
@@ -60,13 +62,17 @@ class Sandbox {
   int WebPort() const { return webPort_; }
   // "127.0.0.1:<port>", as the "BrokerHost-11" setting takes it.
   std::string BrokerHost() const;
+  // The Kiwoom broker's "127.0.0.1:<port>", as the "BrokerHost-1" setting takes it.
+  std::string KiwoomHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
-  // The lines of the state file: broker_host, broker_port, web_url, web_port, ca_file, pid.
+  // The lines of the state file: broker_host, broker_port, kiwoom_host, web_url, web_port,
+  // ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
   DbBrokerPeer& Broker() { return broker_; }
+  KiwoomBrokerPeer& Kiwoom() { return kiwoom_; }
   WebServerPeer& Web() { return web_; }
 
   std::vector<DbQuote> Quotes() const;
@@ -77,11 +83,14 @@ class Sandbox {
 
  private:
   void Tick();
+  // The Kiwoom broker quotes what the market quotes.
+  void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
   void RunClock();
 
   SandboxOptions options_;
   TestCa ca_;
   DbBrokerPeer broker_;
+  KiwoomBrokerPeer kiwoom_;
   WebServerPeer web_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
@@ -90,6 +99,7 @@ class Sandbox {
   std::thread clock_;
   std::function<void(const std::string&)> log_;
   int brokerPort_ = -1;
+  int kiwoomPort_ = -1;
   int webPort_ = -1;
 };
 

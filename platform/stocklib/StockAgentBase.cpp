@@ -195,6 +195,13 @@ int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int
   if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
   BalanceReply_s read;
   if (!ReadBalanceReply(market, reply, len, &read)) return 0;
+  return MergeBalance(market, priceSlot, read, args);
+}
+
+int CStockAgentBase::MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                                  const BalanceQueryArgs_s& args) {
+  m_balanceCount = 0;
+  if (!args.totals || !args.holdings || !args.stocks) return 0;
   BalanceOwner_s owner;
   owner.brokerId = m_brokerId;
   owner.accountKey = m_key;

@@ -327,6 +327,10 @@ class CStockAgentBase {
     std::string token;
   };
   RequestCredentials CredentialsForRequest() const;
+  // Merges a balance reply that has been read (ReadBalanceReply, or several pages gathered into
+  // one) into the view's maps in one merge step; returns the number of holdings it named.
+  int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                   const BalanceQueryArgs_s& args);
   // Runs `merge` through the view's merge step (directly when none is set).
   void RunMerge(const std::function<void()>& merge) const;
   // Stores the account, the key and the secret (each when not null) under the agent's lock.

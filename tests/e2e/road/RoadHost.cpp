@@ -143,7 +143,7 @@ bool RoadHost::StageProgramFolder(std::string* error) {
     return false;
   }
   const std::string stage = "'" + paths_.sourceDir + "/scripts/sandbox-stage' '" + program_ +
-                            "' '" + root_ + "config' '" + state + "' >/dev/null";
+                            "' '" + root_ + "config' '" + state + "' '" + paths_.broker + "' >/dev/null";
   if (std::system(stage.c_str()) != 0) {
     *error = "scripts/sandbox-stage failed";
     return false;
@@ -186,6 +186,15 @@ std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) c
   std::vector<RecordedRequest> out;
   for (RecordedRequest& r : sandbox_->Broker().Http().Requests())
     if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
+std::vector<RecordedRequest> RoadHost::KiwoomRequests(const std::string& apiId,
+                                                      const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Kiwoom().Http().Requests()) {
+    if (apiId.empty() ? r.path == path : r.Header("api-id") == apiId) out.push_back(std::move(r));
+  }
   return out;
 }
 
