@@ -258,8 +258,9 @@ int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*,
 int CStockAgentBase::TradeOrderA(CURL*, uint8_t, uint8_t, int, int, const char*, double, double,
                                  int, int, int, int, int, double, double, double, int, int, int,
                                  char*, int64_t*, int*, int* outSuccess, int*, wchar_t*, wchar_t*) {
+  // An agent without orders sends nothing: the order is certainly not executed.
   if (outSuccess) *outSuccess = 0;
-  return kAgentNoReply;
+  return kAgentOrderNotAvailable;
 }
 
 int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,

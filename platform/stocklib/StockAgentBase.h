@@ -81,6 +81,7 @@ constexpr int kAgentFailed = 0;
 constexpr int kAgentNotSupported = -1;
 constexpr int kAgentNoReply = -1;         // order: transfer failed or reply unusable
 constexpr int kAgentSimulationOn = -307;  // order refused while the price simulation runs
+constexpr int kAgentOrderNotAvailable = -308;  // the agent places no orders: nothing was sent
 
 class CStockAgentBase {
  public:
