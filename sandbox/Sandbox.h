@@ -1,7 +1,8 @@
 #pragma once
-// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker and an LS broker, each
-// with one account, over one moving market, and the product web server with one member, so the
-// real program logs in, polls prices, places orders and reports them without any real account.
+// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker, a Kiwoom broker and an
+// LS broker with one account each over the same moving market, and the product web server with
+// one member, so the real program logs in, polls prices, places orders and reports them without
+// any real account. Which broker the program uses is chosen when the program folder is staged.
 
 #include <condition_variable>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/KiwoomBrokerPeer.h"
 #include "tests/peers/LsBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
@@ -65,16 +67,19 @@ class Sandbox {
   int WebPort() const { return webPort_; }
   // "127.0.0.1:<port>", as the "BrokerHost-11" setting takes it.
   std::string BrokerHost() const;
+  // The Kiwoom broker's "127.0.0.1:<port>", as the "BrokerHost-1" setting takes it.
+  std::string KiwoomHost() const;
   // The LS broker's "127.0.0.1:<port>", as the "BrokerHost-2" setting takes it.
   std::string LsBrokerHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
-  // The lines of the state file: broker_host, broker_port, ls_broker_host, web_url, web_port,
-  // ca_file, pid.
+  // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host, web_url,
+  // web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
   DbBrokerPeer& Broker() { return broker_; }
+  KiwoomBrokerPeer& Kiwoom() { return kiwoom_; }
   LsBrokerPeer& LsBroker() { return lsBroker_; }
   WebServerPeer& Web() { return web_; }
 
@@ -86,11 +91,14 @@ class Sandbox {
 
  private:
   void Tick();
+  // The Kiwoom broker quotes what the market quotes.
+  void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
   void RunClock();
 
   SandboxOptions options_;
   TestCa ca_;
   DbBrokerPeer broker_;
+  KiwoomBrokerPeer kiwoom_;
   LsBrokerPeer lsBroker_;
   WebServerPeer web_;
   SandboxMarket market_;
@@ -100,6 +108,7 @@ class Sandbox {
   std::thread clock_;
   std::function<void(const std::string&)> log_;
   int brokerPort_ = -1;
+  int kiwoomPort_ = -1;
   int lsBrokerPort_ = -1;
   int webPort_ = -1;
 };

@@ -81,6 +81,7 @@ constexpr int kAgentFailed = 0;
 constexpr int kAgentNotSupported = -1;
 constexpr int kAgentNoReply = -1;         // order: transfer failed or reply unusable
 constexpr int kAgentSimulationOn = -307;  // order refused while the price simulation runs
+constexpr int kAgentOrderNotAvailable = -308;  // the agent places no orders: nothing was sent
 
 class CStockAgentBase {
  public:
@@ -327,6 +328,10 @@ class CStockAgentBase {
     std::string token;
   };
   RequestCredentials CredentialsForRequest() const;
+  // Merges a balance reply that has been read (ReadBalanceReply, or several pages gathered into
+  // one) into the view's maps in one merge step; returns the number of holdings it named.
+  int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                   const BalanceQueryArgs_s& args);
   // Runs `merge` through the view's merge step (directly when none is set).
   void RunMerge(const std::function<void()>& merge) const;
   // Stores the account, the key and the secret (each when not null) under the agent's lock.
@@ -335,10 +340,6 @@ class CStockAgentBase {
   // a request sends either the old token or the new one, never a freed or partly written one.
   void SetAccessToken(const char* token, int32_t lifetimeSeconds, uint64_t nowTick);
   void FreeAccessToken();
-  // Merges a balance reply read before (ReadBalanceReply, one page or several) in the merge
-  // step; returns the number of holdings it named. Sets the count of the last balance reply.
-  int MergeReadBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
-                       const BalanceQueryArgs_s& args);
   // True while the view's price simulation runs (orders must not be sent).
   bool SimulationRunning() const { return m_simulation && m_simulation->load() != 0; }
   // True when both key and secret are set (requests are refused otherwise).

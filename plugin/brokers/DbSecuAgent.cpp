@@ -194,7 +194,7 @@ int CDbSecuAgent::Logout() {
       char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, true, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
-        result = RevokeResultCode(reply, "\"code\"", kDbRevokeNoCode);
+        result = RevokeReplyCode(reply, kDbRevokeNoCode);
         std::free(reply);
       }
     }

@@ -112,7 +112,7 @@ char* CLsSecuAgent::Send(CURL* curl, const char* path, int post, const char* bod
                          bool bearer, int* outLen, BrokerRequestState* state) {
   BrokerRequestState own;
   if (!state) state = &own;
-  state->contKeyHeader = "tr_cont_key:";
+  state->contKeyHeader = "tr_cont_key";
   state->connectTimeoutMs = kLsConnectTimeoutMs;
   // The transaction header goes after the further header.
   std::string further = furtherHeader ? furtherHeader : "";
@@ -215,7 +215,7 @@ int CLsSecuAgent::Logout() {
                          nullptr, nullptr);
       curl_easy_cleanup(handle);
       if (reply) {
-        result = RevokeResultCode(reply, "\"return_code\"", kLsRevokeNoCode);
+        result = RevokeReplyCode(reply, kLsRevokeNoCode, "\"return_code\"");
         std::free(reply);
       }
     }
@@ -305,7 +305,7 @@ int CLsSecuAgent::QueryBalance(CURL*, uint8_t market, uint8_t priceSlot, int,
   }
 
   int result = 0;
-  if (complete) result = MergeReadBalance(market, priceSlot, read, args);
+  if (complete) result = MergeBalance(market, priceSlot, read, args);
   if (args.outResult) *args.outResult = result;
   m_balanceResult = result;
   if (args.outTransfer) *args.outTransfer = transfer;

@@ -25,8 +25,7 @@ constexpr const char* kScript =
 constexpr auto kStepBound = std::chrono::seconds(20);
 
 TEST(LsRoad, SignInPollSellAndClose) {
-  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-  road.UseBroker("ls");
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "ls"});
   std::string error;
   ASSERT_TRUE(road.Start(kScript, &error)) << error;
   LsBrokerPeer& ls = road.Market().LsBroker();

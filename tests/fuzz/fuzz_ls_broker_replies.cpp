@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
     case 7:
-      RevokeResultCode(reply, "\"return_code\"", kLsRevokeNoCode);
+      RevokeReplyCode(reply, kLsRevokeNoCode, "\"return_code\"");
       break;
   }
   return 0;
