@@ -186,8 +186,8 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
 TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
   ASSERT_TRUE(setup_.Ready());
   auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 2;  // LS
-  SetText(dom.name[1], L"엘에스");
+  dom.broker_id[1] = 14;  // Korea Investment
+  SetText(dom.name[1], L"한투국내");
   dom.broker_id[2] = 0;
   auto& ovs = engine_.Options().overseas;
   ovs.broker_id[0] = 14;  // Korea Investment
@@ -208,11 +208,12 @@ TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
     std::vector<std::wstring> lines;
   } cases[] = {
       {0,
-       {L"[국내] 엘에스 (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+       {L"[국내] 한투국내 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[해외] 한투 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
       {1,
-       {L"[Domestic] 엘에스 (broker 2): this broker has no agent yet; the account slot stays empty",
+       {L"[Domestic] 한투국내 (broker 14): this broker has no agent yet; the account slot stays "
+        L"empty",
         L"[Overseas] 한투 (broker 14): this broker has no agent yet; the account slot stays empty",
         L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
   };
