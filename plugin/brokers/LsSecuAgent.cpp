@@ -140,29 +140,15 @@ int CLsSecuAgent::NoteRefusal(const char* reply) {
   return ParseResultCode(code.c_str());
 }
 
-void CLsSecuAgent::DropToken() {
-  FreeAccessToken();
-  m_tokenExpiry = 0;
-}
 
 int CLsSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
                         const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
-  if (key && *key && secret && *secret)
-    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
-  return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
+  return LoginWithStoredCredentials(curl, account, key, secret, outCode, outMsg, msgLen);
 }
 
 int CLsSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const char* secret,
                          int* outCode, wchar_t* outMsg, int msgLen) {
-  // The token in use stays until its successor is in hand: workers keep sending with it while
-  // a renewal waits for the broker.
-  StoreCredentials(account && *account ? account : nullptr, key, secret);
-  if (outCode) *outCode = 0;
-  CopyMessage(outMsg, msgLen, "");
-  if (!HasCredentials()) {
-    DropToken();
-    return kAgentFailed;
-  }
+  if (!BeginTokenLogin(account, key, secret, outCode, outMsg, msgLen)) return kAgentFailed;
 
   const RequestCredentials credentials = CredentialsForRequest();
   const std::string body =

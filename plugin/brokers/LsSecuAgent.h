@@ -127,7 +127,6 @@ class CLsSecuAgent : public CStockAgentBase {
              int* outLen, BrokerRequestState* state);
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
-  void DropToken();
 
   int m_timeoutMs = kLsRequestTimeoutMs;
   const std::atomic<int>* m_stopFlag = nullptr;
