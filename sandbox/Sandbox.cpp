@@ -26,12 +26,21 @@ constexpr OpeningHolding kOpeningHoldings[] = {
     {"035420", 4, 201000},
 };
 
+// The market's quotes as the LS broker answers them.
+std::vector<LsQuote> LsQuotes(const std::vector<DbQuote>& quotes) {
+  std::vector<LsQuote> ls;
+  for (const DbQuote& q : quotes) ls.push_back({q.code, q.price, q.open, q.high, q.low, q.rate});
+  return ls;
+}
+
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
     : options_(std::move(options)),
       ca_("Orvella Sandbox CA"),
       broker_(ca_),
+      kiwoom_(ca_),
+      lsBroker_(ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
@@ -56,7 +65,7 @@ Sandbox::Sandbox(SandboxOptions options)
     row.avgPrice = h.avgPrice;
     rows.push_back(row);
   }
-  broker_.SetDomesticBalance({}, rows);
+  broker_.SetDomesticBalance({}, options_.lsHoldings ? std::vector<DbHoldingRow>() : rows);
   DbDeposit deposit;
   deposit.deposit = SandboxAccount::kDeposit;
   deposit.withdrawable = SandboxAccount::kDeposit;
@@ -64,6 +73,47 @@ Sandbox::Sandbox(SandboxOptions options)
   broker_.SetDeposit(deposit);
   broker_.SetLiveAccount(true);
   broker_.Http().SetRecordLimit(kRecordLimit);
+
+  // The Kiwoom account holds the same stocks; its balance values them at the quotes.
+  kiwoom_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  kiwoom_.SetToken(SandboxAccount::kAccessToken, "\"" + KiwoomBrokerPeer::KstDateTime(86400) + "\"");
+  std::vector<KiwoomListRow> kiwoomList;
+  for (const SandboxStock& stock : market_.Stocks()) {
+    kiwoomList.push_back({stock.code, stock.name, stock.marketClass == "4" ? "10" : "0",
+                          stock.previousClose});
+  }
+  kiwoom_.SetListPages({kiwoomList});
+  std::vector<KiwoomHolding> kiwoomRows;
+  for (const DbHoldingRow& row : rows) {
+    KiwoomHolding h;
+    h.code = row.code;
+    h.name = row.name;
+    h.quantity = row.balanceQty;
+    h.avgPrice = row.avgPrice;
+    kiwoomRows.push_back(h);
+  }
+  kiwoom_.SetBalancePages({kiwoomRows});
+  kiwoom_.SetDeposit({SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
+                      SandboxAccount::kDeposit});
+  SetKiwoomQuotes(market_.Quotes());
+  kiwoom_.Http().SetRecordLimit(kRecordLimit);
+
+  // The LS broker: the same member's key, market and opening account.
+  lsBroker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  lsBroker_.SetToken(SandboxAccount::kAccessToken);
+  std::vector<LsListRow> lsList;
+  for (const SandboxStock& stock : market_.Stocks())
+    lsList.push_back({"A" + stock.code, stock.name, stock.marketClass == "1" ? "1" : "2"});
+  lsBroker_.SetListPages(LsBrokerPeer::kDomesticListPath, {lsList});
+  lsBroker_.SetQuotes(LsQuotes(market_.Quotes()));
+  std::vector<LsHolding> lsRows;
+  for (const DbHoldingRow& row : rows)
+    lsRows.push_back({row.code, row.name, row.ableQty, row.avgPrice, row.avgPrice, 0});
+  lsBroker_.SetDomesticHoldings(options_.lsHoldings ? lsRows : std::vector<LsHolding>());
+  lsBroker_.SetDeposit(SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
+                       SandboxAccount::kDeposit);
+  lsBroker_.SetLiveAccount(true);
+  lsBroker_.Http().SetRecordLimit(kRecordLimit);
 
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
@@ -84,8 +134,12 @@ Sandbox::Sandbox(SandboxOptions options)
 
   auto served = [this](const char* server) {
     return [this, server](const RecordedRequest& request, int status) {
-      if (options_.tickMs == 0 && status == 200 && request.path == DbBrokerPeer::kDomesticPricePath)
-        Tick();
+      const bool priceInquiry =
+          request.path == DbBrokerPeer::kDomesticPricePath ||
+          request.path == LsBrokerPeer::kDomesticPricePath ||
+          (request.path == KiwoomBrokerPeer::kStockInfoPath &&
+           request.Header("api-id") == "ka10095");
+      if (options_.tickMs == 0 && status == 200 && priceInquiry) Tick();
       std::function<void(const std::string&)> log;
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -98,6 +152,8 @@ Sandbox::Sandbox(SandboxOptions options)
     };
   };
   broker_.Http().OnServed(served("broker"));
+  kiwoom_.Http().OnServed(served("kiwoom"));
+  lsBroker_.Http().OnServed(served("ls-broker"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -111,8 +167,12 @@ bool Sandbox::Start(std::string* error) {
   };
   if (!ca_.IsValid()) return fail("the test CA could not be made");
   if (!broker_.Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
+  if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
+  if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   brokerPort_ = broker_.Http().Port();
+  kiwoomPort_ = kiwoom_.Http().Port();
+  lsBrokerPort_ = lsBroker_.Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -130,6 +190,8 @@ void Sandbox::Stop() {
   wake_.notify_all();
   if (clock_.joinable()) clock_.join();
   broker_.Stop();
+  kiwoom_.Stop();
+  lsBroker_.Stop();
   web_.Stop();
 }
 
@@ -153,14 +215,41 @@ void Sandbox::Tick() {
     quotes = market_.Quotes();
   }
   broker_.SetQuotes(quotes);
+  SetKiwoomQuotes(quotes);
+  lsBroker_.SetQuotes(LsQuotes(quotes));
+}
+
+void Sandbox::SetKiwoomQuotes(const std::vector<DbQuote>& quotes) {
+  std::vector<KiwoomQuote> kiwoom;
+  for (const DbQuote& q : quotes) {
+    KiwoomQuote k;
+    k.code = q.code;
+    k.name = q.name;
+    k.price = q.price;
+    k.open = q.open;
+    k.high = q.high;
+    k.low = q.low;
+    k.change = q.change;
+    k.rate = q.rate;
+    k.falling = q.change < 0;
+    kiwoom.push_back(k);
+  }
+  kiwoom_.SetQuotes(kiwoom);
 }
 
 std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(BrokerPort()); }
+
+std::string Sandbox::KiwoomHost() const { return "127.0.0.1:" + std::to_string(kiwoomPort_); }
+
+std::string Sandbox::LsBrokerHost() const {
+  return "127.0.0.1:" + std::to_string(lsBrokerPort_);
+}
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
+         "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }

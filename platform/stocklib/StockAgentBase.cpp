@@ -156,6 +156,31 @@ int CStockAgentBase::LoginA(CURL*, const char*, const char*, const char*, int*, 
   return kAgentFailed;
 }
 
+int CStockAgentBase::LoginWithStoredCredentials(CURL* curl, const wchar_t* account,
+                                                const wchar_t* key, const wchar_t* secret,
+                                                int* outCode, wchar_t* outMsg, int msgLen) {
+  if (key && *key && secret && *secret)
+    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
+  return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
+}
+
+bool CStockAgentBase::BeginTokenLogin(const char* account, const char* key, const char* secret,
+                                      int* outCode, wchar_t* outMsg, int msgLen) {
+  // The token in use stays until its successor is in hand: workers keep sending with it while
+  // this login (a renewal, often) waits for the broker.
+  StoreCredentials(account && *account ? account : nullptr, key, secret);
+  if (outCode) *outCode = 0;
+  if (outMsg && msgLen > 0) outMsg[0] = 0;
+  if (HasCredentials()) return true;
+  DropToken();
+  return false;
+}
+
+void CStockAgentBase::DropToken() {
+  FreeAccessToken();
+  m_tokenExpiry = 0;
+}
+
 int CStockAgentBase::ParseDepositResponse(const char*, size_t, GroupInfoMap*, group_info_s**, int) {
   return kAgentFailed;
 }
@@ -206,6 +231,13 @@ int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int
   if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
   BalanceReply_s read;
   if (!ReadBalanceReply(market, reply, len, &read)) return 0;
+  return MergeBalance(market, priceSlot, read, args);
+}
+
+int CStockAgentBase::MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                                  const BalanceQueryArgs_s& args) {
+  m_balanceCount = 0;
+  if (!args.totals || !args.holdings || !args.stocks) return 0;
   BalanceOwner_s owner;
   owner.brokerId = m_brokerId;
   owner.accountKey = m_key;
@@ -262,8 +294,9 @@ int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*,
 int CStockAgentBase::TradeOrderA(CURL*, uint8_t, uint8_t, int, int, const char*, double, double,
                                  int, int, int, int, int, double, double, double, int, int, int,
                                  char*, int64_t*, int*, int* outSuccess, int*, wchar_t*, wchar_t*) {
+  // An agent without orders sends nothing: the order is certainly not executed.
   if (outSuccess) *outSuccess = 0;
-  return kAgentNoReply;
+  return kAgentOrderNotAvailable;
 }
 
 int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,

@@ -8,6 +8,8 @@
 // Public production hosts of the DB securities broker (REST, WebSocket quotes).
 constexpr const char* kDbBrokerDefaultHost = "openapi.dbsec.co.kr:8443";
 constexpr const char* kDbBrokerDefaultWsHost = "openapi.dbsec.co.kr:7070";
+// Public production host of the LS securities broker (REST).
+constexpr const char* kLsBrokerDefaultHost = "openapi.ls-sec.co.kr:8080";
 
 // "BrokerHost-<brokerId>".
 std::string BrokerHostKey(int brokerId);

@@ -139,7 +139,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                   state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs
+                                                        : kConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -195,16 +197,19 @@ size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {
 
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata) {
   const size_t n = size * count;
-  static constexpr char kName[] = "cont_key:";
-  constexpr size_t kNameLen = sizeof kName - 1;
-  if (userdata && n >= kNameLen && std::memcmp(data, kName, kNameLen) == 0) {
+  auto* state = static_cast<BrokerRequestState*>(userdata);
+  if (!state || IsEmpty(state->contKeyHeader)) return n;
+  const size_t nameLen = std::strlen(state->contKeyHeader);
+  if (n > nameLen && std::memcmp(data, state->contKeyHeader, nameLen) == 0 &&
+      data[nameLen] == ':') {
+    const size_t skip = nameLen + 1;
     char value[kMaxContKeyValue + 1];
-    size_t len = n - kNameLen;
+    size_t len = n - skip;
     if (len > kMaxContKeyValue) len = kMaxContKeyValue;
-    std::memcpy(value, data + kNameLen, len);
+    std::memcpy(value, data + skip, len);
     value[len] = 0;
     StrTrimA0(value);
-    StrSafeCopyA(static_cast<BrokerRequestState*>(userdata)->contKey, kContKeySize, value);
+    StrSafeCopyA(state->contKey, kContKeySize, value);
   }
   return n;
 }
@@ -226,6 +231,37 @@ int ParseResultCode(const char* code) {
   return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
 }
 
+int RevokeReplyCode(const char* reply, int noCode, const char* member) {
+  if (!reply) return noCode;
+  std::string code;
+  StrGetTextWithTextBlockA(reply, member, ':', ',', &code);
+  const size_t first = code.find_first_not_of("\" \t\r\n}");
+  const size_t last = code.find_last_not_of("\" \t\r\n}");
+  code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
+  if (code.empty()) return noCode;
+  int number = 0;
+  return NumberToInt(AtoN(code.c_str()), &number) ? number : kUnknownResultCode;
+}
+
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage) {
+  const long status = state->httpStatus;
+  std::string why;
+  if (state->order && state->transfer == CURLE_OK && (status < 200 || status > 299)) {
+    why = "HTTP " + std::to_string(status);
+  } else if (state->transfer != CURLE_OK) {
+    if (state->transfer == kTransferNoHandle) state->errorText = "no HTTP handle";
+    why = state->errorText;
+  } else {
+    return reply;
+  }
+  std::free(reply);
+  if (len) *len = 0;
+  // The cause stays with the request: the agent's last message is shared by every worker.
+  state->errorText = why;
+  if (outMessage) *outMessage = why;
+  return nullptr;
+}
+
 std::string UrlEncodeFormValue(const char* value) {
   if (!value || !*value) return {};
   char* escaped = curl_easy_escape(nullptr, value, 0);
@@ -236,25 +272,31 @@ std::string UrlEncodeFormValue(const char* value) {
 }
 
 int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
-                          const PageHandler& onPage, const std::atomic<int>* running) {
+                          const PageHandler& onPage, const std::atomic<int>* running,
+                          const ContinuationHeaders& names, unsigned* outTransfer,
+                          bool* outMorePending) {
+  if (outMorePending) *outMorePending = false;
   if (!sendPage) return 0;
   std::string contKey;
   int pages = 0;
   while (pages < maxPages) {
     if (running && running->load() == 0) break;
     const bool first = pages == 0;
-    const std::string extra = std::string("cont_yn: ") + (first ? 'N' : 'Y');
-    const std::string further = first ? std::string() : "cont_key: " + contKey;
+    const std::string extra = std::string(names.more) + ": " + (first ? 'N' : 'Y');
+    const std::string further = first ? std::string() : std::string(names.key) + ": " + contKey;
     BrokerRequestState page;
+    page.contKeyHeader = names.key;
     int len = 0;
     char* reply = sendPage(extra.c_str(), first ? nullptr : further.c_str(), &page, &len);
     ++pages;
+    if (outTransfer) *outTransfer = page.transfer;
     if (reply && onPage) onPage(reply, len);
     std::free(reply);
     orv::win::Sleep(static_cast<DWORD>(pauseMs > 0 ? pauseMs : 0));
     contKey = page.contKey;
     if (contKey.empty()) break;
   }
+  if (outMorePending) *outMorePending = !contKey.empty();
   return pages;
 }
 

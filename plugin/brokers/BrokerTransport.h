@@ -28,7 +28,12 @@ constexpr int kBrokerRequestTimeoutMs = 20000;
 // transfer's result. Every request has its own, so requests that several workers send through
 // one agent at the same time never see each other's continuation keys or results.
 struct BrokerRequestState {
-  char contKey[kContKeySize] = {};  // the reply's "cont_key:" header; empty when it had none
+  char contKey[kContKeySize] = {};  // the reply's continuation-key header; empty when none
+  // Set by the caller: the name of the reply header that carries the continuation key (this
+  // exact case, without the colon).
+  const char* contKeyHeader = "cont_key";
+  // Set by the caller: the connect time-out (ms); 0 or below means 5000.
+  long connectTimeoutMs = 0;
   unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
   long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
   std::string errorText;            // why the transfer failed, in libcurl's words; empty on success
@@ -74,9 +79,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
-// libcurl header callback: a line starting with "cont_key:" (this exact case) has its value,
-// trimmed, copied into the contKey of the BrokerRequestState in `userdata` (at most 199
-// characters).
+// libcurl header callback: a line starting with the state's continuation-key header name and a
+// colon ("cont_key:" by default; this exact case) has its value, trimmed, copied into the contKey
+// of the BrokerRequestState in `userdata` (at most 199 characters).
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
 // libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
 // `userdata` is non-zero.
@@ -88,6 +93,17 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
 // null or no number -> 0).
 constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
+
+// The result of a token revocation: the number after the reply's quoted member (`member`, quotes
+// included; "code" by default; the text between ':' and ',', quotes and blanks trimmed), `noCode`
+// when the reply names none, kUnknownResultCode for a number no int holds.
+int RevokeReplyCode(const char* reply, int noCode, const char* member = "\"code\"");
+
+// What an agent keeps of a reply: null when the transfer failed (a reply cut short is never
+// read as an answer) or, for an order request, when its HTTP status is not 2xx (an error page
+// says nothing about the order). The reply is then freed, *len set to 0 and the reason ("HTTP
+// <status>", or libcurl's words) left in *outMessage; otherwise the reply is returned as it is.
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage);
 
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);
@@ -106,8 +122,18 @@ using PageSender = std::function<char*(const char* extraHeader, const char* furt
                                        BrokerRequestState* state, int* outLen)>;
 using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
+// The header names a broker pages with: `more` ("<more>: N" on the first page, "<more>: Y" on
+// later ones) and `key` (the reply's key, repeated as "<key>: <value>" on the next request).
+struct ContinuationHeaders {
+  const char* more = "cont_yn";
+  const char* key = "cont_key";
+};
+// Returns pages received; *outTransfer (when given) takes the transfer code of the last page
+// and *outMorePending whether the last page still named a key (the page limit cut the list).
 int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
-                          const PageHandler& onPage, const std::atomic<int>* running = nullptr);
+                          const PageHandler& onPage, const std::atomic<int>* running = nullptr,
+                          const ContinuationHeaders& names = ContinuationHeaders(),
+                          unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
 
 // Price batches: the codes are sent `batchSize` to a request (joined by ';'); after every full
 // batch `pauseMs` is slept on the program clock; a last, partial batch is sent without a

@@ -164,8 +164,6 @@ class CDbSecuAgent : public CStockAgentBase {
                 const std::function<void(const char* reply, int len)>& onPage);
   // POST of a JSON body with the bearer token and "cont_yn: N"; the reply (free()) or null.
   char* PostQuery(CURL* curl, const char* path, const char* body, int* outLen);
-  // Forgets the token after a failed login.
-  void DropToken();
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
 

@@ -16,6 +16,7 @@
 #include "platform/win/Clock.h"
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/MultiPriceReply.h"
 
 namespace {
 
@@ -353,6 +354,13 @@ int CDbSecuAgent::QueryMultiPrices(CURL* curl, uint8_t, uint8_t priceSlot, const
 int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len,
                                           StockMap* stocks, char* outCodeText, int* outCode,
                                           FILE* priceLog) {
+  return ApplyMultiPriceReply(priceSlot, reply, len, stocks, outCodeText, outCode, priceLog,
+                              [this](const std::function<void()>& apply) { RunMerge(apply); });
+}
+
+int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
+                         char* outCodeText, int* outCode, FILE* priceLog,
+                         const QuoteApplyStep& step) {
   if (outCode) *outCode = 0;
   if (!reply || len == 0 || !stocks) return 0;
   // A poll parses a reply per batch all day long: the tree is built in a per-thread buffer
@@ -390,7 +398,7 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
   }
   std::string logLines;
   int updated = 0;
-  RunMerge([&] {
+  step([&] {
     for (const QuoteRow& r : quotes) {
       Stock_s* stock = FindQuoted(stocks, r.code);
       if (!stock) continue;

@@ -9,6 +9,8 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/KiwoomSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 
@@ -78,9 +80,9 @@ std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, in
   return line;
 }
 
-// Brokers whose agents are not built: Kiwoom, LS, the two exchanges and Korea Investment.
+// Brokers whose agents are not built: the two exchanges and Korea Investment.
 bool BrokerHasAgent(uint8_t brokerId) {
-  for (uint8_t missing : {1, 2, 8, 9, 14})
+  for (uint8_t missing : {8, 9, 14})
     if (brokerId == missing) return false;
   return true;
 }
@@ -105,11 +107,25 @@ void CPelomarEngine::SetUserLoginCredentials(const std::wstring& account, const 
 std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, uint8_t brokerId,
                                                            uint8_t instance,
                                                            const wchar_t* displayName) {
-  // Kiwoom (1), LS (2), Korea Investment (14) and the exchanges (8 Bithumb, 9 Upbit) have no
-  // agent yet: their slots stay empty.
+  // Korea Investment (14) and the exchanges (8 Bithumb, 9 Upbit) have no agent yet: their
+  // slots stay empty.
   if (!BrokerHasAgent(brokerId)) return nullptr;
   const uint8_t kind = marketKind == 0 ? 1 : marketKind;
   const uint8_t securitiesKind = kind == 2 ? 2 : kind == 3 ? 3 : 1;
+  if (brokerId == kKiwoomBrokerId) {
+    auto kiwoom = std::make_unique<CKiwoomSecuAgent>(securitiesKind, displayName, '1',
+                                                     kKiwoomBrokerId, instance, kind,
+                                                     m_option.exchange_rate, kAgentReserved);
+    kiwoom->SetStopFlag(&m_abortTransfers);
+    return kiwoom;
+  }
+  if (brokerId == kLsBrokerId) {
+    auto ls = std::make_unique<CLsSecuAgent>(securitiesKind, displayName, '1', kLsBrokerId,
+                                             instance, kind, m_option.exchange_rate,
+                                             kAgentReserved);
+    ls->SetStopFlag(&m_abortTransfers);
+    return ls;
+  }
   // DB, and any broker id the factory does not know, is a DB agent.
   const bool known = brokerId == kDbBrokerId;
   auto db = std::make_unique<CDbSecuAgent>(known ? securitiesKind : 1, displayName, '1',

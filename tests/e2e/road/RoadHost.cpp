@@ -97,6 +97,7 @@ bool RoadHost::Prepare(const std::string& script, std::string* error) {
   // The market ticks after every answered price inquiry, so the script's lines follow the
   // program's quote passes whatever their timing.
   options.tickMs = 0;
+  options.lsHoldings = paths_.broker == "ls";
   if (!ParseSandboxScript(script, SandboxStocks(), &options.script, error)) return false;
   sandbox_ = std::make_unique<Sandbox>(options);
   sandbox_->OnServed([this](const std::string& line) {
@@ -143,7 +144,7 @@ bool RoadHost::StageProgramFolder(std::string* error) {
     return false;
   }
   const std::string stage = "'" + paths_.sourceDir + "/scripts/sandbox-stage' '" + program_ +
-                            "' '" + root_ + "config' '" + state + "' >/dev/null";
+                            "' '" + root_ + "config' '" + state + "' '" + paths_.broker + "' >/dev/null";
   if (std::system(stage.c_str()) != 0) {
     *error = "scripts/sandbox-stage failed";
     return false;
@@ -186,6 +187,15 @@ std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) c
   std::vector<RecordedRequest> out;
   for (RecordedRequest& r : sandbox_->Broker().Http().Requests())
     if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
+std::vector<RecordedRequest> RoadHost::KiwoomRequests(const std::string& apiId,
+                                                      const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Kiwoom().Http().Requests()) {
+    if (apiId.empty() ? r.path == path : r.Header("api-id") == apiId) out.push_back(std::move(r));
+  }
   return out;
 }
 

@@ -73,11 +73,7 @@ struct DbAgentTraits {
   }
   static uint8_t Market() { return kMarketDomestic; }
   static char ListLetter() { return '1'; }
-  static std::wstring HeldCode(const std::string& peerCode) {
-    const std::string code =
-        !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
-    return std::wstring(code.begin(), code.end());
-  }
+  static std::wstring HeldCode(const std::string& peerCode) { return DomesticHeldCode(peerCode); }
 };
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/KiwoomSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -27,11 +29,24 @@ void SetText(wchar_t (&field)[N], const wchar_t* text) {
   field[N - 1] = 0;
 }
 
+// Broker 2 gets the LS agent, for each market kind it is asked for.
+TEST(AgentFactory, LsBrokerGetsTheLsAgent) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  for (uint8_t kind : {1, 2}) {
+    CStockAgentBase* agent = engine.GetStockAgent(kind, kLsBrokerId, 1, nullptr, L"ls");
+    ASSERT_NE(dynamic_cast<CLsSecuAgent*>(agent), nullptr);
+    EXPECT_EQ(agent->m_brokerId, kLsBrokerId);
+    EXPECT_EQ(agent->m_marketKind, kind);
+    EXPECT_EQ(agent->m_accounts, &engine.Accounts());
+  }
+}
+
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // Kiwoom, LS, Korea Investment and the two exchanges have no agent: none is made or kept.
-  for (uint8_t broker : {1, 2, 8, 9, 14}) {
+  // Korea Investment and the two exchanges have no agent: none is made or kept.
+  for (uint8_t broker : {8, 9, 14}) {
     uint8_t instance = 0;
     EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
               nullptr)
@@ -69,6 +84,16 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   }
   EXPECT_EQ(engine.FindStockAgentByMarket(3), engine.FindAgent(CPelomarEngine::MakeAgentKey(3, 11, 3)));
   EXPECT_EQ(engine.FindStockAgentByMarket(9), nullptr);
+
+  // Kiwoom has its own agent, which becomes the view's data agent.
+  uint8_t kiwoomInstance = 0;
+  CStockAgentBase* kiwoom = engine.GetStockAgent(1, 1, 0, &kiwoomInstance, L"n");
+  ASSERT_NE(dynamic_cast<CKiwoomSecuAgent*>(kiwoom), nullptr);
+  EXPECT_EQ(kiwoomInstance, 1);
+  EXPECT_EQ(kiwoom->m_brokerId, kKiwoomBrokerId);
+  EXPECT_EQ(kiwoom->m_key, CPelomarEngine::MakeAgentKey(1, 1, 1));
+  EXPECT_EQ(kiwoom->m_accounts, &engine.Accounts());
+  EXPECT_EQ(engine.AgentRoles().data, kiwoom);
 
   // Two slots of one broker get the next instances; a stored instance finds its agent again.
   uint8_t first = 0, second = 0;
@@ -159,8 +184,8 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
 TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
   ASSERT_TRUE(setup_.Ready());
   auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 1;  // Kiwoom
-  SetText(dom.name[1], L"키움");
+  dom.broker_id[1] = 14;  // Korea Investment
+  SetText(dom.name[1], L"한투국내");
   dom.broker_id[2] = 0;
   auto& ovs = engine_.Options().overseas;
   ovs.broker_id[0] = 14;  // Korea Investment
@@ -181,11 +206,12 @@ TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
     std::vector<std::wstring> lines;
   } cases[] = {
       {0,
-       {L"[국내] 키움 (증권사 1): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+       {L"[국내] 한투국내 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[해외] 한투 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
       {1,
-       {L"[Domestic] 키움 (broker 1): this broker has no agent yet; the account slot stays empty",
+       {L"[Domestic] 한투국내 (broker 14): this broker has no agent yet; the account slot stays "
+        L"empty",
         L"[Overseas] 한투 (broker 14): this broker has no agent yet; the account slot stays empty",
         L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
   };
