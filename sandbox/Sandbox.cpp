@@ -26,24 +26,40 @@ constexpr OpeningHolding kOpeningHoldings[] = {
     {"035420", 4, 201000},
 };
 
+std::unique_ptr<DbBrokerPeer> MakeBroker(int brokerId, const TestCa& ca) {
+  if (brokerId == kSandboxHangukBroker) return std::make_unique<HangukBrokerPeer>(ca);
+  return std::make_unique<DbBrokerPeer>(ca);
+}
+
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
     : options_(std::move(options)),
       ca_("Orvella Sandbox CA"),
-      broker_(ca_),
+      broker_(MakeBroker(options_.brokerId, ca_)),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
-  broker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
-  broker_.SetToken(SandboxAccount::kAccessToken);
-  std::vector<DbTickerRow> list;
-  for (const SandboxStock& stock : market_.Stocks()) {
-    list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+  DbBrokerPeer& broker = *broker_;
+  broker.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  broker.SetToken(SandboxAccount::kAccessToken);
+  if (auto* hanguk = dynamic_cast<HangukBrokerPeer*>(broker_.get())) {
+    std::vector<HangukListRow> list;
+    for (const SandboxStock& stock : market_.Stocks()) {
+      // The list's market class: '1' the main market, '2' the second (the DB list's "4").
+      const std::string gubun = stock.marketClass == "4" ? "2" : stock.marketClass;
+      list.push_back({"A" + stock.code, stock.stdCode, gubun, stock.name});
+    }
+    hanguk->SetListPages(HangukBrokerPeer::kStockListPath, {list});
+  } else {
+    std::vector<DbTickerRow> list;
+    for (const SandboxStock& stock : market_.Stocks()) {
+      list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+    }
+    broker.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
   }
-  broker_.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
-  broker_.SetQuotes(market_.Quotes());
+  broker.SetQuotes(market_.Quotes());
   std::vector<DbHoldingRow> rows;
   for (const OpeningHolding& h : kOpeningHoldings) {
     DbHoldingRow row;
@@ -56,14 +72,14 @@ Sandbox::Sandbox(SandboxOptions options)
     row.avgPrice = h.avgPrice;
     rows.push_back(row);
   }
-  broker_.SetDomesticBalance({}, rows);
+  broker.SetDomesticBalance({}, rows);
   DbDeposit deposit;
   deposit.deposit = SandboxAccount::kDeposit;
   deposit.withdrawable = SandboxAccount::kDeposit;
   deposit.nextDay = SandboxAccount::kDeposit;
-  broker_.SetDeposit(deposit);
-  broker_.SetLiveAccount(true);
-  broker_.Http().SetRecordLimit(kRecordLimit);
+  broker.SetDeposit(deposit);
+  broker.SetLiveAccount(true);
+  broker.Http().SetRecordLimit(kRecordLimit);
 
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
@@ -97,7 +113,7 @@ Sandbox::Sandbox(SandboxOptions options)
       }
     };
   };
-  broker_.Http().OnServed(served("broker"));
+  broker.Http().OnServed(served("broker"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -110,9 +126,9 @@ bool Sandbox::Start(std::string* error) {
     return false;
   };
   if (!ca_.IsValid()) return fail("the test CA could not be made");
-  if (!broker_.Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
+  if (!broker_->Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
-  brokerPort_ = broker_.Http().Port();
+  brokerPort_ = broker_->Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -129,7 +145,7 @@ void Sandbox::Stop() {
   }
   wake_.notify_all();
   if (clock_.joinable()) clock_.join();
-  broker_.Stop();
+  broker_->Stop();
   web_.Stop();
 }
 
@@ -152,7 +168,7 @@ void Sandbox::Tick() {
     market_.Step();
     quotes = market_.Quotes();
   }
-  broker_.SetQuotes(quotes);
+  broker_->SetQuotes(quotes);
 }
 
 std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(BrokerPort()); }
@@ -161,7 +177,7 @@ std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
-         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
+         "\nbroker_id=" + std::to_string(options_.brokerId) + "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }
 

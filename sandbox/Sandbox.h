@@ -1,6 +1,6 @@
 #pragma once
-// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker with one account and a
-// moving market, and the product web server with one member, so the real program logs in,
+// The sandbox: on loopback HTTPS (a test CA made at start), a broker (the DB broker, or the
+// Korea Investment broker) with one account and a moving market, and the product web server with one member, so the real program logs in,
 // polls prices, places orders and reports them without any real account.
 
 #include <condition_variable>
@@ -14,6 +14,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/HangukBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
 
@@ -40,7 +41,12 @@ struct SandboxOptions {
   int tickMs = 1000;
   int brokerPort = 0;  // 0: a port the system picks
   int webPort = 0;
+  // The broker the sandbox stands in for: kSandboxDbBroker (11) or kSandboxHangukBroker (14).
+  int brokerId = 11;
 };
+
+constexpr int kSandboxDbBroker = 11;
+constexpr int kSandboxHangukBroker = 14;
 
 class Sandbox {
  public:
@@ -58,15 +64,17 @@ class Sandbox {
   const TestCa& Ca() const { return ca_; }
   int BrokerPort() const { return brokerPort_; }
   int WebPort() const { return webPort_; }
-  // "127.0.0.1:<port>", as the "BrokerHost-11" setting takes it.
+  int BrokerId() const { return options_.brokerId; }
+  // "127.0.0.1:<port>", as the "BrokerHost-<broker id>" setting takes it.
   std::string BrokerHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
-  // The lines of the state file: broker_host, broker_port, web_url, web_port, ca_file, pid.
+  // The lines of the state file: broker_host, broker_port, broker_id, web_url, web_port,
+  // ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
-  DbBrokerPeer& Broker() { return broker_; }
+  DbBrokerPeer& Broker() { return *broker_; }
   WebServerPeer& Web() { return web_; }
 
   std::vector<DbQuote> Quotes() const;
@@ -81,7 +89,7 @@ class Sandbox {
 
   SandboxOptions options_;
   TestCa ca_;
-  DbBrokerPeer broker_;
+  std::unique_ptr<DbBrokerPeer> broker_;
   WebServerPeer web_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state

@@ -22,7 +22,6 @@ constexpr const char* kJsonContentType = "Content-Type: application/json; charse
 constexpr const char* kFormContentType = "Content-Type: application/x-www-form-urlencoded";
 constexpr size_t kMaxHeaderLine = 999;
 constexpr size_t kMaxContKeyValue = 511;
-constexpr long kConnectTimeoutMs = 5000;
 
 bool IsEmpty(const char* text) { return !text || !*text; }
 
@@ -139,7 +138,8 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                   state ? state->connectTimeoutMs : kBrokerConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -195,16 +195,18 @@ size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {
 
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata) {
   const size_t n = size * count;
-  static constexpr char kName[] = "cont_key:";
-  constexpr size_t kNameLen = sizeof kName - 1;
-  if (userdata && n >= kNameLen && std::memcmp(data, kName, kNameLen) == 0) {
+  auto* state = static_cast<BrokerRequestState*>(userdata);
+  if (!state) return n;
+  const char* name = state->contKeyHeader ? state->contKeyHeader : "cont_key";
+  const size_t nameLen = std::strlen(name);
+  if (n > nameLen && std::memcmp(data, name, nameLen) == 0 && data[nameLen] == ':') {
     char value[kMaxContKeyValue + 1];
-    size_t len = n - kNameLen;
+    size_t len = n - nameLen - 1;
     if (len > kMaxContKeyValue) len = kMaxContKeyValue;
-    std::memcpy(value, data + kNameLen, len);
+    std::memcpy(value, data + nameLen + 1, len);
     value[len] = 0;
     StrTrimA0(value);
-    StrSafeCopyA(static_cast<BrokerRequestState*>(userdata)->contKey, kContKeySize, value);
+    StrSafeCopyA(state->contKey, kContKeySize, value);
   }
   return n;
 }
@@ -214,13 +216,17 @@ int OnRequestProgress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_o
   return flag && flag->load() != 0 ? 1 : 0;
 }
 
-int ParseResultCode(const char* code) {
+int ParseResultCode(const char* code) { return ParseGatewayResultCode(code, {"IGW"}); }
+
+int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes) {
   if (!code || !*code) return 0;
   // A code whose number no int holds is none the broker gives: it reads as an unknown code.
   int number = 0;
   if (std::isalpha(static_cast<unsigned char>(code[0]))) {
-    if (std::strncmp(code, "IGW", 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
-      return 100000 + number;
+    for (const char* prefix : prefixes) {
+      if (std::strncmp(code, prefix, 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
+        return 100000 + number;
+    }
     return kUnknownResultCode;
   }
   return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
@@ -237,23 +243,31 @@ std::string UrlEncodeFormValue(const char* value) {
 
 int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
                           const PageHandler& onPage, const std::atomic<int>* running) {
+  return RunContinuationPaging(ContinuationStyle(), pauseMs, maxPages, sendPage, onPage, running);
+}
+
+int RunContinuationPaging(const ContinuationStyle& style, int pauseMs, int maxPages,
+                          const PageSender& sendPage, const PageHandler& onPage,
+                          const std::atomic<int>* running) {
   if (!sendPage) return 0;
   std::string contKey;
   int pages = 0;
   while (pages < maxPages) {
     if (running && running->load() == 0) break;
     const bool first = pages == 0;
-    const std::string extra = std::string("cont_yn: ") + (first ? 'N' : 'Y');
-    const std::string further = first ? std::string() : "cont_key: " + contKey;
+    const std::string extra = std::string(style.moreHeader) + ": " + (first ? 'N' : 'Y');
+    const bool sendKey = !first || style.keyOnFirstPage;
+    const std::string further = std::string(style.keyHeader) + ": " + contKey;
     BrokerRequestState page;
+    page.contKeyHeader = style.keyHeader;
     int len = 0;
-    char* reply = sendPage(extra.c_str(), first ? nullptr : further.c_str(), &page, &len);
+    char* reply = sendPage(extra.c_str(), sendKey ? further.c_str() : nullptr, &page, &len);
     ++pages;
     if (reply && onPage) onPage(reply, len);
     std::free(reply);
     orv::win::Sleep(static_cast<DWORD>(pauseMs > 0 ? pauseMs : 0));
     contKey = page.contKey;
-    if (contKey.empty()) break;
+    if (contKey.empty() || (style.zeroKeyEnds && contKey[0] == '0')) break;
   }
   return pages;
 }

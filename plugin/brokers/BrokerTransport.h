@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,14 @@ constexpr size_t kContKeySize = 200;
 constexpr unsigned kTransferNoHandle = 99;
 // The DB agent's request time-out (ms); limits of 500 ms and below mean 5000 ms.
 constexpr int kBrokerRequestTimeoutMs = 20000;
+// Connect time-out of a request unless its state names another (ms).
+constexpr long kBrokerConnectTimeoutMs = 5000;
 
 // What one request leaves besides its reply body: the reply headers the agents read and the
 // transfer's result. Every request has its own, so requests that several workers send through
 // one agent at the same time never see each other's continuation keys or results.
 struct BrokerRequestState {
-  char contKey[kContKeySize] = {};  // the reply's "cont_key:" header; empty when it had none
+  char contKey[kContKeySize] = {};  // the reply's continuation-key header; empty when none
   unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
   long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
   std::string errorText;            // why the transfer failed, in libcurl's words; empty on success
@@ -36,6 +39,10 @@ struct BrokerRequestState {
   // closed afterwards: on a reused connection that dies before the reply, libcurl would send
   // the request again by itself, and the broker may have executed the first one.
   bool order = false;
+  // Set by the caller: the name of the reply header that carries the continuation key (matched
+  // with its colon, exact case), and how long the connection may take to open (ms).
+  const char* contKeyHeader = "cont_key";
+  long connectTimeoutMs = kBrokerConnectTimeoutMs;
 };
 
 // The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
@@ -74,9 +81,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
-// libcurl header callback: a line starting with "cont_key:" (this exact case) has its value,
-// trimmed, copied into the contKey of the BrokerRequestState in `userdata` (at most 199
-// characters).
+// libcurl header callback: a line starting with the state's continuation-key header name and a
+// colon ("cont_key:", this exact case, unless the state names another) has its value, trimmed,
+// copied into the contKey of the BrokerRequestState in `userdata` (at most 199 characters).
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
 // libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
 // `userdata` is non-zero.
@@ -88,6 +95,8 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
 // null or no number -> 0).
 constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
+// The same for a broker whose gateway codes start with any of the three-letter `prefixes`.
+int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes);
 
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);
@@ -108,6 +117,19 @@ using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
 int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
                           const PageHandler& onPage, const std::atomic<int>* running = nullptr);
+// How a broker names its continuation headers: "<moreHeader>: N" on the first page and
+// "<moreHeader>: Y" after it, "<keyHeader>: <key>" with the key of the page before (on the
+// first page too, empty, when `keyOnFirstPage`). With `zeroKeyEnds` a key whose first character
+// is '0' marks the last page.
+struct ContinuationStyle {
+  const char* moreHeader = "cont_yn";
+  const char* keyHeader = "cont_key";
+  bool keyOnFirstPage = false;
+  bool zeroKeyEnds = false;
+};
+int RunContinuationPaging(const ContinuationStyle& style, int pauseMs, int maxPages,
+                          const PageSender& sendPage, const PageHandler& onPage,
+                          const std::atomic<int>* running = nullptr);
 
 // Price batches: the codes are sent `batchSize` to a request (joined by ';'); after every full
 // batch `pauseMs` is slept on the program clock; a last, partial batch is sent without a

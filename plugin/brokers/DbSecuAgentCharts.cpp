@@ -218,7 +218,7 @@ int CDbSecuAgent::GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code,
   rapidjson::Document doc;
   if (reply) doc.Parse(reply, static_cast<size_t>(len));
   if (reply && !doc.HasParseError() && doc.IsObject()) {
-    if (ParseResultCode(JsonGetStringPtr(doc, "rsp_cd")) != 0) NoteRefusal(reply);
+    if (m_resultCode(JsonGetStringPtr(doc, "rsp_cd")) != 0) NoteRefusal(reply);
     if (const rapidjson::Value* rows = ReplyRows(doc)) {
       for (const rapidjson::Value& row : rows->GetArray()) {
         if (!row.IsObject()) continue;

@@ -267,6 +267,8 @@ char* CDbSecuAgent::QueryAllTickers(CURL*, const char* key, const char* secret) 
   if (!handle) return nullptr;
   const RequestCredentials credentials = CredentialsForRequest();
   BrokerRequestState request;
+  request.contKeyHeader = m_contKeyHeader;
+  request.connectTimeoutMs = m_connectTimeoutMs;
   char* reply = SendBrokerRequest(handle, m_baseUrl, kAllTickersPath, 0, nullptr, nullptr, nullptr,
                                   nullptr, 0, given ? key : credentials.key.c_str(),
                                   given ? secret : credentials.secret.c_str(), nullptr, 1, nullptr,
@@ -376,7 +378,7 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
 
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
   if (outCodeText) StrSafeCopyA(outCodeText, kOutCodeTextSize, code ? code : "");
-  if (outCode) *outCode = ParseResultCode(code);
+  if (outCode) *outCode = m_resultCode(code);
 
   const rapidjson::Value* rows = JsonGetArray(doc, "Out");
   if (!rows) return 0;
@@ -400,7 +402,7 @@ int CDbSecuAgent::ParsePriceResponse(const char* reply, size_t len, Stock_s* sto
                                      uint8_t priceSlot, FILE* priceLog) {
   if (!reply || len == 0 || !stock) return 0;
   const char* out = std::strstr(reply, "\"Out\"");
-  const int code = ParseResultCode(TextValue(reply, "\"rsp_cd\"").c_str());
+  const int code = m_resultCode(TextValue(reply, "\"rsp_cd\"").c_str());
   if (std::strstr(reply, "\"error\"")) {
     std::string message;
     StrGetTextWithTextBlockA(std::strstr(reply, "\"error\""), "\"message\"", '"', '"', &message);
@@ -435,7 +437,7 @@ int CDbSecuAgent::ParseUSAPriceResponse(const char* reply, size_t len, StockMap*
   doc.Parse(reply, len);
   if (doc.HasParseError() || !doc.IsObject()) return 0;
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
-  if (ParseResultCode(code) != 0) {
+  if (m_resultCode(code) != 0) {
     NoteRefusal(reply);
     return 0;
   }

@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 
@@ -94,10 +95,17 @@ std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, u
       break;
     case 1:
     case 2:
-    case 14:
       spec.marketKind = securitiesKind;
       if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
       break;
+    case kHangukBrokerId: {
+      auto hanguk =
+          std::make_unique<CHangukSecuAgent>(securitiesKind, displayName, '1', kHangukBrokerId,
+                                             instance, kind, m_option.exchange_rate, kAgentReserved);
+      hanguk->SetStopFlag(&m_abortTransfers);
+      agent = std::move(hanguk);
+      break;
+    }
     default: {
       // DB, and any broker id the factory does not know, is a DB agent.
       const bool known = brokerId == kDbBrokerId;

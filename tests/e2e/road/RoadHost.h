@@ -45,6 +45,9 @@ class RoadHost {
   bool Start(const std::string& script, std::string* error) {
     return Prepare(script, error) && StartHost(error);
   }
+  // Before Start: the broker the sandbox stands in for and the program's account uses
+  // (kSandboxDbBroker by default).
+  void UseBroker(int brokerId) { brokerId_ = brokerId; }
   // Start's two halves: the sandbox and the program folder, then the host alone.
   bool Prepare(const std::string& script, std::string* error);
   bool StartHost(std::string* error);
@@ -80,6 +83,7 @@ class RoadHost {
   std::string root_;
   std::string program_;
   bool keep_ = false;
+  int brokerId_ = kSandboxDbBroker;
   std::unique_ptr<Sandbox> sandbox_;
   mutable std::mutex servedMutex_;
   std::vector<std::pair<Clock::time_point, std::string>> served_;

@@ -13,6 +13,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -54,7 +55,7 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
     uint8_t instance;  // counted per broker id
   } table[] = {
       {1, 1, false, 1, '1', 1, 1, 1},   {2, 2, false, 2, '1', 2, 2, 1},
-      {3, 14, false, 3, '1', 3, 14, 1}, {5, 8, false, 9, 'b', 5, 8, 1},
+      {3, 14, true, 3, '1', 3, 14, 1}, {5, 8, false, 9, 'b', 5, 8, 1},
       {5, 9, false, 9, 'b', 5, 9, 1},   {2, 11, true, 2, '1', 2, 11, 1},
       {0, 11, true, 1, '1', 1, 11, 2},  {1, 5, true, 1, '1', 1, 11, 1},
       {2, 0, true, 1, '1', 2, 11, 1},
@@ -65,6 +66,8 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
     ASSERT_NE(agent, nullptr) << int(row.broker);
     EXPECT_EQ(instance, row.instance);
     EXPECT_EQ(dynamic_cast<CDbSecuAgent*>(agent) != nullptr, row.db) << int(row.broker);
+    EXPECT_EQ(dynamic_cast<CHangukSecuAgent*>(agent) != nullptr, row.broker == kHangukBrokerId)
+        << int(row.broker);
     EXPECT_EQ(agent->m_marketKind, row.agentKind) << int(row.broker);
     EXPECT_EQ(agent->m_classLetter, row.letter) << int(row.broker);
     EXPECT_EQ(agent->m_marketId, row.marketId) << int(row.broker);
