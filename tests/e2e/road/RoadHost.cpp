@@ -156,6 +156,9 @@ int RoadHost::LogIn(std::wstring* error) {
   windows_.frame->RunCommand(kLoginCommand);
   CLoginDlg* dlg = windows_.frame->UserServices().GetLoginDlg();
   if (dlg == nullptr || !dlg->IsDialogShown()) return 0;
+  // The log-in command opens the dialog for the default agency (the DB broker); another broker
+  // is the agency the user signs in with.
+  if (brokerId_ != kSandboxDbBroker) dlg->SetAgencyIndex(brokerId_);
   dlg->SetDlgItemText(CLoginDlg::IDC_ID, Utf8ToWide(SandboxAccount::kUserId));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD, Utf8ToWide(SandboxAccount::kAppKey));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD2, Utf8ToWide(SandboxAccount::kAppSecret));
