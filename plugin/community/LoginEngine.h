@@ -39,8 +39,6 @@ class ILoginEngine {
   // token, 0, 1, 0) and keeps the result as that account's user index. Answers the number of
   // accounts handled.
   virtual int LoginBrokerAgents(CURL* curl, int loginSwitch) = 0;
-  // Parses the stored broker key data into the trading configuration (slot 9: all slots).
-  virtual void ParseStockAccessSecretKeyData(int slot) = 0;
 
   // --- Data ---
   virtual stock_option_s& Options() = 0;
@@ -59,12 +57,9 @@ class ILoginEngine {
   virtual int DoRefresh() = 0;
 
   // --- Window side ---
-  virtual void UpdateUiModeVisibility(int flag, int refresh) = 0;
   // The view's waiting popup (show or hide, message, caption, time-out in ms).
   virtual void ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t* caption,
                                 DWORD timeoutMs) = 0;
-  // Queues a window message for the view (WM_LOGIN_ERROR).
-  virtual void PostViewMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
   // The order side panel: notice box text and the state label.
   virtual void SetNoticeText(const wchar_t* text) = 0;
   virtual void SetAccountLabels(const wchar_t* stateText) = 0;

@@ -266,12 +266,7 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
     if (brokerResult == 0) {
       // A refused login forgets the stored login data.
       m_autoTradeAllowed = 0;
-      if (m_run.pCryptedLogin) {
-        std::free(m_run.pCryptedLogin);
-        m_run.pCryptedLogin = nullptr;
-        m_run.nCryptedLoginLen = 0;
-        GfxSaveCryptedDataToDbWithTimeA(m_engine.PluginDb(), 1, nullptr, 0, time(nullptr));
-      }
+      if (m_run.pCryptedLogin) ForgetStoredLogin();
     } else {
       if (m_marketKind == 2) m_engine.SetOverseasMode();
       m_agencyIdx = agent->m_brokerId;
@@ -279,7 +274,7 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
       m_keyText = keyText ? keyText : L"";
       m_secretText = secretText ? secretText : L"";
       if (extraText) m_extraText = extraText;
-      m_engine.ParseStockAccessSecretKeyData(9);
+      // The broker slots are part of the trading configuration the engine loaded.
 
       stock_option_s& options = m_engine.Options();
       if (IsCryptoAgent(*agent)) {
@@ -329,14 +324,13 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
         m_loggedIn = 1;
         m_engine.SetMasterCodeEvent();
       } else {
-        // The notice appears once the dialog's call has returned.
-        m_engine.PostViewMessage(WM_LOGIN_ERROR, 1,
-                                 reinterpret_cast<LPARAM>(StrDup2W(m_userId.c_str())));
+        const std::wstring title = FormatW(L"로그인 에러(ID:%ls)", m_userId.c_str());
+        m_engine.ShowWaitingPopup(true, AllowsMessages() ? FormatCodeText().c_str() : L"",
+                                  title.c_str(), 0);
       }
     }
   }
 
-  m_engine.UpdateUiModeVisibility(0, 1);
   if (brokerResult == 1) {
     m_userId = id;
     m_userName = id;
@@ -346,6 +340,13 @@ int CWebLogin::LoginUser(const wchar_t* userId, const wchar_t* keyText, const wc
   if (outErrorCode) *outErrorCode = m_brokerErrorCode;
   if (outErrorText) StrSafeCopyW(outErrorText, kBrokerErrorTextLen + 1, m_brokerErrorText.c_str());
   return result;
+}
+
+void CWebLogin::ForgetStoredLogin() {
+  std::free(m_run.pCryptedLogin);
+  m_run.pCryptedLogin = nullptr;
+  m_run.nCryptedLoginLen = 0;
+  GfxSaveCryptedDataToDbWithTimeA(m_engine.PluginDb(), 1, nullptr, 0, time(nullptr));
 }
 
 int CWebLogin::LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* loginInfo,
@@ -559,7 +560,6 @@ void CWebLogin::ApplyReply(const char* reply, const ServiceReplyNumbers& numbers
   }
   m_settings.deployer = numbers.deployer;
 
-  m_engine.UpdateUiModeVisibility(0, 1);
   if (loginInfo) {
     loginInfo->nCompanyIdx = m_companyIdx;
     loginInfo->nUserIdx = m_userIdx;
@@ -633,17 +633,6 @@ int CWebLogin::OnLogoutCmd() {
   std::wstring text = m_userId;
   return m_engine.RunMainFrameFunction(83, m_login.nCompanyIdx, m_login.nUserIdx, L"로그아웃",
                                        text.c_str(), nullptr, nullptr, 0, 0);
-}
-
-LRESULT CWebLogin::OnLoginErrorMsg(WPARAM wParam, LPARAM lParam) {
-  wchar_t* userId = reinterpret_cast<wchar_t*>(lParam);
-  if (wParam == 1) {
-    const std::wstring title = FormatW(L"로그인 에러(%ls님)", userId ? userId : L"");
-    m_engine.ShowWaitingPopup(true, AllowsMessages() ? FormatCodeText().c_str() : L"",
-                              title.c_str(), 0);
-  }
-  std::free(userId);
-  return 0;
 }
 
 int CWebLogin::LoginCallback(void* ctx, int, const wchar_t* userId, const wchar_t* keyText,

@@ -107,6 +107,9 @@ class CWebLogin {
   int LoginUser(const wchar_t* userId, const wchar_t* keyText, const wchar_t* secretText,
                 const wchar_t* extraText, int brokerId, int marketKind, uint32_t loginFlags,
                 int autoLogin, int* outErrorCode, wchar_t* outErrorText);
+  // Frees the stored encrypted login data and stores an empty record (kind 1) with the time:
+  // the next start offers no automatic login.
+  void ForgetStoredLogin();
   // The service check; answers the reply's user index (0: none, refused, or skipped).
   int LoadServiceSettings(CURL* curl, int agencyIdx, login_info_s* loginInfo, const char* appText,
                           const wchar_t* userId, const char* userToken, int ignored, int force,
@@ -117,9 +120,6 @@ class CWebLogin {
   // --- Commands and messages ---
   int OnLoginCmd();
   int OnLogoutCmd();
-  // WM_LOGIN_ERROR: wParam 1 shows the notice for the user id in lParam (a heap wide text
-  // from StrDup2W, freed here whatever wParam is).
-  LRESULT OnLoginErrorMsg(WPARAM wParam, LPARAM lParam);
   // Opens the member page "stock/user_regist" in the host (page slot 6).
   intptr_t OpenMemberInfoPage();
 

@@ -39,6 +39,11 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   // Amount in units of 10,000 won.
   virtual void SetSplitOrderBaseMoney(int amountManWon) {}
   virtual void SetServerMode(uint32_t flags, const wchar_t* text) {}
+  // The notice box (server messages, the SMS count).
+  virtual void SetNoticeText(const wchar_t* text) {}
+  // The account and state labels (a null account text leaves the account label as it is).
+  virtual void SetAccountLabels(const wchar_t* accountText, const wchar_t* stateText, int flag,
+                                int mode) {}
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
                               const wchar_t* account2, uint32_t columnFlags, login_info_s* login) {}
   virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}

@@ -1,13 +1,22 @@
 #include "plugin/view/PelomarLoginEngine.h"
 
+#include <unordered_map>
+
 #include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
+#include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/Registry.h"
 #include "plugin/community/WebLogin.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/LoginInfo.h"
 
 namespace {
 constexpr uint8_t kMarketKindCoinLogin = 5;
+constexpr char kStopLossRatesKey[] = "Stock-AutoStopLossRates";
+// Stop-loss cell colours: above -90 %, and at -90 % or below.
+constexpr COLORREF kStopLossColour = 0xe6e0b0;
+constexpr COLORREF kDeepStopLossColour = 0x9fe7f9;
 }  // namespace
 
 std::unique_ptr<CPelomarLoginEngine> CPelomarLoginEngine::Create(CPelomarView& view) {
@@ -27,6 +36,7 @@ CPelomarLoginEngine::~CPelomarLoginEngine() {
   EngineOperations& ops = m_engine.Operations();
   ops.LoadServiceSettings = nullptr;
   ops.ReadSessionBounds = nullptr;
+  ops.ForgetAutoLogin = nullptr;
   m_view.SetLoginHandlers(nullptr, nullptr);
 }
 
@@ -35,11 +45,15 @@ void CPelomarLoginEngine::Install() {
   GfxSetHttpCaCertFile(WideToUtf8(m_engine.ProgramFolder() + L"Settings/cacert.pem").c_str());
   m_web->SetCurl(m_engine.UiCurl());
   CWebLogin* web = m_web.get();
+  CPelomarEngine* engine = &m_engine;
   m_view.SetLoginHandlers(
-      [web](CPelomarView&, int kind, const wchar_t* const* t, const int* n, uint8_t flag,
-            int* outCode, wchar_t* outText) {
-        return CWebLogin::LoginCallback(web, kind, t[0], t[1], t[2], t[3], t[4], n[0], n[1], n[2],
-                                        n[3], flag, t[5], outCode, outText);
+      [web, engine](CPelomarView&, int kind, const wchar_t* const* t, const int* n, uint8_t flag,
+                    int* outCode, wchar_t* outText) {
+        const int result = CWebLogin::LoginCallback(web, kind, t[0], t[1], t[2], t[3], t[4], n[0],
+                                                    n[1], n[2], n[3], flag, t[5], outCode, outText);
+        // A logout asks whether to forget the stored login when the user chose automatic login.
+        engine->SetAutoLoginOn(web->m_autoLogin != 0);
+        return result;
       },
       [web](CPelomarView&, unsigned state, int value1, int value2, const wchar_t* text,
             void* data) {
@@ -53,6 +67,7 @@ void CPelomarLoginEngine::Install() {
     return web->LoadServiceSettings(curl, brokerId, nullptr, clientName, account, nullptr, ignored,
                                     force, tokenUpdate);
   };
+  ops.ForgetAutoLogin = [web] { web->ForgetStoredLogin(); };
   CMarketSchedule* schedule = &m_schedule;
   ops.ReadSessionBounds = [schedule](int* hhmm) {
     // SessionBounds_s order: regular start and end, morning start, evening start, morning
@@ -108,9 +123,6 @@ int CPelomarLoginEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
   return m_engine.LoginBrokerAgents(curl, loginSwitch);
 }
 
-// The broker slots come with the configuration the engine loaded: nothing is left to parse.
-void CPelomarLoginEngine::ParseStockAccessSecretKeyData(int) {}
-
 stock_option_s& CPelomarLoginEngine::Options() { return m_engine.Options(); }
 
 sqlite3* CPelomarLoginEngine::PluginDb() { return m_engine.OptionsDb(); }
@@ -124,13 +136,42 @@ void CPelomarLoginEngine::SetMasterCodeEvent() {
 
 void CPelomarLoginEngine::ClearBalanceQueryArea() { m_engine.m_accountRefresh.store(0); }
 
-int CPelomarLoginEngine::ApplyAutoStopLossRates() { return 0; }
+int CPelomarLoginEngine::ApplyAutoStopLossRates() {
+  const int userIdx = m_view.m_pLoginInfo ? m_view.m_pLoginInfo->nUserIdx : 0;
+  orv::ui::CMyReportCtrl* grid = m_view.Grid(IDC_MY_STOCK_GRID);
+  if (userIdx == 0 || !grid) return 0;
+  const std::wstring text = AutoStopLossRatesInForce(Utf8ToWide(m_web->m_stopLossRates));
+  // The rows are reached from the live holdings (a row may outlive the holding it was made
+  // for), each found among the grid's own records.
+  std::unordered_map<const void*, CRurezOzadoResultRecord*> rows;
+  for (int i = 0; i < grid->GetRecordCount(); ++i)
+    if (auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)))
+      rows.emplace(static_cast<const void*>(row), row);
+  const int applied = m_engine.ApplyAutoStopLossRates(
+      ParseAutoStopLossRates(text), [grid, &rows](StockTrade_s& holding) {
+        const auto found = rows.find(holding.grid_row);
+        if (found == rows.end()) return;
+        CRurezOzadoResultRecord* row = found->second;
+        row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.min_take_profit);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding.stop_loss_rate);
+        row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
+                              holding.stop_loss_rate > -90 ? kStopLossColour
+                                                           : kDeepStopLossColour);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.step_width);
+        grid->NoteRecordChanged(row);
+      });
+  // The table in force is kept for the user (under the key the login reads it from).
+  m_web->m_stopLossRates = WideToUtf8(text);
+  REG_WRITE_TEXT_VALUE_UIDX("Settings", kStopLossRatesKey, m_web->m_agencyIdx, userIdx,
+                            m_web->m_stopLossRates);
+  grid->RedrawControl();
+  return applied;
+}
 
 int CPelomarLoginEngine::DoRefresh() {
   return m_view.RefreshWindow(0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
-
-void CPelomarLoginEngine::UpdateUiModeVisibility(int, int) {}
 
 void CPelomarLoginEngine::ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t* caption,
                                            DWORD timeoutMs) {
@@ -138,13 +179,12 @@ void CPelomarLoginEngine::ShowWaitingPopup(bool show, const wchar_t* text, const
     window->ShowWaitingPopup(show, text, caption, timeoutMs);
 }
 
-void CPelomarLoginEngine::PostViewMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (IEngineWindow* window = m_engine.Window()) window->PostViewMessage(msg, wParam, lParam);
+void CPelomarLoginEngine::SetNoticeText(const wchar_t* text) { m_view.SetPanelNotice(text); }
+
+void CPelomarLoginEngine::SetAccountLabels(const wchar_t* stateText) {
+  if (CPelomarOrderWindow* panel = m_view.OrderPanel())
+    panel->SetAccountLabels(nullptr, stateText ? stateText : L"", 0, 0);
 }
-
-void CPelomarLoginEngine::SetNoticeText(const wchar_t*) {}
-
-void CPelomarLoginEngine::SetAccountLabels(const wchar_t*) {}
 
 void CPelomarLoginEngine::RefreshCafe() {}
 

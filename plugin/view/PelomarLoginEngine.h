@@ -28,7 +28,6 @@ class CPelomarLoginEngine : public ILoginEngine {
   void SetDefaultAgent(int marketKind, CStockAgentBase* agent) override;
   void SetOverseasMode() override;
   int LoginBrokerAgents(CURL* curl, int loginSwitch) override;
-  void ParseStockAccessSecretKeyData(int slot) override;
   stock_option_s& Options() override;
   CMarketSchedule& Schedule() override { return m_schedule; }
   sqlite3* PluginDb() override;
@@ -36,10 +35,8 @@ class CPelomarLoginEngine : public ILoginEngine {
   void ClearBalanceQueryArea() override;
   int ApplyAutoStopLossRates() override;
   int DoRefresh() override;
-  void UpdateUiModeVisibility(int flag, int refresh) override;
   void ShowWaitingPopup(bool show, const wchar_t* text, const wchar_t* caption,
                         DWORD timeoutMs) override;
-  void PostViewMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void SetNoticeText(const wchar_t* text) override;
   void SetAccountLabels(const wchar_t* stateText) override;
   void RefreshCafe() override;

@@ -183,6 +183,12 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     });
     return 0;
   }
+  // The language the host shows its texts in: the view's, else the run settings' code.
+  int InterfaceLanguage() const override {
+    if (view_.m_languageId >= 1) return view_.m_languageId;
+    const app_run_setting_s* run = view_.m_pRunSetting;
+    return run && run->nLanguageCode >= 1 ? run->nLanguageCode : 0;
+  }
   void RedrawMyStockGrid() override { RequestRedraw(); }
   // Rows carry the interest value once the grid rows exist; the record already holds it.
   void SetRowInterest(Stock_s*, int) override { RequestRedraw(); }
@@ -334,10 +340,6 @@ LRESULT CPelomarView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITIALUPDATE:
       OnInitialUpdate();
-      return 0;
-    case WM_LOGIN_ERROR:
-      if (m_loginEngine) return m_loginEngine->WebLogin().OnLoginErrorMsg(wParam, lParam);
-      std::free(reinterpret_cast<wchar_t*>(lParam));  // the notice's heap text
       return 0;
     case WM_CODE_UPDATE_ENDED:
       m_engine->JoinCodeUpdateThread();

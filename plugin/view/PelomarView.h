@@ -135,6 +135,10 @@ class CPelomarView : public CDbBaseNormalView {
   orv::ui::CMyReportCtrl* Grid(int id);
   wxNotebook* TabControl() const { return m_tabs; }
   CPelomarOrderWindow* OrderPanel() const { return m_orderPanel.get(); }
+  // The order side panel's notice box shows the text (the web server's messages).
+  void SetPanelNotice(const wchar_t* text) {
+    if (m_orderPanel) m_orderPanel->SetNoticeText(text ? text : L"");
+  }
   CPelomarChildView* CafeDataView() const { return m_cafeDataView.get(); }
   CPelomarChildView* MonitoringView() const { return m_monitoringView.get(); }
   const SYSTEMTIME& QueryFrom() const { return m_queryFrom; }

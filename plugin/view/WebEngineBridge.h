@@ -34,9 +34,7 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   }
   void OpenInSystemBrowser(const std::wstring& url) override { wxLaunchDefaultBrowser(url); }
 
-  void SetNoticeText(const wchar_t* text) override {
-    if (view_.m_orderPanel) view_.m_orderPanel->SetServerMode(0, text ? text : L"");
-  }
+  void SetNoticeText(const wchar_t* text) override { view_.SetPanelNotice(text); }
   void AddLogMsg(const wchar_t* text) override {
     if (text) view_.AddLogMsg(view_.m_nCtrlId, 4, 0, nullptr, text, 0);
   }

@@ -20,8 +20,6 @@ constexpr int64_t kTokenDueMs = 300;
 constexpr uint8_t kKindDomestic = 1;
 constexpr uint8_t kKindOverseas = 2;
 constexpr uint8_t kKindCoin = 5;
-constexpr uint8_t kExchangeAgentKind = 9;
-constexpr int32_t kExchangeMarketId = 5;
 constexpr int32_t kAgentReserved = 40;
 
 // A fixed slot text up to its first NUL or its size, whichever comes first.
@@ -45,6 +43,32 @@ SlotTexts ReadSlot(const broker_slots_s<N>& group, int i) {
   return slot;
 }
 
+// A slot group's name in the two interface languages.
+struct SlotGroup {
+  const wchar_t* korean;
+  const wchar_t* english;
+};
+constexpr SlotGroup kSlotDomestic{L"국내", L"Domestic"};
+constexpr SlotGroup kSlotOverseas{L"해외", L"Overseas"};
+constexpr SlotGroup kSlotCoin{L"코인", L"Coin"};
+
+// The line for a slot whose broker has no agent, in the interface language, cut at 1000
+// characters.
+std::wstring NoAgentLogLine(bool english, const SlotGroup& group, const std::wstring& name,
+                            int brokerId) {
+  wchar_t line[kLogLineLen + 1];
+  if (english)
+    std::swprintf(line, kLogLineLen + 1,
+                  L"[%ls] %ls (broker %d): this broker has no agent yet; the account slot stays "
+                  L"empty",
+                  group.english, name.c_str(), brokerId);
+  else
+    std::swprintf(line, kLogLineLen + 1,
+                  L"[%ls] %ls (증권사 %d): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+                  group.korean, name.c_str(), brokerId);
+  return line;
+}
+
 // A log line, cut at 1000 characters.
 std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, int ok, int code,
                           const wchar_t* error) {
@@ -53,6 +77,13 @@ std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, in
                 agent ? agent->m_brokerName : L"", ok ? L"성공" : L"*실패*", code,
                 error ? error : L"");
   return line;
+}
+
+// Brokers whose agents are not built: Kiwoom, LS and the two exchanges.
+bool BrokerHasAgent(uint8_t brokerId) {
+  for (uint8_t missing : {1, 2, 8, 9})
+    if (brokerId == missing) return false;
+  return true;
 }
 
 const wchar_t* NullIfEmpty(const std::wstring& text) {
@@ -75,49 +106,25 @@ void CPelomarEngine::SetUserLoginCredentials(const std::wstring& account, const 
 std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, uint8_t brokerId,
                                                            uint8_t instance,
                                                            const wchar_t* displayName) {
+  // Kiwoom (1), LS (2) and the exchanges (8 Bithumb, 9 Upbit) have no agent yet: their slots
+  // stay empty.
+  if (!BrokerHasAgent(brokerId)) return nullptr;
   const uint8_t kind = marketKind == 0 ? 1 : marketKind;
   const uint8_t securitiesKind = kind == 2 ? 2 : kind == 3 ? 3 : 1;
-  AgentSpec_s spec;
-  spec.displayName = displayName;
-  spec.brokerId = brokerId;
-  spec.instance = instance;
-  spec.marketId = kind;
-  spec.exchangeRate = m_option.exchange_rate;
-  spec.reserved40 = kAgentReserved;
-  std::unique_ptr<CStockAgentBase> agent;
-  switch (brokerId) {
-    case 8:
-    case 9:
-      spec.marketKind = kExchangeAgentKind;
-      spec.classLetter = 'b';
-      spec.marketId = kExchangeMarketId;
-      if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
-      break;
-    case 1:
-    case 2:
-      spec.marketKind = securitiesKind;
-      if (m_ops.MakeBrokerAgent) agent = m_ops.MakeBrokerAgent(spec);
-      break;
-    case kHangukBrokerId: {
-      auto hanguk =
-          std::make_unique<CHangukSecuAgent>(securitiesKind, displayName, '1', kHangukBrokerId,
-                                             instance, kind, m_option.exchange_rate, kAgentReserved);
-      hanguk->SetStopFlag(&m_abortTransfers);
-      agent = std::move(hanguk);
-      break;
-    }
-    default: {
-      // DB, and any broker id the factory does not know, is a DB agent.
-      const bool known = brokerId == kDbBrokerId;
-      auto db =
-          std::make_unique<CDbSecuAgent>(known ? securitiesKind : 1, displayName, '1', kDbBrokerId,
-                                         instance, kind, m_option.exchange_rate, kAgentReserved);
-      db->SetStopFlag(&m_abortTransfers);
-      agent = std::move(db);
-      break;
-    }
+  if (brokerId == kHangukBrokerId) {
+    auto hanguk = std::make_unique<CHangukSecuAgent>(securitiesKind, displayName, '1',
+                                                     kHangukBrokerId, instance, kind,
+                                                     m_option.exchange_rate, kAgentReserved);
+    hanguk->SetStopFlag(&m_abortTransfers);
+    return hanguk;
   }
-  return agent;
+  // DB, and any broker id the factory does not know, is a DB agent.
+  const bool known = brokerId == kDbBrokerId;
+  auto db = std::make_unique<CDbSecuAgent>(known ? securitiesKind : 1, displayName, '1',
+                                           kDbBrokerId, instance, kind, m_option.exchange_rate,
+                                           kAgentReserved);
+  db->SetStopFlag(&m_abortTransfers);
+  return db;
 }
 
 CStockAgentBase* CPelomarEngine::GetStockAgent(uint8_t marketKind, uint8_t brokerId,
@@ -226,6 +233,7 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
                                            &instance, slot.name.c_str());
     if (!agent) {
       dom.instance[i] = 0;
+      LogApp(NoAgentLogLine(EnglishInterface(), kSlotDomestic, slot.name, dom.broker_id[i]));
       continue;
     }
     dom.instance[i] = instance;
@@ -242,7 +250,7 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
         m_roles.defaultDomestic = agent;
       if (agent->m_brokerId == m_option.data_broker) m_roles.data = agent;
     }
-    LogApp(LoginLogLine(L"국내", agent, result == 1, code, error));
+    LogApp(LoginLogLine(kSlotDomestic.korean, agent, result == 1, code, error));
     ++handled;
   }
 
@@ -253,7 +261,9 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
       uint8_t instance = 0;
       CStockAgentBase* agent = GetStockAgent(kKindOverseas, ovs.broker_id[0], ovs.instance[0],
                                              &instance, slot.name.c_str());
-      if (agent) {
+      if (!agent) {
+        LogApp(NoAgentLogLine(EnglishInterface(), kSlotOverseas, slot.name, ovs.broker_id[0]));
+      } else {
         if (loginSwitch && !ovs.logged_in[0]) {
           const int result =
               LoginSlotAgent(curl, agent, ovs.broker_id[0], slot.account.c_str(), slot.key.c_str(),
@@ -263,7 +273,7 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
             if (!m_roles.firstOverseas) m_roles.firstOverseas = agent;
             m_roles.overseas = agent;
           }
-          LogApp(LoginLogLine(L"해외", agent, result == 1, code, error));
+          LogApp(LoginLogLine(kSlotOverseas.korean, agent, result == 1, code, error));
         }
         ++handled;
       }
@@ -278,7 +288,10 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
       uint8_t instance = 0;
       CStockAgentBase* agent = GetStockAgent(kKindCoin, coin.broker_id[i], coin.instance[i],
                                              &instance, slot.name.c_str());
-      if (!agent) continue;
+      if (!agent) {
+        LogApp(NoAgentLogLine(EnglishInterface(), kSlotCoin, slot.name, coin.broker_id[i]));
+        continue;
+      }
       agent->m_slotIndex = static_cast<uint8_t>(i);
       if (!loginSwitch || coin.logged_in[i]) {
         ++handled;
@@ -289,7 +302,7 @@ int CPelomarEngine::LoginBrokerAgents(CURL* curl, int loginSwitch) {
                          slot.secret.c_str(), &code, error, kErrorTextLen);
       coin.logged_in[i] = static_cast<uint8_t>(result);
       if (result == 1 && !m_roles.firstCoin) m_roles.firstCoin = agent;
-      LogApp(LoginLogLine(L"코인", agent, result == 1, code, error));
+      LogApp(LoginLogLine(kSlotCoin.korean, agent, result == 1, code, error));
       ++handled;
     }
   }
@@ -361,7 +374,6 @@ int CPelomarEngine::SwitchTradingMarket(CURL* curl) {
         count = result == 1 ? 1 : 0;
       }
     }
-    if (m_ops.SelectMarketCombo) m_ops.SelectMarketCombo(m_option.trading_market);
   }
   ResumeWorkers();
 

@@ -12,33 +12,17 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "platform/win/WinTypes.h"
 
-class CStockAgentBase;
 struct StockTrade_s;
 struct login_info_s;
-
-// What the agent factory asks a broker's maker for.
-struct AgentSpec_s {
-  uint8_t marketKind = 1;  // the kind the agent is built with (9 for the exchanges)
-  const wchar_t* displayName = nullptr;
-  char classLetter = '1';
-  uint8_t brokerId = 0;
-  uint8_t instance = 0;
-  int32_t marketId = 1;
-  double exchangeRate = 0;
-  int32_t reserved40 = 40;
-};
 
 struct EngineOperations {
   // --- Worker steps ---
   // Master codes of the signed-in user; answers the number of codes loaded.
   std::function<int(CURL* curl)> LoadMasterCodes;
-  // Tells the recommended-stock board that the master list is ready.
-  std::function<void()> NotifyMasterListReady;
   // Accounts and balances (accountsEmpty 1: the account map was empty, show progress; final
   // argument 1); *changeCount takes the number of changed holdings. Answers the number of
   // held stocks.
@@ -62,14 +46,6 @@ struct EngineOperations {
   // Reports a sell pass's money-log lines (joined with line feeds) to the web server
   // (CWebReports::UploadMoneyLog); answers its kUpload... result.
   std::function<int(CURL* curl, const std::wstring& lines, int lineCount)> UploadMoneyLog;
-  // One automatic-buying pass over the domestic auto-buy list.
-  std::function<int(CURL* curl)> RunAutoBuyPass;
-  // The price simulation (no HTTP handle).
-  std::function<int()> RunSimulation;
-  // The cafe lists.
-  std::function<int(CURL* curl)> FetchCafeLists;
-  // The AI analysis of the current stock.
-  std::function<int(CURL* curl)> RunAiAnalysis;
 
   // --- Tick steps (user-interface thread) ---
   // Resets the profit steps of every holding; answers the number of holdings.
@@ -93,16 +69,10 @@ struct EngineOperations {
   std::function<int(CURL* curl, int brokerId, const char* clientName, const wchar_t* account,
                     login_info_s* user, int ignored, int force, int tokenUpdate)>
       LoadServiceSettings;
-  // Makes the agent of a broker other than DB (1 Kiwoom, 2 LS, 8 Bithumb, 9 Upbit, 14 Korea
-  // Investment). Empty, or a null answer: that broker is not available and the factory
-  // answers null.
-  std::function<std::unique_ptr<CStockAgentBase>(const AgentSpec_s& spec)> MakeBrokerAgent;
   // The view's part of a user logout: empties the four report grids and the all-stock count,
   // sets the all-stock tab caption, drops the holdings-grid footer rows and resets the order
   // side panel.
   std::function<void()> ClearViewAfterLogout;
   // Frees the stored auto-login data and saves an empty record with the local time.
   std::function<void()> ForgetAutoLogin;
-  // Selects the trading market's value in the market combo box.
-  std::function<void(int market)> SelectMarketCombo;
 };

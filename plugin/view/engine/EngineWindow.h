@@ -31,6 +31,9 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual void RefreshRows() = 0;
   // Adds one row to the order-history tab (any thread; the view adds it on its own thread).
   virtual void AddOrderHistoryRow(const OrderHistoryRow_s& row) {}
+  // The interface language of the user (1 English, 2 Korean, 0 the host's default, which is
+  // Korean); texts the engine writes for the user follow it.
+  virtual int InterfaceLanguage() const { return 0; }
   // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
   virtual void PlayAlertSound(int sound) {}
 };

@@ -85,6 +85,28 @@ struct AlertSound_s {
   uint8_t queued = 0;  // set by QueueAlertSound, cleared when played
 };
 
+// The automatic stop-loss rate table, read from its text ("name=a,b,c[,comment];...").
+struct AutoStopLossRates_s {
+  // Profit bands: below 5 %, from 5, 15, 30 and 50 %.
+  static constexpr int kBands = 5;
+  // Band 0: the minimum take-profit (at least 1.0); the others: the correction added to the
+  // profit rate (negative, floored at -4, -8, -15 and -15).
+  double value[kBands]{};
+  // The first-band correction switch of each band.
+  bool firstBand[kBands]{};
+  // The step width of each band (at least 1.0).
+  double stepWidth[kBands]{};
+  // Stop-loss lines of domestic, overseas and coin holdings (negative; -100: none).
+  double stopLine[3]{};
+  // The band of a profit rate.
+  static int BandOf(double profitRate);
+};
+// Missing rows count as 0 (then floored as above).
+AutoStopLossRates_s ParseAutoStopLossRates(const std::wstring& text);
+// The table in force: the stored text, or the default table when the stored one is empty or
+// has no coin stop-loss line.
+std::wstring AutoStopLossRatesInForce(const std::wstring& stored);
+
 class CPelomarEngine {
  public:
   // Trading-hour bounds (HHMM), in this order.
@@ -261,8 +283,6 @@ class CPelomarEngine {
   // "<name>(<code>)외 총 <n>개" into it (bounded).
   int GetMyStockCount(wchar_t* buffer = nullptr, size_t bufferLen = 0);
   group_info_s* FindCafe(int cafeIndex) const;
-  bool IsAutoBuyOn() const { return m_autoBuyOn.load() != 0; }
-  void SetAutoBuyOn(bool on) { m_autoBuyOn.store(on ? 1 : 0); }
   // 1 when a holding whose held flag (quantity above 0) is set has exactly this code.
   int IsHeldStock(const wchar_t* code) const;
   int OnMonitorStockOut(const wchar_t* code) const { return -1; }
@@ -296,6 +316,15 @@ class CPelomarEngine {
   int ComputeStockStairs(StockTrade_s* holding, int reset);
   // Current, previous and peak step become -1; every step's order values and flag are cleared.
   void ResetStockStairs(StockTrade_s* holding);
+  // Applies the rate table to every holding shown in the holdings grid (a grid row set) under
+  // the view lock; `shown` runs for each, still under the lock, to update its row. Answers
+  // the number of holdings.
+  int ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
+                             const std::function<void(StockTrade_s&)>& shown);
+  // The table applied to one holding: automatic trading off, take-profit, step width and
+  // first-band correction by the band of its profit rate, the stop-loss line of its market;
+  // the ladder is rebuilt and reset.
+  void ApplyAutoStopLossRates(StockTrade_s* holding, const AutoStopLossRates_s& rates);
   // ResetStockStairs for every holding; logs "[계단 초기화] %d 종목"; answers the number.
   int ResetAllStockStairs();
   // Split-sell sizing at `price`. CalcSplitSellQty answers the split quantity (also kept in
@@ -482,9 +511,7 @@ class CPelomarEngine {
   std::atomic<int> m_quotesApplied{0};   // set by a quote pass, consumed by the tick
   std::atomic<uint32_t> m_lastCafeListTick{0};
   std::atomic<int> m_simulationRunning{0};
-  std::atomic<int> m_aiRunning{0};
-  std::atomic<int> m_cafeFetchRunning{0};
-  std::atomic<int> m_signedInUser{0};  // the host's user index, as the tick last read it
+  std::atomic<int> m_signedInUser{0};     // the host's user index, as the tick last read it
   std::atomic<int> m_quotePassesInFlight{0};
   // Durations (ms) of the last rule check, quote application and grid value refresh.
   std::atomic<uint32_t> m_ruleCheckMs{0};
@@ -507,8 +534,10 @@ class CPelomarEngine {
   void CheckTokens(DWORD now);
   // Waits (bounded) until no quote pass is in flight.
   void WaitForQuotePasses(DWORD limitMs);
-  std::unique_ptr<CStockAgentBase> MakeAgent(uint8_t marketKind, uint8_t brokerId, uint8_t instance,
-                                             const wchar_t* displayName);
+  // True when the user's interface language is English (the window's choice).
+  bool EnglishInterface() const { return m_window && m_window->InterfaceLanguage() == 1; }
+  std::unique_ptr<CStockAgentBase> MakeAgent(uint8_t marketKind, uint8_t brokerId,
+                                             uint8_t instance, const wchar_t* displayName);
   // Logs in the agent of a slot and, on success, runs the service check. Answers the login
   // result.
   int LoginSlotAgent(CURL* curl, CStockAgentBase* agent, uint8_t brokerId, const wchar_t* account,
@@ -569,7 +598,6 @@ class CPelomarEngine {
   std::atomic<int> m_threadsStarted{0};
   std::atomic<int> m_threadsRunning{1};
   std::atomic<int> m_workersInLoop{0};
-  std::atomic<int> m_autoBuyOn{0};
   std::atomic<int> m_abortTransfers{0};
   std::array<std::atomic<CURL*>, kEngineWorkerCount> m_workerCurls{};
   bool m_resumeWorkers = false;

@@ -70,6 +70,13 @@ void CPelomarEngine::InstallTradingSteps() {
   };
   m_ops.RunSellPass = [this](CURL* curl) { return RunSellPass(curl); };
   m_ops.ResetAllStockStairs = [this] { return ResetAllStockStairs(); };
+  // A changed holding's sell steps are rebuilt from its new levels (switch a: reset). The
+  // change is then handled: later balance passes leave the ladder and its step orders alone
+  // until the average price moves again.
+  m_ops.RecomputeSellSteps = [this](StockTrade_s* holding, int switchA) {
+    BuildStockLadder(holding, switchA);
+    holding->changed_mark = 0;
+  };
 }
 
 void CPelomarEngine::LogAppKind(DWORD kind, const std::wstring& text) {

@@ -14,7 +14,6 @@ constexpr DWORD kQuoteAfterLongPassMs = 10;
 constexpr DWORD kQuotePollingOffPauseMs = 100;
 // A quote cycle with nobody signed in does nothing; it waits this long before looking again.
 constexpr DWORD kNobodySignedInPauseMs = 500;
-constexpr DWORD kAutoBuyPauseMs = 500;
 constexpr DWORD kAfterStepPauseMs = 10;
 constexpr DWORD kAppLogKind = 4;
 constexpr int kCoinMarket = 9;
@@ -105,12 +104,12 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       RunQuoteCycle(curl, kCoinMarket);
       break;
     case EngineWorker::kAutoBuy:
+    case EngineWorker::kSimulation:
+    case EngineWorker::kCafeList:
+    case EngineWorker::kAi:
+      // Automatic buying, the price simulation, the cafe lists and the AI analysis are not
+      // built: their workers only take their events back.
       ResetWorkEvent(worker);
-      if (!m_ops.RunAutoBuyPass) break;
-      while (IsRunning() && IsAutoBuyOn()) {
-        m_ops.RunAutoBuyPass(curl);
-        PauseWorker(kAutoBuyPauseMs);
-      }
       break;
     case EngineWorker::kSell:
       ResetWorkEvent(worker);
@@ -120,16 +119,8 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       // Reset before the work, so a login during it runs the work once more.
       ResetWorkEvent(worker);
       if (m_ops.LoadMasterCodes) m_ops.LoadMasterCodes(curl);
-      if (m_ops.NotifyMasterListReady) m_ops.NotifyMasterListReady();
       m_lastAccountQueryTick.store(orv::win::GetTickCount());
       SetWorkEvent(EngineWorker::kAccount);
-      break;
-    case EngineWorker::kSimulation:
-      ResetWorkEvent(worker);
-      m_simulationRunning.store(1);
-      if (m_ops.RunSimulation) m_ops.RunSimulation();
-      m_simulationRunning.store(0);
-      PauseWorker(kAfterStepPauseMs);
       break;
     case EngineWorker::kChart:
       // Held back while a simulation runs: the event stays set and is looked at again.
@@ -144,18 +135,6 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       SetWorkEvent(EngineWorker::kQuote);
       SetWorkEvent(EngineWorker::kCoinQuote);
       PauseWorker(kAfterStepPauseMs);
-      break;
-    case EngineWorker::kCafeList:
-      if (m_simulationRunning.load() != 0) {
-        PauseWorker(kAfterStepPauseMs);
-        break;
-      }
-      ResetWorkEvent(worker);
-      if (m_cafeFetchRunning.load() == 0 && m_ops.FetchCafeLists) m_ops.FetchCafeLists(curl);
-      break;
-    case EngineWorker::kAi:
-      ResetWorkEvent(worker);
-      if (m_aiRunning.load() == 0 && m_ops.RunAiAnalysis) m_ops.RunAiAnalysis(curl);
       break;
   }
 }

@@ -34,7 +34,6 @@ class InertLoginEngine : public ILoginEngine {
   void SetDefaultAgent(int, CStockAgentBase*) override {}
   void SetOverseasMode() override {}
   int LoginBrokerAgents(CURL*, int) override { return 0; }
-  void ParseStockAccessSecretKeyData(int) override {}
   stock_option_s& Options() override { return options; }
   CMarketSchedule& Schedule() override { return schedule; }
   sqlite3* PluginDb() override { return nullptr; }
@@ -42,9 +41,7 @@ class InertLoginEngine : public ILoginEngine {
   void ClearBalanceQueryArea() override {}
   int ApplyAutoStopLossRates() override { return 0; }
   int DoRefresh() override { return 0; }
-  void UpdateUiModeVisibility(int, int) override {}
   void ShowWaitingPopup(bool, const wchar_t*, const wchar_t*, DWORD) override {}
-  void PostViewMessage(UINT, WPARAM, LPARAM) override {}
   void SetNoticeText(const wchar_t*) override {}
   void SetAccountLabels(const wchar_t*) override {}
   void RefreshCafe() override {}

@@ -95,7 +95,6 @@ class FakeEngine : public ILoginEngine {
                                                       L"a>>x", "tok123", 0, 1, 0));
     return otherAccounts;
   }
-  void ParseStockAccessSecretKeyData(int slot) override { parsedSlot = slot; }
   stock_option_s& Options() override { return options; }
   CMarketSchedule& Schedule() override { return schedule; }
   sqlite3* PluginDb() override { return db; }
@@ -103,12 +102,8 @@ class FakeEngine : public ILoginEngine {
   void ClearBalanceQueryArea() override {}
   int ApplyAutoStopLossRates() override { return ++stopLossApplied + 40; }
   int DoRefresh() override { return ++refreshes, 0; }
-  void UpdateUiModeVisibility(int, int) override {}
   void ShowWaitingPopup(bool, const wchar_t* text, const wchar_t* caption, DWORD) override {
     popups.push_back({text, caption});
-  }
-  void PostViewMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    posts.push_back({msg, wParam, lParam});
   }
   void SetNoticeText(const wchar_t* text) override { notice = text; }
   void SetAccountLabels(const wchar_t* text) override { label = text; }
@@ -134,7 +129,6 @@ class FakeEngine : public ILoginEngine {
   std::vector<int> defaults;
   std::vector<int> accountIdx;
   bool overseasMode = false;
-  int parsedSlot = -1;
   stock_option_s options;
   CMarketSchedule schedule;
   sqlite3* db = nullptr;
@@ -142,12 +136,6 @@ class FakeEngine : public ILoginEngine {
   int stopLossApplied = 0;
   int refreshes = 0;
   std::vector<Popup> popups;
-  struct Post {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
-  std::vector<Post> posts;
   std::wstring notice, label;
   std::vector<Notify> notifies;
   struct Function {
@@ -204,7 +192,6 @@ class WebLoginTest : public testing::Test {
     engine.login = login.get();
   }
   void TearDown() override {
-    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
     sqlite3_close(engine.db);
     orv::support::SetCryptKeyCompany("");
   }
@@ -316,7 +303,6 @@ TEST_F(WebLoginTest, SuccessfulLoginStoresSettingsSavesTheLoginAndStartsTheEngin
   EXPECT_STREQ(L"APPKEY", engine.options.domestic.app_key[0]);
   EXPECT_EQ(2, engine.options.domestic.broker_id[0]);
   EXPECT_EQ(std::vector<int>{1}, engine.defaults);
-  EXPECT_EQ(9, engine.parsedSlot);
 
   // The saved login.
   SavedLogin_s saved;
@@ -339,7 +325,7 @@ TEST_F(WebLoginTest, SuccessfulLoginStoresSettingsSavesTheLoginAndStartsTheEngin
   EXPECT_EQ(1.0, status.val1);
   EXPECT_EQ(L"로그인 성공", status.text1);
   EXPECT_EQ(L"", status.text2);
-  EXPECT_TRUE(engine.posts.empty());
+  for (const Popup& popup : engine.popups) EXPECT_EQ(L"WAIT", popup.caption);
 }
 
 TEST_F(WebLoginTest, DelaysShiftTheBoundsOnceAcrossAccountsAndRepeatedLogins) {
@@ -405,24 +391,43 @@ TEST_F(WebLoginTest, NoAgentReportsFailure) {
   EXPECT_EQ(L"로그인 실패", engine.notifies.back().text1);
 }
 
-TEST_F(WebLoginTest, RefusedServiceCheckIsNotASuccessEvenWithAnIndex) {
-  web.SetRefusal(5, "blocked", true);
-  EXPECT_EQ(kLoginServiceCheckFailed, Login());
-  EXPECT_EQ(0, info.nUserIdx);
-  EXPECT_EQ(0, engine.masterEvents);
-  EXPECT_EQ(0, login->m_loggedIn);
-  EXPECT_EQ(L"로그인 실패", engine.notifies.back().text1);
-  // The login error goes to the view as a message and shows the server's code.
-  ASSERT_EQ(1u, engine.posts.size());
-  EXPECT_EQ(WM_LOGIN_ERROR, engine.posts[0].msg);
-  EXPECT_EQ(1u, engine.posts[0].wParam);
-  const LPARAM text = engine.posts[0].lParam;
-  engine.posts.clear();
-  engine.popups.clear();
-  EXPECT_EQ(0, login->OnLoginErrorMsg(1, text));
-  ASSERT_EQ(1u, engine.popups.size());
-  EXPECT_EQ(L"로그인 에러(a>>x님)", engine.popups[0].caption);
-  EXPECT_EQ(L"코드: 5(blocked)\n(MAC주소는 홈페이지에서 수정해 주세요)\n", engine.popups[0].text);
+TEST_F(WebLoginTest, ServiceCheckWithoutAUserIndexShowsTheLoginErrorById) {
+  // Refused with an index, refused without one, no answer at all: the engine does not start,
+  // the host hears of the failure and the waiting popup names the id with the server's code.
+  struct Case {
+    const char* name;
+    int err;            // -2: the server does not answer
+    bool withIndex;
+    uint32_t messageFlags;
+    const wchar_t* text;
+  } cases[] = {
+      // First: no check has read a code yet.
+      // No answer: the transfer's cause stands in the brackets.
+      {"unanswered", -2, false, 7, L"코드: -1(Couldn't connect to server"},
+      {"refused with index", 5, true, 7, L"코드: 5(blocked)\n(MAC주소는 홈페이지에서 수정해 주세요)\n"},
+      {"refused", 9, false, 7, L"코드: 9(blocked)\n(MAC주소는 홈페이지에서 수정해 주세요)\n"},
+      {"texts off", 5, true, 0, L""},
+  };
+  const std::string base = run.szWebApiBase;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s",
+             c.err == -2 ? "http://127.0.0.1:1" : base.c_str());
+    if (c.err != -2) web.SetRefusal(c.err, "blocked", c.withIndex);
+    login->SetMessageFlags(c.messageFlags);
+    engine.popups.clear();
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    EXPECT_EQ(0, info.nUserIdx);
+    EXPECT_EQ(0, engine.masterEvents);
+    EXPECT_EQ(0, login->m_loggedIn);
+    EXPECT_EQ(L"로그인 실패", engine.notifies.back().text1);
+    ASSERT_FALSE(engine.popups.empty());
+    EXPECT_EQ(L"로그인 에러(ID:a>>x)", engine.popups.back().caption);
+    if (c.err == -2)
+      EXPECT_EQ(0u, engine.popups.back().text.find(c.text)) << WideToUtf8(engine.popups.back().text);
+    else
+      EXPECT_EQ(c.text, engine.popups.back().text);
+  }
 }
 
 // The fixture's service fields with one key's value replaced (or added).
@@ -459,8 +464,6 @@ TEST_F(WebLoginTest, ServiceReplyWithANumberOutOfRangeIsABadReplyAndAppliesNothi
   for (const auto& [key, value] : bad) {
     SCOPED_TRACE(std::string(key) + "=" + value);
     web.SetServiceFields(FieldsWith(key, value));
-    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
-    engine.posts.clear();
     engine.popups.clear();
     const int taxBefore = static_cast<int>(engine.options.tax_rate * 1000);
     EXPECT_EQ(kLoginServiceCheckFailed, Login());
@@ -469,14 +472,9 @@ TEST_F(WebLoginTest, ServiceReplyWithANumberOutOfRangeIsABadReplyAndAppliesNothi
     EXPECT_EQ(0, engine.schedule.DomesticDelay());
     EXPECT_EQ(taxBefore, static_cast<int>(engine.options.tax_rate * 1000));
     // The user sees the error naming the bad number.
-    ASSERT_EQ(1u, engine.posts.size());
-    EXPECT_EQ(WM_LOGIN_ERROR, engine.posts[0].msg);
-    const LPARAM text = engine.posts[0].lParam;
-    engine.posts.clear();
-    engine.popups.clear();
-    login->OnLoginErrorMsg(1, text);
-    ASSERT_EQ(1u, engine.popups.size());
-    const std::wstring& shown = engine.popups[0].text;
+    ASSERT_FALSE(engine.popups.empty());
+    EXPECT_EQ(L"로그인 에러(ID:a>>x)", engine.popups.back().caption);
+    const std::wstring& shown = engine.popups.back().text;
     EXPECT_EQ(0u, shown.find(L"코드: -1(Bad reply from the web server (stock/id_check3)")) << shown;
     EXPECT_NE(std::wstring::npos, shown.find(Utf8ToWide(std::string("\"") + key + "\":"))) << shown;
   }
@@ -526,17 +524,11 @@ TEST_F(WebLoginTest, ServiceCheckThroughAFailingTlsPeerNamesTheCauseInTheErrorBo
     orv::test::HttpPeer tls(c.identity);
     ASSERT_TRUE(tls.Start());
     snprintf(run.szWebApiBase, sizeof run.szWebApiBase, "%s", tls.BaseUrl().c_str());
-    for (const auto& post : engine.posts) free(reinterpret_cast<wchar_t*>(post.lParam));
-    engine.posts.clear();
-    EXPECT_EQ(kLoginServiceCheckFailed, Login());
-    ASSERT_EQ(1u, engine.posts.size());
-    const LPARAM text = engine.posts[0].lParam;
-    engine.posts.clear();
     engine.popups.clear();
-    login->OnLoginErrorMsg(1, text);
-    ASSERT_EQ(1u, engine.popups.size());
-    EXPECT_NE(std::wstring::npos, engine.popups[0].text.find(Utf8ToWide(c.cause)))
-        << WideToUtf8(engine.popups[0].text);
+    EXPECT_EQ(kLoginServiceCheckFailed, Login());
+    ASSERT_FALSE(engine.popups.empty());
+    EXPECT_NE(std::wstring::npos, engine.popups.back().text.find(Utf8ToWide(c.cause)))
+        << WideToUtf8(engine.popups.back().text);
   }
   GfxSetHttpCaCertFile(nullptr);
 }

@@ -21,14 +21,6 @@
 
 namespace {
 
-// What the hook-made agents were asked to be.
-class SpecAgent : public CStockAgentBase {
- public:
-  explicit SpecAgent(const AgentSpec_s& s)
-      : CStockAgentBase(s.marketKind, s.classLetter, s.brokerId, s.instance, s.marketId,
-                        s.exchangeRate, s.reserved40) {}
-};
-
 template <size_t N>
 void SetText(wchar_t (&field)[N], const wchar_t* text) {
   std::wcsncpy(field, text, N - 1);
@@ -38,62 +30,60 @@ void SetText(wchar_t (&field)[N], const wchar_t* text) {
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // Without a maker the other brokers are not available.
-  EXPECT_EQ(engine.GetStockAgent(1, 1, 1, nullptr, nullptr), nullptr);
+  // Kiwoom, LS and the two exchanges have no agent: none is made or kept.
+  for (uint8_t broker : {1, 2, 8, 9}) {
+    uint8_t instance = 0;
+    EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
+              nullptr)
+        << int(broker);
+  }
   EXPECT_TRUE(engine.Agents().empty());
 
-  engine.Operations().MakeBrokerAgent = [](const AgentSpec_s& s) {
-    return std::make_unique<SpecAgent>(s);
-  };
   const struct {
     uint8_t kind, broker;
-    bool db;
     int agentKind;
-    char letter;
     int marketId;
-    uint8_t agentBroker;
     uint8_t instance;  // counted per broker id
   } table[] = {
-      {1, 1, false, 1, '1', 1, 1, 1},   {2, 2, false, 2, '1', 2, 2, 1},
-      {3, 14, true, 3, '1', 3, 14, 1}, {5, 8, false, 9, 'b', 5, 8, 1},
-      {5, 9, false, 9, 'b', 5, 9, 1},   {2, 11, true, 2, '1', 2, 11, 1},
-      {0, 11, true, 1, '1', 1, 11, 2},  {1, 5, true, 1, '1', 1, 11, 1},
-      {2, 0, true, 1, '1', 2, 11, 1},
+      {2, 11, 2, 2, 1},
+      {0, 11, 1, 1, 2},
+      {1, 5, 1, 1, 1},
+      {2, 0, 1, 2, 1},
+      {3, 11, 3, 3, 3},
+      {3, 14, 3, 3, 1},
   };
   for (const auto& row : table) {
     uint8_t instance = 0;
     CStockAgentBase* agent = engine.GetStockAgent(row.kind, row.broker, 0, &instance, L"n");
     ASSERT_NE(agent, nullptr) << int(row.broker);
     EXPECT_EQ(instance, row.instance);
-    EXPECT_EQ(dynamic_cast<CDbSecuAgent*>(agent) != nullptr, row.db) << int(row.broker);
-    EXPECT_EQ(dynamic_cast<CHangukSecuAgent*>(agent) != nullptr, row.broker == kHangukBrokerId)
-        << int(row.broker);
+    EXPECT_NE(dynamic_cast<CDbSecuAgent*>(agent), nullptr) << int(row.broker);
+    const bool hanguk = row.broker == kHangukBrokerId;
+    EXPECT_EQ(dynamic_cast<CHangukSecuAgent*>(agent) != nullptr, hanguk) << int(row.broker);
     EXPECT_EQ(agent->m_marketKind, row.agentKind) << int(row.broker);
-    EXPECT_EQ(agent->m_classLetter, row.letter) << int(row.broker);
+    EXPECT_EQ(agent->m_classLetter, '1') << int(row.broker);
     EXPECT_EQ(agent->m_marketId, row.marketId) << int(row.broker);
-    EXPECT_EQ(agent->m_brokerId, row.agentBroker) << int(row.broker);
+    EXPECT_EQ(agent->m_brokerId, hanguk ? kHangukBrokerId : kDbBrokerId) << int(row.broker);
     const uint32_t key = (uint32_t(row.kind) << 16) | (uint32_t(row.broker) << 8) | row.instance;
     EXPECT_EQ(agent->m_key, key);
     EXPECT_EQ(engine.FindAgent(key), agent);
     EXPECT_EQ(agent->m_accounts, &engine.Accounts());
     EXPECT_EQ(agent->m_masterStocks, &engine.Stocks().Master());
   }
-  // The exchanges answer to their own kind 9, not the kind of their key.
-  CStockAgentBase* bithumb = engine.FindAgent(CPelomarEngine::MakeAgentKey(5, 8, 1));
-  EXPECT_EQ(engine.FindStockAgentByMarket(9), bithumb);
-  EXPECT_EQ(engine.FindStockAgentByMarket(5), nullptr);
+  EXPECT_EQ(engine.FindStockAgentByMarket(3), engine.FindAgent(CPelomarEngine::MakeAgentKey(3, 11, 3)));
+  EXPECT_EQ(engine.FindStockAgentByMarket(9), nullptr);
 
-  // Two slots of one broker get instances 1 and 2; a stored instance finds its agent again.
+  // Two slots of one broker get the next instances; a stored instance finds its agent again.
   uint8_t first = 0, second = 0;
   CStockAgentBase* a = engine.GetStockAgent(1, 11, 0, &first, nullptr);
   CStockAgentBase* b = engine.GetStockAgent(1, 11, 0, &second, nullptr);
-  EXPECT_EQ(first, 3);  // instances 1 and 2 went to the rows above
-  EXPECT_EQ(second, 4);
+  EXPECT_EQ(first, 4);  // instances 1 to 3 went to the rows above
+  EXPECT_EQ(second, 5);
   EXPECT_NE(a, b);
   EXPECT_EQ(engine.GetStockAgent(1, 11, second, nullptr, L"other"), b);
 
   engine.AgentRoles().primary = a;
-  engine.AgentRoles().firstCoin = bithumb;
+  engine.AgentRoles().firstCoin = b;
   engine.Options().domestic.instance[0] = 2;
   engine.Options().domestic.logged_in[3] = 1;
   engine.m_chartPass.store(CPelomarEngine::kChartPassDone);
@@ -104,7 +94,7 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   EXPECT_TRUE(engine.Agents().empty());
   EXPECT_TRUE(engine.InstanceCounts().empty());
   EXPECT_EQ(engine.AgentRoles().primary, nullptr);
-  EXPECT_EQ(engine.AgentRoles().firstCoin, bithumb) << "kept as the logout leaves it";
+  EXPECT_EQ(engine.AgentRoles().firstCoin, b) << "kept as the logout leaves it";
   EXPECT_EQ(engine.Options().domestic.instance[0], 0);
   EXPECT_EQ(engine.Options().domestic.logged_in[3], 0);
 }
@@ -170,6 +160,53 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
   // A slot already logged in is not logged in again.
   EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 1), 2);
   EXPECT_EQ(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).size(), 3u);
+}
+
+TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
+  ASSERT_TRUE(setup_.Ready());
+  auto& dom = engine_.Options().domestic;
+  dom.broker_id[1] = 1;  // Kiwoom
+  SetText(dom.name[1], L"키움");
+  dom.broker_id[2] = 0;
+  auto& ovs = engine_.Options().overseas;
+  ovs.broker_id[0] = 2;  // LS
+  SetText(ovs.name[0], L"LS");
+  SetText(ovs.app_key[0], L"key");
+  SetText(ovs.app_secret[0], L"secret");
+  engine_.Options().coin_on = 1;
+  auto& coin = engine_.Options().coin;
+  coin.broker_id[0] = 9;  // Upbit
+  SetText(coin.name[0], L"업비트");
+  SetText(coin.app_key[0], L"key");
+  SetText(coin.app_secret[0], L"secret");
+  coin.broker_id[1] = 8;  // Bithumb without a key: skipped, no line
+  SetText(coin.app_secret[1], L"secret");
+
+  const struct {
+    int language;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {0,
+       {L"[국내] 키움 (증권사 1): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+        L"[해외] LS (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+        L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
+      {1,
+       {L"[Domestic] 키움 (broker 1): this broker has no agent yet; the account slot stays empty",
+        L"[Overseas] LS (broker 2): this broker has no agent yet; the account slot stays empty",
+        L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
+  };
+  for (const auto& c : cases) {
+    window_.language = c.language;
+    window_.logs.clear();
+    engine_.DeleteAllStockAgents();
+    EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 0), 1) << "only the DB slot is handled";
+    std::vector<std::wstring> missing;
+    for (const std::wstring& line : window_.Logs())
+      if (line.find(L"DB증권") == std::wstring::npos) missing.push_back(line);
+    EXPECT_EQ(missing, c.lines) << c.language;
+    EXPECT_EQ(dom.instance[1], 0);
+    EXPECT_EQ(engine_.Agents().size(), 1u);
+  }
 }
 
 TEST_F(SlotLogins, MarketSwitchRemakesTheAgentsLogsInAndRestartsTheChain) {

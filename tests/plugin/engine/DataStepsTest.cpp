@@ -54,13 +54,13 @@ class DataSteps : public ::testing::Test {
     engine_.AgentRoles().defaultDomestic = agent_;
   }
 
-  void SetBalances(double samsungQty) {
+  void SetBalances(double samsungQty, double samsungAvg = 70000) {
     std::vector<orv::test::DbHoldingRow> domestic;
     orv::test::DbHoldingRow samsung;
     samsung.code = "A005930";
     samsung.name = "삼성전자";
     samsung.balanceQty = samsungQty;
-    samsung.avgPrice = 70000;
+    samsung.avgPrice = samsungAvg;
     samsung.nowPrice = 71000;
     if (samsungQty > 0) domestic.push_back(samsung);
     orv::test::DbHoldingRow hynix;
@@ -82,6 +82,14 @@ class DataSteps : public ::testing::Test {
   }
 
   size_t RequestsTo(const char* path) { return setup_.peer.RequestsTo(path).size(); }
+  // One balance pass of the signed-in user.
+  void BalancePass() {
+    uint32_t total = 0;
+    engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
+  }
+  StockTrade_s* Samsung() {
+    return engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0);
+  }
 
   orv::win::FakeClock clock_;
   orv::win::ScopedClock scoped_;
@@ -162,15 +170,40 @@ TEST_F(DataSteps, BalancePassesFillAccountsHoldingsHeldAndPollLists) {
 
 TEST_F(DataSteps, AHoldingTheBalanceDropsLeavesTheOrderQueue) {
   SetBalances(10);
-  uint32_t total = 0;
-  engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
-  StockTrade_s* samsung = engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0);
+  BalancePass();
+  StockTrade_s* samsung = Samsung();
   ASSERT_NE(samsung, nullptr);
   engine_.OrderQueue().emplace(samsung, 1);
   SetBalances(0);  // sold: the broker no longer lists it
-  engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
+  BalancePass();
   EXPECT_TRUE(engine_.OrderQueue().empty());
-  EXPECT_EQ(engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0), nullptr);
+  EXPECT_EQ(Samsung(), nullptr);
+}
+
+TEST_F(DataSteps, AMovedAveragePriceRebuildsTheSellStepsOnce) {
+  SetBalances(10);
+  BalancePass();
+  StockTrade_s* samsung = Samsung();
+  ASSERT_NE(samsung, nullptr);
+  samsung->min_take_profit = 4;
+  samsung->stairs[2].order_value1 = 3;
+
+  // The same average price: the ladder and its step orders stay.
+  BalancePass();
+  EXPECT_DOUBLE_EQ(samsung->stairs[2].order_value1, 3);
+
+  // A moved average price rebuilds the ladder from the holding's levels, orders cleared.
+  SetBalances(12, 68000);
+  BalancePass();
+  EXPECT_EQ(samsung->stairs_rebuild, 0);
+  EXPECT_DOUBLE_EQ(samsung->stairs[0].threshold, 4);
+  EXPECT_FALSE(samsung->stairs_text.empty());
+  EXPECT_DOUBLE_EQ(samsung->stairs[2].order_value1, 0);
+
+  // Once: the next pass with that price keeps what the rules put in the steps since.
+  samsung->stairs[2].order_value1 = 5;
+  BalancePass();
+  EXPECT_DOUBLE_EQ(samsung->stairs[2].order_value1, 5);
 }
 
 // While the broker is asked (its reply not yet sent), another thread takes the view lock at
@@ -283,9 +316,8 @@ TEST_F(DataSteps, QuotePassPollsLogsAndAppliesPrices) {
 
 TEST_F(DataSteps, AHoldingAtQuantityZeroIsSoldOutAndLeftOutOfTheTotals) {
   SetBalances(10);
-  uint32_t total = 0;
-  engine_.QueryAccountsAndBalances(curl_, 1, &total, 0);
-  StockTrade_s* held = engine_.Stocks().FindHoldingByCode(1, 0, 0, nullptr, L"005930", 0);
+  BalancePass();
+  StockTrade_s* held = Samsung();
   ASSERT_NE(held, nullptr);
   held->quantity = 0;
   int checked = 0;

@@ -50,6 +50,7 @@ class FakeEngineWindow : public IEngineWindow {
     notices.push_back({kind, code, v1, v2, text1 ? text1 : L""});
   }
   void RefreshRows() override { ++rowRefreshes; }
+  int InterfaceLanguage() const override { return language; }
   void AddOrderHistoryRow(const OrderHistoryRow_s& row) override {
     std::lock_guard<std::mutex> lock(mutex);
     historyRows.push_back(row);
@@ -78,4 +79,5 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<int> sounds;
   std::function<void()> onSound;  // runs inside the order, on the ordering thread
   int boxAnswer = 7;  // IDNO
+  int language = 0;   // the host's default (Korean)
 };
