@@ -159,6 +159,13 @@ class CDbSecuAgent : public CStockAgentBase {
   // Continuation paging of POST requests to `path` with `body`; each reply to onPage.
   int PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
                 const std::function<void(const char* reply, int len)>& onPage);
+  // A stock-list load: the map (the agent's default when none is given; nothing without a
+  // handle, a map or credentials), emptied first when asked, the nation code by market, and
+  // every page `runPages` receives parsed into the map through the merge step. Returns the
+  // records made.
+  int LoadListPages(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                    uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst,
+                    const std::function<void(const PageHandler& onPage)>& runPages);
   // The token login: stores the credentials, POSTs the form `body` made from them to `path`
   // and reads the token or the refusal.
   using FormBody = std::function<std::string(const RequestCredentials&)>;

@@ -193,18 +193,27 @@ int CDbSecuAgent::PostPages(CURL* curl, const char* path, const char* body, int 
 int CDbSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market,
                                 char marketLetter, uint8_t priceSlot, int startIndex,
                                 int* outStatus, int freeFirst) {
+  const char* body = TickerBody(marketLetter);
+  const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
+  return LoadListPages(curl, stocks, market, marketLetter, priceSlot, startIndex, outStatus,
+                       freeFirst, [&](const PageHandler& onPage) {
+                         if (body) PostPages(curl, path, body, kDbListPagePauseMs, onPage);
+                       });
+}
+
+int CDbSecuAgent::LoadListPages(CURL* curl, OwningStockMap* stocks, uint8_t market,
+                                char marketLetter, uint8_t priceSlot, int startIndex,
+                                int* outStatus, int freeFirst,
+                                const std::function<void(const PageHandler& onPage)>& runPages) {
   if (!stocks) stocks = m_defaultStocks;
   if (!curl || !stocks || !HasCredentials()) return 0;
   if (freeFirst) RunMerge([&] { GfxStockDataListFree2(stocks, 0, 1, 0); });
   const char* nation = market == kMarketOverseas ? "US" : market == 5 ? "JP" : "KR";
-  const char* body = TickerBody(marketLetter);
-  if (!body) return 0;
-  const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
 
   int total = 0;
   // Each page reaches the map through the merge step: the map may be the view's master map,
   // which the balance merges also fill. The request and the pause run without it.
-  PostPages(curl, path, body, kDbListPagePauseMs, [&](const char* reply, int) {
+  runPages([&](const char* reply, int) {
     RunMerge([&] {
       total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
                               startIndex + total, outStatus);

@@ -64,13 +64,7 @@ char* CHangukSecuAgent::QueryStockTickerPage(CURL*) {
 int CHangukSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market,
                                     char marketLetter, uint8_t priceSlot, int startIndex,
                                     int* outStatus, int freeFirst) {
-  if (!stocks) stocks = m_defaultStocks;
-  if (!curl || !stocks || !HasCredentials()) return 0;
-  if (freeFirst) RunMerge([&] { GfxStockDataListFree2(stocks, 0, 1, 0); });
-  const char* nation = market == kMarketOverseas ? "US" : market == 5 ? "JP" : "KR";
-
   const bool domestic = marketLetter == '1' || marketLetter == '2' || marketLetter == '8';
-  if (!domestic && !IsOverseasListLetter(marketLetter)) return 0;
   ContinuationStyle style;
   style.moreHeader = "tr_cont";
   style.keyHeader = "tr_cont_key";
@@ -81,21 +75,17 @@ int CHangukSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t 
   const char* path = domestic ? kListPath : kOverseasTickerPath;
   const char* body =
       domestic ? "{ \"t8430InBlock\" : { \"gubun\" : \"0\" } }" : OverseasListBody(marketLetter);
-
-  int total = 0;
-  RunContinuationPaging(
-      style, kDbListPagePauseMs, kMaxContinuationPages,
-      [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
-        return PostTr(curl, path, body, extra, further, kListTrHeader, outLen, state);
-      },
-      [&](const char* reply, int) {
-        // The map may be the view's master map, which the balance merges also fill.
-        RunMerge([&] {
-          total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
-                                  startIndex + total, outStatus);
-        });
+  return LoadListPages(
+      curl, stocks, market, marketLetter, priceSlot, startIndex, outStatus, freeFirst,
+      [&](const PageHandler& onPage) {
+        if (!domestic && !IsOverseasListLetter(marketLetter)) return;
+        RunContinuationPaging(
+            style, kDbListPagePauseMs, kMaxContinuationPages,
+            [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
+              return PostTr(curl, path, body, extra, further, kListTrHeader, outLen, state);
+            },
+            onPage);
       });
-  return total;
 }
 
 int CHangukSecuAgent::ParseStockList(const char* reply, OwningStockMap* stocks, uint8_t market,
