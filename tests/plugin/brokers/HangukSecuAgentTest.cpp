@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/win/Clock.h"
 #include "plugin/brokers/HangukSecuAgent.h"
 #include "tests/peers/HangukBrokerPeer.h"
+#include "tests/plugin/brokers/RawRequestCatcher.h"
 #include "tests/plugin/brokers/TestCaFile.h"
 
 namespace orv::test {
@@ -181,6 +183,28 @@ TEST_F(HangukAgentTest, DomesticListPagesWithTrHeadersAndStopsAtAKeyStartingWith
     EXPECT_STREQ(stock->nation_code, "KR");
   }
   EXPECT_EQ(stocks.Find(L"005930")->name, L"삼성전자");
+}
+
+// The peer keeps no header with an empty value: the first page's raw head shows the empty key
+// and the order of the header lines.
+TEST_F(HangukAgentTest, FirstDomesticListPageNamesAnEmptyKeyBeforeItsTrId) {
+  RawRequestCatcher catcher;
+  agent_.SetHostUrlA(catcher.BaseUrl().c_str());
+  OwningStockMap stocks;
+  int status = 0;
+  EXPECT_EQ(agent_.LoadStockList(curl_, &stocks, kMarketDomestic, '1', 0, 0, &status, 0), 0);
+  EXPECT_EQ(status, kHangukListNoBlock) << "the catcher's {} is no list";
+  const std::string& text = catcher.Text();
+  EXPECT_EQ(text.rfind("POST /stock/etc HTTP/1.1\r\n", 0), 0u) << text;
+  size_t at = 0;
+  for (const char* line :
+       {"\r\nContent-Type: application/json; charset=utf-8\r\n",
+        "\r\nAuthorization: Bearer peer-token-1\r\n", "\r\ntr_cont: N\r\n",
+        "\r\ntr_cont_key:\r\n", "\r\ntr_id: t8430\r\n"}) {
+    const size_t found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " in order in\n" << text;
+    at = found + std::strlen(line) - 2;
+  }
 }
 
 TEST_F(HangukAgentTest, OverseasListGoesOnPastAZeroKeyAndKeepsTheLeadingA) {
