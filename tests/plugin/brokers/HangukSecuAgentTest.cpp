@@ -295,6 +295,7 @@ TEST_F(HangukAgentTest, PollOf120CodesAsksEveryCodeOnce) {
     const auto codes = DbBrokerPeer::AskedCodes(r.body, &count);
     EXPECT_EQ(count, static_cast<int>(codes.size()));
     EXPECT_FALSE(r.HasHeader("tr_cont"));
+    EXPECT_FALSE(r.HasHeader("tr_id")) << "a poll names no operation header";
     asked.insert(codes.begin(), codes.end());
   }
   for (const DbQuote& q : quotes) {
