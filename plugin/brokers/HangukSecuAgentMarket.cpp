@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "platform/support/JsonGetters.h"
@@ -25,6 +25,17 @@ constexpr int kSideBuy = 1;
 constexpr int kMarketPriceOrder = 3;
 
 bool IsOverseasListLetter(char letter) { return letter == 'D' || letter == 'N' || letter == 'A'; }
+
+// This broker's continuation headers. The domestic list names an empty key on its first page,
+// and a key starting with '0' marks its last page; other lists page on while any key comes.
+ContinuationStyle Paging(bool domesticList) {
+  ContinuationStyle style;
+  style.moreHeader = "tr_cont";
+  style.keyHeader = "tr_cont_key";
+  style.keyOnFirstPage = domesticList;
+  style.zeroKeyEnds = domesticList;
+  return style;
+}
 
 // The body of an overseas list request for a market letter.
 const char* OverseasListBody(char letter) {
@@ -65,13 +76,6 @@ int CHangukSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t 
                                     char marketLetter, uint8_t priceSlot, int startIndex,
                                     int* outStatus, int freeFirst) {
   const bool domestic = marketLetter == '1' || marketLetter == '2' || marketLetter == '8';
-  ContinuationStyle style;
-  style.moreHeader = "tr_cont";
-  style.keyHeader = "tr_cont_key";
-  // The domestic list names an empty key on its first page, and a key starting with '0' marks
-  // its last page; the overseas lists page on while any key comes.
-  style.keyOnFirstPage = domestic;
-  style.zeroKeyEnds = domestic;
   const char* path = domestic ? kListPath : kOverseasTickerPath;
   const char* body =
       domestic ? "{ \"t8430InBlock\" : { \"gubun\" : \"0\" } }" : OverseasListBody(marketLetter);
@@ -80,7 +84,7 @@ int CHangukSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t 
       [&](const PageHandler& onPage) {
         if (!domestic && !IsOverseasListLetter(marketLetter)) return;
         RunContinuationPaging(
-            style, kDbListPagePauseMs, kMaxContinuationPages,
+            Paging(domestic), kDbListPagePauseMs, kMaxContinuationPages,
             [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
               return PostTr(curl, path, body, extra, further, kListTrHeader, outLen, state);
             },
@@ -151,11 +155,8 @@ int CHangukSecuAgent::ParseStockList(const char* reply, OwningStockMap* stocks, 
 char* CHangukSecuAgent::QueryPricesA(CURL*, const char* codes) {
   char body[kQueryPricesBodySize];
   if (BuildMultiPriceBody(codes, body, sizeof body) == 0 || !HasCredentials()) return nullptr;
-  ContinuationStyle style;
-  style.moreHeader = "tr_cont";
-  style.keyHeader = "tr_cont_key";
   RunContinuationPaging(
-      style, kDbPricePagePauseMs, kMaxContinuationPages,
+      Paging(false), kDbPricePagePauseMs, kMaxContinuationPages,
       [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
         return PostTr(nullptr, kDomesticPricePath, body, extra, further, nullptr, outLen, state);
       },

@@ -306,6 +306,22 @@ TEST_F(HangukAgentTest, PollOf120CodesAsksEveryCodeOnce) {
   EXPECT_EQ(asked.size(), 120u) << "the main exchange only; no code is asked twice";
 }
 
+TEST_F(HangukAgentTest, RawPriceRequestPagesWithTrHeaders) {
+  peer_.SetPages(DbBrokerPeer::kDomesticPricePath, {{"{}", "0k1"}, {"{}", ""}});
+  EXPECT_EQ(agent_.QueryPricesA(curl_, "005930;000660"), nullptr);
+  const auto requests = peer_.RequestsTo(DbBrokerPeer::kDomesticPricePath);
+  ASSERT_EQ(requests.size(), 2u) << "a key starting with '0' ends only the domestic list";
+  EXPECT_EQ(requests[0].Header("tr_cont"), "N");
+  EXPECT_FALSE(requests[0].HasHeader("tr_cont_key"));
+  EXPECT_EQ(requests[1].Header("tr_cont"), "Y");
+  EXPECT_EQ(requests[1].Header("tr_cont_key"), "0k1");
+  int count = 0;
+  EXPECT_EQ(DbBrokerPeer::AskedCodes(requests[1].body, &count),
+            (std::vector<std::string>{"005930", "000660"}));
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(clock_.SleptMs(), 2u * kDbPricePagePauseMs);
+}
+
 TEST_F(HangukAgentTest, OverseasPollAsksEachStockOnItsExchange) {
   OwningStockMap stocks;
   const struct {
