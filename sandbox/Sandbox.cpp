@@ -26,40 +26,18 @@ constexpr OpeningHolding kOpeningHoldings[] = {
     {"035420", 4, 201000},
 };
 
-std::unique_ptr<DbBrokerPeer> MakeBroker(int brokerId, const TestCa& ca) {
-  if (brokerId == kSandboxHangukBroker) return std::make_unique<HangukBrokerPeer>(ca);
-  return std::make_unique<DbBrokerPeer>(ca);
-}
-
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
     : options_(std::move(options)),
       ca_("Orvella Sandbox CA"),
-      broker_(MakeBroker(options_.brokerId, ca_)),
+      broker_(ca_),
+      kiwoom_(ca_),
+      hanguk_(ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
-  DbBrokerPeer& broker = *broker_;
-  broker.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
-  broker.SetToken(SandboxAccount::kAccessToken);
-  if (auto* hanguk = dynamic_cast<HangukBrokerPeer*>(broker_.get())) {
-    std::vector<HangukListRow> list;
-    for (const SandboxStock& stock : market_.Stocks()) {
-      // The list's market class: '1' the main market, '2' the second (the DB list's "4").
-      const std::string gubun = stock.marketClass == "4" ? "2" : stock.marketClass;
-      list.push_back({"A" + stock.code, stock.stdCode, gubun, stock.name});
-    }
-    hanguk->SetListPages(HangukBrokerPeer::kStockListPath, {list});
-  } else {
-    std::vector<DbTickerRow> list;
-    for (const SandboxStock& stock : market_.Stocks()) {
-      list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
-    }
-    broker.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
-  }
-  broker.SetQuotes(market_.Quotes());
   std::vector<DbHoldingRow> rows;
   for (const OpeningHolding& h : kOpeningHoldings) {
     DbHoldingRow row;
@@ -72,14 +50,54 @@ Sandbox::Sandbox(SandboxOptions options)
     row.avgPrice = h.avgPrice;
     rows.push_back(row);
   }
-  broker.SetDomesticBalance({}, rows);
   DbDeposit deposit;
   deposit.deposit = SandboxAccount::kDeposit;
   deposit.withdrawable = SandboxAccount::kDeposit;
   deposit.nextDay = SandboxAccount::kDeposit;
-  broker.SetDeposit(deposit);
-  broker.SetLiveAccount(true);
-  broker.Http().SetRecordLimit(kRecordLimit);
+  // The Korea Investment broker answers in the DB broker's formats: its account is the DB
+  // account's twin, listed in its own "t8430" list.
+  std::vector<DbTickerRow> list;
+  std::vector<HangukListRow> hangukList;
+  for (const SandboxStock& stock : market_.Stocks()) {
+    list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+    hangukList.push_back(
+        {"A" + stock.code, stock.stdCode, stock.marketClass == "4" ? "2" : "1", stock.name});
+  }
+  broker_.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
+  hanguk_.SetListPages(HangukBrokerPeer::kStockListPath, {hangukList});
+  for (DbBrokerPeer* peer : {&broker_, static_cast<DbBrokerPeer*>(&hanguk_)}) {
+    peer->AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+    peer->SetToken(SandboxAccount::kAccessToken);
+    peer->SetQuotes(market_.Quotes());
+    peer->SetDomesticBalance({}, rows);
+    peer->SetDeposit(deposit);
+    peer->SetLiveAccount(true);
+    peer->Http().SetRecordLimit(kRecordLimit);
+  }
+
+  // The Kiwoom account holds the same stocks; its balance values them at the quotes.
+  kiwoom_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  kiwoom_.SetToken(SandboxAccount::kAccessToken, "\"" + KiwoomBrokerPeer::KstDateTime(86400) + "\"");
+  std::vector<KiwoomListRow> kiwoomList;
+  for (const SandboxStock& stock : market_.Stocks()) {
+    kiwoomList.push_back({stock.code, stock.name, stock.marketClass == "4" ? "10" : "0",
+                          stock.previousClose});
+  }
+  kiwoom_.SetListPages({kiwoomList});
+  std::vector<KiwoomHolding> kiwoomRows;
+  for (const DbHoldingRow& row : rows) {
+    KiwoomHolding h;
+    h.code = row.code;
+    h.name = row.name;
+    h.quantity = row.balanceQty;
+    h.avgPrice = row.avgPrice;
+    kiwoomRows.push_back(h);
+  }
+  kiwoom_.SetBalancePages({kiwoomRows});
+  kiwoom_.SetDeposit({SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
+                      SandboxAccount::kDeposit});
+  SetKiwoomQuotes(market_.Quotes());
+  kiwoom_.Http().SetRecordLimit(kRecordLimit);
 
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
@@ -100,8 +118,11 @@ Sandbox::Sandbox(SandboxOptions options)
 
   auto served = [this](const char* server) {
     return [this, server](const RecordedRequest& request, int status) {
-      if (options_.tickMs == 0 && status == 200 && request.path == DbBrokerPeer::kDomesticPricePath)
-        Tick();
+      const bool priceInquiry =
+          request.path == DbBrokerPeer::kDomesticPricePath ||
+          (request.path == KiwoomBrokerPeer::kStockInfoPath &&
+           request.Header("api-id") == "ka10095");
+      if (options_.tickMs == 0 && status == 200 && priceInquiry) Tick();
       std::function<void(const std::string&)> log;
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -113,7 +134,9 @@ Sandbox::Sandbox(SandboxOptions options)
       }
     };
   };
-  broker.Http().OnServed(served("broker"));
+  broker_.Http().OnServed(served("broker"));
+  kiwoom_.Http().OnServed(served("kiwoom"));
+  hanguk_.Http().OnServed(served("hanguk"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -126,9 +149,13 @@ bool Sandbox::Start(std::string* error) {
     return false;
   };
   if (!ca_.IsValid()) return fail("the test CA could not be made");
-  if (!broker_->Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
+  if (!broker_.Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
+  if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
+  if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
-  brokerPort_ = broker_->Http().Port();
+  brokerPort_ = broker_.Http().Port();
+  kiwoomPort_ = kiwoom_.Http().Port();
+  hangukPort_ = hanguk_.Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -145,7 +172,9 @@ void Sandbox::Stop() {
   }
   wake_.notify_all();
   if (clock_.joinable()) clock_.join();
-  broker_->Stop();
+  broker_.Stop();
+  kiwoom_.Stop();
+  hanguk_.Stop();
   web_.Stop();
 }
 
@@ -168,16 +197,41 @@ void Sandbox::Tick() {
     market_.Step();
     quotes = market_.Quotes();
   }
-  broker_->SetQuotes(quotes);
+  broker_.SetQuotes(quotes);
+  SetKiwoomQuotes(quotes);
+  hanguk_.SetQuotes(quotes);
+}
+
+void Sandbox::SetKiwoomQuotes(const std::vector<DbQuote>& quotes) {
+  std::vector<KiwoomQuote> kiwoom;
+  for (const DbQuote& q : quotes) {
+    KiwoomQuote k;
+    k.code = q.code;
+    k.name = q.name;
+    k.price = q.price;
+    k.open = q.open;
+    k.high = q.high;
+    k.low = q.low;
+    k.change = q.change;
+    k.rate = q.rate;
+    k.falling = q.change < 0;
+    kiwoom.push_back(k);
+  }
+  kiwoom_.SetQuotes(kiwoom);
 }
 
 std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(BrokerPort()); }
+
+std::string Sandbox::KiwoomHost() const { return "127.0.0.1:" + std::to_string(kiwoomPort_); }
+
+std::string Sandbox::HangukHost() const { return "127.0.0.1:" + std::to_string(hangukPort_); }
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
-         "\nbroker_id=" + std::to_string(options_.brokerId) + "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
+         "\nkiwoom_host=" + KiwoomHost() + "\nhanguk_host=" + HangukHost() +
+         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }
 

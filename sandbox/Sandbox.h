@@ -1,7 +1,8 @@
 #pragma once
-// The sandbox: on loopback HTTPS (a test CA made at start), a broker (the DB broker, or the
-// Korea Investment broker) with one account and a moving market, and the product web server with one member, so the real program logs in,
-// polls prices, places orders and reports them without any real account.
+// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker, a Kiwoom broker and a
+// Korea Investment broker with one account each over the same moving market, and the product
+// web server with one member, so the real program logs in, polls prices, places orders and
+// reports them without any real account. Which broker the program uses is chosen when the program folder is staged.
 
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/peers/HangukBrokerPeer.h"
+#include "tests/peers/KiwoomBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
 
@@ -41,12 +43,7 @@ struct SandboxOptions {
   int tickMs = 1000;
   int brokerPort = 0;  // 0: a port the system picks
   int webPort = 0;
-  // The broker the sandbox stands in for: kSandboxDbBroker (11) or kSandboxHangukBroker (14).
-  int brokerId = 11;
 };
-
-constexpr int kSandboxDbBroker = 11;
-constexpr int kSandboxHangukBroker = 14;
 
 class Sandbox {
  public:
@@ -64,17 +61,22 @@ class Sandbox {
   const TestCa& Ca() const { return ca_; }
   int BrokerPort() const { return brokerPort_; }
   int WebPort() const { return webPort_; }
-  int BrokerId() const { return options_.brokerId; }
-  // "127.0.0.1:<port>", as the "BrokerHost-<broker id>" setting takes it.
+  // "127.0.0.1:<port>", as the "BrokerHost-11" setting takes it.
   std::string BrokerHost() const;
+  // The Kiwoom broker's "127.0.0.1:<port>", as the "BrokerHost-1" setting takes it.
+  std::string KiwoomHost() const;
+  // The Korea Investment broker's "127.0.0.1:<port>", as the "BrokerHost-14" setting takes it.
+  std::string HangukHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
-  // The lines of the state file: broker_host, broker_port, broker_id, web_url, web_port,
-  // ca_file, pid.
+  // The lines of the state file: broker_host, broker_port, kiwoom_host, hanguk_host, web_url,
+  // web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
-  DbBrokerPeer& Broker() { return *broker_; }
+  DbBrokerPeer& Broker() { return broker_; }
+  KiwoomBrokerPeer& Kiwoom() { return kiwoom_; }
+  HangukBrokerPeer& Hanguk() { return hanguk_; }
   WebServerPeer& Web() { return web_; }
 
   std::vector<DbQuote> Quotes() const;
@@ -85,11 +87,15 @@ class Sandbox {
 
  private:
   void Tick();
+  // The Kiwoom broker quotes what the market quotes.
+  void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
   void RunClock();
 
   SandboxOptions options_;
   TestCa ca_;
-  std::unique_ptr<DbBrokerPeer> broker_;
+  DbBrokerPeer broker_;
+  KiwoomBrokerPeer kiwoom_;
+  HangukBrokerPeer hanguk_;
   WebServerPeer web_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
@@ -98,6 +104,8 @@ class Sandbox {
   std::thread clock_;
   std::function<void(const std::string&)> log_;
   int brokerPort_ = -1;
+  int kiwoomPort_ = -1;
+  int hangukPort_ = -1;
   int webPort_ = -1;
 };
 

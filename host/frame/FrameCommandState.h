@@ -11,6 +11,7 @@
 
 class CCaptionBar;
 class CMainFrame;
+class CSaverWnd;
 
 struct FrameCommandState {
   orv::host::FrameTimerLogic timer;
@@ -18,6 +19,8 @@ struct FrameCommandState {
   std::function<POINT()> cursorSource;
   // Shows the screen saver over the frame's monitor; true when it shows.
   std::function<bool(CMainFrame&)> saverStarter;
+  // The screen-saver window while it exists.
+  CSaverWnd* saver = nullptr;
   CCaptionBar* captionBar = nullptr;
   // The frame's window rectangle while neither minimised nor maximised, and its show state
   // (5 normal, 6 minimised, 3 maximised), saved at exit.

@@ -61,6 +61,7 @@ CMainFrame::~CMainFrame() {
   callbackState_.reset();
   popups_.clear();
   waitPopup_.reset();
+  DeleteSaverWnd();
   if (trayIcon_) trayIcon_->RemoveIcon();
   trayIcon_.reset();
   if (paneManager_) paneManager_->UnInit();

@@ -44,6 +44,7 @@ class CMainStatusBar;
 class CWorkspaceWnd;
 class CPropertiesWnd;
 class CMonitoringWnd;
+class CSaverWnd;
 class wxAuiManager;
 class wxAuiManagerEvent;
 class wxCloseEvent;
@@ -174,6 +175,17 @@ class CMainFrame : public wxFrame,
   // The screen saver over the frame's monitor; its end resets both idle ticks.
   void ShowScreenSaver();
   void OnScreenSaverEnded();
+  // --- The screen-saver window (MainFrameSaver.cpp) ---
+  // Makes the saver window when missing and fills its texts, lines and logo; 1 when it
+  // exists, 0 when it could not be made.
+  int CreateSaverWnd();
+  // The saver window while it exists (its end destroys it).
+  CSaverWnd* GetSaverWnd() const;
+  // Deletes the saver window at once (the frame's end).
+  void DeleteSaverWnd();
+  // The default saver start: makes the saver window, moves it over the frame's monitor and
+  // shows it; true when it shows.
+  bool StartOwnSaver();
   // Where the pointer position and the screen saver come from (tests and the saver window).
   void SetCursorSource(std::function<POINT()> source);
   void SetScreenSaverStarter(std::function<bool(CMainFrame&)> starter);

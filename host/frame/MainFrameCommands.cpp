@@ -116,6 +116,10 @@ void CMainFrame::SetCursorSource(std::function<POINT()> source) {
 }
 
 void CMainFrame::SetScreenSaverStarter(std::function<bool(CMainFrame&)> starter) {
+  // Null restores the frame's own saver window.
+  if (!starter) {
+    starter = [](CMainFrame& frame) { return frame.StartOwnSaver(); };
+  }
   CommandState().saverStarter = std::move(starter);
 }
 
@@ -123,6 +127,7 @@ void CMainFrame::BindFrameCommands() {
   FrameCommandState& state = CommandState();
   state.appliedLanguage = languageCode_;
   if (!state.cursorSource) SetCursorSource(nullptr);
+  if (!state.saverStarter) SetScreenSaverStarter(nullptr);
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnCloseWindow, this);
   Bind(wxEVT_SIZE, &CMainFrame::OnFrameSize, this);
   // Ids outside the ranges below (the switch range also holds exit, hide, show, settings,

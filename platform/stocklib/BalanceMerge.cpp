@@ -119,9 +119,11 @@ BalanceMergeResult_s MergeBalanceReply(const BalanceReply_s& reply, const Balanc
 
   // Only the queried side (domestic or overseas) is dropped: the other side's holdings come
   // from the other balance query.
-  result.removed =
-      GfxFilterSoldoutStocks(args.holdings, owner.brokerId, static_cast<int>(owner.accountKey),
-                             owner.pass, owner.market == kMarketDomestic ? 1 : 0);
+  if (reply.complete) {
+    result.removed =
+        GfxFilterSoldoutStocks(args.holdings, owner.brokerId, static_cast<int>(owner.accountKey),
+                               owner.pass, owner.market == kMarketDomestic ? 1 : 0);
+  }
   account->holding_count += result.parsed;
   account->total_buy = reply.purchase;
   account->total_valuation = reply.evaluation;

@@ -34,6 +34,9 @@ struct BalanceReply_s {
   std::vector<std::pair<double group_info_s::*, double>> accountFigures;
   double purchase = 0;
   double evaluation = 0;
+  // False when the reply may not name every holding (a paged list cut short by its page limit):
+  // then no holding is dropped for not being named.
+  bool complete = true;
 };
 
 // Who the reply belongs to and which side it covers.

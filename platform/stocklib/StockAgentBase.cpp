@@ -195,6 +195,13 @@ int CStockAgentBase::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int
   if (!reply || !args.totals || !args.holdings || !args.stocks) return 0;
   BalanceReply_s read;
   if (!ReadBalanceReply(market, reply, len, &read)) return 0;
+  return MergeBalance(market, priceSlot, read, args);
+}
+
+int CStockAgentBase::MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                                  const BalanceQueryArgs_s& args) {
+  m_balanceCount = 0;
+  if (!args.totals || !args.holdings || !args.stocks) return 0;
   BalanceOwner_s owner;
   owner.brokerId = m_brokerId;
   owner.accountKey = m_key;
@@ -251,8 +258,9 @@ int CStockAgentBase::ParseTradeOrderResponse(const char*, char*, int64_t*, int*,
 int CStockAgentBase::TradeOrderA(CURL*, uint8_t, uint8_t, int, int, const char*, double, double,
                                  int, int, int, int, int, double, double, double, int, int, int,
                                  char*, int64_t*, int*, int* outSuccess, int*, wchar_t*, wchar_t*) {
+  // An agent without orders sends nothing: the order is certainly not executed.
   if (outSuccess) *outSuccess = 0;
-  return kAgentNoReply;
+  return kAgentOrderNotAvailable;
 }
 
 int CStockAgentBase::TradeOrder(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,

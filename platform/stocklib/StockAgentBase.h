@@ -81,6 +81,7 @@ constexpr int kAgentFailed = 0;
 constexpr int kAgentNotSupported = -1;
 constexpr int kAgentNoReply = -1;         // order: transfer failed or reply unusable
 constexpr int kAgentSimulationOn = -307;  // order refused while the price simulation runs
+constexpr int kAgentOrderNotAvailable = -308;  // the agent places no orders: nothing was sent
 
 class CStockAgentBase {
  public:
@@ -327,6 +328,10 @@ class CStockAgentBase {
     std::string token;
   };
   RequestCredentials CredentialsForRequest() const;
+  // Merges a balance reply that has been read (ReadBalanceReply, or several pages gathered into
+  // one) into the view's maps in one merge step; returns the number of holdings it named.
+  int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
+                   const BalanceQueryArgs_s& args);
   // Runs `merge` through the view's merge step (directly when none is set).
   void RunMerge(const std::function<void()>& merge) const;
   // Stores the account, the key and the secret (each when not null) under the agent's lock.

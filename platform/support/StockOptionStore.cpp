@@ -8,8 +8,11 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
+#include "platform/support/Encryption.h"
 #include "platform/support/TextConv.h"
 #include "shared/StockOption.h"
 
@@ -23,6 +26,7 @@ struct FieldRef {
   FieldType type;
   void* ptr;
   size_t textLen;  // wide characters of a kText field, terminator included
+  bool secret = false;  // a broker key or secret: stored sealed, never in clear
 };
 
 using FieldVisitor = std::function<void(const FieldRef&)>;
@@ -35,9 +39,9 @@ void VisitSlots(const char* group, broker_slots_s<N>& slots, const FieldVisitor&
     visit({p + "instance", FieldType::kByte, &slots.instance[i], 0});
     visit({p + "account", FieldType::kText, slots.account[i], std::size(slots.account[i])});
     visit({p + "name", FieldType::kText, slots.name[i], std::size(slots.name[i])});
-    visit({p + "app_key", FieldType::kText, slots.app_key[i], std::size(slots.app_key[i])});
-    visit(
-        {p + "app_secret", FieldType::kText, slots.app_secret[i], std::size(slots.app_secret[i])});
+    visit({p + "app_key", FieldType::kText, slots.app_key[i], std::size(slots.app_key[i]), true});
+    visit({p + "app_secret", FieldType::kText, slots.app_secret[i],
+           std::size(slots.app_secret[i]), true});
   }
 }
 
@@ -91,9 +95,12 @@ void VisitOptionValues(stock_option_s& o, const FieldVisitor& visit) {
   d("wide_step_factor", &o.wide_step_factor);
 }
 
+// crypt_ver is 1 for a sealed value (Encryption.h), NULL for a value kept as text. Tables made
+// before keys were sealed lack the column; their rows are all plain.
 constexpr const char* kCreateValues =
     "CREATE TABLE IF NOT EXISTS STOCK_CFG_VALUES (app_idx int NOT NULL, site_idx int NOT NULL, "
-    "name varchar(64) NOT NULL, value text, PRIMARY KEY (app_idx, site_idx, name))";
+    "name varchar(64) NOT NULL, value text, crypt_ver int, PRIMARY KEY (app_idx, site_idx, name))";
+constexpr int kSealedValue = 1;
 
 // A prepared statement that finalizes itself.
 class Statement {
@@ -110,6 +117,48 @@ class Statement {
   sqlite3_stmt* st_ = nullptr;
   int rc_;
 };
+
+bool Exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool HasValuesTable(sqlite3* db) {
+  Statement st(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'STOCK_CFG_VALUES'");
+  return st.ok() && sqlite3_step(st.get()) == SQLITE_ROW;
+}
+
+bool HasCryptColumn(sqlite3* db) {
+  Statement st(db, "SELECT 1 FROM pragma_table_info('STOCK_CFG_VALUES') WHERE name = 'crypt_ver'");
+  return st.ok() && sqlite3_step(st.get()) == SQLITE_ROW;
+}
+
+// Makes the value table, or gives an older one its crypt_ver column.
+int EnsureValuesTable(sqlite3* db) {
+  const int rc = sqlite3_exec(db, kCreateValues, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK || HasCryptColumn(db)) return rc;
+  return sqlite3_exec(db, "ALTER TABLE STOCK_CFG_VALUES ADD COLUMN crypt_ver int", nullptr,
+                      nullptr, nullptr);
+}
+
+// A sealed value's key is bound to its row and name, so a value copied to another slot, field
+// or configuration does not open.
+std::string SealContext(int appIdx, int siteIdx, const std::string& name) {
+  return "STOCK_CFG_VALUES\x1f" + std::to_string(appIdx) + '\x1f' + std::to_string(siteIdx) +
+         '\x1f' + name;
+}
+
+// The names of the fields that are kept sealed.
+const std::set<std::string>& SecretNames() {
+  static const std::set<std::string> names = [] {
+    std::set<std::string> found;
+    stock_option_s scratch;
+    VisitAccountItems(scratch, [&](const FieldRef& f) {
+      if (f.secret) found.insert(f.name);
+    });
+    return found;
+  }();
+  return names;
+}
 
 std::string FieldText(const FieldRef& f) {
   char buf[64];
@@ -156,18 +205,32 @@ void SetFieldText(const FieldRef& f, const std::string& text) {
 int WriteValues(sqlite3* db, int appIdx, int siteIdx, stock_option_s& o,
                 void (*visitor)(stock_option_s&, const FieldVisitor&)) {
   Statement st(db,
-               "INSERT INTO STOCK_CFG_VALUES (app_idx, site_idx, name, value) VALUES (?, ?, ?, ?) "
-               "ON CONFLICT(app_idx, site_idx, name) DO UPDATE SET value = excluded.value");
+               "INSERT INTO STOCK_CFG_VALUES (app_idx, site_idx, name, value, crypt_ver) "
+               "VALUES (?, ?, ?, ?, ?) ON CONFLICT(app_idx, site_idx, name) DO UPDATE SET "
+               "value = excluded.value, crypt_ver = excluded.crypt_ver");
   if (!st.ok()) return st.rc();
   int rc = SQLITE_OK;
   visitor(o, [&](const FieldRef& f) {
     if (rc != SQLITE_OK) return;
-    const std::string text = FieldText(f);
+    std::string text = FieldText(f);
+    if (f.secret) {
+      std::string sealed;
+      if (orv::support::SealText(SealContext(appIdx, siteIdx, f.name), text, &sealed) !=
+          orv::support::kCryptOk) {
+        rc = SQLITE_AUTH;
+        return;
+      }
+      text.swap(sealed);
+    }
     sqlite3_reset(st.get());
     sqlite3_bind_int(st.get(), 1, appIdx);
     sqlite3_bind_int(st.get(), 2, siteIdx);
     sqlite3_bind_text(st.get(), 3, f.name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st.get(), 4, text.c_str(), -1, SQLITE_TRANSIENT);
+    if (f.secret)
+      sqlite3_bind_int(st.get(), 5, kSealedValue);
+    else
+      sqlite3_bind_null(st.get(), 5);
     const int step = sqlite3_step(st.get());
     if (step != SQLITE_DONE) rc = step;
   });
@@ -178,7 +241,7 @@ int WriteValues(sqlite3* db, int appIdx, int siteIdx, stock_option_s& o,
 int InTransaction(sqlite3* db, const std::function<int()>& body) {
   int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return rc;
-  rc = sqlite3_exec(db, kCreateValues, nullptr, nullptr, nullptr);
+  rc = EnsureValuesTable(db);
   if (rc == SQLITE_OK) rc = body();
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -198,6 +261,58 @@ int WriteConfigRow(sqlite3* db, int appIdx, int siteIdx, const stock_option_s& o
   sqlite3_bind_double(st.get(), 4, o.exchange_rate);
   const int step = sqlite3_step(st.get());
   return step == SQLITE_DONE ? SQLITE_OK : step;
+}
+
+// Seals the broker keys and secrets that an earlier version stored in clear, in every
+// configuration, and then wipes the clear text from the file: the rows are rewritten with
+// secure_delete on, the database is rebuilt (VACUUM drops the free space older writes left
+// behind) and the write-ahead log is emptied. When a key cannot be sealed nothing changes and
+// the clear values stay readable.
+void SealPlainKeys(sqlite3* db) {
+  if (!HasValuesTable(db)) return;
+  struct Plain {
+    int appIdx, siteIdx;
+    std::string name, value;
+  };
+  std::vector<Plain> plain;
+  {
+    const bool hasColumn = HasCryptColumn(db);
+    Statement st(db, hasColumn ? "SELECT app_idx, site_idx, name, value FROM STOCK_CFG_VALUES "
+                                 "WHERE crypt_ver IS NULL OR crypt_ver <> 1"
+                               : "SELECT app_idx, site_idx, name, value FROM STOCK_CFG_VALUES");
+    if (!st.ok()) return;
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+      const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
+      if (!name || !SecretNames().count(name)) continue;
+      const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 3));
+      plain.push_back({sqlite3_column_int(st.get(), 0), sqlite3_column_int(st.get(), 1), name,
+                       value ? value : ""});
+    }
+  }
+  if (plain.empty()) return;
+  const int rc = InTransaction(db, [&] {
+    Statement st(db,
+                 "UPDATE STOCK_CFG_VALUES SET value = ?, crypt_ver = ? "
+                 "WHERE app_idx = ? AND site_idx = ? AND name = ?");
+    if (!st.ok()) return st.rc();
+    for (const Plain& p : plain) {
+      std::string sealed;
+      if (orv::support::SealText(SealContext(p.appIdx, p.siteIdx, p.name), p.value, &sealed) !=
+          orv::support::kCryptOk)
+        return SQLITE_AUTH;
+      sqlite3_reset(st.get());
+      sqlite3_bind_text(st.get(), 1, sealed.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_int(st.get(), 2, kSealedValue);
+      sqlite3_bind_int(st.get(), 3, p.appIdx);
+      sqlite3_bind_int(st.get(), 4, p.siteIdx);
+      sqlite3_bind_text(st.get(), 5, p.name.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(st.get()) != SQLITE_DONE) return static_cast<int>(SQLITE_ERROR);
+    }
+    return static_cast<int>(SQLITE_OK);
+  });
+  if (rc != SQLITE_OK) return;
+  Exec(db, "VACUUM");
+  Exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 }  // namespace
@@ -224,24 +339,48 @@ int GfxLoadStockOption(sqlite3* db, int appIdx, int siteIdx, stock_option_s* opt
   if (sqlite3_column_type(row.get(), 1) != SQLITE_NULL)
     option->exchange_rate = sqlite3_column_double(row.get(), 1);
 
-  Statement values(db,
-                   "SELECT name, value FROM STOCK_CFG_VALUES WHERE app_idx = ? AND site_idx = ?");
-  if (!values.ok()) return 1;  // no companion table yet: nothing more was ever saved
+  if (!HasValuesTable(db)) return 1;  // no companion table yet: nothing more was ever saved
+  // A table of an earlier version without crypt_ver (a read-only file is never upgraded) holds
+  // only plain values.
+  Statement values(db, HasCryptColumn(db) ? "SELECT name, value, crypt_ver FROM STOCK_CFG_VALUES "
+                                            "WHERE app_idx = ? AND site_idx = ?"
+                                          : "SELECT name, value, NULL FROM STOCK_CFG_VALUES "
+                                            "WHERE app_idx = ? AND site_idx = ?");
+  if (!values.ok()) return -1;
   sqlite3_bind_int(values.get(), 1, appIdx);
   sqlite3_bind_int(values.get(), 2, siteIdx);
-  std::map<std::string, std::string> stored;
+  struct Stored {
+    std::string value;
+    bool sealed;
+  };
+  std::map<std::string, Stored> stored;
   while (sqlite3_step(values.get()) == SQLITE_ROW) {
     const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(values.get(), 0));
     const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(values.get(), 1));
-    if (name) stored[name] = value ? value : "";
+    if (name)
+      stored[name] = {value ? value : "", sqlite3_column_int(values.get(), 2) == kSealedValue};
   }
+  int result = 1;
   const FieldVisitor apply = [&](const FieldRef& f) {
     auto it = stored.find(f.name);
-    if (it != stored.end()) SetFieldText(f, it->second);
+    if (it == stored.end()) return;
+    if (!it->second.sealed) {
+      SetFieldText(f, it->second.value);
+      return;
+    }
+    std::string plain;
+    const int opened =
+        f.secret ? orv::support::OpenText(SealContext(appIdx, siteIdx, f.name), it->second.value,
+                                          &plain)
+                 : orv::support::kCryptBadFormat;
+    if (opened == orv::support::kCryptOk)
+      SetFieldText(f, plain);
+    else
+      result = opened;  // the field keeps what it held
   };
   VisitOptionValues(*option, apply);
   VisitAccountItems(*option, apply);
-  return 1;
+  return result;
 }
 
 int GfxSaveStockOption(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option,
@@ -279,5 +418,8 @@ sqlite3* GfxOpenOptionsDb(const char* utf8Path) {
   sqlite3_busy_timeout(db, 5000);
   sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  // Freed space is zeroed, so a value that is rewritten leaves nothing of itself behind.
+  sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+  SealPlainKeys(db);
   return db;
 }

@@ -35,16 +35,23 @@ struct TaskQueue {
   std::deque<std::function<void()>> tasks;
 };
 
-// Both live until the process ends: targets and workers may still reach them while static
-// objects are being destroyed.
+// Both are made on first use and live until the process ends: targets and workers may still
+// reach them while static objects are being destroyed. The plug-in's copy frees them before the
+// plug-in is unloaded (ReleaseDispatcher): unloading unmaps the only pointers to them.
+std::mutex g_stateMutex;  // trivially destructible: usable during static destruction
+Registry* g_registry = nullptr;
+TaskQueue* g_queue = nullptr;
+
 Registry& GetRegistry() {
-  static Registry* registry = new Registry;
-  return *registry;
+  std::lock_guard<std::mutex> lock(g_stateMutex);
+  if (!g_registry) g_registry = new Registry;
+  return *g_registry;
 }
 
 TaskQueue& GetTaskQueue() {
-  static TaskQueue* queue = new TaskQueue;
-  return *queue;
+  std::lock_guard<std::mutex> lock(g_stateMutex);
+  if (!g_queue) g_queue = new TaskQueue;
+  return *g_queue;
 }
 
 // The host and the plug-in each link their own copy of this library; the high bits name the
@@ -110,6 +117,24 @@ bool Deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 }  // namespace
 
 bool IsUiThread() { return wxIsMainThread(); }
+
+bool ReleaseDispatcher() {
+  std::lock_guard<std::mutex> lock(g_stateMutex);
+  if (g_registry) {
+    std::lock_guard<std::mutex> targets(g_registry->mutex);
+    if (!g_registry->entries.empty()) return false;
+  }
+  if (g_queue) {
+    // Each waiting task has a wake-up call queued on the application that runs this copy's code.
+    std::lock_guard<std::mutex> tasks(g_queue->mutex);
+    if (!g_queue->tasks.empty()) return false;
+  }
+  delete g_registry;
+  delete g_queue;
+  g_registry = nullptr;
+  g_queue = nullptr;
+  return true;
+}
 
 bool RunOnUiThreadAndWait(const std::function<void()>& task) {
   if (IsUiThread()) {

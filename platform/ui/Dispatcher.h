@@ -57,4 +57,10 @@ LRESULT SendMessage(HWND target, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
 // True when a target with this handle is alive.
 bool IsWindow(HWND target);
 
+// Frees this copy's targets table and task queue when no target is alive and no task waits;
+// false, freeing nothing, otherwise. The next use makes them afresh. The plug-in, which links a
+// copy of its own, calls it when it destroys its windows before it is unloaded: the unloading
+// would leave the memory with nothing pointing at it. Call it on the UI thread.
+bool ReleaseDispatcher();
+
 }  // namespace orv::ui

@@ -290,7 +290,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
   }
 
   ~ReportGridPanel() override {
-    if (model_) model_->SetView(nullptr);
+    // The model is let go by ~IReportView.
     body_->HideCellEditControl();
     bodyTable_->DestroyEditorControls(body_);
   }
@@ -363,7 +363,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
     });
   }
 
-  void OnModelDestroyed() override {
+  void OnModelDetached() override {
     model_ = nullptr;
     bodyTable_->Detach();
     footerTable_->Detach();

@@ -139,7 +139,8 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
-                   state ? state->connectTimeoutMs : kBrokerConnectTimeoutMs);
+                   state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs
+                                                        : kBrokerConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -196,14 +197,15 @@ size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata) {
   const size_t n = size * count;
   auto* state = static_cast<BrokerRequestState*>(userdata);
-  if (!state) return n;
-  const char* name = state->contKeyHeader ? state->contKeyHeader : "cont_key";
-  const size_t nameLen = std::strlen(name);
-  if (n > nameLen && std::memcmp(data, name, nameLen) == 0 && data[nameLen] == ':') {
+  if (!state || IsEmpty(state->contKeyHeader)) return n;
+  const size_t nameLen = std::strlen(state->contKeyHeader);
+  if (n > nameLen && std::memcmp(data, state->contKeyHeader, nameLen) == 0 &&
+      data[nameLen] == ':') {
+    const size_t skip = nameLen + 1;
     char value[kMaxContKeyValue + 1];
-    size_t len = n - nameLen - 1;
+    size_t len = n - skip;
     if (len > kMaxContKeyValue) len = kMaxContKeyValue;
-    std::memcpy(value, data + nameLen + 1, len);
+    std::memcpy(value, data + skip, len);
     value[len] = 0;
     StrTrimA0(value);
     StrSafeCopyA(state->contKey, kContKeySize, value);
@@ -232,6 +234,18 @@ int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> 
   return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
 }
 
+int RevokeReplyCode(const char* reply, int noCode, const char* member) {
+  if (!reply) return noCode;
+  std::string code;
+  StrGetTextWithTextBlockA(reply, member, ':', ',', &code);
+  const size_t first = code.find_first_not_of("\" \t\r\n}");
+  const size_t last = code.find_last_not_of("\" \t\r\n}");
+  code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
+  if (code.empty()) return noCode;
+  int number = 0;
+  return NumberToInt(AtoN(code.c_str()), &number) ? number : kUnknownResultCode;
+}
+
 std::string UrlEncodeFormValue(const char* value) {
   if (!value || !*value) return {};
   char* escaped = curl_easy_escape(nullptr, value, 0);
@@ -242,33 +256,32 @@ std::string UrlEncodeFormValue(const char* value) {
 }
 
 int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
-                          const PageHandler& onPage, const std::atomic<int>* running) {
-  return RunContinuationPaging(ContinuationStyle(), pauseMs, maxPages, sendPage, onPage, running);
-}
-
-int RunContinuationPaging(const ContinuationStyle& style, int pauseMs, int maxPages,
-                          const PageSender& sendPage, const PageHandler& onPage,
-                          const std::atomic<int>* running) {
+                          const PageHandler& onPage, const std::atomic<int>* running,
+                          const ContinuationHeaders& names, unsigned* outTransfer,
+                          bool* outMorePending) {
+  if (outMorePending) *outMorePending = false;
   if (!sendPage) return 0;
   std::string contKey;
   int pages = 0;
   while (pages < maxPages) {
     if (running && running->load() == 0) break;
     const bool first = pages == 0;
-    const std::string extra = std::string(style.moreHeader) + ": " + (first ? 'N' : 'Y');
-    const bool sendKey = !first || style.keyOnFirstPage;
-    const std::string further = std::string(style.keyHeader) + ": " + contKey;
+    const std::string extra = std::string(names.more) + ": " + (first ? 'N' : 'Y');
+    const bool sendKey = !first || names.keyOnFirstPage;
+    const std::string further = std::string(names.key) + ": " + contKey;
     BrokerRequestState page;
-    page.contKeyHeader = style.keyHeader;
+    page.contKeyHeader = names.key;
     int len = 0;
     char* reply = sendPage(extra.c_str(), sendKey ? further.c_str() : nullptr, &page, &len);
     ++pages;
+    if (outTransfer) *outTransfer = page.transfer;
     if (reply && onPage) onPage(reply, len);
     std::free(reply);
     orv::win::Sleep(static_cast<DWORD>(pauseMs > 0 ? pauseMs : 0));
     contKey = page.contKey;
-    if (contKey.empty() || (style.zeroKeyEnds && contKey[0] == '0')) break;
+    if (contKey.empty() || (names.zeroKeyEnds && contKey[0] == '0')) break;
   }
+  if (outMorePending) *outMorePending = !contKey.empty();
   return pages;
 }
 

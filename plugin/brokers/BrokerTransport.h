@@ -32,6 +32,11 @@ constexpr long kBrokerConnectTimeoutMs = 5000;
 // one agent at the same time never see each other's continuation keys or results.
 struct BrokerRequestState {
   char contKey[kContKeySize] = {};  // the reply's continuation-key header; empty when none
+  // Set by the caller: the name of the reply header that carries the continuation key (this
+  // exact case, without the colon).
+  const char* contKeyHeader = "cont_key";
+  // Set by the caller: the connect time-out (ms); 0 or below means 5000.
+  long connectTimeoutMs = 0;
   unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
   long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
   std::string errorText;            // why the transfer failed, in libcurl's words; empty on success
@@ -39,10 +44,6 @@ struct BrokerRequestState {
   // closed afterwards: on a reused connection that dies before the reply, libcurl would send
   // the request again by itself, and the broker may have executed the first one.
   bool order = false;
-  // Set by the caller: the name of the reply header that carries the continuation key (matched
-  // with its colon, exact case), and how long the connection may take to open (ms).
-  const char* contKeyHeader = "cont_key";
-  long connectTimeoutMs = kBrokerConnectTimeoutMs;
 };
 
 // The reply of a transfer as it arrives: the bytes so far, always followed by a NUL.
@@ -82,8 +83,8 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);
 // libcurl header callback: a line starting with the state's continuation-key header name and a
-// colon ("cont_key:", this exact case, unless the state names another) has its value, trimmed,
-// copied into the contKey of the BrokerRequestState in `userdata` (at most 199 characters).
+// colon ("cont_key:" by default; this exact case) has its value, trimmed, copied into the contKey
+// of the BrokerRequestState in `userdata` (at most 199 characters).
 size_t OnRequestHeader(char* data, size_t size, size_t count, void* userdata);
 // libcurl transfer-progress callback: non-zero (abort) while the std::atomic<int> flag in
 // `userdata` is non-zero.
@@ -97,6 +98,12 @@ constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
 // The same for a broker whose gateway codes start with any of the three-letter `prefixes`.
 int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes);
+
+// The result of a token revocation: the number after the reply's quoted "code" (the text between
+// ':' and ',', quotes and blanks trimmed), `noCode` when the reply names none, kUnknownResultCode
+// for a number no int holds.
+// `member` names another quoted member than "code".
+int RevokeReplyCode(const char* reply, int noCode, const char* member = "\"code\"");
 
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);
@@ -115,21 +122,22 @@ using PageSender = std::function<char*(const char* extraHeader, const char* furt
                                        BrokerRequestState* state, int* outLen)>;
 using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
-int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
-                          const PageHandler& onPage, const std::atomic<int>* running = nullptr);
-// How a broker names its continuation headers: "<moreHeader>: N" on the first page and
-// "<moreHeader>: Y" after it, "<keyHeader>: <key>" with the key of the page before (on the
-// first page too, empty, when `keyOnFirstPage`). With `zeroKeyEnds` a key whose first character
-// is '0' marks the last page.
-struct ContinuationStyle {
-  const char* moreHeader = "cont_yn";
-  const char* keyHeader = "cont_key";
+// The header names a broker pages with: `more` ("<more>: N" on the first page, "<more>: Y" on
+// later ones) and `key` (the reply's key, repeated as "<key>: <value>" on the next request).
+// With `keyOnFirstPage` the key header goes out on the first page too, empty; with
+// `zeroKeyEnds` a key whose first character is '0' marks the last page.
+struct ContinuationHeaders {
+  const char* more = "cont_yn";
+  const char* key = "cont_key";
   bool keyOnFirstPage = false;
   bool zeroKeyEnds = false;
 };
-int RunContinuationPaging(const ContinuationStyle& style, int pauseMs, int maxPages,
-                          const PageSender& sendPage, const PageHandler& onPage,
-                          const std::atomic<int>* running = nullptr);
+// Returns pages received; *outTransfer (when given) takes the transfer code of the last page
+// and *outMorePending whether the last page still named a key (the page limit cut the list).
+int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
+                          const PageHandler& onPage, const std::atomic<int>* running = nullptr,
+                          const ContinuationHeaders& names = ContinuationHeaders(),
+                          unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
 
 // Price batches: the codes are sent `batchSize` to a request (joined by ';'); after every full
 // batch `pauseMs` is slept on the program clock; a last, partial batch is sent without a

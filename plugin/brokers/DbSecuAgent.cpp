@@ -234,15 +234,7 @@ int CDbSecuAgent::RevokeToken(const char* path, const FormBody& makeBody, const 
   char* reply = Post(handle, path, makeBody(credentials).c_str(), 0, nullptr, true, nullptr);
   curl_easy_cleanup(handle);
   if (reply) {
-    std::string code;
-    StrGetTextWithTextBlockA(reply, codeName, ':', ',', &code);
-    const size_t first = code.find_first_not_of("\" \t");
-    const size_t last = code.find_last_not_of("\" \t");
-    code = first == std::string::npos ? std::string() : code.substr(first, last - first + 1);
-    int number = 0;
-    result = code.empty()                               ? kDbRevokeNoCode
-             : NumberToInt(AtoN(code.c_str()), &number) ? number
-                                                        : kUnknownResultCode;
+    result = RevokeReplyCode(reply, kDbRevokeNoCode, codeName);
     std::free(reply);
   }
   return result;

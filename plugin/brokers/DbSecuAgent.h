@@ -113,6 +113,15 @@ class CDbSecuAgent : public CStockAgentBase {
   int GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind, int days,
                        std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
                        std::deque<double>* outValues, int csv) override;
+  // The readers of those replies (`len` bytes, null for none), the outputs as above. `kind` 1
+  // reads day candles, anything else minutes; `name` names the series of the rows text. Return
+  // the number of rows, -1 without a rows text.
+  int ParseChartResponse(const char* reply, size_t len, int kind, const char* name, Stock_s* stock,
+                         std::string* outRows, std::string* outSeries,
+                         std::deque<int32_t>* outDates, std::deque<double>* outCloses, int csv);
+  int ParseBuyTrendResponse(const char* reply, size_t len, int days, Stock_s* stock,
+                            std::string* outRows, std::string* outSeries,
+                            std::deque<int32_t>* outDates, std::deque<double>* outValues, int csv);
 
   // Orders: 1 when the reply holds "Out" (its "OrdNo" read), 0 otherwise; the mapped
   // "rsp_cd" goes to outResult and, when not 0, "rsp_msg" to outMsg (256 characters).

@@ -157,13 +157,24 @@ int CDbSecuAgent::GetChartDataA(CURL* curl, Stock_s* stock, const char* code, in
     name = Format("minutes_%d", count);
   }
 
-  SeriesTexts texts;
-  std::vector<double> closes;
   int len = 0;
   char* reply = PostQuery(curl, days ? kDayChartPath : kMinuteChartPath, body.c_str(), &len);
-  rapidjson::Document doc;
-  const bool parsed = reply && !doc.Parse(reply, static_cast<size_t>(len)).HasParseError();
+  const int rows = ParseChartResponse(reply, reply ? static_cast<size_t>(len) : 0, kind, name.c_str(),
+                                      stock, outRows, outSeries, outDates, outCloses, csv);
   std::free(reply);
+  return rows;
+}
+
+int CDbSecuAgent::ParseChartResponse(const char* reply, size_t len, int kind, const char* name,
+                                     Stock_s* stock, std::string* outRows, std::string* outSeries,
+                                     std::deque<int32_t>* outDates, std::deque<double>* outCloses,
+                                     int csv) {
+  if (!outRows) return -1;
+  const bool days = kind == 1;
+  SeriesTexts texts;
+  std::vector<double> closes;
+  rapidjson::Document doc;
+  const bool parsed = reply && !doc.Parse(reply, len).HasParseError();
   if (parsed && doc.IsObject()) {
     if (const rapidjson::Value* error = JsonGetObject(doc, "error")) {
       const char* message = JsonGetStringPtr(*error, "message");
@@ -191,7 +202,7 @@ int CDbSecuAgent::GetChartDataA(CURL* curl, Stock_s* stock, const char* code, in
       }
     }
   }
-  texts.Write(name, csv, outRows, outSeries);
+  texts.Write(name ? name : "", csv, outRows, outSeries);
   if (stock) StoreCloses(days ? &stock->day : &stock->minute, closes);
   return texts.Count();
 }
@@ -212,11 +223,22 @@ int CDbSecuAgent::GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code,
       "\"InputDate1\": \"%04d%02d%02d\",    \"InputDate2\": \"%04d%02d%02d\" }}",
       code ? code : "", from.y, from.m, from.d, today.y, today.m, today.d);
 
-  SeriesTexts texts;
   int len = 0;
   char* reply = code && *code ? PostQuery(curl, kInvestorPath, body.c_str(), &len) : nullptr;
+  const int rows = ParseBuyTrendResponse(reply, reply ? static_cast<size_t>(len) : 0, days, stock,
+                                         outRows, outSeries, outDates, outValues, csv);
+  std::free(reply);
+  return rows;
+}
+
+int CDbSecuAgent::ParseBuyTrendResponse(const char* reply, size_t len, int days, Stock_s* stock,
+                                        std::string* outRows, std::string* outSeries,
+                                        std::deque<int32_t>* outDates,
+                                        std::deque<double>* outValues, int csv) {
+  if (!outRows) return -1;
+  SeriesTexts texts;
   rapidjson::Document doc;
-  if (reply) doc.Parse(reply, static_cast<size_t>(len));
+  if (reply) doc.Parse(reply, len);
   if (reply && !doc.HasParseError() && doc.IsObject()) {
     if (m_resultCode(JsonGetStringPtr(doc, "rsp_cd")) != 0) NoteRefusal(reply);
     if (const rapidjson::Value* rows = ReplyRows(doc)) {
@@ -250,7 +272,6 @@ int CDbSecuAgent::GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code,
       }
     }
   }
-  std::free(reply);
   texts.Write(Format("investor_%d", days), csv, outRows, outSeries);
   return texts.Count();
 }

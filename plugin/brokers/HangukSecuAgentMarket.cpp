@@ -28,13 +28,13 @@ bool IsOverseasListLetter(char letter) { return letter == 'D' || letter == 'N' |
 
 // This broker's continuation headers. The domestic list names an empty key on its first page,
 // and a key starting with '0' marks its last page; other lists page on while any key comes.
-ContinuationStyle Paging(bool domesticList) {
-  ContinuationStyle style;
-  style.moreHeader = "tr_cont";
-  style.keyHeader = "tr_cont_key";
-  style.keyOnFirstPage = domesticList;
-  style.zeroKeyEnds = domesticList;
-  return style;
+ContinuationHeaders Paging(bool domesticList) {
+  ContinuationHeaders names;
+  names.more = "tr_cont";
+  names.key = "tr_cont_key";
+  names.keyOnFirstPage = domesticList;
+  names.zeroKeyEnds = domesticList;
+  return names;
 }
 
 // The body of an overseas list request for a market letter.
@@ -84,11 +84,11 @@ int CHangukSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t 
       [&](const PageHandler& onPage) {
         if (!domestic && !IsOverseasListLetter(marketLetter)) return;
         RunContinuationPaging(
-            Paging(domestic), kDbListPagePauseMs, kMaxContinuationPages,
+            kDbListPagePauseMs, kMaxContinuationPages,
             [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
               return PostTr(curl, path, body, extra, further, kListTrHeader, outLen, state);
             },
-            onPage);
+            onPage, nullptr, Paging(domestic));
       });
 }
 
@@ -156,11 +156,11 @@ char* CHangukSecuAgent::QueryPricesA(CURL*, const char* codes) {
   char body[kQueryPricesBodySize];
   if (BuildMultiPriceBody(codes, body, sizeof body) == 0 || !HasCredentials()) return nullptr;
   RunContinuationPaging(
-      Paging(false), kDbPricePagePauseMs, kMaxContinuationPages,
+      kDbPricePagePauseMs, kMaxContinuationPages,
       [&](const char* extra, const char* further, BrokerRequestState* state, int* outLen) {
         return PostTr(nullptr, kDomesticPricePath, body, extra, further, nullptr, outLen, state);
       },
-      nullptr);
+      nullptr, nullptr, Paging(false));
   return nullptr;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/support/TextConv.h"
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
+#include "platform/ui/Dispatcher.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -112,7 +113,12 @@ ORV_EXPORT BOOL ZIRO_Destroy(int wndId) {
   return wnd->Destroy() ? 1 : 0;
 }
 
-ORV_EXPORT BOOL ZIRO_DestroyAll() { return ZIRO_Destroy(kViewWndId) ? 1 : 0; }
+ORV_EXPORT BOOL ZIRO_DestroyAll() {
+  const BOOL destroyed = ZIRO_Destroy(kViewWndId) ? 1 : 0;
+  // The host unloads the library next; its copy of the dispatcher goes with it.
+  orv::ui::ReleaseDispatcher();
+  return destroyed;
+}
 
 ORV_EXPORT UINT ZIRO_GetNthWndCtrlID(int index) {
   wxWindow* wnd = ZIRO_GetNthWndPtr(index);

@@ -1,4 +1,4 @@
-// orvella-sandbox: serves the sandbox (a broker with one account and a moving market, and the
+// orvella-sandbox: serves the sandbox (a DB broker with one account and a moving market, and the
 // product web server) on loopback HTTPS until SIGINT or SIGTERM, or until its parent ends.
 
 #include <signal.h>
@@ -24,8 +24,6 @@ constexpr const char* kUsage =
     "                    pairs (\"005930 71500 000660 197000\"), \"#\" starts a comment\n"
     "  --tick-ms N       milliseconds between ticks (default 1000); 0: one tick after each\n"
     "                    answered price inquiry\n"
-    "  --broker ID       the broker to stand in for: 11 the DB broker (default), 14 the Korea\n"
-    "                    Investment broker\n"
     "  --broker-port N   the broker's port (default: one the system picks)\n"
     "  --web-port N      the web server's port (default: one the system picks)\n"
     "  --ca FILE         where to write the CA certificate (default: sandbox-ca.pem beside\n"
@@ -74,12 +72,6 @@ int main(int argc, char** argv) {
     } else if (arg == "--tick-ms") {
       if (!ReadNumber(value, 0, 3600000, &number)) return Fail("--tick-ms needs 0 to 3600000");
       options.tickMs = static_cast<int>(number);
-    } else if (arg == "--broker") {
-      if (!ReadNumber(value, 0, 255, &number) ||
-          (number != orv::test::kSandboxDbBroker && number != orv::test::kSandboxHangukBroker)) {
-        return Fail("--broker needs 11 or 14");
-      }
-      options.brokerId = static_cast<int>(number);
     } else if (arg == "--broker-port" || arg == "--web-port") {
       if (!ReadNumber(value, 1, 65535, &number)) return Fail(arg + " needs a port number");
       (arg == "--broker-port" ? options.brokerPort : options.webPort) = static_cast<int>(number);

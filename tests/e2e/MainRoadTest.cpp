@@ -26,9 +26,12 @@
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::DbBrokerPeer;
 using orv::test::RoadHost;
+using orv::test::SandboxAccount;
+using namespace orv::test::grids;
 
 namespace {
 
@@ -61,45 +64,6 @@ std::vector<std::string> CsvFields(const std::string& line) {
       fields.back() += c;
   }
   return fields;
-}
-
-// The trading view's grids as the user sees them: the tab control whose first tab is the
-// all-stock quotes, each tab a grid window whose first wxGrid is the body and second the footer.
-wxNotebook* TradingTabs(wxWindow* window) {
-  if (auto* tabs = dynamic_cast<wxNotebook*>(window))
-    if (tabs->GetPageCount() > 0 && tabs->GetPageText(0).StartsWith(L"전종목 시세")) return tabs;
-  for (wxWindow* child : window->GetChildren())
-    if (wxNotebook* tabs = TradingTabs(child)) return tabs;
-  return nullptr;
-}
-
-wxGrid* TabGrid(wxNotebook* tabs, size_t page, bool footer) {
-  if (!tabs || page >= tabs->GetPageCount()) return nullptr;
-  int seen = 0;
-  for (wxWindow* child : tabs->GetPage(page)->GetChildren())
-    if (auto* grid = dynamic_cast<wxGrid*>(child))
-      if (seen++ == (footer ? 1 : 0)) return grid;
-  return nullptr;
-}
-
-int ColumnTitled(wxGrid* grid, const wchar_t* title) {
-  for (int col = 0; grid && col < grid->GetNumberCols(); ++col)
-    if (grid->GetColLabelValue(col) == title) return col;
-  return -1;
-}
-
-double CellNumber(wxGrid* grid, int row, int col) {
-  std::wstring text = grid->GetCellValue(row, col).ToStdWstring();
-  text.erase(std::remove(text.begin(), text.end(), L','), text.end());
-  return text.empty() ? 0 : std::stod(text);
-}
-
-// The body row whose 코드 cell is `code`, or -1.
-int RowOfCode(wxGrid* grid, const char* code) {
-  const int col = ColumnTitled(grid, L"코드");
-  for (int row = 0; col >= 0 && row < grid->GetNumberRows(); ++row)
-    if (grid->GetCellValue(row, col) == wxString(code)) return row;
-  return -1;
 }
 
 // The texts of the host's open notice popups.
@@ -309,6 +273,16 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   const size_t after = road.Market().Broker().Http().Requests().size();
   orv::test::PumpEvents(1500);
   EXPECT_EQ(road.Market().Broker().Http().Requests().size(), after);
+
+  // No key, secret or token is left in clear in any file of the run: not in the catalogue
+  // (the staged one held the key and secret in clear; the first start sealed them), its
+  // write-ahead log, the plug-in's database, the settings or the logs.
+  const std::string everything = road.FilesEndingWith("");
+  ASSERT_FALSE(everything.empty());
+  for (const char* secret : {SandboxAccount::kAppKey, SandboxAccount::kAppSecret,
+                             SandboxAccount::kAccessToken, SandboxAccount::kUserToken}) {
+    EXPECT_EQ(everything.find(secret), std::string::npos) << secret << " is on disk in clear";
+  }
   if (testing::Test::HasFailure()) road.KeepFolders();
 }
 

@@ -6,57 +6,15 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tests/peers/PeerJson.h"
+
 namespace orv::test {
 namespace {
 
+using namespace peer_json;
+
 constexpr const char* kInvalidTokenBody =
     "{\"rsp_cd\":\"IGW00121\",\"rsp_msg\":\"invalid access token\"}";
-
-std::string Number(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
-}
-
-// A JSON string literal (the test texts need only quotes and backslashes escaped).
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-class JsonObject {
- public:
-  JsonObject& Num(const char* name, double value, bool asText = false) {
-    return Raw(name, asText ? Quoted(Number(value)) : Number(value));
-  }
-  JsonObject& Text(const char* name, const std::string& value) { return Raw(name, Quoted(value)); }
-  JsonObject& Raw(const char* name, const std::string& json) {
-    if (!body_.empty()) body_ += ',';
-    body_ += Quoted(name) + ':' + json;
-    return *this;
-  }
-  std::string Str() const { return "{" + body_ + "}"; }
-
- private:
-  std::string body_;
-};
-
-std::string Array(const std::vector<std::string>& items) {
-  std::string out = "[";
-  for (size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + items[i];
-  return out + "]";
-}
-
-PeerReply Json(const std::string& body, int status = 200) {
-  PeerReply reply;
-  reply.status = status;
-  reply.body = body;
-  return reply;
-}
 
 }  // namespace
 

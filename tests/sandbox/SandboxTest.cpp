@@ -391,7 +391,6 @@ TEST_F(SandboxProgramTest, StartsWritesItsStateAndAnswersATokenRequestOverVerifi
   ASSERT_TRUE(sandbox.WaitReady()) << sandbox.Log();
   EXPECT_EQ(sandbox.State("broker_host"), "127.0.0.1:" + sandbox.State("broker_port"));
   EXPECT_EQ(sandbox.State("web_url"), "https://127.0.0.1:" + sandbox.State("web_port") + "/");
-  EXPECT_EQ(sandbox.State("broker_id"), "11");
   EXPECT_TRUE(fs::exists(sandbox.Ca()));
 
   const Reply token = sandbox.Token();
@@ -414,38 +413,6 @@ TEST_F(SandboxProgramTest, StartsWritesItsStateAndAnswersATokenRequestOverVerifi
   EXPECT_EQ(Text(list["Out"][0], "KorIsnm"), "삼성전자");
   EXPECT_NE(sandbox.Log().find("broker POST /oauth2/token -> 200"), std::string::npos)
       << sandbox.Log();
-}
-
-TEST_F(SandboxProgramTest, StandsInForTheKoreaInvestmentBrokerWhenAsked) {
-  SandboxProcess sandbox({"--broker", "14", "--tick-ms", "0"});
-  ASSERT_TRUE(sandbox.WaitReady()) << sandbox.Log();
-  EXPECT_EQ(sandbox.State("broker_id"), "14");
-
-  const Reply token = Post(sandbox.Broker(HangukBrokerPeer::kTokenPath),
-                           std::string("grant_type=client_credentials&appkey=") +
-                               SandboxAccount::kAppKey + "&appsecret=" + SandboxAccount::kAppSecret,
-                           sandbox.Ca(), {"Content-Type: application/x-www-form-urlencoded"});
-  EXPECT_EQ(token.status, 200);
-  EXPECT_EQ(Text(Json(token.body), "access_token"), SandboxAccount::kAccessToken);
-  EXPECT_EQ(sandbox.Token().status, 404) << "no DB broker token path";
-
-  const Reply list = Post(sandbox.Broker(HangukBrokerPeer::kStockListPath),
-                          "{ \"t8430InBlock\" : { \"gubun\" : \"0\" } }", sandbox.Ca(),
-                          {"Content-Type: application/json", "tr_id: t8430",
-                           std::string("Authorization: Bearer ") + SandboxAccount::kAccessToken});
-  const rapidjson::Document rows = Json(list.body);
-  ASSERT_TRUE(rows.IsObject() && rows.HasMember("t8430OutBlock") && rows["t8430OutBlock"].IsArray())
-      << list.body;
-  ASSERT_EQ(rows["t8430OutBlock"].Size(), SandboxStocks().size());
-  EXPECT_EQ(Text(rows["t8430OutBlock"][0], "shcode"), "A005930");
-  EXPECT_EQ(Text(rows["t8430OutBlock"][0], "hname"), "삼성전자");
-  // The account and the market are the DB sandbox's.
-  EXPECT_EQ(sandbox.Prices().size(), SandboxStocks().size());
-
-  SandboxProcess unknown({"--broker", "12"});
-  EXPECT_FALSE(unknown.WaitReady());
-  EXPECT_EQ(unknown.WaitExit(), 2);
-  EXPECT_NE(unknown.Log().find("--broker needs 11 or 14"), std::string::npos) << unknown.Log();
 }
 
 TEST_F(SandboxProgramTest, TwoRunsWithTheSameSeedQuoteTheSamePrices) {

@@ -10,10 +10,28 @@ namespace orv::ui {
 
 CMyReportCtrl::CMyReportCtrl() = default;
 
+IReportView::~IReportView() {
+  if (model_) model_->DropView();
+}
+
 CMyReportCtrl::~CMyReportCtrl() {
-  if (view_) view_->OnModelDestroyed();
-  view_ = nullptr;
+  SetView(nullptr);
   rows_.clear();
+}
+
+void CMyReportCtrl::DropView() {
+  if (view_) view_->model_ = nullptr;
+  view_ = nullptr;
+}
+
+void CMyReportCtrl::SetView(IReportView* view) {
+  if (view_ == view) return;
+  IReportView* old = view_;
+  DropView();
+  if (view && view->model_) view->model_->SetView(nullptr);
+  view_ = view;
+  if (view_) view_->model_ = this;
+  if (old) old->OnModelDetached();
 }
 
 void CMyReportCtrl::NotifyView(void (IReportView::*fn)()) {

@@ -27,14 +27,30 @@ struct ReportColumn {
   CReportEditOptions editOptions;
 };
 
-// What the grid's window learns from the model.
+class CMyReportCtrl;
+
+// What the grid's window learns from the model. Model and view may be destroyed in either
+// order: a view that goes first takes itself off its model, and a model that goes first
+// tells its view (OnModelDetached) and forgets it.
 class IReportView {
  public:
-  virtual ~IReportView() = default;
+  IReportView() = default;
+  IReportView(const IReportView&) = delete;
+  IReportView& operator=(const IReportView&) = delete;
+  virtual ~IReportView();
   virtual void OnColumnsChanged() = 0;   // columns added, hidden, shown, resized, frozen
   virtual void OnRowsChanged() = 0;      // the shown rows were rebuilt (Populate)
   virtual void OnRedrawRequested() = 0;  // changed rows wait for a redraw
-  virtual void OnModelDestroyed() = 0;   // the grid model is going away
+  // The model no longer shows here: it is being destroyed, or was given another view or
+  // none. The view must not touch it again.
+  virtual void OnModelDetached() = 0;
+
+  // The model showing in this view, or nullptr.
+  CMyReportCtrl* GetViewModel() const { return model_; }
+
+ private:
+  friend class CMyReportCtrl;
+  CMyReportCtrl* model_ = nullptr;  // kept by CMyReportCtrl::SetView
 };
 
 using ReportNotifyHandler = std::function<LRESULT(ReportNotify&)>;
@@ -131,7 +147,11 @@ class CMyReportCtrl {
   int GetCtrlId() const { return ctrlId_; }
   void SetNotifyHandler(ReportNotifyHandler handler) { notify_ = std::move(handler); }
   LRESULT SendNotify(ReportNotify& nm);
-  void SetView(IReportView* view) { view_ = view; }
+  // Shows the model in `view` (nullptr: in none). A view shows one model: taking it here
+  // takes it off the model it showed before; the view this model had is told
+  // (OnModelDetached).
+  void SetView(IReportView* view);
+  IReportView* GetView() const { return view_; }
 
   // ---- user actions (the window calls these; tests too)
   CMyReportRecordItem* GetCell(int row, int column) const;
@@ -157,6 +177,8 @@ class CMyReportCtrl {
 
  private:
   void NotifyView(void (IReportView::*fn)());
+  // Unlinks model and view without telling the view (the view is going away).
+  void DropView();
   void AppendShown(std::vector<CMyReportRecordBase*>& list);
   void SortRecords(std::vector<CMyReportRecordBase*>& list) const;
   void ClearRowIndexes();
@@ -179,6 +201,8 @@ class CMyReportCtrl {
   ReportNotifyHandler notify_;
   IReportView* view_ = nullptr;
   std::wstring lastError_;
+
+  friend class IReportView;  // its destructor calls DropView
 };
 
 }  // namespace orv::ui

@@ -173,7 +173,13 @@ int CPelomarEngine::OpenOptionsDb(const std::string& utf8Path) {
 
 int CPelomarEngine::LoadStockOption() {
   if (!m_optionsDb) return -1;
-  return GfxLoadStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option);
+  const int result = GfxLoadStockOption(m_optionsDb, kOptionAppIdx, kOptionSiteIdx, &m_option);
+  // A sealed broker key that does not open is left out, never read as garbage: the user enters
+  // it again.
+  if (result < -1)
+    LogApp(L"설정 DB의 증권사 앱 키를 열 수 없습니다 (다른 설치의 키이거나 손상됨): 키를 다시 "
+           L"입력하세요");
+  return result;
 }
 
 int CPelomarEngine::SaveChangedStockOption() {

@@ -360,7 +360,7 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
         result.outcome = OrderOutcome::kPlaced;
       else if (result.result != 0 && resultText[0])
         result.outcome = OrderOutcome::kRefused;
-      else if (result.result == kAgentSimulationOn)
+      else if (result.result == kAgentSimulationOn || result.result == kAgentOrderNotAvailable)
         result.outcome = OrderOutcome::kNotSent;
       else
         result.outcome = OrderOutcome::kUnknown;

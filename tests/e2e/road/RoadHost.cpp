@@ -97,7 +97,6 @@ bool RoadHost::Prepare(const std::string& script, std::string* error) {
   // The market ticks after every answered price inquiry, so the script's lines follow the
   // program's quote passes whatever their timing.
   options.tickMs = 0;
-  options.brokerId = brokerId_;
   if (!ParseSandboxScript(script, SandboxStocks(), &options.script, error)) return false;
   sandbox_ = std::make_unique<Sandbox>(options);
   sandbox_->OnServed([this](const std::string& line) {
@@ -144,7 +143,7 @@ bool RoadHost::StageProgramFolder(std::string* error) {
     return false;
   }
   const std::string stage = "'" + paths_.sourceDir + "/scripts/sandbox-stage' '" + program_ +
-                            "' '" + root_ + "config' '" + state + "' >/dev/null";
+                            "' '" + root_ + "config' '" + state + "' '" + paths_.broker + "' >/dev/null";
   if (std::system(stage.c_str()) != 0) {
     *error = "scripts/sandbox-stage failed";
     return false;
@@ -156,9 +155,6 @@ int RoadHost::LogIn(std::wstring* error) {
   windows_.frame->RunCommand(kLoginCommand);
   CLoginDlg* dlg = windows_.frame->UserServices().GetLoginDlg();
   if (dlg == nullptr || !dlg->IsDialogShown()) return 0;
-  // The log-in command opens the dialog for the default agency (the DB broker); another broker
-  // is the agency the user signs in with.
-  if (brokerId_ != kSandboxDbBroker) dlg->SetAgencyIndex(brokerId_);
   dlg->SetDlgItemText(CLoginDlg::IDC_ID, Utf8ToWide(SandboxAccount::kUserId));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD, Utf8ToWide(SandboxAccount::kAppKey));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD2, Utf8ToWide(SandboxAccount::kAppSecret));
@@ -190,6 +186,22 @@ std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) c
   std::vector<RecordedRequest> out;
   for (RecordedRequest& r : sandbox_->Broker().Http().Requests())
     if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
+std::vector<RecordedRequest> RoadHost::HangukRequests(const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Hanguk().Http().Requests())
+    if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
+std::vector<RecordedRequest> RoadHost::KiwoomRequests(const std::string& apiId,
+                                                      const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Kiwoom().Http().Requests()) {
+    if (apiId.empty() ? r.path == path : r.Header("api-id") == apiId) out.push_back(std::move(r));
+  }
   return out;
 }
 

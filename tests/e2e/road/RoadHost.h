@@ -27,6 +27,9 @@ namespace orv::test {
 struct RoadPaths {
   std::string binaryDir;
   std::string sourceDir;
+  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom" ("hanguk") for a second
+  // domestic slot with the Kiwoom (Korea Investment) account, the data broker.
+  std::string broker = "db";
 };
 
 class RoadHost {
@@ -45,9 +48,6 @@ class RoadHost {
   bool Start(const std::string& script, std::string* error) {
     return Prepare(script, error) && StartHost(error);
   }
-  // Before Start: the broker the sandbox stands in for and the program's account uses
-  // (kSandboxDbBroker by default).
-  void UseBroker(int brokerId) { brokerId_ = brokerId; }
   // Start's two halves: the sandbox and the program folder, then the host alone.
   bool Prepare(const std::string& script, std::string* error);
   bool StartHost(std::string* error);
@@ -71,6 +71,11 @@ class RoadHost {
   // What the broker and the web server were sent, by path (the web server's by path part).
   std::vector<RecordedRequest> BrokerRequests(const std::string& path) const;
   std::vector<RecordedRequest> WebRequests(const std::string& pathPart) const;
+  // What the Kiwoom broker was sent for an operation ("api-id"), or to a path when it is empty.
+  std::vector<RecordedRequest> KiwoomRequests(const std::string& apiId,
+                                              const std::string& path = std::string()) const;
+  // What the Korea Investment broker was sent to a path.
+  std::vector<RecordedRequest> HangukRequests(const std::string& path) const;
   // When the sandbox answered the requests whose served line contains `text`, in order.
   std::vector<Clock::time_point> ServedTimes(const std::string& text) const;
   // The text of every file under the run's folders whose name ends with suffix.
@@ -83,7 +88,6 @@ class RoadHost {
   std::string root_;
   std::string program_;
   bool keep_ = false;
-  int brokerId_ = kSandboxDbBroker;
   std::unique_ptr<Sandbox> sandbox_;
   mutable std::mutex servedMutex_;
   std::vector<std::pair<Clock::time_point, std::string>> served_;

@@ -213,6 +213,26 @@ TEST(Dispatcher, TargetDestroyedOnAWorkerWaitsForItsRunningHandler) {
   EXPECT_TRUE(handlerDoneWhenDestroyed);
 }
 
+TEST(Dispatcher, ReleaseFreesOnlyAnIdleDispatcherAndTheNextUseMakesItAfresh) {
+  std::vector<Received> log;
+  {
+    RecordingTarget target(&log);
+    EXPECT_FALSE(ReleaseDispatcher()) << "a target is alive";
+    ASSERT_TRUE(PostMessage(target.GetSafeHwnd(), kRecord, 1, 0));
+  }
+  EXPECT_FALSE(ReleaseDispatcher()) << "the posted message waits in the queue";
+  PumpEventsFor(20ms);
+  EXPECT_TRUE(log.empty()) << "its target is gone";
+  EXPECT_TRUE(ReleaseDispatcher());
+  EXPECT_TRUE(ReleaseDispatcher()) << "nothing left to free";
+
+  RecordingTarget fresh(&log);
+  EXPECT_TRUE(IsWindow(fresh.GetSafeHwnd()));
+  ASSERT_TRUE(PostMessage(fresh.GetSafeHwnd(), kRecord, 2, 0));
+  ASSERT_TRUE(PumpEventsUntil([&] { return !log.empty(); }));
+  EXPECT_EQ(log[0].wParam, 2u);
+}
+
 TEST(Dispatcher, UnknownHandlesAreRefused) {
   for (HWND hwnd : {HWND{0}, HWND{1}, ~HWND{0}, HWND{0x7fffffff}}) {
     EXPECT_FALSE(IsWindow(hwnd)) << hwnd;

@@ -278,6 +278,49 @@ TEST_F(GridGui, OnlyChangedRowsOnScreenAreRepainted) {
   EXPECT_EQ(dlg->gridWindow->GetBodyGrid()->GetCellValue(1999, 5), wxString(L"-1"));
 }
 
+TEST_F(GridGui, GridWindowAndModelMayGoInEitherOrder) {
+  auto makeGrid = [this](CMyReportCtrl& model) {
+    ReportGridWindow* w = GfxInitReportCtrl2(model, frame, 3001, demo::kLayout);
+    for (int i = 0; i < 5; ++i)
+      model.AddRecord(new demo::DemoRecord(i, 1, false, L"종목", i, 0, true));
+    model.AddFooterRecord(new demo::DemoRecord(0, 0, false, L"합계", 0, 0, false));
+    model.Populate();
+    w->GetWindow()->SetSize(0, 0, 700, 300);
+    Pump(50);
+    return w;
+  };
+
+  // The window goes first while a redraw it was asked for is still pending.
+  auto model = std::make_unique<CMyReportCtrl>();
+  ReportGridWindow* w = makeGrid(*model);
+  EXPECT_NE(model->GetView(), nullptr);
+  model->GetRowRecord(1)->SetNumberValue(5, 7);
+  model->RedrawControl();
+  w->GetWindow()->Destroy();
+  EXPECT_EQ(model->GetView(), nullptr);
+  model->GetRowRecord(2)->SetNumberValue(5, 8);
+  model->RedrawControl();
+  model->ResetContent();
+  Pump(50);
+  model.reset();
+
+  // The model goes first: the window stays usable and empty until it is destroyed.
+  model = std::make_unique<CMyReportCtrl>();
+  w = makeGrid(*model);
+  EXPECT_EQ(w->GetBodyGrid()->GetNumberRows(), 5);
+  model->RedrawControl();
+  model.reset();
+  EXPECT_EQ(w->GetBodyGrid()->GetNumberRows(), 0);
+  EXPECT_EQ(w->GetFooterGrid()->GetNumberRows(), 0);
+  w->RefreshChangedRows();
+  EXPECT_EQ(w->GetLastRepaintCount(), 0);
+  EXPECT_FALSE(w->ClickCell(0, 3, 10));
+  w->GetWindow()->Refresh();
+  Pump(50);
+  w->GetWindow()->Destroy();
+  Pump(20);
+}
+
 TEST_F(GridGui, ControlsAreReachedById) {
   EXPECT_EQ(dlg->GetDlgItemText(demo::kNameEdit), L"삼성전자");
   EXPECT_TRUE(dlg->SetDlgItemText(demo::kNameEdit, L"카카오"));

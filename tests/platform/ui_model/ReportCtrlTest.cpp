@@ -50,7 +50,7 @@ class CountingView : public IReportView {
   void OnColumnsChanged() override { ++columns; }
   void OnRowsChanged() override { ++rows; }
   void OnRedrawRequested() override { ++redraws; }
-  void OnModelDestroyed() override {}
+  void OnModelDetached() override {}
 };
 
 class ReportCtrlTest : public ::testing::Test {
@@ -69,9 +69,10 @@ class ReportCtrlTest : public ::testing::Test {
     grid.AddRecord(new DemoRecord(L"035420", 95000, false, 1));
     grid.Populate();
   }
-  CMyReportCtrl grid;
+  // The view and the recorder outlive the grid, which tells its view when it goes away.
   Recorder rec;
   CountingView view;
+  CMyReportCtrl grid;
 };
 
 TEST_F(ReportCtrlTest, ValuesByItemIndexAndKindChecks) {
@@ -293,6 +294,70 @@ TEST_F(ReportCtrlTest, SelectionFollowsRowsAcrossRepopulation) {
   size_t before = rec.seen.size();
   grid.SelectRow(1);  // no change: no notification
   EXPECT_EQ(rec.seen.size(), before);
+}
+
+
+// A view that counts what reaches it; `calls` outlives the view.
+class CountingLinkView : public IReportView {
+ public:
+  explicit CountingLinkView(int* calls) : calls_(calls) {}
+  int detached = 0;
+  void OnColumnsChanged() override { ++*calls_; }
+  void OnRowsChanged() override { ++*calls_; }
+  void OnRedrawRequested() override { ++*calls_; }
+  void OnModelDetached() override { ++detached; }
+
+ private:
+  int* calls_;
+};
+
+TEST(ReportCtrlViewLink, ModelAndViewMayGoInEitherOrder) {
+  int calls = 0;
+  {  // the view goes first: the model forgets it and reaches it no more
+    auto model = std::make_unique<CMyReportCtrl>();
+    auto view = std::make_unique<CountingLinkView>(&calls);
+    model->SetView(view.get());
+    EXPECT_EQ(view->GetViewModel(), model.get());
+    view.reset();
+    EXPECT_EQ(model->GetView(), nullptr);
+    calls = 0;
+    model->InitColumns(std::wstring_view(L"A:10;B:20"));
+    model->Populate();
+    model->RedrawControl();
+    EXPECT_EQ(calls, 0);
+  }
+  {  // the model goes first: the view is told once and forgets it
+    auto model = std::make_unique<CMyReportCtrl>();
+    CountingLinkView view(&calls);
+    model->SetView(&view);
+    model.reset();
+    EXPECT_EQ(view.detached, 1);
+    EXPECT_EQ(view.GetViewModel(), nullptr);
+  }
+}
+
+TEST(ReportCtrlViewLink, AViewShowsOneModelAndAModelOneView) {
+  int calls = 0;
+  CMyReportCtrl first, second;
+  auto a = std::make_unique<CountingLinkView>(&calls);
+  auto b = std::make_unique<CountingLinkView>(&calls);
+  first.SetView(a.get());
+  first.SetView(b.get());  // a is let go and told
+  EXPECT_EQ(a->detached, 1);
+  EXPECT_EQ(a->GetViewModel(), nullptr);
+  EXPECT_EQ(b->GetViewModel(), &first);
+  a.reset();  // the view that was let go no longer unlinks the model's current one
+  EXPECT_EQ(first.GetView(), b.get());
+
+  second.SetView(b.get());  // b moves: first forgets it
+  EXPECT_EQ(first.GetView(), nullptr);
+  EXPECT_EQ(second.GetView(), b.get());
+  EXPECT_EQ(b->GetViewModel(), &second);
+  EXPECT_EQ(b->detached, 1);
+  first.SetView(nullptr);  // nothing to let go
+  EXPECT_EQ(b->detached, 1);
+  b.reset();
+  EXPECT_EQ(second.GetView(), nullptr);
 }
 
 }  // namespace

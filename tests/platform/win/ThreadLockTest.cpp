@@ -80,6 +80,10 @@ TEST(ThreadTest, JoinAllWaitsForEveryThreadWithOneLimit) {
   ASSERT_TRUE(quick.Start([] { return 1; }));
   ASSERT_TRUE(stuck.Start([&] { return static_cast<int>(release.Wait()); }));
   ASSERT_TRUE(other.Start([] { return 3; }));
+  // The two quick threads have ended before the join, however busy the machine is: a thread
+  // may take longer than the limit just to be scheduled.
+  for (Thread* t : {&quick, &other})
+    while (t->IsRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(JoinAll({&quick, &stuck, nullptr, &other}, 20));
   auto took = std::chrono::steady_clock::now() - start;

@@ -18,7 +18,8 @@
 // the agent must report, SetDepositAmount(double), SetHoldings(vector<ContractHolding>),
 // NeverAnswerBalance(), Requests(), SetListPages(pages of broker codes) -> the number of
 // requests the pages take, SetQuotes(vector<ContractQuote>), RefuseOrders() -> the code the
-// agent must report, AnswerOrdersWithErrorPage(), OrderRequests().
+// agent must report, AnswerOrdersWithErrorPage(), OrderRequests() (the order members only when
+// the traits do not declare kPlacesOrders false).
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -49,6 +51,12 @@ struct ContractQuote {
   std::string code;  // as the broker writes it
   double price = 0;
 };
+
+// The code a domestic agent files a broker's code under: without its leading 'A'.
+inline std::wstring DomesticHeldCode(const std::string& peerCode) {
+  const std::string code = !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
+  return std::wstring(code.begin(), code.end());
+}
 
 template <class Traits>
 class AgentContractTest : public ::testing::Test {
@@ -277,27 +285,43 @@ TYPED_TEST_P(AgentContractTest, PricePollUpdatesEveryRecordOfTheMarket) {
   EXPECT_EQ(this->agent_->m_priceUpdates, 1);
 }
 
+// An agent whose traits declare `static constexpr bool kPlacesOrders = false` offers no orders
+// yet: it must answer every order as not placed, without sending anything.
+template <class Traits, class = void>
+struct PlacesOrders : std::true_type {};
+template <class Traits>
+struct PlacesOrders<Traits, std::void_t<decltype(Traits::kPlacesOrders)>>
+    : std::integral_constant<bool, Traits::kPlacesOrders> {};
+
 TYPED_TEST_P(AgentContractTest, OrdersArePlacedOrFailNeverBoth) {
   ASSERT_NE(this->LogIn(), 0);
-  EXPECT_EQ(this->Buy(), 0);
-  EXPECT_EQ(this->orderSuccess_, 1);
-  EXPECT_GT(this->orderNo_, 0);
+  if constexpr (!PlacesOrders<TypeParam>::value) {
+    const size_t sent = this->peer_->Requests().size();
+    EXPECT_EQ(this->Buy(), kAgentOrderNotAvailable);
+    EXPECT_EQ(this->orderSuccess_, 0);
+    EXPECT_EQ(this->orderNo_, 0);
+    EXPECT_EQ(this->peer_->Requests().size(), sent) << "an order the agent does not offer went out";
+  } else {
+    EXPECT_EQ(this->Buy(), 0);
+    EXPECT_EQ(this->orderSuccess_, 1);
+    EXPECT_GT(this->orderNo_, 0);
 
-  const int refused = this->peer_->RefuseOrders();
-  EXPECT_EQ(this->Buy(), refused);
-  EXPECT_EQ(this->orderSuccess_, 0);
-  EXPECT_NE(this->orderMessage_[0], L'\0');
+    const int refused = this->peer_->RefuseOrders();
+    EXPECT_EQ(this->Buy(), refused);
+    EXPECT_EQ(this->orderSuccess_, 0);
+    EXPECT_NE(this->orderMessage_[0], L'\0');
 
-  this->peer_->AnswerOrdersWithErrorPage();
-  EXPECT_EQ(this->Buy(), kAgentNoReply);
-  EXPECT_EQ(this->orderSuccess_, 0);
+    this->peer_->AnswerOrdersWithErrorPage();
+    EXPECT_EQ(this->Buy(), kAgentNoReply);
+    EXPECT_EQ(this->orderSuccess_, 0);
 
-  std::atomic<int> simulating{1};
-  this->agent_->SetSimulationFlag(&simulating);
-  const size_t before = this->peer_->OrderRequests();
-  EXPECT_EQ(this->Buy(), kAgentSimulationOn);
-  EXPECT_EQ(this->orderSuccess_, 0);
-  EXPECT_EQ(this->peer_->OrderRequests(), before);
+    std::atomic<int> simulating{1};
+    this->agent_->SetSimulationFlag(&simulating);
+    const size_t before = this->peer_->OrderRequests();
+    EXPECT_EQ(this->Buy(), kAgentSimulationOn);
+    EXPECT_EQ(this->orderSuccess_, 0);
+    EXPECT_EQ(this->peer_->OrderRequests(), before);
+  }
 }
 
 REGISTER_TYPED_TEST_SUITE_P(AgentContractTest, LoginSucceedsWithAcceptedCredentials,

@@ -126,6 +126,7 @@ TEST(OnRequestHeaderTest, CapturesOnlyTheExactContinuationHeaderTrimmed) {
   const struct {
     std::string line;
     std::string key;
+    const char* header = "cont_key";
   } cases[] = {
       {"cont_key:   abc123  \r\n", "abc123"},
       {"cont_key:k\r\n", "k"},
@@ -134,9 +135,14 @@ TEST(OnRequestHeaderTest, CapturesOnlyTheExactContinuationHeaderTrimmed) {
       {"cont_yn: Y\r\n", ""},
       {"cont_key:\r\n", ""},
       {"cont_key: " + std::string(600, 'x') + "\r\n", std::string(199, 'x')},
+      // A broker that names its key otherwise: only that header is taken.
+      {"next-key: kt00018-1\r\n", "kt00018-1", "next-key"},
+      {"cont_key: k\r\n", "", "next-key"},
+      {"next-keys: k\r\n", "", "next-key"},
   };
   for (const auto& c : cases) {
     BrokerRequestState state;
+    state.contKeyHeader = c.header;
     std::string line = c.line;
     EXPECT_EQ(OnRequestHeader(line.data(), 1, line.size(), &state), line.size());
     EXPECT_EQ(std::string(state.contKey), c.key) << c.line;
@@ -403,8 +409,25 @@ TEST(ContinuationPagingTest, StopsAfterTheMaximumOrWhenStopped) {
     *len = 2;
     return static_cast<char*>(std::calloc(3, 1));
   };
-  EXPECT_EQ(RunContinuationPaging(200, kMaxContinuationPages, endless, nullptr), 100);
+  unsigned transfer = 7;
+  bool more = false;
+  EXPECT_EQ(RunContinuationPaging(200, kMaxContinuationPages, endless, nullptr, nullptr,
+                                  ContinuationHeaders(), &transfer, &more),
+            100);
   EXPECT_EQ(sent, 100);
+  EXPECT_TRUE(more) << "the limit cut a list that had more pages";
+  EXPECT_EQ(transfer, 0u);
+
+  auto last = [&](const char*, const char*, BrokerRequestState* state, int* len) {
+    state->transfer = CURLE_OPERATION_TIMEDOUT;
+    *len = 0;
+    return static_cast<char*>(nullptr);
+  };
+  EXPECT_EQ(RunContinuationPaging(200, kMaxContinuationPages, last, nullptr, nullptr,
+                                  ContinuationHeaders(), &transfer, &more),
+            1);
+  EXPECT_FALSE(more);
+  EXPECT_EQ(transfer, static_cast<unsigned>(CURLE_OPERATION_TIMEDOUT));
 
   std::atomic<int> running{1};
   sent = 0;

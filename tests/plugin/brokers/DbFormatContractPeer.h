@@ -11,12 +11,6 @@
 
 namespace orv::test {
 
-// The code a domestic agent files a broker code under: without its leading 'A'.
-inline std::wstring DomesticHeldCode(const std::string& peerCode) {
-  const std::string code = !peerCode.empty() && peerCode[0] == 'A' ? peerCode.substr(1) : peerCode;
-  return std::wstring(code.begin(), code.end());
-}
-
 template <class BrokerPeer>
 class DbFormatContractPeer : public BrokerPeer {
  public:

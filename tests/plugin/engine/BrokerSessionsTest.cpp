@@ -14,6 +14,7 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
 #include "plugin/brokers/HangukSecuAgent.h"
+#include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -30,8 +31,8 @@ void SetText(wchar_t (&field)[N], const wchar_t* text) {
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // Kiwoom, LS and the two exchanges have no agent: none is made or kept.
-  for (uint8_t broker : {1, 2, 8, 9}) {
+  // LS and the two exchanges have no agent: none is made or kept.
+  for (uint8_t broker : {2, 8, 9}) {
     uint8_t instance = 0;
     EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
               nullptr)
@@ -72,6 +73,16 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   }
   EXPECT_EQ(engine.FindStockAgentByMarket(3), engine.FindAgent(CPelomarEngine::MakeAgentKey(3, 11, 3)));
   EXPECT_EQ(engine.FindStockAgentByMarket(9), nullptr);
+
+  // Kiwoom has its own agent, which becomes the view's data agent.
+  uint8_t kiwoomInstance = 0;
+  CStockAgentBase* kiwoom = engine.GetStockAgent(1, 1, 0, &kiwoomInstance, L"n");
+  ASSERT_NE(dynamic_cast<CKiwoomSecuAgent*>(kiwoom), nullptr);
+  EXPECT_EQ(kiwoomInstance, 1);
+  EXPECT_EQ(kiwoom->m_brokerId, kKiwoomBrokerId);
+  EXPECT_EQ(kiwoom->m_key, CPelomarEngine::MakeAgentKey(1, 1, 1));
+  EXPECT_EQ(kiwoom->m_accounts, &engine.Accounts());
+  EXPECT_EQ(engine.AgentRoles().data, kiwoom);
 
   // Two slots of one broker get the next instances; a stored instance finds its agent again.
   uint8_t first = 0, second = 0;
@@ -165,8 +176,8 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
 TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
   ASSERT_TRUE(setup_.Ready());
   auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 1;  // Kiwoom
-  SetText(dom.name[1], L"키움");
+  dom.broker_id[1] = 2;  // LS
+  SetText(dom.name[1], L"엘에스");
   dom.broker_id[2] = 0;
   auto& ovs = engine_.Options().overseas;
   ovs.broker_id[0] = 2;  // LS
@@ -187,11 +198,11 @@ TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
     std::vector<std::wstring> lines;
   } cases[] = {
       {0,
-       {L"[국내] 키움 (증권사 1): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+       {L"[국내] 엘에스 (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[해외] LS (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
       {1,
-       {L"[Domestic] 키움 (broker 1): this broker has no agent yet; the account slot stays empty",
+       {L"[Domestic] 엘에스 (broker 2): this broker has no agent yet; the account slot stays empty",
         L"[Overseas] LS (broker 2): this broker has no agent yet; the account slot stays empty",
         L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
   };

@@ -26,9 +26,9 @@ class RulesFixture : public ::testing::Test {
   }
 
   // A domestic holding of `qty` shares at kAvg, with the default step values (stop-loss off,
-  // minimum take-profit 5, step width 2).
+  // minimum take-profit 5, step width 2). Its key (account, holding kind, code) must be new.
   StockTrade_s* AddHolding(const wchar_t* code, const wchar_t* name, double qty = 10,
-                           int accountIndex = 1) {
+                           int accountIndex = 1, uint8_t holdingKind = 1) {
     bool added = false;
     Stock_s* stock =
         GfxAddStockToMap(&engine_.Stocks().Master(), code, kMarketDomestic, 0, 0, &added);
@@ -41,8 +41,11 @@ class RulesFixture : public ::testing::Test {
     holding->avg_price = kAvg;
     holding->account_index = accountIndex;
     holding->account_no = accountIndex;
-    engine_.Stocks().Holdings().emplace(holding, 0);
-    return holding;
+    holding->holding_kind = holdingKind;
+    const bool inMap = engine_.Stocks().Holdings().emplace(holding, 0).second;
+    EXPECT_TRUE(inMap) << "a holding of the same key is there already";
+    if (!inMap) delete holding;
+    return inMap ? holding : nullptr;
   }
 
   // The price at which a holding bought at kAvg (no fees) shows `rate` percent.

@@ -289,8 +289,7 @@ TEST_F(StockRules, TimeGateOpensOnePointAboveTheLastSellRate) {
 TEST_F(StockRules, DuplicateKeyIncludesTheCashCreditKindAndTheAccount) {
   engine_.Options().min_order_gap_ms = 0;
   StockTrade_s* cash = AddHolding(L"005930", L"삼성전자", 10, 1);
-  StockTrade_s* credit = AddHolding(L"005930", L"삼성전자", 10, 1);
-  credit->holding_kind = 2;
+  StockTrade_s* credit = AddHolding(L"005930", L"삼성전자", 10, 1, 2);
   StockTrade_s* other = AddHolding(L"005930", L"삼성전자", 10, 2);
   other->account_no = 2;
   for (StockTrade_s* h : {cash, credit, other}) {

@@ -5,12 +5,14 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "platform/stocklib/StockAgentBase.h"
+#include "platform/support/Encryption.h"
 #include "platform/support/StockOptionStore.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/TradingOptions.h"
@@ -44,10 +46,16 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// A program folder with a copy of the seed catalogue in Settings/.
+// A program folder with a copy of the seed catalogue in Settings/, and a config folder of its
+// own whose installation secret seals the broker keys.
 class EngineWithCatalogue : public ::testing::Test {
  protected:
   void SetUp() override {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config) savedConfig_ = config;
+    hadConfig_ = config != nullptr;
+    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/config").c_str(), 1);
+    ASSERT_TRUE(orv::support::SetCryptKeyCompany("EngineTest"));
     fs::create_directories(fs::path(dir_.Path()) / "Settings");
     catalogue_ = dir_.Path() + "/Settings/app-settings.db";
     fs::copy_file(fs::path(ORV_BINARY_DIR) / "seed" / "app-settings.db", catalogue_);
@@ -59,9 +67,18 @@ class EngineWithCatalogue : public ::testing::Test {
     sqlite3_close(db);
     return rc;
   }
+  void TearDown() override {
+    orv::support::SetCryptKeyCompany("");
+    if (hadConfig_)
+      setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
   orv::test::TempDir dir_;
   std::string catalogue_;
   FakeWindow window_;
+  std::string savedConfig_;
+  bool hadConfig_ = false;
 };
 
 }  // namespace

@@ -1,0 +1,135 @@
+#pragma once
+// The agent for the Kiwoom securities broker's REST API (broker id 1), the data agent of the
+// trading view: token login and revocation, deposit and paged balance (KiwoomSecuAgent.cpp),
+// stock lists and price polling (KiwoomSecuAgentPrices.cpp). Candles, the investor trend, short
+// selling, bid/ask and orders are not offered by this agent yet: those operations answer as the
+// base does (not available, never a success) and send nothing.
+//
+// Every request is a POST of a JSON body to a path under the base URL "https://<host>", naming
+// its operation in an "api-id: <code>" header line. Long results page with the "cont-yn" ('N' on
+// the first page, 'Y' later) and "next-key" headers; the reply's "next-key" header carries the
+// key of the next page. Result codes come in "return_code" (0 success) with "return_msg".
+// The host comes from the "Settings" value "BrokerHost-1" or the broker's production host; tests
+// point it elsewhere with SetHostUrlA/SetHostUrl.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/stocklib/StockAgentBase.h"
+
+struct BrokerRequestState;
+
+constexpr uint8_t kKiwoomBrokerId = 1;
+// Public production host of the broker's REST API.
+constexpr const char* kKiwoomDefaultHost = "api.kiwoom.com";
+// Every request's total time-out and connect time-out (ms).
+constexpr int kKiwoomRequestTimeoutMs = 15000;
+constexpr long kKiwoomConnectTimeoutMs = 3500;
+// Token lifetime (seconds) when "expires_dt" is missing, not after now, or more than ten days
+// ahead.
+constexpr int32_t kKiwoomMaxTokenLifetime = 864000;
+// Revoke results besides the broker's code.
+constexpr int kKiwoomRevokeNotSent = -1;
+constexpr int kKiwoomRevokeNoCode = -404;
+// Balance pages read at most; stock-list and price-list pages at most.
+constexpr int kKiwoomMaxBalancePages = 30;
+// Pauses (ms) after each stock-list page and between QueryPricesA pages.
+constexpr int kKiwoomListPagePauseMs = 420;
+constexpr int kKiwoomPricePagePauseMs = 200;
+// Status codes ParseStockList reports: a row without code or name, a code already listed.
+constexpr int kKiwoomListRowIncomplete = 501;
+constexpr int kKiwoomListRowKnown = 502;
+// Loan date of a credit holding whose reply names none.
+constexpr int32_t kKiwoomOpenLoanDate = 99999999;
+
+class CKiwoomSecuAgent : public CStockAgentBase {
+ public:
+  // (market kind, agent name (may be null), class letter, broker id, account instance, market
+  //  id, the view's double, 40)
+  CKiwoomSecuAgent(uint8_t marketKind, const wchar_t* name, char classLetter, uint8_t brokerId,
+                   uint8_t instance, int32_t marketId, double exchangeRate, int32_t reserved40);
+  ~CKiwoomSecuAgent() override;
+
+  int QueryAccountsA(CURL* curl, const char* key, const char* secret, int* outCode,
+                     wchar_t* outMsg, int msgLen) override;
+  // Revokes the token at the broker: the broker's "code", -404 when the reply names none, -1
+  // when nothing was sent. The login state ends either way; the token and credentials stay.
+  int Logout() override;
+  int Login(CURL* curl, const wchar_t* account, const wchar_t* key, const wchar_t* secret,
+            int* outCode, wchar_t* outMsg, int msgLen) override;
+  // 1 when a token was obtained; a refusal gives 0 with the broker's "return_code" and
+  // "return_msg" in the outputs.
+  int LoginA(CURL* curl, const char* account, const char* key, const char* secret, int* outCode,
+             wchar_t* outMsg, int msgLen) override;
+  // "kt00004": 1 when the reply named the account ("acnt_nm"), else 0 (record unchanged).
+  int QueryDeposit(CURL* curl, GroupInfoMap* accounts, group_info_s** outRecord,
+                   int clear) override;
+  int ParseDepositResponse(const char* reply, size_t len, GroupInfoMap* accounts,
+                           group_info_s** outRecord, int clear) override;
+  // "kt00018", every page (at most 30) read first, then merged once: the holdings of all pages
+  // are kept, and only holdings no page named are dropped. A failed or unreadable page merges
+  // nothing (0; *args.outTransfer and the last message tell why); a list cut at the page limit
+  // updates what it named and drops nothing.
+  int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,
+                   const BalanceQueryArgs_s& args) override;
+  // One balance page; false when it is not JSON or is a refusal.
+  bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
+                        BalanceReply_s* read) override;
+
+  // One raw page of the "ka10099" list (market letter '1'), or null.
+  char* QueryStockTickerPage(CURL* curl) override;
+  // "ka10099" lists for the market letters '1', '2' and '8' (others: 0 without a request); needs
+  // a handle; pages 420 ms apart on the program clock, at most 100.
+  int LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                    uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst) override;
+  int ParseStockList(const char* reply, OwningStockMap* stocks, uint8_t market,
+                     const char* nationCode, char marketLetter, uint8_t priceSlot, int runningIndex,
+                     int* outStatus) override;
+  // Returns 0: the broker has no all-tickers list.
+  char* QueryAllTickers(CURL* curl, const char* key, const char* secret) override;
+  // Pages through a "ka10004" request for the ';'-separated codes (200 ms apart); returns null.
+  char* QueryPricesA(CURL* curl, const char* codes) override;
+
+  // "ka10095" prices of the market-1 records of `stocks`, 50 codes to a request joined by '|',
+  // each code followed by "_NX" for exchange 2 or "_AL" for exchange 3; `pauseMs` after each full
+  // batch. Returns records updated.
+  int UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, uint8_t exchange,
+                   StockMap* stocks, const std::atomic<int>* running, int pauseMs, char* outMsg,
+                   int* outCode, FILE* priceLog) override;
+  // One batch: `body` is the '|'-joined code list.
+  int QueryMultiPrices(CURL* curl, uint8_t market, uint8_t priceSlot, const char* path,
+                       StockMap* stocks, const char* body, int codeCount, char* contKey,
+                       char* outMsg, int* outCode, FILE* priceLog) override;
+  // Writes the quoted prices into the records (the last day candle's close follows the price),
+  // one price-log line per record updated. outCodeText takes "return_code" as text (20 bytes).
+  int ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
+                              char* outCodeText, int* outCode, FILE* priceLog) override;
+
+  int SetServerUrl(const wchar_t* url) override;
+
+  // Total time-out of every request (ms; 500 and below mean 5000). 15000 by default.
+  void SetRequestTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+  // A flag the owner sets non-zero to abort the transfer in progress; null for none.
+  void SetStopFlag(const std::atomic<int>* stop) { m_stopFlag = stop; }
+
+ protected:
+  // The wall clock as seconds since 1970 (UTC); tests fix it.
+  virtual int64_t NowEpochSeconds() const;
+
+ private:
+  // POST of a JSON (or, with json 0, form) body to `path` with the agent's key, secret and
+  // token; the reply (free()) or null when the transfer failed (the cause is the last message).
+  // `state` takes this request's headers and transfer result.
+  char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
+             const char* furtherHeaders, BrokerRequestState* state, int* outLen);
+  // Continuation paging of `path` with `body` and the operation `apiId`; each reply to onPage.
+  int PostPages(CURL* curl, const char* path, const char* body, const char* apiId, int pauseMs,
+                int maxPages, const std::function<void(const char* reply, int len)>& onPage,
+                unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
+  void DropToken();
+
+  int m_timeoutMs = kKiwoomRequestTimeoutMs;
+  const std::atomic<int>* m_stopFlag = nullptr;
+};
