@@ -26,6 +26,13 @@ constexpr OpeningHolding kOpeningHoldings[] = {
     {"035420", 4, 201000},
 };
 
+// The market's quotes as the LS broker answers them.
+std::vector<LsQuote> LsQuotes(const std::vector<DbQuote>& quotes) {
+  std::vector<LsQuote> ls;
+  for (const DbQuote& q : quotes) ls.push_back({q.code, q.price, q.open, q.high, q.low, q.rate});
+  return ls;
+}
+
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
@@ -34,6 +41,7 @@ Sandbox::Sandbox(SandboxOptions options)
       broker_(ca_),
       kiwoom_(ca_),
       hanguk_(ca_),
+      lsBroker_(ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
@@ -69,7 +77,9 @@ Sandbox::Sandbox(SandboxOptions options)
     peer->AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
     peer->SetToken(SandboxAccount::kAccessToken);
     peer->SetQuotes(market_.Quotes());
-    peer->SetDomesticBalance({}, rows);
+    // With the holdings in the LS account the DB account starts empty.
+    const bool empty = peer == &broker_ && options_.lsHoldings;
+    peer->SetDomesticBalance({}, empty ? std::vector<DbHoldingRow>() : rows);
     peer->SetDeposit(deposit);
     peer->SetLiveAccount(true);
     peer->Http().SetRecordLimit(kRecordLimit);
@@ -99,6 +109,23 @@ Sandbox::Sandbox(SandboxOptions options)
   SetKiwoomQuotes(market_.Quotes());
   kiwoom_.Http().SetRecordLimit(kRecordLimit);
 
+  // The LS broker: the same member's key, market and opening account.
+  lsBroker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+  lsBroker_.SetToken(SandboxAccount::kAccessToken);
+  std::vector<LsListRow> lsList;
+  for (const SandboxStock& stock : market_.Stocks())
+    lsList.push_back({"A" + stock.code, stock.name, stock.marketClass == "1" ? "1" : "2"});
+  lsBroker_.SetListPages(LsBrokerPeer::kDomesticListPath, {lsList});
+  lsBroker_.SetQuotes(LsQuotes(market_.Quotes()));
+  std::vector<LsHolding> lsRows;
+  for (const DbHoldingRow& row : rows)
+    lsRows.push_back({row.code, row.name, row.ableQty, row.avgPrice, row.avgPrice, 0});
+  lsBroker_.SetDomesticHoldings(options_.lsHoldings ? lsRows : std::vector<LsHolding>());
+  lsBroker_.SetDeposit(SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
+                       SandboxAccount::kDeposit);
+  lsBroker_.SetLiveAccount(true);
+  lsBroker_.Http().SetRecordLimit(kRecordLimit);
+
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
   user.userIdx = SandboxAccount::kUserIdx;
@@ -120,6 +147,7 @@ Sandbox::Sandbox(SandboxOptions options)
     return [this, server](const RecordedRequest& request, int status) {
       const bool priceInquiry =
           request.path == DbBrokerPeer::kDomesticPricePath ||
+          request.path == LsBrokerPeer::kDomesticPricePath ||
           (request.path == KiwoomBrokerPeer::kStockInfoPath &&
            request.Header("api-id") == "ka10095");
       if (options_.tickMs == 0 && status == 200 && priceInquiry) Tick();
@@ -137,6 +165,7 @@ Sandbox::Sandbox(SandboxOptions options)
   broker_.Http().OnServed(served("broker"));
   kiwoom_.Http().OnServed(served("kiwoom"));
   hanguk_.Http().OnServed(served("hanguk"));
+  lsBroker_.Http().OnServed(served("ls-broker"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -153,9 +182,11 @@ bool Sandbox::Start(std::string* error) {
   if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
+  if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
   hangukPort_ = hanguk_.Http().Port();
+  lsBrokerPort_ = lsBroker_.Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -175,6 +206,7 @@ void Sandbox::Stop() {
   broker_.Stop();
   kiwoom_.Stop();
   hanguk_.Stop();
+  lsBroker_.Stop();
   web_.Stop();
 }
 
@@ -200,6 +232,7 @@ void Sandbox::Tick() {
   broker_.SetQuotes(quotes);
   SetKiwoomQuotes(quotes);
   hanguk_.SetQuotes(quotes);
+  lsBroker_.SetQuotes(LsQuotes(quotes));
 }
 
 void Sandbox::SetKiwoomQuotes(const std::vector<DbQuote>& quotes) {
@@ -225,12 +258,16 @@ std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(B
 std::string Sandbox::KiwoomHost() const { return "127.0.0.1:" + std::to_string(kiwoomPort_); }
 
 std::string Sandbox::HangukHost() const { return "127.0.0.1:" + std::to_string(hangukPort_); }
+std::string Sandbox::LsBrokerHost() const {
+  return "127.0.0.1:" + std::to_string(lsBrokerPort_);
+}
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
-         "\nkiwoom_host=" + KiwoomHost() + "\nhanguk_host=" + HangukHost() +
+         "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
+         "\nhanguk_host=" + HangukHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }

@@ -145,6 +145,31 @@ int CStockAgentBase::LoginA(CURL*, const char*, const char*, const char*, int*, 
   return kAgentFailed;
 }
 
+int CStockAgentBase::LoginWithStoredCredentials(CURL* curl, const wchar_t* account,
+                                                const wchar_t* key, const wchar_t* secret,
+                                                int* outCode, wchar_t* outMsg, int msgLen) {
+  if (key && *key && secret && *secret)
+    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
+  return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
+}
+
+bool CStockAgentBase::BeginTokenLogin(const char* account, const char* key, const char* secret,
+                                      int* outCode, wchar_t* outMsg, int msgLen) {
+  // The token in use stays until its successor is in hand: workers keep sending with it while
+  // this login (a renewal, often) waits for the broker.
+  StoreCredentials(account && *account ? account : nullptr, key, secret);
+  if (outCode) *outCode = 0;
+  if (outMsg && msgLen > 0) outMsg[0] = 0;
+  if (HasCredentials()) return true;
+  DropToken();
+  return false;
+}
+
+void CStockAgentBase::DropToken() {
+  FreeAccessToken();
+  m_tokenExpiry = 0;
+}
+
 int CStockAgentBase::ParseDepositResponse(const char*, size_t, GroupInfoMap*, group_info_s**, int) {
   return kAgentFailed;
 }

@@ -332,6 +332,17 @@ class CStockAgentBase {
   // one) into the view's maps in one merge step; returns the number of holdings it named.
   int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
                    const BalanceQueryArgs_s& args);
+  // The token-login agents' wide login: stores the credentials when key and secret are given
+  // (a renewal without them keeps the stored ones), then logs in with LoginA on the stored ones.
+  int LoginWithStoredCredentials(CURL* curl, const wchar_t* account, const wchar_t* key,
+                                 const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen);
+  // The start of a token login: stores the account (when not empty), the key and the secret (each
+  // when not null) and empties the outputs. False, with the token dropped, when the key or the
+  // secret is missing (nothing may be sent).
+  bool BeginTokenLogin(const char* account, const char* key, const char* secret, int* outCode,
+                       wchar_t* outMsg, int msgLen);
+  // Forgets the token after a failed login.
+  void DropToken();
   // Runs `merge` through the view's merge step (directly when none is set).
   void RunMerge(const std::function<void()>& merge) const;
   // Stores the account, the key and the secret (each when not null) under the agent's lock.

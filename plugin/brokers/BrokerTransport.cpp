@@ -246,6 +246,23 @@ int RevokeReplyCode(const char* reply, int noCode, const char* member) {
   return NumberToInt(AtoN(code.c_str()), &number) ? number : kUnknownResultCode;
 }
 
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage) {
+  const long status = state->httpStatus;
+  std::string why;
+  if (state->order && state->transfer == CURLE_OK && (status < 200 || status > 299)) {
+    why = "HTTP " + std::to_string(status);
+  } else if (state->transfer != CURLE_OK) {
+    if (state->transfer == kTransferNoHandle) state->errorText = "no HTTP handle";
+    why = state->errorText;
+  } else {
+    return reply;
+  }
+  std::free(reply);
+  if (len) *len = 0;
+  if (outMessage) *outMessage = why;
+  return nullptr;
+}
+
 std::string UrlEncodeFormValue(const char* value) {
   if (!value || !*value) return {};
   char* escaped = curl_easy_escape(nullptr, value, 0);

@@ -99,11 +99,16 @@ int ParseResultCode(const char* code);
 // The same for a broker whose gateway codes start with any of the three-letter `prefixes`.
 int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes);
 
-// The result of a token revocation: the number after the reply's quoted "code" (the text between
-// ':' and ',', quotes and blanks trimmed), `noCode` when the reply names none, kUnknownResultCode
-// for a number no int holds.
-// `member` names another quoted member than "code".
+// The result of a token revocation: the number after the reply's quoted member (`member`, quotes
+// included; "code" by default; the text between ':' and ',', quotes and blanks trimmed), `noCode`
+// when the reply names none, kUnknownResultCode for a number no int holds.
 int RevokeReplyCode(const char* reply, int noCode, const char* member = "\"code\"");
+
+// What an agent keeps of a reply: null when the transfer failed (a reply cut short is never
+// read as an answer) or, for an order request, when its HTTP status is not 2xx (an error page
+// says nothing about the order). The reply is then freed, *len set to 0 and the reason ("HTTP
+// <status>", or libcurl's words) left in *outMessage; otherwise the reply is returned as it is.
+char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage);
 
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);

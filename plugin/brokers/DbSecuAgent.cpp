@@ -103,29 +103,11 @@ char* CDbSecuAgent::Send(CURL* curl, int post, const char* path, const char* bod
                         credentials.key.c_str(), credentials.secret.c_str(),
                         bearer ? credentials.token.c_str() : nullptr, json, &len,
                         m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
-  const unsigned transfer = state->transfer;
-  const long status = state->httpStatus;
-  std::string& transferError = state->errorText;
-  m_lastTransfer = transfer;
-  if (state->order && transfer == CURLE_OK && (status < 200 || status > 299)) {
-    // An error page says nothing about the order: whether the broker executed it is unknown.
-    std::free(reply);
-    if (outLen) *outLen = 0;
-    const std::string text = "HTTP " + std::to_string(status);
-    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          text.c_str());
-    return nullptr;
-  }
-  if (transfer != CURLE_OK) {
-    // A reply cut short by a failed transfer is never read as an answer.
-    std::free(reply);
-    reply = nullptr;
-    len = 0;
-    // The message the login's error box shows names the cause (a certificate problem, say).
-    if (transfer == kTransferNoHandle) transferError = "no HTTP handle";
-    StrSafeCopyFromUTF8_W(m_lastMessage, sizeof m_lastMessage / sizeof m_lastMessage[0],
-                          transferError.c_str());
-  }
+  m_lastTransfer = state->transfer;
+  std::string why;
+  reply = KeepAnsweredReply(reply, &len, state, &why);
+  // The message the login's error box shows names the cause (a certificate problem, say).
+  if (!reply) SetLastMessage(Utf8ToWide(why).c_str());
   if (outLen) *outLen = len;
   return reply;
 }
@@ -141,9 +123,7 @@ int CDbSecuAgent::NoteRefusal(const char* reply) {
 
 int CDbSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
                         const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
-  if (key && *key && secret && *secret)
-    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
-  return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
+  return LoginWithStoredCredentials(curl, account, key, secret, outCode, outMsg, msgLen);
 }
 
 int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const char* secret,
@@ -159,15 +139,7 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
 int CDbSecuAgent::TokenLogin(CURL* curl, const char* account, const char* key, const char* secret,
                              int* outCode, wchar_t* outMsg, int msgLen, const char* path,
                              const FormBody& makeBody) {
-  // The token in use stays until its successor is in hand: workers keep sending with it while
-  // this login (a renewal, often) waits for the broker.
-  StoreCredentials(account && *account ? account : nullptr, key, secret);
-  if (outCode) *outCode = 0;
-  CopyMessage(outMsg, msgLen, "");
-  if (!HasCredentials()) {
-    DropToken();
-    return kAgentFailed;
-  }
+  if (!BeginTokenLogin(account, key, secret, outCode, outMsg, msgLen)) return kAgentFailed;
 
   const std::string body = makeBody(CredentialsForRequest());
   BrokerRequestState request;
@@ -202,11 +174,6 @@ int CDbSecuAgent::TokenLogin(CURL* curl, const char* account, const char* key, c
   if (result != kAgentOk) DropToken();
   std::free(reply);
   return result;
-}
-
-void CDbSecuAgent::DropToken() {
-  FreeAccessToken();
-  m_tokenExpiry = 0;
 }
 
 int CDbSecuAgent::Logout() {

@@ -197,8 +197,6 @@ class CDbSecuAgent : public CStockAgentBase {
   };
   static DomesticOrderCodes OrderCodes(int side, int priceType, int creditFlag, int creditKind,
                                        int loanDate);
-  // Forgets the token after a failed login.
-  void DropToken();
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
 

@@ -16,6 +16,7 @@
 #include "platform/win/Clock.h"
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/MultiPriceReply.h"
 
 namespace {
 
@@ -364,6 +365,13 @@ int CDbSecuAgent::QueryMultiPrices(CURL* curl, uint8_t, uint8_t priceSlot, const
 int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len,
                                           StockMap* stocks, char* outCodeText, int* outCode,
                                           FILE* priceLog) {
+  return ApplyMultiPriceReply(priceSlot, reply, len, stocks, outCodeText, outCode, priceLog,
+                              m_resultCode);
+}
+
+int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
+                         char* outCodeText, int* outCode, FILE* priceLog,
+                         int (*resultCode)(const char* code)) {
   if (outCode) *outCode = 0;
   if (!reply || len == 0 || !stocks) return 0;
   // A poll parses a reply per batch all day long: the tree is built in a per-thread buffer
@@ -387,7 +395,7 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
 
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
   if (outCodeText) StrSafeCopyA(outCodeText, kOutCodeTextSize, code ? code : "");
-  if (outCode) *outCode = m_resultCode(code);
+  if (outCode) *outCode = resultCode ? resultCode(code) : ParseResultCode(code);
 
   const rapidjson::Value* rows = JsonGetArray(doc, "Out");
   if (!rows) return 0;

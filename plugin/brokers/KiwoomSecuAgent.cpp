@@ -151,22 +151,12 @@ int CKiwoomSecuAgent::QueryAccountsA(CURL*, const char*, const char*, int*, wcha
 
 int CKiwoomSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
                             const wchar_t* secret, int* outCode, wchar_t* outMsg, int msgLen) {
-  if (key && *key && secret && *secret)
-    StoreCredentials(Narrow(account).c_str(), Narrow(key).c_str(), Narrow(secret).c_str());
-  return LoginA(curl, nullptr, nullptr, nullptr, outCode, outMsg, msgLen);
+  return LoginWithStoredCredentials(curl, account, key, secret, outCode, outMsg, msgLen);
 }
 
 int CKiwoomSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const char* secret,
                              int* outCode, wchar_t* outMsg, int msgLen) {
-  // The token in use stays until its successor is in hand: workers keep sending with it while
-  // this login (a renewal, often) waits for the broker.
-  StoreCredentials(account && *account ? account : nullptr, key, secret);
-  if (outCode) *outCode = 0;
-  CopyMessage(outMsg, msgLen, "");
-  if (!HasCredentials()) {
-    DropToken();
-    return kAgentFailed;
-  }
+  if (!BeginTokenLogin(account, key, secret, outCode, outMsg, msgLen)) return kAgentFailed;
 
   const RequestCredentials credentials = CredentialsForRequest();
   const std::string body = "{\t\t\t\t\"grant_type\": \"client_credentials\",\t\t\t\t\"appkey\" : " +
@@ -216,10 +206,6 @@ int CKiwoomSecuAgent::LoginA(CURL* curl, const char* account, const char* key, c
   return result;
 }
 
-void CKiwoomSecuAgent::DropToken() {
-  FreeAccessToken();
-  m_tokenExpiry = 0;
-}
 
 int CKiwoomSecuAgent::Logout() {
   int result = kKiwoomRevokeNotSent;

@@ -128,7 +128,6 @@ class CKiwoomSecuAgent : public CStockAgentBase {
   int PostPages(CURL* curl, const char* path, const char* body, const char* apiId, int pauseMs,
                 int maxPages, const std::function<void(const char* reply, int len)>& onPage,
                 unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
-  void DropToken();
 
   int m_timeoutMs = kKiwoomRequestTimeoutMs;
   const std::atomic<int>* m_stopFlag = nullptr;

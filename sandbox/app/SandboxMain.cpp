@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "                    answered price inquiry\n"
     "  --broker-port N   the broker's port (default: one the system picks)\n"
     "  --web-port N      the web server's port (default: one the system picks)\n"
+    "  --broker db|ls    the broker whose account holds the opening holdings (default db;\n"
+    "                    the other broker's account starts empty)\n"
     "  --ca FILE         where to write the CA certificate (default: sandbox-ca.pem beside\n"
     "                    the state file, or in the current folder)\n"
     "  --state FILE      write the ports and the CA path here once listening; removed on exit\n"
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--tick-ms") {
       if (!ReadNumber(value, 0, 3600000, &number)) return Fail("--tick-ms needs 0 to 3600000");
       options.tickMs = static_cast<int>(number);
+    } else if (arg == "--broker") {
+      const std::string broker = value ? value : "";
+      if (broker != "db" && broker != "ls") return Fail("--broker takes db or ls");
+      options.lsHoldings = broker == "ls";
     } else if (arg == "--broker-port" || arg == "--web-port") {
       if (!ReadNumber(value, 1, 65535, &number)) return Fail(arg + " needs a port number");
       (arg == "--broker-port" ? options.brokerPort : options.webPort) = static_cast<int>(number);
@@ -126,7 +132,8 @@ int main(int argc, char** argv) {
   }
   const std::string path =
       options.script.empty() ? "seed " + std::to_string(options.seed) : "script " + scriptPath;
-  std::printf("sandbox: broker %s, web server %s, CA %s, %s\n", sandbox.BrokerHost().c_str(),
+  std::printf("sandbox: broker %s, LS broker %s, web server %s, CA %s, %s\n",
+              sandbox.BrokerHost().c_str(), sandbox.LsBrokerHost().c_str(),
               sandbox.WebUrl().c_str(), caPath.c_str(), path.c_str());
   std::fflush(stdout);
 

@@ -11,6 +11,7 @@
 #include "plugin/brokers/DbSecuAgent.h"
 #include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 
@@ -80,9 +81,9 @@ std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, in
   return line;
 }
 
-// Brokers whose agents are not built: LS and the two exchanges.
+// Brokers whose agents are not built: the two exchanges.
 bool BrokerHasAgent(uint8_t brokerId) {
-  for (uint8_t missing : {2, 8, 9})
+  for (uint8_t missing : {8, 9})
     if (brokerId == missing) return false;
   return true;
 }
@@ -107,7 +108,7 @@ void CPelomarEngine::SetUserLoginCredentials(const std::wstring& account, const 
 std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, uint8_t brokerId,
                                                            uint8_t instance,
                                                            const wchar_t* displayName) {
-  // LS (2) and the exchanges (8 Bithumb, 9 Upbit) have no agent yet: their slots stay empty.
+  // The exchanges (8 Bithumb, 9 Upbit) have no agent yet: their slots stay empty.
   if (!BrokerHasAgent(brokerId)) return nullptr;
   const uint8_t kind = marketKind == 0 ? 1 : marketKind;
   const uint8_t securitiesKind = kind == 2 ? 2 : kind == 3 ? 3 : 1;
@@ -117,6 +118,13 @@ std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, u
                                                      m_option.exchange_rate, kAgentReserved);
     kiwoom->SetStopFlag(&m_abortTransfers);
     return kiwoom;
+  }
+  if (brokerId == kLsBrokerId) {
+    auto ls = std::make_unique<CLsSecuAgent>(securitiesKind, displayName, '1', kLsBrokerId,
+                                             instance, kind, m_option.exchange_rate,
+                                             kAgentReserved);
+    ls->SetStopFlag(&m_abortTransfers);
+    return ls;
   }
   if (brokerId == kHangukBrokerId) {
     auto hanguk = std::make_unique<CHangukSecuAgent>(securitiesKind, displayName, '1',

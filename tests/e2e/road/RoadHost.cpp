@@ -97,6 +97,7 @@ bool RoadHost::Prepare(const std::string& script, std::string* error) {
   // The market ticks after every answered price inquiry, so the script's lines follow the
   // program's quote passes whatever their timing.
   options.tickMs = 0;
+  options.lsHoldings = paths_.broker == "ls";
   if (!ParseSandboxScript(script, SandboxStocks(), &options.script, error)) return false;
   sandbox_ = std::make_unique<Sandbox>(options);
   sandbox_->OnServed([this](const std::string& line) {

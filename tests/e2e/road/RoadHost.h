@@ -27,8 +27,9 @@ namespace orv::test {
 struct RoadPaths {
   std::string binaryDir;
   std::string sourceDir;
-  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom" ("hanguk") for a second
-  // domestic slot with the Kiwoom (Korea Investment) account, the data broker.
+  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom", "ls" or "hanguk" for a
+  // second domestic slot with that broker's account, the data broker ("ls" also puts the opening
+  // holdings in the LS account and leaves the DB account empty).
   std::string broker = "db";
 };
 

@@ -15,6 +15,7 @@
 #include "plugin/brokers/DbSecuAgent.h"
 #include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
+#include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
@@ -28,11 +29,24 @@ void SetText(wchar_t (&field)[N], const wchar_t* text) {
   field[N - 1] = 0;
 }
 
+// Broker 2 gets the LS agent, for each market kind it is asked for.
+TEST(AgentFactory, LsBrokerGetsTheLsAgent) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  for (uint8_t kind : {1, 2}) {
+    CStockAgentBase* agent = engine.GetStockAgent(kind, kLsBrokerId, 1, nullptr, L"ls");
+    ASSERT_NE(dynamic_cast<CLsSecuAgent*>(agent), nullptr);
+    EXPECT_EQ(agent->m_brokerId, kLsBrokerId);
+    EXPECT_EQ(agent->m_marketKind, kind);
+    EXPECT_EQ(agent->m_accounts, &engine.Accounts());
+  }
+}
+
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // LS and the two exchanges have no agent: none is made or kept.
-  for (uint8_t broker : {2, 8, 9}) {
+  // The two exchanges have no agent: none is made or kept.
+  for (uint8_t broker : {8, 9}) {
     uint8_t instance = 0;
     EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
               nullptr)
@@ -176,12 +190,12 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
 TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
   ASSERT_TRUE(setup_.Ready());
   auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 2;  // LS
-  SetText(dom.name[1], L"엘에스");
+  dom.broker_id[1] = 8;  // Bithumb, an exchange without an agent
+  SetText(dom.name[1], L"빗썸");
   dom.broker_id[2] = 0;
   auto& ovs = engine_.Options().overseas;
-  ovs.broker_id[0] = 2;  // LS
-  SetText(ovs.name[0], L"LS");
+  ovs.broker_id[0] = 9;  // Upbit, an exchange without an agent
+  SetText(ovs.name[0], L"업비트해외");
   SetText(ovs.app_key[0], L"key");
   SetText(ovs.app_secret[0], L"secret");
   engine_.Options().coin_on = 1;
@@ -198,12 +212,13 @@ TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
     std::vector<std::wstring> lines;
   } cases[] = {
       {0,
-       {L"[국내] 엘에스 (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
-        L"[해외] LS (증권사 2): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+       {L"[국내] 빗썸 (증권사 8): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+        L"[해외] 업비트해외 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
       {1,
-       {L"[Domestic] 엘에스 (broker 2): this broker has no agent yet; the account slot stays empty",
-        L"[Overseas] LS (broker 2): this broker has no agent yet; the account slot stays empty",
+       {L"[Domestic] 빗썸 (broker 8): this broker has no agent yet; the account slot stays empty",
+        L"[Overseas] 업비트해외 (broker 9): this broker has no agent yet; the account slot stays "
+        L"empty",
         L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
   };
   for (const auto& c : cases) {
