@@ -11,6 +11,7 @@
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/brokers/HangukSecuAgent.h"
+#include "plugin/brokers/T8430Codes.h"
 
 namespace {
 
@@ -24,8 +25,6 @@ constexpr size_t kQueryPricesBodySize = 1000;
 constexpr int kSideBuy = 1;
 constexpr int kMarketPriceOrder = 3;
 
-bool IsOverseasListLetter(char letter) { return letter == 'D' || letter == 'N' || letter == 'A'; }
-
 // This broker's continuation headers. The domestic list names an empty key on its first page,
 // and a key starting with '0' marks its last page; other lists page on while any key comes.
 ContinuationHeaders Paging(bool domesticList) {
@@ -35,33 +34,6 @@ ContinuationHeaders Paging(bool domesticList) {
   names.keyOnFirstPage = domesticList;
   names.zeroKeyEnds = domesticList;
   return names;
-}
-
-// The body of an overseas list request for a market letter.
-const char* OverseasListBody(char letter) {
-  switch (letter) {
-    case 'D':
-      return "{\"In\": {\"InputDataCode\": \"NY\" }}";
-    case 'N':
-      return "{\"In\": {\"InputDataCode\": \"NA\" }}";
-    default:
-      return "{\"In\": {\"InputDataCode\": \"AM\" }}";
-  }
-}
-
-// The exchange code an overseas price request names for a market letter; null for a letter
-// that names none.
-const char* OverseasExchangeCode(char letter) {
-  switch (letter) {
-    case 'D':
-      return "FY";
-    case 'N':
-      return "FN";
-    case 'A':
-      return "FA";
-    default:
-      return nullptr;
-  }
 }
 
 }  // namespace
