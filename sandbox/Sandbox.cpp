@@ -40,19 +40,12 @@ Sandbox::Sandbox(SandboxOptions options)
       ca_("Orvella Sandbox CA"),
       broker_(ca_),
       kiwoom_(ca_),
+      hanguk_(ca_),
       lsBroker_(ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
-  broker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
-  broker_.SetToken(SandboxAccount::kAccessToken);
-  std::vector<DbTickerRow> list;
-  for (const SandboxStock& stock : market_.Stocks()) {
-    list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
-  }
-  broker_.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
-  broker_.SetQuotes(market_.Quotes());
   std::vector<DbHoldingRow> rows;
   for (const OpeningHolding& h : kOpeningHoldings) {
     DbHoldingRow row;
@@ -65,14 +58,32 @@ Sandbox::Sandbox(SandboxOptions options)
     row.avgPrice = h.avgPrice;
     rows.push_back(row);
   }
-  broker_.SetDomesticBalance({}, options_.lsHoldings ? std::vector<DbHoldingRow>() : rows);
   DbDeposit deposit;
   deposit.deposit = SandboxAccount::kDeposit;
   deposit.withdrawable = SandboxAccount::kDeposit;
   deposit.nextDay = SandboxAccount::kDeposit;
-  broker_.SetDeposit(deposit);
-  broker_.SetLiveAccount(true);
-  broker_.Http().SetRecordLimit(kRecordLimit);
+  // The Korea Investment broker answers in the DB broker's formats: its account is the DB
+  // account's twin, listed in its own "t8430" list.
+  std::vector<DbTickerRow> list;
+  std::vector<HangukListRow> hangukList;
+  for (const SandboxStock& stock : market_.Stocks()) {
+    list.push_back({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+    hangukList.push_back(
+        {"A" + stock.code, stock.stdCode, stock.marketClass == "4" ? "2" : "1", stock.name});
+  }
+  broker_.SetTickerPages(DbBrokerPeer::kDomesticTickerPath, {list});
+  hanguk_.SetListPages(HangukBrokerPeer::kStockListPath, {hangukList});
+  for (DbBrokerPeer* peer : {&broker_, static_cast<DbBrokerPeer*>(&hanguk_)}) {
+    peer->AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+    peer->SetToken(SandboxAccount::kAccessToken);
+    peer->SetQuotes(market_.Quotes());
+    // With the holdings in the LS account the DB account starts empty.
+    const bool empty = peer == &broker_ && options_.lsHoldings;
+    peer->SetDomesticBalance({}, empty ? std::vector<DbHoldingRow>() : rows);
+    peer->SetDeposit(deposit);
+    peer->SetLiveAccount(true);
+    peer->Http().SetRecordLimit(kRecordLimit);
+  }
 
   // The Kiwoom account holds the same stocks; its balance values them at the quotes.
   kiwoom_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
@@ -153,6 +164,7 @@ Sandbox::Sandbox(SandboxOptions options)
   };
   broker_.Http().OnServed(served("broker"));
   kiwoom_.Http().OnServed(served("kiwoom"));
+  hanguk_.Http().OnServed(served("hanguk"));
   lsBroker_.Http().OnServed(served("ls-broker"));
   web_.Http().OnServed(served("web"));
 }
@@ -168,10 +180,12 @@ bool Sandbox::Start(std::string* error) {
   if (!ca_.IsValid()) return fail("the test CA could not be made");
   if (!broker_.Http().Start(options_.brokerPort)) return fail("the broker cannot listen");
   if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
+  if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
+  hangukPort_ = hanguk_.Http().Port();
   lsBrokerPort_ = lsBroker_.Http().Port();
   webPort_ = web_.Http().Port();
   if (options_.tickMs > 0) {
@@ -191,6 +205,7 @@ void Sandbox::Stop() {
   if (clock_.joinable()) clock_.join();
   broker_.Stop();
   kiwoom_.Stop();
+  hanguk_.Stop();
   lsBroker_.Stop();
   web_.Stop();
 }
@@ -216,6 +231,7 @@ void Sandbox::Tick() {
   }
   broker_.SetQuotes(quotes);
   SetKiwoomQuotes(quotes);
+  hanguk_.SetQuotes(quotes);
   lsBroker_.SetQuotes(LsQuotes(quotes));
 }
 
@@ -241,6 +257,7 @@ std::string Sandbox::BrokerHost() const { return "127.0.0.1:" + std::to_string(B
 
 std::string Sandbox::KiwoomHost() const { return "127.0.0.1:" + std::to_string(kiwoomPort_); }
 
+std::string Sandbox::HangukHost() const { return "127.0.0.1:" + std::to_string(hangukPort_); }
 std::string Sandbox::LsBrokerHost() const {
   return "127.0.0.1:" + std::to_string(lsBrokerPort_);
 }
@@ -250,6 +267,7 @@ std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
+         "\nhanguk_host=" + HangukHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker, a Kiwoom broker and an
-// LS broker with one account each over the same moving market, and the product web server with
-// one member, so the real program logs in, polls prices, places orders and reports them without
-// any real account. Which broker the program uses is chosen when the program folder is staged.
+// The sandbox: on loopback HTTPS (a test CA made at start), a DB broker, a Kiwoom broker, an LS
+// broker and a Korea Investment broker with one account each over the same moving market, and
+// the product web server with one member, so the real program logs in, polls prices, places
+// orders and reports them without any real account. Which broker the program uses is chosen
+// when the program folder is staged.
 
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +16,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/HangukBrokerPeer.h"
 #include "tests/peers/KiwoomBrokerPeer.h"
 #include "tests/peers/LsBrokerPeer.h"
 #include "tests/peers/TestCa.h"
@@ -69,17 +71,20 @@ class Sandbox {
   std::string BrokerHost() const;
   // The Kiwoom broker's "127.0.0.1:<port>", as the "BrokerHost-1" setting takes it.
   std::string KiwoomHost() const;
+  // The Korea Investment broker's "127.0.0.1:<port>", as the "BrokerHost-14" setting takes it.
+  std::string HangukHost() const;
   // The LS broker's "127.0.0.1:<port>", as the "BrokerHost-2" setting takes it.
   std::string LsBrokerHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
-  // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host, web_url,
-  // web_port, ca_file, pid.
+  // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
+  // hanguk_host, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
   DbBrokerPeer& Broker() { return broker_; }
   KiwoomBrokerPeer& Kiwoom() { return kiwoom_; }
+  HangukBrokerPeer& Hanguk() { return hanguk_; }
   LsBrokerPeer& LsBroker() { return lsBroker_; }
   WebServerPeer& Web() { return web_; }
 
@@ -99,6 +104,7 @@ class Sandbox {
   TestCa ca_;
   DbBrokerPeer broker_;
   KiwoomBrokerPeer kiwoom_;
+  HangukBrokerPeer hanguk_;
   LsBrokerPeer lsBroker_;
   WebServerPeer web_;
   SandboxMarket market_;
@@ -109,6 +115,7 @@ class Sandbox {
   std::function<void(const std::string&)> log_;
   int brokerPort_ = -1;
   int kiwoomPort_ = -1;
+  int hangukPort_ = -1;
   int lsBrokerPort_ = -1;
   int webPort_ = -1;
 };

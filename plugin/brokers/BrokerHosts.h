@@ -8,6 +8,9 @@
 // Public production hosts of the DB securities broker (REST, WebSocket quotes).
 constexpr const char* kDbBrokerDefaultHost = "openapi.dbsec.co.kr:8443";
 constexpr const char* kDbBrokerDefaultWsHost = "openapi.dbsec.co.kr:7070";
+// Public production hosts of the Korea Investment securities broker (REST, WebSocket quotes).
+constexpr const char* kHangukBrokerDefaultHost = "openapi.koreainvestment.com:9443";
+constexpr const char* kHangukBrokerDefaultWsHost = "ops.koreainvestment.com:21000";
 // Public production host of the LS securities broker (REST).
 constexpr const char* kLsBrokerDefaultHost = "openapi.ls-sec.co.kr:8080";
 

@@ -22,7 +22,6 @@ constexpr const char* kJsonContentType = "Content-Type: application/json; charse
 constexpr const char* kFormContentType = "Content-Type: application/x-www-form-urlencoded";
 constexpr size_t kMaxHeaderLine = 999;
 constexpr size_t kMaxContKeyValue = 511;
-constexpr long kConnectTimeoutMs = 5000;
 
 bool IsEmpty(const char* text) { return !text || !*text; }
 
@@ -141,7 +140,7 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                    state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs
-                                                        : kConnectTimeoutMs);
+                                                        : kBrokerConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -219,13 +218,17 @@ int OnRequestProgress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_o
   return flag && flag->load() != 0 ? 1 : 0;
 }
 
-int ParseResultCode(const char* code) {
+int ParseResultCode(const char* code) { return ParseGatewayResultCode(code, {"IGW"}); }
+
+int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes) {
   if (!code || !*code) return 0;
   // A code whose number no int holds is none the broker gives: it reads as an unknown code.
   int number = 0;
   if (std::isalpha(static_cast<unsigned char>(code[0]))) {
-    if (std::strncmp(code, "IGW", 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
-      return 100000 + number;
+    for (const char* prefix : prefixes) {
+      if (std::strncmp(code, prefix, 3) == 0 && NumberToIntIn(AtoN(code + 3), 0, 99999, &number))
+        return 100000 + number;
+    }
     return kUnknownResultCode;
   }
   return NumberToInt(AtoN(code), &number) ? number : kUnknownResultCode;
@@ -283,18 +286,19 @@ int RunContinuationPaging(int pauseMs, int maxPages, const PageSender& sendPage,
     if (running && running->load() == 0) break;
     const bool first = pages == 0;
     const std::string extra = std::string(names.more) + ": " + (first ? 'N' : 'Y');
-    const std::string further = first ? std::string() : std::string(names.key) + ": " + contKey;
+    const bool sendKey = !first || names.keyOnFirstPage;
+    const std::string further = std::string(names.key) + ": " + contKey;
     BrokerRequestState page;
     page.contKeyHeader = names.key;
     int len = 0;
-    char* reply = sendPage(extra.c_str(), first ? nullptr : further.c_str(), &page, &len);
+    char* reply = sendPage(extra.c_str(), sendKey ? further.c_str() : nullptr, &page, &len);
     ++pages;
     if (outTransfer) *outTransfer = page.transfer;
     if (reply && onPage) onPage(reply, len);
     std::free(reply);
     orv::win::Sleep(static_cast<DWORD>(pauseMs > 0 ? pauseMs : 0));
     contKey = page.contKey;
-    if (contKey.empty()) break;
+    if (contKey.empty() || (names.zeroKeyEnds && contKey[0] == '0')) break;
   }
   if (outMorePending) *outMorePending = !contKey.empty();
   return pages;

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ constexpr size_t kContKeySize = 200;
 constexpr unsigned kTransferNoHandle = 99;
 // The DB agent's request time-out (ms); limits of 500 ms and below mean 5000 ms.
 constexpr int kBrokerRequestTimeoutMs = 20000;
+// Connect time-out of a request unless its state names another (ms).
+constexpr long kBrokerConnectTimeoutMs = 5000;
 
 // What one request leaves besides its reply body: the reply headers the agents read and the
 // transfer's result. Every request has its own, so requests that several workers send through
@@ -93,6 +96,8 @@ int OnRequestProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl
 // null or no number -> 0).
 constexpr int kUnknownResultCode = -10000;
 int ParseResultCode(const char* code);
+// The same for a broker whose gateway codes start with any of the three-letter `prefixes`.
+int ParseGatewayResultCode(const char* code, std::initializer_list<const char*> prefixes);
 
 // The result of a token revocation: the number after the reply's quoted member (`member`, quotes
 // included; "code" by default; the text between ':' and ',', quotes and blanks trimmed), `noCode`
@@ -124,9 +129,13 @@ using PageHandler = std::function<void(const char* reply, int len)>;
 constexpr int kMaxContinuationPages = 100;
 // The header names a broker pages with: `more` ("<more>: N" on the first page, "<more>: Y" on
 // later ones) and `key` (the reply's key, repeated as "<key>: <value>" on the next request).
+// With `keyOnFirstPage` the key header goes out on the first page too, empty; with
+// `zeroKeyEnds` a key whose first character is '0' marks the last page.
 struct ContinuationHeaders {
   const char* more = "cont_yn";
   const char* key = "cont_key";
+  bool keyOnFirstPage = false;
+  bool zeroKeyEnds = false;
 };
 // Returns pages received; *outTransfer (when given) takes the transfer code of the last page
 // and *outMorePending whether the last page still named a key (the page limit cut the list).

@@ -89,15 +89,17 @@ CDbSecuAgent::CDbSecuAgent(uint8_t marketKind, const wchar_t* name, char classLe
 
 CDbSecuAgent::~CDbSecuAgent() = default;
 
-char* CDbSecuAgent::Post(CURL* curl, const char* path, const char* body, int json,
+char* CDbSecuAgent::Send(CURL* curl, int post, const char* path, const char* body, int json,
                          const char* extraHeader, bool bearer, int* outLen,
                          const char* furtherHeaders, BrokerRequestState* state) {
   BrokerRequestState own;
   if (!state) state = &own;
+  state->contKeyHeader = m_contKeyHeader;
+  state->connectTimeoutMs = m_connectTimeoutMs;
   const RequestCredentials credentials = CredentialsForRequest();
   int len = 0;
   char* reply =
-      SendBrokerRequest(curl, m_baseUrl, path, 1, nullptr, body, extraHeader, furtherHeaders, 0,
+      SendBrokerRequest(curl, m_baseUrl, path, post, nullptr, body, extraHeader, furtherHeaders, 0,
                         credentials.key.c_str(), credentials.secret.c_str(),
                         bearer ? credentials.token.c_str() : nullptr, json, &len,
                         m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
@@ -116,7 +118,7 @@ int CDbSecuAgent::NoteRefusal(const char* reply) {
   StrGetTextWithTextBlockA(reply, "\"rsp_cd\"", '"', '"', &code);
   StrGetTextWithTextBlockA(reply, "\"rsp_msg\"", '"', '"', &message);
   if (!message.empty()) SetLastMessage(Utf8ToWide(message).c_str());
-  return ParseResultCode(code.c_str());
+  return m_resultCode(code.c_str());
 }
 
 int CDbSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
@@ -126,15 +128,23 @@ int CDbSecuAgent::Login(CURL* curl, const wchar_t* account, const wchar_t* key,
 
 int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const char* secret,
                          int* outCode, wchar_t* outMsg, int msgLen) {
+  return TokenLogin(curl, account, key, secret, outCode, outMsg, msgLen, kTokenPath,
+                    [](const RequestCredentials& credentials) {
+                      return "grant_type=client_credentials&appkey=" +
+                             UrlEncodeFormValue(credentials.key.c_str()) + "&appsecretkey=" +
+                             UrlEncodeFormValue(credentials.secret.c_str()) + "&scope=oob";
+                    });
+}
+
+int CDbSecuAgent::TokenLogin(CURL* curl, const char* account, const char* key, const char* secret,
+                             int* outCode, wchar_t* outMsg, int msgLen, const char* path,
+                             const FormBody& makeBody) {
   if (!BeginTokenLogin(account, key, secret, outCode, outMsg, msgLen)) return kAgentFailed;
 
-  const RequestCredentials credentials = CredentialsForRequest();
-  const std::string body =
-      "grant_type=client_credentials&appkey=" + UrlEncodeFormValue(credentials.key.c_str()) +
-      "&appsecretkey=" + UrlEncodeFormValue(credentials.secret.c_str()) + "&scope=oob";
+  const std::string body = makeBody(CredentialsForRequest());
   BrokerRequestState request;
   int len = 0;
-  char* reply = Post(curl, kTokenPath, body.c_str(), 0, nullptr, false, &len, nullptr, &request);
+  char* reply = Post(curl, path, body.c_str(), 0, nullptr, false, &len, nullptr, &request);
   if (!reply) {
     DropToken();
     // The cause travels with this request: another worker may have set the last message since.
@@ -152,7 +162,7 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
         SetLastMessage(Utf8ToWide(description).c_str());
       }
       if (const char* code = JsonGetStringPtr(doc, "error_code")) {
-        if (outCode) *outCode = ParseResultCode(code);
+        if (outCode) *outCode = m_resultCode(code);
       }
     } else {
       int64_t lifetime = JsonGetInt64(doc, "expires_in", 0);
@@ -167,27 +177,34 @@ int CDbSecuAgent::LoginA(CURL* curl, const char* account, const char* key, const
   return result;
 }
 
-
 int CDbSecuAgent::Logout() {
-  int result = kDbRevokeNotSent;
-  const RequestCredentials credentials = CredentialsForRequest();
-  if (!credentials.token.empty() && !credentials.key.empty() && !credentials.secret.empty()) {
-    CURL* handle = curl_easy_init();
-    if (handle) {
-      const std::string body =
-          "token=" + UrlEncodeFormValue(credentials.token.c_str()) +
-          "&token_type_hint=access_token&appkey=" + UrlEncodeFormValue(credentials.key.c_str()) +
-          "&appsecretkey=" + UrlEncodeFormValue(credentials.secret.c_str());
-      char* reply = Post(handle, kRevokePath, body.c_str(), 0, nullptr, true, nullptr);
-      curl_easy_cleanup(handle);
-      if (reply) {
-        result = RevokeReplyCode(reply, kDbRevokeNoCode);
-        std::free(reply);
-      }
-    }
-  }
+  const int result =
+      RevokeToken(kRevokePath,
+                  [](const RequestCredentials& credentials) {
+                    return "token=" + UrlEncodeFormValue(credentials.token.c_str()) +
+                           "&token_type_hint=access_token&appkey=" +
+                           UrlEncodeFormValue(credentials.key.c_str()) + "&appsecretkey=" +
+                           UrlEncodeFormValue(credentials.secret.c_str());
+                  },
+                  "\"code\"");
   m_tokenExpiry = 0;
   m_balancePasses = 0;
+  return result;
+}
+
+int CDbSecuAgent::RevokeToken(const char* path, const FormBody& makeBody, const char* codeName) {
+  int result = kDbRevokeNotSent;
+  const RequestCredentials credentials = CredentialsForRequest();
+  if (credentials.token.empty() || credentials.key.empty() || credentials.secret.empty())
+    return result;
+  CURL* handle = curl_easy_init();
+  if (!handle) return result;
+  char* reply = Post(handle, path, makeBody(credentials).c_str(), 0, nullptr, true, nullptr);
+  curl_easy_cleanup(handle);
+  if (reply) {
+    result = RevokeReplyCode(reply, kDbRevokeNoCode, codeName);
+    std::free(reply);
+  }
   return result;
 }
 

@@ -13,10 +13,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/stocklib/StockAgentBase.h"
-
-struct BrokerRequestState;
+#include "plugin/brokers/BrokerTransport.h"
 
 constexpr uint8_t kDbBrokerId = 11;
 // Token lifetime bounds (seconds): a lifetime below 1 s means a day; longer than ten days is
@@ -150,25 +150,69 @@ class CDbSecuAgent : public CStockAgentBase {
   unsigned LastTransferCode() const { return m_lastTransfer.load(); }
   const DbBalanceSummary_s& LastBalanceSummary() const { return m_summary; }
 
- private:
-  // POST to the path with the agent's key and secret, and its access token when `bearer`; the
-  // reply (free()) or null. `state`, when given, takes the reply's headers and the transfer
-  // result of this request alone; with its order flag set the request goes out on a connection
-  // of its own, and a reply whose HTTP status is not 2xx is no answer (null; the status is the
-  // last message).
+ protected:
+  // Sends one request to the path (POST with `body` when `post`, else GET) with the agent's key
+  // and secret, and its access token when `bearer`; the reply (free()) or null. A null `curl`
+  // makes a handle for this request alone. `state`, when given, takes the reply's headers and
+  // the transfer result of this request alone; with its order flag set the request goes out on
+  // a connection of its own, and a reply whose HTTP status is not 2xx is no answer (null; the
+  // status is the last message).
+  char* Send(CURL* curl, int post, const char* path, const char* body, int json,
+             const char* extraHeader, bool bearer, int* outLen, const char* furtherHeaders,
+             BrokerRequestState* state);
   char* Post(CURL* curl, const char* path, const char* body, int json, const char* extraHeader,
              bool bearer, int* outLen, const char* furtherHeaders = nullptr,
-             BrokerRequestState* state = nullptr);
+             BrokerRequestState* state = nullptr) {
+    return Send(curl, 1, path, body, json, extraHeader, bearer, outLen, furtherHeaders, state);
+  }
   // Continuation paging of POST requests to `path` with `body`; each reply to onPage.
   int PostPages(CURL* curl, const char* path, const char* body, int pauseMs,
                 const std::function<void(const char* reply, int len)>& onPage);
-  // POST of a JSON body with the bearer token and "cont_yn: N"; the reply (free()) or null.
-  char* PostQuery(CURL* curl, const char* path, const char* body, int* outLen);
+  // A stock-list load: the map (the agent's default when none is given; nothing without a
+  // handle, a map or credentials), emptied first when asked, the nation code by market, and
+  // every page `runPages` receives parsed into the map through the merge step. Returns the
+  // records made.
+  int LoadListPages(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                    uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst,
+                    const std::function<void(const PageHandler& onPage)>& runPages);
+  // The token login: stores the credentials, POSTs the form `body` made from them to `path`
+  // and reads the token or the refusal.
+  using FormBody = std::function<std::string(const RequestCredentials&)>;
+  int TokenLogin(CURL* curl, const char* account, const char* key, const char* secret,
+                 int* outCode, wchar_t* outMsg, int msgLen, const char* path,
+                 const FormBody& body);
+  // Revokes the token at `path` with the form `body` on a handle of its own and reads the
+  // number after `codeName` in the reply: kDbRevokeNotSent when nothing was sent or no reply
+  // came, kDbRevokeNoCode when the reply names no code. The login state is left as it is.
+  int RevokeToken(const char* path, const FormBody& body, const char* codeName);
+  // The body of a domestic order.
+  virtual std::string DomesticOrderBody(const char* code, uint8_t exchange, int side, double qty,
+                                        double price, int creditFlag, int priceType,
+                                        int condition, int loanDate, int creditKind) const;
+  // The market-price type code, the credit code and the loan date of a domestic order.
+  struct DomesticOrderCodes {
+    const char* priceType = "00";
+    const char* credit = "000";
+    char loanDate[16] = "00000000";
+  };
+  static DomesticOrderCodes OrderCodes(int side, int priceType, int creditFlag, int creditKind,
+                                       int loanDate);
   // Reads "rsp_cd"/"rsp_msg" of a refusal into the last message; returns the mapped code.
   int NoteRefusal(const char* reply);
 
-  int m_timeoutMs = 20000;
+  // How this broker's replies and requests are spelt: its result codes, the continuation-key
+  // reply header, the connect time-out and the extra header of an order.
+  int (*m_resultCode)(const char* code) = ParseResultCode;
+  const char* m_contKeyHeader = "cont_key";
+  long m_connectTimeoutMs = kBrokerConnectTimeoutMs;
+  const char* m_orderHeader = "cont_yn: N";
   const std::atomic<int>* m_stopFlag = nullptr;
+
+ private:
+  // POST of a JSON body with the bearer token and "cont_yn: N"; the reply (free()) or null.
+  char* PostQuery(CURL* curl, const char* path, const char* body, int* outLen);
+
+  int m_timeoutMs = 20000;
   std::atomic<unsigned> m_lastTransfer{0};
   DbBalanceSummary_s m_summary;
 };

@@ -240,7 +240,7 @@ int CDbSecuAgent::ParseBuyTrendResponse(const char* reply, size_t len, int days,
   rapidjson::Document doc;
   if (reply) doc.Parse(reply, len);
   if (reply && !doc.HasParseError() && doc.IsObject()) {
-    if (ParseResultCode(JsonGetStringPtr(doc, "rsp_cd")) != 0) NoteRefusal(reply);
+    if (m_resultCode(JsonGetStringPtr(doc, "rsp_cd")) != 0) NoteRefusal(reply);
     if (const rapidjson::Value* rows = ReplyRows(doc)) {
       for (const rapidjson::Value& row : rows->GetArray()) {
         if (!row.IsObject()) continue;

@@ -25,15 +25,15 @@ constexpr int kCreditOrder = 2;
 constexpr int kMarketPriceOrder = 3;
 
 // Reads an order reply (domestic and overseas replies share their layout).
-int ParseOrderReply(const char* reply, char* outOrderNoText, int64_t* outOrderNo, int* outResult,
-                    char* outCodeText, wchar_t* outMsg) {
+int ParseOrderReply(int (*resultCode)(const char*), const char* reply, char* outOrderNoText,
+                    int64_t* outOrderNo, int* outResult, char* outCodeText, wchar_t* outMsg) {
   if (!reply) return 0;
   rapidjson::Document doc;
   doc.Parse(reply);
   if (doc.HasParseError() || !doc.IsObject()) return 0;
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
   if (outCodeText) StrSafeCopyA(outCodeText, kCodeTextSize, code ? code : "");
-  const int result = ParseResultCode(code);
+  const int result = resultCode(code);
   if (outResult) *outResult = result;
   if (result != 0 && outMsg) {
     const char* message = JsonGetStringPtr(doc, "rsp_msg");
@@ -52,32 +52,6 @@ int ParseOrderReply(const char* reply, char* outOrderNoText, int64_t* outOrderNo
   return 1;
 }
 
-std::string DomesticOrderBody(const char* code, uint8_t exchange, int side, double qty,
-                              double price, int creditFlag, int priceType, int condition,
-                              int loanDate, int creditKind) {
-  const bool buy = side == kSideBuy;
-  const bool marketPrice = priceType == kMarketPriceOrder;
-  const int trch = exchange == 1 ? 1 : exchange == 2 ? 2 : 0;
-  const char* creditCode = "000";
-  char loan[16] = "00000000";
-  if (creditFlag == kCreditOrder) {
-    creditCode = creditKind == 1 ? (buy ? "001" : "101") : (buy ? "003" : "103");
-    std::snprintf(loan, sizeof loan, "%08d", loanDate);
-  }
-  const char* conditionCode = condition == 1   ? "1"
-                              : condition == 2 ? "2"
-                              : exchange == 1  ? "0"
-                                               : "1";
-  char body[512];
-  std::snprintf(body, sizeof body,
-                "{ \"In\":{ \"IsuNo\":\"%s\", \"TrchNo\":\"%d\", \"SorTpYn\":\"%d\",  "
-                "\"OrdQty\":%.0f, \"OrdPrc\":%.0f,\"BnsTpCode\":\"%s\", \"OrdprcPtnCode\":\"%s\", "
-                "\"MgntrnCode\":\"%s\",\"LoanDt\":\"%s\", \"OrdCndiTpCode\":\"%s\" } }",
-                code, trch, 0, qty, marketPrice ? 0.0 : price, buy ? "2" : "1",
-                marketPrice ? "03" : "00", creditCode, loan, conditionCode);
-  return body;
-}
-
 std::string OverseasOrderBody(const char* code, int side, double qty, double price, int priceType,
                               int earlierOrderNo) {
   const bool marketPrice = priceType == kMarketPriceOrder;
@@ -94,16 +68,51 @@ std::string OverseasOrderBody(const char* code, int side, double qty, double pri
 
 }  // namespace
 
+CDbSecuAgent::DomesticOrderCodes CDbSecuAgent::OrderCodes(int side, int priceType, int creditFlag,
+                                                          int creditKind, int loanDate) {
+  const bool buy = side == kSideBuy;
+  DomesticOrderCodes codes;
+  if (priceType == kMarketPriceOrder) codes.priceType = "03";
+  if (creditFlag == kCreditOrder) {
+    codes.credit = creditKind == 1 ? (buy ? "001" : "101") : (buy ? "003" : "103");
+    std::snprintf(codes.loanDate, sizeof codes.loanDate, "%08d", loanDate);
+  }
+  return codes;
+}
+
+std::string CDbSecuAgent::DomesticOrderBody(const char* code, uint8_t exchange, int side,
+                                            double qty, double price, int creditFlag,
+                                            int priceType, int condition, int loanDate,
+                                            int creditKind) const {
+  const DomesticOrderCodes codes = OrderCodes(side, priceType, creditFlag, creditKind, loanDate);
+  const int trch = exchange == 1 ? 1 : exchange == 2 ? 2 : 0;
+  const char* conditionCode = condition == 1   ? "1"
+                              : condition == 2 ? "2"
+                              : exchange == 1  ? "0"
+                                               : "1";
+  char body[512];
+  std::snprintf(body, sizeof body,
+                "{ \"In\":{ \"IsuNo\":\"%s\", \"TrchNo\":\"%d\", \"SorTpYn\":\"%d\",  "
+                "\"OrdQty\":%.0f, \"OrdPrc\":%.0f,\"BnsTpCode\":\"%s\", \"OrdprcPtnCode\":\"%s\", "
+                "\"MgntrnCode\":\"%s\",\"LoanDt\":\"%s\", \"OrdCndiTpCode\":\"%s\" } }",
+                code, trch, 0, qty, priceType == kMarketPriceOrder ? 0.0 : price,
+                side == kSideBuy ? "2" : "1", codes.priceType, codes.credit, codes.loanDate,
+                conditionCode);
+  return body;
+}
+
 int CDbSecuAgent::ParseTradeOrderResponse(const char* reply, char* outOrderNoText,
                                           int64_t* outOrderNo, int* outResult, char* outCodeText,
                                           wchar_t* outMsg) {
-  return ParseOrderReply(reply, outOrderNoText, outOrderNo, outResult, outCodeText, outMsg);
+  return ParseOrderReply(m_resultCode, reply, outOrderNoText, outOrderNo, outResult, outCodeText,
+                         outMsg);
 }
 
 int CDbSecuAgent::ParseUSATradeOrderResponse(const char* reply, char* outOrderNoText,
                                              int64_t* outOrderNo, int* outResult, char* outCodeText,
                                              wchar_t* outMsg) {
-  return ParseOrderReply(reply, outOrderNoText, outOrderNo, outResult, outCodeText, outMsg);
+  return ParseOrderReply(m_resultCode, reply, outOrderNoText, outOrderNo, outResult, outCodeText,
+                         outMsg);
 }
 
 int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int side, int,
@@ -135,7 +144,7 @@ int CDbSecuAgent::TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int 
     BrokerRequestState request;
     request.order = true;
     char* reply = Post(curl, domestic ? kDomesticOrderPath : kOverseasOrderPath, body.c_str(), 1,
-                       "cont_yn: N", true, &len, nullptr, &request);
+                       m_orderHeader, true, &len, nullptr, &request);
     if (reply) {
       char codeText[kCodeTextSize]{};
       int mapped = 0;

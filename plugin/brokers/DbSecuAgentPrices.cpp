@@ -194,18 +194,27 @@ int CDbSecuAgent::PostPages(CURL* curl, const char* path, const char* body, int 
 int CDbSecuAgent::LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market,
                                 char marketLetter, uint8_t priceSlot, int startIndex,
                                 int* outStatus, int freeFirst) {
+  const char* body = TickerBody(marketLetter);
+  const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
+  return LoadListPages(curl, stocks, market, marketLetter, priceSlot, startIndex, outStatus,
+                       freeFirst, [&](const PageHandler& onPage) {
+                         if (body) PostPages(curl, path, body, kDbListPagePauseMs, onPage);
+                       });
+}
+
+int CDbSecuAgent::LoadListPages(CURL* curl, OwningStockMap* stocks, uint8_t market,
+                                char marketLetter, uint8_t priceSlot, int startIndex,
+                                int* outStatus, int freeFirst,
+                                const std::function<void(const PageHandler& onPage)>& runPages) {
   if (!stocks) stocks = m_defaultStocks;
   if (!curl || !stocks || !HasCredentials()) return 0;
   if (freeFirst) RunMerge([&] { GfxStockDataListFree2(stocks, 0, 1, 0); });
   const char* nation = market == kMarketOverseas ? "US" : market == 5 ? "JP" : "KR";
-  const char* body = TickerBody(marketLetter);
-  if (!body) return 0;
-  const char* path = IsDomesticListLetter(marketLetter) ? kDomesticTickerPath : kOverseasTickerPath;
 
   int total = 0;
   // Each page reaches the map through the merge step: the map may be the view's master map,
   // which the balance merges also fill. The request and the pause run without it.
-  PostPages(curl, path, body, kDbListPagePauseMs, [&](const char* reply, int) {
+  runPages([&](const char* reply, int) {
     RunMerge([&] {
       total += ParseStockList(reply, stocks, market, nation, marketLetter, priceSlot,
                               startIndex + total, outStatus);
@@ -268,6 +277,8 @@ char* CDbSecuAgent::QueryAllTickers(CURL*, const char* key, const char* secret) 
   if (!handle) return nullptr;
   const RequestCredentials credentials = CredentialsForRequest();
   BrokerRequestState request;
+  request.contKeyHeader = m_contKeyHeader;
+  request.connectTimeoutMs = m_connectTimeoutMs;
   char* reply = SendBrokerRequest(handle, m_baseUrl, kAllTickersPath, 0, nullptr, nullptr, nullptr,
                                   nullptr, 0, given ? key : credentials.key.c_str(),
                                   given ? secret : credentials.secret.c_str(), nullptr, 1, nullptr,
@@ -355,12 +366,13 @@ int CDbSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, 
                                           StockMap* stocks, char* outCodeText, int* outCode,
                                           FILE* priceLog) {
   return ApplyMultiPriceReply(priceSlot, reply, len, stocks, outCodeText, outCode, priceLog,
-                              [this](const std::function<void()>& apply) { RunMerge(apply); });
+                              [this](const std::function<void()>& apply) { RunMerge(apply); },
+                              m_resultCode);
 }
 
 int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
                          char* outCodeText, int* outCode, FILE* priceLog,
-                         const QuoteApplyStep& step) {
+                         const QuoteApplyStep& step, int (*resultCode)(const char* code)) {
   if (outCode) *outCode = 0;
   if (!reply || len == 0 || !stocks) return 0;
   // A poll parses a reply per batch all day long: the tree is built in a per-thread buffer
@@ -384,7 +396,7 @@ int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, Stock
 
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
   if (outCodeText) StrSafeCopyA(outCodeText, kOutCodeTextSize, code ? code : "");
-  if (outCode) *outCode = ParseResultCode(code);
+  if (outCode) *outCode = resultCode ? resultCode(code) : ParseResultCode(code);
 
   const rapidjson::Value* rows = JsonGetArray(doc, "Out");
   if (!rows) return 0;
@@ -415,7 +427,7 @@ int CDbSecuAgent::ParsePriceResponse(const char* reply, size_t len, Stock_s* sto
                                      uint8_t priceSlot, FILE* priceLog) {
   if (!reply || len == 0 || !stock) return 0;
   const char* out = std::strstr(reply, "\"Out\"");
-  const int code = ParseResultCode(TextValue(reply, "\"rsp_cd\"").c_str());
+  const int code = m_resultCode(TextValue(reply, "\"rsp_cd\"").c_str());
   if (std::strstr(reply, "\"error\"")) {
     std::string message;
     StrGetTextWithTextBlockA(std::strstr(reply, "\"error\""), "\"message\"", '"', '"', &message);
@@ -452,7 +464,7 @@ int CDbSecuAgent::ParseUSAPriceResponse(const char* reply, size_t len, StockMap*
   doc.Parse(reply, len);
   if (doc.HasParseError() || !doc.IsObject()) return 0;
   const char* code = JsonGetStringPtr(doc, "rsp_cd");
-  if (ParseResultCode(code) != 0) {
+  if (m_resultCode(code) != 0) {
     NoteRefusal(reply);
     return 0;
   }

@@ -287,8 +287,12 @@ int CLsSecuAgent::QueryBalance(CURL*, uint8_t market, uint8_t priceSlot, int,
       complete = true;
       break;
     }
-    // The 30th page still named a next page: the list is cut there.
-    if (page + 1 == kLsMaxBalancePages) complete = true;
+    // The 30th page still named a next page: the list is cut there, so the pages read update
+    // what they name and no holding is dropped for not being named.
+    if (page + 1 == kLsMaxBalancePages) {
+      read.complete = false;
+      complete = true;
+    }
   }
 
   int result = 0;

@@ -17,6 +17,7 @@
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/brokers/MultiPriceReply.h"
+#include "plugin/brokers/T8430Codes.h"
 
 namespace {
 
@@ -38,34 +39,6 @@ constexpr size_t kResultTextLen = 20;
 constexpr int kSideBuy = 1;
 constexpr int kCreditOrder = 2;
 constexpr int kMarketPriceOrder = 3;
-
-bool IsOverseasListLetter(char letter) { return letter == 'D' || letter == 'N' || letter == 'A'; }
-
-// The overseas list body of a market letter.
-const char* OverseasListBody(char letter) {
-  switch (letter) {
-    case 'D':
-      return "{\"In\": {\"InputDataCode\": \"NY\" }}";
-    case 'N':
-      return "{\"In\": {\"InputDataCode\": \"NA\" }}";
-    default:
-      return "{\"In\": {\"InputDataCode\": \"AM\" }}";
-  }
-}
-
-// The exchange code of an overseas record's market letter, or null for another letter.
-const char* OverseasExchangeCode(char letter) {
-  switch (letter) {
-    case 'D':
-      return "FY";
-    case 'N':
-      return "FN";
-    case 'A':
-      return "FA";
-    default:
-      return nullptr;
-  }
-}
 
 // Reads an order reply whose order block has the given name.
 int ParseOrderReply(const char* reply, const char* block, char* outOrderNoText, int64_t* outOrderNo,

@@ -15,8 +15,9 @@ using QuoteApplyStep = std::function<void(const std::function<void()>& apply)>;
 
 // Reads the reply, then writes the quoted prices into the records of `stocks` inside `step`
 // (the reading is done outside it) and one price-log line per record updated (one write and
-// one flush per reply). outCodeText takes "rsp_cd" (20 bytes), outCode its mapped value.
-// Returns records updated.
+// one flush per reply). outCodeText takes "rsp_cd" (20 bytes), outCode its value as
+// `resultCode` maps it (the DB broker's ParseResultCode when null). Returns records updated.
 int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
                          char* outCodeText, int* outCode, FILE* priceLog,
-                         const QuoteApplyStep& step);
+                         const QuoteApplyStep& step,
+                         int (*resultCode)(const char* code) = nullptr);

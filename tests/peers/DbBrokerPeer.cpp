@@ -18,9 +18,24 @@ constexpr const char* kInvalidTokenBody =
 
 }  // namespace
 
-DbBrokerPeer::DbBrokerPeer() : http_(std::make_unique<HttpPeer>()) { Install(); }
+DbBrokerPeer::DbBrokerPeer() : DbBrokerPeer(BrokerPeerDialect(), nullptr) {}
 
-DbBrokerPeer::DbBrokerPeer(const TestCa& ca) : http_(std::make_unique<HttpPeer>(ca)) { Install(); }
+DbBrokerPeer::DbBrokerPeer(const TestCa& ca) : DbBrokerPeer(BrokerPeerDialect(), &ca) {}
+
+DbBrokerPeer::DbBrokerPeer(const BrokerPeerDialect& dialect, const TestCa* ca)
+    : dialect_(dialect),
+      http_(ca ? std::make_unique<HttpPeer>(*ca) : std::make_unique<HttpPeer>()) {
+  Install();
+}
+
+bool DbBrokerPeer::AnswerOwn(const std::string&, const RecordedRequest&, PeerReply*) {
+  return false;
+}
+
+const DbQuote* DbBrokerPeer::QuoteOf(const std::string& code) const {
+  auto it = quotes_.find(code);
+  return it == quotes_.end() ? nullptr : &it->second;
+}
 
 DbBrokerPeer::~DbBrokerPeer() { Stop(); }
 
@@ -37,12 +52,14 @@ std::vector<RecordedRequest> DbBrokerPeer::RequestsTo(const std::string& path) c
 }
 
 void DbBrokerPeer::Install() {
-  for (const char* path :
-       {kTokenPath, kRevokePath, kDepositPath, kDomesticBalancePath, kOverseasBalancePath,
-        kDomesticTickerPath, kOverseasTickerPath, kDomesticPricePath, kOverseasPricePath,
-        kDayChartPath, kMinuteChartPath, kInvestorPath, kDomesticOrderPath, kOverseasOrderPath}) {
-    http_->On("POST", path,
-              [this, p = std::string(path)](const RecordedRequest& r) { return Answer(p, r); });
+  std::vector<std::string> paths = {dialect_.tokenPath,  dialect_.revokePath, dialect_.depositPath,
+                                    kDomesticBalancePath, kOverseasBalancePath, kDomesticTickerPath,
+                                    kOverseasTickerPath,  kDomesticPricePath,  kOverseasPricePath,
+                                    kDayChartPath,        kMinuteChartPath,    kInvestorPath,
+                                    kDomesticOrderPath,   kOverseasOrderPath};
+  paths.insert(paths.end(), dialect_.extraPaths.begin(), dialect_.extraPaths.end());
+  for (const std::string& path : paths) {
+    http_->On("POST", path, [this, path](const RecordedRequest& r) { return Answer(path, r); });
   }
   http_->On("GET", kAllTickersPath, [this](const RecordedRequest&) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -85,7 +102,7 @@ void DbBrokerPeer::SetRevokeReply(const std::string& body) {
 void DbBrokerPeer::SetDeposit(const DbDeposit& deposit) {
   std::lock_guard<std::mutex> lock(mutex_);
   deposit_ = deposit;
-  bodies_[kDepositPath] = DepositBody(deposit);
+  bodies_[dialect_.depositPath] = DepositBody(deposit);
   if (live_) RefreshLiveAccount();
 }
 
@@ -119,7 +136,7 @@ void DbBrokerPeer::RefreshLiveAccount() {
   domesticTotals_.eval = valued;
   domesticTotals_.cash = deposit_.deposit;
   domesticTotals_.depositAsset = deposit_.deposit + valued;
-  bodies_[kDepositPath] = DepositBody(deposit_);
+  bodies_[dialect_.depositPath] = DepositBody(deposit_);
   bodies_[kDomesticBalancePath] = DomesticBalanceBody(domesticTotals_, domesticRows_);
 }
 
@@ -539,7 +556,7 @@ PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
                 403);
   }
   if (request.Param("grant_type") != "client_credentials" || request.Param("appkey") != key_ ||
-      request.Param("appsecretkey") != secret_) {
+      request.Param(dialect_.secretParam) != secret_) {
     return Json(JsonObject()
                     .Text("error_code", "IGW00123")
                     .Text("error_description", "invalid appkey or appsecretkey")
@@ -563,16 +580,17 @@ PeerReply DbBrokerPeer::TokenReply(const RecordedRequest& request) {
 PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& request) {
   std::lock_guard<std::mutex> lock(mutex_);
   PeerReply reply;
-  if (path == kTokenPath) {
+  if (path == dialect_.tokenPath) {
     reply = TokenReply(request);
   } else if (!TokenAccepted(request.Header("Authorization"))) {
     reply = Json(kInvalidTokenBody, 401);
   } else if (auto raw = rawReplies_.find(path); raw != rawReplies_.end()) {
     reply = raw->second;
-  } else if (path == kRevokePath) {
+  } else if (AnswerOwn(path, request, &reply)) {
+  } else if (path == dialect_.revokePath) {
     reply = Json(revokeBody_);
   } else if (auto pages = pages_.find(path); pages != pages_.end() && !pages->second.empty()) {
-    const std::string key = request.Header("cont_key");
+    const std::string key = request.Header(dialect_.contKeyHeader);
     size_t index = 0;
     if (!key.empty()) {
       index = pages->second.size();
@@ -583,7 +601,7 @@ PeerReply DbBrokerPeer::Answer(const std::string& path, const RecordedRequest& r
     if (index < pages->second.size()) {
       reply = Json(pages->second[index].body);
       if (!pages->second[index].contKey.empty()) {
-        reply.headers.emplace_back("cont_key", pages->second[index].contKey);
+        reply.headers.emplace_back(dialect_.contKeyHeader, pages->second[index].contKey);
       }
     } else {
       reply = Json("{\"rsp_cd\":\"IGW00200\",\"rsp_msg\":\"unknown continuation key\"}");

@@ -111,6 +111,18 @@ struct DbPage {
   std::string contKey;
 };
 
+// Where a broker built on the DB broker's formats differs from it: its token, revoke and deposit
+// paths, the form field of the app secret, the reply header that carries the continuation key,
+// and further POST paths the peer serves (each through AnswerOwn, else its body or pages).
+struct BrokerPeerDialect {
+  std::string tokenPath = "/oauth2/token";
+  std::string revokePath = "/oauth2/revoke";
+  std::string depositPath = "/api/v1/trading/kr-stock/inquiry/acnt-deposit";
+  std::string secretParam = "appsecretkey";
+  std::string contKeyHeader = "cont_key";
+  std::vector<std::string> extraPaths;
+};
+
 class DbBrokerPeer {
  public:
   static constexpr const char* kTokenPath = "/oauth2/token";
@@ -136,7 +148,7 @@ class DbBrokerPeer {
   DbBrokerPeer();
   // HTTPS with a certificate from `ca`.
   explicit DbBrokerPeer(const TestCa& ca);
-  ~DbBrokerPeer();
+  virtual ~DbBrokerPeer();
 
   bool Start();
   void Stop();
@@ -233,20 +245,30 @@ class DbBrokerPeer {
   // its "dataCnt" (-1 when the body is not such a request).
   static std::vector<std::string> AskedCodes(const std::string& requestBody, int* dataCount);
 
+ protected:
+  DbBrokerPeer(const BrokerPeerDialect& dialect, const TestCa* ca);
+  // A reply of the peer's own for an authorised request to `path` (the caller holds mutex_);
+  // false leaves the request to the DB broker's answers.
+  virtual bool AnswerOwn(const std::string& path, const RecordedRequest& request,
+                         PeerReply* reply);
+  // Whether an "Authorization" header carries a token the peer accepts (caller holds mutex_).
+  bool TokenAccepted(const std::string& authorization) const;
+  // The quote set for a code (caller holds mutex_); null when none.
+  const DbQuote* QuoteOf(const std::string& code) const;
+  mutable std::mutex mutex_;
+
  private:
   void Install();
   PeerReply Answer(const std::string& path, const RecordedRequest& request);
   PeerReply TokenReply(const RecordedRequest& request);
-  // Whether an "Authorization" header carries a token the peer accepts (caller holds mutex_).
-  bool TokenAccepted(const std::string& authorization) const;
   static constexpr size_t kRotatedTokenLength = 512;
   PeerReply PriceReply(const RecordedRequest& request);
   PeerReply OrderReply(const std::string& path, const RecordedRequest& request);
   // Live account: revalues the rows at the quotes and rewrites the deposit and balance bodies.
   void RefreshLiveAccount();
 
+  BrokerPeerDialect dialect_;
   std::unique_ptr<HttpPeer> http_;
-  mutable std::mutex mutex_;
   std::string key_ = "key";
   std::string secret_ = "secret";
   std::string token_ = "peer-token-1";

@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
@@ -80,9 +81,9 @@ std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, in
   return line;
 }
 
-// Brokers whose agents are not built: the two exchanges and Korea Investment.
+// Brokers whose agents are not built: the two exchanges.
 bool BrokerHasAgent(uint8_t brokerId) {
-  for (uint8_t missing : {8, 9, 14})
+  for (uint8_t missing : {8, 9})
     if (brokerId == missing) return false;
   return true;
 }
@@ -107,8 +108,7 @@ void CPelomarEngine::SetUserLoginCredentials(const std::wstring& account, const 
 std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, uint8_t brokerId,
                                                            uint8_t instance,
                                                            const wchar_t* displayName) {
-  // Korea Investment (14) and the exchanges (8 Bithumb, 9 Upbit) have no agent yet: their
-  // slots stay empty.
+  // The exchanges (8 Bithumb, 9 Upbit) have no agent yet: their slots stay empty.
   if (!BrokerHasAgent(brokerId)) return nullptr;
   const uint8_t kind = marketKind == 0 ? 1 : marketKind;
   const uint8_t securitiesKind = kind == 2 ? 2 : kind == 3 ? 3 : 1;
@@ -125,6 +125,13 @@ std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, u
                                              kAgentReserved);
     ls->SetStopFlag(&m_abortTransfers);
     return ls;
+  }
+  if (brokerId == kHangukBrokerId) {
+    auto hanguk = std::make_unique<CHangukSecuAgent>(securitiesKind, displayName, '1',
+                                                     kHangukBrokerId, instance, kind,
+                                                     m_option.exchange_rate, kAgentReserved);
+    hanguk->SetStopFlag(&m_abortTransfers);
+    return hanguk;
   }
   // DB, and any broker id the factory does not know, is a DB agent.
   const bool known = brokerId == kDbBrokerId;

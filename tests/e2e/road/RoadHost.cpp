@@ -190,6 +190,13 @@ std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) c
   return out;
 }
 
+std::vector<RecordedRequest> RoadHost::HangukRequests(const std::string& path) const {
+  std::vector<RecordedRequest> out;
+  for (RecordedRequest& r : sandbox_->Hanguk().Http().Requests())
+    if (r.path == path) out.push_back(std::move(r));
+  return out;
+}
+
 std::vector<RecordedRequest> RoadHost::KiwoomRequests(const std::string& apiId,
                                                       const std::string& path) const {
   std::vector<RecordedRequest> out;

@@ -27,9 +27,9 @@ namespace orv::test {
 struct RoadPaths {
   std::string binaryDir;
   std::string sourceDir;
-  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom" or "ls" for a second domestic
-  // slot with that broker's account, the data broker ("ls" also puts the opening holdings in the
-  // LS account and leaves the DB account empty).
+  // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom", "ls" or "hanguk" for a
+  // second domestic slot with that broker's account, the data broker ("ls" also puts the opening
+  // holdings in the LS account and leaves the DB account empty).
   std::string broker = "db";
 };
 
@@ -75,6 +75,8 @@ class RoadHost {
   // What the Kiwoom broker was sent for an operation ("api-id"), or to a path when it is empty.
   std::vector<RecordedRequest> KiwoomRequests(const std::string& apiId,
                                               const std::string& path = std::string()) const;
+  // What the Korea Investment broker was sent to a path.
+  std::vector<RecordedRequest> HangukRequests(const std::string& path) const;
   // When the sandbox answered the requests whose served line contains `text`, in order.
   std::vector<Clock::time_point> ServedTimes(const std::string& text) const;
   // The text of every file under the run's folders whose name ends with suffix.

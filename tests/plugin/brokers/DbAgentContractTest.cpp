@@ -5,38 +5,20 @@
 #include "plugin/brokers/DbSecuAgent.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/plugin/brokers/AgentContract.h"
+#include "tests/plugin/brokers/DbFormatContractPeer.h"
 
 namespace orv::test {
 namespace {
 
 // The DB peer seen through the contract's peer members.
-class DbContractPeer : public DbBrokerPeer {
+class DbContractPeer : public DbFormatContractPeer<DbBrokerPeer> {
  public:
-  using DbBrokerPeer::DbBrokerPeer;
+  using DbFormatContractPeer::DbFormatContractPeer;
 
   int RefuseLogin() {
     RefuseToken("IGW00123", "refused by the contract test");
     return 100123;
   }
-  void SetDepositAmount(double amount) { SetDeposit({amount, amount, 0, amount}); }
-  void SetHoldings(const std::vector<ContractHolding>& holdings) {
-    std::vector<DbHoldingRow> rows;
-    DbDomesticTotals totals;
-    for (const ContractHolding& h : holdings) {
-      DbHoldingRow row;
-      row.code = h.code;
-      row.name = h.code;
-      row.balanceQty = h.quantity;
-      row.ableQty = h.quantity;
-      row.avgPrice = h.avgPrice;
-      row.nowPrice = h.nowPrice;
-      rows.push_back(row);
-      totals.buy += h.quantity * h.avgPrice;
-      totals.eval += h.quantity * h.nowPrice;
-    }
-    SetDomesticBalance(totals, rows);
-  }
-  void NeverAnswerBalance() { SetDelay(kDomesticBalancePath, std::chrono::seconds(30)); }
   int SetListPages(const std::vector<std::vector<std::string>>& pages) {
     std::vector<std::vector<DbTickerRow>> rows;
     for (const auto& page : pages) {
@@ -46,19 +28,7 @@ class DbContractPeer : public DbBrokerPeer {
     SetTickerPages(kDomesticTickerPath, rows);
     return static_cast<int>(pages.size());
   }
-  void SetQuotes(const std::vector<ContractQuote>& quotes) {
-    std::vector<DbQuote> db;
-    for (const ContractQuote& q : quotes) db.push_back({q.code, q.code, q.price});
-    DbBrokerPeer::SetQuotes(db);
-  }
-  int RefuseOrders() {
-    SetRawReply(kDomesticOrderPath, "{\"rsp_cd\":\"IGW00510\",\"rsp_msg\":\"주문 불가\"}");
-    return 100510;
-  }
-  void AnswerOrdersWithErrorPage() {
-    SetRawReply(kDomesticOrderPath, "<html><body>503</body></html>", "text/html");
-  }
-  size_t OrderRequests() const { return RequestsTo(kDomesticOrderPath).size(); }
+  int RefuseOrders() { return RefuseOrdersWith("IGW"); }
 };
 
 struct DbAgentTraits {

@@ -289,6 +289,18 @@ TEST_F(LsAgentTest, BalanceStopsAfterThirtyPages) {
   EXPECT_EQ(peer_.RequestsTo(LsBrokerPeer::kAccountPath).size(), 30u);
 }
 
+// A list cut at the page limit does not name every holding: the ones past page 30 stay held.
+TEST_F(LsAgentTest, BalanceCutAtThePageLimitDropsNoHolding) {
+  peer_.SetBalancePageSize(2);
+  peer_.SetDomesticHoldings(Holdings(40));
+  ASSERT_EQ(Balance(), 40);
+  peer_.SetBalancePageSize(1);
+  peer_.SetEndlessBalance(true);
+  Balance();
+  EXPECT_EQ(holdings_.size(), 40u);
+  EXPECT_NE(Held(L"100039"), nullptr) << "a holding past the last page read";
+}
+
 // A page that fails leaves every holding as it was: merging the pages before it would drop the
 // holdings of the pages not read as sold out.
 TEST_F(LsAgentTest, FailedPageChangesNoHolding) {

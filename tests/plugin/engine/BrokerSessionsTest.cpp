@@ -13,6 +13,7 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
@@ -45,8 +46,8 @@ TEST(AgentFactory, LsBrokerGetsTheLsAgent) {
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // Korea Investment and the two exchanges have no agent: none is made or kept.
-  for (uint8_t broker : {8, 9, 14}) {
+  // The two exchanges have no agent: none is made or kept.
+  for (uint8_t broker : {8, 9}) {
     uint8_t instance = 0;
     EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
               nullptr)
@@ -65,6 +66,7 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
       {1, 5, 1, 1, 1},
       {2, 0, 1, 2, 1},
       {3, 11, 3, 3, 3},
+      {3, 14, 3, 3, 1},
   };
   for (const auto& row : table) {
     uint8_t instance = 0;
@@ -72,10 +74,12 @@ TEST(AgentFactory, KeysAndTheBrokerIdTable) {
     ASSERT_NE(agent, nullptr) << int(row.broker);
     EXPECT_EQ(instance, row.instance);
     EXPECT_NE(dynamic_cast<CDbSecuAgent*>(agent), nullptr) << int(row.broker);
+    const bool hanguk = row.broker == kHangukBrokerId;
+    EXPECT_EQ(dynamic_cast<CHangukSecuAgent*>(agent) != nullptr, hanguk) << int(row.broker);
     EXPECT_EQ(agent->m_marketKind, row.agentKind) << int(row.broker);
     EXPECT_EQ(agent->m_classLetter, '1') << int(row.broker);
     EXPECT_EQ(agent->m_marketId, row.marketId) << int(row.broker);
-    EXPECT_EQ(agent->m_brokerId, kDbBrokerId) << int(row.broker);
+    EXPECT_EQ(agent->m_brokerId, hanguk ? kHangukBrokerId : kDbBrokerId) << int(row.broker);
     const uint32_t key = (uint32_t(row.kind) << 16) | (uint32_t(row.broker) << 8) | row.instance;
     EXPECT_EQ(agent->m_key, key);
     EXPECT_EQ(engine.FindAgent(key), agent);
@@ -184,12 +188,12 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
 TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
   ASSERT_TRUE(setup_.Ready());
   auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 14;  // Korea Investment
-  SetText(dom.name[1], L"한투국내");
+  dom.broker_id[1] = 8;  // Bithumb, an exchange without an agent
+  SetText(dom.name[1], L"빗썸");
   dom.broker_id[2] = 0;
   auto& ovs = engine_.Options().overseas;
-  ovs.broker_id[0] = 14;  // Korea Investment
-  SetText(ovs.name[0], L"한투");
+  ovs.broker_id[0] = 9;  // Upbit, an exchange without an agent
+  SetText(ovs.name[0], L"업비트해외");
   SetText(ovs.app_key[0], L"key");
   SetText(ovs.app_secret[0], L"secret");
   engine_.Options().coin_on = 1;
@@ -206,13 +210,13 @@ TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
     std::vector<std::wstring> lines;
   } cases[] = {
       {0,
-       {L"[국내] 한투국내 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
-        L"[해외] 한투 (증권사 14): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+       {L"[국내] 빗썸 (증권사 8): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
+        L"[해외] 업비트해외 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
         L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
       {1,
-       {L"[Domestic] 한투국내 (broker 14): this broker has no agent yet; the account slot stays "
+       {L"[Domestic] 빗썸 (broker 8): this broker has no agent yet; the account slot stays empty",
+        L"[Overseas] 업비트해외 (broker 9): this broker has no agent yet; the account slot stays "
         L"empty",
-        L"[Overseas] 한투 (broker 14): this broker has no agent yet; the account slot stays empty",
         L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
   };
   for (const auto& c : cases) {

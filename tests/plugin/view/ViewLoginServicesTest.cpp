@@ -210,10 +210,11 @@ TEST_F(ViewLoginServicesTest, ALogoutForgetsTheStoredLoginOnlyWhenTheUserChoseAu
     SCOPED_TRACE(c.loginFlags + c.answer);
     run_.pCryptedLogin = static_cast<uint8_t*>(std::malloc(4));
     run_.nCryptedLoginLen = 4;
-    // Broker 14 has no agent: the login fails before any request, the choice stays.
+    // Broker 8 (an exchange) has no agent: the login fails before any request, the choice
+    // stays.
     int code = 0;
     wchar_t text[260] = {};
-    CPelomarView::LoginCallback(view_, 0, L"user", L"key", L"secret", L"", L"", 14, 1,
+    CPelomarView::LoginCallback(view_, 0, L"user", L"key", L"secret", L"", L"", 8, 1,
                                 c.loginFlags, 0, 0, nullptr, &code, text);
     orv::win::ScriptMessageBoxes({c.answer});
     view_->OnTimer(PELOMAR_TIMER_LOGOUT);
