@@ -138,9 +138,9 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
-                   state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs
-                                                        : kBrokerConnectTimeoutMs);
+  curl_easy_setopt(
+      handle, CURLOPT_CONNECTTIMEOUT_MS,
+      state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs : kBrokerConnectTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (state && state->order) {
     curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
@@ -369,4 +369,11 @@ int BuildMultiPriceBody(const char* codes, char* body, size_t bodySize) {
   }
   std::memcpy(body, text.c_str(), text.size() + 1);
   return n;
+}
+
+std::string ReadRefusal(const char* reply, std::string* outMessage) {
+  std::string code;
+  StrGetTextWithTextBlockA(reply, "\"rsp_cd\"", '"', '"', &code);
+  if (outMessage) StrGetTextWithTextBlockA(reply, "\"rsp_msg\"", '"', '"', outMessage);
+  return code;
 }

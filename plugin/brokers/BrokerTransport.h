@@ -37,9 +37,9 @@ struct BrokerRequestState {
   const char* contKeyHeader = "cont_key";
   // Set by the caller: the connect time-out (ms); 0 or below means 5000.
   long connectTimeoutMs = 0;
-  unsigned transfer = 0;            // libcurl result code (kTransferNoHandle when no handle)
-  long httpStatus = 0;              // the reply's HTTP status; 0 when none arrived
-  std::string errorText;            // why the transfer failed, in libcurl's words; empty on success
+  unsigned transfer = 0;  // libcurl result code (kTransferNoHandle when no handle)
+  long httpStatus = 0;    // the reply's HTTP status; 0 when none arrived
+  std::string errorText;  // why the transfer failed, in libcurl's words; empty on success
   // Set by the caller: an order request. It goes out on a connection of its own that is
   // closed afterwards: on a reused connection that dies before the reply, libcurl would send
   // the request again by itself, and the broker may have executed the first one.
@@ -109,6 +109,10 @@ int RevokeReplyCode(const char* reply, int noCode, const char* member = "\"code\
 // says nothing about the order). The reply is then freed, *len set to 0 and the reason ("HTTP
 // <status>", or libcurl's words) left in *outMessage; otherwise the reply is returned as it is.
 char* KeepAnsweredReply(char* reply, int* len, BrokerRequestState* state, std::string* outMessage);
+
+// A refusal in the brokers' common reply form: the "rsp_cd" text (empty when none) and, in
+// *outMessage, the "rsp_msg" text.
+std::string ReadRefusal(const char* reply, std::string* outMessage);
 
 // The total time-out a request uses for the time-out it was given.
 int EffectiveTimeoutMs(int timeoutMs);

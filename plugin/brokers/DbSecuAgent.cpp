@@ -113,10 +113,8 @@ char* CDbSecuAgent::Send(CURL* curl, int post, const char* path, const char* bod
 }
 
 int CDbSecuAgent::NoteRefusal(const char* reply) {
-  std::string code;
   std::string message;
-  StrGetTextWithTextBlockA(reply, "\"rsp_cd\"", '"', '"', &code);
-  StrGetTextWithTextBlockA(reply, "\"rsp_msg\"", '"', '"', &message);
+  const std::string code = ReadRefusal(reply, &message);
   if (!message.empty()) SetLastMessage(Utf8ToWide(message).c_str());
   return m_resultCode(code.c_str());
 }

@@ -132,10 +132,8 @@ char* CLsSecuAgent::Send(CURL* curl, const char* path, int post, const char* bod
 }
 
 int CLsSecuAgent::NoteRefusal(const char* reply) {
-  std::string code;
   std::string message;
-  StrGetTextWithTextBlockA(reply, "\"rsp_cd\"", '"', '"', &code);
-  StrGetTextWithTextBlockA(reply, "\"rsp_msg\"", '"', '"', &message);
+  const std::string code = ReadRefusal(reply, &message);
   if (!message.empty()) SetLastMessage(Utf8ToWide(message).c_str());
   return ParseResultCode(code.c_str());
 }
