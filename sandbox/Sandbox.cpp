@@ -141,6 +141,21 @@ Sandbox::Sandbox(SandboxOptions options)
                          {"fee_rate", "0.015"},
                          {"tax_rate", "0.15"}});
   web_.AnswerReports(kSmsRemain);
+  // One cafe the member belongs to (approved for a long period), recommending the market's
+  // first two stocks.
+  WebServerCafe cafe;
+  cafe.idx = 1;
+  cafe.title = "샌드박스 카페";
+  cafe.managerName = "샌드박스 매니저";
+  cafe.managerTel = "01000000001";
+  cafe.managerIdx = SandboxAccount::kUserIdx + 1;
+  cafe.subManagerIdx = 0;
+  cafe.members = {{SandboxAccount::kUserIdx, SandboxAccount::kUserId, "샌드박스"}};
+  for (const SandboxStock& stock : market_.Stocks()) {
+    if (cafe.items.size() == 2) break;
+    cafe.items.push_back({1, stock.code, stock.name});
+  }
+  web_.ServeCafes({cafe});
   web_.Http().SetRecordLimit(kRecordLimit);
 
   auto served = [this](const char* server) {

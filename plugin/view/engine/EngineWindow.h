@@ -9,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/win/WinTypes.h"
@@ -43,6 +44,9 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual int InterfaceLanguage() const { return 0; }
   // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
   virtual void PlayAlertSound(int sound) {}
+  // Runs a task on the user-interface thread, later and in posting order (any thread); a
+  // window side without that thread runs it at once.
+  virtual void RunOnUiThread(std::function<void()> task) { task(); }
 
   // --- Window work the trading tick hands over (user-interface thread) ---
   // The account views after the account worker reported changed holdings.

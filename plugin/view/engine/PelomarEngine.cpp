@@ -7,6 +7,7 @@
 #include "platform/support/StockOptionStore.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "plugin/community/CafeService.h"
 #include "plugin/community/HoldingsSyncWorker.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
@@ -29,6 +30,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
+  m_cafe = MakeCafeService();
 }
 
 CPelomarEngine::~CPelomarEngine() {

@@ -29,6 +29,7 @@
 struct sqlite3;
 class CStockAgentBase;
 class CHoldingsSyncWorker;
+class CCafeService;
 struct login_info_s;
 struct app_run_setting_s;
 
@@ -441,6 +442,13 @@ class CPelomarEngine {
   // The holdings-sync worker (started and stopped with the others); null while stopped.
   CHoldingsSyncWorker* HoldingsSync() const { return m_holdingsSync.get(); }
 
+  // --- Cafe (CafeWorker.cpp; the cafe worker) ---
+  // The cafe downloads and the cafe data they keep; the tick wakes them, the cafe worker runs
+  // their passes.
+  CCafeService& Cafe() { return *m_cafe; }
+  // Stocks in the master list (under the view lock).
+  size_t MasterStockCount();
+
   // --- Teardown ---
   // Frees the data: price series, order queue, holdings, spare, held, watch and quote maps,
   // own lists, accounts, agents, cafe maps, master list, the configuration, the alert sounds,
@@ -592,6 +600,7 @@ class CPelomarEngine {
   const char* UserText(const char* korean, const char* english) const;
   void StartHoldingsSync();
   void StopHoldingsSync();
+  std::unique_ptr<CCafeService> MakeCafeService();
 
   // Declared first: the stock lists keep a reference to it, and it outlives all users.
   orv::win::CCriticalSection m_viewLock;
@@ -655,4 +664,5 @@ class CPelomarEngine {
   sqlite3* m_dataDb = nullptr;
   std::atomic<bool> m_syncRunning{false};
   std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
+  std::unique_ptr<CCafeService> m_cafe;
 };
