@@ -100,6 +100,13 @@ int CCafeService::RunPass(CURL* curl) {
     std::lock_guard<std::mutex> lock(m_mutex);
     who = m_identity;
   }
+  // Another user signed in: the cafes, the standing and the items of the last one are not
+  // theirs, so the pass starts over from nothing.
+  if (who.userIndex >= 1 && m_listedUser != 0 && who.userIndex != m_listedUser) {
+    m_work = CafeSnapshot_s();
+    m_listedUser = 0;
+    m_mask.fetch_or(kCafeMaskList | kCafeMaskMembers);
+  }
   int sent = 0;
   auto count = [&sent](Download result) {
     if (result != Download::kNotSent) ++sent;
@@ -209,6 +216,7 @@ CCafeService::Download CCafeService::DownloadCafeList(CURL* curl, const CafeIden
     return Download::kFailed;
   }
   m_listFailed = false;
+  m_listedUser = who.userIndex;
   data->cafes = std::make_shared<const CafeMap>(std::move(list.cafes));
   data->currentCafe = list.picked;
   data->currentCafeIndex = list.picked ? list.picked->cafeIndex : 0;

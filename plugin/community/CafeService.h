@@ -189,6 +189,7 @@ class CCafeService {
   CafeIdentity_s m_identity;
   CafeSnapshotPtr m_snapshot;
 
+  int32_t m_listedUser = 0;  // the user the cafe list was last downloaded for
   bool m_listFailed = false;
   bool m_membersFailed = false;
   bool m_recItemsFailed = false;

@@ -373,6 +373,35 @@ TEST_F(CafeWorker, AsksNothingWhileNobodyIsSignedInOrWithoutCafeOrMasterList) {
   EXPECT_EQ(Sent("/stock/cafe_rec_items_list2"), 0u);
 }
 
+TEST_F(CafeWorker, AnotherUserSignedInGetsTheirOwnCafes) {
+  peer.AddUser({"other", 88, "tk-88", 0, "", ""});
+  WebServerCafe managed = MakeCafe(5, 88);
+  peer.ServeCafes({MakeCafe(3), managed});
+  Pass();
+  EXPECT_EQ(Data()->currentCafeIndex, 3);
+  EXPECT_EQ(Data()->managerFlag, 0);
+
+  // The next user of the same session: the list and the standing are asked for again, and
+  // while their list cannot be had they see none of the last user's cafes.
+  web.m_userIdx = 88;
+  web.m_userToken = "tk-88";
+  login.nUserIdx = 88;
+  login.nOwnCafeIdx = 5;
+  peer.Http().On("GET", "/stock/cafe_list", Reply(500, "{}"));
+  Pass();
+  EXPECT_TRUE(Data()->cafes->empty());
+  EXPECT_TRUE(Data()->recStocks.empty());
+  EXPECT_EQ(Data()->currentCafeIndex, 0);
+  peer.ServeCafes({MakeCafe(3), managed});
+  peer.Http().ClearRequests();
+  Pass();
+  EXPECT_EQ(Sent("/stock/cafe_list"), 1u);
+  EXPECT_EQ(Sent("/stock/cafe_member_list"), 1u);
+  EXPECT_EQ(Data()->currentCafeIndex, 5);
+  EXPECT_EQ(Data()->managerFlag, 1);
+  EXPECT_TRUE(Data()->chiefManager);
+}
+
 TEST_F(CafeWorker, ChangesSinceTextOfTheModTime) {
   WebServerCafe cafe = MakeCafe(7);
   cafe.modTime = "2025-01-06 09:00:00.123456";
