@@ -16,21 +16,21 @@
 // One cafe of the cafe list. Records never change once read: windows keep them (or the whole
 // map) for as long as they like while later downloads make new ones.
 struct CafeRecord_s {
-  int32_t cafeIndex = 0;         // "idx" (1 or more)
-  int32_t agencyIndex = 0;       // the agency the list was asked with
-  int32_t managerIndex = 0;      // "manager_idx"
-  int32_t chiefManagerIndex = 0; // "manager_idx" again: what the downloads take as the chief
-  int32_t subManagerIndex = 0;   // "sub_manager_idx"
-  int32_t chatId = 0;            // "chat_id"
-  bool hasChatToken = false;     // "chat_token" was sent
-  std::string chatToken;         // "chat_token", base64-decoded
-  std::string profitRates;       // "ps_rates", as received
-  bool hasManagerPhone = false;  // "manager_tel" was sent
-  std::string managerPhone;      // "manager_tel", base64-decoded
-  std::wstring title;            // "title"
-  std::wstring adminUrl;         // "admin_url"
-  std::wstring managerName;      // "manager_name"
-  std::wstring subManagerIds;    // "sub_manager_ids": member indexes, ';'-separated
+  int32_t cafeIndex = 0;          // "idx" (1 or more)
+  int32_t agencyIndex = 0;        // the agency the list was asked with
+  int32_t managerIndex = 0;       // "manager_idx"
+  int32_t chiefManagerIndex = 0;  // "manager_idx" again: what the downloads take as the chief
+  int32_t subManagerIndex = 0;    // "sub_manager_idx"
+  int32_t chatId = 0;             // "chat_id"
+  bool hasChatToken = false;      // "chat_token" was sent
+  std::string chatToken;          // "chat_token", base64-decoded
+  std::string profitRates;        // "ps_rates", as received
+  bool hasManagerPhone = false;   // "manager_tel" was sent
+  std::string managerPhone;       // "manager_tel", base64-decoded
+  std::wstring title;             // "title"
+  std::wstring adminUrl;          // "admin_url"
+  std::wstring managerName;       // "manager_name"
+  std::wstring subManagerIds;     // "sub_manager_ids": member indexes, ';'-separated
 };
 using CafeRecordPtr = std::shared_ptr<const CafeRecord_s>;
 // The cafes of one cafe-list reply by cafe index.
@@ -88,7 +88,7 @@ struct CafeRecItemsReply_s {
   bool infoIsArray = false;
   std::string modTime;  // the last "mod_time" of "info" (at most 19 characters)
   int32_t dataCount = 0;
-  int32_t approval = 0;  // 0 when "info" is absent: the codes then come base64-encoded
+  int32_t approval = 0;              // 0 when "info" is absent: the codes then come base64-encoded
   std::vector<CafeRecItem_s> items;  // in reply order; entries without a code are skipped
 };
 // A leading UTF-8 byte-order mark is skipped. The text need not be terminated.

@@ -16,7 +16,6 @@ constexpr const char* kListScript = "stock/cafe_list";
 constexpr const char* kMembersScript = "stock/cafe_member_list";
 constexpr const char* kRecItemsScript = "stock/cafe_rec_items_list2";
 
-std::string StatusText(int status) { return "HTTP status " + std::to_string(status); }
 }  // namespace
 
 CafeRecordPtr CafeSnapshot_s::FindCafe(int32_t cafeIndex) const {
@@ -162,18 +161,28 @@ void CCafeService::ReportFailure(const char* script, const std::string& why, boo
                    .c_str());
 }
 
-bool CCafeService::Get(CURL* curl, const CafeIdentity_s& who, const std::string& url,
-                       int timeoutMs, const char* userAgent, std::string* reply, int* status) {
+bool CCafeService::Fetch(CURL* curl, const CafeIdentity_s& who, const char* script,
+                         const std::string& url, int timeoutMs, const char* userAgent,
+                         bool needStatusOk, bool* failedBefore, std::string* reply) {
   char* buffer = nullptr;
   size_t length = 0;
-  *status = 0;
+  int status = 0;
   reply->clear();
-  const int result = GfxHttpGetDataUsingCurlObj(curl, url.c_str(), timeoutMs, &buffer, &length,
-                                                status, who.apiKey.c_str(), who.apiUserId.c_str(),
-                                                who.apiUserIdx, who.apiToken, 0, 0, userAgent, 0, 0);
+  const int result = GfxHttpGetDataUsingCurlObj(
+      curl, url.c_str(), timeoutMs, &buffer, &length, &status, who.apiKey.c_str(),
+      who.apiUserId.c_str(), who.apiUserIdx, who.apiToken, 0, 0, userAgent, 0, 0);
+  const bool answered = result == 0 && buffer != nullptr;
   if (buffer) reply->assign(buffer, length);
   std::free(buffer);
-  return result == 0 && buffer != nullptr;
+  if (!answered) {
+    ReportFailure(script, GfxHttpLastTransferError(), failedBefore);
+    return false;
+  }
+  if (needStatusOk && status != 200) {
+    ReportFailure(script, "HTTP status " + std::to_string(status), failedBefore);
+    return false;
+  }
+  return true;
 }
 
 void CCafeService::SelectCurrentCafe(int32_t cafeIndex, CafeSnapshot_s* data) {
@@ -185,27 +194,22 @@ void CCafeService::SelectCurrentCafe(int32_t cafeIndex, CafeSnapshot_s* data) {
   }
 }
 
-CCafeService::Download CCafeService::DownloadCafeList(CURL* curl, const CafeIdentity_s& who, CafeSnapshot_s* data) {
+CCafeService::Download CCafeService::DownloadCafeList(CURL* curl, const CafeIdentity_s& who,
+                                                      CafeSnapshot_s* data) {
   if (who.userIndex < 1) {
     // Nobody is signed in: no current cafe, the list as it was.
     data->currentCafe = nullptr;
     data->currentCafeIndex = data->chiefManagerIndex = data->subManagerIndex = 0;
     return Download::kNotSent;
   }
-  const std::string url = FormatA(
-      "%s?b2b=stock&rsp=json&co=%d&agc=%d&gdp=%d&deployer=%d&uidx=%d&tk=%s&uid2=%s",
-      who.listUrl.c_str(), who.viewCompany, who.agency, who.gdp, who.deployer, who.userIndex,
-      who.token.c_str(), who.uid2.c_str());
+  const std::string url =
+      FormatA("%s?b2b=stock&rsp=json&co=%d&agc=%d&gdp=%d&deployer=%d&uidx=%d&tk=%s&uid2=%s",
+              who.listUrl.c_str(), who.viewCompany, who.agency, who.gdp, who.deployer,
+              who.userIndex, who.token.c_str(), who.uid2.c_str());
   std::string reply;
-  int status = 0;
-  if (!Get(curl, who, url, kCafeListTimeoutMs, kCafeBrowserUserAgent, &reply, &status)) {
-    ReportFailure(kListScript, GfxHttpLastTransferError(), &m_listFailed);
+  if (!Fetch(curl, who, kListScript, url, kCafeListTimeoutMs, kCafeBrowserUserAgent, true,
+             &m_listFailed, &reply))
     return Download::kFailed;
-  }
-  if (status != 200) {
-    ReportFailure(kListScript, StatusText(status), &m_listFailed);
-    return Download::kFailed;
-  }
   CafeListReply_s list;
   const CafeReplyRead read =
       ReadCafeListReply(reply.data(), reply.size(), who.agency, who.ownCafe, 0, &list);
@@ -225,8 +229,8 @@ CCafeService::Download CCafeService::DownloadCafeList(CURL* curl, const CafeIden
   return Download::kDone;
 }
 
-CCafeService::Download CCafeService::DownloadCafeMembers(CURL* curl, const CafeIdentity_s& who, int32_t cafeIndex,
-                                       CafeSnapshot_s* data) {
+CCafeService::Download CCafeService::DownloadCafeMembers(CURL* curl, const CafeIdentity_s& who,
+                                                         int32_t cafeIndex, CafeSnapshot_s* data) {
   SelectCurrentCafe(cafeIndex, data);
   const int32_t member = who.memberIndex;
   int32_t manager = 0;
@@ -245,12 +249,11 @@ CCafeService::Download CCafeService::DownloadCafeMembers(CURL* curl, const CafeI
       "uid2=%s",
       who.membersUrl.c_str(), 0, cafeIndex, who.loginCompany, who.agency, who.gdp, who.deployer,
       who.userIndex, who.token.c_str(), who.uid2.c_str());
+  // Any body that comes back is read, whatever its status.
   std::string reply;
-  int status = 0;
-  if (!Get(curl, who, url, kCafeMembersTimeoutMs, kCafeBrowserUserAgent, &reply, &status)) {
-    ReportFailure(kMembersScript, GfxHttpLastTransferError(), &m_membersFailed);
+  if (!Fetch(curl, who, kMembersScript, url, kCafeMembersTimeoutMs, kCafeBrowserUserAgent, false,
+             &m_membersFailed, &reply))
     return Download::kFailed;
-  }
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
   CafeMembersReply_s members;
@@ -273,8 +276,8 @@ CCafeService::Download CCafeService::DownloadCafeMembers(CURL* curl, const CafeI
   return Download::kDone;
 }
 
-CCafeService::Download CCafeService::DownloadCafeRecItems(CURL* curl, const CafeIdentity_s& who, int32_t cafeIndex,
-                                        CafeSnapshot_s* data) {
+CCafeService::Download CCafeService::DownloadCafeRecItems(CURL* curl, const CafeIdentity_s& who,
+                                                          int32_t cafeIndex, CafeSnapshot_s* data) {
   const size_t masterCount = m_host.masterStockCount ? m_host.masterStockCount() : 0;
   if (who.userIndex < 1 || cafeIndex < 1 || masterCount < 1) return Download::kNotSent;
   SelectCurrentCafe(cafeIndex, data);
@@ -285,15 +288,9 @@ CCafeService::Download CCafeService::DownloadCafeRecItems(CURL* curl, const Cafe
       who.recItemsUrl.c_str(), cafeIndex, who.ownCafe, who.loginCompany, who.agency, who.gdp,
       who.deployer, who.userIndex, who.token.c_str(), data->managerFlag, who.uid2.c_str());
   std::string reply;
-  int status = 0;
-  if (!Get(curl, who, url, kCafeRecItemsTimeoutMs, kWebAgentUserAgent, &reply, &status)) {
-    ReportFailure(kRecItemsScript, GfxHttpLastTransferError(), &m_recItemsFailed);
+  if (!Fetch(curl, who, kRecItemsScript, url, kCafeRecItemsTimeoutMs, kWebAgentUserAgent, true,
+             &m_recItemsFailed, &reply))
     return Download::kFailed;
-  }
-  if (status != 200) {
-    ReportFailure(kRecItemsScript, StatusText(status), &m_recItemsFailed);
-    return Download::kFailed;
-  }
   CafeRecItemsReply_s items;
   if (ReadCafeRecItemsReply(reply.data(), reply.size(), &items) != CafeReplyRead::kOk) {
     ReportFailure(kRecItemsScript, "the reply is not JSON", &m_recItemsFailed);

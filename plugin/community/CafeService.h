@@ -56,10 +56,10 @@ struct CafeSnapshot_s {
   int32_t currentCafeIndex = 0;
   int32_t chiefManagerIndex = 0;
   int32_t subManagerIndex = 0;
-  int32_t managerFlag = 0;   // 1 when the user manages the current cafe (sent as "adm")
-  bool chiefManager = false; // the user is the current cafe's chief manager
-  int32_t approvedCafe = 0;  // the cafe the user's membership is approved in (0: none known)
-  int32_t recItemsCafe = 0;  // the cafe of the recommended stocks
+  int32_t managerFlag = 0;    // 1 when the user manages the current cafe (sent as "adm")
+  bool chiefManager = false;  // the user is the current cafe's chief manager
+  int32_t approvedCafe = 0;   // the cafe the user's membership is approved in (0: none known)
+  int32_t recItemsCafe = 0;   // the cafe of the recommended stocks
   std::vector<CafeRecStock_s> recStocks;  // by code
   std::string modTime;
   std::wstring changesSince;
@@ -123,11 +123,11 @@ struct CafeIdentity_s {
   int32_t agency = 0;
   int32_t gdp = 0;
   int32_t deployer = 0;
-  int32_t userIndex = 0;     // the view's user index ("uidx"); below 1 nothing is asked
-  int32_t memberIndex = 0;   // the login record's user index (compared with the managers)
-  int32_t ownCafe = 0;       // the user's own cafe ("mycafe")
-  std::string token;         // "tk", escaped for the query
-  std::string uid2;          // the escaped base64 user id
+  int32_t userIndex = 0;    // the view's user index ("uidx"); below 1 nothing is asked
+  int32_t memberIndex = 0;  // the login record's user index (compared with the managers)
+  int32_t ownCafe = 0;      // the user's own cafe ("mycafe")
+  std::string token;        // "tk", escaped for the query
+  std::string uid2;         // the escaped base64 user id
   std::string listUrl, membersUrl, recItemsUrl;  // the scripts' addresses
   std::wstring apiKey, apiUserId;
   int32_t apiUserIdx = 0;
@@ -166,9 +166,11 @@ class CCafeService {
                                 CafeSnapshot_s* data);
   // Makes the current cafe the one of `cafeIndex` and takes its manager indexes.
   static void SelectCurrentCafe(int32_t cafeIndex, CafeSnapshot_s* data);
-  // GET through the worker's handle; answers the reply (empty with ok false on no answer).
-  bool Get(CURL* curl, const CafeIdentity_s& who, const std::string& url, int timeoutMs,
-           const char* userAgent, std::string* reply, int* status);
+  // GET through the worker's handle: true with the reply when one came (with needStatusOk, with
+  // status 200); otherwise the failure goes to the log, once while it lasts.
+  bool Fetch(CURL* curl, const CafeIdentity_s& who, const char* script, const std::string& url,
+             int timeoutMs, const char* userAgent, bool needStatusOk, bool* failedBefore,
+             std::string* reply);
   void Publish(CafeSnapshot_s data);
   void Post(std::function<void(ICafeFiller&)> call);
   void ReportFailure(const char* script, const std::string& why, bool* failedBefore);

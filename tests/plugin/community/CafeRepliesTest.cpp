@@ -6,22 +6,12 @@
 #include <string>
 
 #include "plugin/community/CafeReplies.h"
+#include "tests/plugin/engine/EngineTestSupport.h"
 
 namespace {
 
-SYSTEMTIME At(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME t{};
-  t.wYear = year;
-  t.wMonth = month;
-  t.wDay = day;
-  t.wHour = hour;
-  t.wMinute = minute;
-  t.wSecond = second;
-  return t;
-}
-
 TEST(CafeReplies, MemberPeriodStatusAroundNow) {
-  const SYSTEMTIME now = At(2025, 1, 6, 9, 0, 0);
+  const SYSTEMTIME now = LocalTime(2025, 1, 6, 9, 0, 0);
   struct Case {
     const char* start;
     const char* end;

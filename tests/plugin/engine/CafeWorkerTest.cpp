@@ -37,8 +37,7 @@ WebServerCafe MakeCafe(int idx, int managerIdx = 500, int subManagerIdx = 501) {
   return cafe;
 }
 
-PeerReply Reply(int status, std::string body,
-                PeerReply::Wire wire = PeerReply::Wire::kWhole) {
+PeerReply Reply(int status, std::string body, PeerReply::Wire wire = PeerReply::Wire::kWhole) {
   PeerReply reply;
   reply.status = status;
   reply.body = std::move(body);
@@ -157,8 +156,8 @@ TEST_F(CafeWorker, RequestsCarryTheUserAndTheScriptsOwnFields) {
             (std::vector<std::string>{"b2b", "rsp", "co", "agc", "gdp", "deployer", "uidx", "tk",
                                       "uid2"}));
   EXPECT_EQ(QueryKeys("?" + members[0].query),
-            (std::vector<std::string>{"all", "b2b", "rsp", "cafe", "co", "agc", "gdp",
-                                      "deployer", "uidx", "tk", "uid2"}));
+            (std::vector<std::string>{"all", "b2b", "rsp", "cafe", "co", "agc", "gdp", "deployer",
+                                      "uidx", "tk", "uid2"}));
   EXPECT_EQ(QueryKeys("?" + items[0].query),
             (std::vector<std::string>{"b2b", "rsp", "cafe", "mycafe", "co", "agc", "gdp",
                                       "deployer", "uidx", "tk", "adm", "uid2"}));
