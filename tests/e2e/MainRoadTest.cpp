@@ -159,21 +159,6 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_EQ(own->GetNumberRows(), 3);
   expectTotals("after the account refresh");
 
-  // With the master list loaded, the cafe worker asks the web server for the member's cafes,
-  // the member list of the cafe it picked and that cafe's recommended stocks.
-  EXPECT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }))
-      << "the cafe downloads never reached the web server";
-  const auto cafeLists = road.WebRequests("stock/cafe_list");
-  const auto cafeMembers = road.WebRequests("stock/cafe_member_list");
-  ASSERT_EQ(cafeLists.size(), 1u);
-  ASSERT_EQ(cafeMembers.size(), 1u);
-  EXPECT_EQ(cafeMembers[0].Param("cafe"), "1");
-  EXPECT_EQ(road.WebRequests("stock/cafe_rec_items_list2")[0].Param("cafe"), "1");
-  EXPECT_TRUE(wait([&] {
-    return road.FilesEndingWith("_app_log.csv").find("is not available to show the cafe data") !=
-           std::string::npos;
-  }));
-
   // A quote pass brings the second holding's new price to its row's price cell; the balance
   // had not been asked again by then, so the account refresh did not.
   const bool priced = wait([&] {
@@ -226,6 +211,21 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_NE(text->content.find(kCode), std::string::npos);
   ASSERT_NE(reports[0].Part("op_cnt"), nullptr);
   EXPECT_EQ(reports[0].Part("op_cnt")->content, std::to_string(reportLines.size()));
+
+  // Once the master list was loaded, the cafe worker asked the web server for the member's
+  // cafes, the member list of the cafe it picked and that cafe's recommended stocks.
+  EXPECT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }))
+      << "the cafe downloads never reached the web server";
+  const auto cafeLists = road.WebRequests("stock/cafe_list");
+  const auto cafeMembers = road.WebRequests("stock/cafe_member_list");
+  ASSERT_EQ(cafeLists.size(), 1u);
+  ASSERT_EQ(cafeMembers.size(), 1u);
+  EXPECT_EQ(cafeMembers[0].Param("cafe"), "1");
+  EXPECT_EQ(road.WebRequests("stock/cafe_rec_items_list2")[0].Param("cafe"), "1");
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith("_app_log.csv").find("is not available to show the cafe data") !=
+           std::string::npos;
+  }));
 
   // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen after the sale.
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
