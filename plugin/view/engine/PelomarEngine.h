@@ -508,6 +508,8 @@ class CPelomarEngine {
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
   virtual int QueryHeldStockCharts(CURL* curl);
   int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
+  // The data agent while it is still one of the view's agents (null otherwise).
+  CStockAgentBase* LiveDataAgent() const;
   // Calls counted by QueryStockListCharts/QueryHeldStockCharts (GetChartData + GetBuyTrendData).
   int ChartRequestCount() const { return m_chartRequests.load(); }
 
