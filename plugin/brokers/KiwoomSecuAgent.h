@@ -21,6 +21,9 @@
 #include "platform/stocklib/StockAgentBase.h"
 
 struct BrokerRequestState;
+namespace series_texts {
+struct Ymd;
+}
 
 constexpr uint8_t kKiwoomBrokerId = 1;
 // Public production host of the broker's REST API.
@@ -154,7 +157,8 @@ class CKiwoomSecuAgent : public CStockAgentBase {
   // 1 when the reply was read into `out`, 0 for a refusal (out unchanged), -1 when it is not JSON.
   int ParseBidAskReply(const char* reply, size_t len, double out[8]);
 
-  // A domestic order reply: "return_code" (-1 when missing) and its text ("%d"), "return_msg"
+  // A domestic order reply: "return_code" and its text ("%d"; -1 and no text when the reply
+  // names no code, which tells nothing of the order), "return_msg"
   // for a refusal, "ord_no" as the broker wrote it (leading zeros kept; empty when it names no
   // order) and as a number. 1 when the reply was read, 0 when it is not a JSON object (outputs
   // left empty).
@@ -196,6 +200,14 @@ class CKiwoomSecuAgent : public CStockAgentBase {
   int PostPages(CURL* curl, const char* path, const char* body, const char* apiId, int pauseMs,
                 int maxPages, const std::function<void(const char* reply, int len)>& onPage,
                 unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
+
+  // POST of a daily series request (investor trend, short selling) on a handle of its own, over
+  // days x 1.5 calendar days up to today: `body` makes the body of the quoted code and the two
+  // dates. Null without a code or credentials (nothing sent) or without an answer.
+  using DailySeriesBody = std::function<std::string(
+      const std::string& quotedCode, const series_texts::Ymd& from, const series_texts::Ymd& today)>;
+  char* PostDailySeries(const char* code, int days, const char* path, const char* apiIdHeader,
+                        int* outLen, const DailySeriesBody& body);
 
   int m_timeoutMs = kKiwoomRequestTimeoutMs;
   const std::atomic<int>* m_stopFlag = nullptr;

@@ -233,6 +233,18 @@ int CKiwoomSecuAgent::ParseChartReply(const char* reply, size_t len, int kind, i
   return parsed ? texts.Count() : -1;
 }
 
+char* CKiwoomSecuAgent::PostDailySeries(const char* code, int days, const char* path,
+                                        const char* apiIdHeader, int* outLen,
+                                        const DailySeriesBody& body) {
+  *outLen = 0;
+  if (!code || !*code || !HasCredentials()) return nullptr;
+  Ymd from;
+  Ymd today;
+  DateRange(static_cast<int>(days * 1.5), &from, &today);
+  const std::string text = body(QuotedCode(code), from, today);
+  return Post(nullptr, path, text.c_str(), 1, nullptr, apiIdHeader, nullptr, outLen);
+}
+
 int CKiwoomSecuAgent::GetBuyTrendDataA(CURL*, Stock_s* stock, const char* code, uint8_t, int days,
                                        std::string* outRows, std::string* outSeries,
                                        std::deque<int32_t>*, std::deque<double>* outValues,
@@ -240,19 +252,15 @@ int CKiwoomSecuAgent::GetBuyTrendDataA(CURL*, Stock_s* stock, const char* code, 
   if (!outRows) return -1;
   if (outValues) outValues->clear();
   if (days < 1) days = 1;
-  char* reply = nullptr;
   int len = 0;
-  if (code && *code && HasCredentials()) {
-    Ymd from;
-    Ymd today;
-    DateRange(static_cast<int>(days * 1.5), &from, &today);
-    const std::string body = Format(
-        "{\"stk_cd\" : %s,\"orgn_prsm_unp_tp\" : \"1\", \"for_prsm_unp_tp\" : \"1\",\t"
-        "\"strt_dt\" : \"%04d%02d%02d\",\t\"end_dt\" : \"%04d%02d%02d\"}",
-        QuotedCode(code).c_str(), from.y, from.m, from.d, today.y, today.m, today.d);
-    reply = Post(nullptr, kMarketConditionPath, body.c_str(), 1, nullptr, "api-id: ka10045",
-                 nullptr, &len);
-  }
+  char* reply = PostDailySeries(
+      code, days, kMarketConditionPath, "api-id: ka10045", &len,
+      [](const std::string& quotedCode, const Ymd& from, const Ymd& today) {
+        return Format(
+            "{\"stk_cd\" : %s,\"orgn_prsm_unp_tp\" : \"1\", \"for_prsm_unp_tp\" : \"1\",\t"
+            "\"strt_dt\" : \"%04d%02d%02d\",\t\"end_dt\" : \"%04d%02d%02d\"}",
+            quotedCode.c_str(), from.y, from.m, from.d, today.y, today.m, today.d);
+      });
   const std::string name = Format("investor_%d", days);
   const int rows = ParseBuyTrendReply(reply, static_cast<size_t>(reply ? len : 0), name.c_str(),
                                       stock, outRows, outSeries, outValues, csv);
@@ -306,19 +314,15 @@ int CKiwoomSecuAgent::GetShortSellingDataA(CURL*, Stock_s* stock, const char* co
                                            int csv) {
   if (!outRows) return 0;
   if (days < 1) days = 1;
-  char* reply = nullptr;
   int len = 0;
-  if (code && *code && HasCredentials()) {
-    Ymd from;
-    Ymd today;
-    DateRange(static_cast<int>(days * 1.5), &from, &today);
-    const std::string body =
-        Format("{\"stk_cd\" : %s,\"tm_tp\" : \"1\",\t\"strt_dt\" : \"%04d%02d%02d\",\t"
-               "\"end_dt\" : \"%04d%02d%02d\"}",
-               QuotedCode(code).c_str(), from.y, from.m, from.d, today.y, today.m, today.d);
-    reply = Post(nullptr, kShortSellingPath, body.c_str(), 1, nullptr, "api-id: ka10014", nullptr,
-                 &len);
-  }
+  char* reply = PostDailySeries(
+      code, days, kShortSellingPath, "api-id: ka10014", &len,
+      [](const std::string& quotedCode, const Ymd& from, const Ymd& today) {
+        return Format(
+            "{\"stk_cd\" : %s,\"tm_tp\" : \"1\",\t\"strt_dt\" : \"%04d%02d%02d\",\t"
+            "\"end_dt\" : \"%04d%02d%02d\"}",
+            quotedCode.c_str(), from.y, from.m, from.d, today.y, today.m, today.d);
+      });
   const std::string name = Format("short_selling_%d", days);
   const int rows = ParseShortSellingReply(reply, static_cast<size_t>(reply ? len : 0),
                                           name.c_str(), stock, outRows, outSeries, csv);

@@ -12,25 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/Clock.h"
-#include "plugin/brokers/KiwoomSecuAgent.h"
-#include "tests/peers/KiwoomBrokerPeer.h"
-#include "tests/plugin/brokers/TestCaFile.h"
+#include "tests/plugin/brokers/KiwoomAgentFixture.h"
 
 namespace orv::test {
 namespace {
 
-class KiwoomMarketDataTest : public ::testing::Test {
+class KiwoomMarketDataTest : public KiwoomLoggedInTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(peer_.Start());
-    peer_.AcceptCredentials("key", "secret");
-    agent_.SetHostUrlA(peer_.BaseUrl().c_str());
-    agent_.SetCaCertPemFilePath(SharedCaFileW().c_str());
-    int code = 0;
-    wchar_t message[200]{};
-    ASSERT_EQ(agent_.LoginA(nullptr, "12345678", "key", "secret", &code, message, 200), 1);
-    peer_.Http().ClearRequests();
+    KiwoomLoggedInTest::SetUp();
+    if (HasFatalFailure()) return;
     bool made = false;
     stock_ = GfxAddStockToMap(&stocks_, L"005930", kMarketDomestic, 0, 1, &made);
     ASSERT_NE(stock_, nullptr);
@@ -42,11 +33,6 @@ class KiwoomMarketDataTest : public ::testing::Test {
     return asked.empty() ? RecordedRequest() : asked[0];
   }
 
-  // The clock's local date is 2025-01-06.
-  orv::win::FakeClock clock_;
-  orv::win::ScopedClock scopedClock_{clock_};
-  KiwoomBrokerPeer peer_{SharedCa()};
-  CKiwoomSecuAgent agent_{kMarketDomestic, L"data", '1', kKiwoomBrokerId, 1, 1, 1500.0, 40};
   OwningStockMap stocks_;
   Stock_s* stock_ = nullptr;
 };

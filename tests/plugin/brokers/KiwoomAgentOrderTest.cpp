@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win/Clock.h"
-#include "plugin/brokers/KiwoomSecuAgent.h"
-#include "tests/peers/KiwoomBrokerPeer.h"
-#include "tests/plugin/brokers/TestCaFile.h"
+#include "tests/plugin/brokers/KiwoomAgentFixture.h"
 
 namespace orv::test {
 namespace {
@@ -41,19 +38,8 @@ struct OrderArgs {
   int loanDate = 0;
 };
 
-class KiwoomOrderTest : public ::testing::Test {
+class KiwoomOrderTest : public KiwoomLoggedInTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(peer_.Start());
-    peer_.AcceptCredentials("key", "secret");
-    agent_.SetHostUrlA(peer_.BaseUrl().c_str());
-    agent_.SetCaCertPemFilePath(SharedCaFileW().c_str());
-    int code = 0;
-    wchar_t message[200]{};
-    ASSERT_EQ(agent_.LoginA(nullptr, "12345678", "key", "secret", &code, message, 200), 1);
-    peer_.Http().ClearRequests();
-  }
-
   Order Place(const OrderArgs& a = OrderArgs()) {
     Order o;
     o.result = agent_.TradeOrder(nullptr, a.market, a.exchange, a.side, 0, a.code, a.qty, a.price,
@@ -72,11 +58,6 @@ class KiwoomOrderTest : public ::testing::Test {
     }
     return out;
   }
-
-  orv::win::FakeClock clock_;
-  orv::win::ScopedClock scopedClock_{clock_};
-  KiwoomBrokerPeer peer_{SharedCa()};
-  CKiwoomSecuAgent agent_{kMarketDomestic, L"main", '1', kKiwoomBrokerId, 1, 1, 1500.0, 40};
 };
 
 TEST_F(KiwoomOrderTest, OrderBodiesByteForByte) {

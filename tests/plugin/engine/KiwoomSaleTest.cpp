@@ -6,20 +6,17 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "platform/win/Clock.h"
-#include "platform/win/Registry.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "tests/peers/KiwoomBrokerPeer.h"
-#include "tests/peers/TestCa.h"
-#include "tests/plugin/engine/EngineTestSupport.h"
+#include "tests/plugin/engine/BrokerPeerSetup.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
 
 namespace {
@@ -29,24 +26,11 @@ using orv::test::KiwoomHolding;
 
 class KiwoomSale : public ::testing::Test {
  protected:
-  KiwoomSale() : clock_(1000000), scoped_(clock_), ca_("Orvella Kiwoom Engine Test CA"), peer_(ca_) {
-    login_.nUserIdx = 77;
-  }
+  KiwoomSale() : clock_(1000000), scoped_(clock_) { login_.nUserIdx = 77; }
   void SetUp() override {
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    hadConfigHome_ = previous != nullptr;
-    if (previous) savedConfigHome_ = previous;
-    setenv("XDG_CONFIG_HOME", (folder_.Path() + "config").c_str(), 1);
-    ASSERT_TRUE(ca_.IsValid());
-    ASSERT_TRUE(ca_.WriteCertificate(folder_.Path() + "Settings/cacert.pem"));
-    ASSERT_TRUE(peer_.Start());
-    ASSERT_TRUE(orv::win::AppRegistry().Open("OrvellaKiwoomEngineTest", "Settings.ini"));
-    const std::string base = peer_.BaseUrl();  // "https://127.0.0.1:<port>"
-    ASSERT_NE(orv::win::WriteProfileString("Settings", "BrokerHost-1",
-                                           base.substr(base.find("://") + 3)),
-              0);
-    peer_.AcceptCredentials("key", "secret");
-    peer_.SetLiveAccount(true);
+    ASSERT_TRUE(broker_.Ready());
+    broker_.peer.AcceptCredentials("key", "secret");
+    broker_.peer.SetLiveAccount(true);
     // 10 shares bought at 10,000 now at 9,000: -10 %, below the stop-loss of -3 %.
     KiwoomHolding held;
     held.code = "A005930";
@@ -54,18 +38,12 @@ class KiwoomSale : public ::testing::Test {
     held.quantity = 10;
     held.avgPrice = 10000;
     held.nowPrice = 9000;
-    peer_.SetBalancePages({{held}});
-    peer_.SetDeposit({1000000, 1000000, 0, 1000000});
+    broker_.peer.SetBalancePages({{held}});
+    broker_.peer.SetDeposit({1000000, 1000000, 0, 1000000});
   }
   void TearDown() override {
     engine_.reset();
     if (curl_) curl_easy_cleanup(curl_);
-    peer_.Stop();
-    orv::win::AppRegistry().Open("", "");
-    if (hadConfigHome_)
-      setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
   }
 
   // The engine with its Kiwoom account logged in and read once, on a data file of its own (a
@@ -77,13 +55,12 @@ class KiwoomSale : public ::testing::Test {
     options.buy_fee_domestic = options.sell_fee_domestic = options.tax_rate = 0;
     options.steps[0] = -3;  // stop-loss rate
     e.CreateEvents();
-    e.SetProgramFolder(folder_.WidePath());
-    e.ResolveCaCertPath();
-    e.Logs().SetLogFolder(folder_.WidePath());
+    broker_.Prepare(e);
+    e.Logs().SetLogFolder(broker_.folder.WidePath());
     e.SetLoginInfo(&login_);
     e.SetRunSetting(&run_);
     e.m_signedInUser.store(login_.nUserIdx);
-    ASSERT_EQ(e.OpenDataDb(folder_.Path() + dataFile), 1);
+    ASSERT_EQ(e.OpenDataDb(broker_.folder.Path() + dataFile), 1);
     agent_ = e.GetStockAgent(1, kKiwoomBrokerId, 1, nullptr, L"키움");
     ASSERT_NE(dynamic_cast<CKiwoomSecuAgent*>(agent_), nullptr);
     int code = 0;
@@ -117,29 +94,25 @@ class KiwoomSale : public ::testing::Test {
 
   orv::win::FakeClock clock_;
   orv::win::ScopedClock scoped_;
-  TempDataFolder folder_;
-  orv::test::TestCa ca_;
-  KiwoomBrokerPeer peer_;
+  orv::test::BrokerPeerSetupFor<KiwoomBrokerPeer, kKiwoomBrokerId> broker_;
   login_info_s login_;
   app_run_setting_s run_;
   FakeEngineWindow window_;
   std::unique_ptr<CPelomarEngine> engine_;
   CStockAgentBase* agent_ = nullptr;
   CURL* curl_ = nullptr;
-  bool hadConfigHome_ = false;
-  std::string savedConfigHome_;
 };
 
 TEST_F(KiwoomSale, APlacedSaleIsLoggedWithItsOrderNumber) {
   Start();
   Pass();
-  EXPECT_EQ(peer_.OrdersReceived(), 1);
-  const std::vector<orv::test::RecordedRequest> sent = peer_.RequestsFor("kt10001");
+  EXPECT_EQ(broker_.peer.OrdersReceived(), 1);
+  const std::vector<orv::test::RecordedRequest> sent = broker_.peer.RequestsFor("kt10001");
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_NE(sent[0].body.find("\"ord_qty\" : \"10\""), std::string::npos) << sent[0].body;
   EXPECT_TRUE(Logged(L"trade (bSuccess=1"));
   EXPECT_FALSE(Logged(L"주문 결과 미확인"));
-  EXPECT_TRUE(peer_.Holdings().empty()) << "the broker sold the shares";
+  EXPECT_TRUE(broker_.peer.Holdings().empty()) << "the broker sold the shares";
 }
 
 TEST_F(KiwoomSale, AnUnreadableReplyIsAnUnknownOutcomeNeverSentAgain) {
@@ -160,12 +133,12 @@ TEST_F(KiwoomSale, AnUnreadableReplyIsAnUnknownOutcomeNeverSentAgain) {
       std::lock_guard<std::mutex> lock(window_.mutex);
       window_.logs.clear();
     }
-    peer_.SetRawReply("kt10001", c.body, c.status, c.type);
+    broker_.peer.SetRawReply("kt10001", c.body, c.status, c.type);
     Start(std::string(c.name) + ".db");
-    const int before = peer_.OrdersReceived();
+    const int before = broker_.peer.OrdersReceived();
     Pass();
     Pass();
-    EXPECT_EQ(peer_.OrdersReceived() - before, 1) << "sent once";
+    EXPECT_EQ(broker_.peer.OrdersReceived() - before, 1) << "sent once";
     EXPECT_TRUE(Logged(L"주문 결과 미확인 [005930]"));
     EXPECT_FALSE(Logged(L"trade (bSuccess=1")) << "never reported as placed";
     EXPECT_FALSE(Logged(L"주문 재전송"));
@@ -174,10 +147,10 @@ TEST_F(KiwoomSale, AnUnreadableReplyIsAnUnknownOutcomeNeverSentAgain) {
 }
 
 TEST_F(KiwoomSale, TheSendAgainCodeIsHonouredOnce) {
-  peer_.SetRawReply("kt10001", "{\"return_code\":2297,\"return_msg\":\"잠시 후 다시 주문하세요\"}");
+  broker_.peer.SetRawReply("kt10001", "{\"return_code\":2297,\"return_msg\":\"잠시 후 다시 주문하세요\"}");
   Start();
   Pass();
-  EXPECT_EQ(peer_.OrdersReceived(), 2);
+  EXPECT_EQ(broker_.peer.OrdersReceived(), 2);
   EXPECT_TRUE(Logged(L"주문 재전송"));
   EXPECT_FALSE(Logged(L"주문 결과 미확인")) << "a refusal is an answer";
 }
