@@ -51,8 +51,8 @@ struct StockSeries_s {
   std::vector<double> env_lower;
   int32_t count = 0;      // candles held in close
   int32_t env_state = 0;  // result of the last envelope calculation
-  // The candle block: `requested` places (0: as many as close holds), filled from the end, so
-  // the newest candle sits at place requested - 1 and `count` candles end there. Readers that
+  // The candle block: `requested` places (0: `count` places), filled from the end, so the
+  // newest candle sits at place requested - 1 and the `count` candles end there. Readers that
   // keep whole candles size the arrays below to the places they fill (empty otherwise).
   int32_t requested = 0;
   std::vector<int32_t> date;  // yyyymmdd of each place

@@ -237,6 +237,7 @@ int CKiwoomSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* rep
   const rapidjson::Value* rows = JsonGetArray(doc, "atn_stk_infr");
   if (!rows) return 0;
   std::string logLines;
+  std::vector<std::pair<Stock_s*, double>> candlePrices;
   int updated = 0;
   for (const rapidjson::Value& row : rows->GetArray()) {
     if (!row.IsObject()) continue;
@@ -254,23 +255,30 @@ int CKiwoomSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* rep
     quote.change_rate = KiwoomJsonDouble(row, "flu_rt");
     GfxUpdateStockPrice(stock, priceSlot, quote, now);
     stock->cur_price = quote.cur_price;
-    // Today's candle follows the price.
-    StockSeries_s& day = stock->day;
-    const int newest = NewestCandlePlace(day);
-    if (newest >= 0) {
-      const size_t place = static_cast<size_t>(newest);
-      day.close[place] = quote.cur_price;
-      if (place < day.low.size() && place < day.high.size()) {
-        if (day.low[place] <= 0 || quote.cur_price < day.low[place]) day.low[place] = quote.cur_price;
-        if (quote.cur_price > day.high[place]) day.high[place] = quote.cur_price;
-      }
-    }
+    candlePrices.emplace_back(stock, quote.cur_price);
     if (priceLog) {
       const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price,
                                 quote.low_price, quote.high_price};
       AppendPriceLogLine(&logLines, stock->market, rowCode, tick, timeText, values);
     }
     ++updated;
+  }
+  // Today's candle follows the price, in the view's merge step: the chart worker may be
+  // refilling the candle block.
+  if (!candlePrices.empty()) {
+    RunMerge([&] {
+      for (const auto& [stock, price] : candlePrices) {
+        StockSeries_s& day = stock->day;
+        const int newest = NewestCandlePlace(day);
+        if (newest < 0) continue;
+        const size_t place = static_cast<size_t>(newest);
+        day.close[place] = price;
+        if (place < day.low.size() && place < day.high.size()) {
+          if (day.low[place] <= 0 || price < day.low[place]) day.low[place] = price;
+          if (price > day.high[place]) day.high[place] = price;
+        }
+      }
+    });
   }
   if (priceLog && !logLines.empty()) {
     std::fwrite(logLines.data(), 1, logLines.size(), priceLog);
