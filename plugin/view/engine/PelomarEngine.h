@@ -263,8 +263,6 @@ class CPelomarEngine {
   StockViewMap& SpareStocks() { return m_spareStocks; }
   HoldingViewMap& OrderQueue() { return m_orderQueue; }
   GroupInfoMap& Accounts() { return m_accounts; }
-  OwningStockMap& CafeStocks(int index) { return m_cafeStocks[index]; }
-  std::map<int, std::unique_ptr<group_info_s>>& Cafes() { return m_cafes; }
   CPriceSeries& PriceSeries() { return m_priceSeries; }
   std::vector<AlertSound_s>& AlertSounds() { return m_alertSounds; }
 
@@ -314,7 +312,6 @@ class CPelomarEngine {
   // Entries of the domestic own list; with a buffer and a non-empty list writes
   // "<name>(<code>)외 총 <n>개" into it (bounded).
   int GetMyStockCount(wchar_t* buffer = nullptr, size_t bufferLen = 0);
-  group_info_s* FindCafe(int cafeIndex) const;
   // 1 when a holding whose held flag (quantity above 0) is set has exactly this code.
   int IsHeldStock(const wchar_t* code) const;
   int OnMonitorStockOut(const wchar_t* code) const { return -1; }
@@ -639,8 +636,6 @@ class CPelomarEngine {
   HoldingViewMap m_orderQueue;
   // Orders the broker's balance has not settled, by holding identity (under the view lock).
   std::map<std::string, OpenOrder_s> m_openOrders;
-  OwningStockMap m_cafeStocks[2];
-  std::map<int, std::unique_ptr<group_info_s>> m_cafes;
   CPriceSeries m_priceSeries;
   std::vector<AlertSound_s> m_alertSounds;
   CDailyLogs m_logs;
