@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "platform/support/TextConv.h"
@@ -44,11 +45,12 @@ TEST(UpbitRoad, SignInKeyCheckAccountsAndClose) {
   // The account refresh reads the account list again: the entry and the coin holding.
   EXPECT_TRUE(wait([&] { return upbit.RequestsTo(ExchangePeer::kAccountsPath).size() >= 3; }))
       << "the account refresh did not ask the exchange";
-  EXPECT_TRUE(wait([&] {
-    const std::string log = appLog();
-    return log.find("▶ 업비트 잔고 [") != std::string::npos &&
-           log.find("(국내 : 1, 해외 : 0)") != std::string::npos;
-  })) << "the coin holding never reached the holdings";
+  const std::regex coinBalance("▶ 업비트 잔고 \\[-?[0-9]+\\] \\(국내 : 1, 해외 : 0\\)");
+  EXPECT_TRUE(wait([&] { return std::regex_search(appLog(), coinBalance); }))
+      << "the Upbit agent's balance did not name the coin";
+  // The DB account's three holdings and the coin reach the holdings rows.
+  EXPECT_TRUE(wait([&] { return appLog().find("▶ [UI] 계좌 4개 갱신 완료") != std::string::npos; }))
+      << "the coin holding never reached the holdings rows";
 
   EXPECT_TRUE(upbit.TokenRefusals().empty()) << upbit.TokenRefusals().front();
   EXPECT_TRUE(upbit.RequestsTo(ExchangePeer::kOrdersPath).empty())
