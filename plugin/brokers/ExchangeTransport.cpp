@@ -100,39 +100,13 @@ char* SendExchangeRequest(const ExchangeDialect& dialect, CURL* curl, const char
   curl_easy_reset(handle);
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
   const bool post = mode == kExchangeFormPost || mode == kExchangeJsonPost;
-  if (post) {
-    // libcurl is always given the body, even an empty one: a POST without one would read the
-    // request body from standard input.
-    const char* text = body ? body : "";
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(std::strlen(text)));
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, text);
-    curl_easy_setopt(handle, CURLOPT_POST, 1L);
-  } else {
-    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-  }
+  SetSharedRequestOptions(handle, post, body, &reply, abortFlag, caFile, state && state->order);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnRequestData);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
-  if (abortFlag) {
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnRequestProgress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, const_cast<std::atomic<int>*>(abortFlag));
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-  }
-  if (!IsEmpty(caFile)) curl_easy_setopt(handle, CURLOPT_CAINFO, caFile);
-  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   if (timeoutMs > kMinTimeoutMs) {
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs));
     curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs));
   }
-  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   if (dialect.userAgent) curl_easy_setopt(handle, CURLOPT_USERAGENT, dialect.userAgent);
-  if (state && state->order) {
-    // An order goes out once: on a reused connection that dies before the reply libcurl would
-    // send it again by itself, and the exchange may have executed the first one.
-    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
-  }
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
 
@@ -175,16 +149,11 @@ char* HttpGetVerified(CURL* curl, const char* url, int, const char* caFile, uint
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url ? url : "");
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnRequestData);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  SetSharedRequestOptions(curl, false, nullptr, &reply, nullptr, caFile, false);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kVerifiedUserAgent);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-  if (!IsEmpty(caFile)) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   const CURLcode code = curl_easy_perform(curl);
   if (code != CURLE_OK) {
     std::fprintf(stderr, "curl_easy_perform() 실패: %s\n",

@@ -76,6 +76,14 @@ bool ValueText(const rapidjson::Value& v, std::string* out) {
 
 std::string Text(double value) { return peer_json::Number(value); }
 
+PeerReply RawReply(const std::string& body, int status, const std::string& contentType) {
+  PeerReply reply;
+  reply.body = body;
+  reply.status = status;
+  reply.contentType = contentType;
+  return reply;
+}
+
 }  // namespace
 
 std::string ExchangeOrder::Member(const std::string& name) const {
@@ -117,10 +125,7 @@ void ExchangePeer::SetRawAccountsReply(const std::string& body, int status,
                                        const std::string& contentType) {
   std::lock_guard<std::mutex> lock(mutex_);
   rawAccountsSet_ = !body.empty();
-  rawAccounts_ = PeerReply();
-  rawAccounts_.body = body;
-  rawAccounts_.status = status;
-  rawAccounts_.contentType = contentType;
+  rawAccounts_ = RawReply(body, status, contentType);
 }
 
 void ExchangePeer::SetAccountsDelay(std::chrono::milliseconds delay) {
@@ -138,10 +143,7 @@ void ExchangePeer::SetRawOrderReply(const std::string& body, int status,
                                     const std::string& contentType) {
   std::lock_guard<std::mutex> lock(mutex_);
   rawOrderSet_ = !body.empty();
-  rawOrder_ = PeerReply();
-  rawOrder_.body = body;
-  rawOrder_.status = status;
-  rawOrder_.contentType = contentType;
+  rawOrder_ = RawReply(body, status, contentType);
 }
 
 void ExchangePeer::SetOrderWire(PeerReply::Wire wire) {
