@@ -189,6 +189,15 @@ TEST_P(ExchangeAgentTest, SignedGetAppendsTheQueryAndHashesExactlyIt) {
   EXPECT_EQ(size, 7u);
   EXPECT_EQ(transfer, -5);
   EXPECT_EQ(peer_.Requests().size(), 1u);
+
+  // A URL beyond its limit is refused whole rather than sent cut short.
+  const std::string longQuery(kExchangeMaxUrl, 'A');
+  EXPECT_EQ(agent_->SendSignedRequest(nullptr, peer_.BaseUrl().c_str(), "/v1/ticker?markets=",
+                                      kExchangeGet, longQuery.c_str(), "", 0, kKey, kSecret, &size,
+                                      &transfer, kExchangeRequestTimeoutMs),
+            nullptr);
+  EXPECT_EQ(transfer, 99);
+  EXPECT_EQ(peer_.Requests().size(), 1u);
 }
 
 TEST_P(ExchangeAgentTest, KeyCheckResultCodes) {
