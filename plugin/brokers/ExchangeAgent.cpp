@@ -393,6 +393,8 @@ int CExchangeAgent::TradeCoinOrderA(CURL* curl, uint8_t, uint8_t, int side, int,
       OrderRequest(code, side, volume, price, amount, OrderIdentifier(identifier));
   BrokerRequestState state;
   state.order = true;
+  // Stays so when the request could not even be made (no base URL): nothing went out.
+  state.transfer = kTransferNoHandle;
   uint32_t size = 0;
   char* reply = SendSignedRequest(
       OrderUsesCallersHandle() ? curl : nullptr, m_baseUrl, kExchangeOrdersPath, request.mode,
@@ -401,7 +403,7 @@ int CExchangeAgent::TradeCoinOrderA(CURL* curl, uint8_t, uint8_t, int side, int,
   if (state.transfer == kTransferNoHandle) {
     // Nothing went out.
     std::free(reply);
-    CopyMessage(outMsg, msgLen, state.errorText);
+    CopyMessage(outMsg, msgLen, state.errorText.empty() ? "no request made" : state.errorText);
     return kAgentOrderNotAvailable;
   }
   if (!reply || state.transfer != CURLE_OK) {
