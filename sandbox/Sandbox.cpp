@@ -87,7 +87,8 @@ Sandbox::Sandbox(SandboxOptions options)
     peer->Http().SetRecordLimit(kRecordLimit);
   }
 
-  // The Kiwoom account holds the same stocks; its balance values them at the quotes.
+  // The Kiwoom account holds the same stocks; its balance values them at the quotes, its orders
+  // move them, and its charts, investor trend, short selling and bid/ask follow the quotes.
   kiwoom_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
   kiwoom_.SetToken(SandboxAccount::kAccessToken, "\"" + KiwoomBrokerPeer::KstDateTime(86400) + "\"");
   std::vector<KiwoomListRow> kiwoomList;
@@ -109,6 +110,7 @@ Sandbox::Sandbox(SandboxOptions options)
   kiwoom_.SetDeposit({SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
                       SandboxAccount::kDeposit});
   SetKiwoomQuotes(market_.Quotes());
+  kiwoom_.SetLiveAccount(true);
   kiwoom_.Http().SetRecordLimit(kRecordLimit);
 
   // The LS broker: the same member's key, market and opening account.

@@ -51,7 +51,25 @@ struct StockSeries_s {
   std::vector<double> env_lower;
   int32_t count = 0;      // candles held in close
   int32_t env_state = 0;  // result of the last envelope calculation
+  // The candle block: `requested` places (0: `count` places), filled from the end, so the
+  // newest candle sits at place requested - 1 and the `count` candles end there. Readers that
+  // keep whole candles size the arrays below to the places they fill (empty otherwise).
+  int32_t requested = 0;
+  std::vector<int32_t> date;  // yyyymmdd of each place
+  std::vector<double> open;
+  std::vector<double> high;
+  std::vector<double> low;
+  std::vector<double> volume;
+  int32_t first_date = 0;  // yyyymmdd
+  int32_t last_date = 0;   // yyyymmdd
 };
+
+// The place of the newest candle of a block; -1 when it holds none.
+inline int NewestCandlePlace(const StockSeries_s& series) {
+  if (series.count <= 0) return -1;
+  const int places = series.requested > 0 ? series.requested : series.count;
+  return places <= static_cast<int>(series.close.size()) ? places - 1 : -1;
+}
 
 // One listed instrument of one market.
 struct Stock_s {
@@ -109,7 +127,6 @@ struct Stock_s {
   int32_t own_state2 = 0;
   uint8_t cafe_approved = 0;
   int32_t cafe_index = 0;
-  void* grid_row = nullptr;
 
   // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
   StockSeries_s day;
@@ -228,8 +245,7 @@ struct StockTrade_s {
   uint8_t quote_currency = 0;  // coins: 0 KRW, 1 BTC
   double day_value = 0;
   double further_amount = 0;
-  void* grid_row = nullptr;
-  uint8_t removed = 0;
+  uint8_t in_grid = 0;  // handed to the holdings grid by the last holdings snapshot
 
   // Trading rules and orders.
   uint8_t reverse = 0;
