@@ -16,6 +16,7 @@
 #include "platform/support/TextConv.h"
 #include "plugin/brokers/ExchangeAgent.h"
 #include "tests/peers/ExchangePeer.h"
+#include "tests/peers/PeerJson.h"
 #include "tests/plugin/brokers/TestCaFile.h"
 
 namespace orv::test {
@@ -162,7 +163,7 @@ TEST_P(ExchangeAgentTest, ATokenSignedWithAnotherSecretIsRefused) {
 }
 
 TEST_P(ExchangeAgentTest, SignedGetAppendsTheQueryAndHashesExactlyIt) {
-  peer_.Http().On("GET", "/v1/ticker", PeerReply{200, "[]"});
+  peer_.Http().On("GET", "/v1/ticker", peer_json::Json("[]"));
   uint32_t size = 7;
   int transfer = -5;
   char* reply = agent_->SendSignedRequest(
@@ -456,7 +457,7 @@ TEST(UpBitAgent, HttpGetVerifiedNeedsAHandleAndVerifiesThePeer) {
 
   ExchangePeer peer(ExchangePeer::Kind::kUpbit, SharedCa());
   ASSERT_TRUE(peer.Start());
-  peer.Http().On("GET", "/v1/candles/days", PeerReply{200, "[{\"trade_price\":1}]"});
+  peer.Http().On("GET", "/v1/candles/days", peer_json::Json("[{\"trade_price\":1}]"));
   CURL* curl = curl_easy_init();
   ASSERT_NE(curl, nullptr);
   const std::string url = peer.BaseUrl() + "/v1/candles/days?market=KRW-BTC&count=1";
