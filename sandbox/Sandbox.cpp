@@ -42,6 +42,8 @@ Sandbox::Sandbox(SandboxOptions options)
       kiwoom_(ca_),
       hanguk_(ca_),
       lsBroker_(ca_),
+      bithumb_(ExchangePeer::Kind::kBithumb, ca_),
+      upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
@@ -128,6 +130,14 @@ Sandbox::Sandbox(SandboxOptions options)
   lsBroker_.SetLiveAccount(true);
   lsBroker_.Http().SetRecordLimit(kRecordLimit);
 
+  for (ExchangePeer* exchange : {&bithumb_, &upbit_}) {
+    exchange->AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+    exchange->SetAccounts({{"KRW", SandboxAccount::kCoinDeposit, 0, 0, "KRW"},
+                           {SandboxAccount::kCoin, SandboxAccount::kCoinBalance, 0,
+                            SandboxAccount::kCoinAvgPrice, "KRW"}});
+    exchange->Http().SetRecordLimit(kRecordLimit);
+  }
+
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
   user.userIdx = SandboxAccount::kUserIdx;
@@ -183,6 +193,8 @@ Sandbox::Sandbox(SandboxOptions options)
   kiwoom_.Http().OnServed(served("kiwoom"));
   hanguk_.Http().OnServed(served("hanguk"));
   lsBroker_.Http().OnServed(served("ls-broker"));
+  bithumb_.Http().OnServed(served("bithumb"));
+  upbit_.Http().OnServed(served("upbit"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -200,6 +212,8 @@ bool Sandbox::Start(std::string* error) {
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
+  if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
+  if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
   hangukPort_ = hanguk_.Http().Port();
@@ -224,6 +238,8 @@ void Sandbox::Stop() {
   kiwoom_.Stop();
   hanguk_.Stop();
   lsBroker_.Stop();
+  bithumb_.Stop();
+  upbit_.Stop();
   web_.Stop();
 }
 
@@ -279,14 +295,18 @@ std::string Sandbox::LsBrokerHost() const {
   return "127.0.0.1:" + std::to_string(lsBrokerPort_);
 }
 
+std::string Sandbox::BithumbHost() const { return "127.0.0.1:" + std::to_string(bithumb_.Port()); }
+std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(upbit_.Port()); }
+
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
-         "\nhanguk_host=" + HangukHost() +
-         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
-         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
+         "\nhanguk_host=" + HangukHost() + "\nbithumb_host=" + BithumbHost() +
+         "\nupbit_host=" + UpbitHost() + "\nweb_url=" + WebUrl() +
+         "\nweb_port=" + std::to_string(WebPort()) + "\nca_file=" + caFile +
+         "\npid=" + std::to_string(getpid()) + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {
