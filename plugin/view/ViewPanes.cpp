@@ -20,6 +20,8 @@
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/ViewToolbar.h"
+#include "plugin/view/engine/TradingOptions.h"
+#include "platform/ui/model/OptionList.h"
 #include "shared/AppRunSetting.h"
 
 namespace {
@@ -125,6 +127,7 @@ void CPelomarView::InitWindowParts() {
   if (m_allStockGrid && m_allStockGrid->GetFooterRecordCount() == 0)
     m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   FillGridOptionLists();
+  FillOptionLists();
 
   // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
   const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));
@@ -203,16 +206,52 @@ int CPelomarView::OnCreateControl(int id) {
   return 1;
 }
 
+void CPelomarView::FillOptionLists() {
+  if (!m_commandBar) return;
+  m_engine->m_popupMode.store(m_notiPopupFlags);
+  for (const ToolbarOptionList_s& list :
+       ToolbarOptionLists(m_engine->Options(), m_notiPopupFlags, m_nationSelection)) {
+    auto* combo = dynamic_cast<wxComboBox*>(m_commandBar->Control(list.controlId));
+    orv::ui::COptionList options;
+    std::wstring problem;
+    if (!combo || !options.Parse(std::string_view(list.text), ';', &problem)) continue;
+    combo->Clear();
+    for (const orv::ui::OptionEntry& entry : options.Entries()) combo->Append(wxString(entry.label));
+    const int index = options.IndexOfValue(list.selected);
+    if (!options.Empty()) combo->SetSelection(index >= 0 ? index : 0);
+    if (list.hidden) {
+      combo->Hide();
+      if (wxWindow* label = m_commandBar->Label(list.controlId)) label->Hide();
+    }
+    m_toolbarOptions[list.controlId] = std::move(options);
+  }
+}
+
+bool CPelomarView::SelectedOptionValue(int id, int64_t* value) const {
+  auto* combo = m_commandBar ? dynamic_cast<wxComboBox*>(m_commandBar->Control(id)) : nullptr;
+  auto list = m_toolbarOptions.find(id);
+  if (!combo || list == m_toolbarOptions.end()) return false;
+  const int index = combo->GetSelection();
+  if (index < 0 || index >= static_cast<int>(list->second.Size())) return false;
+  *value = list->second.At(index).value;
+  return true;
+}
+
 bool CPelomarView::OnToolbarControl(int id) {
   wxWindow* control = m_commandBar ? m_commandBar->Control(id) : nullptr;
-  auto* combo = dynamic_cast<wxComboBox*>(control);
-  const int value = combo ? combo->GetSelection() : 0;
+  // A combo box's value is the value part of its selected entry.
+  int64_t selected = 0;
+  const bool hasValue = SelectedOptionValue(id, &selected);
+  const int value = static_cast<int>(selected);
   switch (id) {
     case 1316:
+      if (!hasValue) return true;
       m_notiPopupFlags = value;
+      m_engine->m_popupMode.store(value);
       orv::win::WriteProfileInt(kSettingsSection, "STOCK_NotiPopupFlags", value);
       return true;
     case 3350:
+      if (!hasValue) return true;
       m_engine->Options().stop_trading_loss = value;
       m_engine->Options().changed = 1;
       return true;
@@ -225,6 +264,7 @@ bool CPelomarView::OnToolbarControl(int id) {
       return true;
     }
     case 1298:
+      if (!hasValue) return true;
       m_nationSelection = value;
       return true;
     case 787:

@@ -394,6 +394,47 @@ class CPelomarEngine {
   int SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on, int scope,
                               std::vector<HoldingRow_s>* qualified);
 
+  // --- Grid edits of one holding (GridEdits.cpp; user-interface thread) ---
+  // Each checks the typed value against the holding's copy (questions and notices are shown
+  // without the view lock), then applies it to the holding of `key` under the lock. An edit
+  // from the holdings grid (control id 2213) also marks the whole options for saving and runs
+  // the rule check of the holding.
+  struct GridEdit_s {
+    bool found = false;      // the holding is still held
+    bool applied = false;    // the holding took a value
+    double cell = 0;         // what the cell shows afterwards (the old value when refused)
+    COLORREF colour = 0xFFFFFFFFu;  // the cell's new background (unchanged when 0xFFFFFFFF)
+    HoldingRow_s row;        // the holding afterwards
+  };
+  // Stop-loss in percent as typed: a positive value is made negative; 0 and values below -100
+  // mean no stop-loss (-100); at or above the current profit rate the user is asked first;
+  // otherwise a value nearer 0 than 0.5 becomes -0.5.
+  GridEdit_s ValidateStopLossRate(const HoldingKey_s& key, double value, int controlId);
+  // Minimum take-profit in percent, refused when too near or below the current profit rate.
+  GridEdit_s ValidateMinTakeProfit(const HoldingKey_s& key, double value, int controlId);
+  // Split amount in won, at least the toolbar's split-order amount; re-sizes the split.
+  GridEdit_s ValidateSplitAmount(const HoldingKey_s& key, double amount, int controlId);
+  // Step width in percent: below 1.0 the option's width, at most 100.
+  GridEdit_s ValidateStepWidth(const HoldingKey_s& key, double width, int controlId);
+  // The copy of the held holding of `key`; false when none is held.
+  bool HoldingRowOf(const HoldingKey_s& key, HoldingRow_s* out);
+  // The toolbar's split-order amount in won (10,000-won units x 10,000, at least 10,000).
+  double SplitOrderAmountWon() const;
+  // A listed stock's comment, alarm rate and alarm kind (the all-stock grid's cells); false
+  // when the market lists no stock of that code. A null value is left as it is.
+  bool SetStockComment(uint8_t market, const wchar_t* code, const std::wstring& comment);
+  bool SetStockAlarm(uint8_t market, const wchar_t* code, const double* rate, const int* kind);
+  // The sell ratio of the held holding of `key` (SetHoldingSellRatio); false when none is held.
+  bool SetHoldingSellRatioByKey(const HoldingKey_s& key, double ratio, HoldingRow_s* out);
+  // The average buy price of the held holding of `key` (only above 0), then its rule check.
+  bool SetHoldingAvgPrice(const HoldingKey_s& key, double price, HoldingRow_s* out);
+  // Cell colours of the edits (COLORREF).
+  static COLORREF StopLossCellColour(double rate);
+  static COLORREF MinTakeProfitCellColour(double rate);
+  static COLORREF SplitAmountCellColour(double amount);
+  static COLORREF StepWidthCellColour(double width);
+  static COLORREF SellRatioCellColour(double ratio);
+
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
 
