@@ -119,6 +119,7 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStopLossRate(const HoldingKey
   CSingleLock lock(&m_viewLock, TRUE);
   StockTrade_s* h = FindHeldHolding(key);
   if (!h) return GridEdit_s{};
+  TakeOverStepValues(h);
   h->stop_loss_rate = rate;
   ComputeStockStairs(h, 1);
   NotePendingSave(m_option, controlId);
@@ -162,6 +163,7 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateMinTakeProfit(const HoldingKe
   CSingleLock lock(&m_viewLock, TRUE);
   StockTrade_s* h = FindHeldHolding(key);
   if (!h) return GridEdit_s{};
+  TakeOverStepValues(h);
   h->min_take_profit = value;
   BuildStockLadder(h, 0);
   ComputeStockStairs(h, 0);
@@ -181,6 +183,7 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateSplitAmount(const HoldingKey_
   StockTrade_s* h = FindHeldHolding(key);
   if (!h) return edit;
   edit.found = true;
+  TakeOverStepValues(h);
   const double won = std::max(amount, SplitOrderAmountWon());
   h->split_amount = won;
   // Overseas and coin holdings are sized in dollars at the configured rate.
@@ -208,6 +211,7 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStepWidth(const HoldingKey_s&
   StockTrade_s* h = FindHeldHolding(key);
   if (!h) return edit;
   edit.found = true;
+  TakeOverStepValues(h);
   h->step_width = w;
   BuildStockLadder(h, 0);
   NotePendingSave(m_option, controlId);
@@ -245,6 +249,7 @@ bool CPelomarEngine::SetHoldingSellRatioByKey(const HoldingKey_s& key, double ra
   CSingleLock lock(&m_viewLock, TRUE);
   StockTrade_s* h = FindHeldHolding(key);
   if (!h) return false;
+  TakeOverStepValues(h);
   SetHoldingSellRatio(h, HoldingPrice(h), ratio);
   if (out) *out = MakeHoldingRow(*h);
   return true;

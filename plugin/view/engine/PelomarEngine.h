@@ -334,6 +334,9 @@ class CPelomarEngine {
   // mayQueue 1, the queued order. Answers the profit rate (0 for a holding without stock or
   // quantity). *outSell (when given) takes 1 for a sell decision, else 0.
   virtual double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
+  // A holding not yet checked takes its step values (stop-loss, minimum take-profit, step
+  // width, sell ratio) once; a value the user sets afterwards is then never replaced by them.
+  void TakeOverStepValues(StockTrade_s* holding);
   // Rebuilds the ladder's thresholds, upper bounds and text; with reset clears the orders in
   // this step and every step's order values. Answers 1.
   int BuildStockLadder(StockTrade_s* holding, int reset);
