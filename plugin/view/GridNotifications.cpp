@@ -237,7 +237,8 @@ LRESULT CPelomarView::OnGridItemButtonClick(ReportNotify& nm) {
   const int icon = nm.buttonId;
   if (nm.ctrlId == IDC_ALL_STOCK_GRID) {
     auto* row = dynamic_cast<CStockRecord*>(nm.grid->GetRowRecord(nm.row));
-    if (!row || !row->HasStock() || item != kAllItemCode) return 0;
+    // The order button sits beside the code and name cells.
+    if (!row || !row->HasStock() || (item != kAllItemCode && item != kAllItemName)) return 0;
     // The row names its stock by code, whatever its name cell shows.
     const std::wstring& code = row->GetStockCode();
     if (icon == 0) {
@@ -314,6 +315,7 @@ LRESULT CPelomarView::OnGridRightClick(ReportNotify& nm) {
   m_rightClickGrid = nm.ctrlId;
   // The menu opens where the mouse was clicked.
   const wxPoint screen = wxGetMousePosition();
-  GridMenu().OnStockGridContextMenu(nm.ctrlId, nm.row, StockMenu(), POINT{screen.x, screen.y});
+  wxMenu* menu = nm.ctrlId == IDC_MY_STOCK_GRID ? HoldingsColumnMenu(ItemOf(nm)) : StockMenu();
+  GridMenu().OnStockGridContextMenu(nm.ctrlId, nm.row, menu, POINT{screen.x, screen.y});
   return 1;
 }

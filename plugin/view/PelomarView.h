@@ -191,6 +191,9 @@ class CPelomarView : public CDbBaseNormalView {
   // The main context menu's popups (menu 2189): 0 to 16.
   wxMenu* ContextMenuPopup(int index);
   wxMenu* StockMenu();
+  // The menu a right click on a holdings-grid column opens: the sell-ratio, stop-loss and
+  // minimum-profit preset menus on their columns, the stock menu on the others.
+  wxMenu* HoldingsColumnMenu(int item);
   CViewCommandBar* CommandBar() const { return m_commandBar; }
   int AllStockCount() const;
 
@@ -238,6 +241,19 @@ class CPelomarView : public CDbBaseNormalView {
   // scope 1 the second switch. Reports the outcome to the host.
   void SetAutoTradeAll(int gridId, int state, int ask, int scope);
   int AutoTradeSwitch(int scope) const { return scope == 1 ? m_autoTradeSecond : m_allStockWatch; }
+  // The sell ratio of every holding whose ratio differs; with ask the user confirms first and
+  // is told the outcome. Answers the declined answer, else the host notification's result.
+  intptr_t SetSellRatioForAll(int ratio, int ask);
+  // A take-profit (value above 0 or take-profit mode) or stop-loss preset for all (or only the
+  // selected) holdings; automatic trading stops unless the amount is -100. Answers the count.
+  int ApplyRatePresetToAll(double value, double amount, int takeProfitMode, int ask, int relative,
+                           int selectedOnly, int ladder1, int ladder2);
+  // The split amount and (kind 1) the option's step width for all holdings; mode below 0 keeps
+  // the view's stop-loss option mode. Answers the number of holdings rows.
+  int ApplyStopLossOptionToAll(int mode, int apply, int kind);
+  // The stock-grid menu's take-profit, stop-loss and sell-ratio presets.
+  void ApplyMinProfitPreset(int command, int scope);
+  int PendingSave() const { return m_pendingSave; }
 
   // --- Layout (ViewLayout.cpp) ---
   void LayoutChildWindows();
@@ -393,6 +409,12 @@ class CPelomarView : public CDbBaseNormalView {
   void ShowStockComment(const std::wstring& code, const std::wstring& comment, bool inHoldings,
                         bool inAllStocks);
   int m_rightClickGrid = 0;
+  int m_pendingSave = 0;          // 2: the holdings' settings are due for saving
+  int m_stopLossOptionMode = 0;   // 0: one setting for all holdings
+  void NotePendingSaves();
+  // The shown rows of held holdings of a grid (only the selected ones when asked).
+  std::vector<CRurezOzadoResultRecord*> HeldRows(orv::ui::CMyReportCtrl& grid,
+                                                 bool selectedOnly) const;
 
   ViewLayoutState_s m_layout;
   MasterGridFilter_s m_gridFilter;
@@ -400,6 +422,9 @@ class CPelomarView : public CDbBaseNormalView {
   CViewCommandBar* m_commandBar = nullptr;
   std::unique_ptr<wxMenu> m_contextMenu;  // menu 2189, its popups in order
   std::unique_ptr<wxMenu> m_stockMenu;    // menu 2192
+  std::unique_ptr<wxMenu> m_sellRatioMenu;  // "매도 비중"
+  std::unique_ptr<wxMenu> m_stopLossMenu;   // "손절 메뉴"
+  std::unique_ptr<wxMenu> m_minProfitMenu;  // "최저이익"
   std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
   // The option lists the toolbar's combo boxes were filled from, by control id.
   std::map<int, orv::ui::COptionList> m_toolbarOptions;

@@ -15,9 +15,11 @@
 #include "platform/support/TextConv.h"
 #include "platform/ui/ReportGridWindow.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/view/PelomarLoginEngine.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/ViewToolbar.h"
 #include "plugin/view/engine/TradingOptions.h"
@@ -96,6 +98,34 @@ const KeywordItem kStockMenuItems[] = {
      L"타계좌 모니터링 종목으로 설정 - 권장 (스탑로스 문자 수신)", nullptr},
     {ID_OTHER_ACCOUNT_MONITOR_OFF, nullptr, L"타계좌 모니터링 종목에서 해제", nullptr},
 };
+
+// The holdings grid's column menus: the presets that set one column for many holdings.
+struct PresetItem {
+  int id;
+  const wchar_t* text;
+};
+const PresetItem kSellRatioItems[] = {
+    {3190, L"★전체 100% 전량매도 설정"},
+    {3191, L"☆전체 95%만 매도 설정 (5% 남김)"},
+};
+const PresetItem kStopLossItems[] = {
+    {3185, L"▽손절(-) (선택): -3% 하향"},   {3189, L"▽손절(-) (선택): -5% 하향"},
+    {3202, L"▽손절(-) (선택): -7.5% 하향"}, {3200, L"↓손절(-) (선택): -10% 하향"},
+    {3186, L"▼손절(-) 전체 해제"},
+};
+const PresetItem kMinProfitItems[] = {
+    {3184, L"△최저익절(+) (선택): -2% 하향"},    {3187, L"△최저익절(+) (선택): 3% 설정"},
+    {3188, L"▲최저익절(+) (선택): 5% 설정"},     {3201, L"▲최저익절(+) (선택): 7.5% 설정"},
+    {3199, L"↑최저익절(+) (선택): 10% 설정"},    {3198, L"↑▲최저익절(+) (선택): 50% 설정"},
+    {3203, L"↑↑최저익절(+) (선택): 100% 설정"},  {3204, L"↑↑↑최저익절(+) (선택): 200% 설정"},
+};
+
+template <size_t N>
+std::unique_ptr<wxMenu> MakePresetMenu(const PresetItem (&items)[N]) {
+  auto menu = std::make_unique<wxMenu>();
+  for (const PresetItem& item : items) menu->Append(item.id, wxString(item.text));
+  return menu;
+}
 
 wxRect ToWx(const RECT& r) { return wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
@@ -263,6 +293,26 @@ bool CPelomarView::OnToolbarControl(int id) {
       if (wxWindow* nation = m_commandBar->Control(1298)) nation->Enable(m_overseasAutoSwitch == 0);
       return true;
     }
+    case 3445: {
+      // The per-stock step mode: turning it off sets every holding alike (after asking).
+      int mode = PerStockStepMode() ? 1 : 0;
+      if (mode == 1) {
+        if (orv::win::MessageBox(
+                "수익 간격(Step)을 전체종목을 동일하게 설정할까요?\n편리하지만, 종목별 다르게 "
+                "설정 못하는 단점이 있습니다.편리함을 추구하신다면, 권장합니다. ",
+                "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+          ApplyStopLossOptionToAll(0, 1, 1);
+          mode = 0;
+        }
+      } else {
+        ApplyStopLossOptionToAll(1, 0, 0);
+        mode = 1;
+      }
+      if (auto* check = dynamic_cast<wxCheckBox*>(control)) check->SetValue(mode != 0);
+      m_engine->Options().sell_one_by_one = static_cast<uint8_t>(mode);
+      m_engine->Options().changed = 1;
+      return true;
+    }
     case 1298:
       if (!hasValue) return true;
       m_nationSelection = value;
@@ -304,6 +354,22 @@ void CPelomarView::BuildContextMenus() {
   m_stockMenu = std::make_unique<wxMenu>();
   for (const KeywordItem& item : kStockMenuItems)
     m_stockMenu->Append(item.id, wxString(item.english));
+  m_sellRatioMenu = MakePresetMenu(kSellRatioItems);
+  m_stopLossMenu = MakePresetMenu(kStopLossItems);
+  m_minProfitMenu = MakePresetMenu(kMinProfitItems);
+}
+
+wxMenu* CPelomarView::HoldingsColumnMenu(int item) {
+  switch (item) {
+    case CRurezOzadoResultRecord::kColSellRatio:
+      return m_sellRatioMenu.get();
+    case CRurezOzadoResultRecord::kColStopLoss:
+      return m_stopLossMenu.get();
+    case CRurezOzadoResultRecord::kColMinProfit:
+      return m_minProfitMenu.get();
+    default:
+      return StockMenu();
+  }
 }
 
 wxMenu* CPelomarView::ContextMenuPopup(int index) {

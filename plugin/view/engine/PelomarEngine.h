@@ -438,6 +438,23 @@ class CPelomarEngine {
   static COLORREF StepWidthCellColour(double width);
   static COLORREF SellRatioCellColour(double ratio);
 
+  // The sell ratio of each held holding of `holdings` (SetHoldingSellRatio), its ladder
+  // rebuilt; writes the trading-log line (55). Answers the holdings changed.
+  int SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
+                              std::vector<HoldingRow_s>* changed);
+  // A take-profit or stop-loss preset for the held holdings of `holdings` (trading-log line 56;
+  // 71 for a stop-loss reset to none). Take-profit mode: holdings below 10 % are left alone
+  // when the value is 0 or less; relative takes the profit rate less the value when that is
+  // higher. Stop-loss mode: the value below the profit rate (-100 or less: none); a holding
+  // whose stop-loss already lies at or below a gaining (or deeply losing) rate is left alone.
+  // Each changed holding's automatic trading takes `autoTrade`. Answers the holdings changed.
+  int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings, double value,
+                                bool takeProfitMode, bool relative, bool autoTrade,
+                                std::vector<HoldingRow_s>* changed);
+  // The split amount (won) and, with kind 1, the option's step width for the held holdings.
+  int ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings, int kind,
+                                    double splitAmount, std::vector<HoldingRow_s>* changed);
+
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
 
