@@ -296,3 +296,27 @@ TEST(ToolbarOptionListsTest, ListsSelectTheCurrentValuesAndKeepTheirTextsAsWritt
 }
 
 }  // namespace
+
+namespace {
+
+// A value set on a holding that was never checked survives its first check: the step values
+// a new holding takes are taken before the edit, not over it.
+TEST_F(GridEditsTest, AnEditBeforeTheFirstCheckIsNotReplacedByTheStepValues) {
+  const HoldingKey_s key = Held(L"000900", 2);
+  Last()->rules_ready = 0;
+  Last()->steps[1] = 5.0;
+  ASSERT_TRUE(engine_.ValidateMinTakeProfit(key, 9, kOtherGrid).applied);
+  Check(Last(), 2);
+  EXPECT_DOUBLE_EQ(Last()->min_take_profit, 9);
+  const AutoStopLossRates_s rates = ParseAutoStopLossRates(L"4.9% 이하 수익권=6,0,3");
+  const HoldingKey_s second = Held(L"000901", 2);
+  Last()->rules_ready = 0;
+  Last()->in_grid = 1;
+  engine_.ApplyAutoStopLossRates(Last(), rates);
+  Check(Last(), 2);
+  EXPECT_DOUBLE_EQ(Last()->min_take_profit, 6);
+  EXPECT_DOUBLE_EQ(Last()->step_width, 3);
+  (void)second;
+}
+
+}  // namespace
