@@ -12,6 +12,8 @@
 #include <wx/notebook.h>
 #include <wx/settings.h>
 
+#include <algorithm>
+
 #include "platform/support/TextConv.h"
 #include "platform/ui/ReportGridWindow.h"
 #include "platform/ui/model/ReportCtrl.h"
@@ -236,6 +238,11 @@ int CPelomarView::OnCreateControl(int id) {
   return 1;
 }
 
+namespace {
+// The room a combo box's drop-down button and borders take beside its text (at 96 dpi).
+constexpr int kComboButtonRoom = 60;
+}  // namespace
+
 void CPelomarView::FillOptionLists() {
   if (!m_commandBar) return;
   m_engine->m_popupMode.store(m_notiPopupFlags);
@@ -246,7 +253,14 @@ void CPelomarView::FillOptionLists() {
     std::wstring problem;
     if (!combo || !options.Parse(std::string_view(list.text), ';', &problem)) continue;
     combo->Clear();
-    for (const orv::ui::OptionEntry& entry : options.Entries()) combo->Append(wxString(entry.label));
+    int widest = 0;
+    for (const orv::ui::OptionEntry& entry : options.Entries()) {
+      combo->Append(wxString(entry.label));
+      widest = std::max(widest, combo->GetTextExtent(wxString(entry.label)).x);
+    }
+    // Every entry shows whole in the box, beside its drop-down button.
+    const int needed = widest + static_cast<int>(kComboButtonRoom * Scale());
+    if (combo->GetSize().x < needed) combo->SetSize(wxSize(needed, combo->GetSize().y));
     const int index = options.IndexOfValue(list.selected);
     if (!options.Empty()) combo->SetSelection(index >= 0 ? index : 0);
     if (list.hidden) {
@@ -255,6 +269,7 @@ void CPelomarView::FillOptionLists() {
     }
     m_toolbarOptions[list.controlId] = std::move(options);
   }
+  m_commandBar->Layout();
 }
 
 bool CPelomarView::SelectedOptionValue(int id, int64_t* value) const {
