@@ -77,11 +77,21 @@ LRESULT CPelomarView::OnGridItemEditable(ReportNotify& nm) {
   if (!nm.grid || nm.row < 0 || item < 0) return 0;
   // A click on a holding row's 자동매매 check switches that holding, as the menu's "자동 매매"
   // does (which also flips the check): the grid's own toggle would change only the cell.
-  if (nm.ctrlId == IDC_MY_STOCK_GRID && item == Row::kColAutoTrade &&
-      dynamic_cast<Row*>(nm.grid->GetRowRecord(nm.row))) {
-    nm.cancel = TRUE;
-    GridMenu().RunStockGridCommand(nm.ctrlId, nm.row, ID_HOLDING_AUTO_TRADE);
-    return 1;
+  if (nm.ctrlId == IDC_MY_STOCK_GRID && item == Row::kColAutoTrade) {
+    auto* row = dynamic_cast<Row*>(nm.grid->GetRowRecord(nm.row));
+    if (row && !row->IsBlankRow()) {
+      nm.cancel = TRUE;
+      // Switching on needs a price: without one the stop-loss price cannot be set.
+      HoldingRow_s now;
+      const bool turningOn = !row->GetCheckValue(Row::kColAutoTrade);
+      if (turningOn && m_engine->HoldingRowOf(KeyOf(*row), &now) && !(now.price > 0)) {
+        orv::win::MessageBox("실시간 시세가 수신되지 않아서,\n자동매매 설정을 할 수 없습니다.",
+                             "ERROR", MB_OK | MB_ICONERROR);
+        return 1;
+      }
+      GridMenu().RunStockGridCommand(nm.ctrlId, nm.row, ID_HOLDING_AUTO_TRADE);
+      return 1;
+    }
   }
   const bool stepCell = item == Row::kColStepInterval || item == Row::kColSplitRate;
   bool editable;

@@ -999,6 +999,19 @@ TEST_F(PelomarViewTest, GridEditsGoThroughTheGridsNotificationsToTheHolding) {
   EXPECT_DOUBLE_EQ(h->min_take_profit, 8);
   EXPECT_EQ(RowOf(view, h)->GetItem(Row::kColMinProfit)->backColor, 10070783u);
 
+  // Automatic trading cannot be checked on while the holding has no price.
+  h->stock->cur_price = 0;
+  orv::win::ScriptMessageBoxes({IDOK});
+  grid->OnToggleCheck(shown, Row::kColAutoTrade);
+  const auto noPrice = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(noPrice.size(), 1u);
+  EXPECT_EQ(noPrice[0].caption, "ERROR");
+  EXPECT_EQ(noPrice[0].text, "실시간 시세가 수신되지 않아서,\n자동매매 설정을 할 수 없습니다.");
+  EXPECT_EQ(h->auto_trade, 0);
+  EXPECT_FALSE(RowOf(view, h)->GetCheckValue(Row::kColAutoTrade));
+  h->stock->cur_price = 9800;
+
   // The comment of a holdings row goes to its stock and to the stock's all-stock row.
   engine.PublishMasterList();
   ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColComment, L"장기 보유"));
