@@ -412,6 +412,9 @@ class CPelomarView : public CDbBaseNormalView {
   int m_pendingSave = 0;          // 2: the holdings' settings are due for saving
   int m_stopLossOptionMode = 0;   // 0: one setting for all holdings
   void NotePendingSaves();
+  // The outcome of a change to many holdings: "수정된 종목이 없습니다." (ERROR) or the given
+  // text (INFORMATION, with the saves noted); shown only with ask. Answers the text.
+  std::string ReportBulkOutcome(int count, const std::string& changedText, int ask);
   // The shown rows of held holdings of a grid (only the selected ones when asked).
   std::vector<CRurezOzadoResultRecord*> HeldRows(orv::ui::CMyReportCtrl& grid,
                                                  bool selectedOnly) const;

@@ -172,6 +172,16 @@ void CPelomarView::NotePendingSaves() {
   if (changed != kSaveWholeOptions) changed = kSaveHoldingSettings;
 }
 
+std::string CPelomarView::ReportBulkOutcome(int count, const std::string& changedText, int ask) {
+  if (count == 0) {
+    if (ask) orv::win::MessageBox(kNothingChanged, "ERROR", MB_OK | MB_ICONERROR);
+    return kNothingChanged;
+  }
+  NotePendingSaves();
+  if (ask) orv::win::MessageBox(changedText, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  return changedText;
+}
+
 intptr_t CPelomarView::SetSellRatioForAll(int ratio, int ask) {
   if (ask) {
     const int answer = orv::win::MessageBox(StrPrintf("매도 비중을 %d%%로 조정할까요?", ratio),
@@ -193,15 +203,9 @@ intptr_t CPelomarView::SetSellRatioForAll(int ratio, int ask) {
       ShowSellRatio(*row, h);
   if (m_myStockGrid) m_myStockGrid->RedrawControl();
 
-  std::string text;
-  if (count == 0) {
-    text = kNothingChanged;
-    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
-  } else {
-    text = StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count, ratio);
-    NotePendingSaves();
-    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
-  }
+  const std::string text = ReportBulkOutcome(
+      count, StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count, ratio),
+      ask);
   return SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
                                   Utf8ToWide(text).c_str());
 }
@@ -259,18 +263,12 @@ int CPelomarView::ApplyRatePresetToAll(double value, double amount, int takeProf
   }
   if (m_myStockGrid) m_myStockGrid->RedrawControl();
 
-  std::string text;
-  if (count == 0) {
-    text = kNothingChanged;
-    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
-  } else {
-    text = StrPrintf(
-        "%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 위해, "
-        "중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 여부를 체크하세요",
-        scope, count, takeProfit ? "*익절구간*" : "*손절구간*");
-    NotePendingSaves();
-    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
-  }
+  const std::string text = ReportBulkOutcome(
+      count,
+      StrPrintf("%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 위해, "
+                "중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 여부를 체크하세요",
+                scope, count, takeProfit ? "*익절구간*" : "*손절구간*"),
+      ask);
   SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
                            Utf8ToWide(text).c_str());
   return count;

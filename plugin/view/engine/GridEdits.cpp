@@ -94,6 +94,18 @@ void NotePendingSave(stock_option_s& options, int controlId) {
 
 }  // namespace
 
+CPelomarEngine::GridEdit_s CPelomarEngine::AppliedEdit(StockTrade_s* h, int controlId,
+                                                       double cell, COLORREF colour) {
+  NotePendingSave(m_option, controlId);
+  GridEdit_s edit;
+  edit.found = true;
+  edit.applied = true;
+  edit.cell = cell;
+  edit.colour = colour;
+  edit.row = MakeHoldingRow(*h);
+  return edit;
+}
+
 CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStopLossRate(const HoldingKey_s& key,
                                                                 double value, int controlId) {
   GridEdit_s edit;
@@ -122,13 +134,8 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStopLossRate(const HoldingKey
   TakeOverStepValues(h);
   h->stop_loss_rate = rate;
   ComputeStockStairs(h, 1);
-  NotePendingSave(m_option, controlId);
   if (controlId == kHoldingsGridId) CheckStockRules(h, HoldingPrice(h), 1, nullptr);
-  edit.applied = true;
-  edit.cell = rate;
-  edit.colour = StopLossCellColour(rate);
-  edit.row = MakeHoldingRow(*h);
-  return edit;
+  return AppliedEdit(h, controlId, rate, StopLossCellColour(rate));
 }
 
 CPelomarEngine::GridEdit_s CPelomarEngine::ValidateMinTakeProfit(const HoldingKey_s& key,
@@ -168,21 +175,14 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateMinTakeProfit(const HoldingKe
   BuildStockLadder(h, 0);
   ComputeStockStairs(h, 0);
   CheckStockRules(h, HoldingPrice(h), 1, nullptr);
-  NotePendingSave(m_option, controlId);
-  edit.applied = true;
-  edit.cell = value;
-  edit.colour = MinTakeProfitCellColour(value);
-  edit.row = MakeHoldingRow(*h);
-  return edit;
+  return AppliedEdit(h, controlId, value, MinTakeProfitCellColour(value));
 }
 
 CPelomarEngine::GridEdit_s CPelomarEngine::ValidateSplitAmount(const HoldingKey_s& key,
                                                                double amount, int controlId) {
-  GridEdit_s edit;
   CSingleLock lock(&m_viewLock, TRUE);
   StockTrade_s* h = FindHeldHolding(key);
-  if (!h) return edit;
-  edit.found = true;
+  if (!h) return GridEdit_s{};
   TakeOverStepValues(h);
   const double won = std::max(amount, SplitOrderAmountWon());
   h->split_amount = won;
@@ -191,17 +191,11 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateSplitAmount(const HoldingKey_
   const bool domestic = !h->stock || h->stock->market == kMarketDomestic;
   const double sized = domestic || !(rate > 1.0) ? won : won / rate;
   CalcSplitSellQty(h, HoldingPrice(h), sized);
-  NotePendingSave(m_option, controlId);
-  edit.applied = true;
-  edit.cell = won;
-  edit.colour = SplitAmountCellColour(won);
-  edit.row = MakeHoldingRow(*h);
-  return edit;
+  return AppliedEdit(h, controlId, won, SplitAmountCellColour(won));
 }
 
 CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStepWidth(const HoldingKey_s& key,
                                                              double width, int controlId) {
-  GridEdit_s edit;
   const double option = m_option.step_width;
   double w = width < 1.0 ? std::fabs(option) : width;
   if (w > 100) w = 100;
@@ -209,17 +203,11 @@ CPelomarEngine::GridEdit_s CPelomarEngine::ValidateStepWidth(const HoldingKey_s&
 
   CSingleLock lock(&m_viewLock, TRUE);
   StockTrade_s* h = FindHeldHolding(key);
-  if (!h) return edit;
-  edit.found = true;
+  if (!h) return GridEdit_s{};
   TakeOverStepValues(h);
   h->step_width = w;
   BuildStockLadder(h, 0);
-  NotePendingSave(m_option, controlId);
-  edit.applied = true;
-  edit.cell = w;
-  edit.colour = StepWidthCellColour(w);
-  edit.row = MakeHoldingRow(*h);
-  return edit;
+  return AppliedEdit(h, controlId, w, StepWidthCellColour(w));
 }
 
 bool CPelomarEngine::SetStockComment(uint8_t market, const wchar_t* code,

@@ -419,6 +419,8 @@ class CPelomarEngine {
   GridEdit_s ValidateSplitAmount(const HoldingKey_s& key, double amount, int controlId);
   // Step width in percent: below 1.0 the option's width, at most 100.
   GridEdit_s ValidateStepWidth(const HoldingKey_s& key, double width, int controlId);
+  // An edit applied to `h` (the view lock held): marks the save and copies the holding.
+  GridEdit_s AppliedEdit(StockTrade_s* h, int controlId, double cell, COLORREF colour);
   // The copy of the held holding of `key`; false when none is held.
   bool HoldingRowOf(const HoldingKey_s& key, HoldingRow_s* out);
   // The toolbar's split-order amount in won (10,000-won units x 10,000, at least 10,000).
@@ -451,6 +453,12 @@ class CPelomarEngine {
   int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings, double value,
                                 bool takeProfitMode, bool relative, bool autoTrade,
                                 std::vector<HoldingRow_s>* changed);
+  // Runs `change` on each held holding of `holdings` under the view lock (after it took its
+  // step values); a holding it changed (true) has its ladder rebuilt without reset, is counted
+  // and copied into `changed`.
+  int ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
+                         const std::function<bool(StockTrade_s*)>& change,
+                         std::vector<HoldingRow_s>* changed);
   // The split amount (won) and, with kind 1, the option's step width for the held holdings.
   int ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings, int kind,
                                     double splitAmount, std::vector<HoldingRow_s>* changed);
