@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,6 +22,7 @@
 #include "tests/peers/LsBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
+#include "tests/peers/WsQuotePeer.h"
 
 namespace orv::test {
 
@@ -75,10 +77,12 @@ class Sandbox {
   std::string HangukHost() const;
   // The LS broker's "127.0.0.1:<port>", as the "BrokerHost-2" setting takes it.
   std::string LsBrokerHost() const;
+  // The DB broker's real-time quote stream "127.0.0.1:<port>", as "BrokerWsHost-11" takes it.
+  std::string DbQuoteStreamHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, web_url, web_port, ca_file, pid.
+  // hanguk_host, db_ws_host, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
@@ -87,6 +91,9 @@ class Sandbox {
   HangukBrokerPeer& Hanguk() { return hanguk_; }
   LsBrokerPeer& LsBroker() { return lsBroker_; }
   WebServerPeer& Web() { return web_; }
+  // The DB broker's quote stream: every market tick pushes the quotes of the codes a client
+  // registered.
+  DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
 
   std::vector<DbQuote> Quotes() const;
   int Ticks() const;
@@ -98,6 +105,8 @@ class Sandbox {
   void Tick();
   // The Kiwoom broker quotes what the market quotes.
   void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
+  // The DB quote stream pushes the market's quotes to its clients.
+  void PushStreamQuotes(const std::vector<DbQuote>& quotes);
   void RunClock();
 
   SandboxOptions options_;
@@ -107,12 +116,15 @@ class Sandbox {
   HangukBrokerPeer hanguk_;
   LsBrokerPeer lsBroker_;
   WebServerPeer web_;
+  DbQuoteStreamPeer dbStream_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
   std::condition_variable wake_;
   bool stopping_ = false;
   std::thread clock_;
   std::function<void(const std::string&)> log_;
+  std::mutex streamMutex_;                 // the prices the quote stream sent last
+  std::map<std::string, double> streamed_;
   int brokerPort_ = -1;
   int kiwoomPort_ = -1;
   int hangukPort_ = -1;
