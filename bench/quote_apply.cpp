@@ -25,7 +25,7 @@ static void BM_ApplyQuotesToHoldings(benchmark::State& state) {
     holding->account_no = i % kAccounts;
     holding->quantity = 10;
     holding->purchase = 10 * 990.0;
-    holding->grid_row = holding;  // rows exist: no rebuild is asked for
+    holding->in_grid = 1;  // rows exist: no rebuild is asked for
     std::wcsncpy(holding->code, code.c_str(), kStockCodeLen);
     engine.Stocks().Holdings().emplace(holding, i);
   }
@@ -34,7 +34,6 @@ static void BM_ApplyQuotesToHoldings(benchmark::State& state) {
     benchmark::DoNotOptimize(engine.ApplyQuotesToHoldings(&buy, nullptr, nullptr, 1, nullptr, 1));
     benchmark::DoNotOptimize(buy);
   }
-  for (auto& entry : engine.Stocks().Holdings()) entry.first->grid_row = nullptr;
 }
 BENCHMARK(BM_ApplyQuotesToHoldings)->Unit(benchmark::kMicrosecond);
 

@@ -110,7 +110,6 @@ struct Stock_s {
   int32_t own_state2 = 0;
   uint8_t cafe_approved = 0;
   int32_t cafe_index = 0;
-  void* grid_row = nullptr;
 
   // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
   StockSeries_s day;
@@ -229,8 +228,7 @@ struct StockTrade_s {
   uint8_t quote_currency = 0;  // coins: 0 KRW, 1 BTC
   double day_value = 0;
   double further_amount = 0;
-  void* grid_row = nullptr;
-  uint8_t removed = 0;
+  uint8_t in_grid = 0;  // handed to the holdings grid by the last holdings snapshot
 
   // Trading rules and orders.
   uint8_t reverse = 0;

@@ -183,9 +183,9 @@ int CKiwoomSecuAgent::UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot
           const size_t cut = list.rfind('|', kMaxCodeListBytes);
           list.resize(cut == std::string::npos ? 0 : cut);
         }
-        const int updated = QueryMultiPrices(curl, market, priceSlot, kStockInfoPath, stocks,
-                                             list.c_str(), count, nullptr, outMsg, outCode,
-                                             priceLog);
+        const int updated =
+            QueryMultiPrices(curl, market, priceSlot, kStockInfoPath, stocks, list.c_str(), count,
+                             nullptr, outMsg, outCode, priceLog);
         if (updated > 0) total += updated;
       },
       running);
@@ -194,8 +194,8 @@ int CKiwoomSecuAgent::UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot
 }
 
 int CKiwoomSecuAgent::QueryMultiPrices(CURL*, uint8_t, uint8_t priceSlot, const char* path,
-                                       StockMap* stocks, const char* body, int, char*,
-                                       char* outMsg, int* outCode, FILE* priceLog) {
+                                       StockMap* stocks, const char* body, int, char*, char* outMsg,
+                                       int* outCode, FILE* priceLog) {
   if (!body || !*body || !path || !HasCredentials()) return 0;
   rapidjson::Document request;
   request.SetObject();
@@ -238,33 +238,37 @@ int CKiwoomSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* rep
   if (!rows) return 0;
   std::string logLines;
   int updated = 0;
-  for (const rapidjson::Value& row : rows->GetArray()) {
-    if (!row.IsObject()) continue;
-    const char* rowCode = JsonGetStringPtr(row, "stk_cd");
-    if (!rowCode || !*rowCode) continue;
-    Stock_s* stock = FindQuoted(stocks, rowCode);
-    if (!stock) continue;
-    // The sign of a price marks the day's direction, not the price.
-    StockQuote_s quote;
-    quote.cur_price = std::fabs(KiwoomJsonDouble(row, "cur_prc"));
-    quote.open_price = std::fabs(KiwoomJsonDouble(row, "open_pric"));
-    quote.high_price = std::fabs(KiwoomJsonDouble(row, "high_pric"));
-    quote.low_price = std::fabs(KiwoomJsonDouble(row, "low_pric"));
-    quote.change = KiwoomJsonDouble(row, "pred_pre");
-    quote.change_rate = KiwoomJsonDouble(row, "flu_rt");
-    GfxUpdateStockPrice(stock, priceSlot, quote, now);
-    stock->cur_price = quote.cur_price;
-    // Today's candle follows the price.
-    StockSeries_s& day = stock->day;
-    if (day.count > 0 && static_cast<size_t>(day.count) <= day.close.size())
-      day.close[static_cast<size_t>(day.count) - 1] = quote.cur_price;
-    if (priceLog) {
-      const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price,
-                                quote.low_price, quote.high_price};
-      AppendPriceLogLine(&logLines, stock->market, rowCode, tick, timeText, values);
+  // The records are written in one merge step under the engine's lock; the reply was read
+  // without it.
+  RunMerge([&] {
+    for (const rapidjson::Value& row : rows->GetArray()) {
+      if (!row.IsObject()) continue;
+      const char* rowCode = JsonGetStringPtr(row, "stk_cd");
+      if (!rowCode || !*rowCode) continue;
+      Stock_s* stock = FindQuoted(stocks, rowCode);
+      if (!stock) continue;
+      // The sign of a price marks the day's direction, not the price.
+      StockQuote_s quote;
+      quote.cur_price = std::fabs(KiwoomJsonDouble(row, "cur_prc"));
+      quote.open_price = std::fabs(KiwoomJsonDouble(row, "open_pric"));
+      quote.high_price = std::fabs(KiwoomJsonDouble(row, "high_pric"));
+      quote.low_price = std::fabs(KiwoomJsonDouble(row, "low_pric"));
+      quote.change = KiwoomJsonDouble(row, "pred_pre");
+      quote.change_rate = KiwoomJsonDouble(row, "flu_rt");
+      GfxUpdateStockPrice(stock, priceSlot, quote, now);
+      stock->cur_price = quote.cur_price;
+      // Today's candle follows the price.
+      StockSeries_s& day = stock->day;
+      if (day.count > 0 && static_cast<size_t>(day.count) <= day.close.size())
+        day.close[static_cast<size_t>(day.count) - 1] = quote.cur_price;
+      if (priceLog) {
+        const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price,
+                                  quote.low_price, quote.high_price};
+        AppendPriceLogLine(&logLines, stock->market, rowCode, tick, timeText, values);
+      }
+      ++updated;
     }
-    ++updated;
-  }
+  });
   if (priceLog && !logLines.empty()) {
     std::fwrite(logLines.data(), 1, logLines.size(), priceLog);
     std::fflush(priceLog);

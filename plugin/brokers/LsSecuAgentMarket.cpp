@@ -308,11 +308,18 @@ int CLsSecuAgent::ParsePriceResponse(const char* reply, size_t len, Stock_s* sto
   quote.change_rate = JsonGetDouble(*out, "PrdyVrssOprcRate", 0);
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
-  GfxUpdateStockPrice(stock, priceSlot, quote, now);
+  // The record is written under the engine's lock; the reply was read without it.
+  uint8_t market = 0;
+  std::wstring code;
+  RunMerge([&] {
+    GfxUpdateStockPrice(stock, priceSlot, quote, now);
+    market = stock->market;
+    code = stock->code;
+  });
   if (priceLog) {
     const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price, quote.low_price,
                               quote.high_price};
-    WritePriceLogLine(priceLog, stock->market, stock->code, orv::win::GetTickCount(), now, values);
+    WritePriceLogLine(priceLog, market, code.c_str(), orv::win::GetTickCount(), now, values);
   }
   return 1;
 }

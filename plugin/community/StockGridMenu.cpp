@@ -39,8 +39,9 @@ bool CStockGridMenu::RunStockGridCommand(int gridId, int row, int commandId) {
   if (!holdings && gridId != kGridStockList) return false;
   StockGridRow_s gridRow;
   if (!m_engine.GetStockGridRow(gridId, row, &gridRow)) return false;
-  Stock_s* stock = m_engine.FindStockByCode(gridRow.code.c_str(), gridRow.market);
-  const double price = stock ? stock->cur_price : 0;
+  // The menu works from the row's own values; the engine finds the stock by code when asked.
+  const wchar_t* code = gridRow.code.c_str();
+  const double price = gridRow.price;
   const double buyQuantity = PresetBuyQuantity(price);
 
   if (IsPresetCommand(commandId)) {
@@ -59,11 +60,11 @@ bool CStockGridMenu::RunStockGridCommand(int gridId, int row, int commandId) {
         m_engine.RequestStockSelect(gridRow.code.c_str(), 2);
       return true;
     case ID_GRID_BUY:
-      m_engine.SetOrderForm(kOrderSideBuy, stock, gridRow.code.c_str(), buyQuantity, price);
+      m_engine.SetOrderForm(kOrderSideBuy, gridRow.market, code, buyQuantity, price);
       m_engine.NoteBuyPresetTime();
       return true;
     case ID_GRID_SELL:
-      m_engine.SetOrderForm(kOrderSideSell, stock, gridRow.code.c_str(),
+      m_engine.SetOrderForm(kOrderSideSell, gridRow.market, code,
                             holdings ? gridRow.holdingQty : buyQuantity, price);
       return true;
     case ID_HOLDING_AUTO_TRADE: {
@@ -71,28 +72,26 @@ bool CStockGridMenu::RunStockGridCommand(int gridId, int row, int commandId) {
       const bool on = !gridRow.autoTrade;
       m_engine.SetStockGridRowAutoTrade(gridId, row, on,
                                         on ? kAutoTradeOnColour : kAutoTradeOffColour);
-      if (stock) {
-        m_engine.ResetStockStairs(stock);
-        m_engine.SetStockAutoTrade(stock, on);
-      }
+      const bool listed = m_engine.ResetStockStairs(code, gridRow.market);
+      if (listed) m_engine.SetStockAutoTrade(code, gridRow.market, on);
       m_engine.RedrawGrid(gridId);
-      if (stock) {
+      if (listed) {
         const std::wstring text =
-            FormatW(L"보유 종목(%ls/%ls)이 [자동 매매] %ls 되었습니다.", stock->code,
-                    stock->name.c_str(), on ? L"*설정*" : L"*취소(Cancel)*");
-        m_engine.SendNotifyMsgToMainFrame(8, 0, 0, 0, stock->name.c_str(), text.c_str(), nullptr, 0,
-                                          0, true, 0);
+            FormatW(L"보유 종목(%ls/%ls)이 [자동 매매] %ls 되었습니다.", code,
+                    gridRow.name.c_str(), on ? L"*설정*" : L"*취소(Cancel)*");
+        m_engine.SendNotifyMsgToMainFrame(8, 0, 0, 0, gridRow.name.c_str(), text.c_str(), nullptr,
+                                          0, 0, true, 0);
       }
       return true;
     }
     case ID_CAFE_RECOMMEND_BUY:
-      m_engine.ShowCafeRecommendDlg(stock, 1);
+      m_engine.ShowCafeRecommendDlg(gridRow.market, code, 1);
       return true;
     case ID_CAFE_RECOMMEND_SELL:
-      m_engine.ShowCafeRecommendDlg(stock, 2);
+      m_engine.ShowCafeRecommendDlg(gridRow.market, code, 2);
       return true;
     case ID_ADD_WATCH_STOCK:
-      if (m_engine.AddMyStock(stock, 1, 1, -1) == 0)
+      if (m_engine.AddMyStock(code, gridRow.market, 1, 1, -1) == 0)
         orv::win::MessageBox("추가하지 못했습니다", "ERROR", MB_OK | MB_ICONERROR);
       else
         m_engine.ShowCafeDlg(1);

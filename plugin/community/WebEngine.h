@@ -18,6 +18,8 @@ struct StockGridRow_s {
   uint8_t market = 0;      // market byte
   double holdingQty = 0;   // the holdings grids (2213, 2215, 2219)
   bool autoTrade = false;  // the row's auto-trade check
+  std::wstring name;       // the stock's name as the row shows it
+  double price = 0;        // the row's current price
 };
 
 // Order sides of the order side panel.
@@ -68,8 +70,7 @@ class IWebEngine {
   virtual std::string StockCodeSuffix(const Stock_s& stock) = 0;
 
   // --- Stock grids ---
-  virtual Stock_s* FindStockByCode(const wchar_t* code, uint8_t market) = 0;
-  // The row of a grid; false when the grid has no such row.
+  // The row of a grid (its values as the row shows them); false when the grid has no such row.
   virtual bool GetStockGridRow(int gridId, int row, StockGridRow_s* out) = 0;
   // Sets the row's auto-trade check and the check item's colour.
   virtual void SetStockGridRowAutoTrade(int gridId, int row, bool on, COLORREF colour) = 0;
@@ -85,17 +86,20 @@ class IWebEngine {
   virtual void SetAutoTradeAll(int gridId, int on) = 0;
   virtual void ShowStockChartDlg(uint8_t market, const wchar_t* code) = 0;
   virtual void RequestStockSelect(const wchar_t* code, int how) = 0;
-  // Presets the order side panel (kOrderSide...); the stock may be null.
-  virtual void SetOrderForm(int side, Stock_s* stock, const wchar_t* code, double quantity,
+  // Presets the order side panel (kOrderSide...) with the stock of (market, code).
+  virtual void SetOrderForm(int side, uint8_t market, const wchar_t* code, double quantity,
                             double price) = 0;
   // The view notes the time of a buy preset.
   virtual void NoteBuyPresetTime() = 0;
-  virtual void ResetStockStairs(Stock_s* stock) = 0;
-  // Sets the stock's two auto-trade flags to the state and clears its two trade counters.
-  virtual void SetStockAutoTrade(Stock_s* stock, bool on) = 0;
+  // Resets the sell steps of the holdings of the stock of (code, market kind); false when the
+  // engine lists no such stock. The engine finds the stock under its lock.
+  virtual bool ResetStockStairs(const wchar_t* code, uint8_t market) = 0;
+  // Sets the two auto-trade flags of the stock of (code, market kind) to the state and clears
+  // its two trade counters; the engine finds the stock under its lock.
+  virtual void SetStockAutoTrade(const wchar_t* code, uint8_t market, bool on) = 0;
   // The cafe dialog's recommendation of the stock (1 buy, 2 sell).
-  virtual void ShowCafeRecommendDlg(Stock_s* stock, int kind) = 0;
-  // Adds the stock to the view's own list; answers non-zero on success.
-  virtual int AddMyStock(Stock_s* stock, int a, int b, int c) = 0;
+  virtual void ShowCafeRecommendDlg(uint8_t market, const wchar_t* code, int kind) = 0;
+  // Adds the stock of (code, market kind) to the view's own list; answers non-zero on success.
+  virtual int AddMyStock(const wchar_t* code, uint8_t market, int a, int b, int c) = 0;
   virtual void ShowCafeDlg(int tab) = 0;
 };

@@ -37,7 +37,8 @@ CFilteredStockRecord::CFilteredStockRecord(
     const std::wstring& extraText, const std::wstring& timeText, int32_t conditionCount,
     const std::wstring& keyText, int32_t entryCount, bool check1, bool check2, Stock_s* stock,
     const FilteredStockValues& v)
-    : CStockGridRecord(stock), m_dScale(scale) {
+    : CStockGridRecord(stock ? stock->market : 0, stock ? std::wstring(stock->code) : std::wstring()),
+      m_dScale(scale) {
   const char* marketFormat = IsForeignMarket(marketLetter) ? "%.4f" : "%.0f%%";
   auto marketNumber = [&](double value) { AddMyNumber(this, value, marketFormat); };
   auto boundNumber = [&](double value) {

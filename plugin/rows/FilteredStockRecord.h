@@ -39,6 +39,8 @@ struct FilteredStockValues {
   double further[18]{};    // 38 to 55
 };
 
+struct Stock_s;
+
 class CFilteredStockRecord : public CStockGridRecord {
  public:
   enum Item {

@@ -37,15 +37,6 @@ CReportEditOptions* ColumnOptions(CMyReportCtrl* grid, int itemIndex) {
   return nullptr;
 }
 
-void DetachRow(CMyReportRecordBase* row, int slot, bool reset) {
-  if (auto* stockRow = dynamic_cast<CStockGridRecord*>(row)) {
-    if (Stock_s* stock = stockRow->GetStock()) {
-      if (stock->row_refs[slot] == row) stock->row_refs[slot] = nullptr;
-      if (reset) stockRow->SetStock(nullptr);
-    }
-  }
-  for (int i = 0; i < row->GetChildCount(); ++i) DetachRow(row->GetChild(i), slot, reset);
-}
 
 }  // namespace
 
@@ -164,6 +155,16 @@ int GfxFillGroupInfoConstraints(CMyReportCtrl* grid, int itemIndex, const GroupI
   return count;
 }
 
+int GfxFillAccountConstraints(CMyReportCtrl* grid, int itemIndex,
+                              const std::vector<std::pair<uint32_t, std::wstring>>& accounts,
+                              BOOL allowEdit, BOOL comboButton) {
+  CReportEditOptions* options = ColumnOptions(grid, itemIndex);
+  if (!options) return 0;
+  Fill(options, allowEdit, comboButton, {});
+  for (const auto& [key, label] : accounts) options->constraints.Add(key, label);
+  return static_cast<int>(accounts.size());
+}
+
 int GfxFillBrokerConstraintsAt(CMyReportCtrl* grid, int itemIndex, BOOL allowEdit,
                                BOOL comboButton) {
   CReportEditOptions* options = ColumnOptions(grid, itemIndex);
@@ -171,11 +172,3 @@ int GfxFillBrokerConstraintsAt(CMyReportCtrl* grid, int itemIndex, BOOL allowEdi
   return GfxFillBrokerConstraints(options, allowEdit, comboButton);
 }
 
-void GfxDetachGridRows(CMyReportCtrl* grid, int slot, BOOL reset) {
-  if (!grid || slot < 0 || slot >= kStockRowSlotCount) return;
-  for (int i = 0; i < grid->GetRecordCount(); ++i) DetachRow(grid->GetRecord(i), slot, reset);
-  // Footer rows stay in the grid: they only lose their back-references.
-  for (int i = 0; i < grid->GetFooterRecordCount(); ++i)
-    DetachRow(grid->GetFooterRecord(i), slot, false);
-  if (reset) grid->ResetContent(false);
-}

@@ -1,7 +1,6 @@
 #pragma once
 // Option lists of grid columns (value and label pairs behind an option cell's drop-down) shared
-// by the trading view, the boards, the monitoring view and the cafe windows, and the unlinking
-// of stock rows before a grid is emptied.
+// by the trading view, the boards, the monitoring view and the cafe windows.
 //
 // Every filler empties the list, adds its entries in a fixed order, stores the two edit flags
 // (allowEdit: the user may type a value beyond the list; comboButton: the cell shows a drop-down
@@ -9,6 +8,9 @@
 // answers 0 and changes nothing.
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/model/OptionList.h"
 #include "platform/win/WinTypes.h"
@@ -51,12 +53,11 @@ int GfxFillGroupInfoConstraints(orv::ui::CMyReportCtrl* grid, int itemIndex,
                                 const GroupInfoMap* accounts, group_info_s** first, uint8_t* out1,
                                 uint8_t* out2, uint8_t* out3, BOOL allowEdit, BOOL comboButton);
 
+// The same from a copy of the accounts (key, label) in list order; answers the entries.
+int GfxFillAccountConstraints(orv::ui::CMyReportCtrl* grid, int itemIndex,
+                              const std::vector<std::pair<uint32_t, std::wstring>>& accounts,
+                              BOOL allowEdit, BOOL comboButton);
+
 // Fills the column showing item `itemIndex` with the broker list; -1 without such a column.
 int GfxFillBrokerConstraintsAt(orv::ui::CMyReportCtrl* grid, int itemIndex, BOOL allowEdit,
                                BOOL comboButton);
-
-// For every row of the grid (children included) that shows a stock, clears the stock's row
-// reference in `slot` when it points at that row. With `reset`, also clears each row's stock and
-// then empties the grid (footer rows stay). Does nothing for a null grid or a slot outside the
-// table.
-void GfxDetachGridRows(orv::ui::CMyReportCtrl* grid, int slot, BOOL reset);

@@ -9,8 +9,6 @@
 #include "platform/ui/model/ReportRecord.h"
 #include "platform/win/WinTypes.h"
 
-struct Stock_s;
-
 // Text colours of the rows (0x00BBGGRR).
 constexpr COLORREF kRowRed = 0x0000FF;
 constexpr COLORREF kRowBlue = 0xFF0000;
@@ -50,16 +48,20 @@ orv::ui::CMyReportRecordItemDateTime* AddTimeNum(orv::ui::CMyReportRecordBase* r
 void AddScaledButton(orv::ui::CMyReportRecordItem* item, std::wstring_view caption, int id,
                      int width, double scale);
 
-// A row that shows one stock (not owned; null for rows without one). The stock may point back
-// at the row through one slot of its row-reference table.
+// A row that shows one stock, named by its market kind and code (empty for rows without one,
+// such as footers). The row holds copies of the values it shows: it never points at the
+// engine's stock record, which a balance or list reply may free.
 class CStockGridRecord : public orv::ui::CMyReportRecordBase {
  public:
-  explicit CStockGridRecord(Stock_s* stock) : m_pStock(stock) {}
+  CStockGridRecord() = default;
+  CStockGridRecord(uint8_t market, std::wstring code) : m_market(market), m_code(std::move(code)) {}
   ~CStockGridRecord() override;
 
-  Stock_s* GetStock() const { return m_pStock; }
-  void SetStock(Stock_s* stock) { m_pStock = stock; }
+  bool HasStock() const { return !m_code.empty(); }
+  uint8_t GetStockMarket() const { return m_market; }
+  const std::wstring& GetStockCode() const { return m_code; }
 
  protected:
-  Stock_s* m_pStock = nullptr;
+  uint8_t m_market = 0;
+  std::wstring m_code;
 };

@@ -78,17 +78,14 @@ int CRurezOzadoResultRecord::PriceDecimals(uint8_t market) {
   }
 }
 
-CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* holding,
-                                                 Stock_s* stock, const RurezOzadoRowValues& v)
-    : CStockGridRecord(stock),
+CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, const RurezOzadoRowValues& v)
+    : CStockGridRecord(v.stockMarket, v.code),
       m_dScale(scale),
-      m_pHolding(holding),
       m_nMarket(v.market),
       m_nNxt(v.nxt),
       m_nAccountId(v.accountId),
       m_nRowNumber(v.rowNumber),
-      m_nCreditKind(v.creditKind),
-      m_code(v.code) {
+      m_nCreditKind(v.creditKind) {
   char priceFormat[16];
   std::snprintf(priceFormat, sizeof priceFormat, "%%.%dlf", PriceDecimals(v.market));
   const bool blank = IsBlankRow();
@@ -102,10 +99,10 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* hol
 
   AddText();                                                    // 0
   AddNumber(v.rowNumber == kBlankRowNumber ? 0 : v.rowNumber);  // 1
-  AddOptions(holding ? holding->broker_id : 0);                 // 2
+  AddOptions(v.brokerId);                                       // 2
   AddOptions(v.accountId);                                      // 3
   AddOptions(v.kindValue);                                      // 4
-  AddOptions(stock ? stock->nation : 0);                        // 5
+  AddOptions(v.nation);                                         // 5
   AddOptions(v.market);                                         // 6
   AddText(v.nxt ? L"NXT" : L"");                                // 7
   AddNumber(v.putFlag);                                         // 8
@@ -165,20 +162,19 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* hol
   AddNumber(v.loanFlag);  // 27
   for (int i = 28; i <= 31; ++i) AddNumber(0);
 
-  const SYSTEMTIME none{};
-  WithBack(AddTimeNum(this, holding ? holding->check_time : none, kTimeNumHourMinuteSecond,
+  WithBack(AddTimeNum(this, v.checkTime, kTimeNumHourMinuteSecond,
                       kRowItemFrame),
            0xF8EEF5);  // 32
-  AddTimeNum(this, holding ? holding->entry_time : none, kTimeNumHourMinuteSecond,
+  AddTimeNum(this, v.entryTime, kTimeNumHourMinuteSecond,
              kRowItemFrame);  // 33
-  AddTimeNum(this, holding ? holding->exit_time : none, kTimeNumHourMinuteSecond,
+  AddTimeNum(this, v.exitTime, kTimeNumHourMinuteSecond,
              kRowItemFrame);                                        // 34
   AddNumber(v.orderCount, "%.0f");                                  // 35
   AddNumber(0, "%.2f%%");                                           // 36
   AddNumber(0, "%.2f%%");                                           // 37
   AddText();                                                        // 38
-  AddNumber(stock ? stock->day_score : 0, "%.0f");                  // 39
-  AddNumber(stock ? stock->minute_score : 0, "%.0f");               // 40
+  AddNumber(v.dayScore, "%.0f");                                    // 39
+  AddNumber(v.minuteScore, "%.0f");                                 // 40
   WithBack(AddMyNumber(this, v.curPrice, priceFormat), kCodeBack);  // 41
   WithBack(AddNumber(v.changeRate, "%.1f%%"), 0x6FDCF7);            // 42
   WithBack(AddNumber(v.strength, "%.1f%%"), 0xE1C0C0);              // 43
@@ -188,14 +184,14 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* hol
   WithBack(AddNumber(v.btcChange, "%.1f%%"), 0x6FDCF7);             // 47
   const double avgPrice = v.quantity > 0 ? v.purchaseAmount / v.quantity : 0;
   WithBack(AddMyNumber(this, avgPrice, priceFormat), 0xE2E2E2);            // 48
-  AddNumber(holding ? holding->buy_exchange_rate : 0, "%.1f");             // 49
+  AddNumber(v.buyExchangeRate, "%.1f");                                    // 49
   WithBack(AddNumber(v.profitRate, "%.2f%%"), 0xE1E4FF);                   // 50
   WithBack(AddNumber(v.keptProfit, "%.2f%%"), 0xE2E2E2);                   // 51
   WithBack(AddNumber(v.breakPoint, "%.2f%%"), 0xE2E2E2);                   // 52
   AddNumber(v.orderQty, "%.0f");                                           // 53
   WithBack(AddMyNumber(this, v.quantity, "%.0f"), 0xEFF7E9);               // 54
   WithBack(AddMyNumber(this, v.purchaseAmount, priceFormat), kBlankBack);  // 55
-  const double creditAmount = holding ? holding->loan_amount : v.creditAmount;
+  const double creditAmount = v.creditAmount;
   AddMyNumber(this, creditAmount, priceFormat)->textColor =
       v.creditKind == 1 ? kRowBlack : kCreditOtherText;  // 56
   const double creditRate =
@@ -205,8 +201,8 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, StockTrade_s* hol
   auto* profit = AddMyNumber(this, v.valuationProfit, priceFormat);  // 59
   profit->textColor = SignColor(v.valuationProfit, kRowBlack);
   profit->backColor = 0xF1FAEA;
-  AddMyNumber(this, holding ? holding->tax : 0, priceFormat);                          // 60
-  AddMyNumber(this, holding ? holding->commission : 0, priceFormat);                   // 61
+  AddMyNumber(this, v.tax, priceFormat);                                               // 60
+  AddMyNumber(this, v.commission, priceFormat);                                        // 61
   AddMyNumber(this, v.inst10Days, priceFormat)->textColor = SignColor(v.inst10Days);   // 62
   AddMyNumber(this, v.instToday, priceFormat)->textColor = SignColor(v.instToday);     // 63
   AddMyNumber(this, v.foreign10Days, "%.0f")->textColor = SignColor(v.foreign10Days);  // 64

@@ -7,8 +7,6 @@
 
 #include "plugin/rows/RowItems.h"
 
-struct StockTrade_s;
-
 // The grid layout the rows of CRurezOzadoResultRecord fill (item n is entry n).
 extern const char* const kRurezOzadoGridLayout;
 constexpr int kRurezOzadoTitledColumns = 73;
@@ -19,7 +17,10 @@ constexpr int32_t kBlankRowNumber = 65535;
 
 // The values of one row, in the order the grid builders pass them.
 struct RurezOzadoRowValues {
-  uint8_t market = 0;      // market code ('1', '2', 'A', 'b', ...)
+  uint8_t market = 0;       // market code ('1', '2', 'A', 'b', ...)
+  uint8_t stockMarket = 0;  // the stock's market kind (names the stock with the code)
+  int32_t brokerId = 0;
+  int8_t nation = 0;
   uint8_t nxt = 0;         // also trades on NXT
   int32_t rowNumber = 0;   // 0 and 65535: a blank row
   int32_t creditKind = 0;  // 1 cash, 2 credit (holding rows), other: no holding
@@ -47,7 +48,15 @@ struct RurezOzadoRowValues {
   double sellBarredQty = 0;
   double reBuyQty = 0;
   double reBuyLimit = 0;
-  double creditAmount = 0;  // used when the row has no holding
+  double creditAmount = 0;  // the credit (loan) amount
+  double tax = 0;
+  double commission = 0;
+  double buyExchangeRate = 0;
+  double dayScore = 0;
+  double minuteScore = 0;
+  SYSTEMTIME checkTime{};
+  SYSTEMTIME entryTime{};
+  SYSTEMTIME exitTime{};
   double loanDate = 0;
   std::wstring expiry;
   double loanFlag = 0;
@@ -112,15 +121,10 @@ class CRurezOzadoResultRecord : public CStockGridRecord {
     kColFirstSpare = 73,
   };
 
-  CRurezOzadoResultRecord(double scale, StockTrade_s* holding, Stock_s* stock,
-                          const RurezOzadoRowValues& values);
+  explicit CRurezOzadoResultRecord(double scale, const RurezOzadoRowValues& values);
   ~CRurezOzadoResultRecord() override;
 
   double GetScale() const { return m_dScale; }
-  StockTrade_s* GetHolding() const { return m_pHolding; }
-  // The holdings grid points the row at the holding the latest balance gave for it (null once
-  // that holding is gone).
-  void SetHolding(StockTrade_s* holding) { m_pHolding = holding; }
   uint8_t GetMarket() const { return m_nMarket; }
   uint8_t GetNxt() const { return m_nNxt; }
   int32_t GetAccountId() const { return m_nAccountId; }
@@ -139,11 +143,9 @@ class CRurezOzadoResultRecord : public CStockGridRecord {
 
  private:
   double m_dScale;
-  StockTrade_s* m_pHolding;
   uint8_t m_nMarket;
   uint8_t m_nNxt;
   int32_t m_nAccountId;
   int32_t m_nRowNumber;
   int32_t m_nCreditKind;
-  std::wstring m_code;
 };

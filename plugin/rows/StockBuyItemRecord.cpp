@@ -1,5 +1,7 @@
 #include "plugin/rows/StockBuyItemRecord.h"
 
+#include "shared/StockRecords.h"
+
 #include <cmath>
 
 const char* const kStockBuyItemGridLayout =
@@ -12,7 +14,7 @@ CStockBuyItemRecord::CStockBuyItemRecord(int32_t rowNumber, Stock_s* stock, int3
                                          int32_t nation, int32_t market, int32_t cafeId,
                                          const std::wstring& code, const std::wstring& name,
                                          const StockBuyItemValues& v)
-    : CStockGridRecord(stock) {
+    : CStockGridRecord(stock ? stock->market : 0, stock ? std::wstring(stock->code) : std::wstring()) {
   AddText();                                                               // 0
   AddNumber(rowNumber);                                                    // 1
   AddOptions(accountId);                                                   // 2

@@ -35,6 +35,8 @@ struct StockBuyItemValues {
   SYSTEMTIME band2Time;
 };
 
+struct Stock_s;
+
 class CStockBuyItemRecord : public CStockGridRecord {
  public:
   enum Column {

@@ -1,17 +1,15 @@
-// The view's account side: after the account worker reported changes, the 500 ms tick refreshes
-// the holdings rows of the own-stock grid from the engine's holdings, with the account column's
-// option list and the totals row; a logout empties the rows before the engine frees the
-// holdings and stocks they point at. Also the option lists of the stock grids' option columns.
+// The view's account side: after the account worker reported changes, the 500 ms tick hands
+// the view a copy of the holdings; it refreshes the holdings rows of the own-stock grid, the
+// account column's option list and the totals row. A logout empties the rows. Also the option
+// lists of the stock grids' option columns.
 
 #include "platform/ui/model/ReportCtrl.h"
-#include "platform/win/CriticalSection.h"
 #include "plugin/rows/GridConstraints.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
-#include "plugin/view/engine/PelomarEngine.h"
 
-int CPelomarView::RefreshAccountUi() {
+int CPelomarView::ShowHoldings(const HoldingsSnapshot_s& holdings) {
   AddLogMsg(m_nCtrlId, 4, 0, nullptr, L"▶ [UI] 계좌 정보 갱신됨\n", 0);
   if (!m_myStockGrid) return 0;
   if (!m_holdingsRows) {
@@ -20,28 +18,19 @@ int CPelomarView::RefreshAccountUi() {
     m_holdingsRows->SetLogger(
         [this](const std::wstring& line) { AddLogMsg(m_nCtrlId, 4, 0, nullptr, line.c_str(), 0); });
   }
-  int added = 0;
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    // The account column shows the accounts' labels.
-    for (orv::ui::CMyReportCtrl* grid : {m_myStockGrid.get(), m_orderHistoryGrid.get()})
-      GfxFillGroupInfoConstraints(grid, CRurezOzadoResultRecord::kColAccount,
-                                  &m_engine->Accounts(), nullptr, nullptr, nullptr, nullptr, TRUE,
-                                  TRUE);
-    const HoldingMap& holdings = m_engine->Stocks().Holdings();
-    added = m_holdingsRows->RefreshHoldingsGrid(&holdings);
-    // Every row shows its holding's levels as the balance left them.
-    for (int i = 0; i < m_myStockGrid->GetRecordCount(); ++i)
-      if (HeldHoldingOf(m_myStockGrid->GetRecord(i), holdings))
-        RefreshStockRow(static_cast<CRurezOzadoResultRecord*>(m_myStockGrid->GetRecord(i)), true);
-  }
+  // The account column shows the accounts' labels.
+  for (orv::ui::CMyReportCtrl* grid : {m_myStockGrid.get(), m_orderHistoryGrid.get()})
+    GfxFillAccountConstraints(grid, CRurezOzadoResultRecord::kColAccount, holdings.accounts, TRUE,
+                              TRUE);
+  const int added = m_holdingsRows->RefreshHoldingsGrid(holdings.rows);
   // The totals row follows the rows at once, not only after the next quote pass.
-  RefreshOwnGridValues();
+  RefreshOwnGridTotals();
   return added;
 }
 
 void CPelomarView::ClearStockRows() {
   if (m_holdingsRows) m_holdingsRows->RemoveRows();
+  m_allStockRows.clear();
   if (m_allStockGrid) {
     // The footer row has no stock and stays.
     m_allStockGrid->ResetContent(false);

@@ -67,7 +67,8 @@ class CPelomarSettingsDialog : public CPelomarChildDialog {
 // The chart dialog (CStockChartDlg).
 class CPelomarChartDialog : public CPelomarChildDialog {
  public:
-  virtual void SetStock(Stock_s* stock) {}
+  // The stock to chart, named by market kind and code.
+  virtual void SetStock(uint8_t market, const std::wstring& code) {}
   virtual int LoadChartData() { return 0; }
 };
 
@@ -75,7 +76,7 @@ class CPelomarChartDialog : public CPelomarChildDialog {
 class CPelomarCafeDialog : public CPelomarChildDialog {
  public:
   // kind: 1 buy, 2 sell, 3 holding, 4 review, 5 market briefing.
-  virtual void SetRecommendItem(Stock_s* stock, int kind) {}
+  virtual void SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {}
 };
 
 // The recommended-stock board (CStockMonDlg).

@@ -1,11 +1,10 @@
 #include "plugin/view/HoldingsGrid.h"
 
-#include <cwchar>
 #include <memory>
-#include <unordered_set>
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/StockRecord.h"
 
 namespace {
 // A row is hidden once its holding missed this many refreshes in a row.
@@ -18,107 +17,95 @@ constexpr int kOneByOneItems[4] = {
     CRurezOzadoResultRecord::kColMinProfit, CRurezOzadoResultRecord::kColStepInterval};
 }  // namespace
 
-CHoldingsGrid::Identity CHoldingsGrid::IdentityOf(const StockTrade_s& h) {
-  return Identity(h.account_no, h.account_index, h.stock ? h.stock->market : 0, h.holding_kind,
-                  h.credit, h.stock);
+HoldingKey_s KeyOf(const CRurezOzadoResultRecord& row) {
+  return HoldingKey_s{row.GetAccountId(), row.GetCode(), row.GetCreditKind()};
 }
 
-void CHoldingsGrid::FillRow(CRurezOzadoResultRecord& row, const StockTrade_s& h) {
-  row.SetNumberValue(CRurezOzadoResultRecord::kColCurPrice, h.stock ? h.stock->cur_price : 0);
-  row.SetNumberValue(CRurezOzadoResultRecord::kColAvgPrice, h.avg_price);
-  row.SetNumberValue(CRurezOzadoResultRecord::kColProfitRate, h.profit_rate);
-  row.SetNumberValue(CRurezOzadoResultRecord::kColPurchase, h.purchase);
-  row.SetNumberValue(CRurezOzadoResultRecord::kColValuationProfit, h.profit_amount);
+CHoldingsGrid::Identity CHoldingsGrid::IdentityOf(const HoldingRow_s& h) {
+  return Identity(h.key.accountNo, h.accountIndex, h.market, h.key.holdingKind, h.credit,
+                  h.key.code);
 }
 
-CRurezOzadoResultRecord* CHoldingsGrid::MakeRow(StockTrade_s* h) {
+CRurezOzadoResultRecord* CHoldingsGrid::MakeRow(const HoldingRow_s& h) {
   RurezOzadoRowValues v;
-  Stock_s* stock = h->stock;
-  v.market = stock ? static_cast<uint8_t>(stock->market_letter ? stock->market_letter : '1') : '1';
-  v.rowNumber = h->running_index + 1;
-  v.creditKind = h->holding_kind;
-  v.accountId = h->account_no;
-  v.code = h->code;
-  v.name = stock ? stock->name : std::wstring();
-  v.autoTrade = h->auto_trade != 0;
+  v.market = h.marketLetter;
+  v.stockMarket = h.market;
+  v.brokerId = h.brokerId;
+  v.nation = h.nation;
+  v.rowNumber = h.runningIndex + 1;
+  v.creditKind = h.key.holdingKind;
+  v.accountId = h.key.accountNo;
+  v.code = h.key.code;
+  v.name = h.name;
+  v.autoTrade = h.autoTrade;
   // 매도비중 is the share of the quantity the split sells aim at; 분할률/금액 the sell-rate level.
-  v.sellRatio = h->sell_ratio;
-  v.stopLossRate = h->stop_loss_rate;
-  v.minProfit = h->profit_offset;
-  v.stepInterval = h->step_value;
-  v.splitRateOrAmount = h->sell_rate;
-  v.curPrice = stock ? stock->cur_price : 0;
-  v.changeRate = stock ? stock->change_rate : 0;
-  v.quantity = h->quantity;
-  v.valuation = h->valuation;
-  v.valuationProfit = h->profit;
-  v.profitRate = h->profit_rate;
-  v.purchaseAmount = h->purchase;
-  auto* row = new CRurezOzadoResultRecord(m_scale, h, stock, v);
+  v.sellRatio = h.sellRatio;
+  v.stopLossRate = h.stopLossRate;
+  v.minProfit = h.profitOffset;
+  v.stepInterval = h.stepValue;
+  v.splitRateOrAmount = h.sellRate;
+  v.curPrice = h.price;
+  v.changeRate = h.changeRate;
+  v.quantity = h.quantity;
+  v.valuation = h.valuation;
+  v.valuationProfit = h.profit;
+  v.profitRate = h.profitRate;
+  v.purchaseAmount = h.purchase;
+  v.creditAmount = h.loanAmount;
+  v.tax = h.tax;
+  v.commission = h.commission;
+  v.buyExchangeRate = h.buyExchangeRate;
+  v.dayScore = h.dayScore;
+  v.minuteScore = h.minuteScore;
+  v.checkTime = h.checkTime;
+  v.entryTime = h.entryTime;
+  v.exitTime = h.exitTime;
+  auto* row = new CRurezOzadoResultRecord(m_scale, v);
   m_grid.AddRecord(row);
   for (int item : kOneByOneItems)
     if (item < row->GetItemCount()) row->SetItemEditable(item, m_sellOneByOne);
   return row;
 }
 
-int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
-  if (!holdings) return 0;
+int CHoldingsGrid::RefreshHoldingsGrid(const std::vector<HoldingRow_s>& holdings) {
   ++m_generation;
   if (m_log)
-    m_log(L"▶ [UI] 계좌 " + std::to_wstring(holdings->size()) + L"개 갱신 시작[" +
+    m_log(L"▶ [UI] 계좌 " + std::to_wstring(holdings.size()) + L"개 갱신 시작[" +
           std::to_wstring(m_generation) + L"]\n");
   int added = 0, shownAgain = 0, hidden = 0;
-  std::unordered_set<const StockTrade_s*> live;
-  for (const auto& item : *holdings) {
-    StockTrade_s* h = item.first;
-    live.insert(h);
-    if (h->quantity <= 0) continue;
-    Entry& entry = m_index[IdentityOf(*h)];
+  for (const HoldingRow_s& h : holdings) {
+    if (h.quantity <= 0) continue;
+    Entry& entry = m_index[IdentityOf(h)];
     if (entry.row) {
-      entry.row->SetHolding(h);
-      FillRow(*entry.row, *h);
       if (!entry.shown) {
         entry.row->SetVisible(true);
         entry.shown = true;
         ++shownAgain;
-      }
-      if (entry.removed) {
-        entry.removed = false;
-        h->removed = 0;
       }
     } else {
       entry.row = MakeRow(h);
       entry.shown = true;
       ++added;
     }
-    h->grid_row = entry.row;
+    // Every row shows its holding's levels as the balance left them.
+    ApplyHoldingRow(entry.row, h, true);
+    entry.held = true;
     entry.generation = m_generation;
     entry.misses = 0;
-    entry.stock = h->stock;
-    entry.holding = h;
   }
   for (auto& item : m_index) {
     Entry& entry = item.second;
     if (entry.generation == m_generation) continue;
-    // A holding the balance query freed is never touched again, by the index or by its row.
-    if (entry.holding && !live.count(entry.holding)) {
-      entry.holding = nullptr;
-      if (entry.row) {
-        // Nothing trades on this row any more.
-        entry.row->SetHolding(nullptr);
-        entry.row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
-        entry.row->SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffBack);
-      }
+    if (entry.held && entry.row) {
+      // Nothing trades on this row any more.
+      entry.row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+      entry.row->SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffBack);
     }
+    entry.held = false;
     ++entry.misses;
     if (entry.shown && entry.misses >= kMissesToHide) {
       if (entry.row) entry.row->SetVisible(false);
       entry.shown = false;
-      entry.removed = true;
-      if (entry.holding) {
-        entry.holding->removed = 1;
-        entry.holding->grid_row = nullptr;
-      }
       ++hidden;
     }
   }
@@ -132,14 +119,36 @@ int CHoldingsGrid::RefreshHoldingsGrid(const HoldingMap* holdings) {
   return added;
 }
 
+CHoldingsGrid::Entry* CHoldingsGrid::HeldEntry(const HoldingRow_s& h) {
+  auto found = m_index.find(IdentityOf(h));
+  if (found == m_index.end() || !found->second.held || !found->second.row) return nullptr;
+  return &found->second;
+}
+
+int CHoldingsGrid::ApplyQuotes(const std::vector<HoldingRow_s>& holdings,
+                               const SYSTEMTIME* checkTime) {
+  int written = 0;
+  for (const HoldingRow_s& h : holdings)
+    if (Entry* entry = HeldEntry(h)) written += ApplyHoldingRow(entry->row, h, false, checkTime);
+  return written;
+}
+
+int CHoldingsGrid::ApplyRows(const std::vector<HoldingRow_s>& holdings) {
+  int written = 0;
+  for (const HoldingRow_s& h : holdings)
+    if (Entry* entry = HeldEntry(h)) written += ApplyHoldingRow(entry->row, h, true);
+  if (written > 0) m_grid.RedrawControl();
+  return written;
+}
+
 void CHoldingsGrid::EnsureHoldingsFooter() {
   if (m_footers[0]) return;
   RurezOzadoRowValues first;
   first.name = L"전체 주식(자동 체크 권장)";
-  m_footers[0] = static_cast<CRurezOzadoResultRecord*>(m_grid.AddFooterRecord(
-      std::make_unique<CRurezOzadoResultRecord>(m_scale, nullptr, nullptr, first)));
+  m_footers[0] = static_cast<CRurezOzadoResultRecord*>(
+      m_grid.AddFooterRecord(std::make_unique<CRurezOzadoResultRecord>(m_scale, first)));
   m_footers[1] = static_cast<CRurezOzadoResultRecord*>(m_grid.AddFooterRecord(
-      std::make_unique<CRurezOzadoResultRecord>(m_scale, nullptr, nullptr, RurezOzadoRowValues())));
+      std::make_unique<CRurezOzadoResultRecord>(m_scale, RurezOzadoRowValues())));
 }
 
 void CHoldingsGrid::Reset() {
@@ -162,8 +171,17 @@ int CHoldingsGrid::ShownRows() const {
   return shown;
 }
 
-CRurezOzadoResultRecord* CHoldingsGrid::RowOf(const StockTrade_s* holding) const {
-  for (const auto& item : m_index)
-    if (item.second.holding == holding) return item.second.row;
+CRurezOzadoResultRecord* CHoldingsGrid::RowOf(const HoldingKey_s& key) const {
+  for (const auto& [identity, entry] : m_index)
+    if (entry.held && entry.row && std::get<0>(identity) == key.accountNo &&
+        std::get<3>(identity) == key.holdingKind && std::get<5>(identity) == key.code)
+      return entry.row;
   return nullptr;
+}
+
+bool CHoldingsGrid::IsHeld(const CRurezOzadoResultRecord* row) const {
+  if (!row) return false;
+  for (const auto& item : m_index)
+    if (item.second.row == row) return item.second.held;
+  return false;
 }

@@ -15,10 +15,11 @@ constexpr int kOrderHistoryTab = 2;
 
 CRurezOzadoResultRecord* CPelomarView::AddOrderHistoryRow(const OrderHistoryRow_s& row) {
   orv::ui::CMyReportCtrl* grid = m_orderHistoryGrid.get();
-  if (!grid || !row.stock) return nullptr;
+  if (!grid || row.code.empty()) return nullptr;
   RurezOzadoRowValues values;
-  values.market =
-      row.stock->market_letter ? static_cast<uint8_t>(row.stock->market_letter) : row.market;
+  values.market = row.marketLetter ? static_cast<uint8_t>(row.marketLetter) : row.market;
+  values.stockMarket = row.market;
+  values.nation = row.nation;
   values.rowNumber = m_orderHistoryCount + 1;
   values.kindValue = row.side;
   values.putFlag = row.intValue;
@@ -31,7 +32,7 @@ CRurezOzadoResultRecord* CPelomarView::AddOrderHistoryRow(const OrderHistoryRow_
   values.profitRate = row.profitRate;
   values.purchaseAmount = row.amount;
   values.loanFlag = row.credit ? 1 : 0;
-  auto record = std::make_unique<CRurezOzadoResultRecord>(1.0, row.holding, row.stock, values);
+  auto record = std::make_unique<CRurezOzadoResultRecord>(1.0, values);
   record->SetTimeValue(CRurezOzadoResultRecord::kColCheckTime, row.orderClock);
   auto* added = static_cast<CRurezOzadoResultRecord*>(grid->AddRecord(std::move(record)));
   grid->Populate();

@@ -1,6 +1,6 @@
 #include "plugin/view/PelomarLoginEngine.h"
 
-#include <unordered_map>
+#include <vector>
 
 #include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
@@ -8,6 +8,7 @@
 #include "platform/win/Registry.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/LoginInfo.h"
 
@@ -138,26 +139,23 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
   orv::ui::CMyReportCtrl* grid = m_view.Grid(IDC_MY_STOCK_GRID);
   if (userIdx == 0 || !grid) return 0;
   const std::wstring text = AutoStopLossRatesInForce(Utf8ToWide(m_web->m_stopLossRates));
-  // The rows are reached from the live holdings (a row may outlive the holding it was made
-  // for), each found among the grid's own records.
-  std::unordered_map<const void*, CRurezOzadoResultRecord*> rows;
-  for (int i = 0; i < grid->GetRecordCount(); ++i)
-    if (auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)))
-      rows.emplace(static_cast<const void*>(row), row);
-  const int applied = m_engine.ApplyAutoStopLossRates(
-      ParseAutoStopLossRates(text), [grid, &rows](StockTrade_s& holding) {
-        const auto found = rows.find(holding.grid_row);
-        if (found == rows.end()) return;
-        CRurezOzadoResultRecord* row = found->second;
-        row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
-        row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.min_take_profit);
-        row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding.stop_loss_rate);
-        row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
-                              holding.stop_loss_rate > -90 ? kStopLossColour
-                                                           : kDeepStopLossColour);
-        row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.step_width);
-        grid->NoteRecordChanged(row);
-      });
+  // The engine applies the table under its lock and hands back copies of the holdings it
+  // changed; their rows show the new levels with automatic trading off.
+  std::vector<HoldingRow_s> changed;
+  const int applied = m_engine.ApplyAutoStopLossRates(ParseAutoStopLossRates(text), &changed);
+  if (CHoldingsGrid* rows = m_view.HoldingsRows()) {
+    for (const HoldingRow_s& holding : changed) {
+      CRurezOzadoResultRecord* row = rows->RowOf(holding.key);
+      if (!row) continue;
+      row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+      row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.minTakeProfit);
+      row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding.stopLossRate);
+      row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
+                            holding.stopLossRate > -90 ? kStopLossColour : kDeepStopLossColour);
+      row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.stepWidth);
+      grid->NoteRecordChanged(row);
+    }
+  }
   // The table in force is kept for the user (under the key the login reads it from).
   m_web->m_stopLossRates = WideToUtf8(text);
   REG_WRITE_TEXT_VALUE_UIDX("Settings", kStopLossRatesKey, m_web->m_agencyIdx, userIdx,

@@ -237,25 +237,28 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     view_.m_messageSink->RunOnUi([this, row] { view_.AddOrderHistoryRow(row); });
   }
 
-  // The tick's window work (user-interface thread). The grids exist once the window parts
-  // are made; before that there is nothing to refresh.
-  void RefreshAccountViews() override {
-    if (view_.m_commandBar) view_.RefreshAccountUi();
+  // The tick's hand-overs: the copies reach the view through its dispatcher, in order. The
+  // grids exist once the window parts are made; before that there is nothing to refresh.
+  void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) override {
+    view_.m_messageSink->RunOnUi([this, holdings] {
+      if (view_.m_commandBar && holdings) view_.ShowHoldings(*holdings);
+    });
   }
-  void RefreshGridValues() override {
-    if (!view_.m_commandBar) return;
-    view_.RefreshOwnGridValues();
-    view_.RefreshAllStockPrices();
+  void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
+    view_.m_messageSink->RunOnUi([this, quotes] {
+      if (view_.m_commandBar && quotes) view_.ShowQuotes(*quotes);
+    });
   }
-  void RebuildAllStockGrid() override {
-    if (view_.m_commandBar) view_.FillAllStockGrid();
+  void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) override {
+    view_.m_messageSink->RunOnUi([this, master] {
+      if (view_.m_commandBar && master) view_.ShowMasterList(*master);
+    });
   }
   void LayOutTabPanes() override {
     view_.LayoutChildWindows();
     view_.ShowHostPanes();
   }
-  // The holdings and all-stock rows point at holdings and stocks a logout frees: they go
-  // first.
+  // A logout empties the holdings and all-stock rows: what they showed is gone.
   void ClearViewAfterLogout() override { view_.ClearStockRows(); }
 
   // The services of the web login and its reports; both are made at the initial update,

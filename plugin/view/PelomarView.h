@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ui/DbViewBase.h"
@@ -190,27 +191,25 @@ class CPelomarView : public CDbBaseNormalView {
   // Filters the all-stock rows (mode 0) or shows them all, and updates the footer row.
   MasterGridCounts_s FilterMasterGrid(int mode);
   void RefreshAllStockGrids();
-  // Rebuilds the all-stock grid from the master list (one row per stock, nation '3' left out),
-  // filters it and captions its tab with the master list's size. The tick runs it when the
-  // master-code download asked for a rebuild. Answers the number of rows.
-  int FillAllStockGrid();
-  // Refreshes the own-stock rows and the totals row; notes the time taken.
-  void RefreshOwnGridValues();
-  // Rewrites the price cells of the all-stock rows whose stock has a new price or rate;
-  // answers the rows written.
-  int RefreshAllStockPrices();
-  // The account views after the account worker reported changes (the tick's account step):
-  // the holdings rows of the own-stock grid follow the engine's holdings. Answers rows added.
-  int RefreshAccountUi();
-  // Empties the holdings rows and the all-stock rows: they point at holdings and stocks that
-  // the engine is about to free (a logout, or the view's end).
+  // What the engine hands over (through the dispatcher, on the user-interface thread); the
+  // view keeps the copies in its own rows and never reads the engine's records.
+  // Rebuilds the all-stock grid from the master list (one row per stock), filters it and
+  // captions its tab with the list's size. Answers the number of rows.
+  int ShowMasterList(const MasterListSnapshot_s& master);
+  // The held rows' quote values, the totals row, and the price cells of the all-stock rows
+  // whose stock has a new quote; answers the all-stock rows written.
+  int ShowQuotes(const QuotesSnapshot_s& quotes);
+  // The holdings rows of the own-stock grid and the account column's list after the account
+  // worker reported changes. Answers rows added.
+  int ShowHoldings(const HoldingsSnapshot_s& holdings);
+  // Sums the shown holdings rows into the totals row; notes the time taken.
+  void RefreshOwnGridTotals();
+  // Empties the holdings rows and the all-stock rows (a logout, or the view's end).
   void ClearStockRows();
   CHoldingsGrid* HoldingsRows() const { return m_holdingsRows.get(); }
   // Fills the option lists of the stock grids' option columns (broker, kind, nation, market,
   // sell ratio, alarm kind), so their cells show labels instead of numbers.
   void FillGridOptionLists();
-  // Writes the five price values into every row of a grid.
-  void RefreshStockRowPrices(orv::ui::CMyReportCtrl* grid, bool reevaluate);
   MasterGridFilter_s& GridFilter() { return m_gridFilter; }
   // Answers a grid's notification (right clicks open the stock-grid menu).
   LRESULT OnGridNotify(orv::ui::ReportNotify& nm);
@@ -294,7 +293,9 @@ class CPelomarView : public CDbBaseNormalView {
   int m_initialUpdates = 0;
   bool m_destroyHandled = false;
   bool m_released = false;
-  bool m_fillingAllStock = false;  // FillAllStockGrid is running (it is not re-entered)
+  bool m_fillingAllStock = false;  // ShowMasterList is running (it is not re-entered)
+  // The all-stock rows by stock code (the grid owns them).
+  std::unordered_map<std::wstring, CStockRecord*> m_allStockRows;
   int m_moduleIndex = 0;
   int m_controlId = 0;
   int m_windowId = 0;

@@ -2,15 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cwchar>
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Clock.h"
-#include "platform/win/CriticalSection.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/WideText.h"
-#include "shared/StockRecords.h"
 
 using orv::ui::CMyReportCtrl;
 using orv::ui::CMyReportRecordBase;
@@ -18,23 +16,13 @@ using orv::ui::CMyReportRecordBase;
 // ---------------------------------------------------------------------------------------
 // The filter
 
-CMyReportRecordBase* AllStockRowOf(const Stock_s* stock, const CMyReportCtrl& grid) {
-  if (!stock || !stock->grid_row) return nullptr;
-  auto* row = static_cast<CMyReportRecordBase*>(stock->grid_row);
-  return row->GetGrid() == &grid ? row : nullptr;
-}
-
-CStockRecord* AddAllStockRow(CMyReportCtrl& grid, Stock_s* stock, int index, double scale) {
-  auto* row = static_cast<CStockRecord*>(
-      grid.AddRecord(std::make_unique<CStockRecord>(stock, index, scale)));
-  if (stock) stock->grid_row = static_cast<CMyReportRecordBase*>(row);
-  return row;
+CStockRecord* AddAllStockRow(CMyReportCtrl& grid, const StockRow_s& stock, int index,
+                             double scale) {
+  return static_cast<CStockRecord*>(
+      grid.AddRecord(std::make_unique<CStockRecord>(&stock, index, scale)));
 }
 
 namespace {
-
-// Stocks of this nation byte are counted in the master list but get no all-stock row.
-constexpr int8_t kNationNotListed = '3';
 
 bool InPriceClass(int priceClass, double value) {
   switch (priceClass) {
@@ -48,40 +36,37 @@ bool InPriceClass(int priceClass, double value) {
 }
 
 // The filter's decision for one stock in mode 0.
-bool IsShown(const Stock_s& s, const MasterGridFilter_s& f, int range) {
-  const StockListing_s& l = s.listing;
-  const size_t len = std::wcslen(s.code);
-  bool shown = f.codesEndingInZero && len > 0 && s.code[len - 1] == L'0';
+bool IsShown(const std::wstring& code, const StockFilterValues_s& l, const MasterGridFilter_s& f,
+             int range) {
+  bool shown = f.codesEndingInZero && !code.empty() && code.back() == L'0';
   if (shown && f.excludeManaged && (l.managed || l.caution2)) shown = false;
   if (shown && f.listedOnly && !l.listed) shown = false;
   if (shown && f.excludeCredit && l.credit) shown = false;
   // The price class: the change rate must stay below 30% and the price lie in the class.
   if (f.priceClass >= 1 && f.priceClass <= 3)
-    shown = std::fabs(s.change_rate) < 30 && InPriceClass(f.priceClass, s.cur_price);
+    shown = std::fabs(l.changeRate) < 30 && InPriceClass(f.priceClass, l.curPrice);
   if (range >= 0) shown = range == 1;
   return shown;
 }
 
 }  // namespace
 
-MasterGridCounts_s FilterMasterGridRows(CMyReportCtrl& grid, const StockMap& master,
-                                        const MasterGridFilter_s& filter,
+MasterGridCounts_s FilterMasterGridRows(CMyReportCtrl& grid, const MasterGridFilter_s& filter,
                                         const std::function<int(double)>& priceInRange, int mode) {
   MasterGridCounts_s counts;
-  for (const auto& [code, stock] : master) {
-    if (!stock) continue;
-    const StockListing_s& l = stock->listing;
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CStockRecord*>(grid.GetRecord(i));
+    if (!row || !row->HasStock()) continue;
+    const StockFilterValues_s& l = row->FilterValues();
     if (l.managed) ++counts.managed;
-    if (!l.caution.empty()) ++counts.caution;
+    if (l.caution) ++counts.caution;
     if (l.credit) ++counts.credit;
-    if (stock->change > 0) ++counts.rising;
-    if (stock->change < 0) ++counts.falling;
-    CMyReportRecordBase* row = AllStockRowOf(stock, grid);
-    if (!row) continue;
+    if (l.change > 0) ++counts.rising;
+    if (l.change < 0) ++counts.falling;
     bool shown = true;
     if (mode == 0) {
-      const int range = priceInRange ? priceInRange(stock->cur_price) : -1;
-      shown = IsShown(*stock, filter, range);
+      const int range = priceInRange ? priceInRange(l.curPrice) : -1;
+      shown = IsShown(row->GetStockCode(), l, filter, range);
     }
     if (shown) row->SetNumberValue(kAllItemOrder, ++counts.shown);
     row->SetVisible(shown);
@@ -108,33 +93,24 @@ MasterGridCounts_s FilterMasterGridRows(CMyReportCtrl& grid, const StockMap& mas
 
 MasterGridCounts_s CPelomarView::FilterMasterGrid(int mode) {
   if (!m_allStockGrid) return {};
-  CStockLists& lists = m_engine->Stocks();
-  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  const CStockLists& lists = m_engine->Stocks();
   return FilterMasterGridRows(
-      *m_allStockGrid, lists.Master(), m_gridFilter,
+      *m_allStockGrid, m_gridFilter,
       [&lists](double price) { return lists.PriceInFilterRange(price); }, mode);
 }
 
-void CPelomarView::RefreshAllStockGrids() {
-  m_engine->m_gridRebuildRequest.store(1);
-  m_engine->Window()->RebuildAllStockGrid();
-}
+void CPelomarView::RefreshAllStockGrids() { m_engine->PublishMasterList(); }
 
-int CPelomarView::FillAllStockGrid() {
+int CPelomarView::ShowMasterList(const MasterListSnapshot_s& master) {
   if (!m_allStockGrid || m_fillingAllStock) return 0;
   m_fillingAllStock = true;
   const DWORD start = orv::win::GetTickCount();
   CMyReportCtrl& grid = *m_allStockGrid;
-  // The old rows unlink themselves from their stocks as they go.
   grid.ResetContent(true);
+  m_allStockRows.clear();
   int rows = 0;
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    for (const auto& [code, stock] : m_engine->Stocks().Master()) {
-      if (!stock || stock->nation == kNationNotListed) continue;
-      AddAllStockRow(grid, stock, ++rows, Scale());
-    }
-  }
+  for (const StockRow_s& stock : master.stocks)
+    m_allStockRows[stock.code] = AddAllStockRow(grid, stock, ++rows, Scale());
   auto* footer = grid.AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   footer->SetTextValue(kAllItemName, L"전체");
   FilterMasterGrid(0);
@@ -146,59 +122,26 @@ int CPelomarView::FillAllStockGrid() {
   return rows;
 }
 
-void CPelomarView::RefreshOwnGridValues() {
+void CPelomarView::RefreshOwnGridTotals() {
   if (!m_myStockGrid) return;
   const DWORD start = orv::win::GetTickCount();
-  {
-    // The holdings are the workers' too: read them under the engine's lock, and only those
-    // the latest balance still holds.
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    m_ownTotals = RefreshOwnGridRows(*m_myStockGrid, m_engine->Stocks().Holdings());
-  }
+  m_ownTotals = SumOwnGridTotals(*m_myStockGrid);
   m_myStockGrid->RedrawControl();
   const DWORD taken = orv::win::TickElapsed(start, orv::win::GetTickCount());
   m_ownTotalsMs = taken;
   m_engine->m_gridRefreshMs.store(taken);
 }
 
-int CPelomarView::RefreshAllStockPrices() {
+int CPelomarView::ShowQuotes(const QuotesSnapshot_s& quotes) {
+  if (m_holdingsRows) m_holdingsRows->ApplyQuotes(quotes.holdings);
+  RefreshOwnGridTotals();
   if (!m_allStockGrid) return 0;
-  CMyReportCtrl& grid = *m_allStockGrid;
   int changed = 0;
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    for (int i = 0; i < grid.GetRecordCount(); ++i) {
-      auto* row = dynamic_cast<CStockGridRecord*>(grid.GetRecord(i));
-      const Stock_s* s = row ? row->GetStock() : nullptr;
-      // Only rows whose stock was priced anew are written (and so redrawn).
-      if (!s || (row->GetNumberValue(kAllItemPrice) == s->cur_price &&
-                 row->GetNumberValue(kAllItemChangeRate) == s->change_rate))
-        continue;
-      RefreshRowColours(row);
-      ++changed;
-    }
+  for (const StockQuoteRow_s& quote : quotes.stocks) {
+    auto found = m_allStockRows.find(quote.code);
+    // Only rows whose stock was priced anew are written (and so redrawn).
+    if (found != m_allStockRows.end() && found->second->ApplyQuote(quote)) ++changed;
   }
-  if (changed > 0) grid.RedrawControl();
+  if (changed > 0) m_allStockGrid->RedrawControl();
   return changed;
-}
-
-void CPelomarView::RefreshStockRowPrices(CMyReportCtrl* grid, bool reevaluate) {
-  if (!grid) return;
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    const HoldingMap& holdings = m_engine->Stocks().Holdings();
-    for (int i = 0; i < grid->GetRecordCount(); ++i) {
-      CMyReportRecordBase* row = grid->GetRecord(i);
-      StockTrade_s* h = HeldHoldingOf(row, holdings);
-      if (!h || !h->stock) continue;
-      if (reevaluate && m_hooks.resetStockStairs) m_hooks.resetStockStairs(h->stock);
-      const double price = h->stock->cur_price;
-      row->SetNumberValue(kMyItemRebuyLimit, 0);
-      row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
-      row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
-      row->SetNumberValue(kMyItemSellForbidden, 0);
-      row->SetNumberValue(kMyItemForeignDown, h->stock->listing.foreign_down);
-    }
-  }
-  grid->RedrawControl();
 }

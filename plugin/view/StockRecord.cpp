@@ -1,7 +1,6 @@
 #include "plugin/view/StockRecord.h"
 
 #include <cmath>
-#include <unordered_set>
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
@@ -46,30 +45,41 @@ COLORREF SplitValueBack(double value) {
 // ---------------------------------------------------------------------------------------
 // CStockRecord
 
-CStockRecord::CStockRecord(Stock_s* stock, int index, double scale)
-    : CStockGridRecord(stock), m_scale(scale > 0 ? scale : 1.0) {
+CStockRecord::CStockRecord(const StockRow_s* stock, int index, double scale)
+    : CStockGridRecord(stock ? stock->market : 0, stock ? stock->code : std::wstring()),
+      m_scale(scale > 0 ? scale : 1.0) {
   static const StockListing_s kEmpty;
   const StockListing_s& l = stock ? stock->listing : kEmpty;
-  const double price = stock ? stock->cur_price : 0;
+  const double price = stock ? stock->curPrice : 0;
   const double change = stock ? stock->change : 0;
+  if (stock) {
+    m_filter.managed = l.managed != 0;
+    m_filter.caution2 = l.caution2 != 0;
+    m_filter.listed = l.listed != 0;
+    m_filter.credit = l.credit != 0;
+    m_filter.caution = !l.caution.empty();
+    m_filter.curPrice = price;
+    m_filter.change = change;
+    m_filter.changeRate = stock->changeRate;
+  }
 
   AddText();                                                                          // 0
-  AddNumber(stock ? stock->list_index : 0);                                           // 1 IDX
+  AddNumber(stock ? stock->listIndex : 0);                                           // 1 IDX
   AddNumber(index);                                                                   // 2 순서
   AddOptions(stock ? stock->market : 0);                                              // 3 국가
   // 4 마켓: the listing's market code, else the market letter the master list gave the stock.
-  AddOptions(l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->market_letter : 0));
+  AddOptions(l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->marketLetter : 0));
   AddText(l.nxt ? L"NXT" : L"");                                                      // 5
   AddText(l.industry);                                                                // 6
   AddText(l.caution)->textColor = l.caution.empty() ? orv::ui::kColorNone : kRowRed;  // 7
   AddCheck(l.auto_trade != 0);                                                        // 8 자동
-  AddText(stock ? stock->code : L"")->backColor = kCodeBack;  // 9 종목코드
-  auto* name = AddText(stock ? stock->name : L"");            // 10 종목명
+  AddText(stock ? stock->code : std::wstring())->backColor = kCodeBack;  // 9 종목코드
+  auto* name = AddText(stock ? stock->name : std::wstring());            // 10 종목명
   name->textColor = (!l.caution.empty() || l.managed) ? kRowRed : kRowBlack;
   if (stock) AddScaledButton(name, L"주문/정보", kStockRowOrderButton, 58, m_scale);
   AddDate(l.expiry, "%Y-%m-%d");            // 11 만기일
   AddText(l.credit ? L"신용" : L"");        // 12 신용가능
-  AddCheck(stock && stock->interest != 0);  // 13 감시
+  AddCheck(stock && stock->interest);  // 13 감시
   AddNumber(l.received, "%.0lf");           // 14 수신
   AddText(l.sector);                        // 15 섹터
   AddScaledButton(AddText(l.comment), L"...", kStockRowCommentButton, 22, m_scale);  // 16
@@ -98,15 +108,15 @@ CStockRecord::CStockRecord(Stock_s* stock, int index, double scale)
   AddNumber(forecast[3]);
   AddNumber(forecast[4]);
 
-  AddNumber(stock ? stock->open_price : 0, "%.0lf");     // 35 시초가
-  AddNumber(stock ? stock->high_price : 0, "%.0lf");     // 36 최고
-  AddNumber(stock ? stock->low_price : 0, "%.0lf");      // 37 최저
+  AddNumber(stock ? stock->openPrice : 0, "%.0lf");      // 35 시초가
+  AddNumber(stock ? stock->highPrice : 0, "%.0lf");      // 36 최고
+  AddNumber(stock ? stock->lowPrice : 0, "%.0lf");       // 37 최저
   AddNumber(l.open_vs, "%.1lf%%");                       // 38
   AddNumber(l.low_vs, "%.1lf%%");                        // 39
   AddNumber(l.high_vs, "%.1lf%%");                       // 40
   AddNumber(l.trade_score, "%.1lf");                     // 41 매매점수
   AddNumber(l.foreign_rise, "%.1lf");                    // 42 외인상승
-  AddNumber(stock ? stock->change_rate : 0, "%.1lf%%");  // 43 등락률
+  AddNumber(stock ? stock->changeRate : 0, "%.1lf%%");   // 43 등락률
   // The change and the price are amounts in won: they carry no percent sign.
   AddNumber(change, "%.0lf");        // 44 등락
   AddNumber(l.prev_close, "%.0lf");  // 45 전일가
@@ -134,78 +144,65 @@ CStockRecord::CStockRecord(Stock_s* stock, int index, double scale)
   for (; days < kDayItemCount; ++days) AddNumber(0, "%.0lf");
 
   if (stock) {
-    const COLORREF color = PriceColor(stock->change_rate);
+    const COLORREF color = PriceColor(stock->changeRate);
     for (int item : {kAllItemPrice, kAllItemChange, kAllItemChangeRate})
       SetItemTextColor(item, color);
   }
 }
 
-CStockRecord::~CStockRecord() {
-  // The stock must not keep pointing at a freed row.
-  if (m_pStock && m_pStock->grid_row == static_cast<CMyReportRecordBase*>(this))
-    m_pStock->grid_row = nullptr;
-}
+CStockRecord::~CStockRecord() = default;
 
-bool RefreshRowColours(CMyReportRecordBase* row) {
-  auto* record = dynamic_cast<CStockGridRecord*>(row);
-  Stock_s* stock = record ? record->GetStock() : nullptr;
-  if (!stock) return false;
-  const COLORREF color = PriceColor(stock->change_rate);
-  SetNumberColored(row, kAllItemPrice, stock->cur_price, color);
-  SetNumberColored(row, kAllItemOpen, stock->open_price, kRowBlack);
-  SetNumberColored(row, kAllItemLow, stock->low_price, kRowBlack);
-  SetNumberColored(row, kAllItemHigh, stock->high_price, kRowBlack);
-  SetNumberColored(row, kAllItemChange, stock->change, color);
-  SetNumberColored(row, kAllItemChangeRate, stock->change_rate, color);
+bool CStockRecord::ApplyQuote(const StockQuoteRow_s& q) {
+  if (!HasStock()) return false;
+  if (GetNumberValue(kAllItemPrice) == q.curPrice &&
+      GetNumberValue(kAllItemChangeRate) == q.changeRate &&
+      GetNumberValue(kAllItemChange) == q.change && GetNumberValue(kAllItemOpen) == q.openPrice &&
+      GetNumberValue(kAllItemHigh) == q.highPrice && GetNumberValue(kAllItemLow) == q.lowPrice)
+    return false;
+  m_filter.curPrice = q.curPrice;
+  m_filter.change = q.change;
+  m_filter.changeRate = q.changeRate;
+  const COLORREF color = PriceColor(q.changeRate);
+  SetNumberColored(this, kAllItemPrice, q.curPrice, color);
+  SetNumberColored(this, kAllItemOpen, q.openPrice, kRowBlack);
+  SetNumberColored(this, kAllItemLow, q.lowPrice, kRowBlack);
+  SetNumberColored(this, kAllItemHigh, q.highPrice, kRowBlack);
+  SetNumberColored(this, kAllItemChange, q.change, color);
+  SetNumberColored(this, kAllItemChangeRate, q.changeRate, color);
   return true;
 }
 
 // ---------------------------------------------------------------------------------------
 // The own-stock grid's holding rows
 
-StockTrade_s* HeldHoldingOf(const CMyReportRecordBase* row, const HoldingMap& holdings) {
-  const auto* record = dynamic_cast<const CRurezOzadoResultRecord*>(row);
-  StockTrade_s* holding = record ? record->GetHolding() : nullptr;
-  if (!holding) return nullptr;
-  // The row's pointer may be stale: compare addresses only, never dereference it first.
-  for (const auto& entry : holdings)
-    if (entry.first == holding) return holding;
-  return nullptr;
-}
-
-bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full, const SYSTEMTIME* checkTime) {
-  StockTrade_s* h = row ? row->GetHolding() : nullptr;
-  Stock_s* s = h ? h->stock : nullptr;
-  if (!s) return false;
-  const StockListing_s& l = s->listing;
-  const bool coin = s->market == kMarketCoin;
-  const int currency = h->quote_currency < 2 ? h->quote_currency : 0;
-  const double price =
-      coin && s->coin_prices[currency] > 0 ? s->coin_prices[currency] : s->cur_price;
-  const COLORREF rateColor = PriceColor(s->change_rate);
+bool ApplyHoldingRow(CRurezOzadoResultRecord* row, const HoldingRow_s& h, bool full,
+                     const SYSTEMTIME* checkTime) {
+  if (!row || !h.hasStock) return false;
+  const double price = h.price;
+  const COLORREF rateColor = PriceColor(h.changeRate);
   SetNumberColored(row, kMyItemPrice, price, rateColor);
   // The holding row's 등락 cell is a rate ("%.1f%%"): it shows the change rate, which is the
   // same in every quote currency.
-  SetNumberColored(row, kMyItemChange, s->change_rate, rateColor);
-  SetNumberColored(row, kMyItemStrength, l.strength, kRowBlack);
-  SetNumberColored(row, kMyItemScore, l.score, PriceColor(l.score));
-  row->SetNumberValue(kMyItemScoreDay, s->day_score);
-  row->SetNumberValue(kMyItemScoreMinute, s->minute_score);
+  SetNumberColored(row, kMyItemChange, h.changeRate, rateColor);
+  SetNumberColored(row, kMyItemStrength, h.strength, kRowBlack);
+  SetNumberColored(row, kMyItemScore, h.score, PriceColor(h.score));
+  row->SetNumberValue(kMyItemScoreDay, h.dayScore);
+  row->SetNumberValue(kMyItemScoreMinute, h.minuteScore);
   // The valuation profit follows the valuation: the quote pass recomputes both.
-  SetNumberColored(row, kMyItemProfit, h->profit_amount, PriceColor(h->profit_amount));
-  row->SetNumberValue(kMyItemTax, h->tax);
-  row->SetNumberValue(kMyItemFee, h->commission);
-  row->SetNumberValue(kMyItemValuation, h->valuation);
-  row->SetNumberValue(kMyItemPurchase, h->purchase);
-  row->SetNumberValue(kMyItemCredit, h->loan_amount);
-  SetNumberColored(row, kMyItemProfitRate, h->profit_rate, PriceColor(h->profit_rate));
-  SetNumberColored(row, kMyItemKeptProfit, h->profit_amount, PriceColor(h->profit_amount));
-  SetNumberColored(row, kMyItemBreakPoint, h->step_threshold, PriceColor(h->step_threshold));
-  row->SetNumberValue(kMyItemAvgPrice, h->avg_price);
-  row->SetNumberValue(kMyItemQuantity, h->quantity);
-  row->SetTimeValue(kMyItemCheckTime, checkTime ? *checkTime : h->check_time);
-  row->SetTimeValue(kMyItemInTime, h->entry_time);
-  row->SetTimeValue(kMyItemOutTime, h->exit_time);
+  SetNumberColored(row, kMyItemProfit, h.profitAmount, PriceColor(h.profitAmount));
+  row->SetNumberValue(kMyItemTax, h.tax);
+  row->SetNumberValue(kMyItemFee, h.commission);
+  row->SetNumberValue(kMyItemValuation, h.valuation);
+  row->SetNumberValue(kMyItemPurchase, h.purchase);
+  row->SetNumberValue(kMyItemCredit, h.loanAmount);
+  SetNumberColored(row, kMyItemProfitRate, h.profitRate, PriceColor(h.profitRate));
+  SetNumberColored(row, kMyItemKeptProfit, h.profitAmount, PriceColor(h.profitAmount));
+  SetNumberColored(row, kMyItemBreakPoint, h.stepThreshold, PriceColor(h.stepThreshold));
+  row->SetNumberValue(kMyItemAvgPrice, h.avgPrice);
+  row->SetNumberValue(kMyItemQuantity, h.quantity);
+  row->SetTimeValue(kMyItemCheckTime, checkTime ? *checkTime : h.checkTime);
+  row->SetTimeValue(kMyItemInTime, h.entryTime);
+  row->SetTimeValue(kMyItemOutTime, h.exitTime);
   if (!full) return true;
 
   row->SetNumberValue(kMyItemOrderQty, 0);
@@ -213,24 +210,24 @@ bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full, const SYSTEMTIME* 
   row->SetNumberValue(kMyItemRebuyQty, 0);
   row->SetNumberValue(kMyItemRebuyLimit, 0);
   row->SetNumberValue(kMyItemSellForbidden, 0);
-  row->SetNumberValue(kMyItemSplitQty, h->sell_split_qty);
-  row->SetNumberValue(kMyItemSplitAmount, h->sell_split_qty * price);
-  row->SetNumberValue(kMyItemStairs, h->cur_step < 0 ? 0 : h->cur_step);
-  row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h->sell_ratio));
-  row->SetNumberValue(kMyItemStopLoss, h->stop_loss_rate);
-  row->SetItemBackColor(kMyItemStopLoss, StopLossBack(h->stop_loss_rate));
-  row->SetNumberValue(kMyItemMinProfit, h->profit_offset);
-  row->SetItemBackColor(kMyItemMinProfit, StopLossBack(h->profit_offset));
-  row->SetNumberValue(kMyItemStepGap, h->step_value);
-  row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h->step_value));
-  row->SetNumberValue(kMyItemSplit, h->sell_rate);
-  row->SetItemBackColor(kMyItemSplit, SplitValueBack(h->sell_rate));
-  row->SetTextValue(kMyItemLevelText, h->level_text);
-  SetNumberColored(row, kMyItemInst10, l.inst10, PriceColor(l.inst10));
-  SetNumberColored(row, kMyItemInstToday, l.inst_today, PriceColor(l.inst_today));
-  row->SetNumberValue(kMyItemForeign10, l.foreign10);
-  SetNumberColored(row, kMyItemForeignToday, l.foreign_today, PriceColor(l.foreign_today));
-  row->SetNumberValue(kMyItemForeignUp, l.foreign_up);
+  row->SetNumberValue(kMyItemSplitQty, h.sellSplitQty);
+  row->SetNumberValue(kMyItemSplitAmount, h.sellSplitQty * price);
+  row->SetNumberValue(kMyItemStairs, h.curStep < 0 ? 0 : h.curStep);
+  row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h.sellRatio));
+  row->SetNumberValue(kMyItemStopLoss, h.stopLossRate);
+  row->SetItemBackColor(kMyItemStopLoss, StopLossBack(h.stopLossRate));
+  row->SetNumberValue(kMyItemMinProfit, h.profitOffset);
+  row->SetItemBackColor(kMyItemMinProfit, StopLossBack(h.profitOffset));
+  row->SetNumberValue(kMyItemStepGap, h.stepValue);
+  row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h.stepValue));
+  row->SetNumberValue(kMyItemSplit, h.sellRate);
+  row->SetItemBackColor(kMyItemSplit, SplitValueBack(h.sellRate));
+  row->SetTextValue(kMyItemLevelText, h.levelText);
+  SetNumberColored(row, kMyItemInst10, h.inst10, PriceColor(h.inst10));
+  SetNumberColored(row, kMyItemInstToday, h.instToday, PriceColor(h.instToday));
+  row->SetNumberValue(kMyItemForeign10, h.foreign10);
+  SetNumberColored(row, kMyItemForeignToday, h.foreignToday, PriceColor(h.foreignToday));
+  row->SetNumberValue(kMyItemForeignUp, h.foreignUp);
   return true;
 }
 
@@ -245,18 +242,13 @@ void WriteOwnGridTotals(CMyReportRecordBase* totalsRow, const OwnGridTotals_s& t
   SetNumberColored(totalsRow, kMyItemProfitRate, t.profitRate, PriceColor(t.profitRate));
 }
 
-OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMap& holdings,
-                                   const SYSTEMTIME* checkTime) {
-  std::unordered_set<const StockTrade_s*> held;
-  for (const auto& entry : holdings) held.insert(entry.first);
+OwnGridTotals_s SumOwnGridTotals(orv::ui::CMyReportCtrl& grid) {
   OwnGridTotals_s totals;
   for (int i = 0; i < grid.GetRecordCount(); ++i) {
     auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
     if (!row || row->IsBlankRow()) continue;
-    const StockTrade_s* h = row->GetHolding();
-    if (h && held.count(h)) RefreshStockRow(row, false, checkTime);
     // The totals are those of the rows shown: a holding the balance no longer names keeps its
-    // last values until its row is hidden, and its freed record is never read.
+    // last values until its row is hidden.
     if (!row->IsVisible()) continue;
     totals.purchase += row->GetNumberValue(kMyItemPurchase);
     totals.credit += row->GetNumberValue(kMyItemCredit);

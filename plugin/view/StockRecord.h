@@ -6,10 +6,9 @@
 #include <string>
 
 #include "plugin/rows/RowItems.h"
+#include "plugin/view/engine/ViewSnapshots.h"
 
-struct StockTrade_s;
 class CRurezOzadoResultRecord;
-class HoldingMap;
 namespace orv::ui {
 class CMyReportCtrl;
 }
@@ -57,17 +56,35 @@ constexpr COLORREF kMacdBack = 0xE2E2E2;
 // Red above 0, blue below 0, black at 0 (the price colours of the grids).
 COLORREF PriceColor(double value);
 
+// What the all-stock grid's filter decides on, kept by the row (quote values follow ApplyQuote).
+struct StockFilterValues_s {
+  bool managed = false;
+  bool caution2 = false;
+  bool listed = true;
+  bool credit = false;
+  bool caution = false;
+  double curPrice = 0;
+  double change = 0;
+  double changeRate = 0;
+};
+
 class CStockRecord : public CStockGridRecord {
  public:
-  // Builds the items from the stock's values; a null stock gives a row of empty values (the
-  // footer row). `index` is the row's running number, `scale` the host's display scale.
-  CStockRecord(Stock_s* stock, int index, double scale);
+  // Builds the items from a copy of the stock's values; a null stock gives a row of empty
+  // values (the footer row). `index` is the row's running number, `scale` the host's display
+  // scale.
+  CStockRecord(const StockRow_s* stock, int index, double scale);
   ~CStockRecord() override;
 
   double Scale() const { return m_scale; }
+  const StockFilterValues_s& FilterValues() const { return m_filter; }
+  // Rewrites the price items (46, 35, 37, 36, 44, 43) from a new quote and colours them;
+  // false when the quote is the one shown.
+  bool ApplyQuote(const StockQuoteRow_s& quote);
 
  private:
   double m_scale = 1.0;
+  StockFilterValues_s m_filter;
 };
 
 // Own-stock grid items.
@@ -131,22 +148,13 @@ struct OwnGridTotals_s {
   double profitRate = 0;  // profit / purchase x 100, 0 without a purchase
 };
 
-// Rewrites one own-stock row from its holding and stock; `full` adds the slow-changing items.
-// `checkTime` replaces the holding's check time when given (the price simulation's clock).
-// Answers false for a row without a holding with a stock. The caller makes sure the row's
-// holding is still held (HeldHoldingOf).
-bool RefreshStockRow(CRurezOzadoResultRecord* row, bool full,
+// Rewrites one own-stock row from the copy of its holding; `full` adds the slow-changing
+// items. `checkTime` replaces the holding's check time when given (the price simulation's
+// clock). Answers false for a holding without a stock (nothing is written).
+bool ApplyHoldingRow(CRurezOzadoResultRecord* row, const HoldingRow_s& holding, bool full,
                      const SYSTEMTIME* checkTime = nullptr);
-// The row's holding when it is one of `holdings` (a holding the balance query dropped is freed
-// and must not be read), else null. Call with the engine's view lock held.
-StockTrade_s* HeldHoldingOf(const orv::ui::CMyReportRecordBase* row, const HoldingMap& holdings);
-// Rewrites the price items (46, 35, 37, 36, 44, 43) of an all-stock row with a stock and
-// colours them; false for a row without a stock.
-bool RefreshRowColours(orv::ui::CMyReportRecordBase* row);
 // Writes the totals into the own-stock grid's totals row (items 55, 56, 58, 60, 61, 59, 50).
 void WriteOwnGridTotals(orv::ui::CMyReportRecordBase* totalsRow, const OwnGridTotals_s& totals);
-// Refreshes every own-stock row whose holding is one of `holdings` (not full), sums the totals
-// over the values of the shown holding rows and writes them into the first footer row (the
-// holdings footer) when there is one. Answers the totals. Call with the engine's view lock held.
-OwnGridTotals_s RefreshOwnGridRows(orv::ui::CMyReportCtrl& grid, const HoldingMap& holdings,
-                                   const SYSTEMTIME* checkTime = nullptr);
+// Sums the totals over the values of the shown holding rows and writes them into the first
+// footer row (the holdings footer) when there is one. Answers the totals.
+OwnGridTotals_s SumOwnGridTotals(orv::ui::CMyReportCtrl& grid);

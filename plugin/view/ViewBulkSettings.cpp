@@ -5,15 +5,14 @@
 
 #include <cstdlib>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/support/TextConv.h"
 #include "platform/ui/model/ReportCtrl.h"
-#include "platform/win/CriticalSection.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/StockRecord.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/TextFormat.h"
@@ -78,21 +77,15 @@ void CPelomarView::ShowAutoTradeCheck() {
 void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   orv::ui::CMyReportCtrl* grid = Grid(gridId);
   if (!grid) return;
-  // The grid's shown holding rows whose holdings the latest balance still holds; the engine checks
-  // again under its lock before it changes one.
-  std::vector<CRurezOzadoResultRecord*> rows;
-  std::vector<StockTrade_s*> holdings;
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    const HoldingMap& held = m_engine->Stocks().Holdings();
-    for (int i = 0; i < grid->GetRecordCount(); ++i) {
-      // A hidden row is a holding the balance no longer names.
-      if (!grid->GetRecord(i)->IsVisible()) continue;
-      StockTrade_s* h = HeldHoldingOf(grid->GetRecord(i), held);
-      if (!h) continue;
-      rows.push_back(static_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i)));
-      holdings.push_back(h);
-    }
+  // The grid's shown rows of holdings the latest balance still held, named by key; the engine
+  // finds each again under its lock and skips one a balance freed since.
+  std::vector<HoldingKey_s> holdings;
+  for (int i = 0; i < grid->GetRecordCount(); ++i) {
+    // A hidden row is a holding the balance no longer names.
+    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
+    if (!row || !row->IsVisible() || row->IsBlankRow()) continue;
+    if (m_holdingsRows && !m_holdingsRows->IsHeld(row)) continue;
+    holdings.push_back(KeyOf(*row));
   }
 
   if (ask) {
@@ -123,17 +116,13 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   const bool on = state == -1 ? scopeSwitch == 0 : state == 1;
   scopeSwitch = on ? 1 : 0;
 
-  std::vector<StockTrade_s*> qualified;
+  std::vector<HoldingRow_s> qualified;
   const int count = m_engine->SetAutoTradeForHoldings(holdings, on, scope, &qualified);
-  const std::unordered_set<StockTrade_s*> changed(qualified.begin(), qualified.end());
-  {
-    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
-    for (CRurezOzadoResultRecord* row : rows) {
-      StockTrade_s* h = row->GetHolding();
-      if (!changed.count(h)) continue;
-      ShowRowAutoTrade(*row, h->auto_trade != 0);
-      RefreshStockRow(row, true);
-    }
+  if (m_holdingsRows && grid == m_myStockGrid.get()) {
+    m_holdingsRows->ApplyRows(qualified);
+    for (const HoldingRow_s& h : qualified)
+      if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key))
+        ShowRowAutoTrade(*row, h.autoTrade);
   }
   grid->RedrawControl();
 

@@ -109,14 +109,12 @@ struct ViewHooks_s {
   std::function<void(const std::wstring& path)> importFile;
   // The balance-pages' minimum-profit presets of the stock-grid menu.
   std::function<void(int command, int apply)> applyMinProfitPreset;
-  // Presets the order side panel (side, stock, code, quantity, price).
-  std::function<void(int side, struct Stock_s* stock, const wchar_t* code, double quantity,
+  // Presets the order side panel (side, market kind, code, quantity, price).
+  std::function<void(int side, uint8_t market, const wchar_t* code, double quantity,
                      double price)>
       setOrderForm;
   // Selects a stock in the view (code, how).
   std::function<void(const wchar_t* code, int how)> requestStockSelect;
-  // Resets a stock's profit stairs.
-  std::function<void(struct Stock_s* stock)> resetStockStairs;
   // Inserts an order report row into WX_STOCK_ORDER; answers 0 on success.
   std::function<int(const struct TradeOrderReport_s& order)> insertStockOrder;
 };

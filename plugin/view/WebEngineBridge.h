@@ -17,6 +17,7 @@
 #include "platform/win/CriticalSection.h"
 #include "plugin/community/WebEngine.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/StockRecord.h"
 #include "shared/StockRecords.h"
@@ -68,23 +69,24 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   }
   std::string StockCodeSuffix(const Stock_s&) override { return {}; }
 
-  Stock_s* FindStockByCode(const wchar_t* code, uint8_t market) override {
-    return view_.m_engine->Stocks().FindStockByCode(market, code, nullptr, true, nullptr);
-  }
   bool GetStockGridRow(int gridId, int row, StockGridRow_s* out) override {
     orv::ui::CMyReportCtrl* grid = view_.Grid(gridId);
     orv::ui::CMyReportRecordBase* record = grid ? grid->GetRowRecord(row) : nullptr;
     auto* stockRow = dynamic_cast<CStockGridRecord*>(record);
-    if (!stockRow || !stockRow->GetStock() || !out) return false;
-    const Stock_s* stock = stockRow->GetStock();
-    out->code = stock->code;
-    out->market = stock->market;
+    if (!stockRow || !stockRow->HasStock() || !out) return false;
+    out->code = stockRow->GetStockCode();
+    out->market = stockRow->GetStockMarket();
     const bool holdingRow = dynamic_cast<CRurezOzadoResultRecord*>(record) != nullptr;
     out->holdingQty = 0;
     if (holdingRow)
       out->holdingQty =
           view_.m_engine->HeldQuantity(KeyOf(static_cast<const CRurezOzadoResultRecord&>(*record)));
     out->autoTrade = record->GetCheckValue(AutoTradeItem(record));
+    const int nameItem = holdingRow ? int{CRurezOzadoResultRecord::kColName} : int{kAllItemName};
+    const int priceItem =
+        holdingRow ? int{CRurezOzadoResultRecord::kColCurPrice} : int{kAllItemPrice};
+    out->name = record->GetTextValue(nameItem);
+    out->price = record->GetNumberValue(priceItem);
     return true;
   }
   void SetStockGridRowAutoTrade(int gridId, int row, bool on, COLORREF colour) override {
@@ -119,37 +121,30 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   }
   void ShowStockChartDlg(uint8_t market, const wchar_t* code) override {
     if (!view_.m_chartDialog) return;
-    view_.m_chartDialog->SetStock(FindStockByCode(code, market));
+    view_.m_chartDialog->SetStock(market, code);
     view_.m_chartDialog->ShowDialog(&view_, false, true, 0);
   }
   void RequestStockSelect(const wchar_t* code, int how) override {
     if (view_.m_hooks.requestStockSelect) view_.m_hooks.requestStockSelect(code, how);
   }
-  void SetOrderForm(int side, Stock_s* stock, const wchar_t* code, double quantity,
+  void SetOrderForm(int side, uint8_t market, const wchar_t* code, double quantity,
                     double price) override {
-    if (view_.m_hooks.setOrderForm) view_.m_hooks.setOrderForm(side, stock, code, quantity, price);
+    if (view_.m_hooks.setOrderForm) view_.m_hooks.setOrderForm(side, market, code, quantity, price);
   }
   void NoteBuyPresetTime() override { buyPresetTick_ = orv::win::GetTickCount(); }
-  void ResetStockStairs(Stock_s* stock) override {
-    if (view_.m_hooks.resetStockStairs) view_.m_hooks.resetStockStairs(stock);
+  bool ResetStockStairs(const wchar_t* code, uint8_t market) override {
+    return view_.m_engine->ResetStairsOfStock(market, code);
   }
-  void SetStockAutoTrade(Stock_s* stock, bool on) override {
-    if (!stock) return;
-    orv::win::CSingleLock lock(&view_.m_engine->ViewLock(), TRUE);
-    stock->listing.auto_trade = on ? 1 : 0;
-    if (stock->holding) {
-      stock->holding->auto_trade = on ? 1 : 0;
-      stock->holding->order_count = 0;
-      stock->holding->step_orders = 0;
-    }
+  void SetStockAutoTrade(const wchar_t* code, uint8_t market, bool on) override {
+    view_.m_engine->SetStockAutoTrade(market, code, on);
   }
-  void ShowCafeRecommendDlg(Stock_s* stock, int kind) override {
+  void ShowCafeRecommendDlg(uint8_t market, const wchar_t* code, int kind) override {
     if (!view_.m_cafeDialog) return;
-    view_.m_cafeDialog->SetRecommendItem(stock, kind);
+    view_.m_cafeDialog->SetRecommendItem(market, code, kind);
     view_.m_cafeDialog->ShowDialog(&view_, false, false, 0);
   }
-  int AddMyStock(Stock_s* stock, int a, int b, int c) override {
-    return view_.m_engine->Stocks().AddMyStock(stock, a, static_cast<uint8_t>(b), c != 0);
+  int AddMyStock(const wchar_t* code, uint8_t market, int a, int b, int c) override {
+    return view_.m_engine->AddMyStockByCode(market, code, a, static_cast<uint8_t>(b), c != 0);
   }
   void ShowCafeDlg(int tab) override {
     if (view_.m_cafeDialog) view_.m_cafeDialog->ShowDialog(&view_, false, false, tab);
@@ -158,9 +153,6 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   intptr_t WebWindow() const { return webWindow_; }
 
  private:
-  static HoldingKey_s KeyOf(const CRurezOzadoResultRecord& row) {
-    return HoldingKey_s{row.GetAccountId(), row.GetCode(), row.GetCreditKind()};
-  }
   // The automatic-trading cell of a row: the holding rows' 자동매매, the all-stock rows' 자동.
   static int AutoTradeItem(const orv::ui::CMyReportRecordBase* record) {
     return dynamic_cast<const CRurezOzadoResultRecord*>(record)

@@ -1,8 +1,6 @@
 // Settings changed for every holding of a grid at once: automatic trading switched on or off
 // for all holdings that can safely trade.
 
-#include <unordered_set>
-
 #include "platform/win/CriticalSection.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
@@ -15,12 +13,6 @@ constexpr int kTradingLineAutoAllOff = 29;
 // Holdings this far down count as written off rather than as below their stop-loss.
 constexpr double kWrittenOffRate = -95.0;
 
-// The holdings the map holds now (a caller's list may name one a balance query freed since).
-std::unordered_set<const StockTrade_s*> HeldNow(const OwningHoldingMap& holdings) {
-  std::unordered_set<const StockTrade_s*> held;
-  for (const auto& entry : holdings) held.insert(entry.first);
-  return held;
-}
 }  // namespace
 
 double CPelomarEngine::HoldingPrice(const StockTrade_s* holding) {
@@ -45,12 +37,12 @@ bool CPelomarEngine::QualifiesForAutoTradeAll(const StockTrade_s* holding) {
 }
 
 CPelomarEngine::AutoTradeRisks_s CPelomarEngine::CountAutoTradeRisks(
-    const std::vector<StockTrade_s*>& holdings) {
+    const std::vector<HoldingKey_s>& holdings) {
   AutoTradeRisks_s risks;
   CSingleLock lock(&m_viewLock, TRUE);
-  const auto held = HeldNow(m_stocks.Holdings());
-  for (const StockTrade_s* h : holdings) {
-    if (!h || !held.count(h)) continue;
+  for (const HoldingKey_s& key : holdings) {
+    const StockTrade_s* h = FindHeldHolding(key);
+    if (!h) continue;
     if (HoldingPrice(h) <= 0) {
       ++risks.noPrice;
     } else if (h->profit_rate > kWrittenOffRate && h->profit_rate < h->stop_loss_rate) {
@@ -68,26 +60,27 @@ CPelomarEngine::AutoTradeRisks_s CPelomarEngine::CountAutoTradeRisks(
   return risks;
 }
 
-int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<StockTrade_s*>& holdings, bool on,
-                                            int scope, std::vector<StockTrade_s*>* qualified) {
+int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on,
+                                            int scope, std::vector<HoldingRow_s>* qualified) {
   WriteNoticeTradingLine(on ? kTradingLineAutoAllOn : kTradingLineAutoAllOff,
                          on ? L"전종목.자동매도.설정" : L"전종목.자동매도.해제");
   int count = 0;
   {
     CSingleLock lock(&m_viewLock, TRUE);
-    const auto held = HeldNow(m_stocks.Holdings());
-    for (StockTrade_s* h : holdings) {
-      if (!h || !held.count(h) || !QualifiesForAutoTradeAll(h)) continue;
-      if (qualified) qualified->push_back(h);
+    for (const HoldingKey_s& key : holdings) {
+      StockTrade_s* h = FindHeldHolding(key);
+      if (!h || !QualifiesForAutoTradeAll(h)) continue;
       ResetStockStairs(h);
       SetHoldingSellRatio(h, HoldingPrice(h), h->sell_ratio);
-      if (h->auto_group != scope) continue;
-      h->auto_trade = on ? 1 : 0;
-      if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
-      h->last_sell_tick = 0;
-      h->last_buy_tick = 0;
-      BuildStockLadder(h, 0);
-      ++count;
+      if (h->auto_group == scope) {
+        h->auto_trade = on ? 1 : 0;
+        if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
+        h->last_sell_tick = 0;
+        h->last_buy_tick = 0;
+        BuildStockLadder(h, 0);
+        ++count;
+      }
+      if (qualified) qualified->push_back(MakeHoldingRow(*h));
     }
   }
   return count;

@@ -9,12 +9,14 @@
 
 #include <curl/curl.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/win/WinTypes.h"
 #include "plugin/view/engine/DailyLogs.h"
 #include "plugin/view/engine/StockLists.h"
 #include "plugin/view/engine/TradeOrders.h"
+#include "plugin/view/engine/ViewSnapshots.h"
 
 class IEngineWindow : public ILogPane, public IStockListView {
  public:
@@ -44,17 +46,19 @@ class IEngineWindow : public ILogPane, public IStockListView {
   // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
   virtual void PlayAlertSound(int sound) {}
 
-  // --- Window work the trading tick hands over (user-interface thread) ---
-  // The account views after the account worker reported changed holdings.
-  virtual void RefreshAccountViews() {}
-  // The values of the stock grids after a quote pass applied prices.
-  virtual void RefreshGridValues() { RefreshRows(); }
-  // The all-stock quote grid, after the master list changed.
-  virtual void RebuildAllStockGrid() {}
+  // --- What the trading tick hands over: copies the window keeps; it never reads the
+  // engine's records. Called on the user-interface thread's tick; a window delivers them
+  // through its dispatcher.
+  // The holdings after the account worker reported changes.
+  virtual void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) {}
+  // The held rows' values and the changed quotes after a quote pass applied prices.
+  virtual void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) { RefreshRows(); }
+  // The master list, after it changed (the all-stock grid is built anew from it).
+  virtual void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) {}
   // The view's tab panes (timer 3).
   virtual void LayOutTabPanes() {}
-  // The view's part of a user logout: rows that show holdings and stocks go before the
-  // engine frees them (user-interface thread, workers suspended).
+  // The view's part of a user logout: the rows of the holdings and stocks the engine is about
+  // to free go (user-interface thread, workers suspended).
   virtual void ClearViewAfterLogout() {}
 
   // --- Services from outside the engine ---

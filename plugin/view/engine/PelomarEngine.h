@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/win/CriticalSection.h"
@@ -107,13 +108,6 @@ AutoStopLossRates_s ParseAutoStopLossRates(const std::wstring& text);
 // The table in force: the stored text, or the default table when the stored one is empty or
 // has no coin stop-loss line.
 std::wstring AutoStopLossRatesInForce(const std::wstring& stored);
-
-// A holding as a window names it: its account, code and cash/credit kind (1 cash, 2 credit).
-struct HoldingKey_s {
-  int32_t accountNo = 0;
-  std::wstring code;
-  int32_t holdingKind = 0;
-};
 
 class CPelomarEngine {
  public:
@@ -293,6 +287,27 @@ class CPelomarEngine {
   bool SetHoldingAutoTrade(const HoldingKey_s& key, bool on);
   // The quantity of the held holding of `key`; 0 when none is held.
   double HeldQuantity(const HoldingKey_s& key);
+  // Switches automatic trading of a listed stock (the all-stock grid's check) and of the
+  // holding made for it; false when the market has no stock of that code.
+  bool SetStockAutoTrade(uint8_t market, const wchar_t* code, bool on);
+  // Resets the sell steps of every holding of the listed stock; false when the market lists
+  // no stock of that code.
+  bool ResetStairsOfStock(uint8_t market, const wchar_t* code);
+  // Adds the listed stock to its market's own list (CStockLists::AddMyStock); 0 when the
+  // market lists no stock of that code.
+  int AddMyStockByCode(uint8_t market, const wchar_t* code, int mode, uint8_t source,
+                       bool refresh);
+
+  // --- What the windows are handed (ViewSnapshots.h), copied under the view lock ---
+  HoldingsSnapshot_s SnapshotHoldings();
+  // The held rows, and the stock quotes that changed since the last call or master list.
+  QuotesSnapshot_s SnapshotQuotes();
+  MasterListSnapshot_s SnapshotMasterList();
+  // The trading tick's hand-overs to the window: the copy goes to IEngineWindow, which
+  // delivers it on the user-interface thread.
+  void PublishHoldings();
+  void PublishQuotes();
+  void PublishMasterList();
 
   // --- Small lookups ---
   // The account of a number compared case-insensitively; null for a null or empty number.
@@ -331,11 +346,9 @@ class CPelomarEngine {
   int ComputeStockStairs(StockTrade_s* holding, int reset);
   // Current, previous and peak step become -1; every step's order values and flag are cleared.
   void ResetStockStairs(StockTrade_s* holding);
-  // Applies the rate table to every holding shown in the holdings grid (a grid row set) under
-  // the view lock; `shown` runs for each, still under the lock, to update its row. Answers
-  // the number of holdings.
-  int ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
-                             const std::function<void(StockTrade_s&)>& shown);
+  // Applies the rate table to every holding handed to the holdings grid under the view lock;
+  // `shown` (when given) receives the rows of the holdings changed. Answers their number.
+  int ApplyAutoStopLossRates(const AutoStopLossRates_s& rates, std::vector<HoldingRow_s>* shown);
   // The table applied to one holding: automatic trading off, take-profit, step width and
   // first-band correction by the band of its profit rate, the stop-loss line of its market;
   // the ladder is rebuilt and reset.
@@ -373,14 +386,15 @@ class CPelomarEngine {
     double firstPrice = 0;
     double firstStopLossPrice = 0;
   };
-  AutoTradeRisks_s CountAutoTradeRisks(const std::vector<StockTrade_s*>& holdings);
+  AutoTradeRisks_s CountAutoTradeRisks(const std::vector<HoldingKey_s>& holdings);
   // Switches automatic trading on or off for the qualifying holdings of `holdings`: writes the
   // trading-log line (28 on, 29 off); for each qualifying holding resets its stairs, applies
   // its sell ratio and, when its group equals `scope`, sets both automatic-trading switches,
   // clears its order times, rebuilds the ladder without reset and counts it. `qualified`
-  // (when given) receives the qualifying holdings. Answers the count.
-  int SetAutoTradeForHoldings(const std::vector<StockTrade_s*>& holdings, bool on, int scope,
-                              std::vector<StockTrade_s*>* qualified);
+  // (when given) receives the rows of the qualifying holdings as they are afterwards.
+  // Holdings are named by key: one the balance freed since is skipped. Answers the count.
+  int SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on, int scope,
+                              std::vector<HoldingRow_s>* qualified);
 
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
@@ -622,6 +636,8 @@ class CPelomarEngine {
 
   std::map<uint32_t, std::unique_ptr<CStockAgentBase>> m_agents;
   GroupInfoMap m_accounts;
+  // The quotes last handed to the window (SnapshotQuotes sends only what changed since).
+  std::unordered_map<std::wstring, StockQuoteRow_s> m_postedQuotes;
   CStockLists m_stocks;
   StockViewMap m_quoteLists[4];
   StockViewMap m_spareStocks;

@@ -214,7 +214,7 @@ int CPelomarEngine::ApplyQuotesToHoldings(double* outBuy, double* outDay, double
       holding->sold_out = 1;
       heldMarkChanged = true;
     }
-    if (!holding->grid_row || heldMarkChanged) ++rowsChanged;
+    if (!holding->in_grid || heldMarkChanged) ++rowsChanged;
   }
   for (const auto& entry : holdings) {
     if (Stock_s* stock = entry.first->stock) {

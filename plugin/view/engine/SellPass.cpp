@@ -416,7 +416,7 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
     const double qty = args.holding ? args.quantity : std::trunc(args.quantity);
     OrderHistoryRow_s row = MakeOrderHistoryRow(values, args.stock, args.side, args.intValue,
                                                 args.cashCredit == 2, qty, price);
-    row.holding = args.holding;
+    row.fromHolding = args.holding != nullptr;
     m_window->AddOrderHistoryRow(row);
   }
   if (out) *out = result;
@@ -426,10 +426,11 @@ int CPelomarEngine::SendTradeOrder(CURL* curl, const TradeOrderArgs_s& args,
 OrderHistoryRow_s CPelomarEngine::MakeOrderHistoryRow(const StockTrade_s* holding, Stock_s* stock,
                                                       int side, int intValue, bool credit,
                                                       double quantity, double price) const {
+  // The row is a copy: it reaches the window later, when the records may be gone.
   OrderHistoryRow_s row;
-  row.stock = stock;
-  row.holding = const_cast<StockTrade_s*>(holding);
+  row.fromHolding = holding != nullptr;
   if (stock) {
+    row.marketLetter = stock->market_letter;
     row.code = stock->code;
     row.name = stock->name;
     row.market = stock->market;

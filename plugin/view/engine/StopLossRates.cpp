@@ -125,14 +125,14 @@ int AutoStopLossRates_s::BandOf(double profitRate) {
 }
 
 int CPelomarEngine::ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
-                                           const std::function<void(StockTrade_s&)>& shown) {
+                                           std::vector<HoldingRow_s>* shown) {
   orv::win::CSingleLock lock(&m_viewLock, TRUE);
   int applied = 0;
   for (const auto& entry : m_stocks.Holdings()) {
     StockTrade_s* holding = entry.first;
-    if (!holding || !holding->grid_row) continue;
+    if (!holding || !holding->in_grid) continue;
     ApplyAutoStopLossRates(holding, rates);
-    if (shown) shown(*holding);
+    if (shown) shown->push_back(MakeHoldingRow(*holding));
     ++applied;
   }
   return applied;

@@ -95,8 +95,8 @@ struct OpenOrder_s {
 
 // One row of the order-history tab ("주문 내역"), as the engine hands it to the window side.
 struct OrderHistoryRow_s {
-  Stock_s* stock = nullptr;
-  StockTrade_s* holding = nullptr;  // null for a manual order
+  bool fromHolding = false;  // false for a manual order
+  char marketLetter = 0;     // the stock's market code, 0 when the list gave none
   std::wstring code;
   std::wstring name;
   uint8_t market = 0;

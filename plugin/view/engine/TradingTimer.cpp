@@ -65,13 +65,10 @@ void CPelomarEngine::OnTradingTick() {
   const bool signedIn = m_signedInUser.load() > 0;
   if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0) ThirtySecondBlock(now);
 
-  if (m_quotesApplied.load() == 1) {
-    if (m_window) m_window->RefreshGridValues();
-    m_quotesApplied.exchange(0);
-  }
+  if (m_quotesApplied.exchange(0) == 1) PublishQuotes();
   if (m_gridRebuildRequest.load() != 0 && m_window) {
-    m_window->RebuildAllStockGrid();
     m_gridRebuildRequest.store(0);
+    PublishMasterList();
   }
   if (signedIn) CheckTokens(now);
 }
@@ -89,8 +86,8 @@ void CPelomarEngine::ThirtySecondBlock(DWORD now) {
   if (m_gridUpdatePending.load() != 0 && m_window) m_window->PostViewMessage(WM_GRID_UPDATE, 0, 0);
   if (m_accountRefresh.load() != 0) {
     // The refresh takes this tick; the account query waits for the next one.
-    if (m_window) m_window->RefreshAccountViews();
     m_accountRefresh.store(0);
+    PublishHoldings();
   } else if (m_timer.sinceAccountQuery >= kWakeIntervalMs) {
     m_lastAccountQueryTick.store(now);
     SetWorkEvent(EngineWorker::kAccount);

@@ -102,7 +102,7 @@ class FakeWebEngine : public IWebEngine {
     auto found = suffixes.find(WideToUtf8(stock.code));
     return found == suffixes.end() ? std::string() : found->second;
   }
-  Stock_s* FindStockByCode(const wchar_t* code, uint8_t) override {
+  Stock_s* FindStockByCode(const wchar_t* code) {
     for (auto& stock : stocks)
       if (std::wstring(stock->code) == code) return stock.get();
     return nullptr;
@@ -132,23 +132,28 @@ class FakeWebEngine : public IWebEngine {
   void RequestStockSelect(const wchar_t* code, int how) override {
     calls.push_back("select " + WideToUtf8(code) + " " + std::to_string(how));
   }
-  void SetOrderForm(int side, Stock_s* stock, const wchar_t* code, double quantity,
+  void SetOrderForm(int side, uint8_t, const wchar_t* code, double quantity,
                     double price) override {
+    const Stock_s* stock = FindStockByCode(code);
     calls.push_back("order " + std::to_string(side) + " " + WideToUtf8(code) + " " +
                     std::to_string(static_cast<long long>(quantity)) + " " +
                     std::to_string(static_cast<long long>(price)) + (stock ? "" : " nostock"));
   }
   void NoteBuyPresetTime() override { calls.push_back("buytime"); }
-  void ResetStockStairs(Stock_s* stock) override {
-    calls.push_back("stairs " + WideToUtf8(stock->code));
+  bool ResetStockStairs(const wchar_t* code, uint8_t) override {
+    if (!FindStockByCode(code)) return false;
+    calls.push_back("stairs " + WideToUtf8(code));
+    return true;
   }
-  void SetStockAutoTrade(Stock_s* stock, bool on) override {
-    calls.push_back("stockauto " + WideToUtf8(stock->code) + (on ? " on" : " off"));
+  void SetStockAutoTrade(const wchar_t* code, uint8_t market, bool on) override {
+    calls.push_back("stockauto " + WideToUtf8(code) + (on ? " on" : " off"));
   }
-  void ShowCafeRecommendDlg(Stock_s* stock, int kind) override {
+  void ShowCafeRecommendDlg(uint8_t, const wchar_t* code, int kind) override {
+    const Stock_s* stock = FindStockByCode(code);
     calls.push_back("cafe " + std::to_string(kind) + (stock ? "" : " nostock"));
   }
-  int AddMyStock(Stock_s* stock, int a, int b, int c) override {
+  int AddMyStock(const wchar_t* code, uint8_t, int a, int b, int c) override {
+    const Stock_s* stock = FindStockByCode(code);
     calls.push_back("addmy " + std::to_string(a) + std::to_string(b) + std::to_string(c));
     return stock && addMyStockOk ? 1 : 0;
   }

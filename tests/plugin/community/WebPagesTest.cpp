@@ -269,9 +269,11 @@ class StockGridMenuTest : public ::testing::Test {
     cheap->market = 1;
     engine.AddStock(L"000002", L"비싼주식", 600000);
     for (int grid : {kGridHoldings1, kGridHoldings2, kGridHoldings3, kGridStockList}) {
-      engine.rows[{grid, 0}] = StockGridRow_s{L"000001", 1, 25, false};
-      engine.rows[{grid, 1}] = StockGridRow_s{L"000002", 1, 4, true};
-      engine.rows[{grid, 2}] = StockGridRow_s{L"999999", 1, 8, false};  // not in the master list
+      // The rows show the name and price of their stock.
+      engine.rows[{grid, 0}] = StockGridRow_s{L"000001", 1, 25, false, L"싼주식", 3000};
+      engine.rows[{grid, 1}] = StockGridRow_s{L"000002", 1, 4, true, L"비싼주식", 600000};
+      // A row whose stock the engine no longer lists.
+      engine.rows[{grid, 2}] = StockGridRow_s{L"999999", 1, 8, false, L"없는주식", 0};
     }
   }
   // Runs the command chosen in the menu.

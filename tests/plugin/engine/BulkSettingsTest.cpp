@@ -33,6 +33,7 @@ class BulkAutoTradeTest : public RulesFixture {
     h->last_buy_tick = 888;
     h->sell_ratio = 60;
     all_.push_back(h);
+    keys_.push_back(KeyOf(h));
     return h;
   }
   static bool StairsReset(const StockTrade_s* h) {
@@ -46,7 +47,17 @@ class BulkAutoTradeTest : public RulesFixture {
     return text.str();
   }
 
+  // Windows name holdings by key, never by record.
+  static HoldingKey_s KeyOf(const StockTrade_s* h) {
+    return HoldingKey_s{h->account_no, h->code, h->holding_kind};
+  }
+  static bool Listed(const std::vector<HoldingRow_s>& rows, const StockTrade_s* h) {
+    return std::any_of(rows.begin(), rows.end(),
+                       [h](const HoldingRow_s& row) { return row.key.code == h->code; });
+  }
+
   std::vector<StockTrade_s*> all_;
+  std::vector<HoldingKey_s> keys_;
 };
 
 TEST_F(BulkAutoTradeTest, QualifyingHoldingsAreSwitchedAndTheRestSkipped) {
@@ -67,12 +78,11 @@ TEST_F(BulkAutoTradeTest, QualifyingHoldingsAreSwitchedAndTheRestSkipped) {
       {"reverse, price below its stop-loss price", Make(L"000060", 10000, 1, -5, 1), true},
       {"reverse, price above its stop-loss price", Make(L"000070", 10600, 1, -5, 1), false},
   };
-  std::vector<StockTrade_s*> qualified;
-  EXPECT_EQ(engine_.SetAutoTradeForHoldings(all_, true, 0, &qualified), 2);
+  std::vector<HoldingRow_s> qualified;
+  EXPECT_EQ(engine_.SetAutoTradeForHoldings(keys_, true, 0, &qualified), 2);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const bool listed = std::find(qualified.begin(), qualified.end(), c.h) != qualified.end();
-    EXPECT_EQ(listed, c.qualifies);
+    EXPECT_EQ(Listed(qualified, c.h), c.qualifies);
     EXPECT_EQ(c.h->auto_trade, c.qualifies ? 1 : 0);
     EXPECT_EQ(c.h->stock->listing.auto_trade, c.qualifies ? 1 : 0);
     EXPECT_EQ(StairsReset(c.h), c.qualifies);
@@ -84,7 +94,7 @@ TEST_F(BulkAutoTradeTest, QualifyingHoldingsAreSwitchedAndTheRestSkipped) {
   }
 
   // Off again: the same holdings switch off and the log has both lines.
-  EXPECT_EQ(engine_.SetAutoTradeForHoldings(all_, false, 0, nullptr), 2);
+  EXPECT_EQ(engine_.SetAutoTradeForHoldings(keys_, false, 0, nullptr), 2);
   EXPECT_EQ(cases[0].h->auto_trade, 0);
   EXPECT_EQ(cases[0].h->stock->listing.auto_trade, 0);
   const std::string log = TradingLog();
@@ -98,19 +108,22 @@ TEST_F(BulkAutoTradeTest, QualifyingHoldingsAreSwitchedAndTheRestSkipped) {
 TEST_F(BulkAutoTradeTest, OnlyHoldingsOfTheScopesGroupAreSwitchedAndCounted) {
   StockTrade_s* master = Make(L"000110", 11000, 10, -5, 0, 0);
   StockTrade_s* second = Make(L"000120", 11000, 10, -5, 0, 1);
-  std::vector<StockTrade_s*> qualified;
-  EXPECT_EQ(engine_.SetAutoTradeForHoldings(all_, true, 1, &qualified), 1);
+  std::vector<HoldingRow_s> qualified;
+  EXPECT_EQ(engine_.SetAutoTradeForHoldings(keys_, true, 1, &qualified), 1);
   EXPECT_EQ(second->auto_trade, 1);
   EXPECT_EQ(second->last_sell_tick, 0u);
   // The other group's holding still qualifies (its row check and stairs are refreshed) but
   // keeps its switch and order times.
-  EXPECT_EQ(qualified.size(), 2u);
+  ASSERT_EQ(qualified.size(), 2u);
+  // The rows handed back show the holdings as the switch left them.
+  for (const HoldingRow_s& row : qualified)
+    EXPECT_EQ(row.autoTrade, row.key.code == second->code) << row.key.code;
   EXPECT_EQ(master->auto_trade, 0);
   EXPECT_EQ(master->stock->listing.auto_trade, 0);
   EXPECT_EQ(master->last_sell_tick, 777u);
   EXPECT_TRUE(StairsReset(master));
 
-  EXPECT_EQ(engine_.SetAutoTradeForHoldings(all_, true, 0, nullptr), 1);
+  EXPECT_EQ(engine_.SetAutoTradeForHoldings(keys_, true, 0, nullptr), 1);
   EXPECT_EQ(master->auto_trade, 1);
 }
 
@@ -120,14 +133,14 @@ TEST_F(BulkAutoTradeTest, RisksCountUnpricedAndBelowStopLossHoldings) {
   Make(L"000230", 9000, -10, -5);  // below its stop-loss
   Make(L"000240", 500, -97, -5);   // written off: not counted
   Make(L"000250", 0, -10, -5);     // no price counts before the rate
-  const auto risks = engine_.CountAutoTradeRisks(all_);
+  const auto risks = engine_.CountAutoTradeRisks(keys_);
   EXPECT_EQ(risks.noPrice, 2);
   EXPECT_EQ(risks.belowStopLoss, 1);
   EXPECT_TRUE(risks.hasFirst);
   EXPECT_EQ(risks.firstCode, unpriced->code);
   EXPECT_DOUBLE_EQ(risks.firstPrice, 0);
 
-  const std::vector<StockTrade_s*> safe(all_.begin(), all_.begin() + 1);
+  const std::vector<HoldingKey_s> safe(keys_.begin(), keys_.begin() + 1);
   const auto none = engine_.CountAutoTradeRisks(safe);
   EXPECT_EQ(none.noPrice + none.belowStopLoss, 0);
   EXPECT_FALSE(none.hasFirst);

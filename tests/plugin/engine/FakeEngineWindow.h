@@ -55,9 +55,22 @@ class FakeEngineWindow : public IEngineWindow {
     std::lock_guard<std::mutex> lock(mutex);
     historyRows.push_back(row);
   }
-  void RefreshAccountViews() override { ++accountRefreshes; }
-  void RefreshGridValues() override { ++gridRefreshes; }
-  void RebuildAllStockGrid() override { ++gridRebuilds; }
+  // The snapshots the engine publishes, as a window would receive them.
+  void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastHoldings = std::move(holdings);
+    ++accountRefreshes;
+  }
+  void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastQuotes = std::move(quotes);
+    ++gridRefreshes;
+  }
+  void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastMaster = std::move(master);
+    ++gridRebuilds;
+  }
   void ClearViewAfterLogout() override { ++viewClears; }
   bool CheckServiceUser(CURL* curl, int brokerId, const char* clientName, const wchar_t* account,
                         int* userIndex) override {
@@ -92,6 +105,9 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<OrderHistoryRow_s> historyRows;
   std::vector<int> sounds;
   std::function<void()> onSound;  // runs inside the order, on the ordering thread
+  std::shared_ptr<const HoldingsSnapshot_s> lastHoldings;
+  std::shared_ptr<const QuotesSnapshot_s> lastQuotes;
+  std::shared_ptr<const MasterListSnapshot_s> lastMaster;
   std::atomic<int> accountRefreshes{0};
   std::atomic<int> gridRefreshes{0};
   std::atomic<int> gridRebuilds{0};

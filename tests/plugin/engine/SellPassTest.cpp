@@ -191,7 +191,7 @@ TEST_F(SellPass, OrdersEachQueuedHoldingAtMarketPriceSpacedAndReportsTheMoneyLog
   // Flags 7: the sell sound and a history row per order.
   EXPECT_EQ(window_.sounds, (std::vector<int>{kAlertSoundSell, kAlertSoundSell}));
   ASSERT_EQ(window_.historyRows.size(), 2u);
-  EXPECT_EQ(window_.historyRows[1].holding, samsung);
+  EXPECT_TRUE(window_.historyRows[1].fromHolding);
   EXPECT_DOUBLE_EQ(window_.historyRows[1].quantity, 4);
   EXPECT_NEAR(window_.historyRows[1].profitRate, 1000.0 / 600.0, 1e-9);  // 61,000 on 60,000
 }
@@ -329,7 +329,7 @@ TEST_F(SellPass, UserOrderIsCutToThePerOrderLimit) {
   EXPECT_EQ(notice, L"주문-매수 : 60000 x 8 = 500000\r\n주문 : 8 / 잔량 : 0");
   // A manual order gets a history row from the stock, with whole shares.
   ASSERT_EQ(window_.historyRows.size(), 1u);
-  EXPECT_EQ(window_.historyRows[0].holding, nullptr);
+  EXPECT_FALSE(window_.historyRows[0].fromHolding);
   EXPECT_DOUBLE_EQ(window_.historyRows[0].quantity, 8);
   EXPECT_DOUBLE_EQ(window_.historyRows[0].profitRate, 0);
   EXPECT_EQ(window_.historyRows[0].orderTime, L"09:00:00.000");

@@ -17,25 +17,25 @@ using orv::ui::kColorNone;
 using orv::ui::ReportItemKind;
 using Row = CRurezOzadoResultRecord;
 
-// A cash holding of 10 shares bought for 700,000 with its stock, on a domestic market.
+// A cash holding of 10 shares bought for 700,000, on a domestic market, with the values the
+// holdings grid copies from its holding and stock.
 struct HoldingFixture : ::testing::Test {
-  Stock_s stock;
-  StockTrade_s holding;
   RurezOzadoRowValues v;
 
   HoldingFixture() {
-    stock.nation = 1;
-    stock.day_score = 71.6;
-    stock.minute_score = -3.2;
-    holding.broker_id = 14;
-    holding.loan_amount = 350000;
-    holding.tax = 1234.4;
-    holding.commission = 56.7;
-    holding.buy_exchange_rate = 1385.25;
-    holding.check_time.wHour = 9;
-    holding.check_time.wMinute = 5;
-    holding.check_time.wSecond = 7;
-    holding.entry_time.wHour = 10;
+    v.nation = 1;
+    v.stockMarket = 1;
+    v.dayScore = 71.6;
+    v.minuteScore = -3.2;
+    v.brokerId = 14;
+    v.creditAmount = 350000;
+    v.tax = 1234.4;
+    v.commission = 56.7;
+    v.buyExchangeRate = 1385.25;
+    v.checkTime.wHour = 9;
+    v.checkTime.wMinute = 5;
+    v.checkTime.wSecond = 7;
+    v.entryTime.wHour = 10;
     v.market = '1';
     v.rowNumber = 3;
     v.creditKind = 1;
@@ -54,10 +54,7 @@ struct HoldingFixture : ::testing::Test {
     v.splitRateOrAmount = 20;
   }
 
-  std::unique_ptr<Row> Make(double scale = 1.0, bool withHolding = true, bool withStock = true) {
-    return std::make_unique<Row>(scale, withHolding ? &holding : nullptr,
-                                 withStock ? &stock : nullptr, v);
-  }
+  std::unique_ptr<Row> Make(double scale = 1.0) { return std::make_unique<Row>(scale, v); }
 };
 
 std::wstring Caption(const Row& row, int index) { return row.GetItemCaption(index); }
@@ -109,16 +106,25 @@ TEST_F(HoldingFixture, ShowsTheHoldingAndStockValues) {
   EXPECT_EQ(Caption(*row, Row::kColSplitRate), L"20%");
   EXPECT_EQ(Caption(*row, Row::kColFirstSpare), L"0");
   EXPECT_EQ(Caption(*row, 132), L"0");
-  EXPECT_EQ(row->GetStock(), &stock);
-  EXPECT_EQ(row->GetHolding(), &holding);
+  // The row names its stock by market and code, never by the engine's record.
+  EXPECT_TRUE(row->HasStock());
+  EXPECT_EQ(row->GetStockMarket(), 1);
+  EXPECT_EQ(row->GetStockCode(), L"005930");
   EXPECT_EQ(row->GetAccountId(), 7);
   EXPECT_FALSE(row->IsBlankRow());
 }
 
 TEST_F(HoldingFixture, WithoutHoldingOrStockTheirColumnsAreZeroOrEmpty) {
+  const RurezOzadoRowValues given = v;
+  v = RurezOzadoRowValues();
+  v.market = given.market;
+  v.rowNumber = given.rowNumber;
+  v.accountId = given.accountId;
+  v.code = given.code;
+  v.name = given.name;
   v.creditAmount = 1000;
   v.creditKind = 2;
-  auto row = Make(1.0, false, false);
+  auto row = Make(1.0);
   EXPECT_EQ(row->GetOptionsValue(Row::kColBroker), 0);
   EXPECT_EQ(row->GetOptionsValue(Row::kColNation), 0);
   EXPECT_EQ(Caption(*row, Row::kColCheckTime), L"");
@@ -209,7 +215,7 @@ TEST_F(HoldingFixture, DivisionsByZeroShowZero) {
   EXPECT_EQ(row->GetNumberValue(Row::kColCreditRate), 0);
   v.quantity = 5;
   v.purchaseAmount = 100;
-  holding.loan_amount = 0;
+  v.creditAmount = 0;
   row = Make();
   EXPECT_EQ(row->GetNumberValue(Row::kColAvgPrice), 20);
   EXPECT_EQ(row->GetNumberValue(Row::kColCreditRate), 0);

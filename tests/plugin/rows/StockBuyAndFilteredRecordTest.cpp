@@ -40,7 +40,7 @@ TEST(StockBuyItemRecord, BuildsTheWatchRowInLayoutOrder) {
   auto* row = static_cast<CStockBuyItemRecord*>(grid.AddRecord(
       new CStockBuyItemRecord(4, &stock, 12345, 1, '2', 3, L"005930", L"삼성전자", v)));
   ASSERT_EQ(row->GetItemCount(), kStockBuyItemColumns);
-  EXPECT_EQ(row->GetStock(), &stock);
+  EXPECT_EQ(row->GetStockCode(), std::wstring(stock.code));
   const std::pair<int, std::wstring> captions[] = {
       {0, L""},       {1, L"4"},        {2, L"12345"},    {3, L"KR"},    {4, L"50"},
       {5, L"3"},      {6, L"005930"},   {7, L"삼성전자"}, {8, L"71234"}, {9, L"-1.23%"},
@@ -102,7 +102,7 @@ TEST(FilteredStockRecord, ItemsKindsAndValues) {
   for (int i = 38; i <= 52; ++i)
     EXPECT_EQ(row->GetItem(i)->backColor, i >= 41 && i <= 43 ? 0x66FFFFu : orv::ui::kColorNone)
         << i;
-  EXPECT_EQ(row->GetStock(), &f.stock);
+  EXPECT_EQ(row->GetStockCode(), std::wstring(f.stock.code));
 
   auto bare = f.Make(false);  // no stock: scores 0
   for (int i = 34; i <= 37; ++i) EXPECT_EQ(bare->GetNumberValue(i), 0) << i;

@@ -235,8 +235,8 @@ TEST_F(PelomarViewTest, OrdersAddRowsToTheOrderHistoryTabAndCountThemInItsCaptio
   EXPECT_EQ(grid->GetRecordCount(), 2);
   EXPECT_EQ(view->OrderHistoryCount(), 2);
   EXPECT_EQ(view->TabControl()->GetPageText(2), wxString(L"주문 내역:2건"));
-  // A row without a stock adds nothing and counts nothing.
-  row.stock = nullptr;
+  // A row without a code adds nothing and counts nothing.
+  row.code.clear();
   EXPECT_EQ(view->AddOrderHistoryRow(row), nullptr);
   EXPECT_EQ(view->OrderHistoryCount(), 2);
   EXPECT_TRUE(view->Destroy());
@@ -350,7 +350,7 @@ TEST_F(PelomarViewTest, LayoutAtScaleOneAndAHalfShowsTheGridRows) {
     ++index;
   }
   // The rebuild the tick runs after the master codes (rows in code order: 000660 first).
-  view->Engine().Window()->RebuildAllStockGrid();
+  view->Engine().PublishMasterList();
   EXPECT_EQ(view->FilterMasterGrid(1).shown, 3);
   wxGrid* body = FindGrid(view->TabControl()->GetPage(0));
   ASSERT_NE(body, nullptr);
@@ -521,9 +521,19 @@ StockTrade_s* AddHeldStock(CPelomarEngine& engine, const wchar_t* code, double p
   return h;
 }
 
-CRurezOzadoResultRecord* RowOf(const StockTrade_s* h) {
-  return static_cast<CRurezOzadoResultRecord*>(
-      static_cast<orv::ui::CMyReportRecordBase*>(h->grid_row));
+// The holdings row the view shows for a holding, found by the key the view names it by.
+CRurezOzadoResultRecord* RowOf(CPelomarView* view, const StockTrade_s* h) {
+  return view->HoldingsRows()->RowOf(HoldingKey_s{h->account_no, h->code, h->holding_kind});
+}
+
+// The all-stock row of a stock (the rows name their stock by market and code).
+orv::ui::CMyReportRecordBase* AllStockRowOf(const Stock_s* stock, orv::ui::CMyReportCtrl& grid) {
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CStockGridRecord*>(grid.GetRecord(i));
+    if (row && row->GetStockMarket() == stock->market && row->GetStockCode() == stock->code)
+      return grid.GetRecord(i);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -542,11 +552,11 @@ TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHol
   std::vector<StockTrade_s*> holdings = {AddHeldStock(engine, L"005930", 11000, 10),
                                          AddHeldStock(engine, L"000660", 0, 10),
                                          AddHeldStock(engine, L"035420", 9000, -10)};
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   ASSERT_EQ(grid->GetRecordCount(), 3);
-  for (StockTrade_s* h : holdings) ASSERT_NE(h->grid_row, nullptr);
+  for (StockTrade_s* h : holdings) ASSERT_NE(RowOf(view, h), nullptr);
   const auto rowCheck = [&](int i) {
-    return RowOf(holdings[i])->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade);
+    return RowOf(view, holdings[i])->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade);
   };
 
   EXPECT_EQ(view->OnReceivedMsgFromManager(2, 113, 0, 0, nullptr), 1);
@@ -556,7 +566,7 @@ TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHol
   EXPECT_TRUE(rowCheck(0));
   EXPECT_FALSE(rowCheck(1));
   EXPECT_FALSE(rowCheck(2));
-  EXPECT_EQ(RowOf(holdings[0])->GetItem(CRurezOzadoResultRecord::kColAutoTrade)->backColor,
+  EXPECT_EQ(RowOf(view, holdings[0])->GetItem(CRurezOzadoResultRecord::kColAutoTrade)->backColor,
             kRowRed);
   EXPECT_EQ(view->AutoTradeSwitch(0), 1);
   EXPECT_TRUE(view->CheckBox(IDC_CHECK_ALL_STOCK_WATCH)->GetValue());
@@ -593,11 +603,16 @@ TEST_F(PelomarViewTest, HostCommandsAndTheGridMenuSwitchAutomaticTradingOfTheHol
   EXPECT_EQ(view->AutoTradeSwitch(0), 0);
   EXPECT_EQ(holdings[0]->auto_trade, 0);
 
-  // The grid menu's "자동 매매" on a holding row switches that holding on, then off again.
-  const int shown = grid->GetRowIndex(RowOf(holdings[0]));
+  // The grid menu's "자동 매매" on a holding row switches that holding on (its sell steps start
+  // again), then off again.
+  const int shown = grid->GetRowIndex(RowOf(view, holdings[0]));
   ASSERT_GE(shown, 0);
+  holdings[0]->cur_step = 3;
+  holdings[0]->step_orders = 2;
   ASSERT_TRUE(view->GridMenu().RunStockGridCommand(IDC_MY_STOCK_GRID, shown, ID_HOLDING_AUTO_TRADE));
   EXPECT_EQ(holdings[0]->auto_trade, 1);
+  EXPECT_EQ(holdings[0]->cur_step, -1);
+  EXPECT_EQ(holdings[0]->step_orders, 0);
   EXPECT_TRUE(rowCheck(0));
   ASSERT_TRUE(view->GridMenu().RunStockGridCommand(IDC_MY_STOCK_GRID, shown, ID_HOLDING_AUTO_TRADE));
   EXPECT_EQ(holdings[0]->auto_trade, 0);
@@ -632,7 +647,7 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   StockTrade_s* a = AddHeldStock(engine, L"005930", 11000, 10);
   StockTrade_s* b = AddHeldStock(engine, L"000660", 9000, -10);
   b->loan_amount = 30000;
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   ASSERT_EQ(grid->GetRecordCount(), 2);
   // The footer's first row carries the totals, shown with the rows.
   ASSERT_GE(grid->GetFooterRecordCount(), 1);
@@ -652,11 +667,11 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
     engine.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 0, nullptr, 0);
     engine.m_quotesApplied.store(1);
     engine.OnTradingTick();
-    EXPECT_DOUBLE_EQ(RowOf(a)->GetNumberValue(kMyItemPrice), pass.priceA);
-    EXPECT_DOUBLE_EQ(RowOf(b)->GetNumberValue(kMyItemPrice), pass.priceB);
-    EXPECT_EQ(RowOf(a)->GetItem(kMyItemPrice)->textColor, kRowRed);
-    EXPECT_EQ(RowOf(b)->GetItem(kMyItemPrice)->textColor, kRowBlue);
-    EXPECT_DOUBLE_EQ(RowOf(b)->GetNumberValue(kMyItemChange), -1.5);
+    EXPECT_DOUBLE_EQ(RowOf(view, a)->GetNumberValue(kMyItemPrice), pass.priceA);
+    EXPECT_DOUBLE_EQ(RowOf(view, b)->GetNumberValue(kMyItemPrice), pass.priceB);
+    EXPECT_EQ(RowOf(view, a)->GetItem(kMyItemPrice)->textColor, kRowRed);
+    EXPECT_EQ(RowOf(view, b)->GetItem(kMyItemPrice)->textColor, kRowBlue);
+    EXPECT_DOUBLE_EQ(RowOf(view, b)->GetNumberValue(kMyItemChange), -1.5);
     // The all-stock tab's row of the stock follows too.
     orv::ui::CMyReportRecordBase* quote = AllStockRowOf(b->stock, *view->Grid(IDC_ALL_STOCK_GRID));
     ASSERT_NE(quote, nullptr);
@@ -668,7 +683,7 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
 
   // A holding the balance dropped is freed before the rows follow: the tick does not read it
   // and its row keeps its last values (in the totals while the row is shown).
-  CRurezOzadoResultRecord* rowB = RowOf(b);
+  CRurezOzadoResultRecord* rowB = RowOf(view, b);
   b->auto_trade = 1;
   rowB->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, true);
   engine.Stocks().Holdings().erase(b);
@@ -677,16 +692,16 @@ TEST_F(PelomarViewTest, QuotePassesRefreshTheHoldingRowsAndTheirTotalsOnTheNextT
   engine.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 0, nullptr, 0);
   engine.m_quotesApplied.store(1);
   engine.OnTradingTick();
-  EXPECT_DOUBLE_EQ(RowOf(a)->GetNumberValue(kMyItemPrice), 13000);
+  EXPECT_DOUBLE_EQ(RowOf(view, a)->GetNumberValue(kMyItemPrice), 13000);
   EXPECT_DOUBLE_EQ(rowB->GetNumberValue(kMyItemPrice), 9500);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000 + 95000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 30000);
   // The next account refresh: the row no longer trades; missed twice, it is hidden and leaves
   // the totals.
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   EXPECT_FALSE(rowB->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
   EXPECT_TRUE(rowB->IsVisible());
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   EXPECT_FALSE(rowB->IsVisible());
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemValuation), 130000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 0);
@@ -708,11 +723,11 @@ TEST_F(PelomarViewTest, ARowSwitchesTheHoldingItsKeyNamesAndNothingOnceItIsGone)
   second->account_no = 8;
   second->quantity = 4;
   engine.Stocks().Holdings().emplace(second, 1);
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   ASSERT_EQ(grid->GetRecordCount(), 2);
-  CRurezOzadoResultRecord* firstRow = RowOf(first);
+  CRurezOzadoResultRecord* firstRow = RowOf(view, first);
   const int firstIndex = grid->GetRowIndex(firstRow);
-  const int secondIndex = grid->GetRowIndex(RowOf(second));
+  const int secondIndex = grid->GetRowIndex(RowOf(view, second));
   ASSERT_GE(firstIndex, 0);
   ASSERT_GE(secondIndex, 0);
 
@@ -785,7 +800,7 @@ TEST_F(PelomarViewTest, AHoldingTheAccountWorkerFreesWhileTheGridRefreshesIsNeve
     }
   });
   for (int i = 0; i < 300 || merges.load() < 50; ++i) {
-    engine.Window()->RefreshAccountViews();
+    engine.PublishHoldings();
     engine.m_quotesApplied.store(1);
     engine.OnTradingTick();
     if (i > 20000) break;
@@ -796,8 +811,8 @@ TEST_F(PelomarViewTest, AHoldingTheAccountWorkerFreesWhileTheGridRefreshesIsNeve
 
   // The last reply names only 005930: two refreshes later only its row is shown.
   merge(1000001, false);
-  engine.Window()->RefreshAccountViews();
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
+  engine.PublishHoldings();
   int shown = 0;
   for (int i = 0; i < grid->GetRecordCount(); ++i) {
     auto* record = static_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
@@ -826,7 +841,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   h->sell_ratio = 95;  // 매도비중
   h->sell_rate = 30;   // 분할률/금액
   h->stop_loss_rate = -12.5;
-  engine.Window()->RefreshAccountViews();
+  engine.PublishHoldings();
   auto* grid = view->Grid(IDC_MY_STOCK_GRID);
   ASSERT_EQ(grid->GetRecordCount(), 1);
   // What the grid's window shows: the item's caption through its column's option list.
@@ -836,7 +851,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
                   : std::wstring(L"(no column)");
   };
   using Row = CRurezOzadoResultRecord;
-  orv::ui::CMyReportRecordBase* row = RowOf(h);
+  orv::ui::CMyReportRecordBase* row = RowOf(view, h);
   EXPECT_EQ(shows(grid, row, Row::kColBroker), L"DB증권");
   EXPECT_EQ(shows(grid, row, Row::kColAccount), L"모의계좌-01");
   EXPECT_EQ(shows(grid, row, Row::kColNation), L"KR");
@@ -846,7 +861,7 @@ TEST_F(PelomarViewTest, OptionColumnsShowTheirLabels) {
   EXPECT_EQ(shows(grid, row, Row::kColStopLoss), L"-12.5%");
 
   // The all-stock rows the rebuild makes show the nation and market labels too.
-  engine.Window()->RebuildAllStockGrid();
+  engine.PublishMasterList();
   orv::ui::CMyReportCtrl* all = view->Grid(IDC_ALL_STOCK_GRID);
   ASSERT_EQ(all->GetRecordCount(), 1);
   EXPECT_EQ(shows(all, all->GetRecord(0), kAllItemNation), L"KR");
@@ -900,7 +915,7 @@ TEST_F(PelomarViewTest, TheTickFillsTheAllStockGridAfterTheMasterCodesAndALogout
   // The logout's view step empties the rows before the engine frees their stocks.
   engine.Window()->ClearViewAfterLogout();
   EXPECT_EQ(grid->GetRecordCount(), 0);
-  EXPECT_EQ(samsung->grid_row, nullptr);
+  EXPECT_EQ(AllStockRowOf(samsung, *grid), nullptr);
   engine.m_gridRebuildRequest.store(1);
   engine.OnTradingTick();
   ASSERT_EQ(grid->GetRecordCount(), 3);

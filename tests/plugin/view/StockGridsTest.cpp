@@ -40,8 +40,16 @@ class MasterGridTest : public ::testing::Test {
     stock->listing.managed = s.managed;
     stock->listing.caution = s.caution;
     stock->listing.credit = s.credit;
-    if (withRow) AddAllStockRow(grid_, stock, grid_.GetRecordCount() + 1, 1.0);
+    if (withRow) AddAllStockRow(grid_, MakeStockRow(*stock), grid_.GetRecordCount() + 1, 1.0);
     return stock;
+  }
+  // What a quote pass hands the grid for a stock whose quote changed.
+  bool Requote(const Stock_s* stock) {
+    for (int i = 0; i < grid_.GetRecordCount(); ++i) {
+      auto* row = dynamic_cast<CStockRecord*>(grid_.GetRecord(i));
+      if (row && row->GetStockCode() == stock->code) return row->ApplyQuote(MakeStockQuote(*stock));
+    }
+    return false;
   }
   // The shown rows' codes in the order of their running numbers, which must run from 1.
   std::vector<std::wstring> ShownCodes() {
@@ -65,7 +73,7 @@ class MasterGridTest : public ::testing::Test {
       if (!(price > 0) || price < low) return 0;
       return (high > 0 && price > high) ? 0 : 1;
     };
-    return FilterMasterGridRows(grid_, master_, f, range, mode);
+    return FilterMasterGridRows(grid_, f, range, mode);
   }
 
   OwningStockMap master_;
@@ -78,7 +86,7 @@ TEST_F(MasterGridTest, FilterShowsByOptionsRangeAndClass) {
   Add({L"000020", 9000, 0, 1});               // managed
   Add({L"000040", 500, 10, 0, L"투자주의"});  // caution text
   Add({L"000050", 50, -1, 0, L"", 1});        // credit
-  Add({L"000060", 800, 0}, false);            // no grid row: counted only
+  Add({L"000060", 800, 0}, false);            // no grid row: never shown
 
   MasterGridFilter_s off;
   off.codesEndingInZero = 0;
@@ -99,11 +107,12 @@ TEST_F(MasterGridTest, FilterShowsByOptionsRangeAndClass) {
   MasterGridFilter_s class2 = off;
   class2.priceClass = 2;
   const Case cases[] = {
-      {"codes ending in 0", on, 0, 0, {L"000020", L"000040", L"000050", L"005930"}},
-      {"managed excluded", noManaged, 0, 0, {L"000040", L"000050", L"005930"}},
-      {"credit excluded", noCredit, 0, 0, {L"000020", L"000040", L"005930"}},
+      // Shown rows are numbered in the grid's order (the program adds them in code order).
+      {"codes ending in 0", on, 0, 0, {L"005930", L"000020", L"000040", L"000050"}},
+      {"managed excluded", noManaged, 0, 0, {L"005930", L"000040", L"000050"}},
+      {"credit excluded", noCredit, 0, 0, {L"005930", L"000020", L"000040"}},
       {"price class 2 alone decides", class2, 0, 0, {L"000040"}},
-      {"range replaces the options", off, 1000, 65000, {L"000020", L"005935"}},
+      {"range replaces the options", off, 1000, 65000, {L"005935", L"000020"}},
       {"range without upper bound", on, 10000, 0, {L"005930", L"005935"}},
   };
   for (const Case& c : cases) {
@@ -121,7 +130,7 @@ TEST_F(MasterGridTest, FilterShowsByOptionsRangeAndClass) {
 TEST_F(MasterGridTest, FooterCountsAndRisingFallingText) {
   Add({L"005930", 70000, 500, 1});
   Add({L"000040", 500, -10, 0, L"투자주의", 1});
-  Add({L"000060", 800, 0, 0, L"", 1}, false);
+  Add({L"000060", 800, 0, 0, L"", 1}, false);  // no row: not counted
   MasterGridFilter_s f;
   f.footerValue = 1.26;
   const MasterGridCounts_s first = Filter(f);
@@ -133,22 +142,27 @@ TEST_F(MasterGridTest, FooterCountsAndRisingFallingText) {
   orv::ui::CMyReportRecordBase* footer = grid_.GetFooterRecord(0);
   EXPECT_EQ(footer->GetNumberValue(kAllItemOrder), 2);
   EXPECT_EQ(footer->GetTextValue(kAllItemManaged), L"1");
-  EXPECT_EQ(footer->GetTextValue(kAllItemCredit), L"2");
+  EXPECT_EQ(footer->GetTextValue(kAllItemCredit), L"1");
   EXPECT_EQ(footer->GetTextValue(kAllItemCaution), L"1");
   EXPECT_EQ(footer->GetTextValue(kAllItemCode), L"상승(1)/하락(1) (1.3)");
 
   // With no falling stock the rising/falling text is left alone.
   footer->SetTextValue(kAllItemCode, L"");
-  master_.Find(L"000040")->change = 5;
+  Stock_s* rose = master_.Find(L"000040");
+  rose->change = 5;
+  rose->change_rate = 1;
+  ASSERT_TRUE(Requote(rose));
+  EXPECT_FALSE(Requote(rose)) << "the same quote again writes nothing";
   Filter(f);
   EXPECT_EQ(footer->GetTextValue(kAllItemCode), L"");
 }
 
-TEST_F(MasterGridTest, RowsUnlinkTheirStockWhenFreed) {
-  Stock_s* stock = Add({L"005930", 70000, 500});
-  ASSERT_NE(stock->grid_row, nullptr);
-  grid_.ResetContent(false);
-  EXPECT_EQ(stock->grid_row, nullptr);
+TEST_F(MasterGridTest, RowsKeepTheirValuesWhenTheEngineFreesTheStock) {
+  Add({L"005930", 70000, 500});
+  GfxStockDataListFree2(&master_);  // the engine frees its list (a logout or a new download)
+  const orv::ui::CMyReportRecordBase* row = grid_.GetRecord(0);
+  EXPECT_EQ(row->GetNumberValue(kAllItemPrice), 70000);
+  EXPECT_EQ(Filter(MasterGridFilter_s()).shown, 1);
 }
 
 TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
@@ -160,7 +174,8 @@ TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
     SCOPED_TRACE(c.days);
     Stock_s stock;
     for (int i = 0; i < c.days; ++i) stock.listing.day_values.push_back(100 + i);
-    CStockRecord row(&stock, 1, 1.0);
+    const StockRow_s copy = MakeStockRow(stock);
+    CStockRecord row(&copy, 1, 1.0);
     const int expected = kAllStockItemCount + std::max(c.valueItems, kDayItemCount);
     ASSERT_EQ(row.GetItemCount(), expected);
     for (int i = 0; i < expected - kAllStockItemCount; ++i)
@@ -174,7 +189,8 @@ TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
   up.change = 1400;
   up.change_rate = 2.04;
   up.listing.caution = L"투자주의";
-  CStockRecord row(&up, 3, 1.5);
+  const StockRow_s upRow = MakeStockRow(up);
+  CStockRecord row(&upRow, 3, 1.5);
   EXPECT_EQ(row.GetItemCaption(kAllItemPrice), L"70000");
   EXPECT_EQ(row.GetItemCaption(kAllItemChange), L"1400");
   EXPECT_EQ(row.GetItemCaption(kAllItemChangeRate), L"2.0%");
@@ -190,17 +206,18 @@ TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
 
   up.change = -700;
   up.change_rate = -1.0;
-  EXPECT_TRUE(RefreshRowColours(&row));
+  EXPECT_TRUE(row.ApplyQuote(MakeStockQuote(up)));
   EXPECT_EQ(row.GetItem(kAllItemPrice)->textColor, kRowBlue);
   EXPECT_EQ(row.GetNumberValue(kAllItemChange), -700);
+  EXPECT_EQ(row.FilterValues().change, -700);
   up.change = 0;
   up.change_rate = 0;
-  RefreshRowColours(&row);
+  row.ApplyQuote(MakeStockQuote(up));
   EXPECT_EQ(row.GetItem(kAllItemChangeRate)->textColor, kRowBlack);
 
   CStockRecord footer(nullptr, 0, 1.0);
   EXPECT_TRUE(footer.GetItem(kAllItemName)->buttons.empty());
-  EXPECT_FALSE(RefreshRowColours(&footer));
+  EXPECT_FALSE(footer.ApplyQuote(MakeStockQuote(up)));
 }
 
 TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
@@ -236,27 +253,30 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   std::wcscpy(hc.code, L"035420");
   hc.quantity = 1;
   hc.purchase = 999;
-  // The rows and their footer as the account refresh makes them.
-  HoldingViewMap balance;
-  for (StockTrade_s* h : {&ha, &hb, &hc}) balance.emplace(h, 0);
+  // The rows and their footer as the account refresh makes them, from the engine's copies.
   CHoldingsGrid rows(grid);
-  ASSERT_EQ(rows.RefreshHoldingsGrid(&balance), 3);
-  auto* ra = rows.RowOf(&ha);
-  auto* rb = rows.RowOf(&hb);
-  auto* rc = rows.RowOf(&hc);
+  ASSERT_EQ(rows.RefreshHoldingsGrid({MakeHoldingRow(ha), MakeHoldingRow(hb), MakeHoldingRow(hc)}),
+            3);
+  const auto key = [](const StockTrade_s& h) {
+    return HoldingKey_s{h.account_no, h.code, h.holding_kind};
+  };
+  auto* ra = rows.RowOf(key(ha));
+  auto* rb = rows.RowOf(key(hb));
+  auto* rc = rows.RowOf(key(hc));
   ASSERT_TRUE(ra && rb && rc);
   orv::ui::CMyReportRecordBase* totals = grid.GetFooterRecord(0);
   ASSERT_NE(totals, nullptr);
 
-  // hc is no longer held (a later balance freed it) and its row was hidden: the refresh does
-  // not read its holding and the totals leave its row out.
-  HoldingViewMap held;
-  for (StockTrade_s* h : {&ha, &hb}) held.emplace(h, 0);
+  // hc is no longer held (a later balance freed it) and its row was hidden: the quotes do not
+  // reach its row and the totals leave it out.
   c.cur_price = 600;
-  rc->SetVisible(false);
   ha.profit_amount = 100000;
   hb.profit_amount = -100000;
-  const OwnGridTotals_s t = RefreshOwnGridRows(grid, held);
+  const std::vector<HoldingRow_s> held = {MakeHoldingRow(ha), MakeHoldingRow(hb)};
+  rows.RefreshHoldingsGrid(held);
+  rc->SetVisible(false);
+  EXPECT_EQ(rows.ApplyQuotes(held), 2);
+  const OwnGridTotals_s t = SumOwnGridTotals(grid);
   EXPECT_DOUBLE_EQ(t.purchase, 1000000);
   EXPECT_DOUBLE_EQ(t.valuation, 1000000);
   EXPECT_DOUBLE_EQ(t.profit, 0);
@@ -265,8 +285,8 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemCredit), 50000);
   EXPECT_DOUBLE_EQ(totals->GetNumberValue(kMyItemTax), 1000);
   EXPECT_DOUBLE_EQ(rc->GetNumberValue(kMyItemPrice), 500);
-  EXPECT_EQ(HeldHoldingOf(rc, held), nullptr);
-  EXPECT_EQ(HeldHoldingOf(ra, held), &ha);
+  EXPECT_FALSE(rows.IsHeld(rc));
+  EXPECT_TRUE(rows.IsHeld(ra));
   EXPECT_DOUBLE_EQ(ra->GetNumberValue(kMyItemPrice), 70000);
   EXPECT_EQ(ra->GetItem(kMyItemPrice)->textColor, kRowRed);
   EXPECT_EQ(rb->GetItem(kMyItemPrice)->textColor, kRowBlue);
@@ -275,10 +295,10 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   EXPECT_EQ(ra->GetItemCaption(kMyItemProfitRate), L"16.70%");
   EXPECT_EQ(rb->GetItemCaption(kMyItemChange), L"-2.0%");
 
-  EXPECT_TRUE(RefreshStockRow(ra, true));
+  EXPECT_TRUE(ApplyHoldingRow(ra, MakeHoldingRow(ha), true));
   EXPECT_EQ(ra->GetItem(kMyItemStopLoss)->backColor, 0x9FE7F9u);  // -95 is at or below -90
   hb.stop_loss_rate = -10;
-  RefreshStockRow(rb, true);
+  ApplyHoldingRow(rb, MakeHoldingRow(hb), true);
   EXPECT_EQ(rb->GetItem(kMyItemStopLoss)->backColor, 0xE6E0B0u);
   struct Back {
     double value;

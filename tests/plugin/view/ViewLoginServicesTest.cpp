@@ -20,6 +20,7 @@
 #include "plugin/community/WebLogin.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarLoginEngine.h"
+#include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
@@ -100,12 +101,8 @@ class ViewLoginServicesTest : public ::testing::Test {
     return h;
   }
   CRurezOzadoResultRecord* RowOf(const StockTrade_s* holding) {
-    orv::ui::CMyReportCtrl* grid = view_->Grid(IDC_MY_STOCK_GRID);
-    for (int i = 0; i < grid->GetRecordCount(); ++i) {
-      auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
-      if (row && row->GetHolding() == holding) return row;
-    }
-    return nullptr;
+    return view_->HoldingsRows()->RowOf(
+        HoldingKey_s{holding->account_no, holding->code, holding->holding_kind});
   }
   int ConfirmRateTable() {
     return CPelomarView::LoginNotifyCallback(view_, 3000, 0, 0, nullptr, nullptr, nullptr,
@@ -150,7 +147,7 @@ TEST_F(ViewLoginServicesTest, TheRateTableSetsEveryHoldingRowByItsProfitBand) {
   EXPECT_EQ(ConfirmRateTable(), 0);
 
   login_.nUserIdx = 5;
-  view_->Engine().Window()->RefreshAccountViews();
+  view_->Engine().PublishHoldings();
   EXPECT_EQ(ConfirmRateTable(), static_cast<int>(std::size(cases)));
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -182,12 +179,12 @@ TEST_F(ViewLoginServicesTest, WithoutAStoredTableTheDefaultTableApplies) {
   StockTrade_s* h = AddHolding(L"005930", kMarketDomestic, 8);
   StockTrade_s* sold = AddHolding(L"000660", kMarketDomestic, 8);
   login_.nUserIdx = 5;
-  view_->Engine().Window()->RefreshAccountViews();
+  view_->Engine().PublishHoldings();
   // A holding the balance query drops is freed; its row stays behind and is left alone.
   HoldingMap& holdings = view_->Engine().Stocks().Holdings();
   holdings.erase(sold);
   delete sold;
-  view_->Engine().Window()->RefreshAccountViews();
+  view_->Engine().PublishHoldings();
   for (const char* stored : {"", "4.9% 이하 수익권=9,0,9;(국내) 손절 라인=-5"}) {
     Web().m_stopLossRates = stored;
     EXPECT_EQ(ConfirmRateTable(), 1);
@@ -221,7 +218,9 @@ TEST_F(ViewLoginServicesTest, ALogoutForgetsTheStoredLoginOnlyWhenTheUserChoseAu
     const auto calls = orv::win::ScriptedMessageBoxCalls();
     orv::win::StopScriptingMessageBoxes();
     ASSERT_EQ(calls.size(), c.questions);
-    if (c.questions) EXPECT_EQ(calls[0].caption, "QUESTION");
+    if (c.questions) {
+      EXPECT_EQ(calls[0].caption, "QUESTION");
+    }
     EXPECT_EQ(run_.pCryptedLogin == nullptr, c.forgotten);
     std::string stored = "x";
     const int found = GfxLoadCryptedDataFromDb(view_->Engine().OptionsDb(), 1, &stored, nullptr);

@@ -1,0 +1,133 @@
+#pragma once
+// What the engine hands the windows: copies of the values its rows show, made under the
+// engine's lock and handed over through the view's dispatcher. A window keeps its own copy and
+// never reaches a holding or stock record: a balance reply may free those at any time.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win/WinTypes.h"
+#include "shared/StockListing.h"
+
+struct Stock_s;
+struct StockTrade_s;
+
+// A holding as a window names it: its account, code and cash/credit kind (1 cash, 2 credit).
+struct HoldingKey_s {
+  int32_t accountNo = 0;
+  std::wstring code;
+  int32_t holdingKind = 0;
+};
+
+// The values one holdings-grid row shows of a holding and its stock.
+struct HoldingRow_s {
+  HoldingKey_s key;
+  // The rest of the row's identity (one row per holding of an account).
+  int32_t accountIndex = 0;
+  uint8_t market = 0;        // the stock's market kind
+  uint8_t marketLetter = 0;  // the market code the row shows ('1' without a stock)
+  uint8_t credit = 0;
+  int32_t runningIndex = 0;
+  int32_t brokerId = 0;
+  int8_t nation = 0;
+  double buyExchangeRate = 0;
+  bool hasStock = false;
+  std::wstring name;
+
+  bool autoTrade = false;
+  double sellRatio = 0;
+  double stopLossRate = 0;
+  double profitOffset = 0;
+  double stepValue = 0;
+  double sellRate = 0;
+  double minTakeProfit = 0;
+  double stepWidth = 0;
+  std::wstring levelText;
+  int32_t curStep = -1;
+  double sellSplitQty = 0;
+
+  // The price the holding is valued at (coins: in its quote currency) and the stock's quote.
+  double price = 0;
+  double changeRate = 0;
+  double strength = 0;
+  double score = 0;
+  double dayScore = 0;
+  double minuteScore = 0;
+
+  double quantity = 0;
+  double avgPrice = 0;
+  double purchase = 0;
+  double valuation = 0;
+  double profit = 0;
+  double profitAmount = 0;
+  double profitRate = 0;
+  double tax = 0;
+  double commission = 0;
+  double loanAmount = 0;
+  double stepThreshold = 0;
+  SYSTEMTIME checkTime{};
+  SYSTEMTIME entryTime{};
+  SYSTEMTIME exitTime{};
+
+  double inst10 = 0;
+  double instToday = 0;
+  double foreign10 = 0;
+  double foreignToday = 0;
+  double foreignUp = 0;
+  double foreignDown = 0;
+};
+
+// An account as the grids' account column lists it (key, label).
+using AccountLabels = std::vector<std::pair<uint32_t, std::wstring>>;
+
+// The holdings after the account worker reported changes: every holding of quantity above 0.
+struct HoldingsSnapshot_s {
+  std::vector<HoldingRow_s> rows;
+  AccountLabels accounts;
+};
+
+// One listed stock as the all-stock grid shows it.
+struct StockRow_s {
+  std::wstring code;
+  std::wstring name;
+  uint8_t market = 0;
+  char marketLetter = 0;
+  int32_t listIndex = 0;
+  bool interest = false;
+  double curPrice = 0;
+  double openPrice = 0;
+  double highPrice = 0;
+  double lowPrice = 0;
+  double change = 0;
+  double changeRate = 0;
+  StockListing_s listing;
+};
+
+// A stock's quote after a quote pass.
+struct StockQuoteRow_s {
+  std::wstring code;
+  double curPrice = 0;
+  double openPrice = 0;
+  double highPrice = 0;
+  double lowPrice = 0;
+  double change = 0;
+  double changeRate = 0;
+};
+
+// After a quote pass: the held rows' values and the quotes that changed since the last hand-over.
+struct QuotesSnapshot_s {
+  std::vector<HoldingRow_s> holdings;
+  std::vector<StockQuoteRow_s> stocks;
+};
+
+// The master list, for the all-stock grid (stocks of the unlisted nation byte left out).
+struct MasterListSnapshot_s {
+  std::vector<StockRow_s> stocks;
+};
+
+// The copies, made by the caller under the engine's lock.
+HoldingRow_s MakeHoldingRow(const StockTrade_s& holding);
+StockRow_s MakeStockRow(const Stock_s& stock);
+StockQuoteRow_s MakeStockQuote(const Stock_s& stock);
