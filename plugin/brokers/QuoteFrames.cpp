@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -123,7 +124,14 @@ bool ReadHanaFrame(const char* data, size_t size, std::string* errors) {
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   Json::Value root;
   std::string problems;
-  const bool parsed = reader->parse(data, data + size, &root, &problems);
+  bool parsed = false;
+  try {
+    parsed = reader->parse(data, data + size, &root, &problems);
+  } catch (const std::exception& e) {
+    // JsonCpp throws on nesting past its stack limit: an unreadable message like any other.
+    problems = e.what();
+    parsed = false;
+  }
   if (errors) *errors = problems;
   return parsed;
 }

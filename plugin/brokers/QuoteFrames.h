@@ -45,5 +45,6 @@ bool ReadKiwoomReply(const char* data, size_t size, KiwoomReply_s* out);
 // True for a reply that accepts the log-in ("LOGIN" with return code 0).
 bool IsAcceptedLogin(const KiwoomReply_s& reply);
 
-// Hana: true when the payload parses as JSON (JsonCpp); the parser's error text otherwise.
+// Hana: true when the payload parses as JSON (JsonCpp); the parser's error text otherwise (also
+// for nesting deeper than the parser allows, which JsonCpp reports by throwing).
 bool ReadHanaFrame(const char* data, size_t size, std::string* errors);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/win/CriticalSection.h"
+#include "plugin/brokers/QuoteFrames.h"
 #include "plugin/brokers/WsQuoteThread_DBSEC.h"
 #include "plugin/brokers/WsQuoteThread_HANA.h"
 #include "plugin/brokers/WsQuoteThread_KIWOOM.h"
@@ -335,6 +337,30 @@ TEST(HanaQuoteClient, SendsTheTokenAsAuthorizationHeader) {
   peer.CloseAll(1000, "bye");
   EXPECT_TRUE(WaitUntil([&] { return client.HasFinished(); }));
   EXPECT_FALSE(client.IsRunning());
+}
+
+TEST(QuoteFrameReaders, MalformedFramesAreRefusedWithoutThrowing) {
+  const std::string deep(5000, '[');
+  std::string errors;
+  EXPECT_FALSE(ReadHanaFrame(deep.data(), deep.size(), &errors)) << "nesting past the limit";
+  EXPECT_FALSE(errors.empty());
+  EXPECT_TRUE(ReadHanaFrame("{\"a\":1}", 7, &errors));
+
+  DbPriceFrame_s db;
+  EXPECT_FALSE(ReadDbPriceFrame(deep.data(), deep.size(), &db));
+  const std::string longCode =
+      "{\"header\":{},\"body\":{\"ShrnIscd\":\"" + std::string(60, '0') + "\",\"StckPrpr\":1}}";
+  ASSERT_TRUE(ReadDbPriceFrame(longCode.data(), longCode.size(), &db));
+  EXPECT_TRUE(db.code.empty()) << "a code longer than its field reads as missing";
+
+  KiwoomReply_s reply;
+  for (const char* text : {"[]", "{\"return_code\":0}", "null", ""})
+    EXPECT_FALSE(ReadKiwoomReply(text, std::strlen(text), &reply)) << text;
+  const char* login = "{\"trnm\":\"LOGIN\",\"return_code\":\"0\"}";
+  ASSERT_TRUE(ReadKiwoomReply(login, std::strlen(login), &reply));
+  EXPECT_TRUE(IsAcceptedLogin(reply));
+  // A registration frame that would pass the protocol's 1023 characters is not built.
+  EXPECT_TRUE(KiwoomRegisterFrame(1, 1, std::string(1100, '9').c_str(), "0B").empty());
 }
 
 }  // namespace
