@@ -236,7 +236,10 @@ void Sandbox::Tick() {
   SetKiwoomQuotes(quotes);
   hanguk_.SetQuotes(quotes);
   lsBroker_.SetQuotes(LsQuotes(quotes));
-  PushStreamQuotes(quotes);
+  // A market that ticks after each answered inquiry is a script the polling client walks step
+  // by step; a push would run one step ahead of the reply being read. Only the clock's ticks
+  // are streamed (tests push their own prices).
+  if (options_.tickMs > 0) PushStreamQuotes(quotes);
 }
 
 void Sandbox::PushStreamQuotes(const std::vector<DbQuote>& quotes) {

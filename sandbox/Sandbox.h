@@ -91,8 +91,8 @@ class Sandbox {
   HangukBrokerPeer& Hanguk() { return hanguk_; }
   LsBrokerPeer& LsBroker() { return lsBroker_; }
   WebServerPeer& Web() { return web_; }
-  // The DB broker's quote stream: every market tick pushes the quotes of the codes a client
-  // registered.
+  // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
+  // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
   DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
 
   std::vector<DbQuote> Quotes() const;

@@ -15,12 +15,13 @@
 
 namespace {
 
-constexpr size_t kShortTextSize = 30;     // narrow texts: 29 bytes and the terminator
-constexpr size_t kMessageLen = 300;       // wide messages: 299 characters and the terminator
-constexpr size_t kCodeLen = 50;           // wide stock code: 49 characters and the terminator
+constexpr size_t kShortTextSize = 30;  // narrow texts: 29 bytes and the terminator
+constexpr size_t kMessageLen = 300;    // wide messages: 299 characters and the terminator
+constexpr size_t kCodeLen = 50;        // wide stock code: 49 characters and the terminator
 constexpr size_t kRegisterFrameSize = 1024;
 
-std::string Formatted(size_t capacity, const char* format, ...) __attribute__((format(printf, 2, 3)));
+std::string Formatted(size_t capacity, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 std::string Formatted(size_t capacity, const char* format, ...) {
   std::vector<char> buffer(capacity);
   va_list args;
@@ -43,8 +44,8 @@ std::wstring WideText(const rapidjson::Value& obj, const char* name, size_t leng
   const rapidjson::Value::ConstMemberIterator member = obj.FindMember(name);
   if (member == obj.MemberEnd() || !member->value.IsString()) return std::wstring();
   // A text that does not fit is not cut: it reads as missing.
-  std::wstring wide = Utf8ToWide(std::string_view(member->value.GetString(),
-                                                  member->value.GetStringLength()));
+  std::wstring wide =
+      Utf8ToWide(std::string_view(member->value.GetString(), member->value.GetStringLength()));
   if (wide.size() >= length || wide.find(L'\0') != std::wstring::npos) return std::wstring();
   return wide;
 }

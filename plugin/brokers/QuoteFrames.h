@@ -20,9 +20,9 @@ struct DbPriceFrame_s {
   std::wstring code;
   std::string businessDate;
   std::string tradeTime;
-  double price = 0;      // StckPrpr
+  double price = 0;  // StckPrpr
   double tradeVolume = 0;
-  double accVolume = 0;  // AcmlVol
+  double accVolume = 0;   // AcmlVol
   double changeRate = 0;  // PrdyCtrt, percent
 };
 // False when the payload is not a JSON object or has no "header" object (the message is

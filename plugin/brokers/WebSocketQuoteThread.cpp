@@ -14,7 +14,17 @@
 
 namespace {
 
-using WsClient = websocketpp::client<websocketpp::config::asio_tls_client>;
+// The library's TLS client, with a short wait for the server's TLS farewell: a quote connection
+// is over once the close frames crossed, and a server that never says goodbye must not hold the
+// quote thread for the library's five seconds.
+struct QuoteClientConfig : websocketpp::config::asio_tls_client {
+  typedef QuoteClientConfig type;
+  struct transport_config : websocketpp::config::asio_tls_client::transport_config {
+    static const long timeout_socket_shutdown = 1000;
+  };
+  typedef websocketpp::transport::asio::endpoint<transport_config> transport_type;
+};
+using WsClient = websocketpp::client<QuoteClientConfig>;
 using TlsContext = std::shared_ptr<asio::ssl::context>;
 constexpr long kCloseHandshakeMs = 1000;
 
@@ -33,7 +43,8 @@ bool CopyParam(char* field, size_t size, const char* text) {
 
 // The TLS context of one connection: TLS 1.2 only, no compression, the server's certificate
 // verified against the CA file (else the system store) and its name against the URL's host.
-TlsContext MakeTlsContext(const std::string& caFile, const std::string& host, std::string* problem) {
+TlsContext MakeTlsContext(const std::string& caFile, const std::string& host,
+                          std::string* problem) {
   auto context = std::make_shared<asio::ssl::context>(asio::ssl::context::tls_client);
   SSL_CTX_set_min_proto_version(context->native_handle(), TLS1_2_VERSION);
   SSL_CTX_set_max_proto_version(context->native_handle(), TLS1_2_VERSION);
@@ -88,9 +99,10 @@ class CQuoteSocket {
       if (!problem.empty() && handlers.fail) handlers.fail(problem);
       return context;
     });
-    m_client.set_message_handler([handlers](websocketpp::connection_hdl, WsClient::message_ptr msg) {
-      if (handlers.message) handlers.message(msg->get_payload());
-    });
+    m_client.set_message_handler(
+        [handlers](websocketpp::connection_hdl, WsClient::message_ptr msg) {
+          if (handlers.message) handlers.message(msg->get_payload());
+        });
     m_client.set_close_handler([handlers](websocketpp::connection_hdl) {
       if (handlers.close) handlers.close();
     });
@@ -140,8 +152,7 @@ class CQuoteSocket {
       hdl = m_hdl;
     }
     websocketpp::lib::error_code ec;
-    WsClient::connection_ptr con =
-        const_cast<WsClient&>(m_client).get_con_from_hdl(hdl, ec);
+    WsClient::connection_ptr con = const_cast<WsClient&>(m_client).get_con_from_hdl(hdl, ec);
     return !ec && con && con->get_state() == websocketpp::session::state::open;
   }
 

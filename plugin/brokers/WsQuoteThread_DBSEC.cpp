@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "plugin/brokers/QuoteFrames.h"
 #include "platform/support/TextConv.h"
+#include "plugin/brokers/QuoteFrames.h"
 
 CWsQuoteThread_DBSEC::~CWsQuoteThread_DBSEC() {
   Disconnect();

@@ -18,8 +18,7 @@ void CWsQuoteThread_HANA::PrintFrame(const std::string& payload) {
 void CWsQuoteThread_HANA::Run() {
   try {
     std::string error;
-    if (!RunBaseConnection({{"authorization", m_token}}, &CWsQuoteThread_HANA::PrintFrame,
-                           &error))
+    if (!RunBaseConnection({{"authorization", m_token}}, &CWsQuoteThread_HANA::PrintFrame, &error))
       std::cerr << "Connection Error: " << error << std::endl;
   } catch (const std::exception& e) {
     std::cerr << "Run Error: " << e.what() << std::endl;

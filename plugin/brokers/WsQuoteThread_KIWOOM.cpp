@@ -4,8 +4,8 @@
 #include <future>
 #include <vector>
 
-#include "plugin/brokers/QuoteFrames.h"
 #include "platform/support/TextConv.h"
+#include "plugin/brokers/QuoteFrames.h"
 
 namespace {
 constexpr const char* kRealTimeType = "0B";
@@ -95,8 +95,8 @@ void CWsQuoteThread_KIWOOM::WalkStep(const std::shared_ptr<Walk>& walk) {
     return;
   }
   const std::wstring code = walk->codes[walk->next++];
-  if (Subscribe(WideToUtf8(code).c_str(), kRealTimeType, kRegisterGroup, true,
-                kRegisterRefresh) == 0) {
+  if (Subscribe(WideToUtf8(code).c_str(), kRealTimeType, kRegisterGroup, true, kRegisterRefresh) ==
+      0) {
     WithTargets([&](StockViewMap& targets) {
       const auto found = targets.find(code);
       if (found != targets.end() && found->second) found->second->rt_subscribed = 1;

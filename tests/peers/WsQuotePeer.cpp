@@ -298,8 +298,8 @@ int DbQuoteStreamPeer::PushQuote(const std::string& code, double price, double a
   return socket_.Push(PriceMessage(code, price, accVolume, changeRate));
 }
 
-std::string DbQuoteStreamPeer::PriceMessage(const std::string& code, double price,
-                                            double accVolume, double changeRate) {
+std::string DbQuoteStreamPeer::PriceMessage(const std::string& code, double price, double accVolume,
+                                            double changeRate) {
   char text[512];
   std::snprintf(text, sizeof text,
                 "{\"header\":{\"rsp_cd\":0,\"rsp_msg\":\"정상처리\",\"tr_cd\":\"S00\",\"tr_key\":"

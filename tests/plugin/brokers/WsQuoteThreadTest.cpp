@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -145,7 +145,7 @@ TEST_F(DbQuoteClientTest, RemoveSendsTypeTwoAndUnreadableOrForeignMessagesChange
 
   const std::string ignored[] = {
       "not json",
-      "{\"body\":{\"ShrnIscd\":\"005930\",\"StckPrpr\":9}}",                 // no header
+      "{\"body\":{\"ShrnIscd\":\"005930\",\"StckPrpr\":9}}",                // no header
       "{\"header\":{},\"body\":{\"ShrnIscd\":\"000000\",\"StckPrpr\":9}}",  // not in the map
       "{\"header\":{},\"body\":{\"ShrnIscd\":\"005930\",\"StckPrpr\":0}}",  // no price
       "[1,2]",
@@ -188,6 +188,7 @@ TEST_F(DbQuoteClientTest, ServerCloseClearsRunningAndStopJoinsTheFinishedThread)
   QuoteList list({L"005930"});
   auto client = StartClient<CWsQuoteThread_DBSEC>(peer.Socket().Url("/websocket"), &list);
   ASSERT_TRUE(client->WaitForOpen(10000)) << client->LastTrace();
+  ASSERT_TRUE(peer.Socket().WaitFor([&] { return peer.Socket().OpenConnections() == 1; }, kBound));
   peer.Socket().CloseAll(1001, "going away");
   EXPECT_TRUE(WaitUntil([&] { return client->HasFinished(); }));
   EXPECT_FALSE(client->IsRunning());
