@@ -377,7 +377,10 @@ void CWsConnectedQuoteThread::Disconnect() {
 
 bool CWsConnectedQuoteThread::WaitForOpen(int ms) {
   std::unique_lock<std::mutex> lock(m_lock);
-  return m_openedSignal.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_opened; });
+  // A connection that ended without opening never will: the wait ends with it.
+  m_openedSignal.wait_for(lock, std::chrono::milliseconds(ms),
+                          [this] { return m_opened || m_ended; });
+  return m_opened;
 }
 
 bool CWsConnectedQuoteThread::PostSubscribe(const wchar_t* code, bool add) {
@@ -415,6 +418,7 @@ void CWsConnectedQuoteThread::RunConnection(const char* prefix) {
       Trace(tag + " Connection error: " + m_url + ",  " + error);
       m_running.store(0);
       m_loggedIn.store(0);
+      NoteEnded();
       return;
     }
   } catch (const std::exception& e) {
@@ -422,4 +426,13 @@ void CWsConnectedQuoteThread::RunConnection(const char* prefix) {
   }
   m_running.store(0);
   m_loggedIn.store(0);
+  NoteEnded();
+}
+
+void CWsConnectedQuoteThread::NoteEnded() {
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_ended = true;
+  }
+  m_openedSignal.notify_all();
 }

@@ -151,10 +151,12 @@ class CWsConnectedQuoteThread : public CWebSocketQuoteThread {
   ~CWsConnectedQuoteThread() override;
 
   void Disconnect() override;
-  // Waits (at most kOpenWaitMs) for the connection to open, then hands one single-code
+  // Waits (at most kOpenWaitMs, never past the connection's end) for the connection to open,
+  // then hands one single-code
   // subscription frame to the quote thread; false when it did not open or is gone.
   bool PostSubscribe(const wchar_t* code, bool add) override;
-  // Waits up to `ms` for the connection to open; answers the opened flag.
+  // Waits up to `ms` for the connection to open (less when it ended without opening); answers
+  // the opened flag.
   bool WaitForOpen(int ms);
   // True while the connection is open.
   bool IsConnectionOpen() const;
@@ -182,9 +184,12 @@ class CWsConnectedQuoteThread : public CWebSocketQuoteThread {
 
  private:
   void EndLoop() override;
+  // The connection is over: waiters for the opening stop waiting.
+  void NoteEnded();
 
   std::unique_ptr<CQuoteSocket> m_socket;
-  mutable std::mutex m_lock;  // the opened flag (the socket guards its own connection)
+  mutable std::mutex m_lock;  // the opened and ended flags (the socket guards its connection)
   std::condition_variable m_openedSignal;
   bool m_opened = false;
+  bool m_ended = false;
 };

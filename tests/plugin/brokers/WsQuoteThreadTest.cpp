@@ -205,6 +205,22 @@ TEST_F(DbQuoteClientTest, StopEndsAConnectionTheOwnerDidNotDisconnect) {
   EXPECT_TRUE(client->HasFinished());
 }
 
+TEST_F(DbQuoteClientTest, PostSubscribeSendsOneSubscriptionOnTheQuoteThreadOrGivesUp) {
+  auto client = StartClient<CWsQuoteThread_DBSEC>(peer.Socket().Url("/websocket"), nullptr);
+  EXPECT_TRUE(client->PostSubscribe(L"000660", true)) << client->LastTrace();
+  ASSERT_TRUE(peer.Socket().WaitForFrames(1, kBound));
+  EXPECT_EQ(Texts(peer.Socket())[0], DbFrame("1", "000660"));
+
+  // A client whose connection can never open gives up as soon as its thread ended.
+  CWsQuoteThread_DBSEC refused;
+  refused.SetParams("wss://", "k", "s", kToken, "J");
+  ASSERT_TRUE(refused.Start());
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_FALSE(refused.PostSubscribe(L"000660", true));
+  EXPECT_LT(std::chrono::steady_clock::now() - before,
+            std::chrono::milliseconds(CWsConnectedQuoteThread::kOpenWaitMs));
+}
+
 TEST(QuoteClientStart, UrlsWebsocketRefusesEndTheThreadWithRunningCleared) {
   for (const char* url : {"not a url", "wss://", "http://127.0.0.1:1/x", ""}) {
     CWsQuoteThread_DBSEC client;
