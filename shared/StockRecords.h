@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win/WinTypes.h"
@@ -306,6 +307,17 @@ struct cmp_str {
   bool operator()(const std::wstring& a, const std::wstring& b) const { return a < b; }
   bool operator()(const std::wstring& a, const wchar_t* b) const;
   bool operator()(const wchar_t* a, const std::wstring& b) const;
+  // Lookups by a view of the code, compared in place (codes are a few characters).
+  bool operator()(const std::wstring& a, std::wstring_view b) const { return Less(a, b); }
+  bool operator()(std::wstring_view a, const std::wstring& b) const { return Less(a, b); }
+
+ private:
+  static bool Less(std::wstring_view a, std::wstring_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return a[i] < b[i];
+    return a.size() < b.size();
+  }
 };
 
 // Holding identity: broker id, account number, holding kind (cash before credit), loan date,
