@@ -111,7 +111,7 @@ struct Stock_s {
   uint8_t cafe_approved = 0;
   int32_t cafe_index = 0;
 
-  // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
+  // Chart series and envelope lines: empty until a chart is stored (GfxSizeStockSeries).
   StockSeries_s day;
   StockSeries_s minute;
 
@@ -393,6 +393,9 @@ using GroupInfoMap = std::map<std::wstring, group_info_s*, cmp_str_group_info>;
 
 // Prepares a new record's inner arrays for its market. Returns the record.
 Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market);
+// Gives a chart series its kStockSeriesLen values (zeros, no candles) when it has none yet;
+// whoever stores a chart calls it first. A sized series is left as it is.
+void GfxSizeStockSeries(StockSeries_s* series);
 // A new, prepared record (what a zeroed block plus GfxAllocStockPointerVars gives).
 Stock_s* GfxNewStock(uint8_t market);
 
