@@ -4,11 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "host/frame/MainFrame.h"
+#include "sandbox/SandboxMarket.h"
 #include "platform/support/PluginLoader.h"
 #include "tests/e2e/road/RoadHost.h"
 
@@ -93,5 +96,59 @@ void BM_ResidentWithStockListsLoaded(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResidentWithStockListsLoaded)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Resident memory of the logged-in program with a market's full list: 12,000 listed stocks
+// (the sandbox's own first), served as the broker serves them, in continued pages of 500.
+void BM_ResidentWith12000Listed(benchmark::State& state) {
+  if (!HaveDisplay(state)) return;
+  constexpr int kListed = 12000;
+  constexpr size_t kPageRows = 500;
+  for (auto _ : state) {
+    RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+    std::string error;
+    std::wstring loginError;
+    if (!road.Start(kStillScript, &error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    std::vector<std::vector<orv::test::DbTickerRow>> pages(1);
+    int listed = 0;
+    auto add = [&](orv::test::DbTickerRow row) {
+      if (pages.back().size() == kPageRows) pages.emplace_back();
+      pages.back().push_back(std::move(row));
+      ++listed;
+    };
+    for (const orv::test::SandboxStock& stock : orv::test::SandboxStocks())
+      add({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+    for (int i = 0; listed < kListed; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "9%05d", i);
+      add({std::string("A") + code, std::string("KR7") + code + "000",
+           i % 2 ? "1" : "4", "종목" + std::to_string(i)});
+    }
+    road.Market().Broker().SetTickerPages(orv::test::DbBrokerPeer::kDomesticTickerPath, pages);
+    if (road.LogIn(&loginError) != 1) {
+      state.SkipWithError("the log-in failed");
+      return;
+    }
+    const size_t pageCount = pages.size();
+    const bool loaded = road.WaitFor(
+        [&road, pageCount] {
+          return road.BrokerRequests(orv::test::DbBrokerPeer::kDomesticTickerPath).size() >=
+                     pageCount &&
+                 road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;
+        },
+        std::chrono::seconds(60));
+    if (!loaded) {
+      state.SkipWithError("the 12,000 listed stocks were not loaded");
+      return;
+    }
+    state.counters["listed"] = listed;
+    state.counters["rss_trading_kb"] = ResidentKb();
+    state.counters["target_kb"] = 200 * 1024;
+    road.CloseWithYes(std::chrono::seconds(10));
+  }
+}
+BENCHMARK(BM_ResidentWith12000Listed)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
