@@ -3,6 +3,8 @@
 // xvfb-run (scripts/bench-startup does).
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +98,47 @@ void BM_ResidentWithStockListsLoaded(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResidentWithStockListsLoaded)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// CPU time this process spends in seconds (every thread: the host, the trading view's workers
+// and the sandbox, which answers the polls).
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Logged in and polling a market where nothing changes: the CPU the program spends a minute,
+// measured over 30 seconds once the lists are loaded.
+void BM_IdleCpuPerMinute(benchmark::State& state) {
+  if (!HaveDisplay(state)) return;
+  for (auto _ : state) {
+    RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+    std::string error;
+    std::wstring loginError;
+    if (!road.Start(kStillScript, &error) || road.LogIn(&loginError) != 1) {
+      state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
+      return;
+    }
+    const bool loaded = road.WaitFor(
+        [&road] {
+          return road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;
+        },
+        std::chrono::seconds(30));
+    if (!loaded) {
+      state.SkipWithError("the quotes were not polled");
+      return;
+    }
+    road.WaitFor([] { return false; }, std::chrono::seconds(3));  // settle
+    constexpr int kSeconds = 30;
+    const double before = ProcessCpuSeconds();
+    road.WaitFor([] { return false; }, std::chrono::seconds(kSeconds));
+    const double used = ProcessCpuSeconds() - before;
+    state.counters["cpu_s_per_minute"] = used * 60.0 / kSeconds;
+    state.counters["target_s"] = 0.5;
+    road.CloseWithYes(std::chrono::seconds(10));
+  }
+}
+BENCHMARK(BM_IdleCpuPerMinute)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Resident memory of the logged-in program with a market's full list: 12,000 listed stocks
 // (the sandbox's own first), served as the broker serves them, in continued pages of 500.

@@ -283,6 +283,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
     body_->Bind(wxEVT_GRID_COL_SIZE, &ReportGridPanel::OnColSize, this);
     body_->Bind(wxEVT_GRID_SELECT_CELL, &ReportGridPanel::OnSelectCell, this);
     body_->Bind(wxEVT_GRID_EDITOR_SHOWN, &ReportGridPanel::OnEditorShown, this);
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE);  // where idle goes only on request
     Bind(wxEVT_IDLE, &ReportGridPanel::OnIdle, this);
 
     model_->SetView(this);
