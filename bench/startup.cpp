@@ -68,18 +68,23 @@ void BM_StartToTradingView(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToTradingView)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Starts the sandbox and the host and logs in; false (the reason given to `state`) when that
+// fails.
+bool StartLoggedIn(RoadHost& road, benchmark::State& state) {
+  std::string error;
+  std::wstring loginError;
+  if (road.Start(kStillScript, &error) && road.LogIn(&loginError) == 1) return true;
+  state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
+  return false;
+}
+
 // Resident memory after logging in, with the sandbox's master codes, deposit, balance and the
 // first quotes loaded.
 void BM_ResidentWithStockListsLoaded(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
   for (auto _ : state) {
     RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-    std::string error;
-    std::wstring loginError;
-    if (!road.Start(kStillScript, &error) || road.LogIn(&loginError) != 1) {
-      state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
-      return;
-    }
+    if (!StartLoggedIn(road, state)) return;
     const double before = ResidentKb();
     const bool loaded = road.WaitFor(
         [&road] {
@@ -113,12 +118,7 @@ void BM_IdleCpuPerMinute(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
   for (auto _ : state) {
     RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-    std::string error;
-    std::wstring loginError;
-    if (!road.Start(kStillScript, &error) || road.LogIn(&loginError) != 1) {
-      state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
-      return;
-    }
+    if (!StartLoggedIn(road, state)) return;
     const bool loaded = road.WaitFor(
         [&road] {
           return road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;

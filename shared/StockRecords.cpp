@@ -52,13 +52,13 @@ Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market) {
 }
 
 void GfxSizeStockSeries(StockSeries_s* series) {
-  if (!series || series->close.size() >= static_cast<size_t>(kStockSeriesLen)) return;
-  series->close.assign(kStockSeriesLen, 0.0);
-  series->env_upper.assign(kStockSeriesLen, 0.0);
-  series->env_middle.assign(kStockSeriesLen, 0.0);
-  series->env_lower.assign(kStockSeriesLen, 0.0);
-  series->count = 0;
-  series->env_state = 0;
+  if (!series) return;
+  if (series->close.empty()) series->close.assign(kStockSeriesLen, 0.0);
+  if (series->env_upper.size() < static_cast<size_t>(kStockSeriesLen)) {
+    series->env_upper.assign(kStockSeriesLen, 0.0);
+    series->env_middle.assign(kStockSeriesLen, 0.0);
+    series->env_lower.assign(kStockSeriesLen, 0.0);
+  }
 }
 
 Stock_s* GfxNewStock(uint8_t market) { return GfxAllocStockPointerVars(new Stock_s(), market); }

@@ -411,8 +411,9 @@ using GroupInfoMap = std::map<std::wstring, group_info_s*, cmp_str_group_info>;
 
 // Prepares a new record's inner arrays for its market. Returns the record.
 Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market);
-// Gives a chart series its kStockSeriesLen values (zeros, no candles) when it has none yet;
-// whoever stores a chart calls it first. A sized series is left as it is.
+// Gives a chart series its kStockSeriesLen closes (zeros, no candles) when it has none, and
+// envelope lines of kStockSeriesLen values when they are shorter; whoever stores a chart or an
+// envelope calls it first. Closes already there keep their size and values.
 void GfxSizeStockSeries(StockSeries_s* series);
 // A new, prepared record (what a zeroed block plus GfxAllocStockPointerVars gives).
 Stock_s* GfxNewStock(uint8_t market);
