@@ -314,6 +314,9 @@ CPelomarView::CPelomarView()
   m_hooks.setAutoTradeAll = [this](int gridId, int state, int ask, int scope) {
     SetAutoTradeAll(gridId, state, ask, scope);
   };
+  m_hooks.applyMinProfitPreset = [this](int command, int scope) {
+    ApplyMinProfitPreset(command, scope);
+  };
 }
 
 CPelomarView::~CPelomarView() {

@@ -85,3 +85,100 @@ int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& hol
   }
   return count;
 }
+
+// ---------------------------------------------------------------------------------------
+// Sell ratio, rate presets and the stop-loss option for many holdings
+
+namespace {
+constexpr int kTradingLineSellRatio = 55;
+constexpr int kTradingLineRatePreset = 56;
+constexpr int kTradingLineStopLossReset = 71;
+constexpr double kNoStopLoss = -100.0;
+// Holdings this far down are left alone by a stop-loss preset that would not lower them.
+constexpr double kDeepLossRate = -80.0;
+}  // namespace
+
+int CPelomarEngine::ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
+                                       const std::function<bool(StockTrade_s*)>& change,
+                                       std::vector<HoldingRow_s>* changed) {
+  int count = 0;
+  CSingleLock lock(&m_viewLock, TRUE);
+  for (const HoldingKey_s& key : holdings) {
+    StockTrade_s* h = FindHeldHolding(key);
+    if (!h) continue;
+    TakeOverStepValues(h);
+    if (!change(h)) continue;
+    BuildStockLadder(h, 0);
+    ++count;
+    if (changed) changed->push_back(MakeHoldingRow(*h));
+  }
+  return count;
+}
+
+int CPelomarEngine::SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings,
+                                            double ratio, std::vector<HoldingRow_s>* changed) {
+  {
+    Stock_s marker;
+    marker.name = L"매도 비중.설정";
+    TradingLine_s line;
+    line.result_code = kTradingLineSellRatio;
+    line.result_msg = marker.name.c_str();
+    line.order_qty = ratio;
+    m_logs.WriteTradingLine(nullptr, &marker, line);
+  }
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        SetHoldingSellRatio(h, HoldingPrice(h), ratio);
+        return true;
+      },
+      changed);
+}
+
+int CPelomarEngine::ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                              double value, bool takeProfitMode, bool relative,
+                                              bool autoTrade,
+                                              std::vector<HoldingRow_s>* changed) {
+  WriteNoticeTradingLine(kTradingLineRatePreset, L"전종목.손절/익절률.재설정");
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        const double profit = h->profit_rate;
+        if (takeProfitMode) {
+          if (value <= 0 && profit < 10) return false;
+          const double d = profit - value;
+          h->min_take_profit = relative && value < d ? d : value;
+        } else if (value <= kNoStopLoss) {
+          h->stop_loss_rate = kNoStopLoss;
+          WriteNoticeTradingLine(kTradingLineStopLossReset, L"이익갭.오류.손절률_리셋");
+        } else {
+          if (h->stop_loss_rate <= profit && (profit >= 0 || profit < kDeepLossRate)) return false;
+          double stop = value + profit;
+          if (stop < kNoStopLoss) {
+            stop = kNoStopLoss;
+            WriteNoticeTradingLine(kTradingLineStopLossReset, L"손절률.오류.손절률_리셋");
+          }
+          h->stop_loss_rate = stop;
+        }
+        h->auto_trade = autoTrade ? 1 : 0;
+        if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
+        h->last_sell_tick = 0;
+        h->last_buy_tick = 0;
+        return true;
+      },
+      changed);
+}
+
+int CPelomarEngine::ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                                  int kind, double splitAmount,
+                                                  std::vector<HoldingRow_s>* changed) {
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        if (kind == 1) h->step_width = m_option.step_width;
+        h->split_amount = splitAmount;
+        CalcSplitSellQty(h, HoldingPrice(h), splitAmount);
+        return true;
+      },
+      changed);
+}

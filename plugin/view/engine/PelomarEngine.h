@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -30,6 +31,7 @@
 struct sqlite3;
 class CStockAgentBase;
 class CHoldingsSyncWorker;
+class CWebSocketQuoteThread;
 class CCafeService;
 struct login_info_s;
 struct app_run_setting_s;
@@ -332,6 +334,9 @@ class CPelomarEngine {
   // mayQueue 1, the queued order. Answers the profit rate (0 for a holding without stock or
   // quantity). *outSell (when given) takes 1 for a sell decision, else 0.
   virtual double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
+  // A holding not yet checked takes its step values (stop-loss, minimum take-profit, step
+  // width, sell ratio) once; a value the user sets afterwards is then never replaced by them.
+  void TakeOverStepValues(StockTrade_s* holding);
   // Rebuilds the ladder's thresholds, upper bounds and text; with reset clears the orders in
   // this step and every step's order values. Answers 1.
   int BuildStockLadder(StockTrade_s* holding, int reset);
@@ -391,6 +396,72 @@ class CPelomarEngine {
   // Holdings are named by key: one the balance freed since is skipped. Answers the count.
   int SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on, int scope,
                               std::vector<HoldingRow_s>* qualified);
+
+  // --- Grid edits of one holding (GridEdits.cpp; user-interface thread) ---
+  // Each checks the typed value against the holding's copy (questions and notices are shown
+  // without the view lock), then applies it to the holding of `key` under the lock. An edit
+  // from the holdings grid (control id 2213) also marks the whole options for saving and runs
+  // the rule check of the holding.
+  struct GridEdit_s {
+    bool found = false;      // the holding is still held
+    bool applied = false;    // the holding took a value
+    double cell = 0;         // what the cell shows afterwards (the old value when refused)
+    COLORREF colour = 0xFFFFFFFFu;  // the cell's new background (unchanged when 0xFFFFFFFF)
+    HoldingRow_s row;        // the holding afterwards
+  };
+  // Stop-loss in percent as typed: a positive value is made negative; 0 and values below -100
+  // mean no stop-loss (-100); at or above the current profit rate the user is asked first;
+  // otherwise a value nearer 0 than 0.5 becomes -0.5.
+  GridEdit_s ValidateStopLossRate(const HoldingKey_s& key, double value, int controlId);
+  // Minimum take-profit in percent, refused when too near or below the current profit rate.
+  GridEdit_s ValidateMinTakeProfit(const HoldingKey_s& key, double value, int controlId);
+  // Split amount in won, at least the toolbar's split-order amount; re-sizes the split.
+  GridEdit_s ValidateSplitAmount(const HoldingKey_s& key, double amount, int controlId);
+  // Step width in percent: below 1.0 the option's width, at most 100.
+  GridEdit_s ValidateStepWidth(const HoldingKey_s& key, double width, int controlId);
+  // An edit applied to `h` (the view lock held): marks the save and copies the holding.
+  GridEdit_s AppliedEdit(StockTrade_s* h, int controlId, double cell, COLORREF colour);
+  // The copy of the held holding of `key`; false when none is held.
+  bool HoldingRowOf(const HoldingKey_s& key, HoldingRow_s* out);
+  // The toolbar's split-order amount in won (10,000-won units x 10,000, at least 10,000).
+  double SplitOrderAmountWon() const;
+  // A listed stock's comment, alarm rate and alarm kind (the all-stock grid's cells); false
+  // when the market lists no stock of that code. A null value is left as it is.
+  bool SetStockComment(uint8_t market, const wchar_t* code, const std::wstring& comment);
+  bool SetStockAlarm(uint8_t market, const wchar_t* code, const double* rate, const int* kind);
+  // The sell ratio of the held holding of `key` (SetHoldingSellRatio); false when none is held.
+  bool SetHoldingSellRatioByKey(const HoldingKey_s& key, double ratio, HoldingRow_s* out);
+  // The average buy price of the held holding of `key` (only above 0), then its rule check.
+  bool SetHoldingAvgPrice(const HoldingKey_s& key, double price, HoldingRow_s* out);
+  // Cell colours of the edits (COLORREF).
+  static COLORREF StopLossCellColour(double rate);
+  static COLORREF MinTakeProfitCellColour(double rate);
+  static COLORREF SplitAmountCellColour(double amount);
+  static COLORREF StepWidthCellColour(double width);
+  static COLORREF SellRatioCellColour(double ratio);
+
+  // The sell ratio of each held holding of `holdings` (SetHoldingSellRatio), its ladder
+  // rebuilt; writes the trading-log line (55). Answers the holdings changed.
+  int SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
+                              std::vector<HoldingRow_s>* changed);
+  // A take-profit or stop-loss preset for the held holdings of `holdings` (trading-log line 56;
+  // 71 for a stop-loss reset to none). Take-profit mode: holdings below 10 % are left alone
+  // when the value is 0 or less; relative takes the profit rate less the value when that is
+  // higher. Stop-loss mode: the value below the profit rate (-100 or less: none); a holding
+  // whose stop-loss already lies at or below a gaining (or deeply losing) rate is left alone.
+  // Each changed holding's automatic trading takes `autoTrade`. Answers the holdings changed.
+  int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings, double value,
+                                bool takeProfitMode, bool relative, bool autoTrade,
+                                std::vector<HoldingRow_s>* changed);
+  // Runs `change` on each held holding of `holdings` under the view lock (after it took its
+  // step values); a holding it changed (true) has its ladder rebuilt without reset, is counted
+  // and copied into `changed`.
+  int ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
+                         const std::function<bool(StockTrade_s*)>& change,
+                         std::vector<HoldingRow_s>* changed);
+  // The split amount (won) and, with kind 1, the option's step width for the held holdings.
+  int ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings, int kind,
+                                    double splitAmount, std::vector<HoldingRow_s>* changed);
 
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }
@@ -524,6 +595,17 @@ class CPelomarEngine {
   void MarkQuoteListsChanged() { m_quoteListsChanged.store(1); }
   double TotalValuation() const { return m_totalValuation.load(); }
 
+  // --- Real-time quotes (WebSocketQuotes.cpp) ---
+  // Starts (start 1) the quote client of the agent's broker over its WebSocket host, or, when
+  // one runs, hands it the domestic quote list again; with start 0 ends it. 1 while a client
+  // runs; 0 for a broker without a quote stream or an agent without a token.
+  int StartQuoteWebSockets(CStockAgentBase* agent, int start);
+  int RunQuoteThread(CStockAgentBase* agent, int start, const std::string& url,
+                     const char* division, StockViewMap* targets);
+  // A fresh client for a new login: the one of an earlier login ends first.
+  int RestartQuoteWebSockets(CStockAgentBase* agent);
+  bool QuoteStreamRunning() const { return m_quoteStreamRunning.load() != 0; }
+
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
   virtual int QueryHeldStockCharts(CURL* curl);
   int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
@@ -611,6 +693,10 @@ class CPelomarEngine {
   int LoadOpenOrders();
   // The log text of the user's language (the run settings' language 1 is English).
   const char* UserText(const char* korean, const char* english) const;
+  // Pushed prices were written into records: the holdings are valued and checked again.
+  void ApplyPushedQuotes();
+  // The quote worker's repeated start of the primary agent's quote client.
+  void RefreshQuoteStream();
   void StartHoldingsSync();
   void StopHoldingsSync();
   std::unique_ptr<CCafeService> MakeCafeService();
@@ -683,6 +769,10 @@ class CPelomarEngine {
   app_run_setting_s* m_runSetting = nullptr;
   sqlite3* m_dataDb = nullptr;
   std::atomic<bool> m_syncRunning{false};
+  // The real-time quote client: made, replaced and ended under its lock, used through a copy.
+  std::mutex m_quoteStreamLock;
+  std::shared_ptr<CWebSocketQuoteThread> m_quoteStream;
+  std::atomic<int> m_quoteStreamRunning{0};
   std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
   std::unique_ptr<CCafeService> m_cafe;
 };
