@@ -3,12 +3,17 @@
 // xvfb-run (scripts/bench-startup does).
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "host/frame/MainFrame.h"
+#include "sandbox/SandboxMarket.h"
 #include "platform/support/PluginLoader.h"
 #include "tests/e2e/road/RoadHost.h"
 
@@ -63,18 +68,23 @@ void BM_StartToTradingView(benchmark::State& state) {
 }
 BENCHMARK(BM_StartToTradingView)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// Starts the sandbox and the host and logs in; false (the reason given to `state`) when that
+// fails.
+bool StartLoggedIn(RoadHost& road, benchmark::State& state) {
+  std::string error;
+  std::wstring loginError;
+  if (road.Start(kStillScript, &error) && road.LogIn(&loginError) == 1) return true;
+  state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
+  return false;
+}
+
 // Resident memory after logging in, with the sandbox's master codes, deposit, balance and the
 // first quotes loaded.
 void BM_ResidentWithStockListsLoaded(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
   for (auto _ : state) {
     RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-    std::string error;
-    std::wstring loginError;
-    if (!road.Start(kStillScript, &error) || road.LogIn(&loginError) != 1) {
-      state.SkipWithError(error.empty() ? "the log-in failed" : error.c_str());
-      return;
-    }
+    if (!StartLoggedIn(road, state)) return;
     const double before = ResidentKb();
     const bool loaded = road.WaitFor(
         [&road] {
@@ -93,5 +103,95 @@ void BM_ResidentWithStockListsLoaded(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResidentWithStockListsLoaded)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// CPU time this process spends in seconds (every thread: the host, the trading view's workers
+// and the sandbox, which answers the polls).
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Logged in and polling a market where nothing changes: the CPU the program spends a minute,
+// measured over 30 seconds once the lists are loaded.
+void BM_IdleCpuPerMinute(benchmark::State& state) {
+  if (!HaveDisplay(state)) return;
+  for (auto _ : state) {
+    RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+    if (!StartLoggedIn(road, state)) return;
+    const bool loaded = road.WaitFor(
+        [&road] {
+          return road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;
+        },
+        std::chrono::seconds(30));
+    if (!loaded) {
+      state.SkipWithError("the quotes were not polled");
+      return;
+    }
+    road.WaitFor([] { return false; }, std::chrono::seconds(3));  // settle
+    constexpr int kSeconds = 30;
+    const double before = ProcessCpuSeconds();
+    road.WaitFor([] { return false; }, std::chrono::seconds(kSeconds));
+    const double used = ProcessCpuSeconds() - before;
+    state.counters["cpu_s_per_minute"] = used * 60.0 / kSeconds;
+    state.counters["target_s"] = 0.5;
+    road.CloseWithYes(std::chrono::seconds(10));
+  }
+}
+BENCHMARK(BM_IdleCpuPerMinute)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Resident memory of the logged-in program with a market's full list: 12,000 listed stocks
+// (the sandbox's own first), served as the broker serves them, in continued pages of 500.
+void BM_ResidentWith12000Listed(benchmark::State& state) {
+  if (!HaveDisplay(state)) return;
+  constexpr int kListed = 12000;
+  constexpr size_t kPageRows = 500;
+  for (auto _ : state) {
+    RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+    std::string error;
+    std::wstring loginError;
+    if (!road.Start(kStillScript, &error)) {
+      state.SkipWithError(error.c_str());
+      return;
+    }
+    std::vector<std::vector<orv::test::DbTickerRow>> pages(1);
+    int listed = 0;
+    auto add = [&](orv::test::DbTickerRow row) {
+      if (pages.back().size() == kPageRows) pages.emplace_back();
+      pages.back().push_back(std::move(row));
+      ++listed;
+    };
+    for (const orv::test::SandboxStock& stock : orv::test::SandboxStocks())
+      add({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+    for (int i = 0; listed < kListed; ++i) {
+      char code[16];
+      std::snprintf(code, sizeof code, "9%05d", i);
+      add({std::string("A") + code, std::string("KR7") + code + "000",
+           i % 2 ? "1" : "4", "종목" + std::to_string(i)});
+    }
+    road.Market().Broker().SetTickerPages(orv::test::DbBrokerPeer::kDomesticTickerPath, pages);
+    if (road.LogIn(&loginError) != 1) {
+      state.SkipWithError("the log-in failed");
+      return;
+    }
+    const size_t pageCount = pages.size();
+    const bool loaded = road.WaitFor(
+        [&road, pageCount] {
+          return road.BrokerRequests(orv::test::DbBrokerPeer::kDomesticTickerPath).size() >=
+                     pageCount &&
+                 road.FilesEndingWith("_price_log.csv").find("005930") != std::string::npos;
+        },
+        std::chrono::seconds(60));
+    if (!loaded) {
+      state.SkipWithError("the 12,000 listed stocks were not loaded");
+      return;
+    }
+    state.counters["listed"] = listed;
+    state.counters["rss_trading_kb"] = ResidentKb();
+    state.counters["target_kb"] = 200 * 1024;
+    road.CloseWithYes(std::chrono::seconds(10));
+  }
+}
+BENCHMARK(BM_ResidentWith12000Listed)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,1 +1,1 @@
-orv_bench(bench_ui_grid ui_grid.cpp DEPS platform_ui_model)
+orv_bench(bench_ui_grid ui_grid.cpp DEPS plugin_view platform_ui)

@@ -40,26 +40,25 @@ OwningStockMap::~OwningStockMap() { GfxStockDataListFree2(this, 0, 1, 0); }
 
 OwningHoldingMap::~OwningHoldingMap() { GfxStockTradeDataMap3Free(this, 0); }
 
-namespace {
-
-void SizeSeries(StockSeries_s& s) {
-  s.close.assign(kStockSeriesLen, 0.0);
-  s.env_upper.assign(kStockSeriesLen, 0.0);
-  s.env_middle.assign(kStockSeriesLen, 0.0);
-  s.env_lower.assign(kStockSeriesLen, 0.0);
-  s.count = 0;
-  s.env_state = 0;
-}
-
-}  // namespace
-
 Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market) {
   if (!stock) return nullptr;
   stock->market = market;
   stock->slot_prices.assign(kPriceSlotCount, 0.0);
-  SizeSeries(stock->day);
-  SizeSeries(stock->minute);
+  // The chart series stay empty until a chart of the stock is stored (GfxSizeStockSeries):
+  // most listed stocks never get one.
+  stock->day = StockSeries_s();
+  stock->minute = StockSeries_s();
   return stock;
+}
+
+void GfxSizeStockSeries(StockSeries_s* series) {
+  if (!series) return;
+  if (series->close.empty()) series->close.assign(kStockSeriesLen, 0.0);
+  if (series->env_upper.size() < static_cast<size_t>(kStockSeriesLen)) {
+    series->env_upper.assign(kStockSeriesLen, 0.0);
+    series->env_middle.assign(kStockSeriesLen, 0.0);
+    series->env_lower.assign(kStockSeriesLen, 0.0);
+  }
 }
 
 Stock_s* GfxNewStock(uint8_t market) { return GfxAllocStockPointerVars(new Stock_s(), market); }

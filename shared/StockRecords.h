@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win/WinTypes.h"
@@ -129,7 +130,7 @@ struct Stock_s {
   uint8_t cafe_approved = 0;
   int32_t cafe_index = 0;
 
-  // Chart series and envelope lines (sized by GfxAllocStockPointerVars).
+  // Chart series and envelope lines: empty until a chart is stored (GfxSizeStockSeries).
   StockSeries_s day;
   StockSeries_s minute;
 
@@ -325,6 +326,17 @@ struct cmp_str {
   bool operator()(const std::wstring& a, const std::wstring& b) const { return a < b; }
   bool operator()(const std::wstring& a, const wchar_t* b) const;
   bool operator()(const wchar_t* a, const std::wstring& b) const;
+  // Lookups by a view of the code, compared in place (codes are a few characters).
+  bool operator()(const std::wstring& a, std::wstring_view b) const { return Less(a, b); }
+  bool operator()(std::wstring_view a, const std::wstring& b) const { return Less(a, b); }
+
+ private:
+  static bool Less(std::wstring_view a, std::wstring_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return a[i] < b[i];
+    return a.size() < b.size();
+  }
 };
 
 // Holding identity: broker id, account number, holding kind (cash before credit), loan date,
@@ -400,6 +412,10 @@ using GroupInfoMap = std::map<std::wstring, group_info_s*, cmp_str_group_info>;
 
 // Prepares a new record's inner arrays for its market. Returns the record.
 Stock_s* GfxAllocStockPointerVars(Stock_s* stock, uint8_t market);
+// Gives a chart series its kStockSeriesLen closes (zeros, no candles) when it has none, and
+// envelope lines of kStockSeriesLen values when they are shorter; whoever stores a chart or an
+// envelope calls it first. Closes already there keep their size and values.
+void GfxSizeStockSeries(StockSeries_s* series);
 // A new, prepared record (what a zeroed block plus GfxAllocStockPointerVars gives).
 Stock_s* GfxNewStock(uint8_t market);
 

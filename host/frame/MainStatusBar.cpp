@@ -136,8 +136,12 @@ void CMainStatusBar::ApplyWidths() {
 bool CMainStatusBar::SetPaneText(UINT id, const std::wstring& text) {
   const int index = CommandToIndex(id);
   if (index < 0) return false;
-  FitPane(index, text);
   auto coloured = colouredPanes_.find(id);
+  // The timers set most panes every second: an unchanged text is neither measured nor drawn.
+  const wxString shown = coloured != colouredPanes_.end() ? coloured->second->GetLabel()
+                                                          : GetStatusText(index);
+  if (shown == wxString(text)) return true;
+  FitPane(index, text);
   if (coloured != colouredPanes_.end()) {
     // The coloured label shows the text; the bar's own field stays empty under it.
     coloured->second->SetLabel(wxString(text));

@@ -13,6 +13,8 @@ namespace {
 
 // Bit 13 of the application flags: start maximised.
 constexpr uint32_t kAppFlagStartMaximised = 1u << 13;
+// How often the command states (menus, ribbon and toolbar buttons) are asked again.
+constexpr long kCommandStateIntervalMs = 250;
 
 RECT ToRect(const wxRect& r) {
   return RECT{r.GetLeft(), r.GetTop(), r.GetRight() + 1, r.GetBottom() + 1};
@@ -66,6 +68,11 @@ bool RunWindowSteps(CVarqoMainApp& app, HostWindows& windows) {
   if (windows.splash) windows.splash->SetText(L"Initialize Views...(Please wait)\r\n");
   wxYield();
 
+  // Idle events go only to the windows that ask for them (wxWS_EX_PROCESS_IDLE), and the
+  // command states are refreshed a few times a second rather than after every event: a still
+  // market then costs the window tree next to nothing.
+  wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+  wxUpdateUIEvent::SetUpdateInterval(kCommandStateIntervalMs);
   auto* frame = new CMainFrame(app);
   frame->SetSplash(windows.splash);
   if (!frame->CreateFrame(wxString::FromUTF8(app.FrameText()))) {

@@ -1,6 +1,8 @@
 #include "platform/stocklib/PriceLogLine.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/support/TextConv.h"
@@ -12,6 +14,38 @@ void FormatPriceLogTime(const SYSTEMTIME& time, char* out, size_t outSize) {
                 time.wDay, time.wHour, time.wMinute, time.wSecond);
   StrSafeCopyA(out, outSize, text);
 }
+
+namespace {
+
+// Writes `v` as "%f" does (six decimals) and answers the end. Quote values are prices and rates
+// of few decimals: those are scaled to an integer count of millionths, which is the rounding
+// "%f" makes whenever the scaled value is clearly away from a half (checked below); any other
+// value goes through std::to_chars.
+char* AppendFixed6(char* p, char* end, double v) {
+  constexpr double kScale = 1e6;
+  // Below 5e8, |v| * 1e6 is below 2^49: the product is within 1/16 of the exact one, so a
+  // product within 1/4 of an integer rounds to that integer exactly as the exact value does.
+  constexpr double kLimit = 5e8;
+  if (std::isfinite(v) && std::fabs(v) < kLimit) {
+    const double scaled = std::fabs(v) * kScale;
+    const double whole = std::nearbyint(scaled);
+    if (std::fabs(scaled - whole) < 0.25) {
+      auto millionths = static_cast<uint64_t>(whole);
+      if (std::signbit(v)) *p++ = '-';
+      p = std::to_chars(p, end, millionths / 1000000).ptr;
+      *p++ = '.';
+      uint64_t fraction = millionths % 1000000;
+      for (int i = 5; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + fraction % 10);
+        fraction /= 10;
+      }
+      return p + 6;
+    }
+  }
+  return std::to_chars(p, end, v, std::chars_format::fixed, 6).ptr;
+}
+
+}  // namespace
 
 void AppendPriceLogLine(std::string* out, int market, const char* code, uint64_t tick,
                         const char* timeText, const double (&values)[5]) {
@@ -42,7 +76,7 @@ void AppendPriceLogLine(std::string* out, int market, const char* code, uint64_t
   for (double v : values) {
     *p++ = ',';
     // Five numbers of at most 318 characters each always fit after the bounded fields.
-    p = std::to_chars(p, end, v, std::chars_format::fixed, 6).ptr;
+    p = AppendFixed6(p, end, v);
   }
   *p++ = '\n';
   out->append(line, static_cast<size_t>(p - line));

@@ -6,6 +6,7 @@
 #include <wx/wx.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/model/ReportCtrl.h"
@@ -282,6 +283,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
     body_->Bind(wxEVT_GRID_COL_SIZE, &ReportGridPanel::OnColSize, this);
     body_->Bind(wxEVT_GRID_SELECT_CELL, &ReportGridPanel::OnSelectCell, this);
     body_->Bind(wxEVT_GRID_EDITOR_SHOWN, &ReportGridPanel::OnEditorShown, this);
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE);  // where idle goes only on request
     Bind(wxEVT_IDLE, &ReportGridPanel::OnIdle, this);
 
     model_->SetView(this);
@@ -388,11 +390,31 @@ class ReportGridPanel : public wxPanel, public IReportView {
     int first = 0, last = -1;
     VisibleRows(&first, &last);
     const int cols = body_->GetNumberCols();
-    const std::vector<int> changed = model_->TakeChangedRows(first, last);
-    FitColumnsToRows(bodyTable_, changed);
-    for (int row : changed) {
-      if (cols > 0) body_->RefreshBlock(row, 0, row, cols - 1);
-      ++lastRepaint_;
+    // Only the cells whose item changed are measured and repainted; a row changed as a whole
+    // (selection, an edit) is repainted whole.
+    const std::vector<std::pair<int, int>> changed = model_->TakeChangedCells(first, last);
+    std::vector<std::pair<int, int>> cells;  // (row, column)
+    cells.reserve(changed.size());
+    if (!changed.empty()) MapItemsToColumns();
+    for (const auto& [row, item] : changed) {
+      if (item < 0) {
+        for (int c = 0; c < cols; ++c) cells.emplace_back(row, c);
+      } else if (static_cast<size_t>(item) < itemColumns_.size()) {
+        for (int c : itemColumns_[static_cast<size_t>(item)])
+          if (c < cols) cells.emplace_back(row, c);
+      }
+    }
+    FitColumnsToCells(bodyTable_, cells);
+    int lastRow = -1;
+    for (const auto& [row, item] : changed) {
+      if (item < 0) {
+        if (cols > 0) body_->RefreshBlock(row, 0, row, cols - 1);
+      } else if (static_cast<size_t>(item) < itemColumns_.size()) {
+        for (int c : itemColumns_[static_cast<size_t>(item)])
+          if (c < cols && body_->IsColShown(c)) body_->RefreshBlock(row, c, row, c);
+      }
+      if (row != lastRow) ++lastRepaint_;
+      lastRow = row;
     }
     if (model_->TakeFootersChanged()) {
       FitFooterColumns();
@@ -400,46 +422,73 @@ class ReportGridPanel : public wxPanel, public IReportView {
     }
   }
 
-  // Widens in-cell buttons to their captions and shown columns to the texts of the given rows
-  // (in the fonts they are drawn in), so that no text on screen is cut; columns only grow.
+  // Per item: the shown columns drawing it.
+  void MapItemsToColumns() {
+    itemColumns_.clear();
+    const int n = model_->GetColumnCount();
+    for (int c = 0; c < n; ++c) {
+      const ReportColumn* column = model_->GetColumn(c);
+      if (!column->visible || column->itemIndex < 0) continue;
+      const auto item = static_cast<size_t>(column->itemIndex);
+      if (itemColumns_.size() <= item) itemColumns_.resize(item + 1);
+      itemColumns_[item].push_back(c);
+    }
+  }
+
+  // FitColumnsToCells over every column of the rows.
   void FitColumnsToRows(ReportTable* table, const std::vector<int>& rows) {
     if (!model_ || rows.empty()) return;
+    const int n = std::min(model_->GetColumnCount(), body_->GetNumberCols());
+    std::vector<std::pair<int, int>> cells;
+    cells.reserve(rows.size() * static_cast<size_t>(std::max(n, 0)));
+    for (int row : rows)
+      for (int c = 0; c < n; ++c) cells.emplace_back(row, c);
+    FitColumnsToCells(table, cells);
+  }
+
+  // Widens in-cell buttons to their captions and shown columns to the texts of the given
+  // (row, column) cells (in the fonts they are drawn in), so that no text on screen is cut;
+  // columns only grow.
+  void FitColumnsToCells(ReportTable* table, const std::vector<std::pair<int, int>>& cells) {
+    if (!model_ || cells.empty()) return;
     wxClientDC dc(body_->GetGridWindow());
     dc.SetFont(table->IsFooter() ? body_->GetDefaultCellFont().Bold()
                                  : body_->GetDefaultCellFont());
     const int n = std::min(model_->GetColumnCount(), body_->GetNumberCols());
     if (fitted_.size() < static_cast<size_t>(n)) fitted_.resize(static_cast<size_t>(n), 0);
-    for (int c = 0; c < n; ++c) {
+    std::vector<int> need(static_cast<size_t>(std::max(n, 0)), 0);
+    for (const auto& [row, c] : cells) {
+      if (c < 0 || c >= n) continue;
       const ReportColumn* column = model_->GetColumn(c);
       if (!column->visible || column->width <= 0) continue;
-      int need = 0;
-      for (int row : rows) {
-        CMyReportRecordBase* rec = table->Record(row);
-        CMyReportRecordItem* item = table->Item(row, c);
-        if (!rec || !item) continue;
-        for (ReportCellButton& b : item->buttons)
-          b.width = std::max(b.width, dc.GetTextExtent(wxString(b.caption)).x + kButtonPadding);
-        int text = 0;
-        if (item->Kind() == ReportItemKind::Check) {
-          auto* check = static_cast<CMyReportRecordItemCheck*>(item);
-          text = kCheckSize + (check->caption.empty()
-                                   ? 0
-                                   : 3 + dc.GetTextExtent(wxString(check->caption)).x);
-        } else {
-          const std::wstring caption = item->GetCaption(&column->editOptions.constraints);
-          if (!caption.empty()) text = dc.GetTextExtent(wxString(caption)).x;
-        }
-        int indent = 0;
-        if (column->spec.treeColumn && !table->IsFooter())
-          indent = kTreeIndent * (rec->GetDepth() + 1);
-        // The drawing leaves 2 pixels each side and 2 before the buttons.
-        need = std::max(need, indent + text + CellButtonsWidth(*item) + 6);
+      CMyReportRecordBase* rec = table->Record(row);
+      CMyReportRecordItem* item = table->Item(row, c);
+      if (!rec || !item) continue;
+      for (ReportCellButton& b : item->buttons)
+        b.width = std::max(b.width, dc.GetTextExtent(wxString(b.caption)).x + kButtonPadding);
+      int text = 0;
+      if (item->Kind() == ReportItemKind::Check) {
+        auto* check = static_cast<CMyReportRecordItemCheck*>(item);
+        text = kCheckSize +
+               (check->caption.empty() ? 0 : 3 + dc.GetTextExtent(wxString(check->caption)).x);
+      } else {
+        const std::wstring caption = item->GetCaption(&column->editOptions.constraints);
+        if (!caption.empty()) text = dc.GetTextExtent(wxString(caption)).x;
       }
-      if (need <= fitted_[static_cast<size_t>(c)]) continue;
-      fitted_[static_cast<size_t>(c)] = need;
-      if (body_->GetColSize(c) < need) {
-        body_->SetColSize(c, need);
-        if (c < footer_->GetNumberCols()) footer_->SetColSize(c, need);
+      int indent = 0;
+      if (column->spec.treeColumn && !table->IsFooter())
+        indent = kTreeIndent * (rec->GetDepth() + 1);
+      // The drawing leaves 2 pixels each side and 2 before the buttons.
+      int& w = need[static_cast<size_t>(c)];
+      w = std::max(w, indent + text + CellButtonsWidth(*item) + 6);
+    }
+    for (int c = 0; c < n; ++c) {
+      const int w = need[static_cast<size_t>(c)];
+      if (w <= fitted_[static_cast<size_t>(c)]) continue;
+      fitted_[static_cast<size_t>(c)] = w;
+      if (body_->GetColSize(c) < w) {
+        body_->SetColSize(c, w);
+        if (c < footer_->GetNumberCols()) footer_->SetColSize(c, w);
       }
     }
   }
@@ -582,6 +631,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
   int lastRepaint_ = 0;
   // Per column: the width the texts shown so far need (columns never shrink below it).
   std::vector<int> fitted_;
+  std::vector<std::vector<int>> itemColumns_;  // per item, the shown columns drawing it
 };
 
 ReportGridWindow* ReportGridWindow::Create(CMyReportCtrl& model, wxWindow* parent, int id) {

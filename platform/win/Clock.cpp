@@ -59,9 +59,17 @@ SYSTEMTIME RealClock::Now() {
   auto now = std::chrono::system_clock::now();
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
   std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-  std::tm tm{};
-  localtime_r(&seconds, &tm);
-  return FromTm(tm, static_cast<int>(ms % 1000));
+  // The rule check asks the local time per holding: the broken-down time of a second is
+  // worked out once per thread (localtime_r takes the time zone's lock each call).
+  thread_local std::time_t cachedSeconds = -1;
+  thread_local std::tm cachedTm{};
+  if (seconds != cachedSeconds) {
+    std::tm tm{};
+    localtime_r(&seconds, &tm);
+    cachedTm = tm;
+    cachedSeconds = seconds;
+  }
+  return FromTm(cachedTm, static_cast<int>(ms % 1000));
 }
 
 void RealClock::Sleep(DWORD ms) {

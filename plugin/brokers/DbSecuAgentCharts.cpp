@@ -63,7 +63,7 @@ int DateNumber(const std::string& label) {
 
 // Keeps the closes in the record's candle block, newest at the back.
 void StoreCloses(StockSeries_s* series, const std::vector<double>& newestFirst) {
-  if (series->close.empty()) return;
+  GfxSizeStockSeries(series);
   const size_t n = std::min(newestFirst.size(), series->close.size());
   std::fill(series->close.begin(), series->close.end(), 0.0);
   for (size_t i = 0; i < n; ++i) series->close[series->close.size() - 1 - i] = newestFirst[i];

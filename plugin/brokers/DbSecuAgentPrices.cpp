@@ -76,11 +76,16 @@ class WideCode {
       buf_[i] = static_cast<wchar_t>(c);
     }
     buf_[i] = 0;
+    len_ = i;
   }
   const wchar_t* c_str() const { return wide_.empty() ? buf_ : wide_.c_str(); }
+  std::wstring_view view() const {
+    return wide_.empty() ? std::wstring_view(buf_, len_) : std::wstring_view(wide_);
+  }
 
  private:
   wchar_t buf_[kStockCodeLen + 1];
+  size_t len_ = 0;
   std::wstring wide_;
 };
 
@@ -90,7 +95,7 @@ Stock_s* FindQuoted(StockMap* stocks, const char* code) {
   // The map's comparator takes the wide text as it is: no key string is built per lookup.
   auto find = [stocks](const char* text) -> Stock_s* {
     const WideCode wide(text);
-    auto it = stocks->find(wide.c_str());
+    auto it = stocks->find(wide.view());
     return it == stocks->end() ? nullptr : it->second;
   };
   Stock_s* stock = find(code);
@@ -376,16 +381,18 @@ int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, Stock
   if (outCode) *outCode = 0;
   if (!reply || len == 0 || !stocks) return 0;
   // A poll parses a reply per batch all day long: the tree is built in a per-thread buffer
-  // (the pool only reaches for the heap when a reply outgrows it), and a NUL-terminated reply,
-  // as the transport always hands over, is read as a plain string.
+  // (the pool only reaches for the heap when a reply outgrows it), and the reply is read in
+  // place from a per-thread copy, so that its texts are not copied a second time into the tree.
+  // The copy (and the texts the tree points at) stays valid until this thread's next reply.
   alignas(8) static thread_local char poolBuffer[64 * 1024];
+  static thread_local std::vector<char> threadText;
+  std::vector<char>& text = threadText;
+  const size_t n = reply[len] == '\0' ? len : strnlen(reply, len);
+  text.assign(reply, reply + n);
+  text.push_back('\0');
   rapidjson::MemoryPoolAllocator<> pool(poolBuffer, sizeof poolBuffer);
   rapidjson::Document doc(&pool);
-  if (reply[len] == '\0') {
-    doc.Parse(reply);
-  } else {
-    doc.Parse(reply, len);
-  }
+  doc.ParseInsitu(text.data());
   if (doc.HasParseError() || !doc.IsObject()) return 0;
 
   SYSTEMTIME now;
@@ -403,12 +410,16 @@ int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, Stock
   // The reply is read without the lock; the quotes reach the records (which the windows and
   // the rule check read) in one short step of the view's merge.
   std::vector<QuoteRow> quotes;
+  quotes.reserve(rows->Size());
   for (const rapidjson::Value& row : rows->GetArray()) {
     if (!row.IsObject()) continue;
     QuoteRow r = ReadQuoteRow(row);
     if (r.code && *r.code) quotes.push_back(r);
   }
-  std::string logLines;
+  // The log lines of a reply are gathered in a per-thread buffer that keeps its room.
+  static thread_local std::string threadLogLines;
+  std::string& logLines = threadLogLines;
+  logLines.clear();
   int updated = 0;
   step([&] {
     for (const QuoteRow& r : quotes) {

@@ -90,7 +90,8 @@ void StoreCandles(Stock_s* stock, int kind, int count, const std::vector<Candle>
   StockSeries_s* block = kind == kDayCandleKind      ? &stock->day
                          : kind == kMinuteCandleKind ? &stock->minute
                                                      : nullptr;
-  if (!block || block->close.empty()) return;
+  if (!block) return;
+  GfxSizeStockSeries(block);  // a stock's first chart
   const size_t places = std::min(static_cast<size_t>(count), block->close.size());
   const size_t size = block->close.size();
   for (auto* values : {&block->open, &block->high, &block->low, &block->volume}) {

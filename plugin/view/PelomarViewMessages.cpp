@@ -208,7 +208,8 @@ void CPelomarView::SetAllStockTabCaption() {
   if (!m_tabs || m_tabs->GetPageCount() == 0) return;
   wchar_t caption[64];
   std::swprintf(caption, 64, L"전종목 시세 (%d 개)", AllStockCount());
-  m_tabs->SetPageText(0, wxString(caption));
+  // Set on every refresh: an unchanged caption is left alone (setting it lays the tabs out).
+  if (m_tabs->GetPageText(0) != wxString(caption)) m_tabs->SetPageText(0, wxString(caption));
 }
 
 void CPelomarView::OnHostRefreshMsg(WPARAM command, LPARAM lParam) {

@@ -173,6 +173,7 @@ void CPelomarView::InitWindowParts() {
   Bind(wxEVT_SIZE, &CPelomarView::OnSizeView, this);
   // A changed tab caption changes the tab strip's width: the check-box row may no longer fit
   // beside it (or fit again). Tabs not yet shown at the last layout are measured once shown.
+  SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE);  // where idle goes only on request
   Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
     event.Skip();
     if (!m_tabs) return;

@@ -214,6 +214,7 @@ CMyReportRecordBase* CMyReportCtrl::GetRecord(int index) const {
 void CMyReportCtrl::ResetContent(bool footers) {
   rows_.clear();
   changedRows_.clear();
+  changedItems_.clear();
   rowChanged_.clear();
   records_.clear();
   if (footers) footers_.clear();
@@ -287,6 +288,7 @@ void CMyReportCtrl::Populate() {
   rows_.reserve(records_.size());
   AppendShown(top);
   changedRows_.clear();
+  changedItems_.clear();
   rowChanged_.assign(rows_.size(), 0);
   focusedRow_ = focused ? focused->rowIndex_ : -1;
   NotifyView(&IReportView::OnRowsChanged);
@@ -354,17 +356,31 @@ void CMyReportCtrl::ClearSelection() {
 
 // ---- changed rows
 
+namespace {
+constexpr uint8_t kRowSomeItems = 1;
+constexpr uint8_t kRowWhole = 2;
+}  // namespace
+
 void CMyReportCtrl::NoteRecordChanged(CMyReportRecordBase* record) {
+  NoteItemChanged(record, -1);
+}
+
+void CMyReportCtrl::NoteItemChanged(CMyReportRecordBase* record, int item) {
   if (record->footer_) {
     footersChanged_ = true;
     return;
   }
   int row = record->rowIndex_;
   if (row < 0 || row >= static_cast<int>(rowChanged_.size())) return;
-  if (!rowChanged_[static_cast<size_t>(row)]) {
-    rowChanged_[static_cast<size_t>(row)] = 1;
-    changedRows_.push_back(row);
+  uint8_t& state = rowChanged_[static_cast<size_t>(row)];
+  if (state == kRowWhole) return;
+  if (state == 0) changedRows_.push_back(row);
+  if (item < 0) {
+    state = kRowWhole;
+    return;
   }
+  state = kRowSomeItems;
+  changedItems_.emplace_back(row, item);
 }
 
 void CMyReportCtrl::RedrawControl() { NotifyView(&IReportView::OnRedrawRequested); }
@@ -376,7 +392,25 @@ std::vector<int> CMyReportCtrl::TakeChangedRows(int first, int last) {
     if (row >= first && row <= last) out.push_back(row);
   }
   changedRows_.clear();
+  changedItems_.clear();
   std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::pair<int, int>> CMyReportCtrl::TakeChangedCells(int first, int last) {
+  std::vector<std::pair<int, int>> out;
+  for (int row : changedRows_)
+    if (row >= first && row <= last && rowChanged_[static_cast<size_t>(row)] == kRowWhole)
+      out.emplace_back(row, -1);
+  for (const auto& cell : changedItems_)
+    if (cell.first >= first && cell.first <= last &&
+        rowChanged_[static_cast<size_t>(cell.first)] == kRowSomeItems)
+      out.push_back(cell);
+  for (int row : changedRows_) rowChanged_[static_cast<size_t>(row)] = 0;
+  changedRows_.clear();
+  changedItems_.clear();
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
   return out;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/model/GridLayout.h"
@@ -134,12 +135,17 @@ class CMyReportCtrl {
   // ---- changed-row bookkeeping
   // A row's value changed: remember it for the next redraw.
   void NoteRecordChanged(CMyReportRecordBase* record);
+  // One item of a row changed: only its cells need a redraw.
+  void NoteItemChanged(CMyReportRecordBase* record, int item);
   // Asks the window to redraw the changed rows (cheap; many calls make one redraw).
   void RedrawControl();
   bool HasChangedRows() const { return !changedRows_.empty() || footersChanged_; }
   // The changed rows within [first, last] in ascending order; forgets every change (rows
   // outside the range are drawn fresh when scrolled into view).
   std::vector<int> TakeChangedRows(int first, int last);
+  // The changed cells within rows [first, last], in ascending row order, as (row, item)
+  // pairs; item -1 stands for the whole row. Forgets every change as TakeChangedRows does.
+  std::vector<std::pair<int, int>> TakeChangedCells(int first, int last);
   bool TakeFootersChanged();
 
   // ---- owner
@@ -191,7 +197,9 @@ class CMyReportCtrl {
   std::vector<std::unique_ptr<CMyReportRecordBase>> footers_;
   std::vector<CMyReportRecordBase*> rows_;
   std::vector<int> changedRows_;
+  // Per shown row: 0 unchanged, kRowSomeItems with its items in changedItems_, kRowWhole.
   std::vector<uint8_t> rowChanged_;
+  std::vector<std::pair<int, int>> changedItems_;  // (row, item) of rows marked kRowSomeItems
   bool footersChanged_ = false;
   int frozenColumns_ = 0;
   int sortColumn_ = -1;

@@ -72,7 +72,7 @@ bool CMyReportRecordBase::SetNumberValue(int index, double value) {
   if (!item) return false;
   if (item->value != value) {
     item->value = value;
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -88,7 +88,7 @@ bool CMyReportRecordBase::SetTextValue(int index, std::wstring_view text) {
   if (!item) return false;
   if (item->text != text) {
     item->text = std::wstring(text);
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -103,7 +103,7 @@ bool CMyReportRecordBase::SetOptionsValue(int index, int64_t value) {
   if (!item) return false;
   if (item->value != value) {
     item->value = value;
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -118,7 +118,7 @@ bool CMyReportRecordBase::SetCheckValue(int index, bool checked) {
   if (!item) return false;
   if (item->checked != checked) {
     item->checked = checked;
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -132,7 +132,7 @@ bool CMyReportRecordBase::SetTimeValue(int index, const SYSTEMTIME& value) {
   auto* item = dynamic_cast<CMyReportRecordItemDateTime*>(GetItem(index));
   if (!item) return false;
   item->value = value;
-  Invalidate();
+  InvalidateItem(index);
   return true;
 }
 
@@ -141,7 +141,7 @@ bool CMyReportRecordBase::SetItemTextColor(int index, COLORREF color) {
   if (!item) return false;
   if (item->textColor != color) {
     item->textColor = color;
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -151,7 +151,7 @@ bool CMyReportRecordBase::SetItemBackColor(int index, COLORREF color) {
   if (!item) return false;
   if (item->backColor != color) {
     item->backColor = color;
-    Invalidate();
+    InvalidateItem(index);
   }
   return true;
 }
@@ -196,6 +196,10 @@ CMyReportCtrl* CMyReportRecordBase::GetGrid() const { return grid_; }
 
 void CMyReportRecordBase::Invalidate() {
   if (grid_) grid_->NoteRecordChanged(this);
+}
+
+void CMyReportRecordBase::InvalidateItem(int index) {
+  if (grid_) grid_->NoteItemChanged(this, index);
 }
 
 void CMyReportRecordBase::AttachTo(CMyReportCtrl* grid, CMyReportRecordBase* parent) {

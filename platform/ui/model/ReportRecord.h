@@ -78,6 +78,8 @@ class CMyReportRecordBase {
 
   // Marks the row for the next redraw of changed rows.
   void Invalidate();
+  // Marks one item (its cells) for the next redraw; the rest of the row stays as drawn.
+  void InvalidateItem(int index);
 
  private:
   friend class CMyReportCtrl;

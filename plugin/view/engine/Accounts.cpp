@@ -69,6 +69,7 @@ void CPelomarEngine::MergeUnderViewLock(const std::function<void()>& merge) {
   for (const auto& entry : m_stocks.Holdings()) live.insert(entry.first);
   for (auto it = m_orderQueue.begin(); it != m_orderQueue.end();)
     it = live.count(it->first) || !before.count(it->first) ? std::next(it) : m_orderQueue.erase(it);
+  DropQueueIndexUnderLock();
 }
 
 int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint32_t* outTotal,

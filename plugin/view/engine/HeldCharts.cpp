@@ -22,11 +22,7 @@ constexpr const wchar_t* kChartCaption = L"잔고종목 차트 조회";
 // The envelope of one series into the stock's line arrays.
 void StoreEnvelope(StockSeries_s& series, const std::deque<double>& prices, int period,
                    double percent) {
-  if (series.env_upper.size() < static_cast<size_t>(kStockSeriesLen)) {
-    series.env_upper.assign(kStockSeriesLen, 0.0);
-    series.env_middle.assign(kStockSeriesLen, 0.0);
-    series.env_lower.assign(kStockSeriesLen, 0.0);
-  }
+  GfxSizeStockSeries(&series);
   series.env_state = GfxCalcEnvelope_FullOutput2(prices, period, percent, series.env_upper.data(),
                                                  series.env_middle.data(), series.env_lower.data(),
                                                  static_cast<int>(series.env_upper.size()));

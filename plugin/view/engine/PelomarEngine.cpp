@@ -282,16 +282,53 @@ double CPelomarEngine::HeldQuantity(const HoldingKey_s& key) {
   return holding ? holding->quantity : 0;
 }
 
+namespace {
+
+// The queue's lookup key: the code (as far as the order compares it) and the four numbers.
+std::wstring QueueKey(int marketKind, int cashCredit, int reverse, const wchar_t* code,
+                      int accountIndex) {
+  std::wstring key(code, wcsnlen(code, 20));
+  key += L'\x1';
+  for (int v : {marketKind, cashCredit, reverse, accountIndex}) {
+    key += std::to_wstring(v);
+    key += L',';
+  }
+  return key;
+}
+
+std::wstring QueueKeyOf(const StockTrade_s& order) {
+  return QueueKey(order.stock ? order.stock->market : 0, order.holding_kind, order.reverse,
+                  order.code, order.account_index);
+}
+
+}  // namespace
+
+void CPelomarEngine::NoteQueuedUnderLock(StockTrade_s* holding) {
+  // Kept in step only while the index matched the queue before this holding joined it.
+  if (m_queueIndexSize + 1 == m_orderQueue.size()) {
+    m_queueIndex.emplace(QueueKeyOf(*holding), holding);
+    m_queueIndexSize = m_orderQueue.size();
+  } else {
+    DropQueueIndexUnderLock();
+  }
+}
+
 StockTrade_s* CPelomarEngine::FindQueuedOrder(int marketKind, int cashCredit, int reverse,
                                               const wchar_t* code, int accountIndex) {
   if (!code || !*code) return nullptr;
   CSingleLock lock(&m_viewLock, TRUE);
-  for (const auto& entry : m_orderQueue) {
-    StockTrade_s* order = entry.first;
-    const int market = order->stock ? order->stock->market : 0;
-    if (market == marketKind && order->holding_kind == cashCredit && order->reverse == reverse &&
-        order->account_index == accountIndex && std::wcsncmp(order->code, code, 20) == 0)
-      return order;
+  const std::wstring key = QueueKey(marketKind, cashCredit, reverse, code, accountIndex);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (m_queueIndexSize != m_orderQueue.size()) {
+      m_queueIndex.clear();
+      for (const auto& entry : m_orderQueue) m_queueIndex.emplace(QueueKeyOf(*entry.first), entry.first);
+      m_queueIndexSize = m_orderQueue.size();
+    }
+    auto found = m_queueIndex.find(key);
+    if (found == m_queueIndex.end()) return nullptr;
+    StockTrade_s* order = found->second;
+    if (m_orderQueue.count(order) && QueueKeyOf(*order) == key) return order;
+    DropQueueIndexUnderLock();  // the queue changed behind the index: look again
   }
   return nullptr;
 }
@@ -327,6 +364,7 @@ void CPelomarEngine::FreeStockData() {
     CSingleLock lock(&m_viewLock, TRUE);
     // The queue only points at holdings; the holdings map frees them.
     GfxStockTradeDataMap3Free(&m_orderQueue, 0);
+    DropQueueIndexUnderLock();
     GfxStockTradeDataMap3Free(&m_stocks.Holdings(), 0);
     GfxStockDataListFree2(&m_spareStocks, 0, 0, 0);
     for (int i = 0; i < CStockLists::kHeldCount; ++i)

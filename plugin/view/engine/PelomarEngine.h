@@ -720,6 +720,13 @@ class CPelomarEngine {
   StockViewMap m_spareStocks;
   // Holdings waiting for the sell pass; they belong to the holdings map.
   HoldingViewMap m_orderQueue;
+  // The queued holdings by the key FindQueuedOrder looks for, under the view lock. It is
+  // rebuilt whenever the queue's size is not the size it was made for (the queue changed
+  // elsewhere), and every hit is checked against the queue.
+  std::unordered_map<std::wstring, StockTrade_s*> m_queueIndex;
+  size_t m_queueIndexSize = static_cast<size_t>(-1);
+  void NoteQueuedUnderLock(StockTrade_s* holding);
+  void DropQueueIndexUnderLock() { m_queueIndexSize = static_cast<size_t>(-1); }
   // Orders the broker's balance has not settled, by holding identity (under the view lock).
   std::map<std::string, OpenOrder_s> m_openOrders;
   CPriceSeries m_priceSeries;

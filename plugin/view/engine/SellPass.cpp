@@ -88,6 +88,7 @@ int CPelomarEngine::RunSellPass(CURL* curl) {
     CSingleLock lock(&m_viewLock, TRUE);
     for (const auto& entry : m_orderQueue) taken.push_back(entry.first);
     m_orderQueue.clear();
+    DropQueueIndexUnderLock();
   }
   LogAppKind(kOrderLogKind,
              Utf8ToWide(StrPrintf("▶ 매도 조건 평가 중.[%d]..\n", static_cast<int>(taken.size()))));

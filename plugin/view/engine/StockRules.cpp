@@ -254,7 +254,7 @@ void CPelomarEngine::QueueSellOrder(StockTrade_s* holding, DWORD now) {
     if (holding->order_count == 1) holding->first_order_rate = rate;
     holding->last_sell_tick = now;
     holding->step_orders += 1;
-    m_orderQueue.emplace(holding, kQueuedValue);
+    if (m_orderQueue.emplace(holding, kQueuedValue).second) NoteQueuedUnderLock(holding);
   }
   TradingLine_s line;
   line.order_no = L"매도타임(자동)";

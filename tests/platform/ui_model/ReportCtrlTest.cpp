@@ -252,6 +252,27 @@ TEST_F(ReportCtrlTest, OnlyChangedRowsInTheVisibleRangeAreRedrawn) {
   EXPECT_EQ(view.redraws, before + 1);
 }
 
+TEST_F(ReportCtrlTest, AChangedValueMarksOnlyItsCellAndAWholeRowChangeCoversTheRow) {
+  using Cells = std::vector<std::pair<int, int>>;
+  grid.GetRowRecord(1)->SetNumberValue(1, 7);
+  grid.GetRowRecord(1)->SetItemTextColor(1, 0x0000FF);  // same cell again: one entry
+  grid.GetRowRecord(0)->SetTextValue(0, L"Y");
+  grid.GetRowRecord(2)->SetCheckValue(2, true);
+  EXPECT_EQ(grid.TakeChangedCells(0, 1), (Cells{{0, 0}, {1, 1}}));  // row 2 is not shown
+  EXPECT_FALSE(grid.HasChangedRows());
+
+  // a whole-row change (selection) swallows the row's cell changes, before or after it
+  grid.GetRowRecord(0)->SetNumberValue(1, 9);
+  grid.SelectRow(0);
+  grid.GetRowRecord(0)->SetTextValue(0, L"Z");
+  grid.GetRowRecord(2)->SetCheckValue(2, false);
+  EXPECT_EQ(grid.TakeChangedCells(0, 10), (Cells{{0, -1}, {2, 2}}));
+  // the row list and the cell list forget the same changes
+  grid.GetRowRecord(1)->SetNumberValue(1, 11);
+  EXPECT_EQ(grid.TakeChangedRows(0, 10), std::vector<int>{1});
+  EXPECT_TRUE(grid.TakeChangedCells(0, 10).empty());
+}
+
 TEST_F(ReportCtrlTest, ColumnWidthsAndVisibilityAreKeptAndRestored) {
   CMyReportCtrl g;
   ASSERT_EQ(g.InitColumns(std::string_view(":?5;No:25;카페:?30;구분:?g50;추천인:?0;국가:c30")), 6);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
 #include "EngineTestSupport.h"
 #include "platform/support/TextConv.h"
 #include "plugin/view/engine/PriceLog.h"
@@ -54,6 +58,30 @@ TEST(PriceLogTest, FormattedLineParsesBack) {
   EXPECT_EQ(record.tick, 99u);
   EXPECT_STREQ(record.time_text, L"2025-03-04 15:20:09");
   EXPECT_DOUBLE_EQ(record.values[0], 123.5);
+}
+
+TEST(PriceLogTest, NumbersAreWrittenExactlyAsPrintfWritesThem) {
+  std::vector<double> values = {0.0,       -0.0,        0.87,       -1.25,        1e-7,
+                                -1e-7,     0.0000005,   0.0000015,  0.0000025,    123456.789,
+                                4.9999995, 499999999.5, 5e8,        1e12 + 0.125, -87654.321,
+                                1e300,     0.1 + 0.2,   2.675,      1.0000005,    -0.0000004};
+  // prices and rates as quotes carry them: few decimals, both signs, up to large prices
+  uint64_t seed = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    const int decimals = static_cast<int>(seed >> 60) % 8;
+    const double whole = static_cast<double>((seed >> 20) % 1000000000ULL);
+    values.push_back((seed & 1 ? -1 : 1) * whole / std::pow(10.0, decimals));
+  }
+  for (double v : values) {
+    const double five[5] = {v, v, v, v, v};
+    const SYSTEMTIME time = LocalTime(2025, 3, 4, 15, 20, 9);
+    const std::string line = FormatPriceLogLine(1, L"A", 1, time, five);
+    char expected[2048];
+    std::snprintf(expected, sizeof expected, "1,\"A\",1,\"2025-03-04 15:20:09\",%f,%f,%f,%f,%f\n",
+                  v, v, v, v, v);
+    ASSERT_EQ(line, expected) << v;
+  }
 }
 
 TEST(PriceLogTest, ReaderKeepsLinesFromTheStartTimeAndMarksRises) {
