@@ -43,7 +43,9 @@ TEST(SandboxQuoteStream, TheClockPushesTheRegisteredStocksPrices) {
   ASSERT_TRUE(client.Start());
   ASSERT_TRUE(client.WaitForOpen(10000)) << client.LastTrace();
   client.SetTarget(&quotes);
-  EXPECT_EQ(client.SubscribeAll(), 0) << "SetTarget subscribed the only stock";
+  // SetTarget subscribes the only stock on the quote thread; when that has not happened yet,
+  // SubscribeAll does it. Either way the stock is subscribed once.
+  EXPECT_LE(client.SubscribeAll(), 1);
 
   const auto end = std::chrono::steady_clock::now() + 10s;
   double price = 0;
