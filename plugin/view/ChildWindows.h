@@ -120,8 +120,6 @@ struct PelomarChildMakers {
   std::function<std::unique_ptr<CPelomarCafeDialog>(CPelomarView&)> cafeDialog;
   std::function<std::unique_ptr<CPelomarStockBoard>(CPelomarView&)> stockBoard;
   std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> stairWatchDialog;
-  // The recommended profit-rate settings (host command 115).
-  std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> profitRatesDialog;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> cafeDataView;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> monitoringView;
 };

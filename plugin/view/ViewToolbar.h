@@ -14,7 +14,15 @@ class wxButton;
 
 #include "plugin/view/ViewLayout.h"
 
-enum class ToolbarControlKind { Combo, Check, Edit, Date, Progress };
+enum class ToolbarControlKind { Combo, Check, Edit, Date, Progress, Button };
+
+// The bar's button that opens the view's command menu.
+constexpr int IDC_COMMAND_MENU_BUTTON = 4510;
+
+// The 16x16 picture of a command button, drawn on a magenta (masked) ground; an invalid
+// bitmap for an id without one.
+class wxBitmap;
+wxBitmap CommandButtonImage(int id);
 
 struct ToolbarControlSpec {
   int id;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -473,6 +474,15 @@ class CPelomarEngine {
   // already out or it could not start. JoinCodeUpdateThread (on that message) joins it.
   bool StartCodeUpdateThread();
   void JoinCodeUpdateThread();
+  bool CodeUpdateRunning() const;
+  // Asks the code-update thread to stop and waits up to `timeoutMs` for it; true when it
+  // ended (or none ran). A thread that did not end in time is let go and ends by itself.
+  bool StopCodeUpdateThread(DWORD timeoutMs);
+  // The AI-analysis stock (a copy of its key) and the worker's wake; the auto-buy switch.
+  void RequestAiAnalysis(uint8_t market, const std::wstring& code);
+  bool AiAnalysisStock(uint8_t* market, std::wstring* code) const;
+  void SetAutoBuy(bool on);
+  bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
 
   // --- Accounts and balances (Accounts.cpp) ---
   // Deposits and balances through every agent; answers the holdings all QueryBalance calls
@@ -657,6 +667,11 @@ class CPelomarEngine {
   std::atomic<double> m_totalValuation{0};
   std::atomic<int> m_chartRequests{0};
   std::unique_ptr<orv::win::Thread> m_codeUpdateThread;
+  std::atomic<int> m_codeUpdateStop{0};
+  std::atomic<int> m_autoBuyOn{0};
+  mutable std::mutex m_aiMutex;
+  uint8_t m_aiMarket = 0;
+  std::wstring m_aiCode;
   std::atomic<int> m_allStockGridBusy{0};
   AgentRoles_s m_roles;
   std::map<uint8_t, int32_t> m_instanceCounts;
