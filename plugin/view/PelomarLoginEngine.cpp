@@ -164,6 +164,8 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
 }
 
 int CPelomarLoginEngine::DoRefresh() {
+  // Logged in: the trading items of the toolbar and grid are shown.
+  m_view.UpdateUiModeVisibility(nullptr, true);
   return m_view.RefreshWindow(0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 

@@ -719,6 +719,7 @@ bool CPelomarView::OnTimer(int timerId) {
     case PELOMAR_TIMER_LOGOUT:
       if (m_logoutTimer) m_logoutTimer->Stop();
       m_engine->LogoutUser(nullptr, 1);
+      UpdateUiModeVisibility(nullptr, true);
       return true;
     default:
       return false;

@@ -11,9 +11,6 @@
 
 class wxGrid;
 
-// The table the dialog shows when the stored one is empty or lacks the coin stop-loss row.
-extern const wchar_t kProfitRateTableShown[];
-
 // One row of the table.
 struct ProfitRateRow_s {
   std::wstring label;

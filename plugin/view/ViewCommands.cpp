@@ -395,21 +395,16 @@ bool CPelomarView::OnToolbarExecute(int id) {
 }
 
 void CPelomarView::SetSplitOrderBase(int64_t value) {
-  // The engine clamps the amount to what an order may carry and stores it in the options.
+  // The engine keeps the amount inside what an order may carry and stores it, with its won
+  // amount (x 10,000 from 1 on), in the options.
   m_engine->SplitOrderBase() = static_cast<int>(std::clamp<int64_t>(value, -1000000, 1000000));
-  bool apply = true;
-  const int64_t won = value >= 1 ? value * 10000 : value;
-  if (m_sellOneByOne) {
-    apply = Ask(StrPrintfW(L"전체 종목을 동일하게 %lld원으로 분할매매하도록 설정할까요?",
-                           static_cast<long long>(won))) == IDYES;
-  }
-  if (apply) m_engine->SetSplitOrderBaseAmount(1);
+  m_engine->SetSplitOrderBaseAmount(1);
   m_splitOrderBase = m_engine->SplitOrderBase();
   m_splitOrderWon = static_cast<int>(m_engine->Options().split_sell_amount_won);
   if (m_orderPanel) m_orderPanel->SetSplitOrderBaseMoney(m_splitOrderBase);
   if (m_orderPopup) m_orderPopup->SetSplitOrderBaseMoney(m_splitOrderBase);
-  orv::win::WriteProfileInt(kSettingsSection, orv::win::UserIndexKey(kKeySplitOrderBase,
-                                                                     m_agencyIndex),
+  orv::win::WriteProfileInt(kSettingsSection,
+                            orv::win::UserIndexKey(kKeySplitOrderBase, m_agencyIndex),
                             m_splitOrderBase);
 }
 
@@ -477,11 +472,7 @@ void CPelomarView::ToggleNewBuyAutoSell() {
     m_newStockStopLoss = 0;
     SendNotifyMsgToMainFrame(8, 0, 0.0, 0.0, L"자동 매매 해제",
                              L"★신규 매수★(잔고 편입) 종목에 대한 [자동 매매]가 *해제* 되었습니다");
-    TradingLine_s line;
-    line.result_code = 31;
-    line.result_msg = L"신규매수.자동매도.해제";
-    line.sim_flag = m_engine->m_simulationRunning.load();
-    m_engine->Logs().WriteTradingLine(nullptr, nullptr, line);
+    m_engine->WriteNoticeTradingLine(31, L"신규매수.자동매도.해제");
   } else {
     const stock_option_s& options = m_engine->Options();
     const std::wstring question = StrPrintfW(
@@ -501,11 +492,7 @@ void CPelomarView::ToggleNewBuyAutoSell() {
                    L"주의가 필요합니다.",
                    L"*설정*")
             .c_str());
-    TradingLine_s line;
-    line.result_code = 30;
-    line.result_msg = L"잔고편입(신규매수).자동매도.설정";
-    line.sim_flag = m_engine->m_simulationRunning.load();
-    m_engine->Logs().WriteTradingLine(nullptr, nullptr, line);
+    m_engine->WriteNoticeTradingLine(30, L"잔고편입(신규매수).자동매도.설정");
   }
   check->SetValue(m_newStockStopLoss != 0);
 }
@@ -704,11 +691,8 @@ void CPelomarView::ShowProfitRateDialog() {
   }
   if (m_loginEngine && !m_loginEngine->WebLogin().m_stopLossRates.empty())
     m_autoStopLossRates = Utf8ToWide(m_loginEngine->WebLogin().m_stopLossRates);
+  // The set-up puts the default table in place of an empty one or one without the coin row.
   if (!SetupProfitRateDialog(true)) return;
-  if (m_autoStopLossRates.empty() ||
-      m_autoStopLossRates.find(L"(코인) 손절") == std::wstring::npos)
-    m_autoStopLossRates = kProfitRateTableShown;
-  m_profitRatesDialog->SetTable(m_autoStopLossRates);
   m_profitRatesDialog->Show();
   m_profitRatesDialog->Raise();
 }

@@ -564,10 +564,10 @@ class CPelomarEngine {
   static constexpr int kChartPassNone = 0;
   static constexpr int kChartPassRunning = 1;
   static constexpr int kChartPassDone = 2;
-
- private:
   // A trading-log line that names no stock: `text` stands in the name and result columns.
   void WriteNoticeTradingLine(int code, const wchar_t* text);
+
+ private:
   // The held holding of `key` (the view lock held), or null.
   StockTrade_s* FindHeldHolding(const HoldingKey_s& key) const;
   void WorkerLoop(EngineWorker worker);
