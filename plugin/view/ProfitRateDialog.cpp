@@ -1,9 +1,13 @@
 #include "plugin/view/ProfitRateDialog.h"
 
 #include <wx/button.h>
+#include <wx/dcclient.h>
+#include <wx/settings.h>
 #include <wx/grid.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+
+#include <algorithm>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
@@ -73,10 +77,8 @@ CProfitRateDialog::CProfitRateDialog(wxWindow* parent, double scale)
                                   {L"간격(%)", 55},    {L"설명", 180}};
   for (int c = 0; c < kColumns; ++c) {
     grid_->SetColLabelValue(c, wxString(titles[c].text));
-    // Wide enough for the title as the font draws it.
-    grid_->SetColSize(c, static_cast<int>(titles[c].width * scale));
+    widths_[c] = static_cast<int>(titles[c].width * scale);
   }
-  grid_->AutoSizeColLabelSize(kColComment);
   wxGridCellAttr* check = new wxGridCellAttr;
   check->SetEditor(new wxGridCellBoolEditor);
   check->SetRenderer(new wxGridCellBoolRenderer);
@@ -97,9 +99,27 @@ CProfitRateDialog::CProfitRateDialog(wxWindow* parent, double scale)
   close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Hide(); });
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Hide(); });
   SetSizer(sizer);
+  FitColumns();
+  height_ = static_cast<int>(400 * scale);
+  FitToColumns();
+}
+
+void CProfitRateDialog::FitColumns() {
+  // Each column as wide as its given width, its title and its longest cell need.
+  wxClientDC dc(grid_);
+  dc.SetFont(grid_->GetLabelFont());
+  for (int c = 0; c < kColumns; ++c) {
+    int width = std::max(widths_[c], dc.GetTextExtent(grid_->GetColLabelValue(c)).x + 16);
+    for (int r = 0; r < grid_->GetNumberRows(); ++r)
+      width = std::max(width, grid_->GetTextExtent(grid_->GetCellValue(r, c)).x + 12);
+    grid_->SetColSize(c, width);
+  }
+}
+
+void CProfitRateDialog::FitToColumns() {
   int width = 0;
   for (int c = 0; c < kColumns; ++c) width += grid_->GetColSize(c);
-  SetClientSize(width + 40, static_cast<int>(400 * scale));
+  SetClientSize(width + 16 + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X), height_);
 }
 
 void CProfitRateDialog::SetTable(const std::wstring& text) {
@@ -114,6 +134,8 @@ void CProfitRateDialog::SetTable(const std::wstring& text) {
     grid_->SetCellValue(r, kColValue2, wxString(rows[i].value2));
     grid_->SetCellValue(r, kColComment, wxString(rows[i].comment));
   }
+  FitColumns();
+  FitToColumns();
 }
 
 std::wstring CProfitRateDialog::Table() const {

@@ -39,6 +39,11 @@ class CProfitRateDialog : public wxDialog {
   bool ApplyTable();
 
  private:
+  void FitColumns();
+  void FitToColumns();
+
   wxGrid* grid_ = nullptr;
+  int widths_[5] = {};
+  int height_ = 400;
   std::function<void(const std::wstring&)> apply_;
 };
