@@ -306,6 +306,12 @@ CPelomarView::CPelomarView()
   m_hooks.setAutoTradeAll = [this](int gridId, int state, int ask, int scope) {
     SetAutoTradeAll(gridId, state, ask, scope);
   };
+  m_hooks.applyMinProfitPreset = [this](int command, int scope) {
+    ApplyMinProfitPreset(command, scope);
+  };
+  m_hooks.requestStockSelect = [this](const wchar_t* code, int how) {
+    RequestStockSelect(0, code, how);
+  };
 }
 
 CPelomarView::~CPelomarView() {

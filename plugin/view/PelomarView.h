@@ -223,6 +223,18 @@ class CPelomarView : public CDbBaseNormalView {
   // scope 1 the second switch. Reports the outcome to the host.
   void SetAutoTradeAll(int gridId, int state, int ask, int scope);
   int AutoTradeSwitch(int scope) const { return scope == 1 ? m_autoTradeSecond : m_allStockWatch; }
+  // The stock grid menu's take-profit, stop-loss and sell-ratio presets (3184-3204); other
+  // commands do nothing. A non-zero scope changes only the selected rows.
+  void ApplyMinProfitPreset(int command, int scope);
+  // A take-profit or stop-loss preset for the holdings of the own-stock grid (with ask the
+  // user confirms and reads the outcome); answers the number changed.
+  int ApplyRatePresetToAll(double value, bool takeProfit, bool ask, bool relative,
+                           bool selectedOnly);
+  // The sell ratio for every holding row whose ratio differs; a declined question answers the
+  // box's answer, else the host notification's result.
+  int SetSellRatioForAll(double ratio, bool ask, bool selectedOnly);
+  // The keys of the grid's rows of held holdings (only the selected ones when asked).
+  std::vector<HoldingKey_s> HeldKeysOf(orv::ui::CMyReportCtrl& grid, bool selectedOnly) const;
 
   // --- Layout (ViewLayout.cpp) ---
   void LayoutChildWindows();

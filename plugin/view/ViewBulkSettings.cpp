@@ -3,6 +3,7 @@
 
 #include <wx/checkbox.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -65,6 +66,25 @@ bool AskYesNo(const std::string& text) {
 
 }  // namespace
 
+std::vector<HoldingKey_s> CPelomarView::HeldKeysOf(orv::ui::CMyReportCtrl& grid,
+                                                   bool selectedOnly) const {
+  // The grid's shown rows of holdings the latest balance still held, named by key; the engine
+  // finds each again under its lock and skips one a balance freed since.
+  std::vector<HoldingKey_s> holdings;
+  const std::vector<orv::ui::CMyReportRecordBase*> selected =
+      selectedOnly ? grid.GetSelectedRecords() : std::vector<orv::ui::CMyReportRecordBase*>{};
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    // A hidden row is a holding the balance no longer names.
+    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
+    if (!row || !row->IsVisible() || row->IsBlankRow()) continue;
+    if (m_holdingsRows && !m_holdingsRows->IsHeld(row)) continue;
+    if (selectedOnly && std::find(selected.begin(), selected.end(), row) == selected.end())
+      continue;
+    holdings.push_back(KeyOf(*row));
+  }
+  return holdings;
+}
+
 void CPelomarView::ShowAutoTradeCheck() {
   wxCheckBox* check = CheckBox(IDC_CHECK_ALL_STOCK_WATCH);
   if (!check) return;
@@ -77,16 +97,7 @@ void CPelomarView::ShowAutoTradeCheck() {
 void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   orv::ui::CMyReportCtrl* grid = Grid(gridId);
   if (!grid) return;
-  // The grid's shown rows of holdings the latest balance still held, named by key; the engine
-  // finds each again under its lock and skips one a balance freed since.
-  std::vector<HoldingKey_s> holdings;
-  for (int i = 0; i < grid->GetRecordCount(); ++i) {
-    // A hidden row is a holding the balance no longer names.
-    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid->GetRecord(i));
-    if (!row || !row->IsVisible() || row->IsBlankRow()) continue;
-    if (m_holdingsRows && !m_holdingsRows->IsHeld(row)) continue;
-    holdings.push_back(KeyOf(*row));
-  }
+  const std::vector<HoldingKey_s> holdings = HeldKeysOf(*grid, false);
 
   if (ask) {
     const stock_option_s& o = m_engine->Options();
@@ -133,4 +144,144 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   uint8_t& pending = m_engine->Options().changed;
   if (pending != kSaveWholeOptions) pending = kSaveHoldingSettings;
   ShowAutoTradeCheck();
+}
+
+namespace {
+
+// The presets of the stock grid menu: take-profit and stop-loss rates, and sell ratios.
+struct MinProfitPreset {
+  int command;
+  double value;
+  bool takeProfit;
+  bool relative;
+  double sellRatio;  // above 0: a sell-ratio preset
+};
+const MinProfitPreset kMinProfitPresets[] = {
+    {3184, -2, true, false, 0},   {3187, 3, true, true, 0},     {3188, 5, true, true, 0},
+    {3201, 7.5, true, true, 0},   {3199, 10, true, true, 0},    {3198, 50, true, true, 0},
+    {3203, 100, true, true, 0},   {3204, 200, true, true, 0},   {3185, -3, false, false, 0},
+    {3189, -5, false, false, 0},  {3202, -7.5, false, false, 0}, {3200, -10, false, false, 0},
+    {3186, -100, false, false, 0}, {3190, 0, false, false, 100}, {3191, 0, false, false, 95},
+};
+
+void ShowRowStopLoss(CRurezOzadoResultRecord& row, double rate) {
+  row.SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, rate);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss, rate > -90 ? 0xE6E0B0 : 0x9FE7F9);
+}
+
+COLORREF SellRatioColour(double ratio) {
+  if (ratio >= 100) return 0xFFFFFF;
+  if (ratio >= 90) return 0xE6E0B0;
+  if (ratio >= 50) return 0xFFB3FF;
+  return 0xFFFF00;
+}
+
+}  // namespace
+
+void CPelomarView::ApplyMinProfitPreset(int command, int scope) {
+  for (const MinProfitPreset& preset : kMinProfitPresets) {
+    if (preset.command != command) continue;
+    if (preset.sellRatio > 0)
+      SetSellRatioForAll(preset.sellRatio, true, scope != 0);
+    else
+      ApplyRatePresetToAll(preset.value, preset.takeProfit, true, preset.relative, scope != 0);
+    return;
+  }
+}
+
+int CPelomarView::ApplyRatePresetToAll(double value, bool takeProfit, bool ask, bool relative,
+                                       bool selectedOnly) {
+  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
+  if (!grid) return 0;
+  const char* scopeText = selectedOnly ? "[선택된]" : "[전체]";
+  const bool takeProfitMode = takeProfit || value > 0;
+  std::string question;
+  if (takeProfitMode)
+    question = StrPrintf(
+        "%s 보유종목의 최저익절을 %.1f%%로 자동으로 설정할까요?\n\n자동매매는 중지되므로, 다시 "
+        "체크해 주세요.\n",
+        scopeText, value);
+  else if (value > -100)
+    question = StrPrintf(
+        "%s 보유종목의 %s 을 자동으로 설정할까요?\n\n현재값보다 %.1f %% 낮게 "
+        "조절됩니다.\n\n자동매매는 중지되므로, 다시 체크해 주세요.\n",
+        scopeText, "*손절구간*", value);
+  else
+    question = StrPrintf(
+        "%s 보유종목을 *손절 안함*으로 설정할까요?\n\n꼭 설정값을 다시한번 확인 부탁드립니다.\n",
+        scopeText);
+  if (ask && !AskYesNo(question)) return 0;
+
+  // Every preset but "no stop-loss" stops automatic trading until the user checks it again.
+  if (value != -100) m_allStockWatch = 0;
+  const bool autoOn = m_allStockWatch != 0;
+  ShowAutoTradeCheck();
+  CPelomarEngine::RatePreset_s preset;
+  preset.value = value;
+  preset.takeProfit = takeProfitMode;
+  preset.relative = relative;
+  std::vector<HoldingRow_s> rows;
+  const int count =
+      m_engine->ApplyRatePresetToHoldings(HeldKeysOf(*grid, selectedOnly), preset, autoOn, &rows);
+  if (m_holdingsRows) {
+    m_holdingsRows->ApplyRows(rows);
+    for (const HoldingRow_s& h : rows)
+      if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
+        ShowRowAutoTrade(*row, h.autoTrade);
+        ShowRowStopLoss(*row, h.stopLossRate);
+        row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, h.minTakeProfit);
+      }
+  }
+  grid->RedrawControl();
+  std::string text;
+  if (count == 0) {
+    text = "수정된 종목이 없습니다.";
+    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
+  } else {
+    text = StrPrintf(
+        "%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 위해, "
+        "중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 여부를 체크하세요",
+        scopeText, count, takeProfitMode ? "*익절구간*" : "*손절구간*");
+    m_engine->Options().changed = kSaveHoldingSettings;
+    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  }
+  SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
+                           Utf8ToWide(text).c_str());
+  return count;
+}
+
+int CPelomarView::SetSellRatioForAll(double ratio, bool ask, bool selectedOnly) {
+  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
+  if (!grid) return 0;
+  if (ask) {
+    const int answer =
+        orv::win::MessageBox(StrPrintf("매도 비중을 %d%%로 조정할까요?", static_cast<int>(ratio)),
+                             "QUESTION", MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return answer;
+  }
+  std::vector<HoldingRow_s> rows;
+  const int count =
+      m_engine->SetSellRatioOfHoldings(HeldKeysOf(*grid, selectedOnly), ratio, &rows);
+  if (m_holdingsRows) {
+    m_holdingsRows->ApplyRows(rows);
+    for (const HoldingRow_s& h : rows)
+      if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
+        row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio,
+                             static_cast<int64_t>(h.sellRatio));
+        row->SetItemBackColor(CRurezOzadoResultRecord::kColSellRatio, SellRatioColour(h.sellRatio));
+      }
+  }
+  grid->RedrawControl();
+  std::string text;
+  if (count == 0) {
+    text = "수정된 종목이 없습니다.";
+    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
+  } else {
+    text = StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count,
+                     static_cast<int>(ratio));
+    m_engine->Options().changed = kSaveHoldingSettings;
+    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  }
+  return static_cast<int>(SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
+                                                   Utf8ToWide(text).c_str()));
 }

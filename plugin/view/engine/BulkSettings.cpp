@@ -12,6 +12,16 @@ constexpr int kTradingLineAutoAllOn = 28;
 constexpr int kTradingLineAutoAllOff = 29;
 // Holdings this far down count as written off rather than as below their stop-loss.
 constexpr double kWrittenOffRate = -95.0;
+// Trading-log lines of the presets.
+constexpr int kTradingLinePresetApplied = 56;
+constexpr int kTradingLineStopLossReset = 71;
+constexpr int kTradingLineSellRatio = 55;
+// No stop-loss.
+constexpr double kNoStopLoss = -100.0;
+// A loss this deep keeps its stop-loss under a stop-loss preset.
+constexpr double kDeepLossRate = -80.0;
+// Holdings below this profit keep their take-profit under a lowering preset.
+constexpr double kLoweringFloorRate = 10.0;
 
 }  // namespace
 
@@ -82,6 +92,74 @@ int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& hol
       }
       if (qualified) qualified->push_back(MakeHoldingRow(*h));
     }
+  }
+  return count;
+}
+
+int CPelomarEngine::ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                              const RatePreset_s& preset, bool autoOn,
+                                              std::vector<HoldingRow_s>* rows) {
+  WriteNoticeTradingLine(kTradingLinePresetApplied, L"전종목.손절/익절률.재설정");
+  const bool takeProfit = preset.takeProfit || preset.value > 0;
+  int count = 0;
+  int resets = 0;
+  const wchar_t* resetText = nullptr;
+  {
+    CSingleLock lock(&m_viewLock, TRUE);
+    for (const HoldingKey_s& key : holdings) {
+      StockTrade_s* h = FindHeldHolding(key);
+      if (!h) continue;
+      bool changed = false;
+      if (takeProfit) {
+        if (!(preset.value <= 0 && h->profit_rate < kLoweringFloorRate)) {
+          const double d = h->profit_rate - preset.value;
+          h->min_take_profit = preset.relative && preset.value < d ? d : preset.value;
+          changed = true;
+        }
+      } else if (preset.value <= kNoStopLoss) {
+        h->stop_loss_rate = kNoStopLoss;
+        resetText = L"이익갭.오류.손절률_리셋";
+        ++resets;
+        changed = true;
+      } else if (!(h->stop_loss_rate <= h->profit_rate &&
+                   (h->profit_rate >= 0 || h->profit_rate < kDeepLossRate))) {
+        double rate = preset.value + h->profit_rate;
+        if (rate < kNoStopLoss) {
+          rate = kNoStopLoss;
+          resetText = L"손절률.오류.손절률_리셋";
+          ++resets;
+        }
+        h->stop_loss_rate = rate;
+        changed = true;
+      }
+      if (changed) {
+        h->auto_trade = autoOn ? 1 : 0;
+        if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
+        h->last_sell_tick = 0;
+        h->last_buy_tick = 0;
+        BuildStockLadder(h, 0);
+        ++count;
+      }
+      if (rows) rows->push_back(MakeHoldingRow(*h));
+    }
+  }
+  // The log is written outside the lock.
+  if (resets > 0 && resetText) WriteNoticeTradingLine(kTradingLineStopLossReset, resetText);
+  return count;
+}
+
+int CPelomarEngine::SetSellRatioOfHoldings(const std::vector<HoldingKey_s>& holdings,
+                                           double ratio, std::vector<HoldingRow_s>* rows) {
+  WriteNoticeTradingLine(kTradingLineSellRatio, L"매도 비중.설정");
+  int count = 0;
+  CSingleLock lock(&m_viewLock, TRUE);
+  for (const HoldingKey_s& key : holdings) {
+    StockTrade_s* h = FindHeldHolding(key);
+    if (!h || h->sell_ratio == ratio) continue;
+    SetHoldingSellRatio(h, HoldingPrice(h), ratio);
+    BuildStockLadder(h, 0);
+    ++count;
+    if (rows) rows->push_back(MakeHoldingRow(*h));
   }
   return count;
 }

@@ -394,6 +394,28 @@ class CPelomarEngine {
   // Holdings are named by key: one the balance freed since is skipped. Answers the count.
   int SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on, int scope,
                               std::vector<HoldingRow_s>* qualified);
+  // A take-profit or stop-loss preset for `holdings` (named by key, applied under the view
+  // lock). Take-profit mode (or a value above 0): the minimum take-profit becomes the value
+  // (relative: the profit rate less the value, when that is higher), except for holdings with a
+  // profit rate below 10 when the value is 0 or less. Stop-loss mode: the stop-loss becomes
+  // value + profit rate (at least -100), -100 for a value of -100 or less; a holding whose
+  // stop-loss already lies at or below a profit rate of 0 or more (or below -80) is left alone.
+  // A changed holding's automatic trading becomes `autoOn`, its order times are cleared and its
+  // ladder is rebuilt without reset. `rows` receives every holding as it is afterwards.
+  // Answers the number changed.
+  struct RatePreset_s {
+    double value = 0;
+    bool takeProfit = false;
+    bool relative = false;
+  };
+  int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                const RatePreset_s& preset, bool autoOn,
+                                std::vector<HoldingRow_s>* rows);
+  // The sell ratio for `holdings` whose ratio differs (SetHoldingSellRatio: the split is
+  // re-sized, the ladder rebuilt without reset); writes the trading-log line "매도 비중.설정".
+  // `rows` receives the changed holdings. Answers the number changed.
+  int SetSellRatioOfHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
+                             std::vector<HoldingRow_s>* rows);
 
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }

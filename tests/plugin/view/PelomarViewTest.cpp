@@ -1312,3 +1312,91 @@ TEST_F(PelomarViewTest, LoginSwitchesAndTheCodeUpdateAskFirst) {
   login_.nUserIdx = 0;
   EXPECT_TRUE(view->Destroy());
 }
+
+// The grid menu's presets reach the held holdings: take-profit and stop-loss rates by their
+// rules, automatic trading stopped, the sell ratio, and the rows show the new values.
+TEST_F(PelomarViewTest, GridMenuPresetsChangeTheHoldings) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  // A winner at +20 %, a small gain at +3 %, and a loser at -10 % (stop-loss -5).
+  std::vector<StockTrade_s*> h = {AddHeldStock(engine, L"005930", 12000, 20),
+                                  AddHeldStock(engine, L"000660", 10300, 3),
+                                  AddHeldStock(engine, L"035420", 9000, -10)};
+  for (StockTrade_s* holding : h) holding->auto_trade = 1;
+  engine.PublishHoldings();
+  auto* grid = view->Grid(IDC_MY_STOCK_GRID);
+  ASSERT_EQ(grid->GetRecordCount(), 3);
+  view->m_allStockWatch = 1;
+  engine.Options().changed = 0;
+
+  // "5% 설정" for all rows (scope 0), confirmed: the minimum take-profit follows the profit
+  // (relative), and automatic trading stops.
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->ApplyMinProfitPreset(3188, 0);
+  auto boxes = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text.rfind("[전체] 보유종목의 최저익절을 5.0%로 자동으로 설정할까요?", 0),
+            0u);
+  EXPECT_EQ(boxes[1].text.rfind("[전체] 보유 종목중, 3개의 *익절구간*이 수정 되었습니다.", 0),
+            0u);
+  EXPECT_DOUBLE_EQ(h[0]->min_take_profit, 15);  // 20 - 5 is above 5
+  EXPECT_DOUBLE_EQ(h[1]->min_take_profit, 5);
+  EXPECT_DOUBLE_EQ(h[2]->min_take_profit, 5);
+  for (StockTrade_s* holding : h) EXPECT_EQ(holding->auto_trade, 0);
+  EXPECT_EQ(view->m_allStockWatch, 0);
+  EXPECT_EQ(engine.Options().changed, 2);
+  EXPECT_DOUBLE_EQ(RowOf(view, h[0])->GetNumberValue(CRurezOzadoResultRecord::kColMinProfit), 15);
+  EXPECT_FALSE(RowOf(view, h[0])->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
+
+  // "-5% 하향" of the stop-loss: value + profit rate, except a stop-loss already at or below a
+  // gaining profit; then "전체 해제" sets -100 everywhere.
+  h[0]->stop_loss_rate = 25;  // above its profit: lowered to 20 - 5
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->ApplyMinProfitPreset(3189, 0);
+  EXPECT_DOUBLE_EQ(h[0]->stop_loss_rate, 15);
+  EXPECT_DOUBLE_EQ(h[1]->stop_loss_rate, -5);   // at or below a gaining profit: kept
+  EXPECT_DOUBLE_EQ(h[2]->stop_loss_rate, -15);  // a loss above -80: -10 - 5
+  EXPECT_DOUBLE_EQ(RowOf(view, h[2])->GetNumberValue(CRurezOzadoResultRecord::kColStopLoss), -15);
+  EXPECT_EQ(RowOf(view, h[2])->GetItem(CRurezOzadoResultRecord::kColStopLoss)->backColor,
+            0xE6E0B0u);
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->ApplyMinProfitPreset(3186, 0);
+  for (StockTrade_s* holding : h) EXPECT_DOUBLE_EQ(holding->stop_loss_rate, -100);
+  EXPECT_EQ(RowOf(view, h[0])->GetItem(CRurezOzadoResultRecord::kColStopLoss)->backColor,
+            0x9FE7F9u);
+
+  // A declined question changes nothing; commands outside the presets do nothing at all.
+  orv::win::ScriptMessageBoxes({IDNO});
+  view->ApplyMinProfitPreset(3199, 0);
+  EXPECT_DOUBLE_EQ(h[1]->min_take_profit, 5);
+  orv::win::ScriptMessageBoxes({});
+  for (int command : {3183, 3192, 3197, 3205}) view->ApplyMinProfitPreset(command, 0);
+  EXPECT_TRUE(orv::win::ScriptedMessageBoxCalls().empty());
+
+  // The sell ratio: 95 % changes every row at 100; again changes none.
+  orv::win::ScriptMessageBoxes({IDYES, IDOK, IDYES, IDOK});
+  view->ApplyMinProfitPreset(3191, 0);
+  for (StockTrade_s* holding : h) EXPECT_DOUBLE_EQ(holding->sell_ratio, 95);
+  EXPECT_EQ(RowOf(view, h[1])->GetOptionsValue(CRurezOzadoResultRecord::kColSellRatio), 95);
+  engine.Options().changed = 0;
+  view->ApplyMinProfitPreset(3191, 0);
+  boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[1].text, "전체 보유 종목중, 3개가 매도 비중이 95%로 수정 되었습니다.");
+  EXPECT_EQ(boxes[3].text, "수정된 종목이 없습니다.");
+  EXPECT_EQ(engine.Options().changed, 0);
+
+  // Only the selected row, through the grid menu's path (scope 1).
+  grid->SelectRow(grid->GetRowRecord(0) == RowOf(view, h[1]) ? 0 : 1);
+  const auto selected = grid->GetSelectedRecords();
+  ASSERT_EQ(selected.size(), 1u);
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->ApplyMinProfitPreset(3190, 1);
+  orv::win::StopScriptingMessageBoxes();
+  int at100 = 0;
+  for (StockTrade_s* holding : h) at100 += holding->sell_ratio == 100 ? 1 : 0;
+  EXPECT_EQ(at100, 1);
+  EXPECT_TRUE(view->Destroy());
+}
