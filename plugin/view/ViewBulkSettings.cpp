@@ -164,18 +164,6 @@ const MinProfitPreset kMinProfitPresets[] = {
     {3186, -100, false, false, 0}, {3190, 0, false, false, 100}, {3191, 0, false, false, 95},
 };
 
-void ShowRowStopLoss(CRurezOzadoResultRecord& row, double rate) {
-  row.SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, rate);
-  row.SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss, rate > -90 ? 0xE6E0B0 : 0x9FE7F9);
-}
-
-COLORREF SellRatioColour(double ratio) {
-  if (ratio >= 100) return 0xFFFFFF;
-  if (ratio >= 90) return 0xE6E0B0;
-  if (ratio >= 50) return 0xFFB3FF;
-  return 0xFFFF00;
-}
-
 }  // namespace
 
 void CPelomarView::ApplyMinProfitPreset(int command, int scope) {
@@ -228,7 +216,7 @@ int CPelomarView::ApplyRatePresetToAll(double value, bool takeProfit, bool ask, 
     for (const HoldingRow_s& h : rows)
       if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
         ShowRowAutoTrade(*row, h.autoTrade);
-        ShowRowStopLoss(*row, h.stopLossRate);
+        SetStopLossCell(*row, h.stopLossRate);
         row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, h.minTakeProfit);
       }
   }
@@ -266,9 +254,7 @@ int CPelomarView::SetSellRatioForAll(double ratio, bool ask, bool selectedOnly) 
     m_holdingsRows->ApplyRows(rows);
     for (const HoldingRow_s& h : rows)
       if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
-        row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio,
-                             static_cast<int64_t>(h.sellRatio));
-        row->SetItemBackColor(CRurezOzadoResultRecord::kColSellRatio, SellRatioColour(h.sellRatio));
+        SetSellRatioCell(*row, h.sellRatio);
       }
   }
   grid->RedrawControl();

@@ -450,9 +450,10 @@ TEST_F(PelomarViewTest, ToolbarAndCheckRowTextsAreWholeAndApart) {
       const std::set<int> tradingItems = {3350, 3441, 1316, 2239, 719, 1230, 378,
                                           369,  695,  697,  618,  619,  3444};
       for (const ToolbarControlSpec& spec : ToolbarControls())
-        if (!spec.hidden && spec.id != 1298 && spec.id != 1299)
+        if (!spec.hidden && spec.id != 1298 && spec.id != 1299) {
           EXPECT_EQ(bar->Control(spec.id)->IsShown(), tradingItems.count(spec.id) == 0)
               << spec.id;
+        }
       bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
       PumpFor(100);
       EXPECT_EQ(checkBar(), collapsedShown);
@@ -1021,7 +1022,9 @@ TEST_F(PelomarViewTest, InterfaceSwitchesOutliveTheView) {
   // Steps off again hides them; switching the per-stock mode off asks, and "no" keeps it.
   again->SetColumnSwitch(IDC_CHECK_PROFIT_STEPS, false);
   for (int c = 0; c < grid->GetColumnCount(); ++c)
-    if (grid->GetColumn(c)->itemIndex == 29) EXPECT_FALSE(grid->GetColumn(c)->visible);
+    if (grid->GetColumn(c)->itemIndex == 29) {
+      EXPECT_FALSE(grid->GetColumn(c)->visible);
+    }
   orv::win::ScriptMessageBoxes({IDNO, IDYES});
   again->OnCommand(3454);
   EXPECT_EQ(again->m_sellOneByOne, 1);
