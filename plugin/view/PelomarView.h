@@ -233,6 +233,9 @@ class CPelomarView : public CDbBaseNormalView {
   // The sell ratio for every holding row whose ratio differs; a declined question answers the
   // box's answer, else the host notification's result.
   int SetSellRatioForAll(double ratio, bool ask, bool selectedOnly);
+  // The outcome of a change to all holdings: "수정된 종목이 없습니다." or `changedText` (then
+  // the holdings' settings are due for saving), shown with ask, and sent to the host.
+  intptr_t ReportBulkOutcome(int count, const std::string& changedText, bool ask);
   // The keys of the grid's rows of held holdings (only the selected ones when asked).
   std::vector<HoldingKey_s> HeldKeysOf(orv::ui::CMyReportCtrl& grid, bool selectedOnly) const;
 

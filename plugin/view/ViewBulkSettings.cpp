@@ -221,20 +221,12 @@ int CPelomarView::ApplyRatePresetToAll(double value, bool takeProfit, bool ask, 
       }
   }
   grid->RedrawControl();
-  std::string text;
-  if (count == 0) {
-    text = "수정된 종목이 없습니다.";
-    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
-  } else {
-    text = StrPrintf(
-        "%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 위해, "
-        "중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 여부를 체크하세요",
-        scopeText, count, takeProfitMode ? "*익절구간*" : "*손절구간*");
-    m_engine->Options().changed = kSaveHoldingSettings;
-    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
-  }
-  SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
-                           Utf8ToWide(text).c_str());
+  ReportBulkOutcome(count,
+                    StrPrintf("%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 "
+                              "위해, 중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 "
+                              "여부를 체크하세요",
+                              scopeText, count, takeProfitMode ? "*익절구간*" : "*손절구간*"),
+                    ask);
   return count;
 }
 
@@ -258,16 +250,26 @@ int CPelomarView::SetSellRatioForAll(double ratio, bool ask, bool selectedOnly) 
       }
   }
   grid->RedrawControl();
-  std::string text;
-  if (count == 0) {
-    text = "수정된 종목이 없습니다.";
-    if (ask) orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
-  } else {
-    text = StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count,
-                     static_cast<int>(ratio));
-    m_engine->Options().changed = kSaveHoldingSettings;
-    if (ask) orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  return static_cast<int>(ReportBulkOutcome(
+      count,
+      StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count,
+                static_cast<int>(ratio)),
+      ask));
+}
+
+intptr_t CPelomarView::ReportBulkOutcome(int count, const std::string& changedText, bool ask) {
+  const std::string text = count == 0 ? std::string("수정된 종목이 없습니다.") : changedText;
+  if (count > 0) {
+    // The holdings' settings are due for saving; a pending save of everything stays.
+    uint8_t& pending = m_engine->Options().changed;
+    if (pending != kSaveWholeOptions) pending = kSaveHoldingSettings;
   }
-  return static_cast<int>(SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
-                                                   Utf8ToWide(text).c_str()));
+  if (ask) {
+    if (count == 0)
+      orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
+    else
+      orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  }
+  return SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
+                                  Utf8ToWide(text).c_str());
 }

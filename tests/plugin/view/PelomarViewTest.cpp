@@ -1355,8 +1355,11 @@ TEST_F(PelomarViewTest, GridMenuPresetsChangeTheHoldings) {
   // "-5% 하향" of the stop-loss: value + profit rate, except a stop-loss already at or below a
   // gaining profit; then "전체 해제" sets -100 everywhere.
   h[0]->stop_loss_rate = 25;  // above its profit: lowered to 20 - 5
+  // A pending save of the whole configuration stays one (not narrowed to the holdings).
+  engine.Options().changed = 1;
   orv::win::ScriptMessageBoxes({IDYES, IDOK});
   view->ApplyMinProfitPreset(3189, 0);
+  EXPECT_EQ(engine.Options().changed, 1);
   EXPECT_DOUBLE_EQ(h[0]->stop_loss_rate, 15);
   EXPECT_DOUBLE_EQ(h[1]->stop_loss_rate, -5);   // at or below a gaining profit: kept
   EXPECT_DOUBLE_EQ(h[2]->stop_loss_rate, -15);  // a loss above -80: -10 - 5
