@@ -42,6 +42,8 @@ Sandbox::Sandbox(SandboxOptions options)
       kiwoom_(ca_),
       hanguk_(ca_),
       lsBroker_(ca_),
+      bithumb_(ExchangePeer::Kind::kBithumb, ca_),
+      upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
@@ -85,7 +87,8 @@ Sandbox::Sandbox(SandboxOptions options)
     peer->Http().SetRecordLimit(kRecordLimit);
   }
 
-  // The Kiwoom account holds the same stocks; its balance values them at the quotes.
+  // The Kiwoom account holds the same stocks; its balance values them at the quotes, its orders
+  // move them, and its charts, investor trend, short selling and bid/ask follow the quotes.
   kiwoom_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
   kiwoom_.SetToken(SandboxAccount::kAccessToken, "\"" + KiwoomBrokerPeer::KstDateTime(86400) + "\"");
   std::vector<KiwoomListRow> kiwoomList;
@@ -107,6 +110,7 @@ Sandbox::Sandbox(SandboxOptions options)
   kiwoom_.SetDeposit({SandboxAccount::kDeposit, SandboxAccount::kDeposit, 0,
                       SandboxAccount::kDeposit});
   SetKiwoomQuotes(market_.Quotes());
+  kiwoom_.SetLiveAccount(true);
   kiwoom_.Http().SetRecordLimit(kRecordLimit);
 
   // The LS broker: the same member's key, market and opening account.
@@ -126,6 +130,14 @@ Sandbox::Sandbox(SandboxOptions options)
   lsBroker_.SetLiveAccount(true);
   lsBroker_.Http().SetRecordLimit(kRecordLimit);
 
+  for (ExchangePeer* exchange : {&bithumb_, &upbit_}) {
+    exchange->AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);
+    exchange->SetAccounts({{"KRW", SandboxAccount::kCoinDeposit, 0, 0, "KRW"},
+                           {SandboxAccount::kCoin, SandboxAccount::kCoinBalance, 0,
+                            SandboxAccount::kCoinAvgPrice, "KRW"}});
+    exchange->Http().SetRecordLimit(kRecordLimit);
+  }
+
   WebServerUser user;
   user.userId = SandboxAccount::kUserId;
   user.userIdx = SandboxAccount::kUserIdx;
@@ -141,6 +153,21 @@ Sandbox::Sandbox(SandboxOptions options)
                          {"fee_rate", "0.015"},
                          {"tax_rate", "0.15"}});
   web_.AnswerReports(kSmsRemain);
+  // One cafe the member belongs to (approved for a long period), recommending the market's
+  // first two stocks.
+  WebServerCafe cafe;
+  cafe.idx = 1;
+  cafe.title = "샌드박스 카페";
+  cafe.managerName = "샌드박스 매니저";
+  cafe.managerTel = "01000000001";
+  cafe.managerIdx = SandboxAccount::kUserIdx + 1;
+  cafe.subManagerIdx = 0;
+  cafe.members = {{SandboxAccount::kUserIdx, SandboxAccount::kUserId, "샌드박스"}};
+  for (const SandboxStock& stock : market_.Stocks()) {
+    if (cafe.items.size() == 2) break;
+    cafe.items.push_back({1, stock.code, stock.name});
+  }
+  web_.ServeCafes({cafe});
   web_.Http().SetRecordLimit(kRecordLimit);
 
   auto served = [this](const char* server) {
@@ -166,6 +193,8 @@ Sandbox::Sandbox(SandboxOptions options)
   kiwoom_.Http().OnServed(served("kiwoom"));
   hanguk_.Http().OnServed(served("hanguk"));
   lsBroker_.Http().OnServed(served("ls-broker"));
+  bithumb_.Http().OnServed(served("bithumb"));
+  upbit_.Http().OnServed(served("upbit"));
   web_.Http().OnServed(served("web"));
 }
 
@@ -183,6 +212,8 @@ bool Sandbox::Start(std::string* error) {
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
+  if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
+  if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
   hangukPort_ = hanguk_.Http().Port();
@@ -207,6 +238,8 @@ void Sandbox::Stop() {
   kiwoom_.Stop();
   hanguk_.Stop();
   lsBroker_.Stop();
+  bithumb_.Stop();
+  upbit_.Stop();
   web_.Stop();
 }
 
@@ -262,14 +295,18 @@ std::string Sandbox::LsBrokerHost() const {
   return "127.0.0.1:" + std::to_string(lsBrokerPort_);
 }
 
+std::string Sandbox::BithumbHost() const { return "127.0.0.1:" + std::to_string(bithumb_.Port()); }
+std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(upbit_.Port()); }
+
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
-         "\nhanguk_host=" + HangukHost() +
-         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
-         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
+         "\nhanguk_host=" + HangukHost() + "\nbithumb_host=" + BithumbHost() +
+         "\nupbit_host=" + UpbitHost() + "\nweb_url=" + WebUrl() +
+         "\nweb_port=" + std::to_string(WebPort()) + "\nca_file=" + caFile +
+         "\npid=" + std::to_string(getpid()) + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {

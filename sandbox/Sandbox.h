@@ -1,6 +1,7 @@
 #pragma once
 // The sandbox: on loopback HTTPS (a test CA made at start), a DB broker, a Kiwoom broker, an LS
-// broker and a Korea Investment broker with one account each over the same moving market, and
+// broker and a Korea Investment broker with one account each over the same moving market, the
+// Bithumb and Upbit exchanges with one coin account each (won and one coin held), and
 // the product web server with one member, so the real program logs in, polls prices, places
 // orders and reports them without any real account. Which broker the program uses is chosen
 // when the program folder is staged.
@@ -16,6 +17,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/DbBrokerPeer.h"
+#include "tests/peers/ExchangePeer.h"
 #include "tests/peers/HangukBrokerPeer.h"
 #include "tests/peers/KiwoomBrokerPeer.h"
 #include "tests/peers/LsBrokerPeer.h"
@@ -34,6 +36,11 @@ struct SandboxAccount {
   static constexpr const char* kAppSecret = "SANDBOX-APPSECRET";
   static constexpr const char* kAccessToken = "sandbox-access-token";
   static constexpr double kDeposit = 10000000;  // won
+  // The coin account at each exchange: won, and one coin held.
+  static constexpr double kCoinDeposit = 2000000;  // won
+  static constexpr const char* kCoin = "BTC";
+  static constexpr double kCoinBalance = 0.01;
+  static constexpr double kCoinAvgPrice = 50000000;  // won
 };
 
 struct SandboxOptions {
@@ -75,10 +82,14 @@ class Sandbox {
   std::string HangukHost() const;
   // The LS broker's "127.0.0.1:<port>", as the "BrokerHost-2" setting takes it.
   std::string LsBrokerHost() const;
+  // The exchanges' "127.0.0.1:<port>", as "BrokerHost-8" (Bithumb) and "BrokerHost-9" (Upbit)
+  // take them.
+  std::string BithumbHost() const;
+  std::string UpbitHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, web_url, web_port, ca_file, pid.
+  // hanguk_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
@@ -86,6 +97,8 @@ class Sandbox {
   KiwoomBrokerPeer& Kiwoom() { return kiwoom_; }
   HangukBrokerPeer& Hanguk() { return hanguk_; }
   LsBrokerPeer& LsBroker() { return lsBroker_; }
+  ExchangePeer& Bithumb() { return bithumb_; }
+  ExchangePeer& Upbit() { return upbit_; }
   WebServerPeer& Web() { return web_; }
 
   std::vector<DbQuote> Quotes() const;
@@ -106,6 +119,8 @@ class Sandbox {
   KiwoomBrokerPeer kiwoom_;
   HangukBrokerPeer hanguk_;
   LsBrokerPeer lsBroker_;
+  ExchangePeer bithumb_;
+  ExchangePeer upbit_;
   WebServerPeer web_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state

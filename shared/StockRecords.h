@@ -51,7 +51,25 @@ struct StockSeries_s {
   std::vector<double> env_lower;
   int32_t count = 0;      // candles held in close
   int32_t env_state = 0;  // result of the last envelope calculation
+  // The candle block: `requested` places (0: `count` places), filled from the end, so the
+  // newest candle sits at place requested - 1 and the `count` candles end there. Readers that
+  // keep whole candles size the arrays below to the places they fill (empty otherwise).
+  int32_t requested = 0;
+  std::vector<int32_t> date;  // yyyymmdd of each place
+  std::vector<double> open;
+  std::vector<double> high;
+  std::vector<double> low;
+  std::vector<double> volume;
+  int32_t first_date = 0;  // yyyymmdd
+  int32_t last_date = 0;   // yyyymmdd
 };
+
+// The place of the newest candle of a block; -1 when it holds none.
+inline int NewestCandlePlace(const StockSeries_s& series) {
+  if (series.count <= 0) return -1;
+  const int places = series.requested > 0 ? series.requested : series.count;
+  return places <= static_cast<int>(series.close.size()) ? places - 1 : -1;
+}
 
 // One listed instrument of one market.
 struct Stock_s {

@@ -43,11 +43,18 @@ BalanceMergeResult_s MergeBalanceReply(const BalanceReply_s& reply, const Balanc
 
   const uint8_t slot = owner.priceSlot < kPriceSlotCount ? owner.priceSlot : 0;
   const double budget = args.splitBudget > 0 ? args.splitBudget : kDefaultSplitBudget;
-  for (const BalanceRow_s& r : reply.rows) {
-    if (r.code.empty() || r.quantity <= 0) continue;
+  double recordEvaluation = 0;
+  for (const BalanceRow_s& replyRow : reply.rows) {
+    if (replyRow.code.empty() || replyRow.quantity <= 0) continue;
     bool added = false;
-    Stock_s* stock = GfxAddStockToMap(args.stocks, r.code.c_str(), owner.market, slot, 0, &added);
+    Stock_s* stock =
+        GfxAddStockToMap(args.stocks, replyRow.code.c_str(), owner.market, slot, 0, &added);
     if (!stock) continue;
+    BalanceRow_s r = replyRow;
+    if (reply.pricesFromRecords) {
+      r.curPrice = added ? 0 : stock->cur_price;
+      recordEvaluation += r.curPrice * r.quantity;
+    }
     if (added) {
       if (!r.name.empty()) stock->name = r.name;
       if (args.callback) {
@@ -126,7 +133,8 @@ BalanceMergeResult_s MergeBalanceReply(const BalanceReply_s& reply, const Balanc
   }
   account->holding_count += result.parsed;
   account->total_buy = reply.purchase;
-  account->total_valuation = reply.evaluation;
-  account->total_profit = reply.evaluation - reply.purchase;
+  const double evaluation = reply.pricesFromRecords ? recordEvaluation : reply.evaluation;
+  account->total_valuation = evaluation;
+  account->total_profit = evaluation - reply.purchase;
   return result;
 }

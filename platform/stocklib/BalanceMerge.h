@@ -37,6 +37,10 @@ struct BalanceReply_s {
   // False when the reply may not name every holding (a paged list cut short by its page limit):
   // then no holding is dropped for not being named.
   bool complete = true;
+  // True when the rows carry no current price (an exchange's account list): each holding takes
+  // its record's current price (0 for a record the merge adds), and the evaluation total is
+  // summed from those prices.
+  bool pricesFromRecords = false;
 };
 
 // Who the reply belongs to and which side it covers.

@@ -113,39 +113,17 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   curl_easy_reset(handle);
   curl_easy_setopt(handle, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  if (post) {
-    // Always give libcurl the body, even an empty one: a POST without one would read the
-    // request body from standard input.
-    const char* text = body ? body : "";
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(std::strlen(text)));
-    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, text);
-  }
-  curl_easy_setopt(handle, CURLOPT_POST, post ? 1L : 0L);
-  if (!post) curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  SetSharedRequestOptions(handle, post != 0, body, &reply, abortFlag, caFile,
+                          state && state->order);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
   if (state) {
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, OnRequestHeader);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, state);
   }
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnRequestData);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
-  if (abortFlag) {
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnRequestProgress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, const_cast<std::atomic<int>*>(abortFlag));
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-  }
-  if (!IsEmpty(caFile)) curl_easy_setopt(handle, CURLOPT_CAINFO, caFile);
-  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(EffectiveTimeoutMs(timeoutMs)));
   curl_easy_setopt(
       handle, CURLOPT_CONNECTTIMEOUT_MS,
       state && state->connectTimeoutMs > 0 ? state->connectTimeoutMs : kBrokerConnectTimeoutMs);
-  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-  if (state && state->order) {
-    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
-  }
 
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -175,6 +153,34 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
   if (state) state->transfer = static_cast<unsigned>(code);
   if (outLen) *outLen = static_cast<int>(reply.length);
   return reply.data;
+}
+
+void SetSharedRequestOptions(CURL* handle, bool post, const char* body, ReplyAccumulator* reply,
+                             const std::atomic<int>* abortFlag, const char* caFile, bool order) {
+  if (post) {
+    const char* text = body ? body : "";
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE, static_cast<long>(std::strlen(text)));
+    curl_easy_setopt(handle, CURLOPT_POSTFIELDS, text);
+    curl_easy_setopt(handle, CURLOPT_POST, 1L);
+  } else {
+    curl_easy_setopt(handle, CURLOPT_POST, 0L);
+    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  }
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnRequestData);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, reply);
+  if (abortFlag) {
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, OnRequestProgress);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, const_cast<std::atomic<int>*>(abortFlag));
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  }
+  if (!IsEmpty(caFile)) curl_easy_setopt(handle, CURLOPT_CAINFO, caFile);
+  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  if (order) {
+    curl_easy_setopt(handle, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
+  }
 }
 
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata) {

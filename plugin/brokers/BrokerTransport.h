@@ -79,6 +79,15 @@ char* SendBrokerRequest(CURL* curl, const char* baseUrl, const char* path, int p
                         const char* caFile, BrokerRequestState* state,
                         const std::atomic<int>* abortFlag, int timeoutMs, int sign);
 
+// The options every agent request shares: a POST with its body (an empty one when none: without
+// one libcurl would read the body from standard input) or a GET; the reply into `reply`; the
+// abort flag (may be null); TLS verification of the peer and its host name against `caFile`
+// (the system store when empty); no signals; and for an order a connection of its own, since
+// on a reused connection that dies before the reply libcurl would send the order again by
+// itself, and the broker may have executed the first one.
+void SetSharedRequestOptions(CURL* handle, bool post, const char* body, ReplyAccumulator* reply,
+                             const std::atomic<int>* abortFlag, const char* caFile, bool order);
+
 // libcurl write callback: appends the block to the ReplyAccumulator in `userdata`. When the
 // buffer cannot grow it is freed, the accumulator emptied and 0 returned (the transfer aborts).
 size_t OnRequestData(char* data, size_t size, size_t count, void* userdata);

@@ -18,37 +18,19 @@
 #include "platform/win/Clock.h"
 #include "plugin/brokers/BrokerTransport.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/SeriesTexts.h"
 
 namespace {
+
+using series_texts::DateRange;
+using series_texts::Format;
+using series_texts::SeriesTexts;
+using series_texts::Ymd;
 
 constexpr const char* kDayChartPath = "/api/v1/quote/kr-chart/day";
 constexpr const char* kMinuteChartPath = "/api/v1/quote/kr-chart/min";
 constexpr const char* kInvestorPath = "/api/v1/quote/kr-stock/inquiry/daily-investor";
 constexpr int kDefaultTrendDays = 10;
-
-struct Ymd {
-  int y = 0;
-  int m = 0;
-  int d = 0;
-};
-
-// Today (local, program clock) and the day `back` calendar days before it.
-void DateRange(int back, Ymd* from, Ymd* today) {
-  SYSTEMTIME now;
-  orv::win::GetLocalTime(&now);
-  *today = {now.wYear, now.wMonth, now.wDay};
-  CivilFromDays(DaysFromCivil(today->y, today->m, today->d) - back, &from->y, &from->m, &from->d);
-}
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buf[512];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(buf, sizeof buf, format, args);
-  va_end(args);
-  return n > 0 ? std::string(buf, std::min(static_cast<size_t>(n), sizeof buf - 1)) : std::string();
-}
 
 // The rows of a chart-like reply: "Out" when it is an array, else the first array inside
 // "Out", else the first array member of the reply.
@@ -79,39 +61,6 @@ int DateNumber(const std::string& label) {
   return NumberToInt(AtoN(label.c_str()), &number) ? number : 0;
 }
 
-// Collects rows that a reply gives newest first and writes the texts oldest first.
-class SeriesTexts {
- public:
-  void Add(std::string row, std::string point) {
-    rows_.push_back(std::move(row));
-    points_.push_back(std::move(point));
-  }
-  // Rows text: the JSON header and "]}" unless csv, rows joined by a newline and a comma.
-  // Series text: one line per row, each but the newest ended by "," and a newline.
-  void Write(const std::string& name, int csv, std::string* outRows, std::string* outSeries) const {
-    std::string rows = csv ? std::string() : "{\"" + name + "\" : [";
-    for (size_t i = rows_.size(); i-- > 0;) {
-      rows += rows_[i];
-      if (i > 0) rows += "\n,";
-    }
-    if (!csv) rows += "]}";
-    *outRows = std::move(rows);
-    if (outSeries) {
-      std::string series;
-      for (size_t i = points_.size(); i-- > 0;) {
-        series += points_[i];
-        if (i > 0) series += ",\n";
-      }
-      *outSeries = std::move(series);
-    }
-  }
-  int Count() const { return static_cast<int>(rows_.size()); }
-
- private:
-  std::vector<std::string> rows_;    // newest first
-  std::vector<std::string> points_;  // newest first
-};
-
 // Keeps the closes in the record's candle block, newest at the back.
 void StoreCloses(StockSeries_s* series, const std::vector<double>& newestFirst) {
   if (series->close.empty()) return;
@@ -119,6 +68,7 @@ void StoreCloses(StockSeries_s* series, const std::vector<double>& newestFirst) 
   std::fill(series->close.begin(), series->close.end(), 0.0);
   for (size_t i = 0; i < n; ++i) series->close[series->close.size() - 1 - i] = newestFirst[i];
   series->count = static_cast<int32_t>(n);
+  series->requested = static_cast<int32_t>(series->close.size());
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "plugin/brokers/KiwoomSecuAgent.h"
 
 #include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <cmath>
 #include <cstdio>
@@ -24,19 +22,10 @@ constexpr const char* kRevokePath = "/oauth2/revoke";
 constexpr const char* kAccountPath = "/api/dostk/acnt";
 constexpr size_t kTokenMessageLen = 251;  // "return_msg" of a refused login, with terminator
 
-std::string Narrow(const wchar_t* text) { return text ? WideToUtf8(text) : std::string(); }
-
 void CopyMessage(wchar_t* out, int outLen, const char* utf8) {
   if (out && outLen > 0) StrSafeCopyFromUTF8_W(out, static_cast<size_t>(outLen), utf8);
 }
 
-// A text as a JSON string literal, quotes included (a key or secret is never spliced in raw).
-std::string JsonQuoted(const std::string& text) {
-  rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-  writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-  return buffer.GetString();
-}
 
 // A price as the broker writes it: the sign marks the direction of the day's move, not the
 // price, so a negative value is read as its absolute value.
@@ -113,15 +102,11 @@ char* CKiwoomSecuAgent::Post(CURL* curl, const char* path, const char* body, int
                                   furtherHeaders, 0, credentials.key.c_str(),
                                   credentials.secret.c_str(), credentials.token.c_str(), json,
                                   &len, m_caCertPath.c_str(), state, m_stopFlag, m_timeoutMs, 0);
-  if (state->transfer != CURLE_OK) {
-    // A reply cut short by a failed transfer is never read as an answer; the message names the
-    // cause (a certificate problem, a host that did not answer).
-    std::free(reply);
-    reply = nullptr;
-    len = 0;
-    if (state->transfer == kTransferNoHandle) state->errorText = "no HTTP handle";
-    SetLastMessageUtf8(state->errorText.c_str());
-  }
+  // A reply cut short by a failed transfer, or an order's error page, is never read as an
+  // answer; the message names the cause (a certificate problem, a host that did not answer).
+  std::string why;
+  reply = KeepAnsweredReply(reply, &len, state, &why);
+  if (!reply && !why.empty()) SetLastMessageUtf8(why.c_str());
   if (outLen) *outLen = len;
   return reply;
 }
@@ -159,8 +144,8 @@ int CKiwoomSecuAgent::LoginA(CURL* curl, const char* account, const char* key, c
 
   const RequestCredentials credentials = CredentialsForRequest();
   const std::string body = "{\t\t\t\t\"grant_type\": \"client_credentials\",\t\t\t\t\"appkey\" : " +
-                           JsonQuoted(credentials.key) + ",\t\t\t\t\"secretkey\" : " +
-                           JsonQuoted(credentials.secret) + " }";
+                           KiwoomJsonQuoted(credentials.key) + ",\t\t\t\t\"secretkey\" : " +
+                           KiwoomJsonQuoted(credentials.secret) + " }";
   BrokerRequestState request;
   int len = 0;
   // The token request carries no bearer token: the one held may be the expired one it renews.

@@ -1,9 +1,9 @@
 #pragma once
 // The agent for the Kiwoom securities broker's REST API (broker id 1), the data agent of the
 // trading view: token login and revocation, deposit and paged balance (KiwoomSecuAgent.cpp),
-// stock lists and price polling (KiwoomSecuAgentPrices.cpp). Candles, the investor trend, short
-// selling, bid/ask and orders are not offered by this agent yet: those operations answer as the
-// base does (not available, never a success) and send nothing.
+// stock lists and price polling (KiwoomSecuAgentPrices.cpp), candles, investor trend, short
+// selling and best bid/ask (KiwoomSecuAgentCharts.cpp), domestic cash and credit orders
+// (KiwoomSecuAgentOrders.cpp).
 //
 // Every request is a POST of a JSON body to a path under the base URL "https://<host>", naming
 // its operation in an "api-id: <code>" header line. Long results page with the "cont-yn" ('N' on
@@ -14,12 +14,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 
 #include "platform/stocklib/StockAgentBase.h"
 
 struct BrokerRequestState;
+namespace series_texts {
+struct Ymd;
+}
 
 constexpr uint8_t kKiwoomBrokerId = 1;
 // Public production host of the broker's REST API.
@@ -43,6 +47,12 @@ constexpr int kKiwoomListRowIncomplete = 501;
 constexpr int kKiwoomListRowKnown = 502;
 // Loan date of a credit holding whose reply names none.
 constexpr int32_t kKiwoomOpenLoanDate = 99999999;
+// Order result codes for which the broker asks for the order again (the code flag of
+// TradeOrderA).
+constexpr int kKiwoomOrderRetryCode1 = 8819;
+constexpr int kKiwoomOrderRetryCode2 = 2297;
+// The credit-deal kind every credit order carries ("crd_deal_tp").
+constexpr const char* kKiwoomCreditDealKind = "33";
 
 class CKiwoomSecuAgent : public CStockAgentBase {
  public:
@@ -107,6 +117,68 @@ class CKiwoomSecuAgent : public CStockAgentBase {
   int ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
                               char* outCodeText, int* outCode, FILE* priceLog) override;
 
+  // Candles: kind 1 "ka10081" days (up to today), any other kind "ka10080" minutes of `step`.
+  // The rows and series texts oldest first (Parse... below); outDates takes yyyymmdd for days
+  // and hhmmss for minutes, outCloses the closes, both oldest first. Kind 1 fills the record's
+  // day block and kind 3 its minute block, `count` places (at least 1) with the newest candle
+  // last. 1 when the broker answered, -1 without a rows text or an answer.
+  int GetChartDataA(CURL* curl, Stock_s* stock, const char* code, int kind, int step, int count,
+                    std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
+                    std::deque<double>* outCloses, int csv) override;
+  // "ka10045" daily net buying of institutions and foreigners over days x 1.5 calendar days;
+  // outValues takes the closes, oldest first; outDates is left as it is. 1 when the broker
+  // answered, -1 without a rows text or an answer.
+  int GetBuyTrendDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind, int days,
+                       std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
+                       std::deque<double>* outValues, int csv) override;
+  // "ka10014" daily short selling over days x 1.5 calendar days; the number of rows (0 without
+  // a rows text or an answer).
+  int GetShortSellingDataA(CURL* curl, Stock_s* stock, const char* code, int days,
+                           std::string* outRows, std::string* outSeries, int csv) override;
+  // "ka10004" best and second-best ask and bid: out = {ask price, ask quantity, bid price, bid
+  // quantity, second ask price, second ask quantity, second bid price, second bid quantity}.
+  // Exchange letter 'X' asks the NXT exchange ("<code>_NX"), 'S' both ("<code>_AL"). 1 when the
+  // broker answered (a refusal leaves `out` as it was), -1 without `out` or an answer.
+  int GetBidAskDataA(CURL* curl, Stock_s* stock, const char* code, uint8_t kind,
+                     double out[8]) override;
+
+  // The readers of those replies (`len` bytes; null for none). A chart reader fills the record's
+  // block only from a reply that holds rows; `name` names the series of the rows text. They
+  // return the number of rows read, -1 for no reply or one that is not JSON (the rows text is
+  // still written, empty).
+  int ParseChartReply(const char* reply, size_t len, int kind, int count, const char* name,
+                      Stock_s* stock, std::string* outRows, std::string* outSeries,
+                      std::deque<int32_t>* outDates, std::deque<double>* outCloses, int csv);
+  int ParseBuyTrendReply(const char* reply, size_t len, const char* name, Stock_s* stock,
+                         std::string* outRows, std::string* outSeries,
+                         std::deque<double>* outCloses, int csv);
+  int ParseShortSellingReply(const char* reply, size_t len, const char* name, Stock_s* stock,
+                             std::string* outRows, std::string* outSeries, int csv);
+  // 1 when the reply was read into `out`, 0 for a refusal (out unchanged), -1 when it is not JSON.
+  int ParseBidAskReply(const char* reply, size_t len, double out[8]);
+
+  // A domestic order reply: "return_code" and its text ("%d"; -1 and no text when the reply
+  // names no code, which tells nothing of the order), "return_msg"
+  // for a refusal, "ord_no" as the broker wrote it (leading zeros kept; empty when it names no
+  // order) and as a number. 1 when the reply was read, 0 when it is not a JSON object (outputs
+  // left empty).
+  int ParseTradeOrderResponse(const char* reply, char* outOrderNoText, int64_t* outOrderNo,
+                              int* outResult, char* outCodeText, wchar_t* outMsg) override;
+  // Domestic orders (market 1): cash orders ("kt10000" buy, "kt10001" sell) on /api/dostk/ordr,
+  // credit orders (credit flag 2: "kt10006", "kt10007", "crd_deal_tp" 33 and the loan date) on
+  // /api/dostk/crdordr, on exchange 1 KRX, 2 NXT, 3 SOR (others KRX); price type 3 is a market
+  // order, sent with price 0. Returns the broker's "return_code": 0 when placed (success flag 1,
+  // the order number given); the broker's code when refused (also in outResultText; retry flag
+  // for 8819 and 2297); -1 (success flag 0, outResultText empty) when the outcome is unknown: no
+  // reply, an HTTP error, a reply that cannot be read or that names no order; also -1 without a
+  // code. Other markets: -308, nothing sent. -307 while the price simulation runs.
+  int TradeOrderA(CURL* curl, uint8_t market, uint8_t exchange, int side, int reverse,
+                  const char* code, double qty, double price, int creditFlag, int priceType,
+                  int condition, int loanDate, int creditKind, double v1, double v2, double v3,
+                  int v4, int v5, int earlierOrderNo, char* outOrderNoText, int64_t* outOrderNo,
+                  int* outResult, int* outSuccess, int* outCodeFlag, wchar_t* outMsg,
+                  wchar_t* outResultText) override;
+
   int SetServerUrl(const wchar_t* url) override;
 
   // Total time-out of every request (ms; 500 and below mean 5000). 15000 by default.
@@ -128,6 +200,14 @@ class CKiwoomSecuAgent : public CStockAgentBase {
   int PostPages(CURL* curl, const char* path, const char* body, const char* apiId, int pauseMs,
                 int maxPages, const std::function<void(const char* reply, int len)>& onPage,
                 unsigned* outTransfer = nullptr, bool* outMorePending = nullptr);
+
+  // POST of a daily series request (investor trend, short selling) on a handle of its own, over
+  // days x 1.5 calendar days up to today: `body` makes the body of the quoted code and the two
+  // dates. Null without a code or credentials (nothing sent) or without an answer.
+  using DailySeriesBody = std::function<std::string(
+      const std::string& quotedCode, const series_texts::Ymd& from, const series_texts::Ymd& today)>;
+  char* PostDailySeries(const char* code, int days, const char* path, const char* apiIdHeader,
+                        int* outLen, const DailySeriesBody& body);
 
   int m_timeoutMs = kKiwoomRequestTimeoutMs;
   const std::atomic<int>* m_stopFlag = nullptr;

@@ -1,5 +1,8 @@
 #include "plugin/brokers/KiwoomSecuAgentJson.h"
 
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
 #include <cstring>
 
 #include "platform/support/DateUtil.h"
@@ -20,6 +23,13 @@ bool KiwoomParse(const char* reply, size_t len, rapidjson::Document* doc) {
 void KiwoomJsonText(const rapidjson::Value& obj, const char* name, std::string* out) {
   const char* text = JsonGetStringPtr(obj, name);
   *out = text ? text : "";
+}
+
+std::string KiwoomJsonQuoted(const std::string& text) {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
+  return buffer.GetString();
 }
 
 bool KiwoomDateTimeToEpoch(const char* text, int64_t* outEpoch) {

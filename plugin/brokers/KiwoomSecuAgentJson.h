@@ -23,6 +23,9 @@ inline double KiwoomJsonDouble(const rapidjson::Value& obj, const char* name) {
 }
 // A string member's text; empty when missing or not a string.
 void KiwoomJsonText(const rapidjson::Value& obj, const char* name, std::string* out);
+// A text as a JSON string literal, quotes included: nothing a request body carries (a key, a
+// secret, a stock code) is spliced in raw.
+std::string KiwoomJsonQuoted(const std::string& text);
 
 // Seconds since 1970 (UTC) of a broker date-time "yyyymmddhhmmss" in Korean standard time
 // (UTC+9, no daylight saving); false when the text is not one.

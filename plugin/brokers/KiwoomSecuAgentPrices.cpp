@@ -257,10 +257,18 @@ int CKiwoomSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* rep
       quote.change_rate = KiwoomJsonDouble(row, "flu_rt");
       GfxUpdateStockPrice(stock, priceSlot, quote, now);
       stock->cur_price = quote.cur_price;
-      // Today's candle follows the price.
+      // Today's candle (the block's newest) follows the price.
       StockSeries_s& day = stock->day;
-      if (day.count > 0 && static_cast<size_t>(day.count) <= day.close.size())
-        day.close[static_cast<size_t>(day.count) - 1] = quote.cur_price;
+      const int newest = NewestCandlePlace(day);
+      if (newest >= 0) {
+        const size_t place = static_cast<size_t>(newest);
+        const double price = quote.cur_price;
+        day.close[place] = price;
+        if (place < day.low.size() && place < day.high.size()) {
+          if (day.low[place] <= 0 || price < day.low[place]) day.low[place] = price;
+          if (price > day.high[place]) day.high[place] = price;
+        }
+      }
       if (priceLog) {
         const double values[5] = {quote.cur_price, quote.change_rate, quote.open_price,
                                   quote.low_price, quote.high_price};

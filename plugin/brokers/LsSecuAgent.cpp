@@ -35,8 +35,6 @@ bool ParseJson(const char* reply, size_t len, rapidjson::Document* doc) {
   return !doc->HasParseError();
 }
 
-std::string Narrow(const wchar_t* text) { return text ? WideToUtf8(text) : std::string(); }
-
 void CopyMessage(wchar_t* out, int outLen, const char* utf8) {
   if (out && outLen > 0) StrSafeCopyFromUTF8_W(out, static_cast<size_t>(outLen), utf8);
 }

@@ -231,6 +231,9 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   void AddOrderHistoryRow(const OrderHistoryRow_s& row) override {
     view_.m_messageSink->RunOnUi([this, row] { view_.AddOrderHistoryRow(row); });
   }
+  void RunOnUiThread(std::function<void()> task) override {
+    view_.m_messageSink->RunOnUi(std::move(task));
+  }
 
   // The tick's hand-overs: the copies reach the view through its dispatcher, in order. The
   // grids exist once the window parts are made; before that there is nothing to refresh.

@@ -3,6 +3,7 @@
 
 #include "plugin/view/WebEngineBridge.h"
 
+#include "plugin/community/CafeService.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
@@ -20,6 +21,8 @@ void CPelomarView::AttachWebLogin(CWebLogin* web) {
   if (m_engine->ThreadsStarted() || m_webReports) return;
   m_webPages = web ? std::make_unique<CWebPages>(*web, WebEngine()) : nullptr;
   m_webReports = web ? std::make_unique<CWebReports>(*web, WebEngine()) : nullptr;
+  // The cafe worker asks for the cafe data as the signed-in user of the same web login.
+  m_engine->Cafe().SetWebLogin(web);
 }
 
 CStockGridMenu& CPelomarView::GridMenu() {

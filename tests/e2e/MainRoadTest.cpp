@@ -124,6 +124,9 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
     return road.FilesEndingWith("_app_log.csv").find("▶ [UI] 계좌 3개 갱신 완료") !=
            std::string::npos;
   })) << "the holdings rows were never refreshed";
+  // The log-in and the arrival of the master codes each ask for the balance, in either order;
+  // what counts below is that no later balance brought the quotes.
+  const size_t balancesAtStart = road.ServedTimes(DbBrokerPeer::kDomesticBalancePath).size();
 
   // The trading view's grids: the all-stock tab lists the sandbox's listings after the master
   // codes, the own-stock tab the three holdings with their totals in the footer's first row.
@@ -167,7 +170,7 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   });
   EXPECT_TRUE(priced) << "the 000660 row's price never followed the quotes";
   if (priced) {
-    EXPECT_EQ(road.ServedTimes(DbBrokerPeer::kDomesticBalancePath).size(), 1u);
+    EXPECT_EQ(road.ServedTimes(DbBrokerPeer::kDomesticBalancePath).size(), balancesAtStart);
     expectTotals("after a quote pass");
     // The stock's all-stock row shows the same price.
     const int code = ColumnTitled(allStocks, L"종목코드");
@@ -211,6 +214,21 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_NE(text->content.find(kCode), std::string::npos);
   ASSERT_NE(reports[0].Part("op_cnt"), nullptr);
   EXPECT_EQ(reports[0].Part("op_cnt")->content, std::to_string(reportLines.size()));
+
+  // Once the master list was loaded, the cafe worker asked the web server for the member's
+  // cafes, the member list of the cafe it picked and that cafe's recommended stocks.
+  EXPECT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }))
+      << "the cafe downloads never reached the web server";
+  const auto cafeLists = road.WebRequests("stock/cafe_list");
+  const auto cafeMembers = road.WebRequests("stock/cafe_member_list");
+  ASSERT_EQ(cafeLists.size(), 1u);
+  ASSERT_EQ(cafeMembers.size(), 1u);
+  EXPECT_EQ(cafeMembers[0].Param("cafe"), "1");
+  EXPECT_EQ(road.WebRequests("stock/cafe_rec_items_list2")[0].Param("cafe"), "1");
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith("_app_log.csv").find("is not available to show the cafe data") !=
+           std::string::npos;
+  }));
 
   // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen after the sale.
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {

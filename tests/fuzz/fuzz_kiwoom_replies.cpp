@@ -1,7 +1,9 @@
 // The Kiwoom agent's reply readers: token, deposit, balance pages (one merged, and pages gathered),
-// stock lists, multi-price replies, revoke codes and the broker's date-times.
+// stock lists, multi-price replies, revoke codes, the broker's date-times, candles (into the
+// record's blocks), investor trend, short selling, best bid/ask and order replies.
 
 #include <cstdio>
+#include <deque>
 #include <string>
 
 #include "plugin/brokers/BrokerTransport.h"
@@ -23,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   stocks.Find(L"005930")->day.close.assign(3, 0.0);
   stocks.Find(L"005930")->day.count = (in.selector & 0x40) ? 3 : 7;  // also a count past the end
 
-  switch ((in.selector & 0x0f) % 7) {
+  switch ((in.selector & 0x0f) % 12) {
     case 0: {
       const KiwoomTokenReply_s token = ReadKiwoomTokenReply(reply, len);
       if (token.expiresEpoch != 0) KiwoomTokenLifetime(token.expiresEpoch, 1796860800);
@@ -72,6 +74,41 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 6: {
       int64_t epoch = 0;
       KiwoomDateTimeToEpoch(reply, &epoch);
+      break;
+    }
+    case 7:
+    case 8: {
+      // Day candles, then minutes, into one record; counts past the block's size too.
+      std::string rows, series;
+      std::deque<int32_t> dates;
+      std::deque<double> closes;
+      const int count = (in.selector & 0x40) ? 60 : 500;
+      agent.ParseChartReply(reply, len, (in.selector & 0x0f) == 7 ? 1 : 3, count, "days_60",
+                            stocks.Find(L"005930"), &rows, &series, &dates, &closes,
+                            in.selector & 0x20);
+      break;
+    }
+    case 9: {
+      std::string rows, series;
+      std::deque<double> closes;
+      agent.ParseBuyTrendReply(reply, len, "investor_10", stocks.Find(L"000660"), &rows, &series,
+                               &closes, in.selector & 0x20);
+      agent.ParseShortSellingReply(reply, len, "short_selling_10", stocks.Find(L"000660"), &rows,
+                                   &series, in.selector & 0x40);
+      break;
+    }
+    case 10: {
+      double out[8]{};
+      agent.ParseBidAskReply(reply, len, out);
+      break;
+    }
+    case 11: {
+      char orderNo[50]{};
+      int64_t number = 0;
+      int result = 0;
+      char codeText[20]{};
+      wchar_t message[256]{};
+      agent.ParseTradeOrderResponse(reply, orderNo, &number, &result, codeText, message);
       break;
     }
   }

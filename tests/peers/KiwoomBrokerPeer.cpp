@@ -2,6 +2,7 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +62,8 @@ void KiwoomBrokerPeer::Stop() { http_->Stop(); }
 
 void KiwoomBrokerPeer::Install() {
   for (const char* path :
-       {kTokenPath, kRevokePath, kAccountPath, kStockInfoPath, kMarketConditionPath}) {
+       {kTokenPath, kRevokePath, kAccountPath, kStockInfoPath, kMarketConditionPath, kChartPath,
+        kShortSellingPath, kCashOrderPath, kCreditOrderPath}) {
     http_->On("POST", path,
               [this, p = std::string(path)](const RecordedRequest& r) { return Answer(p, r); });
   }
@@ -129,14 +131,62 @@ std::vector<KiwoomQuote> KiwoomBrokerPeer::Quotes() const {
   return out;
 }
 
-void KiwoomBrokerPeer::SetRawReply(const std::string& apiId, const std::string& body) {
+void KiwoomBrokerPeer::SetRawReply(const std::string& apiId, const std::string& body, int status,
+                                   const std::string& contentType) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (body.empty()) {
     rawReplies_.erase(apiId);
   } else {
-    rawReplies_[apiId] = body;
+    rawReplies_[apiId] = {body, status, contentType};
   }
 }
+
+void KiwoomBrokerPeer::SetCandles(const std::string& apiId,
+                                  const std::vector<KiwoomCandle>& newestFirst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  candles_[apiId] = newestFirst;
+}
+
+void KiwoomBrokerPeer::SetInvestorRows(const std::vector<KiwoomInvestorRow>& newestFirst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  investorRows_ = newestFirst;
+  investorSet_ = true;
+}
+
+void KiwoomBrokerPeer::SetShortRows(const std::vector<KiwoomShortRow>& newestFirst) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shortRows_ = newestFirst;
+  shortSet_ = true;
+}
+
+void KiwoomBrokerPeer::SetBidAsk(const std::string& askedCode, const KiwoomBidAsk& values) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bidAsk_[askedCode] = values;
+}
+
+void KiwoomBrokerPeer::SetLiveAccount(bool live) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  live_ = live;
+}
+
+int KiwoomBrokerPeer::OrdersReceived() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ordersReceived_;
+}
+
+int KiwoomBrokerPeer::LastOrderNo() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return lastOrderNo_;
+}
+
+std::vector<KiwoomHolding> KiwoomBrokerPeer::Holdings() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<KiwoomHolding> out;
+  for (const auto& page : balancePages_) out.insert(out.end(), page.begin(), page.end());
+  return out;
+}
+
+std::string KiwoomBrokerPeer::KstToday() { return KstDateTime(0).substr(0, 8); }
 
 void KiwoomBrokerPeer::SetDelay(const std::string& apiId, std::chrono::milliseconds delay) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -319,9 +369,20 @@ PeerReply KiwoomBrokerPeer::Answer(const std::string& path, const RecordedReques
   if (path == kRevokePath) return Json(revokeBody_);
 
   const std::string apiId = request.Header("api-id");
+  const bool order = path == kCashOrderPath || path == kCreditOrderPath;
   PeerReply reply;
   if (auto raw = rawReplies_.find(apiId); raw != rawReplies_.end()) {
-    reply = Json(raw->second);
+    reply = Json(raw->second.body, raw->second.status);
+    reply.contentType = raw->second.contentType;
+    if (order) ++ordersReceived_;
+  } else if (order) {
+    reply = OrderReply(path, apiId, request);
+  } else if (path == kChartPath && (apiId == "ka10081" || apiId == "ka10080")) {
+    reply = ChartReply(apiId, request);
+  } else if (path == kMarketConditionPath && apiId == "ka10045") {
+    reply = TrendReply(request);
+  } else if (path == kShortSellingPath && apiId == "ka10014") {
+    reply = ShortReply(request);
   } else if (path == kAccountPath && apiId == "kt00004") {
     reply = Json(DepositBody(deposit_));
   } else if (path == kAccountPath && apiId == "kt00018") {
@@ -341,12 +402,203 @@ PeerReply KiwoomBrokerPeer::Answer(const std::string& path, const RecordedReques
     }
     reply = Json(PriceBody(asked, quotes_));
   } else if (path == kMarketConditionPath && apiId == "ka10004") {
-    reply = Json("{\"return_code\":0,\"return_msg\":\"정상적으로 처리되었습니다\"}");
+    reply = BidAskReply(request);
   } else {
     reply = Json("{\"return_code\":2,\"return_msg\":\"API ID를 확인하세요\"}");
   }
   if (auto delay = delays_.find(apiId); delay != delays_.end()) reply.delay = delay->second;
   return reply;
+}
+
+PeerReply KiwoomBrokerPeer::OrderReply(const std::string& path, const std::string& apiId,
+                                        const RecordedRequest& request) {
+  ++ordersReceived_;
+  auto refuse = [](int code, const std::string& message) {
+    return Json(JsonObject().Raw("return_code", std::to_string(code)).Text("return_msg", message).Str());
+  };
+  rapidjson::Document doc;
+  doc.Parse(request.body.c_str());
+  if (doc.HasParseError() || !doc.IsObject()) {
+    return Json("{\"return_code\":1,\"return_msg\":\"입력 값 형식이 올바르지 않습니다\"}", 400);
+  }
+  const bool credit = path == kCreditOrderPath;
+  const bool buy = apiId == (credit ? "kt10006" : "kt10000");
+  if (!buy && apiId != (credit ? "kt10007" : "kt10001")) return refuse(2, "API ID를 확인하세요");
+  const std::string exchange = Member(request.body, "dmst_stex_tp");
+  const std::string code = Member(request.body, "stk_cd");
+  const double qty = std::atof(Member(request.body, "ord_qty").c_str());
+  double price = std::atof(Member(request.body, "ord_uv").c_str());
+  const std::string priceType = Member(request.body, "trde_tp");
+  if (exchange != "KRX" && exchange != "NXT" && exchange != "SOR")
+    return refuse(2, "거래소구분을 확인하세요");
+  if (code.empty() || !(qty > 0) || priceType.empty()) return refuse(2, "주문수량을 확인하세요");
+  if (credit && (Member(request.body, "crd_deal_tp") != "33" ||
+                 Member(request.body, "crd_loan_dt").size() != 8)) {
+    return refuse(2, "신용거래구분을 확인하세요");
+  }
+  if (live_) {
+    if (price <= 0) {
+      auto quote = quotes_.find(code);
+      if (quote != quotes_.end()) price = quote->second.price;
+    }
+    double held = 0;
+    KiwoomHolding* row = nullptr;
+    for (auto& page : balancePages_) {
+      for (KiwoomHolding& h : page) {
+        if (h.code == code || h.code == "A" + code) {
+          held += h.quantity;
+          if (!row) row = &h;
+        }
+      }
+    }
+    const double amount = qty * price;
+    if (!buy && qty > held) return refuse(20, "[2000](RC4025:매도가능수량이 부족합니다)");
+    if (buy && (price <= 0 || amount > deposit_.entr)) {
+      return refuse(20, "[2000](RC4007:주문가능금액이 부족합니다)");
+    }
+    const double sign = buy ? -1 : 1;
+    deposit_.entr += sign * amount;
+    deposit_.d2 += sign * amount;
+    deposit_.nextDayAsset += sign * amount;
+    if (!row) {
+      if (balancePages_.empty()) balancePages_.emplace_back();
+      KiwoomHolding fresh;
+      fresh.code = "A" + code;
+      auto quote = quotes_.find(code);
+      fresh.name = quote != quotes_.end() ? quote->second.name : code;
+      fresh.avgPrice = price;
+      balancePages_.front().push_back(fresh);
+      row = &balancePages_.front().back();
+    }
+    const double after = row->quantity + (buy ? qty : -qty);
+    if (buy && after > 0) row->avgPrice = (row->quantity * row->avgPrice + qty * price) / after;
+    row->quantity = after;
+    for (auto& page : balancePages_) {
+      page.erase(std::remove_if(page.begin(), page.end(),
+                                [](const KiwoomHolding& h) { return h.quantity <= 0; }),
+                 page.end());
+    }
+  }
+  char orderNo[16];
+  std::snprintf(orderNo, sizeof orderNo, "%07d", ++lastOrderNo_);
+  return Json(JsonObject()
+                  .Text("ord_no", orderNo)
+                  .Text("dmst_stex_tp", exchange)
+                  .Raw("return_code", "0")
+                  .Text("return_msg", buy ? "매수주문이 완료되었습니다" : "매도주문이 완료되었습니다")
+                  .Str());
+}
+
+PeerReply KiwoomBrokerPeer::ChartReply(const std::string& apiId,
+                                       const RecordedRequest& request) const {
+  const bool days = apiId == "ka10081";
+  const std::string code = Member(request.body, "stk_cd");
+  std::vector<KiwoomCandle> rows;
+  if (auto set = candles_.find(apiId); set != candles_.end()) {
+    rows = set->second;
+  } else if (auto quote = quotes_.find(code); quote != quotes_.end()) {
+    const KiwoomQuote& q = quote->second;
+    rows.push_back({days ? KstToday() : KstDateTime(0), q.open, q.high, q.low, q.price, 1000,
+                    q.falling});
+  }
+  std::vector<std::string> items;
+  for (const KiwoomCandle& c : rows) {
+    JsonObject row;
+    row.Raw("cur_prc", Padded(c.close, c.falling))
+        .Raw("trde_qty", Padded(c.volume))
+        .Raw("trde_prica", Padded(c.volume * c.close / 1000000))
+        .Text(days ? "dt" : "cntr_tm", c.date)
+        .Raw("open_pric", Padded(c.open, c.falling))
+        .Raw("high_pric", Padded(c.high, c.falling))
+        .Raw("low_pric", Padded(c.low, c.falling));
+    items.push_back(row.Str());
+  }
+  return Json(JsonObject()
+                  .Text("stk_cd", code)
+                  .Raw(days ? "stk_dt_pole_chart_qry" : "stk_min_pole_chart_qry", Array(items))
+                  .Raw("return_code", "0")
+                  .Text("return_msg", kDone)
+                  .Str());
+}
+
+PeerReply KiwoomBrokerPeer::TrendReply(const RecordedRequest& request) const {
+  std::vector<KiwoomInvestorRow> rows = investorRows_;
+  if (!investorSet_) {
+    auto quote = quotes_.find(Member(request.body, "stk_cd"));
+    if (quote != quotes_.end()) rows.push_back({KstToday(), quote->second.price, 0, 0, 0});
+  }
+  std::vector<std::string> items;
+  for (const KiwoomInvestorRow& r : rows) {
+    items.push_back(JsonObject()
+                        .Text("dt", r.date)
+                        .Raw("close_pric", Padded(r.close))
+                        .Raw("trde_qty", Padded(1000))
+                        .Raw("orgn_daly_nettrde_qty", Padded(r.agency, r.agency < 0))
+                        .Raw("for_daly_nettrde_qty", Padded(r.foreigner, r.foreigner < 0))
+                        .Raw("limit_exh_rt", Rate(r.ratio))
+                        .Raw("orgn_dt_acc", Padded(0))
+                        .Raw("for_dt_acc", Padded(0))
+                        .Str());
+  }
+  return Json(JsonObject()
+                  .Raw("orgn_prsm_avg_pric", Padded(0))
+                  .Raw("for_prsm_avg_pric", Padded(0))
+                  .Raw("stk_orgn_fornr_trde_trnsn", Array(items))
+                  .Raw("return_code", "0")
+                  .Text("return_msg", kDone)
+                  .Str());
+}
+
+PeerReply KiwoomBrokerPeer::ShortReply(const RecordedRequest& request) const {
+  std::vector<KiwoomShortRow> rows = shortRows_;
+  if (!shortSet_) {
+    auto quote = quotes_.find(Member(request.body, "stk_cd"));
+    if (quote != quotes_.end()) rows.push_back({KstToday(), quote->second.price, 0, 0, 0, 0});
+  }
+  std::vector<std::string> items;
+  for (const KiwoomShortRow& r : rows) {
+    items.push_back(JsonObject()
+                        .Text("dt", r.date)
+                        .Raw("close_pric", Padded(r.close))
+                        .Raw("pred_pre_sig", "\"3\"")
+                        .Raw("flu_rt", Rate(r.rate))
+                        .Raw("trde_qty", Padded(1000))
+                        .Raw("shrts_qty", Padded(r.qty))
+                        .Raw("ovr_shrts_qty", Padded(r.sum))
+                        .Raw("trde_wght", Rate(r.weight))
+                        .Raw("shrts_trde_prica", Padded(r.qty * r.close))
+                        .Raw("shrts_avg_pric", Padded(r.close))
+                        .Str());
+  }
+  return Json(JsonObject()
+                  .Raw("shrts_trnsn", Array(items))
+                  .Raw("return_code", "0")
+                  .Text("return_msg", kDone)
+                  .Str());
+}
+
+PeerReply KiwoomBrokerPeer::BidAskReply(const RecordedRequest& request) const {
+  const std::string asked = Member(request.body, "stk_cd");
+  KiwoomBidAsk v;
+  if (auto set = bidAsk_.find(asked); set != bidAsk_.end()) {
+    v = set->second;
+  } else if (auto quote = quotes_.find(Bare(asked)); quote != quotes_.end()) {
+    const double p = quote->second.price;
+    v = {p + 100, 120, p, 80, p + 200, 300, p - 100, 250, quote->second.falling};
+  }
+  return Json(JsonObject()
+                  .Text("bid_req_base_tm", "093000")
+                  .Raw("sel_2th_pre_req", Padded(v.ask2Qty))
+                  .Raw("sel_2th_pre_bid", Padded(v.ask2Price, v.falling))
+                  .Raw("sel_fpr_req", Padded(v.askQty))
+                  .Raw("sel_fpr_bid", Padded(v.askPrice, v.falling))
+                  .Raw("buy_fpr_bid", Padded(v.bidPrice, v.falling))
+                  .Raw("buy_fpr_req", Padded(v.bidQty))
+                  .Raw("buy_2th_pre_bid", Padded(v.bid2Price, v.falling))
+                  .Raw("buy_2th_pre_req", Padded(v.bid2Qty))
+                  .Raw("return_code", "0")
+                  .Text("return_msg", kDone)
+                  .Str());
 }
 
 }  // namespace orv::test

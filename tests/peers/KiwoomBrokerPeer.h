@@ -2,7 +2,11 @@
 // A loopback stand-in for the Kiwoom securities REST API, on top of HttpPeer: the token and
 // revoke endpoints, and the operations the agent names in its "api-id" header: "kt00004"
 // (deposit) and "kt00018" (balance, paged) on /api/dostk/acnt, "ka10099" (stock list, paged) and
-// "ka10095" (prices of '|'-joined codes) on /api/dostk/stkinfo, "ka10004" on /api/dostk/mrkcond.
+// "ka10095" (prices of '|'-joined codes) on /api/dostk/stkinfo, "ka10004" (best bid and ask)
+// and "ka10045" (investor trend) on /api/dostk/mrkcond, "ka10081" and "ka10080" (day and minute
+// candles) on /api/dostk/chart, "ka10014" (short selling) on /api/dostk/shsa, and the orders:
+// "kt10000"/"kt10001" (cash buy/sell) on /api/dostk/ordr, "kt10006"/"kt10007" (credit) on
+// /api/dostk/crdordr. Market data not set answers from the quotes (one row of today).
 // Paged operations answer the first request (no "next-key" header) with page 0 and a request
 // carrying page i's key with page i + 1; every page but the last carries "cont-yn: Y" and a
 // "next-key" header. Numbers are written as the broker writes them: zero-padded text, prices of
@@ -59,6 +63,43 @@ struct KiwoomQuote {
   bool falling = false;  // prices written with a leading minus
 };
 
+// One candle row ("ka10081" "dt", "ka10080" "cntr_tm").
+struct KiwoomCandle {
+  std::string date;  // "20261210" for days, "20261210093000" for minutes
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double close = 0;
+  double volume = 0;
+  bool falling = false;  // prices written with a leading minus
+};
+
+// One "ka10045" row.
+struct KiwoomInvestorRow {
+  std::string date;
+  double close = 0;
+  double agency = 0;     // "orgn_daly_nettrde_qty"
+  double foreigner = 0;  // "for_daly_nettrde_qty"
+  double ratio = 0;      // "limit_exh_rt"
+};
+
+// One "ka10014" row.
+struct KiwoomShortRow {
+  std::string date;
+  double close = 0;
+  double rate = 0;    // "flu_rt"
+  double qty = 0;     // "shrts_qty"
+  double sum = 0;     // "ovr_shrts_qty"
+  double weight = 0;  // "trde_wght"
+};
+
+// A "ka10004" reply's best and second-best ask and bid.
+struct KiwoomBidAsk {
+  double askPrice = 0, askQty = 0, bidPrice = 0, bidQty = 0;
+  double ask2Price = 0, ask2Qty = 0, bid2Price = 0, bid2Qty = 0;
+  bool falling = false;  // prices written with a leading minus
+};
+
 class KiwoomBrokerPeer {
  public:
   static constexpr const char* kTokenPath = "/oauth2/token";
@@ -66,6 +107,10 @@ class KiwoomBrokerPeer {
   static constexpr const char* kAccountPath = "/api/dostk/acnt";
   static constexpr const char* kStockInfoPath = "/api/dostk/stkinfo";
   static constexpr const char* kMarketConditionPath = "/api/dostk/mrkcond";
+  static constexpr const char* kChartPath = "/api/dostk/chart";
+  static constexpr const char* kShortSellingPath = "/api/dostk/shsa";
+  static constexpr const char* kCashOrderPath = "/api/dostk/ordr";
+  static constexpr const char* kCreditOrderPath = "/api/dostk/crdordr";
 
   KiwoomBrokerPeer();  // plain HTTP
   explicit KiwoomBrokerPeer(const TestCa& ca);
@@ -94,8 +139,24 @@ class KiwoomBrokerPeer {
   // Stock-list pages of "ka10099".
   void SetListPages(const std::vector<std::vector<KiwoomListRow>>& pages);
   void SetQuotes(const std::vector<KiwoomQuote>& quotes);
-  // The operation answers with this body (HTTP 200) until cleared with an empty body.
-  void SetRawReply(const std::string& apiId, const std::string& body);
+  // The operation answers with this body (and status and content type) until cleared with an
+  // empty body.
+  void SetRawReply(const std::string& apiId, const std::string& body, int status = 200,
+                   const std::string& contentType = "application/json");
+  // Candles of "ka10081" or "ka10080", newest first as the broker sends them.
+  void SetCandles(const std::string& apiId, const std::vector<KiwoomCandle>& newestFirst);
+  void SetInvestorRows(const std::vector<KiwoomInvestorRow>& newestFirst);
+  void SetShortRows(const std::vector<KiwoomShortRow>& newestFirst);
+  // The "ka10004" answer for a code as asked ("005930", "005930_NX").
+  void SetBidAsk(const std::string& askedCode, const KiwoomBidAsk& values);
+  // A live account (the sandbox's): an order moves the holdings and the deposit (a sale of more
+  // than is held, or a buy beyond the deposit, is refused).
+  void SetLiveAccount(bool live);
+  // Order requests received, and the last order number issued (from 1001, sent as seven digits
+  // with leading zeros).
+  int OrdersReceived() const;
+  int LastOrderNo() const;
+  std::vector<KiwoomHolding> Holdings() const;
   // Every reply of the operation waits this long first.
   void SetDelay(const std::string& apiId, std::chrono::milliseconds delay);
   // A live account (the sandbox's): balance rows without a price are valued at the quotes.
@@ -119,6 +180,16 @@ class KiwoomBrokerPeer {
   PeerReply PageReply(const std::vector<std::string>& pages, const std::string& apiId,
                       const RecordedRequest& request) const;
   std::vector<std::string> BalanceBodies() const;
+  // An order (caller holds mutex_).
+  PeerReply OrderReply(const std::string& path, const std::string& apiId,
+                       const RecordedRequest& request);
+  // Market-data replies (caller holds mutex_).
+  PeerReply ChartReply(const std::string& apiId, const RecordedRequest& request) const;
+  PeerReply TrendReply(const RecordedRequest& request) const;
+  PeerReply ShortReply(const RecordedRequest& request) const;
+  PeerReply BidAskReply(const RecordedRequest& request) const;
+  // Today's date in Korea ("yyyymmdd").
+  static std::string KstToday();
 
   std::unique_ptr<HttpPeer> http_;
   mutable std::mutex mutex_;
@@ -134,7 +205,21 @@ class KiwoomBrokerPeer {
   std::vector<std::vector<KiwoomHolding>> balancePages_;
   std::vector<std::string> listPages_;
   std::map<std::string, KiwoomQuote> quotes_;
-  std::map<std::string, std::string> rawReplies_;
+  struct RawReply {
+    std::string body;
+    int status = 200;
+    std::string contentType;
+  };
+  std::map<std::string, RawReply> rawReplies_;
+  std::map<std::string, std::vector<KiwoomCandle>> candles_;
+  std::vector<KiwoomInvestorRow> investorRows_;
+  bool investorSet_ = false;
+  std::vector<KiwoomShortRow> shortRows_;
+  bool shortSet_ = false;
+  std::map<std::string, KiwoomBidAsk> bidAsk_;
+  bool live_ = false;
+  int ordersReceived_ = 0;
+  int lastOrderNo_ = 1000;
   std::map<std::string, std::chrono::milliseconds> delays_;
 };
 

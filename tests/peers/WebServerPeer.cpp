@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace orv::test {
 
@@ -119,6 +120,113 @@ PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& 
   } else {
     reply.body = "{\"err\":\"0\",\"msg\":\"ok\"}";
   }
+  return reply;
+}
+
+void WebServerPeer::ServeCafes(std::vector<WebServerCafe> cafes) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cafes_ = std::move(cafes);
+  }
+  for (const char* path :
+       {"/stock/cafe_list", "/stock/cafe_member_list", "/stock/cafe_rec_items_list2"}) {
+    http_.On("GET", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return Cafe(p, request);
+    });
+  }
+}
+
+bool WebServerPeer::IsMemberToken(const std::string& token) const {
+  for (const WebServerUser& user : users_)
+    if (!token.empty() && token == user.token) return true;
+  return false;
+}
+
+namespace {
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+}  // namespace
+
+std::string WebServerPeer::CafeListJson(const std::vector<WebServerCafe>& cafes) {
+  std::string body = "{\"err\":0,\"msg\":\"\",\"data\":[";
+  for (size_t i = 0; i < cafes.size(); ++i) {
+    const WebServerCafe& cafe = cafes[i];
+    if (i) body += ",";
+    body += "{\"idx\":" + std::to_string(cafe.idx);
+    if (!cafe.title.empty()) body += ",\"title\":" + Quoted(cafe.title);
+    if (!cafe.managerName.empty()) body += ",\"manager_name\":" + Quoted(cafe.managerName);
+    if (!cafe.managerTel.empty()) body += ",\"manager_tel\":" + Quoted(Base64(cafe.managerTel));
+    body += ",\"description\":\"\",\"ps_rates\":\"5;10\",\"manager_idx\":" +
+            std::to_string(cafe.managerIdx) +
+            ",\"sub_manager_idx\":" + std::to_string(cafe.subManagerIdx) +
+            ",\"sub_manager_ids\":" + Quoted(cafe.subManagerIds) +
+            ",\"admin_url\":\"https://cafe.example/admin\",\"chat_id\":" +
+            std::to_string(cafe.idx * 10);
+    if (!cafe.chatToken.empty()) body += ",\"chat_token\":" + Quoted(Base64(cafe.chatToken));
+    body += "}";
+  }
+  return body + "]}";
+}
+
+std::string WebServerPeer::CafeMembersJson(const WebServerCafe& cafe) {
+  std::string body = "{\"info\":[{\"mod_time\":" + Quoted(cafe.modTime) +
+                     ",\"err\":0,\"msg\":\"\",\"cur_time\":\"2025-01-06 09:00:00\","
+                     "\"approved\":1,\"auto_trade\":0,\"my_cafe_approved\":" +
+                     std::to_string(cafe.myCafeApproved) + "}],\"data\":[";
+  for (size_t i = 0; i < cafe.members.size(); ++i) {
+    const WebServerCafeMember& member = cafe.members[i];
+    if (i) body += ",";
+    body += "{\"uidx\":" + std::to_string(member.uidx);
+    if (!member.uid.empty()) body += ",\"uid\":" + Quoted(member.uid);
+    body += ",\"uname\":" + Quoted(member.uname) + ",\"cafe\":" + std::to_string(cafe.idx) +
+            ",\"approved\":" + std::to_string(member.approved) +
+            ",\"start_date\":" + Quoted(member.startDate) +
+            ",\"end_date\":" + Quoted(member.endDate) + ",\"state\":1}";
+  }
+  return body + "]}";
+}
+
+std::string WebServerPeer::CafeItemsJson(const WebServerCafe& cafe) {
+  std::string body = "{\"info\":[{\"mod_time\":" + Quoted(cafe.modTime) +
+                     ",\"data_cnt\":" + std::to_string(cafe.items.size()) +
+                     ",\"approved\":" + std::to_string(cafe.itemsApproved) + "}],\"data\":[";
+  for (size_t i = 0; i < cafe.items.size(); ++i) {
+    const WebServerCafeItem& item = cafe.items[i];
+    if (i) body += ",";
+    const std::string code = cafe.itemsApproved ? item.code : Base64(item.code);
+    body += "{\"idx\":" + std::to_string(i + 1) +
+            ",\"nation_idx\":" + std::to_string(item.nationIdx) +
+            ",\"stock_market\":\"KOSPI\",\"stock_code\":" + Quoted(code) +
+            ",\"stock_name\":" + Quoted(item.name) + ",\"cafe\":" + std::to_string(cafe.idx) +
+            ",\"buy_price_cur\":1000,\"closed\":0}";
+  }
+  return body + "]}";
+}
+
+PeerReply WebServerPeer::Cafe(const std::string& path, const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  if (!IsMemberToken(request.Param("tk"))) {
+    reply.body = "{\"err\":-1,\"msg\":\"login required\"}";
+    return reply;
+  }
+  if (path == "/stock/cafe_list") {
+    reply.body = CafeListJson(cafes_);
+    return reply;
+  }
+  const int wanted = std::atoi(request.Param("cafe").c_str());
+  for (const WebServerCafe& cafe : cafes_) {
+    if (cafe.idx != wanted) continue;
+    reply.body = path == "/stock/cafe_member_list" ? CafeMembersJson(cafe) : CafeItemsJson(cafe);
+    return reply;
+  }
+  reply.body = "{\"err\":-2,\"msg\":\"no cafe\",\"info\":[],\"data\":[]}";
   return reply;
 }
 

@@ -25,6 +25,36 @@ struct WebServerUser {
   std::string tel;        // plain; sent base64; empty: the reply carries none
 };
 
+// One cafe of the cafe downloads, with its members and recommended items.
+struct WebServerCafeMember {
+  int uidx = 0;
+  std::string uid;  // empty: the row carries no "uid"
+  std::string uname;
+  int approved = 1;
+  std::string startDate = "2000-01-01 00:00:00";
+  std::string endDate = "2999-12-31 23:59:59";
+};
+struct WebServerCafeItem {
+  int nationIdx = 1;
+  std::string code;  // plain; sent base64 when the cafe's items are not approved
+  std::string name;
+};
+struct WebServerCafe {
+  int idx = 0;
+  std::string title;        // empty: the entry carries no "title"
+  std::string managerName;  // empty: the entry carries no "manager_name"
+  std::string managerTel;   // plain; sent base64
+  int managerIdx = 0;
+  int subManagerIdx = 0;
+  std::string subManagerIds;
+  std::string chatToken;  // plain; sent base64
+  std::vector<WebServerCafeMember> members;
+  int myCafeApproved = 0;  // the member list's "my_cafe_approved"
+  std::vector<WebServerCafeItem> items;
+  int itemsApproved = 1;  // the items' "approved"; 0 sends the codes base64
+  std::string modTime = "2025-01-06 09:00:00";
+};
+
 class WebServerPeer {
  public:
   // The script paths, as the plug-in posts them.
@@ -51,6 +81,14 @@ class WebServerPeer {
   // err 0 to a request carrying a member's token ("tk"), else err -1. An SMS leaves one message
   // less of `smsRemain`; a condition-result upload gets the next idx.
   void AnswerReports(int smsRemain);
+  // Answers the cafe downloads ("stock/cafe_list", "stock/cafe_member_list",
+  // "stock/cafe_rec_items_list2") with these cafes: a request carrying a member's token ("tk")
+  // gets the cafes, a cafe's members and its items; any other gets err -1 and no data.
+  void ServeCafes(std::vector<WebServerCafe> cafes);
+  // The JSON of the cafe downloads as ServeCafes answers them.
+  static std::string CafeListJson(const std::vector<WebServerCafe>& cafes);
+  static std::string CafeMembersJson(const WebServerCafe& cafe);
+  static std::string CafeItemsJson(const WebServerCafe& cafe);
   // Holds every service check for delay before answering.
   void SetDelay(std::chrono::milliseconds delay);
 
@@ -71,6 +109,8 @@ class WebServerPeer {
   void Install();
   PeerReply IdCheck(const RecordedRequest& request);
   PeerReply Report(const std::string& path, const RecordedRequest& request);
+  PeerReply Cafe(const std::string& path, const RecordedRequest& request);
+  bool IsMemberToken(const std::string& token) const;  // mutex_ held
 
   HttpPeer http_;
   mutable std::mutex mutex_;
@@ -82,6 +122,7 @@ class WebServerPeer {
   std::chrono::milliseconds delay_{0};
   int smsRemain_ = 0;
   int lastUploadIdx_ = 0;
+  std::vector<WebServerCafe> cafes_;
 };
 
 }  // namespace orv::test

@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/ExchangeAgent.h"
 #include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/brokers/LsSecuAgent.h"
@@ -81,13 +82,6 @@ std::wstring LoginLogLine(const wchar_t* group, const CStockAgentBase* agent, in
   return line;
 }
 
-// Brokers whose agents are not built: the two exchanges.
-bool BrokerHasAgent(uint8_t brokerId) {
-  for (uint8_t missing : {8, 9})
-    if (brokerId == missing) return false;
-  return true;
-}
-
 const wchar_t* NullIfEmpty(const std::wstring& text) {
   return text.empty() ? nullptr : text.c_str();
 }
@@ -108,8 +102,20 @@ void CPelomarEngine::SetUserLoginCredentials(const std::wstring& account, const 
 std::unique_ptr<CStockAgentBase> CPelomarEngine::MakeAgent(uint8_t marketKind, uint8_t brokerId,
                                                            uint8_t instance,
                                                            const wchar_t* displayName) {
-  // The exchanges (8 Bithumb, 9 Upbit) have no agent yet: their slots stay empty.
-  if (!BrokerHasAgent(brokerId)) return nullptr;
+  // The exchanges: market kind 9, class 'b', market id 5, whatever slot group names them.
+  if (brokerId == kBithumbBrokerId || brokerId == kUpBitBrokerId) {
+    std::unique_ptr<CExchangeAgent> exchange;
+    if (brokerId == kBithumbBrokerId)
+      exchange = std::make_unique<CBithumbAgent>(kExchangeMarketKind, displayName, 'b', brokerId,
+                                                 instance, kExchangeMarketId,
+                                                 m_option.exchange_rate, kAgentReserved);
+    else
+      exchange = std::make_unique<CUpBitAgent>(kExchangeMarketKind, displayName, 'b', brokerId,
+                                               instance, kExchangeMarketId,
+                                               m_option.exchange_rate, kAgentReserved);
+    exchange->SetStopFlag(&m_abortTransfers);
+    return exchange;
+  }
   const uint8_t kind = marketKind == 0 ? 1 : marketKind;
   const uint8_t securitiesKind = kind == 2 ? 2 : kind == 3 ? 3 : 1;
   if (brokerId == kKiwoomBrokerId) {

@@ -9,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,6 +46,9 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual int InterfaceLanguage() const { return 0; }
   // Plays a queued alert sound (kAlertSound...); a window side without sounds does nothing.
   virtual void PlayAlertSound(int sound) {}
+  // Runs a task on the user-interface thread, later and in posting order (any thread); a
+  // window side without that thread runs it at once.
+  virtual void RunOnUiThread(std::function<void()> task) { task(); }
 
   // --- What the trading tick hands over: copies the window keeps; it never reads the
   // engine's records. Called on the user-interface thread's tick; a window delivers them

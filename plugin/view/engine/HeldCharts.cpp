@@ -16,6 +16,7 @@ constexpr int kCandleStep = 1;
 constexpr int kCandleCount = 60;
 constexpr uint8_t kTrendKind = 6;
 constexpr int kTrendDays = 10;
+constexpr int kShortSellingDays = 10;
 constexpr const wchar_t* kChartCaption = L"잔고종목 차트 조회";
 
 // The envelope of one series into the stock's line arrays.
@@ -32,6 +33,13 @@ void StoreEnvelope(StockSeries_s& series, const std::deque<double>& prices, int 
 }
 }  // namespace
 
+CStockAgentBase* CPelomarEngine::LiveDataAgent() const {
+  if (!m_roles.data) return nullptr;
+  for (const auto& entry : m_agents)
+    if (entry.second.get() == m_roles.data) return m_roles.data;
+  return nullptr;
+}
+
 int CPelomarEngine::QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent,
                                          StockMap* list) {
   if (!agent || !list) return 0;
@@ -45,6 +53,7 @@ int CPelomarEngine::QueryStockListCharts(CURL* curl, uint8_t market, CStockAgent
     orv::win::CSingleLock lock(&m_viewLock, TRUE);
     for (const auto& entry : *list) stocks.push_back(entry.second);
   }
+  CStockAgentBase* dataAgent = LiveDataAgent();
   const bool popups = (m_popupMode.load() & 7) != 0;
   const DWORD pause = agent->m_chartPause > 0 ? static_cast<DWORD>(agent->m_chartPause) : 0;
   std::string candles, json;
@@ -83,6 +92,11 @@ int CPelomarEngine::QueryStockListCharts(CURL* curl, uint8_t market, CStockAgent
       agent->GetBuyTrendData(curl, stock, stock->code, kTrendKind, kTrendDays, &rows, &series,
                              nullptr, nullptr, 1);
       m_chartRequests.fetch_add(1);
+      // Short selling only the data agent offers.
+      if (dataAgent) {
+        dataAgent->GetShortSellingData(curl, stock, stock->code, kShortSellingDays, &rows, &series,
+                                       1);
+      }
     }
     StoreEnvelope(stock->day, dayPrices, m_option.env_day_period, m_option.env_day_width);
     StoreEnvelope(stock->minute, minutePrices, m_option.env_minute_period,
@@ -137,6 +151,11 @@ int CPelomarEngine::QueryHeldStockCharts(CURL* curl) {
                           &candles, &json, &dates, &prices, 1);
       m_chartRequests.fetch_add(1);
       orv::win::Sleep(pause);
+      // Short selling only the data agent offers.
+      if (CStockAgentBase* dataAgent = LiveDataAgent()) {
+        dataAgent->GetShortSellingData(curl, stock, stock->code, kShortSellingDays, &candles,
+                                       &json, 1);
+      }
     }
   } else {
     result =

@@ -7,6 +7,7 @@
 #include "platform/support/StockOptionStore.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "plugin/community/CafeService.h"
 #include "plugin/community/HoldingsSyncWorker.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
@@ -29,6 +30,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
   SetDefaultStockOptions(&m_option);
   m_logs.SetLogPane(window);
   InstallWorkerBodies();
+  m_cafe = MakeCafeService();
 }
 
 CPelomarEngine::~CPelomarEngine() {
@@ -244,11 +246,6 @@ int CPelomarEngine::GetMyStockCount(wchar_t* buffer, size_t bufferLen) {
   return count;
 }
 
-group_info_s* CPelomarEngine::FindCafe(int cafeIndex) const {
-  auto it = m_cafes.find(cafeIndex);
-  return it == m_cafes.end() ? nullptr : it->second.get();
-}
-
 int CPelomarEngine::IsHeldStock(const wchar_t* code) const {
   if (!code) return 0;
   for (const auto& entry : const_cast<CStockLists&>(m_stocks).Holdings()) {
@@ -340,7 +337,5 @@ void CPelomarEngine::FreeStockData() {
   GfxGroupInfoMapClear(&m_accounts);
   m_agents.clear();
   m_roles = AgentRoles_s();
-  for (auto& cafe : m_cafeStocks) GfxStockDataListFree2(&cafe, 0, 1, 0);
-  m_cafes.clear();
   GfxStockDataListFree2(&m_stocks.Master(), 0, 1, 0);
 }

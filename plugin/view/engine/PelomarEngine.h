@@ -31,6 +31,7 @@
 struct sqlite3;
 class CStockAgentBase;
 class CHoldingsSyncWorker;
+class CCafeService;
 struct login_info_s;
 struct app_run_setting_s;
 
@@ -263,8 +264,6 @@ class CPelomarEngine {
   StockViewMap& SpareStocks() { return m_spareStocks; }
   HoldingViewMap& OrderQueue() { return m_orderQueue; }
   GroupInfoMap& Accounts() { return m_accounts; }
-  OwningStockMap& CafeStocks(int index) { return m_cafeStocks[index]; }
-  std::map<int, std::unique_ptr<group_info_s>>& Cafes() { return m_cafes; }
   CPriceSeries& PriceSeries() { return m_priceSeries; }
   std::vector<AlertSound_s>& AlertSounds() { return m_alertSounds; }
 
@@ -314,7 +313,6 @@ class CPelomarEngine {
   // Entries of the domestic own list; with a buffer and a non-empty list writes
   // "<name>(<code>)외 총 <n>개" into it (bounded).
   int GetMyStockCount(wchar_t* buffer = nullptr, size_t bufferLen = 0);
-  group_info_s* FindCafe(int cafeIndex) const;
   // 1 when a holding whose held flag (quantity above 0) is set has exactly this code.
   int IsHeldStock(const wchar_t* code) const;
   int OnMonitorStockOut(const wchar_t* code) const { return -1; }
@@ -478,6 +476,13 @@ class CPelomarEngine {
   // The holdings-sync worker (started and stopped with the others); null while stopped.
   CHoldingsSyncWorker* HoldingsSync() const { return m_holdingsSync.get(); }
 
+  // --- Cafe (CafeWorker.cpp; the cafe worker) ---
+  // The cafe downloads and the cafe data they keep; the tick wakes them, the cafe worker runs
+  // their passes.
+  CCafeService& Cafe() { return *m_cafe; }
+  // Stocks in the master list (under the view lock).
+  size_t MasterStockCount();
+
   // --- Teardown ---
   // Frees the data: price series, order queue, holdings, spare, held, watch and quote maps,
   // own lists, accounts, agents, cafe maps, master list, the configuration, the alert sounds,
@@ -554,6 +559,8 @@ class CPelomarEngine {
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
   virtual int QueryHeldStockCharts(CURL* curl);
   int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
+  // The data agent while it is still one of the view's agents (null otherwise).
+  CStockAgentBase* LiveDataAgent() const;
   // Calls counted by QueryStockListCharts/QueryHeldStockCharts (GetChartData + GetBuyTrendData).
   int ChartRequestCount() const { return m_chartRequests.load(); }
 
@@ -638,6 +645,7 @@ class CPelomarEngine {
   const char* UserText(const char* korean, const char* english) const;
   void StartHoldingsSync();
   void StopHoldingsSync();
+  std::unique_ptr<CCafeService> MakeCafeService();
 
   // Declared first: the stock lists keep a reference to it, and it outlives all users.
   orv::win::CCriticalSection m_viewLock;
@@ -660,8 +668,6 @@ class CPelomarEngine {
   HoldingViewMap m_orderQueue;
   // Orders the broker's balance has not settled, by holding identity (under the view lock).
   std::map<std::string, OpenOrder_s> m_openOrders;
-  OwningStockMap m_cafeStocks[2];
-  std::map<int, std::unique_ptr<group_info_s>> m_cafes;
   CPriceSeries m_priceSeries;
   std::vector<AlertSound_s> m_alertSounds;
   CDailyLogs m_logs;
@@ -708,4 +714,5 @@ class CPelomarEngine {
   sqlite3* m_dataDb = nullptr;
   std::atomic<bool> m_syncRunning{false};
   std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
+  std::unique_ptr<CCafeService> m_cafe;
 };

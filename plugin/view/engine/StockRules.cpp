@@ -84,6 +84,9 @@ double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int 
   // A sold-out holding is not judged, even when a balance read before the sale settled lists
   // it again.
   if (!holding || !holding->stock || holding->quantity <= 0 || holding->sold_out) return 0.0;
+  // A holding with no price yet (a coin whose quotes have not come) is not judged: against a
+  // price of 0 it would read as a loss of 100% and be sold at the market.
+  if (!(price > 0)) return 0.0;
   const DWORD now = orv::win::GetTickCount();
   Stock_s* stock = holding->stock;
 

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "platform/win/Clock.h"
+#include "plugin/community/CafeService.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
 #include "shared/Messages.h"
@@ -92,9 +93,10 @@ void CPelomarEngine::ThirtySecondBlock(DWORD now) {
     m_lastAccountQueryTick.store(now);
     SetWorkEvent(EngineWorker::kAccount);
   }
-  if (m_timer.sinceCafeListRequest >= kWakeIntervalMs) {
+  // The cafe downloads want the master list: the recommended stocks are looked up in it.
+  if (m_timer.sinceCafeListRequest >= kWakeIntervalMs && MasterStockCount() > 0) {
     m_lastCafeListTick.store(now);
-    SetWorkEvent(EngineWorker::kCafeList);
+    m_cafe->Wake();
   }
   m_timer.tickGuard = 0;
 }

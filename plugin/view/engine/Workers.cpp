@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "platform/win/Clock.h"
+#include "plugin/community/CafeService.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
 namespace {
@@ -107,11 +108,19 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       break;
     case EngineWorker::kAutoBuy:
     case EngineWorker::kSimulation:
-    case EngineWorker::kCafeList:
     case EngineWorker::kAi:
-      // Automatic buying, the price simulation, the cafe lists and the AI analysis are not
-      // built: their workers only take their events back.
+      // Automatic buying, the price simulation and the AI analysis are not built: their
+      // workers only take their events back.
       ResetWorkEvent(worker);
+      break;
+    case EngineWorker::kCafeList:
+      // Held back while a simulation runs: the event stays set and is served after it.
+      if (m_simulationRunning.load() != 0) {
+        PauseWorker(kAfterStepPauseMs);
+        break;
+      }
+      ResetWorkEvent(worker);
+      m_cafe->RunPass(curl);
       break;
     case EngineWorker::kSell:
       ResetWorkEvent(worker);

@@ -29,7 +29,8 @@ struct RoadPaths {
   std::string sourceDir;
   // The sandbox staging (scripts/sandbox-stage): "db", or "kiwoom", "ls" or "hanguk" for a
   // second domestic slot with that broker's account, the data broker ("ls" also puts the opening
-  // holdings in the LS account and leaves the DB account empty).
+  // holdings in the LS account and leaves the DB account empty); "bithumb" or "upbit" for the
+  // first coin slot with the sandbox's coin account at that exchange.
   std::string broker = "db";
 };
 

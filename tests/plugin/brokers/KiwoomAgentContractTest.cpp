@@ -53,12 +53,18 @@ class KiwoomContractPeer : public KiwoomBrokerPeer {
     }
     KiwoomBrokerPeer::SetQuotes(kiwoom);
   }
+  int RefuseOrders() {
+    SetRawReply("kt10000", "{\"return_code\":20,\"return_msg\":\"[2000](RC4007:주문가능금액이 부족합니다)\"}");
+    return 20;
+  }
+  void AnswerOrdersWithErrorPage() {
+    SetRawReply("kt10000", "<html><body>503 Service Unavailable</body></html>", 503, "text/html");
+  }
+  size_t OrderRequests() const { return static_cast<size_t>(OrdersReceived()); }
 };
 
 struct KiwoomAgentTraits {
   using Peer = KiwoomContractPeer;
-  // Orders come with a later change of this agent.
-  static constexpr bool kPlacesOrders = false;
   static std::unique_ptr<CStockAgentBase> MakeAgent() {
     return std::make_unique<CKiwoomSecuAgent>(kMarketDomestic, L"contract", '1', kKiwoomBrokerId,
                                               1, 1, 1500.0, 40);

@@ -1,6 +1,7 @@
 #pragma once
-// The DB broker peer on loopback over TLS, reached the way the plug-in finds it: the host from
-// the "Settings" value "BrokerHost-11" and the test CA in "<program folder>Settings/cacert.pem".
+// A broker peer on loopback over TLS, reached the way the plug-in finds it: the host from the
+// "Settings" value "BrokerHost-<broker id>" and the test CA in "<program folder>Settings/cacert.pem".
+// BrokerPeerSetup is the DB broker's.
 
 #include <cstdlib>
 #include <string>
@@ -13,10 +14,11 @@
 
 namespace orv::test {
 
-class BrokerPeerSetup {
+template <class Peer, int BrokerId>
+class BrokerPeerSetupFor {
  public:
   // With `keepAlive` the peer keeps connections open between requests, as a broker does.
-  explicit BrokerPeerSetup(bool keepAlive = false) : ca("Orvella Engine Test CA"), peer(ca) {
+  explicit BrokerPeerSetupFor(bool keepAlive = false) : ca("Orvella Engine Test CA"), peer(ca) {
     if (keepAlive) peer.Http().SetKeepAlive(100, 2);
     const char* previous = std::getenv("XDG_CONFIG_HOME");
     hadConfigHome_ = previous != nullptr;
@@ -27,9 +29,10 @@ class BrokerPeerSetup {
     if (!ready_) return;
     const std::string base = peer.BaseUrl();  // "https://127.0.0.1:<port>"
     const std::string host = base.substr(base.find("://") + 3);
-    ready_ = orv::win::WriteProfileString("Settings", "BrokerHost-11", host) != 0;
+    ready_ = orv::win::WriteProfileString("Settings", "BrokerHost-" + std::to_string(BrokerId),
+                                          host) != 0;
   }
-  ~BrokerPeerSetup() {
+  ~BrokerPeerSetupFor() {
     peer.Stop();
     orv::win::AppRegistry().Open("", "");
     if (hadConfigHome_)
@@ -46,12 +49,14 @@ class BrokerPeerSetup {
 
   TempDataFolder folder;
   TestCa ca;
-  DbBrokerPeer peer;
+  Peer peer;
 
  private:
   bool ready_ = false;
   bool hadConfigHome_ = false;
   std::string savedConfigHome_;
 };
+
+using BrokerPeerSetup = BrokerPeerSetupFor<DbBrokerPeer, 11>;
 
 }  // namespace orv::test

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cwchar>
@@ -13,11 +14,13 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/brokers/DbSecuAgent.h"
+#include "plugin/brokers/ExchangeAgent.h"
 #include "plugin/brokers/HangukSecuAgent.h"
 #include "plugin/brokers/KiwoomSecuAgent.h"
 #include "plugin/brokers/LsSecuAgent.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/LoginInfo.h"
+#include "tests/peers/ExchangePeer.h"
 #include "tests/plugin/engine/BrokerPeerSetup.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
 #include "tests/plugin/engine/ScriptedEngine.h"
@@ -43,18 +46,39 @@ TEST(AgentFactory, LsBrokerGetsTheLsAgent) {
   }
 }
 
+// Brokers 8 and 9 get the exchange agents: market kind 9, class 'b', market id 5, and the
+// account entry named after the exchange and the agent key.
+TEST(AgentFactory, ExchangesGetTheirAgents) {
+  FakeEngineWindow window;
+  CPelomarEngine engine(&window);
+  const struct {
+    uint8_t broker;
+    const wchar_t* name;
+    const wchar_t* label;
+  } rows[] = {{kBithumbBrokerId, L"빗썸", L"빗썸.50801"}, {kUpBitBrokerId, L"업비트", L"업비트.50901"}};
+  for (const auto& row : rows) {
+    uint8_t instance = 0;
+    CStockAgentBase* agent = engine.GetStockAgent(5, row.broker, 0, &instance, L"coin");
+    ASSERT_NE(agent, nullptr) << int(row.broker);
+    EXPECT_EQ(dynamic_cast<CBithumbAgent*>(agent) != nullptr, row.broker == kBithumbBrokerId);
+    EXPECT_EQ(dynamic_cast<CUpBitAgent*>(agent) != nullptr, row.broker == kUpBitBrokerId);
+    EXPECT_EQ(instance, 1);
+    EXPECT_EQ(agent->m_marketKind, 9);
+    EXPECT_EQ(agent->m_classLetter, 'b');
+    EXPECT_EQ(agent->m_marketId, 5);
+    EXPECT_EQ(agent->m_brokerId, row.broker);
+    EXPECT_EQ(agent->m_key, CPelomarEngine::MakeAgentKey(5, row.broker, 1));
+    EXPECT_STREQ(agent->m_brokerName, row.name);
+    EXPECT_STREQ(agent->m_label, row.label);
+    EXPECT_EQ(agent->m_accounts, &engine.Accounts());
+    EXPECT_EQ(agent->IsConnected(), 0);
+  }
+  EXPECT_NE(engine.FindStockAgentByMarket(9), nullptr);
+}
+
 TEST(AgentFactory, KeysAndTheBrokerIdTable) {
   FakeEngineWindow window;
   CPelomarEngine engine(&window);
-  // The two exchanges have no agent: none is made or kept.
-  for (uint8_t broker : {8, 9}) {
-    uint8_t instance = 0;
-    EXPECT_EQ(engine.GetStockAgent(broker == 8 || broker == 9 ? 5 : 1, broker, 0, &instance, L"n"),
-              nullptr)
-        << int(broker);
-  }
-  EXPECT_TRUE(engine.Agents().empty());
-
   const struct {
     uint8_t kind, broker;
     int agentKind;
@@ -185,52 +209,59 @@ TEST_F(SlotLogins, LogsInTheDbSlotsAgainstThePeerWithTheServiceCheckAfterEachSuc
   EXPECT_EQ(setup_.peer.RequestsTo(orv::test::DbBrokerPeer::kTokenPath).size(), 3u);
 }
 
-TEST_F(SlotLogins, ASlotWhoseBrokerHasNoAgentGetsOneLogLineInTheUsersLanguage) {
+// The coin slots' exchange agents log in with the user's keys from the slots: the key check on
+// the exchange's account list, signed with the slot's key and secret.
+TEST_F(SlotLogins, CoinSlotsLogTheirExchangeAgentsInWithTheSlotsKeys) {
   ASSERT_TRUE(setup_.Ready());
-  auto& dom = engine_.Options().domestic;
-  dom.broker_id[1] = 8;  // Bithumb, an exchange without an agent
-  SetText(dom.name[1], L"빗썸");
-  dom.broker_id[2] = 0;
-  auto& ovs = engine_.Options().overseas;
-  ovs.broker_id[0] = 9;  // Upbit, an exchange without an agent
-  SetText(ovs.name[0], L"업비트해외");
-  SetText(ovs.app_key[0], L"key");
-  SetText(ovs.app_secret[0], L"secret");
+  orv::test::ExchangePeer exchange(orv::test::ExchangePeer::Kind::kUpbit, setup_.ca);
+  ASSERT_TRUE(exchange.Start());
+  exchange.AcceptCredentials("upbit-key", "upbit-secret");
+  exchange.SetAccounts({{"KRW", 500000, 0, 0, "KRW"}});
+  const std::string host = "127.0.0.1:" + std::to_string(exchange.Port());
+  // Both exchanges are pointed at the one peer: Bithumb's slot signs with a secret it refuses.
+  ASSERT_NE(orv::win::WriteProfileString("Settings", "BrokerHost-9", host), 0);
+  ASSERT_NE(orv::win::WriteProfileString("Settings", "BrokerHost-8", host), 0);
+  engine_.Options().domestic.broker_id[1] = 0;
+  engine_.Options().domestic.broker_id[2] = 0;
   engine_.Options().coin_on = 1;
   auto& coin = engine_.Options().coin;
-  coin.broker_id[0] = 9;  // Upbit
+  coin.broker_id[0] = kUpBitBrokerId;
   SetText(coin.name[0], L"업비트");
-  SetText(coin.app_key[0], L"key");
-  SetText(coin.app_secret[0], L"secret");
-  coin.broker_id[1] = 8;  // Bithumb without a key: skipped, no line
-  SetText(coin.app_secret[1], L"secret");
+  SetText(coin.account[0], L"upbit-account");
+  SetText(coin.app_key[0], L"upbit-key");
+  SetText(coin.app_secret[0], L"upbit-secret");
+  coin.broker_id[1] = kBithumbBrokerId;
+  SetText(coin.name[1], L"빗썸");
+  SetText(coin.account[1], L"bithumb-account");
+  SetText(coin.app_key[1], L"upbit-key");
+  SetText(coin.app_secret[1], L"wrong-secret");
 
-  const struct {
-    int language;
-    std::vector<std::wstring> lines;
-  } cases[] = {
-      {0,
-       {L"[국내] 빗썸 (증권사 8): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
-        L"[해외] 업비트해외 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다",
-        L"[코인] 업비트 (증권사 9): 아직 지원하지 않는 증권사라 계좌 슬롯은 비어 있습니다"}},
-      {1,
-       {L"[Domestic] 빗썸 (broker 8): this broker has no agent yet; the account slot stays empty",
-        L"[Overseas] 업비트해외 (broker 9): this broker has no agent yet; the account slot stays "
-        L"empty",
-        L"[Coin] 업비트 (broker 9): this broker has no agent yet; the account slot stays empty"}},
-  };
-  for (const auto& c : cases) {
-    window_.language = c.language;
-    window_.logs.clear();
-    engine_.DeleteAllStockAgents();
-    EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 0), 1) << "only the DB slot is handled";
-    std::vector<std::wstring> missing;
-    for (const std::wstring& line : window_.Logs())
-      if (line.find(L"DB증권") == std::wstring::npos) missing.push_back(line);
-    EXPECT_EQ(missing, c.lines) << c.language;
-    EXPECT_EQ(dom.instance[1], 0);
-    EXPECT_EQ(engine_.Agents().size(), 1u);
-  }
+  EXPECT_EQ(engine_.LoginBrokerAgents(nullptr, 1), 3);
+  EXPECT_EQ(coin.logged_in[0], 1);
+  EXPECT_EQ(coin.logged_in[1], 0);
+  CStockAgentBase* upbit = engine_.FindAgent(CPelomarEngine::MakeAgentKey(5, kUpBitBrokerId, 1));
+  ASSERT_NE(dynamic_cast<CUpBitAgent*>(upbit), nullptr);
+  EXPECT_EQ(engine_.AgentRoles().firstCoin, upbit);
+  EXPECT_STREQ(upbit->GetAccountNoA(), "upbit-account");
+  CStockAgentBase* bithumb =
+      engine_.FindAgent(CPelomarEngine::MakeAgentKey(5, kBithumbBrokerId, 1));
+  ASSERT_NE(dynamic_cast<CBithumbAgent*>(bithumb), nullptr);
+  EXPECT_STREQ(bithumb->m_appKey, "") << "refused keys are not kept";
+
+  const auto checks = exchange.RequestsTo(orv::test::ExchangePeer::kAccountsPath);
+  ASSERT_EQ(checks.size(), 2u);
+  EXPECT_EQ(exchange.TokenRefusals(), std::vector<std::string>{"bad signature"});
+  const std::string claims =
+      orv::test::ExchangePeer::TokenClaims(checks[0].Header("Authorization").substr(7));
+  EXPECT_NE(claims.find("\"access_key\":\"upbit-key\""), std::string::npos) << claims;
+
+  const auto logs = window_.Logs();
+  EXPECT_NE(std::find(logs.begin(), logs.end(), L"[코인] 업비트 로그인/토큰 발급: 성공 (1/)"),
+            logs.end());
+  EXPECT_NE(std::find(logs.begin(), logs.end(),
+                      L"[코인] 빗썸 로그인/토큰 발급: *실패* (905/bad signature)"),
+            logs.end());
+  exchange.Stop();
 }
 
 TEST_F(SlotLogins, MarketSwitchRemakesTheAgentsLogsInAndRestartsTheChain) {

@@ -267,6 +267,23 @@ TEST_F(StockRules, StopLossWithTheFloorOffsetAndTheStepMargin) {
   EXPECT_EQ(sell, 1);
 }
 
+// A holding without a price (a coin before its first quote) is not judged: a price of 0 is no
+// loss of 100% to sell at the market.
+TEST_F(StockRules, HoldingWithoutAPriceIsNotJudged) {
+  engine_.Options().min_order_gap_ms = 0;
+  engine_.Options().stop_floor_offset[0] = -100;
+  StockTrade_s* h = AddHolding(L"000950", L"가격없음");
+  h->steps[0] = -5;
+  h->auto_trade = 1;
+  int sell = -1;
+  EXPECT_EQ(engine_.CheckStockRules(h, 0, 1, &sell), 0.0);
+  EXPECT_EQ(sell, 0);
+  EXPECT_EQ(QueueSize(), 0u);
+  // With a price, the same holding at -10% is sold at its stop-loss.
+  engine_.CheckStockRules(h, kAvg * 0.9, 1, &sell);
+  EXPECT_EQ(sell, 1);
+}
+
 TEST_F(StockRules, TimeGateOpensOnePointAboveTheLastSellRate) {
   engine_.Options().min_order_gap_ms = 20000;
   StockTrade_s* h = AddHolding(L"005930", L"삼성전자");

@@ -141,6 +141,9 @@ TEST_F(TradingTick, WakesAccountAndCafeWorkersEvery30sOnlyWhileSignedIn) {
   engine_.m_lastAccountQueryTick.store(clock_.NowTick() - 29999);
   engine_.m_lastCafeListTick.store(clock_.NowTick() - 30000);
   At(10, 0);
+  EXPECT_FALSE(EventSet(EngineWorker::kCafeList)) << "the cafe worker waits for the master list";
+  engine_.Stocks().AddMasterStock(kMarketDomestic, L"005930", L"삼성전자", 1, 0, 0, 0, 0, 0, 0);
+  At(10, 0);
   EXPECT_FALSE(EventSet(EngineWorker::kAccount));
   EXPECT_TRUE(EventSet(EngineWorker::kCafeList));
   EXPECT_EQ(engine_.Agents().begin()->second->m_remainingTicks, 200);

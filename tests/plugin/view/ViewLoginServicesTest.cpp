@@ -27,6 +27,8 @@
 #include "shared/Messages.h"
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"
+#include "tests/peers/ExchangePeer.h"
+#include "tests/peers/TestCa.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace fs = std::filesystem;
@@ -203,12 +205,21 @@ TEST_F(ViewLoginServicesTest, ALogoutForgetsTheStoredLoginOnlyWhenTheUserChoseAu
     size_t questions;
     bool forgotten;
   } cases[] = {{0, IDYES, 0, false}, {0x80, IDNO, 1, false}, {0x80, IDYES, 1, true}};
+  // Broker 8 (an exchange) takes the keys at a loopback exchange; the service check then fails
+  // at once (no web server), so the login ends without forgetting the stored login.
+  orv::test::TestCa ca("Orvella View Test CA");
+  orv::test::ExchangePeer exchange(orv::test::ExchangePeer::Kind::kBithumb, ca);
+  ASSERT_TRUE(exchange.Start());
+  exchange.AcceptCredentials("key", "secret");
+  ASSERT_TRUE(ca.WriteCertificate(dir_.Path() + "/Settings/cacert.pem"));
+  ASSERT_FALSE(view_->Engine().ResolveCaCertPath().empty());
+  ASSERT_NE(orv::win::WriteProfileString("Settings", "BrokerHost-8",
+                                         "127.0.0.1:" + std::to_string(exchange.Port())),
+            0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.loginFlags + c.answer);
     run_.pCryptedLogin = static_cast<uint8_t*>(std::malloc(4));
     run_.nCryptedLoginLen = 4;
-    // Broker 8 (an exchange) has no agent: the login fails before any request, the choice
-    // stays.
     int code = 0;
     wchar_t text[260] = {};
     CPelomarView::LoginCallback(view_, 0, L"user", L"key", L"secret", L"", L"", 8, 1,
@@ -228,6 +239,9 @@ TEST_F(ViewLoginServicesTest, ALogoutForgetsTheStoredLoginOnlyWhenTheUserChoseAu
     std::free(run_.pCryptedLogin);
     run_.pCryptedLogin = nullptr;
   }
+  EXPECT_EQ(exchange.RequestsTo(orv::test::ExchangePeer::kAccountsPath).size(), 3u)
+      << "one key check per login";
+  EXPECT_TRUE(exchange.TokenRefusals().empty());
 }
 
 TEST_F(ViewLoginServicesTest, AnUnansweredServiceCheckShowsItsNoticeAndStateInTheSidePanel) {
