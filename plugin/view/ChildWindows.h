@@ -19,6 +19,9 @@ struct login_info_s;
 struct stock_option_s;
 struct sqlite3;
 
+// What a window that is not available yet tells the user who asks for it.
+extern const char kNotAvailableText[];
+
 // A modeless dialog made once from its template, then shown and hidden.
 class CPelomarChildDialog {
  public:
@@ -27,7 +30,9 @@ class CPelomarChildDialog {
   // (the view then deletes the object).
   virtual bool CreateFromTemplate(int templateId, wxWindow* parent) { return true; }
   virtual void SetOwnerWnd(wxWindow* owner, bool modal) {}
-  virtual void ShowDialog(wxWindow* owner, bool modal, bool reload, int tab) {}
+  // Shows the dialog. The null object has nothing to show: it tells the user the window is
+  // not available yet (kNotAvailableText) instead of acting as if it had opened.
+  virtual void ShowDialog(wxWindow* owner, bool modal, bool reload, int tab);
   virtual void HideDialog() {}
   virtual void CenterWindow() {}
   virtual void ShowWindow(bool show) {}

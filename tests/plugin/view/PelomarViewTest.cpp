@@ -1131,6 +1131,12 @@ TEST_F(PelomarViewTest, CommandsAreEnabledByLoginAndLevel) {
   EXPECT_EQ(view->PriceSearchBox(), 1);
   view->UpdateCommandMenu(*menu);
   EXPECT_TRUE(menu->FindItem(3206)->IsChecked());
+  // The settings dialog is not built yet: asking for it says so and opens nothing.
+  orv::win::ScriptMessageBoxes({});
+  EXPECT_TRUE(view->OnCommand(3386));
+  ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, kNotAvailableText);
+  orv::win::StopScriptingMessageBoxes();
   // A disabled command does nothing: code update below level 90.
   login_.byUserLevel = 10;
   orv::win::ScriptMessageBoxes({});
