@@ -485,6 +485,9 @@ CBithumbAgent::CBithumbAgent(uint8_t marketKind, const wchar_t* name, char class
 
 ExchangeOrderRequest CBithumbAgent::OrderRequest(const char* code, int side, double volume,
                                                  double price, double amount, int64_t) const {
+  // The exchange takes five decimals of volume: cut, never round up, so a sale of the whole
+  // holding never asks for more than is held.
+  volume = std::floor(volume * 1e5 + 1e-6) / 1e5;
   ExchangeOrderRequest request;
   request.mode = kExchangeJsonPost;
   request.signingOption = 1;

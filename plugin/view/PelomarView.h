@@ -6,9 +6,9 @@
 // configuration when destroyed.
 
 #include <array>
-#include <map>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -184,9 +184,17 @@ class CPelomarView : public CDbBaseNormalView {
   wxMenu* OnCreateCommandBar(int id);
   // Section "Settings", key "STOCK_NotiPopupFlags" and the other toolbar handlers.
   bool OnToolbarControl(int id);
+  // Fills the toolbar's drop-down lists from their option lists, selecting the current values
+  // (the sell-ratio-per-step list is filled, then hidden).
+  void FillOptionLists();
+  // The value part of a toolbar combo box's selected entry; false without a selection.
+  bool SelectedOptionValue(int id, int64_t* value) const;
   // The main context menu's popups (menu 2189): 0 to 16.
   wxMenu* ContextMenuPopup(int index);
   wxMenu* StockMenu();
+  // The menu a right click on a holdings-grid column opens: the sell-ratio, stop-loss and
+  // minimum-profit preset menus on their columns, the stock menu on the others.
+  wxMenu* HoldingsColumnMenu(int item);
   CViewCommandBar* CommandBar() const { return m_commandBar; }
   int AllStockCount() const;
 
@@ -214,8 +222,19 @@ class CPelomarView : public CDbBaseNormalView {
   // sell ratio, alarm kind), so their cells show labels instead of numbers.
   void FillGridOptionLists();
   MasterGridFilter_s& GridFilter() { return m_gridFilter; }
-  // Answers a grid's notification (right clicks open the stock-grid menu).
+  // Answers a grid's notification (GridNotifications.cpp): whether a cell may be edited, a
+  // changed value, an in-cell button, a right click.
   LRESULT OnGridNotify(orv::ui::ReportNotify& nm);
+  LRESULT OnGridItemEditable(orv::ui::ReportNotify& nm);
+  LRESULT OnGridValueChanged(orv::ui::ReportNotify& nm);
+  LRESULT OnGridItemButtonClick(orv::ui::ReportNotify& nm);
+  LRESULT OnGridRightClick(orv::ui::ReportNotify& nm);
+  // The per-stock step mode: step width and split amount are set per holding.
+  bool PerStockStepMode() const;
+  // The stop-loss the down button proposes: `step` (signed) below the current stop-loss or
+  // below a losing profit rate, whichever is lower, never below -100.
+  static double StopLossAfterDownButton(double current, double profitRate, int step);
+  int RightClickGrid() const { return m_rightClickGrid; }
 
   // --- Settings for all holdings (ViewBulkSettings.cpp) ---
   // Automatic trading on (state 1), off (0) or toggled (-1) for the qualifying holdings of a
@@ -223,21 +242,19 @@ class CPelomarView : public CDbBaseNormalView {
   // scope 1 the second switch. Reports the outcome to the host.
   void SetAutoTradeAll(int gridId, int state, int ask, int scope);
   int AutoTradeSwitch(int scope) const { return scope == 1 ? m_autoTradeSecond : m_allStockWatch; }
-  // The stock grid menu's take-profit, stop-loss and sell-ratio presets (3184-3204); other
-  // commands do nothing. A non-zero scope changes only the selected rows.
+  // The sell ratio of every holding whose ratio differs; with ask the user confirms first and
+  // is told the outcome. Answers the declined answer, else the host notification's result.
+  intptr_t SetSellRatioForAll(int ratio, int ask);
+  // A take-profit (value above 0 or take-profit mode) or stop-loss preset for all (or only the
+  // selected) holdings; automatic trading stops unless the amount is -100. Answers the count.
+  int ApplyRatePresetToAll(double value, double amount, int takeProfitMode, int ask, int relative,
+                           int selectedOnly, int ladder1, int ladder2);
+  // The split amount and (kind 1) the option's step width for all holdings; mode below 0 keeps
+  // the view's stop-loss option mode. Answers the number of holdings rows.
+  int ApplyStopLossOptionToAll(int mode, int apply, int kind);
+  // The stock-grid menu's take-profit, stop-loss and sell-ratio presets.
   void ApplyMinProfitPreset(int command, int scope);
-  // A take-profit or stop-loss preset for the holdings of the own-stock grid (with ask the
-  // user confirms and reads the outcome); answers the number changed.
-  int ApplyRatePresetToAll(double value, bool takeProfit, bool ask, bool relative,
-                           bool selectedOnly);
-  // The sell ratio for every holding row whose ratio differs; a declined question answers the
-  // box's answer, else the host notification's result.
-  int SetSellRatioForAll(double ratio, bool ask, bool selectedOnly);
-  // The outcome of a change to all holdings: "수정된 종목이 없습니다." or `changedText` (then
-  // the holdings' settings are due for saving), shown with ask, and sent to the host.
-  intptr_t ReportBulkOutcome(int count, const std::string& changedText, bool ask);
-  // The keys of the grid's rows of held holdings (only the selected ones when asked).
-  std::vector<HoldingKey_s> HeldKeysOf(orv::ui::CMyReportCtrl& grid, bool selectedOnly) const;
+  int PendingSave() const { return m_pendingSave; }
 
   // --- Layout (ViewLayout.cpp) ---
   void LayoutChildWindows();
@@ -287,8 +304,6 @@ class CPelomarView : public CDbBaseNormalView {
   // The value of a toolbar combo's selected item: its option-list value when the combo was
   // filled from a list, else the number its text begins with. False without a value.
   bool ToolbarComboValue(int id, int64_t* value) const;
-  // Fills a toolbar combo with the labels of an option list; its values answer selections.
-  void SetToolbarOptions(int id, const orv::ui::COptionList& list);
   // Stock search over the all-stock grid by the search box (code, name, or "code:price").
   void SearchStocks();
   void ResetStockSearch();
@@ -386,7 +401,6 @@ class CPelomarView : public CDbBaseNormalView {
   uint8_t m_curStockMarket = 0;
   bool m_curStockChanged = false;
   std::wstring m_pendingStockCode;
-  std::map<int, orv::ui::COptionList> m_toolbarOptions;
   std::unique_ptr<wxTimer> m_selectTimer;
 
  private:
@@ -502,6 +516,21 @@ class CPelomarView : public CDbBaseNormalView {
   void OnCheckBoxClicked(wxCommandEvent& event);
   // Shows the master automatic-trading switch on its check box, coloured by its state.
   void ShowAutoTradeCheck();
+  // A grid edit's outcome in its row: the cell's value and colour, the holding's values.
+  void ShowGridEdit(CRurezOzadoResultRecord& row, int item, const CPelomarEngine::GridEdit_s& edit);
+  // A stock's comment shown in its holdings rows and / or its all-stock row.
+  void ShowStockComment(const std::wstring& code, const std::wstring& comment, bool inHoldings,
+                        bool inAllStocks);
+  int m_rightClickGrid = 0;
+  int m_pendingSave = 0;          // 2: the holdings' settings are due for saving
+  int m_stopLossOptionMode = 0;   // 0: one setting for all holdings
+  void NotePendingSaves();
+  // The outcome of a change to many holdings: "수정된 종목이 없습니다." (ERROR) or the given
+  // text (INFORMATION, with the saves noted); shown only with ask. Answers the text.
+  std::string ReportBulkOutcome(int count, const std::string& changedText, int ask);
+  // The shown rows of held holdings of a grid (only the selected ones when asked).
+  std::vector<CRurezOzadoResultRecord*> HeldRows(orv::ui::CMyReportCtrl& grid,
+                                                 bool selectedOnly) const;
 
   ViewLayoutState_s m_layout;
   MasterGridFilter_s m_gridFilter;
@@ -510,6 +539,11 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<wxMenu> m_contextMenu;  // menu 2189, its popups in order
   std::unique_ptr<wxMenu> m_stockMenu;    // menu 2192
   CProfitRateDialog* m_profitRatesDialog = nullptr;  // a child window of the view
+  std::unique_ptr<wxMenu> m_sellRatioMenu;  // "매도 비중"
+  std::unique_ptr<wxMenu> m_stopLossMenu;   // "손절 메뉴"
+  std::unique_ptr<wxMenu> m_minProfitMenu;  // "최저이익"
+  // The option lists the toolbar's combo boxes were filled from, by control id.
+  std::map<int, orv::ui::COptionList> m_toolbarOptions;
   std::unique_ptr<WebEngineBridge> m_webBridge;
   std::unique_ptr<CWebPages> m_webPages;
   // The order reports of the sell passes (the engine's UploadMoneyLog hook).

@@ -3,7 +3,7 @@
 
 #include <wx/checkbox.h>
 
-#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -66,25 +66,6 @@ bool AskYesNo(const std::string& text) {
 
 }  // namespace
 
-std::vector<HoldingKey_s> CPelomarView::HeldKeysOf(orv::ui::CMyReportCtrl& grid,
-                                                   bool selectedOnly) const {
-  // The grid's shown rows of holdings the latest balance still held, named by key; the engine
-  // finds each again under its lock and skips one a balance freed since.
-  std::vector<HoldingKey_s> holdings;
-  const std::vector<orv::ui::CMyReportRecordBase*> selected =
-      selectedOnly ? grid.GetSelectedRecords() : std::vector<orv::ui::CMyReportRecordBase*>{};
-  for (int i = 0; i < grid.GetRecordCount(); ++i) {
-    // A hidden row is a holding the balance no longer names.
-    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
-    if (!row || !row->IsVisible() || row->IsBlankRow()) continue;
-    if (m_holdingsRows && !m_holdingsRows->IsHeld(row)) continue;
-    if (selectedOnly && std::find(selected.begin(), selected.end(), row) == selected.end())
-      continue;
-    holdings.push_back(KeyOf(*row));
-  }
-  return holdings;
-}
-
 void CPelomarView::ShowAutoTradeCheck() {
   wxCheckBox* check = CheckBox(IDC_CHECK_ALL_STOCK_WATCH);
   if (!check) return;
@@ -94,10 +75,27 @@ void CPelomarView::ShowAutoTradeCheck() {
   check->Refresh();
 }
 
+std::vector<CRurezOzadoResultRecord*> CPelomarView::HeldRows(orv::ui::CMyReportCtrl& grid,
+                                                               bool selectedOnly) const {
+  // The grid's shown rows of holdings the latest balance still held; the engine finds each
+  // holding again by key under its lock and skips one a balance freed since.
+  std::vector<CRurezOzadoResultRecord*> rows;
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    // A hidden row is a holding the balance no longer names.
+    auto* row = dynamic_cast<CRurezOzadoResultRecord*>(grid.GetRecord(i));
+    if (!row || !row->IsVisible() || row->IsBlankRow()) continue;
+    if (m_holdingsRows && &grid == m_myStockGrid.get() && !m_holdingsRows->IsHeld(row)) continue;
+    if (selectedOnly && !row->IsSelected()) continue;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
 void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   orv::ui::CMyReportCtrl* grid = Grid(gridId);
   if (!grid) return;
-  const std::vector<HoldingKey_s> holdings = HeldKeysOf(*grid, false);
+  std::vector<HoldingKey_s> holdings;
+  for (CRurezOzadoResultRecord* row : HeldRows(*grid, false)) holdings.push_back(KeyOf(*row));
 
   if (ask) {
     const stock_option_s& o = m_engine->Options();
@@ -146,130 +144,200 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
   ShowAutoTradeCheck();
 }
 
+// ---------------------------------------------------------------------------------------
+// Sell ratio, rate presets and the stop-loss option for all holdings
+
 namespace {
 
-// The presets of the stock grid menu: take-profit and stop-loss rates, and sell ratios.
-struct MinProfitPreset {
-  int command;
-  double value;
-  bool takeProfit;
-  bool relative;
-  double sellRatio;  // above 0: a sell-ratio preset
-};
-const MinProfitPreset kMinProfitPresets[] = {
-    {3184, -2, true, false, 0},   {3187, 3, true, true, 0},     {3188, 5, true, true, 0},
-    {3201, 7.5, true, true, 0},   {3199, 10, true, true, 0},    {3198, 50, true, true, 0},
-    {3203, 100, true, true, 0},   {3204, 200, true, true, 0},   {3185, -3, false, false, 0},
-    {3189, -5, false, false, 0},  {3202, -7.5, false, false, 0}, {3200, -10, false, false, 0},
-    {3186, -100, false, false, 0}, {3190, 0, false, false, 100}, {3191, 0, false, false, 95},
-};
+constexpr COLORREF kStopLossShallowColour = 0xe6e0b0;
+constexpr COLORREF kStopLossDeepColour = 0x9fe7f9;
+constexpr double kNoStopLossRate = -100.0;
+constexpr char kNothingChanged[] = "수정된 종목이 없습니다.";
+
+// The sell ratio cell and the holding's sizing values of a row after a change.
+void ShowSellRatio(CRurezOzadoResultRecord& row, const HoldingRow_s& h) {
+  row.SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h.sellRatio));
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColSellRatio,
+                       CPelomarEngine::SellRatioCellColour(h.sellRatio));
+  row.SetNumberValue(kMyItemSplitQty, h.sellSplitQty);
+  row.SetNumberValue(kMyItemSplitAmount, h.sellSplitQty * h.price);
+}
 
 }  // namespace
 
-void CPelomarView::ApplyMinProfitPreset(int command, int scope) {
-  for (const MinProfitPreset& preset : kMinProfitPresets) {
-    if (preset.command != command) continue;
-    if (preset.sellRatio > 0)
-      SetSellRatioForAll(preset.sellRatio, true, scope != 0);
-    else
-      ApplyRatePresetToAll(preset.value, preset.takeProfit, true, preset.relative, scope != 0);
-    return;
-  }
+void CPelomarView::NotePendingSaves() {
+  // Both the holdings' settings and the options are due for saving.
+  m_pendingSave = kSaveHoldingSettings;
+  uint8_t& changed = m_engine->Options().changed;
+  if (changed != kSaveWholeOptions) changed = kSaveHoldingSettings;
 }
 
-int CPelomarView::ApplyRatePresetToAll(double value, bool takeProfit, bool ask, bool relative,
-                                       bool selectedOnly) {
-  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
-  if (!grid) return 0;
-  const char* scopeText = selectedOnly ? "[선택된]" : "[전체]";
-  const bool takeProfitMode = takeProfit || value > 0;
+std::string CPelomarView::ReportBulkOutcome(int count, const std::string& changedText, int ask) {
+  if (count == 0) {
+    if (ask) orv::win::MessageBox(kNothingChanged, "ERROR", MB_OK | MB_ICONERROR);
+    return kNothingChanged;
+  }
+  NotePendingSaves();
+  if (ask) orv::win::MessageBox(changedText, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  return changedText;
+}
+
+intptr_t CPelomarView::SetSellRatioForAll(int ratio, int ask) {
+  if (ask) {
+    const int answer = orv::win::MessageBox(StrPrintf("매도 비중을 %d%%로 조정할까요?", ratio),
+                                            "QUESTION", MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return answer;
+  }
+  std::vector<HoldingKey_s> keys;
+  std::vector<CRurezOzadoResultRecord*> rows;
+  if (m_myStockGrid)
+    for (CRurezOzadoResultRecord* row : HeldRows(*m_myStockGrid, false))
+      if (row->GetOptionsValue(CRurezOzadoResultRecord::kColSellRatio) != ratio) {
+        keys.push_back(KeyOf(*row));
+        rows.push_back(row);
+      }
+  std::vector<HoldingRow_s> changed;
+  const int count = keys.empty() ? 0 : m_engine->SetSellRatioForHoldings(keys, ratio, &changed);
+  for (const HoldingRow_s& h : changed)
+    if (CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(h.key) : nullptr)
+      ShowSellRatio(*row, h);
+  if (m_myStockGrid) m_myStockGrid->RedrawControl();
+
+  const std::string text = ReportBulkOutcome(
+      count, StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count, ratio),
+      ask);
+  return SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
+                                  Utf8ToWide(text).c_str());
+}
+
+int CPelomarView::ApplyRatePresetToAll(double value, double amount, int takeProfitMode, int ask,
+                                       int relative, int selectedOnly, int, int) {
+  const char* scope = selectedOnly ? "[선택된]" : "[전체]";
+  const bool takeProfit = takeProfitMode != 0 || value > 0;
   std::string question;
-  if (takeProfitMode)
+  if (takeProfit)
     question = StrPrintf(
         "%s 보유종목의 최저익절을 %.1f%%로 자동으로 설정할까요?\n\n자동매매는 중지되므로, 다시 "
         "체크해 주세요.\n",
-        scopeText, value);
-  else if (value > -100)
+        scope, value);
+  else if (value > kNoStopLossRate)
     question = StrPrintf(
-        "%s 보유종목의 %s 을 자동으로 설정할까요?\n\n현재값보다 %.1f %% 낮게 "
-        "조절됩니다.\n\n자동매매는 중지되므로, 다시 체크해 주세요.\n",
-        scopeText, "*손절구간*", value);
+        "%s 보유종목의 %s 을 자동으로 설정할까요?\n\n현재값보다 %.1f %% 낮게 조절됩니다.\n\n"
+        "자동매매는 중지되므로, 다시 체크해 주세요.\n",
+        scope, "*손절구간*", amount);
   else
     question = StrPrintf(
-        "%s 보유종목을 *손절 안함*으로 설정할까요?\n\n꼭 설정값을 다시한번 확인 부탁드립니다.\n",
-        scopeText);
-  if (ask && !AskYesNo(question)) return 0;
+        "%s 보유종목을 *손절 안함*으로 설정할까요?\n\n꼭 설정값을 다시한번 확인 "
+        "부탁드립니다.\n",
+        scope);
+  if (ask && orv::win::MessageBox(question, "QUESTION", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return 0;
 
-  // Every preset but "no stop-loss" stops automatic trading until the user checks it again.
-  if (value != -100) m_allStockWatch = 0;
-  const bool autoOn = m_allStockWatch != 0;
+  // Only a stop-loss reset to none keeps automatic trading as it is; every other preset stops
+  // it until the user checks the new levels.
+  if (amount != kNoStopLossRate) m_allStockWatch = 0;
+  const bool state = amount == kNoStopLossRate && m_allStockWatch != 0;
   ShowAutoTradeCheck();
-  CPelomarEngine::RatePreset_s preset;
-  preset.value = value;
-  preset.takeProfit = takeProfitMode;
-  preset.relative = relative;
-  std::vector<HoldingRow_s> rows;
+
+  std::vector<HoldingKey_s> keys;
+  if (m_myStockGrid)
+    for (CRurezOzadoResultRecord* row : HeldRows(*m_myStockGrid, selectedOnly != 0)) {
+      ShowRowAutoTrade(*row, state);
+      keys.push_back(KeyOf(*row));
+    }
+  std::vector<HoldingRow_s> changed;
   const int count =
-      m_engine->ApplyRatePresetToHoldings(HeldKeysOf(*grid, selectedOnly), preset, autoOn, &rows);
-  if (m_holdingsRows) {
-    m_holdingsRows->ApplyRows(rows);
-    for (const HoldingRow_s& h : rows)
-      if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
-        ShowRowAutoTrade(*row, h.autoTrade);
-        SetStopLossCell(*row, h.stopLossRate);
-        row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, h.minTakeProfit);
-      }
+      m_engine->ApplyRatePresetToHoldings(keys, value, takeProfit, relative != 0, state, &changed);
+  for (const HoldingRow_s& h : changed) {
+    CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(h.key) : nullptr;
+    if (!row) continue;
+    if (takeProfit) {
+      row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, h.minTakeProfit);
+      row->SetItemBackColor(CRurezOzadoResultRecord::kColMinProfit,
+                            CPelomarEngine::MinTakeProfitCellColour(h.minTakeProfit));
+    } else {
+      row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, h.stopLossRate);
+      row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
+                            h.stopLossRate > -90 ? kStopLossShallowColour : kStopLossDeepColour);
+    }
   }
-  grid->RedrawControl();
-  ReportBulkOutcome(count,
-                    StrPrintf("%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 "
-                              "위해, 중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 "
-                              "여부를 체크하세요",
-                              scopeText, count, takeProfitMode ? "*익절구간*" : "*손절구간*"),
-                    ask);
+  if (m_myStockGrid) m_myStockGrid->RedrawControl();
+
+  const std::string text = ReportBulkOutcome(
+      count,
+      StrPrintf("%s 보유 종목중, %d개의 %s이 수정 되었습니다.\r\n자동매매는 안전을 위해, "
+                "중지되었습니다.\r\n손절/익절구간을 확인하시고, 자동매매 여부를 체크하세요",
+                scope, count, takeProfit ? "*익절구간*" : "*손절구간*"),
+      ask);
+  SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
+                           Utf8ToWide(text).c_str());
   return count;
 }
 
-int CPelomarView::SetSellRatioForAll(double ratio, bool ask, bool selectedOnly) {
-  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
-  if (!grid) return 0;
-  if (ask) {
-    const int answer =
-        orv::win::MessageBox(StrPrintf("매도 비중을 %d%%로 조정할까요?", static_cast<int>(ratio)),
-                             "QUESTION", MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES) return answer;
-  }
-  std::vector<HoldingRow_s> rows;
-  const int count =
-      m_engine->SetSellRatioOfHoldings(HeldKeysOf(*grid, selectedOnly), ratio, &rows);
-  if (m_holdingsRows) {
-    m_holdingsRows->ApplyRows(rows);
-    for (const HoldingRow_s& h : rows)
-      if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key)) {
-        SetSellRatioCell(*row, h.sellRatio);
+int CPelomarView::ApplyStopLossOptionToAll(int mode, int apply, int kind) {
+  if (mode >= 0) m_stopLossOptionMode = mode;
+  const double splitAmount = std::fabs(m_engine->Options().split_sell_amount_won);
+  int rows = 0;
+  std::vector<HoldingKey_s> keys;
+  if (m_myStockGrid)
+    for (CRurezOzadoResultRecord* row : HeldRows(*m_myStockGrid, false)) {
+      ++rows;
+      keys.push_back(KeyOf(*row));
+    }
+  if (apply) {
+    std::vector<HoldingRow_s> changed;
+    m_engine->ApplyStopLossOptionToHoldings(keys, kind, splitAmount, &changed);
+    for (const HoldingRow_s& h : changed) {
+      CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(h.key) : nullptr;
+      if (!row) continue;
+      if (kind == 1) {
+        row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, h.stepWidth);
+        row->SetItemBackColor(CRurezOzadoResultRecord::kColStepInterval,
+                              CPelomarEngine::StepWidthCellColour(h.stepWidth));
       }
+      row->SetNumberValue(CRurezOzadoResultRecord::kColSplitRate, splitAmount);
+      row->SetItemBackColor(CRurezOzadoResultRecord::kColSplitRate,
+                            CPelomarEngine::SplitAmountCellColour(splitAmount));
+      row->SetNumberValue(kMyItemSplitQty, h.sellSplitQty);
+      row->SetNumberValue(kMyItemSplitAmount, h.sellSplitQty * h.price);
+    }
   }
-  grid->RedrawControl();
-  return static_cast<int>(ReportBulkOutcome(
-      count,
-      StrPrintf("전체 보유 종목중, %d개가 매도 비중이 %d%%로 수정 되었습니다.", count,
-                static_cast<int>(ratio)),
-      ask));
+  if (m_myStockGrid) m_myStockGrid->RedrawControl();
+  if (apply) m_pendingSave = kSaveHoldingSettings;
+  const std::wstring text =
+      Utf8ToWide(StrPrintf("보유 종목의 [스탑로스 옵션] %s (%d개)되었습니다.",
+                           m_stopLossOptionMode != 0 ? "*개별 설정*" : "*전체 설정*", rows));
+  SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle, text.c_str());
+  return rows;
 }
 
-intptr_t CPelomarView::ReportBulkOutcome(int count, const std::string& changedText, bool ask) {
-  const std::string text = count == 0 ? std::string("수정된 종목이 없습니다.") : changedText;
-  if (count > 0) {
-    // The holdings' settings are due for saving; a pending save of everything stays.
-    uint8_t& pending = m_engine->Options().changed;
-    if (pending != kSaveWholeOptions) pending = kSaveHoldingSettings;
+void CPelomarView::ApplyMinProfitPreset(int command, int scope) {
+  struct Preset {
+    int command;
+    double value;
+    double amount;
+    int takeProfit;
+    int relative;
+    int ladder1;
+    int ladder2;
+  };
+  static constexpr Preset kPresets[] = {
+      {3184, -2, -2, 1, 0, 1, 1},      {3187, 3, -200, 1, 1, 1, 0},
+      {3188, 5, -200, 1, 1, 0, 0},     {3201, 7.5, -200, 1, 1, 0, 0},
+      {3199, 10, -200, 1, 1, 0, 0},    {3198, 50, -200, 1, 1, 0, 0},
+      {3203, 100, -200, 1, 1, 0, 0},   {3204, 200, -200, 1, 1, 0, 0},
+      {3185, -3, -3, 0, 0, 0, 0},      {3189, -5, -5, 0, 0, 0, 0},
+      {3202, -7.5, -7.5, 0, 0, 0, 0},  {3200, -10, -10, 0, 0, 0, 0},
+      {3186, -100, -100, 0, 0, 0, 0},
+  };
+  if (command == 3190 || command == 3191) {
+    SetSellRatioForAll(command == 3190 ? 100 : 95, 1);
+    return;
   }
-  if (ask) {
-    if (count == 0)
-      orv::win::MessageBox(text, "ERROR", MB_OK | MB_ICONERROR);
-    else
-      orv::win::MessageBox(text, "INFORMATION", MB_OK | MB_ICONINFORMATION);
-  }
-  return SendNotifyMsgToMainFrame(kHostNoticeKind, 0, 0.0, 0.0, kAllStocksTitle,
-                                  Utf8ToWide(text).c_str());
+  for (const Preset& p : kPresets)
+    if (p.command == command) {
+      ApplyRatePresetToAll(p.value, p.amount, p.takeProfit, 1, p.relative, scope, p.ladder1,
+                           p.ladder2);
+      return;
+    }
 }

@@ -320,24 +320,10 @@ bool CPelomarView::OnCommand(int id) {
 // ---------------------------------------------------------------------------------------
 // Toolbar "execute" handlers
 
-void CPelomarView::SetToolbarOptions(int id, const orv::ui::COptionList& list) {
-  auto* combo = m_commandBar ? dynamic_cast<wxComboBox*>(m_commandBar->Control(id)) : nullptr;
-  if (!combo) return;
-  combo->Clear();
-  for (const orv::ui::OptionEntry& entry : list.Entries()) combo->Append(wxString(entry.label));
-  m_toolbarOptions[id] = list;
-}
-
 bool CPelomarView::ToolbarComboValue(int id, int64_t* value) const {
   auto* combo = m_commandBar ? dynamic_cast<wxComboBox*>(m_commandBar->Control(id)) : nullptr;
   if (!combo) return false;
-  const int selection = combo->GetSelection();
-  auto list = m_toolbarOptions.find(id);
-  if (list != m_toolbarOptions.end() && selection >= 0 &&
-      selection < static_cast<int>(list->second.Size())) {
-    *value = list->second.At(static_cast<size_t>(selection)).value;
-    return true;
-  }
+  if (SelectedOptionValue(id, value)) return true;
   // A typed amount, or a label that begins with its number.
   const std::wstring text = Trimmed(combo->GetValue());
   wchar_t* end = nullptr;
@@ -377,9 +363,11 @@ bool CPelomarView::OnToolbarExecute(int id) {
       options.changed = 1;
       break;
     case 378:
-      // Tenths of a percent; a step narrower than 0.8 % is taken as 0.8 %.
+      // Tenths of a percent; a step narrower than 0.8 % is taken as 0.8 %. Shared steps reach
+      // every holding.
       options.step_width = std::max(0.8, static_cast<double>(value) / 10.0);
       options.changed = 1;
+      if (!PerStockStepMode()) ApplyStopLossOptionToAll(0, 1, 1);
       break;
     case 369:
       options.step_margin = static_cast<double>(value) / 10.0;
@@ -399,6 +387,13 @@ void CPelomarView::SetSplitOrderBase(int64_t value) {
   // amount (x 10,000 from 1 on), in the options.
   m_engine->SplitOrderBase() = static_cast<int>(std::clamp<int64_t>(value, -1000000, 1000000));
   m_engine->SetSplitOrderBaseAmount(1);
+  // Every holding takes the amount: at once while the steps are shared, after asking while
+  // they are set per stock.
+  const bool apply =
+      !PerStockStepMode() ||
+      Ask(StrPrintfW(L"전체 종목을 동일하게 %lld원으로 분할매매하도록 설정할까요?",
+                     static_cast<long long>(m_engine->Options().split_sell_amount_won))) == IDYES;
+  if (apply) ApplyStopLossOptionToAll(PerStockStepMode() ? 1 : 0, 1, 0);
   m_splitOrderBase = m_engine->SplitOrderBase();
   m_splitOrderWon = static_cast<int>(m_engine->Options().split_sell_amount_won);
   if (m_orderPanel) m_orderPanel->SetSplitOrderBaseMoney(m_splitOrderBase);
@@ -409,19 +404,25 @@ void CPelomarView::SetSplitOrderBase(int64_t value) {
 }
 
 void CPelomarView::ToggleSellOneByOne() {
-  if (m_sellOneByOne) {
-    const int answer = Ask(
-        L"수익 간격(Step)을 전체종목을 동일하게 설정할까요?\n편리하지만, 종목별 다르게 설정 못하는 "
-        L"단점이 있습니다.편리함을 추구하신다면, 권장합니다. ");
-    if (answer == IDYES) m_sellOneByOne = 0;
+  // Turning the per-stock steps off sets every holding alike, after asking; turning them on
+  // asks nothing.
+  int mode = PerStockStepMode() ? 1 : 0;
+  if (mode == 1) {
+    if (Ask(L"수익 간격(Step)을 전체종목을 동일하게 설정할까요?\n편리하지만, 종목별 다르게 설정 "
+            L"못하는 단점이 있습니다.편리함을 추구하신다면, 권장합니다. ") == IDYES) {
+      ApplyStopLossOptionToAll(0, 1, 1);
+      mode = 0;
+    }
   } else {
-    m_sellOneByOne = 1;
+    ApplyStopLossOptionToAll(1, 0, 0);
+    mode = 1;
   }
-  if (wxCheckBox* check = CheckBox(IDC_CHECK_SELL_ONE_BY_ONE)) check->SetValue(m_sellOneByOne);
+  m_sellOneByOne = mode;
+  if (wxCheckBox* check = CheckBox(IDC_CHECK_SELL_ONE_BY_ONE)) check->SetValue(mode != 0);
   if (auto* bar = m_commandBar ? dynamic_cast<wxCheckBox*>(m_commandBar->Control(3445)) : nullptr)
-    bar->SetValue(m_sellOneByOne != 0);
+    bar->SetValue(mode != 0);
   UpdateCheckColours();
-  m_engine->Options().sell_one_by_one = static_cast<uint8_t>(m_sellOneByOne);
+  m_engine->Options().sell_one_by_one = static_cast<uint8_t>(mode);
   m_engine->Options().changed = 1;
 }
 
@@ -596,9 +597,7 @@ void CPelomarView::UpdateUiModeVisibility(CViewCommandBar* bar, bool refresh) {
   if (!bar) bar = m_commandBar;
   const bool loggedIn = LoggedIn();
   auto show = [bar](int id, bool on) {
-    if (!bar) return;
-    if (wxWindow* control = bar->Control(id)) control->Show(on);
-    if (wxWindow* label = bar->Label(id)) label->Show(on);
+    if (bar) bar->ShowControl(id, on);
   };
   for (int id : {3350, 3441, 1316, 2239, 719, 1230, 378, 369, 695, 697}) show(id, loggedIn);
   show(618, m_priceSearchBox != 0);

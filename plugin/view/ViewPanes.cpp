@@ -12,14 +12,20 @@
 #include <wx/notebook.h>
 #include <wx/settings.h>
 
+#include <algorithm>
+
 #include "platform/support/TextConv.h"
 #include "platform/ui/ReportGridWindow.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/view/PelomarLoginEngine.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/ViewToolbar.h"
+#include "plugin/view/engine/TradingOptions.h"
+#include "platform/ui/model/OptionList.h"
 #include "shared/AppRunSetting.h"
 
 namespace {
@@ -95,6 +101,34 @@ const KeywordItem kStockMenuItems[] = {
     {ID_OTHER_ACCOUNT_MONITOR_OFF, nullptr, L"타계좌 모니터링 종목에서 해제", nullptr},
 };
 
+// The holdings grid's column menus: the presets that set one column for many holdings.
+struct PresetItem {
+  int id;
+  const wchar_t* text;
+};
+const PresetItem kSellRatioItems[] = {
+    {3190, L"★전체 100% 전량매도 설정"},
+    {3191, L"☆전체 95%만 매도 설정 (5% 남김)"},
+};
+const PresetItem kStopLossItems[] = {
+    {3185, L"▽손절(-) (선택): -3% 하향"},   {3189, L"▽손절(-) (선택): -5% 하향"},
+    {3202, L"▽손절(-) (선택): -7.5% 하향"}, {3200, L"↓손절(-) (선택): -10% 하향"},
+    {3186, L"▼손절(-) 전체 해제"},
+};
+const PresetItem kMinProfitItems[] = {
+    {3184, L"△최저익절(+) (선택): -2% 하향"},    {3187, L"△최저익절(+) (선택): 3% 설정"},
+    {3188, L"▲최저익절(+) (선택): 5% 설정"},     {3201, L"▲최저익절(+) (선택): 7.5% 설정"},
+    {3199, L"↑최저익절(+) (선택): 10% 설정"},    {3198, L"↑▲최저익절(+) (선택): 50% 설정"},
+    {3203, L"↑↑최저익절(+) (선택): 100% 설정"},  {3204, L"↑↑↑최저익절(+) (선택): 200% 설정"},
+};
+
+template <size_t N>
+std::unique_ptr<wxMenu> MakePresetMenu(const PresetItem (&items)[N]) {
+  auto menu = std::make_unique<wxMenu>();
+  for (const PresetItem& item : items) menu->Append(item.id, wxString(item.text));
+  return menu;
+}
+
 wxRect ToWx(const RECT& r) { return wxRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 }  // namespace
@@ -125,6 +159,7 @@ void CPelomarView::InitWindowParts() {
   if (m_allStockGrid && m_allStockGrid->GetFooterRecordCount() == 0)
     m_allStockGrid->AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   FillGridOptionLists();
+  FillOptionLists();
 
   // The check-box row's texts at 12 pixels (scaled), so the captions fit their boxes.
   const wxFont rowFont(wxFontInfo(wxSize(0, static_cast<int>(12 * Scale()))));
@@ -227,16 +262,65 @@ int CPelomarView::OnCreateControl(int id) {
   return 1;
 }
 
+namespace {
+// The room a combo box's drop-down button and borders take beside its text (at 96 dpi).
+constexpr int kComboButtonRoom = 60;
+}  // namespace
+
+void CPelomarView::FillOptionLists() {
+  if (!m_commandBar) return;
+  m_engine->m_popupMode.store(m_notiPopupFlags);
+  for (const ToolbarOptionList_s& list :
+       ToolbarOptionLists(m_engine->Options(), m_notiPopupFlags, m_nationSelection)) {
+    auto* combo = dynamic_cast<wxComboBox*>(m_commandBar->Control(list.controlId));
+    orv::ui::COptionList options;
+    std::wstring problem;
+    if (!combo || !options.Parse(std::string_view(list.text), ';', &problem)) continue;
+    combo->Clear();
+    int widest = 0;
+    for (const orv::ui::OptionEntry& entry : options.Entries()) {
+      combo->Append(wxString(entry.label));
+      widest = std::max(widest, combo->GetTextExtent(wxString(entry.label)).x);
+    }
+    // Every entry shows whole in the box, beside its drop-down button.
+    const int needed = widest + static_cast<int>(kComboButtonRoom * Scale());
+    if (combo->GetSize().x < needed) combo->SetSize(wxSize(needed, combo->GetSize().y));
+    const int index = options.IndexOfValue(list.selected);
+    if (!options.Empty()) combo->SetSelection(index >= 0 ? index : 0);
+    if (list.hidden) {
+      combo->Hide();
+      if (wxWindow* label = m_commandBar->Label(list.controlId)) label->Hide();
+    }
+    m_toolbarOptions[list.controlId] = std::move(options);
+  }
+  m_commandBar->Layout();
+}
+
+bool CPelomarView::SelectedOptionValue(int id, int64_t* value) const {
+  auto* combo = m_commandBar ? dynamic_cast<wxComboBox*>(m_commandBar->Control(id)) : nullptr;
+  auto list = m_toolbarOptions.find(id);
+  if (!combo || list == m_toolbarOptions.end()) return false;
+  const int index = combo->GetSelection();
+  if (index < 0 || index >= static_cast<int>(list->second.Size())) return false;
+  *value = list->second.At(index).value;
+  return true;
+}
+
 bool CPelomarView::OnToolbarControl(int id) {
   wxWindow* control = m_commandBar ? m_commandBar->Control(id) : nullptr;
-  auto* combo = dynamic_cast<wxComboBox*>(control);
-  const int value = combo ? combo->GetSelection() : 0;
+  // A combo box's value is the value part of its selected entry.
+  int64_t selected = 0;
+  const bool hasValue = SelectedOptionValue(id, &selected);
+  const int value = static_cast<int>(selected);
   switch (id) {
     case 1316:
+      if (!hasValue) return true;
       m_notiPopupFlags = value;
+      m_engine->m_popupMode.store(value);
       orv::win::WriteProfileInt(kSettingsSection, "STOCK_NotiPopupFlags", value);
       return true;
     case 3350:
+      if (!hasValue) return true;
       m_engine->Options().stop_trading_loss = value;
       m_engine->Options().changed = 1;
       return true;
@@ -248,7 +332,11 @@ bool CPelomarView::OnToolbarControl(int id) {
       if (wxWindow* nation = m_commandBar->Control(1298)) nation->Enable(m_overseasAutoSwitch == 0);
       return true;
     }
+    case 3445:
+      ToggleSellOneByOne();
+      return true;
     case 1298:
+      if (!hasValue) return true;
       m_nationSelection = value;
       return true;
     case 787:
@@ -275,6 +363,22 @@ void CPelomarView::BuildContextMenus() {
   m_stockMenu = std::make_unique<wxMenu>();
   for (const KeywordItem& item : kStockMenuItems)
     m_stockMenu->Append(item.id, wxString(item.english));
+  m_sellRatioMenu = MakePresetMenu(kSellRatioItems);
+  m_stopLossMenu = MakePresetMenu(kStopLossItems);
+  m_minProfitMenu = MakePresetMenu(kMinProfitItems);
+}
+
+wxMenu* CPelomarView::HoldingsColumnMenu(int item) {
+  switch (item) {
+    case CRurezOzadoResultRecord::kColSellRatio:
+      return m_sellRatioMenu.get();
+    case CRurezOzadoResultRecord::kColStopLoss:
+      return m_stopLossMenu.get();
+    case CRurezOzadoResultRecord::kColMinProfit:
+      return m_minProfitMenu.get();
+    default:
+      return StockMenu();
+  }
 }
 
 wxMenu* CPelomarView::ContextMenuPopup(int index) {

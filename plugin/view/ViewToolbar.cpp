@@ -211,6 +211,14 @@ wxWindow* CViewCommandBar::Control(int id) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
+void CViewCommandBar::ShowControl(int id, bool show) {
+  wxWindow* control = Control(id);
+  if (!control) return;
+  overflow_.erase(id);
+  control->Show(show);
+  if (wxWindow* label = Label(id)) label->Show(show);
+}
+
 std::vector<int> CViewCommandBar::ControlIds() const {
   std::vector<int> ids;
   for (const auto& [id, control] : controls_) ids.push_back(id);

@@ -48,6 +48,9 @@ class CViewCommandBar : public wxPanel {
   // Makes the control of an id; false when the id is not listed or the control exists.
   bool CreateControl(int id);
   wxWindow* Control(int id) const;
+  // Shows or hides a control with its caption for the program (not for want of room): a
+  // hidden one stays hidden when the bar is expanded.
+  void ShowControl(int id, bool show);
   std::vector<int> ControlIds() const;
   // The control's tooltip text (empty without one).
   wxString ToolTipOf(int id) const;

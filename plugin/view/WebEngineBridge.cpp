@@ -1,5 +1,4 @@
-// The view's web engine, its page and grid-menu handlers, and the grid notifications that open
-// the stock-grid menu.
+// The view's web engine and its page and grid-menu handlers.
 
 #include "plugin/view/WebEngineBridge.h"
 
@@ -28,25 +27,4 @@ void CPelomarView::AttachWebLogin(CWebLogin* web) {
 CStockGridMenu& CPelomarView::GridMenu() {
   if (!m_gridMenu) m_gridMenu = std::make_unique<CStockGridMenu>(WebEngine());
   return *m_gridMenu;
-}
-
-LRESULT CPelomarView::OnGridNotify(orv::ui::ReportNotify& nm) {
-  // A click on a holding row's 자동매매 check switches that holding, as the menu's "자동 매매"
-  // does (which also flips the check): the grid's own toggle would change only the cell.
-  if (nm.code == orv::ui::REPORT_NM_REQUESTEDIT && nm.ctrlId == IDC_MY_STOCK_GRID && nm.grid &&
-      nm.row >= 0) {
-    const orv::ui::ReportColumn* column = nm.grid->GetColumn(nm.column);
-    if (column && column->itemIndex == CRurezOzadoResultRecord::kColAutoTrade &&
-        dynamic_cast<CRurezOzadoResultRecord*>(nm.grid->GetRowRecord(nm.row))) {
-      nm.cancel = TRUE;
-      GridMenu().RunStockGridCommand(nm.ctrlId, nm.row, ID_HOLDING_AUTO_TRADE);
-      return 1;
-    }
-    return 0;
-  }
-  if (nm.code != orv::ui::NM_RCLICK || nm.row < 0) return 0;
-  // The menu opens where the mouse was clicked.
-  const wxPoint screen = wxGetMousePosition();
-  GridMenu().OnStockGridContextMenu(nm.ctrlId, nm.row, StockMenu(), POINT{screen.x, screen.y});
-  return 1;
 }

@@ -281,6 +281,17 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   EXPECT_EQ(PopupCount(road.Frame(), L"전체 보유 종목이 [자동 매매] *취소(Cancel)* ("),
             switchedOn);
   EXPECT_EQ(checkedRows(), 0);
+
+  // The user types a stop-loss of 3 into the second holding's 손절기준 cell: it is taken as a
+  // loss of 3 %, and the cell shows what the holding now has.
+  const int stopCol = ColumnTitled(own, L"손절기준");
+  const int held = RowOfCode(own, "000660");
+  ASSERT_GE(stopCol, 0);
+  ASSERT_GE(held, 0);
+  own->GetTable()->SetValue(held, stopCol, wxString(L"3"));
+  EXPECT_TRUE(wait([&] { return CellNumber(own, RowOfCode(own, "000660"), stopCol) == -3.0; }))
+      << "the typed stop-loss did not reach the row: "
+      << own->GetCellValue(RowOfCode(own, "000660"), stopCol).ToStdString();
   expectTotals("after the sale and the balance that followed it");
 
   // The user closes the program and answers yes: command 21 stops the workers, the modules are

@@ -12,16 +12,6 @@ constexpr int kTradingLineAutoAllOn = 28;
 constexpr int kTradingLineAutoAllOff = 29;
 // Holdings this far down count as written off rather than as below their stop-loss.
 constexpr double kWrittenOffRate = -95.0;
-// Trading-log lines of the presets.
-constexpr int kTradingLinePresetApplied = 56;
-constexpr int kTradingLineStopLossReset = 71;
-constexpr int kTradingLineSellRatio = 55;
-// No stop-loss.
-constexpr double kNoStopLoss = -100.0;
-// A loss this deep keeps its stop-loss under a stop-loss preset.
-constexpr double kDeepLossRate = -80.0;
-// Holdings below this profit keep their take-profit under a lowering preset.
-constexpr double kLoweringFloorRate = 10.0;
 
 }  // namespace
 
@@ -96,70 +86,99 @@ int CPelomarEngine::SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& hol
   return count;
 }
 
-int CPelomarEngine::ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
-                                              const RatePreset_s& preset, bool autoOn,
-                                              std::vector<HoldingRow_s>* rows) {
-  WriteNoticeTradingLine(kTradingLinePresetApplied, L"전종목.손절/익절률.재설정");
-  const bool takeProfit = preset.takeProfit || preset.value > 0;
-  int count = 0;
-  int resets = 0;
-  const wchar_t* resetText = nullptr;
-  {
-    CSingleLock lock(&m_viewLock, TRUE);
-    for (const HoldingKey_s& key : holdings) {
-      StockTrade_s* h = FindHeldHolding(key);
-      if (!h) continue;
-      bool changed = false;
-      if (takeProfit) {
-        if (!(preset.value <= 0 && h->profit_rate < kLoweringFloorRate)) {
-          const double d = h->profit_rate - preset.value;
-          h->min_take_profit = preset.relative && preset.value < d ? d : preset.value;
-          changed = true;
-        }
-      } else if (preset.value <= kNoStopLoss) {
-        h->stop_loss_rate = kNoStopLoss;
-        resetText = L"이익갭.오류.손절률_리셋";
-        ++resets;
-        changed = true;
-      } else if (!(h->stop_loss_rate <= h->profit_rate &&
-                   (h->profit_rate >= 0 || h->profit_rate < kDeepLossRate))) {
-        double rate = preset.value + h->profit_rate;
-        if (rate < kNoStopLoss) {
-          rate = kNoStopLoss;
-          resetText = L"손절률.오류.손절률_리셋";
-          ++resets;
-        }
-        h->stop_loss_rate = rate;
-        changed = true;
-      }
-      if (changed) {
-        h->auto_trade = autoOn ? 1 : 0;
-        if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
-        h->last_sell_tick = 0;
-        h->last_buy_tick = 0;
-        BuildStockLadder(h, 0);
-        ++count;
-      }
-      if (rows) rows->push_back(MakeHoldingRow(*h));
-    }
-  }
-  // The log is written outside the lock.
-  if (resets > 0 && resetText) WriteNoticeTradingLine(kTradingLineStopLossReset, resetText);
-  return count;
-}
+// ---------------------------------------------------------------------------------------
+// Sell ratio, rate presets and the stop-loss option for many holdings
 
-int CPelomarEngine::SetSellRatioOfHoldings(const std::vector<HoldingKey_s>& holdings,
-                                           double ratio, std::vector<HoldingRow_s>* rows) {
-  WriteNoticeTradingLine(kTradingLineSellRatio, L"매도 비중.설정");
+namespace {
+constexpr int kTradingLineSellRatio = 55;
+constexpr int kTradingLineRatePreset = 56;
+constexpr int kTradingLineStopLossReset = 71;
+constexpr double kNoStopLoss = -100.0;
+// Holdings this far down are left alone by a stop-loss preset that would not lower them.
+constexpr double kDeepLossRate = -80.0;
+}  // namespace
+
+int CPelomarEngine::ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
+                                       const std::function<bool(StockTrade_s*)>& change,
+                                       std::vector<HoldingRow_s>* changed) {
   int count = 0;
   CSingleLock lock(&m_viewLock, TRUE);
   for (const HoldingKey_s& key : holdings) {
     StockTrade_s* h = FindHeldHolding(key);
-    if (!h || h->sell_ratio == ratio) continue;
-    SetHoldingSellRatio(h, HoldingPrice(h), ratio);
+    if (!h) continue;
+    TakeOverStepValues(h);
+    if (!change(h)) continue;
     BuildStockLadder(h, 0);
     ++count;
-    if (rows) rows->push_back(MakeHoldingRow(*h));
+    if (changed) changed->push_back(MakeHoldingRow(*h));
   }
   return count;
+}
+
+int CPelomarEngine::SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings,
+                                            double ratio, std::vector<HoldingRow_s>* changed) {
+  {
+    Stock_s marker;
+    marker.name = L"매도 비중.설정";
+    TradingLine_s line;
+    line.result_code = kTradingLineSellRatio;
+    line.result_msg = marker.name.c_str();
+    line.order_qty = ratio;
+    m_logs.WriteTradingLine(nullptr, &marker, line);
+  }
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        SetHoldingSellRatio(h, HoldingPrice(h), ratio);
+        return true;
+      },
+      changed);
+}
+
+int CPelomarEngine::ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                              double value, bool takeProfitMode, bool relative,
+                                              bool autoTrade,
+                                              std::vector<HoldingRow_s>* changed) {
+  WriteNoticeTradingLine(kTradingLineRatePreset, L"전종목.손절/익절률.재설정");
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        const double profit = h->profit_rate;
+        if (takeProfitMode) {
+          if (value <= 0 && profit < 10) return false;
+          const double d = profit - value;
+          h->min_take_profit = relative && value < d ? d : value;
+        } else if (value <= kNoStopLoss) {
+          h->stop_loss_rate = kNoStopLoss;
+          WriteNoticeTradingLine(kTradingLineStopLossReset, L"이익갭.오류.손절률_리셋");
+        } else {
+          if (h->stop_loss_rate <= profit && (profit >= 0 || profit < kDeepLossRate)) return false;
+          double stop = value + profit;
+          if (stop < kNoStopLoss) {
+            stop = kNoStopLoss;
+            WriteNoticeTradingLine(kTradingLineStopLossReset, L"손절률.오류.손절률_리셋");
+          }
+          h->stop_loss_rate = stop;
+        }
+        h->auto_trade = autoTrade ? 1 : 0;
+        if (h->stock) h->stock->listing.auto_trade = h->auto_trade;
+        h->last_sell_tick = 0;
+        h->last_buy_tick = 0;
+        return true;
+      },
+      changed);
+}
+
+int CPelomarEngine::ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                                  int kind, double splitAmount,
+                                                  std::vector<HoldingRow_s>* changed) {
+  return ChangeHeldHoldings(
+      holdings,
+      [&](StockTrade_s* h) {
+        if (kind == 1) h->step_width = m_option.step_width;
+        h->split_amount = splitAmount;
+        CalcSplitSellQty(h, HoldingPrice(h), splitAmount);
+        return true;
+      },
+      changed);
 }

@@ -333,6 +333,9 @@ class CPelomarEngine {
   // mayQueue 1, the queued order. Answers the profit rate (0 for a holding without stock or
   // quantity). *outSell (when given) takes 1 for a sell decision, else 0.
   virtual double CheckStockRules(StockTrade_s* holding, double price, int mayQueue, int* outSell);
+  // A holding not yet checked takes its step values (stop-loss, minimum take-profit, step
+  // width, sell ratio) once; a value the user sets afterwards is then never replaced by them.
+  void TakeOverStepValues(StockTrade_s* holding);
   // Rebuilds the ladder's thresholds, upper bounds and text; with reset clears the orders in
   // this step and every step's order values. Answers 1.
   int BuildStockLadder(StockTrade_s* holding, int reset);
@@ -414,6 +417,72 @@ class CPelomarEngine {
   // `rows` receives the changed holdings. Answers the number changed.
   int SetSellRatioOfHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
                              std::vector<HoldingRow_s>* rows);
+
+  // --- Grid edits of one holding (GridEdits.cpp; user-interface thread) ---
+  // Each checks the typed value against the holding's copy (questions and notices are shown
+  // without the view lock), then applies it to the holding of `key` under the lock. An edit
+  // from the holdings grid (control id 2213) also marks the whole options for saving and runs
+  // the rule check of the holding.
+  struct GridEdit_s {
+    bool found = false;      // the holding is still held
+    bool applied = false;    // the holding took a value
+    double cell = 0;         // what the cell shows afterwards (the old value when refused)
+    COLORREF colour = 0xFFFFFFFFu;  // the cell's new background (unchanged when 0xFFFFFFFF)
+    HoldingRow_s row;        // the holding afterwards
+  };
+  // Stop-loss in percent as typed: a positive value is made negative; 0 and values below -100
+  // mean no stop-loss (-100); at or above the current profit rate the user is asked first;
+  // otherwise a value nearer 0 than 0.5 becomes -0.5.
+  GridEdit_s ValidateStopLossRate(const HoldingKey_s& key, double value, int controlId);
+  // Minimum take-profit in percent, refused when too near or below the current profit rate.
+  GridEdit_s ValidateMinTakeProfit(const HoldingKey_s& key, double value, int controlId);
+  // Split amount in won, at least the toolbar's split-order amount; re-sizes the split.
+  GridEdit_s ValidateSplitAmount(const HoldingKey_s& key, double amount, int controlId);
+  // Step width in percent: below 1.0 the option's width, at most 100.
+  GridEdit_s ValidateStepWidth(const HoldingKey_s& key, double width, int controlId);
+  // An edit applied to `h` (the view lock held): marks the save and copies the holding.
+  GridEdit_s AppliedEdit(StockTrade_s* h, int controlId, double cell, COLORREF colour);
+  // The copy of the held holding of `key`; false when none is held.
+  bool HoldingRowOf(const HoldingKey_s& key, HoldingRow_s* out);
+  // The toolbar's split-order amount in won (10,000-won units x 10,000, at least 10,000).
+  double SplitOrderAmountWon() const;
+  // A listed stock's comment, alarm rate and alarm kind (the all-stock grid's cells); false
+  // when the market lists no stock of that code. A null value is left as it is.
+  bool SetStockComment(uint8_t market, const wchar_t* code, const std::wstring& comment);
+  bool SetStockAlarm(uint8_t market, const wchar_t* code, const double* rate, const int* kind);
+  // The sell ratio of the held holding of `key` (SetHoldingSellRatio); false when none is held.
+  bool SetHoldingSellRatioByKey(const HoldingKey_s& key, double ratio, HoldingRow_s* out);
+  // The average buy price of the held holding of `key` (only above 0), then its rule check.
+  bool SetHoldingAvgPrice(const HoldingKey_s& key, double price, HoldingRow_s* out);
+  // Cell colours of the edits (COLORREF).
+  static COLORREF StopLossCellColour(double rate);
+  static COLORREF MinTakeProfitCellColour(double rate);
+  static COLORREF SplitAmountCellColour(double amount);
+  static COLORREF StepWidthCellColour(double width);
+  static COLORREF SellRatioCellColour(double ratio);
+
+  // The sell ratio of each held holding of `holdings` (SetHoldingSellRatio), its ladder
+  // rebuilt; writes the trading-log line (55). Answers the holdings changed.
+  int SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
+                              std::vector<HoldingRow_s>* changed);
+  // A take-profit or stop-loss preset for the held holdings of `holdings` (trading-log line 56;
+  // 71 for a stop-loss reset to none). Take-profit mode: holdings below 10 % are left alone
+  // when the value is 0 or less; relative takes the profit rate less the value when that is
+  // higher. Stop-loss mode: the value below the profit rate (-100 or less: none); a holding
+  // whose stop-loss already lies at or below a gaining (or deeply losing) rate is left alone.
+  // Each changed holding's automatic trading takes `autoTrade`. Answers the holdings changed.
+  int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings, double value,
+                                bool takeProfitMode, bool relative, bool autoTrade,
+                                std::vector<HoldingRow_s>* changed);
+  // Runs `change` on each held holding of `holdings` under the view lock (after it took its
+  // step values); a holding it changed (true) has its ladder rebuilt without reset, is counted
+  // and copied into `changed`.
+  int ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
+                         const std::function<bool(StockTrade_s*)>& change,
+                         std::vector<HoldingRow_s>* changed);
+  // The split amount (won) and, with kind 1, the option's step width for the held holdings.
+  int ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings, int kind,
+                                    double splitAmount, std::vector<HoldingRow_s>* changed);
 
   // 1 while a sell pass runs (the rule check queues nothing then).
   bool SellPassRunning() const { return m_sellPassRunning.load() != 0; }

@@ -78,6 +78,16 @@ void CPelomarEngine::LogAppKind(DWORD kind, const std::wstring& text) {
 // ---------------------------------------------------------------------------------------
 // Rule check
 
+void CPelomarEngine::TakeOverStepValues(StockTrade_s* holding) {
+  if (!holding || holding->rules_ready) return;
+  holding->stop_loss_rate = holding->steps[0];
+  holding->min_take_profit = holding->steps[1];
+  holding->step_width = holding->steps[2];
+  holding->sell_ratio = holding->steps[4];
+  holding->rules_ready = 1;
+  holding->stairs_rebuild = 1;
+}
+
 double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int mayQueue,
                                        int* outSell) {
   if (outSell) *outSell = 0;
@@ -93,14 +103,7 @@ double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int 
   // A new holding takes its step values (stop-loss, minimum take-profit, step width, sell
   // ratio) and its ladder before its first check, so that it is never judged on an empty
   // ladder or a stop-loss of 0.
-  if (!holding->rules_ready) {
-    holding->stop_loss_rate = holding->steps[0];
-    holding->min_take_profit = holding->steps[1];
-    holding->step_width = holding->steps[2];
-    holding->sell_ratio = holding->steps[4];
-    holding->rules_ready = 1;
-    holding->stairs_rebuild = 1;
-  }
+  TakeOverStepValues(holding);
   if (holding->stairs_rebuild) BuildStockLadder(holding, 0);
 
   // 1. Profit rate.

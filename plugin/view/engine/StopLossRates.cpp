@@ -141,6 +141,8 @@ int CPelomarEngine::ApplyAutoStopLossRates(const AutoStopLossRates_s& rates,
 void CPelomarEngine::ApplyAutoStopLossRates(StockTrade_s* holding,
                                             const AutoStopLossRates_s& rates) {
   if (!holding) return;
+  // The table's levels replace the step values a new holding would take at its first check.
+  TakeOverStepValues(holding);
   // Automatic trading stops until the user checks the new levels.
   holding->auto_trade = 0;
   if (holding->stock) holding->stock->listing.auto_trade = 0;

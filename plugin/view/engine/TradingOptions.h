@@ -2,7 +2,23 @@
 // The defaults of the trading configuration that the view sets before the stored one is
 // loaded, and the rule that settles the dollar rates after loading.
 
+#include <cstdint>
+#include <vector>
+
 struct stock_option_s;
+
+// One drop-down list of the view's toolbar: its control, its option list ("value:label;...")
+// and the value to select (the first entry when no entry has it).
+struct ToolbarOptionList_s {
+  int controlId = 0;
+  const char* text = nullptr;
+  int64_t selected = 0;
+  bool hidden = false;  // filled, then hidden
+};
+// The toolbar's option lists with the values of `options` selected (rates in tenths of a
+// percent, truncated); `popupFlags` and `nation` are the view's own selections.
+std::vector<ToolbarOptionList_s> ToolbarOptionLists(const stock_option_s& options, int popupFlags,
+                                                    int nation);
 
 // Writes the defaults of every option the engine reads.
 void SetDefaultStockOptions(stock_option_s* options);

@@ -319,6 +319,11 @@ TEST_P(ExchangeAgentTest, OrderBodiesAndSignedQueries) {
        "\"side\":\"bid\", \"volume\":0.00200}",
        "market=KRW-BTC&ord_type=price&price=51000000.00000000&side=bid&volume=0.00200",
        "market=KRW-BTC&side=bid&price=51000000.00000000&volume=0.00200000&ord_type=price"},
+      // Bithumb's five decimals cut the volume of a whole holding; they never round it up.
+      {2, 0.123456, 0, 0,
+       "{\"market\":\"KRW-BTC\", \"ord_type\":\"market\", \"side\":\"ask\", \"volume\":0.12345}",
+       "market=KRW-BTC&ord_type=market&side=ask&volume=0.12345",
+       "market=KRW-BTC&side=ask&volume=0.12345600&ord_type=market"},
   };
   std::vector<std::string> identifiers;
   for (size_t i = 0; i < std::size(cases); ++i) {

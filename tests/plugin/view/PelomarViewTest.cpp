@@ -1066,23 +1066,19 @@ TEST_F(PelomarViewTest, SplitOrderBaseAmountIsClampedAndKept) {
     EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-SplitOrderBaseMoney10k-3", 12345),
               c.units);
   }
-  // A combo filled from an option list answers its entry's value, not its label's number.
-  orv::ui::COptionList steps;
-  ASSERT_TRUE(steps.Parse(std::wstring_view(L"5:0.5%;15:1.5%;20:2%;")));
-  view->SetToolbarOptions(378, steps);
+  // A combo filled from its option list answers its entry's value, not its label's number; a
+  // step narrower than 0.8 % is taken as 0.8 %.
   auto* step = dynamic_cast<wxComboBox*>(view->CommandBar()->Control(378));
-  step->SetSelection(0);
-  EXPECT_TRUE(view->OnToolbarExecute(378));
-  EXPECT_DOUBLE_EQ(view->Engine().Options().step_width, 0.8);  // 0.5 % is raised to 0.8 %
-  step->SetSelection(1);
-  view->OnToolbarExecute(378);
-  EXPECT_DOUBLE_EQ(view->Engine().Options().step_width, 1.5);
-  orv::ui::COptionList margins;
-  ASSERT_TRUE(margins.Parse(std::wstring_view(L"-3:-0.3%;0:0%;")));
-  view->SetToolbarOptions(369, margins);
-  dynamic_cast<wxComboBox*>(view->CommandBar()->Control(369))->SetSelection(0);
-  view->OnToolbarExecute(369);
-  EXPECT_DOUBLE_EQ(view->Engine().Options().step_margin, -0.3);
+  ASSERT_NE(step, nullptr);
+  ASSERT_GT(step->GetCount(), 1u);
+  for (unsigned i = 0; i < step->GetCount(); ++i) {
+    step->SetSelection(static_cast<int>(i));
+    int64_t value = 0;
+    ASSERT_TRUE(view->SelectedOptionValue(378, &value));
+    EXPECT_TRUE(view->OnToolbarExecute(378));
+    EXPECT_DOUBLE_EQ(view->Engine().Options().step_width,
+                     std::max(0.8, static_cast<double>(value) / 10.0));
+  }
   EXPECT_TRUE(view->Destroy());
 }
 
@@ -1322,93 +1318,182 @@ TEST_F(PelomarViewTest, LoginSwitchesAndTheCodeUpdateAskFirst) {
   EXPECT_TRUE(view->Destroy());
 }
 
-// The grid menu's presets reach the held holdings: take-profit and stop-loss rates by their
-// rules, automatic trading stopped, the sell ratio, and the rows show the new values.
-TEST_F(PelomarViewTest, GridMenuPresetsChangeTheHoldings) {
+TEST_F(PelomarViewTest, GridEditsGoThroughTheGridsNotificationsToTheHolding) {
+  block_.pfnNotify = &RecordHostNotice;
   CPelomarView* view = CreateView();
   ASSERT_NE(view, nullptr);
   CPelomarEngine& engine = view->Engine();
-  // A winner at +20 %, a small gain at +3 %, and a loser at -10 % (stop-loss -5).
-  std::vector<StockTrade_s*> h = {AddHeldStock(engine, L"005930", 12000, 20),
-                                  AddHeldStock(engine, L"000660", 10300, 3),
-                                  AddHeldStock(engine, L"035420", 9000, -10)};
-  for (StockTrade_s* holding : h) holding->auto_trade = 1;
+  StockTrade_s* h = AddHeldStock(engine, L"005930", 10200, 2);
+  h->rules_ready = 1;
+  h->min_take_profit = 5;
+  h->stop_loss_rate = -5;
   engine.PublishHoldings();
   auto* grid = view->Grid(IDC_MY_STOCK_GRID);
-  ASSERT_EQ(grid->GetRecordCount(), 3);
-  view->m_allStockWatch = 1;
-  engine.Options().changed = 0;
+  using Row = CRurezOzadoResultRecord;
+  const int shown = grid->GetRowIndex(RowOf(view, h));
+  ASSERT_GE(shown, 0);
 
-  // "5% 설정" for all rows (scope 0), confirmed: the minimum take-profit follows the profit
-  // (relative), and automatic trading stops.
-  orv::win::ScriptMessageBoxes({IDYES, IDOK});
-  view->ApplyMinProfitPreset(3188, 0);
-  auto boxes = orv::win::ScriptedMessageBoxCalls();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text.rfind("[전체] 보유종목의 최저익절을 5.0%로 자동으로 설정할까요?", 0),
-            0u);
-  EXPECT_EQ(boxes[1].text.rfind("[전체] 보유 종목중, 3개의 *익절구간*이 수정 되었습니다.", 0),
-            0u);
-  EXPECT_DOUBLE_EQ(h[0]->min_take_profit, 15);  // 20 - 5 is above 5
-  EXPECT_DOUBLE_EQ(h[1]->min_take_profit, 5);
-  EXPECT_DOUBLE_EQ(h[2]->min_take_profit, 5);
-  for (StockTrade_s* holding : h) EXPECT_EQ(holding->auto_trade, 0);
-  EXPECT_EQ(view->m_allStockWatch, 0);
-  EXPECT_EQ(engine.Options().changed, 2);
-  EXPECT_DOUBLE_EQ(RowOf(view, h[0])->GetNumberValue(CRurezOzadoResultRecord::kColMinProfit), 15);
-  EXPECT_FALSE(RowOf(view, h[0])->GetCheckValue(CRurezOzadoResultRecord::kColAutoTrade));
+  // Which cells may be edited: the step cells only in the per-stock step mode.
+  struct Editable {
+    int item;
+    bool perStock;
+    bool allowed;
+  };
+  const Editable editable[] = {
+      {Row::kColCode, false, false},         {Row::kColFirstStep, false, false},
+      {Row::kColStepInterval, false, false}, {Row::kColSplitRate, false, false},
+      {Row::kColBaseRange, false, false},    {Row::kColStepInterval, true, true},
+      {Row::kColSplitRate, true, true},      {Row::kColStopLoss, false, true},
+  };
+  for (const Editable& e : editable) {
+    engine.Options().sell_one_by_one = e.perStock ? 1 : 0;
+    orv::ui::ReportNotify nm;
+    nm.code = orv::ui::REPORT_NM_REQUESTEDIT;
+    nm.ctrlId = IDC_MY_STOCK_GRID;
+    nm.grid = grid;
+    nm.row = shown;
+    nm.column = e.item;
+    EXPECT_EQ(view->OnGridNotify(nm), 1);
+    EXPECT_EQ(nm.cancel == FALSE, e.allowed) << e.item << " per-stock " << e.perStock;
+  }
+  engine.Options().sell_one_by_one = 0;
 
-  // "-5% 하향" of the stop-loss: value + profit rate, except a stop-loss already at or below a
-  // gaining profit; then "전체 해제" sets -100 everywhere.
-  h[0]->stop_loss_rate = 25;  // above its profit: lowered to 20 - 5
-  // A pending save of the whole configuration stays one (not narrowed to the holdings).
-  engine.Options().changed = 1;
-  orv::win::ScriptMessageBoxes({IDYES, IDOK});
-  view->ApplyMinProfitPreset(3189, 0);
-  EXPECT_EQ(engine.Options().changed, 1);
-  EXPECT_DOUBLE_EQ(h[0]->stop_loss_rate, 15);
-  EXPECT_DOUBLE_EQ(h[1]->stop_loss_rate, -5);   // at or below a gaining profit: kept
-  EXPECT_DOUBLE_EQ(h[2]->stop_loss_rate, -15);  // a loss above -80: -10 - 5
-  EXPECT_DOUBLE_EQ(RowOf(view, h[2])->GetNumberValue(CRurezOzadoResultRecord::kColStopLoss), -15);
-  EXPECT_EQ(RowOf(view, h[2])->GetItem(CRurezOzadoResultRecord::kColStopLoss)->backColor,
-            0xE6E0B0u);
-  orv::win::ScriptMessageBoxes({IDYES, IDOK});
-  view->ApplyMinProfitPreset(3186, 0);
-  for (StockTrade_s* holding : h) EXPECT_DOUBLE_EQ(holding->stop_loss_rate, -100);
-  EXPECT_EQ(RowOf(view, h[0])->GetItem(CRurezOzadoResultRecord::kColStopLoss)->backColor,
-            0x9FE7F9u);
+  // A typed stop-loss of 3 is a loss of 3 %; -150 means none.
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColStopLoss, L"3"));
+  EXPECT_DOUBLE_EQ(h->stop_loss_rate, -3);
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColStopLoss), -3);
+  EXPECT_EQ(RowOf(view, h)->GetItem(Row::kColStopLoss)->backColor, 15130800u);
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColStopLoss, L"-150"));
+  EXPECT_DOUBLE_EQ(h->stop_loss_rate, -100);
+  EXPECT_EQ(RowOf(view, h)->GetItem(Row::kColStopLoss)->backColor, 10479609u);
 
-  // A declined question changes nothing; commands outside the presets do nothing at all.
+  // A stop-loss above the current profit asks; declining puts the old value back.
   orv::win::ScriptMessageBoxes({IDNO});
-  view->ApplyMinProfitPreset(3199, 0);
-  EXPECT_DOUBLE_EQ(h[1]->min_take_profit, 5);
-  orv::win::ScriptMessageBoxes({});
-  for (int command : {3183, 3192, 3197, 3205}) view->ApplyMinProfitPreset(command, 0);
-  EXPECT_TRUE(orv::win::ScriptedMessageBoxCalls().empty());
-
-  // The sell ratio: 95 % changes every row at 100; again changes none.
-  orv::win::ScriptMessageBoxes({IDYES, IDOK, IDYES, IDOK});
-  view->ApplyMinProfitPreset(3191, 0);
-  for (StockTrade_s* holding : h) EXPECT_DOUBLE_EQ(holding->sell_ratio, 95);
-  EXPECT_EQ(RowOf(view, h[1])->GetOptionsValue(CRurezOzadoResultRecord::kColSellRatio), 95);
-  engine.Options().changed = 0;
-  view->ApplyMinProfitPreset(3191, 0);
-  boxes = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColStopLoss, L"-1"));
+  const auto asked = orv::win::ScriptedMessageBoxCalls();
   orv::win::StopScriptingMessageBoxes();
-  ASSERT_EQ(boxes.size(), 4u);
-  EXPECT_EQ(boxes[1].text, "전체 보유 종목중, 3개가 매도 비중이 95%로 수정 되었습니다.");
-  EXPECT_EQ(boxes[3].text, "수정된 종목이 없습니다.");
+  ASSERT_EQ(asked.size(), 0u);  // -1 lies below +2 %: taken without a question
+  EXPECT_DOUBLE_EQ(h->stop_loss_rate, -1);
+  h->stock->cur_price = 9800;
+  h->profit_rate = -2;
+  engine.PublishHoldings();
+  orv::win::ScriptMessageBoxes({IDNO});
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColStopLoss, L"-1.5"));
+  const auto declined = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(declined.size(), 1u);
+  EXPECT_EQ(declined[0].caption, "QUESTION");
+  EXPECT_DOUBLE_EQ(h->stop_loss_rate, -1);
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColStopLoss), -1);
+
+  // A take-profit too near the current profit is refused and the cell shows the old value.
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColMinProfit, L"-1.5"));
+  EXPECT_DOUBLE_EQ(h->min_take_profit, 5);
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColMinProfit), 5);
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColMinProfit, L"8"));
+  EXPECT_DOUBLE_EQ(h->min_take_profit, 8);
+  EXPECT_EQ(RowOf(view, h)->GetItem(Row::kColMinProfit)->backColor, 10070783u);
+
+  // Automatic trading cannot be checked on while the holding has no price.
+  h->stock->cur_price = 0;
+  orv::win::ScriptMessageBoxes({IDOK});
+  grid->OnToggleCheck(shown, Row::kColAutoTrade);
+  const auto noPrice = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(noPrice.size(), 1u);
+  EXPECT_EQ(noPrice[0].caption, "ERROR");
+  EXPECT_EQ(noPrice[0].text, "실시간 시세가 수신되지 않아서,\n자동매매 설정을 할 수 없습니다.");
+  EXPECT_EQ(h->auto_trade, 0);
+  EXPECT_FALSE(RowOf(view, h)->GetCheckValue(Row::kColAutoTrade));
+  h->stock->cur_price = 9800;
+
+  // The comment of a holdings row goes to its stock and to the stock's all-stock row.
+  engine.PublishMasterList();
+  ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColComment, L"장기 보유"));
+  EXPECT_EQ(h->stock->listing.comment, L"장기 보유");
+  orv::ui::CMyReportCtrl* all = view->Grid(IDC_ALL_STOCK_GRID);
+  ASSERT_EQ(all->GetRecordCount(), 1);
+  EXPECT_EQ(all->GetRecord(0)->GetTextValue(kAllItemComment), L"장기 보유");
+  // And an all-stock comment, found by the row's code, reaches the holdings row trimmed.
+  ASSERT_TRUE(all->OnCommitEdit(all->GetRowIndex(all->GetRecord(0)), kAllItemComment,
+                                L"  목표 8만  "));
+  EXPECT_EQ(h->stock->listing.comment, L"목표 8만");
+  EXPECT_EQ(RowOf(view, h)->GetTextValue(Row::kColComment), L"목표 8만");
+  EXPECT_TRUE(view->Destroy());
+}
+
+TEST_F(PelomarViewTest, TheGridMenuPresetsChangeEveryHoldingAndReportTheCount) {
+  block_.pfnNotify = &RecordHostNotice;
+  HostNotices().clear();
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  std::vector<StockTrade_s*> holdings;
+  for (int i = 0; i < 100; ++i) {
+    wchar_t code[8];
+    std::swprintf(code, 8, L"%06d", 100000 + i);
+    holdings.push_back(AddHeldStock(engine, code, 11000, 10));
+    holdings.back()->sell_ratio = 100;
+    holdings.back()->rules_ready = 1;
+  }
+  engine.PublishHoldings();
+  engine.Options().changed = 0;
+
+  // 95 % on holdings that have 100: every row changes and is re-sized.
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->ApplyMinProfitPreset(3191, 0);
+  auto calls = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].text, "매도 비중을 95%로 조정할까요?");
+  EXPECT_EQ(calls[1].text, "전체 보유 종목중, 100개가 매도 비중이 95%로 수정 되었습니다.");
+  for (StockTrade_s* h : holdings) EXPECT_DOUBLE_EQ(h->sell_ratio, 95);
+  EXPECT_EQ(RowOf(view, holdings[7])->GetOptionsValue(CRurezOzadoResultRecord::kColSellRatio),
+            95);
+  EXPECT_EQ(engine.Options().changed, 2);
+  EXPECT_EQ(HostNotices().back().text,
+            L"전체 보유 종목중, 100개가 매도 비중이 95%로 수정 되었습니다.");
+  EXPECT_NE(TradingLog(view).find(",55,매도 비중.설정,"), std::string::npos);
+
+  // The same ratio again changes nothing.
+  engine.Options().changed = 0;
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  view->SetSellRatioForAll(95, 1);
+  calls = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].caption, "ERROR");
+  EXPECT_EQ(calls[1].text, "수정된 종목이 없습니다.");
   EXPECT_EQ(engine.Options().changed, 0);
 
-  // Only the selected row, through the grid menu's path (scope 1).
-  grid->SelectRow(grid->GetRowRecord(0) == RowOf(view, h[1]) ? 0 : 1);
-  const auto selected = grid->GetSelectedRecords();
-  ASSERT_EQ(selected.size(), 1u);
+  // A stop-loss preset of -5 below the profit rate of 10 % for all rows; automatic trading
+  // stops.
   orv::win::ScriptMessageBoxes({IDYES, IDOK});
-  view->ApplyMinProfitPreset(3190, 1);
+  EXPECT_EQ(view->ApplyRatePresetToAll(-5, -5, 0, 1, 0, 0, 0, 0), 0);  // at or below +10 %: kept
   orv::win::StopScriptingMessageBoxes();
-  int at100 = 0;
-  for (StockTrade_s* holding : h) at100 += holding->sell_ratio == 100 ? 1 : 0;
-  EXPECT_EQ(at100, 1);
+  for (StockTrade_s* h : holdings) h->stop_loss_rate = 20;
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  EXPECT_EQ(view->ApplyRatePresetToAll(-5, -5, 0, 1, 0, 0, 0, 0), 100);
+  calls = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_NE(calls[0].text.find("[전체] 보유종목의 *손절구간* 을 자동으로 설정할까요?"),
+            std::string::npos);
+  EXPECT_NE(calls[1].text.find("[전체] 보유 종목중, 100개의 *손절구간*이 수정 되었습니다."),
+            std::string::npos);
+  for (StockTrade_s* h : holdings) {
+    EXPECT_DOUBLE_EQ(h->stop_loss_rate, 5);
+    EXPECT_EQ(h->auto_trade, 0);
+  }
+  EXPECT_EQ(RowOf(view, holdings[3])->GetItem(CRurezOzadoResultRecord::kColStopLoss)->backColor,
+            0xe6e0b0u);
+  EXPECT_NE(TradingLog(view).find(",56,전종목.손절/익절률.재설정,"), std::string::npos);
+
+  // A negative split-order amount is applied by its size.
+  engine.Options().split_sell_amount_won = -300000;
+  EXPECT_EQ(view->ApplyStopLossOptionToAll(-1, 1, 0), 100);
+  for (StockTrade_s* h : holdings) EXPECT_DOUBLE_EQ(h->split_amount, 300000);
+  EXPECT_EQ(HostNotices().back().text, L"보유 종목의 [스탑로스 옵션] *전체 설정* (100개)되었습니다.");
+  EXPECT_EQ(view->PendingSave(), 2);
   EXPECT_TRUE(view->Destroy());
 }

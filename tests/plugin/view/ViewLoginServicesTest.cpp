@@ -99,6 +99,7 @@ class ViewLoginServicesTest : public ::testing::Test {
     h->profit_rate = profitRate;
     h->stop_loss_rate = -7;
     h->auto_trade = 1;
+    h->rules_ready = 1;  // checked before: its own stop-loss is in force
     engine.Stocks().Holdings().emplace(h, 0);
     return h;
   }
