@@ -77,8 +77,15 @@ TEST(ViewCommandsRoad, SearchTheAllStockTabAndOpenTheProfitRateTable) {
   const wxString allCaption = wxString::Format(L"전종목 시세 (%d 개)", static_cast<int>(listings));
   ASSERT_TRUE(wait([&] { return tabs->GetPageText(0) == allCaption; }))
       << "all-stock tab caption: " << tabs->GetPageText(0).utf8_string();
-  // With the login the trading items are shown (the bar may keep some behind its » button).
-  EXPECT_TRUE(wait([&] { return split->IsShown() || !split->GetParent()->IsShown(); }));
+  // With the login the trading items are shown; the bar keeps those it has no room for behind
+  // its » button, which the user presses.
+  wxButton* more = nullptr;
+  for (wxWindow* child : split->GetParent()->GetChildren())
+    if (auto* button = dynamic_cast<wxButton*>(child))
+      if (button->GetLabel() == wxString(L"»")) more = button;
+  if (more && more->IsShown()) Press(more);
+  EXPECT_TRUE(wait([&] { return split->IsShown(); })) << "no split-sell box after the login";
+  if (more && more->IsShown() && more->GetLabel() == wxString(L"«")) Press(more);
 
   // The user types a code into the search box and presses the search button.
   auto* box = FindById<wxTextCtrl>(frame, 597);
