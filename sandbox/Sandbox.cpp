@@ -45,6 +45,7 @@ Sandbox::Sandbox(SandboxOptions options)
       bithumb_(ExchangePeer::Kind::kBithumb, ca_),
       upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
+      dbStream_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
@@ -212,6 +213,7 @@ bool Sandbox::Start(std::string* error) {
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
+  if (!dbStream_.Start()) return fail("the DB quote stream cannot listen");
   if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
   if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
   brokerPort_ = broker_.Http().Port();
@@ -238,6 +240,7 @@ void Sandbox::Stop() {
   kiwoom_.Stop();
   hanguk_.Stop();
   lsBroker_.Stop();
+  dbStream_.Stop();
   bithumb_.Stop();
   upbit_.Stop();
   web_.Stop();
@@ -266,6 +269,21 @@ void Sandbox::Tick() {
   SetKiwoomQuotes(quotes);
   hanguk_.SetQuotes(quotes);
   lsBroker_.SetQuotes(LsQuotes(quotes));
+  // A market that ticks after each answered inquiry is a script the polling client walks step
+  // by step; a push would run one step ahead of the reply being read. Only the clock's ticks
+  // are streamed (tests push their own prices).
+  if (options_.tickMs > 0) PushStreamQuotes(quotes);
+}
+
+void Sandbox::PushStreamQuotes(const std::vector<DbQuote>& quotes) {
+  // Like a broker's feed, a stock's price goes out when it changed (or was never sent).
+  std::lock_guard<std::mutex> lock(streamMutex_);
+  const double volume = static_cast<double>(Ticks()) * 100.0;
+  for (const DbQuote& q : quotes) {
+    const auto sent = streamed_.find(q.code);
+    if (sent != streamed_.end() && sent->second == q.price) continue;
+    if (dbStream_.PushQuote(q.code, q.price, volume, q.rate) > 0) streamed_[q.code] = q.price;
+  }
 }
 
 void Sandbox::SetKiwoomQuotes(const std::vector<DbQuote>& quotes) {
@@ -295,6 +313,9 @@ std::string Sandbox::LsBrokerHost() const {
   return "127.0.0.1:" + std::to_string(lsBrokerPort_);
 }
 
+std::string Sandbox::DbQuoteStreamHost() const {
+  return dbStream_.Socket().Host();
+}
 std::string Sandbox::BithumbHost() const { return "127.0.0.1:" + std::to_string(bithumb_.Port()); }
 std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(upbit_.Port()); }
 
@@ -303,10 +324,10 @@ std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
-         "\nhanguk_host=" + HangukHost() + "\nbithumb_host=" + BithumbHost() +
-         "\nupbit_host=" + UpbitHost() + "\nweb_url=" + WebUrl() +
-         "\nweb_port=" + std::to_string(WebPort()) + "\nca_file=" + caFile +
-         "\npid=" + std::to_string(getpid()) + "\n";
+         "\nhanguk_host=" + HangukHost() + "\ndb_ws_host=" + DbQuoteStreamHost() +
+         "\nbithumb_host=" + BithumbHost() + "\nupbit_host=" + UpbitHost() +
+         "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
+         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,6 +24,7 @@
 #include "tests/peers/LsBrokerPeer.h"
 #include "tests/peers/TestCa.h"
 #include "tests/peers/WebServerPeer.h"
+#include "tests/peers/WsQuotePeer.h"
 
 namespace orv::test {
 
@@ -82,6 +84,8 @@ class Sandbox {
   std::string HangukHost() const;
   // The LS broker's "127.0.0.1:<port>", as the "BrokerHost-2" setting takes it.
   std::string LsBrokerHost() const;
+  // The DB broker's real-time quote stream "127.0.0.1:<port>", as "BrokerWsHost-11" takes it.
+  std::string DbQuoteStreamHost() const;
   // The exchanges' "127.0.0.1:<port>", as "BrokerHost-8" (Bithumb) and "BrokerHost-9" (Upbit)
   // take them.
   std::string BithumbHost() const;
@@ -89,7 +93,7 @@ class Sandbox {
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
+  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
@@ -100,6 +104,9 @@ class Sandbox {
   ExchangePeer& Bithumb() { return bithumb_; }
   ExchangePeer& Upbit() { return upbit_; }
   WebServerPeer& Web() { return web_; }
+  // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
+  // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
+  DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
 
   std::vector<DbQuote> Quotes() const;
   int Ticks() const;
@@ -111,6 +118,8 @@ class Sandbox {
   void Tick();
   // The Kiwoom broker quotes what the market quotes.
   void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
+  // The DB quote stream pushes the market's quotes to its clients.
+  void PushStreamQuotes(const std::vector<DbQuote>& quotes);
   void RunClock();
 
   SandboxOptions options_;
@@ -122,12 +131,15 @@ class Sandbox {
   ExchangePeer bithumb_;
   ExchangePeer upbit_;
   WebServerPeer web_;
+  DbQuoteStreamPeer dbStream_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
   std::condition_variable wake_;
   bool stopping_ = false;
   std::thread clock_;
   std::function<void(const std::string&)> log_;
+  std::mutex streamMutex_;                 // the prices the quote stream sent last
+  std::map<std::string, double> streamed_;
   int brokerPort_ = -1;
   int kiwoomPort_ = -1;
   int hangukPort_ = -1;

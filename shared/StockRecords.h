@@ -76,6 +76,7 @@ struct Stock_s {
   int32_t list_index = 0;                 // 1-based position in the load that made it
   uint8_t slot_flags[kPriceSlotCount]{};  // 1 when a list or balance reply named it for a slot
   uint8_t changed = 0;                    // 1 when a new current price arrived
+  uint8_t rt_subscribed = 0;              // 1 once a real-time quote subscription was sent
   char market_letter = 0;                 // '1', '2', '0' domestic; 'D', 'N', 'A' overseas
   wchar_t code[kStockCodeLen + 1]{};      // short code, without a domestic leading 'A'
   uint8_t market = 0;                     // market kind (kMarket...)

@@ -324,15 +324,16 @@ class CStockAgentBase {
   std::string AccessToken() const;
   // A copy of the account number, taken under the agent's lock (a login may be writing it).
   std::string AccountNumber() const;
-
- protected:
-  // What one request authenticates with, copied under the agent's lock.
+  // What one request (or a real-time quote connection) authenticates with, copied under the
+  // agent's lock.
   struct RequestCredentials {
     std::string key;
     std::string secret;
     std::string token;
   };
   RequestCredentials CredentialsForRequest() const;
+
+ protected:
   // Merges a balance reply that has been read (ReadBalanceReply, or several pages gathered into
   // one) into the view's maps in one merge step; returns the number of holdings it named.
   int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,

@@ -11,6 +11,8 @@ constexpr const char* kDbBrokerDefaultWsHost = "openapi.dbsec.co.kr:7070";
 // Public production hosts of the Korea Investment securities broker (REST, WebSocket quotes).
 constexpr const char* kHangukBrokerDefaultHost = "openapi.koreainvestment.com:9443";
 constexpr const char* kHangukBrokerDefaultWsHost = "ops.koreainvestment.com:21000";
+// Public production host of the Kiwoom securities broker's WebSocket quotes.
+constexpr const char* kKiwoomDefaultWsHost = "api.kiwoom.com:10000";
 // Public production host of the LS securities broker (REST).
 constexpr const char* kLsBrokerDefaultHost = "openapi.ls-sec.co.kr:8080";
 

@@ -41,9 +41,9 @@ CRurezOzadoResultRecord* CHoldingsGrid::MakeRow(const HoldingRow_s& h) {
   // 매도비중 is the share of the quantity the split sells aim at; 분할률/금액 the sell-rate level.
   v.sellRatio = h.sellRatio;
   v.stopLossRate = h.stopLossRate;
-  v.minProfit = h.profitOffset;
-  v.stepInterval = h.stepValue;
-  v.splitRateOrAmount = h.sellRate;
+  v.minProfit = h.minTakeProfit;
+  v.stepInterval = h.stepWidth;
+  v.splitRateOrAmount = h.splitAmount != 0 ? h.splitAmount : h.sellRate;
   v.curPrice = h.price;
   v.changeRate = h.changeRate;
   v.quantity = h.quantity;

@@ -126,6 +126,7 @@ void CPelomarLoginEngine::SetMasterCodeEvent() {
   // The tick starts the 30-second account wake only for a user the view knows.
   m_engine.TimerState().viewUserIndex = m_view.m_pLoginInfo ? m_view.m_pLoginInfo->nUserIdx : 0;
   m_engine.m_quotePolling.store(1);
+  m_engine.RestartQuoteWebSockets(m_engine.AgentRoles().primary);
   m_engine.SetWorkEvent(EngineWorker::kMasterCode);
 }
 

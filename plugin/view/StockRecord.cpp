@@ -232,12 +232,15 @@ bool ApplyHoldingRow(CRurezOzadoResultRecord* row, const HoldingRow_s& h, bool f
   row->SetNumberValue(kMyItemStairs, h.curStep < 0 ? 0 : h.curStep);
   SetSellRatioCell(*row, h.sellRatio);
   SetStopLossCell(*row, h.stopLossRate);
-  row->SetNumberValue(kMyItemMinProfit, h.profitOffset);
-  row->SetItemBackColor(kMyItemMinProfit, StopLossBack(h.profitOffset));
-  row->SetNumberValue(kMyItemStepGap, h.stepValue);
-  row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h.stepValue));
-  row->SetNumberValue(kMyItemSplit, h.sellRate);
-  row->SetItemBackColor(kMyItemSplit, SplitValueBack(h.sellRate));
+  // The level cells show what the sell rules use, which is also what the user edits: the first
+  // step's threshold, the step width and the split amount (the sell rate while none is set).
+  row->SetNumberValue(kMyItemMinProfit, h.minTakeProfit);
+  row->SetItemBackColor(kMyItemMinProfit, StopLossBack(h.minTakeProfit));
+  row->SetNumberValue(kMyItemStepGap, h.stepWidth);
+  row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h.stepWidth));
+  const double split = h.splitAmount != 0 ? h.splitAmount : h.sellRate;
+  row->SetNumberValue(kMyItemSplit, split);
+  row->SetItemBackColor(kMyItemSplit, SplitValueBack(split));
   row->SetTextValue(kMyItemLevelText, h.levelText);
   SetNumberColored(row, kMyItemInst10, h.inst10, PriceColor(h.inst10));
   SetNumberColored(row, kMyItemInstToday, h.instToday, PriceColor(h.instToday));

@@ -34,6 +34,7 @@ CPelomarEngine::CPelomarEngine(IEngineWindow* window)
 }
 
 CPelomarEngine::~CPelomarEngine() {
+  StartQuoteWebSockets(nullptr, 0);
   JoinCodeUpdateThread();
   StopWorkerThreads();
   CloseEvents();
@@ -319,6 +320,8 @@ void CPelomarEngine::ReleaseEngineData() {
 }
 
 void CPelomarEngine::FreeStockData() {
+  // The quote client writes into the records freed below: it ends first.
+  StartQuoteWebSockets(nullptr, 0);
   m_priceSeries.ClearPriceSeries();
   {
     CSingleLock lock(&m_viewLock, TRUE);

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,6 +32,7 @@
 struct sqlite3;
 class CStockAgentBase;
 class CHoldingsSyncWorker;
+class CWebSocketQuoteThread;
 class CCafeService;
 struct login_info_s;
 struct app_run_setting_s;
@@ -625,6 +627,17 @@ class CPelomarEngine {
   void MarkQuoteListsChanged() { m_quoteListsChanged.store(1); }
   double TotalValuation() const { return m_totalValuation.load(); }
 
+  // --- Real-time quotes (WebSocketQuotes.cpp) ---
+  // Starts (start 1) the quote client of the agent's broker over its WebSocket host, or, when
+  // one runs, hands it the domestic quote list again; with start 0 ends it. 1 while a client
+  // runs; 0 for a broker without a quote stream or an agent without a token.
+  int StartQuoteWebSockets(CStockAgentBase* agent, int start);
+  int RunQuoteThread(CStockAgentBase* agent, int start, const std::string& url,
+                     const char* division, StockViewMap* targets);
+  // A fresh client for a new login: the one of an earlier login ends first.
+  int RestartQuoteWebSockets(CStockAgentBase* agent);
+  bool QuoteStreamRunning() const { return m_quoteStreamRunning.load() != 0; }
+
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
   virtual int QueryHeldStockCharts(CURL* curl);
   int QueryStockListCharts(CURL* curl, uint8_t market, CStockAgentBase* agent, StockMap* list);
@@ -712,6 +725,10 @@ class CPelomarEngine {
   int LoadOpenOrders();
   // The log text of the user's language (the run settings' language 1 is English).
   const char* UserText(const char* korean, const char* english) const;
+  // Pushed prices were written into records: the holdings are valued and checked again.
+  void ApplyPushedQuotes();
+  // The quote worker's repeated start of the primary agent's quote client.
+  void RefreshQuoteStream();
   void StartHoldingsSync();
   void StopHoldingsSync();
   std::unique_ptr<CCafeService> MakeCafeService();
@@ -782,6 +799,10 @@ class CPelomarEngine {
   app_run_setting_s* m_runSetting = nullptr;
   sqlite3* m_dataDb = nullptr;
   std::atomic<bool> m_syncRunning{false};
+  // The real-time quote client: made, replaced and ended under its lock, used through a copy.
+  std::mutex m_quoteStreamLock;
+  std::shared_ptr<CWebSocketQuoteThread> m_quoteStream;
+  std::atomic<int> m_quoteStreamRunning{0};
   std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
   std::unique_ptr<CCafeService> m_cafe;
 };

@@ -36,6 +36,7 @@ HoldingRow_s MakeHoldingRow(const StockTrade_s& h) {
   r.sellRate = h.sell_rate;
   r.minTakeProfit = h.min_take_profit;
   r.stepWidth = h.step_width;
+  r.splitAmount = h.split_amount;
   r.levelText = h.level_text;
   r.curStep = h.cur_step;
   r.sellSplitQty = h.sell_split_qty;

@@ -44,6 +44,7 @@ struct HoldingRow_s {
   double sellRate = 0;
   double minTakeProfit = 0;
   double stepWidth = 0;
+  double splitAmount = 0;  // below 0: percent of the target; else won (0: the default)
   std::wstring levelText;
   int32_t curStep = -1;
   double sellSplitQty = 0;

@@ -102,6 +102,8 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
     case EngineWorker::kQuote:
       // The quote events stay set: the worker keeps polling until the stop.
       RunQuoteCycle(curl, m_currentMarket.load());
+      // Each round hands the real-time quote client the quote list again.
+      RefreshQuoteStream();
       break;
     case EngineWorker::kCoinQuote:
       RunQuoteCycle(curl, kCoinMarket);

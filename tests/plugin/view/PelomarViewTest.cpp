@@ -1393,6 +1393,12 @@ TEST_F(PelomarViewTest, GridEditsGoThroughTheGridsNotificationsToTheHolding) {
   ASSERT_TRUE(grid->OnCommitEdit(shown, Row::kColMinProfit, L"8"));
   EXPECT_DOUBLE_EQ(h->min_take_profit, 8);
   EXPECT_EQ(RowOf(view, h)->GetItem(Row::kColMinProfit)->backColor, 10070783u);
+  // The next account refresh shows the levels the rules use, the edited ones included.
+  h->step_width = 3;
+  engine.PublishHoldings();
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColMinProfit), 8);
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColStopLoss), -1);
+  EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(Row::kColStepInterval), 3);
 
   // Automatic trading cannot be checked on while the holding has no price.
   h->stock->cur_price = 0;
