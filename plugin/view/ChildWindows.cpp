@@ -1,5 +1,13 @@
 #include "plugin/view/ChildWindows.h"
 
+#include "platform/win/MessageBox.h"
+
+const char kNotAvailableText[] = "아직 사용할 수 없는 기능입니다.";
+
+void CPelomarChildDialog::ShowDialog(wxWindow*, bool, bool, int) {
+  orv::win::MessageBox(kNotAvailableText, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+}
+
 PelomarChildMakers& ChildMakers() {
   static PelomarChildMakers makers;
   return makers;

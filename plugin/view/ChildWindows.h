@@ -19,6 +19,9 @@ struct login_info_s;
 struct stock_option_s;
 struct sqlite3;
 
+// What a window that is not available yet tells the user who asks for it.
+extern const char kNotAvailableText[];
+
 // A modeless dialog made once from its template, then shown and hidden.
 class CPelomarChildDialog {
  public:
@@ -27,7 +30,9 @@ class CPelomarChildDialog {
   // (the view then deletes the object).
   virtual bool CreateFromTemplate(int templateId, wxWindow* parent) { return true; }
   virtual void SetOwnerWnd(wxWindow* owner, bool modal) {}
-  virtual void ShowDialog(wxWindow* owner, bool modal, bool reload, int tab) {}
+  // Shows the dialog. The null object has nothing to show: it tells the user the window is
+  // not available yet (kNotAvailableText) instead of acting as if it had opened.
+  virtual void ShowDialog(wxWindow* owner, bool modal, bool reload, int tab);
   virtual void HideDialog() {}
   virtual void CenterWindow() {}
   virtual void ShowWindow(bool show) {}
@@ -120,8 +125,6 @@ struct PelomarChildMakers {
   std::function<std::unique_ptr<CPelomarCafeDialog>(CPelomarView&)> cafeDialog;
   std::function<std::unique_ptr<CPelomarStockBoard>(CPelomarView&)> stockBoard;
   std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> stairWatchDialog;
-  // The recommended profit-rate settings (host command 115).
-  std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> profitRatesDialog;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> cafeDataView;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> monitoringView;
 };

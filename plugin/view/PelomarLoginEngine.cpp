@@ -10,14 +10,12 @@
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/StockRecord.h"
 #include "shared/LoginInfo.h"
 
 namespace {
 constexpr uint8_t kMarketKindCoinLogin = 5;
 constexpr char kStopLossRatesKey[] = "Stock-AutoStopLossRates";
-// Stop-loss cell colours: above -90 %, and at -90 % or below.
-constexpr COLORREF kStopLossColour = 0xe6e0b0;
-constexpr COLORREF kDeepStopLossColour = 0x9fe7f9;
 }  // namespace
 
 std::unique_ptr<CPelomarLoginEngine> CPelomarLoginEngine::Create(CPelomarView& view) {
@@ -149,9 +147,7 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
       if (!row) continue;
       row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
       row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.minTakeProfit);
-      row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, holding.stopLossRate);
-      row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
-                            holding.stopLossRate > -90 ? kStopLossColour : kDeepStopLossColour);
+      SetStopLossCell(*row, holding.stopLossRate);
       row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.stepWidth);
       grid->NoteRecordChanged(row);
     }
@@ -165,6 +161,8 @@ int CPelomarLoginEngine::ApplyAutoStopLossRates() {
 }
 
 int CPelomarLoginEngine::DoRefresh() {
+  // Logged in: the trading items of the toolbar and grid are shown.
+  m_view.UpdateUiModeVisibility(nullptr, true);
   return m_view.RefreshWindow(0, 0, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 

@@ -76,11 +76,6 @@ const wchar_t kMyStockGridLayout[] =
 
 namespace {
 
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kKeyShowProfitStepCol = "STOCK_ShowProfitStepCol";
-constexpr const char* kKeySimpleUiMode = "STOCK_SimpleUiMode";
-constexpr const char* kKeySellOneByOne = "STOCK_SellOptOneByOneOn";
-constexpr const char* kKeyNotiPopupFlags = "STOCK_NotiPopupFlags";
 // The host's "Settings" file, under the company key of the run settings.
 constexpr const char* kHostSettingsFileName = "Orvella.ini";
 
@@ -317,6 +312,9 @@ CPelomarView::CPelomarView()
   m_hooks.applyMinProfitPreset = [this](int command, int scope) {
     ApplyMinProfitPreset(command, scope);
   };
+  m_hooks.requestStockSelect = [this](const wchar_t* code, int how) {
+    RequestStockSelect(0, code, how);
+  };
 }
 
 CPelomarView::~CPelomarView() {
@@ -366,10 +364,7 @@ void CPelomarView::OnDestroy() {
   if (m_destroyHandled) return;
   m_destroyHandled = true;
   m_engine->SaveChangedStockOption();
-  orv::win::WriteProfileInt(kSettingsSection, kKeyShowProfitStepCol, m_showProfitStepCol);
-  orv::win::WriteProfileInt(kSettingsSection, kKeySimpleUiMode, m_simpleUiMode);
-  orv::win::WriteProfileInt(kSettingsSection, kKeySellOneByOne, m_sellOneByOne);
-  orv::win::WriteProfileInt(kSettingsSection, kKeyNotiPopupFlags, m_notiPopupFlags);
+  SaveUiSettings();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -380,10 +375,7 @@ int CPelomarView::OnCreate(SharedWnds_s* creationBlock) {
   // The plug-in has its own copy of the settings code: it opens the host's file itself.
   if (!orv::win::AppRegistry().IsOpen() && m_pRunSetting && m_pRunSetting->szCompanyKey[0])
     orv::win::AppRegistry().Open(WideToUtf8(m_pRunSetting->szCompanyKey), kHostSettingsFileName);
-  m_showProfitStepCol = orv::win::GetProfileInt(kSettingsSection, kKeyShowProfitStepCol, 0);
-  m_simpleUiMode = orv::win::GetProfileInt(kSettingsSection, kKeySimpleUiMode, 0);
-  m_sellOneByOne = orv::win::GetProfileInt(kSettingsSection, kKeySellOneByOne, 0);
-  m_notiPopupFlags = orv::win::GetProfileInt(kSettingsSection, kKeyNotiPopupFlags, 7);
+  LoadUiSettings();
   return 0;
 }
 
@@ -736,6 +728,7 @@ bool CPelomarView::OnTimer(int timerId) {
     case PELOMAR_TIMER_LOGOUT:
       if (m_logoutTimer) m_logoutTimer->Stop();
       m_engine->LogoutUser(nullptr, 1);
+      UpdateUiModeVisibility(nullptr, true);
       return true;
     default:
       return false;

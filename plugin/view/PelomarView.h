@@ -22,6 +22,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 
 class wxTimer;
+class CProfitRateDialog;
 class CPelomarLoginEngine;
 class wxTimerEvent;
 class wxNotebook;
@@ -283,12 +284,124 @@ class CPelomarView : public CDbBaseNormalView {
   // The host's scale factor (1.0 at 96 dpi).
   double Scale() const;
 
+  // --- View commands and settings (ViewCommands.cpp) ---
+  // What a command's update handler shows: enabled, check mark (-1: none) and, when not
+  // empty, the item's text.
+  struct CommandUi_s {
+    bool enable = true;
+    int check = -1;
+    std::wstring text;
+  };
+  CommandUi_s CommandState(int id) const;
+  // The view's commands (menu, toolbar buttons, check boxes); false when not one of them.
+  bool OnCommand(int id);
+  // The command menu of the toolbar's menu button, with every item's update state applied.
+  std::unique_ptr<wxMenu> BuildCommandMenu() const;
+  // Applies the update states to the items of a menu (and its submenus).
+  void UpdateCommandMenu(wxMenu& menu) const;
+  // The "execute" of a toolbar combo box or edit box; false when the id is not handled here.
+  bool OnToolbarExecute(int id);
+  // The value of a toolbar combo's selected item: its option-list value when the combo was
+  // filled from a list, else the number its text begins with. False without a value.
+  bool ToolbarComboValue(int id, int64_t* value) const;
+  // Stock search over the all-stock grid by the search box (code, name, or "code:price").
+  void SearchStocks();
+  void ResetStockSearch();
+  // The split-order base amount in units of 10,000 won (combo 697).
+  void SetSplitOrderBase(int64_t value);
+  // The per-stock step mode toggle; the column switches (3458, 3455) and their check boxes.
+  void ToggleSellOneByOne();
+  void SetColumnSwitch(int id, bool on);
+  void ToggleAutoLogin();
+  void ToggleLoginWindowAtStart();
+  void ToggleNewBuyAutoSell();
+  void StartCodeUpdate();
+  // A date picker's change (bit 0 of the date-change state) and its close-up.
+  void OnDateChanged(int id);
+  void OnDateCloseUp(int id);
+  // Shows the trading items while logged in, the price-search boxes by their switch.
+  void UpdateUiModeVisibility(CViewCommandBar* bar, bool refresh);
+  void UpdateColumnVisibility();
+  void LoadUiSettings();
+  void SaveUiSettings();
+  // Copies the trading log to "<file>.bak"; 1 when copied.
+  int BackupTradingLog(std::wstring* outPath);
+  // The recommended profit-rate dialog: made once (hidden unless show); 1 when it exists.
+  int SetupProfitRateDialog(bool show);
+  void ShowProfitRateDialog();
+  CProfitRateDialog* ProfitRateDialog() const { return m_profitRatesDialog; }
+  const std::wstring& RateTableText() const { return m_autoStopLossRates; }
+  void SetRateTableText(const std::wstring& text) { m_autoStopLossRates = text; }
+  bool LoggedIn() const;
+  const std::wstring& SearchText() const { return m_searchText; }
+  double PriceLow() const { return m_priceLow; }
+  double PriceHigh() const { return m_priceHigh; }
+  int SplitOrderBaseWon() const { return m_splitOrderWon; }
+  int AutoLogin() const { return (m_loginFlags & LOGIN_FLAG_AUTO) ? 1 : 0; }
+  int LoginWindowAtStart() const { return m_loginWindowAtStart; }
+  int PriceSearchBox() const { return m_priceSearchBox; }
+  int DateChangeState() const { return m_dateChangeState; }
+  int PageValue() const { return m_pageValue; }
+
+  // --- Services for dialogs (ViewServices.cpp) ---
+  void SetAutoBuy(int on);
+  int AutoBuy() const { return m_autoBuy; }
+  // -1 keeps a value; bit 0x80 of the login flags mirrors auto-login, 0x800 save-password.
+  void SetAccountLoginFlags(int autoLogin, int savePassword);
+  uint32_t LoginFlags() const { return m_loginFlags; }
+  void SetAutoTradeOn(uint8_t on) { m_autoTradeOn = on; }
+  uint8_t AutoTradeOn() const { return m_autoTradeOn; }
+  // Makes (market, code) the current stock (empty code: none); answers what it rebuilt.
+  int SetCurStock(uint8_t market, const std::wstring& code);
+  const std::wstring& CurStockCode() const { return m_curStockCode; }
+  bool CurStockChanged() const { return m_curStockChanged; }
+  // Keeps the code and arms the 100 ms selection timer.
+  void RequestStockSelect(int value, const wchar_t* code, int kind);
+  const std::wstring& PendingStockCode() const { return m_pendingStockCode; }
+  void RequestAiAnalysis(uint8_t market, const std::wstring& code);
+  // Sets the flag of an alert-sound entry; null for a negative or unknown index.
+  AlertSound_s* QueueAlertSound(int index, uint8_t flag);
+  int ResetOrderPopupFlag() { m_orderPopupFlag = 0; return 0; }
+  void ShowOrderPopup(bool show, bool centre);
+  void ShowCafeDlg(bool show, int flag, int tab);
+  void ShowCafeRecommendDlg(bool show, uint8_t market, const std::wstring& code, int kind,
+                            int tab);
+  void ShowStockMonDlg(bool show);
+  void ShowStockCfgDlg(bool show, bool reload);
+  void ShowStockChartDlg(uint8_t market, const std::wstring& code);
+  void ShowWaitingPopup(bool show, const wchar_t* message, const wchar_t* caption,
+                        DWORD timeoutMs);
+  // Starts the code-update thread, or stops it (up to 3000 ms); with ask the user confirms.
+  // Answers 1 when it started, 2 when stopped, 0 when nothing changed.
+  int StartCodeUpdateThread(bool ask);
+  void ApplyStockOptions(bool refreshCombo);
+
   // Interface switches kept in "Settings".
   int m_showProfitStepCol = 0;
   int m_simpleUiMode = 0;
   int m_allStockWatch = 0;
   int m_notiPopupFlags = 7;
   int m_sellOneByOne = 0;
+
+  int m_priceSearchBox = 0;
+  int m_loginWindowAtStart = 0;
+  int m_autoBuy = 0;
+  uint8_t m_autoTradeOn = 0;
+  int m_orderPopupFlag = 0;
+  double m_priceLow = 0;
+  double m_priceHigh = 0;
+  std::wstring m_searchText;
+  int m_splitOrderBase = 0;  // units of 10,000 won
+  int m_splitOrderWon = 0;
+  int m_splitInterval = 0;   // seconds
+  int m_splitIntervalMs = 0;
+  int m_dateChangeState = 0;
+  int m_pageValue = 0;
+  std::wstring m_curStockCode;
+  uint8_t m_curStockMarket = 0;
+  bool m_curStockChanged = false;
+  std::wstring m_pendingStockCode;
+  std::unique_ptr<wxTimer> m_selectTimer;
 
  private:
   class EngineWindow;
@@ -425,10 +538,10 @@ class CPelomarView : public CDbBaseNormalView {
   CViewCommandBar* m_commandBar = nullptr;
   std::unique_ptr<wxMenu> m_contextMenu;  // menu 2189, its popups in order
   std::unique_ptr<wxMenu> m_stockMenu;    // menu 2192
+  CProfitRateDialog* m_profitRatesDialog = nullptr;  // a child window of the view
   std::unique_ptr<wxMenu> m_sellRatioMenu;  // "매도 비중"
   std::unique_ptr<wxMenu> m_stopLossMenu;   // "손절 메뉴"
   std::unique_ptr<wxMenu> m_minProfitMenu;  // "최저이익"
-  std::unique_ptr<CPelomarChildDialog> m_profitRatesDialog;
   // The option lists the toolbar's combo boxes were filled from, by control id.
   std::map<int, orv::ui::COptionList> m_toolbarOptions;
   std::unique_ptr<WebEngineBridge> m_webBridge;

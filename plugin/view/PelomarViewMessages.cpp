@@ -159,11 +159,7 @@ int64_t CPelomarView::OnReceivedMsgFromManager(int kind, UINT code, WPARAM wPara
         m_hooks.setAutoTradeAll(IDC_MY_STOCK_GRID, code == HOST_CMD_AUTO_TRADE_ON ? 1 : 0, 0, 0);
       return 1;
     case HOST_CMD_PROFIT_RATES:
-      if (!m_profitRatesDialog) {
-        m_profitRatesDialog = MakeChild(ChildMakers().profitRatesDialog, *this);
-        if (!m_profitRatesDialog->CreateFromTemplate(0, this)) m_profitRatesDialog.reset();
-      }
-      if (m_profitRatesDialog) m_profitRatesDialog->ShowDialog(this, false, true, 0);
+      ShowProfitRateDialog();
       return 1;
     default:
       return 0;

@@ -33,6 +33,23 @@ COLORREF PriceColor(double value) { return SignColor(value, kRowBlack); }
 
 COLORREF StopLossBack(double rate) { return rate > -90 ? 0xE6E0B0 : 0x9FE7F9; }
 
+COLORREF SellRatioBack(double ratio) {
+  if (ratio >= 100) return 0xFFFFFF;
+  if (ratio >= 90) return 0xE6E0B0;
+  if (ratio >= 50) return 0xFFB3FF;
+  return 0xFFFF00;
+}
+
+void SetStopLossCell(CRurezOzadoResultRecord& row, double rate) {
+  row.SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, rate);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss, StopLossBack(rate));
+}
+
+void SetSellRatioCell(CRurezOzadoResultRecord& row, double ratio) {
+  row.SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(ratio));
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColSellRatio, SellRatioBack(ratio));
+}
+
 COLORREF SplitValueBack(double value) {
   if (value >= 10000) return 0xFFFFFF;
   if (value > 100) return 0xF0DEEB;
@@ -213,9 +230,8 @@ bool ApplyHoldingRow(CRurezOzadoResultRecord* row, const HoldingRow_s& h, bool f
   row->SetNumberValue(kMyItemSplitQty, h.sellSplitQty);
   row->SetNumberValue(kMyItemSplitAmount, h.sellSplitQty * price);
   row->SetNumberValue(kMyItemStairs, h.curStep < 0 ? 0 : h.curStep);
-  row->SetOptionsValue(CRurezOzadoResultRecord::kColSellRatio, static_cast<int64_t>(h.sellRatio));
-  row->SetNumberValue(kMyItemStopLoss, h.stopLossRate);
-  row->SetItemBackColor(kMyItemStopLoss, StopLossBack(h.stopLossRate));
+  SetSellRatioCell(*row, h.sellRatio);
+  SetStopLossCell(*row, h.stopLossRate);
   // The level cells show what the sell rules use, which is also what the user edits: the first
   // step's threshold, the step width and the split amount (the sell rate while none is set).
   row->SetNumberValue(kMyItemMinProfit, h.minTakeProfit);

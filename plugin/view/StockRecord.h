@@ -135,6 +135,11 @@ enum MyStockItem {
 
 // The own-stock grid's stop-loss and split-value backgrounds.
 COLORREF StopLossBack(double rate);
+// The sell-ratio cell's background: white from 100 %, then lighter to stronger below.
+COLORREF SellRatioBack(double ratio);
+// Cell setters of a holdings row: the value and its background.
+void SetStopLossCell(CRurezOzadoResultRecord& row, double rate);
+void SetSellRatioCell(CRurezOzadoResultRecord& row, double ratio);
 COLORREF SplitValueBack(double value);
 
 // The own-stock grid's seven totals.

@@ -184,8 +184,17 @@ void CPelomarView::InitWindowParts() {
   Bind(wxEVT_DROP_FILES, &CPelomarView::OnDropFilesView, this);
   Bind(wxEVT_CHECKBOX, &CPelomarView::OnCheckBoxClicked, this);
   Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
-    if (!OnViewCommand(e.GetId())) e.Skip();
+    if (!OnCommand(e.GetId())) e.Skip();
   });
+  Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) {
+    if (!OnCommand(e.GetId())) e.Skip();
+  });
+  // The menu items show their update state whenever a menu opens.
+  Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& e) {
+    if (wxMenu* menu = e.GetMenu()) UpdateCommandMenu(*menu);
+    e.Skip();
+  });
+  UpdateUiModeVisibility(nullptr, true);
   UpdateCheckColours();
   if (m_loginEngine) AttachWebLogin(&m_loginEngine->WebLogin());
   // The language texts of the menus and the tooltips made above.
@@ -197,13 +206,28 @@ void CPelomarView::CreateCommandBar() {
   m_commandBar = new CViewCommandBar(this, IDC_COMMAND_BAR, Scale());
   for (const ToolbarControlSpec& spec : ToolbarControls()) OnCreateControl(spec.id);
   auto onControl = [this](wxCommandEvent& e) {
-    if (!OnToolbarControl(e.GetId())) e.Skip();
+    if (!OnToolbarControl(e.GetId()) && !OnToolbarExecute(e.GetId())) e.Skip();
   };
   m_commandBar->Bind(wxEVT_COMBOBOX, onControl);
   m_commandBar->Bind(wxEVT_CHECKBOX, onControl);
   m_commandBar->Bind(wxEVT_TEXT_ENTER, onControl);
+  // The toolkit's picker closes as the date is picked: a change is also its close-up.
   m_commandBar->Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent& e) {
-    if (!OnToolbarControl(e.GetId())) e.Skip();
+    OnDateChanged(e.GetId());
+    OnDateCloseUp(e.GetId());
+  });
+  m_commandBar->Bind(wxEVT_BUTTON, [this](wxCommandEvent& e) {
+    if (e.GetId() == IDC_COMMAND_MENU_BUTTON) {
+      std::unique_ptr<wxMenu> menu = BuildCommandMenu();
+      if (wxWindow* button = m_commandBar->Control(IDC_COMMAND_MENU_BUTTON))
+        m_commandBar->PopupMenu(menu.get(), button->GetPosition() +
+                                                wxPoint(0, button->GetSize().y));
+      return;
+    }
+    if (!OnCommand(e.GetId())) e.Skip();
+  });
+  m_commandBar->Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
+    if (!OnCommand(e.GetId())) e.Skip();
   });
 }
 
@@ -309,26 +333,9 @@ bool CPelomarView::OnToolbarControl(int id) {
       if (wxWindow* nation = m_commandBar->Control(1298)) nation->Enable(m_overseasAutoSwitch == 0);
       return true;
     }
-    case 3445: {
-      // The per-stock step mode: turning it off sets every holding alike (after asking).
-      int mode = PerStockStepMode() ? 1 : 0;
-      if (mode == 1) {
-        if (orv::win::MessageBox(
-                "수익 간격(Step)을 전체종목을 동일하게 설정할까요?\n편리하지만, 종목별 다르게 "
-                "설정 못하는 단점이 있습니다.편리함을 추구하신다면, 권장합니다. ",
-                "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-          ApplyStopLossOptionToAll(0, 1, 1);
-          mode = 0;
-        }
-      } else {
-        ApplyStopLossOptionToAll(1, 0, 0);
-        mode = 1;
-      }
-      if (auto* check = dynamic_cast<wxCheckBox*>(control)) check->SetValue(mode != 0);
-      m_engine->Options().sell_one_by_one = static_cast<uint8_t>(mode);
-      m_engine->Options().changed = 1;
+    case 3445:
+      ToggleSellOneByOne();
       return true;
-    }
     case 1298:
       if (!hasValue) return true;
       m_nationSelection = value;
@@ -338,19 +345,6 @@ bool CPelomarView::OnToolbarControl(int id) {
       ShowFetchingWindow(true);
       ShowFetchingWindow(false);
       return true;
-    case 434: {
-      // A picked date closes the picker: the period is read and the list reloaded at once.
-      m_periodMark |= 1;
-      if (auto* picker = dynamic_cast<wxDatePickerCtrl*>(control)) {
-        const wxDateTime d = picker->GetValue();
-        m_queryTo.wYear = static_cast<WORD>(d.GetYear());
-        m_queryTo.wMonth = static_cast<WORD>(d.GetMonth() + 1);
-        m_queryTo.wDay = static_cast<WORD>(d.GetDay());
-      }
-      if (m_cafeDataView) m_cafeDataView->FetchClientList(this);
-      m_periodMark = 0;
-      return true;
-    }
     default:
       return false;
   }
@@ -578,7 +572,16 @@ void CPelomarView::UpdateCheckColours() {
 }
 
 void CPelomarView::OnCheckBoxClicked(wxCommandEvent& event) {
-  event.Skip();
+  switch (event.GetId()) {
+    case IDC_CHECK_SELL_ONE_BY_ONE:
+    case IDC_CHECK_SIMPLE_UI:
+    case IDC_CHECK_PROFIT_STEPS:
+      OnCommand(event.GetId());
+      break;
+    default:
+      event.Skip();
+      break;
+  }
   CallAfter([this] { UpdateCheckColours(); });
 }
 

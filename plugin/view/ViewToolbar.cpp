@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/gauge.h>
@@ -15,6 +16,7 @@ namespace {
 using K = ToolbarControlKind;
 
 const std::vector<ToolbarControlSpec> kControls = {
+    {IDC_COMMAND_MENU_BUTTON, K::Button, 0, L"메뉴", L"명령 메뉴", 0, false},
     {1298, K::Combo, 2, L"국가", L"국내/해외 선택", 70, true},
     {1299, K::Check, 0, L"해외주식 자동전환", L"22시 기준으로 해외/국내 자동전환 됩니다", 120,
      true},
@@ -52,6 +54,9 @@ const std::vector<ToolbarControlSpec> kControls = {
      false},
     {3445, K::Check, 0, L"종목별 설정", L"매도 옵션을 전체 종목에 일괄 적용합니다", 90, false},
     {597, K::Edit, 0, L"종목", L"코드/종목명", 70, false},
+    {670, K::Button, 0, L"검색", L"종목 검색 - 입력창에 코드/종목명 입력후, 클릭(Search)", 0,
+     false},
+    {3195, K::Button, 0, L"초기화", L"종목 검색 초기화", 0, false},
     {618, K::Edit, 0, L"높은가격", L"높은가격", 60, false},
     {619, K::Edit, 0, L"낮은가격", L"낮은가격", 60, false},
     {622, K::Combo, 0, L"", L"", 120, false},
@@ -79,6 +84,37 @@ const ToolbarControlSpec* FindToolbarControl(int id) {
   for (const auto& spec : kControls)
     if (spec.id == id) return &spec;
   return nullptr;
+}
+
+wxBitmap CommandButtonImage(int id) {
+  const wxColour ground(0xFF, 0x00, 0xFF);
+  wxBitmap bitmap(16, 16);
+  {
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(wxBrush(ground));
+    dc.Clear();
+    const wxColour ink(0x30, 0x40, 0x60);
+    dc.SetPen(wxPen(ink, 2));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    switch (id) {
+      case IDC_COMMAND_MENU_BUTTON:  // three bars
+        for (int y : {4, 8, 12}) dc.DrawLine(3, y, 13, y);
+        break;
+      case 670:  // a magnifier
+        dc.DrawCircle(6, 6, 4);
+        dc.DrawLine(9, 9, 14, 14);
+        break;
+      case 3195:  // a cross
+        dc.SetPen(wxPen(wxColour(0xC0, 0x30, 0x30), 2));
+        dc.DrawLine(4, 4, 12, 12);
+        dc.DrawLine(12, 4, 4, 12);
+        break;
+      default:
+        return wxBitmap();
+    }
+  }
+  bitmap.SetMask(new wxMask(bitmap, ground));
+  return bitmap;
 }
 
 bool IsToolbarButtonId(int id) {
@@ -112,7 +148,7 @@ bool CViewCommandBar::CreateControl(int id) {
   const int height = static_cast<int>(22 * scale_);
   wxWindow* control = nullptr;
   wxStaticText* label = nullptr;
-  const bool captioned = spec->caption[0] && spec->kind != K::Check;
+  const bool captioned = spec->caption[0] && spec->kind != K::Check && spec->kind != K::Button;
   if (captioned) label = new wxStaticText(this, wxID_ANY, wxString(spec->caption));
   switch (spec->kind) {
     case K::Combo: {
@@ -139,6 +175,16 @@ bool CViewCommandBar::CreateControl(int id) {
       control = new wxDatePickerCtrl(this, id, wxDefaultDateTime, wxDefaultPosition,
                                      wxSize(static_cast<int>(110 * scale_), height));
       break;
+    case K::Button: {
+      // A picture and the caption, as wide as they need.
+      auto* button = new wxButton(this, id, wxString(spec->caption), wxDefaultPosition,
+                                  wxDefaultSize, wxBU_EXACTFIT);
+      const wxBitmap image = CommandButtonImage(id);
+      if (image.IsOk()) button->SetBitmap(image);
+      button->SetSize(wxSize(button->GetBestSize().x, std::max(height, button->GetBestSize().y)));
+      control = button;
+      break;
+    }
     case K::Progress:
       control = new wxGauge(this, id, 100, wxDefaultPosition,
                             wxSize(static_cast<int>(spec->width * scale_ * 2), height - 6),
@@ -163,6 +209,14 @@ bool CViewCommandBar::CreateControl(int id) {
 wxWindow* CViewCommandBar::Control(int id) const {
   auto it = controls_.find(id);
   return it == controls_.end() ? nullptr : it->second;
+}
+
+void CViewCommandBar::ShowControl(int id, bool show) {
+  wxWindow* control = Control(id);
+  if (!control) return;
+  overflow_.erase(id);
+  control->Show(show);
+  if (wxWindow* label = Label(id)) label->Show(show);
 }
 
 std::vector<int> CViewCommandBar::ControlIds() const {

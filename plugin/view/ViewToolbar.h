@@ -14,7 +14,15 @@ class wxButton;
 
 #include "plugin/view/ViewLayout.h"
 
-enum class ToolbarControlKind { Combo, Check, Edit, Date, Progress };
+enum class ToolbarControlKind { Combo, Check, Edit, Date, Progress, Button };
+
+// The bar's button that opens the view's command menu.
+constexpr int IDC_COMMAND_MENU_BUTTON = 4510;
+
+// The 16x16 picture of a command button, drawn on a magenta (masked) ground; an invalid
+// bitmap for an id without one.
+class wxBitmap;
+wxBitmap CommandButtonImage(int id);
 
 struct ToolbarControlSpec {
   int id;
@@ -40,6 +48,9 @@ class CViewCommandBar : public wxPanel {
   // Makes the control of an id; false when the id is not listed or the control exists.
   bool CreateControl(int id);
   wxWindow* Control(int id) const;
+  // Shows or hides a control with its caption for the program (not for want of room): a
+  // hidden one stays hidden when the bar is expanded.
+  void ShowControl(int id, bool show);
   std::vector<int> ControlIds() const;
   // The control's tooltip text (empty without one).
   wxString ToolTipOf(int id) const;

@@ -120,9 +120,7 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
     if (view_.m_hooks.setAutoTradeAll) view_.m_hooks.setAutoTradeAll(gridId, on, 1, 0);
   }
   void ShowStockChartDlg(uint8_t market, const wchar_t* code) override {
-    if (!view_.m_chartDialog) return;
-    view_.m_chartDialog->SetStock(market, code);
-    view_.m_chartDialog->ShowDialog(&view_, false, true, 0);
+    view_.ShowStockChartDlg(market, code ? code : L"");
   }
   void RequestStockSelect(const wchar_t* code, int how) override {
     if (view_.m_hooks.requestStockSelect) view_.m_hooks.requestStockSelect(code, how);
@@ -139,16 +137,12 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
     view_.m_engine->SetStockAutoTrade(market, code, on);
   }
   void ShowCafeRecommendDlg(uint8_t market, const wchar_t* code, int kind) override {
-    if (!view_.m_cafeDialog) return;
-    view_.m_cafeDialog->SetRecommendItem(market, code, kind);
-    view_.m_cafeDialog->ShowDialog(&view_, false, false, 0);
+    view_.ShowCafeRecommendDlg(true, market, code ? code : L"", kind, 0);
   }
   int AddMyStock(const wchar_t* code, uint8_t market, int a, int b, int c) override {
     return view_.m_engine->AddMyStockByCode(market, code, a, static_cast<uint8_t>(b), c != 0);
   }
-  void ShowCafeDlg(int tab) override {
-    if (view_.m_cafeDialog) view_.m_cafeDialog->ShowDialog(&view_, false, false, tab);
-  }
+  void ShowCafeDlg(int tab) override { view_.ShowCafeDlg(true, 0, tab); }
 
   intptr_t WebWindow() const { return webWindow_; }
 

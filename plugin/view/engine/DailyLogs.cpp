@@ -120,6 +120,22 @@ void CDailyLogs::CloseLogs() {
   }
 }
 
+int CDailyLogs::BackupTradingLog(std::string* outPath) {
+  std::lock_guard<std::mutex> lock(m_tradingLog->mutex);
+  const std::string path = m_tradingLog->path;
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return 0;
+  m_tradingLog->stream.reset();
+  m_tradingLog->dateKey.clear();
+  const std::string backup = path + ".bak";
+  if (outPath) *outPath = backup;
+  std::filesystem::remove(backup, error);
+  return std::filesystem::copy_file(path, backup,
+                                    std::filesystem::copy_options::overwrite_existing, error)
+             ? 1
+             : 0;
+}
+
 int CDailyLogs::AddLogMsg(DWORD ctrlId, DWORD kind, double value, const wchar_t* title,
                           const wchar_t* msg, BYTE flag) {
   if (msg && *msg) {

@@ -78,6 +78,11 @@ class CDailyLogs {
 
   // Closes the price, application and trading logs, in that order.
   void CloseLogs();
+  // Copies the current trading log to "<file>.bak" (an older backup is replaced) under the
+  // log's lock: the stream is closed first, so the copy holds every line written; the next
+  // line reopens the file. *outPath takes the backup's path. Returns 1 when copied, else 0
+  // (no trading log file, or the copy failed).
+  int BackupTradingLog(std::string* outPath);
 
   // Appends "<yyyy-mm-dd hh:mm:ss.mmm>,\"<msg>\"" to the application log when it is open and
   // msg is non-empty, then hands all six values to the host's log pane. Returns the pane's

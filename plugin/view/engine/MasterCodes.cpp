@@ -111,15 +111,50 @@ int CPelomarEngine::LogAllStockWebQuery() {
 bool CPelomarEngine::StartCodeUpdateThread() {
   if (m_codeUpdateThread && m_codeUpdateThread->IsRunning()) return false;
   JoinCodeUpdateThread();
+  m_codeUpdateStop.store(0);
   m_codeUpdateThread = std::make_unique<orv::win::Thread>();
   return m_codeUpdateThread->Start([this] {
-    if (ThreadsRunning() && !m_stocks.Master().empty()) {
+    if (!m_codeUpdateStop.load() && ThreadsRunning() && !m_stocks.Master().empty()) {
       // The update opens its own handle, as every thread does, and needs nothing more.
       if (CURL* curl = curl_easy_init()) curl_easy_cleanup(curl);
     }
     if (m_window) m_window->PostViewMessage(WM_CODE_UPDATE_ENDED, 0, 0);
     return 0;
   });
+}
+
+bool CPelomarEngine::CodeUpdateRunning() const {
+  return m_codeUpdateThread && m_codeUpdateThread->IsRunning();
+}
+
+bool CPelomarEngine::StopCodeUpdateThread(DWORD timeoutMs) {
+  m_codeUpdateStop.store(1);
+  if (!m_codeUpdateThread) return true;
+  if (!m_codeUpdateThread->Join(timeoutMs)) return false;
+  m_codeUpdateThread.reset();
+  return true;
+}
+
+void CPelomarEngine::RequestAiAnalysis(uint8_t market, const std::wstring& code) {
+  {
+    std::lock_guard<std::mutex> lock(m_aiMutex);
+    m_aiMarket = market;
+    m_aiCode = code;
+  }
+  SetWorkEvent(EngineWorker::kAi);
+}
+
+bool CPelomarEngine::AiAnalysisStock(uint8_t* market, std::wstring* code) const {
+  std::lock_guard<std::mutex> lock(m_aiMutex);
+  if (m_aiCode.empty()) return false;
+  *market = m_aiMarket;
+  *code = m_aiCode;
+  return true;
+}
+
+void CPelomarEngine::SetAutoBuy(bool on) {
+  m_autoBuyOn.store(on ? 1 : 0);
+  if (on) SetWorkEvent(EngineWorker::kAutoBuy);
 }
 
 void CPelomarEngine::JoinCodeUpdateThread() {

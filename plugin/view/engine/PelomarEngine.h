@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -396,6 +397,28 @@ class CPelomarEngine {
   // Holdings are named by key: one the balance freed since is skipped. Answers the count.
   int SetAutoTradeForHoldings(const std::vector<HoldingKey_s>& holdings, bool on, int scope,
                               std::vector<HoldingRow_s>* qualified);
+  // A take-profit or stop-loss preset for `holdings` (named by key, applied under the view
+  // lock). Take-profit mode (or a value above 0): the minimum take-profit becomes the value
+  // (relative: the profit rate less the value, when that is higher), except for holdings with a
+  // profit rate below 10 when the value is 0 or less. Stop-loss mode: the stop-loss becomes
+  // value + profit rate (at least -100), -100 for a value of -100 or less; a holding whose
+  // stop-loss already lies at or below a profit rate of 0 or more (or below -80) is left alone.
+  // A changed holding's automatic trading becomes `autoOn`, its order times are cleared and its
+  // ladder is rebuilt without reset. `rows` receives every holding as it is afterwards.
+  // Answers the number changed.
+  struct RatePreset_s {
+    double value = 0;
+    bool takeProfit = false;
+    bool relative = false;
+  };
+  int ApplyRatePresetToHoldings(const std::vector<HoldingKey_s>& holdings,
+                                const RatePreset_s& preset, bool autoOn,
+                                std::vector<HoldingRow_s>* rows);
+  // The sell ratio for `holdings` whose ratio differs (SetHoldingSellRatio: the split is
+  // re-sized, the ladder rebuilt without reset); writes the trading-log line "매도 비중.설정".
+  // `rows` receives the changed holdings. Answers the number changed.
+  int SetSellRatioOfHoldings(const std::vector<HoldingKey_s>& holdings, double ratio,
+                             std::vector<HoldingRow_s>* rows);
 
   // --- Grid edits of one holding (GridEdits.cpp; user-interface thread) ---
   // Each checks the typed value against the holding's copy (questions and notices are shown
@@ -549,6 +572,15 @@ class CPelomarEngine {
   // already out or it could not start. JoinCodeUpdateThread (on that message) joins it.
   bool StartCodeUpdateThread();
   void JoinCodeUpdateThread();
+  bool CodeUpdateRunning() const;
+  // Asks the code-update thread to stop and waits up to `timeoutMs` for it; true when it
+  // ended (or none ran). A thread that did not end in time is let go and ends by itself.
+  bool StopCodeUpdateThread(DWORD timeoutMs);
+  // The AI-analysis stock (a copy of its key) and the worker's wake; the auto-buy switch.
+  void RequestAiAnalysis(uint8_t market, const std::wstring& code);
+  bool AiAnalysisStock(uint8_t* market, std::wstring* code) const;
+  void SetAutoBuy(bool on);
+  bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
 
   // --- Accounts and balances (Accounts.cpp) ---
   // Deposits and balances through every agent; answers the holdings all QueryBalance calls
@@ -643,10 +675,10 @@ class CPelomarEngine {
   static constexpr int kChartPassNone = 0;
   static constexpr int kChartPassRunning = 1;
   static constexpr int kChartPassDone = 2;
-
- private:
   // A trading-log line that names no stock: `text` stands in the name and result columns.
   void WriteNoticeTradingLine(int code, const wchar_t* text);
+
+ private:
   // The held holding of `key` (the view lock held), or null.
   StockTrade_s* FindHeldHolding(const HoldingKey_s& key) const;
   void WorkerLoop(EngineWorker worker);
@@ -756,6 +788,11 @@ class CPelomarEngine {
   std::atomic<double> m_totalValuation{0};
   std::atomic<int> m_chartRequests{0};
   std::unique_ptr<orv::win::Thread> m_codeUpdateThread;
+  std::atomic<int> m_codeUpdateStop{0};
+  std::atomic<int> m_autoBuyOn{0};
+  mutable std::mutex m_aiMutex;
+  uint8_t m_aiMarket = 0;
+  std::wstring m_aiCode;
   std::atomic<int> m_allStockGridBusy{0};
   AgentRoles_s m_roles;
   std::map<uint8_t, int32_t> m_instanceCounts;

@@ -9,7 +9,9 @@
 #include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/menu.h>
+#include <wx/combobox.h>
 #include <wx/notebook.h>
+#include <wx/textctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +21,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/stocklib/BalanceMerge.h"
@@ -27,12 +30,16 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/MessageBox.h"
+#include "platform/support/TextConv.h"
 #include "platform/win/Registry.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebEngine.h"
 #include "plugin/view/HoldingsGrid.h"
+#include "plugin/community/WebLogin.h"
+#include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/ProfitRateDialog.h"
 #include "plugin/view/StockGrids.h"
 #include "plugin/view/ViewToolbar.h"
 #include "shared/AppRunSetting.h"
@@ -438,9 +445,15 @@ TEST_F(PelomarViewTest, ToolbarAndCheckRowTextsAreWholeAndApart) {
       EXPECT_TRUE(bar->IsExpanded());
       EXPECT_GT(checkBar(), collapsedShown);
       EXPECT_GT(bar->GetSize().y, collapsedHeight);
+      // Before a login the trading items are hidden, and the price bounds while their switch
+      // is off.
+      const std::set<int> tradingItems = {3350, 3441, 1316, 2239, 719, 1230, 378,
+                                          369,  695,  697,  618,  619,  3444};
       for (const ToolbarControlSpec& spec : ToolbarControls())
-        if (!spec.hidden && spec.id != 1298 && spec.id != 1299)
-          EXPECT_TRUE(bar->Control(spec.id)->IsShown()) << spec.id;
+        if (!spec.hidden && spec.id != 1298 && spec.id != 1299) {
+          EXPECT_EQ(bar->Control(spec.id)->IsShown(), tradingItems.count(spec.id) == 0)
+              << spec.id;
+        }
       bar->MoreButton()->GetEventHandler()->ProcessEvent(press);
       PumpFor(100);
       EXPECT_EQ(checkBar(), collapsedShown);
@@ -920,6 +933,388 @@ TEST_F(PelomarViewTest, TheTickFillsTheAllStockGridAfterTheMasterCodesAndALogout
   engine.OnTradingTick();
   ASSERT_EQ(grid->GetRecordCount(), 3);
   // The view's end frees the rows while their stocks still exist.
+  EXPECT_TRUE(view->Destroy());
+}
+
+namespace {
+
+// The all-stock list the grid shows: code, name, current price.
+MasterListSnapshot_s MasterOf(std::initializer_list<std::tuple<const wchar_t*, const wchar_t*,
+                                                                double>> stocks) {
+  MasterListSnapshot_s master;
+  int index = 0;
+  for (const auto& [code, name, price] : stocks) {
+    StockRow_s row;
+    row.code = code;
+    row.name = name;
+    row.market = 1;
+    row.marketLetter = '1';
+    row.listIndex = index++;
+    row.curPrice = price;
+    master.stocks.push_back(row);
+  }
+  return master;
+}
+
+std::vector<std::wstring> VisibleCodes(orv::ui::CMyReportCtrl* grid) {
+  std::vector<std::wstring> codes;
+  for (int i = 0; i < grid->GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CStockRecord*>(grid->GetRecord(i));
+    if (row && row->HasStock() && row->IsVisible()) codes.push_back(row->GetStockCode());
+  }
+  return codes;
+}
+
+void SetBarText(CPelomarView* view, int id, const wchar_t* text) {
+  auto* box = dynamic_cast<wxTextCtrl*>(view->CommandBar()->Control(id));
+  ASSERT_NE(box, nullptr) << id;
+  box->ChangeValue(wxString(text));
+}
+
+}  // namespace
+
+// Every switch the view keeps in "Settings" is there for the next view the program makes.
+TEST_F(PelomarViewTest, InterfaceSwitchesOutliveTheView) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->m_simpleUiMode, 0);
+  EXPECT_EQ(view->m_showProfitStepCol, 0);
+  // The user ticks the check boxes of the row and switches the per-stock steps on.
+  for (int id : {IDC_CHECK_SIMPLE_UI, IDC_CHECK_PROFIT_STEPS}) {
+    view->CheckBox(id)->SetValue(true);
+    wxCommandEvent click(wxEVT_CHECKBOX, id);
+    click.SetEventObject(view->CheckBox(id));
+    view->CheckBox(id)->GetEventHandler()->ProcessEvent(click);
+  }
+  EXPECT_EQ(view->m_simpleUiMode, 1);
+  EXPECT_EQ(view->m_showProfitStepCol, 1);
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "STOCK_SimpleUiMode", -1), 1);
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "STOCK_ShowProfitStepCol", -1), 1);
+  EXPECT_TRUE(view->OnCommand(3454));  // off to on: no question
+  EXPECT_EQ(view->m_sellOneByOne, 1);
+  EXPECT_EQ(view->Engine().Options().sell_one_by_one, 1);
+  view->m_notiPopupFlags = 5;
+  EXPECT_TRUE(view->Destroy());
+
+  CPelomarView* again = CreateView();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->m_simpleUiMode, 1);
+  EXPECT_EQ(again->m_showProfitStepCol, 1);
+  EXPECT_EQ(again->m_sellOneByOne, 1);
+  EXPECT_EQ(again->m_notiPopupFlags, 5);
+  EXPECT_TRUE(again->CheckBox(IDC_CHECK_SIMPLE_UI)->GetValue());
+  // Simple mode hides column 18 and every detail column above 72; the step columns show.
+  orv::ui::CMyReportCtrl* grid = again->Grid(IDC_MY_STOCK_GRID);
+  ASSERT_NE(grid, nullptr);
+  int checked = 0;
+  for (int c = 0; c < grid->GetColumnCount(); ++c) {
+    const auto* column = grid->GetColumn(c);
+    if (column->itemIndex == 18 || column->itemIndex > 72) {
+      EXPECT_FALSE(column->visible) << column->itemIndex;
+      ++checked;
+    }
+    if (column->itemIndex == 29 || column->itemIndex == 31) {
+      EXPECT_TRUE(column->visible) << column->itemIndex;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 3);
+  // Steps off again hides them; switching the per-stock mode off asks, and "no" keeps it.
+  again->SetColumnSwitch(IDC_CHECK_PROFIT_STEPS, false);
+  for (int c = 0; c < grid->GetColumnCount(); ++c)
+    if (grid->GetColumn(c)->itemIndex == 29) {
+      EXPECT_FALSE(grid->GetColumn(c)->visible);
+    }
+  orv::win::ScriptMessageBoxes({IDNO, IDYES});
+  again->OnCommand(3454);
+  EXPECT_EQ(again->m_sellOneByOne, 1);
+  again->OnCommand(3454);
+  EXPECT_EQ(again->m_sellOneByOne, 0);
+  const auto boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].caption, "QUESTION");
+  EXPECT_EQ(boxes[0].text.rfind("수익 간격(Step)을 전체종목을 동일하게 설정할까요?", 0), 0u);
+  EXPECT_TRUE(again->Destroy());
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "STOCK_SellOptOneByOneOn", -1), 0);
+}
+
+// The split-sell combo's amount: stored in units and in won, kept inside what an order may
+// carry, handed to the order windows and kept under the agency's key.
+TEST_F(PelomarViewTest, SplitOrderBaseAmountIsClampedAndKept) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  struct Case {
+    const wchar_t* typed;
+    int units;
+    int won;
+  };
+  const Case cases[] = {{L"50", 50, 500000},   {L"0", 0, 0},        {L"1", 1, 10000},
+                        {L"5000", 1000, 10000000}, {L"-3", -3, -3}, {L"-900", -50, -50}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.typed);
+    auto* combo = dynamic_cast<wxComboBox*>(view->CommandBar()->Control(697));
+    ASSERT_NE(combo, nullptr);
+    combo->SetValue(wxString(c.typed));
+    view->Engine().Options().changed = 0;
+    EXPECT_TRUE(view->OnToolbarExecute(697));
+    EXPECT_EQ(view->Engine().Options().split_sell_amount, c.units);
+    EXPECT_EQ(view->Engine().Options().split_sell_amount_won, c.won);
+    EXPECT_EQ(view->SplitOrderBaseWon(), c.won);
+    EXPECT_EQ(view->Engine().Options().changed, 1);
+    EXPECT_EQ(RecordingOrderPanel::splitAmount, c.units);
+    EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-SplitOrderBaseMoney10k-3", 12345),
+              c.units);
+  }
+  // A combo filled from its option list answers its entry's value, not its label's number; a
+  // step narrower than 0.8 % is taken as 0.8 %.
+  auto* step = dynamic_cast<wxComboBox*>(view->CommandBar()->Control(378));
+  ASSERT_NE(step, nullptr);
+  ASSERT_GT(step->GetCount(), 1u);
+  for (unsigned i = 0; i < step->GetCount(); ++i) {
+    step->SetSelection(static_cast<int>(i));
+    int64_t value = 0;
+    ASSERT_TRUE(view->SelectedOptionValue(378, &value));
+    EXPECT_TRUE(view->OnToolbarExecute(378));
+    EXPECT_DOUBLE_EQ(view->Engine().Options().step_width,
+                     std::max(0.8, static_cast<double>(value) / 10.0));
+  }
+  EXPECT_TRUE(view->Destroy());
+}
+
+// What each command's update handler shows, by login and user level.
+TEST_F(PelomarViewTest, CommandsAreEnabledByLoginAndLevel) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  std::wcscpy(login_.szUserId, L"kim");
+  std::wcscpy(login_.szUserName, L"김철수");
+  struct Case {
+    int userIdx;
+    int level;
+    int id;
+    bool enabled;
+  };
+  const Case cases[] = {
+      {0, 0, 948, true},     {7, 0, 948, false},   {0, 0, 949, false},  {7, 0, 949, true},
+      {0, 0, 670, false},    {7, 0, 670, true},    {0, 0, 3195, true},  {7, 10, 950, false},
+      {7, 40, 950, true},    {0, 95, 950, false},  {7, 40, 1326, false}, {7, 90, 1326, true},
+      {0, 0, 3386, false},   {7, 0, 3386, true},   {0, 0, 3423, true},  {0, 0, 3421, false},
+      {7, 89, 2230, false},  {7, 90, 2241, true},  {0, 0, 667, true},   {0, 0, 681, false},
+  };
+  for (const Case& c : cases) {
+    login_.nUserIdx = c.userIdx;
+    login_.byUserLevel = static_cast<uint8_t>(c.level);
+    EXPECT_EQ(view->CommandState(c.id).enable, c.enabled)
+        << c.id << " user " << c.userIdx << " level " << c.level;
+  }
+  login_.nUserIdx = 0;
+  EXPECT_EQ(view->CommandState(956).text, L"3. 회원 가입");
+  EXPECT_EQ(view->CommandState(950).text, L"4. 앱 배포자 수익 조회(DB금융투자)");
+  EXPECT_EQ(view->CommandState(3169).text, L"5. 관리자 메뉴 - 회원/고객 조회(DB금융투자)");
+  login_.nUserIdx = 7;
+  EXPECT_EQ(view->CommandState(956).text, L"3. 내 정보 변경/전문가 신청 등 : kim/김철수 님");
+  EXPECT_EQ(view->CommandState(950).text, L"4. 앱 배포자 수익 조회(DB금융투자) : 김철수 님");
+  EXPECT_EQ(view->CommandState(3169).text, L"5. ★고객 할인율 조회/관리 (김철수 님)");
+
+  // The menu the toolbar's button opens carries those states; check marks follow switches.
+  std::unique_ptr<wxMenu> menu = view->BuildCommandMenu();
+  ASSERT_NE(menu->FindItem(956), nullptr);
+  EXPECT_EQ(menu->FindItem(956)->GetItemLabelText().ToStdWstring(),
+            L"3. 내 정보 변경/전문가 신청 등 : kim/김철수 님");
+  EXPECT_FALSE(menu->FindItem(948)->IsEnabled());
+  EXPECT_FALSE(menu->FindItem(3206)->IsChecked());
+  view->OnCommand(3206);
+  EXPECT_EQ(view->PriceSearchBox(), 1);
+  view->UpdateCommandMenu(*menu);
+  EXPECT_TRUE(menu->FindItem(3206)->IsChecked());
+  // The settings dialog is not built yet: asking for it says so and opens nothing.
+  orv::win::ScriptMessageBoxes({});
+  EXPECT_TRUE(view->OnCommand(3386));
+  ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, kNotAvailableText);
+  orv::win::StopScriptingMessageBoxes();
+  // A disabled command does nothing: code update below level 90.
+  login_.byUserLevel = 10;
+  orv::win::ScriptMessageBoxes({});
+  EXPECT_TRUE(view->OnCommand(1326));
+  EXPECT_TRUE(orv::win::ScriptedMessageBoxCalls().empty());
+  orv::win::StopScriptingMessageBoxes();
+  login_.nUserIdx = 0;
+  EXPECT_TRUE(view->Destroy());
+}
+
+// The search box over the all-stock rows: by code, by name, by "code:price", with bounds.
+TEST_F(PelomarViewTest, StockSearchFiltersTheAllStockRows) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  login_.nUserIdx = 7;
+  view->ShowMasterList(MasterOf({{L"A10010", L"알파", 15000},
+                                 {L"A10020", L"베타", 15000},
+                                 {L"B10010", L"감마", 15000},
+                                 {L"A10030", L"델타", 900},
+                                 {L"C20000", L"A100", 1200},
+                                 {L"A10040", L"엡실론", 2000}}));
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ALL_STOCK_GRID);
+  ASSERT_NE(grid, nullptr);
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* low;
+    const wchar_t* high;
+    std::vector<std::wstring> shown;
+  };
+  const std::vector<Case> cases = {
+      // A code prefix with a price: codes beginning with it at exactly that price (and the
+      // row whose name is the key).
+      {L"a100:15000", L"", L"", {L"A10010", L"A10020", L"C20000"}},
+      {L"A1001:15000", L"", L"", {L"A10010"}},
+      // A name that matches ends the search: earlier code matches stay, later rows hide.
+      {L"A100", L"", L"", {L"A10010", L"A10020", L"A10030", L"C20000"}},
+      {L"100", L"", L"", {L"A10010", L"A10020", L"B10010", L"A10030", L"A10040"}},
+      // Bounds: a low bound alone, then both (commas are allowed).
+      {L"A", L"1000", L"", {L"A10010", L"A10020", L"A10040"}},
+      {L"A", L"1,000", L"2,000", {L"A10040"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << wxString(c.text));
+    SetBarText(view, 597, c.text);
+    SetBarText(view, 619, c.low);
+    SetBarText(view, 618, c.high);
+    EXPECT_TRUE(view->OnCommand(670));
+    EXPECT_EQ(VisibleCodes(grid), c.shown);
+  }
+  // Nothing found: the user is told, with the text as typed.
+  orv::win::ScriptMessageBoxes({});
+  SetBarText(view, 619, L"");
+  SetBarText(view, 618, L"");
+  SetBarText(view, 597, L" ZZZ ");
+  view->OnCommand(670);
+  const auto boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "ERROR");
+  EXPECT_EQ(boxes[0].text, "종목코드/종목명에서 (ZZZ)이 검색되지 않았습니다.");
+  EXPECT_TRUE(VisibleCodes(grid).empty());
+  // The reset empties the boxes and the bounds.
+  SetBarText(view, 619, L"5000");
+  view->OnCommand(670);
+  view->OnCommand(3195);
+  EXPECT_EQ(view->SearchText(), L"");
+  EXPECT_EQ(view->PriceLow(), 0);
+  EXPECT_EQ(dynamic_cast<wxTextCtrl*>(view->CommandBar()->Control(619))->GetValue(), "");
+  login_.nUserIdx = 0;
+  EXPECT_TRUE(view->Destroy());
+}
+
+// The recommended profit-rate dialog: only for a signed-in user; an old table without the coin
+// row is replaced; the user's confirmed table becomes the view's.
+TEST_F(PelomarViewTest, ProfitRateDialogNeedsALoginAndKeepsTheConfirmedTable) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  orv::win::ScriptMessageBoxes({});
+  wxCommandEvent press(wxEVT_BUTTON, IDC_PROFIT_RATES_BUTTON);
+  press.SetEventObject(view->ProfitRatesButton());
+  view->ProfitRatesButton()->GetEventHandler()->ProcessEvent(press);
+  auto boxes = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "ERROR");
+  EXPECT_EQ(boxes[0].text, "로그인을 먼저 해주세요");
+  EXPECT_EQ(view->ProfitRateDialog(), nullptr);
+
+  login_.nUserIdx = 7;
+  ASSERT_NE(view->LoginEngine(), nullptr);
+  view->LoginEngine()->WebLogin().m_stopLossRates = WideToUtf8(L"4.9% 이하 수익권=5,0,2,옛 표;");
+  view->ProfitRatesButton()->GetEventHandler()->ProcessEvent(press);
+  CProfitRateDialog* dialog = view->ProfitRateDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->IsShown());
+  EXPECT_EQ(dialog->GetTitle(), wxString(L"권장 수익률 설정"));
+  const std::wstring shown = dialog->Table();
+  EXPECT_EQ(SplitProfitRateTable(shown).size(), 9u);
+  EXPECT_NE(shown.find(L"(코인) 손절 라인=-100,0,0,-11% 권장. -100은 손절안함;"), std::wstring::npos);
+  EXPECT_NE(shown.find(L"5~14.9% 수익권=-2.5,1,5,-3% 낮게. 간격 6% 권장;"), std::wstring::npos);
+
+  // "No" keeps the view's table; "yes" makes the dialog's table the view's.
+  orv::win::ScriptMessageBoxes({IDNO, IDYES});
+  dialog->SetTable(L"4.9% 이하 수익권=4,1,3,내 설정, 쉼표 포함;(코인) 손절 라인=-50,0,0,코인;");
+  EXPECT_FALSE(dialog->ApplyTable());
+  EXPECT_EQ(view->RateTableText(), shown);
+  EXPECT_TRUE(dialog->ApplyTable());
+  boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  EXPECT_EQ(view->RateTableText(),
+            L"4.9% 이하 수익권=4,1,3,내 설정, 쉼표 포함;(코인) 손절 라인=-50,0,0,코인;");
+  EXPECT_FALSE(dialog->IsShown());
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().caption, "QUESTION");
+  EXPECT_EQ(boxes.back().text.rfind("익절, 손절을 현 수익률 기준 적절히 조절하겠습니까?", 0), 0u);
+  login_.nUserIdx = 0;
+  EXPECT_TRUE(view->Destroy());
+}
+
+// The trading log's backup holds every line written, and the log goes on after it.
+TEST_F(PelomarViewTest, TradingLogBackupHoldsEveryLine) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  Stock_s* stock =
+      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 0, 0, 0, 0, 0, 0, 0);
+  TradingLine_s line;
+  line.result_code = 30;
+  line.result_msg = L"첫 줄";
+  ASSERT_EQ(view->Engine().Logs().WriteTradingLine(nullptr, stock, line), 0);
+  std::wstring backup;
+  ASSERT_EQ(view->BackupTradingLog(&backup), 1);
+  const std::string log = view->Engine().Logs().GetTradingLogPath();
+  EXPECT_EQ(WideToUtf8(backup), log + ".bak");
+  EXPECT_EQ(ReadFile(WideToUtf8(backup)), ReadFile(log));
+  EXPECT_NE(ReadFile(WideToUtf8(backup)).find("첫 줄"), std::string::npos);
+  line.result_msg = L"둘째 줄";
+  ASSERT_EQ(view->Engine().Logs().WriteTradingLine(nullptr, stock, line), 0);
+  EXPECT_NE(ReadFile(log).find("둘째 줄"), std::string::npos);
+  EXPECT_EQ(ReadFile(WideToUtf8(backup)).find("둘째 줄"), std::string::npos);
+  EXPECT_TRUE(view->Destroy());
+}
+
+// Login flags, auto-login and the code update's questions.
+TEST_F(PelomarViewTest, LoginSwitchesAndTheCodeUpdateAskFirst) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  view->SetAccountLoginFlags(1, 0);
+  view->SetAccountLoginFlags(-1, 1);
+  EXPECT_EQ(view->LoginFlags() & (LOGIN_FLAG_AUTO | LOGIN_FLAG_SAVE_PASSWORD),
+            LOGIN_FLAG_AUTO | LOGIN_FLAG_SAVE_PASSWORD);
+  orv::win::ScriptMessageBoxes({IDNO, IDYES, IDOK});
+  view->OnCommand(1307);  // on: asked whether to show the window again; "no" keeps it
+  EXPECT_EQ(view->AutoLogin(), 1);
+  view->OnCommand(1307);
+  EXPECT_EQ(view->AutoLogin(), 0);
+  view->OnCommand(1308);
+  EXPECT_EQ(view->LoginWindowAtStart(), 1);
+  auto boxes = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].text.rfind("어플 자동 시작시, 로그인 창을 표출할까요?", 0), 0u);
+  EXPECT_EQ(boxes[2].caption, "INFORMATION");
+  EXPECT_NE(boxes[2].text.find("현재는 체크 상태입니다."), std::string::npos);
+
+  // The code update: only an administrator with a master list; it asks before it starts.
+  login_.nUserIdx = 7;
+  login_.byUserLevel = 90;
+  orv::win::ScriptMessageBoxes({IDOK, IDNO, IDYES});
+  view->OnCommand(1326);  // no master list yet
+  view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 0, 0, 0, 0, 0, 0, 0);
+  view->OnCommand(1326);  // "no": nothing starts
+  EXPECT_FALSE(view->Engine().CodeUpdateRunning());
+  EXPECT_EQ(view->StartCodeUpdateThread(true), 1);
+  boxes = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].text, "종목코드 갱신은 관리자만 가능합니다.\n너그러이 이해 부탁드립니다");
+  EXPECT_EQ(boxes[1].text, "종목 코드를 업데이트 할까요 ?");
+  // Stopping waits for the thread, well inside its 3000 ms.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(view->Engine().StopCodeUpdateThread(3000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_FALSE(view->Engine().CodeUpdateRunning());
+  login_.nUserIdx = 0;
   EXPECT_TRUE(view->Destroy());
 }
 
