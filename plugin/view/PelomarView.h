@@ -201,7 +201,6 @@ class CPelomarView : public CDbBaseNormalView {
   // --- Stock grids (StockGrids.cpp) ---
   // Filters the all-stock rows (mode 0) or shows them all, and updates the footer row.
   MasterGridCounts_s FilterMasterGrid(int mode);
-  void RefreshAllStockGrids();
   // What the engine hands over (through the dispatcher, on the user-interface thread); the
   // view keeps the copies in its own rows and never reads the engine's records.
   // Rebuilds the all-stock grid from the master list (one row per stock), filters it and

@@ -99,8 +99,6 @@ MasterGridCounts_s CPelomarView::FilterMasterGrid(int mode) {
       [&lists](double price) { return lists.PriceInFilterRange(price); }, mode);
 }
 
-void CPelomarView::RefreshAllStockGrids() { m_engine->PublishMasterList(); }
-
 int CPelomarView::ShowMasterList(const MasterListSnapshot_s& master) {
   if (!m_allStockGrid || m_fillingAllStock) return 0;
   m_fillingAllStock = true;

@@ -144,14 +144,6 @@ void CPelomarEngine::RequestAiAnalysis(uint8_t market, const std::wstring& code)
   SetWorkEvent(EngineWorker::kAi);
 }
 
-bool CPelomarEngine::AiAnalysisStock(uint8_t* market, std::wstring* code) const {
-  std::lock_guard<std::mutex> lock(m_aiMutex);
-  if (m_aiCode.empty()) return false;
-  *market = m_aiMarket;
-  *code = m_aiCode;
-  return true;
-}
-
 void CPelomarEngine::SetAutoBuy(bool on) {
   m_autoBuyOn.store(on ? 1 : 0);
   if (on) SetWorkEvent(EngineWorker::kAutoBuy);

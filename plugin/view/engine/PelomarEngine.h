@@ -578,7 +578,6 @@ class CPelomarEngine {
   bool StopCodeUpdateThread(DWORD timeoutMs);
   // The AI-analysis stock (a copy of its key) and the worker's wake; the auto-buy switch.
   void RequestAiAnalysis(uint8_t market, const std::wstring& code);
-  bool AiAnalysisStock(uint8_t* market, std::wstring* code) const;
   void SetAutoBuy(bool on);
   bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
 
