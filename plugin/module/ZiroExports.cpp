@@ -15,6 +15,7 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "platform/ui/Dispatcher.h"
+#include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -77,6 +78,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   }
   if (wndId != kViewWndId) return 0;
 
+  // The real windows of the view's child roles replace their null objects.
+  InstallOrderPopupMaker();
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,
