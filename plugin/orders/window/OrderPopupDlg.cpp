@@ -136,11 +136,11 @@ void COrderPopupDlg::BuildControls() {
   add(IDC_OP_SEARCH, CtrlKind::Button, L"검색", 154, 64, 200, 90, L"종목 현재가를 검색합니다.");
   add(IDC_OP_NAME, CtrlKind::Edit, L"", 204, 64, 320, 90);
   add(IDC_OP_PRICE_LABEL, CtrlKind::Static, L"가격", 8, 96, 50, 114);
-  add(IDC_OP_PRICE, CtrlKind::Edit, L"", 52, 92, 150, 118);
-  add(IDC_OP_AI_LABEL, CtrlKind::Static, L"A.I", 154, 96, 178, 114);
-  add(IDC_OP_AI_DATA, CtrlKind::ComboList, L"", 180, 92, 320, 118);
-  add(IDC_OP_ORDER_TYPE, CtrlKind::ComboList, L"", 52, 120, 150, 146);
-  add(IDC_OP_AI, CtrlKind::Button, L"AI.분석", 180, 120, 320, 146);
+  add(IDC_OP_PRICE, CtrlKind::Edit, L"", 52, 92, 200, 118);
+  add(IDC_OP_ORDER_TYPE, CtrlKind::ComboList, L"", 204, 92, 320, 118);
+  add(IDC_OP_AI_LABEL, CtrlKind::Static, L"A.I", 8, 124, 50, 142);
+  add(IDC_OP_AI_DATA, CtrlKind::ComboList, L"", 52, 120, 250, 146);
+  add(IDC_OP_AI, CtrlKind::Button, L"AI.분석", 254, 120, 320, 146);
   add(IDC_OP_BUY, CtrlKind::Radio, L"매수:&1", 52, 150, 120, 174);
   add(IDC_OP_SELL, CtrlKind::Radio, L"매도:&2", 122, 150, 190, 174);
   add(IDC_OP_CREDIT, CtrlKind::ComboList, L"", 192, 148, 268, 174);
@@ -163,8 +163,8 @@ void COrderPopupDlg::BuildControls() {
   m_progress = new wxGauge(m_form.GetWindow(), IDC_OP_PROGRESS, 1, wxPoint(8, 370),
                            wxSize(312, 16));
   add(IDC_OP_SPLIT_HINT, CtrlKind::Static, L"분할 매수 권장(취소 가능)", 8, 390, 320, 408);
-  add(IDC_OP_MESSAGE, CtrlKind::Edit, L"", 8, 412, 320, 436);
-  add(IDC_OP_NOTICE, CtrlKind::EditMulti, kNoticeText, 8, 440, 320, kHeight - 8);
+  add(IDC_OP_MESSAGE, CtrlKind::EditMulti, L"", 8, 412, 320, 450);
+  add(IDC_OP_NOTICE, CtrlKind::EditMulti, kNoticeText, 8, 454, 320, kHeight - 8);
   // Spare boxes of the template that this dialog does not fill.
   for (int id : {2127, 2132, 2129}) {
     add(id, CtrlKind::Edit, L"", 0, 0, 10, 10);
