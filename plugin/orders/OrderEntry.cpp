@@ -208,16 +208,7 @@ bool COrderEntry::PlaceOrder(const OrderForm_s& form, int credit, int interval, 
     WriteResultLine(kEntrySimulationOn, L"실패", first, confirm, false);
     return false;
   }
-  OrderSend_s order;
-  order.market = m_market;
-  order.account = m_account;
-  order.code = m_stock.code;
-  order.side = m_side;
-  order.credit = m_credit;
-  order.quantity = first;
-  order.price = m_orderPrice;
-  order.amount = firstAmount;
-  order.loanDate = m_loanDate;
+  const OrderSend_s order = MakeOrder(m_stock.code, first, firstAmount, false);
   std::weak_ptr<bool> alive = m_alive;
   const bool sent = m_desk.SendOrder(order, [this, alive, generation, first, interval,
                                              confirm](const OrderReply_s& reply) {
@@ -241,6 +232,23 @@ bool COrderEntry::PlaceOrder(const OrderForm_s& form, int credit, int interval, 
     m_reload = reload;
   }
   return true;
+}
+
+OrderSend_s COrderEntry::MakeOrder(const std::wstring& code, double quantity, double amount,
+                                   bool splitPart) const {
+  OrderSend_s order;
+  order.market = m_market;
+  order.account = m_account;
+  order.code = code;
+  order.side = m_side;
+  order.credit = m_credit;
+  order.quantity = quantity;
+  order.price = m_orderPrice;
+  order.amount = amount;
+  order.loanDate = m_loanDate;
+  order.splitPart = splitPart;
+  order.partsPlaced = m_partsPlaced;
+  return order;
 }
 
 void COrderEntry::FinishFirstPart(int generation, double firstPart, int interval, bool confirm,
@@ -297,18 +305,7 @@ int COrderEntry::PlaceNextSplitPart(int flag) {
   if (part < 1) return -1;
   m_remaining = q - part;
 
-  OrderSend_s order;
-  order.market = m_market;
-  order.account = m_account;
-  order.code = m_splitStock.code;
-  order.side = m_side;
-  order.credit = m_credit;
-  order.quantity = part;
-  order.price = m_orderPrice;
-  order.amount = part * m_refPrice;
-  order.loanDate = m_loanDate;
-  order.splitPart = true;
-  order.partsPlaced = m_partsPlaced;
+  const OrderSend_s order = MakeOrder(m_splitStock.code, part, part * m_refPrice, true);
   const int generation = m_generation;
   std::weak_ptr<bool> alive = m_alive;
   if (!m_desk.SendOrder(order, [this, alive, generation, part](const OrderReply_s& reply) {

@@ -170,6 +170,9 @@ class COrderEntry {
   static long long LeadingNumber(const std::wstring& text);
 
  private:
+  // The order of the running order's stock code, quantity and amount.
+  OrderSend_s MakeOrder(const std::wstring& code, double quantity, double amount,
+                        bool splitPart) const;
   void FinishFirstPart(int generation, double firstPart, int interval, bool confirm,
                        const OrderReply_s& reply);
   void FinishSplitPart(int generation, double part, const OrderReply_s& reply);

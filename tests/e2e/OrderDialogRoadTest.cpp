@@ -19,31 +19,17 @@
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::DbBrokerPeer;
 using orv::test::RoadHost;
 using namespace orv::test::grids;
+using namespace orv::test::windows;
 
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(20);
-
-template <class T>
-T* FindById(wxWindow* window, int id) {
-  if (window->GetId() == id)
-    if (auto* found = dynamic_cast<T*>(window)) return found;
-  for (wxWindow* child : window->GetChildren())
-    if (T* found = FindById<T>(child, id)) return found;
-  return nullptr;
-}
-
-wxDialog* ShownDialog(const wxString& title) {
-  for (wxWindow* top : wxTopLevelWindows)
-    if (auto* dialog = dynamic_cast<wxDialog*>(top))
-      if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
-  return nullptr;
-}
 
 // A left click a few pixels inside the right edge of a body cell, where its buttons are.
 void ClickCellButton(wxGrid* grid, int row, int col) {

@@ -24,20 +24,12 @@
 #include "shared/Messages.h"
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"
-#include "tests/probe/ProbeHarness.h"
+#include "tests/e2e/road/RoadWindows.h"
+#include "tests/plugin/view/ViewStage.h"
 
-namespace fs = std::filesystem;
+using orv::test::windows::FindById;
 
 namespace {
-
-template <class T>
-T* FindById(wxWindow* window, int id) {
-  if (window->GetId() == id)
-    if (auto* found = dynamic_cast<T*>(window)) return found;
-  for (wxWindow* child : window->GetChildren())
-    if (T* found = FindById<T>(child, id)) return found;
-  return nullptr;
-}
 
 wxDialog* OrderDialog() {
   for (wxWindow* top : wxTopLevelWindows)
@@ -49,29 +41,14 @@ wxDialog* OrderDialog() {
 class OrderPopupDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    orv::test::EnsureWxApp();
-    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/config").c_str(), 1);
-    fs::create_directories(fs::path(dir_.Path()) / "Settings");
-    fs::copy_file(fs::path(ORV_BINARY_DIR) / "seed" / "app-settings.db",
-                  dir_.Path() + "/Settings/app-settings.db");
-    const std::wstring program(dir_.Path().begin(), dir_.Path().end());
-    std::wcscpy(folders_.szExeFolder, (program + L"/").c_str());
-    std::wcscpy(run_.szDataFolder, (program + L"/data").c_str());
-    std::wcscpy(run_.szCompanyKey, L"OrvTest");
-    block_.pRunSetting = &run_;
-    block_.pLoginInfo = &login_;
-    block_.pSearchCond = &folders_;
+    stage_.Prepare();
     first_.label = L"1111-2222";
     second_.label = L"3333-4444";
     orv::win::ScriptMessageBoxes({});
     // The plug-in's start-up installs the maker; the view makes the dialog with its others.
     InstallOrderPopupMaker();
-    GfxSetEmbededViewsCfgDataPtr(&block_);
-    view_ = dynamic_cast<CPelomarView*>(
-        GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(), RECT{0, 0, 800, 600},
-                             orv::test::HiddenFrame(), 0xE901, WS_CHILD, &block_));
+    view_ = stage_.CreateView();
     ASSERT_NE(view_, nullptr);
-    GfxSendMessageToWnd(view_, WM_INITIALUPDATE);
     CPelomarEngine& e = view_->Engine();
     orv::win::CSingleLock lock(&e.ViewLock(), TRUE);
     e.Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, '1', 0, 70000, 0, 0);
@@ -102,11 +79,7 @@ class OrderPopupDlgTest : public ::testing::Test {
     return box ? box->GetValue().ToStdWstring() : L"<none>";
   }
 
-  orv::test::TempDir dir_;
-  SharedWnds_s block_;
-  app_run_setting_s run_;
-  login_info_s login_;
-  search_condition_s folders_;
+  orv::test::ViewStage stage_;
   CPelomarView* view_ = nullptr;
   group_info_s first_;
   group_info_s second_;
