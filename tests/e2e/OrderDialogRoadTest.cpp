@@ -18,6 +18,7 @@
 
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -106,6 +107,14 @@ TEST(OrderDialogRoad, ABuyFromTheDialogReachesTheBrokerOnce) {
   EXPECT_TRUE(wait([&] {
     return road.FilesEndingWith("_app_log.csv").find("주문 결과[성공]") != std::string::npos;
   })) << "the result line is not in the application log";
+  // The user was asked first and told the outcome (the host shows the plug-in's boxes).
+  bool asked = false, told = false;
+  for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls()) {
+    asked |= call.caption == "QUESTION" && call.text.find("매수 주문 할까요?") != std::string::npos;
+    told |= call.caption == "INFORMATION" && call.text.find("주문 결과[성공]") != std::string::npos;
+  }
+  EXPECT_TRUE(asked) << "no question before the order";
+  EXPECT_TRUE(told) << "no outcome box";
   // Nothing goes out again.
   orv::test::PumpEvents(3000);
   EXPECT_EQ(broker.OrdersReceived(), ordersBefore + 1);
