@@ -59,7 +59,8 @@ void COrderSender::Deliver(Done done, const UserOrderReply_s& reply) {
 }
 
 void COrderSender::Run() {
-  CURL* curl = curl_easy_init();
+  // The HTTP handle is made with the first order: most runs place none.
+  CURL* curl = nullptr;
   for (;;) {
     Job job;
     {
@@ -69,6 +70,7 @@ void COrderSender::Run() {
       job = std::move(m_jobs.front());
       m_jobs.pop_front();
     }
+    if (!curl) curl = curl_easy_init();
     const UserOrderReply_s reply = Place(curl, job.order);
     Deliver(std::move(job.done), reply);
   }
