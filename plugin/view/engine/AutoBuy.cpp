@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/stocklib/StockCalc.h"
@@ -12,31 +13,50 @@
 namespace {
 constexpr DWORD kAutoBuyPassPauseMs = 500;
 
-// The envelope of one series into the stock's line arrays; answers the calculation's result.
-int32_t ComputeEnvelope(StockSeries_s& series, int period, double width) {
+// A series' closes with its envelope lines, computed outside the view lock.
+struct SeriesWork {
+  std::vector<double> close, upper, middle, lower;
+  int32_t result = 0;
+};
+
+// The closes of a series (the view lock held).
+SeriesWork CopyCloses(const StockSeries_s& series) {
+  SeriesWork work;
   const int count = std::min<int>(series.count, static_cast<int>(series.close.size()));
-  if (count <= 0) return series.env_state;
-  if (static_cast<int>(series.env_upper.size()) < count) {
-    series.env_upper.assign(count, 0.0);
-    series.env_middle.assign(count, 0.0);
-    series.env_lower.assign(count, 0.0);
-  }
-  series.env_state =
-      GfxCalcEnvelope_FullOutput3(series.close.data(), count, period, width,
-                                  series.env_upper.data(), series.env_middle.data(),
-                                  series.env_lower.data(), count);
-  return series.env_state;
+  work.close.assign(series.close.begin(), series.close.begin() + std::max(count, 0));
+  work.result = series.env_state;
+  return work;
 }
 
-SignalSeries_s SeriesView(const StockSeries_s& series) {
+void ComputeEnvelope(SeriesWork& work, int period, double width) {
+  const int count = static_cast<int>(work.close.size());
+  if (count <= 0) return;
+  work.upper.assign(count, 0.0);
+  work.middle.assign(count, 0.0);
+  work.lower.assign(count, 0.0);
+  work.result = GfxCalcEnvelope_FullOutput3(work.close.data(), count, period, width,
+                                            work.upper.data(), work.middle.data(),
+                                            work.lower.data(), count);
+}
+
+// The envelope into the stock's series (the view lock held).
+void StoreEnvelope(StockSeries_s& series, const SeriesWork& work) {
+  series.env_state = work.result;
+  if (work.upper.empty()) return;
+  series.env_upper = work.upper;
+  series.env_middle = work.middle;
+  series.env_lower = work.lower;
+}
+
+SignalSeries_s SeriesView(const SeriesWork& work) {
   SignalSeries_s view;
-  view.count = std::min<int>(series.count, static_cast<int>(series.close.size()));
-  view.close = series.close.data();
-  const bool lines = static_cast<int>(series.env_upper.size()) >= view.count;
-  view.env_upper = lines ? series.env_upper.data() : nullptr;
-  view.env_middle = lines ? series.env_middle.data() : nullptr;
-  view.env_lower = lines ? series.env_lower.data() : nullptr;
-  view.env_result = series.env_state;
+  view.count = static_cast<int32_t>(work.close.size());
+  view.close = work.close.data();
+  const bool lines = !work.upper.empty();
+  view.env_upper = lines ? work.upper.data() : nullptr;
+  view.env_middle = lines ? work.middle.data() : nullptr;
+  view.env_lower = lines ? work.lower.data() : nullptr;
+  view.env_result = work.result;
   return view;
 }
 }  // namespace
@@ -77,24 +97,44 @@ int CPelomarEngine::RunAutoBuyPass(CURL* /*curl*/, StockViewMap& list) {
     if (!IsRunning() || !AutoBuyOn()) break;
     if (!stock || stock->name.empty()) continue;
     if (m_signals.HasBuySignal()) {
-      stock->day.env_state =
-          ComputeEnvelope(stock->day, options.env_day_period, options.env_day_width);
-      stock->minute.env_state =
-          ComputeEnvelope(stock->minute, options.env_minute_period, options.env_minute_width);
+      // The price data is copied into the pass's own analysis block under the lock (the chart
+      // and quote workers write the same records); the module works on the copy.
+      SeriesWork day, minute;
       SignalAnalysis_s analysis;
-      analysis.day = SeriesView(stock->day);
-      analysis.minute = SeriesView(stock->minute);
-      analysis.cur_price = stock->cur_price;
-      analysis.open_price = stock->open_price;
-      analysis.high_price = stock->high_price;
-      analysis.low_price = stock->low_price;
-      analysis.change_rate = stock->change_rate;
+      std::wstring code, name;
+      uint8_t autoBuy = 0;
+      double price2 = 0;
+      double price3 = 0;
+      {
+        orv::win::CSingleLock lock(&m_viewLock, TRUE);
+        day = CopyCloses(stock->day);
+        minute = CopyCloses(stock->minute);
+        analysis.cur_price = stock->cur_price;
+        analysis.open_price = stock->open_price;
+        analysis.high_price = stock->high_price;
+        analysis.low_price = stock->low_price;
+        analysis.change_rate = stock->change_rate;
+        code = stock->code;
+        name = stock->name;
+        autoBuy = stock->auto_buy;
+        price2 = stock->second_price;
+        price3 = stock->open_price;
+      }
+      ComputeEnvelope(day, options.env_day_period, options.env_day_width);
+      ComputeEnvelope(minute, options.env_minute_period, options.env_minute_width);
+      analysis.day = SeriesView(day);
+      analysis.minute = SeriesView(minute);
       int signal = 0;
       double score = 0;
       double second = 0;
-      if (m_signals.CalcBuySignal(position, stock->code, stock->name.c_str(), options, analysis,
-                                  stock->cur_price, stock->second_price, stock->open_price,
-                                  stock->auto_buy, &signal, &score, &second)) {
+      const bool answered =
+          m_signals.CalcBuySignal(position, code.c_str(), name.c_str(), options, analysis,
+                                  analysis.cur_price, price2, price3, autoBuy, &signal, &score,
+                                  &second);
+      orv::win::CSingleLock lock(&m_viewLock, TRUE);
+      StoreEnvelope(stock->day, day);
+      StoreEnvelope(stock->minute, minute);
+      if (answered) {
         stock->signal_score = score;
         stock->secondary_score = second;
         if (signal == 1) candidates.push_back({stock, score});
