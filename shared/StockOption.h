@@ -57,6 +57,7 @@ struct stock_option_s {
   int32_t step_hold_ms = 300000;
   int32_t close_out_time = 1530;
   double per_order_limit = 500000.0;
+  double split_buy_amount_won = 0;  // one part of a split buy (10,000-won units x 10,000); 0: none
   double auto_buy_limit = 50.0;
   uint8_t close_out_mode = 0;
   int32_t stop_loss_rate = -100;

@@ -17,6 +17,7 @@
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -85,6 +86,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   }
   if (wndId != kViewWndId) return 0;
 
+  // The real windows of the view's child roles replace their null objects.
+  InstallOrderPopupMaker();
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,

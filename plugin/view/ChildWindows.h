@@ -53,6 +53,11 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
                               const wchar_t* account2, uint32_t columnFlags, login_info_s* login) {}
   virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}
   virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
+  // Fills the order form for the stock of (market, code) (empty code: none): account label
+  // (empty: as it is), side, quantity, credit kind, loan date; with showPages the stock's
+  // pages are loaded.
+  virtual void SetOrderForm(int market, const std::wstring& account, const std::wstring& code,
+                            int side, double quantity, int credit, int loanDate, int showPages) {}
 };
 
 // The account-password dialog (CMyAccountInfoDlg).

@@ -315,6 +315,8 @@ CPelomarView::CPelomarView()
   m_hooks.requestStockSelect = [this](const wchar_t* code, int how) {
     RequestStockSelect(0, code, how);
   };
+  m_hooks.setOrderForm = [this](int side, uint8_t market, const wchar_t* code, double quantity,
+                                double price) { OpenOrderPopup(side, market, code, quantity, price); };
 }
 
 CPelomarView::~CPelomarView() {

@@ -19,6 +19,7 @@
 #include "plugin/view/ChildWindows.h"
 #include "plugin/view/StockRecord.h"
 #include "plugin/view/ViewLayout.h"
+#include "plugin/view/engine/OrderSender.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
 class wxTimer;
@@ -400,6 +401,47 @@ class CPelomarView : public CDbBaseNormalView {
   // Answers 1 when it started, 2 when stopped, 0 when nothing changed.
   int StartCodeUpdateThread(bool ask);
   void ApplyStockOptions(bool refreshCombo);
+
+  // --- Orders of the order dialogs (ViewServices.cpp; user-interface thread) ---
+  // A stock as the dialogs see it: a copy taken under the view lock.
+  struct OrderStock_s {
+    bool found = false;
+    uint8_t market = 0;
+    std::wstring code;
+    std::wstring name;
+    double price = 0;
+  };
+  // The stock of a code in the market, else the stock whose name is or starts with the text.
+  OrderStock_s FindOrderStock(int market, const std::wstring& text);
+  // The stock's current price (0 when the market lists no such code).
+  double StockPriceOf(int market, const std::wstring& code);
+  // The labels of the accounts, in the account map's order.
+  std::vector<std::wstring> AccountLabels();
+  bool HasAccount(const std::wstring& label);
+  // Sends an order for the stock from the order worker; `done` gets the reply on this thread.
+  // -1 without a stock (or while the workers do not run): nothing is sent, `done` not called.
+  int PlaceOrderForStock(const OrderStock_s& stock, UserOrder_s order,
+                         std::function<void(const UserOrderReply_s&)> done);
+  // Finds the stock by code (the order's market first, then any market) and sends the order
+  // for it; false when no market lists the code (nothing is sent).
+  bool PlaceOrderByCode(const std::wstring& code, UserOrder_s order,
+                        std::function<void(const UserOrderReply_s&)> done);
+  // Opens the order dialog for the stock of (market, code) with the side, quantity and price;
+  // without such a stock tells the user to choose one.
+  void OpenOrderPopup(int side, uint8_t market, const wchar_t* code, double quantity,
+                      double price);
+  bool PriceSimulationRunning() const;
+  void StopPriceSimulation();
+  // The amount of one part of a split buy in won; 0: none.
+  double SplitBuyAmountWon() const;
+  int AgencyIndex() const { return m_agencyIndex; }
+  // The portal page and the members' comment page of a stock (empty when not available).
+  void StockPageUrls(int market, const std::wstring& code, std::wstring* portal,
+                     std::wstring* comments);
+  // The order dialog's help page in the host ("도움말").
+  void OpenOrderHelpPage();
+  // The AI analyses the user has left (0 before a login).
+  int AiAnalysesLeft() const;
 
   // Interface switches kept in "Settings".
   int m_showProfitStepCol = 0;

@@ -5,8 +5,13 @@
 #include <wx/timer.h>
 
 #include "platform/support/TextConv.h"
+#include "plugin/view/engine/TextFormat.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/WebPages.h"
+#include "plugin/community/WebText.h"
+#include "platform/support/HttpForm.h"
+#include "shared/AppRunSetting.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/LoginInfo.h"
 
@@ -179,3 +184,133 @@ void CPelomarView::ApplyStockOptions(bool refreshCombo) {
   m_splitIntervalMs = options.split_sell_interval * 1000;
   if (refreshCombo) UpdateUiModeVisibility(nullptr, true);
 }
+
+// ---------------------------------------------------------------------------------------
+// Orders of the order dialogs: lookups copy under the view lock; orders go out from the
+// engine's order worker and their replies come back here through the dispatcher.
+
+CPelomarView::OrderStock_s CPelomarView::FindOrderStock(int market, const std::wstring& text) {
+  OrderStock_s out;
+  if (text.empty()) return out;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  CStockLists& lists = m_engine->Stocks();
+  const uint8_t kind = static_cast<uint8_t>(market > 0 ? market : 1);
+  Stock_s* stock = lists.FindStockByCode(kind, text.c_str(), nullptr, true, nullptr);
+  if (!stock) {
+    Stock_s* named = lists.FindStockByName(text.c_str(), nullptr, 0);
+    if (named && named->market == kind) stock = named;
+  }
+  if (!stock) return out;
+  out.found = true;
+  out.market = stock->market;
+  out.code = stock->code;
+  out.name = stock->name;
+  out.price = stock->cur_price;
+  return out;
+}
+
+double CPelomarView::StockPriceOf(int market, const std::wstring& code) {
+  if (code.empty()) return 0;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  Stock_s* stock = m_engine->Stocks().FindStockByCode(static_cast<uint8_t>(market), code.c_str(),
+                                                      nullptr, false, nullptr);
+  return stock ? stock->cur_price : 0;
+}
+
+std::vector<std::wstring> CPelomarView::AccountLabels() {
+  std::vector<std::wstring> labels;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  for (const auto& entry : m_engine->Accounts())
+    if (entry.second) labels.push_back(entry.first);
+  return labels;
+}
+
+bool CPelomarView::HasAccount(const std::wstring& label) {
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  return m_engine->FindAccount(label.c_str()) != nullptr;
+}
+
+int CPelomarView::PlaceOrderForStock(const OrderStock_s& stock, UserOrder_s order,
+                                     std::function<void(const UserOrderReply_s&)> done) {
+  if (!stock.found || stock.code.empty()) return -1;
+  COrderSender* sender = m_engine->OrderSender();
+  if (!sender) return -1;
+  order.market = stock.market;
+  order.code = stock.code;
+  return sender->Send(order, std::move(done)) ? 0 : -1;
+}
+
+bool CPelomarView::PlaceOrderByCode(const std::wstring& code, UserOrder_s order,
+                                    std::function<void(const UserOrderReply_s&)> done) {
+  OrderStock_s stock;
+  {
+    orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+    CStockLists& lists = m_engine->Stocks();
+    Stock_s* found = lists.FindStockByCode(static_cast<uint8_t>(order.market), code.c_str(),
+                                           nullptr, true, nullptr);
+    for (uint8_t market : {kMarketDomestic, kMarketOverseas, kMarketThird, kMarketCoin,
+                           kMarketCoinBtc}) {
+      if (found) break;
+      found = lists.FindStockByCode(market, code.c_str(), nullptr, true, nullptr);
+    }
+    if (!found) return false;
+    stock.found = true;
+    stock.market = found->market;
+    stock.code = found->code;
+    stock.name = found->name;
+    stock.price = found->cur_price;
+  }
+  return PlaceOrderForStock(stock, std::move(order), std::move(done)) == 0;
+}
+
+void CPelomarView::OpenOrderPopup(int side, uint8_t market, const wchar_t* code, double quantity,
+                                  double) {
+  const OrderStock_s stock = FindOrderStock(market, code ? code : L"");
+  if (!stock.found) {
+    orv::win::MessageBox("종목을 선택해 주세요", "ERROR", MB_OK | MB_ICONERROR);
+    return;
+  }
+  SetCurStock(stock.market, stock.code);
+  if (!m_orderPopup) return;
+  m_orderPopup->SetOrderForm(stock.market, L"", stock.code, side, quantity, 1, 0, 1);
+  ShowOrderPopup(true, false);
+}
+
+bool CPelomarView::PriceSimulationRunning() const {
+  return m_engine->m_simulationRunning.load() != 0;
+}
+
+void CPelomarView::StopPriceSimulation() { m_engine->m_simulationRunning.store(0); }
+
+double CPelomarView::SplitBuyAmountWon() const {
+  return m_engine->Options().split_buy_amount_won;
+}
+
+void CPelomarView::StockPageUrls(int market, const std::wstring& code, std::wstring* portal,
+                                 std::wstring* comments) {
+  if (portal) portal->clear();
+  if (comments) comments->clear();
+  if (!m_webPages) return;
+  if (comments) m_webPages->MakeAiCommentUrl(comments);
+  if (!portal) return;
+  std::string url, urlNoSuffix, suffix;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  Stock_s* stock = m_engine->Stocks().FindStockByCode(static_cast<uint8_t>(market), code.c_str(),
+                                                      nullptr, false, nullptr);
+  if (stock) m_webPages->MakeStockPageUrls(stock, &url, &urlNoSuffix, &suffix, portal);
+}
+
+void CPelomarView::OpenOrderHelpPage() {
+  if (!m_pRunSetting) return;
+  const app_run_setting_s& run = *m_pRunSetting;
+  const std::string script = MakeScriptUrl(run, L"bbs/list");
+  if (script.empty()) return;
+  const std::string url = StrPrintf(
+      "%s?co=%d&agc=%d&ct=10&bcd=%s&gdp=%d&deployer=%d&apk=%s&uidx=%d&b2b=stock&tk=%s",
+      script.c_str(), run.nCompanyNo, m_agencyIndex, "manual", run.nGdp, run.nDeployer,
+      StrUrlEncodeA(WideToUtf8(run.szWebApiKey)).c_str(), m_pLoginInfo ? m_pLoginInfo->nUserIdx : 0,
+      m_pLoginInfo ? StrUrlEncodeA(m_pLoginInfo->szToken).c_str() : "");
+  SendNotifyMsgToMainFrame(16, 0, 0.0, 0.0, L"도움말", Utf8ToWide(url).c_str());
+}
+
+int CPelomarView::AiAnalysesLeft() const { return m_pLoginInfo ? m_pLoginInfo->nGptRemain : 0; }

@@ -9,6 +9,7 @@
 #include "platform/win/Clock.h"
 #include "plugin/community/CafeService.h"
 #include "plugin/community/HoldingsSyncWorker.h"
+#include "plugin/view/engine/OrderSender.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "plugin/view/engine/TradingOptions.h"
 
@@ -101,6 +102,7 @@ int CPelomarEngine::StartWorkerThreads() {
     }
   }
   StartHoldingsSync();
+  StartOrderSender();
   return started;
 }
 
@@ -142,6 +144,7 @@ bool CPelomarEngine::JoinWorkers() {
   const bool allEnded = threads.empty() || orv::win::JoinAll(threads, kStopWaitMs);
   for (auto& t : m_workers) t.reset();
   StopHoldingsSync();
+  StopOrderSender();
   // A worker that is still out keeps the abort on, so its transfer cannot go on either.
   if (allEnded) m_abortTransfers.store(0);
   return allEnded;

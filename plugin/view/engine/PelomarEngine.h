@@ -33,6 +33,7 @@
 struct sqlite3;
 class CStockAgentBase;
 class CHoldingsSyncWorker;
+class COrderSender;
 class CWebSocketQuoteThread;
 class CCafeService;
 struct login_info_s;
@@ -553,6 +554,9 @@ class CPelomarEngine {
 
   // The holdings-sync worker (started and stopped with the others); null while stopped.
   CHoldingsSyncWorker* HoldingsSync() const { return m_holdingsSync.get(); }
+  // The worker of the order dialogs' orders (OrderSender.cpp; started and stopped with the
+  // others); null before the first start.
+  COrderSender* OrderSender() const { return m_orderSender.get(); }
 
   // --- Cafe (CafeWorker.cpp; the cafe worker) ---
   // The cafe downloads and the cafe data they keep; the tick wakes them, the cafe worker runs
@@ -783,6 +787,9 @@ class CPelomarEngine {
   void RefreshQuoteStream();
   void StartHoldingsSync();
   void StopHoldingsSync();
+  void StartOrderSender();
+  void StopOrderSender();
+  std::unique_ptr<COrderSender> m_orderSender;
   std::unique_ptr<CCafeService> MakeCafeService();
 
   // Declared first: the stock lists keep a reference to it, and it outlives all users.

@@ -29,6 +29,7 @@
 #include "shared/SharedWnds.h"
 #include "tests/peers/ExchangePeer.h"
 #include "tests/peers/TestCa.h"
+#include "tests/plugin/view/ViewStage.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace fs = std::filesystem;
@@ -53,28 +54,13 @@ struct NoticePanel : CPelomarOrderWindow {
 class ViewLoginServicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    orv::test::EnsureWxApp();
-    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/config").c_str(), 1);
-    fs::create_directories(fs::path(dir_.Path()) / "Settings");
-    fs::copy_file(fs::path(ORV_BINARY_DIR) / "seed" / "app-settings.db",
-                  dir_.Path() + "/Settings/app-settings.db");
-    const std::wstring program(dir_.Path().begin(), dir_.Path().end());
-    std::wcscpy(folders_.szExeFolder, (program + L"/").c_str());
-    std::wcscpy(run_.szDataFolder, (program + L"/data").c_str());
-    std::wcscpy(run_.szCompanyKey, L"OrvTest");
+    stage_.Prepare();
     // Web requests fail at once: nothing listens there.
     std::snprintf(run_.szWebApiBase, sizeof run_.szWebApiBase, "http://127.0.0.1:1");
-    block_.pRunSetting = &run_;
-    block_.pLoginInfo = &login_;
-    block_.pSearchCond = &folders_;
     ChildMakers().orderPanel = [](CPelomarView&) { return std::make_unique<NoticePanel>(); };
     Panel() = PanelTexts{};
-    GfxSetEmbededViewsCfgDataPtr(&block_);
-    view_ = dynamic_cast<CPelomarView*>(
-        GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(), RECT{0, 0, 800, 600},
-                             orv::test::HiddenFrame(), 0xE901, WS_CHILD, &block_));
+    view_ = stage_.CreateView();
     ASSERT_NE(view_, nullptr);
-    GfxSendMessageToWnd(view_, WM_INITIALUPDATE);
     ASSERT_NE(view_->LoginEngine(), nullptr);
   }
   void TearDown() override {
@@ -112,11 +98,12 @@ class ViewLoginServicesTest : public ::testing::Test {
                                              nullptr);
   }
 
-  orv::test::TempDir dir_;
-  SharedWnds_s block_;
-  app_run_setting_s run_;
-  login_info_s login_;
-  search_condition_s folders_;
+  orv::test::ViewStage stage_;
+  orv::test::TempDir& dir_ = stage_.dir;
+  SharedWnds_s& block_ = stage_.block;
+  app_run_setting_s& run_ = stage_.run;
+  login_info_s& login_ = stage_.login;
+  search_condition_s& folders_ = stage_.folders;
   CPelomarView* view_ = nullptr;
 };
 
