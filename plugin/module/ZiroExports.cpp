@@ -15,6 +15,7 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "platform/ui/Dispatcher.h"
+#include "plugin/settings/StockCfgDlg.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -78,6 +79,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   if (wndId != kViewWndId) return 0;
 
   const RECT area = rect ? *rect : RECT{};
+  // The real child windows replace the view's null objects.
+  ChildMakers().settingsDialog = MakeStockCfgDlg;
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,
                            parent, id, WS_CHILD, block);
