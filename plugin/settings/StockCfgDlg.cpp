@@ -31,6 +31,8 @@ constexpr int kTabId = 3318;
 constexpr int kGridId = 365;
 constexpr int kBottomStrip = 30;
 constexpr int kCountLabelWidth = 80;
+constexpr int kIndentPixels = 22;
+constexpr int kValueColumnPixels = 320;
 
 const wchar_t kCaption[] = L"환경설정";
 const wchar_t kTabCaption[] = L"환경설정 및  자동매수 조건식 설정";
@@ -258,8 +260,10 @@ void CStockCfgDlg::RepositionControls() {
   const wxSize client = m_window->GetClientSize();
   m_tabs->SetSize(0, 0, client.x, std::max(0, client.y - kBottomStrip));
   m_saveButton->SetSize((client.x - 110) / 2, client.y - kBottomStrip, 110, kBottomStrip);
-  const int noticeWidth = std::max(0, client.x - kCountLabelWidth - 225);
-  m_notice->SetSize(225, 2, noticeWidth, 17);
+  // The notice stands right of the tab's caption, never over it.
+  const int noticeX = std::max(225, m_tabs->GetTextExtent(kTabCaption).x + 40);
+  const int noticeWidth = std::max(0, client.x - kCountLabelWidth - noticeX);
+  m_notice->SetSize(noticeX, 2, noticeWidth, 17);
   m_countLabel->SetSize(client.x - kCountLabelWidth, 2, kCountLabelWidth, 17);
   m_notice->Raise();
   m_countLabel->Raise();
@@ -340,8 +344,29 @@ void CStockCfgDlg::BuildSettingsGrid() {
     }
     if (row.hidden) property->Hide(true);
   }
-  m_grid->SetSplitterPosition(330);
   m_grid->Thaw();
+  FitToLabels();
+}
+
+void CStockCfgDlg::FitToLabels() {
+  // The label column takes the widest shown label whole (at least the 330 pixels the layout
+  // starts with); the dialog widens, within the screen, to keep a value column beside it.
+  int widest = 0;
+  for (const SettingsRow& row : m_rows) {
+    if (row.hidden) continue;
+    int depth = 0;
+    for (int p = row.parent; p >= 0; p = m_rows[static_cast<size_t>(p)].parent) ++depth;
+    widest = std::max(widest, m_grid->GetTextExtent(row.label).x + (depth + 1) * kIndentPixels);
+  }
+  const int splitter = std::max(330, widest);
+  const int screen = wxGetDisplaySize().x * 9 / 10;
+  const wxSize client = m_window->GetClientSize();
+  const int wanted = std::min(screen, splitter + kValueColumnPixels);
+  const int width = std::max(client.x, wanted);
+  if (client.x < wanted) m_window->SetClientSize(width, client.y);
+  // The grid's own width follows the notebook later; the dialog's tells it now (less the
+  // notebook's border and the scroll bar).
+  m_grid->SetSplitterPosition(std::min(splitter, width - 40 - kValueColumnPixels / 2));
 }
 
 void CStockCfgDlg::ShowDialog(wxWindow* owner, bool modal, bool reload, int) {

@@ -59,6 +59,7 @@ class CStockCfgDlg : public CPelomarSettingsDialog {
  private:
   class Window_;
   void RepositionControls();
+  void FitToLabels();
   void OnGridChanging(wxPropertyGridEvent& event);
   void OnGridChanged(wxPropertyGridEvent& event);
   void OnTimer();

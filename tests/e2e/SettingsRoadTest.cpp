@@ -116,6 +116,7 @@ TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
   interval = RowLabelled(grid, kHoldingsInterval);
   ASSERT_NE(interval, nullptr);
   EXPECT_EQ(interval->GetValue().GetLong(), 60000);
+  grid->EnsureVisible(interval);
   Screenshot("-restarted");
   EXPECT_TRUE(road.CloseWithYes(kStepBound));
 }
