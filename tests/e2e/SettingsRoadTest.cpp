@@ -13,6 +13,7 @@
 
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
 
 using orv::test::RoadHost;
@@ -85,7 +86,7 @@ TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
   Screenshot("-open");
 
   // The user picks "1분 간격으로 조회" and presses the save button; the plug-in's questions are
-  // answered with their first button (yes, then OK).
+  // answered with their first button (yes, then OK) by the program's scripted boxes.
   grid->SelectProperty(interval);
   ASSERT_TRUE(grid->ChangePropertyValue(interval, 60000L));
   EXPECT_EQ(interval->GetValueAsString(), wxString(L"1분 간격으로 조회"));
@@ -95,6 +96,11 @@ TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
   press.SetEventObject(save);
   save->GetEventHandler()->ProcessEvent(press);
   EXPECT_TRUE(wait([&] { return !dialog->IsShown(); })) << "the dialog stayed open after the save";
+  bool announced = false;
+  for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls())
+    announced = announced || (call.caption == "INFORMATION" &&
+                              call.text.rfind("설정이 저장 되었습니다.", 0) == 0);
+  EXPECT_TRUE(announced) << "the save was not announced";
 
   // Opened again, it shows the saved choice.
   PickSettingsCommand(road.Frame());
