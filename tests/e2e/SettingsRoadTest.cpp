@@ -15,8 +15,11 @@
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
 
 using orv::test::RoadHost;
+using orv::test::FindById;
+using orv::test::ShownDialog;
 
 namespace {
 
@@ -24,22 +27,6 @@ constexpr auto kStepBound = std::chrono::seconds(20);
 constexpr int kCommandMenuButton = 4510;
 constexpr int kSettingsCommand = 3386;
 const wchar_t kHoldingsInterval[] = L"A6. 보유 종목 조회 간격 (비트코인은 필수)";
-
-template <class T>
-T* FindById(wxWindow* window, int id) {
-  if (window->GetId() == id)
-    if (auto* found = dynamic_cast<T*>(window)) return found;
-  for (wxWindow* child : window->GetChildren())
-    if (T* found = FindById<T>(child, id)) return found;
-  return nullptr;
-}
-
-wxDialog* ShownDialog(const wxString& title) {
-  for (wxWindow* top : wxTopLevelWindows)
-    if (auto* dialog = dynamic_cast<wxDialog*>(top))
-      if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
-  return nullptr;
-}
 
 // The user picks "1. 환경 설정" from the command bar's menu.
 void PickSettingsCommand(CMainFrame* frame) {
