@@ -224,6 +224,9 @@ wxDialog* CStockCfgDlg::Window() const { return m_window.get(); }
 
 bool CStockCfgDlg::CreateFromTemplate(int, wxWindow* parent) {
   if (m_window) return true;
+  // A program that does not link the property grid itself loads it with the plug-in, after
+  // its start-up initialised the toolkit's modules: the grid's shared state is then made here.
+  if (!wxPGGlobalVars) wxPGGlobalVars = new wxPGGlobalVarsClass();
   auto* window = new Window_(*this, parent);
   m_window = window;
   window->SetClientSize(window->ConvertDialogToPixels(wxSize(368, 359)));
