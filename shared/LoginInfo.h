@@ -13,6 +13,7 @@ constexpr int LOGIN_CHECK_LEN = 64;
 constexpr int LOGIN_PHONE_LEN = 32;
 constexpr int LOGIN_GROUP_LEN = 256;
 constexpr int LOGIN_NICK_LEN = 30;
+constexpr int LOGIN_EMAIL_LEN = 50;
 
 struct login_info_s {
   // Company index (the first int32; sent as "co").
@@ -81,4 +82,6 @@ struct login_info_s {
   wchar_t szNickName[LOGIN_NICK_LEN] = {};
   // Agency value of the login record.
   int32_t nAgencyValue = 0;
+  // E-mail address (the settings dialog changes it with the nickname).
+  wchar_t szEmail[LOGIN_EMAIL_LEN] = {};
 };

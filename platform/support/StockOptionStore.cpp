@@ -18,7 +18,7 @@
 
 namespace {
 
-enum class FieldType { kByte, kInt, kDouble, kText };
+enum class FieldType { kByte, kInt, kUInt, kDouble, kText };
 
 // One stored field: its name in STOCK_CFG_VALUES and where it lives in the record.
 struct FieldRef {
@@ -50,9 +50,148 @@ void VisitAccountItems(stock_option_s& o, const FieldVisitor& visit) {
   VisitSlots("domestic", o.domestic, visit);
   VisitSlots("overseas", o.overseas, visit);
   VisitSlots("coin", o.coin, visit);
+  VisitSlots("europe", o.europe, visit);
+  visit({"acc.ai_key", FieldType::kText, o.ai_key, std::size(o.ai_key), true});
   visit({"acc.coin_on", FieldType::kByte, &o.coin_on, 0});
   visit({"acc.default_domestic_broker", FieldType::kByte, &o.default_domestic_broker, 0});
   visit({"acc.data_broker", FieldType::kByte, &o.data_broker, 0});
+}
+
+// The values the settings dialog edits beyond the engine's own.
+void VisitDialogValues(stock_option_s& o, const FieldVisitor& visit) {
+  auto d = [&](const char* n, double* p) { visit({n, FieldType::kDouble, p, 0}); };
+  auto i = [&](const char* n, int32_t* p) { visit({n, FieldType::kInt, p, 0}); };
+  auto b = [&](const char* n, uint8_t* p) { visit({n, FieldType::kByte, p, 0}); };
+  auto t = [&](const char* n, wchar_t* p, size_t len) { visit({n, FieldType::kText, p, len}); };
+  b("ai_on", &o.ai_on);
+  b("ai_engine", &o.ai_engine);
+  b("nxt_on", &o.nxt_on);
+  b("trend_broker", &o.trend_broker);
+  b("short_broker", &o.short_broker);
+  b("us_auto_switch", &o.us_auto_switch);
+  b("overseas_on", &o.overseas_on);
+  i("europe_switch_time", &o.europe_switch_time);
+  d("eur_rate", &o.eur_rate);
+  d("europe_fee", &o.europe_fee);
+  d("europe_fee2", &o.europe_fee2);
+  d("coin_fee", &o.coin_fee);
+  d("coin_fee_fraction", &o.coin_fee_fraction);
+  d("tax_fraction", &o.tax_fraction);
+  d("buy_fee_domestic_fraction", &o.buy_fee_domestic_fraction);
+  d("sell_fee_domestic_fraction", &o.sell_fee_domestic_fraction);
+  d("buy_fee_overseas_fraction", &o.buy_fee_overseas_fraction);
+  d("sell_fee_overseas_fraction", &o.sell_fee_overseas_fraction);
+  b("heuristic_on", &o.heuristic_on);
+  d("heuristic_rate", &o.heuristic_rate);
+  b("keep_auto_sell_on", &o.keep_auto_sell_on);
+  b("new_holding_stop_loss", &o.new_holding_stop_loss);
+  b("investor_realtime", &o.investor_realtime);
+  b("credit_sell_by_date", &o.credit_sell_by_date);
+  b("close_out_before_end", &o.close_out_before_end);
+  b("web_sync_seconds", &o.web_sync_seconds);
+  b("save_valuation", &o.save_valuation);
+  b("close_broker_popups", &o.close_broker_popups);
+  i("holdings_query_ms", &o.holdings_query_ms);
+  b("web_price_query", &o.web_price_query);
+  b("min_profit_auto_adjust", &o.min_profit_auto_adjust);
+  b("cafe_price_query", &o.cafe_price_query);
+  b("cafe_sell_sms", &o.cafe_sell_sms);
+  d("remainder_amount", &o.remainder_amount);
+  i("order_ban_amount", &o.order_ban_amount);
+  d("min_profit_stop_band", &o.min_profit_stop_band);
+  i("stop_after_profit", &o.stop_after_profit);
+  i("rebuy_start", &o.rebuy_start);
+  i("rebuy_end", &o.rebuy_end);
+  t("main_code", o.main_code, std::size(o.main_code));
+  t("sub_code", o.sub_code, std::size(o.sub_code));
+  b("compare_market", &o.compare_market);
+  b("hide_sold", &o.hide_sold);
+  b("chart_date_order", &o.chart_date_order);
+  i("stop_loss_lower_step", &o.stop_loss_lower_step);
+  i("hide_low_profit", &o.hide_low_profit);
+  b("expert_alert", &o.expert_alert);
+  b("fill_popup", &o.fill_popup);
+  b("fill_voice", &o.fill_voice);
+  b("save_trades_server", &o.save_trades_server);
+  b("comment_column", &o.comment_column);
+  b("other_account_watch", &o.other_account_watch);
+  b("watch_all_realtime", &o.watch_all_realtime);
+  b("investor_check_30s", &o.investor_check_30s);
+  b("credit_buy", &o.credit_buy);
+  b("write_log_file", &o.write_log_file);
+  b("held_stock_buy_rule", &o.held_stock_buy_rule);
+  b("auto_buy_scope", &o.auto_buy_scope);
+  b("reentry_buy", &o.reentry_buy);
+  i("auto_buy_rise_limit", &o.auto_buy_rise_limit);
+  i("auto_buy_min_rise", &o.auto_buy_min_rise);
+  i("auto_buy_max_rise", &o.auto_buy_max_rise);
+  i("auto_buy_ban_fall", &o.auto_buy_ban_fall);
+  i("auto_buy_delay_ms", &o.auto_buy_delay_ms);
+  b("auto_buy_kind", &o.auto_buy_kind);
+  b("auto_buy_match", &o.auto_buy_match);
+  i("split_buy_amount", &o.split_buy_amount);
+  d("split_buy_amount_won", &o.split_buy_amount_won);
+  i("split_buy_interval_ms", &o.split_buy_interval_ms);
+  i("auto_buy_max_stocks", &o.auto_buy_max_stocks);
+  i("per_stock_buy_limit", &o.per_stock_buy_limit);
+  i("daily_buy_limit", &o.daily_buy_limit);
+  i("no_quote_buy_qty", &o.no_quote_buy_qty);
+  b("kospi_only", &o.kospi_only);
+  b("minute_chart", &o.minute_chart);
+  b("minute_chart2", &o.minute_chart2);
+  b("search_mode", &o.search_mode);
+  visit({"module_flags", FieldType::kUInt, &o.module_flags, 0});
+  b("rsi_period", &o.rsi_period);
+  d("rsi_low", &o.rsi_low);
+  d("rsi_high", &o.rsi_high);
+  d("rsi_threshold", &o.rsi_threshold);
+  b("stoch_k", &o.stoch_k);
+  b("stoch_d", &o.stoch_d);
+  d("stoch_day_low", &o.stoch_day_low);
+  d("stoch_day_high", &o.stoch_day_high);
+  d("stoch_minute_low", &o.stoch_minute_low);
+  d("stoch_minute_high", &o.stoch_minute_high);
+  d("stoch_threshold", &o.stoch_threshold);
+  b("mfi_period", &o.mfi_period);
+  d("mfi_low", &o.mfi_low);
+  d("mfi_high", &o.mfi_high);
+  d("mfi_threshold", &o.mfi_threshold);
+  b("cci_period", &o.cci_period);
+  d("cci_day_low", &o.cci_day_low);
+  d("cci_day_high", &o.cci_day_high);
+  d("cci_minute_low", &o.cci_minute_low);
+  d("cci_minute_high", &o.cci_minute_high);
+  d("cci_threshold", &o.cci_threshold);
+  i("macd_short", &o.macd_short);
+  i("macd_long", &o.macd_long);
+  i("macd_signal", &o.macd_signal);
+  d("macd_low", &o.macd_low);
+  d("macd_high", &o.macd_high);
+  b("psar_period", &o.psar_period);
+  d("psar_low", &o.psar_low);
+  d("psar_high", &o.psar_high);
+  b("psar_day_level", &o.psar_day_level);
+  b("psar_minute_level", &o.psar_minute_level);
+  i("sell_start_time", &o.sell_start_time);
+  i("sell_end_time", &o.sell_end_time);
+  i("buy_start_time", &o.buy_start_time);
+  i("buy_end_time", &o.buy_end_time);
+  i("zone1_low", &o.zone1_low);
+  i("zone1_high", &o.zone1_high);
+  i("zone2_low", &o.zone2_low);
+  i("zone2_high", &o.zone2_high);
+  i("condition_restart_time", &o.condition_restart_time);
+  b("buy_condition_sets", &o.buy_condition_sets);
+  b("sell_condition_sets", &o.sell_condition_sets);
+  for (int k = 0; k < 4; ++k) {
+    const std::string n = std::to_string(k);
+    i(("buy_condition." + n).c_str(), &o.buy_condition[k]);
+    i(("buy_condition_limit." + n).c_str(), &o.buy_condition_limit[k]);
+    i(("buy_condition_start." + n).c_str(), &o.buy_condition_start[k]);
+    i(("buy_condition_end." + n).c_str(), &o.buy_condition_end[k]);
+  }
+  t("chosen_buy_conditions", o.chosen_buy_conditions, std::size(o.chosen_buy_conditions));
+  t("chosen_sell_conditions", o.chosen_sell_conditions, std::size(o.chosen_sell_conditions));
 }
 
 // Every field kept in STOCK_CFG_VALUES except the account items.
@@ -93,6 +232,7 @@ void VisitOptionValues(stock_option_s& o, const FieldVisitor& visit) {
   d("exchange_rate2", &o.exchange_rate2);
   b("sell_one_by_one", &o.sell_one_by_one);
   d("wide_step_factor", &o.wide_step_factor);
+  VisitDialogValues(o, visit);
 }
 
 // crypt_ver is 1 for a sealed value (Encryption.h), NULL for a value kept as text. Tables made
@@ -167,6 +307,8 @@ std::string FieldText(const FieldRef& f) {
       return std::to_string(*static_cast<uint8_t*>(f.ptr));
     case FieldType::kInt:
       return std::to_string(*static_cast<int32_t*>(f.ptr));
+    case FieldType::kUInt:
+      return std::to_string(*static_cast<uint32_t*>(f.ptr));
     case FieldType::kDouble:
       std::snprintf(buf, sizeof buf, "%.17g", *static_cast<double*>(f.ptr));
       return buf;
@@ -181,11 +323,14 @@ void SetFieldText(const FieldRef& f, const std::string& text) {
   char* end = nullptr;
   switch (f.type) {
     case FieldType::kByte:
-    case FieldType::kInt: {
+    case FieldType::kInt:
+    case FieldType::kUInt: {
       const long long v = std::strtoll(text.c_str(), &end, 10);
       if (text.empty() || *end) return;
       if (f.type == FieldType::kByte)
         *static_cast<uint8_t*>(f.ptr) = static_cast<uint8_t>(v);
+      else if (f.type == FieldType::kUInt)
+        *static_cast<uint32_t*>(f.ptr) = static_cast<uint32_t>(v);
       else
         *static_cast<int32_t*>(f.ptr) = static_cast<int32_t>(v);
       return;
@@ -203,7 +348,7 @@ void SetFieldText(const FieldRef& f, const std::string& text) {
 }
 
 int WriteValues(sqlite3* db, int appIdx, int siteIdx, stock_option_s& o,
-                void (*visitor)(stock_option_s&, const FieldVisitor&)) {
+                void (*visitor)(stock_option_s&, const FieldVisitor&), int* written = nullptr) {
   Statement st(db,
                "INSERT INTO STOCK_CFG_VALUES (app_idx, site_idx, name, value, crypt_ver) "
                "VALUES (?, ?, ?, ?, ?) ON CONFLICT(app_idx, site_idx, name) DO UPDATE SET "
@@ -232,7 +377,10 @@ int WriteValues(sqlite3* db, int appIdx, int siteIdx, stock_option_s& o,
     else
       sqlite3_bind_null(st.get(), 5);
     const int step = sqlite3_step(st.get());
-    if (step != SQLITE_DONE) rc = step;
+    if (step != SQLITE_DONE)
+      rc = step;
+    else if (written)
+      ++*written;
   });
   return rc;
 }
@@ -384,15 +532,19 @@ int GfxLoadStockOption(sqlite3* db, int appIdx, int siteIdx, stock_option_s* opt
 }
 
 int GfxSaveStockOption(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option,
-                       const wchar_t*, int*) {
+                       const wchar_t*, int* outLen) {
+  if (outLen) *outLen = 0;
   if (!db || !option) return SQLITE_MISUSE;
   stock_option_s copy = *option;
-  return InTransaction(db, [&] {
+  int written = 0;
+  const int result = InTransaction(db, [&] {
     int rc = WriteConfigRow(db, appIdx, siteIdx, copy);
-    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitOptionValues);
-    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitAccountItems);
+    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitOptionValues, &written);
+    if (rc == SQLITE_OK) rc = WriteValues(db, appIdx, siteIdx, copy, VisitAccountItems, &written);
     return rc;
   });
+  if (result == SQLITE_OK && outLen) *outLen = written;
+  return result;
 }
 
 int GfxSaveStockAccItemsInfo(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option) {

@@ -23,7 +23,8 @@ struct stock_option_s;
 int GfxLoadStockOption(sqlite3* db, int appIdx, int siteIdx, stock_option_s* option);
 
 // Writes the whole configuration (STOCK_CFG row and every named value) in one transaction.
-// `text` and `outLen` are accepted for the callers' argument lists and not used. Returns 0 on
+// `text` is accepted for the callers' argument lists and not used; `outLen`, when given,
+// receives the number of named values written (0 on failure). Returns 0 on
 // success, else the SQLite result code (8: the database is read-only; 23, SQLITE_AUTH: the keys
 // cannot be sealed, as the installation secret is missing); on failure nothing is written.
 int GfxSaveStockOption(sqlite3* db, int appIdx, int siteIdx, const stock_option_s* option,

@@ -18,6 +18,7 @@
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
+#include "plugin/settings/StockCfgDlg.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -88,6 +89,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();
+  ChildMakers().settingsDialog = MakeStockCfgDlg;
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,

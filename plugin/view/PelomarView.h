@@ -128,6 +128,8 @@ class CPelomarView : public CDbBaseNormalView {
 
   // --- What other parts read ---
   CPelomarEngine& Engine() { return *m_engine; }
+  login_info_s* LoginInfo() const { return m_pLoginInfo; }
+  app_run_setting_s* RunSetting() const { return m_pRunSetting; }
   // The user login; null before the start-up or without a host block.
   CPelomarLoginEngine* LoginEngine() const { return m_loginEngine.get(); }
   uint32_t ViewState() const { return m_viewState; }

@@ -139,6 +139,7 @@ void CPelomarView::ShowStockCfgDlg(bool show, bool reload) {
   // The dialog offers 10 to 20 seconds between split orders.
   if (options.split_sell_interval < 5) options.split_sell_interval = 10;
   if (options.split_sell_interval > 20) options.split_sell_interval = 20;
+  options.buy_condition_sets = options.sell_condition_sets = 0;
   if (show)
     m_settingsDialog->ShowDialog(this, false, true, 0);
   else

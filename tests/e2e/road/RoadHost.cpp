@@ -183,6 +183,17 @@ bool RoadHost::CloseWithYes(Clock::duration bound) {
   return true;
 }
 
+bool RoadHost::Restart(std::string* error) {
+  if (started_) {
+    app_->ExitInstance();
+    PumpEvents(50);
+    started_ = false;
+  }
+  windows_ = HostWindows{};
+  app_.reset();
+  return StartHost(error);
+}
+
 std::vector<RecordedRequest> RoadHost::BrokerRequests(const std::string& path) const {
   std::vector<RecordedRequest> out;
   for (RecordedRequest& r : sandbox_->Broker().Http().Requests())

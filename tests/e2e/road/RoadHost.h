@@ -62,6 +62,8 @@ class RoadHost {
   // The user closes the main window and answers yes to the question; true when the window is
   // gone within `bound`.
   bool CloseWithYes(Clock::duration bound);
+  // After CloseWithYes: the host ends and starts again from the same program folder.
+  bool Restart(std::string* error);
 
   CVarqoMainApp& App() { return *app_; }
   CMainFrame* Frame() { return windows_.frame; }
