@@ -65,6 +65,8 @@ struct CafeStockValues_s {
   uint8_t manager = 0;  // the viewer manages the cafe
 };
 
+// The row points at a stock record of the window that shows it (the window's own copy of a
+// recommended stock, never the engine's), and the stock points back through its row slot.
 class CCafeStockRecord : public CStockGridRecord {
  public:
   enum Column {
