@@ -7,10 +7,12 @@
 #include <wx/app.h>
 #include <wx/frame.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ui/DbViewBase.h"
@@ -287,13 +289,19 @@ TEST_F(ViewLoginServicesTest, CafeDownloadsFillTheCafeDialogsGrids) {
   orv::ui::CMyReportCtrl& grid = grids.InterestGrid();
   std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
   for (int pass = 0; pass < 2; ++pass) {
-    engine.Cafe().Wake();
-    engine.Cafe().RunPass(curl.get());
-    // The results come to the grids through the view's user-interface thread.
-    for (int i = 0; i < 200 && grid.GetRecordCount() < 2; ++i) {
-      wxTheApp->ProcessPendingEvents();
-      wxYield();
-    }
+    // The results come to the grids through the view's user-interface thread. A pass the
+    // view's own cafe worker runs meanwhile (woken before the user was set) makes this one
+    // return at once, so the pass is asked again until the rows are there.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+      engine.Cafe().Wake();
+      engine.Cafe().RunPass(curl.get());
+      for (int i = 0; i < 10; ++i) {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    } while (grid.GetRecordCount() < 2 && std::chrono::steady_clock::now() < until);
     ASSERT_EQ(grid.GetRecordCount(), 2) << pass;
     EXPECT_EQ(grid.GetRecord(0)->GetItemCaption(CCafeStockRecord::kColCode), L"000660");
     EXPECT_EQ(grid.GetRecord(1)->GetItemCaption(CCafeStockRecord::kColName), L"삼성전자");
