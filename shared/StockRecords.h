@@ -129,6 +129,8 @@ struct Stock_s {
   int32_t own_state2 = 0;
   uint8_t cafe_approved = 0;
   int32_t cafe_index = 0;
+  int32_t cafe_state = 0;   // a further cafe value; 0 when none
+  double cafe_rates[2]{};   // two cafe values; -100.0 when none
 
   // Chart series and envelope lines: empty until a chart is stored (GfxSizeStockSeries).
   StockSeries_s day;

@@ -54,6 +54,10 @@ CCafeService::~CCafeService() = default;
 
 void CCafeService::SetWebLogin(CWebLogin* web) { m_web = web; }
 
+void CCafeService::SetDialogFiller(ICafeFiller* filler) {
+  m_dialog = filler ? filler : m_missingDialog.get();
+}
+
 void CCafeService::Wake() {
   CafeIdentity_s who;
   if (m_web) {
@@ -305,8 +309,7 @@ CCafeService::Download CCafeService::DownloadCafeRecItems(CURL* curl, const Cafe
   for (const CafeRecItem_s& item : items.items) {
     CafeRecStock_s stock;
     if (!m_host.markRecommendedStock ||
-        !m_host.markRecommendedStock(item.market, item.code.c_str(), approval, &stock.code,
-                                     &stock.name))
+        !m_host.markRecommendedStock(item.market, item.code.c_str(), approval, &stock))
       continue;
     stock.market = item.market;
     stock.approved = approval;

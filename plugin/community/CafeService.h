@@ -44,6 +44,8 @@ constexpr const char* kCafeBrowserUserAgent =
 // One recommended stock of the current cafe.
 struct CafeRecStock_s {
   uint8_t market = 0;
+  char marketLetter = 0;  // the master stock's market character
+  int8_t nation = 0;      // the master stock's nation byte
   std::wstring code;
   std::wstring name;
   uint8_t approved = 0;  // the reply's approval, as the stock's cafe-approved flag took it
@@ -104,9 +106,9 @@ struct CafeHostCalls_s {
   // Stocks in the master list (any thread).
   std::function<size_t()> masterStockCount;
   // The master stock of (market, narrow code) takes the approval as its cafe-approved flag;
-  // answers its wide code and name, false when the master list does not hold it (cafe worker).
-  std::function<bool(uint8_t market, const char* code, uint8_t approval, std::wstring* code_,
-                     std::wstring* name)>
+  // answers its wide code, name, market character and nation in *stock, false when the master
+  // list does not hold it (cafe worker).
+  std::function<bool(uint8_t market, const char* code, uint8_t approval, CafeRecStock_s* stock)>
       markRecommendedStock;
   // Runs a task on the user-interface thread, later and in posting order.
   std::function<void(std::function<void()>)> runOnUi;
@@ -144,6 +146,8 @@ class CCafeService {
   // The web login the requests take the user from (user-interface thread, before the workers
   // start); null: nobody can be signed in.
   void SetWebLogin(CWebLogin* web);
+  // The cafe dialog's filler (user-interface thread); null: the dialog is not there.
+  void SetDialogFiller(ICafeFiller* filler);
 
   // User-interface thread: takes the user's request values and wakes the worker.
   void Wake();

@@ -14,6 +14,7 @@
 
 class wxWindow;
 class CPelomarView;
+class CCafeDlgGrids;
 struct SharedWnds_s;
 struct login_info_s;
 struct stock_option_s;
@@ -85,8 +86,16 @@ class CPelomarChartDialog : public CPelomarChildDialog {
 // The cafe dialog (CCafeDlg).
 class CPelomarCafeDialog : public CPelomarChildDialog {
  public:
+  CPelomarCafeDialog();
+  ~CPelomarCafeDialog() override;
+  // The dialog's grids and cafe picker with their fillers: the cafe downloads fill them
+  // whether or not a window shows them.
+  CCafeDlgGrids& Grids() { return *m_grids; }
   // kind: 1 buy, 2 sell, 3 holding, 4 review, 5 market briefing.
   virtual void SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {}
+
+ private:
+  std::unique_ptr<CCafeDlgGrids> m_grids;
 };
 
 // The recommended-stock board (CStockMonDlg).

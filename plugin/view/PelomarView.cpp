@@ -20,6 +20,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
+#include "plugin/community/CafeDlgGrids.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
@@ -340,6 +341,8 @@ void CPelomarView::ReleaseViewData() {
   ClearStockRows();
   m_engine->ReleaseEngineData();
   m_stairWatchDialog.reset();
+  // The cafe downloads' results still on their way must not reach the freed grids.
+  m_engine->Cafe().SetDialogFiller(nullptr);
   m_cafeDialog.reset();
   m_stockBoard.reset();
   m_orderPanel.reset();
@@ -633,6 +636,11 @@ void CPelomarView::CreateChildDialogs() {
   if (create(m_chartDialog, makers.chartDialog, 3177)) m_chartDialog->HideDialog();
   if (create(m_tickListDialog, makers.tickListDialog, 3176)) m_tickListDialog->HideDialog();
   if (create(m_cafeDialog, makers.cafeDialog, 2254)) m_cafeDialog->CenterWindow();
+  if (m_cafeDialog) {
+    // The cafe downloads fill the dialog's grids from now on.
+    m_cafeDialog->Grids().SetScreenScale(Scale());
+    m_engine->Cafe().SetDialogFiller(&m_cafeDialog->Grids());
+  }
   if (create(m_stockBoard, makers.stockBoard, 2254)) m_stockBoard->CenterWindow();
 }
 

@@ -147,6 +147,7 @@ class CPelomarView : public CDbBaseNormalView {
     if (m_orderPanel) m_orderPanel->SetNoticeText(text ? text : L"");
   }
   CPelomarChildView* CafeDataView() const { return m_cafeDataView.get(); }
+  CPelomarCafeDialog* CafeDialog() const { return m_cafeDialog.get(); }
   CPelomarChildView* MonitoringView() const { return m_monitoringView.get(); }
   const SYSTEMTIME& QueryFrom() const { return m_queryFrom; }
   const SYSTEMTIME& QueryTo() const { return m_queryTo; }

@@ -14,13 +14,15 @@ std::unique_ptr<CCafeService> CPelomarEngine::MakeCafeService() {
   CafeHostCalls_s host;
   host.masterStockCount = [this] { return MasterStockCount(); };
   host.markRecommendedStock = [this](uint8_t market, const char* code, uint8_t approval,
-                                     std::wstring* wideCode, std::wstring* name) {
+                                     CafeRecStock_s* recStock) {
     orv::win::CSingleLock lock(&m_viewLock, TRUE);
     Stock_s* stock = m_stocks.FindMasterStockA(market, code);
     if (!stock) return false;
     stock->cafe_approved = approval;
-    *wideCode = stock->code;
-    *name = stock->name;
+    recStock->code = stock->code;
+    recStock->name = stock->name;
+    recStock->marketLetter = stock->market_letter;
+    recStock->nation = stock->nation;
     return true;
   };
   host.runOnUi = [this](std::function<void()> task) {

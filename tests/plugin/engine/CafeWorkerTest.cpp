@@ -13,7 +13,9 @@
 #include "platform/support/Encoding.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "plugin/community/CafeDlgGrids.h"
 #include "plugin/community/CafeService.h"
+#include "plugin/rows/CafeStockRecord.h"
 #include "tests/plugin/community/WebFixture.h"
 #include "tests/plugin/engine/EngineTestSupport.h"
 #include "tests/plugin/engine/FakeEngineWindow.h"
@@ -438,6 +440,48 @@ TEST_F(CafeWorker, TheTickWakesTheCafeWorkerOnlyForASignedInUserWithAMasterList)
   for (const std::wstring& line : window_.Logs())
     said += line.find(L"is not available") != std::wstring::npos;
   EXPECT_EQ(said, 2);
+}
+
+// The cafe dialog's grids as the downloads reach them: the master stocks of the cafe's
+// recommended items become rows, the same on every pass, names masked until approved.
+TEST_F(CafeWorker, DownloadsFillTheCafeDialogsGrids) {
+  WebServerCafe cafe = MakeCafe(7);
+  cafe.itemsApproved = 0;
+  peer.ServeCafes({MakeCafe(3), cafe});
+  login.nOwnCafeIdx = 7;
+  Master(L"005930")->market_letter = '1';  // as the broker's master list sets it
+  CCafeDlgGrids grids;
+  engine_.Cafe().SetDialogFiller(&grids);
+  auto rows = [&grids] {
+    std::vector<std::wstring> out;
+    orv::ui::CMyReportCtrl& grid = grids.InterestGrid();
+    for (int i = 0; i < grid.GetRecordCount(); ++i)
+      out.push_back(grid.GetRecord(i)->GetItemCaption(CCafeStockRecord::kColCode) + L" " +
+                    grid.GetRecord(i)->GetItemCaption(CCafeStockRecord::kColName));
+    return out;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    Pass();
+    EXPECT_EQ(rows(), (std::vector<std::wstring>{L"000660 ***", L"005930 ***"}));
+  }
+  EXPECT_EQ(grids.CurrentCafe(), 7);
+  EXPECT_EQ(grids.CafePicker().entries.ToText(), L"3:카페 3;7:카페 7;");
+  const Stock_s* master = Master(L"005930");
+  auto* row = static_cast<CCafeStockRecord*>(grids.InterestGrid().GetRecord(1));
+  EXPECT_EQ(row->GetOptionsValue(CCafeStockRecord::kColNation), master->nation);
+  EXPECT_EQ(row->GetItemCaption(CCafeStockRecord::kColMarket), L"1");
+  // The rows point at the dialog's own stock records, never at the master list's.
+  ASSERT_NE(row->GetStock(), nullptr);
+  EXPECT_NE(row->GetStock(), master);
+  EXPECT_EQ(master->row_refs[kRowSlotCafeInterest], nullptr);
+  EXPECT_EQ(row->GetStock()->row_refs[kRowSlotCafeInterest], row);
+
+  // Without the dialog the downloads reach the grids no more.
+  engine_.Cafe().SetDialogFiller(nullptr);
+  cafe.items.push_back({1, "035420", "NAVER"});
+  peer.ServeCafes({MakeCafe(3), cafe});
+  Pass();
+  EXPECT_EQ(grids.InterestGrid().GetRecordCount(), 2);
 }
 
 }  // namespace

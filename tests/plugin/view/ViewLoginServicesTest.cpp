@@ -2,13 +2,17 @@
 // table applied to the holdings rows, the stored login forgotten at a logout, and the web
 // login's notices in the order side panel.
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/frame.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ui/DbViewBase.h"
@@ -17,7 +21,10 @@
 #include "platform/ui/model/ReportItems.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
+#include "plugin/community/CafeDlgGrids.h"
+#include "plugin/community/CafeService.h"
 #include "plugin/community/WebLogin.h"
+#include "plugin/rows/CafeStockRecord.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/HoldingsGrid.h"
@@ -29,6 +36,7 @@
 #include "shared/SharedWnds.h"
 #include "tests/peers/ExchangePeer.h"
 #include "tests/peers/TestCa.h"
+#include "tests/peers/WebServerPeer.h"
 #include "tests/plugin/view/ViewStage.h"
 #include "tests/probe/ProbeHarness.h"
 
@@ -236,4 +244,55 @@ TEST_F(ViewLoginServicesTest, AnUnansweredServiceCheckShowsItsNoticeAndStateInTh
   EXPECT_EQ(Web().LoadServiceSettings(nullptr, 11, &login_, "app", L"user", nullptr, 0, 1, 1), 0);
   EXPECT_EQ(Panel().notice.rfind(L"※인증 체크중(0.H:0/", 0), 0u) << Panel().notice;
   EXPECT_EQ(Panel().state, L"확인중(1)");
+}
+
+// The signed-in user's cafe downloads reach the grids of the cafe dialog the view made: one
+// row per recommended master stock, the same rows on every pass.
+TEST_F(ViewLoginServicesTest, CafeDownloadsFillTheCafeDialogsGrids) {
+  orv::test::WebServerPeer peer;
+  ASSERT_TRUE(peer.Start());
+  peer.AddUser({"user7", 77, "tk-77", 0, "", ""});
+  orv::test::WebServerCafe cafe;
+  cafe.idx = 7;
+  cafe.title = "가치투자";
+  cafe.managerName = "매니저";
+  cafe.managerIdx = 500;
+  cafe.items = {{1, "005930", "삼성전자"}, {1, "000660", "SK하이닉스"}};
+  peer.ServeCafes({cafe});
+  std::snprintf(run_.szWebApiBase, sizeof run_.szWebApiBase, "%s", peer.BaseUrl().c_str());
+  CWebLogin& web = Web();
+  web.m_userId = L"user7";
+  web.m_userIdx = 77;
+  web.m_userToken = "tk-77";
+  web.BuildUserQueryParams();
+  login_.nUserIdx = 77;
+  login_.nOwnCafeIdx = 7;
+  CPelomarEngine& engine = view_->Engine();
+  engine.Stocks().AddMasterStock(kMarketDomestic, L"005930", L"삼성전자", 1, 0, 0, 0, 1000, 0, 0);
+  engine.Stocks().AddMasterStock(kMarketDomestic, L"000660", L"SK하이닉스", 1, 0, 0, 0, 1000, 0,
+                                 0);
+  ASSERT_NE(view_->CafeDialog(), nullptr);
+  CCafeDlgGrids& grids = view_->CafeDialog()->Grids();
+  orv::ui::CMyReportCtrl& grid = grids.InterestGrid();
+  std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+  for (int pass = 0; pass < 2; ++pass) {
+    // The results come to the grids through the view's user-interface thread. A pass the
+    // view's own cafe worker runs meanwhile (woken before the user was set) makes this one
+    // return at once, so the pass is asked again until the rows are there.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+      engine.Cafe().Wake();
+      engine.Cafe().RunPass(curl.get());
+      for (int i = 0; i < 10; ++i) {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    } while (grid.GetRecordCount() < 2 && std::chrono::steady_clock::now() < until);
+    ASSERT_EQ(grid.GetRecordCount(), 2) << pass;
+    EXPECT_EQ(grid.GetRecord(0)->GetItemCaption(CCafeStockRecord::kColCode), L"000660");
+    EXPECT_EQ(grid.GetRecord(1)->GetItemCaption(CCafeStockRecord::kColName), L"삼성전자");
+  }
+  EXPECT_EQ(grids.CurrentCafe(), 7);
+  EXPECT_EQ(grids.CafePicker().entries.ToText(), L"7:가치투자;");
 }

@@ -1,0 +1,172 @@
+#include "plugin/community/CafeDlgGrids.h"
+
+#include <cwchar>
+
+#include "plugin/rows/CafeStockRecord.h"
+#include "plugin/rows/GridConstraints.h"
+#include "shared/StockRecords.h"
+
+using orv::ui::CMyReportCtrl;
+using orv::ui::CMyReportRecordBase;
+
+namespace {
+
+// The name a row shows for a stock the user's membership does not open.
+constexpr const wchar_t* kMaskedName = L"***";
+// The "no value" of a stock's cafe rates.
+constexpr double kNoCafeRate = -100.0;
+
+constexpr int kFrozenColumns = 2;
+
+void InitGrid(CMyReportCtrl& grid, int id, const char* layout) {
+  grid.SetCtrlId(id);
+  grid.InitColumns(std::string_view(layout));
+  grid.FreezeColumns(kFrozenColumns);
+}
+
+// The row of `grid` that is `record`, found by address alone (a stale pointer is never read).
+CCafeStockRecord* FindGridRow(const CMyReportCtrl& grid, const void* record) {
+  if (!record) return nullptr;
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    CMyReportRecordBase* row = grid.GetRecord(i);
+    if (row == record) return dynamic_cast<CCafeStockRecord*>(row);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const CafeMap& cafes,
+                                   CafePicker_s* picker, int32_t select) {
+  if (picker) picker->entries.Clear();
+  bool found = false;
+  for (const auto& [index, cafe] : cafes) {
+    if (!cafe) continue;
+    if (options) options->constraints.Add(index, cafe->title);
+    if (picker) picker->entries.Add(index, cafe->title);
+    if (index == select) found = true;
+  }
+  const int32_t selected = found ? select : 0;
+  if (picker) picker->selected = selected;
+  return selected;
+}
+
+CCafeDlgGrids::CCafeDlgGrids() {
+  InitGrid(m_interestGrid, kCafeInterestGridId, kCafeInterestGridLayout);
+  InitGrid(m_expertGrid, kCafeExpertGridId, kCafeExpertGridLayout);
+  InitGrid(m_memberGrid, kCafeMemberGridId, kCafeMemberGridLayout);
+  for (CMyReportCtrl* grid : {&m_interestGrid, &m_expertGrid}) {
+    GfxFillTradeSideConstraints(grid->GetColumnEditOptions(CCafeStockRecord::kColTradeSide), 0, 1);
+    GfxFillNationConstraints(grid->GetColumnEditOptions(CCafeStockRecord::kColNation), 0, 1);
+  }
+  GfxFillBuyStateConstraints(m_interestGrid.GetColumnEditOptions(CCafeStockRecord::kColState), 0,
+                             1);
+  GfxFillMemberLevelConstraints(m_memberGrid.GetColumnEditOptions(5), 0, 1);
+}
+
+CCafeDlgGrids::~CCafeDlgGrids() {
+  // The stocks go with this object; no slot of theirs may point at a freed row meanwhile.
+  ClearRecGrids();
+}
+
+int32_t CCafeDlgGrids::FillCafeGroups(const CafeMap& cafes, int32_t select) {
+  orv::ui::CReportEditOptions* options =
+      m_interestGrid.GetColumnEditOptions(CCafeStockRecord::kColCafe);
+  if (options) {
+    options->constraints.Clear();
+    options->allowEdit = true;
+    options->comboButton = false;
+  }
+  if (select < 0) select = m_currentCafe;
+  m_currentCafe = GfxFillGroupsToConstraints(options, cafes, &m_picker, select);
+  return m_currentCafe;
+}
+
+int CCafeDlgGrids::FillRecItemRows(const std::map<std::wstring, Stock_s*>& items,
+                                   int32_t cafeIndex, int /*unused*/, bool clearFirst) {
+  if (clearFirst) ClearRecGrids();
+  int added = 0;
+  for (const auto& entry : items) {
+    Stock_s* stock = entry.second;
+    if (!stock) continue;
+    if (cafeIndex >= 1) stock->cafe_index = cafeIndex;
+    // Shown already: the slot's row is in the grid and shows this stock.
+    const CCafeStockRecord* shown =
+        FindGridRow(m_interestGrid, stock->row_refs[kRowSlotCafeInterest]);
+    if (shown && shown->GetStock() == stock) continue;
+    ++added;
+    const bool open = cafeIndex == stock->cafe_index && stock->cafe_approved != 0;
+    auto* row = new CCafeStockRecord(m_screenScale, added, cafeIndex, 0, stock->nation,
+                                     stock->market_letter, stock->code,
+                                     open ? stock->name : std::wstring(kMaskedName), nullptr,
+                                     CafeStockValues_s());
+    row->SetStock(stock);
+    stock->row_refs[kRowSlotCafeInterest] = row;
+    m_interestGrid.AddRecord(row);
+  }
+  if (added == 0)
+    m_interestGrid.RedrawControl();
+  else
+    m_interestGrid.Populate();
+  return 0;
+}
+
+void CCafeDlgGrids::ClearRecGrids() {
+  UnlinkGridRows(m_interestGrid, kRowSlotCafeInterest, true);
+  UnlinkGridRows(m_expertGrid, kRowSlotCellButton, true);
+  m_interestGrid.ResetContent();
+  m_interestGrid.RedrawControl();
+  m_expertGrid.ResetContent();
+  m_expertGrid.RedrawControl();
+}
+
+void CCafeDlgGrids::UnlinkGridRows(CMyReportCtrl& grid, int slot, bool detach) {
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CCafeStockRecord*>(grid.GetRecord(i));
+    if (!row || !row->GetStock()) continue;
+    Stock_s* stock = row->GetStock();
+    stock->cafe_index = 0;
+    stock->cafe_state = 0;
+    stock->cafe_rates[0] = kNoCafeRate;
+    stock->cafe_rates[1] = kNoCafeRate;
+    if (slot >= 0 && slot < kStockRowSlotCount && stock->row_refs[slot])
+      stock->row_refs[slot] = nullptr;
+    if (detach) row->SetStock(nullptr);
+  }
+}
+
+Stock_s* CCafeDlgGrids::TakeStock(const CafeRecStock_s& recStock) {
+  std::unique_ptr<Stock_s>& stock = m_stocks[recStock.code];
+  if (!stock) stock = std::make_unique<Stock_s>();
+  std::wcsncpy(stock->code, recStock.code.c_str(), kStockCodeLen);
+  stock->code[kStockCodeLen] = L'\0';
+  stock->name = recStock.name;
+  stock->market = recStock.market;
+  stock->market_letter = recStock.marketLetter;
+  stock->nation = recStock.nation;
+  stock->cafe_approved = recStock.approved;
+  return stock.get();
+}
+
+void CCafeDlgGrids::FillCafeGroups(const CafeSnapshotPtr& snapshot) {
+  if (snapshot) FillCafeGroups(*snapshot->cafes, snapshot->currentCafeIndex);
+}
+
+void CCafeDlgGrids::FillCafeRows(const CafeSnapshotPtr& snapshot) {
+  if (!snapshot) return;
+  // The rows show one cafe: the stocks of another cafe replace them, not join them.
+  if (snapshot->recItemsCafe != m_rowsCafe) {
+    ClearRecGrids();
+    m_stocks.clear();
+    m_rowsCafe = snapshot->recItemsCafe;
+  }
+  std::map<std::wstring, Stock_s*> items;
+  for (const CafeRecStock_s& recStock : snapshot->recStocks)
+    items.emplace(recStock.code, TakeStock(recStock));
+  FillRecItemRows(items, snapshot->recItemsCafe, 0, false);
+}
+
+void CCafeDlgGrids::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
+  m_managerFlag = managerFlag;
+  m_chiefManager = chiefManager;
+}
