@@ -80,4 +80,8 @@ struct stock_option_s {
   uint8_t sell_one_by_one = 0;
   // Steps from the sixteenth on are this many step widths apart (the stop-loss ladder).
   double wide_step_factor = 3.0;
+  // The split-buy board: its mode (2 search on, 4 off) and the per-stock buy amount (units of
+  // 10,000 won; 0 or below: a budget of 1,000 won).
+  uint8_t board_mode = 4;
+  int32_t board_buy_amount = 0;
 };

@@ -15,6 +15,7 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "platform/ui/Dispatcher.h"
+#include "plugin/monitor/StockMonDlg.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -76,6 +77,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
     block->nWndId = static_cast<uint32_t>(wndId);
   }
   if (wndId != kViewWndId) return 0;
+  // The real windows of the other subsystems replace the view's null objects.
+  InstallMonitorMakers();
 
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
