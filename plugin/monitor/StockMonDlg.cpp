@@ -127,6 +127,16 @@ CStockMonDlg::CStockMonDlg(CPelomarView& view)
 CStockMonDlg::~CStockMonDlg() {
   if (m_scoreTimer) m_scoreTimer->Stop();
   if (m_masterWaitTimer) m_masterWaitTimer->Stop();
+  // The window may outlive this object until wx deletes it: its events must not reach here.
+  if (wxDialog* dlg = GetWindow()) {
+    dlg->Unbind(wxEVT_TIMER, &CStockMonDlg::OnTimer, this);
+    dlg->Unbind(wxEVT_SIZE, &CStockMonDlg::OnSize, this);
+  }
+}
+
+void CStockMonDlg::OnSize(wxSizeEvent& event) {
+  Layout();
+  event.Skip();
 }
 
 bool CStockMonDlg::CreateFromTemplate(int, wxWindow* parent) {
@@ -216,10 +226,7 @@ void CStockMonDlg::BuildControls() {
   m_scoreTimer = std::make_unique<wxTimer>(dlg, kScoreTimerId);
   m_masterWaitTimer = std::make_unique<wxTimer>(dlg, kMasterWaitTimerId);
   dlg->Bind(wxEVT_TIMER, &CStockMonDlg::OnTimer, this);
-  dlg->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
-    Layout();
-    e.Skip();
-  });
+  dlg->Bind(wxEVT_SIZE, &CStockMonDlg::OnSize, this);
   m_scoreTimer->Start(1000);
   UpdateAutoBuyCheck();
 }

@@ -12,6 +12,7 @@
 
 class wxTimer;
 class wxTimerEvent;
+class wxSizeEvent;
 class CPelomarView;
 
 class CStockMonDlg : public CPelomarStockBoard, public orv::ui::CControlDialog {
@@ -57,6 +58,7 @@ class CStockMonDlg : public CPelomarStockBoard, public orv::ui::CControlDialog {
   void BuildControls();
   void Layout();
   void OnTimer(wxTimerEvent& event);
+  void OnSize(wxSizeEvent& event);
   LRESULT HandleGridNotify(orv::ui::ReportNotify& nm);
   void UpdateAutoBuyCheck();
   void ReloadRows();
