@@ -75,8 +75,8 @@ inline int NewestCandlePlace(const StockSeries_s& series) {
 // The automatic-buy settings of a stock: the split-buy board writes them, the automatic-buy
 // pass reads them. Prices in the stock's currency; tolerances in percent.
 struct StockBuySettings_s {
-  uint8_t auto_buy = 0;  // automatic buying on
-  uint8_t credit = 0;    // credit buying allowed
+  // The automatic-buy flag is the stock's own auto_buy.
+  uint8_t credit = 0;  // credit buying allowed
   double limit = 0;      // buy limit (won)
   double count = 0;      // buy count
   double bought = 0;     // amount bought so far
@@ -166,6 +166,12 @@ struct Stock_s {
   double signal_score_prev = 0;
   double secondary_score = 0;
   double secondary_score_prev = 0;
+
+  // Automatic buying: the user's auto-buy flag and when the stock was last detected (64-bit
+  // tick). The price simulation's base price (the price at a change rate of 0).
+  uint8_t auto_buy = 0;
+  uint64_t last_auto_buy_tick = 0;
+  double sim_base_price = 0;
 
   // Grid rows showing this stock, one per kind of grid (kRowSlot...). A row points back at
   // its stock; whoever empties a grid unlinks its rows first.

@@ -267,7 +267,7 @@ CStockBuyItemRecord* CStockBoard::AppendStockRow(Stock_s* stock, int rowNumber, 
     v.changeRate = stock->change_rate;
     v.change = stock->change;
     v.creditAllowed = creditCheck;
-    v.autoBuy = b.auto_buy != 0;
+    v.autoBuy = stock->auto_buy != 0;
     v.algorithm = 1;
     v.dayScore = stock->day_score;
     v.minuteScore = stock->minute_score;
@@ -405,7 +405,7 @@ void CStockBoard::ShowStockInRow(const Stock_s* stock, CStockBuyItemRecord* row)
   row->SetNumberValue(kColChangeRate, stock->change_rate);
   row->SetNumberValue(kColChange, stock->change);
   row->SetCheckValue(CStockBuyItemRecord::kColCredit, stock->buy.credit != 0);
-  row->SetCheckValue(CStockBuyItemRecord::kColAutoBuy, stock->buy.auto_buy != 0);
+  row->SetCheckValue(CStockBuyItemRecord::kColAutoBuy, stock->auto_buy != 0);
 }
 
 void CStockBoard::ClearRowStock(CStockBuyItemRecord* row) {
@@ -442,8 +442,8 @@ bool CStockBoard::CheckBand1Edit(CStockBuyItemRecord* row, Stock_s* stock, int c
     stock->buy.band1_low = stock->buy.band1_low_work = v;
   else
     stock->buy.band1_high = stock->buy.band1_high_work = v;
-  if (clearAutoBuy) stock->buy.auto_buy = 0;
-  row->SetCheckValue(CStockBuyItemRecord::kColAutoBuy, stock->buy.auto_buy != 0);
+  if (clearAutoBuy) stock->auto_buy = 0;
+  row->SetCheckValue(CStockBuyItemRecord::kColAutoBuy, stock->auto_buy != 0);
   return true;
 }
 
@@ -517,7 +517,7 @@ void CStockBoard::OnCheckChanged(CStockBuyItemRecord* row, int column) {
       bool zeroBands;
       {
         StockLock lock(m_host);
-        stock->buy.auto_buy = checked ? 1 : 0;
+        stock->auto_buy = checked ? 1 : 0;
         const StockBuySettings_s& b = stock->buy;
         zeroBands = b.band1_low <= 0 || b.band1_high <= 0 || b.band2_low <= 0 || b.band2_high <= 0;
       }
@@ -618,11 +618,9 @@ void CStockBoard::SaveBuyItems(bool force, bool ask) {
         if (code.empty()) continue;
         const auto nation =
             static_cast<uint8_t>(row->GetOptionsValue(CStockBuyItemRecord::kColNation));
-        if (!m_host.AddToAutoBuyList(nation, code)) continue;
-        if (Stock_s* stock = m_host.FindMasterStock(nation, code)) {
-          StockLock lock(m_host);
-          stock->buy.auto_buy = row->GetCheckValue(CStockBuyItemRecord::kColAutoBuy) ? 1 : 0;
-        }
+        if (!m_host.AddToAutoBuyList(nation, code,
+                                     row->GetCheckValue(CStockBuyItemRecord::kColAutoBuy)))
+          continue;
         ++added;
       }
       if (added > 0) m_host.RefreshAllStockGrids();
@@ -700,12 +698,12 @@ int CStockBoard::LoadStrategyWorkbook() {
       b.tolerance1 = PositiveOr(num(22), kWorkbookDefaultTolerance);
       b.band1_high = b.band1_high_work = (b.tolerance1 / 100 + 1) * b.band1_low;
       b.credit = static_cast<uint8_t>(std::atoi(cells[11].c_str()) != 0);
-      b.auto_buy = static_cast<uint8_t>(std::atoi(cells[12].c_str()) != 0);
+      stock->auto_buy = static_cast<uint8_t>(std::atoi(cells[12].c_str()) != 0);
       b.band2_low = b.band2_low_work = num(25);
       b.tolerance2 = PositiveOr(num(kColBand2Tolerance), kWorkbookDefaultTolerance);
       b.band2_high = b.band2_high_work = (b.tolerance2 / 100 + 1) * b.band2_low;
     }
-    m_host.AddToAutoBuyList(stock->market, stock->code);
+    m_host.AddToAutoBuyList(stock->market, stock->code, stock->auto_buy != 0);
     CStockBuyItemRecord* row =
         AppendStockRow(stock, std::atoi(cells[1].c_str()), std::atoi(cells[2].c_str()),
                        stock->buy.credit != 0);

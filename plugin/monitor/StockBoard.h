@@ -29,8 +29,9 @@ class IStockBoardHost {
   // The automatic-buy list (the view's own stock lists), in list order.
   virtual std::vector<Stock_s*> AutoBuyStocks() = 0;
   virtual bool InAutoBuyList(uint8_t market, const std::wstring& code) = 0;
-  // Adds a master stock; false when the master list lacks it.
-  virtual bool AddToAutoBuyList(uint8_t market, const std::wstring& code) = 0;
+  // Adds a master stock with its automatic-buy flag (which the engine's automatic-buy pass
+  // follows); false when the master list lacks it.
+  virtual bool AddToAutoBuyList(uint8_t market, const std::wstring& code, bool autoBuy) = 0;
   virtual void RemoveFromAutoBuyList(uint8_t market, const std::wstring& code) = 0;
   // Empties the domestic list when it differs from its saved code text (or with force).
   virtual void ClearMyStockList(bool force) = 0;

@@ -74,10 +74,13 @@ class CStockMonDlg::ViewHost : public IStockBoardHost {
   bool InAutoBuyList(uint8_t market, const std::wstring& code) override {
     return Lists().FindMyStock(market, code.c_str(), false, false) != nullptr;
   }
-  bool AddToAutoBuyList(uint8_t market, const std::wstring& code) override {
-    return Lists().AddOrRemoveMyStock(market, code.c_str(), 1, 0, false) != nullptr;
+  bool AddToAutoBuyList(uint8_t market, const std::wstring& code, bool autoBuy) override {
+    if (!Lists().AddOrRemoveMyStock(market, code.c_str(), 1, 0, false)) return false;
+    m_view.Engine().SetAutoBuyStock(market, code.c_str(), autoBuy);
+    return true;
   }
   void RemoveFromAutoBuyList(uint8_t market, const std::wstring& code) override {
+    m_view.Engine().SetAutoBuyStock(market, code.c_str(), false);
     Lists().FindMyStock(market, code.c_str(), true, true);
   }
   void ClearMyStockList(bool force) override {
@@ -88,7 +91,10 @@ class CStockMonDlg::ViewHost : public IStockBoardHost {
       for (const auto& entry : Lists().MyList(CStockLists::kMyDomestic))
         if (entry.second) listed.emplace_back(entry.second->market, entry.second->code);
     }
-    for (const auto& [market, code] : listed) Lists().FindMyStock(market, code.c_str(), true, false);
+    for (const auto& [market, code] : listed) {
+      m_view.Engine().SetAutoBuyStock(market, code.c_str(), false);
+      Lists().FindMyStock(market, code.c_str(), true, false);
+    }
     Lists().SetSavedMyStockText(L"");
   }
   void RefreshAllStockGrids() override { m_view.Engine().RefreshAllStockGrids(); }

@@ -56,10 +56,11 @@ class FakeHost : public IStockBoardHost {
   bool InAutoBuyList(uint8_t market, const std::wstring& code) override {
     return list_.count({market, code}) != 0;
   }
-  bool AddToAutoBuyList(uint8_t market, const std::wstring& code) override {
+  bool AddToAutoBuyList(uint8_t market, const std::wstring& code, bool autoBuy) override {
     Stock_s* stock = FindMasterStock(market, code);
     if (!stock) return false;
     list_[{market, code}] = stock;
+    stock->auto_buy = autoBuy ? 1 : 0;
     return true;
   }
   void RemoveFromAutoBuyList(uint8_t market, const std::wstring& code) override {
@@ -214,7 +215,7 @@ TEST_F(StockBoardTest, MenuPresetsStartFromTheStocksCurrentPrice) {
 
 TEST_F(StockBoardTest, Band1EditsAreChecked) {
   CStockBuyItemRecord* row = EnterCode(1, L"005930");  // band 1: 65800 ~ 67900
-  samsung_->buy.auto_buy = 1;
+  samsung_->auto_buy = 1;
   row->SetCheckValue(Col::kColAutoBuy, true);
 
   struct Case {
@@ -249,7 +250,7 @@ TEST_F(StockBoardTest, Band1EditsAreChecked) {
     const double stored = c.column == Col::kColBand1Low ? samsung_->buy.band1_low : samsung_->buy.band1_high;
     EXPECT_DOUBLE_EQ(stored, c.stored) << WideToUtf8(c.value);
     EXPECT_DOUBLE_EQ(row->GetNumberValue(c.column), c.stored) << WideToUtf8(c.value);
-    EXPECT_EQ(samsung_->buy.auto_buy != 0, c.autoBuyAfter) << WideToUtf8(c.value);
+    EXPECT_EQ(samsung_->auto_buy != 0, c.autoBuyAfter) << WideToUtf8(c.value);
     EXPECT_EQ(row->GetCheckValue(Col::kColAutoBuy), c.autoBuyAfter) << WideToUtf8(c.value);
     orv::win::StopScriptingMessageBoxes();
   }
@@ -266,7 +267,7 @@ TEST_F(StockBoardTest, ChecksFollowTheirCells) {
   // Automatic buying with all bands set keeps them.
   row->SetCheckValue(Col::kColAutoBuy, true);
   board_.OnCheckChanged(row, Col::kColAutoBuy);
-  EXPECT_EQ(samsung_->buy.auto_buy, 1);
+  EXPECT_EQ(samsung_->auto_buy, 1);
   EXPECT_GT(samsung_->buy.band2_high, 0);
   // A band of 0 (band-2 high, column 27) zeroes them all, tolerances 2.0.
   Edit(row, 27, L"0");
@@ -322,8 +323,8 @@ TEST_F(StockBoardTest, AutoBuyWatchNeedsStocksAndAsks) {
   EXPECT_TRUE(host_.autoBuy);
   EXPECT_EQ(host_.list_.size(), 2u);  // saved without a question
   EXPECT_EQ(Asked().size(), 1u);
-  EXPECT_EQ(samsung_->buy.auto_buy, 1);
-  EXPECT_EQ(hynix_->buy.auto_buy, 0);
+  EXPECT_EQ(samsung_->auto_buy, 1);
+  EXPECT_EQ(hynix_->auto_buy, 0);
   // Pressed again it only switches the engine off.
   board_.ToggleAutoBuyWatch();
   EXPECT_FALSE(host_.autoBuy);
@@ -373,7 +374,7 @@ TEST_F(StockBoardTest, SavedRowsReloadWithTheirValues) {
   ASSERT_EQ(board_.LoadStrategyWorkbook(), 2);
   EXPECT_EQ(host_.list_.size(), 2u);
   EXPECT_EQ(samsung_->buy.credit, 1);
-  EXPECT_EQ(samsung_->buy.auto_buy, 1);
+  EXPECT_EQ(samsung_->auto_buy, 1);
   EXPECT_DOUBLE_EQ(samsung_->buy.tolerance1, 2.5);
   EXPECT_DOUBLE_EQ(samsung_->buy.tolerance2, 3.5);
   EXPECT_NEAR(samsung_->buy.band1_low, 65800, 0.5);
@@ -449,9 +450,9 @@ TEST_F(StockBoardTest, ReloadNumbersRowsPerNationGroupAndStopsAtTenDomestic) {
     wchar_t code[8];
     std::swprintf(code, 8, L"1000%02d", i);
     host_.AddStock(1, code, L"종목", 1000);
-    host_.AddToAutoBuyList(1, code);
+    host_.AddToAutoBuyList(1, code, false);
   }
-  host_.AddToAutoBuyList(9, L"KRW-BTC");
+  host_.AddToAutoBuyList(9, L"KRW-BTC", false);
   board_.ReloadBuyItems();
   int domestic = 0, coin = 0;
   for (int i = 0; i < board_.Grid().GetRecordCount(); ++i) {

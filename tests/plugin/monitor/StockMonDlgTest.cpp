@@ -153,7 +153,9 @@ TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbo
   EXPECT_EQ(asked[0].text.rfind("1개의 종목(총 1개)을 자동매수 정보를 저장할까요?", 0), 0u);
   Stock_s* listed = lists.FindMyStock(1, L"005930", false, false);
   ASSERT_NE(listed, nullptr);
-  EXPECT_EQ(listed->buy.auto_buy, 1);
+  EXPECT_EQ(listed->auto_buy, 1);
+  // The engine's automatic-buy pass finds it on its list and registry.
+  EXPECT_EQ(view->Engine().AutoBuyRegistry().count(L"005930"), 1u);
   const std::string path = dir_.Path() + "/template/전략.xlsx";
   orv::xl::CXlBook book;
   ASSERT_TRUE(book.LoadXlsx(path));
