@@ -200,4 +200,8 @@ struct stock_option_s {
   int32_t buy_condition_end[4]{};
   wchar_t chosen_buy_conditions[1001]{};   // "name;" per chosen set
   wchar_t chosen_sell_conditions[1001]{};
+  // The split-buy board: its mode (2 search on, 4 off) and the per-stock buy amount (units of
+  // 10,000 won; 0 or below: a budget of 1,000 won).
+  uint8_t board_mode = 4;
+  int32_t board_buy_amount = 0;
 };

@@ -72,6 +72,29 @@ inline int NewestCandlePlace(const StockSeries_s& series) {
   return places <= static_cast<int>(series.close.size()) ? places - 1 : -1;
 }
 
+// The automatic-buy settings of a stock: the split-buy board writes them, the automatic-buy
+// pass reads them. Prices in the stock's currency; tolerances in percent.
+struct StockBuySettings_s {
+  // The automatic-buy flag is the stock's own auto_buy.
+  uint8_t credit = 0;  // credit buying allowed
+  double limit = 0;      // buy limit (won)
+  double count = 0;      // buy count
+  double bought = 0;     // amount bought so far
+  double band1_low = 0;
+  double band1_high = 0;
+  double band2_low = 0;
+  double band2_high = 0;
+  double tolerance1 = 0;
+  double tolerance2 = 0;
+  // Working copies of the band prices and the per-band quantities.
+  double band1_low_work = 0;
+  double band1_high_work = 0;
+  double band2_low_work = 0;
+  double band2_high_work = 0;
+  double band1_qty = 0;
+  double band2_qty = 0;
+};
+
 // One listed instrument of one market.
 struct Stock_s {
   int32_t list_index = 0;                 // 1-based position in the load that made it
@@ -135,6 +158,8 @@ struct Stock_s {
   // Chart series and envelope lines: empty until a chart is stored (GfxSizeStockSeries).
   StockSeries_s day;
   StockSeries_s minute;
+
+  StockBuySettings_s buy;  // the split-buy board's settings
 
   // Signal scores (the signal module and the boards).
   double day_score = 0;

@@ -17,6 +17,7 @@
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
 #include "plugin/view/PelomarView.h"
@@ -86,6 +87,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
     block->nWndId = static_cast<uint32_t>(wndId);
   }
   if (wndId != kViewWndId) return 0;
+  // The real windows of the other subsystems replace the view's null objects.
+  InstallMonitorMakers();
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();

@@ -241,6 +241,8 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) override {
     view_.m_messageSink->RunOnUi([this, holdings] {
       if (view_.m_commandBar && holdings) view_.ShowHoldings(*holdings);
+      // The board's account column follows the accounts the balance query brought.
+      if (view_.m_stockBoard) view_.m_stockBoard->SetAccountGroups(&view_.m_engine->Accounts(), 1);
     });
   }
   void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
@@ -251,6 +253,8 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) override {
     view_.m_messageSink->RunOnUi([this, master] {
       if (view_.m_commandBar && master) view_.ShowMasterList(*master);
+      // The board reloads its rows from the new master list.
+      if (view_.m_stockBoard) view_.m_stockBoard->ReloadBuyItems();
     });
   }
   void LayOutTabPanes() override {

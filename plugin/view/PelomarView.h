@@ -359,6 +359,7 @@ class CPelomarView : public CDbBaseNormalView {
   int SetupProfitRateDialog(bool show);
   void ShowProfitRateDialog();
   CProfitRateDialog* ProfitRateDialog() const { return m_profitRatesDialog; }
+  CPelomarStockBoard* StockBoard() const { return m_stockBoard.get(); }
   const std::wstring& RateTableText() const { return m_autoStopLossRates; }
   void SetRateTableText(const std::wstring& text) { m_autoStopLossRates = text; }
   bool LoggedIn() const;

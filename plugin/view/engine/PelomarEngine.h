@@ -681,6 +681,13 @@ class CPelomarEngine {
   // under the view lock when a list changed or with force; answers the stocks merged.
   int RebuildQuoteLists(int selector, int force);
   void MarkQuoteListsChanged() { m_quoteListsChanged.store(1); }
+  // Asks for the stock grids to be rebuilt and merges the changed own lists into the poll
+  // lists at once (after the split-buy board saved its stocks).
+  void RefreshAllStockGrids() {
+    m_gridRebuildRequest.store(1);
+    MarkQuoteListsChanged();
+    RebuildQuoteLists(0, 0);
+  }
   double TotalValuation() const { return m_totalValuation.load(); }
 
   // --- Real-time quotes (WebSocketQuotes.cpp) ---
