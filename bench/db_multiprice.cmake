@@ -1,1 +1,1 @@
-orv_bench(bench_db_multiprice db_multiprice.cpp DEPS plugin_brokers test_peers orv_rapidjson)
+orv_bench(bench_db_multiprice db_multiprice.cpp DEPS plugin_brokers plugin_engine test_peers orv_rapidjson)

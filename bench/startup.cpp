@@ -154,21 +154,9 @@ void BM_ResidentWith12000Listed(benchmark::State& state) {
       state.SkipWithError(error.c_str());
       return;
     }
-    std::vector<std::vector<orv::test::DbTickerRow>> pages(1);
-    int listed = 0;
-    auto add = [&](orv::test::DbTickerRow row) {
-      if (pages.back().size() == kPageRows) pages.emplace_back();
-      pages.back().push_back(std::move(row));
-      ++listed;
-    };
-    for (const orv::test::SandboxStock& stock : orv::test::SandboxStocks())
-      add({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
-    for (int i = 0; listed < kListed; ++i) {
-      char code[16];
-      std::snprintf(code, sizeof code, "9%05d", i);
-      add({std::string("A") + code, std::string("KR7") + code + "000",
-           i % 2 ? "1" : "4", "종목" + std::to_string(i)});
-    }
+    const std::vector<std::vector<orv::test::DbTickerRow>> pages =
+        orv::test::ListedTickerPages(kListed, kPageRows);
+    const int listed = kListed;
     road.Market().Broker().SetTickerPages(orv::test::DbBrokerPeer::kDomesticTickerPath, pages);
     if (road.LogIn(&loginError) != 1) {
       state.SkipWithError("the log-in failed");

@@ -53,6 +53,22 @@ class OrvellaApp : public wxApp {
     return wxApp::OnExit();
   }
 
+  // The toolkit's idle pass, given only to the top-level windows on screen: a hidden dialog
+  // (the trading view keeps its dialogs made and hidden) has nothing to update until it is
+  // shown again, and walking its controls on every pass is most of an idle program's work.
+  bool ProcessIdle() override {
+    bool needMore = wxAppConsoleBase::ProcessIdle();
+    wxIdleEvent event;
+    for (wxWindowList::compatibility_iterator node = wxTopLevelWindows.GetFirst(); node;
+         node = node->GetNext()) {
+      wxWindow* window = node->GetData();
+      if (!window->IsShown() || wxPendingDelete.Member(window)) continue;
+      if (window->SendIdleEvents(event)) needMore = true;
+    }
+    wxUpdateUIEvent::ResetUpdateTime();
+    return needMore;
+  }
+
  private:
   std::unique_ptr<CVarqoMainApp> app_;
   HostWindows windows_;

@@ -6,12 +6,6 @@
 CWebPageWnd::CWebPageWnd(wxWindow* parent, const wxString& title)
     : wxFrame(parent, wxID_ANY, title, wxDefaultPosition, wxSize(1000, 760),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT) {
-  if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
-    web_ = wxWebView::New(this, wxID_ANY);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(web_, 1, wxEXPAND);
-    SetSizer(sizer);
-  }
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& e) {
     if (e.CanVeto()) {
       e.Veto();
@@ -28,7 +22,21 @@ void CWebPageWnd::SetWebUrl(const std::string& url) {
 }
 
 void CWebPageWnd::SetAgentName(const std::wstring& agent) {
-  if (web_ != nullptr && !agent.empty()) web_->SetUserAgent(wxString(agent));
+  if (agent.empty()) return;
+  agent_ = agent;
+  if (web_ != nullptr) web_->SetUserAgent(wxString(agent));
+}
+
+void CWebPageWnd::EnsureWebView() {
+  // The browser engine (with its graphics stack, some 100 MB resident) is started by the first
+  // page shown, not by every window made at start-up in case a page is asked for.
+  if (web_ != nullptr || !wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return;
+  web_ = wxWebView::New(this, wxID_ANY);
+  if (!agent_.empty()) web_->SetUserAgent(wxString(agent_));
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(web_, 1, wxEXPAND);
+  SetSizer(sizer);
+  Layout();
 }
 
 void CWebPageWnd::LoadPending() {
@@ -43,6 +51,7 @@ void CWebPageWnd::ShowPage(bool show, bool centre) {
     return;
   }
   const bool wasShown = IsShown();
+  EnsureWebView();
   if (IsIconized()) Iconize(false);
   Show(true);
   if (centre && !wasShown) CentreOnScreen();

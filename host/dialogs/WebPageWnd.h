@@ -21,13 +21,16 @@ class CWebPageWnd : public wxFrame {
   // Shows (restored when minimised) or hides; with centre, a window that was hidden is
   // centred on the desktop. Brought to the front when shown.
   void ShowPage(bool show, bool centre);
-  // The embedded browser; null when this system has no browser engine.
+  // The embedded browser, made when the window is first shown; null before, or when this
+  // system has no browser engine.
   wxWebView* GetWebView() const { return web_; }
 
  private:
   void LoadPending();
+  void EnsureWebView();
 
   wxWebView* web_ = nullptr;
+  std::wstring agent_;
   std::string url_;
   std::string loaded_;
 };

@@ -297,6 +297,7 @@ class CMainFrame : public wxFrame,
   std::vector<std::unique_ptr<orv::ui::CNoticePopup>> popups_;
   std::unique_ptr<orv::ui::CWaitingWnd> waitPopup_;
   std::unique_ptr<wxTaskBarIcon> trayIcon_;
+  unsigned trayRetryTicks_ = 0;  // frame timer ticks since the tray icon was last tried
   wxString trayTooltip_;
   wxTimer frameTimer_;
   int languageCode_ = 2;

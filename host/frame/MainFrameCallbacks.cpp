@@ -611,7 +611,10 @@ int CMainFrame::OnPluginModuleCreated(void* ctx, intptr_t, uint32_t moduleNo, ui
 }
 
 void CMainFrame::OnFrameTimer() {
-  // While the tray icon is missing, creating it is tried again; without a tray this is one
-  // cheap check.
-  if (!HasTrayIcon()) CreateTrayIcon();
+  // While the tray icon is missing, creating it is tried again every five seconds (asking the
+  // display for a tray is a round trip to the X server).
+  constexpr unsigned kTrayRetryTicks = 5000 / kFrameTimerMs;
+  if (HasTrayIcon() || ++trayRetryTicks_ < kTrayRetryTicks) return;
+  trayRetryTicks_ = 0;
+  CreateTrayIcon();
 }

@@ -115,6 +115,14 @@ std::vector<int> FitStatusPaneWidths(const std::vector<int>& given, const std::v
 void CMainStatusBar::FitPane(int index, const std::wstring& text) {
   if (index < 0 || static_cast<size_t>(index) >= neededWidths_.size()) return;
   if (givenWidths_[static_cast<size_t>(index)] < 0) return;
+  std::wstring shape = text;
+  for (wchar_t& c : shape)
+    if (c >= L'1' && c <= L'9') c = L'0';
+  if (measuredShapes_.size() != neededWidths_.size())
+    measuredShapes_.assign(neededWidths_.size(), std::wstring(1, L'\x1'));
+  std::wstring& measured = measuredShapes_[static_cast<size_t>(index)];
+  if (shape == measured) return;
+  measured = shape;
   // Room for the field's borders and margins beside the text.
   const int need = text.empty() ? 0 : GetTextExtent(wxString(text)).x + 16;
   if (need == neededWidths_[static_cast<size_t>(index)]) return;
@@ -131,6 +139,17 @@ void CMainStatusBar::ApplyWidths() {
   if (current == widths) return;
   SetStatusWidths(static_cast<int>(widths.size()), widths.data());
   PlaceChildren();
+}
+
+void CMainStatusBar::DoUpdateStatusText(int number) {
+  wxRect rect;
+  if (GetFieldRect(number, rect)) RefreshRect(rect);
+}
+
+void CMainStatusBar::DrawField(wxDC& dc, int i, int textHeight) {
+  wxRect rect;
+  if (GetFieldRect(i, rect) && GetUpdateRegion().Contains(rect) == wxOutRegion) return;
+  wxStatusBar::DrawField(dc, i, textHeight);
 }
 
 bool CMainStatusBar::SetPaneText(UINT id, const std::wstring& text) {

@@ -65,6 +65,13 @@ class CMainStatusBar : public wxStatusBar {
 
   wxSlider* GetZoomSlider() const { return zoomSlider_; }
 
+ protected:
+  // A changed pane is marked for the next paint, which draws the changed panes together,
+  // instead of the whole bar being painted at once for every pane set.
+  void DoUpdateStatusText(int number) override;
+  // Draws only the panes the paint's update region touches.
+  void DrawField(wxDC& dc, int i, int textHeight) override;
+
  private:
   void PlaceChildren();
   void OnMotion(wxMouseEvent& event);
@@ -76,6 +83,9 @@ class CMainStatusBar : public wxStatusBar {
   std::vector<std::wstring> tooltips_;
   std::vector<int> givenWidths_;   // by bar position, scaled
   std::vector<int> neededWidths_;  // by bar position: the shown text's width and padding
+  // By bar position: the last measured text with its digits made alike, so that a clock or a
+  // counter whose digits change is not measured again (digits are drawn equally wide).
+  std::vector<std::wstring> measuredShapes_;
   std::map<UINT, wxStaticText*> colouredPanes_;
   wxSlider* zoomSlider_ = nullptr;
   int tooltipField_ = -2;

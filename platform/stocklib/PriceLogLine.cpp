@@ -96,6 +96,5 @@ int WritePriceLogLine(FILE* stream, int market, const wchar_t* code, uint64_t ti
   if (!stream || !code) return 0;
   const std::string line = FormatPriceLogLine(market, code, tick, time, values);
   std::fwrite(line.data(), 1, line.size(), stream);
-  std::fflush(stream);
   return 1;
 }

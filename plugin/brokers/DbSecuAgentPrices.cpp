@@ -164,8 +164,8 @@ QuoteRow ReadQuoteRow(const rapidjson::Value& row) {
 
 void WriteLog(FILE* priceLog, const std::string& lines) {
   if (!priceLog || lines.empty()) return;
+  // No flush: the polling pass flushes the log once at its end.
   std::fwrite(lines.data(), 1, lines.size(), priceLog);
-  std::fflush(priceLog);
 }
 
 // The value after a quoted member name in a reply read as text (between ':' and ','), its

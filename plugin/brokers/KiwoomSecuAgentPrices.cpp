@@ -279,7 +279,6 @@ int CKiwoomSecuAgent::ParseMultiPriceResponse(uint8_t priceSlot, const char* rep
   });
   if (priceLog && !logLines.empty()) {
     std::fwrite(logLines.data(), 1, logLines.size(), priceLog);
-    std::fflush(priceLog);
   }
   return updated;
 }

@@ -17,7 +17,7 @@ COLORREF SignColor(double value, COLORREF zero) {
 
 CMyReportRecordItemNumber* AddMyNumber(CMyReportRecordBase* row, double value,
                                        std::string_view format, std::wstring suffix) {
-  auto item = std::make_unique<CMyReportRecordItemNumber>(value, format, std::move(suffix));
+  auto item = std::make_unique<CMyReportRecordItemNumber>(value, format, suffix);
   item->frameColor = kRowItemFrame;
   return static_cast<CMyReportRecordItemNumber*>(row->AddItem(std::move(item)));
 }
@@ -26,14 +26,14 @@ CMyReportRecordItemNumber2::CMyReportRecordItemNumber2(double value, std::string
                                                        std::wstring prefixText,
                                                        std::wstring suffixText)
     : CMyReportRecordItemNumber(value, format) {
-  prefix = std::move(prefixText);
-  suffix = std::move(suffixText);
+  prefix = prefixText;
+  suffix = suffixText;
   frameColor = kRowItemFrame;
 }
 
 std::wstring CMyReportRecordItemNumber2::GetCaption(const COptionList*) const {
-  if (std::fabs(value) > 100) return prefix + format.Format(value);
-  return prefix + format.Format(value) + suffix;
+  if (std::fabs(value) > 100) return prefix.str() + format.Format(value);
+  return prefix.str() + format.Format(value) + suffix.str();
 }
 
 CMyReportRecordItemNumber* AddNumber2(CMyReportRecordBase* row, double value) {

@@ -467,7 +467,7 @@ bool ParseEditedNumber(std::wstring_view text, const CMyReportRecordItemNumber& 
       if (!std::iswspace(c)) p.push_back(c);
     return p;
   };
-  std::wstring prefix = strip(item.prefix), suffix = strip(item.suffix);
+  std::wstring prefix = strip(item.prefix.str()), suffix = strip(item.suffix.str());
   std::wstring formatted = item.format.Format(0);
   // Literal text of the format itself: everything that is not part of a number.
   size_t a = formatted.find_first_of(L"-0123456789");

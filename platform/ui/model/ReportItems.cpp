@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <unordered_map>
 
@@ -22,6 +23,63 @@ std::wstring AsciiToWide(const char* s) {
 }
 
 }  // namespace
+
+CellButtons::CellButtons(const CellButtons& other) {
+  if (other.list_) list_ = std::make_unique<std::vector<ReportCellButton>>(*other.list_);
+}
+
+CellButtons& CellButtons::operator=(const CellButtons& other) {
+  if (this != &other) {
+    CellButtons copy(other);
+    list_ = std::move(copy.list_);
+  }
+  return *this;
+}
+
+void CellButtons::push_back(ReportCellButton button) {
+  if (!list_) list_ = std::make_unique<std::vector<ReportCellButton>>();
+  list_->push_back(std::move(button));
+}
+
+namespace {
+
+// The shared texts, by number (0 is the empty text). Texts are only ever added: a reference to
+// one stays valid for the process's life.
+struct SharedTextTable {
+  std::mutex lock;
+  std::deque<std::wstring> texts{std::wstring()};
+  std::unordered_map<std::wstring, uint32_t> ids;
+};
+
+SharedTextTable& SharedTexts() {
+  static SharedTextTable table;
+  return table;
+}
+
+}  // namespace
+
+SharedText& SharedText::operator=(std::wstring_view text) {
+  if (text.empty()) {
+    id_ = 0;
+    return *this;
+  }
+  SharedTextTable& table = SharedTexts();
+  std::lock_guard<std::mutex> guard(table.lock);
+  std::wstring key(text);
+  auto it = table.ids.find(key);
+  if (it == table.ids.end()) {
+    table.texts.push_back(key);
+    it = table.ids.emplace(std::move(key), static_cast<uint32_t>(table.texts.size() - 1)).first;
+  }
+  id_ = it->second;
+  return *this;
+}
+
+const std::wstring& SharedText::str() const {
+  SharedTextTable& table = SharedTexts();
+  std::lock_guard<std::mutex> guard(table.lock);
+  return table.texts[id_];
+}
 
 NumberFormat::NumberFormat() = default;
 
@@ -140,14 +198,14 @@ int CMyReportRecordItem::Compare(const CMyReportRecordItem& other,
 }
 
 CMyReportRecordItemNumber::CMyReportRecordItemNumber(double value, std::string_view fmt,
-                                                     std::wstring suffix)
-    : value(value), suffix(std::move(suffix)) {
+                                                     std::wstring_view suffix)
+    : value(value), suffix(suffix) {
   format.Set(fmt);
 }
 
 std::wstring CMyReportRecordItemNumber::GetCaption(const COptionList*) const {
   if (prefix.empty() && suffix.empty()) return format.Format(value);
-  return prefix + format.Format(value) + suffix;
+  return prefix.str() + format.Format(value) + suffix.str();
 }
 
 int CMyReportRecordItemNumber::Compare(const CMyReportRecordItem& other,

@@ -29,6 +29,47 @@ struct ReportCellButton {
   int state = 1;
 };
 
+// The in-cell buttons of one item. Almost every cell has none: an item without buttons holds
+// only an empty pointer, and the list is made on the first button added.
+class CellButtons {
+ public:
+  CellButtons() = default;
+  CellButtons(const CellButtons& other);
+  CellButtons& operator=(const CellButtons& other);
+  CellButtons(CellButtons&&) noexcept = default;
+  CellButtons& operator=(CellButtons&&) noexcept = default;
+
+  size_t size() const { return list_ ? list_->size() : 0; }
+  bool empty() const { return size() == 0; }
+  const ReportCellButton& operator[](size_t i) const { return (*list_)[i]; }
+  ReportCellButton& operator[](size_t i) { return (*list_)[i]; }
+  const ReportCellButton* begin() const { return list_ ? list_->data() : nullptr; }
+  const ReportCellButton* end() const { return list_ ? list_->data() + list_->size() : nullptr; }
+  ReportCellButton* begin() { return list_ ? list_->data() : nullptr; }
+  ReportCellButton* end() { return list_ ? list_->data() + list_->size() : nullptr; }
+  void push_back(ReportCellButton button);
+  void clear() { list_.reset(); }
+
+ private:
+  std::unique_ptr<std::vector<ReportCellButton>> list_;
+};
+
+// A short literal text that many cells share (a number cell's text before or after the
+// number). Each distinct text is kept once for the process's life; a cell holds its number.
+// The texts come from code, so there are few of them.
+class SharedText {
+ public:
+  SharedText() = default;
+  SharedText(std::wstring_view text) { *this = text; }  // NOLINT: implicit like a string
+  SharedText& operator=(std::wstring_view text);
+  const std::wstring& str() const;
+  bool empty() const { return id_ == 0; }
+  bool operator==(std::wstring_view other) const { return str() == other; }
+
+ private:
+  uint32_t id_ = 0;  // 0: the empty text
+};
+
 // A number format: the Windows printf forms the rows use ("%.0lf", "%.1f%%", "K%.1f", "%d").
 // Only one numeric conversion is accepted; literal text around it is kept.
 class NumberFormat {
@@ -64,7 +105,7 @@ class CMyReportRecordItem {
   COLORREF backColor = kColorNone;
   COLORREF frameColor = kColorNone;
   bool editable = true;
-  std::vector<ReportCellButton> buttons;
+  CellButtons buttons;
 };
 
 class CMyReportRecordItemText : public CMyReportRecordItem {
@@ -78,7 +119,7 @@ class CMyReportRecordItemText : public CMyReportRecordItem {
 class CMyReportRecordItemNumber : public CMyReportRecordItem {
  public:
   explicit CMyReportRecordItemNumber(double value = 0, std::string_view format = {},
-                                     std::wstring suffix = {});
+                                     std::wstring_view suffix = {});
   ReportItemKind Kind() const override { return ReportItemKind::Number; }
   std::wstring GetCaption(const COptionList*) const override;
   int Compare(const CMyReportRecordItem& other, const COptionList*) const override;
@@ -86,7 +127,7 @@ class CMyReportRecordItemNumber : public CMyReportRecordItem {
 
   double value = 0;
   NumberFormat format;
-  std::wstring prefix, suffix;  // literal text before and after the formatted number
+  SharedText prefix, suffix;  // literal text before and after the formatted number
 };
 
 class CMyReportRecordItemCheck : public CMyReportRecordItem {

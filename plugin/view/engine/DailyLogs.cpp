@@ -29,6 +29,10 @@ void CloseStream(FILE* stream) {
   if (stream) std::fclose(stream);
 }
 
+// The price log's write buffer: a polling pass's replies gather in it and reach the file in one
+// write when the pass flushes the log (or when the buffer fills, or the file closes).
+constexpr size_t kPriceLogBufferBytes = 64 * 1024;
+
 // One write of a whole line, then the flush that puts it on disk.
 void WriteAndFlush(FILE* stream, const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
@@ -74,7 +78,8 @@ std::string CDailyLogs::GetLogFolder() const {
 
 void CDailyLogs::SetLogPane(ILogPane* pane) { m_pane = pane; }
 
-bool CDailyLogs::SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix) {
+bool CDailyLogs::SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix,
+                               size_t bufferBytes) {
   SYSTEMTIME now;
   orv::win::GetLocalTime(&now);
   const std::string key = FormatDateKey(now);
@@ -89,7 +94,15 @@ bool CDailyLogs::SwitchToToday(LogFile& log, const char* suffix, const std::stri
   log.path = folder + key + suffix;
   FILE* file = std::fopen(log.path.c_str(), "a+");
   if (!file) return false;
-  log.stream = LogStream(file, CloseStream);
+  if (bufferBytes > 0) {
+    // The buffer lives as long as the stream: the closing deleter owns it, so a pass still
+    // holding the old day's stream keeps it after a day switch.
+    std::shared_ptr<char[]> buffer(new char[bufferBytes]);
+    std::setvbuf(file, buffer.get(), _IOFBF, bufferBytes);
+    log.stream = LogStream(file, [buffer](FILE* stream) { CloseStream(stream); });
+  } else {
+    log.stream = LogStream(file, CloseStream);
+  }
   if (!prefix.empty()) WriteAndFlush(file, prefix);
   log.dateKey = key;
   return true;
@@ -108,7 +121,7 @@ bool CDailyLogs::OpenTradingLog() {
 
 LogStream CDailyLogs::OpenPriceLog() {
   std::lock_guard<std::mutex> lock(m_priceLog->mutex);
-  SwitchToToday(*m_priceLog, kPriceLogSuffix, std::string());
+  SwitchToToday(*m_priceLog, kPriceLogSuffix, std::string(), kPriceLogBufferBytes);
   return m_priceLog->stream;
 }
 

@@ -73,7 +73,9 @@ class CDailyLogs {
   // its writes skipped until the next switch. Returns whether the log is open afterwards.
   bool OpenAppLog();
   bool OpenTradingLog();
-  // Returns the price log's stream for one polling pass (null when it cannot be opened).
+  // Returns the price log's stream for one polling pass (null when it cannot be opened). The
+  // writers append whole lines without flushing; the pass flushes the stream at its end, and
+  // closing the stream (a day switch, CloseLogs, the program's exit) writes what is left.
   LogStream OpenPriceLog();
 
   // Closes the price, application and trading logs, in that order.
@@ -120,7 +122,9 @@ class CDailyLogs {
   struct LogFile;
   // Under the log's lock: switches it to today's file named "<key><suffix>", writing `prefix`
   // after each successful open. Returns whether the log is open afterwards.
-  bool SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix);
+  // `bufferBytes` > 0 gives a newly opened stream a write buffer of that size.
+  bool SwitchToToday(LogFile& log, const char* suffix, const std::string& prefix,
+                     size_t bufferBytes = 0);
 
   std::unique_ptr<LogFile> m_appLog;
   std::unique_ptr<LogFile> m_tradingLog;

@@ -7,6 +7,7 @@
 // merge new stocks into the list while a poll is under way; the records themselves belong to
 // the master list, which is only freed while the workers are stopped.
 
+#include <cstdio>
 #include <unordered_set>
 
 #include "platform/stocklib/StockAgentBase.h"
@@ -75,6 +76,14 @@ DWORD CPelomarEngine::RunQuotePass(CURL* curl, int market) {
     return start;
   }
   LogStream priceLog = m_logs.OpenPriceLog();
+  // The agents append the pass's price lines to the log's buffer; the pass puts them in the
+  // file once, however it ends.
+  struct FlushAtEnd {
+    FILE* stream;
+    ~FlushAtEnd() {
+      if (stream) std::fflush(stream);
+    }
+  } flushAtEnd{priceLog.get()};
   int total = 0;
   if (m_quotePolling.load() != 1 || !IsRunning()) return start;
 

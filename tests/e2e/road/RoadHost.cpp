@@ -21,6 +21,7 @@
 #include "host/user/HostUserServices.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "sandbox/SandboxMarket.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace fs = std::filesystem;
@@ -243,6 +244,25 @@ std::string RoadHost::FilesEndingWith(const std::string& suffix) const {
       all += ReadAll(it->path());
   }
   return all;
+}
+
+std::vector<std::vector<DbTickerRow>> ListedTickerPages(int listed, size_t pageRows) {
+  std::vector<std::vector<DbTickerRow>> pages(1);
+  int count = 0;
+  auto add = [&](DbTickerRow row) {
+    if (pages.back().size() == pageRows) pages.emplace_back();
+    pages.back().push_back(std::move(row));
+    ++count;
+  };
+  for (const SandboxStock& stock : SandboxStocks())
+    add({"A" + stock.code, stock.stdCode, stock.marketClass, stock.name});
+  for (int i = 0; count < listed; ++i) {
+    char code[16];
+    std::snprintf(code, sizeof code, "9%05d", i);
+    add({std::string("A") + code, std::string("KR7") + code + "000", i % 2 ? "1" : "4",
+         "종목" + std::to_string(i)});
+  }
+  return pages;
 }
 
 }  // namespace orv::test

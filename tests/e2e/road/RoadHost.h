@@ -103,4 +103,8 @@ class RoadHost {
 // Runs the wx event loop's pending work for `ms` milliseconds.
 void PumpEvents(int ms);
 
+// A market's full list of `listed` stocks as the DB broker serves it in continued pages of
+// `pageRows`: the sandbox's own stocks first, then made-up codes "9xxxxx" in two markets.
+std::vector<std::vector<DbTickerRow>> ListedTickerPages(int listed, size_t pageRows);
+
 }  // namespace orv::test

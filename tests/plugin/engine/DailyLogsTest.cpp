@@ -163,9 +163,50 @@ TEST_F(DailyLogsTest, PriceLineHasTheExactColumns) {
                               LocalTime(2025, 1, 6, 9, 1, 2), values),
             1);
   EXPECT_EQ(WritePriceLogLine(nullptr, 1, L"005930", 1, LocalTime(2025, 1, 6, 9, 1, 2), values), 0);
+  std::fflush(stream.get());  // as the polling pass does at its end
   EXPECT_EQ(ReadBytes(LogPath("20250106_price_log.csv")),
             "1,\"005930\",4000000000,\"2025-01-06 09:01:02\",71500.000000,1.250000,"
             "71000.000000,72000.000000,70500.500000\n");
+}
+
+// Price lines are buffered between a pass's flushes: every line still reaches the file, in
+// the order written, once the pass flushes, the day switches or the logs close.
+TEST_F(DailyLogsTest, BufferedPriceLinesReachTheFileInOrderAtFlushDaySwitchAndClose) {
+  const double values[5] = {1, 2, 3, 4, 5};
+  auto write = [&](LogStream& stream, int first, int count) {
+    for (int i = first; i < first + count; ++i)
+      WritePriceLogLine(stream.get(), 1, L"005930", static_cast<uint64_t>(i),
+                        LocalTime(2025, 1, 6, 9, 0, 0), values);
+  };
+  auto ticks = [&](const std::string& file) {
+    std::vector<int> out;
+    std::istringstream in(ReadBytes(LogPath(file)));
+    for (std::string line; std::getline(in, line);)
+      out.push_back(std::stoi(line.substr(line.find(',', 2) + 1)));
+    return out;
+  };
+  auto range = [](int first, int last) {
+    std::vector<int> out;
+    for (int i = first; i <= last; ++i) out.push_back(i);
+    return out;
+  };
+  // More than the write buffer holds, then the pass's flush.
+  LogStream pass = logs_.OpenPriceLog();
+  write(pass, 0, 2000);
+  std::fflush(pass.get());
+  EXPECT_EQ(ticks("20250106_price_log.csv"), range(0, 1999));
+  // Lines still buffered when the day switches under a running pass reach the old day's file
+  // when that pass lets go of its stream.
+  write(pass, 2000, 10);
+  clock_.SetLocalTime(LocalTime(2025, 1, 7, 0, 0, 1));
+  LogStream next = logs_.OpenPriceLog();
+  write(next, 5000, 10);
+  pass.reset();
+  EXPECT_EQ(ticks("20250106_price_log.csv"), range(0, 2009));
+  // Closing the logs at shutdown writes the rest.
+  next.reset();
+  logs_.CloseLogs();
+  EXPECT_EQ(ticks("20250107_price_log.csv"), range(5000, 5009));
 }
 
 TEST_F(DailyLogsTest, TradingAndPriceLogsMoveToTheNewDayAfterMidnightAppLogStays) {
@@ -346,6 +387,7 @@ TEST_F(DailyLogsTest, ConcurrentWritersAcrossADaySwitchKeepEveryLineWhole) {
     std::this_thread::yield();
   }
   for (auto& thread : threads) thread.join();
+  logs_.CloseLogs();  // as at shutdown: buffered price lines are written
 
   const std::regex tradingLine(
       "\\d+,\\d\\d:\\d\\d:\\d\\d,1,0,0,0,005930,삼성전자,,(\\d+),,0\\.000000,0\\.000000,0\\."
