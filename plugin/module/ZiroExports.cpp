@@ -15,6 +15,8 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "platform/ui/Dispatcher.h"
+#include "plugin/monitor/dialogs/MonitorDialogMakers.h"
+#include "plugin/view/ChildWindows.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -76,6 +78,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
     block->nWndId = static_cast<uint32_t>(wndId);
   }
   if (wndId != kViewWndId) return 0;
+  InstallMonitorDialogMakers(ChildMakers());
 
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =

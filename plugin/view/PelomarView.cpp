@@ -24,6 +24,7 @@
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
 #include "plugin/community/WebReports.h"
+#include "plugin/monitor/core/ForeignStockLists.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/ViewToolbar.h"
@@ -250,6 +251,22 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) override {
     view_.m_messageSink->RunOnUi([this, master] {
       if (view_.m_commandBar && master) view_.ShowMasterList(*master);
+    });
+  }
+  void ShowStockChart(std::shared_ptr<const StockChartSnapshot_s> chart) override {
+    view_.m_messageSink->RunOnUi([this, chart] {
+      if (!view_.m_chartDialog) return;
+      view_.m_chartDialog->SetChartData(chart);
+      view_.m_chartDialog->LoadChartData();
+    });
+  }
+  // Runs on the master-code worker; the rows reach the board on the user-interface thread.
+  void LoadForeignStockLists(const std::function<bool()>& running) override {
+    CForeignStockLists lists = CForeignStockLists::FromSettings();
+    lists.LoadForeignStockLists(running);
+    auto rows = std::make_shared<const std::vector<ForeignStockRow_s>>(lists.Rows());
+    view_.m_messageSink->RunOnUi([this, rows] {
+      if (view_.m_stockBoard) view_.m_stockBoard->ShowForeignStockList(rows);
     });
   }
   void LayOutTabPanes() override {
