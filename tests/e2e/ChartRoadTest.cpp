@@ -1,7 +1,8 @@
 // The chart of a held stock, on the road with the sandbox's Kiwoom account: its chart pass stores
 // 60 day and 60 minute candles of the stock, the user right-clicks the stock's holdings row and
 // picks "종목 정보 조회" (the grid menu's stock command), and the chart dialog opens with the
-// day candles, SAR and MACD of those bars and the minute candles below.
+// day candles, SAR and MACD of those bars and the minute candles below. The foreign stock lists
+// are asked for after the master codes.
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
 #include <wx/grid.h>
@@ -21,10 +22,13 @@
 #include "platform/support/TextConv.h"
 #include "platform/ui/ChartControl.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::KiwoomCandle;
+using orv::test::FindById;
 using orv::test::RoadHost;
+using orv::test::ShownDialog;
 using namespace orv::test::grids;
 
 namespace {
@@ -32,22 +36,6 @@ namespace {
 constexpr auto kStepBound = std::chrono::seconds(20);
 constexpr int kStockInfoCommand = 565;
 constexpr int kCandles = 60;
-
-template <class T>
-T* FindById(wxWindow* window, int id) {
-  if (window->GetId() == id)
-    if (auto* found = dynamic_cast<T*>(window)) return found;
-  for (wxWindow* child : window->GetChildren())
-    if (T* found = FindById<T>(child, id)) return found;
-  return nullptr;
-}
-
-wxDialog* ShownDialog(const wxString& title) {
-  for (wxWindow* top : wxTopLevelWindows)
-    if (auto* dialog = dynamic_cast<wxDialog*>(top))
-      if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
-  return nullptr;
-}
 
 // 60 candles, newest first, that wander up and down around 70,000 won.
 std::vector<KiwoomCandle> Candles(bool minutes) {
@@ -90,6 +78,10 @@ TEST(ChartRoad, TheGridMenusStockCommandOpensTheChartOfTheHeldStock) {
   const int login = road.LogIn(&loginError);
   if (login != 1) road.KeepFolders();
   ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+  // After the master codes the portal's foreign lists are asked for (the sandbox's web server
+  // stands in for the portal and has none: each list ends at its first page).
+  EXPECT_TRUE(wait([&] { return !road.WebRequests("stock/exchange/NASDAQ/marketValue").empty(); }));
+  EXPECT_TRUE(wait([&] { return !road.WebRequests("stock/exchange/KOSDAQ/marketValue").empty(); }));
   // The chart pass asks for both kinds of candles, then the short selling of the data agent.
   EXPECT_TRUE(wait([&] { return !road.KiwoomRequests("ka10080").empty(); }));
   EXPECT_TRUE(wait([&] { return !road.KiwoomRequests("ka10014").empty(); }));

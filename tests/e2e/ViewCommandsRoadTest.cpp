@@ -19,32 +19,17 @@
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
+using orv::test::FindById;
 using orv::test::RoadHost;
+using orv::test::ShownDialog;
 using namespace orv::test::grids;
 
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(20);
-
-// The window of an id under `window` whose type is T, or null.
-template <class T>
-T* FindById(wxWindow* window, int id) {
-  if (window->GetId() == id)
-    if (auto* found = dynamic_cast<T*>(window)) return found;
-  for (wxWindow* child : window->GetChildren())
-    if (T* found = FindById<T>(child, id)) return found;
-  return nullptr;
-}
-
-// The shown top-level dialog titled `title`, or null.
-wxDialog* ShownDialog(const wxString& title) {
-  for (wxWindow* top : wxTopLevelWindows)
-    if (auto* dialog = dynamic_cast<wxDialog*>(top))
-      if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
-  return nullptr;
-}
 
 void Press(wxButton* button) {
   wxCommandEvent press(wxEVT_BUTTON, button->GetId());
