@@ -99,9 +99,13 @@ void CAppLogDlg::SetDarkBackground(bool dark) {
   dark_ = dark;
   if (!list_) return;
   list_->SetBackgroundColour(Background());
-  // The text stays readable on either background.
+  // Black text on the black background would hide every entry: the text follows the background.
   list_->SetForegroundColour(dark_ ? *wxWHITE : *wxBLACK);
   list_->Refresh();
+}
+
+wxColour CAppLogDlg::TextColour() const {
+  return list_ ? list_->GetForegroundColour() : wxColour();
 }
 
 void CAppLogDlg::ToggleAutoScroll() {

@@ -43,6 +43,8 @@ class CAppLogDlg : public wxDialog {
   bool IsDark() const { return dark_; }
   bool AutoScroll() const { return autoScroll_; }
   wxColour Background() const { return dark_ ? *wxBLACK : *wxWHITE; }
+  // The colour the list draws its entries' text in.
+  wxColour TextColour() const;
   int GetLogCount() const;
   int ShownCount() const;
   std::wstring SearchText() const { return search_; }

@@ -82,9 +82,12 @@ TEST_F(MonitorDialogsTest, AppLogKeysSearchClearAndClose) {
   EXPECT_EQ(calls[2].caption, "ERROR");
   EXPECT_EQ(calls[2].text, "Log is empty");
 
-  // The dark background, and closing in mode 2 only hides.
+  // The dark background keeps the entries readable; closing in mode 2 only hides.
   dialog->ToggleDarkBackground();
   EXPECT_EQ(dialog->Background(), *wxBLACK);
+  EXPECT_EQ(dialog->TextColour(), *wxWHITE);
+  dialog->ToggleDarkBackground();
+  EXPECT_EQ(dialog->TextColour(), *wxBLACK);
   dialog->Close();
   EXPECT_FALSE(dialog->IsShown());
   dialog->Destroy();
