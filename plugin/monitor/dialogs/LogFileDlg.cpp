@@ -56,6 +56,9 @@ void CLogGridCtrl::SetTickData(TickRecordList* ticks) {
 int CLogGridCtrl::RowCount() const { return grid_->GetNumberRows(); }
 
 CLogFileDlg::~CLogFileDlg() {
+  *alive_ = false;
+  // The grid window goes with the dialog; its table must not read the vector any more.
+  if (grid_ && dialog_) grid_->SetTickData(nullptr);
   if (dialog_) dialog_->Destroy();
 }
 
@@ -63,11 +66,16 @@ bool CLogFileDlg::CreateFromTemplate(int, wxWindow* parent) {
   if (dialog_) return true;
   dialog_ = new wxDialog(parent, wxID_ANY, "Tick List", wxDefaultPosition, wxSize(800, 500),
                          wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
-  grid_ = new CLogGridCtrl(dialog_);
+  grid_ = std::make_unique<CLogGridCtrl>(dialog_.get());
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(grid_->Grid(), 1, wxEXPAND | wxALL, 10);
   dialog_->SetSizer(sizer);
-  dialog_->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { dialog_->Hide(); });
+  dialog_->Bind(wxEVT_CLOSE_WINDOW, [this, alive = alive_](wxCloseEvent& event) {
+    if (*alive && event.CanVeto())
+      dialog_->Hide();
+    else
+      event.Skip();
+  });
   if (ticks_) grid_->SetTickData(ticks_);
   return true;
 }
@@ -81,7 +89,7 @@ void CLogFileDlg::ShowWindow(bool show) {
 }
 
 void CLogFileDlg::RefreshTickList(bool scroll) {
-  if (!grid_ || !ticks_) return;
+  if (!grid_ || !ticks_ || !dialog_) return;
   grid_->SetTickData(ticks_);
   if (scroll && !ticks_->empty()) grid_->Grid()->MakeCellVisible(grid_->RowCount() - 1, 0);
   grid_->Grid()->Refresh();

@@ -3,10 +3,14 @@
 // builds each visible row from the bound vector when it is drawn. The dialog never owns the
 // vector or its records; the row count is fixed at the last binding (RefreshTickList).
 
+#include <wx/dialog.h>
+#include <wx/weakref.h>
+
+#include <memory>
+
 #include "plugin/monitor/core/TickRecords.h"
 #include "plugin/view/ChildWindows.h"
 
-class wxDialog;
 class wxGrid;
 class CLogGridTable;
 
@@ -39,11 +43,12 @@ class CLogFileDlg : public CPelomarChildDialog {
   // Rebinds the vector and, when asked to scroll and it is not empty, shows its last row.
   void RefreshTickList(bool scroll);
 
-  wxDialog* Window() const { return dialog_; }
-  CLogGridCtrl* GridCtrl() const { return grid_; }
+  wxDialog* Window() const { return dialog_.get(); }
+  CLogGridCtrl* GridCtrl() const { return grid_.get(); }
 
  private:
   TickRecordList* ticks_ = nullptr;
-  wxDialog* dialog_ = nullptr;
-  CLogGridCtrl* grid_ = nullptr;
+  wxWeakRef<wxDialog> dialog_;
+  std::unique_ptr<CLogGridCtrl> grid_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -25,6 +25,7 @@ constexpr int kButtonStrip = 80;
 CStockChartDlg::CStockChartDlg(CPelomarView& view) : view_(view) {}
 
 CStockChartDlg::~CStockChartDlg() {
+  *alive_ = false;
   if (dialog_) dialog_->Destroy();
 }
 
@@ -44,14 +45,22 @@ bool CStockChartDlg::CreateFromTemplate(int, wxWindow* parent) {
   bottomTabs_->AddPage(dayData_, "DAY DATA");
   bottomTabs_->SetSelection(0);
 
-  refresh_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Refresh(); });
-  dialog_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+  refresh_->Bind(wxEVT_BUTTON, [this, alive = alive_](wxCommandEvent&) {
+    if (*alive) Refresh();
+  });
+  dialog_->Bind(wxEVT_SIZE, [this, alive = alive_](wxSizeEvent& event) {
+    event.Skip();
+    if (!*alive) return;
     const wxSize client = dialog_->GetClientSize();
     LayOut(client.x, client.y);
-    event.Skip();
   });
-  // Closing only hides: the view keeps the dialog for its lifetime.
-  dialog_->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { dialog_->Hide(); });
+  // Closing only hides while the view keeps the dialog.
+  dialog_->Bind(wxEVT_CLOSE_WINDOW, [this, alive = alive_](wxCloseEvent& event) {
+    if (*alive && event.CanVeto())
+      dialog_->Hide();
+    else
+      event.Skip();
+  });
   const wxSize client = dialog_->GetClientSize();
   LayOut(client.x, client.y);
   return true;

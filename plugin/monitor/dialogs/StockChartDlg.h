@@ -3,13 +3,15 @@
 // below, with the "Refresh" button in a strip on the left. Made once by the trading view and
 // shown for a stock; the bars come from the engine as a copy (StockChartSnapshot_s).
 
+#include <wx/dialog.h>
+#include <wx/weakref.h>
+
 #include <memory>
 #include <string>
 
 #include "plugin/monitor/core/StockCharts.h"
 #include "plugin/view/ChildWindows.h"
 
-class wxDialog;
 class wxNotebook;
 class wxButton;
 class wxGrid;
@@ -33,7 +35,7 @@ class CStockChartDlg : public CPelomarChartDialog {
   void SetChartData(std::shared_ptr<const StockChartSnapshot_s> chart) override;
   int LoadChartData() override;
 
-  wxDialog* Window() const { return dialog_; }
+  wxDialog* Window() const { return dialog_.get(); }
   orv::ui::ChartControl* DayChart() const { return dayChart_; }
   orv::ui::ChartControl* MinuteChart() const { return minuteChart_; }
   const CStockChartSet& Charts() const { return charts_; }
@@ -48,7 +50,10 @@ class CStockChartDlg : public CPelomarChartDialog {
   std::wstring code_;
   std::shared_ptr<const StockChartSnapshot_s> stock_;
   CStockChartSet charts_;
-  wxDialog* dialog_ = nullptr;
+  // Cleared when the window goes first (with its parent); the flag tells the window's handlers
+  // that this object is gone.
+  wxWeakRef<wxDialog> dialog_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   wxNotebook* topTabs_ = nullptr;
   wxNotebook* bottomTabs_ = nullptr;
   wxButton* refresh_ = nullptr;
