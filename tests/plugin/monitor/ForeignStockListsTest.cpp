@@ -149,6 +149,17 @@ TEST(ForeignListScanners, KeysTotalsAndSymbols) {
                 {"{\"totalCount\":\n\t7,", 7}};
   for (const auto& t : totals) EXPECT_EQ(ParseTotalCount(t.json), t.total) << t.json;
 
+  // A reply with more codes than names gives a row per name; one without names gives none.
+  CForeignStockLists lists("http://127.0.0.1:1/", "http://127.0.0.1:1/");
+  EXPECT_EQ(lists.AddPageRows("{\"symbolCode\":\"A\",\"stockName\":\"a\",\"symbolCode\":\"B\"}",
+                              "symbolCode", "stockName", L"KOSPI", L"KOSPI", L"KOR", false),
+            1);
+  EXPECT_EQ(lists.AddPageRows("{\"symbolCode\":\"A\"}", "symbolCode", "stockName", L"KOSPI",
+                              L"KOSPI", L"KOR", false),
+            0);
+  ASSERT_EQ(lists.Rows().size(), 1u);
+  EXPECT_EQ(lists.Rows()[0].code, L"A");
+
   char base[4], suffix[6];
   SplitSymbol("AAPL.OQ", base, sizeof base, suffix, sizeof suffix);
   EXPECT_STREQ(base, "AAP");
