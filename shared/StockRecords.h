@@ -57,6 +57,7 @@ struct StockSeries_s {
   // keep whole candles size the arrays below to the places they fill (empty otherwise).
   int32_t requested = 0;
   std::vector<int32_t> date;  // yyyymmdd of each place
+  std::vector<int32_t> time;  // hhmmss of each place (minute candles; empty for days)
   std::vector<double> open;
   std::vector<double> high;
   std::vector<double> low;

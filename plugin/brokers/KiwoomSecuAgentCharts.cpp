@@ -77,6 +77,7 @@ std::string QuotedCode(const char* code, const char* suffix = "") {
 // One candle as read, before it goes to the record's block.
 struct Candle {
   int32_t day = 0;  // yyyymmdd
+  int32_t time = 0;  // hhmmss (minute candles)
   double open = 0;
   double high = 0;
   double low = 0;
@@ -98,12 +99,14 @@ void StoreCandles(Stock_s* stock, int kind, int count, const std::vector<Candle>
     if (values->size() < size) values->resize(size, 0.0);
   }
   if (block->date.size() < size) block->date.resize(size, 0);
+  if (kind == kMinuteCandleKind && block->time.size() < size) block->time.resize(size, 0);
   std::fill(block->close.begin(), block->close.begin() + places, 0.0);
   std::fill(block->open.begin(), block->open.begin() + places, 0.0);
   std::fill(block->high.begin(), block->high.begin() + places, 0.0);
   std::fill(block->low.begin(), block->low.begin() + places, 0.0);
   std::fill(block->volume.begin(), block->volume.begin() + places, 0.0);
   std::fill(block->date.begin(), block->date.begin() + places, 0);
+  if (!block->time.empty()) std::fill(block->time.begin(), block->time.begin() + places, 0);
   block->requested = static_cast<int32_t>(places);
   block->count = 0;
 
@@ -112,6 +115,7 @@ void StoreCandles(Stock_s* stock, int kind, int count, const std::vector<Candle>
     if (filled >= places) break;
     const size_t place = places - 1 - filled;
     block->date[place] = c.day;
+    if (!block->time.empty()) block->time[place] = c.time;
     block->low[place] = c.low;
     block->high[place] = c.high;
     block->open[place] = c.open;
@@ -205,6 +209,7 @@ int CKiwoomSecuAgent::ParseChartReply(const char* reply, size_t len, int kind, i
       if (!days && row.HasMember("cntr_tm")) date = DateText(row, "cntr_tm");
       Candle c;
       c.day = DayNumber(date);
+      if (!days) c.time = DigitsNumber(date, 8, 6);
       c.close = Price(row, "cur_prc");
       c.open = Price(row, "open_pric");
       c.high = Price(row, "high_pric");

@@ -20,6 +20,8 @@
 #include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
+#include "plugin/monitor/dialogs/MonitorDialogMakers.h"
+#include "plugin/view/ChildWindows.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -89,6 +91,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   if (wndId != kViewWndId) return 0;
   // The real windows of the other subsystems replace the view's null objects.
   InstallMonitorMakers();
+  InstallMonitorDialogMakers(ChildMakers());
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();

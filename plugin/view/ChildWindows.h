@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/win/WinTypes.h"
 #include "shared/StockRecords.h"
@@ -19,6 +20,8 @@ struct SharedWnds_s;
 struct login_info_s;
 struct stock_option_s;
 struct sqlite3;
+struct StockChartSnapshot_s;
+struct ForeignStockRow_s;
 
 // What a window that is not available yet tells the user who asks for it.
 extern const char kNotAvailableText[];
@@ -80,6 +83,8 @@ class CPelomarChartDialog : public CPelomarChildDialog {
  public:
   // The stock to chart, named by market kind and code.
   virtual void SetStock(uint8_t market, const std::wstring& code) {}
+  // The stock's bars as the engine handed them over (null when no list holds the stock).
+  virtual void SetChartData(std::shared_ptr<const StockChartSnapshot_s> chart) {}
   virtual int LoadChartData() { return 0; }
 };
 
@@ -103,6 +108,8 @@ class CPelomarStockBoard : public CPelomarChildDialog {
  public:
   virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
   virtual void ReloadBuyItems() {}
+  // The portal's exchange-wide stock lists for the board's list grid (control 3384).
+  virtual void ShowForeignStockList(std::shared_ptr<const std::vector<ForeignStockRow_s>> rows) {}
 };
 
 // An embedded child view (the cafe data view, the monitoring view).

@@ -25,6 +25,7 @@
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebPages.h"
 #include "plugin/community/WebReports.h"
+#include "plugin/monitor/core/ForeignStockLists.h"
 #include "plugin/view/HoldingsGrid.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/ViewToolbar.h"
@@ -255,6 +256,22 @@ class CPelomarView::EngineWindow : public IEngineWindow {
       if (view_.m_commandBar && master) view_.ShowMasterList(*master);
       // The board reloads its rows from the new master list.
       if (view_.m_stockBoard) view_.m_stockBoard->ReloadBuyItems();
+    });
+  }
+  void ShowStockChart(std::shared_ptr<const StockChartSnapshot_s> chart) override {
+    view_.m_messageSink->RunOnUi([this, chart] {
+      if (!view_.m_chartDialog) return;
+      view_.m_chartDialog->SetChartData(chart);
+      view_.m_chartDialog->LoadChartData();
+    });
+  }
+  // Runs on the master-code worker; the rows reach the board on the user-interface thread.
+  void LoadForeignStockLists(const std::function<bool()>& running) override {
+    CForeignStockLists lists = CForeignStockLists::FromSettings();
+    lists.LoadForeignStockLists(running);
+    auto rows = std::make_shared<const std::vector<ForeignStockRow_s>>(lists.Rows());
+    view_.m_messageSink->RunOnUi([this, rows] {
+      if (view_.m_stockBoard) view_.m_stockBoard->ShowForeignStockList(rows);
     });
   }
   void LayOutTabPanes() override {

@@ -149,7 +149,8 @@ void CPelomarView::ShowStockCfgDlg(bool show, bool reload) {
 void CPelomarView::ShowStockChartDlg(uint8_t market, const std::wstring& code) {
   if (!m_chartDialog) return;
   m_chartDialog->SetStock(market, code);
-  m_chartDialog->LoadChartData();
+  // The engine hands the stock's bars over through the dispatcher; the dialog draws them then.
+  if (m_engine) m_engine->PublishStockChart(market, code.c_str());
   m_chartDialog->ShowDialog(this, false, false, 0);
 }
 

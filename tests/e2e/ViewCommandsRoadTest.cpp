@@ -23,7 +23,9 @@
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
+using orv::test::windows::FindById;
 using orv::test::RoadHost;
+using orv::test::windows::ShownDialog;
 using namespace orv::test::grids;
 using namespace orv::test::windows;
 

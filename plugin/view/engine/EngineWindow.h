@@ -59,6 +59,8 @@ class IEngineWindow : public ILogPane, public IStockListView {
   virtual void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) { RefreshRows(); }
   // The master list, after it changed (the all-stock grid is built anew from it).
   virtual void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) {}
+  // One stock's chart data for the chart dialog; null when no list holds the stock.
+  virtual void ShowStockChart(std::shared_ptr<const StockChartSnapshot_s> chart) {}
   // The view's tab panes (timer 3).
   virtual void LayOutTabPanes() {}
   // The view's part of a user logout: the rows of the holdings and stocks the engine is about
@@ -76,6 +78,9 @@ class IEngineWindow : public ILogPane, public IStockListView {
   // Reports a sell pass's money-log lines (joined with line feeds) to the web server, on the
   // sell worker with its handle. Nothing when there are no web reports.
   virtual void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) {}
+  // The exchange-wide foreign stock lists for the board's list grid, loaded on the calling
+  // worker after the master codes; `running` answers false once the workers are stopping.
+  virtual void LoadForeignStockLists(const std::function<bool()>& running) {}
   // Frees the stored auto-login data (user-interface thread).
   virtual void ForgetAutoLogin() {}
   // The session bounds in force (the service settings' delays applied), six hhmm values in

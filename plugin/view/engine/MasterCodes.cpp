@@ -87,6 +87,9 @@ int CPelomarEngine::LoadMasterCodes(CURL* curl, int previousCount, int force) {
     }
   }
 
+  // The portal's exchange-wide lists for the board's list grid.
+  if (m_window && IsRunning()) m_window->LoadForeignStockLists([this] { return IsRunning(); });
+
   const int size = static_cast<int>(master.size());
   if (!force && size == previousCount) {
     m_gridRebuildRequest.store(size > 0 ? 1 : 0);

@@ -305,11 +305,15 @@ class CPelomarEngine {
   // The held rows, and the stock quotes that changed since the last call or master list.
   QuotesSnapshot_s SnapshotQuotes();
   MasterListSnapshot_s SnapshotMasterList();
+  // The chart data of one stock; false (the snapshot empty) when no list holds it.
+  bool SnapshotStockChart(uint8_t market, const wchar_t* code, StockChartSnapshot_s* out);
   // The trading tick's hand-overs to the window: the copy goes to IEngineWindow, which
   // delivers it on the user-interface thread.
   void PublishHoldings();
   void PublishQuotes();
   void PublishMasterList();
+  // The chart data of one stock for the chart dialog (null when no list holds the stock).
+  void PublishStockChart(uint8_t market, const wchar_t* code);
 
   // --- Small lookups ---
   // The account of a number compared case-insensitively; null for a null or empty number.

@@ -2,6 +2,8 @@
 
 #include "plugin/view/engine/ViewSnapshots.h"
 
+#include <algorithm>
+
 #include "platform/win/CriticalSection.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
@@ -156,6 +158,67 @@ MasterListSnapshot_s CPelomarEngine::SnapshotMasterList() {
     m_postedQuotes[quote.code] = std::move(quote);
   }
   return snapshot;
+}
+
+ChartBars_s MakeChartBars(const StockSeries_s& series, bool minutes, int limit) {
+  ChartBars_s bars;
+  const int newest = NewestCandlePlace(series);
+  if (newest < 0) return bars;
+  const int n = std::min({series.count, limit, newest + 1});
+  const int first = newest + 1 - n;
+  auto at = [](const auto& values, int place, auto fallback) {
+    return place < static_cast<int>(values.size()) ? values[place] : fallback;
+  };
+  // The envelope lines run from the oldest price the block was computed from: their newest
+  // value belongs to the newest candle.
+  int envNewest = -1;
+  for (int i = static_cast<int>(series.env_middle.size()) - 1; i >= 0; --i)
+    if (series.env_middle[i] > 0) {
+      envNewest = i;
+      break;
+    }
+  for (int place = first; place <= newest; ++place) {
+    const double close = series.close[place];
+    bars.close.push_back(close);
+    const double open = at(series.open, place, 0.0);
+    const double high = at(series.high, place, 0.0);
+    const double low = at(series.low, place, 0.0);
+    const bool candle = open > 0 && high > 0 && low > 0;
+    bars.open.push_back(candle ? open : close);
+    bars.high.push_back(candle ? high : close);
+    bars.low.push_back(candle ? low : close);
+    bars.labels.push_back(minutes ? at(series.time, place, 0) : at(series.date, place, 0));
+    const int env = envNewest - (newest - place);
+    const bool hasEnv = envNewest >= 0 && env >= 0 &&
+                        env < static_cast<int>(series.env_lower.size()) &&
+                        env < static_cast<int>(series.env_upper.size());
+    bars.envLow.push_back(hasEnv ? series.env_lower[env] : 0.0);
+    bars.envMid.push_back(hasEnv ? series.env_middle[env] : 0.0);
+    bars.envHigh.push_back(hasEnv ? series.env_upper[env] : 0.0);
+  }
+  return bars;
+}
+
+bool CPelomarEngine::SnapshotStockChart(uint8_t market, const wchar_t* code,
+                                        StockChartSnapshot_s* out) {
+  *out = StockChartSnapshot_s();
+  if (!code || !*code) return false;
+  CSingleLock lock(&m_viewLock, TRUE);
+  const Stock_s* stock = m_stocks.FindStockByCode(market, code, nullptr, true, nullptr);
+  if (!stock) return false;
+  out->market = stock->market;
+  out->code = stock->code;
+  out->name = stock->name;
+  out->day = MakeChartBars(stock->day, false);
+  out->minute = MakeChartBars(stock->minute, true);
+  return true;
+}
+
+void CPelomarEngine::PublishStockChart(uint8_t market, const wchar_t* code) {
+  if (!m_window) return;
+  auto chart = std::make_shared<StockChartSnapshot_s>();
+  if (!SnapshotStockChart(market, code, chart.get())) chart.reset();
+  m_window->ShowStockChart(std::move(chart));
 }
 
 void CPelomarEngine::PublishHoldings() {

@@ -12,6 +12,7 @@
 #include "shared/StockListing.h"
 
 struct Stock_s;
+struct StockSeries_s;
 struct StockTrade_s;
 
 // A holding as a window names it: its account, code and cash/credit kind (1 cash, 2 credit).
@@ -132,3 +133,33 @@ struct MasterListSnapshot_s {
 HoldingRow_s MakeHoldingRow(const StockTrade_s& holding);
 StockRow_s MakeStockRow(const Stock_s& stock);
 StockQuoteRow_s MakeStockQuote(const Stock_s& stock);
+
+// The bars of one chart, oldest first; the envelope lines are aligned with them (0 where a
+// line has no value).
+struct ChartBars_s {
+  std::vector<int32_t> labels;  // day bars: yyyymmdd; minute bars: hhmmss
+  std::vector<double> open;
+  std::vector<double> high;
+  std::vector<double> low;
+  std::vector<double> close;
+  std::vector<double> envLow;
+  std::vector<double> envMid;
+  std::vector<double> envHigh;
+  int Count() const { return static_cast<int>(close.size()); }
+};
+
+// One stock's chart data as the engine hands it to the chart dialog: at most kChartBarLimit
+// bars of each kind, the newest last.
+struct StockChartSnapshot_s {
+  uint8_t market = 0;
+  std::wstring code;
+  std::wstring name;
+  ChartBars_s day;
+  ChartBars_s minute;
+};
+
+constexpr int kChartBarLimit = 60;
+
+// The bars of a stock's candle block (the newest `limit` of them) with its envelope lines; a
+// block that keeps closes only gives each bar its close as open, high and low.
+ChartBars_s MakeChartBars(const StockSeries_s& series, bool minutes, int limit = kChartBarLimit);
