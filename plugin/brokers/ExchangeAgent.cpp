@@ -469,11 +469,13 @@ const char* OrderTypeName(int side) { return side == 1 ? "price" : "market"; }
 
 const CExchangeAgent::Traits kBithumbTraits{
     L"빗썸", "orvella.auto.bithumb.pc", kBithumbDefaultHost, "invalid_access_key",
-    ExchangeDialect{nullptr, "Content-Type: application/x-www-form-urlencoded", true, false}};
+    ExchangeDialect{nullptr, "Content-Type: application/x-www-form-urlencoded", true, false},
+    false, true};
 
 const CExchangeAgent::Traits kUpBitTraits{
     L"업비트", "orvella.auto.upbit.pc", kUpBitDefaultHost, "no_access_key",
-    ExchangeDialect{"Mozilla/4.0 (compatible UPBIT API C Client)", nullptr, false, true}};
+    ExchangeDialect{"Mozilla/4.0 (compatible UPBIT API C Client)", nullptr, false, true}, true,
+    false};
 
 }  // namespace
 
