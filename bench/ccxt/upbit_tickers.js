@@ -4,10 +4,11 @@
 //   node upbit_tickers.js <ccxt folder> <host> <count> <rounds>
 'use strict';
 const path = require('path');
+const { createRequire } = require('module');
 
 async function main() {
   const [dir, host, countText, roundsText] = process.argv.slice(2);
-  const ccxt = require(path.join(dir, 'node_modules', 'ccxt'));
+  const ccxt = createRequire(path.join(dir, 'package.json'))('ccxt');
   const count = Number(countText);
   const rounds = Number(roundsText);
   const upbit = new ccxt.upbit({ enableRateLimit: false, hostname: host });

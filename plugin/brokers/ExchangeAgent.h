@@ -125,6 +125,10 @@ struct ExchangeCandle {
 // Reads a candle reply. False for the exchange's error object or a reply that is not a list
 // (objects without a readable UTC date-time are left out).
 bool ReadExchangeCandles(const char* reply, size_t len, std::vector<ExchangeCandle>* out);
+// Marks a coin record as listed on the market its code names: "KRW-..." the KRW market,
+// "BTC-..." the BTC market (the quote lists take a held coin by these marks).
+void MarkCoinMarket(Stock_s* stock);
+
 // Stores candles (newest first) in the record's day block (kind 1) or minute block (any other
 // kind), which is reset to `count` places (no more than the block holds), filled from the end.
 // A day candle takes one place. A minute candle takes one place when it is the first or is not
@@ -182,6 +186,10 @@ class CExchangeAgent : public CStockAgentBase {
                    int clear) override;
   bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
                         BalanceReply_s* out) override;
+  // The holdings of an account list (the base's read and merge); each held coin's record is
+  // then marked as listed on its market (KRW or BTC), as the market list marks its records.
+  int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
+                           size_t len, const BalanceQueryArgs_s& args) override;
   // GET "/v1/market/all" on a handle of its own (the given keys when both are given, else the
   // stored ones); the reply (free()) or null.
   char* QueryStockTickerPage(CURL* curl) override;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,12 @@ bool ReadExchangeCandles(const char* reply, size_t len, std::vector<ExchangeCand
   return true;
 }
 
+void MarkCoinMarket(Stock_s* stock) {
+  if (!stock) return;
+  if (std::wcsncmp(stock->code, L"KRW-", 4) == 0) stock->exchange_flags[0] = 1;
+  if (std::wcsncmp(stock->code, L"BTC-", 4) == 0) stock->exchange_flags[1] = 1;
+}
+
 int StoreExchangeCandles(Stock_s* stock, int kind, int unit, int count,
                          const std::vector<ExchangeCandle>& newestFirst) {
   if (!stock) return 0;
@@ -289,6 +296,7 @@ int CExchangeAgent::ParseStockList(const char* reply, OwningStockMap* stocks, ui
     if (code.empty() || code.size() > kStockCodeLen) continue;
     if (Stock_s* known = stocks->Find(code.c_str())) {
       if (m_traits.flagsListedAgain) known->slot_flags[slot] = 1;
+      MarkCoinMarket(known);
       continue;
     }
     bool made = false;
@@ -299,9 +307,25 @@ int CExchangeAgent::ParseStockList(const char* reply, OwningStockMap* stocks, ui
     stock->market_letter = marketLetter;
     StrSafeCopyA(stock->nation_code, sizeof stock->nation_code, nationCode ? nationCode : "");
     stock->name = Utf8ToWide(m.koreanName);
+    MarkCoinMarket(stock);
     ++added;
   }
   return added;
+}
+
+int CExchangeAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter,
+                                         const char* reply, size_t len,
+                                         const BalanceQueryArgs_s& args) {
+  const int held =
+      CStockAgentBase::ParseBalanceResponse(market, priceSlot, filter, reply, len, args);
+  // A held coin the market list has not named (or not yet) is polled on its market all the same.
+  if (held > 0 && args.holdings) {
+    RunMerge([&] {
+      for (const auto& entry : *args.holdings)
+        if (entry.first->broker_id == m_brokerId) MarkCoinMarket(entry.first->stock);
+    });
+  }
+  return held;
 }
 
 char* CExchangeAgent::QueryAllTickers(CURL*, const char* key, const char* secret) {

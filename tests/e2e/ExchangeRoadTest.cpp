@@ -84,6 +84,7 @@ TEST(UpbitRoad, SignInKeyCheckAccountsAndClose) {
   // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen with the coin's price shown.
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
     if (wxNotebook* tabs = TradingTabs(road.Frame())) tabs->SetSelection(1);
+    if (RowOfCode(own, "KRW-BTC") >= 0) own->MakeCellVisible(RowOfCode(own, "KRW-BTC"), priceCol);
     orv::test::PumpEvents(500);
     const std::string command = std::string("import -window root '") + shot + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

@@ -134,6 +134,8 @@ TEST_P(ExchangeMarketTest, MarketListMakesOneRecordPerMarket) {
   EXPECT_EQ(btc->list_index, 11);
   EXPECT_EQ(eth->list_index, 12);
   EXPECT_EQ(btc->slot_flags[0], 1);
+  EXPECT_EQ(btc->exchange_flags[0], 1) << "listed on the KRW market: the quote lists take it";
+  EXPECT_EQ(btc->exchange_flags[1], 0);
   const auto asked = peer_.RequestsTo("/v1/market/all");
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_FALSE(asked[0].Header("Authorization").empty()) << "the list request is signed";
@@ -374,6 +376,7 @@ TEST_P(ExchangeMarketTest, CoinHoldingsFeesNewRecordsAndSoldOutCoins) {
   const Stock_s* eth = stocks_.Find(L"KRW-ETH");
   ASSERT_NE(eth, nullptr);
   EXPECT_DOUBLE_EQ(eth->cur_price, 0);
+  EXPECT_EQ(eth->exchange_flags[0], 1) << "a held coin is polled on its market";
   EXPECT_EQ(told.calls, 1);
   EXPECT_EQ(told.code, L"KRW-ETH");
   EXPECT_DOUBLE_EQ(told.price, 0);
