@@ -1,5 +1,7 @@
 #include "platform/win/MessageBox.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -88,6 +90,25 @@ void StopScriptingMessageBoxes() {
   state.answers.clear();
 }
 
+const char kHostMessageBoxSymbol[] = "orv_HostMessageBox";
+
+bool UseHostMessageBoxes(const std::function<void()>& fallback) {
+  // Only the program's dynamic symbol table is searched by name here: a plug-in's own copy of
+  // the entry point stays local to its library, so finding one means finding the host's.
+  void* symbol = dlsym(RTLD_DEFAULT, kHostMessageBoxSymbol);
+  auto host = reinterpret_cast<HostMessageBoxFunction>(symbol);
+  // This copy is the program's own: the module was linked into the program, one service.
+  if (host == &orv_HostMessageBox) return true;
+  if (host == nullptr) {
+    if (fallback) fallback();
+    return false;
+  }
+  SetMessageBoxPresenter([host](const MessageBoxCall& call) {
+    return host(call.text.c_str(), call.caption.c_str(), call.type);
+  });
+  return true;
+}
+
 std::vector<MessageBoxCall> ScriptedMessageBoxCalls() {
   MessageBoxState& state = State();
   std::lock_guard<std::mutex> guard(state.mutex);
@@ -95,3 +116,7 @@ std::vector<MessageBoxCall> ScriptedMessageBoxCalls() {
 }
 
 }  // namespace orv::win
+
+extern "C" int orv_HostMessageBox(const char* text, const char* caption, UINT type) {
+  return orv::win::MessageBox(text ? text : "", caption ? caption : "", type);
+}

@@ -45,4 +45,18 @@ void ScriptMessageBoxes(std::vector<int> answers);
 void StopScriptingMessageBoxes();
 std::vector<MessageBoxCall> ScriptedMessageBoxCalls();
 
+// A plug-in library carries its own copy of this service. At module start it hands its boxes
+// to the host's copy, which the host program exports under kHostMessageBoxSymbol, so that they
+// are shown by the host's presenter (and answered by a test's script) like the host's own.
+// Without that symbol (a process that exports none) the module shows its boxes itself through
+// `fallback`, which installs a presenter of its own. Returns true when the host's copy is used.
+using HostMessageBoxFunction = int (*)(const char* text, const char* caption, UINT type);
+extern const char kHostMessageBoxSymbol[];
+bool UseHostMessageBoxes(const std::function<void()>& fallback);
+
 }  // namespace orv::win
+
+// The host's copy, exported by the program (never by a plug-in library).
+extern "C" __attribute__((visibility("default"))) int orv_HostMessageBox(const char* text,
+                                                                     const char* caption,
+                                                                     UINT type);

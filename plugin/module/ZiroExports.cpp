@@ -15,6 +15,8 @@
 #include "platform/ui/DbViewBase.h"
 #include "platform/win/Clock.h"
 #include "platform/ui/Dispatcher.h"
+#include "platform/ui/MessageBoxPresenter.h"
+#include "platform/win/MessageBox.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
 #include "shared/Messages.h"
@@ -70,6 +72,12 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   const DWORD start = orv::win::GetTickCount();
   const UINT id = ctrlId ? ctrlId : kDefaultCtrlIdBase + static_cast<UINT>(wndId);
   GfxSetEmbededViewsCfgDataPtr(block);
+  // The module's message boxes go to the host's presenter (or, in a host that exports none,
+  // to a presenter of the module's own), once per load of the library.
+  static const bool hostBoxes = orv::win::UseHostMessageBoxes([] {
+    orv::ui::InstallMessageBoxPresenter();
+  });
+  (void)hostBoxes;
   if (block) {
     block->nModuleIndex = static_cast<uint32_t>(index);
     block->nCtrlId = id;

@@ -34,20 +34,6 @@ COLORREF SellRatioBack(int ratio) {
 
 COLORREF StopLossBack(double rate) { return rate > -99 ? 0xE6E0B0 : 0x9FE7F9; }
 
-COLORREF MinProfitBack(double rate) {
-  if (rate >= 10) return 0xFFB3FF;
-  if (rate >= 5) return 0x99AAFF;
-  if (rate < 0) return 0xFFFF00;
-  return 0xE1E4FF;
-}
-
-COLORREF StepIntervalBack(double rate) {
-  if (rate >= 7) return 0x7AB2F0;
-  if (rate >= 5) return 0x6FDCF7;
-  if (rate >= 3) return 0xF0DEEB;
-  return 0xECEDFD;
-}
-
 COLORREF SplitRateBack(double value) {
   if (value >= 10000) return kRowWhite;
   if (value > 100) return 0xF0DEEB;
@@ -63,6 +49,20 @@ CMyReportRecordItem* WithBack(CMyReportRecordItem* item, COLORREF back) {
 }
 
 }  // namespace
+
+COLORREF MinProfitBack(double rate) {
+  if (rate >= 10) return 0xFFB3FF;
+  if (rate >= 5) return 0x99AAFF;
+  if (rate < 0) return 0xFFFF00;
+  return 0xE1E4FF;
+}
+
+COLORREF StepIntervalBack(double rate) {
+  if (rate >= 7) return 0x7AB2F0;
+  if (rate >= 5) return 0x6FDCF7;
+  if (rate >= 3) return 0xF0DEEB;
+  return 0xECEDFD;
+}
 
 int CRurezOzadoResultRecord::PriceDecimals(uint8_t market) {
   switch (market) {

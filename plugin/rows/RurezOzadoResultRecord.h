@@ -12,6 +12,10 @@ extern const char* const kRurezOzadoGridLayout;
 constexpr int kRurezOzadoTitledColumns = 73;
 constexpr int kRurezOzadoSpareColumns = 60;
 
+// The backgrounds of the minimum take-profit (20) and step interval (21) cells by value.
+COLORREF MinProfitBack(double rate);
+COLORREF StepIntervalBack(double rate);
+
 // Row numbers that mark a blank row (separator and totals rows).
 constexpr int32_t kBlankRowNumber = 65535;
 

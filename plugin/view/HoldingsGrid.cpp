@@ -9,8 +9,6 @@
 namespace {
 // A row is hidden once its holding missed this many refreshes in a row.
 constexpr uint32_t kMissesToHide = 2;
-// The automatic-trading cell's background while off.
-constexpr COLORREF kAutoTradeOffBack = 0xE6E022;
 // The per-stock level cells that the sell-one-by-one switch opens for editing.
 constexpr int kOneByOneItems[4] = {
     CRurezOzadoResultRecord::kColSellRatio, CRurezOzadoResultRecord::kColStopLoss,
@@ -98,8 +96,7 @@ int CHoldingsGrid::RefreshHoldingsGrid(const std::vector<HoldingRow_s>& holdings
     if (entry.generation == m_generation) continue;
     if (entry.held && entry.row) {
       // Nothing trades on this row any more.
-      entry.row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
-      entry.row->SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffBack);
+      SetAutoTradeCell(*entry.row, false);
     }
     entry.held = false;
     ++entry.misses;

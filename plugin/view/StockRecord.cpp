@@ -50,6 +50,22 @@ void SetSellRatioCell(CRurezOzadoResultRecord& row, double ratio) {
   row.SetItemBackColor(CRurezOzadoResultRecord::kColSellRatio, SellRatioBack(ratio));
 }
 
+void SetMinProfitCell(CRurezOzadoResultRecord& row, double rate) {
+  row.SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, rate);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColMinProfit, MinProfitBack(rate));
+}
+
+void SetIntervalCell(CRurezOzadoResultRecord& row, double interval) {
+  row.SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, interval);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColStepInterval, StepIntervalBack(interval));
+}
+
+void SetAutoTradeCell(CRurezOzadoResultRecord& row, bool on) {
+  row.SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, on);
+  row.SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade,
+                       on ? kAutoTradeOnBack : kAutoTradeOffBack);
+}
+
 COLORREF SplitValueBack(double value) {
   if (value >= 10000) return 0xFFFFFF;
   if (value > 100) return 0xF0DEEB;
@@ -232,12 +248,11 @@ bool ApplyHoldingRow(CRurezOzadoResultRecord* row, const HoldingRow_s& h, bool f
   row->SetNumberValue(kMyItemStairs, h.curStep < 0 ? 0 : h.curStep);
   SetSellRatioCell(*row, h.sellRatio);
   SetStopLossCell(*row, h.stopLossRate);
+  SetAutoTradeCell(*row, h.autoTrade);
   // The level cells show what the sell rules use, which is also what the user edits: the first
   // step's threshold, the step width and the split amount (the sell rate while none is set).
-  row->SetNumberValue(kMyItemMinProfit, h.minTakeProfit);
-  row->SetItemBackColor(kMyItemMinProfit, StopLossBack(h.minTakeProfit));
-  row->SetNumberValue(kMyItemStepGap, h.stepWidth);
-  row->SetItemBackColor(kMyItemStepGap, SplitValueBack(h.stepWidth));
+  SetMinProfitCell(*row, h.minTakeProfit);
+  SetIntervalCell(*row, h.stepWidth);
   const double split = h.splitAmount != 0 ? h.splitAmount : h.sellRate;
   row->SetNumberValue(kMyItemSplit, split);
   row->SetItemBackColor(kMyItemSplit, SplitValueBack(split));

@@ -52,6 +52,9 @@ constexpr COLORREF kRsiBack = 0xE1E4FF;
 constexpr COLORREF kStoBack = 0x66FFFF;
 constexpr COLORREF kCciBack = 0xE1C0C0;
 constexpr COLORREF kMacdBack = 0xE2E2E2;
+// The automatic-trading check's backgrounds in the holdings rows.
+constexpr COLORREF kAutoTradeOnBack = 0x0000FF;
+constexpr COLORREF kAutoTradeOffBack = 0xE6E022;
 
 // Red above 0, blue below 0, black at 0 (the price colours of the grids).
 COLORREF PriceColor(double value);
@@ -140,6 +143,12 @@ COLORREF SellRatioBack(double ratio);
 // Cell setters of a holdings row: the value and its background.
 void SetStopLossCell(CRurezOzadoResultRecord& row, double rate);
 void SetSellRatioCell(CRurezOzadoResultRecord& row, double ratio);
+// The minimum take-profit (20) and step interval (21) cells, on the backgrounds the row was
+// made with, so that a refresh never recolours them.
+void SetMinProfitCell(CRurezOzadoResultRecord& row, double rate);
+void SetIntervalCell(CRurezOzadoResultRecord& row, double interval);
+// The automatic-trading check (13): red when on, the "off" colour when not.
+void SetAutoTradeCell(CRurezOzadoResultRecord& row, bool on);
 COLORREF SplitValueBack(double value);
 
 // The own-stock grid's seven totals.

@@ -21,8 +21,6 @@
 namespace {
 
 // Colours of the automatic-trading check box (COLORREF): red while on, blue while off.
-constexpr COLORREF kAutoTradeOnColour = 0xFF;
-constexpr COLORREF kAutoTradeOffColour = 0xE6E022;
 // Host notification of a change to all holdings.
 constexpr int kHostNoticeKind = 8;
 constexpr wchar_t kAllStocksTitle[] = L"전체 종목";
@@ -51,13 +49,6 @@ constexpr char kAutoTradeRiskQuestion[] =
     "주세요.\n\n가격 미수신/현재 수익률보다 낮은 것을 자동설정이 제외됩니다.\n\n가격 미수신 "
     "종목을 제외하고 자동매매 설정할까요?";
 
-// The holding row's automatic-trading cell: checked on red, unchecked on the "off" colour.
-void ShowRowAutoTrade(CRurezOzadoResultRecord& row, bool on) {
-  row.SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, on);
-  row.SetItemBackColor(CRurezOzadoResultRecord::kColAutoTrade,
-                       on ? kAutoTradeOnColour : kAutoTradeOffColour);
-}
-
 wxColour ToWxColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 bool AskYesNo(const std::string& text) {
@@ -71,7 +62,7 @@ void CPelomarView::ShowAutoTradeCheck() {
   if (!check) return;
   check->SetValue(m_allStockWatch != 0);
   check->SetForegroundColour(
-      ToWxColour(m_allStockWatch ? kAutoTradeOnColour : kAutoTradeOffColour));
+      ToWxColour(m_allStockWatch ? kAutoTradeOnBack : kAutoTradeOffBack));
   check->Refresh();
 }
 
@@ -131,7 +122,7 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
     m_holdingsRows->ApplyRows(qualified);
     for (const HoldingRow_s& h : qualified)
       if (CRurezOzadoResultRecord* row = m_holdingsRows->RowOf(h.key))
-        ShowRowAutoTrade(*row, h.autoTrade);
+        SetAutoTradeCell(*row, h.autoTrade);
   }
   grid->RedrawControl();
 
@@ -149,8 +140,6 @@ void CPelomarView::SetAutoTradeAll(int gridId, int state, int ask, int scope) {
 
 namespace {
 
-constexpr COLORREF kStopLossShallowColour = 0xe6e0b0;
-constexpr COLORREF kStopLossDeepColour = 0x9fe7f9;
 constexpr double kNoStopLossRate = -100.0;
 constexpr char kNothingChanged[] = "수정된 종목이 없습니다.";
 
@@ -242,7 +231,7 @@ int CPelomarView::ApplyRatePresetToAll(double value, double amount, int takeProf
   std::vector<HoldingKey_s> keys;
   if (m_myStockGrid)
     for (CRurezOzadoResultRecord* row : HeldRows(*m_myStockGrid, selectedOnly != 0)) {
-      ShowRowAutoTrade(*row, state);
+      SetAutoTradeCell(*row, state);
       keys.push_back(KeyOf(*row));
     }
   std::vector<HoldingRow_s> changed;
@@ -251,15 +240,10 @@ int CPelomarView::ApplyRatePresetToAll(double value, double amount, int takeProf
   for (const HoldingRow_s& h : changed) {
     CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(h.key) : nullptr;
     if (!row) continue;
-    if (takeProfit) {
-      row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, h.minTakeProfit);
-      row->SetItemBackColor(CRurezOzadoResultRecord::kColMinProfit,
-                            CPelomarEngine::MinTakeProfitCellColour(h.minTakeProfit));
-    } else {
-      row->SetNumberValue(CRurezOzadoResultRecord::kColStopLoss, h.stopLossRate);
-      row->SetItemBackColor(CRurezOzadoResultRecord::kColStopLoss,
-                            h.stopLossRate > -90 ? kStopLossShallowColour : kStopLossDeepColour);
-    }
+    if (takeProfit)
+      SetMinProfitCell(*row, h.minTakeProfit);
+    else
+      SetStopLossCell(*row, h.stopLossRate);
   }
   if (m_myStockGrid) m_myStockGrid->RedrawControl();
 
@@ -290,11 +274,7 @@ int CPelomarView::ApplyStopLossOptionToAll(int mode, int apply, int kind) {
     for (const HoldingRow_s& h : changed) {
       CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(h.key) : nullptr;
       if (!row) continue;
-      if (kind == 1) {
-        row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, h.stepWidth);
-        row->SetItemBackColor(CRurezOzadoResultRecord::kColStepInterval,
-                              CPelomarEngine::StepWidthCellColour(h.stepWidth));
-      }
+      if (kind == 1) SetIntervalCell(*row, h.stepWidth);
       row->SetNumberValue(CRurezOzadoResultRecord::kColSplitRate, splitAmount);
       row->SetItemBackColor(CRurezOzadoResultRecord::kColSplitRate,
                             CPelomarEngine::SplitAmountCellColour(splitAmount));

@@ -367,7 +367,10 @@ bool CPelomarView::OnToolbarExecute(int id) {
       // every holding.
       options.step_width = std::max(0.8, static_cast<double>(value) / 10.0);
       options.changed = 1;
-      if (!PerStockStepMode()) ApplyStopLossOptionToAll(0, 1, 1);
+      if (!PerStockStepMode()) {
+        m_engine->ApplyStepIntervalToHoldings(options.step_width, 1);
+        ApplyStopLossOptionToAll(0, 1, 1);
+      }
       break;
     case 369:
       options.step_margin = static_cast<double>(value) / 10.0;

@@ -18,6 +18,7 @@
 
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/TradingGrids.h"
 
@@ -107,6 +108,18 @@ TEST(ViewCommandsRoad, SearchTheAllStockTabAndOpenTheProfitRateTable) {
   Press(reset);
   EXPECT_TRUE(wait([&] { return allStocks->GetNumberRows() == static_cast<int>(listings); }));
   EXPECT_TRUE(box->GetValue().empty());
+
+  // A code nobody lists: the plug-in says so in a box the host shows (here, the host's
+  // scripted boxes record it).
+  box->ChangeValue(wxString("999990"));
+  Press(search);
+  bool told = false;
+  for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls())
+    told |= call.caption == "ERROR" &&
+            call.text == "종목코드/종목명에서 (999990)이 검색되지 않았습니다.";
+  EXPECT_TRUE(told) << "the plug-in's error box did not reach the host";
+  Press(reset);
+  EXPECT_TRUE(wait([&] { return allStocks->GetNumberRows() == static_cast<int>(listings); }));
 
   // The menu button's menu: its items carry the signed-in state.
   auto* menuButton = FindById<wxButton>(frame, 4510);

@@ -115,6 +115,29 @@ int CPelomarEngine::ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings
   return count;
 }
 
+int CPelomarEngine::ApplyStepIntervalToHoldings(double interval, int force) {
+  constexpr double kGivenFloor = 0.1;
+  constexpr double kNarrowest = 0.5;
+  if (interval > kGivenFloor && interval < kNarrowest) interval = kNarrowest;
+  int count = 0;
+  CSingleLock lock(&m_viewLock, TRUE);
+  for (const auto& entry : m_stocks.Holdings()) {
+    StockTrade_s* h = entry.first;
+    if (!h || h->quantity <= 0) continue;
+    TakeOverStepValues(h);
+    h->stairs_text.clear();
+    if (h->step_width < 1) h->step_width = m_option.min_take_profit;
+    const double base = h->avg_price;
+    if (base == h->step_base_price && !force) continue;
+    h->step_base_price = base;
+    if (interval > kGivenFloor) h->step_width = interval;
+    ApplyHoldingLevels(h, h->credit ? 20 : 2, h->sell_rate, h->step_value, h->step_threshold, 0,
+                       0, 0, 1);
+    ++count;
+  }
+  return count;
+}
+
 int CPelomarEngine::SetSellRatioForHoldings(const std::vector<HoldingKey_s>& holdings,
                                             double ratio, std::vector<HoldingRow_s>* changed) {
   {

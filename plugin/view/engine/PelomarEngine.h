@@ -482,6 +482,12 @@ class CPelomarEngine {
   int ChangeHeldHoldings(const std::vector<HoldingKey_s>& holdings,
                          const std::function<bool(StockTrade_s*)>& change,
                          std::vector<HoldingRow_s>* changed);
+  // A new step interval for every held stock: each drops its ladder text; one whose own
+  // interval is below 1 takes the minimum take-profit option; one whose step base moved (the
+  // base is its average price) or every one when `force` is set keeps the new base, takes
+  // `interval` (raised to 0.5) when above 0.1 and gets its ladder rebuilt. Runs under the view
+  // lock, so no rule check sees a holding half changed. Answers how many were rebuilt.
+  int ApplyStepIntervalToHoldings(double interval, int force);
   // The split amount (won) and, with kind 1, the option's step width for the held holdings.
   int ApplyStopLossOptionToHoldings(const std::vector<HoldingKey_s>& holdings, int kind,
                                     double splitAmount, std::vector<HoldingRow_s>* changed);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/MessageBox.h"
 #include "shared/AppRunSetting.h"
 #include "shared/HostCommands.h"
 #include "shared/LoginInfo.h"
@@ -81,6 +82,9 @@ class ZiroExportsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     orv::test::EnsureWxApp();
+    // This program is the host here: the module's boxes come to its copy of the service,
+    // which answers them from the script instead of showing them.
+    orv::win::ScriptMessageBoxes({});
     dir_ = new orv::test::TempDir;
     setenv("XDG_CONFIG_HOME", (dir_->Path() + "/config").c_str(), 1);
     fs::create_directories(fs::path(dir_->Path()) / "Settings");
@@ -99,6 +103,7 @@ class ZiroExportsTest : public ::testing::Test {
     block_.pfnModuleCreated = &OnModuleCreated;
   }
   static void TearDownTestSuite() {
+    orv::win::StopScriptingMessageBoxes();
     delete dir_;
     dir_ = nullptr;
   }
@@ -286,6 +291,11 @@ TEST_F(ZiroExportsTest, HostCommandTable) {
     SCOPED_TRACE(testing::Message() << c.kind << "/" << c.code);
     EXPECT_EQ(x().SendMessage(0, c.kind, c.code, 0, 0, nullptr), c.answer);
   }
+  // The rate table asked for while logged out is refused in a box the host shows.
+  bool askedToLogIn = false;
+  for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls())
+    askedToLogIn |= call.text.find("로그인을 먼저 해주세요") != std::string::npos;
+  EXPECT_TRUE(askedToLogIn);
   // Logged out, uploads (3, 7) ask nothing of the host.
   EXPECT_EQ(g_commands.size(), before);
   EXPECT_EQ(x().SendMessageToAll(2, 113, 0, 0, nullptr), 1);

@@ -1428,6 +1428,53 @@ TEST_F(PelomarViewTest, GridEditsGoThroughTheGridsNotificationsToTheHolding) {
   EXPECT_TRUE(view->Destroy());
 }
 
+// The toolbar's step interval reaches every held stock: its ladder is rebuilt on the new
+// interval from its average price, and its row shows it.
+TEST_F(PelomarViewTest, TheStepIntervalRebuildsEveryLadder) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  CPelomarEngine& engine = view->Engine();
+  StockTrade_s* moved = AddHeldStock(engine, L"005930", 11000, 10);
+  StockTrade_s* narrow = AddHeldStock(engine, L"000660", 11000, 10);
+  for (StockTrade_s* h : {moved, narrow}) {
+    h->rules_ready = 1;
+    h->min_take_profit = 4;
+  }
+  moved->avg_price = 10500;  // bought more since the ladder was made
+  narrow->step_width = 0.4;
+  engine.Options().min_take_profit = 6;
+  engine.PublishHoldings();
+
+  // Without force only the holding whose base moved is rebuilt; the one narrower than 1 % takes
+  // the minimum take-profit option; an interval of 0.3 is raised to 0.5.
+  EXPECT_EQ(engine.ApplyStepIntervalToHoldings(0.3, 0), 1);
+  EXPECT_DOUBLE_EQ(moved->step_base_price, 10500);
+  EXPECT_DOUBLE_EQ(moved->step_width, 0.5);
+  EXPECT_DOUBLE_EQ(moved->stairs[2].threshold - moved->stairs[1].threshold, 0.5);
+  EXPECT_DOUBLE_EQ(narrow->step_width, 6);
+  EXPECT_DOUBLE_EQ(narrow->step_base_price, 10000);
+  // An interval of 0.1 or less is not given to any holding, even forced (the one below 1 % takes
+  // the option again).
+  EXPECT_EQ(engine.ApplyStepIntervalToHoldings(0.05, 1), 2);
+  EXPECT_DOUBLE_EQ(moved->step_width, 6);
+  EXPECT_DOUBLE_EQ(narrow->step_width, 6);
+
+  // The toolbar combo, as the user picks an entry: every ladder takes the option's interval.
+  auto* step = dynamic_cast<wxComboBox*>(view->CommandBar()->Control(378));
+  ASSERT_NE(step, nullptr);
+  ASSERT_GT(step->GetCount(), 1u);
+  step->SetSelection(static_cast<int>(step->GetCount()) - 1);
+  ASSERT_TRUE(view->OnToolbarExecute(378));
+  const double width = engine.Options().step_width;
+  for (StockTrade_s* h : {moved, narrow}) {
+    EXPECT_DOUBLE_EQ(h->step_width, width);
+    EXPECT_DOUBLE_EQ(h->stairs[3].threshold - h->stairs[2].threshold, width);
+    EXPECT_DOUBLE_EQ(RowOf(view, h)->GetNumberValue(CRurezOzadoResultRecord::kColStepInterval),
+                     width);
+  }
+  EXPECT_TRUE(view->Destroy());
+}
+
 TEST_F(PelomarViewTest, TheGridMenuPresetsChangeEveryHoldingAndReportTheCount) {
   block_.pfnNotify = &RecordHostNotice;
   HostNotices().clear();

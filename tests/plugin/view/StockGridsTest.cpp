@@ -295,6 +295,24 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   EXPECT_EQ(ra->GetItemCaption(kMyItemProfitRate), L"16.70%");
   EXPECT_EQ(rb->GetItemCaption(kMyItemChange), L"-2.0%");
 
+  // A full refresh keeps the level cells on the backgrounds the row was made with, and the
+  // automatic-trading check on red while on.
+  struct Level {
+    double minProfit, interval;
+    COLORREF minBack, intervalBack;
+  };
+  for (const Level& c : {Level{12, 8, 0xFFB3FF, 0x7AB2F0}, Level{5, 5, 0x99AAFF, 0x6FDCF7},
+                         Level{0, 3, 0xE1E4FF, 0xF0DEEB}, Level{-1, 2.9, 0xFFFF00, 0xECEDFD}}) {
+    ha.min_take_profit = c.minProfit;
+    ha.step_width = c.interval;
+    ha.auto_trade = c.minProfit > 0;
+    const HoldingRow_s copy = MakeHoldingRow(ha);
+    ASSERT_TRUE(ApplyHoldingRow(ra, copy, true));
+    EXPECT_EQ(ra->GetItem(kMyItemMinProfit)->backColor, c.minBack) << c.minProfit;
+    EXPECT_EQ(ra->GetItem(kMyItemStepGap)->backColor, c.intervalBack) << c.interval;
+    EXPECT_EQ(ra->GetCheckValue(kMyItemAutoTrade), c.minProfit > 0);
+    EXPECT_EQ(ra->GetItem(kMyItemAutoTrade)->backColor, c.minProfit > 0 ? 0x0000FFu : 0xE6E022u);
+  }
   EXPECT_TRUE(ApplyHoldingRow(ra, MakeHoldingRow(ha), true));
   EXPECT_EQ(ra->GetItem(kMyItemStopLoss)->backColor, 0x9FE7F9u);  // -95 is at or below -90
   hb.stop_loss_rate = -10;
