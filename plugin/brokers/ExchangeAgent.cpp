@@ -77,8 +77,9 @@ bool ReadAccountEntry(const rapidjson::Value& object, AccountEntry* out) {
   return true;
 }
 
-// A market code goes into the order's query and body as it is: only letters, digits and '-'.
-bool IsMarketCode(const char* code) {
+}  // namespace
+
+bool IsExchangeMarketCode(const char* code) {
   if (!code || !*code || std::strlen(code) > 30) return false;
   for (const char* p = code; *p; ++p) {
     const char c = *p;
@@ -87,6 +88,8 @@ bool IsMarketCode(const char* code) {
   }
   return true;
 }
+
+namespace {
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...) {
@@ -379,7 +382,7 @@ int CExchangeAgent::TradeCoinOrderA(CURL* curl, uint8_t, uint8_t, int side, int,
   if (outErrorName && nameSize > 0) outErrorName[0] = 0;
   if (outOrderId) outOrderId->clear();
   if (SimulationRunning()) return kAgentSimulationOn;
-  if (!IsMarketCode(code)) {
+  if (!IsExchangeMarketCode(code)) {
     CopyMessage(outMsg, msgLen, "bad market code");
     return kAgentOrderNotAvailable;
   }

@@ -82,6 +82,10 @@ bool ReadExchangeAccountTotals(const char* reply, size_t len, ExchangeAccountTot
 // is not a list.
 bool ReadExchangeBalance(const char* reply, size_t len, BalanceReply_s* out);
 
+// Whether a market code may go into a request (URL, query, body) as it is: 1 to 30 letters,
+// digits and '-'.
+bool IsExchangeMarketCode(const char* code);
+
 // One market of the exchange's market list.
 struct ExchangeMarket {
   std::string market;      // "KRW-BTC": unit currency first

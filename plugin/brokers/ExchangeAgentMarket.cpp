@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "plugin/brokers/ExchangeAgent.h"
+#include "plugin/brokers/SeriesTexts.h"
 
 namespace {
 
@@ -62,17 +62,6 @@ int32_t DigitsNumber(const std::string& text) {
   return value;
 }
 
-// A market code goes into a request URL as it is: only letters, digits and '-'.
-bool IsMarketText(const char* code) {
-  if (!code || !*code || std::strlen(code) > 30) return false;
-  for (const char* p = code; *p; ++p) {
-    const char c = *p;
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'))
-      return false;
-  }
-  return true;
-}
-
 // "yyyy-mm-ddThh:mm:ss" into its fields; false unless every field is in range.
 bool ReadDateTime(const std::string& text, SYSTEMTIME* out) {
   SYSTEMTIME t{};
@@ -84,15 +73,7 @@ bool ReadDateTime(const std::string& text, SYSTEMTIME* out) {
   return true;
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buf[512];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(buf, sizeof buf, format, args);
-  va_end(args);
-  return n > 0 ? std::string(buf, std::min(static_cast<size_t>(n), sizeof buf - 1)) : std::string();
-}
+using series_texts::Format;
 
 // The record a ticker names, found without building a key string for the usual ASCII codes.
 Stock_s* FindMarket(StockMap* stocks, const std::string& market) {
@@ -203,17 +184,7 @@ int StoreExchangeCandles(Stock_s* stock, int kind, int unit, int count,
   if (!stock) return 0;
   const bool days = kind == kExchangeDayCandles;
   StockSeries_s* block = days ? &stock->day : &stock->minute;
-  GfxSizeStockSeries(block);
-  const size_t size = block->close.size();
-  const size_t places = std::min(static_cast<size_t>(std::max(count, 1)), size);
-  for (auto* values : {&block->open, &block->high, &block->low, &block->volume})
-    if (values->size() < size) values->resize(size, 0.0);
-  if (block->date.size() < size) block->date.resize(size, 0);
-  for (auto* values : {&block->close, &block->open, &block->high, &block->low, &block->volume})
-    std::fill(values->begin(), values->begin() + places, 0.0);
-  std::fill(block->date.begin(), block->date.begin() + places, 0);
-  block->requested = static_cast<int32_t>(places);
-  block->count = 0;
+  const size_t places = series_texts::ResetCandleBlock(block, count);
   if (unit < 1) unit = 1;
 
   size_t filled = 0;
@@ -362,7 +333,7 @@ int CExchangeAgent::UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, 
     if (!stock || stock->market != market) continue;
     if (m_traits.pollsNamedOnly && stock->name.empty()) continue;
     const std::string code = WideToUtf8(key);
-    if (!IsMarketText(code.c_str())) continue;
+    if (!IsExchangeMarketCode(code.c_str())) continue;
     if (!list.empty() && list.size() + 1 + code.size() > kExchangeTickerCodesMax) {
       lists.push_back(std::move(list));
       list.clear();
@@ -472,7 +443,7 @@ int CExchangeAgent::GetChartDataA(CURL* curl, Stock_s* stock, const char* code, 
   *outRows = "{\"" + Format(days ? "days_%d" : "minutes_%d", count) + "\" : [";
 
   char* reply = nullptr;
-  if (IsMarketText(code)) {
+  if (IsExchangeMarketCode(code)) {
     const std::string path =
         days ? Format("%s?market=%s&count=%d", kExchangeDayCandlesPath, code, count)
              : Format("%s%d?market=%s&count=%d", kExchangeMinuteCandlesPath, unit, code, count);
