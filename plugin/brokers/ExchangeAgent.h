@@ -190,10 +190,7 @@ class CExchangeAgent : public CStockAgentBase {
                    int clear) override;
   bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
                         BalanceReply_s* out) override;
-  // The holdings of an account list (the base's read and merge); each held coin's record is
-  // then marked as listed on its market (KRW or BTC), as the market list marks its records.
-  int ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter, const char* reply,
-                           size_t len, const BalanceQueryArgs_s& args) override;
+
   // GET "/v1/market/all" on a handle of its own (the given keys when both are given, else the
   // stored ones); the reply (free()) or null.
   char* QueryStockTickerPage(CURL* curl) override;
@@ -289,6 +286,9 @@ class CExchangeAgent : public CStockAgentBase {
   uint32_t EntryId() const;
 
  protected:
+  // In the balance's merge step: each held coin's record is marked as listed on its market
+  // (KRW or BTC), as the market list marks its records.
+  void OnBalanceMerged(const BalanceQueryArgs_s& args) override;
   // The order's signed query and body.
   virtual ExchangeOrderRequest OrderRequest(const char* code, int side, double volume, double price,
                                             double amount, int64_t identifier) const = 0;

@@ -284,19 +284,11 @@ int CExchangeAgent::ParseStockList(const char* reply, OwningStockMap* stocks, ui
   return added;
 }
 
-int CExchangeAgent::ParseBalanceResponse(uint8_t market, uint8_t priceSlot, int filter,
-                                         const char* reply, size_t len,
-                                         const BalanceQueryArgs_s& args) {
-  const int held =
-      CStockAgentBase::ParseBalanceResponse(market, priceSlot, filter, reply, len, args);
+void CExchangeAgent::OnBalanceMerged(const BalanceQueryArgs_s& args) {
   // A held coin the market list has not named (or not yet) is polled on its market all the same.
-  if (held > 0 && args.holdings) {
-    RunMerge([&] {
-      for (const auto& entry : *args.holdings)
-        if (entry.first->broker_id == m_brokerId) MarkCoinMarket(entry.first->stock);
-    });
-  }
-  return held;
+  if (!args.holdings) return;
+  for (const auto& entry : *args.holdings)
+    if (entry.first->broker_id == m_brokerId) MarkCoinMarket(entry.first->stock);
 }
 
 char* CExchangeAgent::QueryAllTickers(CURL*, const char* key, const char* secret) {

@@ -331,6 +331,17 @@ TEST_P(ExchangeMarketTest, MinuteCandlesFillTheMinutesWithoutTrades) {
             4);
   EXPECT_EQ(std::vector<double>(m.close.begin(), m.close.begin() + 4),
             (std::vector<double>{101, 101, 104, 105}));
+
+  // Three-minute candles count their gaps in three-minute units: back to back is one place.
+  const std::string reply =
+      "[{\"candle_date_time_utc\":\"2026-12-11T00:06:00\",\"trade_price\":106},"
+      "{\"candle_date_time_utc\":\"2026-12-11T00:03:00\",\"trade_price\":103},"
+      "{\"candle_date_time_utc\":\"2026-12-10T23:57:00\",\"trade_price\":97}]";
+  std::vector<ExchangeCandle> threes;
+  ASSERT_TRUE(ReadExchangeCandles(reply.c_str(), reply.size(), &threes));
+  EXPECT_EQ(StoreExchangeCandles(btc, 3, 3, 5, threes), 4);
+  EXPECT_EQ(std::vector<double>(m.close.begin(), m.close.begin() + 5),
+            (std::vector<double>{0, 97, 97, 103, 106}));
 }
 
 TEST_P(ExchangeMarketTest, CoinHoldingsFeesNewRecordsAndSoldOutCoins) {
