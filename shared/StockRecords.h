@@ -145,6 +145,12 @@ struct Stock_s {
   double secondary_score = 0;
   double secondary_score_prev = 0;
 
+  // Automatic buying: the user's auto-buy flag and when the stock was last detected (64-bit
+  // tick). The price simulation's base price (the price at a change rate of 0).
+  uint8_t auto_buy = 0;
+  uint64_t last_auto_buy_tick = 0;
+  double sim_base_price = 0;
+
   // Grid rows showing this stock, one per kind of grid (kRowSlot...). A row points back at
   // its stock; whoever empties a grid unlinks its rows first.
   void* row_refs[kStockRowSlotCount]{};

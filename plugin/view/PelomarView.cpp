@@ -407,6 +407,7 @@ void CPelomarView::OnInitialUpdate() {
   LoadTradingOptions();
   PrepareRunSettings();
   OpenDailyLogs();
+  SelectStoredSignalModule();
 
   m_checkFont = std::make_unique<wxFont>(wxFontInfo(11).FaceName("Arial"));
   TakeContainers();

@@ -325,6 +325,32 @@ class CPelomarView : public CDbBaseNormalView {
   void SaveUiSettings();
   // Copies the trading log to "<file>.bak"; 1 when copied.
   int BackupTradingLog(std::wstring* outPath);
+
+  // --- Signal modules, price simulation and the log package (ViewTools.cpp) ---
+  // The module list of the program's "PlugIn" folder (see CSignalModules); answers 0.
+  int ScanSignalModules(std::wstring* outList, std::wstring* outFirst);
+  // Selects and loads a module by name (the first one found when its file is missing) and
+  // keeps the name in "Settings" for the next start.
+  void SelectSignalModule(const wchar_t* name);
+  bool SelectSignalModuleByIndex(int index);
+  bool LoadSignalModule(const wchar_t* path);
+  void UnloadSignalModule();
+  // The start-up's selection: the module named in "Settings" (empty at first).
+  void SelectStoredSignalModule();
+  // The module's trade signal for the monitoring view; -1 without a module.
+  int CalcTradeSignal(int kind, int flag, const double (&params)[kSignalParamCount],
+                      double* outResult);
+  // Commands 4511 (mode 1) and 687 (mode 2): starts a price simulation after the file choice
+  // and the question, or stops the one that runs. Answers 0.
+  int StartPriceSimulation(int mode);
+  // Commands 1324 (logs only) and 1325 (with a screen picture): packs the recent logs, asks,
+  // uploads to the web server and reports. Answers the result code (0 success or nothing
+  // sent, 2 no window, 3 picture not loaded, 4 picture not saved, 5 no log, else the
+  // upload's error).
+  int CaptureAndShareLogs(int kind, int value, int withScreen);
+  // The file chosen for a simulation ("" when cancelled): the hook's answer when set, else a
+  // file-open dialog.
+  std::wstring ChooseSimulationFile();
   // The recommended profit-rate dialog: made once (hidden unless show); 1 when it exists.
   int SetupProfitRateDialog(bool show);
   void ShowProfitRateDialog();

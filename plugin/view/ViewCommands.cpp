@@ -312,6 +312,16 @@ bool CPelomarView::OnCommand(int id) {
     case IDC_PROFIT_RATES_BUTTON:
       ShowProfitRateDialog();
       return true;
+    case 4511:
+      StartPriceSimulation(CPelomarEngine::kSimulationReplay);
+      return true;
+    case 687:
+      StartPriceSimulation(CPelomarEngine::kSimulationRates);
+      return true;
+    case 1324:
+    case 1325:
+      CaptureAndShareLogs(10, -1, id == 1325 ? 1 : 0);
+      return true;
     default:
       return OnViewCommand(id);
   }

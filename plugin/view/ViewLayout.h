@@ -117,4 +117,6 @@ struct ViewHooks_s {
   std::function<void(const wchar_t* code, int how)> requestStockSelect;
   // Inserts an order report row into WX_STOCK_ORDER; answers 0 on success.
   std::function<int(const struct TradeOrderReport_s& order)> insertStockOrder;
+  // Chooses a file (the price simulation's CSV); unset: a file-open dialog.
+  std::function<std::wstring(const wchar_t* filter)> chooseFile;
 };

@@ -371,6 +371,7 @@ void CPelomarEngine::FreeStockData() {
       GfxStockDataListFree2(&m_stocks.Held(i), 0, 1, 0);
     for (int i = 0; i < CStockLists::kWatchCount; ++i)
       GfxStockDataListFree2(&m_stocks.Watch(i), 0, 1, 0);
+    m_autoBuyRegistry.clear();
     for (auto& quotes : m_quoteLists) GfxStockDataListFree2(&quotes, 0, 1, 0);
     for (int i = 0; i < CStockLists::kMyListCount; ++i)
       m_stocks.MyList(static_cast<CStockLists::MyListIndex>(i)).clear();

@@ -24,6 +24,7 @@
 #include "plugin/view/engine/EngineWindow.h"
 #include "plugin/view/engine/MarketSession.h"
 #include "plugin/view/engine/PriceLog.h"
+#include "plugin/view/engine/SignalModules.h"
 #include "plugin/view/engine/StockLists.h"
 #include "plugin/view/engine/TradeOrders.h"
 #include "shared/StockOption.h"
@@ -587,6 +588,52 @@ class CPelomarEngine {
   void SetAutoBuy(bool on);
   bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
 
+  // --- Automatic buying and signal modules (AutoBuy.cpp; auto-buy worker) ---
+  CSignalModules& SignalModules() { return m_signals; }
+  // The option block handed to the signal module.
+  SignalOptions_s SignalOptions() const;
+  // One detection pass over `list`: each named stock's envelopes and the module's buy signal;
+  // candidates (signal 1) with the auto-buy flag, on the registry and not detected within the
+  // minimum time between detections are logged "▶ [자동매수 검출-등록] ..." (kind 4) and
+  // stamped. Without a buy-signal entry nothing becomes a candidate. Answers the number logged.
+  int RunAutoBuyPass(CURL* curl, StockViewMap& list);
+  // The worker's loop: passes 500 ms apart while running and the switch is on.
+  void RunAutoBuyWorker(CURL* curl);
+  // Puts a master stock on (or takes it off) automatic buying: its flag, the domestic
+  // auto-buy list and the registry. 0 when the market lists no such stock.
+  int SetAutoBuyStock(uint8_t market, const wchar_t* code, bool on);
+  StockViewMap& AutoBuyRegistry() { return m_autoBuyRegistry; }
+  // The module's trade signal; -1 without a module or trade-signal entry.
+  int CalcTradeSignal(int kind, bool flag, const double (&params)[kSignalParamCount],
+                      double* outResult);
+
+  // --- Price simulation (PriceSimulation.cpp; simulation worker) ---
+  // The mode lives in m_simulationRunning (0 none, 1 price-log replay, 2 change rates).
+  static constexpr int kSimulationReplay = 1;
+  static constexpr int kSimulationRates = 2;
+  static constexpr int kSimulationStartHhmm = 859;
+  static constexpr double kSimulationSpeedDivisor = 3.0;
+  // Replay gaps of this length or more are not waited for.
+  static constexpr DWORD kSimulationMaxGapMs = 60000;
+  static constexpr DWORD kSimulationRateStepMs = 1500;
+  // Arms a run of `mode` over `path` (mode 2 reads its change rates first): sets the mode and
+  // wakes the simulation worker. Answers the number of records or rates the run will use
+  // (mode 1: 1 when armed), 0 when a run is already set or mode 2 read no rate.
+  int ArmPriceSimulation(int mode, const std::string& path);
+  // Ends a run: the mode and busy flag drop to 0 and the trading log gets "가격 시뮬레이션
+  // 해제" (kind 65). The worker sees the mode and leaves its loop.
+  void StopPriceSimulation();
+  // One run of the armed mode.
+  void RunPriceSimulation();
+  // The simulation worker's step: busy while RunPriceSimulation runs.
+  void RunSimulationStep();
+  int SimulationMode() const { return m_simulationRunning.load(); }
+  bool SimulationBusy() const { return m_simulationBusy.load() != 0; }
+  // Progress of the run in percent, and the record being replayed / the record count.
+  double SimulationProgress() const { return m_simulationProgress.load(); }
+  int SimulationPosition() const { return m_simulationPosition.load(); }
+  int SimulationCount() const { return m_simulationCount.load(); }
+
   // --- Accounts and balances (Accounts.cpp) ---
   // Deposits and balances through every agent; answers the holdings all QueryBalance calls
   // returned; *outTotal takes K + U + C.
@@ -795,6 +842,20 @@ class CPelomarEngine {
   std::unique_ptr<orv::win::Thread> m_codeUpdateThread;
   std::atomic<int> m_codeUpdateStop{0};
   std::atomic<int> m_autoBuyOn{0};
+  CSignalModules m_signals;
+  // Stocks the user put on automatic buying, by code (under the view lock).
+  StockViewMap m_autoBuyRegistry;
+  // The price simulation's state (the mode is m_simulationRunning).
+  std::atomic<int> m_simulationBusy{0};
+  std::atomic<int> m_simulationInRun{0};  // 1 while the worker is inside a run
+  std::atomic<double> m_simulationProgress{0};
+  std::atomic<int> m_simulationPosition{0};
+  std::atomic<int> m_simulationCount{0};
+  std::mutex m_simulationFileLock;
+  std::string m_simulationFile;
+  void RunReplaySimulation();
+  void RunRateSimulation();
+  void ShowSimulationPopup(const wchar_t* text, const wchar_t* caption, DWORD timeoutMs);
   mutable std::mutex m_aiMutex;
   uint8_t m_aiMarket = 0;
   std::wstring m_aiCode;

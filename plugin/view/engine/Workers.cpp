@@ -75,6 +75,14 @@ void CPelomarEngine::RunQuoteCycle(CURL* curl, int market) {
   PauseWorker(elapsed < kQuotePassLongMs ? kQuotePassSpacingMs - elapsed : kQuoteAfterLongPassMs);
 }
 
+void CPelomarEngine::RunSimulationStep() {
+  m_simulationInRun.store(1);
+  m_simulationBusy.store(1);
+  RunPriceSimulation();
+  m_simulationBusy.store(0);
+  m_simulationInRun.store(0);
+}
+
 void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
   switch (worker) {
     case EngineWorker::kAccount: {
@@ -109,10 +117,16 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       RunQuoteCycle(curl, kCoinMarket);
       break;
     case EngineWorker::kAutoBuy:
+      ResetWorkEvent(worker);
+      RunAutoBuyWorker(curl);
+      break;
     case EngineWorker::kSimulation:
+      ResetWorkEvent(worker);
+      RunSimulationStep();
+      PauseWorker(kAfterStepPauseMs);
+      break;
     case EngineWorker::kAi:
-      // Automatic buying, the price simulation and the AI analysis are not built: their
-      // workers only take their events back.
+      // The AI analysis is not built: its worker only takes its event back.
       ResetWorkEvent(worker);
       break;
     case EngineWorker::kCafeList:

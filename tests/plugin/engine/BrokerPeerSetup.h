@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/Registry.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "tests/peers/DbBrokerPeer.h"
@@ -45,6 +46,18 @@ class BrokerPeerSetupFor {
   void Prepare(CPelomarEngine& engine) {
     engine.SetProgramFolder(folder.WidePath());
     engine.ResolveCaCertPath();
+  }
+  // The engine's agent of this broker, logged in to the peer with its account record linked
+  // and price polling on (the sell pass orders only then); null when either fails.
+  CStockAgentBase* LoginAgent(CPelomarEngine& engine) {
+    CStockAgentBase* agent = engine.GetStockAgent(1, BrokerId, 1, nullptr, L"DB");
+    if (!agent) return nullptr;
+    int code = 0;
+    wchar_t error[256]{};
+    if (agent->LoginA(nullptr, "11112222", "key", "secret", &code, error, 256) != 1) return nullptr;
+    agent->m_accountRecord.agent = agent;
+    engine.m_quotePolling.store(1);
+    return agent;
   }
 
   TempDataFolder folder;

@@ -63,13 +63,8 @@ class SellPass : public RulesFixture {
     window_.upload = [this](CURL* curl, const std::wstring& lines, int n) {
       reports_.UploadMoneyLog(curl, lines, n);
     };
-    agent_ = engine_.GetStockAgent(1, 11, 1, nullptr, L"DB");
+    agent_ = broker_.LoginAgent(engine_);
     ASSERT_NE(agent_, nullptr);
-    int code = 0;
-    wchar_t error[256]{};
-    ASSERT_EQ(agent_->LoginA(nullptr, "11112222", "key", "secret", &code, error, 256), 1);
-    agent_->m_accountRecord.agent = agent_;
-    engine_.m_quotePolling.store(1);
     curl_ = curl_easy_init();
   }
   void TearDown() override {
