@@ -33,6 +33,56 @@ std::vector<LsQuote> LsQuotes(const std::vector<DbQuote>& quotes) {
   return ls;
 }
 
+// The coin markets each exchange lists; the held coin's price moves a step per market tick,
+// a little above its average buy price.
+const std::vector<ExchangeMarketRow> kCoinMarkets = {
+    {"KRW-BTC", "비트코인", "Bitcoin"},
+    {"KRW-ETH", "이더리움", "Ethereum"},
+    {"KRW-XRP", "리플", "XRP"},
+};
+constexpr const char* kHeldCoinMarket = "KRW-BTC";
+
+double CoinPrice(int ticks) { return SandboxAccount::kCoinAvgPrice + 20000 + 10000 * (ticks % 4); }
+
+std::vector<ExchangeTickerRow> CoinTickers() {
+  const double prices[] = {CoinPrice(0), 3000000, 700};
+  std::vector<ExchangeTickerRow> tickers;
+  for (size_t i = 0; i < kCoinMarkets.size(); ++i) {
+    ExchangeTickerRow t;
+    t.market = kCoinMarkets[i].market;
+    t.price = t.open = t.high = t.low = t.prevClose = prices[i];
+    t.accVolume = 100;
+    t.accVolume24h = 200;
+    t.accPrice = prices[i] * 100;
+    t.accPrice24h = prices[i] * 200;
+    tickers.push_back(t);
+  }
+  return tickers;
+}
+
+// Sixty day and sixty one-minute candles of the held coin, newest first.
+std::vector<ExchangeCandleRow> CoinCandles(bool days) {
+  constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  std::vector<ExchangeCandleRow> rows;
+  int month = 12;
+  int day = 11;
+  for (int i = 0; i < 60; ++i) {
+    char utc[32];
+    char kst[32];
+    if (days) {
+      std::snprintf(utc, sizeof utc, "2026-%02d-%02dT00:00:00", month, day);
+      std::snprintf(kst, sizeof kst, "2026-%02d-%02dT09:00:00", month, day);
+      if (--day == 0) day = kMonthDays[--month - 1];
+    } else {
+      std::snprintf(utc, sizeof utc, "2026-12-11T00:%02d:00", 59 - i);
+      std::snprintf(kst, sizeof kst, "2026-12-11T09:%02d:00", 59 - i);
+    }
+    const double close = SandboxAccount::kCoinAvgPrice + 1000.0 * ((i * 7) % 11);
+    rows.push_back({utc, kst, close - 5000, close + 10000, close - 10000, close, 1.5});
+  }
+  return rows;
+}
+
 }  // namespace
 
 Sandbox::Sandbox(SandboxOptions options)
@@ -136,6 +186,10 @@ Sandbox::Sandbox(SandboxOptions options)
     exchange->SetAccounts({{"KRW", SandboxAccount::kCoinDeposit, 0, 0, "KRW"},
                            {SandboxAccount::kCoin, SandboxAccount::kCoinBalance, 0,
                             SandboxAccount::kCoinAvgPrice, "KRW"}});
+    exchange->SetMarkets(kCoinMarkets);
+    exchange->SetTickers(CoinTickers());
+    exchange->SetCandles(kHeldCoinMarket, 0, CoinCandles(true));
+    exchange->SetCandles(kHeldCoinMarket, 1, CoinCandles(false));
     exchange->Http().SetRecordLimit(kRecordLimit);
   }
 
@@ -260,11 +314,15 @@ void Sandbox::RunClock() {
 
 void Sandbox::Tick() {
   std::vector<DbQuote> quotes;
+  int ticks = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     market_.Step();
     quotes = market_.Quotes();
+    ticks = market_.Ticks();
   }
+  for (ExchangePeer* exchange : {&bithumb_, &upbit_})
+    exchange->SetTickerPrice(kHeldCoinMarket, CoinPrice(ticks));
   broker_.SetQuotes(quotes);
   SetKiwoomQuotes(quotes);
   hanguk_.SetQuotes(quotes);

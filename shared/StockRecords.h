@@ -130,6 +130,9 @@ struct Stock_s {
   SYSTEMTIME update_time;  // local time of the last update
   int64_t update_value = 0;
   double coin_prices[2]{};      // coins: current price per quote currency (KRW, BTC)
+  int32_t trade_date = 0;       // coins: yyyymmdd of the last trade a ticker named
+  int32_t trade_time = 0;       // coins: hhmmss of that trade
+  double volume_ratio = 0;      // coins: the day's trade against the last 24 hours, percent
   uint8_t exchange_flags[2]{};  // coins: listed on the KRW / BTC market
 
   StockTrade_s* holding = nullptr;  // holding made for this stock by a balance reply

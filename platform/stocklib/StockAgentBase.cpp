@@ -246,10 +246,15 @@ int CStockAgentBase::MergeBalance(uint8_t market, uint8_t priceSlot, const Balan
   owner.pass = ++m_balanceStamp;
   owner.afterFirstPass = m_balancePasses > 0;
   BalanceMergeResult_s merged;
-  RunMerge([&] { merged = MergeBalanceReply(read, owner, args); });
+  RunMerge([&] {
+    merged = MergeBalanceReply(read, owner, args);
+    OnBalanceMerged(args);
+  });
   m_balanceCount = merged.parsed + merged.removed;
   return merged.parsed;
 }
+
+void CStockAgentBase::OnBalanceMerged(const BalanceQueryArgs_s&) {}
 
 bool CStockAgentBase::ReadBalanceReply(uint8_t, const char*, size_t, BalanceReply_s*) {
   return false;

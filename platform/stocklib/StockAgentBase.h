@@ -338,6 +338,9 @@ class CStockAgentBase {
   // one) into the view's maps in one merge step; returns the number of holdings it named.
   int MergeBalance(uint8_t market, uint8_t priceSlot, const BalanceReply_s& read,
                    const BalanceQueryArgs_s& args);
+  // Called inside the balance's merge step, after the merge, for what an agent adds to the
+  // records it merged. Base: nothing.
+  virtual void OnBalanceMerged(const BalanceQueryArgs_s& args);
   // The token-login agents' wide login: stores the credentials when key and secret are given
   // (a renewal without them keeps the stored ones), then logs in with LoginA on the stored ones.
   int LoginWithStoredCredentials(CURL* curl, const wchar_t* account, const wchar_t* key,

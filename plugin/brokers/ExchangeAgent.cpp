@@ -77,8 +77,9 @@ bool ReadAccountEntry(const rapidjson::Value& object, AccountEntry* out) {
   return true;
 }
 
-// A market code goes into the order's query and body as it is: only letters, digits and '-'.
-bool IsMarketCode(const char* code) {
+}  // namespace
+
+bool IsExchangeMarketCode(const char* code) {
   if (!code || !*code || std::strlen(code) > 30) return false;
   for (const char* p = code; *p; ++p) {
     const char c = *p;
@@ -87,6 +88,8 @@ bool IsMarketCode(const char* code) {
   }
   return true;
 }
+
+namespace {
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...) {
@@ -379,7 +382,7 @@ int CExchangeAgent::TradeCoinOrderA(CURL* curl, uint8_t, uint8_t, int side, int,
   if (outErrorName && nameSize > 0) outErrorName[0] = 0;
   if (outOrderId) outOrderId->clear();
   if (SimulationRunning()) return kAgentSimulationOn;
-  if (!IsMarketCode(code)) {
+  if (!IsExchangeMarketCode(code)) {
     CopyMessage(outMsg, msgLen, "bad market code");
     return kAgentOrderNotAvailable;
   }
@@ -469,11 +472,13 @@ const char* OrderTypeName(int side) { return side == 1 ? "price" : "market"; }
 
 const CExchangeAgent::Traits kBithumbTraits{
     L"빗썸", "orvella.auto.bithumb.pc", kBithumbDefaultHost, "invalid_access_key",
-    ExchangeDialect{nullptr, "Content-Type: application/x-www-form-urlencoded", true, false}};
+    ExchangeDialect{nullptr, "Content-Type: application/x-www-form-urlencoded", true, false},
+    false, true};
 
 const CExchangeAgent::Traits kUpBitTraits{
     L"업비트", "orvella.auto.upbit.pc", kUpBitDefaultHost, "no_access_key",
-    ExchangeDialect{"Mozilla/4.0 (compatible UPBIT API C Client)", nullptr, false, true}};
+    ExchangeDialect{"Mozilla/4.0 (compatible UPBIT API C Client)", nullptr, false, true}, true,
+    false};
 
 }  // namespace
 

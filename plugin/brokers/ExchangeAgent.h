@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/stocklib/StockAgentBase.h"
 #include "plugin/brokers/ExchangeTransport.h"
@@ -28,6 +29,21 @@ constexpr const char* kUpBitDefaultHost = "api.upbit.com";
 // Paths of the exchanges' private API.
 constexpr const char* kExchangeAccountsPath = "/v1/accounts";
 constexpr const char* kExchangeOrdersPath = "/v1/orders";
+// Paths of the market data.
+constexpr const char* kExchangeMarketsPath = "/v1/market/all";
+constexpr const char* kExchangeTickerPath = "/v1/ticker";
+constexpr const char* kExchangeAllTickersPath = "/public/ticker/ALL";
+constexpr const char* kExchangeDayCandlesPath = "/v1/candles/days";
+constexpr const char* kExchangeMinuteCandlesPath = "/v1/candles/minutes/";
+
+// Ticker poll statuses (the out status of a price parse).
+constexpr int kTickerNoReply = -1;     // an empty reply
+constexpr int kTickerRefused = -501;   // the exchange's error object
+constexpr int kTickerNotAList = -502;  // neither an error nor a list
+// The most characters of codes one ticker request carries; longer lists go out in several.
+constexpr size_t kExchangeTickerCodesMax = 999;
+// Candle kinds of GetChartDataA: 1 days, any other minutes.
+constexpr int kExchangeDayCandles = 1;
 
 // Key-check results.
 constexpr int kKeyCheckAccepted = 1;
@@ -66,6 +82,66 @@ bool ReadExchangeAccountTotals(const char* reply, size_t len, ExchangeAccountTot
 // is not a list.
 bool ReadExchangeBalance(const char* reply, size_t len, BalanceReply_s* out);
 
+// Whether a market code may go into a request (URL, query, body) as it is: 1 to 30 letters,
+// digits and '-'.
+bool IsExchangeMarketCode(const char* code);
+
+// One market of the exchange's market list.
+struct ExchangeMarket {
+  std::string market;      // "KRW-BTC": unit currency first
+  std::string koreanName;  // UTF-8
+};
+// Reads a market list (a JSON array of objects); objects without a market or a Korean name are
+// left out. False when the reply is not a list.
+bool ReadExchangeMarkets(const char* reply, size_t len, std::vector<ExchangeMarket>* out);
+
+// One ticker of a ticker reply, as it goes to the market's record.
+struct ExchangeTicker {
+  std::string market;
+  double price = 0;
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double change = 0;       // the exchange's "change_price" (never signed)
+  double changeRate = 0;   // percent; negative for a fall
+  double volumeRatio = 0;  // this day's trade price and volume against their 24-hour values
+  int32_t tradeDate = 0;   // yyyymmdd (KST)
+  int32_t tradeTime = 0;   // hhmmss (KST)
+};
+// Reads a ticker reply. Returns 0 when it is a list (objects without a market are left out),
+// kTickerNoReply for an empty reply, kTickerRefused for the exchange's error object and
+// kTickerNotAList for anything else.
+int ReadExchangeTickers(const char* reply, size_t len, std::vector<ExchangeTicker>* out);
+
+// One candle of a candle reply (the exchange sends them newest first).
+struct ExchangeCandle {
+  std::string kst;        // "yyyy-mm-ddThh:mm:ss", the row's date-time text
+  int32_t utcDate = 0;    // yyyymmdd (UTC)
+  int64_t utcMinute = 0;  // minutes since 1970 (UTC)
+  int32_t kstKey = 0;     // yyyymmdd (KST)
+  int32_t kstTime = 0;    // hhmmss (KST)
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double close = 0;
+  double volume = 0;
+};
+// Reads a candle reply. False for the exchange's error object or a reply that is not a list
+// (objects without a readable UTC date-time are left out).
+bool ReadExchangeCandles(const char* reply, size_t len, std::vector<ExchangeCandle>* out);
+// Marks a coin record as listed on the market its code names: "KRW-..." the KRW market,
+// "BTC-..." the BTC market (the quote lists take a held coin by these marks).
+void MarkCoinMarket(Stock_s* stock);
+
+// Stores candles (newest first) in the record's day block (kind 1) or minute block (any other
+// kind), which is reset to `count` places (no more than the block holds), filled from the end.
+// A day candle takes one place. A minute candle takes one place when it is the first or is not
+// earlier than the candle read before it; one earlier by 1 to 59 minute units (`unit` minutes
+// each) fills that many places with its values (the minutes between had no trade, so its close
+// held); one earlier by 60 units or more stores nothing. Returns the places filled.
+int StoreExchangeCandles(Stock_s* stock, int kind, int unit, int count,
+                         const std::vector<ExchangeCandle>& newestFirst);
+
 // An order's request: the signed query and the body that goes out.
 struct ExchangeOrderRequest {
   std::string query;
@@ -83,6 +159,8 @@ class CExchangeAgent : public CStockAgentBase {
     const char* defaultHost;
     const char* badKeyName;  // the error name of an unknown access key
     ExchangeDialect dialect;
+    bool flagsListedAgain;  // a market list marks the slot's flag on a market already there
+    bool pollsNamedOnly;    // the ticker poll asks only for records with a name (its own list)
   };
 
   CExchangeAgent(uint8_t marketKind, const wchar_t* name, char classLetter, uint8_t brokerId,
@@ -112,6 +190,41 @@ class CExchangeAgent : public CStockAgentBase {
                    int clear) override;
   bool ReadBalanceReply(uint8_t market, const char* reply, size_t len,
                         BalanceReply_s* out) override;
+
+  // GET "/v1/market/all" on a handle of its own (the given keys when both are given, else the
+  // stored ones); the reply (free()) or null.
+  char* QueryStockTickerPage(CURL* curl) override;
+  // The market list into `stocks` (the agent's own map when null): one GET "/v1/market/all" on
+  // the caller's handle; the number of new records. Needs a handle and the stored keys.
+  int LoadStockList(CURL* curl, OwningStockMap* stocks, uint8_t market, char marketLetter,
+                    uint8_t priceSlot, int startIndex, int* outStatus, int freeFirst) override;
+  // Records for the markets of a list reply the map lacks (code, Korean name, nation text,
+  // market kind and letter, the slot's flag, index base + count); a market already there keeps
+  // its record (Upbit sets the slot's flag on it). The number of new records.
+  int ParseStockList(const char* reply, OwningStockMap* stocks, uint8_t market,
+                     const char* nationCode, char marketLetter, uint8_t priceSlot,
+                     int runningIndex, int* outStatus) override;
+  // GET "/public/ticker/ALL" on a handle of its own; the reply (free()) or null.
+  char* QueryAllTickers(CURL* curl, const char* key, const char* secret) override;
+  // GET "/v1/ticker?markets=<codes>" on the caller's handle; the reply (free()) or null (also
+  // for an empty list).
+  char* QueryPricesA(CURL* curl, const char* codes) override;
+  // One ticker poll of every record of `market` in `stocks` (Bithumb: those of its own list,
+  // which have a name): the codes go out in requests of at most 999 characters, pausing
+  // `pauseMs` between them; the tickers are applied (ParseMultiPriceResponse). Returns the
+  // tickers applied; *outCode takes the last request's status (0, -1, -501, -502).
+  int UpdatePrices(CURL* curl, uint8_t market, uint8_t priceSlot, uint8_t exchange,
+                   StockMap* stocks, const std::atomic<int>* running, int pauseMs, char* outMsg,
+                   int* outCode, FILE* priceLog) override;
+  // Applies a ticker reply to the records of its markets (price slot `priceSlot`: 0 KRW, 1 BTC)
+  // in the merge step and writes one price-log line per ticker. Returns the tickers applied.
+  int ParseMultiPriceResponse(uint8_t priceSlot, const char* reply, size_t len, StockMap* stocks,
+                              char* outCodeText, int* outCode, FILE* priceLog) override;
+  // Day (kind 1) or minute candles (`step` minutes), unsigned: the rows and close texts, the
+  // date and close queues and the record's blocks. Returns the candles stored.
+  int GetChartDataA(CURL* curl, Stock_s* stock, const char* code, int kind, int step, int count,
+                    std::string* outRows, std::string* outSeries, std::deque<int32_t>* outDates,
+                    std::deque<double>* outCloses, int csv) override;
   // GET "/v1/accounts" into holdings; the number of coins held.
   int QueryBalance(CURL* curl, uint8_t market, uint8_t priceSlot, int filter,
                    const BalanceQueryArgs_s& args) override;
@@ -165,12 +278,17 @@ class CExchangeAgent : public CStockAgentBase {
                           int* outTransfer, int timeoutMs, BrokerRequestState* state = nullptr);
 
   void SetRequestTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+  // A candle request's unsigned GET of the URL: the reply (free()) or null.
+  virtual char* GetCandles(CURL* curl, const std::string& url) = 0;
   // The engine's stop flag: a transfer aborts while it reads non-zero.
   void SetStopFlag(const std::atomic<int>* stop) { m_stopFlag = stop; }
   // The account entry's id: market id << 16 | broker id << 8 | instance.
   uint32_t EntryId() const;
 
  protected:
+  // In the balance's merge step: each held coin's record is marked as listed on its market
+  // (KRW or BTC), as the market list marks its records.
+  void OnBalanceMerged(const BalanceQueryArgs_s& args) override;
   // The order's signed query and body.
   virtual ExchangeOrderRequest OrderRequest(const char* code, int side, double volume, double price,
                                             double amount, int64_t identifier) const = 0;
@@ -195,6 +313,9 @@ class CBithumbAgent : public CExchangeAgent {
   CBithumbAgent(uint8_t marketKind, const wchar_t* name, char classLetter, uint8_t brokerId,
                 uint8_t instance, int32_t marketId, double exchangeRate, int32_t reserved40);
 
+  // Through the support library's GET with the caller's handle.
+  char* GetCandles(CURL* curl, const std::string& url) override;
+
  protected:
   // A JSON body with the same members, the query signed with option 1.
   ExchangeOrderRequest OrderRequest(const char* code, int side, double volume, double price,
@@ -209,6 +330,8 @@ class CUpBitAgent : public CExchangeAgent {
   // The unsigned, verified GET (ExchangeTransport.h) with the agent's CA file.
   char* HttpGetVerified(CURL* curl, const char* url, int timeoutMs, uint64_t* outSize,
                         int32_t* outTransfer);
+  // Through HttpGetVerified (a handle of its own when none is given).
+  char* GetCandles(CURL* curl, const std::string& url) override;
   // A new order identifier: above every one this agent used before and not below the clock's
   // milliseconds since 1970, so none goes out twice, not even after a failed request or a
   // restart of the program.

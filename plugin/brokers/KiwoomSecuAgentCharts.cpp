@@ -92,23 +92,8 @@ void StoreCandles(Stock_s* stock, int kind, int count, const std::vector<Candle>
                          : kind == kMinuteCandleKind ? &stock->minute
                                                      : nullptr;
   if (!block) return;
-  GfxSizeStockSeries(block);  // a stock's first chart
-  const size_t places = std::min(static_cast<size_t>(count), block->close.size());
-  const size_t size = block->close.size();
-  for (auto* values : {&block->open, &block->high, &block->low, &block->volume}) {
-    if (values->size() < size) values->resize(size, 0.0);
-  }
-  if (block->date.size() < size) block->date.resize(size, 0);
-  if (kind == kMinuteCandleKind && block->time.size() < size) block->time.resize(size, 0);
-  std::fill(block->close.begin(), block->close.begin() + places, 0.0);
-  std::fill(block->open.begin(), block->open.begin() + places, 0.0);
-  std::fill(block->high.begin(), block->high.begin() + places, 0.0);
-  std::fill(block->low.begin(), block->low.begin() + places, 0.0);
-  std::fill(block->volume.begin(), block->volume.begin() + places, 0.0);
-  std::fill(block->date.begin(), block->date.begin() + places, 0);
-  if (!block->time.empty()) std::fill(block->time.begin(), block->time.begin() + places, 0);
-  block->requested = static_cast<int32_t>(places);
-  block->count = 0;
+  const size_t places =
+      series_texts::ResetCandleBlock(block, count, kind == kMinuteCandleKind);
 
   size_t filled = 0;
   for (const Candle& c : newestFirst) {

@@ -12,6 +12,7 @@
 
 #include "platform/support/DateUtil.h"
 #include "platform/win/Clock.h"
+#include "shared/StockRecords.h"
 
 namespace series_texts {
 
@@ -38,6 +39,27 @@ inline std::string Format(const char* format, ...) {
   const int n = std::vsnprintf(buf, sizeof buf, format, args);
   va_end(args);
   return n > 0 ? std::string(buf, std::min(static_cast<size_t>(n), sizeof buf - 1)) : std::string();
+}
+
+// Resets a record's candle block to `count` places (at least one, no more than its closes hold),
+// every place empty and no candle held, with its whole-candle arrays sized; returns the places.
+inline size_t ResetCandleBlock(StockSeries_s* block, int count, bool withTime = false) {
+  GfxSizeStockSeries(block);  // a stock's first chart
+  const size_t size = block->close.size();
+  const size_t places = std::min(static_cast<size_t>(std::max(count, 1)), size);
+  for (auto* values : {&block->open, &block->high, &block->low, &block->volume})
+    if (values->size() < size) values->resize(size, 0.0);
+  if (block->date.size() < size) block->date.resize(size, 0);
+  for (auto* values : {&block->close, &block->open, &block->high, &block->low, &block->volume})
+    std::fill(values->begin(), values->begin() + places, 0.0);
+  std::fill(block->date.begin(), block->date.begin() + places, 0);
+  // Minute candles keep each candle's time beside its date.
+  if (withTime && block->time.size() < size) block->time.resize(size, 0);
+  if (!block->time.empty())
+    std::fill(block->time.begin(), block->time.begin() + std::min(places, block->time.size()), 0);
+  block->requested = static_cast<int32_t>(places);
+  block->count = 0;
+  return places;
 }
 
 // Collects rows that a reply gives newest first and writes the texts oldest first.

@@ -1,8 +1,10 @@
 // The exchange agents' reply readers: the exchange's error object and the key-check code it
-// gives, the account list as the account entry and as holdings, and the order replies.
+// gives, the account list as the account entry and as holdings, the order replies, the market
+// list, the ticker reply (with its price-log lines) and the candle reply with its minute gaps.
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "plugin/brokers/ExchangeAgent.h"
 #include "shared/StockRecords.h"
@@ -17,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         0, 40);
   CExchangeAgent& agent = (in.selector & 0x80) ? static_cast<CExchangeAgent&>(bithumb) : upbit;
 
-  switch ((in.selector & 0x0f) % 5) {
+  switch ((in.selector & 0x0f) % 8) {
     case 0: {
       const ExchangeError error = ReadExchangeError(reply, len);
       KeyCheckCodeForError(error.name, "no_access_key");
@@ -56,6 +58,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       wchar_t* text = nullptr;
       agent.GetCoinOrderId(reply, len, nullptr, &text);
       std::free(text);
+      break;
+    }
+    case 5: {
+      OwningStockMap stocks;
+      agent.ParseStockList(reply, &stocks, kExchangeMarketKind, "KR", '1', in.selector & 1, 0,
+                           nullptr);
+      agent.ParseStockList(reply, &stocks, kExchangeMarketKind, "KR", '1', 1, 0, nullptr);
+      break;
+    }
+    case 6: {
+      OwningStockMap stocks;
+      GfxAddStockToMap(&stocks, L"KRW-BTC", kExchangeMarketKind, 0, 0, nullptr);
+      GfxAddStockToMap(&stocks, L"KRW-ETH", kExchangeMarketKind, 0, 0, nullptr);
+      char codeText[20];
+      int status = 0;
+      std::FILE* log = (in.selector & 0x40) ? std::tmpfile() : nullptr;
+      agent.ParseMultiPriceResponse(in.selector & 1, reply, len, &stocks, codeText, &status, log);
+      if (log) std::fclose(log);
+      break;
+    }
+    case 7: {
+      std::vector<ExchangeCandle> candles;
+      if (ReadExchangeCandles(reply, len, &candles)) {
+        Stock_s stock;
+        GfxAllocStockPointerVars(&stock, kExchangeMarketKind);
+        const int count = (in.selector >> 4) * 20;
+        StoreExchangeCandles(&stock, kExchangeDayCandles, 1, count, candles);
+        StoreExchangeCandles(&stock, 3, 1 + (in.selector & 3), count, candles);
+      }
       break;
     }
   }

@@ -5,7 +5,10 @@
 #include <openssl/sha.h>
 #include <rapidjson/document.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <chrono>
 #include <cstring>
 
@@ -95,6 +98,14 @@ std::string ExchangeOrder::Member(const std::string& name) const {
 ExchangePeer::ExchangePeer(Kind kind, const TestCa& ca) : kind_(kind), http_(ca) {
   http_.On("GET", kAccountsPath, [this](const RecordedRequest& r) { return AnswerAccounts(r); });
   http_.On("POST", kOrdersPath, [this](const RecordedRequest& r) { return AnswerOrder(r); });
+  http_.On("GET", "/v1/market/all", [this](const RecordedRequest& r) { return AnswerMarkets(r); });
+  http_.On("GET", "/v1/ticker", [this](const RecordedRequest& r) { return AnswerTickers(r); });
+  http_.On("GET", "/v1/candles/days",
+           [this](const RecordedRequest& r) { return AnswerCandles(r, 0); });
+  for (int unit : kMinuteUnits) {
+    http_.On("GET", "/v1/candles/minutes/" + std::to_string(unit),
+             [this, unit](const RecordedRequest& r) { return AnswerCandles(r, unit); });
+  }
 }
 
 ExchangePeer::~ExchangePeer() { Stop(); }
@@ -131,6 +142,86 @@ void ExchangePeer::SetRawAccountsReply(const std::string& body, int status,
 void ExchangePeer::SetAccountsDelay(std::chrono::milliseconds delay) {
   std::lock_guard<std::mutex> lock(mutex_);
   accountsDelay_ = delay;
+}
+
+void ExchangePeer::SetMarkets(const std::vector<ExchangeMarketRow>& markets) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  markets_ = markets;
+}
+
+void ExchangePeer::SetTickers(const std::vector<ExchangeTickerRow>& tickers) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tickers_ = tickers;
+}
+
+void ExchangePeer::SetTickerPrice(const std::string& market, double price) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (ExchangeTickerRow& t : tickers_) {
+    if (t.market != market) continue;
+    t.price = price;
+    t.high = std::max(t.high, price);
+    t.low = t.low > 0 ? std::min(t.low, price) : price;
+    const double base = t.prevClose > 0 ? t.prevClose : t.open;
+    t.change = price > base ? "RISE" : price < base ? "FALL" : "EVEN";
+    t.changePrice = std::fabs(price - base);
+    t.changeRate = base > 0 ? t.changePrice / base : 0;
+  }
+}
+
+void ExchangePeer::RefuseTickers(const std::string& name, const std::string& message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refuseTickersName_ = name;
+  refuseTickersMessage_ = message;
+}
+
+void ExchangePeer::SetRawTickerReply(const std::string& body, int status,
+                                     const std::string& contentType) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rawTickersSet_ = !body.empty();
+  rawTickers_ = RawReply(body, status, contentType);
+}
+
+void ExchangePeer::SetCandles(const std::string& market, int unit,
+                              const std::vector<ExchangeCandleRow>& rows) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  candles_[{market, unit}] = rows;
+}
+
+std::string ExchangePeer::TickerBody(const std::vector<ExchangeTickerRow>& tickers) {
+  std::vector<std::string> items;
+  items.reserve(tickers.size());
+  for (const ExchangeTickerRow& t : tickers) {
+    const double sign = t.change == "FALL" ? -1 : 1;
+    items.push_back(JsonObject()
+                        .Text("market", t.market)
+                        .Text("trade_date", t.tradeDate)
+                        .Text("trade_time", t.tradeTime)
+                        .Text("trade_date_kst", t.tradeDate)
+                        .Text("trade_time_kst", t.tradeTime)
+                        .Num("trade_timestamp", 1765413000000.0)
+                        .Num("opening_price", t.open)
+                        .Num("high_price", t.high)
+                        .Num("low_price", t.low)
+                        .Num("trade_price", t.price)
+                        .Num("prev_closing_price", t.prevClose)
+                        .Text("change", t.change)
+                        .Num("change_price", t.changePrice)
+                        .Num("change_rate", t.changeRate)
+                        .Num("signed_change_price", sign * t.changePrice)
+                        .Num("signed_change_rate", sign * t.changeRate)
+                        .Num("trade_volume", 0.01)
+                        .Num("acc_trade_price", t.accPrice)
+                        .Num("acc_trade_price_24h", t.accPrice24h)
+                        .Num("acc_trade_volume", t.accVolume)
+                        .Num("acc_trade_volume_24h", t.accVolume24h)
+                        .Num("highest_52_week_price", t.high * 1.5)
+                        .Text("highest_52_week_date", "2026-03-14")
+                        .Num("lowest_52_week_price", t.low * 0.5)
+                        .Text("lowest_52_week_date", "2026-08-05")
+                        .Num("timestamp", 1765413000123.0)
+                        .Str());
+  }
+  return peer_json::Array(items);
 }
 
 void ExchangePeer::RefuseOrders(const std::string& name, const std::string& message) {
@@ -285,6 +376,78 @@ PeerReply ExchangePeer::AnswerAccounts(const RecordedRequest& request) {
   }
   reply.delay = accountsDelay_;
   return reply;
+}
+
+bool ExchangePeer::CheckPublic(const RecordedRequest& request, PeerReply* refusal) {
+  if (request.Header("Authorization").empty()) return true;
+  return CheckToken(request, request.query, refusal);
+}
+
+PeerReply ExchangePeer::AnswerMarkets(const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  if (!CheckPublic(request, &reply)) return reply;
+  std::vector<std::string> items;
+  for (const ExchangeMarketRow& m : markets_) {
+    items.push_back(JsonObject()
+                        .Text("market", m.market)
+                        .Text("korean_name", m.koreanName)
+                        .Text("english_name", m.englishName)
+                        .Text("market_warning", "NONE")
+                        .Str());
+  }
+  return peer_json::Json(peer_json::Array(items));
+}
+
+PeerReply ExchangePeer::AnswerTickers(const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  if (!CheckPublic(request, &reply)) return reply;
+  if (rawTickersSet_) return rawTickers_;
+  if (!refuseTickersName_.empty()) return Error(404, refuseTickersName_, refuseTickersMessage_);
+  const std::string asked = request.Param("markets");
+  if (asked.empty()) return Error(400, "validation_error", "markets is required");
+  std::vector<ExchangeTickerRow> found;
+  size_t pos = 0;
+  while (pos <= asked.size()) {
+    size_t cut = asked.find(',', pos);
+    if (cut == std::string::npos) cut = asked.size();
+    const std::string market = asked.substr(pos, cut - pos);
+    pos = cut + 1;
+    for (const ExchangeTickerRow& t : tickers_)
+      if (t.market == market) found.push_back(t);
+  }
+  return peer_json::Json(TickerBody(found));
+}
+
+PeerReply ExchangePeer::AnswerCandles(const RecordedRequest& request, int unit) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  PeerReply reply;
+  if (!CheckPublic(request, &reply)) return reply;
+  const std::string market = request.Param("market");
+  const auto it = candles_.find({market, unit});
+  if (it == candles_.end()) return Error(404, "404", "Code not found");
+  int count = std::atoi(request.Param("count").c_str());
+  if (count < 1) count = 1;
+  std::vector<std::string> items;
+  for (const ExchangeCandleRow& c : it->second) {
+    if (static_cast<int>(items.size()) >= count) break;
+    JsonObject row;
+    row.Text("market", market)
+        .Text("candle_date_time_utc", c.utc)
+        .Text("candle_date_time_kst", c.kst)
+        .Num("opening_price", c.open)
+        .Num("high_price", c.high)
+        .Num("low_price", c.low)
+        .Num("trade_price", c.close)
+        .Num("timestamp", 1765413000000.0)
+        .Num("candle_acc_trade_price", c.close * c.volume)
+        .Num("candle_acc_trade_volume", c.volume);
+    if (unit == 0) row.Num("prev_closing_price", c.open);
+    else row.Num("unit", unit);
+    items.push_back(row.Str());
+  }
+  return peer_json::Json(peer_json::Array(items));
 }
 
 PeerReply ExchangePeer::AnswerOrder(const RecordedRequest& request) {

@@ -8,11 +8,17 @@
 // in order), and for Bithumb a "timestamp" in milliseconds within five minutes of now. A request
 // that fails a check is answered 401 with the exchange's error object.
 //
+// Market data: the market list "GET /v1/market/all", tickers "GET /v1/ticker?markets=A,B"
+// (markets the exchange does not list are left out), day candles "GET /v1/candles/days" and
+// minute candles "GET /v1/candles/minutes/<unit>" (?market=&count=, newest first). These are
+// public: a request without a token is answered, one with a token must carry a good one.
+//
 // Orders: Bithumb's come as a JSON body; Upbit's as a JSON body (form bodies are refused with
 // 400 since the exchange ended them) whose "identifier" may be used once only.
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -30,6 +36,43 @@ struct ExchangeAccountRow {
   double locked = 0;
   double avgBuyPrice = 0;
   std::string unitCurrency = "KRW";
+};
+
+// One market of the market list.
+struct ExchangeMarketRow {
+  std::string market;  // "KRW-BTC"
+  std::string koreanName;
+  std::string englishName;
+};
+
+// One market's ticker.
+struct ExchangeTickerRow {
+  std::string market;
+  double price = 0;
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double prevClose = 0;
+  std::string change = "EVEN";  // "RISE", "EVEN" or "FALL"
+  double changePrice = 0;       // never signed
+  double changeRate = 0;        // a fraction (0.0123 is 1.23 percent), never signed
+  double accVolume = 0;
+  double accVolume24h = 0;
+  double accPrice = 0;
+  double accPrice24h = 0;
+  std::string tradeDate = "20261211";  // KST
+  std::string tradeTime = "093000";
+};
+
+// One candle.
+struct ExchangeCandleRow {
+  std::string utc;  // "2026-12-11T00:00:00"
+  std::string kst;
+  double open = 0;
+  double high = 0;
+  double low = 0;
+  double close = 0;
+  double volume = 0;
 };
 
 // One order the exchange accepted: its members as the exchange read them (in body order) and
@@ -69,6 +112,22 @@ class ExchangePeer {
                            const std::string& contentType = "application/json");
   void SetAccountsDelay(std::chrono::milliseconds delay);
 
+  void SetMarkets(const std::vector<ExchangeMarketRow>& markets);
+  // Every ticker; SetTickerPrice moves one market's price (and its change against the open).
+  void SetTickers(const std::vector<ExchangeTickerRow>& tickers);
+  void SetTickerPrice(const std::string& market, double price);
+  // Answers tickers with this error object (status 404) until cleared with "".
+  void RefuseTickers(const std::string& name, const std::string& message = "refused");
+  // Answers tickers with a raw reply until cleared with an empty body.
+  void SetRawTickerReply(const std::string& body, int status = 200,
+                         const std::string& contentType = "application/json");
+  // A market's candles, newest first: unit 0 days, else minutes of that unit.
+  void SetCandles(const std::string& market, int unit, const std::vector<ExchangeCandleRow>& rows);
+  // The ticker reply the exchange writes for these tickers.
+  static std::string TickerBody(const std::vector<ExchangeTickerRow>& tickers);
+  // The minute units the exchange serves.
+  static constexpr int kMinuteUnits[] = {1, 3, 5, 10, 15, 30, 60, 240};
+
   // Orders: refused with this error name (status 400) until cleared with "".
   void RefuseOrders(const std::string& name, const std::string& message = "refused");
   // Orders answered with a raw reply (status, content type) until cleared with an empty body.
@@ -88,6 +147,11 @@ class ExchangePeer {
 
  private:
   PeerReply AnswerAccounts(const RecordedRequest& request);
+  PeerReply AnswerMarkets(const RecordedRequest& request);
+  PeerReply AnswerTickers(const RecordedRequest& request);
+  PeerReply AnswerCandles(const RecordedRequest& request, int unit);
+  // A public request: answered without a token; a token sent must be good.
+  bool CheckPublic(const RecordedRequest& request, PeerReply* refusal);
   PeerReply AnswerOrder(const RecordedRequest& request);
   // Checks the request's token against the signed query; on failure fills the refusal.
   bool CheckToken(const RecordedRequest& request, const std::string& query, PeerReply* refusal);
@@ -99,6 +163,13 @@ class ExchangePeer {
   std::string key_;
   std::string secret_;
   std::vector<ExchangeAccountRow> accounts_;
+  std::vector<ExchangeMarketRow> markets_;
+  std::vector<ExchangeTickerRow> tickers_;
+  std::map<std::pair<std::string, int>, std::vector<ExchangeCandleRow>> candles_;
+  std::string refuseTickersName_;
+  std::string refuseTickersMessage_;
+  PeerReply rawTickers_;
+  bool rawTickersSet_ = false;
   std::string refuseAccountsName_;
   std::string refuseAccountsMessage_;
   PeerReply rawAccounts_;

@@ -228,6 +228,9 @@ bool HttpPeer::Start(int port) {
   // for every server thread: one request per connection keeps Stop() prompt.
   s.server->set_keep_alive_max_count(static_cast<size_t>(s.keepAliveMax));
   s.server->set_keep_alive_timeout(s.keepAliveSeconds);
+  // A reply's head and body leave at once, as a web server sends them: on a kept connection a
+  // delayed body would wait for the client's delayed acknowledgement.
+  s.server->set_tcp_nodelay(true);
   auto serve = [&s](const httplib::Request& req, httplib::Response& res) { s.Serve(req, res); };
   const std::string any = ".*";
   s.server->Get(any, serve);

@@ -34,8 +34,24 @@ class ExchangeContractPeer : public ExchangePeer {
     Publish();
   }
   void NeverAnswerBalance() { SetAccountsDelay(std::chrono::seconds(30)); }
-  int SetListPages(const std::vector<std::vector<std::string>>&) { return 0; }
-  void SetQuotes(const std::vector<ContractQuote>&) {}
+  // The exchange's list comes in one reply: the pages' codes as markets of the KRW market.
+  int SetListPages(const std::vector<std::vector<std::string>>& pages) {
+    std::vector<ExchangeMarketRow> markets;
+    for (const auto& page : pages)
+      for (const std::string& code : page) markets.push_back({"KRW-" + code, "코인 " + code, code});
+    SetMarkets(markets);
+    return 1;
+  }
+  void SetQuotes(const std::vector<ContractQuote>& quotes) {
+    std::vector<ExchangeTickerRow> tickers;
+    for (const ContractQuote& q : quotes) {
+      ExchangeTickerRow t;
+      t.market = "KRW-" + q.code;
+      t.price = t.open = t.high = t.low = q.price;
+      tickers.push_back(t);
+    }
+    SetTickers(tickers);
+  }
   int RefuseOrders() {
     ExchangePeer::RefuseOrders("insufficient_funds_bid", "주문가능한 금액(KRW)이 부족합니다.");
     return kCoinOrderNoFundsBid;
@@ -57,12 +73,13 @@ class ExchangeContractPeer : public ExchangePeer {
   std::vector<ContractHolding> holdings_;
 };
 
+// Bithumb polls only the coins of its own market list (records with a name), which the
+// contract's nameless records are not: its poll is tested in ExchangeAgentMarketTest.
 template <class Agent, ExchangePeer::Kind kKind, uint8_t kBrokerId>
 struct ExchangeTraits {
   using Peer = ExchangeContractPeer<kKind>;
+  static constexpr bool kPollsPrices = kKind == ExchangePeer::Kind::kUpbit;
   static constexpr bool kKeepsSession = false;
-  static constexpr bool kLoadsLists = false;
-  static constexpr bool kPollsPrices = false;
   static constexpr bool kOrderNumberIsText = true;
   static std::unique_ptr<CStockAgentBase> MakeAgent() {
     return std::make_unique<Agent>(kExchangeMarketKind, L"contract", 'b', kBrokerId, 1,
