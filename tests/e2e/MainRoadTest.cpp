@@ -150,6 +150,18 @@ TEST(MainRoad, SignInPollSellReportRefreshAndClose) {
   // The totals row holds the sums of the shown holding rows.
   auto expectTotals = [&](const char* when) {
     ASSERT_GE(ownFooter->GetNumberRows(), 1) << when;
+    // The grid windows show the rows and the totals row as they repaint, which a loaded
+    // machine may leave for a moment after the refresh that changed them.
+    auto consistent = [&] {
+      for (const wchar_t* title : {L"매입금액", L"평가금액"}) {
+        const int col = ColumnTitled(own, title);
+        double sum = 0;
+        for (int row = 0; row < own->GetNumberRows(); ++row) sum += CellNumber(own, row, col);
+        if (col < 0 || CellNumber(ownFooter, 0, col) != sum) return false;
+      }
+      return true;
+    };
+    wait(consistent);
     for (const wchar_t* title : {L"매입금액", L"평가금액"}) {
       const int col = ColumnTitled(own, title);
       ASSERT_GE(col, 0) << WideToUtf8(title);
