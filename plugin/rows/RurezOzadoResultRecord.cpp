@@ -1,5 +1,6 @@
 #include "plugin/rows/RurezOzadoResultRecord.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "shared/StockRecords.h"
@@ -189,7 +190,10 @@ CRurezOzadoResultRecord::CRurezOzadoResultRecord(double scale, const RurezOzadoR
   WithBack(AddNumber(v.keptProfit, "%.2f%%"), 0xE2E2E2);                   // 51
   WithBack(AddNumber(v.breakPoint, "%.2f%%"), 0xE2E2E2);                   // 52
   AddNumber(v.orderQty, "%.0f");                                           // 53
-  WithBack(AddMyNumber(this, v.quantity, "%.0f"), 0xEFF7E9);               // 54
+  // Shares are whole; a coin holding is a fraction of a coin, which "%.0f" would show as 0:
+  // coins (and any quantity with a fraction) show whole numbers bare and fractions as they are.
+  const bool fractional = v.stockMarket == kMarketCoin || v.quantity != std::floor(v.quantity);
+  WithBack(AddMyNumber(this, v.quantity, fractional ? "" : "%.0f"), 0xEFF7E9);  // 54
   WithBack(AddMyNumber(this, v.purchaseAmount, priceFormat), kBlankBack);  // 55
   const double creditAmount = v.creditAmount;
   AddMyNumber(this, creditAmount, priceFormat)->textColor =

@@ -327,6 +327,33 @@ TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
     EXPECT_EQ(SplitValueBack(c.value), c.colour) << c.value;
 }
 
+// A coin holding's quantity is a fraction of a coin: its row shows it, where a stock's row
+// shows whole shares.
+TEST(StockRecordTest, CoinQuantitiesShowTheirFractions) {
+  orv::ui::CMyReportCtrl grid;
+  ASSERT_GT(grid.InitColumns(std::wstring_view(kMyStockGridLayout)), 0);
+  Stock_s coin, stock;
+  coin.market = kMarketCoin;
+  stock.market = 1;
+  StockTrade_s hc, hs;
+  hc.stock = &coin;
+  std::wcscpy(hc.code, L"KRW-BTC");
+  hc.quantity = 0.01;
+  hs.stock = &stock;
+  std::wcscpy(hs.code, L"005930");
+  hs.quantity = 10;
+  CHoldingsGrid rows(grid);
+  ASSERT_EQ(rows.RefreshHoldingsGrid({MakeHoldingRow(hc), MakeHoldingRow(hs)}), 2);
+  auto* rc = rows.RowOf(HoldingKey_s{hc.account_no, hc.code, hc.holding_kind});
+  auto* rs = rows.RowOf(HoldingKey_s{hs.account_no, hs.code, hs.holding_kind});
+  ASSERT_TRUE(rc && rs);
+  EXPECT_EQ(rc->GetItemCaption(kMyItemQuantity), L"0.01");
+  EXPECT_EQ(rs->GetItemCaption(kMyItemQuantity), L"10");
+  hc.quantity = 2;
+  ApplyHoldingRow(rc, MakeHoldingRow(hc), false);
+  EXPECT_EQ(rc->GetItemCaption(kMyItemQuantity), L"2");
+}
+
 TEST(ViewLayoutTest, CheckRowAndSplitter) {
   const CheckRowRects_s r = LayoutCheckRow(1000, 40, 1.5);
   EXPECT_EQ(r.simpleUi.bottom - r.simpleUi.top, 36);
