@@ -403,12 +403,14 @@ void CWsConnectedQuoteThread::RunConnection(const char* prefix) {
   try {
     CQuoteSocket::Handlers handlers;
     handlers.open = [this] {
+      // The broker's own opening step (a log-in state, a log-in frame to send) comes first, so
+      // that whoever waits for the connection finds it done when the wait ends.
+      OnOpened();
       {
         std::lock_guard<std::mutex> lock(m_lock);
         m_opened = true;
       }
       m_openedSignal.notify_all();
-      OnOpened();
     };
     handlers.message = [this](const std::string& payload) { OnFrame(payload); };
     handlers.close = [this] { m_running.store(0); };
