@@ -32,6 +32,7 @@
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"
 #include "shared/StockOption.h"
+#include "tests/plugin/view/ViewStage.h"
 #include "tests/probe/ProbeHarness.h"
 
 namespace fs = std::filesystem;
@@ -48,20 +49,10 @@ std::string FileBytes(const std::string& path) {
 class StockCfgDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    orv::test::EnsureWxApp();
-    setenv("XDG_CONFIG_HOME", (dir_.Path() + "/config").c_str(), 1);
-    fs::create_directories(fs::path(dir_.Path()) / "Settings");
-    catalogue_ = dir_.Path() + "/Settings/app-settings.db";
-    fs::copy_file(fs::path(ORV_BINARY_DIR) / "seed" / "app-settings.db", catalogue_);
-    const std::wstring program(dir_.Path().begin(), dir_.Path().end());
-    std::wcscpy(folders_.szExeFolder, (program + L"/").c_str());
-    std::wcscpy(run_.szDataFolder, (program + L"/data").c_str());
-    std::wcscpy(run_.szCompanyKey, L"OrvTest");
-    login_.byUserLevel = 10;
-    std::wcscpy(login_.szNickName, L"별명");
-    block_.pRunSetting = &run_;
-    block_.pLoginInfo = &login_;
-    block_.pSearchCond = &folders_;
+    stage_.Prepare();
+    catalogue_ = stage_.dir.Path() + "/Settings/app-settings.db";
+    stage_.login.byUserLevel = 10;
+    std::wcscpy(stage_.login.szNickName, L"별명");
     ChildMakers().settingsDialog = MakeStockCfgDlg;
   }
   void TearDown() override {
@@ -72,13 +63,8 @@ class StockCfgDlgTest : public ::testing::Test {
 
   // The view as the module creates it, and its settings dialog opened by its own command.
   CStockCfgDlg* OpenSettings() {
-    GfxSetEmbededViewsCfgDataPtr(&block_);
-    wxWindow* wnd = GfxCreateEmbededView(nullptr, CPelomarView::GetThisClass(),
-                                         RECT{0, 0, 800, 600}, orv::test::HiddenFrame(), 0xE901,
-                                         WS_CHILD, &block_);
-    view_ = dynamic_cast<CPelomarView*>(wnd);
+    view_ = stage_.CreateView();
     if (!view_) return nullptr;
-    GfxSendMessageToWnd(view_, WM_INITIALUPDATE);
     if (before_) before_(view_->Engine().Options());
     view_->ShowStockCfgDlg(true, false);
     for (wxWindow* top : wxTopLevelWindows)
@@ -103,12 +89,8 @@ class StockCfgDlgTest : public ::testing::Test {
     return dialog->Grid()->ChangePropertyValue(Property(dialog, label), value);
   }
 
-  orv::test::TempDir dir_;
+  orv::test::ViewStage stage_;
   std::string catalogue_;
-  SharedWnds_s block_;
-  app_run_setting_s run_;
-  login_info_s login_;
-  search_condition_s folders_;
   CPelomarView* view_ = nullptr;
   std::function<void(stock_option_s&)> before_;
 };
