@@ -22,6 +22,7 @@
 using orv::test::PeerReply;
 using orv::test::RoadHost;
 using orv::test::windows::FindById;
+using orv::test::windows::Press;
 using orv::test::windows::ShownDialog;
 
 namespace {
@@ -45,28 +46,12 @@ std::string Item(const char* code, const char* name) {
   return std::string("{\"symbolCode\":\"") + code + "\",\"stockName\":\"" + name + "\"}";
 }
 
-void Press(wxButton* button) {
-  wxCommandEvent press(wxEVT_BUTTON, button->GetId());
-  press.SetEventObject(button);
-  button->GetEventHandler()->ProcessEvent(press);
-}
-
 // The first body grid under a window.
 wxGrid* GridUnder(wxWindow* window) {
   if (auto* grid = dynamic_cast<wxGrid*>(window)) return grid;
   for (wxWindow* child : window->GetChildren())
     if (wxGrid* grid = GridUnder(child)) return grid;
   return nullptr;
-}
-
-void Screenshot(const char* suffix) {
-  const char* shot = std::getenv("ORV_ROAD_SCREENSHOT");
-  if (!shot) return;
-  orv::test::PumpEvents(800);
-  std::string path = shot;
-  path.insert(path.size() > 4 ? path.size() - 4 : path.size(), suffix);
-  const std::string command = "import -window root '" + path + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 }  // namespace
@@ -138,7 +123,7 @@ TEST(BoardRoad, TheWatchBuyButtonOpensTheBoardWithTheForeignListsAndItsTabs) {
   ASSERT_NE(watch, nullptr);
   EXPECT_GT(watch->GetNumberRows(), 0);
   EXPECT_EQ(watch->GetColLabelValue(7), wxString(L" 종목명"));
-  Screenshot("-board");
+  orv::test::RoadScreenshot("-board", 800);
   board->Close();
   EXPECT_TRUE(wait([&] { return ShownDialog(kBoardTitle) == nullptr; }));
 }

@@ -74,6 +74,12 @@ class StockMonDlgTest : public ::testing::Test {
     return view;
   }
 
+  // The view as the program creates it and the board it made (null for the null board).
+  CStockMonDlg* CreateBoard(CPelomarView** view) {
+    *view = CreateView();
+    return *view ? dynamic_cast<CStockMonDlg*>((*view)->StockBoard()) : nullptr;
+  }
+
   orv::test::TempDir dir_;
   SharedWnds_s block_;
   app_run_setting_s run_;
@@ -103,9 +109,9 @@ wxGrid* GridOf(wxWindow* window) {
 }  // namespace
 
 TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbook) {
-  CPelomarView* view = CreateView();
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
   ASSERT_NE(board, nullptr) << "the view still holds the null board";
   wxDialog* dlg = board->GetWindow();
   ASSERT_NE(dlg, nullptr);
@@ -180,9 +186,8 @@ TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbo
 }
 
 TEST_F(StockMonDlgTest, ABoardShownBeforeTheMasterListWaitsForIt) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   ASSERT_TRUE(board->SendCommand(CStockMonDlg::IDC_RELOAD));
   EXPECT_TRUE(board->WaitingForMasterList());
@@ -214,9 +219,8 @@ ForeignStockRow_s ListRow(const wchar_t* market, const wchar_t* code, const wcha
 }  // namespace
 
 TEST_F(StockMonDlgTest, TheTabsHoldTheListTheWatchGridAndThePortal) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   wxNotebook* list = board->Tabs(CStockMonDlg::IDC_LIST_TABS);
   wxNotebook* watch = board->Tabs(CStockMonDlg::IDC_WATCH_TABS);
@@ -300,9 +304,8 @@ TEST_F(StockMonDlgTest, TheTabsHoldTheListTheWatchGridAndThePortal) {
 }
 
 TEST_F(StockMonDlgTest, TheBandHighAndBuyTimeCellsOpenTheirEditPopup) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   Stock_s* stock =
       view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
@@ -365,9 +368,8 @@ TEST_F(StockMonDlgTest, TheBandHighAndBuyTimeCellsOpenTheirEditPopup) {
 }
 
 TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   EXPECT_FALSE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
   stock_option_s& options = view->Engine().Options();
@@ -386,9 +388,7 @@ TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
   view->Destroy();
   PumpUntil([] { return false; }, 100);
 
-  view = CreateView();
-  ASSERT_NE(view, nullptr);
-  board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   EXPECT_EQ(view->Engine().Options().board_mode, 2);
   EXPECT_EQ(view->Engine().Options().board_buy_amount, 30);
@@ -407,9 +407,7 @@ TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
   EXPECT_EQ(view->Engine().Options().board_mode, 4);
   view->Destroy();
   PumpUntil([] { return false; }, 100);
-  view = CreateView();
-  ASSERT_NE(view, nullptr);
-  board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   EXPECT_FALSE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
   view->Destroy();
