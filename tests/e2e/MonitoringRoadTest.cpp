@@ -51,8 +51,11 @@ TEST(MonitoringRoad, TheViewStandsInItsPaneAndDrivesTheBoardAndTheScan) {
   wxWindow* mainBar = FindById<wxWindow>(view, 3456);
   wxWindow* limitBar = FindById<wxWindow>(view, 3457);
   wxWindow* grid = FindById<wxWindow>(view, 2530);
+  ASSERT_NE(grid, nullptr);
+  while (grid->GetParent() != view) grid = grid->GetParent();
   EXPECT_LE(mainBar->GetRect().GetBottom(), limitBar->GetRect().GetTop());
-  EXPECT_LT(limitBar->GetRect().GetBottom(), grid->GetParent()->GetRect().GetTop());
+  EXPECT_LT(limitBar->GetRect().GetBottom(), grid->GetRect().GetTop());
+  EXPECT_EQ(grid->GetRect().GetBottom(), view->GetClientSize().y - 1);
 
   std::wstring loginError;
   const int login = road.LogIn(&loginError);

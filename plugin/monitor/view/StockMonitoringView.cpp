@@ -156,13 +156,12 @@ void CStockMonitoringView::OnInitialUpdate() {
   const double scale = m_view.Scale();
   m_panel->SetFont(wxFontInfo(wxSize(0, static_cast<int>(std::lround(12 * scale)))));
   RecomputeLimits();
-  BuildToolbars();
-  BuildForm();
-
   MonitorSettings_s settings{m_writeLog, m_mode};
   LoadMonitorSettings(UserIndex(), &settings);
   m_writeLog = settings.writeRealTimeLog;
   m_mode = settings.mode;
+  BuildToolbars();
+  BuildForm();
   FillCombos();
 
   m_gridWindow = orv::ui::GfxInitReportCtrl2(m_grid, m_panel, IDC_MONITOR_GRID,
@@ -201,6 +200,17 @@ void CStockMonitoringView::OnInitialUpdate() {
     if (e.IsShown()) OnShown();
     e.Skip();
   });
+  // The container may take the window down first (the host's pane at its exit): the timers
+  // that would reach it stop with it.
+  m_panel->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& e) {
+    if (e.GetEventObject() == m_panel) {
+      if (m_hostTimer) m_hostTimer->Stop();
+      if (m_refreshTimer) m_refreshTimer->Stop();
+      m_summaryLabel = nullptr;
+      m_panel = nullptr;
+    }
+    e.Skip();
+  });
   m_hostTimer = std::make_unique<wxTimer>(m_panel, MONITOR_TIMER_HOST);
   m_refreshTimer = std::make_unique<wxTimer>(m_panel, MONITOR_TIMER_REFRESH);
   m_panel->Bind(wxEVT_TIMER, [this](wxTimerEvent& e) { OnTimer(e.GetId()); });
@@ -234,6 +244,8 @@ void CStockMonitoringView::BuildToolbars() {
   auto button = [&](wxPanel* panel, int id, const wchar_t* text) {
     auto* b = new wxButton(panel, id, wxString(text), wxDefaultPosition, wxDefaultSize,
                            wxBU_EXACTFIT);
+    // The theme's padding would clip a short caption of an exactly fitted button.
+    b->SetMinSize(wxSize(b->GetTextExtent(wxString(text)).x + scaled(18), -1));
     add(panel, b);
     return b;
   };
@@ -242,6 +254,7 @@ void CStockMonitoringView::BuildToolbars() {
   m_modeCombo = combo(m_mainBar, IDC_MONITOR_MODE_COMBO, L"모드", L"실시간 검색 모드", 110);
   m_autoBuy = new wxToggleButton(m_mainBar, IDC_MONITOR_AUTO_BUY, wxString(L"자동매수"),
                                  wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  m_autoBuy->SetMinSize(wxSize(m_autoBuy->GetTextExtent(wxString(L"자동매수")).x + scaled(18), -1));
   m_autoBuy->SetForegroundColour(FromColorRef(0x0000FF));
   add(m_mainBar, m_autoBuy);
   button(m_mainBar, IDC_MONITOR_HIDDEN, L"")->Hide();
@@ -304,6 +317,16 @@ void CStockMonitoringView::BuildForm() {
   auto* cafeMode = new wxRadioButton(m_form, IDC_MONITOR_MODE_CAFE, wxString(L"카페 추천"));
   cafeMode->SetForegroundColour(FromColorRef(0x0000FF));
   add(cafeMode);
+  // A group always has one button on: in the other modes a hidden one is, so neither mode
+  // button claims a mode the view is not in.
+  auto* otherMode = new wxRadioButton(m_form, wxID_ANY, wxString());
+  otherMode->Hide();
+  if (m_mode == kMonitorModeConditionWatch)
+    conditionMode->SetValue(true);
+  else if (m_mode == kMonitorModeCafe)
+    cafeMode->SetValue(true);
+  else
+    otherMode->SetValue(true);
   m_writeLogCheck = new wxCheckBox(m_form, IDC_MONITOR_WRITE_LOG, wxString(L"실시간 로그"));
   add(m_writeLogCheck);
   m_optionCheck = new wxCheckBox(m_form, IDC_MONITOR_OPTION, wxString(L"옵션"));

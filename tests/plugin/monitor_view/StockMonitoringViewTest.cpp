@@ -178,7 +178,8 @@ TEST_F(StockMonitoringViewTest, AutoBuySwitchAsksScansAndRefusesAnEmptyList) {
   auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].caption, "QUESTION");
-  EXPECT_EQ(calls[0].text.find("]님, 거래소 전체 종목에서 검색을 시작(ON)"), 11u) << calls[0].text;
+  EXPECT_EQ(calls[0].text.rfind("[ (고객번호: 0)]님, 거래소 전체 종목에서 검색을 시작(ON)", 0), 0u)
+      << calls[0].text;
   EXPECT_TRUE(monitor->ScanRunning());
   EXPECT_EQ(view_->Engine().Options().auto_buy_max_stocks, 1);
   EXPECT_EQ(monitor->Summary(), L"*ON*(0)");
