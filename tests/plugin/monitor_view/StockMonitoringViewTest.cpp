@@ -74,23 +74,22 @@ class StockMonitoringViewTest : public ::testing::Test {
     event.SetInt(at);
     choice->ProcessWindowEvent(event);
   }
-  void Toggle(CStockMonitoringView* monitor, bool on) {
-    auto* button = FindById<wxToggleButton>(monitor->Panel(), IDC_MONITOR_AUTO_BUY);
-    ASSERT_NE(button, nullptr);
-    button->SetValue(on);
-    wxCommandEvent event(wxEVT_TOGGLEBUTTON, IDC_MONITOR_AUTO_BUY);
-    event.SetEventObject(button);
+  // The user turns a two-state control (toggle button, check box) on or off.
+  template <class T>
+  void Flip(CStockMonitoringView* monitor, int id, wxEventType type, bool on) {
+    auto* control = FindById<T>(monitor->Panel(), id);
+    ASSERT_NE(control, nullptr) << id;
+    control->SetValue(on);
+    wxCommandEvent event(type, id);
+    event.SetEventObject(control);
     event.SetInt(on);
-    button->ProcessWindowEvent(event);
+    control->ProcessWindowEvent(event);
+  }
+  void Toggle(CStockMonitoringView* monitor, bool on) {
+    Flip<wxToggleButton>(monitor, IDC_MONITOR_AUTO_BUY, wxEVT_TOGGLEBUTTON, on);
   }
   void Check(CStockMonitoringView* monitor, int id, bool on) {
-    auto* box = FindById<wxCheckBox>(monitor->Panel(), id);
-    ASSERT_NE(box, nullptr);
-    box->SetValue(on);
-    wxCommandEvent event(wxEVT_CHECKBOX, id);
-    event.SetEventObject(box);
-    event.SetInt(on);
-    box->ProcessWindowEvent(event);
+    Flip<wxCheckBox>(monitor, id, wxEVT_CHECKBOX, on);
   }
   void Press(CStockMonitoringView* monitor, int id) {
     wxWindow* button = FindById<wxWindow>(monitor->Panel(), id);
