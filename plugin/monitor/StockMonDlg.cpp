@@ -31,8 +31,8 @@ constexpr int kToolbarHeight = 28;
 constexpr int kButtonRowTop = 34;
 constexpr int kGridTop = 64;
 // The list tab control's width before the screen scale. The portal's lists fill this grid,
-// so it is wide enough for their market, code and name columns.
-constexpr int kListPaneWidth = 320;
+// so it is wide enough for their market, code, symbol and name columns.
+constexpr int kListPaneWidth = 460;
 constexpr int kPopupWidth = 400;
 constexpr int kPopupHeight = 100;
 

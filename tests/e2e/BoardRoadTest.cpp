@@ -1,13 +1,13 @@
 // The recommended-stock board in the real host against the sandbox: after the log-in the
 // master-code worker loads the portal's exchange-wide lists (the sandbox's web server stands in
-// for the portal), the user opens the board with the order side panel's "감시 매수" button, and
-// the board shows the lists in its left tab, its watch grid under "감시 종목.등록" and the
-// portal tab below.
+// for the portal), the user opens the board with the monitoring view's settings button (in the
+// view's scan mode the trading view shows its board), and the board shows the lists in its left
+// tab, its watch grid under "감시 종목.등록" and the portal tab below.
 #include <gtest/gtest.h>
-#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
+#include <wx/panel.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -22,13 +22,13 @@
 using orv::test::PeerReply;
 using orv::test::RoadHost;
 using orv::test::windows::FindById;
-using orv::test::windows::Press;
 using orv::test::windows::ShownDialog;
 
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kWatchBuyButton = 2112;
+constexpr int kMonitoringView = 2529;
+constexpr int kMonitorSettings = 3212;
 const wchar_t kBoardTitle[] = L"추천종목 관리 + 분할매수";
 
 PeerReply Json(const std::string& body) {
@@ -56,7 +56,7 @@ wxGrid* GridUnder(wxWindow* window) {
 
 }  // namespace
 
-TEST(BoardRoad, TheWatchBuyButtonOpensTheBoardWithTheForeignListsAndItsTabs) {
+TEST(BoardRoad, TheMonitoringViewOpensTheBoardWithTheForeignListsAndItsTabs) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
   std::string error;
   ASSERT_TRUE(road.Prepare("005930 70000\n", &error)) << error;
@@ -79,14 +79,14 @@ TEST(BoardRoad, TheWatchBuyButtonOpensTheBoardWithTheForeignListsAndItsTabs) {
   ASSERT_TRUE(wait([&] { return !road.WebRequests("stock/exchange/KOSDAQ/marketValue").empty(); }))
       << "the portal's lists were not asked for";
 
-  // The order side panel's "감시 매수" button opens the board through the trading view. The
-  // panel is made with the view; a program without it has no way to the board yet.
-  wxButton* watchBuy = FindById<wxButton>(road.Frame(), kWatchBuyButton);
-  if (!watchBuy) GTEST_SKIP() << "the order side panel has no \"감시 매수\" button";
-  ASSERT_TRUE(wait([&] { return watchBuy->IsShownOnScreen(); }))
-      << "the \"감시 매수\" button is not on the screen";
-  EXPECT_EQ(watchBuy->GetLabel(), wxString(L"감시 매수"));
-  Press(watchBuy);
+  // The monitoring view's settings button opens the board through the trading view.
+  wxPanel* monitor = nullptr;
+  ASSERT_TRUE(wait([&] { return (monitor = FindById<wxPanel>(road.Frame(), kMonitoringView)); }));
+  wxWindow* settings = FindById<wxWindow>(monitor, kMonitorSettings);
+  ASSERT_NE(settings, nullptr);
+  wxCommandEvent press(wxEVT_BUTTON, kMonitorSettings);
+  press.SetEventObject(settings);
+  settings->ProcessWindowEvent(press);
   wxDialog* board = nullptr;
   ASSERT_TRUE(wait([&] { return (board = ShownDialog(kBoardTitle)) != nullptr; }))
       << "the board did not open";
