@@ -1,5 +1,9 @@
 #include "plugin/monitor/core/MonitoringThread.h"
 
+namespace {
+constexpr int kScanMode = 8;
+}  // namespace
+
 CMonitoringThread::CMonitoringThread(std::function<bool()> hostRunning,
                                      std::function<void()> refreshGrid)
     : m_hostRunning(std::move(hostRunning)), m_refreshGrid(std::move(refreshGrid)) {}
@@ -29,6 +33,15 @@ void CMonitoringThread::Stop() {
   }
 }
 
+bool CMonitoringThread::Pause(DWORD ms) {
+  if (m_stop.Wait(ms) == WAIT_OBJECT_0) {
+    // The loop's own waits see the stop too.
+    m_stop.Set();
+    return false;
+  }
+  return m_run.load() != 0;
+}
+
 int CMonitoringThread::Run() {
   if (!enabled.load() || !m_run.load()) return 0;
   m_inLoop.store(1);
@@ -41,6 +54,7 @@ int CMonitoringThread::Run() {
       m_scan.Reset();
       scanWakes.fetch_add(1);
       while (scanRunning.load() && going()) {
+        if (mode.load() == kScanMode && m_scanPass) m_scanPass();
         if (gridDirty.exchange(0) && m_refreshGrid) m_refreshGrid();
         // The pause ends at once on a stop.
         if (m_stop.Wait(kPassPauseMs) == WAIT_OBJECT_0) break;

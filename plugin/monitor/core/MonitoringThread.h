@@ -31,6 +31,15 @@ class CMonitoringThread {
   void Stop();
   bool Running() const { return m_inLoop.load() != 0; }
 
+  // The pass run on each turn of the scan loop in the whole-market scan mode (set before
+  // Start). It may call Going and Pause.
+  void SetScanPass(std::function<void()> pass) { m_scanPass = std::move(pass); }
+  // Whether a pass may go on: scan switch, run flag and host all on.
+  bool Going() const { return scanRunning.load() && m_run.load() && m_hostRunning(); }
+  // Waits up to ms on the thread; false (the stop event left set for the loop) when a stop
+  // ended the wait or the run flag is off.
+  bool Pause(DWORD ms);
+
   // Wakes the thread for a scan (the automatic-buy switch turned on).
   void SetScanEvent() { m_scan.Set(); }
   // Ends the thread's wait (timer 113 when the host stops running).
@@ -40,6 +49,8 @@ class CMonitoringThread {
   std::atomic<int> scanRunning{0};
   std::atomic<int> gridDirty{0};
   std::atomic<int> enabled{1};
+  // The view's mode; the scan loop runs the pass only in the whole-market scan mode (8).
+  std::atomic<int> mode{8};
   // Scan wakes served (each runs the loop until the switch goes off).
   std::atomic<int> scanWakes{0};
 
@@ -48,6 +59,7 @@ class CMonitoringThread {
 
   std::function<bool()> m_hostRunning;
   std::function<void()> m_refreshGrid;
+  std::function<void()> m_scanPass;
   orv::win::CEvent m_stop;
   orv::win::CEvent m_spare;
   orv::win::CEvent m_scan;

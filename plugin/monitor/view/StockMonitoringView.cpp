@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 #include "platform/support/TextConv.h"
 #include "platform/ui/Dispatcher.h"
@@ -32,12 +33,16 @@
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "shared/StockOption.h"
+#include "shared/StockRecords.h"
 
 namespace {
 
 constexpr char kSettingsSection[] = "Settings";
 // The worker asks the window to repopulate the grid.
 constexpr UINT kMsgRefreshGrid = WM_APP + 0x52;
+// The scan hands over its progress and its finished pass.
+constexpr UINT kMsgScanProgress = WM_APP + 0x53;
+constexpr UINT kMsgScanPass = WM_APP + 0x54;
 
 wxColour FromColorRef(uint32_t bgr) {
   return wxColour(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -183,6 +188,16 @@ void CStockMonitoringView::OnInitialUpdate() {
     m_grid.RedrawControl();
     return 0;
   });
+  m_sink->OnMessage(kMsgScanProgress, [this](WPARAM, LPARAM) -> LRESULT {
+    ScanProgress_s progress;
+    if (m_mailbox->TakeProgress(&progress)) ShowScanProgress(progress);
+    return 0;
+  });
+  m_sink->OnMessage(kMsgScanPass, [this](WPARAM, LPARAM) -> LRESULT {
+    ScanPassResult_s pass;
+    if (m_mailbox->TakePass(&pass)) ShowScanPass(pass);
+    return 0;
+  });
   const HWND sink = m_sink->GetSafeHwnd();
   CPelomarView* owner = &m_view;
   m_thread = std::make_unique<CMonitoringThread>(
@@ -191,6 +206,37 @@ void CStockMonitoringView::OnInitialUpdate() {
         return !run || __atomic_load_n(&run->nAppRunning, __ATOMIC_RELAXED) != 0;
       },
       [sink] { orv::ui::PostMessage(sink, kMsgRefreshGrid); });
+  m_thread->mode.store(m_mode);
+  // The scan runs on the worker: it copies the master list under the engine's lock, calls
+  // the module with no lock held and hands its copies to this window through the mailbox.
+  CMonitoringThread* worker = m_thread.get();
+  CPelomarEngine* engine = &m_view.Engine();
+  std::shared_ptr<CScanMailbox> mailbox = m_mailbox;
+  CMarketScan::Hooks hooks;
+  hooks.readMaster = [engine] { return CMarketScan::CopyMaster(*engine); };
+  hooks.signal = [engine](int kind, bool flag, const double (&params)[kSignalParamCount],
+                          double* out) { return engine->CalcTradeSignal(kind, flag, params, out); };
+  hooks.storeScores = [engine](const ScanStock_s& stock) {
+    CMarketScan::StoreScores(*engine, stock);
+  };
+  hooks.going = [worker] { return worker->Going(); };
+  hooks.pause = [worker](DWORD ms) { return worker->Pause(ms); };
+  hooks.settings = [engine](double* perOrder, double* checkInterval) {
+    orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
+    *perOrder = engine->Options().per_order_limit;
+    *checkInterval = engine->Options().split_buy_interval_ms;
+  };
+  hooks.progress = [mailbox, sink](const ScanProgress_s& progress) {
+    mailbox->PutProgress(progress);
+    orv::ui::PostMessage(sink, kMsgScanProgress);
+  };
+  hooks.finished = [mailbox, sink](const ScanPassResult_s& pass) {
+    mailbox->PutPass(pass);
+    orv::ui::PostMessage(sink, kMsgScanPass);
+  };
+  m_scan = std::make_unique<CMarketScan>(std::move(hooks));
+  CMarketScan* scan = m_scan.get();
+  m_thread->SetScanPass([scan, worker] { scan->ScanMarket(worker->mode.load()); });
 
   m_panel->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
     LayOut();
@@ -444,6 +490,56 @@ void CStockMonitoringView::UpdateSummary() {
   }
 }
 
+void CStockMonitoringView::ShowScanProgress(const ScanProgress_s& progress) {
+  if (auto* bar = dynamic_cast<CTextProgress*>(m_progress)) {
+    bar->SetRange(0, progress.total);
+    bar->SetPos(progress.scanned);
+  }
+  if (progress.text == m_lastProgress) return;
+  m_lastProgress = progress.text;
+  if (m_status) {
+    m_status->SetLabel(wxString(progress.text));
+    m_status->Refresh();
+  }
+}
+
+void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
+  // The received stocks keep row pointers into the grid: they let go before the rows do.
+  for (auto& [code, row] : m_received) row = nullptr;
+  for (auto& [code, row] : m_received2) row = nullptr;
+  m_grid.ResetContent(false);
+  const double scale = m_view.Scale();
+  int number = 0;
+  for (const ScanStock_s& found : pass.found) {
+    // The row is made from a copy: it keeps the stock's market and code, never the record.
+    Stock_s copy;
+    copy.market = found.market;
+    copy.market_letter = found.marketLetter;
+    std::wcsncpy(copy.code, found.code.c_str(), kStockCodeLen);
+    copy.signal_score = found.signalScore;
+    copy.signal_score_prev = found.signalScorePrev;
+    copy.secondary_score = found.secondaryScore;
+    copy.secondary_score_prev = found.secondaryScorePrev;
+    FilteredStockValues values;
+    values.curPrice = found.curPrice;
+    values.changeRate = found.changeRate;
+    m_grid.AddRecord(std::make_unique<CFilteredStockRecord>(
+        scale, ++number, 0, 0, kFilteredRowOrderButton, found.flagByte, found.marketLetter,
+        found.code, found.name, L"", L"", 0, L"", 0, false, false, &copy, values));
+  }
+  m_grid.Populate();
+  m_grid.RedrawControl();
+  if (m_elapsed) m_elapsed->SetLabel(wxString(pass.elapsedText));
+}
+
+std::wstring CStockMonitoringView::StatusText() const {
+  return m_status ? m_status->GetLabel().ToStdWstring() : std::wstring();
+}
+
+std::wstring CStockMonitoringView::ElapsedText() const {
+  return m_elapsed ? m_elapsed->GetLabel().ToStdWstring() : std::wstring();
+}
+
 void CStockMonitoringView::SetAutoBuyCheck(bool on) {
   if (m_autoBuy) m_autoBuy->SetValue(on);
 }
@@ -594,6 +690,7 @@ void CStockMonitoringView::OnModeButton(int id) {
   const bool cafe = id == IDC_MONITOR_MODE_CAFE;
   m_mode = cafe ? kMonitorModeCafe : kMonitorModeConditionWatch;
   m_modeChanged = 1;
+  if (m_thread) m_thread->mode.store(m_mode);
   m_view.ShowCafeRecommendDlg(cafe, 0, L"", 1, -1);
 }
 
@@ -603,6 +700,7 @@ void CStockMonitoringView::OnModeCombo() {
   if (at < 0 || static_cast<size_t>(at) >= list.Size()) return;
   m_mode = static_cast<int>(list.At(at).value);
   m_modeChanged = 1;
+  if (m_thread) m_thread->mode.store(m_mode);
   UpdateSummary();
 }
 
@@ -717,6 +815,7 @@ void CStockMonitoringView::DestroyView() {
   m_log.Close();
   m_sink.reset();
   m_thread.reset();
+  m_scan.reset();
   m_hostTimer.reset();
   m_refreshTimer.reset();
   if (m_panelRef) m_panelRef->Destroy();

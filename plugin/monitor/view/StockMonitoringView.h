@@ -18,6 +18,7 @@
 #include "platform/ui/model/OptionList.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/monitor/core/MonitorViewLogic.h"
+#include "plugin/monitor/core/MarketScan.h"
 #include "plugin/monitor/core/MonitoringThread.h"
 #include "plugin/monitor/core/RealTimeSearchLog.h"
 #include "plugin/view/ChildWindows.h"
@@ -108,6 +109,14 @@ class CStockMonitoringView : public CPelomarChildView {
   // Recomposes the summary line and shows it.
   void UpdateSummary();
 
+  // The scan's hand-overs, on the window's thread: the status line and the progress control,
+  // and the grid made anew from a finished pass (rows detached from the received stocks
+  // before the grid empties).
+  void ShowScanProgress(const ScanProgress_s& progress);
+  void ShowScanPass(const ScanPassResult_s& pass);
+  std::wstring StatusText() const;
+  std::wstring ElapsedText() const;
+
  private:
   void OnInitialUpdate();
   void BuildToolbars();
@@ -180,6 +189,9 @@ class CStockMonitoringView : public CPelomarChildView {
   std::wstring m_receivedKeys;
 
   CRealTimeSearchLog m_log;
+  std::wstring m_lastProgress;
+  std::shared_ptr<CScanMailbox> m_mailbox = std::make_shared<CScanMailbox>();
+  std::unique_ptr<CMarketScan> m_scan;
   std::unique_ptr<CMonitoringThread> m_thread;
   bool m_destroyed = false;
 };

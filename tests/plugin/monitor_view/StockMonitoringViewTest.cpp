@@ -11,16 +11,21 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
+#include "platform/win/CriticalSection.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/monitor/view/StockMonitoringView.h"
+#include "plugin/rows/FilteredStockRecord.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/engine/PelomarEngine.h"
 #include "shared/StockOption.h"
+#include "shared/StockRecords.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/plugin/view/ViewStage.h"
 #include "tests/probe/ProbeHarness.h"
@@ -275,4 +280,71 @@ TEST_F(StockMonitoringViewTest, CommandsFollowLoginAndAgentAndTheEndSavesTheMode
   view_->Destroy();
   view_ = nullptr;
   EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-AutoBuyType-0", 0), 1);
+}
+
+namespace {
+
+void PumpUntil(const std::function<bool()>& done, int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done() && std::chrono::steady_clock::now() < until) {
+    wxTheApp->ProcessPendingEvents();
+    wxYield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+}  // namespace
+
+// The switch on in the whole-market scan mode: the worker runs the master list through the
+// loaded test module (it scores a stock by its change rate and flags the rising ones) and the
+// grid shows the found stocks, highest score first, with the status line and the pass time.
+TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheModule) {
+  fs::create_directories(stage_.dir.Path() + "/PlugIn");
+  fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
+                stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
+  orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  ASSERT_TRUE(view_->Engine().SignalModules().Loaded());
+  struct Listed {
+    const wchar_t* code;
+    char letter;
+    double rate;
+  } listed[] = {{L"005930", '1', 2.5}, {L"000660", '2', 4.0}, {L"035420", '1', -3.0},
+                {L"AAPL", 'D', 9.0}};
+  {
+    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+    for (const Listed& l : listed) {
+      bool added = false;
+      Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), l.code,
+                                    l.letter == 'D' ? kMarketOverseas : kMarketDomestic, 0, 0,
+                                    &added);
+      s->name = std::wstring(L"종목") + l.code;
+      s->market_letter = l.letter;
+      s->change_rate = l.rate;
+      s->cur_price = 50000;
+    }
+  }
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(monitor, true);
+  ASSERT_TRUE(monitor->ScanRunning());
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 2; }, 5000);
+  ASSERT_EQ(monitor->Grid().GetRecordCount(), 2);
+  orv::ui::CMyReportRecordBase* first = monitor->Grid().GetRecord(0);
+  orv::ui::CMyReportRecordBase* second = monitor->Grid().GetRecord(1);
+  EXPECT_EQ(first->GetTextValue(CFilteredStockRecord::kItemCode), L"000660");
+  EXPECT_EQ(second->GetTextValue(CFilteredStockRecord::kItemCode), L"005930");
+  EXPECT_EQ(first->GetTextValue(CFilteredStockRecord::kItemName), L"종목000660");
+  EXPECT_DOUBLE_EQ(first->GetNumberValue(CFilteredStockRecord::kItemNo), 1);
+  EXPECT_DOUBLE_EQ(second->GetNumberValue(CFilteredStockRecord::kItemNo), 2);
+  PumpUntil([&] { return monitor->StatusText().rfind(L"3/3:", 0) == 0; }, 5000);
+  EXPECT_EQ(monitor->StatusText().rfind(L"3/3:", 0), 0u) << monitor->StatusText();
+  EXPECT_NE(monitor->ElapsedText().find(L"s/"), std::wstring::npos);
+  // The switch off ends the passes; the view's end joins the worker.
+  Toggle(monitor, false);
+  EXPECT_FALSE(monitor->ScanRunning());
+  const auto before = std::chrono::steady_clock::now();
+  view_->Destroy();
+  view_ = nullptr;
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
 }
