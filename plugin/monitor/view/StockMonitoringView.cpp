@@ -43,6 +43,9 @@ constexpr UINT kMsgRefreshGrid = WM_APP + 0x52;
 // The scan hands over its progress and its finished pass.
 constexpr UINT kMsgScanProgress = WM_APP + 0x53;
 constexpr UINT kMsgScanPass = WM_APP + 0x54;
+// The condition-search bookkeeping hands over grid changes and an alert.
+constexpr UINT kMsgConditionRows = WM_APP + 0x55;
+constexpr UINT kMsgConditionAlert = WM_APP + 0x56;
 
 wxColour FromColorRef(uint32_t bgr) {
   return wxColour(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -235,6 +238,57 @@ void CStockMonitoringView::OnInitialUpdate() {
     orv::ui::PostMessage(sink, kMsgScanPass);
   };
   m_scan = std::make_unique<CMarketScan>(std::move(hooks));
+
+  // The condition searches: stocks copied from the master list under the engine's lock, grid
+  // changes handed to this window in order.
+  m_sink->OnMessage(kMsgConditionRows, [this](WPARAM, LPARAM) -> LRESULT {
+    ApplyConditionRows(m_rowQueue->TakeAll());
+    return 0;
+  });
+  m_sink->OnMessage(kMsgConditionAlert, [this](WPARAM, LPARAM) -> LRESULT {
+    m_view.QueueAlertSound(2, 1);
+    return 0;
+  });
+  ConditionHooks_s conditionHooks;
+  conditionHooks.findStock = [engine](const std::wstring& code, ScanStock_s* out) {
+    orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
+    const Stock_s* stock = engine->Stocks().Master().Find(code.c_str());
+    if (!stock || stock->market != kMarketDomestic) return false;
+    *out = CMarketScan::CopyStock(*stock);
+    return true;
+  };
+  conditionHooks.setPrice = [engine](const std::wstring& code, double price) {
+    orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
+    if (Stock_s* stock = engine->Stocks().Master().Find(code.c_str())) stock->cur_price = price;
+  };
+  conditionHooks.config = [engine, worker] {
+    ConditionConfig_s config;
+    config.mode = worker->mode.load();
+    orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
+    const stock_option_s& options = engine->Options();
+    const MonitorRules_s rules = RulesOf(options);
+    config.requiredCount = RequiredConditions(rules);
+    config.perStockLimitWon = LimitWon(options.per_stock_buy_limit);
+    config.maxStocks = options.auto_buy_max_stocks;
+    config.alert = options.expert_alert != 0;
+    config.limits.riseLimit = options.auto_buy_rise_limit;
+    config.limits.orderStart = options.buy_start_time;
+    config.limits.orderEnd = options.buy_end_time;
+    config.limits.dailyLimitWon = LimitWon(options.daily_buy_limit);
+    config.limits.waitMs = options.auto_buy_delay_ms;
+    config.limits.checkIntervalMs = options.split_buy_interval_ms;
+    return config;
+  };
+  conditionHooks.alert = [sink] { orv::ui::PostMessage(sink, kMsgConditionAlert); };
+  conditionHooks.stockOut = [engine](const std::wstring& code) {
+    engine->OnMonitorStockOut(code.c_str());
+  };
+  std::shared_ptr<CConditionRowQueue> rowQueue = m_rowQueue;
+  conditionHooks.rows = [rowQueue, sink](const ConditionRowAction_s& action) {
+    rowQueue->Put(action);
+    orv::ui::PostMessage(sink, kMsgConditionRows);
+  };
+  m_conditions = std::make_unique<CConditionSearch>(m_log, std::move(conditionHooks));
   CMarketScan* scan = m_scan.get();
   m_thread->SetScanPass([scan, worker] { scan->ScanMarket(worker->mode.load()); });
 
@@ -506,7 +560,6 @@ void CStockMonitoringView::ShowScanProgress(const ScanProgress_s& progress) {
 void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
   // The received stocks keep row pointers into the grid: they let go before the rows do.
   for (auto& [code, row] : m_received) row = nullptr;
-  for (auto& [code, row] : m_received2) row = nullptr;
   m_grid.ResetContent(false);
   const double scale = m_view.Scale();
   int number = 0;
@@ -530,6 +583,52 @@ void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
   m_grid.Populate();
   m_grid.RedrawControl();
   if (m_elapsed) m_elapsed->SetLabel(wxString(pass.elapsedText));
+}
+
+void CStockMonitoringView::ApplyConditionRows(const std::vector<ConditionRowAction_s>& actions) {
+  if (actions.empty()) return;
+  const double scale = m_view.Scale();
+  for (const ConditionRowAction_s& action : actions) {
+    auto known = m_received.find(action.code);
+    orv::ui::CMyReportRecordBase* row = known == m_received.end() ? nullptr : known->second;
+    switch (action.kind) {
+      case ConditionRowAction_s::kAdd:
+      case ConditionRowAction_s::kUpdate:
+        if (row) {
+          row->SetOptionsValue(CFilteredStockRecord::kItemCondition, action.conditionIndex);
+          row->SetNumberValue(16, action.conditionCount);
+        } else if (action.kind == ConditionRowAction_s::kAdd) {
+          Stock_s copy;
+          copy.market = action.stock.market;
+          std::wcsncpy(copy.code, action.stock.code.c_str(), kStockCodeLen);
+          FilteredStockValues values;
+          values.curPrice = action.stock.curPrice;
+          values.changeRate = action.stock.changeRate;
+          values.maxQty = action.maxQty;
+          values.indicator2 = action.conditionCount;
+          m_received[action.code] = m_grid.AddRecord(std::make_unique<CFilteredStockRecord>(
+              scale, m_grid.GetRecordCount() + 1, 0, action.conditionIndex,
+              kFilteredRowOrderButton, action.stock.flagByte, action.stock.marketLetter,
+              action.stock.code, action.stock.name, L"", action.timeText,
+              action.conditionCount, action.keyText, action.entryCount, false, false, &copy,
+              values));
+          m_modeChanged = 1;
+        }
+        break;
+      case ConditionRowAction_s::kRemove:
+        if (known != m_received.end()) {
+          m_received.erase(known);
+          if (row) m_grid.RemoveRecord(row);
+        }
+        break;
+      case ConditionRowAction_s::kEmpty:
+        m_received.clear();
+        m_grid.ResetContent(false);
+        break;
+    }
+  }
+  m_grid.Populate();
+  m_grid.RedrawControl();
 }
 
 std::wstring CStockMonitoringView::StatusText() const {
@@ -568,7 +667,7 @@ void CStockMonitoringView::OnToggleAutoBuy() {
     }
     AutoBuySwitchInput_s input;
     input.mode = m_mode;
-    input.knownConditions = static_cast<int>(m_conditionIndex.size());
+    input.knownConditions = m_conditions ? m_conditions->KnownConditions() : 0;
     wchar_t summary[512] = {};
     input.ownStockCount = m_view.Engine().GetMyStockCount(summary, std::size(summary));
     input.ownSummary = summary;
@@ -600,16 +699,11 @@ void CStockMonitoringView::OnToggleAutoBuy() {
 void CStockMonitoringView::ClearReceived() {
   // The maps name stocks by code; the records stay with the engine's lists, the rows go with
   // the grid.
-  m_conditionIndex.clear();
-  m_conditionNames.clear();
-  m_conditionKeys.clear();
+  if (m_conditions) m_conditions->Clear();
+  // Rows detached before the grid drops them.
   m_received.clear();
-  m_received2.clear();
   m_grid.ResetContent(false);
   m_grid.Populate();
-  m_receivedText.clear();
-  m_receivedCount = 0;
-  m_receivedKeys.clear();
   m_cleared = 1;
   m_thread->gridDirty.store(1);
 }
@@ -807,11 +901,8 @@ void CStockMonitoringView::DestroyView() {
   if (m_thread) m_thread->Stop();
   if (m_hostTimer) m_hostTimer->Stop();
   if (m_refreshTimer) m_refreshTimer->Stop();
-  m_conditionIndex.clear();
-  m_conditionNames.clear();
-  m_conditionKeys.clear();
   m_received.clear();
-  m_received2.clear();
+  m_conditions.reset();
   m_log.Close();
   m_sink.reset();
   m_thread.reset();

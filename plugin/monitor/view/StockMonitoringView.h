@@ -18,6 +18,7 @@
 #include "platform/ui/model/OptionList.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/monitor/core/MonitorViewLogic.h"
+#include "plugin/monitor/core/ConditionSearch.h"
 #include "plugin/monitor/core/MarketScan.h"
 #include "plugin/monitor/core/MonitoringThread.h"
 #include "plugin/monitor/core/RealTimeSearchLog.h"
@@ -114,6 +115,10 @@ class CStockMonitoringView : public CPelomarChildView {
   // before the grid empties).
   void ShowScanProgress(const ScanProgress_s& progress);
   void ShowScanPass(const ScanPassResult_s& pass);
+  // The condition-search rows handed over (entries add or update a row, exits remove it).
+  void ApplyConditionRows(const std::vector<ConditionRowAction_s>& actions);
+  // The broker's condition lists, events and results are handed here.
+  CConditionSearch* Conditions() const { return m_conditions.get(); }
   std::wstring StatusText() const;
   std::wstring ElapsedText() const;
 
@@ -179,14 +184,11 @@ class CStockMonitoringView : public CPelomarChildView {
 
   // The conditions the broker named and the received stocks (codes; the rows belong to the
   // grid and the records to the engine).
-  std::map<std::wstring, int> m_conditionIndex;
-  std::map<int, std::wstring> m_conditionNames;
-  std::map<std::wstring, uint32_t> m_conditionKeys;
+  // The maps and the received stocks' state live in m_conditions; the window keeps only the
+  // rows it made for the received stocks (by code).
   std::map<std::wstring, orv::ui::CMyReportRecordBase*> m_received;
-  std::map<std::wstring, orv::ui::CMyReportRecordBase*> m_received2;
-  std::wstring m_receivedText;
-  int m_receivedCount = 0;
-  std::wstring m_receivedKeys;
+  std::shared_ptr<CConditionRowQueue> m_rowQueue = std::make_shared<CConditionRowQueue>();
+  std::unique_ptr<CConditionSearch> m_conditions;
 
   CRealTimeSearchLog m_log;
   std::wstring m_lastProgress;

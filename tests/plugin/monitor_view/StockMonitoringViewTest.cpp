@@ -348,3 +348,49 @@ TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheMo
   view_ = nullptr;
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
 }
+
+// A condition search delivered on another thread (as a broker's events would come): the entry
+// puts a row in the grid on the window's thread, a second condition updates it, the exit takes
+// it out; the clear command forgets the conditions.
+TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWindowsThread) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  {
+    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+    bool added = false;
+    Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), L"005930",
+                                  kMarketDomestic, 0, 0, &added);
+    s->name = L"삼성전자";
+    s->market_letter = '1';
+    s->cur_price = 70000;
+  }
+  CConditionSearch* conditions = monitor->Conditions();
+  ASSERT_NE(conditions, nullptr);
+  conditions->LoadConditionList(L"0^급등주;1^눌림목", true);
+  std::thread broker([conditions] {
+    conditions->OnRealTimeConditionEvent(L"005930^71000", L"I", L"급등주");
+    conditions->OnRealTimeConditionEvent(L"005930", L"I", L"눌림목");
+  });
+  broker.join();
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 1; }, 3000);
+  ASSERT_EQ(monitor->Grid().GetRecordCount(), 1);
+  orv::ui::CMyReportRecordBase* row = monitor->Grid().GetRecord(0);
+  EXPECT_EQ(row->GetTextValue(CFilteredStockRecord::kItemCode), L"005930");
+  EXPECT_DOUBLE_EQ(row->GetNumberValue(CFilteredStockRecord::kItemCurPrice), 71000);
+  EXPECT_DOUBLE_EQ(row->GetNumberValue(16), 2);
+  EXPECT_DOUBLE_EQ(view_->Engine().Stocks().Master().Find(L"005930")->cur_price, 71000);
+  std::thread leave([conditions] {
+    conditions->OnRealTimeConditionEvent(L"005930", L"D", L"급등주");
+  });
+  leave.join();
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 0; }, 3000);
+  EXPECT_EQ(monitor->Grid().GetRecordCount(), 0);
+  EXPECT_FALSE(conditions->Received(L"005930"));
+  // Mode 1 of the switch now finds the conditions (and no chosen list).
+  Pick(monitor, IDC_MONITOR_MODE_COMBO, L"1.HTS 검색식 감시");
+  orv::win::ScriptMessageBoxes({IDOK});
+  Toggle(monitor, true);
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].text.rfind("서버에서 조건검색식은 2개 검출되었습니다.", 0), 0u) << calls[0].text;
+}

@@ -1,0 +1,410 @@
+#include "plugin/monitor/core/ConditionSearch.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <cwctype>
+
+#include "platform/win/Clock.h"
+
+namespace {
+
+std::wstring Trim(std::wstring_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && std::iswspace(text[begin])) ++begin;
+  while (end > begin && std::iswspace(text[end - 1])) --end;
+  return std::wstring(text.substr(begin, end - begin));
+}
+
+// The entries of a ';'-separated list, each trimmed; empty ones dropped.
+std::vector<std::wstring> Entries(const std::wstring& list) {
+  std::vector<std::wstring> out;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(L';', start);
+    if (end == std::wstring::npos) end = list.size();
+    std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
+    if (!entry.empty()) out.push_back(std::move(entry));
+    start = end + 1;
+  }
+  return out;
+}
+
+std::wstring TimeText(const SYSTEMTIME& t) {
+  wchar_t text[32];
+  std::swprintf(text, std::size(text), L"%02d:%02d:%02d.%03d", t.wHour, t.wMinute, t.wSecond,
+                t.wMilliseconds);
+  return text;
+}
+
+}  // namespace
+
+CConditionSearch::CConditionSearch(CRealTimeSearchLog& log, ConditionHooks_s hooks)
+    : m_log(log), m_hooks(std::move(hooks)) {}
+
+ConditionConfig_s CConditionSearch::Config() const {
+  return m_hooks.config ? m_hooks.config() : ConditionConfig_s{};
+}
+
+SYSTEMTIME CConditionSearch::Now() const {
+  if (m_hooks.now) return m_hooks.now();
+  SYSTEMTIME t;
+  orv::win::GetLocalTime(&t);
+  return t;
+}
+
+DWORD CConditionSearch::Tick() const {
+  return m_hooks.tick ? m_hooks.tick() : orv::win::GetTickCount();
+}
+
+void CConditionSearch::Emit(const ConditionRowAction_s& action) {
+  if (m_hooks.rows) m_hooks.rows(action);
+}
+
+std::vector<std::pair<int, std::wstring>> CConditionSearch::LoadConditionList(
+    const std::wstring& list, bool reset) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  std::vector<std::pair<int, std::wstring>> added;
+  if (reset) {
+    m_nameToIndex.clear();
+    m_indexToName.clear();
+  }
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(L';', start);
+    if (end == std::wstring::npos) end = list.size();
+    const std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
+    start = end + 1;
+    if (entry.size() >= 200) break;
+    const size_t caret = entry.find(L'^');
+    if (caret == std::wstring::npos) continue;
+    const int index = static_cast<int>(std::wcstol(entry.substr(0, caret).c_str(), nullptr, 10)) + 1;
+    const std::wstring name = Trim(std::wstring_view(entry).substr(caret + 1));
+    if (name.empty()) continue;
+    added.emplace_back(index, name);
+    if (!m_nameToIndex.count(name)) {
+      m_nameToIndex[name] = index;
+      m_indexToName[index] = name;
+    }
+  }
+  return added;
+}
+
+std::wstring CConditionSearch::AddCondition(int index, const std::wstring& text1,
+                                            const std::wstring& text2, bool reset) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  if (reset) {
+    m_keys.clear();
+    m_nameToIndex.clear();
+    m_indexToName.clear();
+  }
+  wchar_t name[512];
+  std::swprintf(name, std::size(name), L"%d:%ls:%ls", index, text1.c_str(), text2.c_str());
+  if (!m_nameToIndex.count(name)) {
+    m_nameToIndex[name] = index;
+    m_indexToName[index] = name;
+  }
+  return name;
+}
+
+int CConditionSearch::FindConditionIndex(const std::wstring& name, uint32_t* flags,
+                                         std::wstring* nameOut) const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto it = m_keys.find(name);
+  const uint32_t value = it == m_keys.end() ? 0 : it->second;
+  if (flags) *flags = value;
+  const int index = static_cast<int>(value & 0xFFF);
+  if (nameOut) {
+    auto named = m_indexToName.find(index);
+    *nameOut = named == m_indexToName.end() ? std::wstring() : named->second;
+  }
+  return index;
+}
+
+void CConditionSearch::ResetCondition(const std::wstring& name, uint32_t value,
+                                      std::wstring* nameOut, bool reset) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  if (reset) m_keys.clear();
+  m_keys[name] = value;
+  const int index = static_cast<int>(value & 0xFFF);
+  auto named = m_indexToName.find(index);
+  const std::wstring registered = named == m_indexToName.end() ? std::wstring() : named->second;
+  if (nameOut) *nameOut = registered;
+  const ConditionConfig_s config = Config();
+  RealTimeResetRow_s row;
+  row.time = Now();
+  row.condition = name;
+  row.registeredName = registered;
+  row.conditionIndex = index;
+  row.limits = config.limits;
+  row.limits.checking = m_checking;
+  m_log.WriteReset(row);
+}
+
+int CConditionSearch::AddMonitoredCode(const std::wstring& code, bool add, int maxCount) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  for (const std::wstring& known : Entries(m_monitored))
+    if (known == code) return 1;
+  if (!add || code.empty() || m_monitoredCount >= maxCount) return 0;
+  m_monitored += m_monitored.empty() ? code : L";" + code;
+  ++m_monitoredCount;
+  return 1;
+}
+
+int CConditionSearch::KnownConditions() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return static_cast<int>(m_nameToIndex.size());
+}
+
+std::wstring CConditionSearch::ConditionName(int index) const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto it = m_indexToName.find(index);
+  return it == m_indexToName.end() ? std::wstring() : it->second;
+}
+
+ConditionStock_s* CConditionSearch::StockUnderLock(const std::wstring& code, double price) {
+  ScanStock_s copy;
+  if (!m_hooks.findStock || !m_hooks.findStock(code, &copy)) return nullptr;
+  if (price > 0) {
+    copy.curPrice = price;
+    if (m_hooks.setPrice) m_hooks.setPrice(code, price);
+  }
+  ConditionStock_s& state = m_stocks[code];
+  state.stock = copy;
+  return &state;
+}
+
+void CConditionSearch::OnRealTimeConditionEvent(const std::wstring& codeText,
+                                                const std::wstring& type,
+                                                const std::wstring& conditionName) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto known = m_nameToIndex.find(conditionName);
+  if (known == m_nameToIndex.end() || codeText.empty()) return;
+  const int index = known->second;
+  std::wstring code = codeText;
+  double price = 0;
+  const size_t caret = code.find(L'^');
+  if (caret != std::wstring::npos) {
+    price = static_cast<double>(std::wcstoll(code.c_str() + caret + 1, nullptr, 10));
+    code.resize(caret);
+  }
+  code = Trim(code);
+  if (code.empty()) return;
+  ConditionStock_s* state = StockUnderLock(code, price);
+  if (!state) return;
+  const ConditionConfig_s config = Config();
+  if (type == L"I") {
+    ++state->entryCount;
+    state->state = kConditionStateEntered;
+    state->autoBuyCount = 0;
+    if (!state->hasFirstEntry) {
+      state->firstEntry = Now();
+      state->hasFirstEntry = true;
+    }
+    state->entryTick = Tick();
+    state->entryPrice = state->stock.curPrice;
+    EntryUnderLock(*state, conditionName, index, code, L'I', config);
+    if (config.alert && m_hooks.alert) m_hooks.alert();
+  } else if (type == L"D") {
+    ExitUnderLock(*state, conditionName, index, config);
+  }
+}
+
+int CConditionSearch::OnConditionSearchResult(const std::wstring& list,
+                                              const std::wstring& conditionName) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto known = m_nameToIndex.find(conditionName);
+  if (known == m_nameToIndex.end()) return 0;
+  const ConditionConfig_s config = Config();
+  int handled = 0;
+  size_t start = 0;
+  while (start < list.size()) {
+    size_t end = list.find(L';', start);
+    if (end == std::wstring::npos) end = list.size();
+    const std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
+    start = end + 1;
+    if (entry.size() >= 100) break;
+    if (entry.empty()) continue;
+    std::wstring code = entry;
+    double price = 0;
+    const size_t caret = code.find(L'^');
+    if (caret != std::wstring::npos) {
+      price = static_cast<double>(std::wcstoll(code.c_str() + caret + 1, nullptr, 10));
+      code = Trim(code.substr(0, caret));
+    }
+    if (code.empty()) continue;
+    ConditionStock_s* state = StockUnderLock(code, price);
+    if (!state) continue;
+    EntryUnderLock(*state, conditionName, known->second, code, L'R', config);
+    ++handled;
+  }
+  return handled;
+}
+
+void CConditionSearch::EntryUnderLock(ConditionStock_s& state, const std::wstring& conditionName,
+                                      int index, const std::wstring& key, wchar_t kind,
+                                      const ConditionConfig_s& config) {
+  const std::wstring& code = state.stock.code;
+  if (config.mode != 5 && config.mode != 7) {
+    state.lastCondition = conditionName;
+    bool already = false;
+    for (int slot = 0; slot < kConditionBuySlots; ++slot)
+      already = already || state.slotIndex[slot] == index;
+    // A condition the stock is already in keeps its slot; a new one takes the first free.
+    for (int slot = 0; slot < kConditionBuySlots && !already; ++slot) {
+      if (state.slotIndex[slot] > 0) continue;
+      state.slotIndex[slot] = index;
+      state.slotName[slot] = conditionName;
+      break;
+    }
+    state.count = 0;
+    for (int slot = 0; slot < kConditionBuySlots; ++slot)
+      if (state.slotIndex[slot] > 0) ++state.count;
+    state.allMet = state.count == config.requiredCount;
+  }
+  ConditionRowAction_s action;
+  action.code = code;
+  action.stock = state.stock;
+  action.conditionIndex = index;
+  action.conditionCount = state.count;
+  action.keyText = key;
+  action.entryCount = state.entryCount;
+  if (m_received.count(code)) {
+    action.kind = ConditionRowAction_s::kUpdate;
+    Emit(action);
+    return;
+  }
+  m_checking = 1;
+  const double price = state.stock.curPrice;
+  if (price <= 0) {
+    state.maxQty = 1;
+  } else {
+    const double max = std::floor(config.perStockLimitWon / price);
+    state.maxQty = max >= 1 ? max : 0;
+  }
+  action.kind = ConditionRowAction_s::kAdd;
+  action.maxQty = state.maxQty;
+  action.timeText = TimeText(Now());
+  Emit(action);
+  wchar_t item[256];
+  std::swprintf(item, std::size(item), L"%ls:%ls:%f:%.2f", code.c_str(),
+                state.stock.name.c_str(), price, state.stock.changeRate);
+  const std::wstring joined = m_receivedText.empty() ? item : m_receivedText + L";" + item;
+  if (joined.size() <= kReceivedTextLimit) {
+    m_receivedText = joined;
+    m_receivedKeys += m_receivedKeys.empty() ? key : L";" + key;
+    ++m_receivedCount;
+  }
+  RealTimeEntryRow_s row;
+  row.time = Now();
+  row.key = key;
+  row.condition = conditionName;
+  row.kind = kind;
+  row.conditionCount = state.count;
+  row.requiredCount = config.requiredCount;
+  row.code = code;
+  row.name = state.stock.name;
+  row.price = price;
+  row.changeRate = state.stock.changeRate;
+  row.limits = config.limits;
+  row.limits.checking = m_checking;
+  m_log.WriteEntry(row);
+  m_received[code] = true;
+  m_checking = 0;
+}
+
+void CConditionSearch::ExitUnderLock(ConditionStock_s& state, const std::wstring& conditionName,
+                                     int index, const ConditionConfig_s& config) {
+  const std::wstring code = state.stock.code;
+  state.state = kConditionStateExited;
+  ++state.exitCount;
+  state.exitTick = Tick();
+  state.exitTime = Now();
+  for (int slot = 0; slot < kConditionBuySlots; ++slot) {
+    if (state.slotIndex[slot] != index) continue;
+    state.slotIndex[slot] = 0;
+    state.slotName[slot].clear();
+    if (state.count > 0) --state.count;
+    break;
+  }
+  state.allMet = false;
+  RealTimeExitStateRow_s row;
+  row.time = state.exitTime;
+  row.conditionIndex = index;
+  row.state = state.state;
+  row.condition = conditionName;
+  row.conditionCount = state.count;
+  row.secondCount = state.secondCount;
+  row.requiredCount = config.requiredCount;
+  row.code = code;
+  row.name = state.stock.name;
+  row.price = state.stock.curPrice;
+  row.changeRate = state.stock.changeRate;
+  m_log.WriteExitWithState(row);
+  auto received = m_received.find(code);
+  if (received == m_received.end()) return;
+  ConditionRowAction_s action;
+  action.kind = ConditionRowAction_s::kRemove;
+  action.code = code;
+  Emit(action);
+  if (m_hooks.stockOut) m_hooks.stockOut(code);
+  m_received.erase(received);
+  // The received-list text loses the stock's entry.
+  std::vector<std::wstring> kept;
+  for (const std::wstring& entry : Entries(m_receivedText))
+    if (entry.rfind(code + L":", 0) != 0) kept.push_back(entry);
+  std::wstring text;
+  for (const std::wstring& entry : kept) text += (text.empty() ? L"" : L";") + entry;
+  if (kept.size() < static_cast<size_t>(m_receivedCount)) m_receivedCount = static_cast<int>(kept.size());
+  m_receivedText = text;
+}
+
+void CConditionSearch::Clear() {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  m_nameToIndex.clear();
+  m_indexToName.clear();
+  m_keys.clear();
+  m_stocks.clear();
+  m_received.clear();
+  m_receivedText.clear();
+  m_receivedCount = 0;
+  m_receivedKeys.clear();
+}
+
+bool CConditionSearch::StockState(const std::wstring& code, ConditionStock_s* out) const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  auto it = m_stocks.find(code);
+  if (it == m_stocks.end()) return false;
+  if (out) *out = it->second;
+  return true;
+}
+
+bool CConditionSearch::Received(const std::wstring& code) const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_received.count(code) != 0;
+}
+
+std::wstring CConditionSearch::ReceivedText() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_receivedText;
+}
+
+int CConditionSearch::ReceivedCount() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_receivedCount;
+}
+
+std::wstring CConditionSearch::ReceivedKeys() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_receivedKeys;
+}
+
+std::wstring CConditionSearch::MonitoredCodes() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_monitored;
+}
+
+int CConditionSearch::Checking() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_checking;
+}

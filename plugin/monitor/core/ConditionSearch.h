@@ -1,0 +1,200 @@
+#pragma once
+// The monitoring view's bookkeeping of the broker's real-time condition searches ("HTS 검색식"):
+// the user's condition formulas as the broker names them, the stocks that enter ("I") and
+// leave ("D") each condition, the conditions a stock is in at once, the received stocks with
+// their list texts, and the entry, exit and reset rows of the real-time search log.
+//
+// The handlers run on whichever thread delivers the broker's events; the bookkeeping has its
+// own lock. Stocks are looked up in the engine's master list through a hook that copies the
+// record under the engine's lock; the per-stock condition state lives here, by code. Changes
+// to the grid leave as row actions (copies) that the window applies on its own thread.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win/WinTypes.h"
+#include "plugin/monitor/core/MarketScan.h"
+#include "plugin/monitor/core/RealTimeSearchLog.h"
+
+// State words of a stock.
+constexpr uint32_t kConditionStateEntered = 0x21000;
+constexpr uint32_t kConditionStateExited = 0x11000;
+constexpr uint32_t kConditionStateBuy = 0x1000;
+constexpr uint32_t kConditionStateSell = 0x2000;
+
+constexpr int kConditionBuySlots = 4;
+constexpr int kConditionSellSlots = 2;
+// The received-list text holds at most this many characters.
+constexpr size_t kReceivedTextLimit = 2000;
+
+// A stock's condition state.
+struct ConditionStock_s {
+  ScanStock_s stock;  // the copy of the master record (price, rate, name)
+  int slotIndex[kConditionBuySlots]{};
+  std::wstring slotName[kConditionBuySlots];
+  int sellIndex[kConditionSellSlots]{};
+  std::wstring sellName[kConditionSellSlots];
+  int count = 0;        // occupied buy slots
+  int secondCount = 0;  // occupied sell slots
+  bool allMet = false;  // count equals the required count
+  uint32_t state = 0;
+  int entryCount = 0;
+  int exitCount = 0;
+  bool hasFirstEntry = false;
+  SYSTEMTIME firstEntry{};
+  SYSTEMTIME exitTime{};
+  DWORD entryTick = 0;
+  double entryPrice = 0;
+  DWORD exitTick = 0;
+  std::wstring lastCondition;
+  // The buy decision's bookkeeping.
+  int autoBuyCount = 0;
+  double boughtQty = 0;
+  double maxQty = 0;
+  double lastBuyRate = 0;
+  DWORD lastCheckTick = 0;
+  // Slot matching: the condition the stock is in now and before, the change at its entry.
+  int currentIndex = 0;
+  int previousIndex = 0;
+  bool conditionFlag = false;
+  double conditionRate = 0;
+};
+
+// A change of the grid for the window to apply.
+struct ConditionRowAction_s {
+  enum Kind { kAdd, kUpdate, kRemove, kEmpty };
+  Kind kind = kAdd;
+  std::wstring code;
+  ScanStock_s stock;
+  int conditionIndex = 0;
+  int conditionCount = 0;
+  double maxQty = 0;
+  std::wstring keyText;
+  std::wstring timeText;
+  int entryCount = 0;
+};
+
+// The configuration's values the handling uses.
+struct ConditionConfig_s {
+  int mode = 8;              // the view's mode (5 and 7 take no slots)
+  int requiredCount = 0;     // EQ수
+  double perStockLimitWon = 0;
+  int maxStocks = 0;         // the monitored-code limit
+  bool alert = false;        // the alert sound on an entry
+  RealTimeLogLimits_s limits;
+};
+
+struct ConditionHooks_s {
+  // A copy of the master stock of `code` (domestic market); false when not listed.
+  std::function<bool(const std::wstring& code, ScanStock_s* out)> findStock;
+  // The price an event carried becomes the master record's current price.
+  std::function<void(const std::wstring& code, double price)> setPrice;
+  std::function<ConditionConfig_s()> config;
+  std::function<void()> alert;
+  // The trading view is told a stock left (OnMonitorStockOut).
+  std::function<void(const std::wstring& code)> stockOut;
+  // A change of the grid, handed to the window.
+  std::function<void(const ConditionRowAction_s&)> rows;
+  std::function<DWORD()> tick;
+  std::function<SYSTEMTIME()> now;
+};
+
+class CConditionSearch {
+ public:
+  CConditionSearch(CRealTimeSearchLog& log, ConditionHooks_s hooks);
+
+  // --- The condition maps ---
+  // Entries "index^name" separated by ';': each trimmed; an entry without '^' is skipped;
+  // index := the number before '^' + 1. Parsing ends at an entry of 200 characters or more.
+  // Answers the (index, name) of every entry, for the condition column's choices; names not
+  // yet known go into both maps. With reset the maps are emptied first.
+  std::vector<std::pair<int, std::wstring>> LoadConditionList(const std::wstring& list,
+                                                              bool reset);
+  // Registers "%d:%s:%s" (index, text1, text2) under `index`; answers the name.
+  std::wstring AddCondition(int index, const std::wstring& text1, const std::wstring& text2,
+                            bool reset);
+  // The low 12 bits of the value registered under `name` (0 when absent); the whole value in
+  // *flags and the name registered for that index in *nameOut.
+  int FindConditionIndex(const std::wstring& name, uint32_t* flags = nullptr,
+                         std::wstring* nameOut = nullptr) const;
+  // Registers `name` under `index` in the key map (with reset, emptied first), copies the name
+  // registered for the index and writes a reset row.
+  void ResetCondition(const std::wstring& name, uint32_t value, std::wstring* nameOut,
+                      bool reset);
+  // 1 when `code` is monitored; with add a new code is added while the count stays below
+  // `maxCount`, answering 1; else 0.
+  int AddMonitoredCode(const std::wstring& code, bool add, int maxCount);
+  int KnownConditions() const;
+  std::wstring ConditionName(int index) const;
+
+  // --- Events ---
+  // A stock entering ("I") or leaving ("D") a known condition; "code^price" carries a price.
+  void OnRealTimeConditionEvent(const std::wstring& code, const std::wstring& type,
+                                const std::wstring& conditionName);
+  // The first result of a condition: "code^price" entries separated by ';', each an entry of
+  // kind 'R'; an entry of 100 characters or more ends the list.
+  int OnConditionSearchResult(const std::wstring& list, const std::wstring& conditionName);
+
+  // Forgets the maps, the received stocks and the list texts (the clear command).
+  void Clear();
+
+  // --- What the view and the tests read ---
+  bool StockState(const std::wstring& code, ConditionStock_s* out) const;
+  bool Received(const std::wstring& code) const;
+  std::wstring ReceivedText() const;
+  int ReceivedCount() const;
+  std::wstring ReceivedKeys() const;
+  std::wstring MonitoredCodes() const;
+  int Checking() const;
+
+ private:
+  void EntryUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
+                      const std::wstring& key, wchar_t kind, const ConditionConfig_s& config);
+  void ExitUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
+                     const ConditionConfig_s& config);
+  // Looks the stock up, applies a carried price and answers its state (null when unlisted).
+  ConditionStock_s* StockUnderLock(const std::wstring& code, double price);
+  ConditionConfig_s Config() const;
+  SYSTEMTIME Now() const;
+  DWORD Tick() const;
+  void Emit(const ConditionRowAction_s& action);
+
+  CRealTimeSearchLog& m_log;
+  ConditionHooks_s m_hooks;
+  mutable std::recursive_mutex m_mutex;
+  std::map<std::wstring, int> m_nameToIndex;
+  std::map<int, std::wstring> m_indexToName;
+  std::map<std::wstring, uint32_t> m_keys;
+  std::map<std::wstring, ConditionStock_s> m_stocks;
+  std::map<std::wstring, bool> m_received;
+  std::wstring m_receivedText;
+  int m_receivedCount = 0;
+  std::wstring m_receivedKeys;
+  std::wstring m_monitored;
+  int m_monitoredCount = 0;
+  int m_checking = 0;
+};
+
+// The row actions on their way to the window, in order.
+class CConditionRowQueue {
+ public:
+  void Put(const ConditionRowAction_s& action) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_actions.push_back(action);
+  }
+  std::vector<ConditionRowAction_s> TakeAll() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<ConditionRowAction_s> out;
+    out.swap(m_actions);
+    return out;
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::vector<ConditionRowAction_s> m_actions;
+};

@@ -1,0 +1,240 @@
+// The condition-search bookkeeping fed with the texts the broker's condition lists, events and
+// results come in: the maps, the slots and counts of a stock, the received list, the row
+// actions for the grid and the entry, exit and reset rows of the real-time search log.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "plugin/monitor/core/ConditionSearch.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ConditionSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("orv-cond-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    path_ = (dir_ / "search.csv").string();
+    log_.SetPath(path_);
+    ASSERT_EQ(log_.SetRealTimeLog(true, nullptr, nullptr), 1);
+    master_[L"005930"] = Stock(L"005930", L"삼성전자", 70000, 1.5);
+    master_[L"000660"] = Stock(L"000660", L"SK하이닉스", 0, 0);
+    ConditionHooks_s hooks;
+    hooks.findStock = [this](const std::wstring& code, ScanStock_s* out) {
+      auto it = master_.find(code);
+      if (it == master_.end()) return false;
+      *out = it->second;
+      return true;
+    };
+    hooks.setPrice = [this](const std::wstring& code, double price) {
+      master_[code].curPrice = price;
+    };
+    hooks.config = [this] { return config_; };
+    hooks.alert = [this] { ++alerts_; };
+    hooks.stockOut = [this](const std::wstring& code) { out_.push_back(code); };
+    hooks.rows = [this](const ConditionRowAction_s& a) { actions_.push_back(a); };
+    hooks.tick = [] { return DWORD(5000); };
+    hooks.now = [] {
+      SYSTEMTIME t{};
+      t.wYear = 2026;
+      t.wHour = 9;
+      t.wMinute = 5;
+      t.wSecond = 7;
+      t.wMilliseconds = 12;
+      return t;
+    };
+    search_ = std::make_unique<CConditionSearch>(log_, hooks);
+    config_.requiredCount = 2;
+    config_.perStockLimitWon = 300000;
+    config_.alert = true;
+  }
+  void TearDown() override {
+    log_.Close();
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  static ScanStock_s Stock(const wchar_t* code, const wchar_t* name, double price, double rate) {
+    ScanStock_s s;
+    s.code = code;
+    s.name = name;
+    s.marketLetter = '1';
+    s.market = 1;
+    s.curPrice = price;
+    s.changeRate = rate;
+    return s;
+  }
+  std::vector<std::string> LogLines() {
+    log_.Close();
+    std::vector<std::string> lines;
+    std::stringstream in(ReadAll(path_));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  fs::path dir_;
+  std::string path_;
+  CRealTimeSearchLog log_;
+  std::map<std::wstring, ScanStock_s> master_;
+  ConditionConfig_s config_;
+  int alerts_ = 0;
+  std::vector<std::wstring> out_;
+  std::vector<ConditionRowAction_s> actions_;
+  std::unique_ptr<CConditionSearch> search_;
+};
+
+TEST_F(ConditionSearch, TheConditionListRegistersIndexPlusOneAndSkipsEntriesWithoutCaret) {
+  const auto added =
+      search_->LoadConditionList(L" 012^ 급등주 ;noCaret; 3^눌림목;;0^급등주;" +
+                                     std::wstring(200, L'x') + L";5^after",
+                                 true);
+  ASSERT_EQ(added.size(), 3u);
+  EXPECT_EQ(added[0], std::make_pair(13, std::wstring(L"급등주")));
+  EXPECT_EQ(added[1], std::make_pair(4, std::wstring(L"눌림목")));
+  // A known name keeps its first index; the entry of 200 characters ends the list.
+  EXPECT_EQ(search_->KnownConditions(), 2);
+  EXPECT_EQ(search_->ConditionName(13), L"급등주");
+  EXPECT_EQ(search_->ConditionName(1), L"");
+  EXPECT_EQ(search_->AddCondition(7, L"a", L"b", false), L"7:a:b");
+  EXPECT_EQ(search_->KnownConditions(), 3);
+}
+
+TEST_F(ConditionSearch, KeysMonitoredCodesAndTheResetRow) {
+  search_->LoadConditionList(L"4^눌림목", true);
+  std::wstring name;
+  search_->ResetCondition(L"K1", 0x7005, &name, false);
+  EXPECT_EQ(name, L"눌림목");
+  uint32_t flags = 0;
+  EXPECT_EQ(search_->FindConditionIndex(L"K1", &flags, &name), 5);
+  EXPECT_EQ(flags, 0x7005u);
+  EXPECT_EQ(search_->FindConditionIndex(L"none", &flags, &name), 0);
+  EXPECT_EQ(name, L"");
+  EXPECT_EQ(search_->AddMonitoredCode(L"005930", true, 2), 1);
+  EXPECT_EQ(search_->AddMonitoredCode(L"005930", true, 2), 1);
+  EXPECT_EQ(search_->AddMonitoredCode(L"000660", false, 2), 0);
+  EXPECT_EQ(search_->AddMonitoredCode(L"000660", true, 2), 1);
+  EXPECT_EQ(search_->AddMonitoredCode(L"035420", true, 2), 0);
+  EXPECT_EQ(search_->MonitoredCodes(), L"005930;000660");
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].rfind("09:05:07.012,7,K1,\"눌림목\",RESET/5,", 0), 0u) << lines[1];
+}
+
+TEST_F(ConditionSearch, EntryAddsARowAndAnEntryRowExitRemovesItAndLogsTheState) {
+  search_->LoadConditionList(L"0^급등주;1^눌림목", true);
+  // An unknown condition and an unlisted stock are ignored.
+  search_->OnRealTimeConditionEvent(L"005930", L"I", L"없는식");
+  search_->OnRealTimeConditionEvent(L"999999", L"I", L"급등주");
+  EXPECT_TRUE(actions_.empty());
+  // The price after '^' becomes the stock's price before the entry is handled.
+  search_->OnRealTimeConditionEvent(L"005930^71000", L"I", L"급등주");
+  EXPECT_DOUBLE_EQ(master_[L"005930"].curPrice, 71000);
+  ASSERT_EQ(actions_.size(), 1u);
+  EXPECT_EQ(actions_[0].kind, ConditionRowAction_s::kAdd);
+  EXPECT_EQ(actions_[0].conditionIndex, 1);
+  EXPECT_EQ(actions_[0].conditionCount, 1);
+  EXPECT_DOUBLE_EQ(actions_[0].maxQty, 4);  // floor(300,000 / 71,000)
+  EXPECT_EQ(alerts_, 1);
+  EXPECT_EQ(search_->ReceivedText(), L"005930:삼성전자:71000.000000:1.50");
+  EXPECT_EQ(search_->ReceivedCount(), 1);
+  // A second condition: the row is updated, both slots taken, all met (2 of 2).
+  search_->OnRealTimeConditionEvent(L"005930", L"I", L"눌림목");
+  ASSERT_EQ(actions_.size(), 2u);
+  EXPECT_EQ(actions_[1].kind, ConditionRowAction_s::kUpdate);
+  EXPECT_EQ(actions_[1].conditionCount, 2);
+  ConditionStock_s state;
+  ASSERT_TRUE(search_->StockState(L"005930", &state));
+  EXPECT_TRUE(state.allMet);
+  EXPECT_EQ(state.entryCount, 2);
+  EXPECT_EQ(state.state, kConditionStateEntered);
+  // Leaving one: its slot is freed, the row goes, the trading view is told.
+  search_->OnRealTimeConditionEvent(L"005930", L"D", L"급등주");
+  ASSERT_TRUE(search_->StockState(L"005930", &state));
+  EXPECT_EQ(state.count, 1);
+  EXPECT_FALSE(state.allMet);
+  EXPECT_EQ(state.state, kConditionStateExited);
+  EXPECT_EQ(state.slotIndex[0], 0);
+  EXPECT_EQ(state.slotIndex[1], 2);
+  ASSERT_EQ(actions_.size(), 3u);
+  EXPECT_EQ(actions_[2].kind, ConditionRowAction_s::kRemove);
+  EXPECT_EQ(out_, std::vector<std::wstring>{L"005930"});
+  EXPECT_FALSE(search_->Received(L"005930"));
+  EXPECT_EQ(search_->ReceivedText(), L"");
+  EXPECT_EQ(search_->ReceivedCount(), 0);
+
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].rfind("09:05:07.012,5,005930,\"급등주\",IN/I,1,2,[005930],\"삼성전자\","
+                           "71000.000,1.500000%,0,0,0,0,0,",
+                           0),
+            0u)
+      << lines[1];
+  EXPECT_EQ(lines[2].rfind("09:05:07.012,6,1:0x11000:0x1000,\"급등주\",OUT,\"1/0\",2,[005930]",
+                           0),
+            0u)
+      << lines[2];
+}
+
+TEST_F(ConditionSearch, AFifthConditionFindsNoSlotAndAZeroPriceGivesMaximumOne) {
+  search_->LoadConditionList(L"0^a;1^b;2^c;3^d;4^e", true);
+  for (const wchar_t* name : {L"a", L"b", L"c", L"d", L"e"})
+    search_->OnRealTimeConditionEvent(L"000660", L"I", name);
+  ConditionStock_s state;
+  ASSERT_TRUE(search_->StockState(L"000660", &state));
+  EXPECT_EQ(state.count, 4);
+  EXPECT_EQ(state.maxQty, 1);
+  // The same condition entering again keeps its one slot.
+  search_->OnRealTimeConditionEvent(L"000660", L"D", L"a");
+  search_->OnRealTimeConditionEvent(L"000660", L"I", L"b");
+  ASSERT_TRUE(search_->StockState(L"000660", &state));
+  EXPECT_EQ(state.count, 3);
+}
+
+TEST_F(ConditionSearch, TheFirstResultEntersEachListedStockOnce) {
+  search_->LoadConditionList(L"0^급등주", true);
+  EXPECT_EQ(search_->OnConditionSearchResult(L" 005930^70500 ; 999999^1;000660;" +
+                                                 std::wstring(100, L'9') + L";005930",
+                                             L"급등주"),
+            2);
+  EXPECT_EQ(search_->OnConditionSearchResult(L"005930", L"없는식"), 0);
+  ASSERT_EQ(actions_.size(), 2u);
+  EXPECT_EQ(actions_[0].code, L"005930");
+  EXPECT_DOUBLE_EQ(actions_[0].stock.curPrice, 70500);
+  EXPECT_EQ(actions_[1].code, L"000660");
+  EXPECT_EQ(search_->ReceivedCount(), 2);
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[1].find(",IN/R,"), std::string::npos);
+  // The clear command forgets everything.
+  search_->Clear();
+  EXPECT_EQ(search_->KnownConditions(), 0);
+  EXPECT_FALSE(search_->Received(L"005930"));
+}
+
+TEST_F(ConditionSearch, TheReceivedTextStopsGrowingAtItsLimit) {
+  search_->LoadConditionList(L"0^a", true);
+  for (int i = 0; i < 80; ++i) {
+    const std::wstring code = L"1" + std::to_wstring(10000 + i);
+    master_[code] = Stock(code.c_str(), L"이름이 조금 긴 종목", 1234, 0.5);
+    search_->OnRealTimeConditionEvent(code, L"I", L"a");
+  }
+  EXPECT_LE(search_->ReceivedText().size(), kReceivedTextLimit);
+  EXPECT_LT(search_->ReceivedCount(), 80);
+  EXPECT_GT(search_->ReceivedCount(), 0);
+  // Every stock still has its row.
+  EXPECT_EQ(actions_.size(), 80u);
+}
+
+}  // namespace
