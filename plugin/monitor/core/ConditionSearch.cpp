@@ -1,5 +1,6 @@
 #include "plugin/monitor/core/ConditionSearch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -177,7 +178,7 @@ ConditionStock_s* CConditionSearch::StockUnderLock(const std::wstring& code, dou
 void CConditionSearch::OnRealTimeConditionEvent(const std::wstring& codeText,
                                                 const std::wstring& type,
                                                 const std::wstring& conditionName) {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  std::unique_lock<std::recursive_mutex> lock(m_mutex);
   auto known = m_nameToIndex.find(conditionName);
   if (known == m_nameToIndex.end() || codeText.empty()) return;
   const int index = known->second;
@@ -205,6 +206,11 @@ void CConditionSearch::OnRealTimeConditionEvent(const std::wstring& codeText,
     state->entryPrice = state->stock.curPrice;
     EntryUnderLock(*state, conditionName, index, code, L'I', config);
     if (config.alert && m_hooks.alert) m_hooks.alert();
+    // With the switch on, a stock in every required condition is offered to the buy decision,
+    // which hands its order over without our lock.
+    const bool buy = config.autoBuyOn && state->allMet;
+    lock.unlock();
+    if (buy) TryAutoBuy(code, AutoBuyRequest_s{});
   } else if (type == L"D") {
     ExitUnderLock(*state, conditionName, index, config);
   }
@@ -407,4 +413,89 @@ std::wstring CConditionSearch::MonitoredCodes() const {
 int CConditionSearch::Checking() const {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   return m_checking;
+}
+
+double CConditionSearch::CheckBuyQuantity(const ConditionStock_s* state, double quantity,
+                                          bool held, double lowestHeldChange) {
+  if (!state || state->stock.curPrice <= 0 || quantity <= 0) return quantity >= 1 ? quantity : 0;
+  if (!state->conditionFlag) return 0;
+  if (state->currentIndex == state->previousIndex) return 0;
+  if (held && state->stock.changeRate - state->conditionRate < lowestHeldChange) return 0;
+  return quantity;
+}
+
+double CConditionSearch::BoughtTodayWon() const {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  return m_boughtTodayWon;
+}
+
+double CConditionSearch::TryAutoBuy(const std::wstring& code, const AutoBuyRequest_s& request) {
+  double orderQty = 0;
+  double price = 0;
+  {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    auto it = m_stocks.find(code);
+    if (it == m_stocks.end()) return 0;
+    ConditionStock_s& state = it->second;
+    price = state.stock.curPrice;
+    if (price <= 0 || state.orderOut || state.buyBlocked) return 0;
+    const ConditionConfig_s config = Config();
+    const DWORD now = Tick();
+    const DWORD since = state.lastCheckTick > state.entryTick ? state.lastCheckTick : state.entryTick;
+    if (state.autoBuyCount > 0 && now - since < static_cast<DWORD>(std::max(config.checkIntervalMs, 0)))
+      return 0;
+    if (request.riseCheck && state.stock.changeRate > config.riseLimit) return 0;
+    state.lastCheckTick = now;
+    const double maxQty = std::floor(config.perStockLimitWon / price);
+    state.maxQty = maxQty >= 1 ? maxQty : 0;
+    double amount = request.amount;
+    if (amount <= 0 || amount > config.perOrderWon) amount = config.perOrderWon;
+    double quantity = std::max(1.0, std::floor(amount / price));
+    if (request.cap > 0 && request.cap < quantity) quantity = request.cap;
+    const double leftover = state.maxQty - (quantity + state.boughtQty);
+    const double extra =
+        leftover > 0 && leftover < quantity && leftover * price < 1000 ? std::floor(leftover) : 0;
+    orderQty = std::floor(quantity + extra);
+    if (orderQty < 1) return 0;
+    if (config.slotMatching) {
+      const bool held = m_hooks.isHeld && m_hooks.isHeld(code);
+      orderQty = CheckBuyQuantity(&state, orderQty, held, config.lowestHeldChange);
+      if (orderQty <= 0) return 0;
+    }
+    const double orderAmount = std::floor(quantity) * price;
+    const bool go = request.force ||
+                    // The order itself stays within the per-stock maximum: a stock already
+                    // at its maximum is not bought again.
+                    (state.boughtQty + orderQty <= state.maxQty &&
+                     orderAmount + m_boughtTodayWon < config.dailyLimitWon &&
+                     orderAmount + m_boughtTodayWon >= request.lowerAmount);
+    if (!go) return 0;
+    state.orderOut = true;
+  }
+  // The order worker takes it from here, with no lock of ours held. Its answer may come after
+  // the bookkeeping is gone.
+  std::weak_ptr<int> alive = m_alive;
+  auto done = [this, alive, code, orderQty, price](AutoOrderOutcome outcome) {
+    if (!alive.lock()) return;
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    auto it = m_stocks.find(code);
+    if (outcome == AutoOrderOutcome::kPlaced) m_boughtTodayWon += orderQty * price;
+    if (it == m_stocks.end()) return;
+    ConditionStock_s& state = it->second;
+    state.orderOut = false;
+    if (outcome == AutoOrderOutcome::kPlaced) {
+      ++state.autoBuyCount;
+      state.boughtQty += orderQty;
+      state.lastBuyRate = state.stock.changeRate;
+    } else if (outcome == AutoOrderOutcome::kUnknown) {
+      state.buyBlocked = true;
+    } else if (outcome == AutoOrderOutcome::kNotSent && m_hooks.log) {
+      m_hooks.log(L"자동주문 미지원/미구현 증권사\r\n");
+    }
+  };
+  if (!m_hooks.placeOrder || !m_hooks.placeOrder(code, orderQty, done)) {
+    done(AutoOrderOutcome::kNotSent);
+    return 0;
+  }
+  return orderQty;
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -58,6 +59,8 @@ struct ConditionStock_s {
   double maxQty = 0;
   double lastBuyRate = 0;
   DWORD lastCheckTick = 0;
+  bool orderOut = false;     // an automatic order is with the order worker
+  bool buyBlocked = false;   // an order's outcome could not be read: no further automatic buy
   // Slot matching: the condition the stock is in now and before, the change at its entry.
   int currentIndex = 0;
   int previousIndex = 0;
@@ -87,6 +90,26 @@ struct ConditionConfig_s {
   int maxStocks = 0;         // the monitored-code limit
   bool alert = false;        // the alert sound on an entry
   RealTimeLogLimits_s limits;
+  // The buy decision.
+  bool autoBuyOn = false;    // the automatic-buy switch
+  double perOrderWon = 0;
+  int checkIntervalMs = 0;
+  double riseLimit = 0;      // percent
+  double dailyLimitWon = 0;
+  bool slotMatching = false;
+  double lowestHeldChange = -5;
+};
+
+// What became of an automatic order.
+enum class AutoOrderOutcome { kNotSent, kPlaced, kRefused, kUnknown };
+
+// How the buy decision is asked for.
+struct AutoBuyRequest_s {
+  double amount = 0;       // 0 or above the per-order amount: the per-order amount
+  double cap = 0;          // a positive cap on the quantity
+  bool force = false;      // go ahead whatever the limits say
+  bool riseCheck = false;  // refuse a stock that rose above the rise limit
+  double lowerAmount = 0;  // the order's amount may not fall below this
 };
 
 struct ConditionHooks_s {
@@ -102,6 +125,15 @@ struct ConditionHooks_s {
   std::function<void(const ConditionRowAction_s&)> rows;
   std::function<DWORD()> tick;
   std::function<SYSTEMTIME()> now;
+  // Hands a buy of `quantity` shares (market price) to the order worker; `done` tells what
+  // became of it. False when it could not be handed over (then `done` is not called).
+  std::function<bool(const std::wstring& code, double quantity,
+                     std::function<void(AutoOrderOutcome)> done)>
+      placeOrder;
+  // Whether the account holds the stock.
+  std::function<bool(const std::wstring& code)> isHeld;
+  // A line of the application log (kind 5).
+  std::function<void(const std::wstring& text)> log;
 };
 
 class CConditionSearch {
@@ -139,6 +171,16 @@ class CConditionSearch {
   // The first result of a condition: "code^price" entries separated by ';', each an entry of
   // kind 'R'; an entry of 100 characters or more ends the list.
   int OnConditionSearchResult(const std::wstring& list, const std::wstring& conditionName);
+
+  // The buy decision for a received stock: answers the quantity handed to the order worker
+  // (0 when nothing was ordered). Only an order the broker placed counts as bought; an order
+  // whose outcome cannot be read is not sent again and ends automatic buying of the stock.
+  double TryAutoBuy(const std::wstring& code, const AutoBuyRequest_s& request);
+  // The quantity slot matching allows: 0 when the stock did not change conditions, or when it
+  // is held and fell more than the lowest change since it entered its condition.
+  static double CheckBuyQuantity(const ConditionStock_s* state, double quantity, bool held,
+                                 double lowestHeldChange);
+  double BoughtTodayWon() const;
 
   // Forgets the maps, the received stocks and the list texts (the clear command).
   void Clear();
@@ -178,6 +220,8 @@ class CConditionSearch {
   std::wstring m_monitored;
   int m_monitoredCount = 0;
   int m_checking = 0;
+  double m_boughtTodayWon = 0;
+  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 // The row actions on their way to the window, in order.

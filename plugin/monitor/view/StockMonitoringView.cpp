@@ -30,6 +30,8 @@
 #include "plugin/rows/FilteredStockRecord.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/engine/OrderSender.h"
+#include "plugin/view/engine/PelomarEngine.h"
 #include "shared/AppRunSetting.h"
 #include "shared/LoginInfo.h"
 #include "shared/StockOption.h"
@@ -277,6 +279,11 @@ void CStockMonitoringView::OnInitialUpdate() {
     config.limits.dailyLimitWon = LimitWon(options.daily_buy_limit);
     config.limits.waitMs = options.auto_buy_delay_ms;
     config.limits.checkIntervalMs = options.split_buy_interval_ms;
+    config.autoBuyOn = worker->scanRunning.load() != 0;
+    config.perOrderWon = options.per_order_limit;
+    config.checkIntervalMs = options.split_buy_interval_ms;
+    config.riseLimit = options.auto_buy_rise_limit;
+    config.dailyLimitWon = LimitWon(options.daily_buy_limit);
     return config;
   };
   conditionHooks.alert = [sink] { orv::ui::PostMessage(sink, kMsgConditionAlert); };
@@ -287,6 +294,32 @@ void CStockMonitoringView::OnInitialUpdate() {
   conditionHooks.rows = [rowQueue, sink](const ConditionRowAction_s& action) {
     rowQueue->Put(action);
     orv::ui::PostMessage(sink, kMsgConditionRows);
+  };
+  // Automatic orders go out through the order worker, once each; its reply comes back on this
+  // window's thread.
+  conditionHooks.placeOrder = [owner](const std::wstring& code, double quantity,
+                                      std::function<void(AutoOrderOutcome)> done) {
+    UserOrder_s order;
+    order.market = kMarketDomestic;
+    order.side = 1;
+    order.credit = 1;
+    order.quantity = quantity;
+    order.price = 0;
+    return owner->PlaceOrderByCode(code, order, [done](const UserOrderReply_s& reply) {
+      switch (reply.outcome) {
+        case OrderOutcome::kPlaced: done(AutoOrderOutcome::kPlaced); break;
+        case OrderOutcome::kRefused: done(AutoOrderOutcome::kRefused); break;
+        case OrderOutcome::kUnknown: done(AutoOrderOutcome::kUnknown); break;
+        default: done(AutoOrderOutcome::kNotSent); break;
+      }
+    });
+  };
+  conditionHooks.isHeld = [engine](const std::wstring& code) {
+    orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
+    return engine->IsHeldStock(code.c_str()) != 0;
+  };
+  conditionHooks.log = [engine](const std::wstring& text) {
+    engine->Logs().AddLogMsg(0, 5, 0, L"", text.c_str(), 0);
   };
   m_conditions = std::make_unique<CConditionSearch>(m_log, std::move(conditionHooks));
   CMarketScan* scan = m_scan.get();

@@ -238,3 +238,146 @@ TEST_F(ConditionSearch, TheReceivedTextStopsGrowingAtItsLimit) {
 }
 
 }  // namespace
+
+namespace {
+
+// The buy decision with an order worker the test answers: what is ordered, what counts.
+class ConditionBuy : public ConditionSearch {
+ protected:
+  void SetUp() override {
+    ConditionSearch::SetUp();
+    ConditionHooks_s hooks;
+    hooks.findStock = [this](const std::wstring& code, ScanStock_s* out) {
+      auto it = master_.find(code);
+      if (it == master_.end()) return false;
+      *out = it->second;
+      return true;
+    };
+    hooks.config = [this] { return config_; };
+    hooks.tick = [this] { return tick_; };
+    hooks.placeOrder = [this](const std::wstring& code, double quantity,
+                              std::function<void(AutoOrderOutcome)> done) {
+      orders_.push_back({code, quantity});
+      if (!workerRuns_) return false;
+      pending_.push_back(std::move(done));
+      return true;
+    };
+    hooks.log = [this](const std::wstring& text) { logged_.push_back(text); };
+    search_ = std::make_unique<CConditionSearch>(log_, hooks);
+    master_[L"111111"] = Stock(L"111111", L"저가주", 300, 2.0);
+    config_.perStockLimitWon = 3900;  // 13 shares at 300
+    config_.perOrderWon = 3000;       // 10 shares at 300
+    config_.dailyLimitWon = 1000000;
+    config_.checkIntervalMs = 10000;
+    config_.riseLimit = 10;
+    config_.requiredCount = 1;
+    search_->LoadConditionList(L"0^a", true);
+    search_->OnRealTimeConditionEvent(L"111111", L"I", L"a");
+  }
+  void Answer(AutoOrderOutcome outcome) {
+    ASSERT_FALSE(pending_.empty());
+    auto done = std::move(pending_.front());
+    pending_.erase(pending_.begin());
+    done(outcome);
+  }
+  ConditionStock_s State() {
+    ConditionStock_s state;
+    EXPECT_TRUE(search_->StockState(L"111111", &state));
+    return state;
+  }
+
+  DWORD tick_ = 100000;
+  bool workerRuns_ = true;
+  std::vector<std::pair<std::wstring, double>> orders_;
+  std::vector<std::function<void(AutoOrderOutcome)>> pending_;
+  std::vector<std::wstring> logged_;
+};
+
+}  // namespace
+
+// A leftover of 3 shares at 300 won (900 won, under 1,000) joins the order of 10.
+TEST_F(ConditionBuy, TheSmallLeftoverJoinsTheOrderAndOnlyAPlacedOrderCounts) {
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 13);
+  ASSERT_EQ(orders_.size(), 1u);
+  EXPECT_EQ(orders_[0].second, 13);
+  // While the order is out no second one goes.
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 0);
+  EXPECT_EQ(State().boughtQty, 0);
+  Answer(AutoOrderOutcome::kRefused);
+  EXPECT_EQ(State().boughtQty, 0);
+  EXPECT_EQ(State().autoBuyCount, 0);
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 13);
+  Answer(AutoOrderOutcome::kPlaced);
+  EXPECT_EQ(State().boughtQty, 13);
+  EXPECT_EQ(State().autoBuyCount, 1);
+  EXPECT_DOUBLE_EQ(search_->BoughtTodayWon(), 3900);
+  // Within the check interval nothing more; after it, the per-stock maximum is used up.
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 0);
+  tick_ += 10000;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 0);
+  EXPECT_EQ(orders_.size(), 2u);
+  // A stock whose price is above the per-stock limit (maximum 0) is not bought.
+  master_[L"333333"] = Stock(L"333333", L"고가주", 5000, 1.0);
+  search_->OnRealTimeConditionEvent(L"333333", L"I", L"a");
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"333333", {}), 0);
+  EXPECT_EQ(orders_.size(), 2u);
+}
+
+TEST_F(ConditionBuy, AnUnreadableOutcomeIsNeverRetriedAndAnOrderNotSentIsLogged) {
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 13);
+  Answer(AutoOrderOutcome::kUnknown);
+  EXPECT_EQ(State().boughtQty, 0);
+  tick_ += 60000;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 0);
+  EXPECT_EQ(orders_.size(), 1u);
+
+  master_[L"222222"] = Stock(L"222222", L"다른주", 1000, 1.0);
+  search_->OnRealTimeConditionEvent(L"222222", L"I", L"a");
+  workerRuns_ = false;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"222222", {}), 0);
+  ASSERT_EQ(logged_.size(), 1u);
+  EXPECT_EQ(logged_[0], L"자동주문 미지원/미구현 증권사\r\n");
+  ConditionStock_s state;
+  ASSERT_TRUE(search_->StockState(L"222222", &state));
+  EXPECT_EQ(state.boughtQty, 0);
+  EXPECT_EQ(state.autoBuyCount, 0);
+  EXPECT_FALSE(state.orderOut);
+}
+
+TEST_F(ConditionBuy, LimitsRiseCheckCapAndForce) {
+  // The daily limit: 10 x 300 + 0 must stay below it.
+  config_.dailyLimitWon = 3000;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", {}), 0);
+  AutoBuyRequest_s forced;
+  forced.force = true;
+  forced.cap = 2;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", forced), 2);
+  Answer(AutoOrderOutcome::kPlaced);
+  config_.dailyLimitWon = 1000000;
+  config_.riseLimit = 1;
+  AutoBuyRequest_s rise;
+  rise.riseCheck = true;
+  tick_ += 10000;
+  EXPECT_DOUBLE_EQ(search_->TryAutoBuy(L"111111", rise), 0);
+  EXPECT_EQ(orders_.size(), 1u);
+}
+
+TEST(CheckBuyQuantity, SlotMatchingCases) {
+  ConditionStock_s state;
+  state.stock.curPrice = 1000;
+  state.stock.changeRate = 1;
+  state.conditionRate = 7;  // fell 6 points since it entered its condition
+  state.conditionFlag = true;
+  state.currentIndex = 2;
+  state.previousIndex = 1;
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(nullptr, 3, false, -5), 3);
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(nullptr, 0.5, false, -5), 0);
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(&state, 3, false, -5), 3);
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(&state, 3, true, -5), 0);
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(&state, 3, true, -7), 3);
+  state.previousIndex = 2;
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(&state, 3, false, -5), 0);
+  state.previousIndex = 1;
+  state.conditionFlag = false;
+  EXPECT_EQ(CConditionSearch::CheckBuyQuantity(&state, 3, false, -5), 0);
+}
