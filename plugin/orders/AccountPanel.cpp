@@ -135,18 +135,23 @@ AccountPanelLayout_s LayOutAccountPanel(int W, int H, double s) {
   o.orderWindow = Rect(0, y0, c, r);
   o.recommend = Rect(d + 1, y0 + r + 1, d, r);
   o.watchBuy = Rect(2 * (d + 1), y0 + r + 1, d, r);
-  const int e = std::max(0, (H - (y0 + 2 * r + 1) - 1) / 2);
+  // The rest of the two button rows: the account combo and the "계좌" check right of the
+  // order-window button; the server label left of the recommend button; the notice box right
+  // of the watch-and-buy button, or, in a pane too narrow for it, in a row below the charts.
+  const int checkWidth = Trunc(50 * s);
+  const int comboLeft = c + 1;
+  const int comboWidth = std::max(0, std::min(2 * d, W - comboLeft - checkWidth - 1));
+  o.account = Rect(comboLeft, y0, comboWidth, r);
+  o.accountCheck = Rect(comboLeft + comboWidth + 1, y0, checkWidth, r);
+  o.server = Rect(0, y0 + r + 1, d, r);
+  const int noticeLeft = o.watchBuy.right + 1;
+  const bool noticeInRow = W - noticeLeft >= d;
+  const int below = noticeInRow ? 0 : r + 1;
+  const int e = std::max(0, (H - (y0 + 2 * r + 1) - 1 - below) / 2);
   o.domesticChart = Rect(0, y0 + 2 * r + 2, W, e);
   o.usChart = Rect(0, y0 + 2 * r + 2 + e, W, e);
-  // The rest of the two button rows.
-  const int comboWidth = 2 * d;
-  o.account = Rect(c + 1, y0, comboWidth, r);
-  o.accountCheck = Rect(c + 1 + comboWidth + 1, y0, Trunc(50 * s), r);
-  const int serverLeft = o.accountCheck.right + 1;
-  o.server = Rect(serverLeft, y0, std::max(0, W - serverLeft), r);
-  o.notice = Rect(0, y0 + r + 1, d, r);
-  const int noticeLeft = o.watchBuy.right + 1;
-  if (W - noticeLeft >= d) o.notice = Rect(noticeLeft, y0 + r + 1, W - noticeLeft, r);
+  o.notice = noticeInRow ? Rect(noticeLeft, y0 + r + 1, W - noticeLeft, r)
+                         : Rect(0, y0 + 2 * r + 2 + 2 * e + 1, W, r);
   return o;
 }
 

@@ -51,9 +51,9 @@ SummaryStep DecideSummaryStep(bool hasAccounts, int rowCount, int accountCount, 
 struct AccountPanelLayout_s {
   RECT grid, refresh, password, help, strip, d2Deposit, estimatedAssets, collateralRatio;
   RECT orderWindow, recommend, watchBuy, domesticChart, usChart;
-  // The row of the order-window button and the row below it, right of the buttons the layout
-  // places: the account combo, the "계좌" check and the server label share the first; the
-  // notice box takes the second.
+  // The places the layout table leaves free: the account combo and the "계좌" check beside
+  // the order-window button, the server label before the recommend button, the notice box
+  // after the watch-and-buy button (below the charts in a narrow pane).
   RECT account, accountCheck, server, notice;
 };
 AccountPanelLayout_s LayOutAccountPanel(int width, int height, double scale);

@@ -22,7 +22,11 @@ CAccInfoRecord::CAccInfoRecord(double scale, int32_t rowIndex, int32_t brokerOpt
     if (footerCount >= 0) std::swprintf(text, sizeof text / sizeof text[0], L"%d", footerCount);
     AddText(text);
   }
-  AddOptions(brokerOption);
+  // The footer names no broker: its cell stays empty.
+  if (account.empty())
+    AddText();
+  else
+    AddOptions(brokerOption);
   orv::ui::CMyReportRecordItemText* accountItem = AddText(account);
   if (!account.empty()) AddScaledButton(accountItem, L"정보", kInfoButtonId, 26, scale);
 

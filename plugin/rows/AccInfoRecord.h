@@ -55,7 +55,8 @@ class CAccInfoRecord : public orv::ui::CMyReportRecordBase {
   static constexpr int kInfoButtonId = 0;
 
   // An account row when `account` is not empty (check box, "정보" button); else the footer,
-  // whose OK column shows `footerCount` as "%d" (an empty text when below 0).
+  // whose OK column shows `footerCount` as "%d" (an empty text when below 0) and whose broker
+  // cell is empty.
   CAccInfoRecord(double scale, int32_t rowIndex, int32_t brokerOption, const std::wstring& account,
                  uint8_t checked, double count, int32_t errors, const AccInfoAmounts& amounts,
                  const std::wstring& message, int32_t footerCount = -1);

@@ -1,5 +1,6 @@
 #include "plugin/orders/window/OrderDlg2.h"
 
+#include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dcbuffer.h>
@@ -85,9 +86,44 @@ class CAssetBarChart : public wxPanel {
     const wxSize size = GetClientSize();
     dc.SetBackground(wxBrush(*wxWHITE));
     dc.Clear();
-    if (m_values.empty() || size.x < 10 || size.y < 10) return;
+    if (m_values.empty() || size.x < 10 || size.y < 4) return;
     dc.SetFont(GetFont());
+    dc.SetTextForeground(*wxBLACK);
     const int line = dc.GetCharHeight();
+    const int slot = size.x / static_cast<int>(m_values.size());
+    // Too low for a bar between the value and the name: each slot shows its name and value
+    // under a strip of its colour, on two lines when they fit, else on one.
+    if (size.y < 3 * line + 8) {
+      const bool twoLines = size.y >= 2 * line + 4;
+      // A text wider than its slot is written smaller until it fits.
+      auto centred = [&](const wxString& text, int left, int top) {
+        wxFont font = GetFont();
+        wxSize extent = dc.GetTextExtent(text);
+        for (int px = dc.GetCharHeight() - 1; extent.x > slot - 2 && px >= 7; --px) {
+          font.SetPixelSize(wxSize(0, px));
+          dc.SetFont(font);
+          extent = dc.GetTextExtent(text);
+        }
+        dc.DrawText(text, left + std::max(0, (slot - extent.x) / 2), top);
+        dc.SetFont(GetFont());
+      };
+      for (size_t i = 0; i < m_values.size(); ++i) {
+        const int left = static_cast<int>(i) * slot;
+        const wxColour colour = m_colours[i % m_colours.size()];
+        dc.SetPen(wxPen(colour));
+        dc.SetBrush(wxBrush(colour));
+        dc.DrawRectangle(left + 2, 0, std::max(1, slot - 4), 3);
+        const wxString name(m_names[i]);
+        const wxString value(FormatOneDecimal(m_values[i]));
+        if (twoLines) {
+          centred(name, left, 4);
+          centred(value, left, 4 + line);
+        } else {
+          centred(name + L" " + value, left, 4);
+        }
+      }
+      return;
+    }
     const int top = line + 4;
     const int bottom = size.y - line - 4;
     double high = 0, low = 0;
@@ -100,7 +136,6 @@ class CAssetBarChart : public wxPanel {
       return bottom - static_cast<int>((v - low) / span * std::max(1, bottom - top));
     };
     const int zero = y(0);
-    const int slot = size.x / static_cast<int>(m_values.size());
     const int body = std::max(4, slot * 3 / 5);
     dc.SetPen(wxPen(wxColour(0xC0, 0xC0, 0xC0)));
     dc.DrawLine(0, zero, size.x, zero);
@@ -111,7 +146,6 @@ class CAssetBarChart : public wxPanel {
       dc.SetBrush(wxBrush(colour));
       const int at = y(m_values[i]);
       dc.DrawRectangle(centre - body / 2, std::min(at, zero), body, std::max(1, std::abs(zero - at)));
-      dc.SetTextForeground(*wxBLACK);
       const wxString value(FormatOneDecimal(m_values[i]));
       const wxSize valueSize = dc.GetTextExtent(value);
       dc.DrawText(value, centre - valueSize.x / 2, std::max(0, std::min(at, zero) - line - 1));
@@ -262,6 +296,21 @@ void COrderDlg2::BuildControls() {
   const wxFont small(wxFontInfo(wxSize(0, static_cast<int>(11 * scale))));
   m_domesticChart->SetFont(small);
   m_usChart->SetFont(small);
+  // The valuation labels write their two lines in their small height.
+  for (int id : {IDC_AP_D2_DEPOSIT, IDC_AP_ESTIMATED_ASSETS, IDC_AP_COLLATERAL_RATIO})
+    if (wxWindow* label = m_form.GetDlgItem(id)) label->SetFont(small);
+  // The small buttons above the labels show icons (their tooltips say what they do); a text
+  // stays where the icon theme has none.
+  const std::pair<int, wxArtID> icons[] = {{IDC_AP_REFRESH, wxART_REFRESH},
+                                           {IDC_AP_PASSWORD, wxArtID("dialog-password")},
+                                           {IDC_AP_HELP, wxART_HELP}};
+  for (const auto& [id, art] : icons) {
+    auto* button = dynamic_cast<wxButton*>(m_form.GetDlgItem(id));
+    const wxBitmap icon = wxArtProvider::GetBitmap(art, wxART_BUTTON, wxSize(16, 16));
+    if (!button || !icon.IsOk()) continue;
+    button->SetBitmap(icon);
+    button->SetLabel(wxString());
+  }
   ApplyLoginEnabling();
 }
 
@@ -412,7 +461,11 @@ void COrderDlg2::SetServerMode(uint32_t flags, const wchar_t* text) {
 }
 
 void COrderDlg2::SetNoticeText(const wchar_t* text) {
-  m_form.SetDlgItemText(IDC_AP_NOTICE, text ? text : L"");
+  // The box has one line: the text's lines follow one another in it.
+  std::wstring line = text ? text : L"";
+  for (wchar_t& c : line)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  m_form.SetDlgItemText(IDC_AP_NOTICE, line);
 }
 
 void COrderDlg2::SetAccountLabels(const wchar_t* accountText, const wchar_t* stateText, int,

@@ -88,10 +88,18 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.domesticChart.top, y0 + 74);
   EXPECT_EQ(o.usChart.top, y0 + 74 + e);
   EXPECT_EQ(o.usChart.bottom - o.usChart.top, e);
-  // A narrow pane keeps the grid at least 100 pixels wide; nothing goes negative.
+  EXPECT_EQ(o.notice.left, 2 * 124 + 123 + 1) << "after the watch-and-buy button";
+  EXPECT_EQ(o.accountCheck.right, 105 + 1 + 246 + 1 + 75);
+  // A narrow pane keeps the grid at least 100 pixels wide, the check inside the pane, and the
+  // notice box below the charts; nothing goes negative.
+  const AccountPanelLayout_s pane = LayOutAccountPanel(218, 380, 1.0);
+  EXPECT_LE(pane.accountCheck.right, 218);
+  EXPECT_EQ(pane.notice.top, pane.usChart.bottom + 1);
+  EXPECT_LE(pane.notice.bottom, 380);
   const AccountPanelLayout_s narrow = LayOutAccountPanel(50, 20, 1.0);
   EXPECT_EQ(narrow.grid.right, 100);
   EXPECT_GE(narrow.usChart.bottom, narrow.usChart.top);
+  EXPECT_GE(narrow.account.right, narrow.account.left);
 }
 
 TEST(AccountPanel, AccountPasswordChecks) {

@@ -79,6 +79,7 @@ TEST(AccInfoRecord, TheFooterHasNoButtonNorCheckBox) {
   EXPECT_EQ(footer.GetItem(CAccInfoRecord::kColOk)->Kind(), ReportItemKind::Text);
   EXPECT_EQ(footer.GetItemCaption(CAccInfoRecord::kColOk), L"3");
   EXPECT_TRUE(footer.GetItem(CAccInfoRecord::kColAccount)->buttons.empty());
+  EXPECT_EQ(footer.GetItemCaption(CAccInfoRecord::kColBroker), L"");
   // Without a count the OK cell stays empty.
   CAccInfoRecord bare(1.0, 0, -1, L"", 1, 0, 0, Amounts(0, 0), L"");
   EXPECT_EQ(bare.GetItemCaption(CAccInfoRecord::kColOk), L"");
