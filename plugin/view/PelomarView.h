@@ -416,6 +416,8 @@ class CPelomarView : public CDbBaseNormalView {
   int OnAccountLoginFlagsSaved(int autoLogin, int savePassword) { return 0; }
   // The login's option flags (0x200 the mock-trading server, 0x400 the product's own server).
   uint32_t ServerFlags() const;
+  // The signed-in user's id; empty while nobody is signed in.
+  std::wstring SignedInUserId() const;
   CPelomarAccountDialog* AccountDialog() const { return m_accountDialog.get(); }
   void ShowStockCfgDlg(bool show, bool reload);
   void ShowStockChartDlg(uint8_t market, const std::wstring& code);

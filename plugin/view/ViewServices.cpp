@@ -164,6 +164,13 @@ int CPelomarView::SetPasswordForAllAccounts(const std::wstring& password, const 
   return m_engine->SetPasswordForAllAccounts(password.c_str());
 }
 
+std::wstring CPelomarView::SignedInUserId() const {
+  if (!m_pLoginInfo || m_pLoginInfo->nUserIdx <= 0) return std::wstring();
+  if (m_loginEngine && !m_loginEngine->WebLogin().m_userId.empty())
+    return m_loginEngine->WebLogin().m_userId;
+  return m_pLoginInfo->szUserId;
+}
+
 uint32_t CPelomarView::ServerFlags() const {
   return m_loginEngine ? m_loginEngine->WebLogin().m_loginFlags : m_loginFlags;
 }

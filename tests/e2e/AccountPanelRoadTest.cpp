@@ -1,10 +1,13 @@
 // The account side panel in the real host against the sandbox: after the log-in it shows in the
 // host's account pane beside the trading view with the sandbox account's row, its totals and
 // labels; its refresh button sends the account worker to the broker at once, long before the
-// 30-second pass; its 감시 매수 button shows the recommended-stock board.
+// 30-second pass; its 감시 매수 button shows the recommended-stock board, and its password
+// button the account-password dialog, which stores the account's password.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/textctrl.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
 
@@ -111,6 +114,30 @@ TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
   Click(watch);
   EXPECT_TRUE(wait([&] { return ShownDialog(wxString(L"추천종목 관리 + 분할매수")) != nullptr; }))
       << "the board did not show";
+
+  // The password button opens "계좌 비밀번호 설정" for the account; a password is stored.
+  wxWindow* password = FindById<wxButton>(panel, 2208);
+  ASSERT_NE(password, nullptr);
+  Click(password);
+  wxDialog* dialog = nullptr;
+  ASSERT_TRUE(wait([&] {
+    return (dialog = ShownDialog(wxString(L"계좌 비밀번호 설정 : DB금융투자"))) != nullptr;
+  })) << "the account-password dialog did not open";
+  auto* account = FindById<wxComboBox>(dialog, 1301);
+  auto* box = FindById<wxTextCtrl>(dialog, 1300);
+  wxWindow* input = FindById<wxButton>(dialog, 2298);
+  wxWindow* result = FindById<wxWindow>(dialog, 1304);
+  ASSERT_TRUE(account && box && input && result);
+  EXPECT_EQ(account->GetValue(), combo->GetValue());
+  box->ChangeValue(wxString("1234"));
+  Click(input);
+  EXPECT_EQ(result->GetLabel(), wxString("OK"));
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    orv::test::PumpEvents(500);
+    const std::string command =
+        std::string("import -window root '") + shot + ".password.png'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
 
   if (testing::Test::HasFailure()) road.KeepFolders();
   ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";

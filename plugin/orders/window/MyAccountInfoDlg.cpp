@@ -10,13 +10,12 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/orders/AccountPanel.h"
 #include "plugin/view/PelomarView.h"
-#include "shared/LoginInfo.h"
 
 using orv::ui::CtrlKind;
 
 namespace {
 
-constexpr int kWidth = 560;
+constexpr int kWidth = 680;
 constexpr int kHeight = 330;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kRed = 0x0000FF;
@@ -264,8 +263,8 @@ void CMyAccountInfoDlg::SetOwnerWnd(wxWindow* owner, bool modal) {
 
 void CMyAccountInfoDlg::ShowDialog(wxWindow* owner, bool modal, bool, int) {
   m_visible = true;
-  const login_info_s* login = m_view.LoginInfo();
-  SetUserCaption(login && login->nUserIdx > 0 && login->szUserId[0] ? login->szUserId : nullptr);
+  const std::wstring user = m_view.SignedInUserId();
+  SetUserCaption(user.empty() ? nullptr : user.c_str());
   m_form->ShowDialog(owner ? owner : m_owner, modal);
   if (wxWindow* edit = m_form->GetDlgItem(IDC_AI_PASSWORD)) edit->SetFocus();
 }
