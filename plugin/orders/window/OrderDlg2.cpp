@@ -16,8 +16,8 @@
 #include "platform/support/TextConv.h"
 #include "platform/ui/model/ReportNotify.h"
 #include "platform/win/MessageBox.h"
-#include "platform/win/Registry.h"
 #include "plugin/orders/AccountPanel.h"
+#include "plugin/orders/window/OrderDialogProfile.h"
 #include "plugin/rows/AccInfoRecord.h"
 #include "plugin/rows/GridConstraints.h"
 #include "plugin/view/PelomarView.h"
@@ -31,10 +31,7 @@ namespace {
 
 constexpr int kWidth = 740;
 constexpr int kHeight = 400;
-const char kProfileSection[] = "Stock-Settings";
 constexpr double kWonPerUnit = 10000.0;
-
-std::string ProfileKey(const char* key, int index) { return StrPrintf("%s%d", key, index); }
 
 wxColour FromRef(COLORREF c) { return wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -230,13 +227,11 @@ COrderDlg2::~COrderDlg2() { *m_alive = false; }
 
 bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   if (!m_form.CreateChild(parent, 3175, kWidth, kHeight)) return false;
-  const int agency = m_view.AgencyIndex();
-  m_orderType = orv::win::GetProfileInt(kProfileSection, ProfileKey("LastTradeTypeCodes", agency),
-                                        m_orderType);
-  m_showAccountInfo = orv::win::GetProfileInt(
-      kProfileSection, ProfileKey("ShowMyAccountInfo", agency), m_showAccountInfo);
-  m_lastAccountText = Utf8ToWide(orv::win::GetProfileString(
-      kProfileSection, ProfileKey("LastAccountNum", agency), WideToUtf8(m_accountText)));
+  const OrderDialogProfile_s profile =
+      ReadOrderDialogProfile(m_view.AgencyIndex(), {m_orderType, m_showAccountInfo, m_accountText});
+  m_orderType = profile.orderType;
+  m_showAccountInfo = profile.showAccountInfo;
+  m_lastAccountText = profile.lastAccount;
   BuildControls();
   BindHandlers();
   // The panel fills its pane (the host's pane lays its children over its client area too).

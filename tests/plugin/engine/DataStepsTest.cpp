@@ -57,7 +57,8 @@ class DataSteps : public ::testing::Test {
     engine_.AgentRoles().defaultDomestic = agent_;
   }
 
-  void SetBalances(double samsungQty, double samsungAvg = 70000) {
+  void SetBalances(double samsungQty, double samsungAvg = 70000,
+                   const orv::test::DbDomesticTotals& totals = {}) {
     std::vector<orv::test::DbHoldingRow> domestic;
     orv::test::DbHoldingRow samsung;
     samsung.code = "A005930";
@@ -73,7 +74,7 @@ class DataSteps : public ::testing::Test {
     hynix.avgPrice = 150000;
     hynix.nowPrice = 160000;
     domestic.push_back(hynix);
-    setup_.peer.SetDomesticBalance({}, domestic);
+    setup_.peer.SetDomesticBalance(totals, domestic);
     orv::test::DbHoldingRow apple;
     apple.code = "AAPL";
     apple.name = "애플";
@@ -404,7 +405,6 @@ TEST_F(DataSteps, ChartPassAsksTwoCandleKindsPerStockAndTheTrendForDomesticOnes)
 }  // namespace
 
 TEST_F(DataSteps, TheAccountSummaryCopiesEachAccountAndTheTotals) {
-  SetBalances(10);
   orv::test::DbDomesticTotals totals;
   totals.eval = 1700000;
   totals.todayBuy = 300000;
@@ -413,15 +413,7 @@ TEST_F(DataSteps, TheAccountSummaryCopiesEachAccountAndTheTotals) {
   totals.cash = -120000;
   totals.todaySell = 50000;
   totals.realized = 7000;
-  std::vector<orv::test::DbHoldingRow> rows;
-  orv::test::DbHoldingRow hynix;
-  hynix.code = "A000660";
-  hynix.name = "SK하이닉스";
-  hynix.balanceQty = 3;
-  hynix.avgPrice = 150000;
-  hynix.nowPrice = 160000;
-  rows.push_back(hynix);
-  setup_.peer.SetDomesticBalance(totals, rows);
+  SetBalances(0, 70000, totals);
   BalancePass();
 
   AccountSummarySnapshot_s summary = engine_.SnapshotAccountSummary();
