@@ -469,8 +469,8 @@ void COrderDlg2::SetAccountLabels(const wchar_t* accountText, const wchar_t* sta
     m_accountText = accountText;
     m_shortAccountText = ShortAccountText(m_accountText);
   }
-  // The state (a login check in progress) shows in the strip.
-  if (stateText) m_form.SetDlgItemText(IDC_AP_STRIP, stateText);
+  // The state (a service check still failing) shows in the notice box.
+  if (stateText && *stateText) SetNoticeText(stateText);
 }
 
 void COrderDlg2::SetAccountList(GroupInfoMap*, const wchar_t*, const wchar_t*, uint32_t,
