@@ -77,8 +77,6 @@ class CCafeSelection {
   // The wait timer's tick: true when the timer is to be disarmed (the master list holds
   // stocks).
   bool OnWaitTimer(size_t masterStocks);
-  // The picker's change (combo box 2113): the cafe becomes current without a record look-up.
-  void SelectWithoutRecord(int32_t pickerCafe) { m_currentCafe = pickerCafe; }
   // Starts over: no cafe, no managers.
   void Clear();
 
