@@ -9,8 +9,6 @@
 #include <wx/dialog.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
-#include <wx/timer.h>
-#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include <chrono>
@@ -67,15 +65,7 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
   tabs->SetSelection(1);
 
   // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    wxCommandEvent choose(wxEVT_MENU, kRecommendBuyCommand);
-    own->ProcessWindowEvent(choose);
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-  });
-  pick.StartOnce(500);
-  wxGridEvent click(own->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, own, row, 1);
-  own->ProcessWindowEvent(click);
+  PickGridMenuCommand(own, row, 1, kRecommendBuyCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] {

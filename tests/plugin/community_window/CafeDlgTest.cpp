@@ -23,6 +23,8 @@
 #include "plugin/view/engine/PelomarEngine.h"
 #include "tests/plugin/view/ViewStage.h"
 
+using orv::test::PumpUntil;
+
 namespace {
 
 struct HostNotice {
@@ -40,17 +42,6 @@ intptr_t RecordHostNotice(void*, int, int kind, int, double, double, const wchar
                           int, int, int, intptr_t, intptr_t) {
   if (kind == 16) HostNotices().push_back({kind, text1 ? text1 : L"", text2 ? text2 : L""});
   return 0;
-}
-
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    wxTheApp->Yield(true);
-    wxTheApp->ProcessPendingEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
 }
 
 std::vector<std::wstring> PageTitles(wxNotebook* tabs) {
