@@ -114,13 +114,9 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
     ADD_FAILURE() << "no web view on the portal page (is a web-view backend installed?)";
   }
 
-  // ORV_CAFE_SCREENSHOT=FILE.png keeps a picture of the screen with the dialog open.
-  if (const char* shot = std::getenv("ORV_CAFE_SCREENSHOT")) {
-    dialog->Raise();
-    orv::test::PumpEvents(1500);
-    const std::string command = std::string("import -window root '") + shot + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  }
+  // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen with the dialog open.
+  dialog->Raise();
+  orv::test::RoadScreenshot("-cafe", 1500);
 
   // The close box hides the dialog; the program keeps running.
   dialog->Close();

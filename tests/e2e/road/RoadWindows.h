@@ -2,6 +2,7 @@
 // Windows of the running program found as the road tests look for them.
 
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/grid.h>
 #include <wx/timer.h>
@@ -44,6 +45,13 @@ inline void PickGridMenuCommand(wxGrid* grid, int row, int col, int command) {
   grid->ProcessWindowEvent(click);
   // A menu that did not hold the click open still gets its pick.
   while (pick.IsRunning()) wxTheApp->Yield(true);
+}
+
+// A click on the button, as the user gives it.
+inline void Press(wxButton* button) {
+  wxCommandEvent press(wxEVT_BUTTON, button->GetId());
+  press.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(press);
 }
 
 }  // namespace orv::test::windows
