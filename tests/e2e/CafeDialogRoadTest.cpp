@@ -12,7 +12,6 @@
 #include <wx/webview.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <string>
 
