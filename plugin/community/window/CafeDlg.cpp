@@ -40,16 +40,6 @@ constexpr int kNoticeWidth = 400;
 constexpr int kNoticeHeight = 20;
 const char kSettings[] = "Settings";
 
-// Toolbar controls the dialog keeps hidden (the check toggle, the times, the state, the page
-// list, the search box, the auto-buy button and the save button).
-constexpr int IDC_CHECK_TOGGLE = ID_CAFE_CHECK_TOGGLE;
-constexpr int IDC_START_TIME = 619;
-constexpr int IDC_END_TIME = 618;
-constexpr int IDC_STATE = 699;
-constexpr int IDC_PAGE = 787;
-constexpr int IDC_FIND = 597;
-constexpr int IDC_AUTO_BUY = ID_CAFE_AUTO_BUY;
-constexpr int IDC_SAVE = 2298;
 constexpr int IDC_PICKER_LABEL = 20001;
 
 constexpr const wchar_t* kNoticeText = L"추천하면, 회원에게 문자가 발송됩니다. ";
@@ -128,27 +118,18 @@ bool CCafeDlg::CreateFromTemplate(int, wxWindow* parent) {
 
 void CCafeDlg::BuildToolbar() {
   int x = 4;
-  auto add = [&](int id, CtrlKind kind, const wchar_t* text, int width, bool shown) {
+  // The toolbar shows the cafe picker, the reload button and the cafe menu; its other
+  // controls (check toggle, times, state, page list, search box, auto-buy and save) stay
+  // hidden, so they are not made: their commands run through RunCommand.
+  auto add = [&](int id, CtrlKind kind, const wchar_t* text, int width) {
     const int top = kind == CtrlKind::Static ? 8 : 3;
     AddControl(id, kind, text, Rect(x, top, width, kToolbarHeight - 6 - (top - 3)));
-    if (!shown) {
-      ShowDlgItem(id, false);
-      return;
-    }
     x += width + 4;
   };
-  add(IDC_CHECK_TOGGLE, CtrlKind::CheckBox, L"", 20, false);
-  add(IDC_PICKER_LABEL, CtrlKind::Static, L"카페", 34, true);
-  add(IDC_CAFE_PICKER, CtrlKind::ComboList, L"", 300, true);
-  add(IDC_RELOAD, CtrlKind::Button, L"새로고침", 80, true);
-  add(IDC_CAFE_MENU, CtrlKind::Button, L"카페 메뉴", 90, true);
-  add(IDC_SAVE, CtrlKind::Button, L"저장", 60, false);
-  add(IDC_START_TIME, CtrlKind::Edit, L"--:--", 80, false);
-  add(IDC_END_TIME, CtrlKind::Edit, L"--:--", 80, false);
-  add(IDC_AUTO_BUY, CtrlKind::CheckBox, L"자동매수", 90, false);
-  add(IDC_PAGE, CtrlKind::ComboList, L"", 90, false);
-  add(IDC_STATE, CtrlKind::Edit, L"준비중", 100, false);
-  add(IDC_FIND, CtrlKind::Edit, L"키워드 입력", 120, false);
+  add(IDC_PICKER_LABEL, CtrlKind::Static, L"카페", 34);
+  add(IDC_CAFE_PICKER, CtrlKind::ComboList, L"", 300);
+  add(IDC_RELOAD, CtrlKind::Button, L"새로고침", 80);
+  add(IDC_CAFE_MENU, CtrlKind::Button, L"카페 메뉴", 90);
   if (wxWindow* picker = GetDlgItem(IDC_CAFE_PICKER))
     picker->SetToolTip(L"가입할 카페를 선택합니다");
   if (wxWindow* reload = GetDlgItem(IDC_RELOAD))
@@ -210,8 +191,6 @@ void CCafeDlg::BindHandlers() {
   OnCommand(IDC_CAFE_PICKER, [this] { SelectCafe(-1); });
   OnCommand(IDC_RELOAD, [this] { SelectCafe(-1); });
   OnCommand(IDC_CAFE_MENU, [this] { ShowCafeMenu(); });
-  OnCommand(IDC_AUTO_BUY, [this] { OnAutoBuyCmd(); });
-  OnCommand(IDC_CHECK_TOGGLE, [this] { m_checkToggle = !m_checkToggle; });
   dlg->Bind(wxEVT_SIZE, [this, alive = m_alive](wxSizeEvent& event) {
     event.Skip();
     if (*alive) LayoutPanes(false);
