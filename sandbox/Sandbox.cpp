@@ -13,6 +13,8 @@ namespace {
 constexpr size_t kRecordLimit = 200;
 // SMS messages the member may still send.
 constexpr int kSmsRemain = 100;
+// The path of the portal's stock page.
+constexpr const char* kPortalStockPath = "/item/main";
 
 // The account's opening holdings: code, quantity, average buy price.
 struct OpeningHolding {
@@ -201,12 +203,32 @@ Sandbox::Sandbox(SandboxOptions options)
   user.webApiKey = "sandbox-web-api-key";
   user.tel = "01000000000";
   web_.AddUser(user);
-  web_.SetServiceFields({{"sms_remain", std::to_string(kSmsRemain)},
-                         {"sms_used", "0"},
-                         {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
-                         {"level", "1"},
-                         {"fee_rate", "0.015"},
-                         {"tax_rate", "0.15"}});
+  serviceFields_ = {{"sms_remain", std::to_string(kSmsRemain)},
+                    {"sms_used", "0"},
+                    {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
+                    {"level", "1"},
+                    {"fee_rate", "0.015"},
+                    {"tax_rate", "0.15"}};
+  web_.SetServiceFields(serviceFields_);
+  // The portal's stock page: the stock's name, code and current price.
+  portal_.On("GET", kPortalStockPath, [this](const RecordedRequest& request) {
+    const std::string code = request.Param("code");
+    PeerReply reply;
+    reply.contentType = "text/html; charset=utf-8";
+    for (const DbQuote& quote : Quotes()) {
+      if (quote.code != code) continue;
+      char price[64];
+      std::snprintf(price, sizeof price, "%.0f원 (%+.2f%%)", quote.price, quote.rate);
+      reply.body = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + quote.name +
+                   "</title></head><body style=\"font-family:sans-serif\"><h2>" + quote.name +
+                   " (" + quote.code + ")</h2><p>현재가 " + price +
+                   "</p><p>샌드박스 포털 정보</p></body></html>";
+      return reply;
+    }
+    reply.status = 404;
+    reply.body = "<!DOCTYPE html><html><body>no such stock</body></html>";
+    return reply;
+  });
   web_.AnswerReports(kSmsRemain);
   // One cafe the member belongs to (approved for a long period), recommending the market's
   // first two stocks.
@@ -224,6 +246,7 @@ Sandbox::Sandbox(SandboxOptions options)
   }
   web_.ServeCafes({cafe});
   web_.Http().SetRecordLimit(kRecordLimit);
+  portal_.SetRecordLimit(kRecordLimit);
 
   auto served = [this](const char* server) {
     return [this, server](const RecordedRequest& request, int status) {
@@ -266,6 +289,12 @@ bool Sandbox::Start(std::string* error) {
   if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
+  if (!portal_.Start()) return fail("the portal cannot listen");
+  {
+    auto fields = serviceFields_;
+    fields.emplace_back("stock_url", "\"" + PortalStockUrl() + "\"");
+    web_.SetServiceFields(std::move(fields));
+  }
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   if (!dbStream_.Start()) return fail("the DB quote stream cannot listen");
   if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
@@ -298,6 +327,7 @@ void Sandbox::Stop() {
   bithumb_.Stop();
   upbit_.Stop();
   web_.Stop();
+  portal_.Stop();
 }
 
 void Sandbox::RunClock() {
@@ -378,6 +408,10 @@ std::string Sandbox::BithumbHost() const { return "127.0.0.1:" + std::to_string(
 std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(upbit_.Port()); }
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
+
+std::string Sandbox::PortalStockUrl() const {
+  return portal_.BaseUrl() + kPortalStockPath + "?code=%s";
+}
 
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +

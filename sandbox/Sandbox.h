@@ -92,6 +92,9 @@ class Sandbox {
   std::string UpbitHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
+  // The stock page of the portal the sandbox stands in for (plain HTTP on loopback): the
+  // service check hands it out as the stock page address ("stock_url"), "%s" the code.
+  std::string PortalStockUrl() const;
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
   // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
   std::string StateText(const std::string& caFile) const;
@@ -104,6 +107,7 @@ class Sandbox {
   ExchangePeer& Bithumb() { return bithumb_; }
   ExchangePeer& Upbit() { return upbit_; }
   WebServerPeer& Web() { return web_; }
+  HttpPeer& Portal() { return portal_; }
   // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
   // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
   DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
@@ -131,6 +135,8 @@ class Sandbox {
   ExchangePeer bithumb_;
   ExchangePeer upbit_;
   WebServerPeer web_;
+  HttpPeer portal_;
+  std::vector<std::pair<std::string, std::string>> serviceFields_;
   DbQuoteStreamPeer dbStream_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state

@@ -82,6 +82,11 @@ int32_t CCafeDlgGrids::FillCafeGroups(const CafeMap& cafes, int32_t select) {
   return m_currentCafe;
 }
 
+void CCafeDlgGrids::SelectCafe(int32_t cafe) {
+  m_currentCafe = m_picker.entries.IndexOfValue(cafe) >= 0 ? cafe : 0;
+  m_picker.selected = m_currentCafe;
+}
+
 int CCafeDlgGrids::FillRecItemRows(const std::map<std::wstring, Stock_s*>& items,
                                    int32_t cafeIndex, int /*unused*/, bool clearFirst) {
   if (clearFirst) ClearRecGrids();

@@ -59,6 +59,9 @@ class CCafeDlgGrids : public ICafeFiller {
   // selects `select` (negative: the current cafe). Answers the cafe the picker now selects,
   // which becomes the current cafe.
   int32_t FillCafeGroups(const CafeMap& cafes, int32_t select);
+  // Makes `cafe` the current cafe and the picker's selection (a cafe the picker does not list
+  // selects nothing: 0).
+  void SelectCafe(int32_t cafe);
   // Adds a row to the cafe-interest grid for every stock of `items` (in key order) that has no
   // row there yet; with `clearFirst` the grids are cleared first. A cafe index of 1 or more is
   // written into each stock. Answers 0.

@@ -88,6 +88,15 @@ void CCafeService::Wake() {
   if (m_host.signalWorker) m_host.signalWorker();
 }
 
+void CCafeService::RequestCafe(int32_t cafeIndex) {
+  m_requestedCafe.store(cafeIndex < 0 ? 0 : cafeIndex);
+  // The member list and the items of the picked cafe; the list bit stays while its download
+  // has not succeeded yet, or the picker could never be filled again.
+  m_mask.store(static_cast<uint8_t>(kCafeMaskMembers | kCafeMaskRecItems |
+                                    (m_mask.load() & kCafeMaskList)));
+  Wake();
+}
+
 CafeSnapshotPtr CCafeService::Snapshot() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_snapshot;
@@ -115,13 +124,25 @@ int CCafeService::RunPass(CURL* curl) {
     if (result != Download::kNotSent) ++sent;
     return result;
   };
+  // A cafe the user picked since the last pass becomes the current one; "none picked" yields
+  // to the cafe a list downloaded in this pass picks.
+  const int32_t requested = m_requestedCafe.exchange(-1);
+  auto applyPick = [this, requested](bool listDone) {
+    if (requested > 0 || (requested == 0 && !listDone)) {
+      m_work.currentCafeIndex = requested;
+      SelectCurrentCafe(requested, &m_work);
+    }
+  };
   if (m_mask.load() & kCafeMaskList) {
     // The list stays in the mask until a download of it succeeds.
-    if (count(DownloadCafeList(curl, who, &m_work)) == Download::kDone)
-      m_mask.fetch_and(static_cast<uint8_t>(~kCafeMaskList));
+    const bool listDone = count(DownloadCafeList(curl, who, &m_work)) == Download::kDone;
+    if (listDone) m_mask.fetch_and(static_cast<uint8_t>(~kCafeMaskList));
+    applyPick(listDone);
     Publish(m_work);
     const CafeSnapshotPtr snapshot = Snapshot();
     Post([snapshot](ICafeFiller& filler) { filler.FillCafeGroups(snapshot); });
+  } else {
+    applyPick(false);
   }
   const int32_t cafe = m_work.currentCafeIndex;
   if (m_mask.load() & kCafeMaskMembers) {

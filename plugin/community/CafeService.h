@@ -151,6 +151,10 @@ class CCafeService {
 
   // User-interface thread: takes the user's request values and wakes the worker.
   void Wake();
+  // User-interface thread: makes `cafeIndex` the current cafe of the next pass, which asks for
+  // its member list and recommended items (a cafe list still to be downloaded stays asked
+  // for), and wakes the worker.
+  void RequestCafe(int32_t cafeIndex);
   // Cafe worker: one pass over the downloads of the request mask. A pass that finds the busy
   // flag set does nothing. Answers the downloads sent.
   int RunPass(CURL* curl);
@@ -188,6 +192,8 @@ class CCafeService {
 
   std::atomic<uint8_t> m_mask{kCafeMaskList | kCafeMaskMembers | kCafeMaskRecItems};
   std::atomic<bool> m_busy{false};
+  // The cafe the user picked, for the next pass to make current (-1: none pending).
+  std::atomic<int32_t> m_requestedCafe{-1};
   // The cafe worker's working copy; the published snapshot is a copy of it.
   CafeSnapshot_s m_work;
 

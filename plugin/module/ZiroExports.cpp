@@ -17,6 +17,7 @@
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/window/CafeDlg.h"
 #include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/MyAccountInfoDlg.h"
 #include "plugin/orders/window/OrderDlg2.h"
@@ -102,6 +103,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   InstallOrderPanelMaker();
   InstallAccountDialogMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
+  InstallCafeDialogMaker();
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,

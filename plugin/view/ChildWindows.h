@@ -17,6 +17,7 @@
 class wxWindow;
 class CPelomarView;
 class CCafeDlgGrids;
+class ICafeFiller;
 struct SharedWnds_s;
 struct login_info_s;
 struct stock_option_s;
@@ -106,6 +107,9 @@ class CPelomarCafeDialog : public CPelomarChildDialog {
   // The dialog's grids and cafe picker with their fillers: the cafe downloads fill them
   // whether or not a window shows them.
   CCafeDlgGrids& Grids() { return *m_grids; }
+  const CCafeDlgGrids& Grids() const { return *m_grids; }
+  // What the cafe downloads fill: the grids; a dialog with a window also refreshes it.
+  virtual ICafeFiller& CafeFiller();
   // kind: 1 buy, 2 sell, 3 holding, 4 review, 5 market briefing.
   virtual void SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {}
 

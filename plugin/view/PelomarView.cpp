@@ -673,7 +673,7 @@ void CPelomarView::CreateChildDialogs() {
   if (m_cafeDialog) {
     // The cafe downloads fill the dialog's grids from now on.
     m_cafeDialog->Grids().SetScreenScale(Scale());
-    m_engine->Cafe().SetDialogFiller(&m_cafeDialog->Grids());
+    m_engine->Cafe().SetDialogFiller(&m_cafeDialog->CafeFiller());
   }
   if (create(m_stockBoard, makers.stockBoard, 2254)) m_stockBoard->CenterWindow();
 }

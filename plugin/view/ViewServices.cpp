@@ -114,7 +114,8 @@ void CPelomarView::ShowCafeRecommendDlg(bool show, uint8_t market, const std::ws
     return;
   }
   if (!code.empty()) m_cafeDialog->SetRecommendItem(market, code, kind);
-  m_cafeDialog->ShowDialog(this, false, true, tab < 0 ? 0 : tab);
+  // A negative tab keeps the page the dialog shows.
+  m_cafeDialog->ShowDialog(this, false, true, tab);
 }
 
 void CPelomarView::ShowStockMonDlg(bool show) {

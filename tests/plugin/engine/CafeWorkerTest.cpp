@@ -484,5 +484,39 @@ TEST_F(CafeWorker, DownloadsFillTheCafeDialogsGrids) {
   EXPECT_EQ(grids.InterestGrid().GetRecordCount(), 2);
 }
 
+TEST_F(CafeWorker, APickedCafeBecomesCurrentAndAListStillToComeStaysAskedFor) {
+  peer.ServeCafes({MakeCafe(3, 30, 31), MakeCafe(7, 70, 71)});
+  Pass();
+  ASSERT_EQ(Data()->currentCafeIndex, 3);
+  peer.Http().ClearRequests();
+
+  // The user picks cafe 7: the next pass asks for its members and items, not for the list.
+  engine_.Cafe().RequestCafe(7);
+  EXPECT_EQ(engine_.Cafe().RequestMask(), kCafeMaskMembers | kCafeMaskRecItems);
+  engine_.Cafe().RunPass(curl_.get());
+  EXPECT_EQ(Sent("/stock/cafe_list"), 0u);
+  ASSERT_EQ(Sent("/stock/cafe_member_list"), 1u);
+  EXPECT_EQ(To("/stock/cafe_member_list")[0].Param("cafe"), "7");
+  ASSERT_EQ(Sent("/stock/cafe_rec_items_list2"), 1u);
+  EXPECT_EQ(To("/stock/cafe_rec_items_list2")[0].Param("cafe"), "7");
+  EXPECT_EQ(Data()->currentCafeIndex, 7);
+  EXPECT_EQ(Data()->chiefManagerIndex, 70);
+  EXPECT_EQ(Data()->subManagerIndex, 71);
+
+  // A pick while the list never came (an empty picker picks nothing) keeps the list asked
+  // for, else the picker could never be filled for this session; the list then picks.
+  const auto engine = Fresh();
+  peer.Http().On("GET", "/stock/cafe_list", Reply(500, "server error"));
+  engine->Cafe().Wake();
+  engine->Cafe().RunPass(curl_.get());
+  ASSERT_TRUE(engine->Cafe().RequestMask() & kCafeMaskList);
+  engine->Cafe().RequestCafe(0);
+  EXPECT_EQ(engine->Cafe().RequestMask(), kCafeMaskList | kCafeMaskMembers | kCafeMaskRecItems);
+  peer.ServeCafes({MakeCafe(3, 30, 31)});
+  engine->Cafe().RunPass(curl_.get());
+  EXPECT_EQ(engine->Cafe().Snapshot()->cafes->size(), 1u);
+  EXPECT_EQ(engine->Cafe().Snapshot()->currentCafeIndex, 3);
+}
+
 }  // namespace
 }  // namespace orv::test
