@@ -312,7 +312,8 @@ int CAssistantClient::AssistantDraftStatement(const std::string& folder) {
   const std::string mine = folder + "my_statement.txt";
   std::string ids[3] = {TakeId(AssistantUploadFile(2, opponent, 1)),
                         TakeId(AssistantUploadFile(2, opponent, 2)),
-                        TakeId(AssistantUploadFile(1, mine, 1))};
+                        // The own statement goes up under its own name (kind 0).
+                        TakeId(AssistantUploadFile(0, mine, 1))};
   for (const std::string& id : ids)
     if (id.empty()) {
       std::fputs("A statement file was not taken.\n", stderr);

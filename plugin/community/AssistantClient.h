@@ -69,7 +69,7 @@ class CAssistantClient {
   std::string AssistantGetMessagesText(const std::string& threadId);
 
   // The whole draft from the two statement files of `folder` ("opp_statement.txt" uploaded
-  // twice, "my_statement.txt" once); the answer goes to "<folder>Generated_PreparedStatement.txt".
+  // twice as the opponent's, "my_statement.txt" once as the user's own); the answer goes to "<folder>Generated_PreparedStatement.txt".
   // 0 when the file was written; -1 when a step failed (a missing id ends the draft there) or
   // no answer came, and then no file is written.
   int AssistantDraftStatement(const std::string& folder);

@@ -145,9 +145,15 @@ TEST(AiAnalysisRoad, TheAnalysisOfAHoldingShowsTheServicesAnswerInTheOrderDialog
   EXPECT_TRUE(wait([&] { return pages->GetSelection() == 1; })) << "the analysis tab is not shown";
   auto* page = FindById<wxWebView>(dialog, 2301);
   ASSERT_NE(page, nullptr);
-  EXPECT_TRUE(wait([&] { return page->GetPageText().Find(wxString::FromUTF8("샌드박스 AI")) != wxNOT_FOUND; }))
-      << page->GetPageText().utf8_string();
-  const wxString text = page->GetPageText();
+  // The page's text, read through its script (the DOM readers need a web extension).
+  auto pageText = [&] {
+    wxString text;
+    return page->RunScript("document.body ? document.body.innerText : ''", &text) ? text
+                                                                                   : wxString();
+  };
+  EXPECT_TRUE(wait([&] { return pageText().Find(wxString::FromUTF8("샌드박스 AI")) != wxNOT_FOUND; }))
+      << pageText().utf8_string();
+  const wxString text = pageText();
   EXPECT_NE(text.Find(wxString(L"📈 SK하이닉스(000660) 주식 추세 분석")), wxNOT_FOUND);
   EXPECT_NE(text.Find(wxString::FromUTF8("\"상승\" 추세로")), wxNOT_FOUND) << text.utf8_string();
   EXPECT_TRUE(wait([&] {
