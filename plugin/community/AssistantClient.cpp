@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/support/HttpForm.h"
+#include "plugin/community/AiAnalysis.h"
 
 namespace {
 
@@ -80,26 +81,14 @@ char* JsonGetStringDup(const char* json, const char* name) {
 }
 
 std::string JsonEscapeString(const std::string& text) {
+  // The chat prompt's escaping, with backspace and form feed in their short forms.
   std::string out;
-  out.reserve(text.size());
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\f': out += "\\f"; break;
-      case '\r': out += "\\r"; break;
-      default:
-        if (c < 0x20) {
-          char code[8];
-          std::snprintf(code, sizeof code, "\\u%04x", c);
-          out += code;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && text[i] != '\b' && text[i] != '\f') continue;
+    out += JsonEscapeUtf8(text.substr(start, i - start));
+    if (i < text.size()) out += text[i] == '\b' ? "\\b" : "\\f";
+    start = i + 1;
   }
   return out;
 }

@@ -11,16 +11,11 @@
 #include "platform/stocklib/StockCalc.h"
 #include "platform/support/TextConv.h"
 #include "plugin/community/AiAnalysis.h"
+#include "plugin/view/engine/ChartQueries.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
 namespace {
-constexpr int kDayCandles = 1;
-constexpr int kMinuteCandles = 3;
-constexpr int kCandleStep = 1;
-constexpr int kCandleCount = 60;
-constexpr uint8_t kTrendKind = 6;
-constexpr int kTrendRows = 10;
-constexpr int kShortSellingRows = 10;
+using namespace chart_queries;
 constexpr long kChatTimeoutMs = 35000;
 constexpr int kCoinPageKind = 5;
 constexpr DWORD kAiLogKind = 4;
@@ -94,11 +89,11 @@ int CPelomarEngine::RunAiAnalysis(CURL* curl) {
                       &dayCsv, &dayJson, &dayDates, &dayCloses, 1);
   agent->GetChartData(curl, stock, stockCode.c_str(), kMinuteCandles, kCandleStep, kCandleCount,
                       &minuteCsv, &minuteJson, &minuteDates, &minuteCloses, 1);
-  agent->GetBuyTrendData(curl, stock, stockCode.c_str(), kTrendKind, kTrendRows, &investorCsv,
+  agent->GetBuyTrendData(curl, stock, stockCode.c_str(), kTrendKind, kTrendDays, &investorCsv,
                          &investorJson, nullptr, nullptr, 1);
   // Short selling only the data agent offers.
   if (CStockAgentBase* data = LiveDataAgent())
-    data->GetShortSellingData(curl, stock, stockCode.c_str(), kShortSellingRows, &shortCsv,
+    data->GetShortSellingData(curl, stock, stockCode.c_str(), kShortSellingDays, &shortCsv,
                               &shortJson, 1);
 
   std::string envelopeCsv;
