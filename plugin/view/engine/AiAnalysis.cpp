@@ -117,9 +117,13 @@ int CPelomarEngine::RunAiAnalysis(CURL* curl) {
     LogAppKind(kAiLogKind, L"AI 분석: 생성형 AI 분석 주소(URL) 또는 SECRET-KEY가 설정되지 않았습니다.");
     if (m_window) {
       m_window->ShowWaitingPopup(false, nullptr, nullptr, 0);
-      m_window->ShowMessageBox(
-          L"생성형 AI 분석 주소(URL)와 SECRET-KEY를 설정에서 입력해 주세요.", L"ERROR",
-          kBoxError | kBoxForeground);
+      // The box is the user-interface thread's: the worker does not wait for its answer, so a
+      // stop never waits on an open box.
+      IEngineWindow* window = m_window;
+      window->RunOnUiThread([window] {
+        window->ShowMessageBox(L"생성형 AI 분석 주소(URL)와 SECRET-KEY를 설정에서 입력해 주세요.",
+                               L"ERROR", kBoxError | kBoxForeground);
+      });
     }
     return finish(L"", dayJson, investorJson, shortJson);
   }
