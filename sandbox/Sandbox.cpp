@@ -98,6 +98,7 @@ Sandbox::Sandbox(SandboxOptions options)
       upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
       dbStream_(ca_),
+      ai_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
@@ -274,6 +275,9 @@ Sandbox::Sandbox(SandboxOptions options)
   bithumb_.Http().OnServed(served("bithumb"));
   upbit_.Http().OnServed(served("upbit"));
   web_.Http().OnServed(served("web"));
+  ai_.AcceptKey(SandboxAccount::kAiKey);
+  ai_.Http().SetRecordLimit(kRecordLimit);
+  ai_.Http().OnServed(served("ai"));
 }
 
 Sandbox::~Sandbox() { Stop(); }
@@ -299,6 +303,7 @@ bool Sandbox::Start(std::string* error) {
   if (!dbStream_.Start()) return fail("the DB quote stream cannot listen");
   if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
   if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
+  if (!ai_.Start()) return fail("the AI chat service cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
   hangukPort_ = hanguk_.Http().Port();
@@ -328,6 +333,7 @@ void Sandbox::Stop() {
   upbit_.Stop();
   web_.Stop();
   portal_.Stop();
+  ai_.Stop();
 }
 
 void Sandbox::RunClock() {
@@ -419,7 +425,7 @@ std::string Sandbox::StateText(const std::string& caFile) const {
          "\nhanguk_host=" + HangukHost() + "\ndb_ws_host=" + DbQuoteStreamHost() +
          "\nbithumb_host=" + BithumbHost() + "\nupbit_host=" + UpbitHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
-         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
+         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\nai_url=" + AiChatUrl() + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sandbox/SandboxMarket.h"
+#include "tests/peers/AiChatPeer.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/peers/ExchangePeer.h"
 #include "tests/peers/HangukBrokerPeer.h"
@@ -43,6 +44,8 @@ struct SandboxAccount {
   static constexpr const char* kCoin = "BTC";
   static constexpr double kCoinBalance = 0.01;
   static constexpr double kCoinAvgPrice = 50000000;  // won
+  // The key of the generative-AI chat service.
+  static constexpr const char* kAiKey = "SANDBOX-AI-KEY";
 };
 
 struct SandboxOptions {
@@ -95,8 +98,11 @@ class Sandbox {
   // The stock page of the portal the sandbox stands in for (plain HTTP on loopback): the
   // service check hands it out as the stock page address ("stock_url"), "%s" the code.
   std::string PortalStockUrl() const;
+  // The generative-AI chat service's request address (the "ai_url" setting).
+  std::string AiChatUrl() const { return ai_.ChatUrl(); }
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
+  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid,
+  // ai_url.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
@@ -111,6 +117,8 @@ class Sandbox {
   // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
   // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
   DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
+  // The generative-AI chat service (answers choices to the key kAiKey).
+  AiChatPeer& Ai() { return ai_; }
 
   std::vector<DbQuote> Quotes() const;
   int Ticks() const;
@@ -138,6 +146,7 @@ class Sandbox {
   HttpPeer portal_;
   std::vector<std::pair<std::string, std::string>> serviceFields_;
   DbQuoteStreamPeer dbStream_;
+  AiChatPeer ai_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
   std::condition_variable wake_;

@@ -71,6 +71,11 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   // pages are loaded.
   virtual void SetOrderForm(int market, const std::wstring& account, const std::wstring& code,
                             int side, double quantity, int credit, int loanDate, int showPages) {}
+  // An AI analysis in the order dialog's analysis page (kind 5 a coin): the answer and the
+  // price, investor and short-selling series its charts draw.
+  virtual void ShowAnalysisPage(int kind, const std::wstring& code, const std::wstring& name,
+                                const std::wstring& analysis, const std::string& priceCsv,
+                                const std::string& investorCsv, const std::string& shortCsv) {}
 };
 
 // The account-password dialog (CMyAccountInfoDlg).

@@ -303,6 +303,25 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     if (CWebReports* reports = view_.m_webReports.get())
       reports->UploadMoneyLog(curl, lines, lineCount);
   }
+  int UploadAiComment(CURL* curl, const Stock_s* stock, const std::wstring& answer,
+                      const std::string& priceData, const std::string& envelopeData,
+                      const std::string& investorData, const std::string& shortData,
+                      uint8_t shortOn, int usedTokens, int usedTokensTotal) override {
+    CWebReports* reports = view_.m_webReports.get();
+    return reports ? reports->UploadAiComment(curl, stock, answer, priceData, envelopeData,
+                                              investorData, shortData, shortOn, usedTokens,
+                                              usedTokensTotal)
+                   : 0;
+  }
+  // The analysis page belongs to the order dialog; a later analysis replaces the page.
+  void ShowAiAnalysis(std::shared_ptr<const AiAnalysisSnapshot_s> analysis) override {
+    view_.m_messageSink->RunOnUi([this, analysis] {
+      if (!view_.m_orderPopup || !analysis) return;
+      view_.m_orderPopup->ShowAnalysisPage(analysis->kind, analysis->code, analysis->name,
+                                           analysis->answer, analysis->priceSeries,
+                                           analysis->investorSeries, analysis->shortSeries);
+    });
+  }
   void ForgetAutoLogin() override {
     if (CPelomarLoginEngine* login = view_.m_loginEngine.get()) login->ForgetAutoLogin();
   }

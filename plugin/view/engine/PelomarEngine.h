@@ -597,6 +597,17 @@ class CPelomarEngine {
   void RequestAiAnalysis(uint8_t market, const std::wstring& code);
   void SetAutoBuy(bool on);
   bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
+  // --- AI analysis (AiAnalysis.cpp; AI worker) ---
+  // One analysis of the requested stock with the worker's handle: its day and minute candles,
+  // investor trend and (through the data agent) short selling, the envelope of the day closes,
+  // the prompt sent to the chat service of the settings; the answer is uploaded as the
+  // members' AI comment and shown in the order dialog's analysis page (without an answer when
+  // none came). Nothing while one runs or without a stock. Answers 0.
+  int RunAiAnalysis(CURL* curl);
+  bool AiBusy() const { return m_aiBusy.load() != 0; }
+  // The last answer (empty when the last run got none) and the tokens counted so far.
+  std::wstring AiAnswer() const;
+  int AiTokensTotal() const { return m_aiTokensTotal.load(); }
 
   // --- Automatic buying and signal modules (AutoBuy.cpp; auto-buy worker) ---
   CSignalModules& SignalModules() { return m_signals; }
@@ -888,6 +899,9 @@ class CPelomarEngine {
   mutable std::mutex m_aiMutex;
   uint8_t m_aiMarket = 0;
   std::wstring m_aiCode;
+  std::wstring m_aiAnswer;  // under m_aiMutex
+  std::atomic<int> m_aiBusy{0};
+  std::atomic<int> m_aiTokensTotal{0};
   std::atomic<int> m_allStockGridBusy{0};
   AgentRoles_s m_roles;
   std::map<uint8_t, int32_t> m_instanceCounts;

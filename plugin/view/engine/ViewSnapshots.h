@@ -212,3 +212,16 @@ constexpr int kChartBarLimit = 60;
 // The bars of a stock's candle block (the newest `limit` of them) with its envelope lines; a
 // block that keeps closes only gives each bar its close as open, high and low.
 ChartBars_s MakeChartBars(const StockSeries_s& series, bool minutes, int limit = kChartBarLimit);
+
+// One AI analysis as the order dialog's analysis page shows it: the stock, the answer (empty
+// when none came) and the three series its charts draw ("date,price", "date,foreign,
+// institution" and "date,short volume" lines).
+struct AiAnalysisSnapshot_s {
+  int kind = 0;  // the page's kind: 5 a coin, else the stock's market
+  std::wstring code;
+  std::wstring name;
+  std::wstring answer;
+  std::string priceSeries;
+  std::string investorSeries;
+  std::string shortSeries;
+};

@@ -128,8 +128,9 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       PauseWorker(kAfterStepPauseMs);
       break;
     case EngineWorker::kAi:
-      // The AI analysis is not built: its worker only takes its event back.
+      // Reset before the run: a request that comes while one runs is not served.
       ResetWorkEvent(worker);
+      if (IsRunning() && !AiBusy()) RunAiAnalysis(curl);
       break;
     case EngineWorker::kCafeList:
       // Held back while a simulation runs: the event stays set and is served after it.

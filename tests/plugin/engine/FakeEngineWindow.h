@@ -86,6 +86,19 @@ class FakeEngineWindow : public IEngineWindow {
   void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) override {
     if (upload) upload(curl, lines, lineCount);
   }
+  int UploadAiComment(CURL*, const Stock_s* stock, const std::wstring& answer,
+                      const std::string& priceData, const std::string& envelopeData,
+                      const std::string& investorData, const std::string& shortData,
+                      uint8_t shortOn, int usedTokens, int usedTokensTotal) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    aiUploads.push_back({stock, answer, priceData, envelopeData, investorData, shortData, shortOn,
+                         usedTokens, usedTokensTotal});
+    return 1;
+  }
+  void ShowAiAnalysis(std::shared_ptr<const AiAnalysisSnapshot_s> analysis) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    aiPages.push_back(std::move(analysis));
+  }
   void ForgetAutoLogin() override { ++autoLoginsForgotten; }
   void PlayAlertSound(int sound) override {
     {
@@ -100,7 +113,18 @@ class FakeEngineWindow : public IEngineWindow {
     return logs;
   }
 
+  // One AI comment upload as the engine asked for it.
+  struct AiUpload {
+    const Stock_s* stock;
+    std::wstring answer;
+    std::string price, envelope, investor, shortSelling;
+    uint8_t shortOn;
+    int used, total;
+  };
+
   std::mutex mutex;
+  std::vector<AiUpload> aiUploads;
+  std::vector<std::shared_ptr<const AiAnalysisSnapshot_s>> aiPages;
   std::vector<std::wstring> logs;
   std::vector<UINT> posted;
   std::vector<std::wstring> popups;
