@@ -58,6 +58,17 @@ void CCafeService::SetDialogFiller(ICafeFiller* filler) {
   m_dialog = filler ? filler : m_missingDialog.get();
 }
 
+void CCafeService::SetDataViewFiller(ICafeFiller* filler) {
+  m_dataView = filler ? filler : m_missingDataView.get();
+}
+
+void CCafeService::RequestCafe(int32_t cafeIndex) {
+  m_requestedCafe.store(cafeIndex < 0 ? 0 : cafeIndex);
+  const uint8_t keepList = m_mask.load() & kCafeMaskList;
+  m_mask.store(static_cast<uint8_t>(kCafeMaskMembers | kCafeMaskRecItems | keepList));
+  Wake();
+}
+
 void CCafeService::Wake() {
   CafeIdentity_s who;
   if (m_web) {
@@ -122,6 +133,12 @@ int CCafeService::RunPass(CURL* curl) {
     Publish(m_work);
     const CafeSnapshotPtr snapshot = Snapshot();
     Post([snapshot](ICafeFiller& filler) { filler.FillCafeGroups(snapshot); });
+  }
+  // A cafe a window picked since the last pass becomes the current one.
+  const int32_t requested = m_requestedCafe.exchange(kNoCafeRequest);
+  if (requested != kNoCafeRequest) {
+    m_work.currentCafeIndex = requested;
+    SelectCurrentCafe(requested, &m_work);
   }
   const int32_t cafe = m_work.currentCafeIndex;
   if (m_mask.load() & kCafeMaskMembers) {

@@ -17,6 +17,7 @@
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/dataview/CafeDataViewMaker.h"
 #include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
@@ -96,6 +97,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
+  ChildMakers().cafeDataView = MakeCafeDataView;
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,
