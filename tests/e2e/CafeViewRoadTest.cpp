@@ -16,6 +16,7 @@
 #include "host/frame/DockingPanes.h"
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "plugin/community/dataview/CafeDataView.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
@@ -78,6 +79,18 @@ TEST(CafeViewRoad, TheCafeViewShowsTheSandboxCafesRecommendedStocks) {
   EXPECT_TRUE(view->IsEnabled());
   EXPECT_GT(view->GetSize().x, 100);
   EXPECT_GT(grid->GetScreenRect().height, 40);
+  // Even in the narrow pane the toolbar's controls stand whole inside the view, above the tabs.
+  const wxRect viewRect = view->GetScreenRect();
+  const wxRect tabsRect =
+      orv::test::windows::FindById<wxNotebook>(view, IDC_CAFE_VIEW_TABS)->GetScreenRect();
+  for (int id : {ID_CAFE_VIEW_PICKER, ID_CAFE_VIEW_REFRESH, ID_CAFE_VIEW_DELETE, ID_CAFE_VIEW_GROUP}) {
+    wxWindow* control = orv::test::windows::FindById<wxWindow>(view, id);
+    ASSERT_NE(control, nullptr) << id;
+    EXPECT_TRUE(control->IsShown()) << id;
+    const wxRect r = control->GetScreenRect();
+    EXPECT_TRUE(viewRect.Contains(r)) << id << " at " << r.x << "," << r.y << " " << r.width;
+    EXPECT_LE(r.GetBottom(), tabsRect.GetTop()) << id;
+  }
 
   // The refresh asks the web server for the cafe's items again.
   const size_t itemRequests = road.WebRequests("stock/cafe_rec_items_list2").size();
@@ -94,12 +107,18 @@ TEST(CafeViewRoad, TheCafeViewShowsTheSandboxCafesRecommendedStocks) {
   // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen with the view in its pane.
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
     road.Frame()->SetSize(1400, 860);
-    road.Frame()->GetPaneManager().GetPane(std::to_string(PANE_ID_WORKSPACE)).BestSize(520, 600);
-    road.Frame()->GetPaneManager().Update();
+    road.Frame()->SetPaneWidth(PANE_ID_WORKSPACE, 520);
     orv::test::PumpEvents(1200);
     const std::string command = std::string("import -window root '") + shot + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
+
+  // The user logs out: the host tells the modules, and the view empties its grid.
+  orv::win::ScriptMessageBoxes({IDYES});
+  EXPECT_EQ(road.Frame()->Logout(), 1);
+  orv::win::StopScriptingMessageBoxes();
+  EXPECT_TRUE(wait([&] { return CountRows(grid) == 0; })) << CountRows(grid) << " rows";
+  EXPECT_FALSE(view->IsEnabled());
 
   EXPECT_TRUE(road.CloseWithYes(kStepBound));
 }

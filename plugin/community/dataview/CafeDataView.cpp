@@ -6,6 +6,7 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
+#include <wx/wrapsizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -71,22 +72,21 @@ std::wstring Trimmed(const wxString& text) {
 
 }  // namespace
 
-// The view's toolbar: one row of controls and buttons by command id, in the toolbar's order;
-// the ones the view does not use yet are made hidden.
+// The view's toolbar: controls and buttons by command id, in the toolbar's order, in as many
+// rows as the view's width needs; the ones the view does not use yet are made hidden.
 class CCafeViewToolbar : public wxPanel {
  public:
   CCafeViewToolbar(wxWindow* parent, double scale)
       : wxPanel(parent, IDC_CAFE_VIEW_TOOLBAR), scale_(scale > 0 ? scale : 1.0) {
     SetBackgroundColour(wxColour(0xF3, 0xF3, 0xF3));
-    sizer_ = new wxBoxSizer(wxHORIZONTAL);
+    sizer_ = new wxWrapSizer(wxHORIZONTAL);
     SetSizer(sizer_);
   }
 
   wxChoice* AddChoice(int id, const wchar_t* caption, const wchar_t* tip, int width) {
-    AddCaption(id, caption);
     auto* choice = new wxChoice(this, id, wxDefaultPosition, wxSize(Scaled(width), -1));
     if (tip && *tip) choice->SetToolTip(wxString(tip));
-    return static_cast<wxChoice*>(Add(id, choice));
+    return static_cast<wxChoice*>(AddControl(id, caption, choice));
   }
   wxButton* AddButton(int id, const wchar_t* caption, const wchar_t* tip) {
     // Window ids stop below 32767: a larger command id is carried by the click instead.
@@ -100,45 +100,48 @@ class CCafeViewToolbar : public wxPanel {
         button->GetParent()->ProcessWindowEvent(command);
       });
     if (tip && *tip) button->SetToolTip(wxString(tip));
-    return static_cast<wxButton*>(Add(id, button));
+    return static_cast<wxButton*>(AddControl(id, nullptr, button));
   }
+  // A control with its caption before it; the two stay in one row.
   wxWindow* AddControl(int id, const wchar_t* caption, wxWindow* control) {
-    AddCaption(id, caption);
-    return Add(id, control);
+    auto* pair = new wxBoxSizer(wxHORIZONTAL);
+    if (caption && *caption)
+      pair->Add(new wxStaticText(this, wxID_ANY, wxString(caption)), 0,
+                wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, Scaled(3));
+    pair->Add(control, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, Scaled(3));
+    sizer_->Add(pair, 0, wxALIGN_CENTER_VERTICAL | wxTOP, Scaled(2));
+    controls_[id] = control;
+    pairs_[id] = pair;
+    return control;
   }
   void AddSeparator() { sizer_->AddSpacer(Scaled(8)); }
   // Hides a control with its caption.
   void Hide(int id) {
-    for (wxWindow* w : {Control(id), Caption(id)})
-      if (w) sizer_->Hide(w);
+    auto it = pairs_.find(id);
+    if (it != pairs_.end()) sizer_->Hide(it->second, true);
   }
   wxWindow* Control(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
   }
   int Scaled(int value) const { return static_cast<int>(value * scale_); }
+  // Lays the controls out over `width` and answers the height they need (at least `minimum`).
+  int PlaceOver(int width, int minimum) {
+    SetSize(0, 0, width, std::max(minimum, GetSize().y));
+    sizer_->SetDimension(0, 0, width, 10000);
+    int bottom = 0;
+    for (wxWindow* child : GetChildren())
+      if (child->IsShown()) bottom = std::max(bottom, child->GetRect().GetBottom() + 1);
+    const int height = std::max(minimum, bottom + Scaled(3));
+    SetSize(0, 0, width, height);
+    return height;
+  }
 
  private:
-  void AddCaption(int id, const wchar_t* caption) {
-    if (!caption || !*caption) return;
-    auto* label = new wxStaticText(this, wxID_ANY, wxString(caption));
-    captions_[id] = label;
-    sizer_->Add(label, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, Scaled(3));
-  }
-  wxWindow* Add(int id, wxWindow* control) {
-    controls_[id] = control;
-    sizer_->Add(control, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, Scaled(3));
-    return control;
-  }
-  wxWindow* Caption(int id) const {
-    auto it = captions_.find(id);
-    return it == captions_.end() ? nullptr : it->second;
-  }
-
   double scale_;
-  wxBoxSizer* sizer_;
+  wxWrapSizer* sizer_;
   std::map<int, wxWindow*> controls_;
-  std::map<int, wxWindow*> captions_;
+  std::map<int, wxSizer*> pairs_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -324,11 +327,9 @@ void CCafeDataView::LayOut() {
   const wxSize client = GetClientSize();
   int top = 0;
   if (m_toolbar) {
-    const int height = m_toolbar->Scaled(kToolbarHeight);
-    m_toolbar->SetSize(0, 0, client.x, height);
-    m_toolbar->Layout();
+    // One row of 34 pixels when it fits; further rows when the view is narrow.
+    top = m_toolbar->PlaceOver(client.x, m_toolbar->Scaled(kToolbarHeight));
     m_toolbar->Refresh();
-    top = height;
   }
   m_tabs->SetSize(0, top, client.x, std::max(0, client.y - top));
 }
