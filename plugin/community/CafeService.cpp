@@ -58,6 +58,19 @@ void CCafeService::SetDialogFiller(ICafeFiller* filler) {
   m_dialog = filler ? filler : m_missingDialog.get();
 }
 
+void CCafeService::SetDataViewFiller(ICafeFiller* filler) {
+  m_dataView = filler ? filler : m_missingDataView.get();
+}
+
+void CCafeService::RequestCafe(int32_t cafeIndex) {
+  m_requestedCafe.store(cafeIndex < 0 ? 0 : cafeIndex);
+  // The member list and the items of the picked cafe; the list bit stays while its download
+  // has not succeeded yet, or the picker could never be filled again.
+  const uint8_t keepList = m_mask.load() & kCafeMaskList;
+  m_mask.store(static_cast<uint8_t>(kCafeMaskMembers | kCafeMaskRecItems | keepList));
+  Wake();
+}
+
 void CCafeService::Wake() {
   CafeIdentity_s who;
   if (m_web) {
@@ -86,15 +99,6 @@ void CCafeService::Wake() {
     m_identity = std::move(who);
   }
   if (m_host.signalWorker) m_host.signalWorker();
-}
-
-void CCafeService::RequestCafe(int32_t cafeIndex) {
-  m_requestedCafe.store(cafeIndex < 0 ? 0 : cafeIndex);
-  // The member list and the items of the picked cafe; the list bit stays while its download
-  // has not succeeded yet, or the picker could never be filled again.
-  m_mask.store(static_cast<uint8_t>(kCafeMaskMembers | kCafeMaskRecItems |
-                                    (m_mask.load() & kCafeMaskList)));
-  Wake();
 }
 
 CafeSnapshotPtr CCafeService::Snapshot() const {
@@ -126,7 +130,7 @@ int CCafeService::RunPass(CURL* curl) {
   };
   // A cafe the user picked since the last pass becomes the current one; "none picked" yields
   // to the cafe a list downloaded in this pass picks.
-  const int32_t requested = m_requestedCafe.exchange(-1);
+  const int32_t requested = m_requestedCafe.exchange(kNoCafeRequest);
   auto applyPick = [this, requested](bool listDone) {
     if (requested > 0 || (requested == 0 && !listDone)) {
       m_work.currentCafeIndex = requested;

@@ -18,6 +18,7 @@
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/window/CafeDlg.h"
+#include "plugin/community/dataview/CafeDataViewMaker.h"
 #include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/MyAccountInfoDlg.h"
 #include "plugin/orders/window/OrderDlg2.h"
@@ -104,6 +105,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   InstallAccountDialogMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
   InstallCafeDialogMaker();
+  ChildMakers().cafeDataView = MakeCafeDataView;
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,

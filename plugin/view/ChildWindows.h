@@ -151,6 +151,8 @@ class CPelomarChildView {
   // Cafe data view: the client list download and upload.
   virtual int FetchClientList(wxWindow* window) { return 0; }
   virtual int UploadClients(int value) { return 0; }
+  // The host's refresh message (WM_MODULE_REFRESH: command, the company/branch record).
+  virtual void OnHostRefresh(WPARAM command, LPARAM record) {}
 };
 
 // Which object the view makes for each role. A maker gets the view; an unset maker gives the
