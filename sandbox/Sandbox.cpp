@@ -13,6 +13,8 @@ namespace {
 constexpr size_t kRecordLimit = 200;
 // SMS messages the member may still send.
 constexpr int kSmsRemain = 100;
+// The path of the portal's stock page.
+constexpr const char* kPortalStockPath = "/item/main";
 
 // The account's opening holdings: code, quantity, average buy price.
 struct OpeningHolding {
@@ -96,6 +98,7 @@ Sandbox::Sandbox(SandboxOptions options)
       upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
       dbStream_(ca_),
+      ai_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
 
@@ -201,12 +204,32 @@ Sandbox::Sandbox(SandboxOptions options)
   user.webApiKey = "sandbox-web-api-key";
   user.tel = "01000000000";
   web_.AddUser(user);
-  web_.SetServiceFields({{"sms_remain", std::to_string(kSmsRemain)},
-                         {"sms_used", "0"},
-                         {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
-                         {"level", "1"},
-                         {"fee_rate", "0.015"},
-                         {"tax_rate", "0.15"}});
+  serviceFields_ = {{"sms_remain", std::to_string(kSmsRemain)},
+                    {"sms_used", "0"},
+                    {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
+                    {"level", "1"},
+                    {"fee_rate", "0.015"},
+                    {"tax_rate", "0.15"}};
+  web_.SetServiceFields(serviceFields_);
+  // The portal's stock page: the stock's name, code and current price.
+  portal_.On("GET", kPortalStockPath, [this](const RecordedRequest& request) {
+    const std::string code = request.Param("code");
+    PeerReply reply;
+    reply.contentType = "text/html; charset=utf-8";
+    for (const DbQuote& quote : Quotes()) {
+      if (quote.code != code) continue;
+      char price[64];
+      std::snprintf(price, sizeof price, "%.0f원 (%+.2f%%)", quote.price, quote.rate);
+      reply.body = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + quote.name +
+                   "</title></head><body style=\"font-family:sans-serif\"><h2>" + quote.name +
+                   " (" + quote.code + ")</h2><p>현재가 " + price +
+                   "</p><p>샌드박스 포털 정보</p></body></html>";
+      return reply;
+    }
+    reply.status = 404;
+    reply.body = "<!DOCTYPE html><html><body>no such stock</body></html>";
+    return reply;
+  });
   web_.AnswerReports(kSmsRemain);
   // One cafe the member belongs to (approved for a long period), recommending the market's
   // first two stocks.
@@ -224,6 +247,7 @@ Sandbox::Sandbox(SandboxOptions options)
   }
   web_.ServeCafes({cafe});
   web_.Http().SetRecordLimit(kRecordLimit);
+  portal_.SetRecordLimit(kRecordLimit);
 
   auto served = [this](const char* server) {
     return [this, server](const RecordedRequest& request, int status) {
@@ -251,6 +275,9 @@ Sandbox::Sandbox(SandboxOptions options)
   bithumb_.Http().OnServed(served("bithumb"));
   upbit_.Http().OnServed(served("upbit"));
   web_.Http().OnServed(served("web"));
+  ai_.AcceptKey(SandboxAccount::kAiKey);
+  ai_.Http().SetRecordLimit(kRecordLimit);
+  ai_.Http().OnServed(served("ai"));
 }
 
 Sandbox::~Sandbox() { Stop(); }
@@ -266,10 +293,17 @@ bool Sandbox::Start(std::string* error) {
   if (!kiwoom_.Http().Start()) return fail("the Kiwoom broker cannot listen");
   if (!hanguk_.Http().Start()) return fail("the Korea Investment broker cannot listen");
   if (!web_.Http().Start(options_.webPort)) return fail("the web server cannot listen");
+  if (!portal_.Start()) return fail("the portal cannot listen");
+  {
+    auto fields = serviceFields_;
+    fields.emplace_back("stock_url", "\"" + PortalStockUrl() + "\"");
+    web_.SetServiceFields(std::move(fields));
+  }
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   if (!dbStream_.Start()) return fail("the DB quote stream cannot listen");
   if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
   if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
+  if (!ai_.Start()) return fail("the AI chat service cannot listen");
   brokerPort_ = broker_.Http().Port();
   kiwoomPort_ = kiwoom_.Http().Port();
   hangukPort_ = hanguk_.Http().Port();
@@ -298,6 +332,8 @@ void Sandbox::Stop() {
   bithumb_.Stop();
   upbit_.Stop();
   web_.Stop();
+  portal_.Stop();
+  ai_.Stop();
 }
 
 void Sandbox::RunClock() {
@@ -379,13 +415,17 @@ std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(up
 
 std::string Sandbox::WebUrl() const { return web_.BaseUrl() + "/"; }
 
+std::string Sandbox::PortalStockUrl() const {
+  return portal_.BaseUrl() + kPortalStockPath + "?code=%s";
+}
+
 std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
          "\nhanguk_host=" + HangukHost() + "\ndb_ws_host=" + DbQuoteStreamHost() +
          "\nbithumb_host=" + BithumbHost() + "\nupbit_host=" + UpbitHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
-         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\n";
+         "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\nai_url=" + AiChatUrl() + "\n";
 }
 
 std::vector<DbQuote> Sandbox::Quotes() const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sandbox/SandboxMarket.h"
+#include "tests/peers/AiChatPeer.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/peers/ExchangePeer.h"
 #include "tests/peers/HangukBrokerPeer.h"
@@ -43,6 +44,8 @@ struct SandboxAccount {
   static constexpr const char* kCoin = "BTC";
   static constexpr double kCoinBalance = 0.01;
   static constexpr double kCoinAvgPrice = 50000000;  // won
+  // The key of the generative-AI chat service.
+  static constexpr const char* kAiKey = "SANDBOX-AI-KEY";
 };
 
 struct SandboxOptions {
@@ -92,8 +95,14 @@ class Sandbox {
   std::string UpbitHost() const;
   // "https://127.0.0.1:<port>/", the web server's base URL.
   std::string WebUrl() const;
+  // The stock page of the portal the sandbox stands in for (plain HTTP on loopback): the
+  // service check hands it out as the stock page address ("stock_url"), "%s" the code.
+  std::string PortalStockUrl() const;
+  // The generative-AI chat service's request address (the "ai_url" setting).
+  std::string AiChatUrl() const { return ai_.ChatUrl(); }
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid.
+  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid,
+  // ai_url.
   std::string StateText(const std::string& caFile) const;
 
   // The two servers, for tests that read what the program sent them.
@@ -104,9 +113,12 @@ class Sandbox {
   ExchangePeer& Bithumb() { return bithumb_; }
   ExchangePeer& Upbit() { return upbit_; }
   WebServerPeer& Web() { return web_; }
+  HttpPeer& Portal() { return portal_; }
   // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
   // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
   DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
+  // The generative-AI chat service (answers choices to the key kAiKey).
+  AiChatPeer& Ai() { return ai_; }
 
   std::vector<DbQuote> Quotes() const;
   int Ticks() const;
@@ -131,7 +143,10 @@ class Sandbox {
   ExchangePeer bithumb_;
   ExchangePeer upbit_;
   WebServerPeer web_;
+  HttpPeer portal_;
+  std::vector<std::pair<std::string, std::string>> serviceFields_;
   DbQuoteStreamPeer dbStream_;
+  AiChatPeer ai_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state
   std::condition_variable wake_;

@@ -206,4 +206,6 @@ struct stock_option_s {
   int32_t board_buy_amount = 0;
   // The monitoring view's option check (control 3214).
   uint8_t monitor_option = 0;
+  // The generative-AI chat service's address (the full request URL); its key is ai_key.
+  wchar_t ai_url[300]{};
 };

@@ -3,6 +3,8 @@
 #include <sys/time.h>
 
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 double GfxCalculateProfitRate2(double avgPrice, double price, double qty, double buyFeeRate,
                                double sellFeeRate, double taxRate, int reverse) {
@@ -55,6 +57,33 @@ int32_t GfxCalcEnvelope_FullOutput2(const std::deque<double>& prices, int period
   const std::vector<double> flat(prices.begin(), prices.end());
   return GfxCalcEnvelope_FullOutput3(flat.data(), static_cast<int>(flat.size()), period, pct, upper,
                                      middle, lower, length);
+}
+
+int32_t GfxCalcEnvelope_FullOutput(const std::deque<double>& prices, int period, double pct,
+                                   EnvelopePoint* out, int count) {
+  if (!out || count < 1) return kEnvelopeNone;
+  const std::vector<double> flat(prices.begin(), prices.end());
+  const size_t n = static_cast<size_t>(count);
+  std::vector<double> upper(n), middle(n), lower(n);
+  const int32_t state =
+      GfxCalcEnvelope_FullOutput3(flat.data(), static_cast<int>(flat.size()), period, pct,
+                                  upper.data(), middle.data(), lower.data(), count);
+  for (size_t i = 0; i < n; ++i) out[i] = {middle[i], lower[i], upper[i]};
+  return state;
+}
+
+std::string GfxConvertEnvelopeToText(const EnvelopePoint* points, const std::deque<int32_t>& dates,
+                                     int count) {
+  std::string text;
+  if (!points) return text;
+  for (int i = 0; i < count && static_cast<size_t>(i) < dates.size(); ++i) {
+    if (points[i].middle == 0) continue;
+    char line[96];
+    std::snprintf(line, sizeof line, "%d,%.2f,%.2f\n", dates[static_cast<size_t>(i)],
+                  points[i].middle, points[i].low);
+    text += line;
+  }
+  return text;
 }
 
 double GfxStockCalcSellSplitQty(double* splitState, double price, double budget, double qty,

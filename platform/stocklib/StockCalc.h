@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "shared/StockRecords.h"
 
@@ -32,6 +33,22 @@ int32_t GfxCalcEnvelope_FullOutput2(const std::deque<double>& prices, int period
                                     double* upper, double* middle, double* lower, int length);
 int32_t GfxCalcEnvelope_FullOutput3(const double* prices, int count, int period, double pct,
                                     double* upper, double* middle, double* lower, int length);
+
+// One envelope point: the middle line and the bands around it.
+struct EnvelopePoint {
+  double middle = 0;
+  double low = 0;
+  double high = 0;
+};
+// The envelope as points, one per price (at most `count`); points before the first full
+// period stay 0. Returns the state of the last point (kEnvelopeNone as above).
+int32_t GfxCalcEnvelope_FullOutput(const std::deque<double>& prices, int period, double pct,
+                                   EnvelopePoint* out, int count);
+// The points with their dates as CSV, one "date,middle,low" line per point that has a full
+// period (the others carry no envelope yet); prices with two decimals. A point without a
+// date is left out.
+std::string GfxConvertEnvelopeToText(const EnvelopePoint* points, const std::deque<int32_t>& dates,
+                                     int count);
 
 // Quantity of one split sell: budget / price in whole units, at least minQty, at most the
 // quantity; when the rest after one split would be worth less than minAmount the whole

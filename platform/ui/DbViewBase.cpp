@@ -120,6 +120,16 @@ int CDbViewBase::ShowWaitingWnd(const wchar_t* title, const wchar_t* message, in
 
 int CDbViewBase::HideWaitingWnd() { return RunMainFrameFunction(MAINFRAME_FN_HIDE_WAIT_CONFIRM); }
 
+int CDbViewBase::ShowFetchingDataWnd(int language) {
+  wchar_t title[500] = {};
+  wchar_t message[500] = {};
+  GetKeywordFromDbByLanguage(L"fetching.data", L"Fetching data", L"데이터를 조회중입니다.", 0,
+                             title, 500, language);
+  GetKeywordFromDbByLanguage(L"please.wait", L"Please wait.....", L"잠시만 기다려 주세요", 0,
+                             message, 500, language);
+  return ShowWaitingWnd(title, message, -1, 100, 0, -1);
+}
+
 int CDbViewBase::GetKeywordFromDbByLanguage(const wchar_t* key, const wchar_t* englishDefault,
                                             const wchar_t* koreanDefault, int option, wchar_t* out,
                                             size_t outLen, int language) {

@@ -82,6 +82,9 @@ class CDbViewBase {
   int ShowWaitingWnd(const wchar_t* title, const wchar_t* message, int value1 = -1,
                      int value2 = 100, int value3 = 0, int value4 = -1);
   int HideWaitingWnd();
+  // The waiting window of a data fetch: "fetching.data" ("Fetching data" / "데이터를 조회중입니다.")
+  // over "please.wait" ("Please wait....." / "잠시만 기다려 주세요"), in the language.
+  int ShowFetchingDataWnd(int language);
   // The text of key in the language (below 1: the host's language), from the host's UI
   // texts (main-frame function 87); out receives at most outLen - 1 characters. Without a
   // host, the Korean default for language 2, else the English default. Answers 1 when out

@@ -51,6 +51,62 @@ int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const C
   return selected;
 }
 
+int AddCafeStockRows(CMyReportCtrl& grid, int slot, double screenScale,
+                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex) {
+  int added = 0;
+  for (const auto& entry : items) {
+    Stock_s* stock = entry.second;
+    if (!stock) continue;
+    if (cafeIndex >= 1) stock->cafe_index = cafeIndex;
+    // Shown already: the slot's row is in the grid and shows this stock.
+    const CCafeStockRecord* shown = FindGridRow(grid, stock->row_refs[slot]);
+    if (shown && shown->GetStock() == stock) continue;
+    ++added;
+    const bool open = cafeIndex == stock->cafe_index && stock->cafe_approved != 0;
+    auto* row = new CCafeStockRecord(screenScale, added, cafeIndex, 0, stock->nation,
+                                     stock->market_letter, stock->code,
+                                     open ? stock->name : std::wstring(kMaskedName), nullptr,
+                                     CafeStockValues_s());
+    row->SetStock(stock);
+    stock->row_refs[slot] = row;
+    grid.AddRecord(row);
+  }
+  if (added == 0)
+    grid.RedrawControl();
+  else
+    grid.Populate();
+  return added;
+}
+
+int32_t FillCafeColumnAndPicker(CMyReportCtrl& grid, const CafeMap& cafes, CafePicker_s* picker,
+                                int32_t select) {
+  orv::ui::CReportEditOptions* options = grid.GetColumnEditOptions(CCafeStockRecord::kColCafe);
+  if (options) {
+    options->constraints.Clear();
+    options->allowEdit = true;
+    options->comboButton = false;
+  }
+  return GfxFillGroupsToConstraints(options, cafes, picker, select);
+}
+
+std::map<std::wstring, Stock_s*> TakeCafeStocks(
+    std::map<std::wstring, std::unique_ptr<Stock_s>>& stocks, const CafeSnapshot_s& snapshot) {
+  std::map<std::wstring, Stock_s*> items;
+  for (const CafeRecStock_s& recStock : snapshot.recStocks) {
+    std::unique_ptr<Stock_s>& stock = stocks[recStock.code];
+    if (!stock) stock = std::make_unique<Stock_s>();
+    std::wcsncpy(stock->code, recStock.code.c_str(), kStockCodeLen);
+    stock->code[kStockCodeLen] = L'\0';
+    stock->name = recStock.name;
+    stock->market = recStock.market;
+    stock->market_letter = recStock.marketLetter;
+    stock->nation = recStock.nation;
+    stock->cafe_approved = recStock.approved;
+    items.emplace(recStock.code, stock.get());
+  }
+  return items;
+}
+
 CCafeDlgGrids::CCafeDlgGrids() {
   InitGrid(m_interestGrid, kCafeInterestGridId, kCafeInterestGridLayout);
   InitGrid(m_expertGrid, kCafeExpertGridId, kCafeExpertGridLayout);
@@ -70,44 +126,20 @@ CCafeDlgGrids::~CCafeDlgGrids() {
 }
 
 int32_t CCafeDlgGrids::FillCafeGroups(const CafeMap& cafes, int32_t select) {
-  orv::ui::CReportEditOptions* options =
-      m_interestGrid.GetColumnEditOptions(CCafeStockRecord::kColCafe);
-  if (options) {
-    options->constraints.Clear();
-    options->allowEdit = true;
-    options->comboButton = false;
-  }
   if (select < 0) select = m_currentCafe;
-  m_currentCafe = GfxFillGroupsToConstraints(options, cafes, &m_picker, select);
+  m_currentCafe = FillCafeColumnAndPicker(m_interestGrid, cafes, &m_picker, select);
   return m_currentCafe;
+}
+
+void CCafeDlgGrids::SelectCafe(int32_t cafe) {
+  m_currentCafe = m_picker.entries.IndexOfValue(cafe) >= 0 ? cafe : 0;
+  m_picker.selected = m_currentCafe;
 }
 
 int CCafeDlgGrids::FillRecItemRows(const std::map<std::wstring, Stock_s*>& items,
                                    int32_t cafeIndex, int /*unused*/, bool clearFirst) {
   if (clearFirst) ClearRecGrids();
-  int added = 0;
-  for (const auto& entry : items) {
-    Stock_s* stock = entry.second;
-    if (!stock) continue;
-    if (cafeIndex >= 1) stock->cafe_index = cafeIndex;
-    // Shown already: the slot's row is in the grid and shows this stock.
-    const CCafeStockRecord* shown =
-        FindGridRow(m_interestGrid, stock->row_refs[kRowSlotCafeInterest]);
-    if (shown && shown->GetStock() == stock) continue;
-    ++added;
-    const bool open = cafeIndex == stock->cafe_index && stock->cafe_approved != 0;
-    auto* row = new CCafeStockRecord(m_screenScale, added, cafeIndex, 0, stock->nation,
-                                     stock->market_letter, stock->code,
-                                     open ? stock->name : std::wstring(kMaskedName), nullptr,
-                                     CafeStockValues_s());
-    row->SetStock(stock);
-    stock->row_refs[kRowSlotCafeInterest] = row;
-    m_interestGrid.AddRecord(row);
-  }
-  if (added == 0)
-    m_interestGrid.RedrawControl();
-  else
-    m_interestGrid.Populate();
+  AddCafeStockRows(m_interestGrid, kRowSlotCafeInterest, m_screenScale, items, cafeIndex);
   return 0;
 }
 
@@ -135,19 +167,6 @@ void CCafeDlgGrids::UnlinkGridRows(CMyReportCtrl& grid, int slot, bool detach) {
   }
 }
 
-Stock_s* CCafeDlgGrids::TakeStock(const CafeRecStock_s& recStock) {
-  std::unique_ptr<Stock_s>& stock = m_stocks[recStock.code];
-  if (!stock) stock = std::make_unique<Stock_s>();
-  std::wcsncpy(stock->code, recStock.code.c_str(), kStockCodeLen);
-  stock->code[kStockCodeLen] = L'\0';
-  stock->name = recStock.name;
-  stock->market = recStock.market;
-  stock->market_letter = recStock.marketLetter;
-  stock->nation = recStock.nation;
-  stock->cafe_approved = recStock.approved;
-  return stock.get();
-}
-
 void CCafeDlgGrids::FillCafeGroups(const CafeSnapshotPtr& snapshot) {
   if (snapshot) FillCafeGroups(*snapshot->cafes, snapshot->currentCafeIndex);
 }
@@ -160,10 +179,7 @@ void CCafeDlgGrids::FillCafeRows(const CafeSnapshotPtr& snapshot) {
     m_stocks.clear();
     m_rowsCafe = snapshot->recItemsCafe;
   }
-  std::map<std::wstring, Stock_s*> items;
-  for (const CafeRecStock_s& recStock : snapshot->recStocks)
-    items.emplace(recStock.code, TakeStock(recStock));
-  FillRecItemRows(items, snapshot->recItemsCafe, 0, false);
+  FillRecItemRows(TakeCafeStocks(m_stocks, *snapshot), snapshot->recItemsCafe, 0, false);
 }
 
 void CCafeDlgGrids::SetCafeManagerFlags(int managerFlag, bool chiefManager) {

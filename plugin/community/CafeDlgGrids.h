@@ -36,6 +36,21 @@ struct CafePicker_s {
 int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const CafeMap& cafes,
                                    CafePicker_s* picker, int32_t select);
 
+// Adds a recommended-stock row to `grid` for every stock of `items` (in key order) that has no
+// row there yet, the stock pointing back through row slot `slot`; rows are numbered from 1 and
+// show "***" for a stock not approved in `cafeIndex`, whose value (1 or more) each stock takes.
+// Then repopulates the grid, or only redraws it when no row was added. Answers the rows added.
+int AddCafeStockRows(orv::ui::CMyReportCtrl& grid, int slot, double screenScale,
+                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex);
+// Refills the cafe column's option list of a recommended-stock grid and `picker` from `cafes`
+// and selects `select`. Answers the cafe the picker selects (GfxFillGroupsToConstraints).
+int32_t FillCafeColumnAndPicker(orv::ui::CMyReportCtrl& grid, const CafeMap& cafes,
+                                CafePicker_s* picker, int32_t select);
+// The window's own stock records (in `stocks`, made on first sight) of the snapshot's
+// recommended stocks, by code; their listing values follow the snapshot.
+std::map<std::wstring, Stock_s*> TakeCafeStocks(
+    std::map<std::wstring, std::unique_ptr<Stock_s>>& stocks, const CafeSnapshot_s& snapshot);
+
 class CCafeDlgGrids : public ICafeFiller {
  public:
   CCafeDlgGrids();
@@ -59,6 +74,9 @@ class CCafeDlgGrids : public ICafeFiller {
   // selects `select` (negative: the current cafe). Answers the cafe the picker now selects,
   // which becomes the current cafe.
   int32_t FillCafeGroups(const CafeMap& cafes, int32_t select);
+  // Makes `cafe` the current cafe and the picker's selection (a cafe the picker does not list
+  // selects nothing: 0).
+  void SelectCafe(int32_t cafe);
   // Adds a row to the cafe-interest grid for every stock of `items` (in key order) that has no
   // row there yet; with `clearFirst` the grids are cleared first. A cafe index of 1 or more is
   // written into each stock. Answers 0.
@@ -77,10 +95,6 @@ class CCafeDlgGrids : public ICafeFiller {
   void SetCafeManagerFlags(int managerFlag, bool chiefManager) override;
 
  private:
-  // This object's stock record of a recommended stock, made on first sight; its listing values
-  // follow the latest download.
-  Stock_s* TakeStock(const CafeRecStock_s& recStock);
-
   double m_screenScale = 1.0;
   orv::ui::CMyReportCtrl m_interestGrid;
   orv::ui::CMyReportCtrl m_expertGrid;

@@ -58,6 +58,19 @@ void CCafeService::SetDialogFiller(ICafeFiller* filler) {
   m_dialog = filler ? filler : m_missingDialog.get();
 }
 
+void CCafeService::SetDataViewFiller(ICafeFiller* filler) {
+  m_dataView = filler ? filler : m_missingDataView.get();
+}
+
+void CCafeService::RequestCafe(int32_t cafeIndex) {
+  m_requestedCafe.store(cafeIndex < 0 ? 0 : cafeIndex);
+  // The member list and the items of the picked cafe; the list bit stays while its download
+  // has not succeeded yet, or the picker could never be filled again.
+  const uint8_t keepList = m_mask.load() & kCafeMaskList;
+  m_mask.store(static_cast<uint8_t>(kCafeMaskMembers | kCafeMaskRecItems | keepList));
+  Wake();
+}
+
 void CCafeService::Wake() {
   CafeIdentity_s who;
   if (m_web) {
@@ -115,13 +128,25 @@ int CCafeService::RunPass(CURL* curl) {
     if (result != Download::kNotSent) ++sent;
     return result;
   };
+  // A cafe the user picked since the last pass becomes the current one; "none picked" yields
+  // to the cafe a list downloaded in this pass picks.
+  const int32_t requested = m_requestedCafe.exchange(kNoCafeRequest);
+  auto applyPick = [this, requested](bool listDone) {
+    if (requested > 0 || (requested == 0 && !listDone)) {
+      m_work.currentCafeIndex = requested;
+      SelectCurrentCafe(requested, &m_work);
+    }
+  };
   if (m_mask.load() & kCafeMaskList) {
     // The list stays in the mask until a download of it succeeds.
-    if (count(DownloadCafeList(curl, who, &m_work)) == Download::kDone)
-      m_mask.fetch_and(static_cast<uint8_t>(~kCafeMaskList));
+    const bool listDone = count(DownloadCafeList(curl, who, &m_work)) == Download::kDone;
+    if (listDone) m_mask.fetch_and(static_cast<uint8_t>(~kCafeMaskList));
+    applyPick(listDone);
     Publish(m_work);
     const CafeSnapshotPtr snapshot = Snapshot();
     Post([snapshot](ICafeFiller& filler) { filler.FillCafeGroups(snapshot); });
+  } else {
+    applyPick(false);
   }
   const int32_t cafe = m_work.currentCafeIndex;
   if (m_mask.load() & kCafeMaskMembers) {

@@ -148,9 +148,15 @@ class CCafeService {
   void SetWebLogin(CWebLogin* web);
   // The cafe dialog's filler (user-interface thread); null: the dialog is not there.
   void SetDialogFiller(ICafeFiller* filler);
+  // The cafe data view's filler (user-interface thread); null: the view is not there.
+  void SetDataViewFiller(ICafeFiller* filler);
 
   // User-interface thread: takes the user's request values and wakes the worker.
   void Wake();
+  // User-interface thread: a window picked `cafeIndex` (0: none) or wants its data again. The
+  // next pass downloads that cafe's member list and recommended items (a cafe list still
+  // waiting for a good download stays asked for); the worker is woken. Nothing waits for it.
+  void RequestCafe(int32_t cafeIndex);
   // Cafe worker: one pass over the downloads of the request mask. A pass that finds the busy
   // flag set does nothing. Answers the downloads sent.
   int RunPass(CURL* curl);
@@ -188,6 +194,9 @@ class CCafeService {
 
   std::atomic<uint8_t> m_mask{kCafeMaskList | kCafeMaskMembers | kCafeMaskRecItems};
   std::atomic<bool> m_busy{false};
+  // The cafe a window asked for, taken by the next pass; kNoCafeRequest when none waits.
+  static constexpr int32_t kNoCafeRequest = -1;
+  std::atomic<int32_t> m_requestedCafe{kNoCafeRequest};
   // The cafe worker's working copy; the published snapshot is a copy of it.
   CafeSnapshot_s m_work;
 

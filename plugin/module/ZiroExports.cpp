@@ -17,7 +17,11 @@
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/window/CafeDlg.h"
+#include "plugin/community/dataview/CafeDataViewMaker.h"
 #include "plugin/monitor/StockMonDlg.h"
+#include "plugin/orders/window/MyAccountInfoDlg.h"
+#include "plugin/orders/window/OrderDlg2.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
 #include "plugin/monitor/dialogs/MonitorDialogMakers.h"
@@ -97,7 +101,11 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();
+  InstallOrderPanelMaker();
+  InstallAccountDialogMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
+  InstallCafeDialogMaker();
+  ChildMakers().cafeDataView = MakeCafeDataView;
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =
       GfxCreateEmbededView(block ? block->pDocument : nullptr, CPelomarView::GetThisClass(), area,

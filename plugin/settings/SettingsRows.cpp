@@ -303,6 +303,7 @@ std::vector<SettingsRow> BuildSettingsRows(const SettingsSources& s) {
                L"0:없음;1:CHAT-GPT;2:Perplexity;3:Gemini;4:Claude;5:DeepSeek;");
   SettingsRow& aiKey = b.Text(ai, L"3. 생성형 AI 분석용 SECRET-KEY", o.ai_key, RowKind::kKeyText);
   aiKey.role = RowRole::kAccountText;
+  b.Text(ai, L"4. 생성형 AI 분석 주소(URL)", o.ai_url, RowKind::kText);
 
   const int stop = b.Category(L"자동 매도 스탑로스 설정(★특허등록된 기능★)", true);
   const int buy = b.Category(L"자동 매수 금액/시간 설정 (★꼭 확인 필요)", true);

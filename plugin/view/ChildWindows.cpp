@@ -13,6 +13,8 @@ CPelomarCafeDialog::CPelomarCafeDialog() : m_grids(std::make_unique<CCafeDlgGrid
 
 CPelomarCafeDialog::~CPelomarCafeDialog() = default;
 
+ICafeFiller& CPelomarCafeDialog::CafeFiller() { return *m_grids; }
+
 PelomarChildMakers& ChildMakers() {
   static PelomarChildMakers makers;
   return makers;

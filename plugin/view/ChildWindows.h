@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/win/WinTypes.h"
@@ -16,12 +17,14 @@
 class wxWindow;
 class CPelomarView;
 class CCafeDlgGrids;
+class ICafeFiller;
 struct SharedWnds_s;
 struct login_info_s;
 struct stock_option_s;
 struct sqlite3;
 struct StockChartSnapshot_s;
 struct ForeignStockRow_s;
+struct AccountSummarySnapshot_s;
 
 // What a window that is not available yet tells the user who asks for it.
 extern const char kNotAvailableText[];
@@ -56,12 +59,23 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
                               const wchar_t* account2, uint32_t columnFlags, login_info_s* login) {}
   virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}
+  // The accounts as the engine handed them after an account pass (null: none brought; then a
+  // rebuild request refreshes only the charts and labels).
+  virtual void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary,
+                                  int rebuild) {}
+  // After a logout: unless keep, the account list and rows go and the amounts show 0.
+  virtual void ResetAccountInfo(int keep) {}
   virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
   // Fills the order form for the stock of (market, code) (empty code: none): account label
   // (empty: as it is), side, quantity, credit kind, loan date; with showPages the stock's
   // pages are loaded.
   virtual void SetOrderForm(int market, const std::wstring& account, const std::wstring& code,
                             int side, double quantity, int credit, int loanDate, int showPages) {}
+  // An AI analysis in the order dialog's analysis page (kind 5 a coin): the answer and the
+  // price, investor and short-selling series its charts draw.
+  virtual void ShowAnalysisPage(int kind, const std::wstring& code, const std::wstring& name,
+                                const std::wstring& analysis, const std::string& priceCsv,
+                                const std::string& investorCsv, const std::string& shortCsv) {}
 };
 
 // The account-password dialog (CMyAccountInfoDlg).
@@ -69,6 +83,8 @@ class CPelomarAccountDialog : public CPelomarChildDialog {
  public:
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
                               const wchar_t* account2) {}
+  // The accounts as an option list ("1:label;2:label;") and the one to select.
+  virtual void SetAccountListText(const std::wstring& optionList, const std::wstring& current) {}
 };
 
 // The settings dialog (CStockCfgDlg).
@@ -96,6 +112,9 @@ class CPelomarCafeDialog : public CPelomarChildDialog {
   // The dialog's grids and cafe picker with their fillers: the cafe downloads fill them
   // whether or not a window shows them.
   CCafeDlgGrids& Grids() { return *m_grids; }
+  const CCafeDlgGrids& Grids() const { return *m_grids; }
+  // What the cafe downloads fill: the grids; a dialog with a window also refreshes it.
+  virtual ICafeFiller& CafeFiller();
   // kind: 1 buy, 2 sell, 3 holding, 4 review, 5 market briefing.
   virtual void SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {}
 
@@ -132,6 +151,8 @@ class CPelomarChildView {
   // Cafe data view: the client list download and upload.
   virtual int FetchClientList(wxWindow* window) { return 0; }
   virtual int UploadClients(int value) { return 0; }
+  // The host's refresh message (WM_MODULE_REFRESH: command, the company/branch record).
+  virtual void OnHostRefresh(WPARAM command, LPARAM record) {}
 };
 
 // Which object the view makes for each role. A maker gets the view; an unset maker gives the

@@ -246,6 +246,11 @@ class CPelomarView::EngineWindow : public IEngineWindow {
       if (view_.m_stockBoard) view_.m_stockBoard->SetAccountGroups(&view_.m_engine->Accounts(), 1);
     });
   }
+  void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) override {
+    view_.m_messageSink->RunOnUi([this, summary] {
+      if (summary) view_.ShowAccountSummary(summary);
+    });
+  }
   void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
     view_.m_messageSink->RunOnUi([this, quotes] {
       if (view_.m_commandBar && quotes) view_.ShowQuotes(*quotes);
@@ -279,7 +284,11 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     view_.ShowHostPanes();
   }
   // A logout empties the holdings and all-stock rows: what they showed is gone.
-  void ClearViewAfterLogout() override { view_.ClearStockRows(); }
+  void ClearViewAfterLogout() override {
+    view_.ClearStockRows();
+    view_.m_accountSummary.reset();
+    if (view_.m_orderPanel) view_.m_orderPanel->ResetAccountInfo(0);
+  }
 
   // The services of the web login and its reports; both are made at the initial update,
   // before the workers start, and freed after they stop.
@@ -293,6 +302,25 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) override {
     if (CWebReports* reports = view_.m_webReports.get())
       reports->UploadMoneyLog(curl, lines, lineCount);
+  }
+  int UploadAiComment(CURL* curl, const Stock_s* stock, const std::wstring& answer,
+                      const std::string& priceData, const std::string& envelopeData,
+                      const std::string& investorData, const std::string& shortData,
+                      uint8_t shortOn, int usedTokens, int usedTokensTotal) override {
+    CWebReports* reports = view_.m_webReports.get();
+    return reports ? reports->UploadAiComment(curl, stock, answer, priceData, envelopeData,
+                                              investorData, shortData, shortOn, usedTokens,
+                                              usedTokensTotal)
+                   : 0;
+  }
+  // The analysis page belongs to the order dialog; a later analysis replaces the page.
+  void ShowAiAnalysis(std::shared_ptr<const AiAnalysisSnapshot_s> analysis) override {
+    view_.m_messageSink->RunOnUi([this, analysis] {
+      if (!view_.m_orderPopup || !analysis) return;
+      view_.m_orderPopup->ShowAnalysisPage(analysis->kind, analysis->code, analysis->name,
+                                           analysis->answer, analysis->priceSeries,
+                                           analysis->investorSeries, analysis->shortSeries);
+    });
   }
   void ForgetAutoLogin() override {
     if (CPelomarLoginEngine* login = view_.m_loginEngine.get()) login->ForgetAutoLogin();
@@ -630,21 +658,25 @@ void CPelomarView::CreateChildDialogs() {
   GroupInfoMap* accounts = &m_engine->Accounts();
   const int splitAmount = m_engine->Options().split_sell_amount;
   // Each dialog is made once; one whose window cannot be made is dropped.
-  auto create = [this](auto& dialog, auto& maker, int templateId) {
+  auto create = [this](auto& dialog, auto& maker, int templateId, wxWindow* parent = nullptr) {
     if (dialog) return false;
     dialog = MakeChild(maker, *this);
-    if (!dialog->CreateFromTemplate(templateId, this)) {
+    if (!dialog->CreateFromTemplate(templateId, parent ? parent : this)) {
       dialog.reset();
       return false;
     }
     dialog->SetOwnerWnd(this, false);
     return true;
   };
-  if (create(m_orderPanel, makers.orderPanel, 3175)) {
-    m_orderPanel->ShowWindow(true);
+  // The side panel sits in the host's account-information pane ("계좌 정보") when the host
+  // gave one, else in the view.
+  if (create(m_orderPanel, makers.orderPanel, 3175, m_containers[1])) {
+    // Without the host's pane it stays hidden: the view lays out no place for it.
+    m_orderPanel->ShowWindow(m_containerGiven[1]);
     m_orderPanel->SetSplitOrderBaseMoney(splitAmount);
     m_orderPanel->SetServerMode(0, L"체크중");
     m_orderPanel->SetAccountList(accounts, nullptr, nullptr, 0, m_pLoginInfo);
+    m_orderPanel->SetServerMode(ServerFlags(), nullptr);
   }
   if (create(m_orderPopup, makers.orderPopup, 3173)) {
     m_orderPopup->SetSplitOrderBaseMoney(splitAmount);
@@ -660,7 +692,7 @@ void CPelomarView::CreateChildDialogs() {
   if (m_cafeDialog) {
     // The cafe downloads fill the dialog's grids from now on.
     m_cafeDialog->Grids().SetScreenScale(Scale());
-    m_engine->Cafe().SetDialogFiller(&m_cafeDialog->Grids());
+    m_engine->Cafe().SetDialogFiller(&m_cafeDialog->CafeFiller());
   }
   if (create(m_stockBoard, makers.stockBoard, 2254)) m_stockBoard->CenterWindow();
 }

@@ -136,8 +136,13 @@ int64_t CPelomarView::OnReceivedMsgFromManager(int kind, UINT code, WPARAM wPara
   switch (code) {
     case HOST_CMD_UPLOAD:
     case HOST_CMD_SAVE:
+      // The cafe data view uploads its modified clients and answers what it did.
       if (!loggedIn || !m_cafeDataView) return 0;
-      return m_cafeDataView->UploadClients(static_cast<int>(code));
+      return m_cafeDataView->OnReceivedMsgFromManager(kind, code, wParam, lParam, data);
+    case HOST_CMD_LOGIN_STATE:
+      // The cafe data view follows the login state.
+      if (m_cafeDataView) m_cafeDataView->OnReceivedMsgFromManager(kind, code, wParam, lParam, data);
+      return 0;
     case HOST_CMD_RELOAD:
     case HOST_CMD_RELOAD2:
       ShowFetchingWindow(true);
@@ -151,6 +156,7 @@ int64_t CPelomarView::OnReceivedMsgFromManager(int kind, UINT code, WPARAM wPara
       if (m_pLoginInfo && m_pLoginInfo->nUserIdx != 0) return 0;
       if (m_monitoringView)
         m_monitoringView->OnReceivedMsgFromManager(kind, code, wParam, lParam, data);
+      if (m_cafeDataView) m_cafeDataView->OnReceivedMsgFromManager(kind, code, wParam, lParam, data);
       StartLogoutTimer();
       return 0;
     case HOST_CMD_AUTO_TRADE_ON:
@@ -175,17 +181,10 @@ void CPelomarView::StopForHost() {
 }
 
 void CPelomarView::ShowFetchingWindow(bool show) {
-  if (!show) {
+  if (show)
+    ShowFetchingDataWnd(m_languageId);
+  else
     HideWaitingWnd();
-    return;
-  }
-  wchar_t title[500] = {};
-  wchar_t message[500] = {};
-  GetKeywordFromDbByLanguage(L"fetching.data", L"Fetching data", L"데이터를 조회중입니다.", 0,
-                             title, 500, m_languageId);
-  GetKeywordFromDbByLanguage(L"please.wait", L"Please wait.....", L"잠시만 기다려 주세요", 0,
-                             message, 500, m_languageId);
-  ShowWaitingWnd(title, message, -1, 100, 0, -1);
 }
 
 void CPelomarView::SetCurBranchIdx(int company, int branch) {
@@ -211,18 +210,8 @@ void CPelomarView::SetAllStockTabCaption() {
 void CPelomarView::OnHostRefreshMsg(WPARAM command, LPARAM lParam) {
   const auto* numbers = reinterpret_cast<const BranchNumbers_s*>(lParam);
   SetCurBranchIdx(numbers->company, numbers->branch);
-  switch (command) {
-    case HOST_CMD_UPLOAD:
-      if (m_cafeDataView) m_cafeDataView->UploadClients(HOST_CMD_UPLOAD);
-      break;
-    case HOST_CMD_RELOAD:
-    case 48:
-      ShowFetchingWindow(true);
-      ShowFetchingWindow(false);
-      break;
-    default:
-      break;
-  }
+  // The upload (3) and the reloads (13, 48) under the waiting window are the cafe data view's.
+  if (m_cafeDataView) m_cafeDataView->OnHostRefresh(command, lParam);
 }
 
 void CPelomarView::PostGridRedraw() {

@@ -8,7 +8,6 @@
 #include <wx/grid.h>
 #include <wx/notebook.h>
 #include <wx/timer.h>
-#include <wx/uiaction.h>
 
 #include <chrono>
 #include <cmath>
@@ -27,6 +26,7 @@
 
 using orv::test::KiwoomCandle;
 using orv::test::windows::FindById;
+using orv::test::windows::PickGridMenuCommand;
 using orv::test::RoadHost;
 using orv::test::windows::ShownDialog;
 using namespace orv::test::grids;
@@ -93,15 +93,7 @@ TEST(ChartRoad, TheGridMenusStockCommandOpensTheChartOfTheHeldStock) {
 
   // The user right-clicks the row; in the menu that opens, the stock command is picked and the
   // menu closes.
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    wxCommandEvent choose(wxEVT_MENU, kStockInfoCommand);
-    own->ProcessWindowEvent(choose);
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-  });
-  pick.StartOnce(500);
-  wxGridEvent click(own->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, own, row, 1);
-  own->ProcessWindowEvent(click);
+  PickGridMenuCommand(own, row, 1, kStockInfoCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] { return (dialog = ShownDialog("CHART")) != nullptr; }))

@@ -32,19 +32,6 @@ namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(20);
 
-// A left click a few pixels inside the right edge of a body cell, where its buttons are.
-void ClickCellButton(wxGrid* grid, int row, int col) {
-  const wxRect cell = grid->CellToRect(row, col);
-  int x = 0, y = 0;
-  grid->CalcScrolledPosition(cell.GetRight() - 4, cell.y + cell.height / 2, &x, &y);
-  for (int c = 0; c < grid->GetNumberFrozenCols(); ++c) x -= grid->GetColSize(c);
-  wxWindow* target = grid->GetGridWindow();
-  wxMouseEvent down(wxEVT_LEFT_DOWN);
-  down.SetEventObject(target);
-  down.SetPosition(wxPoint(x, y));
-  target->GetEventHandler()->ProcessEvent(down);
-}
-
 }  // namespace
 
 TEST(OrderDialogRoad, ABuyFromTheDialogReachesTheBrokerOnce) {

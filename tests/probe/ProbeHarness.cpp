@@ -5,10 +5,12 @@
 #include <wx/frame.h>
 #include <wx/init.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace orv::test {
 
@@ -28,6 +30,17 @@ wxFrame* HiddenFrame() {
   static wxFrame* frame =
       new wxFrame(nullptr, wxID_ANY, "host", wxDefaultPosition, wxSize(800, 600));
   return frame;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    wxTheApp->Yield(true);
+    wxTheApp->ProcessPendingEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 std::string ProbeModulePath() { return ORV_PROBE_MODULE_PATH; }

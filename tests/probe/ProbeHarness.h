@@ -2,6 +2,7 @@
 // Shared pieces of the loader tests: the wx application, a hidden parent frame, the probe
 // module's path and the log of calls it records.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ namespace orv::test {
 void EnsureWxApp();
 // A hidden top-level frame to parent module windows; made on first use.
 wxFrame* HiddenFrame();
+
+// Runs the wx event loop's pending work (timers included) until `done` holds or `ms`
+// milliseconds pass; done()'s last answer.
+bool PumpUntil(const std::function<bool()>& done, int ms);
 
 // Absolute path of the built probe module.
 std::string ProbeModulePath();

@@ -103,7 +103,7 @@ class COrderPopupDlg : public CPelomarOrderWindow, private IOrderDesk {
   // The AI analysis in the AI tab (kind 5 a coin).
   void ShowAnalysisPage(int kind, const std::wstring& code, const std::wstring& name,
                         const std::wstring& analysis, const std::string& priceCsv,
-                        const std::string& investorCsv, const std::string& shortCsv);
+                        const std::string& investorCsv, const std::string& shortCsv) override;
 
   // What tests and the road read.
   wxWindow* GetWindow() const;

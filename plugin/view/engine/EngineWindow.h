@@ -55,6 +55,8 @@ class IEngineWindow : public ILogPane, public IStockListView {
   // through its dispatcher.
   // The holdings after the account worker reported changes.
   virtual void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) {}
+  // The accounts' summary after every account pass.
+  virtual void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) {}
   // The held rows' values and the changed quotes after a quote pass applied prices.
   virtual void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) { RefreshRows(); }
   // The master list, after it changed (the all-stock grid is built anew from it).
@@ -81,6 +83,18 @@ class IEngineWindow : public ILogPane, public IStockListView {
   // The exchange-wide foreign stock lists for the board's list grid, loaded on the calling
   // worker after the master codes; `running` answers false once the workers are stopping.
   virtual void LoadForeignStockLists(const std::function<bool()>& running) {}
+  // Uploads an AI analysis as the members' AI comment (the AI worker, with its handle): the
+  // stock, the answer, the price, envelope, investor and short-selling texts, whether short
+  // selling came, the tokens used and their running total. 1 when the server took it.
+  virtual int UploadAiComment(CURL* curl, const Stock_s* stock, const std::wstring& answer,
+                              const std::string& priceData, const std::string& envelopeData,
+                              const std::string& investorData, const std::string& shortData,
+                              uint8_t shortOn, int usedTokens, int usedTokensTotal) {
+    return 0;
+  }
+  // Shows an AI analysis in the order dialog's analysis page (delivered on the user-interface
+  // thread through the dispatcher).
+  virtual void ShowAiAnalysis(std::shared_ptr<const AiAnalysisSnapshot_s> analysis) {}
   // Frees the stored auto-login data (user-interface thread).
   virtual void ForgetAutoLogin() {}
   // The session bounds in force (the service settings' delays applied), six hhmm values in

@@ -5,18 +5,13 @@
 #include "platform/stocklib/StockAgentBase.h"
 #include "platform/stocklib/StockCalc.h"
 #include "platform/win/Clock.h"
+#include "plugin/view/engine/ChartQueries.h"
 #include "plugin/view/engine/PelomarEngine.h"
 #include "plugin/view/engine/WideText.h"
 #include "shared/LoginInfo.h"
 
 namespace {
-constexpr int kDayCandles = 1;
-constexpr int kMinuteCandles = 3;
-constexpr int kCandleStep = 1;
-constexpr int kCandleCount = 60;
-constexpr uint8_t kTrendKind = 6;
-constexpr int kTrendDays = 10;
-constexpr int kShortSellingDays = 10;
+using namespace chart_queries;
 constexpr const wchar_t* kChartCaption = L"잔고종목 차트 조회";
 
 // The envelope of one series into the stock's line arrays.

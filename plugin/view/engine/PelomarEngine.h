@@ -305,6 +305,7 @@ class CPelomarEngine {
   // The held rows, and the stock quotes that changed since the last call or master list.
   QuotesSnapshot_s SnapshotQuotes();
   MasterListSnapshot_s SnapshotMasterList();
+  AccountSummarySnapshot_s SnapshotAccountSummary();
   // The chart data of one stock; false (the snapshot empty) when no list holds it.
   bool SnapshotStockChart(uint8_t market, const wchar_t* code, StockChartSnapshot_s* out);
   // The trading tick's hand-overs to the window: the copy goes to IEngineWindow, which
@@ -312,6 +313,7 @@ class CPelomarEngine {
   void PublishHoldings();
   void PublishQuotes();
   void PublishMasterList();
+  void PublishAccountSummary();
   // The chart data of one stock for the chart dialog (null when no list holds the stock).
   void PublishStockChart(uint8_t market, const wchar_t* code);
 
@@ -595,6 +597,17 @@ class CPelomarEngine {
   void RequestAiAnalysis(uint8_t market, const std::wstring& code);
   void SetAutoBuy(bool on);
   bool AutoBuyOn() const { return m_autoBuyOn.load() != 0; }
+  // --- AI analysis (AiAnalysis.cpp; AI worker) ---
+  // One analysis of the requested stock with the worker's handle: its day and minute candles,
+  // investor trend and (through the data agent) short selling, the envelope of the day closes,
+  // the prompt sent to the chat service of the settings; the answer is uploaded as the
+  // members' AI comment and shown in the order dialog's analysis page (without an answer when
+  // none came). Nothing while one runs or without a stock. Answers 0.
+  int RunAiAnalysis(CURL* curl);
+  bool AiBusy() const { return m_aiBusy.load() != 0; }
+  // The last answer (empty when the last run got none) and the tokens counted so far.
+  std::wstring AiAnswer() const;
+  int AiTokensTotal() const { return m_aiTokensTotal.load(); }
 
   // --- Automatic buying and signal modules (AutoBuy.cpp; auto-buy worker) ---
   CSignalModules& SignalModules() { return m_signals; }
@@ -729,6 +742,8 @@ class CPelomarEngine {
   std::atomic<int> m_chartPass{0};     // kChartPass... below; one store marks it done
   std::atomic<int> m_chartPassResult{0};
   std::atomic<int> m_accountRefresh{0};  // set by the account worker, consumed by the tick
+  // Set after every account pass; the tick hands the account summary over.
+  std::atomic<int> m_accountSummaryDue{0};
   std::atomic<int> m_quotesApplied{0};   // set by a quote pass, consumed by the tick
   std::atomic<uint32_t> m_lastCafeListTick{0};
   std::atomic<int> m_simulationRunning{0};
@@ -815,6 +830,13 @@ class CPelomarEngine {
 
   std::map<uint32_t, std::unique_ptr<CStockAgentBase>> m_agents;
   GroupInfoMap m_accounts;
+  // What the account passes noted of each account (by the owning agent's key), under the
+  // view lock: failed deposit queries in a row and the broker's last refusal.
+  struct AccountStatus_s {
+    int32_t errors = 0;
+    std::wstring message;
+  };
+  std::map<uint32_t, AccountStatus_s> m_accountStatus;
   // The quotes last handed to the window (SnapshotQuotes sends only what changed since).
   std::unordered_map<std::wstring, StockQuoteRow_s> m_postedQuotes;
   CStockLists m_stocks;
@@ -877,6 +899,9 @@ class CPelomarEngine {
   mutable std::mutex m_aiMutex;
   uint8_t m_aiMarket = 0;
   std::wstring m_aiCode;
+  std::wstring m_aiAnswer;  // under m_aiMutex
+  std::atomic<int> m_aiBusy{0};
+  std::atomic<int> m_aiTokensTotal{0};
   std::atomic<int> m_allStockGridBusy{0};
   AgentRoles_s m_roles;
   std::map<uint8_t, int32_t> m_instanceCounts;

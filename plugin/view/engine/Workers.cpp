@@ -52,6 +52,8 @@ int CPelomarEngine::AccountStep(CURL* curl, int accountsEmpty, int* changeCount)
   if (changeCount) *changeCount = static_cast<int>(held);
   SettleOpenOrders(readStart, passes);
   m_lastAccountQueryTick.store(orv::win::GetTickCount());
+  // The side panel shows every pass, also one that changed no holding.
+  m_accountSummaryDue.store(1);
   wchar_t line[100];
   std::swprintf(line, sizeof line / sizeof line[0], L"> 계좌 조회 수행 완료 (종목수 : %d)", result);
   LogApp(line);
@@ -126,8 +128,9 @@ void CPelomarEngine::RunWorkerStep(EngineWorker worker, CURL* curl) {
       PauseWorker(kAfterStepPauseMs);
       break;
     case EngineWorker::kAi:
-      // The AI analysis is not built: its worker only takes its event back.
+      // Reset before the run: a request that comes while one runs is not served.
       ResetWorkEvent(worker);
+      if (IsRunning() && !AiBusy()) RunAiAnalysis(curl);
       break;
     case EngineWorker::kCafeList:
       // Held back while a simulation runs: the event stays set and is served after it.

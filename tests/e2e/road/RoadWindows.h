@@ -1,8 +1,12 @@
 #pragma once
 // Windows of the running program found as the road tests look for them.
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/grid.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <wx/string.h>
 #include <wx/toplevel.h>
 #include <wx/window.h>
@@ -25,6 +29,22 @@ inline wxDialog* ShownDialog(const wxString& title) {
     if (auto* dialog = dynamic_cast<wxDialog*>(top))
       if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
   return nullptr;
+}
+
+// The user right-clicks the cell (row, col) of `grid` and, in the menu that opens, picks
+// `command`; the menu closes.
+inline void PickGridMenuCommand(wxGrid* grid, int row, int col, int command) {
+  wxTimer pick;
+  pick.Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
+    wxCommandEvent choose(wxEVT_MENU, command);
+    grid->ProcessWindowEvent(choose);
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  pick.StartOnce(500);
+  wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, grid, row, col);
+  grid->ProcessWindowEvent(click);
+  // A menu that did not hold the click open still gets its pick.
+  while (pick.IsRunning()) wxTheApp->Yield(true);
 }
 
 // A click on the button, as the user gives it.

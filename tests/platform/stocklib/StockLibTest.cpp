@@ -166,6 +166,24 @@ TEST(StockCalc, EnvelopeAndSplit) {
   EXPECT_DOUBLE_EQ(GfxStockCalcSellSplitQty(nullptr, 0, 50000, 7, 5000, 1, 0, 0), 7);
 }
 
+TEST(StockCalc, EnvelopePointsAndTheirTextSkipPointsWithoutAFullPeriod) {
+  const std::deque<double> closes = {10, 10, 10, 10, 20};
+  const std::deque<int32_t> dates = {20250101, 20250102, 20250103, 20250106, 20250107};
+  EnvelopePoint points[5];
+  EXPECT_EQ(GfxCalcEnvelope_FullOutput(closes, 4, 10.0, points, 5), kEnvelopeAboveUpper);
+  EXPECT_DOUBLE_EQ(points[2].middle, 0);
+  EXPECT_DOUBLE_EQ(points[3].middle, 10);
+  EXPECT_DOUBLE_EQ(points[3].low, 9);
+  EXPECT_DOUBLE_EQ(points[3].high, 11);
+  EXPECT_DOUBLE_EQ(points[4].middle, 12.5);
+  EXPECT_EQ(GfxConvertEnvelopeToText(points, dates, 5), "20250106,10.00,9.00\n20250107,12.50,11.25\n");
+  // Fewer dates than points: the points without a date are left out.
+  EXPECT_EQ(GfxConvertEnvelopeToText(points, {20250101, 20250102, 20250103, 20250106}, 5),
+            "20250106,10.00,9.00\n");
+  EXPECT_EQ(GfxConvertEnvelopeToText(nullptr, dates, 5), "");
+  EXPECT_EQ(GfxCalcEnvelope_FullOutput(closes, 4, 10.0, nullptr, 5), kEnvelopeNone);
+}
+
 TEST(StockCalc, FilterSoldoutDropsUnnamedHoldingsOfOneAccount) {
   OwningHoldingMap holdings;
   auto add = [&](int broker, int account, const wchar_t* code, uint32_t pass) {

@@ -484,5 +484,74 @@ TEST_F(CafeWorker, DownloadsFillTheCafeDialogsGrids) {
   EXPECT_EQ(grids.InterestGrid().GetRecordCount(), 2);
 }
 
+TEST_F(CafeWorker, APickedCafeBecomesCurrentAndAListStillToComeStaysAskedFor) {
+  peer.ServeCafes({MakeCafe(3, 30, 31), MakeCafe(7, 70, 71)});
+  Pass();
+  ASSERT_EQ(Data()->currentCafeIndex, 3);
+  peer.Http().ClearRequests();
+
+  // The user picks cafe 7: the next pass asks for its members and items, not for the list.
+  engine_.Cafe().RequestCafe(7);
+  EXPECT_EQ(engine_.Cafe().RequestMask(), kCafeMaskMembers | kCafeMaskRecItems);
+  engine_.Cafe().RunPass(curl_.get());
+  EXPECT_EQ(Sent("/stock/cafe_list"), 0u);
+  ASSERT_EQ(Sent("/stock/cafe_member_list"), 1u);
+  EXPECT_EQ(To("/stock/cafe_member_list")[0].Param("cafe"), "7");
+  ASSERT_EQ(Sent("/stock/cafe_rec_items_list2"), 1u);
+  EXPECT_EQ(To("/stock/cafe_rec_items_list2")[0].Param("cafe"), "7");
+  EXPECT_EQ(Data()->currentCafeIndex, 7);
+  EXPECT_EQ(Data()->chiefManagerIndex, 70);
+  EXPECT_EQ(Data()->subManagerIndex, 71);
+
+  // A pick while the list never came (an empty picker picks nothing) keeps the list asked
+  // for, else the picker could never be filled for this session; the list then picks.
+  const auto engine = Fresh();
+  peer.Http().On("GET", "/stock/cafe_list", Reply(500, "server error"));
+  engine->Cafe().Wake();
+  engine->Cafe().RunPass(curl_.get());
+  ASSERT_TRUE(engine->Cafe().RequestMask() & kCafeMaskList);
+  engine->Cafe().RequestCafe(0);
+  EXPECT_EQ(engine->Cafe().RequestMask(), kCafeMaskList | kCafeMaskMembers | kCafeMaskRecItems);
+  peer.ServeCafes({MakeCafe(3, 30, 31)});
+  engine->Cafe().RunPass(curl_.get());
+  EXPECT_EQ(engine->Cafe().Snapshot()->cafes->size(), 1u);
+  EXPECT_EQ(engine->Cafe().Snapshot()->currentCafeIndex, 3);
+}
+
+// A window's picked cafe: the next pass asks for that cafe's members and items (not the list
+// again, unless the list still waits for a good download) and makes it the current cafe.
+TEST_F(CafeWorker, APickedCafeIsTheOneTheNextPassDownloads) {
+  login.nOwnCafeIdx = 7;
+  peer.ServeCafes({MakeCafe(3, 30, 31), MakeCafe(7)});
+  Pass();
+  ASSERT_EQ(Data()->currentCafeIndex, 7);
+  peer.Http().ClearRequests();
+
+  engine_.Cafe().RequestCafe(3);
+  EXPECT_EQ(engine_.Cafe().RequestMask(), kCafeMaskMembers | kCafeMaskRecItems);
+  engine_.Cafe().RunPass(curl_.get());
+  EXPECT_EQ(Sent("/stock/cafe_list"), 0u);
+  const auto members = To("/stock/cafe_member_list");
+  const auto items = To("/stock/cafe_rec_items_list2");
+  ASSERT_EQ(members.size(), 1u);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(members[0].Param("cafe"), "3");
+  EXPECT_EQ(items[0].Param("cafe"), "3");
+  EXPECT_EQ(Data()->currentCafeIndex, 3);
+  ASSERT_TRUE(Data()->currentCafe);
+  EXPECT_EQ(Data()->chiefManagerIndex, 30);
+  EXPECT_EQ(Data()->recItemsCafe, 3);
+  // Later passes stay with it.
+  peer.Http().ClearRequests();
+  Pass();
+  ASSERT_EQ(To("/stock/cafe_rec_items_list2").size(), 1u);
+  EXPECT_EQ(To("/stock/cafe_rec_items_list2")[0].Param("cafe"), "3");
+
+  // With the list not downloaded yet, a pick keeps it asked for.
+  const auto engine = Fresh();
+  engine->Cafe().RequestCafe(9);
+  EXPECT_EQ(engine->Cafe().RequestMask(), kCafeMaskList | kCafeMaskMembers | kCafeMaskRecItems);
+}
+
 }  // namespace
 }  // namespace orv::test

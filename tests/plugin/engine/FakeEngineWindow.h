@@ -61,6 +61,11 @@ class FakeEngineWindow : public IEngineWindow {
     lastHoldings = std::move(holdings);
     ++accountRefreshes;
   }
+  void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastAccountSummary = std::move(summary);
+    ++accountSummaries;
+  }
   void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
     std::lock_guard<std::mutex> lock(mutex);
     lastQuotes = std::move(quotes);
@@ -81,6 +86,19 @@ class FakeEngineWindow : public IEngineWindow {
   void UploadMoneyLog(CURL* curl, const std::wstring& lines, int lineCount) override {
     if (upload) upload(curl, lines, lineCount);
   }
+  int UploadAiComment(CURL*, const Stock_s* stock, const std::wstring& answer,
+                      const std::string& priceData, const std::string& envelopeData,
+                      const std::string& investorData, const std::string& shortData,
+                      uint8_t shortOn, int usedTokens, int usedTokensTotal) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    aiUploads.push_back({stock, answer, priceData, envelopeData, investorData, shortData, shortOn,
+                         usedTokens, usedTokensTotal});
+    return 1;
+  }
+  void ShowAiAnalysis(std::shared_ptr<const AiAnalysisSnapshot_s> analysis) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    aiPages.push_back(std::move(analysis));
+  }
   void ForgetAutoLogin() override { ++autoLoginsForgotten; }
   void PlayAlertSound(int sound) override {
     {
@@ -95,7 +113,18 @@ class FakeEngineWindow : public IEngineWindow {
     return logs;
   }
 
+  // One AI comment upload as the engine asked for it.
+  struct AiUpload {
+    const Stock_s* stock;
+    std::wstring answer;
+    std::string price, envelope, investor, shortSelling;
+    uint8_t shortOn;
+    int used, total;
+  };
+
   std::mutex mutex;
+  std::vector<AiUpload> aiUploads;
+  std::vector<std::shared_ptr<const AiAnalysisSnapshot_s>> aiPages;
   std::vector<std::wstring> logs;
   std::vector<UINT> posted;
   std::vector<std::wstring> popups;
@@ -106,6 +135,8 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<int> sounds;
   std::function<void()> onSound;  // runs inside the order, on the ordering thread
   std::shared_ptr<const HoldingsSnapshot_s> lastHoldings;
+  std::shared_ptr<const AccountSummarySnapshot_s> lastAccountSummary;
+  std::atomic<int> accountSummaries{0};
   std::shared_ptr<const QuotesSnapshot_s> lastQuotes;
   std::shared_ptr<const MasterListSnapshot_s> lastMaster;
   std::atomic<int> accountRefreshes{0};

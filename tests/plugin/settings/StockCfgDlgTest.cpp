@@ -198,6 +198,8 @@ TEST_F(StockCfgDlgTest, ASaveReachesTheEngineAndTheCatalogueWithKeysSealed) {
   ASSERT_TRUE(Edit(dialog, L"[1] ACCESS-KEY", wxString("  AKplainkey123  ")));
   ASSERT_TRUE(Edit(dialog, L"[1] SECRET-KEY", wxString("SKplainsecret456")));
   ASSERT_TRUE(Edit(dialog, L"3. 생성형 AI 분석용 SECRET-KEY", wxString("AIplainkey789")));
+  ASSERT_TRUE(Edit(dialog, L"4. 생성형 AI 분석 주소(URL)",
+                   wxString("https://ai.example.test/v1/chat/completions")));
   ASSERT_TRUE(Edit(dialog, L"A19-1. 핵심/대장(Main) 종목 코드", wxString("005930")));
   // A value outside the list is refused and the record keeps the earlier one.
   orv::win::ScriptMessageBoxes({});
@@ -231,6 +233,7 @@ TEST_F(StockCfgDlgTest, ASaveReachesTheEngineAndTheCatalogueWithKeysSealed) {
   EXPECT_STREQ(loaded.domestic.app_key[0], L"AKplainkey123");
   EXPECT_STREQ(loaded.domestic.app_secret[0], L"SKplainsecret456");
   EXPECT_STREQ(loaded.ai_key, L"AIplainkey789");
+  EXPECT_STREQ(loaded.ai_url, L"https://ai.example.test/v1/chat/completions");
   EXPECT_STREQ(loaded.main_code, L"005930");
   EXPECT_STREQ(loaded.chosen_buy_conditions, L"돌파;");
 

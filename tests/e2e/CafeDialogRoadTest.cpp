@@ -1,0 +1,125 @@
+// The cafe dialog in the real host against the sandbox: after the login the cafe worker
+// downloads the sandbox member's cafe; the user right-clicks a held stock and asks to recommend
+// it to the cafe's members. "추천종목 관리 + 분할매수" opens with its side pane (the cafe's
+// recommended stocks and its members), the composer strip and the bottom tabs; the picker shows
+// the cafe, the cafe-interest grid the cafe's two stocks, and the portal page the stock, served
+// by the sandbox's portal.
+#include <gtest/gtest.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/grid.h>
+#include <wx/notebook.h>
+#include <wx/webview.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "host/frame/MainFrame.h"
+#include "platform/support/TextConv.h"
+#include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
+#include "tests/e2e/road/TradingGrids.h"
+
+using orv::test::RoadHost;
+using namespace orv::test::grids;
+using namespace orv::test::windows;
+
+namespace {
+
+constexpr auto kStepBound = std::chrono::seconds(30);
+constexpr int kRecommendBuyCommand = 2256;  // "종목 매수 (&Buy) 추천 - 카페 멤버에게 공유"
+constexpr const char* kHeldCode = "000660";
+
+// The body grid of the report grid window of an id under `window`.
+wxGrid* ReportGrid(wxWindow* window, int id) {
+  wxWindow* panel = FindById<wxWindow>(window, id);
+  if (!panel) return nullptr;
+  if (auto* grid = dynamic_cast<wxGrid*>(panel)) return grid;
+  for (wxWindow* child : panel->GetChildren())
+    if (auto* grid = dynamic_cast<wxGrid*>(child)) return grid;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePortalPage) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+  std::string error;
+  ASSERT_TRUE(road.Start("005930 70000\n", &error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+  ASSERT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }))
+      << "the cafe downloads never reached the web server";
+
+  wxNotebook* tabs = TradingTabs(road.Frame());
+  ASSERT_NE(tabs, nullptr);
+  wxGrid* own = TabGrid(tabs, 1, false);
+  ASSERT_NE(own, nullptr);
+  int row = -1;
+  ASSERT_TRUE(wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; }));
+  tabs->SetSelection(1);
+
+  // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
+  PickGridMenuCommand(own, row, 1, kRecommendBuyCommand);
+
+  wxDialog* dialog = nullptr;
+  ASSERT_TRUE(wait([&] {
+    return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr;
+  })) << "the cafe dialog did not open";
+
+  // Its notebooks and their pages.
+  auto* top = FindById<wxNotebook>(dialog, 2300);
+  auto* composer = FindById<wxNotebook>(dialog, 1329);
+  auto* bottom = FindById<wxNotebook>(dialog, 3378);
+  ASSERT_TRUE(top && composer && bottom);
+  ASSERT_EQ(top->GetPageCount(), 2u);
+  EXPECT_EQ(top->GetPageText(0), wxString(L"카페관심종목"));
+  EXPECT_EQ(top->GetPageText(1), wxString(L"회원관리"));
+  EXPECT_EQ(composer->GetPageText(0), wxString(L"종목 추천하기"));
+  ASSERT_EQ(bottom->GetPageCount(), 2u);
+  EXPECT_EQ(bottom->GetPageText(0), wxString(L"전문가 추천 종목"));
+  EXPECT_EQ(bottom->GetPageText(1), wxString(L"인터넷 포털 정보"));
+
+  // The picker shows the sandbox member's cafe; the cafe-interest grid its two stocks.
+  auto* picker = FindById<wxComboBox>(dialog, 393);
+  ASSERT_NE(picker, nullptr);
+  EXPECT_TRUE(wait([&] { return picker->GetValue() == wxString(L"샌드박스 카페"); }))
+      << picker->GetValue().utf8_string();
+  wxGrid* interest = ReportGrid(dialog, 2255);
+  ASSERT_NE(interest, nullptr);
+  EXPECT_TRUE(wait([&] { return interest->GetNumberRows() == 2; }))
+      << interest->GetNumberRows() << " cafe-interest rows";
+  ASSERT_NE(ReportGrid(dialog, 1310), nullptr) << "no member grid";
+  ASSERT_NE(ReportGrid(dialog, 1330), nullptr) << "no expert grid";
+
+  // The user opens the portal tab: the page of the recommended stock, from the sandbox's
+  // portal.
+  bottom->SetSelection(1);
+  auto* portal = FindById<wxWebView>(dialog, 975);
+  if (portal) {
+    EXPECT_TRUE(wait([&] { return !road.Market().Portal().Requests().empty(); }))
+        << "the portal page was never asked for";
+    const auto asked = road.Market().Portal().Requests();
+    if (!asked.empty()) EXPECT_EQ(asked[0].Param("code"), kHeldCode);
+    EXPECT_TRUE(wait([&] {
+      return !portal->IsBusy() && portal->GetCurrentURL().Find(kHeldCode) != wxNOT_FOUND &&
+             !portal->GetCurrentTitle().empty();
+    })) << portal->GetCurrentURL().utf8_string();
+  } else {
+    ADD_FAILURE() << "no web view on the portal page (is a web-view backend installed?)";
+  }
+
+  // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen with the dialog open.
+  dialog->Raise();
+  orv::test::RoadScreenshot("-cafe", 1500);
+
+  // The close box hides the dialog; the program keeps running.
+  dialog->Close();
+  EXPECT_TRUE(wait([&] { return !dialog->IsShown(); }));
+  if (testing::Test::HasFailure()) road.KeepFolders();
+  ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";
+}
