@@ -17,18 +17,29 @@ std::wstring Trim(std::wstring_view text) {
   return std::wstring(text.substr(begin, end - begin));
 }
 
-// The entries of a ';'-separated list, each trimmed; empty ones dropped.
-std::vector<std::wstring> Entries(const std::wstring& list) {
+// The entries of a ';'-separated list, each trimmed, empty ones dropped; an entry of `limit`
+// characters or more ends the list.
+std::vector<std::wstring> Entries(const std::wstring& list, size_t limit = std::wstring::npos) {
   std::vector<std::wstring> out;
   size_t start = 0;
-  while (start <= list.size()) {
+  while (start < list.size()) {
     size_t end = list.find(L';', start);
     if (end == std::wstring::npos) end = list.size();
     std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
-    if (!entry.empty()) out.push_back(std::move(entry));
     start = end + 1;
+    if (entry.size() >= limit) break;
+    if (!entry.empty()) out.push_back(std::move(entry));
   }
   return out;
+}
+
+// "code^price": the code (trimmed) and the whole-number price after '^' (0 without one).
+std::wstring SplitCodePrice(const std::wstring& text, double* price) {
+  *price = 0;
+  const size_t caret = text.find(L'^');
+  if (caret == std::wstring::npos) return Trim(text);
+  *price = static_cast<double>(std::wcstoll(text.c_str() + caret + 1, nullptr, 10));
+  return Trim(std::wstring_view(text).substr(0, caret));
 }
 
 std::wstring TimeText(const SYSTEMTIME& t) {
@@ -70,13 +81,7 @@ std::vector<std::pair<int, std::wstring>> CConditionSearch::LoadConditionList(
     m_nameToIndex.clear();
     m_indexToName.clear();
   }
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(L';', start);
-    if (end == std::wstring::npos) end = list.size();
-    const std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
-    start = end + 1;
-    if (entry.size() >= 200) break;
+  for (const std::wstring& entry : Entries(list, 200)) {
     const size_t caret = entry.find(L'^');
     if (caret == std::wstring::npos) continue;
     const int index = static_cast<int>(std::wcstol(entry.substr(0, caret).c_str(), nullptr, 10)) + 1;
@@ -182,14 +187,8 @@ void CConditionSearch::OnRealTimeConditionEvent(const std::wstring& codeText,
   auto known = m_nameToIndex.find(conditionName);
   if (known == m_nameToIndex.end() || codeText.empty()) return;
   const int index = known->second;
-  std::wstring code = codeText;
   double price = 0;
-  const size_t caret = code.find(L'^');
-  if (caret != std::wstring::npos) {
-    price = static_cast<double>(std::wcstoll(code.c_str() + caret + 1, nullptr, 10));
-    code.resize(caret);
-  }
-  code = Trim(code);
+  const std::wstring code = SplitCodePrice(codeText, &price);
   if (code.empty()) return;
   ConditionStock_s* state = StockUnderLock(code, price);
   if (!state) return;
@@ -223,21 +222,9 @@ int CConditionSearch::OnConditionSearchResult(const std::wstring& list,
   if (known == m_nameToIndex.end()) return 0;
   const ConditionConfig_s config = Config();
   int handled = 0;
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(L';', start);
-    if (end == std::wstring::npos) end = list.size();
-    const std::wstring entry = Trim(std::wstring_view(list).substr(start, end - start));
-    start = end + 1;
-    if (entry.size() >= 100) break;
-    if (entry.empty()) continue;
-    std::wstring code = entry;
+  for (const std::wstring& entry : Entries(list, 100)) {
     double price = 0;
-    const size_t caret = code.find(L'^');
-    if (caret != std::wstring::npos) {
-      price = static_cast<double>(std::wcstoll(code.c_str() + caret + 1, nullptr, 10));
-      code = Trim(code.substr(0, caret));
-    }
+    const std::wstring code = SplitCodePrice(entry, &price);
     if (code.empty()) continue;
     ConditionStock_s* state = StockUnderLock(code, price);
     if (!state) continue;
@@ -388,31 +375,6 @@ bool CConditionSearch::StockState(const std::wstring& code, ConditionStock_s* ou
 bool CConditionSearch::Received(const std::wstring& code) const {
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   return m_received.count(code) != 0;
-}
-
-std::wstring CConditionSearch::ReceivedText() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  return m_receivedText;
-}
-
-int CConditionSearch::ReceivedCount() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  return m_receivedCount;
-}
-
-std::wstring CConditionSearch::ReceivedKeys() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  return m_receivedKeys;
-}
-
-std::wstring CConditionSearch::MonitoredCodes() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  return m_monitored;
-}
-
-int CConditionSearch::Checking() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
-  return m_checking;
 }
 
 double CConditionSearch::CheckBuyQuantity(const ConditionStock_s* state, double quantity,

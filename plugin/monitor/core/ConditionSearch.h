@@ -188,13 +188,19 @@ class CConditionSearch {
   // --- What the view and the tests read ---
   bool StockState(const std::wstring& code, ConditionStock_s* out) const;
   bool Received(const std::wstring& code) const;
-  std::wstring ReceivedText() const;
-  int ReceivedCount() const;
-  std::wstring ReceivedKeys() const;
-  std::wstring MonitoredCodes() const;
-  int Checking() const;
+  std::wstring ReceivedText() const { return Locked(m_receivedText); }
+  int ReceivedCount() const { return Locked(m_receivedCount); }
+  std::wstring ReceivedKeys() const { return Locked(m_receivedKeys); }
+  std::wstring MonitoredCodes() const { return Locked(m_monitored); }
+  int Checking() const { return Locked(m_checking); }
 
  private:
+  // A copy of a member taken under the lock.
+  template <class T>
+  T Locked(const T& member) const {
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return member;
+  }
   void EntryUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
                       const std::wstring& key, wchar_t kind, const ConditionConfig_s& config);
   void ExitUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,

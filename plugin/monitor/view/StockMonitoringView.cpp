@@ -100,6 +100,27 @@ class CTextProgress : public wxWindow {
   wxString caption_ = "----";
 };
 
+// A row is made from a copy of the stock: it keeps the stock's market and code, never the
+// engine's record.
+Stock_s RowStock(const ScanStock_s& found) {
+  Stock_s copy;
+  copy.market = found.market;
+  copy.market_letter = found.marketLetter;
+  std::wcsncpy(copy.code, found.code.c_str(), kStockCodeLen);
+  copy.signal_score = found.signalScore;
+  copy.signal_score_prev = found.signalScorePrev;
+  copy.secondary_score = found.secondaryScore;
+  copy.secondary_score_prev = found.secondaryScorePrev;
+  return copy;
+}
+
+FilteredStockValues RowValues(const ScanStock_s& found) {
+  FilteredStockValues values;
+  values.curPrice = found.curPrice;
+  values.changeRate = found.changeRate;
+  return values;
+}
+
 // The height a wrapping bar needs over `width`.
 int WrappedHeight(wxPanel* bar, int width) {
   if (!bar || !bar->GetSizer()) return 0;
@@ -597,18 +618,8 @@ void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
   const double scale = m_view.Scale();
   int number = 0;
   for (const ScanStock_s& found : pass.found) {
-    // The row is made from a copy: it keeps the stock's market and code, never the record.
-    Stock_s copy;
-    copy.market = found.market;
-    copy.market_letter = found.marketLetter;
-    std::wcsncpy(copy.code, found.code.c_str(), kStockCodeLen);
-    copy.signal_score = found.signalScore;
-    copy.signal_score_prev = found.signalScorePrev;
-    copy.secondary_score = found.secondaryScore;
-    copy.secondary_score_prev = found.secondaryScorePrev;
-    FilteredStockValues values;
-    values.curPrice = found.curPrice;
-    values.changeRate = found.changeRate;
+    Stock_s copy = RowStock(found);
+    FilteredStockValues values = RowValues(found);
     m_grid.AddRecord(std::make_unique<CFilteredStockRecord>(
         scale, ++number, 0, 0, kFilteredRowOrderButton, found.flagByte, found.marketLetter,
         found.code, found.name, L"", L"", 0, L"", 0, false, false, &copy, values));
@@ -631,12 +642,8 @@ void CStockMonitoringView::ApplyConditionRows(const std::vector<ConditionRowActi
           row->SetOptionsValue(CFilteredStockRecord::kItemCondition, action.conditionIndex);
           row->SetNumberValue(16, action.conditionCount);
         } else if (action.kind == ConditionRowAction_s::kAdd) {
-          Stock_s copy;
-          copy.market = action.stock.market;
-          std::wcsncpy(copy.code, action.stock.code.c_str(), kStockCodeLen);
-          FilteredStockValues values;
-          values.curPrice = action.stock.curPrice;
-          values.changeRate = action.stock.changeRate;
+          Stock_s copy = RowStock(action.stock);
+          FilteredStockValues values = RowValues(action.stock);
           values.maxQty = action.maxQty;
           values.indicator2 = action.conditionCount;
           m_received[action.code] = m_grid.AddRecord(std::make_unique<CFilteredStockRecord>(
