@@ -208,6 +208,7 @@ Sandbox::Sandbox(SandboxOptions options)
                          {"fee_rate", "0.015"},
                          {"tax_rate", "0.15"}});
   web_.AnswerReports(kSmsRemain);
+  web_.ServeCryptedData();
   // One cafe the member belongs to (approved for a long period), recommending the market's
   // first two stocks.
   WebServerCafe cafe;

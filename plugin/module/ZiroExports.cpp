@@ -19,6 +19,7 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/monitor/StockMonDlg.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
+#include "plugin/orders/window/StairWatchDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
 #include "plugin/monitor/dialogs/MonitorDialogMakers.h"
 #include "plugin/view/ChildWindows.h"
@@ -95,6 +96,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();
+  InstallStairWatchMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
   const RECT area = rect ? *rect : RECT{};
   wxWindow* wnd =

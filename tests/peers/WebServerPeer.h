@@ -89,6 +89,13 @@ class WebServerPeer {
   static std::string CafeListJson(const std::vector<WebServerCafe>& cafes);
   static std::string CafeMembersJson(const WebServerCafe& cafe);
   static std::string CafeItemsJson(const WebServerCafe& cafe);
+  // Keeps each member's encrypted credential table: "data/crypted_data_up" stores the form's
+  // "crypted" and "dt" under the member's token ("tk") and answers {"err":"0","idx":"<n>"};
+  // "data/crypted_data_list" answers the stored copy ("idx", "mod_date", "crypted_data"), or
+  // err 0 without data when none is kept. A request without a member's token gets err -1.
+  void ServeCryptedData();
+  // The member's stored copy (empty when none).
+  std::string CryptedDataOf(const std::string& token) const;
   // Holds every service check for delay before answering.
   void SetDelay(std::chrono::milliseconds delay);
 
@@ -110,6 +117,7 @@ class WebServerPeer {
   PeerReply IdCheck(const RecordedRequest& request);
   PeerReply Report(const std::string& path, const RecordedRequest& request);
   PeerReply Cafe(const std::string& path, const RecordedRequest& request);
+  PeerReply CryptedData(const std::string& path, const RecordedRequest& request);
   bool IsMemberToken(const std::string& token) const;  // mutex_ held
 
   HttpPeer http_;
@@ -123,6 +131,12 @@ class WebServerPeer {
   int smsRemain_ = 0;
   int lastUploadIdx_ = 0;
   std::vector<WebServerCafe> cafes_;
+  struct StoredCrypt {
+    int idx = 0;
+    std::string data;
+    std::string modDate;
+  };
+  std::map<std::string, StoredCrypt> crypted_;  // by member token
 };
 
 }  // namespace orv::test
