@@ -200,6 +200,8 @@ Sandbox::Sandbox(SandboxOptions options)
   user.webApiToken = 7;
   user.webApiKey = "sandbox-web-api-key";
   user.tel = "01000000000";
+  // The web login (the credential vault's) takes the id with the account's key as password.
+  user.password = SandboxAccount::kAppKey;
   web_.AddUser(user);
   web_.SetServiceFields({{"sms_remain", std::to_string(kSmsRemain)},
                          {"sms_used", "0"},
@@ -209,6 +211,7 @@ Sandbox::Sandbox(SandboxOptions options)
                          {"tax_rate", "0.15"}});
   web_.AnswerReports(kSmsRemain);
   web_.ServeCryptedData();
+  web_.ServeLoginCheck();
   // One cafe the member belongs to (approved for a long period), recommending the market's
   // first two stocks.
   WebServerCafe cafe;

@@ -241,8 +241,8 @@ void ShowPasswordConfirm(CMainFrame& frame, FrameCallbackState& st, int sub, con
     CVarqoMainApp& app = frame.App();
     auto dlg = std::make_unique<orv::ui::CPwdConfirmDlg>(&app.RunSettings(), &app.LoginInfo());
     if (!dlg->CreateDlg(&frame)) return;
-    // The vault logs in to the web server on its own record, keeps its table in the host's
-    // data database and encrypts it there.
+    // The vault logs in to the web server on its own record and keeps its table encrypted in
+    // the host's database.
     dlg->SetLoginCheck([&app](const std::wstring& id, const std::wstring& password,
                               login_info_s* record, std::wstring* message) {
       orv::host::WebLoginRequest request;
@@ -254,10 +254,12 @@ void ShowPasswordConfirm(CMainFrame& frame, FrameCallbackState& st, int sub, con
       if (curl) curl_easy_cleanup(curl);
       return userIdx > 0 ? 0 : orv::ui::CPwdConfirmDlg::kErrLoginRefused;
     });
-    dlg->SetDatabase(app.DataDb());
-    dlg->SetSaveCallback([&app](int userIdx, const std::string& table, const SYSTEMTIME& stamp,
-                                std::string* crypted) {
-      return orv::ui::SaveVaultTableToDb(app.DataDb(), userIdx, table, stamp, crypted);
+    // The data database when the program folder has one, else the catalogue.
+    auto vaultDb = [&app] { return app.DataDb() ? app.DataDb() : app.CatalogueDb(); };
+    dlg->SetDatabase(vaultDb());
+    dlg->SetSaveCallback([vaultDb](int userIdx, const std::string& table, const SYSTEMTIME& stamp,
+                                   std::string* crypted) {
+      return orv::ui::SaveVaultTableToDb(vaultDb(), userIdx, table, stamp, crypted);
     });
     st.pwdConfirmDlg = std::move(dlg);
   }
@@ -304,6 +306,12 @@ FrameCallbackState& CMainFrame::CallbackState() {
 }
 
 CHostUserServices& CMainFrame::UserServices() { return CallbackState().services; }
+
+void CMainFrame::OpenCredentialVault() { ShowPasswordConfirm(*this, CallbackState(), 1, L""); }
+
+orv::ui::CPwdConfirmDlg* CMainFrame::CredentialVault() {
+  return CallbackState().pwdConfirmDlg.get();
+}
 
 int CMainFrame::OpenLoginDialog(const wchar_t* stateText, const wchar_t* guide,
                                 const wchar_t* pwd2Title, int agency, uint32_t flags, void* cbCtx,

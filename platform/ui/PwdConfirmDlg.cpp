@@ -28,7 +28,10 @@ const char kVaultRecordName[] = "private.login.info";
 
 namespace {
 
-constexpr int kWidth = 760;
+constexpr int kWidth = 800;
+// The controls' row heights: the buttons' row, then the tabs below it.
+constexpr int kRow2 = 28;
+constexpr int kTabsTop = 56;
 constexpr int kHeight = 520;
 constexpr int kIdLimit = 49;
 constexpr int kBlankRows = 1;
@@ -81,22 +84,28 @@ bool CPwdConfirmDlg::CreateDlg(wxWindow* parent) {
   if (!Create(parent, L"DATA", kWidth, kHeight)) return false;
   serverSync_ = orv::win::GetProfileInt(kSettings, kServerSyncKey, serverSync_ ? 1 : 0) != 0;
   onTop_ = orv::win::GetProfileInt(kSettings, kOnTopKey, onTop_ ? 1 : 0) != 0;
-  AddControl(IDC_ID_LABEL, CtrlKind::Static, L"User ID :", RECT{0, 0, 70, 24});
-  AddControl(IDC_ID, CtrlKind::Edit, L"", RECT{70, 0, 236, 24});
-  AddControl(IDC_PWD_LABEL, CtrlKind::Static, L"Password :", RECT{236, 0, 306, 24});
-  AddControl(IDC_PWD, CtrlKind::Password, L"", RECT{306, 0, 472, 24});
-  AddControl(IDC_CHECK, CtrlKind::Button, L"로그인", RECT{472, 0, 532, 24});
-  AddControl(IDC_ON_TOP, CtrlKind::CheckBox, L"최상단에 창 고정", RECT{250, 24, 360, 46});
-  AddControl(IDC_LOAD, CtrlKind::Button, L"서버 데이터 조회", RECT{365, 24, 475, 48});
-  AddControl(IDC_SERVER_SAVE, CtrlKind::CheckBox, L"서버에 저장", RECT{480, 24, 570, 48});
-  AddControl(IDC_SAVE, CtrlKind::Button, L"Save", RECT{575, 24, 645, 48});
-  AddControl(IDC_CANCEL, CtrlKind::Button, L"Cancel", RECT{650, 24, 720, 48});
+  // The template's places, widened where the texts need more room at this toolkit's font.
+  AddControl(IDC_ID_LABEL, CtrlKind::Static, L"User ID :", RECT{4, 4, 74, 24});
+  AddControl(IDC_ID, CtrlKind::Edit, L"", RECT{74, 0, 240, 26});
+  AddControl(IDC_PWD_LABEL, CtrlKind::Static, L"Password :", RECT{248, 4, 328, 24});
+  AddControl(IDC_PWD, CtrlKind::Password, L"", RECT{328, 0, 494, 26});
+  AddControl(IDC_CHECK, CtrlKind::Button, L"로그인", RECT{498, 0, 588, 26});
+  AddControl(IDC_ON_TOP, CtrlKind::CheckBox, L"최상단에 창 고정",
+             RECT{240, kRow2, 385, kRow2 + 24});
+  AddControl(IDC_LOAD, CtrlKind::Button, L"서버 데이터 조회", RECT{390, kRow2, 520, kRow2 + 26});
+  AddControl(IDC_SERVER_SAVE, CtrlKind::CheckBox, L"서버에 저장",
+             RECT{525, kRow2, 635, kRow2 + 24});
+  AddControl(IDC_SAVE, CtrlKind::Button, L"Save", RECT{640, kRow2, 715, kRow2 + 26});
+  AddControl(IDC_CANCEL, CtrlKind::Button, L"Cancel", RECT{720, kRow2, 795, kRow2 + 26});
 
   wxDialog* dialog = GetWindow();
-  tabs_ = new wxNotebook(dialog, IDC_TABS, wxPoint(0, 51), wxSize(kWidth, kHeight - 51));
+  tabs_ = new wxNotebook(dialog, IDC_TABS, wxPoint(0, kTabsTop),
+                         wxSize(kWidth, kHeight - kTabsTop));
   auto* gridPage = new wxPanel(tabs_);
-  gridWindow_ = AddReportGrid(IDC_GRID, grid_, kSecretGridLayout, RECT{0, 0, 10, 10});
-  if (gridWindow_) gridWindow_->GetWindow()->Reparent(gridPage);
+  gridWindow_ = GfxInitReportCtrl2(grid_, gridPage, IDC_GRID, kSecretGridLayout);
+  grid_.SetNotifyHandler([this](ReportNotify& nm) -> LRESULT {
+    return nm.code == REPORT_NM_VALUECHANGED ? OnGridValueChanged(nm) : 0;
+  });
   gridPage->Bind(wxEVT_SIZE, [this, gridPage](wxSizeEvent& e) {
     e.Skip();
     if (gridWindow_) gridWindow_->GetWindow()->SetSize(gridPage->GetClientSize());
@@ -130,8 +139,6 @@ bool CPwdConfirmDlg::CreateDlg(wxWindow* parent) {
       window->SetWindowStyleFlag(onTop_ ? (style | wxSTAY_ON_TOP) : (style & ~wxSTAY_ON_TOP));
     }
   });
-  OnGridNotify(IDC_GRID, REPORT_NM_VALUECHANGED,
-               [this](ReportNotify& nm) { return OnGridValueChanged(nm); });
   // Escape does not close the vault.
   dialog->Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
     if (event.GetKeyCode() != WXK_ESCAPE) event.Skip();
@@ -150,11 +157,10 @@ void CPwdConfirmDlg::LayoutControls() {
   wxDialog* dialog = GetWindow();
   if (!dialog) return;
   const wxSize size = dialog->GetClientSize();
-  if (wxWindow* save = GetDlgItem(IDC_SAVE))
-    save->SetSize(std::max(size.x / 2, 575), 24, 70, 24);
-  if (wxWindow* cancel = GetDlgItem(IDC_CANCEL))
-    cancel->SetSize(std::max(size.x / 2, 575) + 75, 24, 70, 24);
-  if (tabs_) tabs_->SetSize(0, 51, size.x, std::max(0, size.y - 51));
+  const int saveLeft = std::max(size.x / 2, 640);
+  if (wxWindow* save = GetDlgItem(IDC_SAVE)) save->SetSize(saveLeft, kRow2, 75, 26);
+  if (wxWindow* cancel = GetDlgItem(IDC_CANCEL)) cancel->SetSize(saveLeft + 80, kRow2, 75, 26);
+  if (tabs_) tabs_->SetSize(0, kTabsTop, size.x, std::max(0, size.y - kTabsTop));
 }
 
 void CPwdConfirmDlg::SetLoginId(const std::wstring& id) {

@@ -123,6 +123,28 @@ PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& 
   return reply;
 }
 
+void WebServerPeer::ServeLoginCheck() {
+  for (const char* path : {"/member/login_check", "/stock/login_check"}) {
+    http_.On("POST", path, [this](const RecordedRequest& request) { return LoginCheck(request); });
+  }
+}
+
+PeerReply WebServerPeer::LoginCheck(const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string uid = Value(request, "uid");
+  const std::string upw = Value(request, "upw");
+  PeerReply reply;
+  for (const WebServerUser& user : users_) {
+    if (user.password.empty() || uid != user.userId || upw != user.password) continue;
+    reply.body = "{\"err\":0,\"errmsg\":\"\",\"uidx\":" + std::to_string(user.userIdx) +
+                 ",\"agc\":1,\"uname\":\"" + user.userId + "\",\"tk\":\"" + user.token +
+                 "\",\"tk2\":\"\",\"lvl\":40}";
+    return reply;
+  }
+  reply.body = "{\"err\":1,\"errmsg\":\"invalid id or password\"}";
+  return reply;
+}
+
 void WebServerPeer::ServeCryptedData() {
   for (const char* path : {"/data/crypted_data_up", "/data/crypted_data_list"}) {
     http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
