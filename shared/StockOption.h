@@ -204,4 +204,6 @@ struct stock_option_s {
   // 10,000 won; 0 or below: a budget of 1,000 won).
   uint8_t board_mode = 4;
   int32_t board_buy_amount = 0;
+  // The monitoring view's option check (control 3214).
+  uint8_t monitor_option = 0;
 };

@@ -193,6 +193,8 @@ void CMainFrame::CreatePaneWindows() {
 void CMainFrame::FillSharedWnds() {
   SharedWnds_s& block = HostSharedWnds();
   block = SharedWnds_s{};
+  // The modules' workers run while this is set; the exit clears it (StopModules).
+  app_.RunSettings().nAppRunning = 1;
   block.pApp = &app_;
   block.pMainFrame = this;
   block.pCommandBars = nullptr;

@@ -192,6 +192,7 @@ void VisitDialogValues(stock_option_s& o, const FieldVisitor& visit) {
   }
   t("chosen_buy_conditions", o.chosen_buy_conditions, std::size(o.chosen_buy_conditions));
   t("chosen_sell_conditions", o.chosen_sell_conditions, std::size(o.chosen_sell_conditions));
+  b("monitor_option", &o.monitor_option);
 }
 
 // Every field kept in STOCK_CFG_VALUES except the account items.

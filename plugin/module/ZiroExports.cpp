@@ -22,6 +22,7 @@
 #include "plugin/orders/window/StairWatchDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
 #include "plugin/monitor/dialogs/MonitorDialogMakers.h"
+#include "plugin/monitor/view/StockMonitoringView.h"
 #include "plugin/view/ChildWindows.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/Export.h"
@@ -93,6 +94,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   // The real windows of the other subsystems replace the view's null objects.
   InstallMonitorMakers();
   InstallMonitorDialogMakers(ChildMakers());
+  InstallMonitoringViewMaker(ChildMakers());
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();

@@ -1,0 +1,105 @@
+// The monitoring view on the road: the trading view puts it in the host's monitoring pane with
+// its toolbars, the summary line, the status line and the found-stock grid; after the login the
+// user asks for the automatic-buy settings, which in the scan mode opens the recommended-stock
+// board, and switches the whole-market scan on after its question.
+#include <gtest/gtest.h>
+#include <wx/choice.h>
+#include <wx/dialog.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/tglbtn.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "host/frame/MainFrame.h"
+#include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
+#include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
+
+using orv::test::RoadHost;
+using orv::test::windows::FindById;
+using orv::test::windows::ShownDialog;
+
+namespace {
+constexpr auto kStepBound = std::chrono::seconds(20);
+constexpr int kMonitoringView = 2529;
+constexpr int kMonitoringPane = 970;
+}  // namespace
+
+TEST(MonitoringRoad, TheViewStandsInItsPaneAndDrivesTheBoardAndTheScan) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "db"});
+  std::string error;
+  ASSERT_TRUE(road.Start("005930 70000 000660 198000\n", &error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+
+  wxPanel* view = nullptr;
+  ASSERT_TRUE(wait([&] { return (view = FindById<wxPanel>(road.Frame(), kMonitoringView)); }));
+  EXPECT_EQ(view->GetName(), "CStockMonitoringView");
+  ASSERT_NE(view->GetParent(), nullptr);
+  EXPECT_EQ(view->GetParent()->GetId(), kMonitoringPane);
+  EXPECT_TRUE(wait([&] { return view->IsShownOnScreen(); }));
+  for (int id : {3456, 3457, 2530, 3218})
+    EXPECT_NE(FindById<wxWindow>(view, id), nullptr) << id;
+  auto* summary = FindById<wxStaticText>(view, 3213);
+  ASSERT_NE(summary, nullptr);
+  EXPECT_EQ(summary->GetLabel(), wxString("*(0)"));
+  // The bars are laid out over the pane's width, each below the other, the grid last.
+  wxWindow* mainBar = FindById<wxWindow>(view, 3456);
+  wxWindow* limitBar = FindById<wxWindow>(view, 3457);
+  wxWindow* grid = FindById<wxWindow>(view, 2530);
+  ASSERT_NE(grid, nullptr);
+  while (grid->GetParent() != view) grid = grid->GetParent();
+  EXPECT_LE(mainBar->GetRect().GetBottom(), limitBar->GetRect().GetTop());
+  EXPECT_LT(limitBar->GetRect().GetBottom(), grid->GetRect().GetTop());
+  EXPECT_EQ(grid->GetRect().GetBottom(), view->GetClientSize().y - 1);
+
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+
+  // Automatic trading was not allowed when the view was made: the limits cannot be changed.
+  auto* perStock = FindById<wxChoice>(view, 2535);
+  ASSERT_NE(perStock, nullptr);
+  EXPECT_FALSE(perStock->IsEnabled());
+  EXPECT_EQ(perStock->GetStringSelection(), wxString(L"10 만원"));
+
+  // Signed in, in the scan mode, the settings command opens the recommended-stock board.
+  wxWindow* settings = FindById<wxWindow>(view, 3212);
+  ASSERT_NE(settings, nullptr);
+  wxCommandEvent press(wxEVT_BUTTON, 3212);
+  press.SetEventObject(settings);
+  settings->ProcessWindowEvent(press);
+  wxDialog* board = nullptr;
+  EXPECT_TRUE(wait([&] { return (board = ShownDialog(L"추천종목 관리 + 분할매수")) != nullptr; }));
+  if (board) board->Close();
+
+  // The scan switch, after its question, is on and the summary says so.
+  auto* scan = FindById<wxToggleButton>(view, 2533);
+  ASSERT_NE(scan, nullptr);
+  orv::win::ScriptMessageBoxes({IDYES});
+  scan->SetValue(true);
+  wxCommandEvent toggle(wxEVT_TOGGLEBUTTON, 2533);
+  toggle.SetEventObject(scan);
+  toggle.SetInt(1);
+  scan->ProcessWindowEvent(toggle);
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].caption, "QUESTION");
+  EXPECT_NE(calls[0].text.find("거래소 전체 종목에서 검색을 시작(ON)"), std::string::npos);
+  EXPECT_EQ(summary->GetLabel(), wxString("*ON*(0)"));
+
+  // ORV_ROAD_SCREENSHOT=FILE.png keeps a picture of the screen with the view in its pane.
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    road.Frame()->SetSize(1400, 900);
+    orv::test::PumpEvents(1200);
+    const std::string command = std::string("import -window root '") + shot + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  EXPECT_TRUE(road.CloseWithYes(kStepBound));
+}

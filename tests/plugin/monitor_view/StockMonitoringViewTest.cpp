@@ -1,0 +1,275 @@
+// The monitoring view as the trading view makes it: its bars, combos and summary, the limits
+// reaching the configuration and "Settings", the automatic-buy switch, the real-time log's
+// switch (also when its file cannot be opened), the settings command and the view's end.
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/frame.h>
+#include <wx/choice.h>
+#include <wx/panel.h>
+#include <wx/tglbtn.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/support/TextConv.h"
+#include "platform/win/Clock.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Registry.h"
+#include "plugin/monitor/view/StockMonitoringView.h"
+#include "plugin/view/PelomarView.h"
+#include "shared/StockOption.h"
+#include "tests/e2e/road/RoadWindows.h"
+#include "tests/plugin/view/ViewStage.h"
+#include "tests/probe/ProbeHarness.h"
+
+namespace fs = std::filesystem;
+using orv::test::windows::FindById;
+
+namespace {
+
+// A board that records being asked to show.
+class RecordingBoard : public CPelomarStockBoard {
+ public:
+  explicit RecordingBoard(int* shown) : shown_(shown) {}
+  void ShowDialog(wxWindow*, bool, bool, int) override { ++*shown_; }
+
+ private:
+  int* shown_;
+};
+
+class StockMonitoringViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stage_.Prepare();
+    stage_.run.nAppRunning = 1;
+    InstallMonitoringViewMaker(ChildMakers());
+    ChildMakers().stockBoard = [this](CPelomarView&) {
+      return std::make_unique<RecordingBoard>(&boardShown_);
+    };
+  }
+  void TearDown() override {
+    orv::win::StopScriptingMessageBoxes();
+    if (view_) view_->Destroy();
+    ChildMakers() = PelomarChildMakers{};
+  }
+
+  CStockMonitoringView* Make() {
+    view_ = stage_.CreateView();
+    if (!view_) return nullptr;
+    return dynamic_cast<CStockMonitoringView*>(view_->MonitoringView());
+  }
+
+  // The user picks an item of a combo of the view.
+  void Pick(CStockMonitoringView* monitor, int id, const wxString& label) {
+    auto* choice = FindById<wxChoice>(monitor->Panel(), id);
+    ASSERT_NE(choice, nullptr) << id;
+    const int at = choice->FindString(label);
+    ASSERT_NE(at, wxNOT_FOUND) << label;
+    choice->SetSelection(at);
+    wxCommandEvent event(wxEVT_CHOICE, id);
+    event.SetEventObject(choice);
+    event.SetInt(at);
+    choice->ProcessWindowEvent(event);
+  }
+  // The user turns a two-state control (toggle button, check box) on or off.
+  template <class T>
+  void Flip(CStockMonitoringView* monitor, int id, wxEventType type, bool on) {
+    auto* control = FindById<T>(monitor->Panel(), id);
+    ASSERT_NE(control, nullptr) << id;
+    control->SetValue(on);
+    wxCommandEvent event(type, id);
+    event.SetEventObject(control);
+    event.SetInt(on);
+    control->ProcessWindowEvent(event);
+  }
+  void Toggle(CStockMonitoringView* monitor, bool on) {
+    Flip<wxToggleButton>(monitor, IDC_MONITOR_AUTO_BUY, wxEVT_TOGGLEBUTTON, on);
+  }
+  void Check(CStockMonitoringView* monitor, int id, bool on) {
+    Flip<wxCheckBox>(monitor, id, wxEVT_CHECKBOX, on);
+  }
+  void Press(CStockMonitoringView* monitor, int id) {
+    wxWindow* button = FindById<wxWindow>(monitor->Panel(), id);
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
+  }
+  std::string TodaysLog() {
+    SYSTEMTIME today;
+    orv::win::GetLocalTime(&today);
+    char name[64];
+    std::snprintf(name, sizeof name, "stock_realtime_search_%04d%02d%02d.csv", today.wYear,
+                  today.wMonth, today.wDay);
+    return stage_.dir.Path() + "/data/Log/" + name;
+  }
+
+  orv::test::ViewStage stage_;
+  CPelomarView* view_ = nullptr;
+  int boardShown_ = 0;
+};
+
+}  // namespace
+
+TEST_F(StockMonitoringViewTest, TheTradingViewMakesItWithBarsCombosGridAndSummary) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  wxWindow* panel = monitor->GetWindow();
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->GetId(), IDC_MONITORING_VIEW);
+  EXPECT_EQ(panel->GetName(), "CStockMonitoringView");
+  EXPECT_EQ(monitor->IdText(), L"9999");
+  for (int id : {IDR_MONITOR_MAIN_TOOLBAR, IDR_MONITOR_LIMIT_TOOLBAR, IDC_MONITOR_STATUS,
+                 IDC_MONITOR_PROGRESS, IDC_MONITOR_SUMMARY, IDC_MONITOR_WRITE_LOG,
+                 IDC_MONITOR_OPTION, IDC_MONITOR_CONDITION_COMBO, IDC_MONITOR_MODE_CONDITION,
+                 IDC_MONITOR_MODE_CAFE, IDC_MONITOR_GRID})
+    EXPECT_NE(FindById<wxWindow>(panel, id), nullptr) << id;
+  EXPECT_FALSE(FindById<wxWindow>(panel, IDC_MONITOR_HIDDEN)->IsShown());
+
+  // Before a login automatic trading is not allowed: the watch-only modes, limits disabled.
+  auto* modes = FindById<wxChoice>(panel, IDC_MONITOR_MODE_COMBO);
+  ASSERT_EQ(modes->GetCount(), 2u);
+  EXPECT_EQ(modes->GetString(1), wxString(L"2.종목 모니터링"));
+  auto* perStock = FindById<wxChoice>(panel, IDC_MONITOR_STOCK_LIMIT);
+  auto* daily = FindById<wxChoice>(panel, IDC_MONITOR_DAILY_LIMIT);
+  EXPECT_EQ(perStock->GetCount(), 17u);
+  EXPECT_EQ(daily->GetCount(), 20u);
+  EXPECT_EQ(perStock->GetStringSelection(), wxString(L"10 만원"));
+  EXPECT_EQ(daily->GetString(15), wxString(L"1,000 만원"));
+  EXPECT_FALSE(perStock->IsEnabled());
+  EXPECT_EQ(monitor->PerStockLimitWon(), 100000);
+
+  EXPECT_EQ(monitor->Grid().GetColumnCount(), 54);
+  EXPECT_FALSE(monitor->Grid().GetColumn(52)->visible);
+  EXPECT_TRUE(monitor->Grid().GetColumn(51)->visible);
+  EXPECT_EQ(monitor->Mode(), kMonitorModeMarketScan);
+  EXPECT_EQ(monitor->Summary(), L"*(0)");
+  EXPECT_TRUE(monitor->Worker() && monitor->Worker()->Running());
+}
+
+TEST_F(StockMonitoringViewTest, LimitCombosReachTheConfigurationAndSettings) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  view_->Engine().Options().changed = 0;
+  Pick(monitor, IDC_MONITOR_STOCK_LIMIT, L"15 만원");
+  EXPECT_EQ(monitor->PerStockLimitWon(), 150000);
+  EXPECT_EQ(view_->Engine().Options().per_stock_buy_limit, 15);
+  EXPECT_EQ(view_->Engine().Options().changed, 1);
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-AutoBuyMoneyItem", 0), 15);
+  Pick(monitor, IDC_MONITOR_DAILY_LIMIT, L"1,000 만원");
+  EXPECT_EQ(monitor->DailyLimitWon(), 10000000);
+  EXPECT_EQ(view_->Engine().Options().daily_buy_limit, 1000);
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-AutoBuyMoneyTotalQuota", 0), 1000);
+  // The option check is the configuration's option flag.
+  Check(monitor, IDC_MONITOR_OPTION, true);
+  EXPECT_EQ(view_->Engine().Options().monitor_option, 1);
+}
+
+TEST_F(StockMonitoringViewTest, AutoBuySwitchAsksScansAndRefusesAnEmptyList) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  view_->Engine().Options().auto_buy_max_stocks = 0;
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(monitor, true);
+  auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].caption, "QUESTION");
+  EXPECT_EQ(calls[0].text.rfind("[ (고객번호: 0)]님, 거래소 전체 종목에서 검색을 시작(ON)", 0), 0u)
+      << calls[0].text;
+  EXPECT_TRUE(monitor->ScanRunning());
+  EXPECT_EQ(view_->Engine().Options().auto_buy_max_stocks, 1);
+  EXPECT_EQ(monitor->Summary(), L"*ON*(0)");
+  for (int i = 0; i < 200 && monitor->Worker()->scanWakes.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(monitor->Worker()->scanWakes.load(), 1);
+  Toggle(monitor, false);
+  EXPECT_FALSE(monitor->ScanRunning());
+
+  // A stock-list mode with an empty own list: an error, and the switch stays off.
+  Pick(monitor, IDC_MONITOR_MODE_COMBO, L"2.종목 모니터링");
+  EXPECT_EQ(monitor->Mode(), kMonitorModeStockWatch);
+  EXPECT_EQ(monitor->Summary(), L"종목한정.OR매수. ()");
+  orv::win::ScriptMessageBoxes({IDOK});
+  Toggle(monitor, true);
+  calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].caption, "ERROR");
+  EXPECT_EQ(calls[0].text.rfind("자동매수 감시할 종목을 설정하지 않았습니다.", 0), 0u);
+  EXPECT_FALSE(FindById<wxToggleButton>(monitor->Panel(), IDC_MONITOR_AUTO_BUY)->GetValue());
+  EXPECT_FALSE(monitor->ScanRunning());
+}
+
+TEST_F(StockMonitoringViewTest, RealTimeLogSwitchOpensTheDailyFileOrSaysWhyNot) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  const std::string path = TodaysLog();
+  // Answered no: nothing opened, the box unchecked.
+  orv::win::ScriptMessageBoxes({IDNO});
+  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+  EXPECT_FALSE(FindById<wxCheckBox>(monitor->Panel(), IDC_MONITOR_WRITE_LOG)->GetValue());
+  EXPECT_FALSE(monitor->RealTimeLog().IsOpen());
+
+  orv::win::ScriptMessageBoxes({IDYES});
+  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+  auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_NE(calls[0].text.find("경로 : " + path), std::string::npos);
+  EXPECT_TRUE(monitor->RealTimeLog().IsOpen());
+  EXPECT_EQ(view_->Engine().Options().write_log_file, 1);
+  EXPECT_EQ(monitor->WriteLogFlag(), 1);
+  std::ifstream in(path, std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first.rfind("\xEF\xBB\xBF시간,명령,키값,", 0), 0u);
+  EXPECT_EQ(first.back(), '\r');
+  Check(monitor, IDC_MONITOR_WRITE_LOG, false);
+  EXPECT_FALSE(monitor->RealTimeLog().IsOpen());
+  EXPECT_EQ(view_->Engine().Options().write_log_file, 0);
+
+  // The file cannot be opened (a folder stands in its place): the box goes off, an ERROR box
+  // says why, and the configuration does not claim logging.
+  fs::remove(path);
+  fs::create_directories(path);
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+  calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].caption, "ERROR");
+  EXPECT_EQ(calls[1].text.rfind("실시간 검색 로그 파일을 열 수 없습니다.", 0), 0u);
+  EXPECT_FALSE(FindById<wxCheckBox>(monitor->Panel(), IDC_MONITOR_WRITE_LOG)->GetValue());
+  EXPECT_FALSE(monitor->RealTimeLog().IsOpen());
+  EXPECT_EQ(view_->Engine().Options().write_log_file, 0);
+  EXPECT_EQ(monitor->WriteLogFlag(), 0);
+}
+
+TEST_F(StockMonitoringViewTest, CommandsFollowLoginAndAgentAndTheEndSavesTheMode) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  orv::win::ScriptMessageBoxes({IDOK});
+  Press(monitor, IDC_MONITOR_SETTINGS);
+  auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].text, "로그인을 먼저 해주세요");
+  EXPECT_EQ(boardShown_, 0);
+  // Signed in, in the scan mode: the recommended-stock board.
+  stage_.login.nUserIdx = 5;
+  Press(monitor, IDC_MONITOR_SETTINGS);
+  EXPECT_EQ(boardShown_, 1);
+
+  // Without a broker agent the clear and re-register commands ask nothing and do nothing.
+  orv::win::ScriptMessageBoxes({});
+  Press(monitor, IDC_MONITOR_CLEAR);
+  Press(monitor, IDC_MONITOR_REREGISTER);
+  EXPECT_TRUE(orv::win::ScriptedMessageBoxCalls().empty());
+
+  // The mode chosen last is kept for the user; the view ends with its worker scanning.
+  Pick(monitor, IDC_MONITOR_MODE_COMBO, L"1.HTS 검색식 감시");
+  monitor->Worker()->scanRunning = 1;
+  monitor->Worker()->SetScanEvent();
+  view_->Destroy();
+  view_ = nullptr;
+  EXPECT_EQ(orv::win::GetProfileInt("Settings", "Stock-AutoBuyType-0", 0), 1);
+}
