@@ -55,16 +55,25 @@ bool Post(CURL* curl, const app_run_setting_s& run, const wchar_t* script, curl_
   return answered;
 }
 
-curl_mime* NewForm(CURL* curl, CURL** own, const app_run_setting_s& run,
-                   const login_info_s& login) {
-  *own = curl ? nullptr : curl_easy_init();
-  curl_mime* form = curl_mime_init(curl ? curl : *own);
-  if (!form) return nullptr;
-  CURL_MIMEADD_TEXTA(form, "rsp", "json");
-  const std::string b2b = run.szB2b[0] ? WideToUtf8(run.szB2b) : std::string("stock");
-  CURL_MIMEADD_TEXTA(form, "b2b", b2b.c_str());
-  GfxHttpFillLoginDataMimePtr(form, &login);
-  return form;
+// Posts a form of the vault to the script: "rsp", "b2b" and the login fields, then what `fill`
+// adds. The reply text goes to *reply; false when the transfer failed.
+template <class Fill>
+bool PostForm(CURL* curl, const app_run_setting_s& run, const login_info_s& login,
+              const wchar_t* script, Fill fill, std::string* reply) {
+  CURL* own = curl ? nullptr : curl_easy_init();
+  CURL* handle = curl ? curl : own;
+  curl_mime* form = handle ? curl_mime_init(handle) : nullptr;
+  bool answered = false;
+  if (form) {
+    CURL_MIMEADD_TEXTA(form, "rsp", "json");
+    const std::string b2b = run.szB2b[0] ? WideToUtf8(run.szB2b) : std::string("stock");
+    CURL_MIMEADD_TEXTA(form, "b2b", b2b.c_str());
+    GfxHttpFillLoginDataMimePtr(form, &login);
+    fill(form);
+    answered = Post(handle, run, script, form, reply);
+  }
+  if (own) curl_easy_cleanup(own);
+  return answered;
 }
 
 }  // namespace
@@ -94,35 +103,26 @@ bool ReadVaultDownloadReply(std::string_view reply, int* serverIdx, SYSTEMTIME* 
 int UploadCryptedData(CURL* curl, const app_run_setting_s& run, const login_info_s& login,
                       int* serverIdx, const std::string& crypted, const SYSTEMTIME& stamp) {
   if (!login.szUserId[0] || login.nUserIdx < 1) return 0;
-  CURL* own = nullptr;
-  curl_mime* form = NewForm(curl, &own, run, login);
-  if (!form) {
-    if (own) curl_easy_cleanup(own);
-    return 0;
-  }
-  CURL_MIMEADD_INT(form, "idx", serverIdx ? *serverIdx : 0);
-  CURL_MIMEADD_TEXTA(form, "tit", "Crypted Data");
-  CURL_MIMEADD_TEXTA(form, "code", "crypted.data");
-  CURL_MIMEADD_TEXTA(form, "crypted", crypted.c_str());
-  CURL_MIMEADD_TEXTA(form, "dt", StampText(stamp).c_str());
   std::string reply;
-  const bool answered = Post(curl ? curl : own, run, L"data/crypted_data_up", form, &reply);
-  if (own) curl_easy_cleanup(own);
+  const bool answered = PostForm(
+      curl, run, login, L"data/crypted_data_up",
+      [&](curl_mime* form) {
+        CURL_MIMEADD_INT(form, "idx", serverIdx ? *serverIdx : 0);
+        CURL_MIMEADD_TEXTA(form, "tit", "Crypted Data");
+        CURL_MIMEADD_TEXTA(form, "code", "crypted.data");
+        CURL_MIMEADD_TEXTA(form, "crypted", crypted.c_str());
+        CURL_MIMEADD_TEXTA(form, "dt", StampText(stamp).c_str());
+      },
+      &reply);
   return answered && ReadVaultUploadReply(reply, serverIdx) ? 1 : 0;
 }
 
 int DownloadCryptedData(CURL* curl, const app_run_setting_s& run, const login_info_s& login,
                         int* serverIdx, SYSTEMTIME* stamp, std::string* crypted) {
   if (!login.szUserId[0] || login.nUserIdx < 1) return 0;
-  CURL* own = nullptr;
-  curl_mime* form = NewForm(curl, &own, run, login);
-  if (!form) {
-    if (own) curl_easy_cleanup(own);
-    return 0;
-  }
-  CURL_MIMEADD_TEXTA(form, "code", "crypted.data");
   std::string reply;
-  const bool answered = Post(curl ? curl : own, run, L"data/crypted_data_list", form, &reply);
-  if (own) curl_easy_cleanup(own);
+  const bool answered = PostForm(
+      curl, run, login, L"data/crypted_data_list",
+      [](curl_mime* form) { CURL_MIMEADD_TEXTA(form, "code", "crypted.data"); }, &reply);
   return answered && ReadVaultDownloadReply(reply, serverIdx, stamp, crypted) ? 1 : 0;
 }

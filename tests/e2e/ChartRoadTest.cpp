@@ -93,15 +93,7 @@ TEST(ChartRoad, TheGridMenusStockCommandOpensTheChartOfTheHeldStock) {
 
   // The user right-clicks the row; in the menu that opens, the stock command is picked and the
   // menu closes.
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    wxCommandEvent choose(wxEVT_MENU, kStockInfoCommand);
-    own->ProcessWindowEvent(choose);
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-  });
-  pick.StartOnce(500);
-  wxGridEvent click(own->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, own, row, 1);
-  own->ProcessWindowEvent(click);
+  PickRowMenuCommand(own, row, kStockInfoCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] { return (dialog = ShownDialog("CHART")) != nullptr; }))

@@ -84,15 +84,7 @@ TEST(StairRoad, TheStepDialogOpensForAHoldingAndAppliesItsRulesToIt) {
   ASSERT_GE(stopCol, 0);
 
   // The user right-clicks the holding's row and picks the step command.
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    wxCommandEvent choose(wxEVT_MENU, kStairCommand);
-    own->ProcessWindowEvent(choose);
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-  });
-  pick.StartOnce(500);
-  wxGridEvent click(own->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, own, row, 1);
-  own->ProcessWindowEvent(click);
+  PickRowMenuCommand(own, row, kStairCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] { return (dialog = ShownStairDialog()) != nullptr; })) << "no step dialog";

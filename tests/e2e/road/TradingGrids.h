@@ -4,6 +4,8 @@
 #include <wx/grid.h>
 #include <wx/notebook.h>
 #include <wx/string.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <string>
@@ -47,6 +49,20 @@ inline int RowOfCode(wxGrid* grid, const char* code) {
   for (int row = 0; col >= 0 && row < grid->GetNumberRows(); ++row)
     if (grid->GetCellValue(row, col) == wxString(code)) return row;
   return -1;
+}
+
+// The user right-clicks a row of the grid; in the menu that opens, `command` is picked and the
+// menu closes.
+inline void PickRowMenuCommand(wxGrid* grid, int row, int command) {
+  wxTimer pick;
+  pick.Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
+    wxCommandEvent choose(wxEVT_MENU, command);
+    grid->ProcessWindowEvent(choose);
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  pick.StartOnce(500);
+  wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, grid, row, 1);
+  grid->ProcessWindowEvent(click);
 }
 
 }  // namespace orv::test::grids
