@@ -93,7 +93,7 @@ TEST(ChartRoad, TheGridMenusStockCommandOpensTheChartOfTheHeldStock) {
 
   // The user right-clicks the row; in the menu that opens, the stock command is picked and the
   // menu closes.
-  PickRowMenuCommand(own, row, kStockInfoCommand);
+  const auto pick = PickRowMenuCommand(own, row, kStockInfoCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] { return (dialog = ShownDialog("CHART")) != nullptr; }))

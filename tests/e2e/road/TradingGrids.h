@@ -8,6 +8,7 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace orv::test::grids {
@@ -52,17 +53,19 @@ inline int RowOfCode(wxGrid* grid, const char* code) {
 }
 
 // The user right-clicks a row of the grid; in the menu that opens, `command` is picked and the
-// menu closes.
-inline void PickRowMenuCommand(wxGrid* grid, int row, int command) {
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
+// menu closes. The menu may open after this returns: the caller keeps the returned timer, which
+// makes the pick, until the command's effect shows.
+inline std::unique_ptr<wxTimer> PickRowMenuCommand(wxGrid* grid, int row, int command) {
+  auto pick = std::make_unique<wxTimer>();
+  pick->Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
     wxCommandEvent choose(wxEVT_MENU, command);
     grid->ProcessWindowEvent(choose);
     wxUIActionSimulator().Char(WXK_ESCAPE);
   });
-  pick.StartOnce(500);
+  pick->StartOnce(500);
   wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, grid, row, 1);
   grid->ProcessWindowEvent(click);
+  return pick;
 }
 
 }  // namespace orv::test::grids
