@@ -233,6 +233,8 @@ void VisitOptionValues(stock_option_s& o, const FieldVisitor& visit) {
   d("exchange_rate2", &o.exchange_rate2);
   b("sell_one_by_one", &o.sell_one_by_one);
   d("wide_step_factor", &o.wide_step_factor);
+  b("board_mode", &o.board_mode);
+  i("board_buy_amount", &o.board_buy_amount);
   VisitDialogValues(o, visit);
 }
 

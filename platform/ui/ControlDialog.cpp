@@ -23,12 +23,29 @@ CControlDialog::~CControlDialog() {
   if (loop_) loop_->Exit(IDCANCEL);
   if (owner_ && !owner_->IsEnabled()) owner_->Enable(true);
   *alive_ = false;  // bound handlers of the window outlive this object until it is deleted
-  if (dialog_) dialog_->Destroy();
+  if (host_) host_->Destroy();
+}
+
+bool CControlDialog::CreateChild(wxWindow* parent, int id, int width, int height) {
+  if (host_ || !parent) return false;
+  host_ = new wxPanel(parent, id, wxDefaultPosition, wxSize(width, height),
+                      wxTAB_TRAVERSAL | wxCLIP_CHILDREN);
+  host_->Hide();
+  // The parent may go first (a host pane closed with its frame): the panel and its controls
+  // are gone then, and nothing may reach them any more.
+  host_->Bind(wxEVT_DESTROY, [this, alive = alive_, panel = host_](wxWindowDestroyEvent& e) {
+    if (*alive && e.GetEventObject() == panel) {
+      host_ = nullptr;
+      controls_.clear();
+    }
+    e.Skip();
+  });
+  return true;
 }
 
 bool CControlDialog::Create(wxWindow* parent, std::wstring_view title, int width, int height) {
-  if (dialog_) return false;
-  dialog_ = new wxDialog(parent, wxID_ANY, wxString(std::wstring(title)), wxDefaultPosition,
+  if (host_) return false;
+  host_ = dialog_ = new wxDialog(parent, wxID_ANY, wxString(std::wstring(title)), wxDefaultPosition,
                          wxSize(width, height), wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER);
   dialog_->SetClientSize(width, height);
   dialog_->Bind(wxEVT_CLOSE_WINDOW, [this, alive = alive_](wxCloseEvent& e) {
@@ -48,41 +65,41 @@ CControlDialog::Control* CControlDialog::Find(int id) const {
 }
 
 bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, const RECT& rc) {
-  if (!dialog_ || Find(id)) return false;
+  if (!host_ || Find(id)) return false;
   const wxString label(std::wstring{text});
   const wxPoint pos(rc.left, rc.top);
   const wxSize size(rc.right - rc.left, rc.bottom - rc.top);
   wxWindow* w = nullptr;
   switch (kind) {
     case CtrlKind::Static:
-      w = new wxStaticText(dialog_, id, label, pos, size);
+      w = new wxStaticText(host_, id, label, pos, size);
       break;
     case CtrlKind::Edit:
-      w = new wxTextCtrl(dialog_, id, label, pos, size, wxTE_PROCESS_ENTER);
+      w = new wxTextCtrl(host_, id, label, pos, size, wxTE_PROCESS_ENTER);
       break;
     case CtrlKind::EditMulti:
-      w = new wxTextCtrl(dialog_, id, label, pos, size, wxTE_MULTILINE);
+      w = new wxTextCtrl(host_, id, label, pos, size, wxTE_MULTILINE);
       break;
     case CtrlKind::Password:
-      w = new wxTextCtrl(dialog_, id, label, pos, size, wxTE_PASSWORD | wxTE_PROCESS_ENTER);
+      w = new wxTextCtrl(host_, id, label, pos, size, wxTE_PASSWORD | wxTE_PROCESS_ENTER);
       break;
     case CtrlKind::Button:
-      w = new wxButton(dialog_, id, label, pos, size);
+      w = new wxButton(host_, id, label, pos, size);
       break;
     case CtrlKind::CheckBox:
-      w = new wxCheckBox(dialog_, id, label, pos, size);
+      w = new wxCheckBox(host_, id, label, pos, size);
       break;
     case CtrlKind::Radio:
-      w = new wxRadioButton(dialog_, id, label, pos, size);
+      w = new wxRadioButton(host_, id, label, pos, size);
       break;
     case CtrlKind::ComboList:
-      w = new wxComboBox(dialog_, id, wxString(), pos, size, 0, nullptr, wxCB_READONLY);
+      w = new wxComboBox(host_, id, wxString(), pos, size, 0, nullptr, wxCB_READONLY);
       break;
     case CtrlKind::ComboEdit:
-      w = new wxComboBox(dialog_, id, label, pos, size, 0, nullptr, wxTE_PROCESS_ENTER);
+      w = new wxComboBox(host_, id, label, pos, size, 0, nullptr, wxTE_PROCESS_ENTER);
       break;
     case CtrlKind::Group:
-      w = new wxStaticBox(dialog_, id, label, pos, size);
+      w = new wxStaticBox(host_, id, label, pos, size);
       break;
   }
   if (!w) return false;
@@ -120,8 +137,8 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
 
 ReportGridWindow* CControlDialog::AddReportGrid(int id, CMyReportCtrl& model,
                                                 std::wstring_view layout, const RECT& rc) {
-  if (!dialog_ || Find(id)) return nullptr;
-  ReportGridWindow* grid = GfxInitReportCtrl2(model, dialog_, id, layout);
+  if (!host_ || Find(id)) return nullptr;
+  ReportGridWindow* grid = GfxInitReportCtrl2(model, host_, id, layout);
   if (!grid) return nullptr;
   grid->GetWindow()->SetSize(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
   model.SetNotifyHandler([this, alive = alive_](ReportNotify& nm) -> LRESULT {
@@ -317,7 +334,7 @@ void CControlDialog::HideDialog() {
 bool CControlDialog::IsModalLoopRunning() const { return loop_ != nullptr; }
 
 void CControlDialog::SetDialogFont(std::wstring_view faceName, int pointSize, bool bold) {
-  if (!dialog_) return;
+  if (!host_) return;
   wxFont font(wxFontInfo(pointSize).FaceName(wxString(std::wstring{faceName})).Bold(bold));
   std::function<void(wxWindow*)> apply = [&](wxWindow* w) {
     w->SetFont(font);
@@ -327,8 +344,8 @@ void CControlDialog::SetDialogFont(std::wstring_view faceName, int pointSize, bo
     }
     for (wxWindow* child : w->GetChildren()) apply(child);
   };
-  apply(dialog_);
-  dialog_->Refresh();
+  apply(host_);
+  host_->Refresh();
 }
 
 }  // namespace orv::ui

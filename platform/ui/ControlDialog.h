@@ -50,7 +50,12 @@ class CControlDialog {
 
   // Makes the (hidden) window; false when it exists already.
   bool Create(wxWindow* parent, std::wstring_view title, int width, int height);
+  // Makes the controls' window as a (hidden) child panel of `parent` instead of a dialog: a
+  // side panel that lives inside another window. ShowDialog and HideDialog do nothing then.
+  bool CreateChild(wxWindow* parent, int id, int width, int height);
   wxDialog* GetWindow() const { return dialog_; }
+  // The window that holds the controls: the dialog, or the child panel.
+  wxWindow* GetHostWindow() const { return host_; }
 
   // ---- controls by id
   // Adds a control at `rc` (dialog client pixels); false when the id is taken or not created.
@@ -107,6 +112,7 @@ class CControlDialog {
 
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   wxDialog* dialog_ = nullptr;
+  wxWindow* host_ = nullptr;
   std::map<int, std::unique_ptr<Control>> controls_;
   std::map<int, std::function<void()>> commands_;
   std::map<std::pair<int, int>, std::function<LRESULT(ReportNotify&)>> gridHandlers_;

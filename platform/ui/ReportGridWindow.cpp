@@ -300,6 +300,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
   ReportGridWindow* Handle() { return &handle_; }
   wxGrid* Body() const { return body_; }
   wxGrid* Footer() const { return footer_; }
+  CMyReportCtrl* Model() const { return model_; }
   int LastRepaintCount() const { return lastRepaint_; }
 
   // ---- IReportView
@@ -641,6 +642,7 @@ ReportGridWindow* ReportGridWindow::Create(CMyReportCtrl& model, wxWindow* paren
 wxWindow* ReportGridWindow::GetWindow() const { return panel_; }
 wxGrid* ReportGridWindow::GetBodyGrid() const { return panel_->Body(); }
 wxGrid* ReportGridWindow::GetFooterGrid() const { return panel_->Footer(); }
+CMyReportCtrl* ReportGridWindow::GetModel() const { return panel_->Model(); }
 void ReportGridWindow::GetVisibleRows(int* first, int* last) const {
   panel_->VisibleRows(first, last);
 }

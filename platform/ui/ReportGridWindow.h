@@ -27,6 +27,8 @@ class ReportGridWindow {
   wxWindow* GetWindow() const;  // the panel to place in the parent
   wxGrid* GetBodyGrid() const;
   wxGrid* GetFooterGrid() const;
+  // The model shown, or null once it went.
+  CMyReportCtrl* GetModel() const;
 
   // The shown rows currently on screen (first > last when none).
   void GetVisibleRows(int* first, int* last) const;

@@ -18,6 +18,8 @@
 #include "platform/ui/MessageBoxPresenter.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/monitor/StockMonDlg.h"
+#include "plugin/orders/window/MyAccountInfoDlg.h"
+#include "plugin/orders/window/OrderDlg2.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/orders/window/StairWatchDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
@@ -98,6 +100,8 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
 
   // The real windows of the view's child roles replace their null objects.
   InstallOrderPopupMaker();
+  InstallOrderPanelMaker();
+  InstallAccountDialogMaker();
   InstallStairWatchMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
   const RECT area = rect ? *rect : RECT{};

@@ -131,6 +131,13 @@ SYSTEMTIME ParseBuyTime(const std::string& text) {
 
 double PositiveOr(double value, double fallback) { return value > 0 ? value : fallback; }
 
+// The band-1 high and buy-time cells carry a button that opens their edit pop-up.
+void AddPopupButtons(CStockBuyItemRecord* row) {
+  for (int column : {CStockBoard::kColPopupHigh, CStockBoard::kColPopupTime})
+    if (orv::ui::CMyReportRecordItem* item = row->GetItem(column))
+      item->buttons.push_back(orv::ui::ReportCellButton{L"...", 0, 16});
+}
+
 class StockLock {
  public:
   explicit StockLock(IStockBoardHost& host) : m_host(host) { m_host.LockStocks(); }
@@ -244,8 +251,9 @@ void CStockBoard::AddBlankRows(int nation, int count, int firstNumber, bool clea
     v.band2Tolerance = kBlankTolerance;
     v.autoBuy = false;
     (void)clearAutoBuy;  // blank rows start unchecked either way
-    m_grid.AddRecord(std::make_unique<CStockBuyItemRecord>(firstNumber + i, nullptr, 1, nation,
-                                                           0, 0, L"", L"", v));
+    AddPopupButtons(static_cast<CStockBuyItemRecord*>(m_grid.AddRecord(
+        std::make_unique<CStockBuyItemRecord>(firstNumber + i, nullptr, 1, nation, 0, 0, L"",
+                                              L"", v))));
   }
 }
 
@@ -286,6 +294,7 @@ CStockBuyItemRecord* CStockBoard::AppendStockRow(Stock_s* stock, int rowNumber, 
       std::make_unique<CStockBuyItemRecord>(rowNumber, stock, account, stock->nation,
                                             stock->market, stock->cafe_index, stock->code,
                                             stock->name, v)));
+  AddPopupButtons(row);
   m_rowCodes[row] = stock->code;
   return row;
 }

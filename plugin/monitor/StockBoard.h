@@ -90,6 +90,9 @@ class CStockBoard {
     int value;
   };
   static const MenuPreset kMenuPresets[5];
+  // The columns whose cell button opens the cell's edit pop-up: band-1 high and buy time 1.
+  static constexpr int kColPopupHigh = 23;
+  static constexpr int kColPopupTime = 24;
 
   // `options` is the trading configuration (board mode and per-stock buy amount); it must
   // outlive the board.

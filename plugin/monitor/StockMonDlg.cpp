@@ -2,14 +2,23 @@
 
 #include <wx/dialog.h>
 #include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/timer.h>
+#include <wx/webview.h>
 #include <wx/wupdlock.h>
 
+#include <algorithm>
+
 #include "platform/support/TextConv.h"
+#include "platform/ui/ReportEditPopup.h"
 #include "platform/ui/ReportGridWindow.h"
+#include "plugin/monitor/core/ForeignStockLists.h"
 #include "plugin/rows/StockBuyItemRecord.h"
 #include "plugin/view/PelomarView.h"
+#include "shared/AppRunSetting.h"
 
 using orv::ui::CtrlKind;
 using orv::ui::ReportNotify;
@@ -21,6 +30,11 @@ constexpr int kHeight = 620;
 constexpr int kToolbarHeight = 28;
 constexpr int kButtonRowTop = 34;
 constexpr int kGridTop = 64;
+// The list tab control's width before the screen scale. The portal's lists fill this grid,
+// so it is wide enough for their market, code, symbol and name columns.
+constexpr int kListPaneWidth = 460;
+constexpr int kPopupWidth = 400;
+constexpr int kPopupHeight = 100;
 
 // Controls of the board that do nothing beyond being there.
 constexpr int IDC_REALTIME = 2283;
@@ -138,6 +152,9 @@ CStockMonDlg::~CStockMonDlg() {
     dlg->Unbind(wxEVT_TIMER, &CStockMonDlg::OnTimer, this);
     dlg->Unbind(wxEVT_SIZE, &CStockMonDlg::OnSize, this);
   }
+  if (m_watchTabs)
+    m_watchTabs->Unbind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CStockMonDlg::OnWatchTabChanged, this);
+  orv::ui::CloseReportEditPopup(false);
 }
 
 void CStockMonDlg::OnSize(wxSizeEvent& event) {
@@ -194,9 +211,7 @@ void CStockMonDlg::BuildControls() {
   for (int i = 0; i < 3; ++i)
     if (wxWindow* b = GetDlgItem(tipIds[i])) b->SetToolTip(tips[i]);
 
-  // The watch grid.
-  AddReportGrid(IDC_WATCH_GRID, m_board->Grid(), Utf8ToWide(kStockBuyItemGridLayout),
-                Rect(4, kGridTop, kWidth - 8, kHeight - kGridTop - 4));
+  BuildTabs();
   m_board->InitGrid();
   m_board->LoadSearchMode();
   FillComboFromOptions(IDC_SEARCH_MODE, L"1:RSI 검색;2:CCI 검색;3:MACD 검색;4:S.검색;",
@@ -215,11 +230,7 @@ void CStockMonDlg::BuildControls() {
     m_board->ToggleAutoBuyWatch();
     UpdateAutoBuyCheck();
   });
-  OnCommand(IDC_SEARCH_ON, [this] {
-    const bool on = IsDlgButtonChecked(IDC_SEARCH_ON);
-    m_view.Engine().Options().board_mode = on ? 2 : 4;
-    for (int c = 21; c < m_board->Grid().GetColumnCount(); ++c) m_board->Grid().ShowColumn(c, on);
-  });
+  OnCommand(IDC_SEARCH_ON, [this] { OnSearchOn(); });
   OnCommand(IDC_SEARCH_MODE, [this] {
     int64_t value = 0;
     if (GetComboValue(IDC_SEARCH_MODE, &value)) m_board->SetSearchMode(static_cast<int>(value));
@@ -237,13 +248,133 @@ void CStockMonDlg::BuildControls() {
   UpdateAutoBuyCheck();
 }
 
+void CStockMonDlg::BuildTabs() {
+  wxDialog* dlg = GetWindow();
+  auto page = [](wxNotebook* tabs, const wchar_t* title) {
+    auto* panel = new wxPanel(tabs);
+    panel->SetSizer(new wxBoxSizer(wxVERTICAL));
+    tabs->AddPage(panel, wxString(title));
+    return panel;
+  };
+  // The grids are made on the dialog (where its controls live) and then moved to their page.
+  auto fill = [](wxPanel* panel, wxWindow* child) {
+    if (child->GetParent() != panel) child->Reparent(panel);
+    panel->GetSizer()->Add(child, 1, wxEXPAND);
+    panel->Layout();
+  };
+  m_listTabs = new wxNotebook(dlg, IDC_LIST_TABS);
+  m_watchTabs = new wxNotebook(dlg, IDC_WATCH_TABS);
+  m_portalTabs = new wxNotebook(dlg, IDC_PORTAL_TABS);
+
+  // The list grid: the portal's exchange-wide stock lists.
+  wxPanel* listPage = page(m_listTabs, L"  ");
+  std::wstring listLayout;
+  for (const ForeignListColumn& c : kForeignListColumns)
+    listLayout += std::wstring(c.caption) + L":" + std::to_wstring(c.width) + L";";
+  if (orv::ui::ReportGridWindow* list =
+          AddReportGrid(IDC_LIST_GRID, m_listGrid, listLayout, Rect(0, 0, 10, 10)))
+    fill(listPage, list->GetWindow());
+
+  // "감시 종목.등록" and the page after it show the watch grid, the third the web view.
+  m_watchPages[kWatchPage] = page(m_watchTabs, L"감시 종목.등록");
+  m_watchPages[kWatchPage2] = page(m_watchTabs, L"  ");
+  m_watchPages[kWebPage] = page(m_watchTabs, L"  ");
+  m_watchGridWnd = AddReportGrid(IDC_WATCH_GRID, m_board->Grid(),
+                                 Utf8ToWide(kStockBuyItemGridLayout), Rect(0, 0, 10, 10));
+  if (m_watchGridWnd) fill(m_watchPages[kWatchPage], m_watchGridWnd->GetWindow());
+
+  m_portalPage = page(m_portalTabs, L"인터넷 포털 정보");
+  if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
+    wxWebView* web = wxWebView::New(m_portalPage, IDC_WEB_VIEW, wxWebViewDefaultURLStr,
+                                    wxDefaultPosition, wxDefaultSize, wxWebViewBackendDefault);
+    if (web) {
+      web->EnableContextMenu(false);
+      m_webView = web;
+      fill(m_portalPage, web);
+    }
+  }
+  m_watchTabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CStockMonDlg::OnWatchTabChanged, this);
+}
+
+wxNotebook* CStockMonDlg::Tabs(int id) const {
+  switch (id) {
+    case IDC_LIST_TABS:
+      return m_listTabs;
+    case IDC_WATCH_TABS:
+      return m_watchTabs;
+    case IDC_PORTAL_TABS:
+      return m_portalTabs;
+    default:
+      return nullptr;
+  }
+}
+
+void CStockMonDlg::OnWatchTabChanged(wxBookCtrlEvent& event) {
+  PlaceSharedPanes(event.GetSelection());
+  event.Skip();
+}
+
+void CStockMonDlg::PlaceSharedPanes(int page) {
+  // One watch grid and one web view serve two pages each: they move to the page shown.
+  auto move = [](wxWindow* child, wxPanel* to) {
+    if (!child || !to || child->GetParent() == to) return;
+    if (wxSizer* from = child->GetParent()->GetSizer()) from->Detach(child);
+    child->GetParent()->Layout();
+    child->Reparent(to);
+    to->GetSizer()->Add(child, 1, wxEXPAND);
+    to->Layout();
+  };
+  if (page == kWatchPage || page == kWatchPage2) {
+    if (m_watchGridWnd) move(m_watchGridWnd->GetWindow(), m_watchPages[page]);
+    move(m_webView, m_portalPage);
+  } else if (page == kWebPage) {
+    move(m_webView, m_watchPages[kWebPage]);
+  }
+}
+
+void CStockMonDlg::OnSearchOn() {
+  const bool on = IsDlgButtonChecked(IDC_SEARCH_ON);
+  stock_option_s& options = m_view.Engine().Options();
+  options.board_mode = on ? 2 : 4;
+  // The view saves the changed configuration when it goes.
+  options.changed = 1;
+  if (m_watchTabs) m_watchTabs->SetSelection(kWatchPage2);
+  for (int c = 21; c < m_board->Grid().GetColumnCount(); ++c) m_board->Grid().ShowColumn(c, on);
+}
+
+void CStockMonDlg::ShowForeignStockList(
+    std::shared_ptr<const std::vector<ForeignStockRow_s>> rows) {
+  m_listGrid.ResetContent();
+  if (rows) {
+    m_listGrid.ReserveRecords(rows->size());
+    for (const ForeignStockRow_s& r : *rows) {
+      auto row = std::make_unique<orv::ui::CMyReportRecordBase>();
+      for (const std::wstring* text : {&r.market, &r.code, &r.symbol, &r.name, &r.exchange, &r.nation})
+        row->AddText(*text);
+      m_listGrid.AddRecord(std::move(row));
+    }
+  }
+  m_listGrid.Populate();
+}
+
 void CStockMonDlg::Layout() {
   wxDialog* dlg = GetWindow();
-  wxWindow* grid = GetDlgItem(IDC_WATCH_GRID);
-  if (!dlg || !grid) return;
+  if (!dlg || !m_listTabs || !m_watchTabs || !m_portalTabs) return;
   wxWindowUpdateLocker lock(dlg);
   const wxSize size = dlg->GetClientSize();
-  grid->SetSize(4, kGridTop, std::max(100, size.x - 8), std::max(100, size.y - kGridTop - 4));
+  const double scale = m_view.RunSetting() && m_view.RunSetting()->dScale > 0
+                           ? m_view.RunSetting()->dScale
+                           : 1.0;
+  // The list tab control at the left; the watch tabs above and the portal tabs below in the
+  // rest of the width.
+  const int listWidth = static_cast<int>(kListPaneWidth * scale);
+  const int height = std::max(100, size.y - kGridTop - 4);
+  const int right = 4 + listWidth + 4;
+  const int width = std::max(100, size.x - right - 4);
+  const int upper = height / 2;
+  m_listTabs->SetSize(4, kGridTop, listWidth, height);
+  m_watchTabs->SetSize(right, kGridTop, width, upper);
+  m_portalTabs->SetSize(right, kGridTop + upper, width, height - upper);
   if (wxWindow* note = GetDlgItem(IDC_NOTE)) note->SetSize(350, kButtonRowTop + 4, 400, 20);
 }
 
@@ -266,7 +397,10 @@ LRESULT CStockMonDlg::HandleGridNotify(ReportNotify& nm) {
         m_board->OnValueChanged(row, nm.column);
       return 0;
     case orv::ui::REPORT_NM_ITEMBUTTONCLICK:
-      if (nm.column == CStockBuyItemRecord::kColName && nm.buttonId == 4)
+      if (nm.column == CStockBoard::kColPopupHigh || nm.column == CStockBoard::kColPopupTime)
+        orv::ui::GfxShowReportCtrlEditPopup(m_watchGridWnd, nm.row, nm.column, kPopupWidth,
+                                            kPopupHeight, orv::ui::kEditPopupStoreOnClose);
+      else if (nm.column == CStockBuyItemRecord::kColName && nm.buttonId == 4)
         m_board->RemoveRowStock(row);
       return 0;
     case orv::ui::NM_RCLICK: {
@@ -326,6 +460,8 @@ void CStockMonDlg::ShowDialog(wxWindow* owner, bool modal, bool reload, int tab)
   if (reload && !IsDialogShown()) ReloadWhenReady();
   UpdateAutoBuyCheck();
   Layout();
+  if (m_watchTabs && tab >= 0 && tab < static_cast<int>(m_watchTabs->GetPageCount()))
+    m_watchTabs->SetSelection(tab);
   orv::ui::CControlDialog::ShowDialog(owner ? owner : m_parent, modal);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/win/WinTypes.h"
@@ -22,6 +23,7 @@ struct stock_option_s;
 struct sqlite3;
 struct StockChartSnapshot_s;
 struct ForeignStockRow_s;
+struct AccountSummarySnapshot_s;
 struct HoldingRow_s;
 
 // What a window that is not available yet tells the user who asks for it.
@@ -57,6 +59,12 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
                               const wchar_t* account2, uint32_t columnFlags, login_info_s* login) {}
   virtual void UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {}
+  // The accounts as the engine handed them after an account pass (null: none brought; then a
+  // rebuild request refreshes only the charts and labels).
+  virtual void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary,
+                                  int rebuild) {}
+  // After a logout: unless keep, the account list and rows go and the amounts show 0.
+  virtual void ResetAccountInfo(int keep) {}
   virtual void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) {}
   // Fills the order form for the stock of (market, code) (empty code: none): account label
   // (empty: as it is), side, quantity, credit kind, loan date; with showPages the stock's
@@ -70,6 +78,8 @@ class CPelomarAccountDialog : public CPelomarChildDialog {
  public:
   virtual void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1,
                               const wchar_t* account2) {}
+  // The accounts as an option list ("1:label;2:label;") and the one to select.
+  virtual void SetAccountListText(const std::wstring& optionList, const std::wstring& current) {}
 };
 
 // The settings dialog (CStockCfgDlg).

@@ -246,6 +246,11 @@ class CPelomarView::EngineWindow : public IEngineWindow {
       if (view_.m_stockBoard) view_.m_stockBoard->SetAccountGroups(&view_.m_engine->Accounts(), 1);
     });
   }
+  void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) override {
+    view_.m_messageSink->RunOnUi([this, summary] {
+      if (summary) view_.ShowAccountSummary(summary);
+    });
+  }
   void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
     view_.m_messageSink->RunOnUi([this, quotes] {
       if (view_.m_commandBar && quotes) view_.ShowQuotes(*quotes);
@@ -279,7 +284,11 @@ class CPelomarView::EngineWindow : public IEngineWindow {
     view_.ShowHostPanes();
   }
   // A logout empties the holdings and all-stock rows: what they showed is gone.
-  void ClearViewAfterLogout() override { view_.ClearStockRows(); }
+  void ClearViewAfterLogout() override {
+    view_.ClearStockRows();
+    view_.m_accountSummary.reset();
+    if (view_.m_orderPanel) view_.m_orderPanel->ResetAccountInfo(0);
+  }
 
   // The services of the web login and its reports; both are made at the initial update,
   // before the workers start, and freed after they stop.
@@ -630,21 +639,25 @@ void CPelomarView::CreateChildDialogs() {
   GroupInfoMap* accounts = &m_engine->Accounts();
   const int splitAmount = m_engine->Options().split_sell_amount;
   // Each dialog is made once; one whose window cannot be made is dropped.
-  auto create = [this](auto& dialog, auto& maker, int templateId) {
+  auto create = [this](auto& dialog, auto& maker, int templateId, wxWindow* parent = nullptr) {
     if (dialog) return false;
     dialog = MakeChild(maker, *this);
-    if (!dialog->CreateFromTemplate(templateId, this)) {
+    if (!dialog->CreateFromTemplate(templateId, parent ? parent : this)) {
       dialog.reset();
       return false;
     }
     dialog->SetOwnerWnd(this, false);
     return true;
   };
-  if (create(m_orderPanel, makers.orderPanel, 3175)) {
-    m_orderPanel->ShowWindow(true);
+  // The side panel sits in the host's account-information pane ("계좌 정보") when the host
+  // gave one, else in the view.
+  if (create(m_orderPanel, makers.orderPanel, 3175, m_containers[1])) {
+    // Without the host's pane it stays hidden: the view lays out no place for it.
+    m_orderPanel->ShowWindow(m_containerGiven[1]);
     m_orderPanel->SetSplitOrderBaseMoney(splitAmount);
     m_orderPanel->SetServerMode(0, L"체크중");
     m_orderPanel->SetAccountList(accounts, nullptr, nullptr, 0, m_pLoginInfo);
+    m_orderPanel->SetServerMode(ServerFlags(), nullptr);
   }
   if (create(m_orderPopup, makers.orderPopup, 3173)) {
     m_orderPopup->SetSplitOrderBaseMoney(splitAmount);

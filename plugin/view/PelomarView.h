@@ -397,6 +397,28 @@ class CPelomarView : public CDbBaseNormalView {
   void ShowCafeRecommendDlg(bool show, uint8_t market, const std::wstring& code, int kind,
                             int tab);
   void ShowStockMonDlg(bool show);
+  // The account-password dialog (shown, or hidden with show false).
+  void ShowAccountDialog(bool show);
+  // Wakes the account worker: it queries deposits and balances of all accounts at once.
+  void RequestAccountRefresh();
+  // The accounts' summary after an account pass: the side panel and the account-password
+  // dialog's account list follow it.
+  void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary);
+  std::shared_ptr<const AccountSummarySnapshot_s> AccountSummary() const { return m_accountSummary; }
+  // Account passwords (the account-password dialog): an empty password or an unknown account
+  // gives 0; the login flags follow a stored one.
+  int SetAccountPassword(const std::wstring& account, const std::wstring& password,
+                         const std::wstring& tradePassword, int value, int autoLogin,
+                         int savePassword);
+  int SetPasswordForAllAccounts(const std::wstring& password, const std::wstring& tradePassword,
+                                int value);
+  // The account-password dialog's saved flags: nothing is done with them.
+  int OnAccountLoginFlagsSaved(int autoLogin, int savePassword) { return 0; }
+  // The login's option flags (0x200 the mock-trading server, 0x400 the product's own server).
+  uint32_t ServerFlags() const;
+  // The signed-in user's id; empty while nobody is signed in.
+  std::wstring SignedInUserId() const;
+  CPelomarAccountDialog* AccountDialog() const { return m_accountDialog.get(); }
   void ShowStockCfgDlg(bool show, bool reload);
   void ShowStockChartDlg(uint8_t market, const std::wstring& code);
   // The step stop-loss and take-profit dialog for the held holding of `key` (a copy of it
@@ -558,6 +580,7 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CPelomarOrderWindow> m_orderPanel;
   std::unique_ptr<CPelomarOrderWindow> m_orderPopup;
   std::unique_ptr<CPelomarAccountDialog> m_accountDialog;
+  std::shared_ptr<const AccountSummarySnapshot_s> m_accountSummary;
   std::unique_ptr<CPelomarSettingsDialog> m_settingsDialog;
   std::unique_ptr<CPelomarChartDialog> m_chartDialog;
   std::unique_ptr<CPelomarChildDialog> m_tickListDialog;

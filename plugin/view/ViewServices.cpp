@@ -12,6 +12,8 @@
 #include "plugin/community/WebText.h"
 #include "platform/support/HttpForm.h"
 #include "shared/AppRunSetting.h"
+#include "plugin/community/WebLogin.h"
+#include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/community/StockGridMenu.h"
 #include "plugin/rows/RurezOzadoResultRecord.h"
@@ -125,6 +127,56 @@ void CPelomarView::ShowStockMonDlg(bool show) {
     m_stockBoard->ShowDialog(this, false, true, 0);
   else
     m_stockBoard->HideDialog();
+}
+
+void CPelomarView::ShowAccountDialog(bool show) {
+  if (!m_accountDialog) return;
+  if (show)
+    m_accountDialog->ShowDialog(this, false, false, 0);
+  else
+    m_accountDialog->HideDialog();
+}
+
+void CPelomarView::RequestAccountRefresh() { m_engine->SetWorkEvent(EngineWorker::kAccount); }
+
+void CPelomarView::ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) {
+  m_accountSummary = summary;
+  if (m_orderPanel) {
+    m_orderPanel->ShowAccountSummary(summary, 1);
+    m_orderPanel->SetServerMode(ServerFlags(), nullptr);
+  }
+  if (m_accountDialog && summary) {
+    std::wstring options;
+    for (size_t i = 0; i < summary->accounts.size(); ++i)
+      options += std::to_wstring(i + 1) + L":" + summary->accounts[i].label + L";";
+    m_accountDialog->SetAccountListText(options, L"");
+  }
+}
+
+int CPelomarView::SetAccountPassword(const std::wstring& account, const std::wstring& password,
+                                     const std::wstring&, int, int autoLogin, int savePassword) {
+  if (password.empty()) return 0;
+  if (m_engine->SetAccountPassword(account.c_str(), password.c_str(), autoLogin, savePassword) ==
+      0)
+    return 0;
+  SetAccountLoginFlags(autoLogin, savePassword);
+  return 1;
+}
+
+int CPelomarView::SetPasswordForAllAccounts(const std::wstring& password, const std::wstring&,
+                                            int) {
+  return m_engine->SetPasswordForAllAccounts(password.c_str());
+}
+
+std::wstring CPelomarView::SignedInUserId() const {
+  if (!m_pLoginInfo || m_pLoginInfo->nUserIdx <= 0) return std::wstring();
+  if (m_loginEngine && !m_loginEngine->WebLogin().m_userId.empty())
+    return m_loginEngine->WebLogin().m_userId;
+  return m_pLoginInfo->szUserId;
+}
+
+uint32_t CPelomarView::ServerFlags() const {
+  return m_loginEngine ? m_loginEngine->WebLogin().m_loginFlags : m_loginFlags;
 }
 
 void CPelomarView::ShowStockCfgDlg(bool show, bool reload) {

@@ -42,16 +42,6 @@ wxPGProperty* RowLabelled(wxPropertyGrid* grid, const wchar_t* label) {
   return nullptr;
 }
 
-void Screenshot(const char* suffix) {
-  const char* shot = std::getenv("ORV_ROAD_SCREENSHOT");
-  if (!shot) return;
-  orv::test::PumpEvents(500);
-  std::string path = shot;
-  path.insert(path.size() > 4 ? path.size() - 4 : path.size(), suffix);
-  const std::string command = "import -window root '" + path + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-}
-
 }  // namespace
 
 TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
@@ -70,7 +60,7 @@ TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
   wxPGProperty* interval = RowLabelled(grid, kHoldingsInterval);
   ASSERT_NE(interval, nullptr);
   EXPECT_EQ(interval->GetValue().GetLong(), 30000);
-  Screenshot("-open");
+  orv::test::RoadScreenshot("-open");
 
   // The user picks "1분 간격으로 조회" and presses the save button; the plug-in's questions are
   // answered with their first button (yes, then OK) by the program's scripted boxes.
@@ -110,6 +100,6 @@ TEST(SettingsRoad, AChangedOptionIsSavedAndKeptAcrossARestart) {
   ASSERT_NE(interval, nullptr);
   EXPECT_EQ(interval->GetValue().GetLong(), 60000);
   grid->EnsureVisible(interval);
-  Screenshot("-restarted");
+  orv::test::RoadScreenshot("-restarted");
   EXPECT_TRUE(road.CloseWithYes(kStepBound));
 }

@@ -33,12 +33,6 @@ namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(20);
 
-void Press(wxButton* button) {
-  wxCommandEvent press(wxEVT_BUTTON, button->GetId());
-  press.SetEventObject(button);
-  button->GetEventHandler()->ProcessEvent(press);
-}
-
 }  // namespace
 
 TEST(ViewCommandsRoad, SearchTheAllStockTabAndOpenTheProfitRateTable) {

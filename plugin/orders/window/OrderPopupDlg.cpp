@@ -22,6 +22,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/orders/AnalysisPage.h"
+#include "plugin/orders/window/OrderDialogProfile.h"
 #include "plugin/view/PelomarView.h"
 
 using orv::ui::CtrlKind;
@@ -82,8 +83,6 @@ constexpr FieldName kFieldNames[] = {
 
 wxColour FromRgb(uint32_t rgb) { return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
 
-std::string ProfileKey(const char* key, int index) { return StrPrintf("%s%d", key, index); }
-
 }  // namespace
 
 COrderPopupDlg::COrderPopupDlg(CPelomarView& view)
@@ -99,13 +98,11 @@ wxWindow* COrderPopupDlg::GetWindow() const { return m_form.GetWindow(); }
 
 bool COrderPopupDlg::CreateFromTemplate(int, wxWindow* parent) {
   if (!m_form.Create(parent, L"주문하기", kWidth, kHeight)) return false;
-  const int agency = m_view.AgencyIndex();
-  m_orderType = orv::win::GetProfileInt(kProfileSection, ProfileKey("LastTradeTypeCodes", agency),
-                                        m_orderType);
-  m_showAccountInfo = orv::win::GetProfileInt(
-      kProfileSection, ProfileKey("ShowMyAccountInfo", agency), m_showAccountInfo);
-  m_lastAccountText = Utf8ToWide(orv::win::GetProfileString(
-      kProfileSection, ProfileKey("LastAccountNum", agency), WideToUtf8(m_accountText)));
+  const OrderDialogProfile_s profile =
+      ReadOrderDialogProfile(m_view.AgencyIndex(), {m_orderType, m_showAccountInfo, m_accountText});
+  m_orderType = profile.orderType;
+  m_showAccountInfo = profile.showAccountInfo;
+  m_lastAccountText = profile.lastAccount;
   BuildControls();
   for (const FieldName& field : kFieldNames) m_fieldNames[field.id] = field.name;
   BuildTabs();

@@ -133,7 +133,14 @@ int CPelomarEngine::QueryAccountsAndBalances(CURL* curl, int accountSwitch, uint
       popup(StrPrintfW(L"%ls[%ls] 계좌 목록 조회중.\r\n잠시만 기다려 주세요\n", agent->m_brokerName,
                        user.c_str()),
             L"계좌 목록 조회", 0);
-      agent->QueryDeposit(curl, &m_accounts, nullptr, 0);
+      const int deposit = agent->QueryDeposit(curl, &m_accounts, nullptr, 0);
+      // The summary shows an account whose deposit cannot be read with its failures and the
+      // broker's word; a read clears both.
+      const std::wstring refusal = deposit == kAgentOk ? std::wstring() : agent->GetLastMessage();
+      orv::win::CSingleLock lock(&m_viewLock, TRUE);
+      AccountStatus_s& status = m_accountStatus[agent->m_key];
+      status.errors = deposit == kAgentOk ? 0 : status.errors + 1;
+      status.message = refusal;
     }
 
     const bool coin = agent->m_marketKind == kCoinAgentKind;

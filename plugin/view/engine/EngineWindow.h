@@ -55,6 +55,8 @@ class IEngineWindow : public ILogPane, public IStockListView {
   // through its dispatcher.
   // The holdings after the account worker reported changes.
   virtual void ShowHoldings(std::shared_ptr<const HoldingsSnapshot_s> holdings) {}
+  // The accounts' summary after every account pass.
+  virtual void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) {}
   // The held rows' values and the changed quotes after a quote pass applied prices.
   virtual void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) { RefreshRows(); }
   // The master list, after it changed (the all-stock grid is built anew from it).

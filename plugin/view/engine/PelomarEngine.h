@@ -314,6 +314,7 @@ class CPelomarEngine {
   // The held rows, and the stock quotes that changed since the last call or master list.
   QuotesSnapshot_s SnapshotQuotes();
   MasterListSnapshot_s SnapshotMasterList();
+  AccountSummarySnapshot_s SnapshotAccountSummary();
   // The chart data of one stock; false (the snapshot empty) when no list holds it.
   bool SnapshotStockChart(uint8_t market, const wchar_t* code, StockChartSnapshot_s* out);
   // The trading tick's hand-overs to the window: the copy goes to IEngineWindow, which
@@ -321,6 +322,7 @@ class CPelomarEngine {
   void PublishHoldings();
   void PublishQuotes();
   void PublishMasterList();
+  void PublishAccountSummary();
   // The chart data of one stock for the chart dialog (null when no list holds the stock).
   void PublishStockChart(uint8_t market, const wchar_t* code);
 
@@ -738,6 +740,8 @@ class CPelomarEngine {
   std::atomic<int> m_chartPass{0};     // kChartPass... below; one store marks it done
   std::atomic<int> m_chartPassResult{0};
   std::atomic<int> m_accountRefresh{0};  // set by the account worker, consumed by the tick
+  // Set after every account pass; the tick hands the account summary over.
+  std::atomic<int> m_accountSummaryDue{0};
   std::atomic<int> m_quotesApplied{0};   // set by a quote pass, consumed by the tick
   std::atomic<uint32_t> m_lastCafeListTick{0};
   std::atomic<int> m_simulationRunning{0};
@@ -824,6 +828,13 @@ class CPelomarEngine {
 
   std::map<uint32_t, std::unique_ptr<CStockAgentBase>> m_agents;
   GroupInfoMap m_accounts;
+  // What the account passes noted of each account (by the owning agent's key), under the
+  // view lock: failed deposit queries in a row and the broker's last refusal.
+  struct AccountStatus_s {
+    int32_t errors = 0;
+    std::wstring message;
+  };
+  std::map<uint32_t, AccountStatus_s> m_accountStatus;
   // The quotes last handed to the window (SnapshotQuotes sends only what changed since).
   std::unordered_map<std::wstring, StockQuoteRow_s> m_postedQuotes;
   CStockLists m_stocks;

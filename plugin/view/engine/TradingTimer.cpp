@@ -67,6 +67,7 @@ void CPelomarEngine::OnTradingTick() {
   if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0) ThirtySecondBlock(now);
 
   if (m_quotesApplied.exchange(0) == 1) PublishQuotes();
+  if (m_accountSummaryDue.exchange(0) == 1) PublishAccountSummary();
   if (m_gridRebuildRequest.load() != 0 && m_window) {
     m_gridRebuildRequest.store(0);
     PublishMasterList();

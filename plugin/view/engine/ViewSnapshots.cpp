@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/stocklib/StockAgentBase.h"
 #include "platform/win/CriticalSection.h"
 #include "plugin/view/engine/PelomarEngine.h"
 
@@ -144,6 +145,78 @@ QuotesSnapshot_s CPelomarEngine::SnapshotQuotes() {
     snapshot.stocks.push_back(std::move(quote));
   }
   return snapshot;
+}
+
+double CollateralRatioOf(double assets, double loan) {
+  return loan > 0 ? assets / loan * 100.0 : 0.0;
+}
+
+AccountSummarySnapshot_s CPelomarEngine::SnapshotAccountSummary() {
+  AccountSummarySnapshot_s snapshot;
+  AccountTotals_s& totals = snapshot.totals;
+  CSingleLock lock(&m_viewLock, TRUE);
+  std::map<const group_info_s*, int> held;
+  for (const auto& entry : m_stocks.Holdings())
+    if (entry.first->quantity > 0 && entry.first->account) ++held[entry.first->account];
+  for (const auto& [label, account] : m_accounts) {
+    if (!account) continue;
+    const group_info_s& a = *account;
+    AccountSummaryRow_s row;
+    row.label = label;
+    const CStockAgentBase* agent = a.agent;
+    row.brokerId = agent ? agent->m_brokerId : 0;
+    auto status = m_accountStatus.find(a.key);
+    if (status != m_accountStatus.end()) {
+      row.errors = status->second.errors;
+      row.message = status->second.message;
+    }
+    row.checked = a.query_count > 0 && row.errors == 0 ? 1 : 0;
+    auto count = held.find(account);
+    row.holdings = count == held.end() ? 0 : count->second;
+    row.estimatedDeposit = a.deposit;
+    // What the account owes: a D+2 deposit below zero.
+    row.receivable = a.cash < 0 ? -a.cash : 0;
+    row.stockValuation = a.eval_total;
+    row.withdrawable = a.withdrawable;
+    row.d2Deposit = a.cash;
+    row.estimatedAssets = a.deposit_asset;
+    row.tax = a.page_tax;
+    row.fees = a.page_commission;
+    row.creditAmount = a.credit_amount;
+    row.collateralRatio =
+        a.loan_to_value > 0 ? a.loan_to_value : CollateralRatioOf(a.deposit_asset, a.credit_amount);
+    row.todayBuy = a.today_buy;
+    row.todaySell = a.today_sell;
+    row.todayProfit = a.realized_profit;
+
+    const bool overseas = agent && agent->m_marketKind == kMarketOverseas;
+    const group_info_s* us = overseas ? &a : nullptr;
+    if (!overseas) {
+      totals.d2Deposit += a.cash;
+      totals.estimatedAssets += a.deposit_asset;
+      totals.purchase += a.total_buy;
+      totals.creditLoan += a.credit_amount;
+      totals.fees += a.page_commission;
+      totals.taxes += a.page_tax;
+      // A domestic securities agent keeps its overseas balance in its second record.
+      if (agent && agent->m_marketKind != kMarketCoin) us = &agent->m_domesticRecord;
+    }
+    if (us) {
+      totals.usPurchase += us->total_buy;
+      totals.usFees += us->page_commission;
+      totals.usTax += us->page_tax;
+      totals.usEstimatedAssets += us->deposit_asset;
+    }
+    snapshot.accounts.push_back(std::move(row));
+  }
+  totals.collateralRatio = CollateralRatioOf(totals.estimatedAssets, totals.creditLoan);
+  return snapshot;
+}
+
+void CPelomarEngine::PublishAccountSummary() {
+  if (m_window)
+    m_window->ShowAccountSummary(
+        std::make_shared<const AccountSummarySnapshot_s>(SnapshotAccountSummary()));
 }
 
 MasterListSnapshot_s CPelomarEngine::SnapshotMasterList() {

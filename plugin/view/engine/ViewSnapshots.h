@@ -90,6 +90,55 @@ struct HoldingsSnapshot_s {
   AccountLabels accounts;
 };
 
+// One broker account as the account summary shows it (amounts in won, the ratio in percent).
+struct AccountSummaryRow_s {
+  std::wstring label;  // the account map's key
+  int32_t brokerId = 0;
+  uint8_t checked = 0;  // the last pass read the account's deposit and balance
+  double holdings = 0;  // held stocks of the account
+  int32_t errors = 0;   // failed deposit queries in a row
+  double estimatedDeposit = 0;
+  double receivable = 0;
+  double stockValuation = 0;
+  double withdrawable = 0;
+  double d2Deposit = 0;
+  double estimatedAssets = 0;
+  double tax = 0;
+  double fees = 0;
+  double creditLimit = 0;
+  double creditAmount = 0;
+  double collateralRatio = 0;
+  double todayBuy = 0;
+  double todaySell = 0;
+  double todayProfit = 0;
+  std::wstring message;  // the broker's last refusal, empty when none
+};
+
+// The accounts' totals that the side panel's charts and labels show (won; ratio in percent).
+struct AccountTotals_s {
+  double d2Deposit = 0;
+  double estimatedAssets = 0;
+  double collateralRatio = 0;
+  double purchase = 0;
+  double creditLoan = 0;
+  double fees = 0;
+  double taxes = 0;
+  // US stocks (the overseas balances).
+  double usPurchase = 0;
+  double usFees = 0;
+  double usTax = 0;
+  double usEstimatedAssets = 0;
+};
+
+// The accounts after an account pass, in the account map's order.
+struct AccountSummarySnapshot_s {
+  std::vector<AccountSummaryRow_s> accounts;
+  AccountTotals_s totals;
+};
+
+// The collateral ratio of assets against a credit loan in percent; 0 without a loan.
+double CollateralRatioOf(double assets, double loan);
+
 // One listed stock as the all-stock grid shows it.
 struct StockRow_s {
   std::wstring code;

@@ -52,6 +52,8 @@ int CPelomarEngine::AccountStep(CURL* curl, int accountsEmpty, int* changeCount)
   if (changeCount) *changeCount = static_cast<int>(held);
   SettleOpenOrders(readStart, passes);
   m_lastAccountQueryTick.store(orv::win::GetTickCount());
+  // The side panel shows every pass, also one that changed no holding.
+  m_accountSummaryDue.store(1);
   wchar_t line[100];
   std::swprintf(line, sizeof line / sizeof line[0], L"> 계좌 조회 수행 완료 (종목수 : %d)", result);
   LogApp(line);

@@ -1,5 +1,7 @@
 #include "tests/e2e/road/RoadHost.h"
 
+#include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <wx/app.h>
 #include <wx/image.h>
@@ -53,6 +55,16 @@ void PumpEvents(int ms) {
     wxYield();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   } while (std::chrono::steady_clock::now() < until);
+}
+
+void RoadScreenshot(const char* suffix, int settleMs) {
+  const char* shot = std::getenv("ORV_ROAD_SCREENSHOT");
+  if (!shot) return;
+  PumpEvents(settleMs);
+  std::string path = shot;
+  path.insert(path.size() > 4 ? path.size() - 4 : path.size(), suffix);
+  const std::string command = "import -window root '" + path + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 RoadHost::RoadHost(RoadPaths paths) : paths_(std::move(paths)) {

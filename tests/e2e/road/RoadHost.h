@@ -103,6 +103,10 @@ class RoadHost {
 // Runs the wx event loop's pending work for `ms` milliseconds.
 void PumpEvents(int ms);
 
+// With ORV_ROAD_SCREENSHOT=FILE.png, lets the screen settle for `settleMs` and saves it as FILE
+// with `suffix` before the extension (FILE-suffix.png); a failed capture fails the test.
+void RoadScreenshot(const char* suffix, int settleMs = 500);
+
 // A market's full list of `listed` stocks as the DB broker serves it in continued pages of
 // `pageRows`: the sandbox's own stocks first, then made-up codes "9xxxxx" in two markets.
 std::vector<std::vector<DbTickerRow>> ListedTickerPages(int listed, size_t pageRows);

@@ -1,6 +1,7 @@
 #pragma once
 // Windows of the running program found as the road tests look for them.
 
+#include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/string.h>
 #include <wx/toplevel.h>
@@ -24,6 +25,13 @@ inline wxDialog* ShownDialog(const wxString& title) {
     if (auto* dialog = dynamic_cast<wxDialog*>(top))
       if (dialog->IsShown() && dialog->GetTitle() == title) return dialog;
   return nullptr;
+}
+
+// A click on the button, as the user gives it.
+inline void Press(wxButton* button) {
+  wxCommandEvent press(wxEVT_BUTTON, button->GetId());
+  press.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(press);
 }
 
 }  // namespace orv::test::windows

@@ -57,7 +57,8 @@ class DataSteps : public ::testing::Test {
     engine_.AgentRoles().defaultDomestic = agent_;
   }
 
-  void SetBalances(double samsungQty, double samsungAvg = 70000) {
+  void SetBalances(double samsungQty, double samsungAvg = 70000,
+                   const orv::test::DbDomesticTotals& totals = {}) {
     std::vector<orv::test::DbHoldingRow> domestic;
     orv::test::DbHoldingRow samsung;
     samsung.code = "A005930";
@@ -73,7 +74,7 @@ class DataSteps : public ::testing::Test {
     hynix.avgPrice = 150000;
     hynix.nowPrice = 160000;
     domestic.push_back(hynix);
-    setup_.peer.SetDomesticBalance({}, domestic);
+    setup_.peer.SetDomesticBalance(totals, domestic);
     orv::test::DbHoldingRow apple;
     apple.code = "AAPL";
     apple.name = "애플";
@@ -402,3 +403,70 @@ TEST_F(DataSteps, ChartPassAsksTwoCandleKindsPerStockAndTheTrendForDomesticOnes)
 }
 
 }  // namespace
+
+TEST_F(DataSteps, TheAccountSummaryCopiesEachAccountAndTheTotals) {
+  orv::test::DbDomesticTotals totals;
+  totals.eval = 1700000;
+  totals.todayBuy = 300000;
+  totals.credit = 2000000;
+  totals.depositAsset = 3000000;
+  totals.cash = -120000;
+  totals.todaySell = 50000;
+  totals.realized = 7000;
+  SetBalances(0, 70000, totals);
+  BalancePass();
+
+  AccountSummarySnapshot_s summary = engine_.SnapshotAccountSummary();
+  ASSERT_EQ(summary.accounts.size(), 1u);
+  const AccountSummaryRow_s& a = summary.accounts[0];
+  EXPECT_EQ(a.label, engine_.Accounts().begin()->first);
+  EXPECT_EQ(a.brokerId, 11);
+  EXPECT_EQ(a.checked, 1);
+  EXPECT_EQ(a.errors, 0);
+  EXPECT_DOUBLE_EQ(a.holdings, 1) << "the overseas holding belongs to the second record";
+  EXPECT_DOUBLE_EQ(a.estimatedDeposit, 1000000);
+  EXPECT_DOUBLE_EQ(a.withdrawable, 900000);
+  EXPECT_DOUBLE_EQ(a.stockValuation, 1700000);
+  EXPECT_DOUBLE_EQ(a.d2Deposit, -120000);
+  EXPECT_DOUBLE_EQ(a.receivable, 120000) << "a D+2 deposit below zero is owed";
+  EXPECT_DOUBLE_EQ(a.estimatedAssets, 3000000);
+  EXPECT_DOUBLE_EQ(a.creditAmount, 2000000);
+  EXPECT_DOUBLE_EQ(a.collateralRatio, 150) << "assets against the loan";
+  EXPECT_DOUBLE_EQ(a.todayBuy, 300000);
+  EXPECT_DOUBLE_EQ(a.todaySell, 50000);
+  EXPECT_DOUBLE_EQ(a.todayProfit, 7000);
+  EXPECT_DOUBLE_EQ(summary.totals.d2Deposit, -120000);
+  EXPECT_DOUBLE_EQ(summary.totals.estimatedAssets, 3000000);
+  EXPECT_DOUBLE_EQ(summary.totals.creditLoan, 2000000);
+  EXPECT_DOUBLE_EQ(summary.totals.collateralRatio, 150);
+
+  // A refused deposit query counts against the account, with the broker's word, until a read
+  // succeeds again; the figures of the last read stay.
+  setup_.peer.Refuse(DbBrokerPeer::kDepositPath, "IGW00999", "계좌 조회 불가");
+  BalancePass();
+  BalancePass();
+  summary = engine_.SnapshotAccountSummary();
+  ASSERT_EQ(summary.accounts.size(), 1u);
+  EXPECT_EQ(summary.accounts[0].errors, 2);
+  EXPECT_EQ(summary.accounts[0].checked, 0);
+  EXPECT_NE(summary.accounts[0].message.find(L"계좌 조회 불가"), std::wstring::npos)
+      << WideToUtf8(summary.accounts[0].message);
+  EXPECT_DOUBLE_EQ(summary.accounts[0].estimatedDeposit, 1000000);
+  setup_.peer.SetDeposit({1000000, 900000, 0, 950000});
+  BalancePass();
+  summary = engine_.SnapshotAccountSummary();
+  EXPECT_EQ(summary.accounts[0].errors, 0);
+  EXPECT_TRUE(summary.accounts[0].message.empty());
+}
+
+TEST_F(DataSteps, AnAccountPassHandsTheSummaryOverOnTheNextTick) {
+  SetBalances(10);
+  const int before = window_.accountSummaries.load();
+  int changes = 0;
+  engine_.AccountStep(curl_, 1, &changes);
+  EXPECT_EQ(window_.accountSummaries.load(), before) << "the tick hands it over, not the worker";
+  engine_.OnTradingTick();
+  EXPECT_EQ(window_.accountSummaries.load(), before + 1);
+  engine_.OnTradingTick();
+  EXPECT_EQ(window_.accountSummaries.load(), before + 1) << "handed over once per pass";
+}

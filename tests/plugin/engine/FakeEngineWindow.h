@@ -61,6 +61,11 @@ class FakeEngineWindow : public IEngineWindow {
     lastHoldings = std::move(holdings);
     ++accountRefreshes;
   }
+  void ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    lastAccountSummary = std::move(summary);
+    ++accountSummaries;
+  }
   void ShowQuotes(std::shared_ptr<const QuotesSnapshot_s> quotes) override {
     std::lock_guard<std::mutex> lock(mutex);
     lastQuotes = std::move(quotes);
@@ -106,6 +111,8 @@ class FakeEngineWindow : public IEngineWindow {
   std::vector<int> sounds;
   std::function<void()> onSound;  // runs inside the order, on the ordering thread
   std::shared_ptr<const HoldingsSnapshot_s> lastHoldings;
+  std::shared_ptr<const AccountSummarySnapshot_s> lastAccountSummary;
+  std::atomic<int> accountSummaries{0};
   std::shared_ptr<const QuotesSnapshot_s> lastQuotes;
   std::shared_ptr<const MasterListSnapshot_s> lastMaster;
   std::atomic<int> accountRefreshes{0};

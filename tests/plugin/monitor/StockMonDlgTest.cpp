@@ -8,9 +8,12 @@
 #include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/grid.h>
+#include <wx/notebook.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <thread>
@@ -18,10 +21,12 @@
 #include <filesystem>
 
 #include "platform/ui/DbViewBase.h"
+#include "platform/ui/ReportEditPopup.h"
 #include "platform/ui/ReportGridWindow.h"
 #include "platform/win/MessageBox.h"
 #include "platform/xl/XlBook.h"
 #include "plugin/monitor/StockMonDlg.h"
+#include "plugin/monitor/core/ForeignStockLists.h"
 #include "plugin/rows/StockBuyItemRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "shared/AppRunSetting.h"
@@ -69,6 +74,12 @@ class StockMonDlgTest : public ::testing::Test {
     return view;
   }
 
+  // The view as the program creates it and the board it made (null for the null board).
+  CStockMonDlg* CreateBoard(CPelomarView** view) {
+    *view = CreateView();
+    return *view ? dynamic_cast<CStockMonDlg*>((*view)->StockBoard()) : nullptr;
+  }
+
   orv::test::TempDir dir_;
   SharedWnds_s block_;
   app_run_setting_s run_;
@@ -98,9 +109,9 @@ wxGrid* GridOf(wxWindow* window) {
 }  // namespace
 
 TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbook) {
-  CPelomarView* view = CreateView();
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
   ASSERT_NE(board, nullptr) << "the view still holds the null board";
   wxDialog* dlg = board->GetWindow();
   ASSERT_NE(dlg, nullptr);
@@ -117,7 +128,7 @@ TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbo
   view->ShowStockMonDlg(true);
   ASSERT_TRUE(dlg->IsShown());
   EXPECT_EQ(board->PageIndex(), 0);
-  wxGrid* grid = GridOf(dlg);
+  wxGrid* grid = GridOf(board->GetDlgItem(CStockMonDlg::IDC_WATCH_GRID));
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(grid->GetNumberRows(), board->Board().Grid().GetRowCount());
   EXPECT_EQ(grid->GetColLabelValue(7), wxString(L" 종목명"));
@@ -175,13 +186,229 @@ TEST_F(StockMonDlgTest, TheViewShowsTheBoardAndItsSaveReachesTheViewAndTheWorkbo
 }
 
 TEST_F(StockMonDlgTest, ABoardShownBeforeTheMasterListWaitsForIt) {
-  CPelomarView* view = CreateView();
-  ASSERT_NE(view, nullptr);
-  auto* board = dynamic_cast<CStockMonDlg*>(view->StockBoard());
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
   ASSERT_NE(board, nullptr);
   ASSERT_TRUE(board->SendCommand(CStockMonDlg::IDC_RELOAD));
   EXPECT_TRUE(board->WaitingForMasterList());
   view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return !board->WaitingForMasterList(); }, 5000));
+  view->Destroy();
+}
+
+namespace {
+
+// Selects a tab page as a click on its tab does (the change event included).
+void SelectPage(wxNotebook* tabs, int page) {
+  tabs->SetSelection(page);
+  wxTheApp->ProcessPendingEvents();
+}
+
+ForeignStockRow_s ListRow(const wchar_t* market, const wchar_t* code, const wchar_t* name,
+                          const wchar_t* exchange, const wchar_t* nation) {
+  ForeignStockRow_s r;
+  r.market = market;
+  r.code = code;
+  r.symbol = std::wstring(code).substr(0, std::wstring(code).find(L'.'));
+  r.name = name;
+  r.exchange = exchange;
+  r.nation = nation;
+  return r;
+}
+
+}  // namespace
+
+TEST_F(StockMonDlgTest, TheTabsHoldTheListTheWatchGridAndThePortal) {
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  wxNotebook* list = board->Tabs(CStockMonDlg::IDC_LIST_TABS);
+  wxNotebook* watch = board->Tabs(CStockMonDlg::IDC_WATCH_TABS);
+  wxNotebook* portal = board->Tabs(CStockMonDlg::IDC_PORTAL_TABS);
+  ASSERT_TRUE(list && watch && portal);
+  ASSERT_EQ(watch->GetPageCount(), 3u);
+  EXPECT_EQ(watch->GetPageText(0), wxString(L"감시 종목.등록"));
+  EXPECT_EQ(watch->GetPageText(1), wxString(L"  "));
+  EXPECT_EQ(watch->GetPageText(2), wxString(L"  "));
+  ASSERT_EQ(portal->GetPageCount(), 1u);
+  EXPECT_EQ(portal->GetPageText(0), wxString(L"인터넷 포털 정보"));
+  ASSERT_EQ(list->GetPageCount(), 1u);
+  wxWindow* watchGrid = board->GetDlgItem(CStockMonDlg::IDC_WATCH_GRID);
+  wxWindow* listGrid = board->GetDlgItem(CStockMonDlg::IDC_LIST_GRID);
+  ASSERT_TRUE(watchGrid && listGrid);
+  EXPECT_EQ(watchGrid->GetParent(), watch->GetPage(0));
+  EXPECT_EQ(listGrid->GetParent(), list->GetPage(0));
+  wxWindow* web = board->WebView();
+  if (web) EXPECT_EQ(web->GetParent(), portal->GetPage(0));
+
+  view->ShowStockMonDlg(true);
+  wxDialog* dlg = board->GetWindow();
+  ASSERT_TRUE(dlg->IsShown());
+  EXPECT_EQ(watch->GetSelection(), 0);
+  // The list at the left, the watch tabs above the portal tabs at its right, none overlapping.
+  const wxRect l = list->GetRect(), w = watch->GetRect(), p = portal->GetRect();
+  EXPECT_LE(l.GetRight(), w.GetLeft());
+  EXPECT_LE(w.GetBottom(), p.GetTop());
+  EXPECT_EQ(w.GetLeft(), p.GetLeft());
+  EXPECT_EQ(w.GetWidth(), p.GetWidth());
+  EXPECT_LE(p.GetBottom(), dlg->GetClientSize().y);
+  EXPECT_LE(w.GetRight(), dlg->GetClientSize().x);
+
+  // The portal's lists as the view hands them over: one row of six texts per stock.
+  auto rows = std::make_shared<std::vector<ForeignStockRow_s>>();
+  rows->push_back(ListRow(L"NASDAQ", L"AAPL.O", L"애플", L"NASDAQ", L"USA"));
+  rows->push_back(ListRow(L"DOW", L"JPM.N", L"JP모간", L"NYSE", L"USA"));
+  rows->push_back(ListRow(L"KOSPI", L"005930", L"삼성전자", L"KOSPI", L"KOR"));
+  board->ShowForeignStockList(rows);
+  wxGrid* shown = GridOf(listGrid);
+  ASSERT_NE(shown, nullptr);
+  PumpUntil([&] { return shown->GetNumberRows() == 3; }, 2000);
+  ASSERT_EQ(shown->GetNumberRows(), 3);
+  ASSERT_EQ(shown->GetNumberCols(), 6);
+  for (int c = 0; c < 6; ++c)
+    EXPECT_EQ(shown->GetColLabelValue(c), wxString(kForeignListColumns[c].caption));
+  EXPECT_EQ(shown->GetCellValue(0, 2), wxString(L"AAPL"));
+  EXPECT_EQ(shown->GetCellValue(1, 4), wxString(L"NYSE"));
+  EXPECT_EQ(shown->GetCellValue(2, 3), wxString(L"삼성전자"));
+  // A later load replaces the rows.
+  board->ShowForeignStockList(std::make_shared<std::vector<ForeignStockRow_s>>(rows->begin(),
+                                                                                rows->begin() + 1));
+  PumpUntil([&] { return shown->GetNumberRows() == 1; }, 2000);
+  EXPECT_EQ(shown->GetNumberRows(), 1);
+
+  // The page after "감시 종목.등록" shows the same watch grid, the third the web view.
+  SelectPage(watch, 1);
+  EXPECT_EQ(watchGrid->GetParent(), watch->GetPage(1));
+  EXPECT_TRUE(watchGrid->IsShownOnScreen());
+  if (web) {
+    SelectPage(watch, 2);
+    EXPECT_EQ(web->GetParent(), watch->GetPage(2));
+    SelectPage(watch, 0);
+    EXPECT_EQ(web->GetParent(), portal->GetPage(0));
+  } else {
+    SelectPage(watch, 0);
+  }
+  EXPECT_EQ(watchGrid->GetParent(), watch->GetPage(0));
+  EXPECT_TRUE(watchGrid->IsShownOnScreen());
+
+  // ORV_BOARD_TABS_SCREENSHOT=FILE.png keeps a picture of the board with the list.
+  board->ShowForeignStockList(rows);
+  if (const char* shot = std::getenv("ORV_BOARD_TABS_SCREENSHOT")) {
+    dlg->Raise();
+    PumpUntil([] { return false; }, 800);
+    const std::string command = std::string("import -window root '") + shot + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  view->ShowStockMonDlg(false);
+  view->Destroy();
+}
+
+TEST_F(StockMonDlgTest, TheBandHighAndBuyTimeCellsOpenTheirEditPopup) {
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  Stock_s* stock =
+      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
+  ASSERT_NE(stock, nullptr);
+  view->ShowStockMonDlg(true);
+  orv::ui::CMyReportCtrl& model = board->Board().Grid();
+  ASSERT_TRUE(model.OnCommitEdit(0, Col::kColCode, L"005930"));
+  orv::ui::ReportGridWindow* grid = board->WatchGridWindow();
+  ASSERT_NE(grid, nullptr);
+  PumpUntil([] { return false; }, 200);
+  auto clickButton = [&](int column) {
+    const int width = grid->GetBodyGrid()->GetColSize(column);
+    return grid->ClickCell(0, column, width - 4);
+  };
+  auto* row = static_cast<CStockBuyItemRecord*>(model.GetRowRecord(0));
+  const double high = stock->buy.band1_high;
+  ASSERT_GT(high, 0);
+  const double low = stock->buy.band1_low;
+
+  // Band-1 high: the pop-up holds the cell's text; what the user types there is stored
+  // through the board's own checks (a price between the low and the current price).
+  ASSERT_TRUE(clickButton(CStockBoard::kColPopupHigh));
+  wxWindow* popup = orv::ui::OpenReportEditPopup();
+  ASSERT_NE(popup, nullptr);
+  auto* edit = dynamic_cast<wxTextCtrl*>(popup->GetChildren().front());
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->GetValue(), wxString(row->GetItemCaption(CStockBoard::kColPopupHigh)));
+  const double typed = std::floor((low + 70000) / 2) + 500;
+  edit->SetValue(std::to_wstring(static_cast<long>(typed)));
+  orv::ui::CloseReportEditPopup(true);
+  EXPECT_EQ(orv::ui::OpenReportEditPopup(), nullptr);
+  EXPECT_DOUBLE_EQ(stock->buy.band1_high, typed);
+  EXPECT_DOUBLE_EQ(row->GetNumberValue(CStockBoard::kColPopupHigh), typed);
+
+  // A high at or below the low is refused as in the cell, and Escape changes nothing.
+  orv::win::ScriptMessageBoxes({IDOK});
+  ASSERT_TRUE(clickButton(CStockBoard::kColPopupHigh));
+  edit = dynamic_cast<wxTextCtrl*>(orv::ui::OpenReportEditPopup()->GetChildren().front());
+  edit->SetValue(std::to_wstring(static_cast<long>(low)));
+  orv::ui::CloseReportEditPopup(true);
+  ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].caption, "ERROR");
+  EXPECT_DOUBLE_EQ(stock->buy.band1_high, typed);
+  ASSERT_TRUE(clickButton(CStockBoard::kColPopupHigh));
+  edit = dynamic_cast<wxTextCtrl*>(orv::ui::OpenReportEditPopup()->GetChildren().front());
+  edit->SetValue(L"1");
+  orv::ui::CloseReportEditPopup(false);
+  EXPECT_DOUBLE_EQ(stock->buy.band1_high, typed);
+
+  // The buy time shows in its pop-up; the board lets no one edit it.
+  const std::wstring time = row->GetItemCaption(CStockBuyItemRecord::kColBand1Time);
+  ASSERT_TRUE(clickButton(CStockBoard::kColPopupTime));
+  edit = dynamic_cast<wxTextCtrl*>(orv::ui::OpenReportEditPopup()->GetChildren().front());
+  EXPECT_EQ(edit->GetValue(), wxString(time));
+  edit->SetValue(L"09:30:00");
+  orv::ui::CloseReportEditPopup(true);
+  EXPECT_EQ(row->GetItemCaption(CStockBuyItemRecord::kColBand1Time), time);
+  view->ShowStockMonDlg(false);
+  view->Destroy();
+}
+
+TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  EXPECT_FALSE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
+  stock_option_s& options = view->Engine().Options();
+  options.changed = 0;
+  // "검색-ON": mode 2, the watch tabs' second page, the band columns shown.
+  board->CheckDlgButton(CStockMonDlg::IDC_SEARCH_ON, true);
+  ASSERT_TRUE(board->SendCommand(CStockMonDlg::IDC_SEARCH_ON));
+  EXPECT_EQ(options.board_mode, 2);
+  EXPECT_NE(options.changed, 0);
+  EXPECT_EQ(board->Tabs(CStockMonDlg::IDC_WATCH_TABS)->GetSelection(), 1);
+  EXPECT_EQ(board->GetDlgItem(CStockMonDlg::IDC_WATCH_GRID)->GetParent(),
+            board->Tabs(CStockMonDlg::IDC_WATCH_TABS)->GetPage(1));
+  EXPECT_TRUE(board->Board().Grid().GetColumn(21)->visible);
+  options.board_buy_amount = 30;
+  // The view saves the changed configuration when it goes.
+  view->Destroy();
+  PumpUntil([] { return false; }, 100);
+
+  board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  EXPECT_EQ(view->Engine().Options().board_mode, 2);
+  EXPECT_EQ(view->Engine().Options().board_buy_amount, 30);
+  EXPECT_TRUE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
+  // The kept amount is the budget of the bands a code entry sets: 300,000 won per band.
+  view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
+  orv::ui::CMyReportCtrl& model = board->Board().Grid();
+  ASSERT_TRUE(model.OnCommitEdit(0, Col::kColCode, L"005930"));
+  Stock_s* stock = view->Engine().Stocks().FindMasterStock(1, L"005930");
+  ASSERT_NE(stock, nullptr);
+  EXPECT_NEAR(stock->buy.band1_qty, 300000.0 / stock->buy.band1_high, 1e-9);
+
+  // Switched off again, the next run starts with the check clear.
+  board->CheckDlgButton(CStockMonDlg::IDC_SEARCH_ON, false);
+  ASSERT_TRUE(board->SendCommand(CStockMonDlg::IDC_SEARCH_ON));
+  EXPECT_EQ(view->Engine().Options().board_mode, 4);
+  view->Destroy();
+  PumpUntil([] { return false; }, 100);
+  board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  EXPECT_FALSE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
   view->Destroy();
 }

@@ -45,6 +45,9 @@ class StockMonitoringViewTest : public ::testing::Test {
   void SetUp() override {
     stage_.Prepare();
     stage_.run.nAppRunning = 1;
+    // The program's settings stay open for the whole test process: every test starts in the
+    // mode a new user starts in, whatever mode an earlier test left kept.
+    orv::win::WriteProfileInt("Settings", "Stock-AutoBuyType-0", kMonitorModeMarketScan);
     InstallMonitoringViewMaker(ChildMakers());
     ChildMakers().stockBoard = [this](CPelomarView&) {
       return std::make_unique<RecordingBoard>(&boardShown_);

@@ -55,9 +55,12 @@ namespace {
 
 struct RecordingOrderPanel : CPelomarOrderWindow {
   static inline int splitAmount = -1;
-  static inline std::wstring serverText;
+  // The server modes set, in order: "<flags>:<text>" ("-" for no text).
+  static inline std::vector<std::wstring> serverModes;
   void SetSplitOrderBaseMoney(int amount) override { splitAmount = amount; }
-  void SetServerMode(uint32_t, const wchar_t* text) override { serverText = text ? text : L""; }
+  void SetServerMode(uint32_t flags, const wchar_t* text) override {
+    serverModes.push_back(std::to_wstring(flags) + L":" + (text ? text : L"-"));
+  }
 };
 
 std::string ReadFile(const std::string& path) {
@@ -83,6 +86,7 @@ class PelomarViewTest : public ::testing::Test {
     block_.pRunSetting = &run_;
     block_.pLoginInfo = &login_;
     block_.pSearchCond = &folders_;
+    RecordingOrderPanel::serverModes.clear();
     ChildMakers().orderPanel = [](CPelomarView&) {
       return std::make_unique<RecordingOrderPanel>();
     };
@@ -147,7 +151,8 @@ TEST_F(PelomarViewTest, StartUpRunsOnceAndBuildsTheView) {
 
   // The order panel got its start-up values.
   EXPECT_EQ(RecordingOrderPanel::splitAmount, 50);
-  EXPECT_EQ(RecordingOrderPanel::serverText, L"체크중");
+  // "체크중" first, then the view's own server mode (no login yet: no flags).
+  EXPECT_EQ(RecordingOrderPanel::serverModes, (std::vector<std::wstring>{L"0:체크중", L"0:-"}));
 
   // No auto login stored: no id or password in the dialog's text.
   EXPECT_EQ(view->CredentialText(), L"0\t\t\t\t0\t0");

@@ -1,0 +1,530 @@
+#include "plugin/orders/window/OrderDlg2.h"
+
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/dcbuffer.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+#include <wx/wupdlock.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "platform/support/TextConv.h"
+#include "platform/ui/model/ReportNotify.h"
+#include "platform/win/MessageBox.h"
+#include "plugin/orders/AccountPanel.h"
+#include "plugin/orders/window/OrderDialogProfile.h"
+#include "plugin/rows/AccInfoRecord.h"
+#include "plugin/rows/GridConstraints.h"
+#include "plugin/view/PelomarView.h"
+#include "plugin/view/engine/TextFormat.h"
+#include "shared/AppRunSetting.h"
+#include "shared/LoginInfo.h"
+
+using orv::ui::CtrlKind;
+
+namespace {
+
+constexpr int kWidth = 740;
+constexpr int kHeight = 400;
+constexpr double kWonPerUnit = 10000.0;
+
+wxColour FromRef(COLORREF c) { return wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+AccInfoAmounts AmountsOf(const AccountSummaryRow_s& a) {
+  AccInfoAmounts v{};
+  v[kAccEstimatedDeposit] = a.estimatedDeposit;
+  v[kAccReceivable] = a.receivable;
+  v[kAccStockValuation] = a.stockValuation;
+  v[kAccWithdrawable] = a.withdrawable;
+  v[kAccD2Deposit] = a.d2Deposit;
+  v[kAccEstimatedAssets] = a.estimatedAssets;
+  v[kAccTax] = a.tax;
+  v[kAccFees] = a.fees;
+  v[kAccCreditLimit] = a.creditLimit;
+  v[kAccCreditAmount] = a.creditAmount;
+  v[kAccCollateralRatio] = a.collateralRatio;
+  v[kAccTodayBuy] = a.todayBuy;
+  v[kAccTodaySell] = a.todaySell;
+  v[kAccTodayProfit] = a.todayProfit;
+  return v;
+}
+
+}  // namespace
+
+// A bar chart drawn on the panel's own device context: one bar per value from a common zero
+// line, the value above the bar and the name below it.
+class CAssetBarChart : public wxPanel {
+ public:
+  CAssetBarChart(wxWindow* parent, int id, std::vector<std::wstring> names,
+                 std::vector<wxColour> colours)
+      : wxPanel(parent, id, wxDefaultPosition, wxSize(100, 60), wxFULL_REPAINT_ON_RESIZE),
+        m_names(std::move(names)),
+        m_colours(std::move(colours)),
+        m_values(m_names.size(), 0.0) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+      wxAutoBufferedPaintDC dc(this);
+      Draw(dc);
+    });
+  }
+  void SetValues(const std::vector<double>& values) {
+    for (size_t i = 0; i < m_values.size() && i < values.size(); ++i) m_values[i] = values[i];
+    Refresh();
+  }
+  const std::vector<double>& Values() const { return m_values; }
+
+ private:
+  void Draw(wxDC& dc) {
+    const wxSize size = GetClientSize();
+    dc.SetBackground(wxBrush(*wxWHITE));
+    dc.Clear();
+    if (m_values.empty() || size.x < 10 || size.y < 4) return;
+    dc.SetFont(GetFont());
+    dc.SetTextForeground(*wxBLACK);
+    const int line = dc.GetCharHeight();
+    const int slot = size.x / static_cast<int>(m_values.size());
+    // Too low for a bar between the value and the name: each slot shows its name and value
+    // under a strip of its colour, on two lines when they fit, else on one.
+    if (size.y < 3 * line + 8) {
+      const bool twoLines = size.y >= 2 * line + 4;
+      // A text wider than its slot is written smaller until it fits.
+      auto centred = [&](const wxString& text, int left, int top) {
+        wxFont font = GetFont();
+        wxSize extent = dc.GetTextExtent(text);
+        for (int px = dc.GetCharHeight() - 1; extent.x > slot - 2 && px >= 7; --px) {
+          font.SetPixelSize(wxSize(0, px));
+          dc.SetFont(font);
+          extent = dc.GetTextExtent(text);
+        }
+        dc.DrawText(text, left + std::max(0, (slot - extent.x) / 2), top);
+        dc.SetFont(GetFont());
+      };
+      for (size_t i = 0; i < m_values.size(); ++i) {
+        const int left = static_cast<int>(i) * slot;
+        const wxColour colour = m_colours[i % m_colours.size()];
+        dc.SetPen(wxPen(colour));
+        dc.SetBrush(wxBrush(colour));
+        dc.DrawRectangle(left + 2, 0, std::max(1, slot - 4), 3);
+        const wxString name(m_names[i]);
+        const wxString value(FormatOneDecimal(m_values[i]));
+        if (twoLines) {
+          centred(name, left, 4);
+          centred(value, left, 4 + line);
+        } else {
+          centred(name + L" " + value, left, 4);
+        }
+      }
+      return;
+    }
+    const int top = line + 4;
+    const int bottom = size.y - line - 4;
+    double high = 0, low = 0;
+    for (double v : m_values) {
+      high = std::max(high, v);
+      low = std::min(low, v);
+    }
+    const double span = high - low > 0 ? high - low : 1.0;
+    auto y = [&](double v) {
+      return bottom - static_cast<int>((v - low) / span * std::max(1, bottom - top));
+    };
+    const int zero = y(0);
+    const int body = std::max(4, slot * 3 / 5);
+    dc.SetPen(wxPen(wxColour(0xC0, 0xC0, 0xC0)));
+    dc.DrawLine(0, zero, size.x, zero);
+    for (size_t i = 0; i < m_values.size(); ++i) {
+      const int centre = static_cast<int>(i) * slot + slot / 2;
+      const wxColour colour = m_colours[i % m_colours.size()];
+      dc.SetPen(wxPen(colour));
+      dc.SetBrush(wxBrush(colour));
+      const int at = y(m_values[i]);
+      dc.DrawRectangle(centre - body / 2, std::min(at, zero), body, std::max(1, std::abs(zero - at)));
+      const wxString value(FormatOneDecimal(m_values[i]));
+      const wxSize valueSize = dc.GetTextExtent(value);
+      dc.DrawText(value, centre - valueSize.x / 2, std::max(0, std::min(at, zero) - line - 1));
+      const wxString name(m_names[i]);
+      const wxSize nameSize = dc.GetTextExtent(name);
+      dc.DrawText(name, centre - nameSize.x / 2, bottom + 2);
+    }
+  }
+
+  std::vector<std::wstring> m_names;
+  std::vector<wxColour> m_colours;
+  std::vector<double> m_values;
+};
+
+// ---------------------------------------------------------------------------------------
+// The grid's rows
+
+int FillAccountSummaryGrid(orv::ui::CMyReportCtrl& grid, const AccountSummarySnapshot_s& summary,
+                           double scale) {
+  grid.ResetContent(true);
+  AccInfoAmounts totals{};
+  double holdings = 0;
+  int errors = 0;
+  int32_t row = 0;
+  for (const AccountSummaryRow_s& a : summary.accounts) {
+    const AccInfoAmounts amounts = AmountsOf(a);
+    for (size_t i = 0; i < totals.size(); ++i) totals[i] += amounts[i];
+    holdings += a.holdings;
+    errors += a.errors;
+    grid.AddRecord(std::make_unique<CAccInfoRecord>(scale, ++row, a.brokerId, a.label, a.checked,
+                                                    a.holdings, a.errors, amounts, a.message));
+  }
+  // The footer sums the accounts; its ratio is the accounts' together, not a sum of ratios.
+  totals[kAccCollateralRatio] = summary.totals.collateralRatio;
+  grid.AddFooterRecord(std::make_unique<CAccInfoRecord>(scale, 0, -1, L"", 1, holdings, errors,
+                                                        totals, L"", row));
+  RefreshAccountSummaryRows(grid, summary);
+  grid.Populate();
+  return row;
+}
+
+int RefreshAccountSummaryRows(orv::ui::CMyReportCtrl& grid,
+                              const AccountSummarySnapshot_s& summary) {
+  using Row = CAccInfoRecord;
+  std::map<std::wstring, const AccountSummaryRow_s*> byLabel;
+  for (const AccountSummaryRow_s& a : summary.accounts) byLabel[a.label] = &a;
+  int refreshed = 0;
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    auto* row = dynamic_cast<CAccInfoRecord*>(grid.GetRecord(i));
+    if (!row || row->IsFooter()) continue;
+    auto found = byLabel.find(row->Account());
+    if (found == byLabel.end()) continue;
+    const AccountSummaryRow_s& a = *found->second;
+    row->SetNumberValue(Row::kColErrors, a.errors);
+    row->SetItemTextColor(Row::kColErrors, a.errors > 0 ? kRowRed : kRowBlack);
+    row->SetCheckValue(Row::kColOk, a.checked != 0);
+    row->SetNumberValue(Row::kColCount, a.holdings);
+    row->SetItemTextColor(Row::kColCount, a.holdings > 0 ? kRowRed : kRowBlack);
+    row->SetItemBackColor(Row::kColCount, a.holdings > 0 ? kAccHighlight : kRowWhite);
+    const int deposit = Row::kColFirstAmount + kAccEstimatedDeposit;
+    row->SetNumberValue(deposit, a.estimatedDeposit);
+    row->SetItemTextColor(deposit, a.estimatedDeposit > 0 ? kRowBlue : kRowBlack);
+    const int receivable = Row::kColFirstAmount + kAccReceivable;
+    row->SetNumberValue(receivable, a.receivable);
+    row->SetItemTextColor(receivable, kRowRed);
+    const int withdrawable = Row::kColFirstAmount + kAccWithdrawable;
+    row->SetNumberValue(withdrawable, a.withdrawable);
+    row->SetItemTextColor(withdrawable, a.withdrawable > 0 ? kRowBlue : kRowBlack);
+    row->SetTextValue(Row::kColMessage, a.message);
+    ++refreshed;
+  }
+  grid.RedrawControl();
+  return refreshed;
+}
+
+// ---------------------------------------------------------------------------------------
+// The panel
+
+COrderDlg2::COrderDlg2(CPelomarView& view) : m_view(view) {}
+
+COrderDlg2::~COrderDlg2() { *m_alive = false; }
+
+bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
+  if (!m_form.CreateChild(parent, 3175, kWidth, kHeight)) return false;
+  const OrderDialogProfile_s profile =
+      ReadOrderDialogProfile(m_view.AgencyIndex(), {m_orderType, m_showAccountInfo, m_accountText});
+  m_orderType = profile.orderType;
+  m_showAccountInfo = profile.showAccountInfo;
+  m_lastAccountText = profile.lastAccount;
+  BuildControls();
+  BindHandlers();
+  // The panel fills its pane (the host's pane lays its children over its client area too).
+  if (wxWindow* window = m_form.GetHostWindow()) {
+    const wxSize area = parent->GetClientSize();
+    if (area.x > 0 && area.y > 0) window->SetSize(0, 0, area.x, area.y);
+  }
+  LayOut();
+  return true;
+}
+
+void COrderDlg2::BuildControls() {
+  const double scale = m_view.Scale();
+  auto add = [this](int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip = nullptr) {
+    m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
+    if (tip)
+      if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
+  };
+  m_form.AddReportGrid(IDC_AP_GRID, m_grid, kAccInfoGridLayout, RECT{0, 0, 100, 100});
+  m_grid.SetCtrlId(IDC_AP_GRID);
+  m_grid.FreezeColumns(3);
+  GfxFillBrokerConstraintsAt(&m_grid, CAccInfoRecord::kColBroker, FALSE, FALSE);
+
+  add(IDC_AP_REFRESH, CtrlKind::Button, L"↻", L"계좌 목록을 새로 고칩니다.\n(다소 시간이 걸릴 수 있습니다)");
+  add(IDC_AP_PASSWORD, CtrlKind::Button, L"암호", L"계좌 암호를 입력합니다.");
+  add(IDC_AP_HELP, CtrlKind::Button, L"?", L"화면 배율 등 도움말");
+  add(IDC_AP_STRIP, CtrlKind::Static, L"");
+  add(IDC_AP_D2_DEPOSIT, CtrlKind::Static, L"");
+  add(IDC_AP_ESTIMATED_ASSETS, CtrlKind::Static, L"");
+  add(IDC_AP_COLLATERAL_RATIO, CtrlKind::Static, L"");
+  add(IDC_AP_ORDER_WINDOW, CtrlKind::Button, L"주문창");
+  add(IDC_AP_ACCOUNT, CtrlKind::ComboList, L"");
+  add(IDC_AP_ACCOUNT_CHECK, CtrlKind::CheckBox, L"계좌");
+  add(IDC_AP_SERVER, CtrlKind::Static, L"(접속서버)");
+  add(IDC_AP_RECOMMEND, CtrlKind::Button, L"종목 추천", L"종목을 추천합니다.");
+  add(IDC_AP_WATCH_BUY, CtrlKind::Button, L"감시 매수");
+  add(IDC_AP_NOTICE, CtrlKind::Edit, L"");
+  if (auto* notice = dynamic_cast<wxTextCtrl*>(m_form.GetDlgItem(IDC_AP_NOTICE)))
+    notice->SetEditable(false);
+
+  wxWindow* host = m_form.GetHostWindow();
+  host->SetBackgroundColour(*wxWHITE);
+  m_domesticChart = new CAssetBarChart(
+      host, IDC_AP_DOMESTIC_CHART, {L"총매입", L"신용융자", L"수수료 등", L"추정자산"},
+      {wxColour(0x3E, 0x7C, 0xB1), wxColour(0xE8, 0x6A, 0x50), wxColour(0xA5, 0xA5, 0xA5),
+       wxColour(0x5C, 0xA8, 0x5C)});
+  m_usChart = new CAssetBarChart(host, IDC_AP_US_CHART, {L"총매입($)", L"수수료($) 등", L"추정자산($)"},
+                                 {wxColour(0x3E, 0x7C, 0xB1), wxColour(0xA5, 0xA5, 0xA5),
+                                  wxColour(0x5C, 0xA8, 0x5C)});
+
+  // The first state.
+  ShowLabel(IDC_AP_STRIP, L"", 0xFFFFFF, 0x6370EC);  // white on RGB(236,112,99)
+  ShowLabels(AccountTotals_s{});
+  m_form.CheckDlgButton(IDC_AP_ACCOUNT_CHECK, m_showAccountInfo != 0);
+  m_form.SetDialogFont(L"굴림", 9);
+  // The grid and the charts write smaller, so the summary fits the pane.
+  const wxFont small(wxFontInfo(wxSize(0, static_cast<int>(11 * scale))));
+  m_domesticChart->SetFont(small);
+  m_usChart->SetFont(small);
+  // The valuation labels write their two lines in their small height.
+  for (int id : {IDC_AP_D2_DEPOSIT, IDC_AP_ESTIMATED_ASSETS, IDC_AP_COLLATERAL_RATIO})
+    if (wxWindow* label = m_form.GetDlgItem(id)) label->SetFont(small);
+  // The small buttons above the labels show icons (their tooltips say what they do); a text
+  // stays where the icon theme has none.
+  const std::pair<int, wxArtID> icons[] = {{IDC_AP_REFRESH, wxART_REFRESH},
+                                           {IDC_AP_PASSWORD, wxArtID("dialog-password")},
+                                           {IDC_AP_HELP, wxART_HELP}};
+  for (const auto& [id, art] : icons) {
+    auto* button = dynamic_cast<wxButton*>(m_form.GetDlgItem(id));
+    const wxBitmap icon = wxArtProvider::GetBitmap(art, wxART_BUTTON, wxSize(16, 16));
+    if (!button || !icon.IsOk()) continue;
+    button->SetBitmap(icon);
+    button->SetLabel(wxString());
+  }
+  ApplyLoginEnabling();
+}
+
+void COrderDlg2::BindHandlers() {
+  m_form.OnCommand(IDC_AP_ORDER_WINDOW, [this] { m_view.ShowOrderPopup(true, true); });
+  m_form.OnCommand(IDC_AP_REFRESH, [this] { m_view.RequestAccountRefresh(); });
+  m_form.OnCommand(IDC_AP_PASSWORD, [this] { m_view.ShowAccountDialog(true); });
+  m_form.OnCommand(IDC_AP_HELP, [this] { m_view.OpenOrderHelpPage(); });
+  m_form.OnCommand(IDC_AP_RECOMMEND,
+                   [this] { m_view.ShowCafeRecommendDlg(true, 1, L"", m_side, -1); });
+  m_form.OnCommand(IDC_AP_WATCH_BUY, [this] { m_view.ShowStockMonDlg(true); });
+  m_form.OnCommand(IDC_AP_ACCOUNT, [this] { OnAccountChosen(); });
+  m_form.OnCommand(IDC_AP_ACCOUNT_CHECK, [this] {
+    m_showAccountInfo = m_form.IsDlgButtonChecked(IDC_AP_ACCOUNT_CHECK) ? 1 : 0;
+  });
+  // Only the OK column may be changed; the account's button shows the account.
+  m_form.OnGridNotify(IDC_AP_GRID, orv::ui::REPORT_NM_REQUESTEDIT,
+                      [](orv::ui::ReportNotify& nm) -> LRESULT {
+                        if (nm.column != CAccInfoRecord::kColOk) nm.cancel = TRUE;
+                        return 1;
+                      });
+  m_form.OnGridNotify(IDC_AP_GRID, orv::ui::REPORT_NM_ITEMBUTTONCLICK,
+                      [](orv::ui::ReportNotify& nm) -> LRESULT {
+                        if (nm.column != CAccInfoRecord::kColAccount) return 0;
+                        auto* row = dynamic_cast<CAccInfoRecord*>(nm.record);
+                        if (!row) return 0;
+                        orv::win::MessageBox(
+                            WideToUtf8(row->ColumnText(CAccInfoRecord::kColAccount)),
+                            "INFORMATION", MB_OK | MB_ICONINFORMATION);
+                        return 1;
+                      });
+  wxWindow* host = m_form.GetHostWindow();
+  host->Bind(wxEVT_SIZE, [this, alive = m_alive](wxSizeEvent& event) {
+    event.Skip();
+    if (*alive) LayOut();
+  });
+}
+
+void COrderDlg2::LayOut() {
+  wxWindow* host = m_form.GetHostWindow();
+  if (!host) return;
+  wxWindowUpdateLocker lock(host);
+  const wxSize client = host->GetClientSize();
+  const AccountPanelLayout_s o = LayOutAccountPanel(client.x, client.y, m_view.Scale());
+  auto place = [](wxWindow* w, const RECT& r) {
+    if (w) w->SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  };
+  const std::pair<int, RECT> places[] = {
+      {IDC_AP_GRID, o.grid},
+      {IDC_AP_REFRESH, o.refresh},
+      {IDC_AP_PASSWORD, o.password},
+      {IDC_AP_HELP, o.help},
+      {IDC_AP_STRIP, o.strip},
+      {IDC_AP_D2_DEPOSIT, o.d2Deposit},
+      {IDC_AP_ESTIMATED_ASSETS, o.estimatedAssets},
+      {IDC_AP_COLLATERAL_RATIO, o.collateralRatio},
+      {IDC_AP_ORDER_WINDOW, o.orderWindow},
+      {IDC_AP_RECOMMEND, o.recommend},
+      {IDC_AP_WATCH_BUY, o.watchBuy},
+      {IDC_AP_ACCOUNT, o.account},
+      {IDC_AP_ACCOUNT_CHECK, o.accountCheck},
+      {IDC_AP_SERVER, o.server},
+      {IDC_AP_NOTICE, o.notice},
+  };
+  for (const auto& [id, rect] : places) place(m_form.GetDlgItem(id), rect);
+  place(m_domesticChart, o.domesticChart);
+  place(m_usChart, o.usChart);
+}
+
+void COrderDlg2::ShowLabel(int id, const std::wstring& text, COLORREF textColour,
+                           COLORREF backColour) {
+  wxWindow* label = m_form.GetDlgItem(id);
+  if (!label) return;
+  m_form.SetDlgItemText(id, text);
+  label->SetForegroundColour(FromRef(textColour));
+  label->SetBackgroundColour(FromRef(backColour));
+  label->Refresh();
+}
+
+void COrderDlg2::ShowLabels(const AccountTotals_s& totals) {
+  for (const auto& [id, label] :
+       {std::pair<int, PanelLabel_s>{IDC_AP_D2_DEPOSIT, D2DepositLabel(totals.d2Deposit)},
+        {IDC_AP_ESTIMATED_ASSETS, EstimatedAssetsLabel(totals.estimatedAssets)},
+        {IDC_AP_COLLATERAL_RATIO, CollateralRatioLabel(totals.collateralRatio)}}) {
+    // A label shows its two lines one below the other.
+    std::wstring text = label.text;
+    for (size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n"))
+      text.replace(at, 2, L"\n");
+    ShowLabel(id, text, label.textColour, label.backColour);
+  }
+}
+
+void COrderDlg2::ShowCharts(const AccountTotals_s& totals) {
+  m_domestic = {totals.purchase / kWonPerUnit, totals.creditLoan / kWonPerUnit,
+                (totals.fees + totals.taxes) / kWonPerUnit, totals.estimatedAssets / kWonPerUnit};
+  m_us = {totals.usPurchase / kWonPerUnit, (totals.usFees + totals.usTax) / kWonPerUnit,
+          totals.usEstimatedAssets / kWonPerUnit};
+  if (m_domesticChart) m_domesticChart->SetValues({m_domestic.begin(), m_domestic.end()});
+  if (m_usChart) m_usChart->SetValues({m_us.begin(), m_us.end()});
+}
+
+void COrderDlg2::ApplyLoginEnabling() {
+  const login_info_s* login = m_view.LoginInfo();
+  const bool signedIn = login && login->nUserIdx > 0;
+  for (int id : {IDC_AP_ORDER_WINDOW, IDC_AP_RECOMMEND, IDC_AP_PASSWORD, IDC_AP_REFRESH,
+                 IDC_AP_HELP, IDC_AP_WATCH_BUY})
+    m_form.EnableDlgItem(id, signedIn);
+}
+
+void COrderDlg2::OnAccountChosen() {
+  m_accountText = m_form.GetDlgItemText(IDC_AP_ACCOUNT);
+  m_shortAccountText = ShortAccountText(m_accountText);
+}
+
+void COrderDlg2::RebuildRows(const AccountSummarySnapshot_s& summary) {
+  std::wstring options;
+  int selected = 0;
+  for (size_t i = 0; i < summary.accounts.size(); ++i) {
+    options += std::to_wstring(i) + L":" + summary.accounts[i].label + L";";
+    if (summary.accounts[i].label == m_lastAccountText) selected = static_cast<int>(i);
+  }
+  m_form.FillComboFromOptions(IDC_AP_ACCOUNT, options, selected);
+  FillAccountSummaryGrid(m_grid, summary, m_view.Scale());
+  m_accountText = summary.accounts.empty()
+                      ? std::wstring()
+                      : summary.accounts[static_cast<size_t>(selected)].label;
+  m_shortAccountText = ShortAccountText(m_accountText);
+}
+
+// ---------------------------------------------------------------------------------------
+// The view's calls
+
+void COrderDlg2::ShowWindow(bool show) {
+  if (wxWindow* window = m_form.GetHostWindow()) {
+    window->Show(show);
+    if (show) LayOut();
+  }
+}
+
+void COrderDlg2::SetSplitOrderBaseMoney(int amountManWon) {
+  m_splitBase = amountManWon;
+  m_splitBaseWon = amountManWon * 10000;
+}
+
+void COrderDlg2::SetServerMode(uint32_t flags, const wchar_t* text) {
+  const PanelLabel_s label = ServerModeLabel(flags, text);
+  ShowLabel(IDC_AP_SERVER, label.text, label.textColour, label.backColour);
+}
+
+void COrderDlg2::SetNoticeText(const wchar_t* text) {
+  // The box has one line: the text's lines follow one another in it.
+  std::wstring line = text ? text : L"";
+  for (wchar_t& c : line)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  m_form.SetDlgItemText(IDC_AP_NOTICE, line);
+}
+
+void COrderDlg2::SetAccountLabels(const wchar_t* accountText, const wchar_t* stateText, int,
+                                  int) {
+  if (accountText) {
+    m_accountText = accountText;
+    m_shortAccountText = ShortAccountText(m_accountText);
+  }
+  // The state (a service check still failing) shows in the notice box.
+  if (stateText && *stateText) SetNoticeText(stateText);
+}
+
+void COrderDlg2::SetAccountList(GroupInfoMap*, const wchar_t*, const wchar_t*, uint32_t,
+                                login_info_s*) {
+  m_accountText.clear();
+  m_grid.ResetContent(true);
+  m_grid.Populate();
+  if (const auto summary = m_view.AccountSummary(); summary && !summary->accounts.empty()) {
+    m_summary = summary;
+    RebuildRows(*summary);
+  }
+}
+
+void COrderDlg2::UpdateAccountSummary(GroupInfoMap* accounts, int rebuild) {
+  ShowAccountSummary(accounts ? m_view.AccountSummary() : nullptr, rebuild);
+}
+
+void COrderDlg2::ShowAccountSummary(std::shared_ptr<const AccountSummarySnapshot_s> summary,
+                                    int rebuild) {
+  const SummaryStep step =
+      DecideSummaryStep(summary != nullptr, m_grid.GetRecordCount(),
+                        summary ? static_cast<int>(summary->accounts.size()) : 0, rebuild);
+  if (summary) m_summary = summary;
+  const AccountTotals_s totals = m_summary ? m_summary->totals : AccountTotals_s{};
+  switch (step) {
+    case SummaryStep::kRebuild:
+      RebuildRows(*summary);
+      ShowCharts(totals);
+      break;
+    case SummaryStep::kRefreshRows:
+      if (summary) RefreshAccountSummaryRows(m_grid, *summary);
+      break;
+    case SummaryStep::kChartsOnly:
+      ShowCharts(totals);
+      break;
+  }
+  ShowLabels(totals);
+  ApplyLoginEnabling();
+}
+
+void COrderDlg2::ResetAccountInfo(int keep) {
+  if (!keep) {
+    m_form.FillComboFromOptions(IDC_AP_ACCOUNT, L"", 0);
+    m_grid.ResetContent(true);
+    m_grid.Populate();
+    m_summary.reset();
+    m_accountText.clear();
+    ShowLabels(AccountTotals_s{});
+  }
+  ApplyLoginEnabling();
+}
+
+void InstallOrderPanelMaker() {
+  ChildMakers().orderPanel = [](CPelomarView& view) -> std::unique_ptr<CPelomarOrderWindow> {
+    return std::make_unique<COrderDlg2>(view);
+  };
+}

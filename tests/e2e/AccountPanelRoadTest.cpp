@@ -1,0 +1,144 @@
+// The account side panel in the real host against the sandbox: after the log-in it shows in the
+// host's account pane beside the trading view with the sandbox account's row, its totals and
+// labels; its refresh button sends the account worker to the broker at once, long before the
+// 30-second pass; its 감시 매수 button shows the recommended-stock board, and its password
+// button the account-password dialog, which stores the account's password.
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/textctrl.h>
+#include <wx/grid.h>
+#include <wx/notebook.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "host/frame/MainFrame.h"
+#include "platform/support/TextConv.h"
+#include "tests/e2e/road/RoadHost.h"
+#include "tests/e2e/road/RoadWindows.h"
+#include "tests/e2e/road/TradingGrids.h"
+
+using orv::test::DbBrokerPeer;
+using orv::test::RoadHost;
+using namespace orv::test::grids;
+using namespace orv::test::windows;
+
+namespace {
+
+constexpr auto kStepBound = std::chrono::seconds(20);
+constexpr int kPanelId = 3175;
+
+wxGrid* PanelGrid(wxWindow* panel) {
+  wxWindow* holder = FindById<wxWindow>(panel, 1507);
+  if (!holder) return nullptr;
+  for (wxWindow* child : holder->GetChildren())
+    if (auto* grid = dynamic_cast<wxGrid*>(child)) return grid;
+  return nullptr;
+}
+
+void Click(wxWindow* button) {
+  wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+  click.SetEventObject(button);
+  button->GetEventHandler()->ProcessEvent(click);
+}
+
+}  // namespace
+
+TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+  std::string error;
+  ASSERT_TRUE(road.Start("005930 70000\n", &error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+
+  // The panel sits in the account pane, beside the trading view's tabs, not over them.
+  wxWindow* panel = FindById<wxWindow>(road.Frame(), kPanelId);
+  ASSERT_NE(panel, nullptr) << "no side panel";
+  wxNotebook* tabs = TradingTabs(road.Frame());
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_TRUE(wait([&] { return panel->IsShownOnScreen() && panel->GetSize().x > 100; }));
+  const wxRect panelRect = panel->GetScreenRect();
+  EXPECT_FALSE(panelRect.Intersects(tabs->GetScreenRect()))
+      << "the panel covers the trading view";
+
+  // The sandbox account's row, its footer, and the labels of its totals.
+  const std::string depositLine = std::string("broker POST ") + DbBrokerPeer::kDepositPath;
+  wxGrid* grid = PanelGrid(panel);
+  ASSERT_NE(grid, nullptr);
+  ASSERT_TRUE(wait([&] { return grid->GetNumberRows() == 1; })) << "no account row";
+  const int accountCol = ColumnTitled(grid, L"계좌");
+  ASSERT_GE(accountCol, 0);
+  EXPECT_FALSE(grid->GetCellValue(0, accountCol).empty());
+  wxWindow* assets = FindById<wxWindow>(panel, 1333);
+  ASSERT_NE(assets, nullptr);
+  EXPECT_TRUE(wait([&] { return assets->GetLabel() != wxString(L"추정자산:\n0.0만"); }))
+      << assets->GetLabel().utf8_string();
+  auto* combo = FindById<wxComboBox>(panel, 2121);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetCount(), 1u);
+  const int depositCol = ColumnTitled(grid, L"예수금(추정)");
+  ASSERT_GE(depositCol, 0);
+  EXPECT_GT(CellNumber(grid, 0, depositCol), 0);
+
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    orv::test::PumpEvents(500);
+    const std::string command = std::string("import -window root '") + shot + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  // Right after an account pass, the refresh button: the next deposit query follows at once,
+  // not after the 30 seconds of the regular pass.
+  const size_t before = road.ServedTimes(depositLine).size();
+  ASSERT_GE(before, 1u);
+  wxWindow* refresh = FindById<wxButton>(panel, 2205);
+  ASSERT_NE(refresh, nullptr);
+  EXPECT_TRUE(refresh->IsEnabled());
+  const auto previous = road.ServedTimes(depositLine).back();
+  Click(refresh);
+  ASSERT_TRUE(wait([&] { return road.ServedTimes(depositLine).size() > before; }))
+      << "the refresh did not wake the account worker";
+  const auto next = road.ServedTimes(depositLine)[before];
+  EXPECT_LT(next - previous, std::chrono::seconds(20)) << "only the regular pass came";
+
+  // 감시 매수 shows the recommended-stock board.
+  wxWindow* watch = FindById<wxButton>(panel, 2112);
+  ASSERT_NE(watch, nullptr);
+  EXPECT_TRUE(watch->IsEnabled());
+  Click(watch);
+  EXPECT_TRUE(wait([&] { return ShownDialog(wxString(L"추천종목 관리 + 분할매수")) != nullptr; }))
+      << "the board did not show";
+
+  // The password button opens "계좌 비밀번호 설정" for the account; a password is stored.
+  wxWindow* password = FindById<wxButton>(panel, 2208);
+  ASSERT_NE(password, nullptr);
+  Click(password);
+  wxDialog* dialog = nullptr;
+  ASSERT_TRUE(wait([&] {
+    return (dialog = ShownDialog(wxString(L"계좌 비밀번호 설정 : DB금융투자"))) != nullptr;
+  })) << "the account-password dialog did not open";
+  auto* account = FindById<wxComboBox>(dialog, 1301);
+  auto* box = FindById<wxTextCtrl>(dialog, 1300);
+  wxWindow* input = FindById<wxButton>(dialog, 2298);
+  wxWindow* result = FindById<wxWindow>(dialog, 1304);
+  ASSERT_TRUE(account && box && input && result);
+  EXPECT_EQ(account->GetValue(), combo->GetValue());
+  box->ChangeValue(wxString("1234"));
+  Click(input);
+  EXPECT_EQ(result->GetLabel(), wxString("OK"));
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    orv::test::PumpEvents(500);
+    const std::string command =
+        std::string("import -window root '") + shot + ".password.png'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  if (testing::Test::HasFailure()) road.KeepFolders();
+  ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";
+}

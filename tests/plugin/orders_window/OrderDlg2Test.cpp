@@ -1,0 +1,333 @@
+// The account side panel and the account-password dialog as the trading view makes them: the
+// plug-in's makers replace the null objects, the panel sits in the host's account pane and shows
+// the summaries the view is handed; its buttons reach the view's services.
+
+#include <gtest/gtest.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
+#include "plugin/orders/window/MyAccountInfoDlg.h"
+#include "plugin/orders/window/OrderDlg2.h"
+#include "plugin/rows/AccInfoRecord.h"
+#include "plugin/view/PelomarView.h"
+#include "tests/e2e/road/RoadWindows.h"
+#include "tests/plugin/view/ViewStage.h"
+
+using orv::test::windows::FindById;
+
+namespace {
+
+// The board as the view sees it; counts the shows it is asked for.
+struct RecordingBoard : CPelomarStockBoard {
+  static int shows;
+  void ShowDialog(wxWindow*, bool, bool, int) override { ++shows; }
+};
+int RecordingBoard::shows = 0;
+
+AccountSummaryRow_s Account(const wchar_t* label, int errors, double holdings, double deposit) {
+  AccountSummaryRow_s a;
+  a.label = label;
+  a.brokerId = 11;
+  a.checked = errors == 0;
+  a.errors = errors;
+  a.holdings = holdings;
+  a.estimatedDeposit = deposit;
+  a.withdrawable = deposit / 2;
+  a.d2Deposit = deposit;
+  a.estimatedAssets = deposit * 3;
+  a.todayProfit = 1000;
+  return a;
+}
+
+std::shared_ptr<AccountSummarySnapshot_s> Summary(std::vector<AccountSummaryRow_s> accounts) {
+  auto s = std::make_shared<AccountSummarySnapshot_s>();
+  s->accounts = std::move(accounts);
+  s->totals.d2Deposit = 2000000000;
+  s->totals.estimatedAssets = 30000000;
+  s->totals.collateralRatio = 150;
+  s->totals.purchase = 5000000;
+  s->totals.creditLoan = 1000000;
+  s->totals.fees = 30000;
+  s->totals.taxes = 20000;
+  s->totals.usPurchase = 40000;
+  s->totals.usFees = 100;
+  s->totals.usTax = 100;
+  s->totals.usEstimatedAssets = 60000;
+  return s;
+}
+
+class OrderDlg2Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stage_.Prepare();
+    first_.label = L"1111-2222";
+    second_.label = L"3333-4444";
+    orv::win::ScriptMessageBoxes({});
+    RecordingBoard::shows = 0;
+    // The host's "계좌 정보" pane.
+    pane_ = new wxPanel(orv::test::HiddenFrame(), wxID_ANY, wxDefaultPosition, wxSize(720, 420));
+    stage_.block.pPropertiesWnd = pane_;
+    InstallOrderPanelMaker();
+    InstallAccountDialogMaker();
+    ChildMakers().stockBoard = [](CPelomarView&) -> std::unique_ptr<CPelomarStockBoard> {
+      return std::make_unique<RecordingBoard>();
+    };
+    view_ = stage_.CreateView();
+    ASSERT_NE(view_, nullptr);
+    panel_ = dynamic_cast<COrderDlg2*>(view_->OrderPanel());
+    ASSERT_NE(panel_, nullptr) << "the view did not make the side panel";
+    CPelomarEngine& e = view_->Engine();
+    orv::win::CSingleLock lock(&e.ViewLock(), TRUE);
+    for (group_info_s* account : {&first_, &second_}) e.Accounts()[account->label] = account;
+  }
+  void TearDown() override {
+    if (view_) {
+      {
+        orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+        view_->Engine().Accounts().clear();
+      }
+      view_->Destroy();
+    }
+    if (pane_) pane_->Destroy();
+    orv::win::StopScriptingMessageBoxes();
+    ChildMakers() = PelomarChildMakers{};
+  }
+  CAccInfoRecord* Row(int i) { return dynamic_cast<CAccInfoRecord*>(panel_->Grid().GetRecord(i)); }
+  std::wstring Text(int id) {
+    wxWindow* w = FindById<wxWindow>(panel_->GetWindow(), id);
+    return w ? w->GetLabel().ToStdWstring() : L"<none>";
+  }
+
+  orv::test::ViewStage stage_;
+  wxPanel* pane_ = nullptr;
+  CPelomarView* view_ = nullptr;
+  COrderDlg2* panel_ = nullptr;
+  group_info_s first_;
+  group_info_s second_;
+};
+
+TEST_F(OrderDlg2Test, ThePanelSitsInTheAccountPaneAndShowsTheSummary) {
+  wxWindow* window = panel_->GetWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->GetParent(), pane_);
+  EXPECT_TRUE(window->IsShown());
+  EXPECT_EQ(Text(IDC_AP_SERVER), L"*실서버*");
+  // Nobody is signed in: the buttons that need a user are off.
+  EXPECT_FALSE(panel_->Form().IsDlgItemEnabled(IDC_AP_WATCH_BUY));
+
+  stage_.login.nUserIdx = 5;
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1000000),
+                                     Account(L"3333-4444", 3, 2, 2000000)}));
+  EXPECT_TRUE(panel_->Form().IsDlgItemEnabled(IDC_AP_WATCH_BUY));
+  EXPECT_TRUE(panel_->Form().IsDlgItemEnabled(IDC_AP_REFRESH));
+  orv::ui::CMyReportCtrl& grid = panel_->Grid();
+  ASSERT_EQ(grid.GetRecordCount(), 2);
+  EXPECT_EQ(grid.GetRowCount(), 2);
+  EXPECT_EQ(Row(0)->GetItemCaption(CAccInfoRecord::kColRow), L"1");
+  EXPECT_EQ(Row(1)->GetItemCaption(CAccInfoRecord::kColAccount), L"3333-4444");
+  EXPECT_EQ(Row(1)->GetItemCaption(CAccInfoRecord::kColBroker), L"DB증권");
+  // ERR black at 0, red at 3; CNT red on the highlight when above 0.
+  EXPECT_EQ(Row(0)->GetItem(CAccInfoRecord::kColErrors)->textColor, kRowBlack);
+  EXPECT_EQ(Row(1)->GetItem(CAccInfoRecord::kColErrors)->textColor, kRowRed);
+  EXPECT_EQ(Row(0)->GetItem(CAccInfoRecord::kColCount)->backColor, kRowWhite);
+  EXPECT_EQ(Row(1)->GetItem(CAccInfoRecord::kColCount)->backColor, kAccHighlight);
+  EXPECT_EQ(Row(1)->GetItem(CAccInfoRecord::kColFirstAmount)->textColor, kRowBlue);
+  // The footer sums the accounts.
+  ASSERT_EQ(grid.GetFooterRecordCount(), 1);
+  auto* footer = dynamic_cast<CAccInfoRecord*>(grid.GetFooterRecord(0));
+  ASSERT_NE(footer, nullptr);
+  EXPECT_EQ(footer->GetItemCaption(CAccInfoRecord::kColOk), L"2");
+  EXPECT_EQ(footer->GetItemCaption(CAccInfoRecord::kColFirstAmount), L"3000000");
+  EXPECT_EQ(footer->GetItemCaption(CAccInfoRecord::kColFirstAmount + kAccTodayProfit), L"2000");
+  EXPECT_EQ(footer->GetItemCaption(CAccInfoRecord::kColFirstAmount + kAccCollateralRatio),
+            L"150.0%");
+  EXPECT_EQ(footer->GetItemCaption(CAccInfoRecord::kColErrors), L"3");
+  // The account combo and the labels.
+  auto* combo = FindById<wxComboBox>(panel_->GetWindow(), IDC_AP_ACCOUNT);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetCount(), 2u);
+  EXPECT_EQ(panel_->AccountText(), L"1111-2222");
+  EXPECT_EQ(Text(IDC_AP_D2_DEPOSIT), L"D+2 예수금:\n10,000.0만");
+  EXPECT_EQ(Text(IDC_AP_ESTIMATED_ASSETS), L"추정자산:\n3,000.0만");
+  EXPECT_EQ(Text(IDC_AP_COLLATERAL_RATIO), L"신용담보율:\n150.0%(안전)");
+  // The charts in 10,000-won units.
+  EXPECT_DOUBLE_EQ(panel_->DomesticChartValues()[0], 500);
+  EXPECT_DOUBLE_EQ(panel_->DomesticChartValues()[1], 100);
+  EXPECT_DOUBLE_EQ(panel_->DomesticChartValues()[2], 5);
+  EXPECT_DOUBLE_EQ(panel_->DomesticChartValues()[3], 3000);
+  EXPECT_DOUBLE_EQ(panel_->UsChartValues()[1], 0.02);
+  EXPECT_DOUBLE_EQ(panel_->UsChartValues()[2], 6);
+}
+
+TEST_F(OrderDlg2Test, ARefreshInPlaceKeepsTheRowsAndANewAccountRebuilds) {
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1000000),
+                                     Account(L"3333-4444", 3, 2, 2000000)}));
+  CAccInfoRecord* second = Row(1);
+  const double chart = panel_->DomesticChartValues()[3];
+
+  // UpdateAccountSummary(map, 0) with the same accounts: the rows stay, their values change;
+  // the charts stay as they are.
+  auto changed = Summary({Account(L"1111-2222", 0, 0, 1000000), Account(L"3333-4444", 0, 0, 0)});
+  changed->totals.estimatedAssets = 90000000;
+  view_->ShowAccountSummary(changed);  // the view's copy (the panel rebuilds on rebuild 1)
+  second = Row(1);
+  panel_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1000000),
+                                      Account(L"3333-4444", 3, 2, 2000000)}),
+                             0);
+  EXPECT_EQ(Row(1), second) << "refreshed in place";
+  EXPECT_EQ(Row(1)->GetItem(CAccInfoRecord::kColErrors)->textColor, kRowRed);
+  EXPECT_EQ(Row(1)->GetNumberValue(CAccInfoRecord::kColErrors), 3);
+  EXPECT_NE(panel_->DomesticChartValues()[3], chart);
+  const double kept = panel_->DomesticChartValues()[3];
+
+  panel_->UpdateAccountSummary(&view_->Engine().Accounts(), 0);
+  EXPECT_EQ(Row(1), second);
+  EXPECT_EQ(Row(1)->GetNumberValue(CAccInfoRecord::kColErrors), 0) << "the view's copy";
+  EXPECT_EQ(panel_->DomesticChartValues()[3], kept);
+
+  // A third account: the next refresh rebuilds the rows and the combo even with rebuild 0.
+  panel_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1), Account(L"3333-4444", 0, 0, 1),
+                                      Account(L"5555-6666", 0, 0, 1)}),
+                             0);
+  EXPECT_EQ(panel_->Grid().GetRecordCount(), 3);
+  EXPECT_EQ(FindById<wxComboBox>(panel_->GetWindow(), IDC_AP_ACCOUNT)->GetCount(), 3u);
+
+  // Without the accounts a rebuild request refreshes only the charts and labels.
+  CAccInfoRecord* third = Row(2);
+  panel_->UpdateAccountSummary(nullptr, 1);
+  EXPECT_EQ(Row(2), third);
+
+  // A logout empties the panel and shows zeros.
+  panel_->ResetAccountInfo(0);
+  EXPECT_EQ(panel_->Grid().GetRecordCount(), 0);
+  EXPECT_EQ(Text(IDC_AP_D2_DEPOSIT), L"D+2 예수금:\n0.0만");
+  EXPECT_EQ(Text(IDC_AP_COLLATERAL_RATIO), L"신용담보율:\n0.0%(미사용)");
+}
+
+TEST_F(OrderDlg2Test, ButtonsReachTheViewsServices) {
+  // 감시 매수 shows the board.
+  panel_->Form().SendCommand(IDC_AP_WATCH_BUY);
+  EXPECT_EQ(RecordingBoard::shows, 1);
+
+  // The refresh wakes the account worker: it runs an account pass at once.
+  CPelomarEngine& engine = view_->Engine();
+  engine.m_lastAccountQueryTick.store(0);
+  panel_->Form().SendCommand(IDC_AP_REFRESH);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (engine.m_lastAccountQueryTick.load() == 0 && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_NE(engine.m_lastAccountQueryTick.load(), 0u) << "no account pass after the refresh";
+
+  // The password button opens the account-password dialog.
+  panel_->Form().SendCommand(IDC_AP_PASSWORD);
+  auto* dialog = dynamic_cast<CMyAccountInfoDlg*>(view_->AccountDialog());
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_NE(dialog->GetWindow(), nullptr);
+  EXPECT_TRUE(dialog->GetWindow()->IsShown());
+  EXPECT_EQ(static_cast<wxDialog*>(dialog->GetWindow())->GetTitle(),
+            wxString(L"계좌 비밀번호 설정 : DB금융투자"));
+  dialog->HideDialog();
+
+  // The account's "정보" button shows the account.
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1)}));
+  orv::ui::ReportNotify nm;
+  nm.code = orv::ui::REPORT_NM_ITEMBUTTONCLICK;
+  nm.ctrlId = IDC_AP_GRID;
+  nm.column = CAccInfoRecord::kColAccount;
+  nm.record = Row(0);
+  nm.row = 0;
+  panel_->Grid().SendNotify(nm);
+  ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().caption, "INFORMATION");
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().text, "1111-2222");
+  // Only the OK column may be edited.
+  orv::ui::ReportNotify edit;
+  edit.code = orv::ui::REPORT_NM_REQUESTEDIT;
+  edit.ctrlId = IDC_AP_GRID;
+  edit.column = CAccInfoRecord::kColFirstAmount;
+  panel_->Grid().SendNotify(edit);
+  EXPECT_TRUE(edit.cancel);
+  edit.cancel = FALSE;
+  edit.column = CAccInfoRecord::kColOk;
+  panel_->Grid().SendNotify(edit);
+  EXPECT_FALSE(edit.cancel);
+}
+
+TEST_F(OrderDlg2Test, TheAccountPasswordDialogStoresPasswords) {
+  auto* dialog = dynamic_cast<CMyAccountInfoDlg*>(view_->AccountDialog());
+  ASSERT_NE(dialog, nullptr);
+  wxDialog* window = static_cast<wxDialog*>(dialog->GetWindow());
+  // Made hidden; a plain show is refused until the dialog is opened.
+  dialog->ShowWindow(true);
+  EXPECT_FALSE(window->IsShown());
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1), Account(L"3333-4444", 0, 0, 1)}));
+  EXPECT_EQ(dialog->ChosenAccount(), L"1111-2222");
+  view_->ShowAccountDialog(true);
+  ASSERT_TRUE(window->IsShown());
+  EXPECT_NE(dialog->Form().GetDlgItemText(IDC_AI_USER).find(L"*비밀번호 입력 필요*"),
+            std::wstring::npos);
+  orv::ui::CControlDialog& form = dialog->Form();
+
+  // Three characters are refused, the box emptied.
+  form.SetDlgItemText(IDC_AI_PASSWORD, L"123");
+  form.SendCommand(IDC_AI_INPUT);
+  EXPECT_EQ(form.GetDlgItemText(IDC_AI_RESULT), L"Fail");
+  ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().caption, "ERROR");
+  EXPECT_EQ(form.GetDlgItemText(IDC_AI_PASSWORD), L"");
+  EXPECT_TRUE(first_.password.empty());
+
+  // Four are stored for the chosen account, by Enter in the password box.
+  form.SetDlgItemText(IDC_AI_PASSWORD, L"1234");
+  EXPECT_TRUE(dialog->HandleKey(WXK_RETURN, IDC_AI_PASSWORD));
+  EXPECT_EQ(form.GetDlgItemText(IDC_AI_RESULT), L"OK");
+  EXPECT_EQ(first_.password, "1234");
+  EXPECT_TRUE(second_.password.empty());
+  // Enter elsewhere does nothing; Escape never closes.
+  form.SetDlgItemText(IDC_AI_PASSWORD, L"9999");
+  EXPECT_TRUE(dialog->HandleKey(WXK_RETURN, 0));
+  EXPECT_EQ(first_.password, "1234");
+  EXPECT_TRUE(dialog->HandleKey(WXK_ESCAPE, 0));
+  EXPECT_TRUE(window->IsShown());
+
+  // All accounts: the chosen one is not used, the label says so.
+  form.CheckDlgButton(IDC_AI_ALL_ACCOUNTS, true);
+  form.SetDlgItemText(IDC_AI_PASSWORD, L"5678");
+  form.SendCommand(IDC_AI_INPUT);
+  EXPECT_EQ(form.GetDlgItemText(IDC_AI_RESULT), L"OK*");
+  EXPECT_EQ(first_.password, "5678");
+  EXPECT_EQ(second_.password, "5678");
+
+  // Saving the password needs automatic login; answering No unticks it and keeps the flags.
+  EXPECT_FALSE(form.IsDlgItemEnabled(IDC_AI_SAVE_PASSWORD));
+  form.CheckDlgButton(IDC_AI_AUTO_LOGIN, true);
+  form.SendCommand(IDC_AI_AUTO_LOGIN);
+  EXPECT_TRUE(form.IsDlgItemEnabled(IDC_AI_SAVE_PASSWORD));
+  EXPECT_EQ(view_->LoginFlags() & LOGIN_FLAG_AUTO, LOGIN_FLAG_AUTO);
+  orv::win::ScriptMessageBoxes({IDNO});
+  form.CheckDlgButton(IDC_AI_SAVE_PASSWORD, true);
+  form.SendCommand(IDC_AI_SAVE_PASSWORD);
+  EXPECT_FALSE(form.IsDlgButtonChecked(IDC_AI_SAVE_PASSWORD));
+  EXPECT_EQ(dialog->SavePassword(), 0);
+  EXPECT_EQ(view_->LoginFlags() & LOGIN_FLAG_SAVE_PASSWORD, 0u);
+  ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().caption, "QUESTION");
+
+  // The close hides it; a plain show is refused again.
+  dialog->OnCloseDialog();
+  EXPECT_FALSE(window->IsShown());
+  dialog->ShowWindow(true);
+  EXPECT_FALSE(window->IsShown());
+}
+
+}  // namespace
