@@ -31,12 +31,16 @@ std::string Code(int i) {
   return text;
 }
 
-// A reply as the broker sends it for 50 listed stocks.
+// A reply as the broker sends it for one batch of a polling pass: the agent asks the quoted
+// list's stocks 50 at a time in the list's order (UpdatePrices), and the broker answers in the
+// order asked. The batch here is one from the middle of the list.
+constexpr int kFirstQuoted = 1200;
+
 std::string RecordedReply() {
   std::vector<orv::test::DbQuote> quotes;
   for (int i = 0; i < kQuoted; ++i) {
     const double price = 10000 + i * 130;
-    quotes.push_back({Code(i * 40), "종목이름" + std::to_string(i), price, price - 200, price + 350,
+    quotes.push_back({Code(kFirstQuoted + i), "종목이름" + std::to_string(i), price, price - 200, price + 350,
                       price - 420, price - 100, 100, 0.87});
   }
   return orv::test::DbBrokerPeer::MultiPriceBody(quotes);

@@ -203,6 +203,8 @@ Sandbox::Sandbox(SandboxOptions options)
   user.webApiToken = 7;
   user.webApiKey = "sandbox-web-api-key";
   user.tel = "01000000000";
+  // The web login (the credential vault's) takes the id with the account's key as password.
+  user.password = SandboxAccount::kAppKey;
   web_.AddUser(user);
   serviceFields_ = {{"sms_remain", std::to_string(kSmsRemain)},
                     {"sms_used", "0"},
@@ -231,6 +233,8 @@ Sandbox::Sandbox(SandboxOptions options)
     return reply;
   });
   web_.AnswerReports(kSmsRemain);
+  web_.ServeCryptedData();
+  web_.ServeLoginCheck();
   // One cafe the member belongs to (approved for a long period), recommending the market's
   // first two stocks.
   WebServerCafe cafe;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "host/app/ZipFiles.h"
+#include "platform/support/HttpForm.h"
 #include "platform/support/DatabaseCheck.h"
 #include "platform/win/CrashReport.h"
 #include "platform/support/Utf8Text.h"
@@ -72,6 +73,11 @@ CVarqoMainApp::CVarqoMainApp(const std::string& exePath)
   m_runSettings.nMaxPwdLen = 30;
   m_runSettings.nMaxPwd2Len = 30;
   orv::host::LayOutExeFolders(exePath, m_folders);
+  // The host's own web requests (the web login of the credential vault) verify TLS with the
+  // program's CA file, as the plug-in's do, when the program folder carries one.
+  const std::string caFile = m_folders.exeFolder + "Settings/cacert.pem";
+  std::error_code missing;
+  if (std::filesystem::exists(caFile, missing)) GfxSetHttpCaCertFile(caFile.c_str());
   if (chdir(m_folders.exeFolder.c_str()) != 0) {
     // Relative paths are not used; the folder only matters to outside tools the program runs.
   }

@@ -81,31 +81,3 @@ int CPasswordDlg::Run(wxWindow* owner, std::wstring* out) {
   password_.clear();
   return answer_;
 }
-
-bool CPwdConfirmDlg::CreateDlg(wxWindow* parent) {
-  if (!Create(parent, L"비밀번호 확인", kWidth, 170)) return false;
-  using orv::ui::CtrlKind;
-  AddControl(IDC_TEXT, CtrlKind::Static, L"아이디와 비밀번호를 입력해 주세요.",
-             RECT{20, 14, kWidth - 20, 34});
-  AddControl(IDC_ID_LABEL, CtrlKind::Static, L"아이디", RECT{20, 48, 110, 70});
-  AddControl(IDC_ID, CtrlKind::Edit, L"", RECT{110, 44, kWidth - 20, 72});
-  AddControl(IDC_PWD_LABEL, CtrlKind::Static, L"비밀번호", RECT{20, 86, 110, 108});
-  AddControl(IDC_PWD, CtrlKind::Password, L"", RECT{110, 82, kWidth - 20, 110});
-  AddControl(IDC_CONFIRM, CtrlKind::Button, L"확인", RECT{kWidth - 110, 124, kWidth - 20, 156});
-  auto confirm = [this] {
-    if (onConfirmed_) onConfirmed_(*this);
-  };
-  OnCommand(IDC_CONFIRM, confirm);
-  OnCommand(IDC_PWD, confirm);
-  return true;
-}
-
-void CPwdConfirmDlg::ShowFor(const std::wstring& encryptedText) {
-  SetDlgItemText(IDC_ID, L"");
-  SetDlgItemText(IDC_PWD, L"");
-  if (auto* id = dynamic_cast<wxTextCtrl*>(GetDlgItem(IDC_ID))) id->SetEditable(true);
-  decrypted_.clear();
-  encrypted_ = encryptedText;
-  ShowDialog(nullptr, false);
-  if (GetWindow()) GetWindow()->CentreOnScreen();
-}

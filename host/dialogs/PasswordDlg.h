@@ -1,9 +1,7 @@
 #pragma once
 // The password prompt ("Enter Password : <name>" or "Change Password : <name>"): the password
 // is typed twice, and OK stays disabled until both entries are equal and not empty, so the
-// prompt never answers success with a password the user did not confirm. And the
-// password-confirm window that modules show with an encrypted text: id and password fields and
-// a confirm button.
+// prompt never answers success with a password the user did not confirm.
 
 #include <functional>
 #include <string>
@@ -48,24 +46,4 @@ class CPasswordDlg : public orv::ui::CControlDialog {
   void UpdateOk();
   int answer_ = kAnswerCancel;
   std::wstring password_;
-};
-
-class CPwdConfirmDlg : public orv::ui::CControlDialog {
- public:
-  enum : int { IDC_TEXT = 1201, IDC_ID_LABEL, IDC_ID, IDC_PWD_LABEL, IDC_PWD, IDC_CONFIRM };
-
-  bool CreateDlg(wxWindow* parent);
-  // Showing: centred, id and password cleared (id editable), the decrypted text reset and the
-  // encrypted text kept as the source.
-  void ShowFor(const std::wstring& encryptedText);
-  void SetConfirmedHandler(std::function<void(CPwdConfirmDlg&)> handler) {
-    onConfirmed_ = std::move(handler);
-  }
-  const std::wstring& GetEncryptedText() const { return encrypted_; }
-  const std::wstring& GetDecryptedText() const { return decrypted_; }
-
- private:
-  std::function<void(CPwdConfirmDlg&)> onConfirmed_;
-  std::wstring encrypted_;
-  std::wstring decrypted_;
 };

@@ -4,12 +4,13 @@
 #include <wx/fontenum.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
-#include <wx/stattext.h>
+#include <wx/generic/stattextg.h>
 
 #include <algorithm>
 #include <ctime>
 
 #include "host/frame/DisplayDpi.h"
+#include "host/frame/PaintRegion.h"
 
 namespace {
 
@@ -84,8 +85,9 @@ CCaptionBar::CCaptionBar(wxFrame* owner, wxWindow* parent)
   symbolFonts_ = wxFontEnumerator::IsValidFacename("Marlett") &&
                  wxFontEnumerator::IsValidFacename("Segoe MDL2 Assets");
   UpdateLayout();
-  clock_ = new wxStaticText(this, kCaptionClockId, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                            wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE | wxBORDER_NONE);
+  clock_ = new wxGenericStaticText(
+      this, kCaptionClockId, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+      wxALIGN_CENTRE_HORIZONTAL | wxALIGN_CENTRE_VERTICAL | wxST_NO_AUTORESIZE | wxBORDER_NONE);
   clock_->SetFont(MakeFont("Segoe UI", 9.0));
   SetClockColours(clockBackground_, clockText_);
   clock_->SetSize(ToWx(layout_.clock));
@@ -103,10 +105,7 @@ CCaptionBar::CCaptionBar(wxFrame* owner, wxWindow* parent)
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &CCaptionBar::OnCaptureLost, this);
   Bind(
       wxEVT_TIMER,
-      [this](wxTimerEvent&) {
-        UpdateClock();
-        clock_->Refresh();
-      },
+      [this](wxTimerEvent&) { UpdateClock(); },
       1);
   clockTimer_.Start(1000);
 }
@@ -216,6 +215,8 @@ void CCaptionBar::ActOnButton(int button) {
 
 void CCaptionBar::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
+  // The clock's new time each second repaints the clock field alone.
+  if (RepaintOnlyUnderChildren(*this)) return;
   const wxSize size = GetClientSize();
   dc.SetPen(*wxTRANSPARENT_PEN);
   dc.SetBrush(wxBrush(Colour(kBackground)));

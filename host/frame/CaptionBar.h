@@ -7,6 +7,7 @@
 // as the ribbon does; a language chosen from its menu goes to the frame as command 1534 with
 // the language in GetInt().
 
+#include <wx/generic/stattextg.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
@@ -16,7 +17,6 @@
 #include "host/frame/CommandIds.h"
 
 class wxFrame;
-class wxStaticText;
 
 // The window id of the clock field.
 constexpr int kCaptionClockId = 1001;
@@ -55,7 +55,7 @@ class CCaptionBar : public wxWindow {
   int HitTest(POINT point) const { return orv::host::CaptionHitTest(layout_, point); }
   const orv::host::CaptionLayout& GetButtonLayout() const { return layout_; }
   const orv::host::CaptionMetrics& GetMetrics() const { return metrics_; }
-  wxStaticText* GetClockField() const { return clock_; }
+  wxGenericStaticText* GetClockField() const { return clock_; }
   int GetHovered() const { return hovered_; }
   int GetPressed() const { return pressed_; }
 
@@ -81,7 +81,9 @@ class CCaptionBar : public wxWindow {
   wxFrame* owner_;
   orv::host::CaptionMetrics metrics_;
   orv::host::CaptionLayout layout_;
-  wxStaticText* clock_ = nullptr;
+  // Drawn by the program itself: a new time each second repaints the field alone, where a
+  // toolkit label would lay out the whole window again.
+  wxGenericStaticText* clock_ = nullptr;
   wxTimer clockTimer_;
   COLORREF clockBackground_ = 0x342824;
   COLORREF clockText_ = 0xF5EBE6;

@@ -11,6 +11,7 @@
 #include "host/dialogs/PasswordDlg.h"
 #include "host/dialogs/WaitingModalDlg.h"
 #include "host/user/HostUserServices.h"
+#include "platform/ui/PwdConfirmDlg.h"
 
 class CWebPageWnd;
 class wxWindow;
@@ -35,7 +36,8 @@ struct FrameCallbackState {
   CHostUserServices services;
   std::unique_ptr<CWaitingModalDlg> waitDlg;
   std::unique_ptr<CWaitConfirmDlg> waitConfirmDlg;
-  std::unique_ptr<CPwdConfirmDlg> pwdConfirmDlg;
+  // The credential vault (notify 3/19).
+  std::unique_ptr<orv::ui::CPwdConfirmDlg> pwdConfirmDlg;
   // The page window of server pages (order and event lists); a child of the frame.
   CWebPageWnd* pageWnd = nullptr;
 

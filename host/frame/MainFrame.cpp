@@ -20,6 +20,7 @@
 #include "host/frame/FrameCallbackState.h"
 #include "host/frame/FrameCommandState.h"
 #include "host/frame/MainStatusBar.h"
+#include "host/frame/PaintRegion.h"
 #include "host/frame/PopupPlacement.h"
 #include "host/logs/LogMsgConversion.h"
 #include "platform/support/PluginLoader.h"
@@ -128,6 +129,12 @@ int CMainFrame::OnCreate() {
   loader_->SetOptions(loader_->GetOptions() | 1u);
 
   paneManager_ = std::make_unique<wxAuiManager>(this, wxAUI_MGR_DEFAULT);
+  // The manager draws every caption, border and sash on each paint of the frame, and the
+  // frame gets one whenever a pane's window repaints: a repaint that lies under the panes'
+  // windows is left to them (this handler runs before the manager's own).
+  paneManager_->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+    if (!RepaintOnlyUnderChildren(*this)) event.Skip();
+  });
   CreatePaneWindows();
   FillSharedWnds();
 

@@ -31,6 +31,9 @@
 #include "shared/SearchCondition.h"
 #include "shared/SharedWnds.h"
 
+namespace orv::ui {
+class CPwdConfirmDlg;
+}
 class CVarqoMainApp;
 class CCaptionBar;
 struct FrameCommandState;
@@ -229,6 +232,10 @@ class CMainFrame : public wxFrame,
   // The user services (login dialog, pages, settings dialog, password prompt), made on first
   // use with the frame as the dialogs' parent.
   CHostUserServices& UserServices();
+  // Opens the credential vault (the password-confirm window of notify 3/19).
+  void OpenCredentialVault();
+  // The credential vault once opened, else null.
+  orv::ui::CPwdConfirmDlg* CredentialVault();
   FrameCallbackState& CallbackState();
   // Opens the login dialog with the current module tab's login callbacks (the log-in command).
   int OpenLoginDialog(const wchar_t* stateText, const wchar_t* guide, const wchar_t* pwd2Title,

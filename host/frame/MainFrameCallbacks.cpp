@@ -2,6 +2,7 @@
 // module-created and the no-op), the waiting dialog's login-state callback, the frame's
 // services behind them, and the frame timer's tick.
 #include <wx/aui/aui.h>
+#include <wx/dialog.h>
 #include <wx/string.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "host/frame/MainStatusBar.h"
 #include "host/modules/VarqoMainView.h"
 #include "host/user/HostUserPages.h"
+#include "host/user/WebLoginCheck.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
@@ -232,18 +234,47 @@ intptr_t OpenServerPage(CMainFrame& frame, FrameCallbackState& st, int sub, doub
 // Notify 3/19: the password-confirm window.
 void ShowPasswordConfirm(CMainFrame& frame, FrameCallbackState& st, int sub, const wchar_t* text2) {
   if (sub == 0) {
-    if (st.pwdConfirmDlg) st.pwdConfirmDlg->HideDialog();
+    if (st.pwdConfirmDlg) st.pwdConfirmDlg->Hide();
     return;
   }
   if (!st.pwdConfirmDlg) {
-    auto dlg = std::make_unique<CPwdConfirmDlg>();
+    CVarqoMainApp& app = frame.App();
+    auto dlg = std::make_unique<orv::ui::CPwdConfirmDlg>(&app.RunSettings(), &app.LoginInfo());
     if (!dlg->CreateDlg(&frame)) return;
-    dlg->SetConfirmedHandler([](CPwdConfirmDlg&) {
-      orv::win::MessageBox("OnPasswordConfirmed", "ERROR", MB_OK | MB_ICONERROR);
+    // The vault logs in to the web server on its own record and keeps its table encrypted in
+    // the host's database.
+    dlg->SetLoginCheck([&app](const std::wstring& id, const std::wstring& password,
+                              login_info_s* record, std::wstring* message) {
+      orv::host::WebLoginRequest request;
+      request.userId = id;
+      request.password = password;
+      CURL* curl = curl_easy_init();
+      const int userIdx =
+          orv::host::GfxLoginIdAndPasswordCheck(curl, app.RunSettings(), *record, request, message);
+      if (curl) curl_easy_cleanup(curl);
+      return userIdx > 0 ? 0 : orv::ui::CPwdConfirmDlg::kErrLoginRefused;
+    });
+    // The data database when the program folder has one, else the catalogue.
+    auto vaultDb = [&app] { return app.DataDb() ? app.DataDb() : app.CatalogueDb(); };
+    dlg->SetDatabase(vaultDb());
+    dlg->SetSaveCallback([vaultDb](int userIdx, const std::string& table, const SYSTEMTIME& stamp,
+                                   std::string* crypted) {
+      return orv::ui::SaveVaultTableToDb(vaultDb(), userIdx, table, stamp, crypted);
     });
     st.pwdConfirmDlg = std::move(dlg);
   }
-  st.pwdConfirmDlg->ShowFor(Or(text2));
+  // Shown centred, with the id and password cleared, nothing decrypted and text2 as its
+  // encrypted source. The vault is logged out too: an emptied table must not be saved over the
+  // stored one, so the user logs in again and the stored table is loaded.
+  orv::ui::CPwdConfirmDlg& vault = *st.pwdConfirmDlg;
+  vault.LogOut();
+  vault.SetLoginId(L"");
+  vault.SetLoginPwd(L"");
+  vault.ResetDecryptedText(false);
+  SYSTEMTIME none{};
+  vault.SetCryptedText(WideToUtf8(Or(text2)), none, true);
+  vault.Show(nullptr, false);
+  if (vault.GetWindow()) vault.GetWindow()->CentreOnScreen();
 }
 
 void ErrorBox(const wchar_t* text) {
@@ -275,6 +306,12 @@ FrameCallbackState& CMainFrame::CallbackState() {
 }
 
 CHostUserServices& CMainFrame::UserServices() { return CallbackState().services; }
+
+void CMainFrame::OpenCredentialVault() { ShowPasswordConfirm(*this, CallbackState(), 1, L""); }
+
+orv::ui::CPwdConfirmDlg* CMainFrame::CredentialVault() {
+  return CallbackState().pwdConfirmDlg.get();
+}
 
 int CMainFrame::OpenLoginDialog(const wchar_t* stateText, const wchar_t* guide,
                                 const wchar_t* pwd2Title, int agency, uint32_t flags, void* cbCtx,

@@ -134,7 +134,7 @@ void CMainFrame::BindFrameCommands() {
   // the language combo and the saver combo).
   static const int kSingle[] = {
       kCmdAppExit,    kCmdLogin,     kCmdLogout,      kCmdLoginButton,   kCmdSaveAll,
-      kCmdStartWatch, kCmdStopWatch, kCmdProfitRates, kCmdMyInfo,        kCmdReloadLayout,
+      kCmdStartWatch, kCmdStopWatch, kCmdProfitRates, kCmdMyInfo,        kCmdReloadLayout, kCmdAccounts,
       kCmdAdminMode,  kCmdUserMode,  kCmdAbout,       kCmdHelp1,         kCmdHelp2,
       kCmdHelp3,      kCmdLeftHalf,  kCmdRightHalf,   kCmdShutdownCombo, kCmdCaptionLanguage,
       kCmdPluginAdd};
@@ -290,6 +290,10 @@ void CMainFrame::OnFrameCommand(wxCommandEvent& event) {
       } else {
         CallbackState().managerCommand(this, 16, app_.LoginInfo().nUserIdx, 16, 0, 0, 0);
       }
+      return;
+    case kCmdAccounts:
+      // "계정 관리": the user's credential vault.
+      OpenCredentialVault();
       return;
     case kCmdHelp1:
     case kCmdHelp2:

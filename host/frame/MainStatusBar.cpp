@@ -1,7 +1,7 @@
 #include "host/frame/MainStatusBar.h"
 
 #include <wx/slider.h>
-#include <wx/stattext.h>
+#include <wx/generic/stattextg.h>
 #include <wx/wx.h>
 
 #include <algorithm>
@@ -70,8 +70,11 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
       text = settings.byPowerSaving != 0 ? L"절전모드 ON" : L"절전모드 OFF";
     }
     if (def.textColour != kDefaultColour) {
-      // A pane with its own text colour shows its text in a label of that colour.
-      auto* label = new wxStaticText(this, wxID_ANY, wxString(text));
+      // A pane with its own text colour shows its text in a label of that colour, drawn by the
+      // program itself so that a new text repaints the label alone (a toolkit label lays out
+      // the whole window again on every change).
+      auto* label = new wxGenericStaticText(this, wxID_ANY, wxString(text), wxDefaultPosition,
+                                            wxDefaultSize, wxST_NO_AUTORESIZE | wxALIGN_CENTRE_VERTICAL);
       label->SetForegroundColour(FromColorRef(def.textColour));
       colouredPanes_[def.id] = label;
     }

@@ -11,7 +11,7 @@
 #include "platform/win/WinTypes.h"
 
 class wxSlider;
-class wxStaticText;
+class wxGenericStaticText;
 struct app_run_setting_s;
 
 // One information pane as the bar creates it.
@@ -86,7 +86,7 @@ class CMainStatusBar : public wxStatusBar {
   // By bar position: the last measured text with its digits made alike, so that a clock or a
   // counter whose digits change is not measured again (digits are drawn equally wide).
   std::vector<std::wstring> measuredShapes_;
-  std::map<UINT, wxStaticText*> colouredPanes_;
+  std::map<UINT, wxGenericStaticText*> colouredPanes_;
   wxSlider* zoomSlider_ = nullptr;
   int tooltipField_ = -2;
 };

@@ -90,13 +90,22 @@ class WideCode {
 };
 
 // The record a quoted code names; a code asked on the NXT exchange may come back with its
-// "N-" prefix.
-Stock_s* FindQuoted(StockMap* stocks, const char* code) {
+// "N-" prefix. `next` is where the previous row's record was found: a reply lists
+// its rows in the order the request asked them, which is the map's order, so the record after
+// it is tried first and the tree is searched only when that is not the one.
+Stock_s* FindQuoted(StockMap* stocks, const char* code, StockMap::iterator* next) {
   // The map's comparator takes the wide text as it is: no key string is built per lookup.
-  auto find = [stocks](const char* text) -> Stock_s* {
+  auto find = [stocks, next](const char* text) -> Stock_s* {
     const WideCode wide(text);
-    auto it = stocks->find(wide.view());
-    return it == stocks->end() ? nullptr : it->second;
+    auto it = stocks->end();
+    if (*next != stocks->end() && (*next)->first == wide.view()) {
+      it = *next;
+    } else {
+      it = stocks->find(wide.view());
+    }
+    if (it == stocks->end()) return nullptr;
+    *next = std::next(it);
+    return it->second;
   };
   Stock_s* stock = find(code);
   if (!stock && std::strncmp(code, "N-", kNxtPrefixLen) == 0) stock = find(code + kNxtPrefixLen);
@@ -422,8 +431,9 @@ int ApplyMultiPriceReply(uint8_t priceSlot, const char* reply, size_t len, Stock
   logLines.clear();
   int updated = 0;
   step([&] {
+    StockMap::iterator next = stocks->end();
     for (const QuoteRow& r : quotes) {
-      Stock_s* stock = FindQuoted(stocks, r.code);
+      Stock_s* stock = FindQuoted(stocks, r.code, &next);
       if (!stock) continue;
       ApplyQuote(stock, priceSlot, r.quote, now, tick, timeText, r.code,
                  priceLog ? &logLines : nullptr);

@@ -84,6 +84,10 @@ bool CStockGridMenu::RunStockGridCommand(int gridId, int row, int commandId) {
       }
       return true;
     }
+    case ID_STAIR_WATCH:
+      if (!holdings) return false;
+      m_engine.ShowStairWatchDlg(gridId, row);
+      return true;
     case ID_CAFE_RECOMMEND_BUY:
       m_engine.ShowCafeRecommendDlg(gridRow.market, code, 1);
       return true;

@@ -26,6 +26,8 @@ constexpr int ID_STOCK_INFO = 565;
 constexpr int ID_GRID_BUY = 58;
 constexpr int ID_GRID_SELL = 49;
 constexpr int ID_HOLDING_AUTO_TRADE = 1547;
+// Opens the step stop-loss and take-profit dialog for the holding of the row.
+constexpr int ID_STAIR_WATCH = 3178;
 constexpr int ID_CAFE_RECOMMEND_BUY = 2256;
 constexpr int ID_CAFE_RECOMMEND_SELL = 2257;
 constexpr int ID_ADD_WATCH_STOCK = 3372;

@@ -85,6 +85,8 @@ class IWebEngine {
   virtual int AutoTradeAllFlag() = 0;
   virtual void SetAutoTradeAll(int gridId, int on) = 0;
   virtual void ShowStockChartDlg(uint8_t market, const wchar_t* code) = 0;
+  // Opens the step stop-loss and take-profit dialog for the holding of a holdings-grid row.
+  virtual void ShowStairWatchDlg(int gridId, int row) = 0;
   virtual void RequestStockSelect(const wchar_t* code, int how) = 0;
   // Presets the order side panel (kOrderSide...) with the stock of (market, code).
   virtual void SetOrderForm(int side, uint8_t market, const wchar_t* code, double quantity,

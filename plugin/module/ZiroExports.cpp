@@ -23,6 +23,7 @@
 #include "plugin/orders/window/MyAccountInfoDlg.h"
 #include "plugin/orders/window/OrderDlg2.h"
 #include "plugin/orders/window/OrderPopupDlg.h"
+#include "plugin/orders/window/StairWatchDlg.h"
 #include "plugin/settings/StockCfgDlg.h"
 #include "plugin/monitor/dialogs/MonitorDialogMakers.h"
 #include "plugin/monitor/view/StockMonitoringView.h"
@@ -103,6 +104,7 @@ ORV_EXPORT int ZIRO_Create(int index, int wndId, wxWindow* parent, void*, Shared
   InstallOrderPopupMaker();
   InstallOrderPanelMaker();
   InstallAccountDialogMaker();
+  InstallStairWatchMaker();
   ChildMakers().settingsDialog = MakeStockCfgDlg;
   InstallCafeDialogMaker();
   ChildMakers().cafeDataView = MakeCafeDataView;

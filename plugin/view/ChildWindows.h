@@ -25,6 +25,7 @@ struct sqlite3;
 struct StockChartSnapshot_s;
 struct ForeignStockRow_s;
 struct AccountSummarySnapshot_s;
+struct HoldingRow_s;
 
 // What a window that is not available yet tells the user who asks for it.
 extern const char kNotAvailableText[];
@@ -131,6 +132,14 @@ class CPelomarStockBoard : public CPelomarChildDialog {
   virtual void ShowForeignStockList(std::shared_ptr<const std::vector<ForeignStockRow_s>> rows) {}
 };
 
+// The step stop-loss and take-profit dialog (CStairWatchDlg).
+class CPelomarStairDialog : public CPelomarChildDialog {
+ public:
+  // The holding the dialog's rules go to, as the engine handed it over.
+  virtual void SetHolding(const HoldingRow_s& holding) {}
+  virtual void SetStockCount(int count) {}
+};
+
 // An embedded child view (the cafe data view, the monitoring view).
 class CPelomarChildView {
  public:
@@ -166,7 +175,7 @@ struct PelomarChildMakers {
   std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> tickListDialog;
   std::function<std::unique_ptr<CPelomarCafeDialog>(CPelomarView&)> cafeDialog;
   std::function<std::unique_ptr<CPelomarStockBoard>(CPelomarView&)> stockBoard;
-  std::function<std::unique_ptr<CPelomarChildDialog>(CPelomarView&)> stairWatchDialog;
+  std::function<std::unique_ptr<CPelomarStairDialog>(CPelomarView&)> stairWatchDialog;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> cafeDataView;
   std::function<std::unique_ptr<CPelomarChildView>(CPelomarView&)> monitoringView;
 };

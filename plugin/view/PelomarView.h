@@ -421,6 +421,14 @@ class CPelomarView : public CDbBaseNormalView {
   CPelomarAccountDialog* AccountDialog() const { return m_accountDialog.get(); }
   void ShowStockCfgDlg(bool show, bool reload);
   void ShowStockChartDlg(uint8_t market, const std::wstring& code);
+  // The step stop-loss and take-profit dialog for the held holding of `key` (a copy of it
+  // from the engine); an error box when the holding is no longer held.
+  void ShowStairWatchDlg(const HoldingKey_s& key);
+  // The dialog's rules applied by the engine to the held holding of `key`; its grid row shows
+  // the new levels with automatic trading off. False when the holding is no longer held.
+  bool ApplyStairRules(const HoldingKey_s& key, const AutoStopLossRates_s& rates);
+  // Switches automatic trading of the held holding of `key` on; false when it is not held.
+  bool StartHoldingAutoTrade(const HoldingKey_s& key);
   void ShowWaitingPopup(bool show, const wchar_t* message, const wchar_t* caption,
                         DWORD timeoutMs);
   // Starts the code-update thread, or stops it (up to 3000 ms); with ask the user confirms.
@@ -578,7 +586,7 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CPelomarChildDialog> m_tickListDialog;
   std::unique_ptr<CPelomarCafeDialog> m_cafeDialog;
   std::unique_ptr<CPelomarStockBoard> m_stockBoard;
-  std::unique_ptr<CPelomarChildDialog> m_stairWatchDialog;
+  std::unique_ptr<CPelomarStairDialog> m_stairWatchDialog;
 
   std::array<std::unique_ptr<wxTimer>, 3> m_timers;
   std::array<int, 3> m_timerIds{};  // ids of timers 3, 1 and 2

@@ -91,6 +91,7 @@ const KeywordItem kStockMenuItems[] = {
     {ID_GRID_SELL, nullptr, L"매도", nullptr},
     {ID_STOCK_INFO, nullptr, L"종목 정보 조회 (웹 사이트 이동)", nullptr},
     {ID_HOLDING_AUTO_TRADE, nullptr, L"자동 매매", nullptr},
+    {ID_STAIR_WATCH, nullptr, L"계단 손절/익절 설정", nullptr},
     {ID_AUTO_SELL_ALL, nullptr,
      L"전체 잔고 종목 -> 자동 매도(Auto Sell) 등록(전체 50만원씩 분할 매도)", nullptr},
     {ID_CAFE_RECOMMEND_BUY, nullptr, L"종목 매수 (&Buy) 추천 - 카페 멤버에게 공유", nullptr},

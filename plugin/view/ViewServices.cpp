@@ -15,6 +15,10 @@
 #include "plugin/community/WebLogin.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/community/StockGridMenu.h"
+#include "plugin/rows/RurezOzadoResultRecord.h"
+#include "plugin/view/HoldingsGrid.h"
+#include "plugin/view/StockRecord.h"
 #include "shared/LoginInfo.h"
 
 namespace {
@@ -205,6 +209,49 @@ void CPelomarView::ShowStockChartDlg(uint8_t market, const std::wstring& code) {
   // The engine hands the stock's bars over through the dispatcher; the dialog draws them then.
   if (m_engine) m_engine->PublishStockChart(market, code.c_str());
   m_chartDialog->ShowDialog(this, false, false, 0);
+}
+
+void CPelomarView::ShowStairWatchDlg(const HoldingKey_s& key) {
+  if (!m_stairWatchDialog || !m_engine) return;
+  HoldingRow_s holding;
+  if (!m_engine->SnapshotHeldHolding(key, &holding)) {
+    orv::win::MessageBox(WideToUtf8(L"보유 중인 종목이 아닙니다."), "ERROR",
+                         MB_OK | MB_ICONERROR);
+    return;
+  }
+  m_stairWatchDialog->SetHolding(holding);
+  m_stairWatchDialog->SetStockCount(m_engine->HeldHoldingCount());
+  m_stairWatchDialog->ShowDialog(this, false, false, 0);
+}
+
+bool CPelomarView::ApplyStairRules(const HoldingKey_s& key, const AutoStopLossRates_s& rates) {
+  HoldingRow_s holding;
+  if (!m_engine || !m_engine->ApplyStairRulesToHolding(key, rates, &holding)) return false;
+  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
+  CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(key) : nullptr;
+  if (grid && row) {
+    row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, false);
+    row->SetItemTextColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOffColour);
+    row->SetNumberValue(CRurezOzadoResultRecord::kColMinProfit, holding.minTakeProfit);
+    SetStopLossCell(*row, holding.stopLossRate);
+    row->SetNumberValue(CRurezOzadoResultRecord::kColStepInterval, holding.stepWidth);
+    grid->NoteRecordChanged(row);
+    grid->RedrawControl();
+  }
+  return true;
+}
+
+bool CPelomarView::StartHoldingAutoTrade(const HoldingKey_s& key) {
+  if (!m_engine || !m_engine->SetHoldingAutoTrade(key, true)) return false;
+  orv::ui::CMyReportCtrl* grid = Grid(IDC_MY_STOCK_GRID);
+  CRurezOzadoResultRecord* row = m_holdingsRows ? m_holdingsRows->RowOf(key) : nullptr;
+  if (grid && row) {
+    row->SetCheckValue(CRurezOzadoResultRecord::kColAutoTrade, true);
+    row->SetItemTextColor(CRurezOzadoResultRecord::kColAutoTrade, kAutoTradeOnColour);
+    grid->NoteRecordChanged(row);
+    grid->RedrawControl();
+  }
+  return true;
 }
 
 void CPelomarView::ShowWaitingPopup(bool show, const wchar_t* message, const wchar_t* caption,

@@ -122,6 +122,12 @@ class CPelomarView::WebEngineBridge : public IWebEngine {
   void ShowStockChartDlg(uint8_t market, const wchar_t* code) override {
     view_.ShowStockChartDlg(market, code ? code : L"");
   }
+  void ShowStairWatchDlg(int gridId, int row) override {
+    orv::ui::CMyReportCtrl* grid = view_.Grid(gridId);
+    const auto* record =
+        dynamic_cast<const CRurezOzadoResultRecord*>(grid ? grid->GetRowRecord(row) : nullptr);
+    if (record) view_.ShowStairWatchDlg(KeyOf(*record));
+  }
   void RequestStockSelect(const wchar_t* code, int how) override {
     if (view_.m_hooks.requestStockSelect) view_.m_hooks.requestStockSelect(code, how);
   }

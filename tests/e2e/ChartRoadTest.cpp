@@ -26,7 +26,6 @@
 
 using orv::test::KiwoomCandle;
 using orv::test::windows::FindById;
-using orv::test::windows::PickGridMenuCommand;
 using orv::test::RoadHost;
 using orv::test::windows::ShownDialog;
 using namespace orv::test::grids;
@@ -93,7 +92,7 @@ TEST(ChartRoad, TheGridMenusStockCommandOpensTheChartOfTheHeldStock) {
 
   // The user right-clicks the row; in the menu that opens, the stock command is picked and the
   // menu closes.
-  PickGridMenuCommand(own, row, 1, kStockInfoCommand);
+  const auto pick = PickRowMenuCommand(own, row, kStockInfoCommand);
 
   wxDialog* dialog = nullptr;
   ASSERT_TRUE(wait([&] { return (dialog = ShownDialog("CHART")) != nullptr; }))

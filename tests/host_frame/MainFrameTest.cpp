@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/aui/aui.h>
 #include <wx/ribbon/buttonbar.h>
+#include <wx/generic/stattextg.h>
 #include <wx/stattext.h>
 #include <wx/slider.h>
 
@@ -144,7 +145,7 @@ TEST(MainFrame, FirstScreenTextsAreWholeAndApart) {
   CCaptionBar* caption = frame.GetCaptionBar();
   ASSERT_NE(caption, nullptr);
   caption->UpdateClock();
-  wxStaticText* clock = caption->GetClockField();
+  wxGenericStaticText* clock = caption->GetClockField();
   const orv::host::CaptionLayout& layout = caption->GetButtonLayout();
   const wxRect clockRect = clock->GetRect();
   EXPECT_GE(clockRect.width, clock->GetTextExtent(clock->GetLabel()).x);

@@ -123,6 +123,73 @@ PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& 
   return reply;
 }
 
+void WebServerPeer::ServeLoginCheck() {
+  for (const char* path : {"/member/login_check", "/stock/login_check"}) {
+    http_.On("POST", path, [this](const RecordedRequest& request) { return LoginCheck(request); });
+  }
+}
+
+PeerReply WebServerPeer::LoginCheck(const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string uid = Value(request, "uid");
+  const std::string upw = Value(request, "upw");
+  PeerReply reply;
+  for (const WebServerUser& user : users_) {
+    if (user.password.empty() || uid != user.userId || upw != user.password) continue;
+    reply.body = "{\"err\":0,\"errmsg\":\"\",\"uidx\":" + std::to_string(user.userIdx) +
+                 ",\"agc\":1,\"uname\":\"" + user.userId + "\",\"tk\":\"" + user.token +
+                 "\",\"tk2\":\"\",\"lvl\":40}";
+    return reply;
+  }
+  reply.body = "{\"err\":1,\"errmsg\":\"invalid id or password\"}";
+  return reply;
+}
+
+void WebServerPeer::ServeCryptedData() {
+  for (const char* path : {"/data/crypted_data_up", "/data/crypted_data_list"}) {
+    http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return CryptedData(p, request);
+    });
+  }
+}
+
+std::string WebServerPeer::CryptedDataOf(const std::string& token) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = crypted_.find(token);
+  return found == crypted_.end() ? std::string() : found->second.data;
+}
+
+PeerReply WebServerPeer::CryptedData(const std::string& path, const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string token = Value(request, "tk");
+  bool member = false;
+  for (const WebServerUser& user : users_)
+    member = member || (!token.empty() && token == user.token);
+  PeerReply reply;
+  if (!member) {
+    reply.body = "{\"err\":\"-1\",\"msg\":\"login required\"}";
+    return reply;
+  }
+  if (path == "/data/crypted_data_up") {
+    StoredCrypt& stored = crypted_[token];
+    if (stored.idx == 0) stored.idx = ++lastUploadIdx_;
+    stored.data = Value(request, "crypted");
+    stored.modDate = Value(request, "dt");
+    reply.body = "{\"err\":\"0\",\"idx\":\"" + std::to_string(stored.idx) + "\"}";
+    return reply;
+  }
+  auto found = crypted_.find(token);
+  if (found == crypted_.end()) {
+    reply.body = "{\"err\":\"0\",\"idx\":\"0\"}";
+    return reply;
+  }
+  // The stored text is base64 and the date digits and punctuation: nothing to escape.
+  reply.body = "{\"err\":\"0\",\"idx\":\"" + std::to_string(found->second.idx) +
+               "\",\"mod_date\":\"" + found->second.modDate + "\",\"crypted_data\":\"" +
+               found->second.data + "\"}";
+  return reply;
+}
+
 void WebServerPeer::ServeCafes(std::vector<WebServerCafe> cafes) {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -23,6 +23,7 @@ struct WebServerUser {
   int webApiToken = 0;
   std::string webApiKey;  // empty: the reply carries none
   std::string tel;        // plain; sent base64; empty: the reply carries none
+  std::string password;   // the web login's password; empty: the member cannot log in so
 };
 
 // One cafe of the cafe downloads, with its members and recommended items.
@@ -89,6 +90,17 @@ class WebServerPeer {
   static std::string CafeListJson(const std::vector<WebServerCafe>& cafes);
   static std::string CafeMembersJson(const WebServerCafe& cafe);
   static std::string CafeItemsJson(const WebServerCafe& cafe);
+  // Answers the web login ("member/login_check", "<b2b>/login_check" for b2b "stock"): a member
+  // whose "uid" and "upw" match gets err 0 with "uidx", "tk", "uname" and "lvl"; anyone else
+  // gets err 1 and an error message.
+  void ServeLoginCheck();
+  // Keeps each member's encrypted credential table: "data/crypted_data_up" stores the form's
+  // "crypted" and "dt" under the member's token ("tk") and answers {"err":"0","idx":"<n>"};
+  // "data/crypted_data_list" answers the stored copy ("idx", "mod_date", "crypted_data"), or
+  // err 0 without data when none is kept. A request without a member's token gets err -1.
+  void ServeCryptedData();
+  // The member's stored copy (empty when none).
+  std::string CryptedDataOf(const std::string& token) const;
   // Holds every service check for delay before answering.
   void SetDelay(std::chrono::milliseconds delay);
 
@@ -110,6 +122,8 @@ class WebServerPeer {
   PeerReply IdCheck(const RecordedRequest& request);
   PeerReply Report(const std::string& path, const RecordedRequest& request);
   PeerReply Cafe(const std::string& path, const RecordedRequest& request);
+  PeerReply CryptedData(const std::string& path, const RecordedRequest& request);
+  PeerReply LoginCheck(const RecordedRequest& request);
   bool IsMemberToken(const std::string& token) const;  // mutex_ held
 
   HttpPeer http_;
@@ -123,6 +137,12 @@ class WebServerPeer {
   int smsRemain_ = 0;
   int lastUploadIdx_ = 0;
   std::vector<WebServerCafe> cafes_;
+  struct StoredCrypt {
+    int idx = 0;
+    std::string data;
+    std::string modDate;
+  };
+  std::map<std::string, StoredCrypt> crypted_;  // by member token
 };
 
 }  // namespace orv::test

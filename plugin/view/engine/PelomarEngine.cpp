@@ -279,6 +279,32 @@ bool CPelomarEngine::SetHoldingAutoTrade(const HoldingKey_s& key, bool on) {
   return true;
 }
 
+bool CPelomarEngine::SnapshotHeldHolding(const HoldingKey_s& key, HoldingRow_s* out) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  const StockTrade_s* holding = FindHeldHolding(key);
+  if (!holding) return false;
+  if (out) *out = MakeHoldingRow(*holding);
+  return true;
+}
+
+int CPelomarEngine::HeldHoldingCount() {
+  CSingleLock lock(&m_viewLock, TRUE);
+  int count = 0;
+  for (const auto& entry : m_stocks.Holdings())
+    if (entry.first && entry.first->quantity > 0) ++count;
+  return count;
+}
+
+bool CPelomarEngine::ApplyStairRulesToHolding(const HoldingKey_s& key,
+                                              const AutoStopLossRates_s& rates, HoldingRow_s* out) {
+  CSingleLock lock(&m_viewLock, TRUE);
+  StockTrade_s* holding = FindHeldHolding(key);
+  if (!holding) return false;
+  ApplyAutoStopLossRates(holding, rates);
+  if (out) *out = MakeHoldingRow(*holding);
+  return true;
+}
+
 double CPelomarEngine::HeldQuantity(const HoldingKey_s& key) {
   CSingleLock lock(&m_viewLock, TRUE);
   const StockTrade_s* holding = FindHeldHolding(key);

@@ -289,6 +289,15 @@ class CPelomarEngine {
   bool SetHoldingAutoTrade(const HoldingKey_s& key, bool on);
   // The quantity of the held holding of `key`; 0 when none is held.
   double HeldQuantity(const HoldingKey_s& key);
+  // A copy of the held holding of `key` as its grid row shows it; false when none is held.
+  bool SnapshotHeldHolding(const HoldingKey_s& key, HoldingRow_s* out);
+  // The number of holdings of quantity above 0.
+  int HeldHoldingCount();
+  // Applies the step stop-loss and take-profit table to the held holding of `key` (as the
+  // automatic table does: automatic trading off, ladder rebuilt and reset); `out` (when given)
+  // receives the holding as it is afterwards. False when no such holding is held.
+  bool ApplyStairRulesToHolding(const HoldingKey_s& key, const AutoStopLossRates_s& rates,
+                                HoldingRow_s* out);
   // Switches automatic trading of a listed stock (the all-stock grid's check) and of the
   // holding made for it; false when the market has no stock of that code.
   bool SetStockAutoTrade(uint8_t market, const wchar_t* code, bool on);

@@ -4,8 +4,11 @@
 #include <wx/grid.h>
 #include <wx/notebook.h>
 #include <wx/string.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace orv::test::grids {
@@ -60,6 +63,22 @@ inline void ClickCellButton(wxGrid* grid, int row, int col) {
   down.SetEventObject(target);
   down.SetPosition(wxPoint(x, y));
   target->GetEventHandler()->ProcessEvent(down);
+}
+
+// The user right-clicks a row of the grid; in the menu that opens, `command` is picked and the
+// menu closes. The menu may open after this returns: the caller keeps the returned timer, which
+// makes the pick, until the command's effect shows.
+inline std::unique_ptr<wxTimer> PickRowMenuCommand(wxGrid* grid, int row, int command) {
+  auto pick = std::make_unique<wxTimer>();
+  pick->Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
+    wxCommandEvent choose(wxEVT_MENU, command);
+    grid->ProcessWindowEvent(choose);
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  pick->StartOnce(500);
+  wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, grid, row, 1);
+  grid->ProcessWindowEvent(click);
+  return pick;
 }
 
 }  // namespace orv::test::grids

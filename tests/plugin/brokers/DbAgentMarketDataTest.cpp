@@ -277,6 +277,33 @@ TEST_F(DbPriceTest, QuoteUpdatesTheRecordAndWritesOneExactLogLine) {
   EXPECT_EQ(code, 0);
 }
 
+// Rows are looked up after the previous row's record first: rows in the list's order, out of
+// it, repeated, unknown or with the NXT prefix each reach their own record.
+TEST_F(DbPriceTest, RowsInAnyOrderReachTheirOwnRecords) {
+  OwningStockMap stocks;
+  const wchar_t* codes[] = {L"000100", L"000200", L"000300", L"000400", L"000500"};
+  for (const wchar_t* c : codes) GfxAddStockToMap(&stocks, c, kMarketDomestic, 0, 0, nullptr);
+  const std::string reply = DbBrokerPeer::MultiPriceBody(
+      {{"000100", "a", 1100, 1, 1, 1, 1, 0, 0},
+       {"000200", "b", 1200, 1, 1, 1, 1, 0, 0},
+       {"000400", "d", 1400, 1, 1, 1, 1, 0, 0},
+       {"N-000300", "c", 1300, 1, 1, 1, 1, 0, 0},
+       {"000150", "none", 9, 1, 1, 1, 1, 0, 0},
+       {"000500", "e", 1500, 1, 1, 1, 1, 0, 0},
+       {"000100", "a", 1101, 1, 1, 1, 1, 0, 0}});
+  char codeText[20]{};
+  int code = -1;
+  EXPECT_EQ(agent_.ParseMultiPriceResponse(0, reply.c_str(), reply.size(), &stocks, codeText, &code,
+                                           nullptr),
+            6);
+  EXPECT_DOUBLE_EQ(stocks.Find(L"000100")->cur_price, 1101);
+  EXPECT_DOUBLE_EQ(stocks.Find(L"000200")->cur_price, 1200);
+  EXPECT_DOUBLE_EQ(stocks.Find(L"000300")->cur_price, 1300);
+  EXPECT_DOUBLE_EQ(stocks.Find(L"000400")->cur_price, 1400);
+  EXPECT_DOUBLE_EQ(stocks.Find(L"000500")->cur_price, 1500);
+  EXPECT_EQ(stocks.size(), 5u) << "an unknown code adds no record";
+}
+
 TEST_F(DbPriceTest, SingleAndOverseasPriceReplies) {
   OwningStockMap stocks;
   Stock_s* samsung = GfxAddStockToMap(&stocks, L"005930", kMarketDomestic, 0, 0, nullptr);

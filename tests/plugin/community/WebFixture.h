@@ -129,6 +129,9 @@ class FakeWebEngine : public IWebEngine {
   void ShowStockChartDlg(uint8_t market, const wchar_t* code) override {
     calls.push_back("chart " + std::to_string(market) + " " + WideToUtf8(code));
   }
+  void ShowStairWatchDlg(int gridId, int row) override {
+    calls.push_back("stair " + std::to_string(gridId) + " " + std::to_string(row));
+  }
   void RequestStockSelect(const wchar_t* code, int how) override {
     calls.push_back("select " + WideToUtf8(code) + " " + std::to_string(how));
   }

@@ -306,6 +306,7 @@ TEST_F(StockGridMenuTest, OrderPresetsUseTheBuyQuantityOrTheHolding) {
       {kGridHoldings1, 0, ID_CAFE_RECOMMEND_BUY, {"cafe 1"}},
       {kGridStockList, 2, ID_CAFE_RECOMMEND_SELL, {"cafe 2 nostock"}},
       {kGridHoldings1, 0, ID_OTHER_ACCOUNT_MONITOR_ON, {}},
+      {kGridHoldings2, 1, ID_STAIR_WATCH, {"stair 2215 1"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.command, Choose(c.grid, c.row, c.command)) << c.command;
@@ -320,6 +321,7 @@ TEST_F(StockGridMenuTest, CommandsOutsideTheirGridsDoNothing) {
   EXPECT_EQ(0, Choose(2300, 0, ID_GRID_BUY));
   EXPECT_EQ(0, Choose(kGridStockList, 0, 3186));
   EXPECT_EQ(0, Choose(kGridStockList, 0, ID_HOLDING_AUTO_TRADE));
+  EXPECT_EQ(0, Choose(kGridStockList, 0, ID_STAIR_WATCH));
   EXPECT_EQ(0, Choose(kGridHoldings1, 7, ID_GRID_BUY));  // no such row
   EXPECT_EQ(0, Choose(kGridHoldings1, 0, 0));            // menu closed without a choice
   EXPECT_EQ(0, Choose(kGridHoldings1, 0, 3192));

@@ -2,10 +2,12 @@
 // table parsed and applied to holdings, and the toolbar's option lists.
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/view/engine/StairRules.h"
 #include "plugin/view/engine/TradingOptions.h"
 #include "tests/plugin/engine/RulesFixture.h"
 
@@ -317,6 +319,72 @@ TEST_F(GridEditsTest, AnEditBeforeTheFirstCheckIsNotReplacedByTheStepValues) {
   EXPECT_DOUBLE_EQ(Last()->min_take_profit, 6);
   EXPECT_DOUBLE_EQ(Last()->step_width, 3);
   (void)second;
+}
+
+}  // namespace
+
+namespace {
+
+// The step dialog's fields: every value within its spin range, the coin line defined from the
+// start, and the fields map onto the rate table band by band.
+TEST(StairRulesTest, FieldsAreClampedAndMappedOntoTheRateTable) {
+  const StairRules_s defaults;
+  EXPECT_DOUBLE_EQ(defaults.coinLossCut, -100.0);
+  StairRules_s rules;
+  rules.minProfit = 0.2;                   // below band 1's floor of 1
+  rules.minProfitCorrection[0] = -40;      // below -10
+  rules.stepIntervalCorrection[3] = 0.5;   // a width below 1 % becomes 1 %
+  rules.domesticLossCut = 5;               // above -2
+  rules.overseasLossCut = -400;            // below -100
+  rules.coinLossCut = std::nan("");        // not a number: no loss cut
+  const AutoStopLossRates_s rates = ToAutoStopLossRates(rules);
+  EXPECT_DOUBLE_EQ(rates.value[0], 1.0);
+  EXPECT_DOUBLE_EQ(rates.value[1], -10.0);
+  EXPECT_DOUBLE_EQ(rates.value[2], -3.0);
+  EXPECT_DOUBLE_EQ(rates.stepWidth[0], 2.0);
+  EXPECT_DOUBLE_EQ(rates.stepWidth[1], 5.0);
+  EXPECT_DOUBLE_EQ(rates.stepWidth[4], 1.0);
+  EXPECT_DOUBLE_EQ(rates.stopLine[0], -2.0);
+  EXPECT_DOUBLE_EQ(rates.stopLine[1], -100.0);
+  EXPECT_DOUBLE_EQ(rates.stopLine[2], -100.0);
+  EXPECT_TRUE(rates.firstBand[0]);
+}
+
+// The rules reach only the holding named by its key, under the engine's lock; a holding no
+// longer held is refused.
+TEST_F(GridEditsTest, StairRulesApplyToTheHoldingOfTheKeyOnly) {
+  const HoldingKey_s low = Held(L"000950", 3);
+  Last()->in_grid = 1;
+  Last()->auto_trade = 1;
+  const HoldingKey_s high = Held(L"000951", 20);
+  StockTrade_s* other = Last();
+  other->in_grid = 1;
+  other->auto_trade = 1;
+  const double otherTakeProfit = other->min_take_profit;
+
+  StairRules_s rules;
+  rules.minProfit = 6;
+  rules.stepInterval = 3;
+  rules.domesticLossCut = -8;
+  HoldingRow_s row;
+  ASSERT_TRUE(engine_.ApplyStairRulesToHolding(low, ToAutoStopLossRates(rules), &row));
+  EXPECT_EQ(row.key.code, L"000950");
+  EXPECT_DOUBLE_EQ(row.minTakeProfit, 6);
+  EXPECT_DOUBLE_EQ(row.stepWidth, 3);
+  EXPECT_DOUBLE_EQ(row.stopLossRate, -8);
+  EXPECT_FALSE(row.autoTrade);
+  // The other holding is untouched.
+  EXPECT_EQ(other->auto_trade, 1);
+  EXPECT_DOUBLE_EQ(other->min_take_profit, otherTakeProfit);
+  EXPECT_EQ(engine_.HeldHoldingCount(), 2);
+  HoldingRow_s copy;
+  ASSERT_TRUE(engine_.SnapshotHeldHolding(high, &copy));
+  EXPECT_EQ(copy.key.code, L"000951");
+
+  HoldingKey_s gone = low;
+  gone.code = L"999999";
+  EXPECT_FALSE(engine_.ApplyStairRulesToHolding(gone, ToAutoStopLossRates(rules), &row));
+  EXPECT_FALSE(engine_.SnapshotHeldHolding(gone, &copy));
 }
 
 }  // namespace
