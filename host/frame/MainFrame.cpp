@@ -201,7 +201,7 @@ void CMainFrame::FillSharedWnds() {
   SharedWnds_s& block = HostSharedWnds();
   block = SharedWnds_s{};
   // The modules' workers run while this is set; the exit clears it (StopModules).
-  app_.RunSettings().nAppRunning = 1;
+  __atomic_store_n(&app_.RunSettings().nAppRunning, 1, __ATOMIC_RELAXED);
   block.pApp = &app_;
   block.pMainFrame = this;
   block.pCommandBars = nullptr;

@@ -657,7 +657,8 @@ bool CMainFrame::AskExit() {
 }
 
 void CMainFrame::StopModules(int pauseMs) {
-  app_.RunSettings().nAppRunning = 0;
+  // The modules' workers read the flag while it changes: written atomically.
+  __atomic_store_n(&app_.RunSettings().nAppRunning, 0, __ATOMIC_RELAXED);
   orv::win::Sleep(static_cast<DWORD>(pauseMs));
   // Modules log out and stop their workers while every window of the frame still exists.
   SendCommandToAllModules(HOST_CMD_STOP, 1);

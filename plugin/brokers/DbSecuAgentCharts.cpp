@@ -123,6 +123,7 @@ int CDbSecuAgent::ParseChartResponse(const char* reply, size_t len, int kind, co
   const bool days = kind == 1;
   SeriesTexts texts;
   std::vector<double> closes;
+  double firstClose = 0;
   rapidjson::Document doc;
   const bool parsed = reply && !doc.Parse(reply, len).HasParseError();
   if (parsed && doc.IsObject()) {
@@ -139,7 +140,7 @@ int CDbSecuAgent::ParseChartResponse(const char* reply, size_t len, int kind, co
         const double high = JsonGetDouble(row, "Hprc", 0);
         const double low = JsonGetDouble(row, "Lprc", 0);
         const double volume = JsonGetDouble(row, "CntgVol", 0);
-        if (stock && stock->cur_price <= 0 && close > 0) stock->cur_price = close;
+        if (firstClose <= 0 && close > 0) firstClose = close;
         texts.Add(csv ? Format("%s,%.0f,%.0f,%.0f,%.0f,%.0f", label.c_str(), open, high, low, close,
                                volume)
                       : Format("{\"date\":\"%s\",\"open\":%.0f,\"high\":%.0f,\"low\":%.0f,"
@@ -153,7 +154,13 @@ int CDbSecuAgent::ParseChartResponse(const char* reply, size_t len, int kind, co
     }
   }
   texts.Write(name ? name : "", csv, outRows, outSeries);
-  if (stock) StoreCloses(days ? &stock->day : &stock->minute, closes);
+  // The record is shared with the engine's other workers: it is written in the merge step.
+  if (stock) {
+    RunMerge([&] {
+      if (stock->cur_price <= 0 && firstClose > 0) stock->cur_price = firstClose;
+      StoreCloses(days ? &stock->day : &stock->minute, closes);
+    });
+  }
   return texts.Count();
 }
 
@@ -186,6 +193,7 @@ int CDbSecuAgent::ParseBuyTrendResponse(const char* reply, size_t len, int days,
                                         std::deque<int32_t>* outDates,
                                         std::deque<double>* outValues, int csv) {
   if (!outRows) return -1;
+  double firstClose = 0;
   SeriesTexts texts;
   rapidjson::Document doc;
   if (reply) doc.Parse(reply, len);
@@ -206,7 +214,7 @@ int CDbSecuAgent::ParseBuyTrendResponse(const char* reply, size_t len, int days,
         const double foreignerMoney =
             JsonGetDouble(row, "FrgnRegShnuTrPbmn", 0) - JsonGetDouble(row, "FrgnRegSelnTrPbmn", 0);
         const double ratio = volume > 0 ? std::abs(foreigner) * 100.0 / volume : 0.0;
-        if (stock && stock->cur_price <= 0 && close > 0) stock->cur_price = close;
+        if (firstClose <= 0 && close > 0) firstClose = close;
         texts.Add(csv ? Format("%s,%.0f,%.0f,%.0f,%.0f,%.2f", date.c_str(), agency, agencyMoney,
                                foreigner, foreignerMoney, ratio)
                       : Format("{\"date\":\"%s\",\"agency\":%.0f,\"agency_money\":%.0f,"
@@ -223,5 +231,10 @@ int CDbSecuAgent::ParseBuyTrendResponse(const char* reply, size_t len, int days,
     }
   }
   texts.Write(Format("investor_%d", days), csv, outRows, outSeries);
+  if (stock && firstClose > 0) {
+    RunMerge([&] {
+      if (stock->cur_price <= 0) stock->cur_price = firstClose;
+    });
+  }
   return texts.Count();
 }
