@@ -64,10 +64,15 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
   tabs->SetSelection(1);
 
   // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
-  PickGridMenuCommand(own, row, 1, kRecommendBuyCommand);
-
+  // A loaded machine may close the menu before the pick reaches it: the user tries again.
   wxDialog* dialog = nullptr;
-  ASSERT_TRUE(wait([&] {
+  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
+    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
+    road.WaitFor(
+        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
+        std::chrono::seconds(5));
+  }
+  ASSERT_TRUE(dialog || wait([&] {
     return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr;
   })) << "the cafe dialog did not open";
 

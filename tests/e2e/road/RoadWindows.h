@@ -31,22 +31,6 @@ inline wxDialog* ShownDialog(const wxString& title) {
   return nullptr;
 }
 
-// The user right-clicks the cell (row, col) of `grid` and, in the menu that opens, picks
-// `command`; the menu closes.
-inline void PickGridMenuCommand(wxGrid* grid, int row, int col, int command) {
-  wxTimer pick;
-  pick.Bind(wxEVT_TIMER, [grid, command](wxTimerEvent&) {
-    wxCommandEvent choose(wxEVT_MENU, command);
-    grid->ProcessWindowEvent(choose);
-    wxUIActionSimulator().Char(WXK_ESCAPE);
-  });
-  pick.StartOnce(500);
-  wxGridEvent click(grid->GetId(), wxEVT_GRID_CELL_RIGHT_CLICK, grid, row, col);
-  grid->ProcessWindowEvent(click);
-  // A menu that did not hold the click open still gets its pick.
-  while (pick.IsRunning()) wxTheApp->Yield(true);
-}
-
 // A click on the button, as the user gives it.
 inline void Press(wxButton* button) {
   wxCommandEvent press(wxEVT_BUTTON, button->GetId());
