@@ -375,12 +375,6 @@ void CCafeDlg::SetPortalUrl(const std::wstring& url, bool navigate) {
   if (navigate && !m_portalUrl.empty() && m_portal) m_portal->LoadURL(wxString(m_portalUrl));
 }
 
-int CCafeDlg::NavigatePortal() {
-  if (m_portalUrl.empty() || !m_portal) return 0;
-  m_portal->LoadURL(wxString(m_portalUrl));
-  return 1;
-}
-
 // ---------------------------------------------------------------------------------------
 // The cafe menu
 

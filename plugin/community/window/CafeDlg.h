@@ -77,8 +77,6 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void ShowStockPortalPage(uint8_t market, const std::wstring& code, bool navigate);
   // Stores the portal address; with navigate (and an address and a web view) shows it.
   void SetPortalUrl(const std::wstring& url, bool navigate);
-  // Shows the stored portal address; 1 when it navigated, else 0.
-  int NavigatePortal();
   // Runs a command of the cafe menu (or of the dialog) as choosing it would.
   void RunCommand(int command);
   // The rules' view of the dialog now.
