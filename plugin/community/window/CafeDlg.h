@@ -29,6 +29,7 @@ class CPelomarView;
 struct Stock_s;
 
 namespace orv::ui {
+class CWebPage;
 class ReportGridWindow;
 }
 
@@ -91,7 +92,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* TopTabs() const { return m_topTabs; }
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
-  wxWebView* PortalView() const { return m_portal; }
+  wxWebView* PortalView() const;
   wxSplitterWindow* Pane() const { return m_pane; }
   bool WaitTimerRunning() const;
   // Runs the wait timer's tick.
@@ -138,7 +139,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* m_topTabs = nullptr;
   wxNotebook* m_composerTabs = nullptr;
   wxNotebook* m_bottomTabs = nullptr;
-  wxWebView* m_portal = nullptr;
+  orv::ui::CWebPage* m_portal = nullptr;  // the browser is made on the first page loaded
   wxStaticText* m_notice = nullptr;
   orv::ui::ReportGridWindow* m_interestGrid = nullptr;
   orv::ui::ReportGridWindow* m_memberGrid = nullptr;
