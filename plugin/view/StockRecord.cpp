@@ -145,6 +145,7 @@ int CStockRecord::ItemCountToMake() const {
 
 void CStockRecord::MakeItems() {
   const int count = ItemCountToMake();
+  ReserveItems(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) AddItem(MakeStockItem(i));
   m_stock.reset();  // the items hold the values from now on
 }

@@ -36,6 +36,11 @@ class CMyReportRecordBase {
   CMyReportRecordItem* GetItem(int index) const;
   // Whether the row's items exist (a row that makes them late has none until first read).
   bool ItemsMade() const { return !itemsLate_; }
+  // Item `index` for a look that should not make the row's items (sorting, a cell's
+  // attributes): the row's own when its items exist, else one made alone into `scratch` (or,
+  // when the row offers none alone, the row's own after all, made now). Null when missing.
+  const CMyReportRecordItem* PeekItem(int index,
+                                      std::unique_ptr<CMyReportRecordItem>* scratch) const;
 
   // Values by item index. A setter answers false (and changes nothing) when the item is
   // missing or of another kind; a changed value marks the row for redraw. Getters of a missing
@@ -93,6 +98,8 @@ class CMyReportRecordBase {
   // AddNumber...) and runs once, before the first item is read, written or added.
   void MakeItemsLate() { itemsLate_ = true; }
   virtual void MakeItems() {}
+  // Room for `count` items, for a row that knows how many it adds.
+  void ReserveItems(size_t count) { items_.reserve(count); }
   // One item of a row whose items are not made yet, made on its own and not kept (sorting
   // compares one column over every row without making whole rows). Null: not offered, the
   // row's items are made instead.
@@ -101,10 +108,6 @@ class CMyReportRecordBase {
  private:
   friend class CMyReportCtrl;
   void MakeItemsNow() const;
-  // Item `index` for comparing: the row's own when its items exist, else one made into
-  // `scratch` (or the row's own after all, made now, when the row offers none alone).
-  const CMyReportRecordItem* PeekItem(int index,
-                                      std::unique_ptr<CMyReportRecordItem>* scratch) const;
   template <class T>
   T* ItemAs(int index, ReportItemKind kind) const;
   void AttachTo(CMyReportCtrl* grid, CMyReportRecordBase* parent);
