@@ -7,6 +7,8 @@ namespace orv::ui {
 
 CWebPage::CWebPage(wxWindow* parent, int browserId)
     : wxPanel(parent, wxID_ANY), browserId_(browserId) {
+  // White, as a browser's blank page is, until a page is loaded.
+  SetBackgroundColour(*wxWHITE);
   SetSizer(new wxBoxSizer(wxVERTICAL));
 }
 
