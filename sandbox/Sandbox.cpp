@@ -218,7 +218,9 @@ Sandbox::Sandbox(SandboxOptions options)
                     {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
                     {"level", "1"},
                     {"fee_rate", "0.015"},
-                    {"tax_rate", "0.15"}};
+                    {"tax_rate", "0.15"},
+                    // The number the cafe's recommendation SMS goes out from.
+                    {"sms_tel", "\"0212345678\""}};
   web_.SetServiceFields(serviceFields_);
   // The portal's stock page: the stock's name, code and current price.
   portal_.On("GET", kPortalStockPath, [this](const RecordedRequest& request) {

@@ -8,6 +8,8 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
+#include <wx/grid.h>
+#include <wx/notebook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"

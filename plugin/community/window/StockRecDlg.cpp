@@ -22,8 +22,8 @@ using orv::ui::CtrlKind;
 
 namespace {
 
-constexpr int kPageWidth = 760;
-constexpr int kPageHeight = 190;
+constexpr int kPageWidth = 750;
+constexpr int kPageHeight = 180;
 const char kSettings[] = "Settings";
 constexpr const wchar_t* kNewRecommendation = L"신규 추천";
 constexpr int IDC_INFO_SMS = 3431;
@@ -107,80 +107,84 @@ void CStockRecDlg::BuildControls() {
     AddControl(label++, CtrlKind::Static, caption, Rect(x, y + 4, w, 18));
   };
   // Row 1: the stock, the country and the date; the user's standing.
-  text(4, 4, 30, L"종목");
-  AddControl(IDC_CODE, CtrlKind::Edit, L"", Rect(34, 4, 80, 24));
-  AddControl(IDC_SEARCH, CtrlKind::Button, L"검색", Rect(116, 4, 44, 24));
-  AddControl(IDC_INFO, CtrlKind::Button, L"정보", Rect(162, 4, 44, 24));
-  AddControl(IDC_NAME, CtrlKind::Edit, L"", Rect(208, 4, 120, 24));
-  AddControl(IDC_COUNTRY, CtrlKind::ComboList, L"", Rect(332, 4, 130, 24));
-  m_date = new wxDatePickerCtrl(GetHostWindow(), IDC_DATE, wxDefaultDateTime, wxPoint(466, 4),
-                                wxSize(120, 24), wxDP_DROPDOWN | wxDP_SHOWCENTURY);
+  text(2, 2, 30, L"종목");
+  AddControl(IDC_CODE, CtrlKind::Edit, L"", Rect(32, 2, 76, 24));
+  AddControl(IDC_SEARCH, CtrlKind::Button, L"검색", Rect(110, 2, 44, 24));
+  AddControl(IDC_INFO, CtrlKind::Button, L"정보", Rect(156, 2, 44, 24));
+  AddControl(IDC_NAME, CtrlKind::Edit, L"", Rect(202, 2, 120, 24));
+  AddControl(IDC_COUNTRY, CtrlKind::ComboList, L"", Rect(326, 2, 132, 24));
+  m_date = new wxDatePickerCtrl(GetHostWindow(), IDC_DATE, wxDefaultDateTime, wxPoint(462, 2),
+                                wxSize(122, 24), wxDP_DROPDOWN | wxDP_SHOWCENTURY);
   m_date->SetValue(wxDateTime::Today());
-  AddControl(IDC_MEMBER_LEVEL, CtrlKind::Static, L"--", Rect(590, 8, 166, 18));
+  AddControl(IDC_MEMBER_LEVEL, CtrlKind::Static, L"--", Rect(588, 6, 158, 18));
   // Row 2: the price, the kinds and the flags.
-  text(4, 32, 30, L"현재가");
-  AddControl(IDC_PRICE, CtrlKind::Edit, L"", Rect(44, 32, 84, 24));
-  AddControl(IDC_UNIT, CtrlKind::Static, L"원", Rect(130, 36, 18, 18));
-  AddControl(IDC_CHANGE, CtrlKind::Static, L"", Rect(150, 36, 52, 18));
+  text(2, 28, 40, L"현재가");
+  AddControl(IDC_PRICE, CtrlKind::Edit, L"", Rect(42, 28, 84, 24));
+  AddControl(IDC_UNIT, CtrlKind::Static, L"원", Rect(128, 32, 18, 18));
+  AddControl(IDC_CHANGE, CtrlKind::Static, L"", Rect(148, 32, 52, 18));
   static const wchar_t* const kKinds[] = {L"매수", L"매도", L"홀딩", L"알림 문자", L"시황 문자"};
-  static const int kKindWidths[] = {52, 52, 52, 80, 80};
+  static const int kKindWidths[] = {50, 50, 50, 76, 76};
   int x = 206;
   for (int i = 0; i < 5; ++i) {
-    AddControl(IDC_KIND_BUY + i, CtrlKind::Radio, kKinds[i], Rect(x, 34, kKindWidths[i], 20));
+    AddControl(IDC_KIND_BUY + i, CtrlKind::Radio, kKinds[i], Rect(x, 30, kKindWidths[i], 20));
     x += kKindWidths[i] + 2;
   }
-  AddControl(IDC_FREE, CtrlKind::CheckBox, L"★무료", Rect(x + 6, 34, 62, 20));
-  AddControl(IDC_REBUY, CtrlKind::CheckBox, L"재매수", Rect(x + 70, 34, 66, 20));
-  AddControl(IDC_STRONG, CtrlKind::CheckBox, L"강력 추천", Rect(x + 138, 34, 84, 20));
-  // Row 3: the rates worked from the price.
+  AddControl(IDC_FREE, CtrlKind::CheckBox, L"★무료", Rect(x + 4, 30, 60, 20));
+  AddControl(IDC_REBUY, CtrlKind::CheckBox, L"재매수", Rect(x + 66, 30, 62, 20));
+  AddControl(IDC_STRONG, CtrlKind::CheckBox, L"강력 추천", Rect(x + 130, 30, 84, 20));
+  // Row 3: the rates worked from the price, and the SMS switch.
   const struct {
     int id;
     const wchar_t* caption;
-  } kRateCombos[] = {{IDC_BAND, L"매수구간"}, {IDC_LOSSCUT, L"손절가"}, {IDC_PLUS, L"1차 익절"},
-                     {IDC_PLUS2, L"2차 익절"}};
-  x = 4;
+    int labelWidth, comboWidth;
+  } kRateCombos[] = {{IDC_BAND, L"매수구간", 48, 96},
+                     {IDC_LOSSCUT, L"손절가", 36, 82},
+                     {IDC_PLUS, L"1차 익절", 46, 82},
+                     {IDC_PLUS2, L"2차 익절", 46, 82}};
+  x = 2;
   for (const auto& combo : kRateCombos) {
-    text(x, 60, 52, combo.caption);
-    AddControl(combo.id, CtrlKind::ComboList, L"", Rect(x + 54, 60, 92, 24));
-    x += 150;
+    text(x, 54, combo.labelWidth, combo.caption);
+    AddControl(combo.id, CtrlKind::ComboList, L"",
+               Rect(x + combo.labelWidth, 54, combo.comboWidth, 24));
+    x += combo.labelWidth + combo.comboWidth + 2;
   }
-  AddControl(IDC_SMS, CtrlKind::CheckBox, L"※문자(SMS) 발송 (건당 15~50원)", Rect(x, 62, 156, 20));
+  AddControl(IDC_SMS, CtrlKind::CheckBox, L"※문자(SMS) 발송 (건당 15~50원)", Rect(x, 56, 746 - x, 20));
   // Row 4: weight, days, sell rate; the target and stop prices.
   const struct {
     int id;
     const wchar_t* caption;
   } kValueCombos[] = {{IDC_WEIGHT, L"매수비중"}, {IDC_DAYS, L"투자기간"}, {IDC_SELL_RATE, L"매도율"}};
-  x = 4;
+  x = 2;
   for (const auto& combo : kValueCombos) {
-    text(x, 88, 52, combo.caption);
-    AddControl(combo.id, CtrlKind::ComboList, L"", Rect(x + 54, 88, 92, 24));
-    x += 150;
+    text(x, 80, 50, combo.caption);
+    AddControl(combo.id, CtrlKind::ComboList, L"", Rect(x + 50, 80, 84, 24));
+    x += 136;
   }
-  text(x, 88, 36, L"목표1");
-  AddControl(IDC_TARGET1, CtrlKind::Edit, L"", Rect(x + 36, 88, 70, 24));
-  text(x + 110, 88, 36, L"목표2");
-  AddControl(IDC_TARGET2, CtrlKind::Edit, L"", Rect(x + 146, 88, 70, 24));
-  text(x + 220, 88, 30, L"손절");
-  AddControl(IDC_STOP, CtrlKind::Edit, L"", Rect(x + 250, 88, 60, 24));
+  text(x, 80, 34, L"목표1");
+  AddControl(IDC_TARGET1, CtrlKind::Edit, L"", Rect(x + 34, 80, 72, 24));
+  text(x + 110, 80, 34, L"목표2");
+  AddControl(IDC_TARGET2, CtrlKind::Edit, L"", Rect(x + 144, 80, 72, 24));
+  text(x + 220, 80, 28, L"손절");
+  AddControl(IDC_STOP, CtrlKind::Edit, L"", Rect(x + 248, 80, 72, 24));
   // Row 5: comment and preview; the send buttons, the derived labels and the progress.
-  AddControl(IDC_COMMENT, CtrlKind::EditMulti, L"", Rect(4, 116, 250, 52));
-  AddControl(IDC_PREVIEW, CtrlKind::EditMulti, L"", Rect(258, 116, 250, 52));
+  AddControl(IDC_COMMENT, CtrlKind::EditMulti, L"", Rect(2, 106, 250, 50));
+  AddControl(IDC_PREVIEW, CtrlKind::EditMulti, L"", Rect(256, 106, 250, 50));
   if (auto* preview = dynamic_cast<wxTextCtrl*>(GetDlgItem(IDC_PREVIEW)))
     preview->SetEditable(false);
-  AddControl(IDC_RECOMMEND, CtrlKind::Button, L"매수\n추천", Rect(512, 116, 60, 52));
-  AddControl(IDC_SELL, CtrlKind::Button, L"매도", Rect(576, 116, 44, 24));
-  AddControl(IDC_PROFIT_CHECK, CtrlKind::Button, L"수익\n체크", Rect(576, 142, 44, 26));
-  AddControl(IDC_JOIN, CtrlKind::Button, L"가입", Rect(624, 116, 44, 24));
-  AddControl(IDC_REC_PRICE, CtrlKind::Static, L"", Rect(672, 116, 84, 18));
-  AddControl(IDC_BAND_TEXT, CtrlKind::Static, L"", Rect(672, 134, 84, 18));
-  m_progress = new wxGauge(GetHostWindow(), IDC_PROGRESS, 100, wxPoint(624, 152), wxSize(80, 14));
-  AddControl(IDC_PROGRESS_TEXT, CtrlKind::Static, L"0건", Rect(708, 151, 48, 16));
+  AddControl(IDC_RECOMMEND, CtrlKind::Button, L"매수\n추천", Rect(510, 106, 66, 50));
+  AddControl(IDC_SELL, CtrlKind::Button, L"매도", Rect(580, 106, 44, 24));
+  AddControl(IDC_JOIN, CtrlKind::Button, L"가입", Rect(580, 132, 44, 24));
+  AddControl(IDC_PROFIT_CHECK, CtrlKind::Button, L"수익\n체크", Rect(628, 106, 48, 50));
+  AddControl(IDC_REC_PRICE, CtrlKind::Static, L"", Rect(680, 106, 66, 16));
+  AddControl(IDC_BAND_TEXT, CtrlKind::Static, L"", Rect(680, 122, 66, 16));
+  m_progress = new wxGauge(GetHostWindow(), IDC_PROGRESS, 100, wxPoint(680, 141), wxSize(28, 12));
+  AddControl(IDC_PROGRESS_TEXT, CtrlKind::Static, L"0건", Rect(710, 139, 36, 16));
   // Row 6: what the page advises.
-  AddControl(IDC_INFO_SMS, CtrlKind::Static, L"매수/매도 추천시, 문자 송신 권장(고객 PC에 30초마다 알림)",
-             Rect(4, 171, 330, 17));
+  AddControl(IDC_INFO_SMS, CtrlKind::Static,
+             L"매수/매도 추천시, 문자 송신 권장(고객 PC에 30초마다 알림)", Rect(2, 160, 330, 17));
   AddControl(IDC_INFO_PORTAL, CtrlKind::Static,
              L"종목을 검색하면, 하단 인터넷 포털창에 정보가 함께 표시됩니다.",
-             Rect(338, 171, 418, 17));
+             Rect(336, 160, 410, 17));
 
   auto paint = [this](int id, const wxColour& fg, const wxColour* bg) {
     if (wxWindow* w = GetDlgItem(id)) {
