@@ -275,6 +275,29 @@ TEST_F(StockRecDlgTest, UnconfirmedSmsChunksAreNotCountedAsSent) {
   EXPECT_EQ(Text(CStockRecDlg::IDC_PROGRESS_TEXT), L"10건");
 }
 
+TEST_F(StockRecDlgTest, ALastNumberWithoutItsSeparatorIsStillSentAndCounted) {
+  SignInAsManager();
+  view_->ShowCafeRecommendDlg(true, 1, L"005930", 1, -1);
+  // Eleven numbers, the last one without its ';': without care it would make a chunk of no
+  // separators and never be sent.
+  std::string tels;
+  for (int i = 0; i < 11; ++i)
+    tels += (i ? ";" : "") + std::string("0102000") + std::to_string(1000 + i);
+  peer_.Http().On("POST", "/stock/cafe_rec_items_up",
+                  orv::test::PeerReply{200, R"({"err":0,"idx":4,"sms_ok_cnt":11,"sms_req_cnt":11,)"
+                                            R"("sms_tels":")" +
+                                                orv::test::WebServerPeer::Base64(tels) + R"("})"});
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  rec_->SendCommand(CStockRecDlg::IDC_RECOMMEND);
+  ASSERT_TRUE(PumpUntil([this] { return !rec_->SmsSending(); }, 10000));
+  const auto chunks = peer_.RequestsTo("/stock/cafe_rec_sms_send");
+  ASSERT_EQ(chunks.size(), 2u);
+  EXPECT_EQ(Part(chunks[0], "recv_tels_cnt"), "10");
+  EXPECT_EQ(Part(chunks[1], "recv_tels_cnt"), "1");
+  EXPECT_EQ(Part(chunks[1], "recv_tels"), "01020001010;");
+  EXPECT_EQ(rec_->SmsConfirmed(), 11);
+}
+
 TEST_F(StockRecDlgTest, SendingStopsAtWhatIsMissing) {
   orv::win::ScriptMessageBoxes({IDOK, IDOK, IDOK, IDOK});
   // No stock in the edit.
