@@ -107,9 +107,19 @@ std::wstring LongBand(const Derived& d, int kind, bool free, double low, double 
          h.substr(std::min<size_t>(1, h.size()));
 }
 
+// The price, target and stop texts of the long buy message: a VIP recommendation hides their
+// first digit.
+struct LongPrices {
+  LongPrices(const Derived& d, bool free)
+      : P(free ? d.P : RecMaskFirst(d.P)),
+        T1(free ? d.T1 : RecMaskFirst(d.T1)),
+        SP(free ? d.SP : RecMaskFirst(d.SP)) {}
+  std::wstring P, T1, SP;
+};
+
 void Preview(int kind, RecComposed_s* out) {
-  out->preview = kind == kRecKindBuy ? out->shortText + L"\n-------\n" + out->longText
-                                     : out->shortText;
+  out->preview =
+      kind == kRecKindBuy ? out->shortText + L"\n-------\n" + out->longText : out->shortText;
 }
 
 // The briefing texts (both compositions).
@@ -149,10 +159,11 @@ void Review(const Derived& d, const RecStock_s& s, const std::wstring& comment,
                   d.P.c_str(), d.RP.c_str(), PL, comment.c_str(), sender.smsFooter.c_str()),
           kShortLimit);
   out->longText = FormatW(L"@@%ls종목 리뷰\n", d.H.c_str()) + d.link +
-                  FormatW(L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n♥추천가 : "
-                          L"%ls원\n%ls 리뷰 : %ls",
-                          s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, d.profitRate,
-                          d.RP.c_str(), PL, comment.c_str());
+                  FormatW(
+                      L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n♥추천가 : "
+                      L"%ls원\n%ls 리뷰 : %ls",
+                      s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, d.profitRate, d.RP.c_str(),
+                      PL, comment.c_str());
 }
 
 }  // namespace
@@ -245,8 +256,7 @@ const wchar_t kRecCountryOptions[] = L"1:국내 주식;2:미국(해외) 주식";
 int RecNegativeRate(int rate) { return rate > 0 ? -rate : rate; }
 
 bool RecIsOverseasMarket(char marketLetter) {
-  return marketLetter == 'A' || marketLetter == 'D' || marketLetter == 'H' ||
-         marketLetter == 'N';
+  return marketLetter == 'A' || marketLetter == 'D' || marketLetter == 'H' || marketLetter == 'N';
 }
 
 std::wstring RecFormatNumber(double value, int decimals) {
@@ -293,8 +303,9 @@ const wchar_t* RecSellComment(double profitRate) {
 }
 
 bool RecIsAutomaticComment(const std::wstring& comment) {
-  for (const wchar_t* text : {L"대박 수익 축하드립니다", L"고 수익 축하드립니다", L"수익 축하드립니다",
-                              L"종목 교체를 위한 매도", L"손절하여 죄송합니다"})
+  for (const wchar_t* text :
+       {L"대박 수익 축하드립니다", L"고 수익 축하드립니다", L"수익 축하드립니다",
+        L"종목 교체를 위한 매도", L"손절하여 죄송합니다"})
     if (comment == text) return true;
   return false;
 }
@@ -330,8 +341,8 @@ int ComposeMessages(const RecComposeInput_s& in, int kind, int recomputeFlags, R
   RecComposed_s composed;
   composed.freeFlag = in.freeFlag;
   Derived d;
-  composed.comment = Begin(s, price, in.recommended, kind, in.comment, &composed.freeFlag,
-                           in.sender, &d);
+  composed.comment =
+      Begin(s, price, in.recommended, kind, in.comment, &composed.freeFlag, in.sender, &d);
   const std::wstring& comment = composed.comment;
   const bool free = composed.freeFlag != 0;
   Finish(d, 0, 0, &composed);
@@ -351,9 +362,8 @@ int ComposeMessages(const RecComposeInput_s& in, int kind, int recomputeFlags, R
     low = (1 - r.buyBand / 100.0) * price;
     high = (1 + r.buyBand / 100.0) * price;
   }
-  const std::wstring R = d.overseas
-                             ? Price(d, low) + L"~" + Price(d, high)
-                             : FormatW(L"±%d %%", r.buyBand);
+  const std::wstring R =
+      d.overseas ? Price(d, low) + L"~" + Price(d, high) : FormatW(L"±%d %%", r.buyBand);
   composed.bandLow = low;
   composed.bandHigh = high;
   composed.bandText = R;
@@ -365,8 +375,8 @@ int ComposeMessages(const RecComposeInput_s& in, int kind, int recomputeFlags, R
   };
   const double t1 = target(kRecomputeTarget1, r.plusRate, in.target1, &composed.target1Edit);
   composed.target2 = target(kRecomputeTarget2, r.plusRate2, in.target2, &composed.target2Edit);
-  const double stop = target(kRecomputeStop, RecNegativeRate(r.lossCutRate), in.stopPrice,
-                             &composed.stopEdit);
+  const double stop =
+      target(kRecomputeStop, RecNegativeRate(r.lossCutRate), in.stopPrice, &composed.stopEdit);
   Rates(price, t1, stop, &d);
   Finish(d, t1, stop, &composed);
   const int weight = r.investRate, days = r.investDays;
@@ -385,26 +395,24 @@ int ComposeMessages(const RecComposeInput_s& in, int kind, int recomputeFlags, R
                       d.S.c_str(), d.M.c_str(), in.sender.host.c_str(), s.name.c_str(),
                       s.code.c_str(), d.P.c_str(), d.U.c_str(), R.c_str(), d.minProfit),
               kShortLimit);
-      const std::wstring P = free ? d.P : RecMaskFirst(d.P);
-      const std::wstring T1 = free ? d.T1 : RecMaskFirst(d.T1);
-      const std::wstring SP = free ? d.SP : RecMaskFirst(d.SP);
+      const LongPrices lp(d, free);
       composed.longText =
           FormatW(L"@@%ls%ls매수 종목 추천\n", d.H.c_str(), d.M.c_str()) + d.link +
-          FormatW(L"\n\n%ls◈현재가 : %ls%ls\n매수구간 : %ls\n※최저익절 : %.0f%% 이상(%ls)\n손절가 "
-                  L": %.0f%% 이하(%ls)\n비중:%d%% /투자기간 : %d일\n▶추천사유 : %ls",
-                  d.SL.c_str(), P.c_str(), d.U.c_str(),
-                  LongBand(d, kind, free, low, high, R).c_str(), d.minProfit, T1.c_str(),
-                  d.lossCut, SP.c_str(), weight, days, comment.c_str());
+          FormatW(
+              L"\n\n%ls◈현재가 : %ls%ls\n매수구간 : %ls\n※최저익절 : %.0f%% 이상(%ls)\n손절가 "
+              L": %.0f%% 이하(%ls)\n비중:%d%% /투자기간 : %d일\n▶추천사유 : %ls",
+              d.SL.c_str(), lp.P.c_str(), d.U.c_str(),
+              LongBand(d, kind, free, low, high, R).c_str(), d.minProfit, lp.T1.c_str(), d.lossCut,
+              lp.SP.c_str(), weight, days, comment.c_str());
       break;
     }
     case kRecKindSell: {
       const wchar_t* PL = ProfitLabel(kind, PR);
-      composed.title =
-          Cut(FormatW(L"%ls(%ls)/◈현재가 : %.2f%ls/♥추천가 : %.2f%ls/ 매도 실시 (특허등록된 "
-                      L"오르벨라 매도 권장)",
-                      s.name.c_str(), s.code.c_str(), price, d.U.c_str(), in.recommended,
-                      d.U.c_str()),
-              kTitleLimit);
+      composed.title = Cut(
+          FormatW(L"%ls(%ls)/◈현재가 : %.2f%ls/♥추천가 : %.2f%ls/ 매도 실시 (특허등록된 "
+                  L"오르벨라 매도 권장)",
+                  s.name.c_str(), s.code.c_str(), price, d.U.c_str(), in.recommended, d.U.c_str()),
+          kTitleLimit);
       composed.shortText =
           Cut(FormatW(L"%ls매도: %ls\n*%ls(%ls)\n매도: %ls(%ls: %.1f%%)\n추천: %ls\n비중:%d%%",
                       d.M.c_str(), in.sender.host.c_str(), s.name.c_str(), s.code.c_str(),
@@ -412,27 +420,27 @@ int ComposeMessages(const RecComposeInput_s& in, int kind, int recomputeFlags, R
               kShortLimit);
       composed.longText =
           FormatW(L"@@%ls%ls종목 매도\n", d.H.c_str(), d.M.c_str()) + d.link +
-          FormatW(L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n♥추천가 : %ls원\n매도 "
-                  L"실시(특허등록된 오르벨라 매도 권장)\n▶매도사유 : %ls",
-                  s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR, d.RP.c_str(),
-                  comment.c_str());
+          FormatW(
+              L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n♥추천가 : %ls원\n매도 "
+              L"실시(특허등록된 오르벨라 매도 권장)\n▶매도사유 : %ls",
+              s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR, d.RP.c_str(), comment.c_str());
       break;
     }
     case kRecKindHold: {
       const wchar_t* PL = ProfitLabel(kind, PR);
-      composed.title = Cut(
-          FormatW(L"%ls(%ls)/현재가 : %ls원/홀딩/유효 매수구간 : %ls원/최저익절 : %.0f%% "
-                  L"이상(%ls)/손절가 : %.0f%% 이하(%ls)/비중:%d%% /기간 : %d일 이내",
-                  s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit,
-                  d.T1.c_str(), d.lossCut, d.SP.c_str(), weight, days),
-          kTitleLimit);
+      composed.title =
+          Cut(FormatW(L"%ls(%ls)/현재가 : %ls원/홀딩/유효 매수구간 : %ls원/최저익절 : %.0f%% "
+                      L"이상(%ls)/손절가 : %.0f%% 이하(%ls)/비중:%d%% /기간 : %d일 이내",
+                      s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit,
+                      d.T1.c_str(), d.lossCut, d.SP.c_str(), weight, days),
+              kTitleLimit);
       composed.shortText = HoldShort(d, s, R, comment, weight, days, in.sender);
       composed.longText =
           FormatW(L"@@%ls종목 홀딩\n", d.H.c_str()) + d.link +
-          FormatW(L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n매수구간 : %ls원\n홀딩 "
-                  L"실시\n(적은 금액(50만원)으로 시장가 분할 매수/매도 권장)\n▶홀딩사유 : %ls",
-                  s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR, R.c_str(),
-                  comment.c_str());
+          FormatW(
+              L"\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : %.1f%%)\n매수구간 : %ls원\n홀딩 "
+              L"실시\n(적은 금액(50만원)으로 시장가 분할 매수/매도 권장)\n▶홀딩사유 : %ls",
+              s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR, R.c_str(), comment.c_str());
       break;
     }
     case kRecKindReview:
@@ -456,21 +464,20 @@ int ComposeCafeMessages(const RecCafeComposeInput_s& in, RecComposed_s* out) {
   RecComposed_s composed;
   composed.freeFlag = in.freeFlag;
   Derived d;
-  composed.comment = Begin(s, price, recommended, in.kind, in.comment, &composed.freeFlag,
-                           in.sender, &d);
+  composed.comment =
+      Begin(s, price, recommended, in.kind, in.comment, &composed.freeFlag, in.sender, &d);
   const std::wstring& comment = composed.comment;
   const bool free = composed.freeFlag != 0;
   const wchar_t* nation = d.overseas ? L"해외" : L"";
   d.H = free ? FormatW(L"(%ls%ls) ", nation, L"주식") : FormatW(L"(VIP %ls%ls) ", nation, L"주식");
   const double low = (1 - in.bandRate / 100.0) * price;
   const double high = (1 + in.bandRate / 100.0) * price;
-  const std::wstring R = d.overseas ? Price(d, low) + L"~" + Price(d, high)
-                                    : FormatW(L"±%.0lf %%", in.bandRate);
+  const std::wstring R =
+      d.overseas ? Price(d, low) + L"~" + Price(d, high) : FormatW(L"±%.0lf %%", in.bandRate);
   composed.bandLow = low;
   composed.bandHigh = high;
   composed.bandText = R;
-  const double t1 =
-      in.targetPrice > 0 ? in.targetPrice : (1 + in.takeProfitRate / 100.0) * price;
+  const double t1 = in.targetPrice > 0 ? in.targetPrice : (1 + in.takeProfitRate / 100.0) * price;
   const double stop =
       in.stopPrice > 0 ? in.stopPrice : (1 + std::min(0.0, in.lossCutRate) / 100.0) * price;
   Rates(price, t1, stop, &d);
@@ -485,24 +492,22 @@ int ComposeCafeMessages(const RecCafeComposeInput_s& in, RecComposed_s* out) {
       composed.title = Cut(
           FormatW(L"%ls(%ls)/현재가 : %ls원/매수구간 : %ls/최저익절 : %.0f%% 이상(%ls)/손절가 : "
                   L"%.0f%% 이하(%ls)/비중:%d%% /기간 : %d일 이내",
-                  s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit,
-                  d.T1.c_str(), d.lossCut, d.SP.c_str(), weight, days),
+                  s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit, d.T1.c_str(),
+                  d.lossCut, d.SP.c_str(), weight, days),
           kTitleLimit);
-      composed.shortText = Cut(
-          FormatW(L"%ls매수:%ls %ls\n*%ls(%ls)\n현재: %ls(%ls)\n최저익: %.0f%%", d.S.c_str(),
-                  d.M.c_str(), host, s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(),
-                  d.minProfit),
-          kShortLimit);
-      const std::wstring P = free ? d.P : RecMaskFirst(d.P);
-      const std::wstring T1 = free ? d.T1 : RecMaskFirst(d.T1);
-      const std::wstring SP = free ? d.SP : RecMaskFirst(d.SP);
+      composed.shortText =
+          Cut(FormatW(L"%ls매수:%ls %ls\n*%ls(%ls)\n현재: %ls(%ls)\n최저익: %.0f%%", d.S.c_str(),
+                      d.M.c_str(), host, s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(),
+                      d.minProfit),
+              kShortLimit);
+      const LongPrices lp(d, free);
       composed.longText = FormatW(
           L"@@%ls매수 종목 추천\nhttp://%ls/cafe/?man=%d\n\n%ls◈현재가 : %ls원\n매수구간 : "
           L"%ls\n※최저익절 : %.0f%% 이상(%ls)\n손절가 : %.0f%% 이하(%ls)\n비중:%d%% /투자기간 : "
           L"%d일\n▶추천사유 : %ls",
-          d.H.c_str(), host, man, d.SL.c_str(), P.c_str(),
-          LongBand(d, in.kind, free, low, high, R).c_str(), d.minProfit, T1.c_str(), d.lossCut,
-          SP.c_str(), weight, days, comment.c_str());
+          d.H.c_str(), host, man, d.SL.c_str(), lp.P.c_str(),
+          LongBand(d, in.kind, free, low, high, R).c_str(), d.minProfit, lp.T1.c_str(), d.lossCut,
+          lp.SP.c_str(), weight, days, comment.c_str());
       break;
     }
     case kRecKindSell: {
@@ -519,18 +524,18 @@ int ComposeCafeMessages(const RecCafeComposeInput_s& in, RecComposed_s* out) {
       composed.longText = FormatW(
           L"@@%ls종목 매도\nhttp://%ls/cafe/?man=%d\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : "
           L"%.1f%%)\n♥추천가 : %ls원\n매도 실시(특허등록된 오르벨라 매도 권장)\n▶매도사유 : %ls",
-          d.H.c_str(), host, man, s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR,
-          d.RP.c_str(), comment.c_str());
+          d.H.c_str(), host, man, s.name.c_str(), s.code.c_str(), d.P.c_str(), PL, PR, d.RP.c_str(),
+          comment.c_str());
       break;
     }
     case kRecKindHold: {
       const wchar_t* PL = ProfitLabel(kRecKindHold, PR);
-      composed.title = Cut(
-          FormatW(L"%ls(%ls)/현재가 : %ls원/홀딩/유효 매수구간 : %ls/최저익절 : %.0f%% "
-                  L"이상(%ls)/손절가 : %.0f%% 이하(%ls)/비중:%d%% /기간 : %d일 이내",
-                  s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit,
-                  d.T1.c_str(), d.lossCut, d.SP.c_str(), weight, days),
-          kTitleLimit);
+      composed.title =
+          Cut(FormatW(L"%ls(%ls)/현재가 : %ls원/홀딩/유효 매수구간 : %ls/최저익절 : %.0f%% "
+                      L"이상(%ls)/손절가 : %.0f%% 이하(%ls)/비중:%d%% /기간 : %d일 이내",
+                      s.name.c_str(), s.code.c_str(), d.P.c_str(), R.c_str(), d.minProfit,
+                      d.T1.c_str(), d.lossCut, d.SP.c_str(), weight, days),
+              kTitleLimit);
       composed.shortText = HoldShort(d, s, R, comment, weight, days, in.sender);
       composed.longText = FormatW(
           L"@@%ls종목 홀딩\nhttp://%ls/cafe/?man=%d\n\n▶종목 : %ls(%ls)\n◈현재가 : %ls원 (%ls : "
@@ -562,8 +567,8 @@ bool RecIsCafeManager(const CafeRecord_s* cafe, int32_t userIndex, int role) {
          (userIndex == cafe->managerIndex || userIndex == cafe->subManagerIndex);
 }
 
-RecMemberLevel_s RecMemberLevelOf(bool manager, bool leader, int32_t userIndex,
-                                  int32_t loginCafe, int32_t thisCafe) {
+RecMemberLevel_s RecMemberLevelOf(bool manager, bool leader, int32_t userIndex, int32_t loginCafe,
+                                  int32_t thisCafe) {
   RecMemberLevel_s level;
   constexpr COLORREF kWhite = RGB(255, 255, 255);
   if (manager) {

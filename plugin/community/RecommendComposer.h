@@ -97,15 +97,16 @@ constexpr int kRecomputeBand = 1;
 constexpr int kRecomputeTarget1 = 2;
 constexpr int kRecomputeTarget2 = 4;
 constexpr int kRecomputeStop = 8;
-constexpr int kRecomputeAll = kRecomputeBand | kRecomputeTarget1 | kRecomputeTarget2 | kRecomputeStop;
+constexpr int kRecomputeAll =
+    kRecomputeBand | kRecomputeTarget1 | kRecomputeTarget2 | kRecomputeStop;
 
 // What the composer page holds when it composes.
 struct RecComposeInput_s {
-  RecStock_s stock;         // found == false: no stock
-  double price = 0;         // the price edit; not positive: the stock's price
-  double recommended = 0;   // the recommended price; 0 when none
-  int freeFlag = 1;         // 1 free, 0 VIP
-  std::wstring comment;     // the comment edit
+  RecStock_s stock;        // found == false: no stock
+  double price = 0;        // the price edit; not positive: the stock's price
+  double recommended = 0;  // the recommended price; 0 when none
+  int freeFlag = 1;        // 1 free, 0 VIP
+  std::wstring comment;    // the comment edit
   RecRates_s rates;
   // The target and stop edits as they stand (used when not recomputed).
   double target1 = 0, target2 = 0, stopPrice = 0;
@@ -176,5 +177,5 @@ struct RecMemberLevel_s {
   COLORREF back_colour = 0;
   bool joinEnabled = false;
 };
-RecMemberLevel_s RecMemberLevelOf(bool manager, bool leader, int32_t userIndex,
-                                  int32_t loginCafe, int32_t thisCafe);
+RecMemberLevel_s RecMemberLevelOf(bool manager, bool leader, int32_t userIndex, int32_t loginCafe,
+                                  int32_t thisCafe);

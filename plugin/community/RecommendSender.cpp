@@ -9,6 +9,7 @@
 #include "platform/support/LoginForm.h"
 #include "platform/support/TextConv.h"
 #include "plugin/community/CafeService.h"
+#include "plugin/community/RequestHandle.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebText.h"
 #include "shared/AppRunSetting.h"
@@ -16,30 +17,11 @@
 
 namespace {
 
-// Frees a reply of the senders when it goes out of scope.
+// A reply with its length and HTTP status.
 struct Reply {
-  char* text = nullptr;
+  ReplyBuffer buffer;
   size_t length = 0;
   int status = 0;
-  ~Reply() { std::free(text); }
-};
-
-// The caller's handle, or one of its own cleaned up afterwards.
-class Handle {
- public:
-  explicit Handle(CURL* given) : m_curl(given) {
-    if (!m_curl) m_curl = m_own = curl_easy_init();
-  }
-  ~Handle() {
-    if (m_own) curl_easy_cleanup(m_own);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  CURL* get() const { return m_curl; }
-
- private:
-  CURL* m_curl = nullptr;
-  CURL* m_own = nullptr;
 };
 
 std::string DateText(const SYSTEMTIME& t) {
@@ -62,7 +44,7 @@ int Post(CURL* curl, const RecWebContext_s& web, const wchar_t* script, curl_mim
   }
   const app_run_setting_s& run = *web.run;
   return GfxHttpPostMimeDataUsingCurl2(MakeScriptUrl(run, script).c_str(), curl, form, 1,
-                                       &reply->text, &reply->length, &reply->status,
+                                       &reply->buffer.text, &reply->length, &reply->status,
                                        run.szWebApiKey, run.szWebApiUserId, run.nWebApiUserIdx,
                                        run.nWebApiToken, timeoutMs, 0, 0, userAgent, 0, 0);
 }
@@ -88,7 +70,7 @@ void ReadRecUploadReply(const char* reply, RecUploadReply_s* out) {
 int PostRecommendation(CURL* curl, const RecWebContext_s& web, const RecUpload_s& u,
                        RecUploadReply_s* out) {
   RecUploadReply_s result;
-  Handle handle(curl);
+  RequestHandle handle(curl);
   if (!handle.get()) {
     if (out) *out = result;
     return -1;
@@ -131,11 +113,11 @@ int PostRecommendation(CURL* curl, const RecWebContext_s& web, const RecUpload_s
     CURL_MIMEADD_INT(form, "sell_rate", u.sellRate);
   }
   Reply reply;
-  result.postResult = Post(handle.get(), web, L"stock/cafe_rec_items_up", form,
-                           kRecUploadTimeoutMs, kWebAgentUserAgent, &reply);
+  result.postResult = Post(handle.get(), web, L"stock/cafe_rec_items_up", form, kRecUploadTimeoutMs,
+                           kWebAgentUserAgent, &reply);
   result.httpStatus = reply.status;
   result.length = reply.length;
-  if (reply.status == 200) ReadRecUploadReply(reply.text, &result);
+  if (reply.status == 200) ReadRecUploadReply(reply.buffer.text, &result);
   if (out) *out = result;
   return result.postResult;
 }
@@ -145,21 +127,24 @@ bool RecUploadAccepted(const RecUploadReply_s& reply) {
 }
 
 std::wstring RecUploadFailureText(const wchar_t* label, const RecUploadReply_s& r) {
-  return FormatW(L"%ls 추천하지 못했습니다.\n----\n에러 : %d(D%d/H%d/R%d/L%d)\n송신성공 : %d "
-                 L"(고객수 : %d명)",
-                 label, r.err, r.idx, r.httpStatus, r.postResult, static_cast<int>(r.length),
-                 r.smsOk, r.smsReq);
+  return FormatW(
+      L"%ls 추천하지 못했습니다.\n----\n에러 : %d(D%d/H%d/R%d/L%d)\n송신성공 : %d "
+      L"(고객수 : %d명)",
+      label, r.err, r.idx, r.httpStatus, r.postResult, static_cast<int>(r.length), r.smsOk,
+      r.smsReq);
 }
 
 std::wstring RecUploadSuccessText(const wchar_t* label, const RecUploadReply_s& r,
                                   bool smsStarted) {
   if (smsStarted)
-    return FormatW(L"종목 %ls 추천을 했으며, 잠시 기다려 주세요.\n문자를 송신중입니다.\n문자 송신 "
-                   L": %d명(고객수 : %d명)\n(추천 메시지는 클립보드에 복사 되었습니다)",
-                   label, r.smsOk, r.smsReq);
-  return FormatW(L"종목 %ls 추천을 했습니다.\n문자 송신 : %d명(고객수 : %d명)\n(추천 메시지는 "
-                 L"클립보드에 복사 되었습니다)",
-                 label, r.smsOk, r.smsReq);
+    return FormatW(
+        L"종목 %ls 추천을 했으며, 잠시 기다려 주세요.\n문자를 송신중입니다.\n문자 송신 "
+        L": %d명(고객수 : %d명)\n(추천 메시지는 클립보드에 복사 되었습니다)",
+        label, r.smsOk, r.smsReq);
+  return FormatW(
+      L"종목 %ls 추천을 했습니다.\n문자 송신 : %d명(고객수 : %d명)\n(추천 메시지는 "
+      L"클립보드에 복사 되었습니다)",
+      label, r.smsOk, r.smsReq);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -197,10 +182,9 @@ int ReadSmsChunkReply(const char* reply) {
 
 int SendSmsChunk(CURL* curl, const RecWebContext_s& web, const RecSmsChunk_s& chunk,
                  const std::string& senderNumber) {
-  if (chunk.numbers.empty() || chunk.message.empty() || senderNumber.empty() ||
-      chunk.recIndex <= 0)
+  if (chunk.numbers.empty() || chunk.message.empty() || senderNumber.empty() || chunk.recIndex <= 0)
     return 0;
-  Handle handle(curl);
+  RequestHandle handle(curl);
   if (!handle.get()) return 0;
   curl_mime* form = FormWithLogin(handle.get(), web);
   CURL_MIMEADD_TEXTA(form, "recv_tels", chunk.numbers.c_str());
@@ -210,12 +194,12 @@ int SendSmsChunk(CURL* curl, const RecWebContext_s& web, const RecSmsChunk_s& ch
   CURL_MIMEADD_INT(form, "buy_or_sell", chunk.kind);
   CURL_MIMEADD_INT(form, "recv_tels_cnt", chunk.count);
   Reply reply;
-  const int sent = Post(handle.get(), web, L"stock/cafe_rec_sms_send", form,
-                        kRecSmsChunkTimeoutMs, kWebAgentUserAgent, &reply);
+  const int sent = Post(handle.get(), web, L"stock/cafe_rec_sms_send", form, kRecSmsChunkTimeoutMs,
+                        kWebAgentUserAgent, &reply);
   // The handle goes back clean for the next chunk.
   if (curl) curl_easy_reset(curl);
   if (sent != 0 || reply.status != 200) return 0;
-  return ReadSmsChunkReply(reply.text);
+  return ReadSmsChunkReply(reply.buffer.text);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -242,10 +226,9 @@ int ReadProfitCheckReply(const char* reply, int httpStatus, int* checked) {
   return ReplyInt(reply, "err", kProfitCheckNoErr);
 }
 
-int PostProfitCheck(CURL* curl, const RecWebContext_s& web, const SYSTEMTIME& recTime,
-                    int32_t cafe, int smsSend, const std::vector<RecProfitItem_s>& items,
-                    int* checked) {
-  Handle handle(curl);
+int PostProfitCheck(CURL* curl, const RecWebContext_s& web, const SYSTEMTIME& recTime, int32_t cafe,
+                    int smsSend, const std::vector<RecProfitItem_s>& items, int* checked) {
+  RequestHandle handle(curl);
   if (!handle.get()) return kProfitCheckNoReply;
   curl_mime* form = FormWithLogin(handle.get(), web);
   CURL_MIMEADD_TEXTA(form, "to", "*cafe*");
@@ -263,9 +246,9 @@ int PostProfitCheck(CURL* curl, const RecWebContext_s& web, const SYSTEMTIME& re
     CURL_MIMEADD_FLOAT(form, FormatA("price_%d", number).c_str(), items[i].price);
   }
   Reply reply;
-  Post(handle.get(), web, L"stock/cafe_rec_items_up", form, kRecUploadTimeoutMs,
-       kWebAgentUserAgent, &reply);
-  return ReadProfitCheckReply(reply.text, reply.status, checked);
+  Post(handle.get(), web, L"stock/cafe_rec_items_up", form, kRecUploadTimeoutMs, kWebAgentUserAgent,
+       &reply);
+  return ReadProfitCheckReply(reply.buffer.text, reply.status, checked);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -282,18 +265,17 @@ int RequestCafeJoin(CURL* curl, const RecWebContext_s& web, int32_t cafe, std::s
   wchar_t url[4096];
   char work[4096];
   if (GfxGetWebApiUrlByUserToken(url, 4096, work, sizeof work, web.run, web.login,
-                                 L"stock/cafe_join_up", cafe, "&opcmd=list", "json",
-                                 "stock") <= 0)
+                                 L"stock/cafe_join_up", cafe, "&opcmd=list", "json", "stock") <= 0)
     return -1;
-  Handle handle(curl);
+  RequestHandle handle(curl);
   if (!handle.get()) return -1;
   const app_run_setting_s& run = *web.run;
   Reply reply;
-  GfxHttpGetDataUsingCurlObj(handle.get(), work, kRecJoinTimeoutMs, &reply.text, &reply.length,
-                             &reply.status, run.szWebApiKey, run.szWebApiUserId,
-                             run.nWebApiUserIdx, run.nWebApiToken, 0, 0, kCafeBrowserUserAgent,
-                             0, 0);
-  return ReadCafeJoinReply(reply.text, reply.status, message);
+  GfxHttpGetDataUsingCurlObj(handle.get(), work, kRecJoinTimeoutMs, &reply.buffer.text,
+                             &reply.length, &reply.status, run.szWebApiKey, run.szWebApiUserId,
+                             run.nWebApiUserIdx, run.nWebApiToken, 0, 0, kCafeBrowserUserAgent, 0,
+                             0);
+  return ReadCafeJoinReply(reply.buffer.text, reply.status, message);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -302,17 +284,17 @@ int RequestCafeJoin(CURL* curl, const RecWebContext_s& web, int32_t cafe, std::s
 size_t OnSmsApiData(char* data, size_t size, size_t count, void* buffer) {
   auto* reply = static_cast<Reply*>(buffer);
   const size_t piece = size * count;
-  char* grown = static_cast<char*>(std::realloc(reply->text, reply->length + piece + 1));
+  char* grown = static_cast<char*>(std::realloc(reply->buffer.text, reply->length + piece + 1));
   if (!grown) {
-    std::free(reply->text);
-    reply->text = nullptr;
+    std::free(reply->buffer.text);
+    reply->buffer.text = nullptr;
     reply->length = 0;
     return 0;
   }
   std::memcpy(grown + reply->length, data, piece);
   reply->length += piece;
   grown[reply->length] = '\0';
-  reply->text = grown;
+  reply->buffer.text = grown;
   return piece;
 }
 
@@ -355,7 +337,7 @@ char* RequestSmsApiToken(CURL* curl, const char* url, int mode, const std::strin
     std::fprintf(stderr, "curl_easy_perform() failed: %s\n", curl_easy_strerror(code));
   curl_easy_reset(curl);
   curl_slist_free_all(headers);
-  char* text = reply.text;
-  reply.text = nullptr;
+  char* text = reply.buffer.text;
+  reply.buffer.text = nullptr;
   return text;
 }

@@ -127,13 +127,13 @@ constexpr int kProfitCheckNoStatus = 472;
 constexpr int kProfitCheckNoErr = 473;
 // 403 when the user may not check (not a manager, no cafe, no stocks), 470 when no stock has a
 // price, else 0.
-int RecProfitCheckPrecondition(bool manager, int32_t cafe, const std::vector<RecProfitItem_s>& items);
+int RecProfitCheckPrecondition(bool manager, int32_t cafe,
+                               const std::vector<RecProfitItem_s>& items);
 int RecPricedCount(const std::vector<RecProfitItem_s>& items);
 // Posts the profit check; answers 0 or the error code (471 no reply, the HTTP status or 472,
 // the reply's "err" or 473 without one); "check_cnt" into *checked.
-int PostProfitCheck(CURL* curl, const RecWebContext_s& web, const SYSTEMTIME& recTime,
-                    int32_t cafe, int smsSend, const std::vector<RecProfitItem_s>& items,
-                    int* checked);
+int PostProfitCheck(CURL* curl, const RecWebContext_s& web, const SYSTEMTIME& recTime, int32_t cafe,
+                    int smsSend, const std::vector<RecProfitItem_s>& items, int* checked);
 // The result of a profit-check reply with the status (the codes above).
 int ReadProfitCheckReply(const char* reply, int httpStatus, int* checked);
 

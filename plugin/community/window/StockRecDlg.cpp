@@ -148,12 +148,14 @@ void CStockRecDlg::BuildControls() {
                Rect(x + combo.labelWidth, 54, combo.comboWidth, 24));
     x += combo.labelWidth + combo.comboWidth + 2;
   }
-  AddControl(IDC_SMS, CtrlKind::CheckBox, L"※문자(SMS) 발송 (건당 15~50원)", Rect(x, 56, 746 - x, 20));
+  AddControl(IDC_SMS, CtrlKind::CheckBox, L"※문자(SMS) 발송 (건당 15~50원)",
+             Rect(x, 56, 746 - x, 20));
   // Row 4: weight, days, sell rate; the target and stop prices.
   const struct {
     int id;
     const wchar_t* caption;
-  } kValueCombos[] = {{IDC_WEIGHT, L"매수비중"}, {IDC_DAYS, L"투자기간"}, {IDC_SELL_RATE, L"매도율"}};
+  } kValueCombos[] = {
+      {IDC_WEIGHT, L"매수비중"}, {IDC_DAYS, L"투자기간"}, {IDC_SELL_RATE, L"매도율"}};
   x = 2;
   for (const auto& combo : kValueCombos) {
     text(x, 80, 50, combo.caption);
@@ -215,9 +217,7 @@ void CStockRecDlg::BindHandlers() {
     OnCommand(id, [this] { OnRateChanged(true); });
   for (int id : {IDC_DAYS, IDC_WEIGHT, IDC_SELL_RATE})
     OnCommand(id, [this] { OnRateChanged(false); });
-  OnCommand(IDC_COUNTRY, [this] {
-    m_country = std::max(1, ComboValue(IDC_COUNTRY, 1));
-  });
+  OnCommand(IDC_COUNTRY, [this] { m_country = std::max(1, ComboValue(IDC_COUNTRY, 1)); });
   OnCommand(IDC_FREE, [this] { m_free = IsDlgButtonChecked(IDC_FREE) ? 1 : 0; });
   OnCommand(IDC_REBUY, [this] { m_rebuy = IsDlgButtonChecked(IDC_REBUY) ? 1 : 0; });
   OnCommand(IDC_STRONG, [this] { m_strong = IsDlgButtonChecked(IDC_STRONG) ? 1 : 0; });
@@ -379,9 +379,8 @@ void CStockRecDlg::SetMemberLevel(bool manager, bool leader) {
 
 void CStockRecDlg::ShowMemberLevel() {
   const login_info_s* login = m_view.LoginInfo();
-  const RecMemberLevel_s level =
-      RecMemberLevelOf(m_manager, m_leader, login ? login->nUserIdx : 0,
-                       login ? login->nApprovedCafeIdx : 0, m_cafe);
+  const RecMemberLevel_s level = RecMemberLevelOf(m_manager, m_leader, login ? login->nUserIdx : 0,
+                                                  login ? login->nApprovedCafeIdx : 0, m_cafe);
   SetDlgItemText(IDC_MEMBER_LEVEL, level.text);
   if (wxWindow* label = GetDlgItem(IDC_MEMBER_LEVEL)) {
     label->SetForegroundColour(Colour(level.text_colour));
@@ -427,8 +426,9 @@ void CStockRecDlg::ShowPriceInfo() {
   if (wxWindow* change = GetDlgItem(IDC_CHANGE)) {
     const double rate = m_stock.changeRate;
     change->SetForegroundColour(*wxWHITE);
-    change->SetBackgroundColour(rate > 0 ? wxColour(255, 0, 0)
-                                         : rate < 0 ? wxColour(0, 0, 255) : *wxBLACK);
+    change->SetBackgroundColour(rate > 0   ? wxColour(255, 0, 0)
+                                : rate < 0 ? wxColour(0, 0, 255)
+                                           : *wxBLACK);
     change->Refresh();
   }
   SetDlgItemText(IDC_UNIT, overseas ? L"$" : L"원");
@@ -520,8 +520,7 @@ int CStockRecDlg::SendRecommendation(int kind, bool show) {
   if (kind == kRecKindProfitCheck) return SendProfitCheck(show);
   const wchar_t* label = RecKindLabel(kind);
   const std::wstring text = Trimmed(GetDlgItemText(IDC_CODE));
-  const RecStock_s stock =
-      text.empty() ? RecStock_s() : m_view.FindRecommendStock(m_country, text);
+  const RecStock_s stock = text.empty() ? RecStock_s() : m_view.FindRecommendStock(m_country, text);
   if (!stock.found) {
     Say(show, L"종목코드 및 종목이름을 정확히 입력해 주세요", "ERROR", MB_OK | MB_ICONERROR);
     Focus(IDC_CODE);
@@ -529,9 +528,8 @@ int CStockRecDlg::SendRecommendation(int kind, bool show) {
   }
   if (stock.code != m_stock.code || stock.market != m_stock.market) m_stock = stock;
   const bool overseas = RecIsOverseasMarket(stock.marketLetter);
-  const std::wstring header =
-      m_free ? FormatW(L"★%ls%ls★ ", overseas ? L"해외" : L"", L"주식")
-             : FormatW(L"○VIP %ls%ls○ ", overseas ? L"해외" : L"", L"주식");
+  const std::wstring header = m_free ? FormatW(L"★%ls%ls★ ", overseas ? L"해외" : L"", L"주식")
+                                     : FormatW(L"○VIP %ls%ls○ ", overseas ? L"해외" : L"", L"주식");
   if (m_cafe < 1) {
     Say(show, L"종목을 선택해 주세요", "ERROR", MB_OK | MB_ICONERROR);
     return 0;
@@ -713,8 +711,7 @@ int CStockRecDlg::SendProfitCheck(bool show) {
       "QUESTION", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return -1;
   int checked = 0;
-  const int result =
-      PostProfitCheck(nullptr, Web(), Today(m_date), m_cafe, m_sms, items, &checked);
+  const int result = PostProfitCheck(nullptr, Web(), Today(m_date), m_cafe, m_sms, items, &checked);
   if (result != 0)
     Say(show, FormatW(L"에러(%d)가 발생했습니다", result), "ERROR", MB_OK | MB_ICONERROR);
   else
@@ -725,8 +722,8 @@ int CStockRecDlg::SendProfitCheck(bool show) {
 
 int CStockRecDlg::JoinCafe() {
   const int answer = orv::win::MessageBox(
-      WideToUtf8(FormatW(L"선택하신 카페(%d)에 가입 할까요?\n----\n가입후 관리자의 승인이 필요합니다",
-                         m_cafe)),
+      WideToUtf8(FormatW(
+          L"선택하신 카페(%d)에 가입 할까요?\n----\n가입후 관리자의 승인이 필요합니다", m_cafe)),
       "QUESTION", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return -1;
   const RecWebContext_s web = Web();

@@ -58,7 +58,8 @@ const KindCase kKindCases[] = {
      L"삼성전자(005930)/현재가 : 70,000원/매수구간 : ±3 %/최저익절 : 5% 이상(73,500)/손절가 : -10% "
      L"이하(63,000)/비중:10% /기간 : 30일 이내",
      L"●주식매수: cafe.example.com\n*삼성전자(005930)\n현재: 70,000원\n매수: ±3 %\n최저익: 5%",
-     L"@@(주식) 주식매수 종목 추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목:삼성전자(005930)\n"
+     L"@@(주식) 주식매수 종목 "
+     L"추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목:삼성전자(005930)\n"
      L"◈현재가 : 70,000원\n매수구간 : *7,900~*2,100\n※최저익절 : 5% 이상(73,500)\n손절가 : -10% "
      L"이하(63,000)\n비중:10% /투자기간 : 30일\n▶추천사유 : 실적 개선"},
     {"buy, domestic, VIP", kSamsung, kRecKindBuy, 0, 0, L"실적 개선",
@@ -71,8 +72,10 @@ const KindCase kKindCases[] = {
     {"buy, overseas, free", kApple, kRecKindBuy, 1, 0, L"실적 개선",
      L"애플(AAPL)/현재가 : 200.00$/매수구간 : 194.00~206.00/최저익절 : 5% 이상(210.00)/손절가 : "
      L"-10% 이하(180.00)/비중:10% /기간 : 30일 이내",
-     L"●해외주식매수: cafe.example.com\n*애플(AAPL)\n현재: 200.00$\n매수: 194.00~206.00\n최저익: 5%",
-     L"@@(해외주식) 해외주식매수 종목 추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목:애플(AAPL)"
+     L"●해외주식매수: cafe.example.com\n*애플(AAPL)\n현재: 200.00$\n매수: 194.00~206.00\n최저익: "
+     L"5%",
+     L"@@(해외주식) 해외주식매수 종목 "
+     L"추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목:애플(AAPL)"
      L"\n◈현재가 : 200.00$\n매수구간 : *94.00~*06.00\n※최저익절 : 5% 이상(210.00)\n손절가 : -10% "
      L"이하(180.00)\n비중:10% /투자기간 : 30일\n▶추천사유 : 실적 개선"},
     {"buy, coin, free", kBitcoin, kRecKindBuy, 1, 0, L"실적 개선",
@@ -190,14 +193,14 @@ TEST(RecommendComposer, ASellPicksItsCommentFromTheProfitAndFreesBigWins) {
     int freeAfter;
   } cases[] = {
       {150, 0, "대박 수익 축하드립니다", 1}, {115, 0, "고 수익 축하드립니다", 1},
-      {110, 0, "수익 축하드립니다", 0},     {105, 0, "수익 축하드립니다", 0},
-      {104, 0, "종목 교체를 위한 매도", 0}, {95.5, 1, "종목 교체를 위한 매도", 1},
+      {110, 0, "수익 축하드립니다", 0},      {105, 0, "수익 축하드립니다", 0},
+      {104, 0, "종목 교체를 위한 매도", 0},  {95.5, 1, "종목 교체를 위한 매도", 1},
       {95, 0, "손절하여 죄송합니다", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.price);
-    RecComposeInput_s in = Input(Stock(L"000100", L"테스트", '1', c.price), 100, c.freeBefore,
-                                 L"제가 쓴 이유");
+    RecComposeInput_s in =
+        Input(Stock(L"000100", L"테스트", '1', c.price), 100, c.freeBefore, L"제가 쓴 이유");
     RecComposed_s out;
     ASSERT_EQ(ComposeMessages(in, kRecKindSell, 0, &out, nullptr), 1);
     EXPECT_EQ(WideToUtf8(out.comment), c.comment);
@@ -253,11 +256,12 @@ TEST(RecommendComposer, CafeMessagesUseTheirOwnTemplates) {
   EXPECT_EQ(WideToUtf8(out.title),
             WideToUtf8(L"삼성전자(005930)/현재가 : 70,000원/매수구간 : ±3 %/최저익절 : 5% "
                        L"이상(73,500)/손절가 : -10% 이하(63,000)/비중:10% /기간 : 30일 이내"));
-  EXPECT_EQ(WideToUtf8(out.longText),
-            WideToUtf8(L"@@(VIP 주식) 매수 종목 추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목: "
-                       L"***(005***)\n◈현재가 : *0,000원\n매수구간 : ±3 %\n※최저익절 : 5% "
-                       L"이상(*3,500)\n손절가 : -10% 이하(*3,000)\n비중:10% /투자기간 : 30일\n▶추천사유 "
-                       L": 실적 개선"));
+  EXPECT_EQ(
+      WideToUtf8(out.longText),
+      WideToUtf8(L"@@(VIP 주식) 매수 종목 추천\nhttp://cafe.example.com/cafe/?man=501\n\n종목: "
+                 L"***(005***)\n◈현재가 : *0,000원\n매수구간 : ±3 %\n※최저익절 : 5% "
+                 L"이상(*3,500)\n손절가 : -10% 이하(*3,000)\n비중:10% /투자기간 : 30일\n▶추천사유 "
+                 L": 실적 개선"));
   // A sell at a gain against the recommended price.
   in.kind = kRecKindSell;
   in.recommended = 56000;
@@ -290,8 +294,12 @@ TEST(RecommendComposer, KindsNumbersAndAddresses) {
     double value;
     int decimals;
     const char* text;
-  } numbers[] = {{0, 0, "0"},          {999, 0, "999"},         {1000, 0, "1,000"},
-                 {-1234567, 0, "-1,234,567"}, {1234.567, 2, "1,234.57"}, {0.5, 2, "0.50"}};
+  } numbers[] = {{0, 0, "0"},
+                 {999, 0, "999"},
+                 {1000, 0, "1,000"},
+                 {-1234567, 0, "-1,234,567"},
+                 {1234.567, 2, "1,234.57"},
+                 {0.5, 2, "0.50"}};
   for (const auto& n : numbers) EXPECT_EQ(WideToUtf8(RecFormatNumber(n.value, n.decimals)), n.text);
   EXPECT_DOUBLE_EQ(RecParsePrice(L"1,234,500"), 1234500);
   EXPECT_DOUBLE_EQ(RecParsePrice(L"12.5"), 12.5);
@@ -315,7 +323,7 @@ TEST(RecommendComposer, TheUsersStandingInACafe) {
     int user;
     int role;
     bool manager;
-  } cases[] = {{20, 0, true}, {21, 0, true}, {10, 1, true}, {11, 1, true},
+  } cases[] = {{20, 0, true},  {21, 0, true},  {10, 1, true}, {11, 1, true},
                {10, 0, false}, {12, 1, false}, {0, 1, false}};
   for (const auto& c : cases)
     EXPECT_EQ(RecIsCafeManager(&cafe, c.user, c.role), c.manager) << c.user << "/" << c.role;
@@ -337,7 +345,8 @@ TEST(RecommendComposer, TheUsersStandingInACafe) {
       {false, false, 0, 0, 4, "--", false, 0xdcf8ff},
   };
   for (const auto& l : levels) {
-    const RecMemberLevel_s level = RecMemberLevelOf(l.manager, l.leader, l.user, l.loginCafe, l.cafe);
+    const RecMemberLevel_s level =
+        RecMemberLevelOf(l.manager, l.leader, l.user, l.loginCafe, l.cafe);
     EXPECT_EQ(WideToUtf8(level.text), l.text);
     EXPECT_EQ(level.joinEnabled, l.join) << l.text;
     EXPECT_EQ(level.back_colour, l.back) << l.text;

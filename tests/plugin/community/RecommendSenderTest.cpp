@@ -72,8 +72,9 @@ class RecommendSenderTest : public WebFixture {
   RecWebContext_s ctx;
 };
 
-const std::vector<std::string> kLoginFields = {"rsp", "b2b", "gdp", "deployer", "apk", "co",
-                                               "agc", "uidx", "tk", "uid2", "chk4", "chk5", "key"};
+const std::vector<std::string> kLoginFields = {"rsp",  "b2b",  "gdp",  "deployer", "apk",
+                                               "co",   "agc",  "uidx", "tk",       "uid2",
+                                               "chk4", "chk5", "key"};
 
 std::vector<std::string> With(std::vector<std::string> head, const std::vector<std::string>& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
@@ -86,15 +87,14 @@ TEST_F(RecommendSenderTest, TheUploadCarriesTheRecommendationAndReadsTheRecipien
   const auto sent = To("/stock/cafe_rec_items_up");
   ASSERT_EQ(sent.size(), 1u);
   const RecordedRequest& r = sent[0];
-  const std::vector<std::string> common = {"to", "rec_time", "cafe", "pc_sms_send", "tit", "msg",
-                                           "author_idx", "author_name", "nation_code",
-                                           "stock_code", "stock_mkt", "stock_name", "buy_or_sell",
-                                           "free"};
-  EXPECT_EQ(PartNames(r),
-            With(With(kLoginFields, common),
-                 {"buy_on", "buy_more", "strong_buy_on", "buy_rate", "invest_term", "buy_msg",
-                  "buy_price", "buy_price2", "buy_price_cur", "target_price", "cut_price",
-                  "min_profit_rate", "losscut_rate"}));
+  const std::vector<std::string> common = {"to",          "rec_time",   "cafe",       "pc_sms_send",
+                                           "tit",         "msg",        "author_idx", "author_name",
+                                           "nation_code", "stock_code", "stock_mkt",  "stock_name",
+                                           "buy_or_sell", "free"};
+  EXPECT_EQ(PartNames(r), With(With(kLoginFields, common),
+                               {"buy_on", "buy_more", "strong_buy_on", "buy_rate", "invest_term",
+                                "buy_msg", "buy_price", "buy_price2", "buy_price_cur",
+                                "target_price", "cut_price", "min_profit_rate", "losscut_rate"}));
   EXPECT_EQ(PartValue(r, "rsp"), "json");
   EXPECT_EQ(PartValue(r, "to"), "*cafe*");
   EXPECT_EQ(PartValue(r, "rec_time"), "2025-03-07 00:00:00");
@@ -117,9 +117,9 @@ TEST_F(RecommendSenderTest, TheUploadCarriesTheRecommendationAndReadsTheRecipien
   // Any other kind sends the sell fields instead.
   ASSERT_EQ(PostRecommendation(nullptr, ctx, Upload(7), &reply), 0);
   const RecordedRequest hold = To("/stock/cafe_rec_items_up").back();
-  EXPECT_EQ(PartNames(hold), With(With(kLoginFields, common), {"sell_on", "strong_sell_on",
-                                                               "sell_price", "sell_msg",
-                                                               "sell_rate"}));
+  EXPECT_EQ(PartNames(hold),
+            With(With(kLoginFields, common),
+                 {"sell_on", "strong_sell_on", "sell_price", "sell_msg", "sell_rate"}));
   EXPECT_EQ(PartValue(hold, "sell_rate"), "70");
   EXPECT_EQ(PartValue(hold, "buy_or_sell"), "7");
   EXPECT_EQ(reply.idx, 2);
@@ -157,8 +157,9 @@ TEST_F(RecommendSenderTest, OnlyAnUploadWithAnIndexAndNoErrorIsAccepted) {
   reply.postResult = 0;
   reply.length = 11;
   reply.smsReq = 4;
-  EXPECT_EQ(WideToUtf8(RecUploadFailureText(L"매수", reply)),
-            "매수 추천하지 못했습니다.\n----\n에러 : 0(D0/H200/R0/L11)\n송신성공 : 0 (고객수 : 4명)");
+  EXPECT_EQ(
+      WideToUtf8(RecUploadFailureText(L"매수", reply)),
+      "매수 추천하지 못했습니다.\n----\n에러 : 0(D0/H200/R0/L11)\n송신성공 : 0 (고객수 : 4명)");
   reply.smsOk = 4;
   EXPECT_EQ(WideToUtf8(RecUploadSuccessText(L"매도", reply, true)),
             "종목 매도 추천을 했으며, 잠시 기다려 주세요.\n문자를 송신중입니다.\n문자 송신 : "
@@ -201,8 +202,8 @@ TEST_F(RecommendSenderTest, AChunkCountsWhatTheServerConfirmed) {
   EXPECT_EQ(SendSmsChunk(curl, ctx, chunk, "0212345678"), 2);
   const auto sent = To("/stock/cafe_rec_sms_send");
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(PartNames(sent[0]),
-            With(kLoginFields, {"recv_tels", "msg", "rec", "cafe", "buy_or_sell", "recv_tels_cnt"}));
+  EXPECT_EQ(PartNames(sent[0]), With(kLoginFields, {"recv_tels", "msg", "rec", "cafe",
+                                                    "buy_or_sell", "recv_tels_cnt"}));
   EXPECT_EQ(PartValue(sent[0], "recv_tels"), "01011112222;01033334444;");
   EXPECT_EQ(PartValue(sent[0], "rec"), "31");
   EXPECT_EQ(PartValue(sent[0], "buy_or_sell"), "2");
@@ -213,8 +214,7 @@ TEST_F(RecommendSenderTest, AChunkCountsWhatTheServerConfirmed) {
 
   // A failed post, a refusal or a reply without a count sends nobody.
   for (const PeerReply& answer : {PeerReply{500, R"({"sms_ok_cnt":2})"},
-                                  PeerReply{200, R"({"err":-1})"},
-                                  PeerReply{200, "cut"}}) {
+                                  PeerReply{200, R"({"err":-1})"}, PeerReply{200, "cut"}}) {
     peer.Http().On("POST", "/stock/cafe_rec_sms_send", answer);
     EXPECT_EQ(SendSmsChunk(nullptr, ctx, chunk, "0212345678"), 0) << answer.body;
   }
@@ -238,9 +238,9 @@ TEST_F(RecommendSenderTest, TheProfitCheckSendsThePricedStocksByTheirPlace) {
   EXPECT_EQ(PostProfitCheck(nullptr, ctx, date, 8, 0, items, &checked), 0);
   EXPECT_EQ(checked, 1);
   const RecordedRequest r = To("/stock/cafe_rec_items_up").back();
-  EXPECT_EQ(PartNames(r), With(kLoginFields, {"to", "rec_time", "cafe", "pc_sms_send",
-                                              "buy_or_sell", "op", "item_cnt", "code_2",
-                                              "profit_2", "price_2"}));
+  EXPECT_EQ(PartNames(r),
+            With(kLoginFields, {"to", "rec_time", "cafe", "pc_sms_send", "buy_or_sell", "op",
+                                "item_cnt", "code_2", "profit_2", "price_2"}));
   EXPECT_EQ(PartValue(r, "buy_or_sell"), "11");
   EXPECT_EQ(PartValue(r, "op"), "7");
   EXPECT_EQ(PartValue(r, "item_cnt"), "3");

@@ -52,11 +52,13 @@ class StockRecDlgTest : public ::testing::Test {
     peer_.ServeCafes({cafe});
     peer_.ServeRecommendations();
     // The composer's saved rates start at their defaults.
-    for (const auto& [key, value] :
-         {std::pair<const char*, int>{"STOCK_REC-m_bRecFree", 1}, {"STOCK_REC-m_nLosscutRate", -10},
-          {"STOCK_REC-m_nInvestRate", 10}, {"STOCK_REC-m_nInvestDays", 30},
-          {"STOCK_REC-m_nPlusRate", 5}, {"STOCK_REC-m_nPlusRate2", 20},
-          {"STOCK_REC-m_nSellRate", 100}})
+    for (const auto& [key, value] : {std::pair<const char*, int>{"STOCK_REC-m_bRecFree", 1},
+                                     {"STOCK_REC-m_nLosscutRate", -10},
+                                     {"STOCK_REC-m_nInvestRate", 10},
+                                     {"STOCK_REC-m_nInvestDays", 30},
+                                     {"STOCK_REC-m_nPlusRate", 5},
+                                     {"STOCK_REC-m_nPlusRate2", 20},
+                                     {"STOCK_REC-m_nSellRate", 100}})
       orv::win::WriteProfileInt("Settings", key, value);
     InstallCafeDialogMaker();
     view_ = stage_.CreateView();
@@ -202,7 +204,8 @@ TEST_F(StockRecDlgTest, ARecommendationOfTheViewShowsTheStockAndComposes) {
   rec_->SendCommand(CStockRecDlg::IDC_SEARCH);
   const auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].text, "[없는종목] 종목명, 혹은 코드에 해당하는 종목이 없습니다.\n다시 입력해 주세요");
+  EXPECT_EQ(calls[0].text,
+            "[없는종목] 종목명, 혹은 코드에 해당하는 종목이 없습니다.\n다시 입력해 주세요");
   EXPECT_EQ(calls[1].text, "종목명 혹은 코드를 입력해 주세요");
   EXPECT_FALSE(rec_->Stock().found);
 }
@@ -223,7 +226,8 @@ TEST_F(StockRecDlgTest, AManagersRecommendationIsUploadedAndItsSmsGoesOutInChunk
   auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].caption, "QUESTION");
-  EXPECT_EQ(calls[0].text.find("홍길동님, ★주식★ 매수 문자/푸시메시지를 보낼까요?\n--------\n●주식매수: "),
+  EXPECT_EQ(calls[0].text.find(
+                "홍길동님, ★주식★ 매수 문자/푸시메시지를 보낼까요?\n--------\n●주식매수: "),
             0u)
       << calls[0].text;
 
@@ -240,7 +244,8 @@ TEST_F(StockRecDlgTest, AManagersRecommendationIsUploadedAndItsSmsGoesOutInChunk
   calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[1].caption, "INFORMATION");
-  EXPECT_EQ(calls[1].text.find("종목 매수 추천을 했으며, 잠시 기다려 주세요."), 0u) << calls[1].text;
+  EXPECT_EQ(calls[1].text.find("종목 매수 추천을 했으며, 잠시 기다려 주세요."), 0u)
+      << calls[1].text;
   EXPECT_EQ(rec_->RecIndex(), 1);
 
   // Timer 20 posts the 25 numbers as 10, 10 and 5, then stops.
@@ -316,12 +321,13 @@ TEST_F(StockRecDlgTest, SendingStopsAtWhatIsMissing) {
   EXPECT_EQ(calls[0].text, "종목코드 및 종목이름을 정확히 입력해 주세요");
   EXPECT_EQ(calls[1].text, "종목을 선택해 주세요");
   EXPECT_EQ(calls[2].text.find("홍길동님, 추천을 위한 정보가 부족합니다.(0)"), 0u) << calls[2].text;
-  EXPECT_EQ(calls[3].text.find("★주식★ 홀딩에 대한, 종목 코멘트를 적어주세요."), 0u) << calls[3].text;
+  EXPECT_EQ(calls[3].text.find("★주식★ 홀딩에 대한, 종목 코멘트를 적어주세요."), 0u)
+      << calls[3].text;
   EXPECT_TRUE(peer_.RequestsTo("/stock/cafe_rec_items_up").empty());
 
   // An upload the server answers with idx 0 is a failure, even with err 0.
   peer_.Http().On("POST", "/stock/cafe_rec_items_up",
-           orv::test::PeerReply{200, R"({"err":0,"idx":0,"sms_ok_cnt":0,"sms_req_cnt":3})"});
+                  orv::test::PeerReply{200, R"({"err":0,"idx":0,"sms_ok_cnt":0,"sms_req_cnt":3})"});
   rec_->SetDlgItemText(CStockRecDlg::IDC_COMMENT, L"실적 개선");
   orv::win::ScriptMessageBoxes({IDYES, IDOK});
   EXPECT_EQ(rec_->SendRecommendation(kRecKindHold, true), 0);
@@ -344,8 +350,9 @@ TEST_F(StockRecDlgTest, TheProfitCheckAndTheJoinRequest) {
   rec_->SendCommand(CStockRecDlg::IDC_PROFIT_CHECK);
   auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].text,
-            "추천 종목 2개(전체 3개) 수익률을 서버에 갱신할까요?\n\n주기적으로 해주시길 부탁드립니다.");
+  EXPECT_EQ(
+      calls[0].text,
+      "추천 종목 2개(전체 3개) 수익률을 서버에 갱신할까요?\n\n주기적으로 해주시길 부탁드립니다.");
   EXPECT_EQ(calls[1].text, "종목 2 개 수익률을 갱신했습니다");
   const auto checks = peer_.RequestsTo("/stock/cafe_rec_items_up");
   ASSERT_EQ(checks.size(), 1u);
@@ -359,7 +366,8 @@ TEST_F(StockRecDlgTest, TheProfitCheckAndTheJoinRequest) {
   EXPECT_EQ(rec_->JoinCafe(), 0);
   calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].text, "선택하신 카페(8)에 가입 할까요?\n----\n가입후 관리자의 승인이 필요합니다");
+  EXPECT_EQ(calls[0].text,
+            "선택하신 카페(8)에 가입 할까요?\n----\n가입후 관리자의 승인이 필요합니다");
   EXPECT_EQ(calls[1].caption, "NOTIFICATION");
   EXPECT_EQ(peer_.RequestsTo("/stock/cafe_join_up").back().Param("num"), "8");
   peer_.Stop();
