@@ -526,7 +526,13 @@ int CStockRecDlg::SendRecommendation(int kind, bool show) {
     Focus(IDC_CODE);
     return 0;
   }
-  if (stock.code != m_stock.code || stock.market != m_stock.market) m_stock = stock;
+  if (stock.code != m_stock.code || stock.market != m_stock.market) {
+    // Another stock typed without a search: its own name and price go into the page first.
+    m_stock = stock;
+    m_recommended = 0;
+    SetDlgItemText(IDC_NAME, m_stock.name);
+    ShowPriceInfo();
+  }
   const bool overseas = RecIsOverseasMarket(stock.marketLetter);
   const std::wstring header = m_free ? FormatW(L"★%ls%ls★ ", overseas ? L"해외" : L"", L"주식")
                                      : FormatW(L"○VIP %ls%ls○ ", overseas ? L"해외" : L"", L"주식");

@@ -8,6 +8,7 @@
 #include <wx/frame.h>
 #include <wx/notebook.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -301,6 +302,22 @@ TEST_F(StockRecDlgTest, ALastNumberWithoutItsSeparatorIsStillSentAndCounted) {
   EXPECT_EQ(Part(chunks[1], "recv_tels_cnt"), "1");
   EXPECT_EQ(Part(chunks[1], "recv_tels"), "01020001010;");
   EXPECT_EQ(rec_->SmsConfirmed(), 11);
+}
+
+TEST_F(StockRecDlgTest, AStockTypedWithoutASearchIsSentWithItsOwnPrice) {
+  SignInAsManager();
+  view_->Engine().Stocks().AddMasterStock(1, L"035420", L"NAVER", 1, 0, 0, 0, 200000, 0, 0);
+  view_->ShowCafeRecommendDlg(true, 1, L"005930", 1, -1);
+  rec_->SetDlgItemText(CStockRecDlg::IDC_CODE, L"035420");
+  rec_->SetDlgItemText(CStockRecDlg::IDC_COMMENT, L"실적 개선");
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  EXPECT_EQ(rec_->SendRecommendation(kRecKindBuy, true), 1);
+  const auto uploads = peer_.RequestsTo("/stock/cafe_rec_items_up");
+  ASSERT_EQ(uploads.size(), 1u);
+  EXPECT_EQ(Part(uploads[0], "stock_code"), "035420");
+  EXPECT_EQ(Part(uploads[0], "stock_name"), "NAVER");
+  EXPECT_EQ(std::atof(Part(uploads[0], "buy_price_cur").c_str()), 200000);
+  EXPECT_EQ(Text(CStockRecDlg::IDC_NAME), L"NAVER");
 }
 
 TEST_F(StockRecDlgTest, SendingStopsAtWhatIsMissing) {
