@@ -304,6 +304,11 @@ RecSender_s CStockRecDlg::Sender() const {
   return sender;
 }
 
+std::string CStockRecDlg::SmsSenderNumber() const {
+  CPelomarLoginEngine* engine = m_view.LoginEngine();
+  return engine ? engine->WebLogin().m_settings.smsTel : std::string();
+}
+
 RecWebContext_s CStockRecDlg::Web() const {
   RecWebContext_s web;
   web.run = m_view.RunSetting();
@@ -602,7 +607,8 @@ int CStockRecDlg::SendRecommendation(int kind, bool show) {
   bool smsStarted = false;
   if (RecUploadAccepted(reply)) {
     m_recIndex = reply.idx;
-    if (reply.hasTels && reply.smsOk > 0) {
+    // Without the number the SMS go out from, no chunk could be sent: none is started.
+    if (reply.hasTels && reply.smsOk > 0 && !SmsSenderNumber().empty()) {
       // A new list replaces one still being sent.
       StopSms();
       m_smsAccepted = reply.smsOk;
@@ -625,7 +631,10 @@ int CStockRecDlg::SendRecommendation(int kind, bool show) {
     Say(show, RecUploadFailureText(label, reply), "ERROR", MB_OK | MB_ICONERROR);
     return 0;
   }
-  Say(show, RecUploadSuccessText(label, reply, smsStarted), "INFORMATION",
+  // Recipients the page could not send to are not reported as sent.
+  RecUploadReply_s shown = reply;
+  if (!smsStarted && reply.hasTels) shown.smsOk = 0;
+  Say(show, RecUploadSuccessText(label, shown, smsStarted), "INFORMATION",
       MB_OK | MB_ICONINFORMATION);
   return 1;
 }
@@ -669,11 +678,8 @@ void CStockRecDlg::OnSmsTimer() {
     chunk.recIndex = m_recIndex;
     chunk.cafe = m_cafe;
     chunk.kind = m_sentKind;
-    std::string sender;
-    if (CPelomarLoginEngine* engine = m_view.LoginEngine())
-      sender = engine->WebLogin().m_settings.smsTel;
     // Only what the server confirms counts as sent.
-    m_smsConfirmed += SendSmsChunk(m_smsCurl, Web(), chunk, sender);
+    m_smsConfirmed += SendSmsChunk(m_smsCurl, Web(), chunk, SmsSenderNumber());
     m_smsPosted += chunk.count;
     SetProgress(m_smsConfirmed, m_smsAccepted);
     if (!m_recipients.Done()) {

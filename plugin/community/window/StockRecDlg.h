@@ -127,6 +127,8 @@ class CStockRecDlg : public orv::ui::CControlDialog {
   int ComboValue(int id, int fallback) const;
   RecSender_s Sender() const;
   RecWebContext_s Web() const;
+  // The service settings' number the SMS go out from; empty when none was given.
+  std::string SmsSenderNumber() const;
   void CopyToClipboard(const std::wstring& text) const;
   void Say(bool show, const std::wstring& text, const char* caption, unsigned type) const;
   void Focus(int id);

@@ -281,6 +281,22 @@ TEST_F(StockRecDlgTest, UnconfirmedSmsChunksAreNotCountedAsSent) {
   EXPECT_EQ(Text(CStockRecDlg::IDC_PROGRESS_TEXT), L"10건");
 }
 
+TEST_F(StockRecDlgTest, WithoutASenderNumberNoSmsIsStartedOrPromised) {
+  SignInAsManager();
+  view_->LoginEngine()->WebLogin().m_settings.smsTel.clear();
+  view_->ShowCafeRecommendDlg(true, 1, L"005930", 1, -1);
+  rec_->CheckDlgButton(CStockRecDlg::IDC_SMS, true);
+  rec_->SendCommand(CStockRecDlg::IDC_SMS);
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  EXPECT_EQ(rec_->SendRecommendation(kRecKindBuy, true), 1);
+  EXPECT_FALSE(rec_->SmsSending());
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].text.find("종목 매수 추천을 했습니다.\n문자 송신 : 0명(고객수 : 25명)"), 0u)
+      << calls[1].text;
+  EXPECT_TRUE(peer_.RequestsTo("/stock/cafe_rec_sms_send").empty());
+}
+
 TEST_F(StockRecDlgTest, ALastNumberWithoutItsSeparatorIsStillSentAndCounted) {
   SignInAsManager();
   view_->ShowCafeRecommendDlg(true, 1, L"005930", 1, -1);
