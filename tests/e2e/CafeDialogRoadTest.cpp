@@ -5,6 +5,7 @@
 // the cafe, the cafe-interest grid the cafe's two stocks, and the portal page the stock, served
 // by the sandbox's portal.
 #include <gtest/gtest.h>
+#include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/grid.h>
@@ -15,7 +16,9 @@
 #include <functional>
 #include <string>
 
+#include "host/dialogs/WebPageWnd.h"
 #include "host/frame/MainFrame.h"
+#include "host/user/HostUserServices.h"
 #include "platform/support/TextConv.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
@@ -41,6 +44,37 @@ wxGrid* ReportGrid(wxWindow* window, int id) {
   return nullptr;
 }
 
+// The road logged in, with the cafe downloads reaching the web server; the user right-clicks
+// a held stock and asks to recommend it to the cafe's members: answers the cafe dialog that
+// opens, or null.
+wxDialog* OpenCafeDialogFromHeldStock(RoadHost& road) {
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  if (!wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); })) {
+    ADD_FAILURE() << "the cafe downloads never reached the web server";
+    return nullptr;
+  }
+  wxNotebook* tabs = TradingTabs(road.Frame());
+  wxGrid* own = tabs ? TabGrid(tabs, 1, false) : nullptr;
+  int row = -1;
+  if (!own || !wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; })) {
+    ADD_FAILURE() << "no held stock row";
+    return nullptr;
+  }
+  tabs->SetSelection(1);
+  // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
+  // A loaded machine may close the menu before the pick reaches it: the user tries again.
+  wxDialog* dialog = nullptr;
+  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
+    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
+    road.WaitFor(
+        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
+        std::chrono::seconds(5));
+  }
+  if (!dialog)
+    wait([&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; });
+  return dialog;
+}
+
 }  // namespace
 
 TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePortalPage) {
@@ -52,29 +86,8 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
   const int login = road.LogIn(&loginError);
   if (login != 1) road.KeepFolders();
   ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
-  ASSERT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }))
-      << "the cafe downloads never reached the web server";
-
-  wxNotebook* tabs = TradingTabs(road.Frame());
-  ASSERT_NE(tabs, nullptr);
-  wxGrid* own = TabGrid(tabs, 1, false);
-  ASSERT_NE(own, nullptr);
-  int row = -1;
-  ASSERT_TRUE(wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; }));
-  tabs->SetSelection(1);
-
-  // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
-  // A loaded machine may close the menu before the pick reaches it: the user tries again.
-  wxDialog* dialog = nullptr;
-  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
-    road.WaitFor(
-        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
-        std::chrono::seconds(5));
-  }
-  ASSERT_TRUE(dialog || wait([&] {
-    return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr;
-  })) << "the cafe dialog did not open";
+  wxDialog* dialog = OpenCafeDialogFromHeldStock(road);
+  ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
 
   // Its notebooks and their pages.
   auto* top = FindById<wxNotebook>(dialog, 2300);
@@ -125,6 +138,82 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
   // The close box hides the dialog; the program keeps running.
   dialog->Close();
   EXPECT_TRUE(wait([&] { return !dialog->IsShown(); }));
+  if (testing::Test::HasFailure()) road.KeepFolders();
+  ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";
+}
+
+// The sandbox member helps manage its cafe, whose two recommendations are approved buys. The
+// user right-clicks a recommended stock and picks "4. 전체 추천현황 카톡메시지 생성": the status of
+// both recommendations lands on the clipboard, ready to paste into the messenger, and no SMS
+// goes out. Then the user presses the row's "인증" button: the result page of that
+// recommendation opens from the web server.
+TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndTheCertifyButtonOpensItsPage) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
+  std::string error;
+  ASSERT_TRUE(road.Start("005930 70000\n", &error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+  wxDialog* dialog = OpenCafeDialogFromHeldStock(road);
+  ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
+  wxGrid* interest = ReportGrid(dialog, 2255);
+  ASSERT_NE(interest, nullptr);
+  ASSERT_TRUE(wait([&] { return interest->GetNumberRows() == 2; }))
+      << interest->GetNumberRows() << " cafe-interest rows";
+  // The rows show the download's recommendations: numbered by the server, the price asked.
+  const int row = RowOfCode(interest, kHeldCode);
+  ASSERT_GE(row, 0);
+  const int priceCol = ColumnTitled(interest, L"추천가");
+  ASSERT_GE(priceCol, 0);
+  EXPECT_TRUE(wait([&] { return CellNumber(interest, row, priceCol) > 0; }));
+
+  if (wxTheClipboard->Open()) {
+    wxTheClipboard->Clear();
+    wxTheClipboard->Close();
+  }
+  auto clipboardText = [] {
+    wxString text;
+    if (wxTheClipboard->Open()) {
+      wxTextDataObject data;
+      if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(data))
+        text = data.GetText();
+      wxTheClipboard->Close();
+    }
+    return text;
+  };
+  const size_t smsBefore = road.WebRequests("sms/sms_send").size();
+  wxString copied;
+  for (int attempt = 0; attempt < 3 && copied.empty(); ++attempt) {
+    const auto pick = PickRowMenuCommand(interest, row, 3419);
+    road.WaitFor([&] { return !(copied = clipboardText()).empty(); }, std::chrono::seconds(5));
+  }
+  ASSERT_FALSE(copied.empty()) << "nothing was put on the clipboard";
+  EXPECT_TRUE(copied.StartsWith(L"추천종목 현황\n▶종목 1 : ")) << copied.utf8_string();
+  EXPECT_NE(copied.Find(L"▶종목 2 : "), wxNOT_FOUND) << copied.utf8_string();
+  EXPECT_NE(copied.Find(L"(000660)\n◈현재가 : "), wxNOT_FOUND) << copied.utf8_string();
+  EXPECT_NE(copied.Find(L"(005930)\n◈현재가 : "), wxNOT_FOUND) << copied.utf8_string();
+  EXPECT_EQ(copied.Find(L"▶종목 3"), wxNOT_FOUND);
+  EXPECT_EQ(road.WebRequests("sms/sms_send").size(), smsBefore) << "the status went out by SMS";
+
+  // The "인증" button sits at the right end of the name cell.
+  const int nameCol = ColumnTitled(interest, L"종목명");
+  ASSERT_GE(nameCol, 0);
+  const wxString number = interest->GetCellValue(row, ColumnTitled(interest, L"No"));
+  ClickCellButton(interest, row, nameCol);
+  // The host's page window shows the result page of that recommendation.
+  CWebPageWnd* page = nullptr;
+  ASSERT_TRUE(wait([&] {
+    page = road.Frame()->UserServices().GetUserJoinWnd();
+    return page && page->IsShown() && page->GetTitle() == wxString(L"추천종목 결과 인증");
+  })) << "the certify page did not open";
+  const std::string url = page->GetWebUrl();
+  EXPECT_NE(url.find("stock/cafe_rec_items_result"), std::string::npos) << url;
+  EXPECT_NE(url.find("&cafe=1&rec=" + number.utf8_string()), std::string::npos) << url;
+
+  dialog->Raise();
+  orv::test::RoadScreenshot("-cafe-actions", 1500);
   if (testing::Test::HasFailure()) road.KeepFolders();
   ASSERT_TRUE(road.CloseWithYes(std::chrono::seconds(10))) << "the main window did not close";
 }

@@ -87,10 +87,14 @@ void CCafeDlg::Filler::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
 // ---------------------------------------------------------------------------------------
 // Making the window
 
-CCafeDlg::CCafeDlg(CPelomarView& view) : m_view(view) {}
+CCafeDlg::CCafeDlg(CPelomarView& view)
+    : m_view(view),
+      m_gridHost(MakeCafeDlgGridHost(*this)),
+      m_gridActions(std::make_unique<CCafeGridActions>(*m_gridHost)) {}
 
 CCafeDlg::~CCafeDlg() {
   *m_alive = false;
+  Grids().InterestGrid().SetNotifyHandler(nullptr);
   if (m_waitTimer) m_waitTimer->Stop();
   if (m_portal) m_portal->Stop();
 }
@@ -163,6 +167,10 @@ void CCafeDlg::BuildPanes() {
       orv::ui::ReportGridWindow::Create(grids.InterestGrid(), m_topTabs, kCafeInterestGridId);
   m_memberGrid =
       orv::ui::ReportGridWindow::Create(grids.MemberGrid(), m_topTabs, kCafeMemberGridId);
+  // The user's buttons, "관심" ticks and right clicks on the recommended stocks.
+  grids.InterestGrid().SetNotifyHandler([this, alive = m_alive](orv::ui::ReportNotify& nm) {
+    return *alive ? m_gridActions->OnGridNotify(nm) : 0;
+  });
 
   m_bottomTabs->AddPage(m_expertGrid->GetWindow(), L"전문가 추천 종목");
   if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {

@@ -13,6 +13,7 @@
 
 #include "platform/ui/ControlDialog.h"
 #include "plugin/community/CafeDlgRules.h"
+#include "plugin/community/CafeGridActions.h"
 #include "plugin/community/CafeService.h"
 #include "plugin/view/ChildWindows.h"
 
@@ -79,6 +80,10 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void SetPortalUrl(const std::wstring& url, bool navigate);
   // Runs a command of the cafe menu (or of the dialog) as choosing it would.
   void RunCommand(int command);
+  // The recommendation composer the grid actions use (null: none; not owned).
+  void SetRecComposer(ICafeRecComposer* composer);
+  // What the user's actions on the cafe-interest grid do (buttons, "관심", the menu).
+  CCafeGridActions& GridActions() { return *m_gridActions; }
   // The rules' view of the dialog now.
   CafeMenuState_s MenuState() const;
   // The cafe menu as it shows (items enabled and checked by the rules).
@@ -92,6 +97,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
   wxWebView* PortalView() const { return m_portal; }
+  orv::ui::ReportGridWindow* InterestGridWindow() const { return m_interestGrid; }
   wxSplitterWindow* Pane() const { return m_pane; }
   bool WaitTimerRunning() const;
   // Runs the wait timer's tick.
@@ -101,6 +107,8 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void OnClose() override;
 
  private:
+  friend class CCafeDlgGridHost;
+
   // Forwards the cafe downloads to the grids and refreshes the window from them.
   class Filler : public ICafeFiller {
    public:
@@ -149,8 +157,13 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   int m_layoutMode = -1;
   int m_checkToggle = 0;
   int m_toolbarHeight = 0;
+  std::unique_ptr<ICafeGridHost> m_gridHost;
+  std::unique_ptr<CCafeGridActions> m_gridActions;
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
+
+// The program's services to the grid actions of `dialog` (CafeDlgGridActions.cpp).
+std::unique_ptr<ICafeGridHost> MakeCafeDlgGridHost(CCafeDlg& dialog);
 
 // Installs the maker that gives the trading view this dialog (the plug-in's start-up calls it).
 void InstallCafeDialogMaker();
