@@ -1,13 +1,11 @@
 #include "plugin/community/CafeGridActions.h"
 
-#include <cstdarg>
-#include <cstdio>
-#include <cwchar>
 #include <vector>
 
 #include "platform/support/NumberText.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/WebText.h"
 #include "plugin/rows/CafeStockRecord.h"
 #include "shared/StockRecords.h"
 
@@ -44,25 +42,19 @@ constexpr const wchar_t* kCertifyPath = L"stock/cafe_rec_items_result";
 // The label before the profit rate of a status entry.
 constexpr const wchar_t* kStatusProfitLabel = L"수익률";
 
-// printf into a wide text of any length.
-std::wstring FormatW(const wchar_t* format, ...) {
-  std::vector<wchar_t> buffer(512);
-  for (;;) {
-    va_list args;
-    va_start(args, format);
-    const int n = std::vswprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
-    if (n >= 0 && static_cast<size_t>(n) < buffer.size()) return std::wstring(buffer.data(), n);
-    if (buffer.size() > (1u << 20)) return std::wstring();
-    buffer.resize(buffer.size() * 4);
-  }
-}
-
 int Box(const std::wstring& text, const char* caption, UINT type) {
   return orv::win::MessageBox(WideToUtf8(text), caption, type);
 }
 void ErrorBox(const std::wstring& text) {
   Box(text, "ERROR", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+// How the composer's prices are entered for the stock (after a sell or rebuy button).
+void ShowPriceGuide(const wchar_t* tag, const CafeStockInfo_s& stock, double recPrice) {
+  Box(FormatW(L"%ls %ls(%ls)\n상단의 정보창에서 \n익절시에는 가격을 %.0f보다 크게 입력하신후,\n"
+              L"손절(Losscut)시에는 가격을 %.0f보다 낮게 입력하신후,\n매도 문자 송신을 눌러주세요.",
+              tag, stock.name.c_str(), stock.code.c_str(), recPrice, recPrice),
+      "INFORMATION", MB_OK | MB_ICONINFORMATION);
 }
 
 int32_t RowNumber(const CMyReportRecordBase& row) {
@@ -178,11 +170,7 @@ void CCafeGridActions::OnNameButton(CMyReportCtrl& grid, CMyReportRecordBase& ro
         ErrorBox(FormatW(L"에러(%d)가 발생했습니다.", result));
         return;
       }
-      Box(FormatW(L"[매도] %ls(%ls)\n상단의 정보창에서 \n익절시에는 가격을 %.0f보다 크게 "
-                  L"입력하신후,\n손절(Losscut)시에는 가격을 %.0f보다 낮게 입력하신후,\n매도 문자 "
-                  L"송신을 눌러주세요.",
-                  stock.name.c_str(), stock.code.c_str(), v.recPrice, v.recPrice),
-          "INFORMATION", MB_OK | MB_ICONINFORMATION);
+      ShowPriceGuide(L"[매도]", stock, v.recPrice);
       return;
     }
     case kCafeButtonRebuy: {
@@ -193,11 +181,7 @@ void CCafeGridActions::OnNameButton(CMyReportCtrl& grid, CMyReportRecordBase& ro
         ErrorBox(L"에러가 발생했습니다.");
         return;
       }
-      Box(FormatW(L"[재매수 추천] %ls(%ls)\n상단의 정보창에서 \n익절시에는 가격을 %.0f보다 크게 "
-                  L"입력하신후,\n손절(Losscut)시에는 가격을 %.0f보다 낮게 입력하신후,\n매도 문자 "
-                  L"송신을 눌러주세요.",
-                  stock.name.c_str(), stock.code.c_str(), v.recPrice, v.recPrice),
-          "INFORMATION", MB_OK | MB_ICONINFORMATION);
+      ShowPriceGuide(L"[재매수 추천]", stock, v.recPrice);
       return;
     }
     case kCafeButtonResult: {
@@ -220,9 +204,8 @@ void CCafeGridActions::OnNameButton(CMyReportCtrl& grid, CMyReportRecordBase& ro
     case kCafeButtonConfirm: {
       const int32_t cafe = m_host.CurrentCafe();
       if (v.recNumber >= 1 && cafe >= 1) {
-        char extra[64];
-        std::snprintf(extra, sizeof(extra), "&cafe=%d&rec=%d", cafe, v.recNumber);
-        m_host.OpenWebPage(kCertifyTitle, kCertifyPath, extra);
+        m_host.OpenWebPage(kCertifyTitle, kCertifyPath,
+                           FormatA("&cafe=%d&rec=%d", cafe, v.recNumber));
       } else {
         ErrorBox(L"추천된 것만 인증 파일을 업로드 가능합니다.");
       }

@@ -75,18 +75,28 @@ wxDialog* OpenCafeDialogFromHeldStock(RoadHost& road) {
   return dialog;
 }
 
+// The sandbox's market started and the user logged in; then as OpenCafeDialogFromHeldStock.
+wxDialog* LogInAndOpenCafeDialog(RoadHost& road) {
+  std::string error;
+  if (!road.Start("005930 70000\n", &error)) {
+    ADD_FAILURE() << error;
+    return nullptr;
+  }
+  std::wstring loginError;
+  if (road.LogIn(&loginError) != 1) {
+    road.KeepFolders();
+    ADD_FAILURE() << "log-in error: " << WideToUtf8(loginError);
+    return nullptr;
+  }
+  return OpenCafeDialogFromHeldStock(road);
+}
+
 }  // namespace
 
 TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePortalPage) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-  std::string error;
-  ASSERT_TRUE(road.Start("005930 70000\n", &error)) << error;
   auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
-  std::wstring loginError;
-  const int login = road.LogIn(&loginError);
-  if (login != 1) road.KeepFolders();
-  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
-  wxDialog* dialog = OpenCafeDialogFromHeldStock(road);
+  wxDialog* dialog = LogInAndOpenCafeDialog(road);
   ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
 
   // Its notebooks and their pages.
@@ -149,14 +159,8 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
 // recommendation opens from the web server.
 TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndTheCertifyButtonOpensItsPage) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
-  std::string error;
-  ASSERT_TRUE(road.Start("005930 70000\n", &error)) << error;
   auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
-  std::wstring loginError;
-  const int login = road.LogIn(&loginError);
-  if (login != 1) road.KeepFolders();
-  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
-  wxDialog* dialog = OpenCafeDialogFromHeldStock(road);
+  wxDialog* dialog = LogInAndOpenCafeDialog(road);
   ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
   wxGrid* interest = ReportGrid(dialog, 2255);
   ASSERT_NE(interest, nullptr);
