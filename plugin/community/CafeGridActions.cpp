@@ -34,6 +34,7 @@ constexpr int kKindBuy = 1;
 constexpr int kKindSell = 2;
 constexpr int kTradeSideBuy = 1;
 constexpr int kLinkStockHow = 7712;
+constexpr double kMenuBuyQuantity = 1;
 constexpr int kReasonEditWidth = 400;
 constexpr int kReasonEditHeight = 100;
 
@@ -65,6 +66,14 @@ int32_t RowNumber(const CMyReportRecordBase& row) {
 }
 
 }  // namespace
+
+std::wstring MakeCafeOrderResultText(CafeOrderOutcome outcome, const std::wstring& name,
+                                     const std::wstring& code, double quantity) {
+  const wchar_t* word = outcome == CafeOrderOutcome::kPlaced    ? L"성공"
+                        : outcome == CafeOrderOutcome::kUnknown ? L"미확인"
+                                                                : L"실패";
+  return FormatW(L"주문 결과[%ls] %ls(%ls) %.0f주", word, name.c_str(), code.c_str(), quantity);
+}
 
 int CafeRowSlotOfGrid(int ctrlId) {
   return ctrlId == kCafeInterestGridId ? kRowSlotCafeInterest : kRowSlotCellButton;
@@ -269,7 +278,7 @@ void CCafeGridActions::RunRecMenuCommand(CMyReportCtrl& grid, CMyReportRecordBas
       BuildRecStatusText(grid, nullptr, false, true);
       break;
     case ID_REC_MENU_BUY:
-      m_host.PlaceBuyOrder(v.code);
+      PlaceBuyOrder(found ? &stock : nullptr, v.code);
       break;
     case ID_REC_MENU_INFO:
       m_host.RequestStockSelect(v.code, 2);
@@ -278,6 +287,21 @@ void CCafeGridActions::RunRecMenuCommand(CMyReportCtrl& grid, CMyReportRecordBas
     default:
       break;
   }
+}
+
+void CCafeGridActions::PlaceBuyOrder(const CafeStockInfo_s* stock, const std::wstring& code) {
+  const std::wstring name = stock ? stock->name : std::wstring();
+  // The order goes out once; the user learns what became of it, an unreadable answer being
+  // unknown (the broker may have executed it), never a failure.
+  auto tell = [name, code](CafeOrderOutcome outcome) {
+    const bool placed = outcome == CafeOrderOutcome::kPlaced;
+    Box(MakeCafeOrderResultText(outcome, name, code, kMenuBuyQuantity),
+        placed ? "INFORMATION" : "ERROR", MB_OK | (placed ? MB_ICONINFORMATION : MB_ICONERROR));
+  };
+  const bool sent = m_host.PlaceBuyOrder(code, [tell, alive = m_alive](CafeOrderOutcome outcome) {
+    if (*alive) tell(outcome);
+  });
+  if (!sent) tell(CafeOrderOutcome::kNotSent);
 }
 
 void CCafeGridActions::MakeMessengerText(const CafeStockInfo_s* stock,

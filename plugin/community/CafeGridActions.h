@@ -11,6 +11,8 @@
 #include <curl/curl.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,12 @@ class ICafeRecComposer {
                                   std::wstring* reason) = 0;
 };
 
+// What became of an order the menu placed.
+enum class CafeOrderOutcome { kPlaced, kRefused, kUnknown, kNotSent };
+// The line that tells the user: "주문 결과[성공] 삼성전자(005930) 1주" ("실패", "미확인").
+std::wstring MakeCafeOrderResultText(CafeOrderOutcome outcome, const std::wstring& name,
+                                     const std::wstring& code, double quantity);
+
 // The program around the handlers.
 class ICafeGridHost {
  public:
@@ -119,9 +127,11 @@ class ICafeGridHost {
   // Takes the stock off the trading view's own stock list, refreshing its grid.
   virtual void RemoveMyStock(uint8_t market, const std::wstring& code) = 0;
   virtual void SetStockInterest(const std::wstring& code, int value) = 0;
-  // A market-price buy of one unit of the stock through the order worker; false when nothing
-  // was sent (the code is not listed, the workers do not run).
-  virtual bool PlaceBuyOrder(const std::wstring& code) = 0;
+  // A market-price buy of one unit of the stock through the order worker; `done` gets what
+  // became of it, later, on this thread. False when nothing was sent (the code is not listed,
+  // the workers do not run): `done` is then not called.
+  virtual bool PlaceBuyOrder(const std::wstring& code,
+                             std::function<void(CafeOrderOutcome)> done) = 0;
   // --- the web server ---
   // 1 when the server took the SMS, else 0.
   virtual int SendSmsViaServer(CURL* curl, const std::wstring& text, int32_t cafe) = 0;
@@ -148,6 +158,9 @@ std::wstring MakeCafeRecStatusText(const std::vector<orv::ui::CMyReportRecordBas
 class CCafeGridActions {
  public:
   explicit CCafeGridActions(ICafeGridHost& host) : m_host(host) {}
+  ~CCafeGridActions() { *m_alive = false; }
+  CCafeGridActions(const CCafeGridActions&) = delete;
+  CCafeGridActions& operator=(const CCafeGridActions&) = delete;
   // The composer (null: there is none).
   void SetComposer(ICafeRecComposer* composer) { m_composer = composer; }
 
@@ -174,7 +187,11 @@ class CCafeGridActions {
   void MakeMessengerText(const CafeStockInfo_s* stock, const CafeRecRowValues_s& values,
                          bool open);
 
+  void PlaceBuyOrder(const CafeStockInfo_s* stock, const std::wstring& code);
+
   ICafeGridHost& m_host;
   ICafeRecComposer* m_composer = nullptr;
+  // Order replies come back later: they check that the actions are still there.
+  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
   int m_rightClickGrid = 0;
 };

@@ -20,6 +20,7 @@
 #include "host/frame/MainFrame.h"
 #include "host/user/HostUserServices.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -155,9 +156,9 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
 // The sandbox member helps manage its cafe, whose two recommendations are approved buys. The
 // user right-clicks a recommended stock and picks "4. 전체 추천현황 카톡메시지 생성": the status of
 // both recommendations lands on the clipboard, ready to paste into the messenger, and no SMS
-// goes out. Then the user presses the row's "인증" button: the result page of that
-// recommendation opens from the web server.
-TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndTheCertifyButtonOpensItsPage) {
+// goes out. "&6. 매수 (Buy)" buys the stock once and says how it went. Then the user presses the
+// row's "인증" button: the result page of that recommendation opens in the host's page window.
+TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndBuysAndTheCertifyButtonOpensItsPage) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
   auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
   wxDialog* dialog = LogInAndOpenCafeDialog(road);
@@ -200,6 +201,29 @@ TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndTheCertifyButtonOpen
   EXPECT_NE(copied.Find(L"(005930)\n◈현재가 : "), wxNOT_FOUND) << copied.utf8_string();
   EXPECT_EQ(copied.Find(L"▶종목 3"), wxNOT_FOUND);
   EXPECT_EQ(road.WebRequests("sms/sms_send").size(), smsBefore) << "the status went out by SMS";
+
+  // "&6. 매수 (Buy)": one buy of the stock goes to the broker from the order worker, and the user
+  // is told its outcome.
+  auto& broker = road.Market().Broker();
+  const int ordersBefore = broker.OrdersReceived();
+  auto told = [] {
+    for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls())
+      if (call.text.find("주문 결과[") != std::string::npos) return call.text;
+    return std::string();
+  };
+  // A loaded machine may close the menu before the pick reaches it (nothing is ordered then):
+  // the user tries again.
+  for (int attempt = 0;
+       attempt < 3 && broker.OrdersReceived() == ordersBefore && told().empty(); ++attempt) {
+    const auto pick = PickRowMenuCommand(interest, row, 623);
+    road.WaitFor([&] { return broker.OrdersReceived() > ordersBefore || !told().empty(); },
+                 std::chrono::seconds(10));
+  }
+  ASSERT_TRUE(wait([&] { return !told().empty(); })) << "no order outcome was shown";
+  EXPECT_EQ(told().rfind("주문 결과[성공] ", 0), 0u) << told();
+  EXPECT_NE(told().find("(000660) 1주"), std::string::npos) << told();
+  orv::test::PumpEvents(2000);
+  EXPECT_EQ(broker.OrdersReceived(), ordersBefore + 1);
 
   // The "인증" button sits at the right end of the name cell.
   const int nameCol = ColumnTitled(interest, L"종목명");

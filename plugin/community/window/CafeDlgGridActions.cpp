@@ -63,13 +63,21 @@ class CCafeDlgGridHost : public ICafeGridHost {
     engine.Stocks().SetStockInterest(code.c_str(), value, nullptr);
   }
 
-  bool PlaceBuyOrder(const std::wstring& code) override {
+  bool PlaceBuyOrder(const std::wstring& code,
+                     std::function<void(CafeOrderOutcome)> done) override {
     UserOrder_s order;
     order.market = 1;
     order.side = 1;
     order.price = 0;
     order.quantity = 1;
-    return View().PlaceOrderByCode(code, order, nullptr);
+    return View().PlaceOrderByCode(code, order, [done](const UserOrderReply_s& reply) {
+      switch (reply.outcome) {
+        case OrderOutcome::kPlaced: done(CafeOrderOutcome::kPlaced); break;
+        case OrderOutcome::kRefused: done(CafeOrderOutcome::kRefused); break;
+        case OrderOutcome::kUnknown: done(CafeOrderOutcome::kUnknown); break;
+        default: done(CafeOrderOutcome::kNotSent); break;
+      }
+    });
   }
 
   int SendSmsViaServer(CURL* curl, const std::wstring& text, int32_t cafe) override {

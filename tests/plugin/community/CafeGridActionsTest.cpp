@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ class FakeHost : public ICafeGridHost {
   std::vector<Sms> sms;
   std::vector<std::wstring> pages;  // "title|path|extra"
   std::vector<int32_t> joinPages;
+  std::function<void(CafeOrderOutcome)> orderDone;
+  bool ordersRun = true;
   int menuShown = 0;
   int menuChoice = 0;
   int smsResult = 1;
@@ -60,9 +63,11 @@ class FakeHost : public ICafeGridHost {
   void SetStockInterest(const std::wstring& code, int value) override {
     interests.emplace_back(code, value);
   }
-  bool PlaceBuyOrder(const std::wstring& code) override {
+  bool PlaceBuyOrder(const std::wstring& code,
+                     std::function<void(CafeOrderOutcome)> done) override {
     bought.push_back(code);
-    return true;
+    orderDone = std::move(done);
+    return ordersRun;
   }
   int SendSmsViaServer(CURL* curl, const std::wstring& text, int32_t cafeIdx) override {
     sms.push_back({curl != nullptr, text, cafeIdx});
@@ -292,6 +297,47 @@ TEST_F(CafeGridActionsTest, TheMenuIsOnlyForApprovedRowsAndItsCommandsDoWhatThey
   RightClick(open);
   EXPECT_EQ(host.bought.size(), 1u);
   EXPECT_EQ(host.selected.size(), 1u);
+}
+
+TEST_F(CafeGridActionsTest, TheMenusBuyGoesOutOnceAndItsOutcomeIsTold) {
+  CMyReportRecordBase* row = AddRow(kNaverBuy);
+  struct Case {
+    bool sent;
+    CafeOrderOutcome outcome;
+    const char* caption;
+    const char* text;
+  } cases[] = {
+      {true, CafeOrderOutcome::kPlaced, "INFORMATION", "주문 결과[성공] NAVER(035420) 1주"},
+      {true, CafeOrderOutcome::kRefused, "ERROR", "주문 결과[실패] NAVER(035420) 1주"},
+      {true, CafeOrderOutcome::kUnknown, "ERROR", "주문 결과[미확인] NAVER(035420) 1주"},
+      {false, CafeOrderOutcome::kNotSent, "ERROR", "주문 결과[실패] NAVER(035420) 1주"},
+  };
+  for (const Case& c : cases) {
+    orv::win::ScriptMessageBoxes({});
+    host.bought.clear();
+    host.orderDone = nullptr;
+    host.ordersRun = c.sent;
+    actions.RunRecMenuCommand(Grid(), *row, ID_REC_MENU_BUY);
+    EXPECT_EQ(host.bought, std::vector<std::wstring>{L"035420"});
+    // A sent order's outcome comes later, from the order worker.
+    if (c.sent) {
+      EXPECT_TRUE(Boxes().empty());
+      ASSERT_TRUE(host.orderDone);
+      host.orderDone(c.outcome);
+    }
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.text;
+    EXPECT_EQ(boxes[0].caption, c.caption);
+    EXPECT_EQ(boxes[0].text, c.text);
+  }
+  // A reply after the dialog's actions are gone is dropped.
+  host.ordersRun = true;
+  auto gone = std::make_unique<CCafeGridActions>(host);
+  gone->RunRecMenuCommand(Grid(), *row, ID_REC_MENU_BUY);
+  gone.reset();
+  orv::win::ScriptMessageBoxes({});
+  host.orderDone(CafeOrderOutcome::kPlaced);
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(CafeGridActionsTest, MessengerTextsGoThroughTheComposerAndSayWhatBecameOfThem) {
