@@ -91,12 +91,38 @@ void RefreshCafeRow(CCafeStockRecord& row, const CafeRecItemValues_s& item) {
   row.SetNumberValue(CCafeStockRecord::kColStopLossPrice, item.cutPrice);
 }
 
+int RecordIndex(const CMyReportCtrl& grid, const CMyReportRecordBase* record) {
+  for (int i = 0; i < grid.GetRecordCount(); ++i)
+    if (grid.GetRecord(i) == record) return i;
+  return -1;
+}
+
+// True when a shown row no longer matches what the download says of the recommendation's
+// standing: its approval, its state or the viewer's manager flag chose the row's name and
+// buttons when it was built, so it has to be built again.
+bool ShownRowOutdated(const CCafeStockRecord& row, const Stock_s& stock, int32_t cafeIndex,
+                      const CafeRecItemValues_s& item, uint8_t manager) {
+  const int32_t cafe = cafeIndex >= 1 ? cafeIndex : stock.cafe_index;
+  const int32_t approval = cafe == stock.cafe_index && stock.cafe_approved != 0 ? 1 : 0;
+  const int32_t state = item.closed ? kCafeStateDone : kCafeStateBuying;
+  if (static_cast<int32_t>(row.GetNumberValue(CCafeStockRecord::kColApproval)) != approval ||
+      row.GetOptionsValue(CCafeStockRecord::kColState) != state)
+    return true;
+  if (approval != 1) return false;
+  bool managerButton = false;
+  if (const auto* name = row.GetItem(CCafeStockRecord::kColName))
+    for (const auto& button : name->buttons)
+      managerButton |= button.id == kCafeButtonSell || button.id == kCafeButtonRebuy;
+  return managerButton != (manager != 0);
+}
+
 }  // namespace
 
 int AddCafeStockRows(CMyReportCtrl& grid, int slot, double screenScale,
                      const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
                      const std::map<std::wstring, CafeRecItemValues_s>* values, uint8_t manager) {
   int added = 0;
+  int built = 0;  // new rows and rows built again
   for (const auto& entry : items) {
     Stock_s* stock = entry.second;
     if (!stock) continue;
@@ -107,15 +133,25 @@ int AddCafeStockRows(CMyReportCtrl& grid, int slot, double screenScale,
       if (found != values->end()) item = &found->second;
     }
     // Shown already: the slot's row is in the grid and shows this stock.
+    CCafeStockRecord* outdated = nullptr;
     CCafeStockRecord* shown = FindGridRow(grid, stock->row_refs[slot]);
     if (shown && shown->GetStock() == stock) {
-      if (item) RefreshCafeRow(*shown, *item);
-      continue;
+      if (!item) continue;
+      if (!ShownRowOutdated(*shown, *stock, cafeIndex, *item, manager)) {
+        RefreshCafeRow(*shown, *item);
+        continue;
+      }
+      // Built again in its place (below): the stock points at the new row.
+      stock->row_refs[slot] = nullptr;
+      shown->SetStock(nullptr);
+      outdated = shown;
     }
-    ++added;
+    ++built;
+    int32_t number = outdated ? static_cast<int32_t>(outdated->GetNumberValue(
+                                    CCafeStockRecord::kColNo))
+                              : ++added;
     const bool open = cafeIndex == stock->cafe_index && stock->cafe_approved != 0;
     CafeStockValues_s rowValues;
-    int32_t number = added;
     int32_t state = 0;
     if (item) {
       rowValues = MakeCafeRowValues(*item, open ? 1 : 0, manager);
@@ -128,9 +164,14 @@ int AddCafeStockRows(CMyReportCtrl& grid, int slot, double screenScale,
                                      rowValues);
     row->SetStock(stock);
     stock->row_refs[slot] = row;
-    grid.AddRecord(row);
+    if (outdated) {
+      grid.InsertRecord(RecordIndex(grid, outdated), std::unique_ptr<CCafeStockRecord>(row));
+      grid.RemoveRecord(outdated);
+    } else {
+      grid.AddRecord(row);
+    }
   }
-  if (added == 0)
+  if (built == 0)
     grid.RedrawControl();
   else
     grid.Populate();

@@ -45,7 +45,8 @@ int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const C
 // `values` (may be null) holds what the download said of each recommendation, by code: a new row
 // of such a stock carries it (its number, prices, rates and reasons, state "매수 진행중" or
 // "완료", the stock's approval and `manager` as the viewer's standing, which choose its
-// buttons), and a row shown already takes its new numbers.
+// buttons), and a row shown already takes its new numbers, or is built again in its place when
+// its approval, its state or the viewer's standing changed.
 int AddCafeStockRows(orv::ui::CMyReportCtrl& grid, int slot, double screenScale,
                      const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
                      const std::map<std::wstring, CafeRecItemValues_s>* values = nullptr,

@@ -565,7 +565,76 @@ TEST(CafeRowValues, DownloadedRecommendationsBuildRowsWithTheirNumbersAndButtons
   const std::map<std::wstring, CafeRecItemValues_s> later{{L"005930", item}};
   grids.FillRecItemRows({{L"005930", stock.get()}}, 7, 0, false, &later);
   ASSERT_EQ(grids.InterestGrid().GetRecordCount(), 1);
-  EXPECT_EQ(ReadCafeRecRow(*grids.InterestGrid().GetRecord(0)).profit, -1.25);
+  EXPECT_EQ(grids.InterestGrid().GetRecord(0), row);
+  EXPECT_EQ(ReadCafeRecRow(*row).profit, -1.25);
+  grids.ClearRecGrids();
+}
+
+// "name buttons" of each row, in grid order.
+std::vector<std::wstring> NamesAndButtons(CMyReportCtrl& grid) {
+  std::vector<std::wstring> rows;
+  for (int i = 0; i < grid.GetRecordCount(); ++i) {
+    CMyReportRecordBase* row = grid.GetRecord(i);
+    std::wstring text = row->GetTextValue(CCafeStockRecord::kColName);
+    for (const auto& button : row->GetItem(CCafeStockRecord::kColName)->buttons)
+      text += L" " + button.caption;
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+TEST(CafeRowValues, ARowWhoseStandingChangedIsBuiltAgainInItsPlace) {
+  CCafeDlgGrids grids;
+  std::vector<std::unique_ptr<Stock_s>> stocks;
+  std::map<std::wstring, Stock_s*> items;
+  std::map<std::wstring, CafeRecItemValues_s> values;
+  for (const auto& [code, name] : {std::pair{L"000660", L"SK하이닉스"}, {L"005930", L"삼성전자"}}) {
+    auto stock = std::make_unique<Stock_s>();
+    std::wcsncpy(stock->code, code, kStockCodeLen);
+    stock->name = name;
+    stock->cafe_approved = 1;
+    stock->market_letter = '1';
+    items[code] = stock.get();
+    CafeRecItemValues_s item;
+    item.recIndex = static_cast<int32_t>(10 + stocks.size());
+    item.tradeSide = 1;
+    values[code] = item;
+    stocks.push_back(std::move(stock));
+  }
+  CMyReportCtrl& grid = grids.InterestGrid();
+  // Rows listed before their values: numbered by place, only "인증".
+  grids.FillRecItemRows(items, 7, 0, false);
+  EXPECT_EQ(NamesAndButtons(grid),
+            (std::vector<std::wstring>{L"SK하이닉스 인증", L"삼성전자 인증"}));
+
+  struct Step {
+    const char* what;
+    uint8_t approvedSecond;
+    int managerFlag;
+    int32_t closedSecond;
+    std::vector<std::wstring> rows;
+  } steps[] = {
+      {"values arrive", 1, 0, 0, {L"SK하이닉스 정보 인증", L"삼성전자 정보 인증"}},
+      {"the second finishes", 1, 0, 1, {L"SK하이닉스 정보 인증", L"삼성전자 결과 인증"}},
+      {"the viewer manages", 1, 1, 1, {L"SK하이닉스 매도 인증", L"삼성전자 재매수 인증"}},
+      {"the second is withdrawn", 0, 1, 1, {L"SK하이닉스 매도 인증", L"*** 인증"}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    stocks[1]->cafe_approved = step.approvedSecond;
+    values[L"005930"].closed = step.closedSecond;
+    grids.SetCafeManagerFlags(step.managerFlag, false);
+    grids.FillRecItemRows(items, 7, 0, false, &values);
+    EXPECT_EQ(NamesAndButtons(grid), step.rows);
+    // Each stock points at its row, which points back; the numbers are the server's.
+    for (int i = 0; i < 2; ++i) {
+      auto* row = dynamic_cast<CCafeStockRecord*>(grid.GetRecord(i));
+      ASSERT_NE(row, nullptr);
+      EXPECT_EQ(row->GetStock(), stocks[static_cast<size_t>(i)].get());
+      EXPECT_EQ(stocks[static_cast<size_t>(i)]->row_refs[kRowSlotCafeInterest], row);
+      EXPECT_EQ(ReadCafeRecRow(*row).recNumber, 10 + i);
+    }
+  }
   grids.ClearRecGrids();
 }
 
