@@ -156,7 +156,8 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
 // The sandbox member helps manage its cafe, whose two recommendations are approved buys. The
 // user right-clicks a recommended stock and picks "4. 전체 추천현황 카톡메시지 생성": the status of
 // both recommendations lands on the clipboard, ready to paste into the messenger, and no SMS
-// goes out. "&6. 매수 (Buy)" buys the stock once and says how it went. Then the user presses the
+// goes out; "3. 추천 문자(&SMS) 송신" sends the selected row's status by SMS once. "&6. 매수 (Buy)"
+// buys the stock once and says how it went. Then the user presses the
 // row's "인증" button: the result page of that recommendation opens in the host's page window.
 TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndBuysAndTheCertifyButtonOpensItsPage) {
   RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR});
@@ -201,6 +202,25 @@ TEST(CafeDialogRoad, TheRecommendationMenuCopiesTheStatusAndBuysAndTheCertifyBut
   EXPECT_NE(copied.Find(L"(005930)\n◈현재가 : "), wxNOT_FOUND) << copied.utf8_string();
   EXPECT_EQ(copied.Find(L"▶종목 3"), wxNOT_FOUND);
   EXPECT_EQ(road.WebRequests("sms/sms_send").size(), smsBefore) << "the status went out by SMS";
+
+  // "3. 추천 문자(&SMS) 송신": the right click selected the stock's row; its status goes out by SMS
+  // once, through the web server, and is copied too.
+  for (int attempt = 0;
+       attempt < 3 && road.WebRequests("sms/sms_send").size() == smsBefore; ++attempt) {
+    const auto pick = PickRowMenuCommand(interest, row, 3418);
+    road.WaitFor([&] { return road.WebRequests("sms/sms_send").size() > smsBefore; },
+                 std::chrono::seconds(10));
+  }
+  const auto sent = road.WebRequests("sms/sms_send");
+  ASSERT_EQ(sent.size(), smsBefore + 1) << "the status did not go out by SMS once";
+  const orv::test::FormPart* msg = sent.back().Part("msg");
+  const orv::test::FormPart* cafe = sent.back().Part("cafe");
+  ASSERT_TRUE(msg && cafe);
+  EXPECT_EQ(cafe->content, "1");
+  EXPECT_EQ(msg->content.rfind("추천종목 현황\n▶종목 1 : ", 0), 0u) << msg->content;
+  EXPECT_NE(msg->content.find("(000660)"), std::string::npos) << msg->content;
+  EXPECT_EQ(msg->content.find("▶종목 2"), std::string::npos) << msg->content;
+  EXPECT_TRUE(wait([&] { return clipboardText().utf8_string() == msg->content; }));
 
   // "&6. 매수 (Buy)": one buy of the stock goes to the broker from the order worker, and the user
   // is told its outcome.
