@@ -133,7 +133,9 @@ TEST(CafeDialogRoad, ARecommendationOpensTheCafeDialogWithTheCafesStocksAndThePo
     EXPECT_TRUE(wait([&] { return !road.Market().Portal().Requests().empty(); }))
         << "the portal page was never asked for";
     const auto asked = road.Market().Portal().Requests();
-    if (!asked.empty()) EXPECT_EQ(asked[0].Param("code"), kHeldCode);
+    if (!asked.empty()) {
+      EXPECT_EQ(asked[0].Param("code"), kHeldCode);
+    }
     EXPECT_TRUE(wait([&] {
       return !portal->IsBusy() && portal->GetCurrentURL().Find(kHeldCode) != wxNOT_FOUND &&
              !portal->GetCurrentTitle().empty();

@@ -452,8 +452,11 @@ TEST_F(CafeGridActionsTest, InfoSellAndRebuyButtons) {
     boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u) << c.button << " " << c.result;
     EXPECT_EQ(boxes[0].caption, c.caption);
-    if (c.text) EXPECT_EQ(boxes[0].text, c.text);
-    else EXPECT_EQ(boxes[0].text.rfind("[재매수 추천] 삼성전자(005930)\n", 0), 0u);
+    if (c.text) {
+      EXPECT_EQ(boxes[0].text, c.text);
+    } else {
+      EXPECT_EQ(boxes[0].text.rfind("[재매수 추천] 삼성전자(005930)\n", 0), 0u);
+    }
   }
   EXPECT_EQ(composer.kinds, (std::vector<int>{2, 2, 2, 1, 1}));
 }
