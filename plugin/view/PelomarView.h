@@ -133,6 +133,9 @@ class CPelomarView : public CDbBaseNormalView {
   app_run_setting_s* RunSetting() const { return m_pRunSetting; }
   // The user login; null before the start-up or without a host block.
   CPelomarLoginEngine* LoginEngine() const { return m_loginEngine.get(); }
+  // The web-server pages and reports; null before the web login is set up.
+  CWebPages* WebPages() const { return m_webPages.get(); }
+  CWebReports* WebReports() const { return m_webReports.get(); }
   uint32_t ViewState() const { return m_viewState; }
   int InitialUpdateCount() const { return m_initialUpdates; }
   int TimerId(int index) const { return m_timerIds[index]; }
