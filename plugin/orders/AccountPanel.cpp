@@ -169,9 +169,9 @@ AccountPanelLayout_s LayOutAccountPanel(int W, int H, double s) {
     ++rows;
   };
   const int label = Trunc(30 * s);
-  const int side = Trunc(56 * s);
+  const int side = Trunc(64 * s);
   const int number = Trunc(72 * s);
-  const int choice = Trunc(80 * s);
+  const int choice = Trunc(88 * s);
   if (W >= Trunc(520 * s)) {
     row({{&o.codeLabel, label}, {&o.code, number}, {&o.search, b}, {&o.name, 0},
          {&o.priceLabel, label}, {&o.price, number}, {&o.orderType, choice}});
@@ -194,6 +194,7 @@ AccountPanelLayout_s LayOutAccountPanel(int W, int H, double s) {
   o.usChart = Rect(0, chartTop + e, W, e);
   o.notice = noticeInRow ? Rect(noticeLeft, y0 + r + 1, W - noticeLeft, r)
                          : Rect(0, chartTop + 2 * e + 1, W, r);
+  o.minHeight = chartTop + 2 * Trunc(48 * s) + below;
   return o;
 }
 

@@ -61,6 +61,9 @@ struct AccountPanelLayout_s {
   RECT codeLabel, code, search, name, priceLabel, price, orderType;
   RECT buy, sell, quantityLabel, quantity, amountPreset, totalButton, total;
   RECT order, cancel, status, message;
+  // The height the panel needs to show all of the above with charts of a readable height: a
+  // shorter pane scrolls.
+  int minHeight = 0;
 };
 AccountPanelLayout_s LayOutAccountPanel(int width, int height, double scale);
 

@@ -11,6 +11,7 @@
 #include <wx/textctrl.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
+#include <wx/scrolwin.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -154,6 +155,9 @@ TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
     asked |= call.caption == "QUESTION" && call.text.find("매수 주문 할까요?") != std::string::npos;
   EXPECT_TRUE(asked) << "no question before the order";
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    // The docked pane is low: the user scrolls the panel down to its order form.
+    if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(panel))
+      scrolled->Scroll(0, scrolled->GetVirtualSize().y);
     orv::test::PumpEvents(500);
     const std::string command = std::string("import -window root '") + shot + ".order.png'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

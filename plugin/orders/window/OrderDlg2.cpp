@@ -6,6 +6,7 @@
 #include <wx/dcbuffer.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -248,7 +249,6 @@ bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   m_showAccountInfo = profile.showAccountInfo;
   m_lastAccountText = profile.lastAccount;
   BuildControls();
-  BuildOrderForm();
   BindHandlers();
   BindOrderForm();
   // The panel fills its pane (the host's pane lays its children over its client area too).
@@ -299,6 +299,8 @@ void COrderDlg2::BuildControls() {
                                  {wxColour(0x3E, 0x7C, 0xB1), wxColour(0xA5, 0xA5, 0xA5),
                                   wxColour(0x5C, 0xA8, 0x5C)});
 
+  BuildOrderForm();
+
   // The first state.
   ShowLabel(IDC_AP_STRIP, L"", 0xFFFFFF, 0x6370EC);  // white on RGB(236,112,99)
   ShowLabels(AccountTotals_s{});
@@ -315,7 +317,8 @@ void COrderDlg2::BuildControls() {
   // stays where the icon theme has none.
   const std::pair<int, wxArtID> icons[] = {{IDC_AP_REFRESH, wxART_REFRESH},
                                            {IDC_AP_PASSWORD, wxArtID("dialog-password")},
-                                           {IDC_AP_HELP, wxART_HELP}};
+                                           {IDC_AP_HELP, wxART_HELP},
+                                           {IDC_AP_SEARCH, wxART_FIND}};
   for (const auto& [id, art] : icons) {
     auto* button = dynamic_cast<wxButton*>(m_form.GetDlgItem(id));
     const wxBitmap icon = wxArtProvider::GetBitmap(art, wxART_BUTTON, wxSize(16, 16));
@@ -367,11 +370,27 @@ void COrderDlg2::BindHandlers() {
 void COrderDlg2::LayOut() {
   wxWindow* host = m_form.GetHostWindow();
   if (!host) return;
+  if (m_inLayOut) return;
+  m_inLayOut = true;
   wxWindowUpdateLocker lock(host);
-  const wxSize client = host->GetClientSize();
-  const AccountPanelLayout_s o = LayOutAccountPanel(client.x, client.y, m_view.Scale());
-  auto place = [](wxWindow* w, const RECT& r) {
-    if (w) w->SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  auto* scrolled = dynamic_cast<wxScrolledWindow*>(host);
+  // A pane lower than the panel's content scrolls: the content keeps its height. A scroll bar
+  // that comes or goes changes the width: the layout follows it once more.
+  wxSize client;
+  AccountPanelLayout_s o;
+  for (int pass = 0; pass < 2; ++pass) {
+    client = host->GetClientSize();
+    o = LayOutAccountPanel(client.x, client.y, m_view.Scale());
+    const int height = std::max(client.y, o.minHeight);
+    if (height != client.y) o = LayOutAccountPanel(client.x, height, m_view.Scale());
+    if (!scrolled) break;
+    scrolled->SetVirtualSize(client.x, height);
+    if (host->GetClientSize() == client) break;
+  }
+  const wxPoint origin = scrolled ? scrolled->CalcScrolledPosition(wxPoint(0, 0)) : wxPoint();
+  auto place = [origin](wxWindow* w, const RECT& r) {
+    if (w)
+      w->SetSize(origin.x + r.left, origin.y + r.top, r.right - r.left, r.bottom - r.top);
   };
   const std::pair<int, RECT> places[] = {
       {IDC_AP_GRID, o.grid},
@@ -409,8 +428,15 @@ void COrderDlg2::LayOut() {
       {IDC_AP_MESSAGE, o.message},
   };
   for (const auto& [id, rect] : places) place(m_form.GetDlgItem(id), rect);
+  // The form's captions stand level with the text of the boxes beside them.
+  const int drop = static_cast<int>(4 * m_view.Scale());
+  for (const auto& [id, rect] : {std::pair<int, RECT>{IDC_AP_CODE_LABEL, o.codeLabel},
+                                 {IDC_AP_PRICE_LABEL, o.priceLabel},
+                                 {IDC_AP_QUANTITY_LABEL, o.quantityLabel}})
+    place(m_form.GetDlgItem(id), RECT{rect.left, rect.top + drop, rect.right, rect.bottom});
   place(m_domesticChart, o.domesticChart);
   place(m_usChart, o.usChart);
+  m_inLayOut = false;
 }
 
 void COrderDlg2::ShowLabel(int id, const std::wstring& text, COLORREF textColour,
@@ -661,6 +687,8 @@ OrderStock_s COrderDlg2::FindStock(int market, const std::wstring& text) {
 
 void COrderDlg2::ShowResultLine(const std::wstring& line) {
   m_form.SetDlgItemText(IDC_AP_MESSAGE, line);
+  // The line is longer than its box: its tooltip shows it whole.
+  if (wxWindow* box = m_form.GetDlgItem(IDC_AP_MESSAGE)) box->SetToolTip(wxString(line));
 }
 
 void COrderDlg2::Focus(OrderField field) {

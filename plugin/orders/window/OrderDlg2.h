@@ -170,6 +170,7 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   int m_splitBaseWon = 500000;
   std::array<double, 4> m_domestic{};
   std::array<double, 3> m_us{};
+  bool m_inLayOut = false;
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -140,6 +140,11 @@ TEST(AccountPanel, OrderFormLayout) {
     const int r = static_cast<int>(24 * c.scale);
     EXPECT_EQ(bottom - top, c.rows * (r + 1) - 1);
     EXPECT_EQ(o.domesticChart.top, bottom + 1);
+    // At its least height the panel still shows both charts 48 (scaled) pixels high and the
+    // notice box inside.
+    const AccountPanelLayout_s least = LayOutAccountPanel(c.width, o.minHeight, c.scale);
+    EXPECT_GE(least.usChart.bottom - least.usChart.top, static_cast<int>(48 * c.scale));
+    EXPECT_LE(least.notice.bottom, o.minHeight);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
+#include <wx/scrolwin.h>
 #include <wx/utils.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
@@ -351,6 +352,34 @@ TEST_F(OrderDlg2Test, TheAccountPasswordDialogStoresPasswords) {
   EXPECT_FALSE(window->IsShown());
   dialog->ShowWindow(true);
   EXPECT_FALSE(window->IsShown());
+}
+
+TEST_F(OrderDlg2Test, AShortPaneScrollsToTheOrderForm) {
+  // The docked pane is often lower than the panel's content: the panel scrolls, and scrolled
+  // down to the quantity it shows the side, the quantity and the order and cancel buttons
+  // whole.
+  auto* window = dynamic_cast<wxScrolledWindow*>(panel_->GetWindow());
+  ASSERT_NE(window, nullptr);
+  window->SetSize(0, 0, 246, 220);
+  const wxSize client = window->GetClientSize();
+  EXPECT_GT(window->GetVirtualSize().y, client.y);
+  // The user scrolls until the quantity box is at the top.
+  const wxPoint at = window->CalcUnscrolledPosition(
+      FindById<wxWindow>(window, IDC_AP_QUANTITY)->GetPosition());
+  int rateX = 0, rateY = 0;
+  window->GetScrollPixelsPerUnit(&rateX, &rateY);
+  ASSERT_GT(rateY, 0);
+  window->Scroll(0, at.y / rateY);
+  for (int id : {IDC_AP_ORDER, IDC_AP_CANCEL, IDC_AP_QUANTITY, IDC_AP_SELL}) {
+    const wxRect r = FindById<wxWindow>(window, id)->GetRect();
+    EXPECT_TRUE(wxRect(client).Contains(r)) << id << " at " << r.y << " of " << client.y;
+  }
+  // A pane tall enough needs no scrolling.
+  window->Scroll(0, 0);
+  window->SetSize(0, 0, 700, 900);
+  EXPECT_LE(window->GetVirtualSize().y, window->GetClientSize().y);
+  EXPECT_TRUE(wxRect(window->GetClientSize())
+                  .Contains(FindById<wxWindow>(window, IDC_AP_ORDER)->GetRect()));
 }
 
 TEST_F(OrderDlg2Test, TheGridMenuPresetsTheOrderForm) {
