@@ -38,8 +38,6 @@ constexpr int kWidth = 740;
 constexpr int kHeight = 400;
 constexpr double kWonPerUnit = 10000.0;
 constexpr int kMarketOrderType = 3;
-constexpr int kTimerMs = 1000;
-constexpr int kOrderTimerId = 1;
 constexpr const wchar_t* kOrderTypeOptions = L"0:지정가; 3:시장가";
 constexpr const wchar_t* kSideOptions = L"1:매수;2:매도";
 
@@ -260,32 +258,35 @@ bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   return true;
 }
 
+void COrderDlg2::AddControl(int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip) {
+  // The layout places every control; it starts small.
+  m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
+  if (tip)
+    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
+}
+
 void COrderDlg2::BuildControls() {
   const double scale = m_view.Scale();
-  auto add = [this](int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip = nullptr) {
-    m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
-    if (tip)
-      if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
-  };
   m_form.AddReportGrid(IDC_AP_GRID, m_grid, kAccInfoGridLayout, RECT{0, 0, 100, 100});
   m_grid.SetCtrlId(IDC_AP_GRID);
   m_grid.FreezeColumns(3);
   GfxFillBrokerConstraintsAt(&m_grid, CAccInfoRecord::kColBroker, FALSE, FALSE);
 
-  add(IDC_AP_REFRESH, CtrlKind::Button, L"↻", L"계좌 목록을 새로 고칩니다.\n(다소 시간이 걸릴 수 있습니다)");
-  add(IDC_AP_PASSWORD, CtrlKind::Button, L"암호", L"계좌 암호를 입력합니다.");
-  add(IDC_AP_HELP, CtrlKind::Button, L"?", L"화면 배율 등 도움말");
-  add(IDC_AP_STRIP, CtrlKind::Static, L"");
-  add(IDC_AP_D2_DEPOSIT, CtrlKind::Static, L"");
-  add(IDC_AP_ESTIMATED_ASSETS, CtrlKind::Static, L"");
-  add(IDC_AP_COLLATERAL_RATIO, CtrlKind::Static, L"");
-  add(IDC_AP_ORDER_WINDOW, CtrlKind::Button, L"주문창");
-  add(IDC_AP_ACCOUNT, CtrlKind::ComboList, L"");
-  add(IDC_AP_ACCOUNT_CHECK, CtrlKind::CheckBox, L"계좌");
-  add(IDC_AP_SERVER, CtrlKind::Static, L"(접속서버)");
-  add(IDC_AP_RECOMMEND, CtrlKind::Button, L"종목 추천", L"종목을 추천합니다.");
-  add(IDC_AP_WATCH_BUY, CtrlKind::Button, L"감시 매수");
-  add(IDC_AP_NOTICE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_REFRESH, CtrlKind::Button, L"↻",
+             L"계좌 목록을 새로 고칩니다.\n(다소 시간이 걸릴 수 있습니다)");
+  AddControl(IDC_AP_PASSWORD, CtrlKind::Button, L"암호", L"계좌 암호를 입력합니다.");
+  AddControl(IDC_AP_HELP, CtrlKind::Button, L"?", L"화면 배율 등 도움말");
+  AddControl(IDC_AP_STRIP, CtrlKind::Static, L"");
+  AddControl(IDC_AP_D2_DEPOSIT, CtrlKind::Static, L"");
+  AddControl(IDC_AP_ESTIMATED_ASSETS, CtrlKind::Static, L"");
+  AddControl(IDC_AP_COLLATERAL_RATIO, CtrlKind::Static, L"");
+  AddControl(IDC_AP_ORDER_WINDOW, CtrlKind::Button, L"주문창");
+  AddControl(IDC_AP_ACCOUNT, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_ACCOUNT_CHECK, CtrlKind::CheckBox, L"계좌");
+  AddControl(IDC_AP_SERVER, CtrlKind::Static, L"(접속서버)");
+  AddControl(IDC_AP_RECOMMEND, CtrlKind::Button, L"종목 추천", L"종목을 추천합니다.");
+  AddControl(IDC_AP_WATCH_BUY, CtrlKind::Button, L"감시 매수");
+  AddControl(IDC_AP_NOTICE, CtrlKind::Edit, L"");
   if (auto* notice = dynamic_cast<wxTextCtrl*>(m_form.GetDlgItem(IDC_AP_NOTICE)))
     notice->SetEditable(false);
 
@@ -503,36 +504,31 @@ void COrderDlg2::RebuildRows(const AccountSummarySnapshot_s& summary) {
 // The order form
 
 void COrderDlg2::BuildOrderForm() {
-  auto add = [this](int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip = nullptr) {
-    m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
-    if (tip)
-      if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
-  };
-  add(IDC_AP_CODE_LABEL, CtrlKind::Static, L"코드");
-  add(IDC_AP_CODE, CtrlKind::Edit, L"");
-  add(IDC_AP_SEARCH, CtrlKind::Button, L"검색", L"종목 현재가를 검색합니다.");
-  add(IDC_AP_NAME, CtrlKind::Edit, L"");
-  add(IDC_AP_PRICE_LABEL, CtrlKind::Static, L"가격");
-  add(IDC_AP_PRICE, CtrlKind::Edit, L"");
-  add(IDC_AP_ORDER_TYPE, CtrlKind::ComboList, L"");
-  add(IDC_AP_BUY, CtrlKind::Radio, L"매수:&1");
-  add(IDC_AP_SELL, CtrlKind::Radio, L"매도:&2");
-  add(IDC_AP_QUANTITY_LABEL, CtrlKind::Static, L"수량");
-  add(IDC_AP_QUANTITY, CtrlKind::Edit, L"1");
-  add(IDC_AP_AMOUNT_PRESET, CtrlKind::ComboList, L"");
-  add(IDC_AP_TOTAL_BUTTON, CtrlKind::Button, L"총금액");
-  add(IDC_AP_TOTAL, CtrlKind::Edit, L"");
-  add(IDC_AP_ORDER, CtrlKind::Button, L"매수 (&Buy)", L"주식을 주문 합니다.");
-  add(IDC_AP_CANCEL, CtrlKind::Button, L"취소", L"주문을 취소합니다.");
-  add(IDC_AP_STATUS, CtrlKind::Static, L"주문상태표시");
-  add(IDC_AP_MESSAGE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_CODE_LABEL, CtrlKind::Static, L"코드");
+  AddControl(IDC_AP_CODE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_SEARCH, CtrlKind::Button, L"검색", L"종목 현재가를 검색합니다.");
+  AddControl(IDC_AP_NAME, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_PRICE_LABEL, CtrlKind::Static, L"가격");
+  AddControl(IDC_AP_PRICE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_ORDER_TYPE, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_BUY, CtrlKind::Radio, L"매수:&1");
+  AddControl(IDC_AP_SELL, CtrlKind::Radio, L"매도:&2");
+  AddControl(IDC_AP_QUANTITY_LABEL, CtrlKind::Static, L"수량");
+  AddControl(IDC_AP_QUANTITY, CtrlKind::Edit, L"1");
+  AddControl(IDC_AP_AMOUNT_PRESET, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_TOTAL_BUTTON, CtrlKind::Button, L"총금액");
+  AddControl(IDC_AP_TOTAL, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_ORDER, CtrlKind::Button, L"매수 (&Buy)", L"주식을 주문 합니다.");
+  AddControl(IDC_AP_CANCEL, CtrlKind::Button, L"취소", L"주문을 취소합니다.");
+  AddControl(IDC_AP_STATUS, CtrlKind::Static, L"주문상태표시");
+  AddControl(IDC_AP_MESSAGE, CtrlKind::Edit, L"");
   // Boxes the presets fill that the panel does not show: the second price, the note, the loan
   // date and the side combo (the radio buttons show the side).
   for (int id : {IDC_AP_PRICE2, IDC_AP_NOTE, IDC_AP_LOAN_DATE}) {
-    add(id, CtrlKind::Edit, L"");
+    AddControl(id, CtrlKind::Edit, L"");
     m_form.ShowDlgItem(id, false);
   }
-  add(IDC_AP_SIDE, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_SIDE, CtrlKind::ComboList, L"");
   m_form.ShowDlgItem(IDC_AP_SIDE, false);
   if (auto* message = dynamic_cast<wxTextCtrl*>(m_form.GetDlgItem(IDC_AP_MESSAGE)))
     message->SetEditable(false);
@@ -570,24 +566,9 @@ void COrderDlg2::BindOrderForm() {
     const int value = ComboValueOr(m_form, IDC_AP_AMOUNT_PRESET, 0);
     if (value > 0) m_form.SetDlgItemText(IDC_AP_TOTAL, COrderEntry::FormatAmount(value));
   });
-  wxWindow* host = m_form.GetHostWindow();
-  // The order commands, from the order menu or sent to the panel.
-  for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
-                      ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
-                      ID_CREDIT_ORDER_SPLIT20})
-    host->Bind(
-        wxEVT_MENU, [this, command, alive = m_alive](wxCommandEvent&) {
-          if (*alive) RunOrderCommand(command);
-        },
-        command);
-  // Once a second: the form's stock price and the split order's next part.
-  m_timer = std::make_unique<wxTimer>(host, kOrderTimerId);
-  host->Bind(
-      wxEVT_TIMER, [this, alive = m_alive](wxTimerEvent&) {
-        if (*alive) m_entry->OnTimer();
-      },
-      kOrderTimerId);
-  m_timer->Start(kTimerMs);
+  m_timer = BindOrderCommandsAndTimer(
+      m_form.GetHostWindow(), m_alive, [this](int command) { RunOrderCommand(command); },
+      *m_entry);
 }
 
 void COrderDlg2::ShowSide(int side) {

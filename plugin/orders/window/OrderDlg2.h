@@ -125,6 +125,8 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   void RunOrderCommand(int command);
 
  private:
+  void AddControl(int id, orv::ui::CtrlKind kind, const wchar_t* text,
+                  const wchar_t* tip = nullptr);
   void BuildControls();
   void BindHandlers();
   void LayOut();

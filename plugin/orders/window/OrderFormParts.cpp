@@ -1,6 +1,7 @@
 #include "plugin/orders/window/OrderFormParts.h"
 
 #include <wx/menu.h>
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include "platform/support/TextConv.h"
@@ -75,6 +76,30 @@ bool RunOrderCommand(COrderEntry& entry, const OrderForm_s& form, int credit, in
     default:
       return false;
   }
+}
+
+std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
+                                                   const std::shared_ptr<bool>& alive,
+                                                   std::function<void(int)> run,
+                                                   COrderEntry& entry) {
+  constexpr int kTimerId = 1;
+  constexpr int kTimerMs = 1000;
+  for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
+                      ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
+                      ID_CREDIT_ORDER_SPLIT20})
+    window->Bind(
+        wxEVT_MENU, [run, command, alive](wxCommandEvent&) {
+          if (*alive) run(command);
+        },
+        command);
+  auto timer = std::make_unique<wxTimer>(window, kTimerId);
+  window->Bind(
+      wxEVT_TIMER, [&entry, alive](wxTimerEvent&) {
+        if (*alive) entry.OnTimer();
+      },
+      kTimerId);
+  timer->Start(kTimerMs);
+  return timer;
 }
 
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback) {

@@ -12,6 +12,7 @@
 
 class CPelomarView;
 class wxMenu;
+class wxTimer;
 class wxWindow;
 namespace orv::ui {
 class CControlDialog;
@@ -42,6 +43,14 @@ int PickOrderCommand(wxWindow* window, wxMenu& orderMenu, int side);
 // confirmation boxes, the credit ones without. False for a command that is none of them or an
 // order that did not go out.
 bool RunOrderCommand(COrderEntry& entry, const OrderForm_s& form, int credit, int command);
+
+// Binds the order commands (wxEVT_MENU with the ids above, from the order menu or sent to the
+// window) to `run`, and starts the form's one-second timer on `window`, which drives the
+// entry's price refresh and split countdown. Nothing runs once `*alive` is false.
+std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
+                                                   const std::shared_ptr<bool>& alive,
+                                                   std::function<void(int)> run,
+                                                   COrderEntry& entry);
 
 // The value of a combo's selection, or `fallback` when nothing is selected.
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback);

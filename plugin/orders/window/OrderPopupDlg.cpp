@@ -32,8 +32,6 @@ namespace {
 constexpr int kWidth = 980;
 constexpr int kHeight = 640;
 constexpr int kFormRight = 330;  // the form's right edge; the tabs start after the name box
-constexpr int kTimerMs = 1000;
-constexpr int kOrderTimerId = 1;
 constexpr double kPositionScale = 1.5;
 constexpr int kUiPosScene = 3175;
 const char kProfileSection[] = "Stock-Settings";
@@ -246,15 +244,6 @@ void COrderPopupDlg::BindHandlers() {
   m_form.OnCommand(IDC_OP_AI, [this] { OnAiRequest(); });
   m_form.OnCommand(IDC_OP_HELP, [this] { m_view.OpenOrderHelpPage(); });
   m_form.OnCommand(IDC_OP_PASSWORD, [this] { m_view.ResetOrderPopupFlag(); });
-  // The order commands, from the order menu or sent to the dialog.
-  for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
-                      ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
-                      ID_CREDIT_ORDER_SPLIT20})
-    dialog->Bind(
-        wxEVT_MENU, [this, command, alive = m_alive](wxCommandEvent&) {
-          if (*alive) RunOrderCommand(command);
-        },
-        command);
   dialog->Bind(wxEVT_CHAR_HOOK, [this, alive = m_alive](wxKeyEvent& event) {
     if (*alive)
       OnKey(event);
@@ -265,13 +254,9 @@ void COrderPopupDlg::BindHandlers() {
     event.Skip();
     if (*alive) Layout();
   });
-  m_timer = std::make_unique<wxTimer>(dialog, kOrderTimerId);
-  dialog->Bind(
-      wxEVT_TIMER, [this, alive = m_alive](wxTimerEvent&) {
-        if (*alive) m_entry->OnTimer();
-      },
-      kOrderTimerId);
-  m_timer->Start(kTimerMs);
+  // The order commands, from the order menu or sent to the dialog, and the form's timer.
+  m_timer = BindOrderCommandsAndTimer(
+      dialog, m_alive, [this](int command) { RunOrderCommand(command); }, *m_entry);
 }
 
 void COrderPopupDlg::ShowSide(int side) {
