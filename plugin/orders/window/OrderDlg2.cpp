@@ -566,6 +566,28 @@ void COrderDlg2::BindOrderForm() {
     const int value = ComboValueOr(m_form, IDC_AP_AMOUNT_PRESET, 0);
     if (value > 0) m_form.SetDlgItemText(IDC_AP_TOTAL, COrderEntry::FormatAmount(value));
   });
+  // The form's keys, while the focus is in the panel.
+  m_form.GetHostWindow()->Bind(wxEVT_CHAR_HOOK, [this, alive = m_alive](wxKeyEvent& event) {
+    if (!*alive) {
+      event.Skip();
+      return;
+    }
+    OrderFormKeys_s keys;
+    keys.code = IDC_AP_CODE;
+    keys.quantity = IDC_AP_QUANTITY;
+    keys.price = IDC_AP_PRICE;
+    keys.total = IDC_AP_TOTAL;
+    keys.order = IDC_AP_ORDER;
+    keys.showSide = [this](int side) { ShowSide(side); };
+    keys.recommend = [this] {
+      const OrderStock_s& stock = m_entry->SelectedStock();
+      m_view.ShowCafeRecommendDlg(true, 1, stock.found ? stock.code : L"", m_side, -1);
+    };
+    keys.viewCommand = [this] { m_view.OnViewCommand(1506); };
+    if (!HandleOrderFormKey(m_form, keys, event.GetKeyCode(), event.ControlDown(),
+                            event.AltDown()))
+      event.Skip();
+  });
   m_timer = BindOrderCommandsAndTimer(
       m_form.GetHostWindow(), m_alive, [this](int command) { RunOrderCommand(command); },
       *m_entry);

@@ -102,6 +102,42 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
   return timer;
 }
 
+bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
+                        bool controlDown, bool altDown) {
+  if (!controlDown && !altDown) return false;
+  const bool ctrlOnly = controlDown && !altDown;
+  auto focusOn = [&form](int id) {
+    if (wxWindow* w = id ? form.GetDlgItem(id) : nullptr) w->SetFocus();
+    return true;
+  };
+  switch (key) {
+    case '0':
+    case 'K':
+      if (keys.viewCommand) keys.viewCommand();
+      return true;
+    case '1':
+    case '2':
+      if (!ctrlOnly) return false;
+      if (keys.showSide) keys.showSide(key == '2' ? 2 : 1);
+      return true;
+    case '3':
+      return focusOn(keys.code);
+    case '4':
+      return focusOn(keys.quantity);
+    case '5':
+      return focusOn(keys.price);
+    case '6':
+      return focusOn(keys.total);
+    case '7':
+      if (keys.recommend) keys.recommend();
+      return true;
+    case '9':
+      return focusOn(keys.order);
+    default:
+      return false;
+  }
+}
+
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback) {
   int64_t value = 0;
   return form.GetComboValue(id, &value) ? static_cast<int>(value) : fallback;

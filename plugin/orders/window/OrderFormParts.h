@@ -52,6 +52,19 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
                                                    std::function<void(int)> run,
                                                    COrderEntry& entry);
 
+// The order forms' keys, with Ctrl or Alt: 0 and K the view's command 1506; 3, 4, 5, 6 and 9
+// put the focus on the code, quantity, price, total and order controls; 7 opens the
+// recommendation for the form's stock and side; with Ctrl only, 1 and 2 choose the side.
+struct OrderFormKeys_s {
+  int code = 0, quantity = 0, price = 0, total = 0, order = 0;
+  std::function<void(int side)> showSide;
+  std::function<void()> recommend;
+  std::function<void()> viewCommand;
+};
+// True when the key was one of the form's (the caller lets any other take its way).
+bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
+                        bool controlDown, bool altDown);
+
 // The value of a combo's selection, or `fallback` when nothing is selected.
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback);
 

@@ -352,51 +352,19 @@ void COrderPopupDlg::OnKey(wxKeyEvent& event) {
     OnSearch();
     return;
   }
-  const bool ctrl = event.ControlDown() && !event.AltDown();
-  if (!event.ControlDown() && !event.AltDown()) {
-    event.Skip();
-    return;
-  }
-  auto focusOn = [this](int id) {
-    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetFocus();
+  OrderFormKeys_s keys;
+  keys.code = IDC_OP_CODE;
+  keys.quantity = IDC_OP_QUANTITY;
+  keys.price = IDC_OP_PRICE2;
+  keys.total = IDC_OP_TOTAL;
+  keys.order = IDC_OP_ORDER;
+  keys.showSide = [this](int side) { ShowSide(side); };
+  keys.recommend = [this] {
+    const OrderStock_s& stock = m_entry->SelectedStock();
+    m_view.ShowCafeRecommendDlg(true, stock.market, stock.code, m_side, -1);
   };
-  switch (key) {
-    case '0':
-    case 'K':
-      m_view.OnViewCommand(1506);
-      return;
-    case '1':
-      if (!ctrl) break;
-      ShowSide(1);
-      return;
-    case '2':
-      if (!ctrl) break;
-      ShowSide(2);
-      return;
-    case '3':
-      focusOn(IDC_OP_CODE);
-      return;
-    case '4':
-      focusOn(IDC_OP_QUANTITY);
-      return;
-    case '5':
-      focusOn(IDC_OP_PRICE2);
-      return;
-    case '6':
-      focusOn(IDC_OP_TOTAL);
-      return;
-    case '7': {
-      const OrderStock_s& stock = m_entry->SelectedStock();
-      m_view.ShowCafeRecommendDlg(true, stock.market, stock.code, m_side, -1);
-      return;
-    }
-    case '9':
-      focusOn(IDC_OP_ORDER);
-      return;
-    default:
-      break;
-  }
-  event.Skip();
+  keys.viewCommand = [this] { m_view.OnViewCommand(1506); };
+  if (!HandleOrderFormKey(m_form, keys, key, event.ControlDown(), event.AltDown())) event.Skip();
 }
 
 void COrderPopupDlg::ApplyStoredPositions(double scale) {

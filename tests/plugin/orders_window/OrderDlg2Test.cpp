@@ -433,6 +433,27 @@ TEST_F(OrderDlg2Test, TheGridMenuPresetsTheOrderForm) {
   view_->Engine().m_simulationRunning.store(0);
 }
 
+TEST_F(OrderDlg2Test, CtrlWithADigitChoosesTheSide) {
+  struct Case {
+    int key;
+    bool ctrl, alt;
+    int side;
+  } cases[] = {{'2', true, false, 2}, {'1', true, false, 1}, {'2', false, true, 1},
+               {'2', false, false, 1}, {'2', true, false, 2}, {'1', true, true, 2}};
+  wxWindow* host = panel_->GetWindow();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << char(c.key) << " ctrl " << c.ctrl << " alt " << c.alt);
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = c.key;
+    event.SetControlDown(c.ctrl);
+    event.SetAltDown(c.alt);
+    event.SetEventObject(host);
+    host->GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(panel_->Side(), c.side);
+    EXPECT_EQ(Text(IDC_AP_ORDER), c.side == 2 ? L"매도 (&Sell)" : L"매수 (&Buy)");
+  }
+}
+
 TEST_F(OrderDlg2Test, TheSearchFindsDomesticStocksByCodeOrName) {
   struct Case {
     const wchar_t* typed;
