@@ -82,7 +82,6 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
                                                    const std::shared_ptr<bool>& alive,
                                                    std::function<void(int)> run,
                                                    COrderEntry& entry) {
-  constexpr int kTimerId = 1;
   constexpr int kTimerMs = 1000;
   for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
                       ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
@@ -92,12 +91,12 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
           if (*alive) run(command);
         },
         command);
-  auto timer = std::make_unique<wxTimer>(window, kTimerId);
-  window->Bind(
-      wxEVT_TIMER, [&entry, alive](wxTimerEvent&) {
-        if (*alive) entry.OnTimer();
-      },
-      kTimerId);
+  // The timer handles its own events: a window that its parent destroys first (a host pane
+  // closed with the frame) leaves no timer pointing at it.
+  auto timer = std::make_unique<wxTimer>();
+  timer->Bind(wxEVT_TIMER, [&entry, alive](wxTimerEvent&) {
+    if (*alive) entry.OnTimer();
+  });
   timer->Start(kTimerMs);
   return timer;
 }

@@ -45,8 +45,9 @@ int PickOrderCommand(wxWindow* window, wxMenu& orderMenu, int side);
 bool RunOrderCommand(COrderEntry& entry, const OrderForm_s& form, int credit, int command);
 
 // Binds the order commands (wxEVT_MENU with the ids above, from the order menu or sent to the
-// window) to `run`, and starts the form's one-second timer on `window`, which drives the
-// entry's price refresh and split countdown. Nothing runs once `*alive` is false.
+// window) to `run`, and starts the form's one-second timer, which drives the entry's price
+// refresh and split countdown. Nothing runs once `*alive` is false; the form stops the timer
+// before the entry goes.
 std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
                                                    const std::shared_ptr<bool>& alive,
                                                    std::function<void(int)> run,

@@ -494,7 +494,11 @@ TEST_F(OrderDlg2Test, TheTimerFollowsTheMarketPriceButKeepsATypedLimitPrice) {
     view_->Engine().Stocks().FindStockByCode(1, L"005930", nullptr, true, nullptr)->cur_price =
         72000;
   }
-  panel_->Entry().OnTimer();
+  // The panel's own one-second timer brings the new price.
+  for (int i = 0; i < 300 && Box(IDC_AP_PRICE) != L"72,000"; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(10);
+  }
   EXPECT_EQ(Box(IDC_AP_PRICE), L"72,000") << "a market order shows the current price";
 
   // A limit order: the price box opens and what the user typed stays.
