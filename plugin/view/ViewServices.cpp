@@ -380,7 +380,13 @@ void CPelomarView::OpenOrderPopup(int side, uint8_t market, const wchar_t* code,
 
 int CPelomarView::PresetOrderPanel(int side, uint8_t market, const wchar_t* code,
                                    double quantity, double price) {
-  if (!m_orderPanel) return -1;
+  // The panel shows only in the host's account pane: while that pane is closed (or the host
+  // gave none) the order dialog takes the stock instead, so the user sees what to order.
+  wxWindow* pane = m_containerGiven[1] ? m_containers[1] : nullptr;
+  if (!m_orderPanel || !pane || !pane->IsShownOnScreen()) {
+    OpenOrderPopup(side, market, code, quantity, price);
+    return 0;
+  }
   const OrderStock_s stock = FindOrderStock(market, code ? code : L"");
   OrderFormPreset_s preset;
   preset.stockFound = stock.found;

@@ -22,6 +22,7 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/orders/window/MyAccountInfoDlg.h"
 #include "plugin/orders/window/OrderDlg2.h"
+#include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/rows/AccInfoRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "tests/e2e/road/RoadWindows.h"
@@ -78,10 +79,13 @@ class OrderDlg2Test : public ::testing::Test {
     second_.label = L"3333-4444";
     orv::win::ScriptMessageBoxes({});
     RecordingBoard::shows = 0;
-    // The host's "계좌 정보" pane.
-    pane_ = new wxPanel(orv::test::HiddenFrame(), wxID_ANY, wxDefaultPosition, wxSize(720, 420));
+    // The host's "계좌 정보" pane, on the screen.
+    frame_ = new wxFrame(nullptr, wxID_ANY, "host", wxDefaultPosition, wxSize(760, 480));
+    frame_->Show();
+    pane_ = new wxPanel(frame_, wxID_ANY, wxDefaultPosition, wxSize(720, 420));
     stage_.block.pPropertiesWnd = pane_;
     InstallOrderPanelMaker();
+    InstallOrderPopupMaker();
     InstallAccountDialogMaker();
     ChildMakers().stockBoard = [](CPelomarView&) -> std::unique_ptr<CPelomarStockBoard> {
       return std::make_unique<RecordingBoard>();
@@ -105,7 +109,7 @@ class OrderDlg2Test : public ::testing::Test {
       }
       view_->Destroy();
     }
-    if (pane_) pane_->Destroy();
+    if (frame_) frame_->Destroy();
     orv::win::StopScriptingMessageBoxes();
     ChildMakers() = PelomarChildMakers{};
   }
@@ -133,6 +137,7 @@ class OrderDlg2Test : public ::testing::Test {
   }
 
   orv::test::ViewStage stage_;
+  wxFrame* frame_ = nullptr;
   wxPanel* pane_ = nullptr;
   CPelomarView* view_ = nullptr;
   COrderDlg2* panel_ = nullptr;
@@ -431,6 +436,22 @@ TEST_F(OrderDlg2Test, TheGridMenuPresetsTheOrderForm) {
     EXPECT_EQ(Box(IDC_AP_QUANTITY), c.quantityBox);
   }
   view_->Engine().m_simulationRunning.store(0);
+}
+
+TEST_F(OrderDlg2Test, WithThePaneClosedTheGridMenuOpensTheOrderDialog) {
+  // The user closed the "계좌 정보" pane: the menu's 매수 shows the order dialog for the stock
+  // instead of filling a panel nobody sees.
+  pane_->Hide();
+  view_->Hooks().setOrderForm(1, 1, L"000660", 2, 198000);
+  EXPECT_EQ(Box(IDC_AP_CODE), L"") << "the hidden panel was filled";
+  wxDialog* dialog = nullptr;
+  for (wxWindow* top : wxTopLevelWindows)
+    if (auto* d = dynamic_cast<wxDialog*>(top); d && d->GetTitle() == wxString(L"주문하기"))
+      dialog = d;
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->IsShown());
+  EXPECT_EQ(FindById<wxTextCtrl>(dialog, IDC_OP_CODE)->GetValue(), wxString("000660"));
+  dialog->Hide();
 }
 
 TEST_F(OrderDlg2Test, CtrlWithADigitChoosesTheSide) {
