@@ -572,20 +572,11 @@ void COrderDlg2::BindOrderForm() {
       event.Skip();
       return;
     }
-    OrderFormKeys_s keys;
-    keys.code = IDC_AP_CODE;
-    keys.quantity = IDC_AP_QUANTITY;
-    keys.price = IDC_AP_PRICE;
-    keys.total = IDC_AP_TOTAL;
-    keys.order = IDC_AP_ORDER;
-    keys.showSide = [this](int side) { ShowSide(side); };
-    keys.recommend = [this] {
-      const OrderStock_s& stock = m_entry->SelectedStock();
-      m_view.ShowCafeRecommendDlg(true, 1, stock.found ? stock.code : L"", m_side, -1);
-    };
-    keys.viewCommand = [this] { m_view.OnViewCommand(1506); };
-    if (!HandleOrderFormKey(m_form, keys, event.GetKeyCode(), event.ControlDown(),
-                            event.AltDown()))
+    const OrderFormKeys_s keys{IDC_AP_CODE,  IDC_AP_QUANTITY, IDC_AP_PRICE,
+                               IDC_AP_TOTAL, IDC_AP_ORDER,    m_side,
+                               [this](int side) { ShowSide(side); }};
+    if (!HandleOrderFormKey(m_view, *m_entry, m_form, keys, event.GetKeyCode(),
+                            event.ControlDown(), event.AltDown()))
       event.Skip();
   });
   m_timer = BindOrderCommandsAndTimer(

@@ -101,7 +101,8 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
   return timer;
 }
 
-bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
+bool HandleOrderFormKey(CPelomarView& view, const COrderEntry& entry,
+                        const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
                         bool controlDown, bool altDown) {
   if (!controlDown && !altDown) return false;
   const bool ctrlOnly = controlDown && !altDown;
@@ -112,7 +113,7 @@ bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys
   switch (key) {
     case '0':
     case 'K':
-      if (keys.viewCommand) keys.viewCommand();
+      view.OnViewCommand(1506);
       return true;
     case '1':
     case '2':
@@ -128,8 +129,11 @@ bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys
     case '6':
       return focusOn(keys.total);
     case '7':
-      if (keys.recommend) keys.recommend();
+    {
+      const OrderStock_s& stock = entry.SelectedStock();
+      view.ShowCafeRecommendDlg(true, stock.found ? stock.market : 1, stock.code, keys.side, -1);
       return true;
+    }
     case '9':
       return focusOn(keys.order);
     default:

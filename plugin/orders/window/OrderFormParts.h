@@ -58,12 +58,12 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
 // recommendation for the form's stock and side; with Ctrl only, 1 and 2 choose the side.
 struct OrderFormKeys_s {
   int code = 0, quantity = 0, price = 0, total = 0, order = 0;
+  int side = 1;
   std::function<void(int side)> showSide;
-  std::function<void()> recommend;
-  std::function<void()> viewCommand;
 };
 // True when the key was one of the form's (the caller lets any other take its way).
-bool HandleOrderFormKey(const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
+bool HandleOrderFormKey(CPelomarView& view, const COrderEntry& entry,
+                        const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
                         bool controlDown, bool altDown);
 
 // The value of a combo's selection, or `fallback` when nothing is selected.

@@ -352,19 +352,12 @@ void COrderPopupDlg::OnKey(wxKeyEvent& event) {
     OnSearch();
     return;
   }
-  OrderFormKeys_s keys;
-  keys.code = IDC_OP_CODE;
-  keys.quantity = IDC_OP_QUANTITY;
-  keys.price = IDC_OP_PRICE2;
-  keys.total = IDC_OP_TOTAL;
-  keys.order = IDC_OP_ORDER;
-  keys.showSide = [this](int side) { ShowSide(side); };
-  keys.recommend = [this] {
-    const OrderStock_s& stock = m_entry->SelectedStock();
-    m_view.ShowCafeRecommendDlg(true, stock.market, stock.code, m_side, -1);
-  };
-  keys.viewCommand = [this] { m_view.OnViewCommand(1506); };
-  if (!HandleOrderFormKey(m_form, keys, key, event.ControlDown(), event.AltDown())) event.Skip();
+  const OrderFormKeys_s keys{IDC_OP_CODE,  IDC_OP_QUANTITY, IDC_OP_PRICE2,
+                             IDC_OP_TOTAL, IDC_OP_ORDER,    m_side,
+                             [this](int side) { ShowSide(side); }};
+  if (!HandleOrderFormKey(m_view, *m_entry, m_form, keys, key, event.ControlDown(),
+                          event.AltDown()))
+    event.Skip();
 }
 
 void COrderPopupDlg::ApplyStoredPositions(double scale) {
