@@ -13,6 +13,13 @@ namespace {
 constexpr size_t kRecordLimit = 200;
 // SMS messages the member may still send.
 constexpr int kSmsRemain = 100;
+// Members of the member's own cafe with a phone (three SMS posts of up to ten numbers).
+constexpr int kOwnCafePhones = 25;
+std::string FormatPhone(int member) {
+  char phone[16];
+  std::snprintf(phone, sizeof phone, "0109000%04d", member);
+  return phone;
+}
 // The path of the portal's stock page.
 constexpr const char* kPortalStockPath = "/item/main";
 
@@ -211,7 +218,9 @@ Sandbox::Sandbox(SandboxOptions options)
                     {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
                     {"level", "1"},
                     {"fee_rate", "0.015"},
-                    {"tax_rate", "0.15"}};
+                    {"tax_rate", "0.15"},
+                    // The number the cafe's recommendation SMS goes out from.
+                    {"sms_tel", "\"0212345678\""}};
   web_.SetServiceFields(serviceFields_);
   // The portal's stock page: the stock's name, code and current price.
   portal_.On("GET", kPortalStockPath, [this](const RecordedRequest& request) {
@@ -249,7 +258,20 @@ Sandbox::Sandbox(SandboxOptions options)
     if (cafe.items.size() == 2) break;
     cafe.items.push_back({1, stock.code, stock.name});
   }
-  web_.ServeCafes({cafe});
+  // A second cafe the member runs as its manager, so recommendations can be composed and sent:
+  // its members' phones receive them by SMS.
+  WebServerCafe own;
+  own.idx = 2;
+  own.title = "샌드박스 전문가 카페";
+  own.managerName = "샌드박스";
+  own.managerTel = "01000000000";
+  own.managerIdx = SandboxAccount::kUserIdx;
+  own.subManagerIds = std::to_string(SandboxAccount::kUserIdx);
+  own.members = cafe.members;
+  for (int i = 1; i <= kOwnCafePhones; ++i) own.phones.push_back(FormatPhone(i));
+  if (!cafe.items.empty()) own.items.push_back(cafe.items.front());
+  web_.ServeCafes({cafe, own});
+  web_.ServeRecommendations();
   web_.Http().SetRecordLimit(kRecordLimit);
   portal_.SetRecordLimit(kRecordLimit);
 

@@ -44,6 +44,7 @@ class CWebReports;
 class CHoldingsGrid;
 class CStockGridMenu;
 class IWebEngine;
+struct RecStock_s;
 namespace orv::ui {
 class CMyReportCtrl;
 class ReportGridWindow;
@@ -449,6 +450,9 @@ class CPelomarView : public CDbBaseNormalView {
   OrderStock_s FindOrderStock(int market, const std::wstring& text);
   // The stock's current price (0 when the market lists no such code).
   double StockPriceOf(int market, const std::wstring& code);
+  // A copy of a stock for the recommendation composer: the stock of a code in the market (a
+  // case-blind scan of the market too), else the stock of that name; found == false when none.
+  RecStock_s FindRecommendStock(int market, const std::wstring& text);
   // The labels of the accounts, in the account map's order.
   std::vector<std::wstring> AccountLabels();
   bool HasAccount(const std::wstring& label);

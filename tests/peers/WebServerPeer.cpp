@@ -123,6 +123,55 @@ PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& 
   return reply;
 }
 
+void WebServerPeer::ServeRecommendations() {
+  for (const char* path : {"/stock/cafe_rec_items_up", "/stock/cafe_rec_sms_send"}) {
+    http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return Recommendation(p, request);
+    });
+  }
+  http_.On("GET", "/stock/cafe_join_up", [this](const RecordedRequest& request) {
+    return Recommendation("/stock/cafe_join_up", request);
+  });
+}
+
+PeerReply WebServerPeer::Recommendation(const std::string& path, const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string token = request.Part("tk") ? Value(request, "tk") : request.Param("tk");
+  PeerReply reply;
+  if (!IsMemberToken(token)) {
+    reply.body = "{\"err\":-1,\"msg\":\"login required\"}";
+    return reply;
+  }
+  if (path == "/stock/cafe_join_up") {
+    reply.body = "{\"err\":0,\"msg\":\"requested\"}";
+    return reply;
+  }
+  if (path == "/stock/cafe_rec_sms_send") {
+    reply.body = "{\"err\":0,\"sms_ok_cnt\":" + Value(request, "recv_tels_cnt") + "}";
+    return reply;
+  }
+  if (Value(request, "buy_or_sell") == "11") {
+    int checked = 0;
+    for (const FormPart& part : request.parts)
+      if (part.name.rfind("code_", 0) == 0) ++checked;
+    reply.body = "{\"err\":0,\"check_cnt\":" + std::to_string(checked) + "}";
+    return reply;
+  }
+  const int cafeIdx = std::atoi(Value(request, "cafe").c_str());
+  std::vector<std::string> phones;
+  for (const WebServerCafe& cafe : cafes_)
+    if (cafe.idx == cafeIdx) phones = cafe.phones;
+  const bool sms = Value(request, "pc_sms_send") == "1" && !phones.empty();
+  std::string tels;
+  for (const std::string& phone : phones) tels += phone + ";";
+  reply.body = "{\"err\":0,\"idx\":" + std::to_string(++lastRecommendationIdx_) +
+               ",\"sms_req_cnt\":" + std::to_string(phones.size()) +
+               ",\"sms_ok_cnt\":" + std::to_string(sms ? phones.size() : 0);
+  if (sms) reply.body += ",\"sms_tels\":\"" + Base64(tels) + "\"";
+  reply.body += "}";
+  return reply;
+}
+
 void WebServerPeer::ServeLoginCheck() {
   for (const char* path : {"/member/login_check", "/stock/login_check"}) {
     http_.On("POST", path, [this](const RecordedRequest& request) { return LoginCheck(request); });

@@ -54,6 +54,8 @@ struct WebServerCafe {
   std::vector<WebServerCafeItem> items;
   int itemsApproved = 1;  // the items' "approved"; 0 sends the codes base64
   std::string modTime = "2025-01-06 09:00:00";
+  // The members' phone numbers a recommendation of the cafe goes to by SMS.
+  std::vector<std::string> phones;
 };
 
 class WebServerPeer {
@@ -90,6 +92,13 @@ class WebServerPeer {
   static std::string CafeListJson(const std::vector<WebServerCafe>& cafes);
   static std::string CafeMembersJson(const WebServerCafe& cafe);
   static std::string CafeItemsJson(const WebServerCafe& cafe);
+  // Answers the recommendation scripts of the cafes of ServeCafes for a member's token ("tk";
+  // any other gets err -1). "stock/cafe_rec_items_up" with "buy_or_sell" 11 is the profit
+  // check: err 0 and "check_cnt", the number of "code_<n>" fields. Any other kind is an upload:
+  // the next "idx", "sms_req_cnt" the cafe's phones and, with "pc_sms_send" 1, "sms_ok_cnt"
+  // the same and "sms_tels" the phones base64, each ended by ';'. "stock/cafe_rec_sms_send"
+  // answers "sms_ok_cnt" as "recv_tels_cnt"; the GET "stock/cafe_join_up" err 0 and a "msg".
+  void ServeRecommendations();
   // Answers the web login ("member/login_check", "<b2b>/login_check" for b2b "stock"): a member
   // whose "uid" and "upw" match gets err 0 with "uidx", "tk", "uname" and "lvl"; anyone else
   // gets err 1 and an error message.
@@ -122,6 +131,7 @@ class WebServerPeer {
   PeerReply IdCheck(const RecordedRequest& request);
   PeerReply Report(const std::string& path, const RecordedRequest& request);
   PeerReply Cafe(const std::string& path, const RecordedRequest& request);
+  PeerReply Recommendation(const std::string& path, const RecordedRequest& request);
   PeerReply CryptedData(const std::string& path, const RecordedRequest& request);
   PeerReply LoginCheck(const RecordedRequest& request);
   bool IsMemberToken(const std::string& token) const;  // mutex_ held
@@ -136,6 +146,7 @@ class WebServerPeer {
   std::chrono::milliseconds delay_{0};
   int smsRemain_ = 0;
   int lastUploadIdx_ = 0;
+  int lastRecommendationIdx_ = 0;
   std::vector<WebServerCafe> cafes_;
   struct StoredCrypt {
     int idx = 0;

@@ -19,6 +19,7 @@
 #include "plugin/community/WebEngine.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebText.h"
+#include "plugin/community/window/StockRecDlg.h"
 #include "plugin/rows/CafeStockRecord.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
@@ -43,9 +44,6 @@ const char kSettings[] = "Settings";
 constexpr int IDC_PICKER_LABEL = 20001;
 
 constexpr const wchar_t* kNoticeText = L"추천하면, 회원에게 문자가 발송됩니다. ";
-constexpr const wchar_t* kComposerMissingText =
-    L"종목 추천하기: 아직 사용할 수 없는 기능입니다. 추천할 종목은 아래 \"인터넷 포털 정보\"에 "
-    L"표시됩니다.";
 constexpr const wchar_t* kAutoBuyOffError =
     L"자동매수 감시 설정된 종목이 없습니다.\n먼저 감시 종목/가격을 설정해 주세요";
 
@@ -77,7 +75,10 @@ void CCafeDlg::Filler::FillCafeGroups(const CafeSnapshotPtr& snapshot) {
 }
 
 void CCafeDlg::Filler::FillCafeRows(const CafeSnapshotPtr& snapshot) {
+  if (snapshot) m_dialog.m_cafes = snapshot;
   m_dialog.Grids().FillCafeRows(snapshot);
+  // The composer's profit check takes the cafe's recommended stocks.
+  m_dialog.UpdateComposerCafe();
 }
 
 void CCafeDlg::Filler::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
@@ -91,6 +92,13 @@ CCafeDlg::CCafeDlg(CPelomarView& view) : m_view(view) {}
 
 CCafeDlg::~CCafeDlg() {
   *m_alive = false;
+  // The composer's page leaves its tabs before the composer destroys it (a page the tabs
+  // still list would be deleted twice). A page already gone went with its tabs.
+  if (m_composer && m_composer->GetPage()) {
+    const int page = m_composerTabs->FindPage(m_composer->GetPage());
+    if (page != wxNOT_FOUND) m_composerTabs->RemovePage(static_cast<size_t>(page));
+  }
+  m_composer.reset();
   if (m_waitTimer) m_waitTimer->Stop();
   if (m_portal) m_portal->Stop();
 }
@@ -178,10 +186,15 @@ void CCafeDlg::BuildPanes() {
   }
   m_topTabs->AddPage(m_interestGrid->GetWindow(), L"카페관심종목");
   m_topTabs->AddPage(m_memberGrid->GetWindow(), L"회원관리");
-  // The composer of recommendations has no window yet: its page says so.
-  auto* composer = new wxPanel(m_composerTabs, wxID_ANY);
-  new wxStaticText(composer, wxID_ANY, kComposerMissingText, wxPoint(12, 12));
-  m_composerTabs->AddPage(composer, L"종목 추천하기");
+  // The recommendation composer is the composer strip's one page.
+  m_composer = std::make_unique<CStockRecDlg>(*this, m_view);
+  if (m_composer->Create(m_composerTabs)) {
+    m_composerTabs->AddPage(m_composer->GetPage(), L"종목 추천하기");
+  } else {
+    m_composer.reset();
+    auto* none = new wxStaticText(m_composerTabs, wxID_ANY, wxString(kNotAvailableText));
+    m_composerTabs->AddPage(none, L"종목 추천하기");
+  }
 
   m_pane->SplitVertically(m_topTabs, m_main, kDefaultPaneWidth);
 }
@@ -346,18 +359,24 @@ bool CCafeDlg::WaitTimerRunning() const { return m_waitTimer && m_waitTimer->IsR
 // The composer
 
 void CCafeDlg::SetComposerFlags(int managerFlag, bool chiefManager) {
-  // The composer keeps the user's standing; until it has a window the grids' copy is all.
   Grids().SetCafeManagerFlags(managerFlag, chiefManager);
+  if (m_composer) m_composer->SetMemberLevel(managerFlag != 0, chiefManager);
 }
 
 void CCafeDlg::UpdateComposerCafe() {
-  // The composer takes the current cafe when it exists; its page has no window yet, so there
-  // is nothing to hand over.
+  if (!m_composer) return;
+  const CafeSnapshotPtr snapshot = Snapshot();
+  const int32_t cafe = m_selection.CurrentCafe();
+  CafeRecordPtr record = snapshot ? snapshot->FindCafe(cafe) : nullptr;
+  std::vector<CafeRecStock_s> stocks;
+  if (snapshot && record && snapshot->recItemsCafe == cafe) stocks = snapshot->recStocks;
+  m_composer->SetCafeInfo(record, std::move(stocks));
 }
 
-void CCafeDlg::SetRecommendItem(uint8_t market, const std::wstring& code, int) {
+void CCafeDlg::SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {
   if (code.empty()) return;
-  // Without the composer the stock to recommend is shown on the portal page.
+  if (m_composer) m_composer->SetRecommendItem(market, code, kind, 0.0, 0.0, 0.0);
+  // The portal page shows the stock to recommend as well.
   ShowStockPortalPage(market, code, true);
 }
 

@@ -4,7 +4,8 @@
 // with the cafe-interest and member grids; the composer strip ("종목 추천하기"); and the bottom
 // tabs with the expert grid and the stock's portal page. The grids and the picker are the
 // trading view's CCafeDlgGrids, which the cafe downloads fill; this class shows them, keeps the
-// cafe selection (CCafeSelection) and runs the cafe menu by its rules (CafeDlgRules.h).
+// cafe selection (CCafeSelection) and runs the cafe menu by its rules (CafeDlgRules.h). The
+// composer strip holds the recommendation composer (CStockRecDlg).
 //
 // Shown pseudo-modally: only ShowDialog makes it visible; HideDialog and the close box hide it.
 
@@ -26,6 +27,7 @@ class wxTimerEvent;
 class wxWebView;
 class wxWindow;
 class CPelomarView;
+class CStockRecDlg;
 struct Stock_s;
 
 namespace orv::ui {
@@ -92,6 +94,8 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
   wxWebView* PortalView() const { return m_portal; }
+  // The page "종목 추천하기" (null when it could not be made).
+  CStockRecDlg* Composer() const { return m_composer.get(); }
   wxSplitterWindow* Pane() const { return m_pane; }
   bool WaitTimerRunning() const;
   // Runs the wait timer's tick.
@@ -145,6 +149,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   orv::ui::ReportGridWindow* m_expertGrid = nullptr;
   CafeSnapshotPtr m_cafes;  // the cafe data the downloads handed over last
   std::unique_ptr<wxTimer> m_waitTimer;
+  std::unique_ptr<CStockRecDlg> m_composer;
   std::wstring m_portalUrl;
   int m_layoutMode = -1;
   int m_checkToggle = 0;
