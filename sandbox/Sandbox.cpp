@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -244,19 +245,26 @@ Sandbox::Sandbox(SandboxOptions options)
   web_.AnswerReports(kSmsRemain);
   web_.ServeCryptedData();
   web_.ServeLoginCheck();
-  // One cafe the member belongs to (approved for a long period), recommending the market's
-  // first two stocks.
+  // One cafe the member belongs to (approved for a long period) and helps manage, recommending
+  // the market's first two stocks for buying at their previous close.
   WebServerCafe cafe;
   cafe.idx = 1;
   cafe.title = "샌드박스 카페";
   cafe.managerName = "샌드박스 매니저";
   cafe.managerTel = "01000000001";
   cafe.managerIdx = SandboxAccount::kUserIdx + 1;
-  cafe.subManagerIdx = 0;
+  cafe.subManagerIdx = SandboxAccount::kUserIdx;
   cafe.members = {{SandboxAccount::kUserIdx, SandboxAccount::kUserId, "샌드박스"}};
   for (const SandboxStock& stock : market_.Stocks()) {
     if (cafe.items.size() == 2) break;
-    cafe.items.push_back({1, stock.code, stock.name});
+    WebServerCafeItem item{1, stock.code, stock.name};
+    item.buyPrice = stock.previousClose;
+    item.targetPrice = std::round(stock.previousClose * 1.05);
+    item.cutPrice = std::round(stock.previousClose * 0.95);
+    item.minProfitRate = 5;
+    item.losscutRate = 5;
+    item.buyMsg = "샌드박스 추천 사유";
+    cafe.items.push_back(item);
   }
   // A second cafe the member runs as its manager, so recommendations can be composed and sent:
   // its members' phones receive them by SMS.

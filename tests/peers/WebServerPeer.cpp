@@ -267,6 +267,12 @@ std::string Quoted(const std::string& text) {
   }
   return out + "\"";
 }
+// A JSON number, whole numbers without a fraction.
+std::string Number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof(text), "%.15g", value);
+  return text;
+}
 }  // namespace
 
 std::string WebServerPeer::CafeListJson(const std::vector<WebServerCafe>& cafes) {
@@ -320,7 +326,14 @@ std::string WebServerPeer::CafeItemsJson(const WebServerCafe& cafe) {
             ",\"nation_idx\":" + std::to_string(item.nationIdx) +
             ",\"stock_market\":\"KOSPI\",\"stock_code\":" + Quoted(code) +
             ",\"stock_name\":" + Quoted(item.name) + ",\"cafe\":" + std::to_string(cafe.idx) +
-            ",\"buy_price_cur\":1000,\"closed\":0}";
+            ",\"buy_or_sell\":" + std::to_string(item.buyOrSell) +
+            ",\"buy_price_cur\":" + Number(item.buyPrice) +
+            ",\"target_price\":" + Number(item.targetPrice) +
+            ",\"cut_price\":" + Number(item.cutPrice) +
+            ",\"losscut_rate\":" + Number(item.losscutRate) +
+            ",\"min_profit_rate\":" + Number(item.minProfitRate) +
+            ",\"profit_rate\":" + Number(item.profitRate) + ",\"buy_msg\":" +
+            Quoted(item.buyMsg) + ",\"closed\":" + std::to_string(item.closed) + "}";
   }
   return body + "]}";
 }

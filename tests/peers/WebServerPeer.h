@@ -39,6 +39,18 @@ struct WebServerCafeItem {
   int nationIdx = 1;
   std::string code;  // plain; sent base64 when the cafe's items are not approved
   std::string name;
+  // The recommendation ("buy_or_sell", "buy_price_cur", "target_price", "cut_price",
+  // "losscut_rate", "min_profit_rate", "profit_rate", "buy_msg", "closed"); "idx" is the item's
+  // place from 1.
+  int buyOrSell = 1;
+  double buyPrice = 1000;
+  double targetPrice = 0;
+  double cutPrice = 0;
+  double losscutRate = 0;
+  double minProfitRate = 0;
+  double profitRate = 0;
+  std::string buyMsg;
+  int closed = 0;
 };
 struct WebServerCafe {
   int idx = 0;

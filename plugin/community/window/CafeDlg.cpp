@@ -89,10 +89,68 @@ void CCafeDlg::Filler::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
 // ---------------------------------------------------------------------------------------
 // Making the window
 
-CCafeDlg::CCafeDlg(CPelomarView& view) : m_view(view) {}
+namespace {
+
+// The composer as the cafe grid's handlers use it: a row's recommendation goes to the composer
+// page, and a row's messenger text is composed with the row's values.
+class CCafeRecComposer final : public ICafeRecComposer {
+ public:
+  explicit CCafeRecComposer(CStockRecDlg& composer) : m_composer(composer) {}
+
+  int SetRecommendItem(const CafeStockInfo_s& stock, int kind, double recPrice, double,
+                       double targetPrice, double stopPrice) override {
+    return m_composer.SetRecommendItem(stock.market, stock.code, kind, recPrice, targetPrice,
+                                       stopPrice) == 1
+               ? 1
+               : -1;
+  }
+
+  int ComposeCafeMessages(const CafeMessengerRequest_s& request, std::wstring* reason) override {
+    if (!request.stock) return 0;
+    RecCafeComposeInput_s in;
+    in.stock.found = true;
+    in.stock.market = request.stock->market;
+    in.stock.nation = request.stock->nation;
+    in.stock.code = request.stock->code;
+    in.stock.name = request.stock->name;
+    in.stock.curPrice = request.stock->curPrice;
+    in.kind = request.kind;
+    // The row's recommended price stands for both the price and the recommended price, its
+    // prices for the band's ends, its rates and counts for the rest.
+    in.price = request.recPrice;
+    in.recommended = request.buyPrice;
+    in.bandRate = 0;
+    in.targetPrice = request.lowestTakeProfitPrice;
+    in.stopPrice = request.stopLossPrice;
+    in.takeProfitRate = request.takeProfitRate1;
+    in.lossCutRate = request.firstCafeValue;
+    in.investDays = request.elapsed1;
+    in.investRate = request.secondCafeValue;
+    in.sellRate = static_cast<int>(request.weight);
+    in.freeFlag = 1;
+    in.comment = request.buyReason;
+    RecComposed_s out;
+    const int result = m_composer.ComposeCafeMessages(std::move(in), true, &out);
+    if (result == 1 && reason) *reason = out.comment;
+    return result == 1 ? 1 : 0;
+  }
+
+ private:
+  CStockRecDlg& m_composer;
+};
+
+}  // namespace
+
+CCafeDlg::CCafeDlg(CPelomarView& view)
+    : m_view(view),
+      m_gridHost(MakeCafeDlgGridHost(*this)),
+      m_gridActions(std::make_unique<CCafeGridActions>(*m_gridHost)) {}
 
 CCafeDlg::~CCafeDlg() {
   *m_alive = false;
+  Grids().InterestGrid().SetNotifyHandler(nullptr);
+  SetRecComposer(nullptr);
+  m_recComposer.reset();
   // The composer's page leaves its tabs before the composer destroys it (a page the tabs
   // still list would be deleted twice). A page already gone went with its tabs.
   if (m_composer && m_composer->GetPage()) {
@@ -174,6 +232,10 @@ void CCafeDlg::BuildPanes() {
       orv::ui::ReportGridWindow::Create(grids.InterestGrid(), m_topTabs, kCafeInterestGridId);
   m_memberGrid =
       orv::ui::ReportGridWindow::Create(grids.MemberGrid(), m_topTabs, kCafeMemberGridId);
+  // The user's buttons, "관심" ticks and right clicks on the recommended stocks.
+  grids.InterestGrid().SetNotifyHandler([this, alive = m_alive](orv::ui::ReportNotify& nm) {
+    return *alive ? m_gridActions->OnGridNotify(nm) : 0;
+  });
 
   m_bottomTabs->AddPage(m_expertGrid->GetWindow(), L"전문가 추천 종목");
   if (orv::ui::CWebPage::Available()) {
@@ -189,6 +251,8 @@ void CCafeDlg::BuildPanes() {
   m_composer = std::make_unique<CStockRecDlg>(*this, m_view);
   if (m_composer->Create(m_composerTabs)) {
     m_composerTabs->AddPage(m_composer->GetPage(), L"종목 추천하기");
+    m_recComposer = std::make_unique<CCafeRecComposer>(*m_composer);
+    SetRecComposer(m_recComposer.get());
   } else {
     m_composer.reset();
     auto* none = new wxStaticText(m_composerTabs, wxID_ANY, wxString(kNotAvailableText));
