@@ -649,9 +649,11 @@ void CCafeDataView::OnAddClient() {
 }
 
 void CCafeDataView::OnEditClient() {
+  // The top row stands for the whole list and is no client of its own.
   std::vector<CWX_CLIENTS_Record*> rows;
   for (orv::ui::CMyReportRecordBase* row : m_clientGrid.GetSelectedRecords())
-    if (auto* client = dynamic_cast<CWX_CLIENTS_Record*>(row)) rows.push_back(client);
+    if (auto* client = dynamic_cast<CWX_CLIENTS_Record*>(row); client && client != m_clients->TopRow())
+      rows.push_back(client);
   if (rows.empty()) {
     orv::win::MessageBox(WideToUtf8(Text(L"nothing.selected", L"Nothing Seleted")), "ERROR",
                          MB_OK | MB_ICONERROR);
@@ -663,8 +665,6 @@ void CCafeDataView::OnEditClient() {
     return;
   }
   m_editedRecord = rows.front();
-  // The top row stands for the whole list and is no client of its own.
-  if (m_editedRecord == m_clients->TopRow()) return;
   EditClient(m_editedRecord, kEditorCompany);
 }
 
