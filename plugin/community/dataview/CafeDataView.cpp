@@ -478,7 +478,14 @@ void CCafeDataView::CreateClientPage() {
   m_clientMenu->Append(ID_CAFE_VIEW_DELETE, L"Delete");
   m_clientMenu->Append(kSaveMenuId, L"Save");
   m_tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& e) {
-    ShowClientTools(e.GetSelection() == kCafeViewClientPage);
+    const bool clients = e.GetSelection() == kCafeViewClientPage;
+    ShowClientTools(clients);
+    // Opened after a log-in, the page downloads the list it has not had yet.
+    if (clients && IsLoggedIn() && !m_clients->TopRow()) {
+      ShowFetchingWindow();
+      FetchClientList(true);
+      HideFetchingWindow();
+    }
     e.Skip();
   });
 }
