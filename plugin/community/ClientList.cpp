@@ -15,6 +15,7 @@
 #include "platform/support/LoginForm.h"
 #include "platform/support/NumberText.h"
 #include "platform/support/TextConv.h"
+#include "platform/xl/XmlDepth.h"
 #include "plugin/community/CafeService.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebText.h"
@@ -60,7 +61,7 @@ bool IsUtf8(const char* text, size_t length) {
 std::string ReplyAsUtf8(const char* text, size_t length) {
   if (IsUtf8(text, length)) return std::string(text, length);
   std::string out;
-  iconv_t cd = iconv_open("UTF-8//IGNORE", "CP949");
+  iconv_t cd = iconv_open("UTF-8", "CP949");
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text, length);
   out.resize(length * 3 + 4);
   char* in = const_cast<char*>(text);
@@ -69,7 +70,7 @@ std::string ReplyAsUtf8(const char* text, size_t length) {
   size_t outLeft = out.size();
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG) break;
+    if (errno == E2BIG || inLeft == 0) break;
     // An invalid or cut sequence: skip one byte.
     ++in;
     --inLeft;
@@ -79,41 +80,10 @@ std::string ReplyAsUtf8(const char* text, size_t length) {
   return out;
 }
 
-// How deep elements nest, reading tags (quoted attribute values skipped) without parsing.
-int XmlNesting(const std::string& xml) {
-  int depth = 0, deepest = 0;
-  const size_t n = xml.size();
-  for (size_t i = 0; i < n; ++i) {
-    if (xml[i] != '<' || i + 1 >= n) continue;
-    const char next = xml[i + 1];
-    const bool closing = next == '/';
-    const bool markup = next == '?' || next == '!';
-    char quote = 0;
-    size_t j = i + 1;
-    for (; j < n; ++j) {
-      if (quote) {
-        if (xml[j] == quote) quote = 0;
-      } else if (xml[j] == '"' || xml[j] == '\'') {
-        quote = xml[j];
-      } else if (xml[j] == '>') {
-        break;
-      }
-    }
-    if (j >= n) break;
-    if (closing) {
-      if (depth > 0) --depth;
-    } else if (!markup && xml[j - 1] != '/') {
-      deepest = std::max(deepest, ++depth);
-    }
-    i = j;
-  }
-  return deepest;
-}
-
 bool ParseReply(const char* text, size_t length, TiXmlDocument* doc) {
   if (!text || length == 0) return false;
   const std::string xml = ReplyAsUtf8(text, length);
-  if (XmlNesting(xml) > kMaxClientXmlDepth) return false;
+  if (XmlDepth(xml) > kMaxClientXmlDepth) return false;
   doc->Parse(xml.c_str(), nullptr, TIXML_ENCODING_UTF8);
   const TiXmlElement* root = doc->RootElement();
   return !doc->Error() && root && std::strcmp(root->Value(), "data") == 0;

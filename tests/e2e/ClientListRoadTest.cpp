@@ -20,11 +20,13 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/community/dataview/CafeDataView.h"
 #include "plugin/community/dataview/DataInputDlg.h"
+#include "tests/e2e/road/CafeViewWindows.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::RoadHost;
+using orv::test::windows::CafeViewWindow;
 using orv::test::windows::FindById;
 using orv::test::windows::Press;
 using orv::test::windows::ShownDialog;
@@ -32,16 +34,7 @@ using orv::test::windows::ShownDialog;
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kCafeDataViewId = 3028;
 const wxString kEditorTitle(L"Add New Inspection Status");
-
-wxWindow* CafeViewWindow(CMainFrame* frame) {
-  wxWindow* pane = frame ? frame->GetPaneWindow(PANE_ID_WORKSPACE) : nullptr;
-  if (!pane) return nullptr;
-  for (wxWindow* child : pane->GetChildren())
-    if (child->GetId() == kCafeDataViewId && child->GetName() == "CClientDataView") return child;
-  return nullptr;
-}
 
 // The shown row whose title cell holds `title`, or -1.
 int RowTitled(wxGrid* grid, const wchar_t* title) {
@@ -101,11 +94,7 @@ TEST(ClientListRoad, TheUserEditsAndAddsClientsAndTheServerStoresThem) {
 
   wxWindow* view = nullptr;
   ASSERT_TRUE(wait([&] { return (view = CafeViewWindow(road.Frame())) != nullptr; }));
-  wxAuiPaneInfo& pane = road.Frame()->GetPaneManager().GetPane(std::to_string(PANE_ID_WORKSPACE));
-  if (!pane.IsShown()) {
-    pane.Show();
-    road.Frame()->GetPaneManager().Update();
-  }
+  orv::test::windows::ShowWorkspacePane(road.Frame());
   road.Frame()->SetSize(1400, 860);
   road.Frame()->SetPaneWidth(PANE_ID_WORKSPACE, 620);
 

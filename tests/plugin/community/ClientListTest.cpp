@@ -61,6 +61,9 @@ TEST(ClientListReply, ReadsTheKoreanCodePageAndRefusesWhatIsNoClientList) {
   ASSERT_TRUE(ReadList(korean, &reply));
   ASSERT_EQ(reply.clients.size(), 1u);
   EXPECT_EQ(reply.clients[0].title, L"회사");
+  // A lead byte cut at the end of the text is dropped, the rest read.
+  ASSERT_TRUE(ReadList(korean + "\xC8", &reply));
+  EXPECT_EQ(reply.clients[0].title, L"회사");
 
   std::string deep = "<data>";
   for (int i = 0; i < 5000; ++i) deep += "<a>";
