@@ -3,6 +3,7 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/datectrl.h>
+#include <wx/dateevt.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
@@ -70,7 +71,8 @@ bool NeedsLogin(int id) {
 // The toolbar's client controls: shown while the client page is up.
 constexpr int kClientToolIds[] = {ID_CAFE_VIEW_ADD,           ID_CAFE_VIEW_SAVE,
                                   ID_CAFE_VIEW_KEYWORD,       ID_CAFE_VIEW_SEARCH,
-                                  ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_PAGE,
+                                  ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_START_DATE,
+                                  ID_CAFE_VIEW_END_DATE,      ID_CAFE_VIEW_PAGE,
                                   ID_CAFE_VIEW_COUNT};
 
 constexpr size_t kTextChars = 512;
@@ -321,13 +323,30 @@ void CCafeDataView::CreateToolbar() {
   bar.AddControl(ID_CAFE_VIEW_START_DATE, nullptr, m_startDate);
   m_endDate = new wxDatePickerCtrl(&bar, ID_CAFE_VIEW_END_DATE, wxDateTime::Now());
   bar.AddControl(ID_CAFE_VIEW_END_DATE, nullptr, m_endDate);
+  // A changed date is the list's new period: the list comes again for it.
+  auto dateChanged = [this](wxDateEvent& e) {
+    const wxDateTime date = e.GetDate();
+    if (date.IsValid()) {
+      SYSTEMTIME& target = e.GetId() == ID_CAFE_VIEW_END_DATE ? m_endTime : m_startTime;
+      target.wYear = static_cast<WORD>(date.GetYear());
+      target.wMonth = static_cast<WORD>(date.GetMonth() + 1);
+      target.wDay = static_cast<WORD>(date.GetDay());
+      m_clients->startDate = m_startTime;
+      m_clients->endDate = m_endTime;
+      m_clients->currentPage = 1;
+      FreshHandle handle;
+      FetchClientList(handle.curl, nullptr, 1, m_clients->pageSize, false);
+      FillPageList();
+    }
+    e.Skip();
+  };
+  m_startDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
+  m_endDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
   bar.AddSeparator();
   m_pagePicker = bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 90);
   m_countButton = bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
   // The client controls show with the client page; what nothing uses yet stays hidden.
-  for (int id : {57601, 352, ID_CAFE_VIEW_CARD_COMPANY, ID_CAFE_VIEW_START_DATE,
-                 ID_CAFE_VIEW_END_DATE})
-    bar.Hide(id);
+  for (int id : {57601, 352, ID_CAFE_VIEW_CARD_COMPANY}) bar.Hide(id);
   for (int id : kClientToolIds) bar.Hide(id);
   bar.Layout();
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/dateevt.h>
 #include <wx/frame.h>
 #include <wx/notebook.h>
 #include <wx/propgrid/propgrid.h>
@@ -207,6 +208,18 @@ TEST_F(ClientPageTest, TheListComesWithTheViewAndItsToolsWithThePage) {
   for (int id : {ID_CAFE_VIEW_KEYWORD, ID_CAFE_VIEW_SAVE, ID_CAFE_VIEW_ADD, ID_CAFE_VIEW_PAGE,
                  ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_COUNT})
     EXPECT_TRUE(cafe->ToolbarControl(id)->IsShown()) << id;
+  // A new start date asks for the list of the new period.
+  wxWindow* start = cafe->ToolbarControl(ID_CAFE_VIEW_START_DATE);
+  ASSERT_NE(start, nullptr);
+  EXPECT_TRUE(start->IsShown());
+  wxDateEvent date(start, wxDateTime(5, wxDateTime::Jan, 2024), wxEVT_DATE_CHANGED);
+  start->ProcessWindowEvent(date);
+  const auto lists = web_.RequestsTo(ClientListPeer::kListPath);
+  ASSERT_GE(lists.size(), 2u);
+  ASSERT_NE(lists.back().Part("st"), nullptr);
+  EXPECT_EQ(lists.back().Part("st")->content, "2024-01-05");
+  EXPECT_EQ(cafe->Clients().Records().size(), 2u);
+
   // The group picker filters the list.
   group->SetSelection(1);
   wxCommandEvent picked(wxEVT_CHOICE, ID_CAFE_VIEW_GROUP);
