@@ -75,7 +75,6 @@ TEST(DataInputDlg, EachModeBuildsItsForm) {
       ASSERT_FALSE(categories.empty());
       EXPECT_EQ(categories.front(), c.category);
     }
-    dialog.Destroy();
   }
   // The company form's dates start at the zero date; the inspection's at today.
   CDataInputDlg company(HiddenFrame(), nullptr, kEditorCompany, 1, nullptr, nullptr);
@@ -83,7 +82,6 @@ TEST(DataInputDlg, EachModeBuildsItsForm) {
   wxPGProperty* birth = company.Grid()->GetPropertyByLabel(L"생년월일");
   ASSERT_NE(birth, nullptr);
   EXPECT_EQ(birth->GetValue().GetDateTime().GetYear(), 1899);
-  company.Destroy();
 }
 
 TEST(DataInputDlg, LabelKeysComeFromTheCaptions) {
@@ -134,7 +132,6 @@ TEST(DataInputDlg, TheCompanyFormShowsAndReturnsAClientsValues) {
   ASSERT_TRUE(typed.registered.has_value());
   EXPECT_EQ(typed.registered->wYear, 2024);
   EXPECT_EQ(typed.birthday->wYear, 1975);
-  dialog.Destroy();
 }
 
 // ---------------------------------------------------------------------------------------
