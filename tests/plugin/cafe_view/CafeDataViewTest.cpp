@@ -26,6 +26,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/HostCommands.h"
 #include "shared/StockRecords.h"
+#include "tests/plugin/cafe_view/CafeViewFixture.h"
 #include "tests/plugin/view/ViewStage.h"
 
 namespace orv::test {
@@ -65,27 +66,7 @@ std::vector<std::wstring> Rows(orv::ui::CMyReportCtrl& grid) {
   return out;
 }
 
-class CafeDataViewTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    stage_.Prepare();
-    // As the plug-in's start-up installs it.
-    ChildMakers().cafeDataView = MakeCafeDataView;
-    stage_.login.nCompanyIdx = 4;
-  }
-  void TearDown() override {
-    if (view_) view_->Destroy();
-    ChildMakers() = PelomarChildMakers{};
-  }
-  CCafeDataView* Make() {
-    view_ = stage_.CreateView();
-    if (!view_ || !view_->CafeDataView()) return nullptr;
-    return dynamic_cast<CCafeDataView*>(view_->CafeDataView()->GetWindow());
-  }
-
-  ViewStage stage_;
-  CPelomarView* view_ = nullptr;
-};
+class CafeDataViewTest : public CafeViewFixture {};
 
 TEST_F(CafeDataViewTest, TheTradingViewMakesItWithItsPagesAndToolbar) {
   CCafeDataView* cafe = Make();

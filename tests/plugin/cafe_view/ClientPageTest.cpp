@@ -22,6 +22,7 @@
 #include "plugin/view/ChildWindows.h"
 #include "tests/peers/ClientListPeer.h"
 #include "tests/peers/WebServerPeer.h"
+#include "tests/plugin/cafe_view/CafeViewFixture.h"
 #include "tests/plugin/view/ViewStage.h"
 
 namespace orv::test {
@@ -137,7 +138,7 @@ TEST(DataInputDlg, TheCompanyFormShowsAndReturnsAClientsValues) {
 // ---------------------------------------------------------------------------------------
 // The client page
 
-class ClientPageTest : public ::testing::Test {
+class ClientPageTest : public CafeViewFixture {
  protected:
   void SetUp() override {
     ASSERT_TRUE(web_.Start());
@@ -146,23 +147,15 @@ class ClientPageTest : public ::testing::Test {
         {{"idx", "21"}, {"vendor_type", "2"}, {"group_idx", "11"}, {"title", "second"},
          {"com_name", "second"}},
     });
-    stage_.Prepare();
-    ChildMakers().cafeDataView = MakeCafeDataView;
+    CafeViewFixture::SetUp();
     std::strncpy(stage_.run.szWebApiBase, web_.BaseUrl().c_str(),
                  sizeof stage_.run.szWebApiBase - 1);
-    stage_.login.nCompanyIdx = 4;
     stage_.login.nUserIdx = 9;
     std::strcpy(stage_.login.szToken, "page-token");
   }
   void TearDown() override {
     orv::win::StopScriptingMessageBoxes();
-    if (view_) view_->Destroy();
-    ChildMakers() = PelomarChildMakers{};
-  }
-  CCafeDataView* Make() {
-    view_ = stage_.CreateView();
-    if (!view_ || !view_->CafeDataView()) return nullptr;
-    return dynamic_cast<CCafeDataView*>(view_->CafeDataView()->GetWindow());
+    CafeViewFixture::TearDown();
   }
   // The texts of the boxes the commands showed.
   std::vector<std::string> Boxes() {
@@ -174,8 +167,6 @@ class ClientPageTest : public ::testing::Test {
 
   WebServerPeer web_;
   ClientListPeer peer_{web_, "page-token"};
-  ViewStage stage_;
-  CPelomarView* view_ = nullptr;
 };
 
 TEST_F(ClientPageTest, TheListComesWithTheViewAndItsToolsWithThePage) {
