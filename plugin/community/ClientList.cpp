@@ -13,7 +13,7 @@
 #include "platform/support/DateUtil.h"
 #include "platform/support/HttpForm.h"
 #include "platform/support/LoginForm.h"
-#include "platform/support/NumberText.h"
+#include "platform/support/BusinessNumbers.h"
 #include "platform/support/TextConv.h"
 #include "platform/xl/XmlDepth.h"
 #include "plugin/community/CafeService.h"

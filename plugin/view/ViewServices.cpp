@@ -4,10 +4,13 @@
 
 #include <wx/timer.h>
 
+#include <cstring>
+
 #include "platform/support/TextConv.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/RecommendComposer.h"
 #include "plugin/community/WebPages.h"
 #include "plugin/community/WebText.h"
 #include "platform/support/HttpForm.h"
@@ -308,6 +311,27 @@ CPelomarView::OrderStock_s CPelomarView::FindOrderStock(int market, const std::w
   out.code = stock->code;
   out.name = stock->name;
   out.price = stock->cur_price;
+  return out;
+}
+
+RecStock_s CPelomarView::FindRecommendStock(int market, const std::wstring& text) {
+  RecStock_s out;
+  if (text.empty()) return out;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  CStockLists& lists = m_engine->Stocks();
+  const uint8_t kind = static_cast<uint8_t>(market > 0 ? market : 1);
+  const Stock_s* stock = lists.FindStockByCode(kind, text.c_str(), nullptr, true, nullptr);
+  if (!stock) stock = lists.FindStockByName(text.c_str(), nullptr, 0);
+  if (!stock) return out;
+  out.found = true;
+  out.market = stock->market;
+  out.marketLetter = stock->market_letter;
+  out.nation = stock->nation;
+  out.nationCode.assign(stock->nation_code, strnlen(stock->nation_code, sizeof stock->nation_code));
+  out.code = stock->code;
+  out.name = stock->name;
+  out.curPrice = stock->cur_price;
+  out.changeRate = stock->change_rate;
   return out;
 }
 

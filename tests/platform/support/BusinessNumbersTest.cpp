@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "platform/support/NumberText.h"
+#include "platform/support/BusinessNumbers.h"
 #include "platform/support/TextConv.h"
 
 namespace {
 
-TEST(NumberText, TelephoneNumbersTakeTheirKoreanForm) {
+TEST(BusinessNumbers, TelephoneNumbersTakeTheirKoreanForm) {
   const struct {
     const wchar_t* text;
     wchar_t extra;
@@ -36,7 +36,7 @@ TEST(NumberText, TelephoneNumbersTakeTheirKoreanForm) {
   EXPECT_FALSE(GfxFormatTelNumber(L"01012345678", 0, &out, 12)) << "longer than the cell takes";
 }
 
-TEST(NumberText, BusinessNumbersAndDigits) {
+TEST(BusinessNumbers, BusinessNumbersAndDigits) {
   const struct {
     const wchar_t* text;
     const wchar_t* formatted;
