@@ -343,7 +343,7 @@ void CCafeDataView::CreateToolbar() {
   m_startDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
   m_endDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
   bar.AddSeparator();
-  m_pagePicker = bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 90);
+  m_pagePicker = bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 120);
   m_countButton = bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
   // The client controls show with the client page; what nothing uses yet stays hidden.
   for (int id : {57601, 352, ID_CAFE_VIEW_CARD_COMPANY}) bar.Hide(id);
