@@ -471,6 +471,11 @@ class CPelomarView : public CDbBaseNormalView {
   // without such a stock tells the user to choose one.
   void OpenOrderPopup(int side, uint8_t market, const wchar_t* code, double quantity,
                       double price);
+  // Presets the side panel's order form for the stock of (market, code) with the side,
+  // quantity and price (the stock-grid menu's buy and sell); answers the panel's result. While
+  // the panel's pane is not on the screen the order dialog opens for the stock instead.
+  int PresetOrderPanel(int side, uint8_t market, const wchar_t* code, double quantity,
+                       double price);
   bool PriceSimulationRunning() const;
   void StopPriceSimulation();
   // The amount of one part of a split buy in won; 0: none.

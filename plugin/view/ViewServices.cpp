@@ -402,6 +402,30 @@ void CPelomarView::OpenOrderPopup(int side, uint8_t market, const wchar_t* code,
   ShowOrderPopup(true, false);
 }
 
+int CPelomarView::PresetOrderPanel(int side, uint8_t market, const wchar_t* code,
+                                   double quantity, double price) {
+  // The panel shows only in the host's account pane: while that pane is closed (or the host
+  // gave none) the order dialog takes the stock instead, so the user sees what to order.
+  wxWindow* pane = m_containerGiven[1] ? m_containers[1] : nullptr;
+  if (!m_orderPanel || !pane || !pane->IsShownOnScreen()) {
+    OpenOrderPopup(side, market, code, quantity, price);
+    return 0;
+  }
+  const OrderStock_s stock = FindOrderStock(market, code ? code : L"");
+  OrderFormPreset_s preset;
+  preset.stockFound = stock.found;
+  preset.market = stock.market;
+  preset.stockCode = stock.code;
+  preset.stockName = stock.name;
+  preset.stockPrice = stock.price;
+  preset.side = side;
+  preset.code = stock.found ? stock.code : std::wstring(code ? code : L"");
+  preset.name = stock.name;
+  preset.quantity = quantity;
+  preset.price = price;
+  return m_orderPanel->SetOrderForm(preset);
+}
+
 bool CPelomarView::PriceSimulationRunning() const {
   return m_engine->m_simulationRunning.load() != 0;
 }
