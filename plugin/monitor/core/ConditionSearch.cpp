@@ -354,20 +354,18 @@ void CConditionSearch::ExitUnderLock(ConditionStock_s& state, const std::wstring
   ++state.exitCount;
   state.exitTick = Tick();
   state.exitTime = Now();
-  for (int slot = 0; slot < kConditionBuySlots; ++slot) {
-    if (state.slotIndex[slot] != index) continue;
-    state.slotIndex[slot] = 0;
-    state.slotName[slot].clear();
-    if (state.count > 0) --state.count;
-    break;
-  }
-  for (int slot = 0; slot < kConditionSellSlots; ++slot) {
-    if (state.sellIndex[slot] != index) continue;
-    state.sellIndex[slot] = 0;
-    state.sellName[slot].clear();
-    if (state.secondCount > 0) --state.secondCount;
-    break;
-  }
+  // The slot holding this condition is freed, buy or sell.
+  auto release = [index](int* indexes, std::wstring* names, int slots, int* count) {
+    for (int slot = 0; slot < slots; ++slot) {
+      if (indexes[slot] != index) continue;
+      indexes[slot] = 0;
+      names[slot].clear();
+      if (*count > 0) --*count;
+      return;
+    }
+  };
+  release(state.slotIndex, state.slotName, kConditionBuySlots, &state.count);
+  release(state.sellIndex, state.sellName, kConditionSellSlots, &state.secondCount);
   state.allMet = false;
   RealTimeExitStateRow_s row;
   row.time = state.exitTime;

@@ -106,6 +106,13 @@ class StockMonitoringViewTest : public ::testing::Test {
     event.SetEventObject(button);
     button->ProcessWindowEvent(event);
   }
+  // The test signal module in the program's "PlugIn" folder, chosen in the settings.
+  void InstallTestModule() {
+    fs::create_directories(stage_.dir.Path() + "/PlugIn");
+    fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
+                  stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
+    orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  }
   std::string TodaysLog() {
     SYSTEMTIME today;
     orv::win::GetLocalTime(&today);
@@ -299,10 +306,7 @@ void PumpUntil(const std::function<bool()>& done, int ms) {
 // loaded test module (it scores a stock by its change rate and flags the rising ones) and the
 // grid shows the found stocks, highest score first, with the status line and the pass time.
 TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheModule) {
-  fs::create_directories(stage_.dir.Path() + "/PlugIn");
-  fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
-                stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
-  orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  InstallTestModule();
   CStockMonitoringView* monitor = Make();
   ASSERT_NE(monitor, nullptr);
   ASSERT_TRUE(view_->Engine().SignalModules().Loaded());
@@ -400,10 +404,7 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
 // let go of its row, so the stock's later exit leaves the scan's rows alone. A new entry adds
 // its row and names it on the status line; a stock that left shows its exit values.
 TEST_F(StockMonitoringViewTest, ScanPassesDetachConditionRowsAndTheListNamesTheColumn) {
-  fs::create_directories(stage_.dir.Path() + "/PlugIn");
-  fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
-                stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
-  orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  InstallTestModule();
   CStockMonitoringView* monitor = Make();
   ASSERT_NE(monitor, nullptr);
   {
