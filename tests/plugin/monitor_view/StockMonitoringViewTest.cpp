@@ -14,6 +14,7 @@
 #include <functional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
@@ -368,6 +369,11 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
     s->market_letter = '1';
     s->cur_price = 70000;
   }
+  // The user keeps the real-time search log: the entry and the exit land in today's file.
+  orv::win::ScriptMessageBoxes({IDYES});
+  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
   CConditionSearch* conditions = monitor->Conditions();
   ASSERT_NE(conditions, nullptr);
   conditions->LoadConditionList(L"0^급등주;1^눌림목", true);
@@ -390,6 +396,16 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
   PumpUntil([&] { return monitor->Grid().GetRecordCount() == 0; }, 3000);
   EXPECT_EQ(monitor->Grid().GetRecordCount(), 0);
   EXPECT_FALSE(conditions->Received(L"005930"));
+  // The header, one entry row (the second condition only updates the row) and the exit row.
+  monitor->RealTimeLog().Close();
+  std::ifstream in(TodaysLog(), std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[1].find(",5,005930,\"급등주\",IN/I,1,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find(",[005930],\"삼성전자\",71000.000,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",6,1:0x11000:0x1000,\"급등주\",OUT,\"1/0\","), std::string::npos)
+      << lines[2];
   // Mode 1 of the switch now finds the conditions (and no chosen list).
   Pick(monitor, IDC_MONITOR_MODE_COMBO, L"1.HTS 검색식 감시");
   orv::win::ScriptMessageBoxes({IDOK});
