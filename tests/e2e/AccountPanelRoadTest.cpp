@@ -218,6 +218,13 @@ TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
             std::string::npos)
       << creditBody;
   if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    // Scrolled to the credit choice.
+    if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(panel)) {
+      int rateX = 0, rateY = 0;
+      scrolled->GetScrollPixelsPerUnit(&rateX, &rateY);
+      const wxPoint at = scrolled->CalcUnscrolledPosition(credit->GetPosition());
+      if (rateY > 0) scrolled->Scroll(0, at.y / rateY);
+    }
     orv::test::PumpEvents(500);
     const std::string command = std::string("import -window root '") + shot + ".credit.png'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;

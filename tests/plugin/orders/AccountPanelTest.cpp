@@ -86,9 +86,9 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.orderWindow.top, y0);
   EXPECT_EQ(o.watchBuy.left, 2 * 124);
   EXPECT_EQ(o.watchBuy.top, y0 + 37);
-  // Below the button rows the order form (eight rows in a pane this narrow), then the charts.
+  // Below the button rows the order form (nine rows in a pane this narrow), then the charts.
   EXPECT_EQ(o.codeLabel.top, y0 + 74);
-  const int chartTop = y0 + 74 + 8 * 37;
+  const int chartTop = y0 + 74 + 9 * 37;
   const int e = (700 - chartTop) / 2;
   EXPECT_EQ(o.domesticChart.top, chartTop);
   EXPECT_EQ(o.usChart.top, chartTop + e);
@@ -97,10 +97,10 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.accountCheck.right, 105 + 1 + 246 + 1 + 75);
   // A narrow pane keeps the grid at least 100 pixels wide, the check inside the pane, and the
   // notice box below the charts; nothing goes negative.
-  const AccountPanelLayout_s pane = LayOutAccountPanel(218, 520, 1.0);
+  const AccountPanelLayout_s pane = LayOutAccountPanel(218, 560, 1.0);
   EXPECT_LE(pane.accountCheck.right, 218);
   EXPECT_EQ(pane.notice.top, pane.usChart.bottom + 1);
-  EXPECT_LE(pane.notice.bottom, 520);
+  EXPECT_LE(pane.notice.bottom, 560);
   const AccountPanelLayout_s narrow = LayOutAccountPanel(50, 20, 1.0);
   EXPECT_EQ(narrow.grid.right, 100);
   EXPECT_GE(narrow.usChart.bottom, narrow.usChart.top);
@@ -108,7 +108,7 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
 }
 
 // The order form's controls stay inside the pane, side by side without overlapping, above
-// the charts: in four rows in a wide pane, in eight in the narrow docked one, and one more
+// the charts: in four rows in a wide pane, in nine in the narrow docked one, and one more
 // for the auto-trading check where the account row has no room for it.
 TEST(AccountPanel, OrderFormLayout) {
   struct Case {
@@ -116,8 +116,8 @@ TEST(AccountPanel, OrderFormLayout) {
     double scale;
     int rows;
     bool autoTradeInAccountRow;
-  } cases[] = {{800, 600, 1.0, 4, true},  {520, 500, 1.0, 4, true},  {519, 500, 1.0, 8, true},
-               {246, 380, 1.0, 9, false}, {369, 570, 1.5, 9, false}, {1300, 900, 2.0, 4, true}};
+  } cases[] = {{800, 600, 1.0, 4, true},   {520, 500, 1.0, 4, true},  {519, 500, 1.0, 9, true},
+               {246, 380, 1.0, 10, false}, {369, 570, 1.5, 10, false}, {1300, 900, 2.0, 4, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.scale);
     const AccountPanelLayout_s o = LayOutAccountPanel(c.width, c.height, c.scale);
