@@ -9,6 +9,8 @@
 #include <wx/wrapsizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+#include <wx/timer.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -39,8 +41,25 @@ namespace {
 
 constexpr int kToolbarHeight = 34;
 constexpr int kLargestWindowId = 32767;
-// Menu item ids stop below 32767 too: the body menu's "Save" carries the toolkit's save id.
+// Menu item ids stop below 32767 too: the body menu's "Save", "Print" and "Print Preview" carry
+// the toolkit's ids.
 constexpr int kSaveMenuId = wxID_SAVE;
+constexpr int kPrintMenuId = wxID_PRINT;
+constexpr int kPreviewMenuId = wxID_PREVIEW;
+
+// The command of a menu item.
+int MenuCommand(int menuId) {
+  switch (menuId) {
+    case kSaveMenuId:
+      return ID_CAFE_VIEW_SAVE;
+    case kPrintMenuId:
+      return ID_CAFE_VIEW_PRINT;
+    case kPreviewMenuId:
+      return ID_CAFE_VIEW_PREVIEW;
+    default:
+      return menuId;
+  }
+}
 constexpr int kWidthTextGridFirst = 1;  // column 0 is not written
 constexpr int kNoColumn = -1;
 // The member grid's layout (16 entries; the last has no width).
@@ -150,6 +169,8 @@ class CCafeViewToolbar : public wxPanel {
 CCafeDataView::CCafeDataView(CPelomarView* owner) : m_owner(owner) {}
 
 CCafeDataView::~CCafeDataView() {
+  // The preview draws the cafe grid: it goes first.
+  ClosePreview();
   // A view deleted with its parent never went through Destroy.
   SaveColumnLayout();
   // No stock may keep pointing at a row that goes with the grid.
@@ -218,11 +239,16 @@ void CCafeDataView::OnInitialUpdate() {
     if (!OnCommand(e.GetId())) e.Skip();
   });
   Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
-    if (!OnCommand(e.GetId() == kSaveMenuId ? ID_CAFE_VIEW_SAVE : e.GetId())) e.Skip();
+    if (!OnCommand(MenuCommand(e.GetId()))) e.Skip();
+  });
+  Bind(wxEVT_TOGGLEBUTTON, [this](wxCommandEvent& e) {
+    if (!OnCommand(e.GetId())) e.Skip();
   });
   Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) {
     if (NeedsLogin(e.GetId()))
       e.Enable(IsLoggedIn());
+    else if (e.GetId() == ID_CAFE_VIEW_TIMER)
+      e.Check(TimerRunning());
     else
       e.Skip();
   });
@@ -282,6 +308,12 @@ void CCafeDataView::CreateToolbar() {
   bar.AddSeparator();
   bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 50);
   bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
+  bar.AddSeparator();
+  bar.AddButton(ID_CAFE_VIEW_DICTIONARY, L"사전", L"웹 사전을 엽니다");
+  auto* timer = new wxToggleButton(&bar, ID_CAFE_VIEW_TIMER, L"타이머", wxDefaultPosition,
+                                   wxDefaultSize, wxBU_EXACTFIT);
+  timer->SetToolTip(L"1초 타이머 켜기/끄기");
+  bar.AddControl(ID_CAFE_VIEW_TIMER, nullptr, timer);
   // What the view does not use yet stays hidden: the client list's controls.
   for (int id : {10011, ID_CAFE_VIEW_KEYWORD, 670, 57601, ID_CAFE_VIEW_SAVE, 352,
                  ID_CAFE_VIEW_CARD_COMPANY, ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_START_DATE,
@@ -320,6 +352,10 @@ void CCafeDataView::CreateTabsAndGrids() {
   m_bodyMenu->Append(ID_CAFE_VIEW_REFRESH, L"Refresh");
   m_bodyMenu->Append(ID_CAFE_VIEW_DELETE, L"Delete");
   m_bodyMenu->Append(kSaveMenuId, L"Save");
+  m_bodyMenu->AppendSeparator();
+  m_bodyMenu->Append(kPrintMenuId, L"Print");
+  m_bodyMenu->Append(kPreviewMenuId, L"Print Preview");
+  m_bodyMenu->Append(ID_CAFE_VIEW_COPY_ALL, L"Copy All");
 }
 
 void CCafeDataView::LayOut() {
@@ -454,7 +490,7 @@ bool CCafeDataView::OnCommand(int id) {
       }
       return true;
     default:
-      return false;
+      return OnToolCommand(id);
   }
 }
 

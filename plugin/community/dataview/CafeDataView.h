@@ -30,6 +30,7 @@ class wxTextCtrl;
 class wxButton;
 class wxMenu;
 class wxDatePickerCtrl;
+class wxTimer;
 class CCafeViewToolbar;
 struct Stock_s;
 
@@ -57,6 +58,18 @@ constexpr int ID_CAFE_VIEW_DELETE = 451;
 constexpr int ID_CAFE_VIEW_SAVE = 57603;
 constexpr int ID_CAFE_VIEW_HIDE_COLUMN = 592;
 constexpr int ID_CAFE_VIEW_SHOW_COLUMNS = 679;
+// Printing, preview and the clipboard (the cafe grid), and the small tools.
+constexpr int ID_CAFE_VIEW_PRINT = 57607;
+constexpr int ID_CAFE_VIEW_PRINT_ALT = 470;
+constexpr int ID_CAFE_VIEW_PRINT_DIRECT = 57608;
+constexpr int ID_CAFE_VIEW_PRINT_TARGET = 473;
+constexpr int ID_CAFE_VIEW_PREVIEW_TARGET = 477;
+constexpr int ID_CAFE_VIEW_PREVIEW = 57609;
+constexpr int ID_CAFE_VIEW_COPY_ALL = 428;
+constexpr int ID_CAFE_VIEW_DICTIONARY = 989;
+constexpr int ID_CAFE_VIEW_TIMER = 267;
+constexpr int kCafeViewTimerId = 1;
+constexpr int kCafeViewTimerMs = 1000;
 
 // The view's language key; its width texts are kept under it.
 extern const wchar_t kCafeDataViewKey[];
@@ -109,6 +122,11 @@ class CCafeDataView : public CDbBaseNormalView,
   // The cafe picker's selection changed.
   void OnCafePicked();
 
+  // The 1-second timer of the toolbar's switch (its ticks do nothing).
+  bool TimerRunning() const;
+  // The print preview the view opened last, while it is open.
+  wxWindow* PreviewFrame() const;
+
   // What the view shows and keeps (for the program's own checks and tests).
   orv::ui::CMyReportCtrl& MemberGrid() { return m_memberGrid; }
   wxNotebook* Tabs() const { return m_tabs; }
@@ -144,6 +162,11 @@ class CCafeDataView : public CDbBaseNormalView,
   // Keeps the cafe grid's width text when the user changed its columns (once).
   void SaveColumnLayout();
   void SayNotAvailable(const wchar_t* what);
+  // Printing, preview, the clipboard and the small tools (CafeDataViewTools.cpp): true when
+  // `id` is one of theirs.
+  bool OnToolCommand(int id);
+  void ToggleTimer();
+  void ClosePreview();
   double Scale() const;
 
   CPelomarView* m_owner = nullptr;
@@ -158,6 +181,8 @@ class CCafeDataView : public CDbBaseNormalView,
   orv::ui::CMyReportCtrl m_memberGrid;
   std::unique_ptr<wxMenu> m_headerMenu;
   std::unique_ptr<wxMenu> m_bodyMenu;
+  std::unique_ptr<wxTimer> m_timer;
+  wxWindow* m_preview = nullptr;  // cleared when the preview frame goes
 
   // The view's own records of the recommended stocks its rows point at (never the engine's).
   std::map<std::wstring, std::unique_ptr<Stock_s>> m_stocks;
