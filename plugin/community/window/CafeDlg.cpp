@@ -509,7 +509,8 @@ int CCafeDlg::ImportMembersAndReport(int kind) {
 
 std::vector<std::wstring> CCafeDlg::ChooseMemberFiles() {
   std::vector<std::wstring> files;
-  wxFileDialog dialog(GetWindow(), wxFileSelectorPromptStr, wxEmptyString, wxString(L".xlsx"),
+  // No file name is preset: GTK's chooser would take it as a typed name and open only that.
+  wxFileDialog dialog(GetWindow(), wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
                       wxString(L"Excel Files (*.xls;*.xlsx)|*.xls;*.xlsx|All Files (*.*)|*.*"),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
   if (dialog.ShowModal() != wxID_OK) return files;
