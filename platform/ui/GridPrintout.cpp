@@ -3,6 +3,7 @@
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/dc.h>
+#include <wx/font.h>
 #include <wx/printdlg.h>
 #include <wx/prntbase.h>
 
@@ -16,6 +17,9 @@ namespace orv::ui {
 namespace {
 
 constexpr int kScreenDpi = 96;
+// The printed text: small enough for a grid's narrow columns.
+constexpr int kFontPoints = 7;
+constexpr int kCellGap = 3;
 // Message-box style bits of the preview failure: task-modal, foreground.
 constexpr UINT kMbTaskModal = 0x2000;
 constexpr UINT kMbSetForeground = 0x10000;
@@ -48,21 +52,29 @@ bool GridPrintout::OnPrintPage(int page) {
   wxDC* dc = GetDC();
   if (!dc || !HasPage(page)) return false;
   MapScreenSizeToPage();
+  dc->SetFont(wxFontInfo(kFontPoints).Family(wxFONTFAMILY_SWISS));
+  dc->SetTextForeground(*wxBLACK);
   const std::vector<int> columns = ReportTableColumns(grid_);
+  // Each text stays inside its column: a long one is cut rather than run into the next.
+  auto cell = [dc](const std::wstring& text, int x, int y, int width) {
+    wxDCClipper clip(*dc, wxRect(x, y, std::max(1, width - kCellGap), kRowHeight));
+    dc->DrawText(wxString(text), x, y);
+  };
   int y = kMargin;
   int x = kMargin;
   for (int c : columns) {
     const ReportColumn* column = grid_.GetColumn(c);
-    dc->DrawText(wxString(column->spec.title), x, y);
+    cell(column->spec.title, x, y, column->width);
     x += column->width;
   }
+  dc->DrawLine(kMargin, y + kRowHeight - 2, x, y + kRowHeight - 2);
   y += kRowHeight;
   const size_t first = static_cast<size_t>(page - 1) * rowsPerPage_;
   for (size_t i = first; i < rows_.size() && i < first + rowsPerPage_; ++i, y += kRowHeight) {
     x = kMargin;
     for (int c : columns) {
       const ReportColumn* column = grid_.GetColumn(c);
-      dc->DrawText(wxString(rows_[i]->GetItemCaption(column->itemIndex)), x, y);
+      cell(rows_[i]->GetItemCaption(column->itemIndex), x, y, column->width);
       x += column->width;
     }
   }

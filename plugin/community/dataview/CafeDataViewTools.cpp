@@ -35,9 +35,8 @@ bool CCafeDataView::OnToolCommand(int id) {
     case ID_CAFE_VIEW_PREVIEW:
     case ID_CAFE_VIEW_PREVIEW_TARGET: {
       ClosePreview();
-      // The preview shows the selected rows when there are some, as printing offers.
-      wxFrame* frame = orv::ui::ShowGridPrintPreview(
-          m_cafeGrid, this, !m_cafeGrid.GetSelectedRecords().empty());
+      // The preview shows every row; printing offers the selection in its dialog.
+      wxFrame* frame = orv::ui::ShowGridPrintPreview(m_cafeGrid, this, false);
       m_preview = frame;
       if (frame)
         frame->Bind(wxEVT_DESTROY, [this, frame](wxWindowDestroyEvent& e) {

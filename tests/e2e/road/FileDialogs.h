@@ -9,6 +9,7 @@
 #include <wx/modalhook.h>
 #include <wx/timer.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -66,7 +67,10 @@ class FileDialogWatch : public wxModalDialogHook {
 // open, or with an empty path cancels it. Keep the returned timer until the dialog is answered;
 // *answered (when given) is set then. Picking waits until the chooser has taken the file (it
 // reads the folder in the background).
-inline std::unique_ptr<wxTimer> AnswerFileDialog(const std::string& path, bool* answered = nullptr) {
+inline std::unique_ptr<wxTimer> AnswerFileDialog(const std::string& file, bool* answered = nullptr) {
+  // The chooser answers the path in its plain form ("/a/b", never "/a//b").
+  const std::string path =
+      file.empty() ? file : std::filesystem::path(file).lexically_normal().string();
   auto timer = std::make_unique<wxTimer>();
   auto done = std::make_shared<bool>(false);
   auto watch = std::make_shared<FileDialogWatch>();
