@@ -50,6 +50,16 @@ int CafeMemberKindOfSheet(const std::string& sheetName, int commandKind) {
   return commandKind;
 }
 
+bool ReadCafeMemberRow(const orv::xl::CXlSheet& sheet, int row, CafeMemberRow_s* out) {
+  out->name = WorkbookCellText(sheet.CellAt(row, kNameColumn));
+  if (out->name.empty()) return false;
+  out->phone = WorkbookCellText(sheet.CellAt(row, kPhoneColumn));
+  SYSTEMTIME date{};
+  CodeGenGetDateValueFromExcelCell(sheet.CellAt(row, kDateColumn), &date);
+  out->regDate = FormatWorkbookDate(date);
+  return true;
+}
+
 CCafeMemberImport::CCafeMemberImport(const app_run_setting_s& run, const login_info_s& login,
                                      LogLine log)
     : m_run(run), m_login(login), m_log(std::move(log)) {}
@@ -111,18 +121,16 @@ CafeMemberImportResult_s CCafeMemberImport::UploadMemberFiles(
         const std::wstring sheetName = Utf8ToWide(sheet->Name());
         std::string err, msg;  // of the sheet's last reply
         for (int row = firstRow; row < sheet->LastRow(); ++row) {
-          const std::wstring name = WorkbookCellText(sheet->CellAt(row, kNameColumn));
-          if (name.empty()) continue;
-          const std::wstring phone = WorkbookCellText(sheet->CellAt(row, kPhoneColumn));
-          SYSTEMTIME date{};
-          CodeGenGetDateValueFromExcelCell(sheet->CellAt(row, kDateColumn), &date);
-          const bool replied = PostMember(curl.get(), url, startTime, sheetKind, cafe,
-                                          FormatWorkbookDate(date), name, phone, &err, &msg);
+          CafeMemberRow_s person;
+          if (!ReadCafeMemberRow(*sheet, row, &person)) continue;
+          const bool replied =
+              PostMember(curl.get(), url, startTime, sheetKind, cafe, person.regDate,
+                         person.name, person.phone, &err, &msg);
           ++result.posted;
           if (replied && err == "0") ++result.accepted;
           m_log(FormatW(L"> [%d/%d](%d) : %d:%ls [%ls / %ls] --> ERR:%ls/%ls\r\n", f + 1,
-                        fileCount, result.posted, s, sheetName.c_str(), name.c_str(),
-                        phone.c_str(), Utf8ToWide(err).c_str(), Utf8ToWide(msg).c_str()),
+                        fileCount, result.posted, s, sheetName.c_str(), person.name.c_str(),
+                        person.phone.c_str(), Utf8ToWide(err).c_str(), Utf8ToWide(msg).c_str()),
                 kPersonLogCode, kPersonLogCode);
         }
       }

@@ -28,6 +28,20 @@ constexpr const wchar_t* kCafeMemberUploadPath = L"stock/cafe_member_up";
 // exactly) the command's kind.
 int CafeMemberKindOfSheet(const std::string& sheetName, int commandKind);
 
+namespace orv::xl {
+class CXlSheet;
+}
+
+// The person of one data row: name (column 1), phone (column 2) and registration date
+// (column 3, "%04d-%02d-%02d" of a date cell or date text, else empty).
+struct CafeMemberRow_s {
+  std::wstring name;
+  std::wstring phone;
+  std::wstring regDate;
+};
+// Reads a data row; false when it has no name (the row is skipped, not counted).
+bool ReadCafeMemberRow(const orv::xl::CXlSheet& sheet, int row, CafeMemberRow_s* out);
+
 // What an import did.
 struct CafeMemberImportResult_s {
   int posted = 0;    // persons sent (the count the log lines carry)
