@@ -16,6 +16,8 @@
 
 #include "platform/support/TextConv.h"
 #include "plugin/community/CafeMemberImport.h"
+#include "tests/platform/win/TestFolders.h"
+#include "tests/plugin/community/PythonScript.h"
 #include "tests/plugin/community/WebFixture.h"
 
 namespace orv::test {
@@ -24,35 +26,10 @@ namespace {
 constexpr const char* kUploadPath = "/stock/cafe_member_up";
 
 // A folder of its own for the test's workbooks, removed afterwards.
-class WorkbookDir {
+class WorkbookDir : public orv::win::test::TempFolder {
  public:
-  WorkbookDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orv-members-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~WorkbookDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string File(const std::string& name) const { return Path() + "/" + name; }
 };
-
-// Runs a Python script (the Debian interpreter, where python3-openpyxl lives); answers its
-// output, empty when all went well.
-std::string RunPython(const std::string& scriptPath, const std::string& script) {
-  std::ofstream(scriptPath) << script;
-  std::string out;
-  FILE* pipe = popen(("/usr/bin/python3 '" + scriptPath + "' 2>&1").c_str(), "r");
-  if (!pipe) return "popen failed";
-  char buf[4096];
-  size_t n = 0;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  pclose(pipe);
-  return out;
-}
 
 // Three sheets as openpyxl writes them: customers, employees and one named neither way. Row 0
 // is a header; dates are real date cells, date texts, or absent.

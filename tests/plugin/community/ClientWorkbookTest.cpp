@@ -15,36 +15,17 @@
 #include "platform/xl/XlBook.h"
 #include "plugin/community/ClientWorkbook.h"
 #include "plugin/community/WorkbookCells.h"
+#include "tests/platform/win/TestFolders.h"
+#include "tests/plugin/community/PythonScript.h"
 
 namespace {
 
-class TempFolder {
+class TempFolder : public orv::win::test::TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orv-clients-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string File(const std::string& name) const { return Path() + "/" + name; }
 };
 
-std::string RunPython(const std::string& scriptPath, const std::string& script) {
-  std::ofstream(scriptPath) << script;
-  std::string out;
-  FILE* pipe = popen(("/usr/bin/python3 '" + scriptPath + "' 2>&1").c_str(), "r");
-  if (!pipe) return "popen failed";
-  char buf[4096];
-  size_t n = 0;
-  while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  pclose(pipe);
-  return out;
-}
+using orv::test::RunPython;
 
 SYSTEMTIME Date(int y, int m, int d) {
   SYSTEMTIME t{};
