@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/dnd.h>
 #include <wx/dateevt.h>
 #include <wx/frame.h>
 #include <wx/notebook.h>
@@ -326,6 +327,21 @@ TEST_F(ClientPageTest, AWorkbookOfClientsIsImportedAndSavedWithTheNextSave) {
   EXPECT_EQ(peer_.Clients()[2].at("com_name"), "한빛가스");
   EXPECT_EQ(peer_.Clients()[3].at("com_name"), "두리상사");
   EXPECT_FALSE(list.Records()[2]->IsModified());
+
+  // Workbooks dropped on the client list are imported one after another, in the order given.
+  wxWindow* listWindow = cafe->Tabs()->GetPage(kCafeViewClientPage);
+  ASSERT_NE(listWindow, nullptr);
+  auto* drop = dynamic_cast<wxFileDropTarget*>(listWindow->GetDropTarget());
+  ASSERT_NE(drop, nullptr) << "the client list takes no dropped files";
+  wxArrayString dropped;
+  dropped.Add(wxString::FromUTF8(path));
+  dropped.Add(wxString::FromUTF8(stage_.dir.Path() + "/clients.csv"));
+  dropped.Add(wxString::FromUTF8(path));
+  EXPECT_TRUE(drop->OnDropFiles(0, 0, dropped));
+  ASSERT_EQ(list.Records().size(), 8u);
+  EXPECT_EQ(list.Records()[4]->GetTextValue(R::kColTitle), L"한빛가스");
+  EXPECT_EQ(list.Records()[7]->GetTextValue(R::kColTitle), L"두리상사");
+  EXPECT_TRUE(list.Records()[7]->IsModified());
 }
 
 }  // namespace orv::test
