@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -16,6 +17,13 @@ constexpr int kBrokerKeepAliveRequests = 1000;
 constexpr int kBrokerKeepAliveSeconds = 5;
 // SMS messages the member may still send.
 constexpr int kSmsRemain = 100;
+// Members of the member's own cafe with a phone (three SMS posts of up to ten numbers).
+constexpr int kOwnCafePhones = 25;
+std::string FormatPhone(int member) {
+  char phone[16];
+  std::snprintf(phone, sizeof phone, "0109000%04d", member);
+  return phone;
+}
 // The path of the portal's stock page.
 constexpr const char* kPortalStockPath = "/item/main";
 
@@ -217,7 +225,9 @@ Sandbox::Sandbox(SandboxOptions options)
                     {"nick_name", "\"" + WebServerPeer::Base64("샌드박스") + "\""},
                     {"level", "1"},
                     {"fee_rate", "0.015"},
-                    {"tax_rate", "0.15"}};
+                    {"tax_rate", "0.15"},
+                    // The number the cafe's recommendation SMS goes out from.
+                    {"sms_tel", "\"0212345678\""}};
   web_.SetServiceFields(serviceFields_);
   // The portal's stock page: the stock's name, code and current price.
   portal_.On("GET", kPortalStockPath, [this](const RecordedRequest& request) {
@@ -241,21 +251,41 @@ Sandbox::Sandbox(SandboxOptions options)
   web_.AnswerReports(kSmsRemain);
   web_.ServeCryptedData();
   web_.ServeLoginCheck();
-  // One cafe the member belongs to (approved for a long period), recommending the market's
-  // first two stocks.
+  // One cafe the member belongs to (approved for a long period) and helps manage, recommending
+  // the market's first two stocks for buying at their previous close.
   WebServerCafe cafe;
   cafe.idx = 1;
   cafe.title = "샌드박스 카페";
   cafe.managerName = "샌드박스 매니저";
   cafe.managerTel = "01000000001";
   cafe.managerIdx = SandboxAccount::kUserIdx + 1;
-  cafe.subManagerIdx = 0;
+  cafe.subManagerIdx = SandboxAccount::kUserIdx;
   cafe.members = {{SandboxAccount::kUserIdx, SandboxAccount::kUserId, "샌드박스"}};
   for (const SandboxStock& stock : market_.Stocks()) {
     if (cafe.items.size() == 2) break;
-    cafe.items.push_back({1, stock.code, stock.name});
+    WebServerCafeItem item{1, stock.code, stock.name};
+    item.buyPrice = stock.previousClose;
+    item.targetPrice = std::round(stock.previousClose * 1.05);
+    item.cutPrice = std::round(stock.previousClose * 0.95);
+    item.minProfitRate = 5;
+    item.losscutRate = 5;
+    item.buyMsg = "샌드박스 추천 사유";
+    cafe.items.push_back(item);
   }
-  web_.ServeCafes({cafe});
+  // A second cafe the member runs as its manager, so recommendations can be composed and sent:
+  // its members' phones receive them by SMS.
+  WebServerCafe own;
+  own.idx = 2;
+  own.title = "샌드박스 전문가 카페";
+  own.managerName = "샌드박스";
+  own.managerTel = "01000000000";
+  own.managerIdx = SandboxAccount::kUserIdx;
+  own.subManagerIds = std::to_string(SandboxAccount::kUserIdx);
+  own.members = cafe.members;
+  for (int i = 1; i <= kOwnCafePhones; ++i) own.phones.push_back(FormatPhone(i));
+  if (!cafe.items.empty()) own.items.push_back(cafe.items.front());
+  web_.ServeCafes({cafe, own});
+  web_.ServeRecommendations();
   web_.Http().SetRecordLimit(kRecordLimit);
   portal_.SetRecordLimit(kRecordLimit);
 

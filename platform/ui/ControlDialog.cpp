@@ -2,6 +2,7 @@
 
 #include <wx/evtloop.h>
 #include <wx/grid.h>
+#include <wx/scrolwin.h>
 #include <wx/statbox.h>
 #include <wx/wx.h>
 
@@ -28,8 +29,13 @@ CControlDialog::~CControlDialog() {
 
 bool CControlDialog::CreateChild(wxWindow* parent, int id, int width, int height) {
   if (host_ || !parent) return false;
-  host_ = new wxPanel(parent, id, wxDefaultPosition, wxSize(width, height),
-                      wxTAB_TRAVERSAL | wxCLIP_CHILDREN);
+  // The panel scrolls vertically once its content is taller than the pane it sits in (its
+  // owner sets the content's height as the virtual size).
+  auto* panel = new wxScrolledWindow(parent, id, wxDefaultPosition, wxSize(width, height),
+                                     wxTAB_TRAVERSAL | wxCLIP_CHILDREN | wxVSCROLL);
+  panel->SetScrollRate(0, 8);
+  panel->ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_DEFAULT);
+  host_ = panel;
   host_->Hide();
   // The parent may go first (a host pane closed with its frame): the panel and its controls
   // are gone then, and nothing may reach them any more.

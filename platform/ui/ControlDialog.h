@@ -52,6 +52,8 @@ class CControlDialog {
   bool Create(wxWindow* parent, std::wstring_view title, int width, int height);
   // Makes the controls' window as a (hidden) child panel of `parent` instead of a dialog: a
   // side panel that lives inside another window. ShowDialog and HideDialog do nothing then.
+  // The panel is a wxScrolledWindow: it scrolls vertically when its owner gives it a virtual
+  // height above its client height.
   bool CreateChild(wxWindow* parent, int id, int width, int height);
   wxDialog* GetWindow() const { return dialog_; }
   // The window that holds the controls: the dialog, or the child panel.

@@ -17,6 +17,7 @@ constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
 constexpr UINT MB_ICONWARNING = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_SETFOREGROUND = 0x10000;  // bring the box to the front (no other effect here)
 
 // Answers.
 constexpr int IDOK = 1;

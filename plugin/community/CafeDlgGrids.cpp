@@ -51,27 +51,127 @@ int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const C
   return selected;
 }
 
+CafeStockValues_s MakeCafeRowValues(const CafeRecItemValues_s& item, int32_t approval,
+                                    uint8_t manager) {
+  CafeStockValues_s v;
+  v.tradeSide = item.tradeSide;
+  v.elapsed1 = item.elapsed;
+  v.recPrice = item.recPrice;
+  v.takeProfitRate1 = item.takeProfitRate1;
+  v.takeProfitRate2 = item.takeProfitRate2;
+  v.lowestTakeProfitPrice = item.targetPrice;
+  v.stopLossRate = item.stopLossRate;
+  v.stopLossPrice = item.cutPrice;
+  v.buyReason = item.buyReason;
+  v.sellReason = item.sellReason;
+  v.recommenderName = item.author;
+  v.likes = item.likes;
+  v.recDate = item.recDate;
+  v.approval = approval;
+  v.profit = item.profit;
+  v.dailyProfit = item.dailyProfit;
+  v.manager = manager;
+  return v;
+}
+
+namespace {
+
+// A shown row takes the download's new numbers (the texts stay as the user may have edited
+// them).
+void RefreshCafeRow(CCafeStockRecord& row, const CafeRecItemValues_s& item) {
+  row.SetOptionsValue(CCafeStockRecord::kColTradeSide, item.tradeSide);
+  row.SetNumberValue(CCafeStockRecord::kColRecPrice, item.recPrice);
+  row.SetNumberValue(CCafeStockRecord::kColProfit, item.profit);
+  row.SetNumberValue(15, item.elapsed);
+  row.SetNumberValue(CCafeStockRecord::kColDailyProfit, item.dailyProfit);
+  row.SetNumberValue(18, item.takeProfitRate1);
+  row.SetNumberValue(19, item.takeProfitRate2);
+  row.SetNumberValue(CCafeStockRecord::kColLowestTakeProfit, item.targetPrice);
+  row.SetNumberValue(21, item.stopLossRate);
+  row.SetNumberValue(CCafeStockRecord::kColStopLossPrice, item.cutPrice);
+}
+
+int RecordIndex(const CMyReportCtrl& grid, const CMyReportRecordBase* record) {
+  for (int i = 0; i < grid.GetRecordCount(); ++i)
+    if (grid.GetRecord(i) == record) return i;
+  return -1;
+}
+
+// True when a shown row no longer matches what the download says of the recommendation's
+// standing: its approval, its state or the viewer's manager flag chose the row's name and
+// buttons when it was built, so it has to be built again.
+bool ShownRowOutdated(const CCafeStockRecord& row, const Stock_s& stock, int32_t cafeIndex,
+                      const CafeRecItemValues_s& item, uint8_t manager) {
+  const int32_t cafe = cafeIndex >= 1 ? cafeIndex : stock.cafe_index;
+  const int32_t approval = cafe == stock.cafe_index && stock.cafe_approved != 0 ? 1 : 0;
+  const int32_t state = item.closed ? kCafeStateDone : kCafeStateBuying;
+  if (static_cast<int32_t>(row.GetNumberValue(CCafeStockRecord::kColApproval)) != approval ||
+      row.GetOptionsValue(CCafeStockRecord::kColState) != state)
+    return true;
+  if (approval != 1) return false;
+  bool managerButton = false;
+  if (const auto* name = row.GetItem(CCafeStockRecord::kColName))
+    for (const auto& button : name->buttons)
+      managerButton |= button.id == kCafeButtonSell || button.id == kCafeButtonRebuy;
+  return managerButton != (manager != 0);
+}
+
+}  // namespace
+
 int AddCafeStockRows(CMyReportCtrl& grid, int slot, double screenScale,
-                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex) {
+                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
+                     const std::map<std::wstring, CafeRecItemValues_s>* values, uint8_t manager) {
   int added = 0;
+  int built = 0;  // new rows and rows built again
   for (const auto& entry : items) {
     Stock_s* stock = entry.second;
     if (!stock) continue;
     if (cafeIndex >= 1) stock->cafe_index = cafeIndex;
+    const CafeRecItemValues_s* item = nullptr;
+    if (values) {
+      const auto found = values->find(entry.first);
+      if (found != values->end()) item = &found->second;
+    }
     // Shown already: the slot's row is in the grid and shows this stock.
-    const CCafeStockRecord* shown = FindGridRow(grid, stock->row_refs[slot]);
-    if (shown && shown->GetStock() == stock) continue;
-    ++added;
+    CCafeStockRecord* outdated = nullptr;
+    CCafeStockRecord* shown = FindGridRow(grid, stock->row_refs[slot]);
+    if (shown && shown->GetStock() == stock) {
+      if (!item) continue;
+      if (!ShownRowOutdated(*shown, *stock, cafeIndex, *item, manager)) {
+        RefreshCafeRow(*shown, *item);
+        continue;
+      }
+      // Built again in its place (below): the stock points at the new row.
+      stock->row_refs[slot] = nullptr;
+      shown->SetStock(nullptr);
+      outdated = shown;
+    }
+    ++built;
+    int32_t number = outdated ? static_cast<int32_t>(outdated->GetNumberValue(
+                                    CCafeStockRecord::kColNo))
+                              : ++added;
     const bool open = cafeIndex == stock->cafe_index && stock->cafe_approved != 0;
-    auto* row = new CCafeStockRecord(screenScale, added, cafeIndex, 0, stock->nation,
+    CafeStockValues_s rowValues;
+    int32_t state = 0;
+    if (item) {
+      rowValues = MakeCafeRowValues(*item, open ? 1 : 0, manager);
+      if (item->recIndex >= 1) number = item->recIndex;
+      state = item->closed ? kCafeStateDone : kCafeStateBuying;
+    }
+    auto* row = new CCafeStockRecord(screenScale, number, cafeIndex, state, stock->nation,
                                      stock->market_letter, stock->code,
                                      open ? stock->name : std::wstring(kMaskedName), nullptr,
-                                     CafeStockValues_s());
+                                     rowValues);
     row->SetStock(stock);
     stock->row_refs[slot] = row;
-    grid.AddRecord(row);
+    if (outdated) {
+      grid.InsertRecord(RecordIndex(grid, outdated), std::unique_ptr<CCafeStockRecord>(row));
+      grid.RemoveRecord(outdated);
+    } else {
+      grid.AddRecord(row);
+    }
   }
-  if (added == 0)
+  if (built == 0)
     grid.RedrawControl();
   else
     grid.Populate();
@@ -137,9 +237,11 @@ void CCafeDlgGrids::SelectCafe(int32_t cafe) {
 }
 
 int CCafeDlgGrids::FillRecItemRows(const std::map<std::wstring, Stock_s*>& items,
-                                   int32_t cafeIndex, int /*unused*/, bool clearFirst) {
+                                   int32_t cafeIndex, int /*unused*/, bool clearFirst,
+                                   const std::map<std::wstring, CafeRecItemValues_s>* values) {
   if (clearFirst) ClearRecGrids();
-  AddCafeStockRows(m_interestGrid, kRowSlotCafeInterest, m_screenScale, items, cafeIndex);
+  AddCafeStockRows(m_interestGrid, kRowSlotCafeInterest, m_screenScale, items, cafeIndex, values,
+                   m_managerFlag ? 1 : 0);
   return 0;
 }
 
@@ -179,7 +281,10 @@ void CCafeDlgGrids::FillCafeRows(const CafeSnapshotPtr& snapshot) {
     m_stocks.clear();
     m_rowsCafe = snapshot->recItemsCafe;
   }
-  FillRecItemRows(TakeCafeStocks(m_stocks, *snapshot), snapshot->recItemsCafe, 0, false);
+  std::map<std::wstring, CafeRecItemValues_s> values;
+  for (const CafeRecStock_s& recStock : snapshot->recStocks)
+    values.emplace(recStock.code, recStock.values);
+  FillRecItemRows(TakeCafeStocks(m_stocks, *snapshot), snapshot->recItemsCafe, 0, false, &values);
 }
 
 void CCafeDlgGrids::SetCafeManagerFlags(int managerFlag, bool chiefManager) {

@@ -20,6 +20,7 @@
 
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/community/CafeService.h"
+#include "plugin/rows/CafeStockRecord.h"
 
 struct Stock_s;
 
@@ -40,8 +41,19 @@ int32_t GfxFillGroupsToConstraints(orv::ui::CReportEditOptions* options, const C
 // row there yet, the stock pointing back through row slot `slot`; rows are numbered from 1 and
 // show "***" for a stock not approved in `cafeIndex`, whose value (1 or more) each stock takes.
 // Then repopulates the grid, or only redraws it when no row was added. Answers the rows added.
+//
+// `values` (may be null) holds what the download said of each recommendation, by code: a new row
+// of such a stock carries it (its number, prices, rates and reasons, state "매수 진행중" or
+// "완료", the stock's approval and `manager` as the viewer's standing, which choose its
+// buttons), and a row shown already takes its new numbers, or is built again in its place when
+// its approval, its state or the viewer's standing changed.
 int AddCafeStockRows(orv::ui::CMyReportCtrl& grid, int slot, double screenScale,
-                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex);
+                     const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
+                     const std::map<std::wstring, CafeRecItemValues_s>* values = nullptr,
+                     uint8_t manager = 0);
+// The row values of a recommendation as the download described it.
+CafeStockValues_s MakeCafeRowValues(const CafeRecItemValues_s& item, int32_t approval,
+                                    uint8_t manager);
 // Refills the cafe column's option list of a recommended-stock grid and `picker` from `cafes`
 // and selects `select`. Answers the cafe the picker selects (GfxFillGroupsToConstraints).
 int32_t FillCafeColumnAndPicker(orv::ui::CMyReportCtrl& grid, const CafeMap& cafes,
@@ -81,7 +93,8 @@ class CCafeDlgGrids : public ICafeFiller {
   // row there yet; with `clearFirst` the grids are cleared first. A cafe index of 1 or more is
   // written into each stock. Answers 0.
   int FillRecItemRows(const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
-                      int unused, bool clearFirst);
+                      int unused, bool clearFirst,
+                      const std::map<std::wstring, CafeRecItemValues_s>* values = nullptr);
   // Unlinks and removes every row of both recommended-stock grids.
   void ClearRecGrids();
   // For every recommended-stock row of `grid` that has a stock: resets the stock's cafe fields,

@@ -141,6 +141,32 @@ CafeReplyRead ReadCafeMembersReply(const char* text, size_t length, int32_t memb
   return CafeReplyRead::kOk;
 }
 
+namespace {
+
+// Numbers may come as JSON numbers or as texts; texts are UTF-8.
+void ReadRecItemValues(const rapidjson::Value& element, CafeRecItemValues_s* v) {
+  auto text = [&element](const char* name) { return WideText(StringMember(element, name)); };
+  v->recIndex = JsonGetInt(element, "idx", 0);
+  v->tradeSide = JsonGetInt(element, "buy_or_sell", 0);
+  v->recPrice = JsonGetDouble(element, "buy_price_cur", 0);
+  v->targetPrice = JsonGetDouble(element, "target_price", 0);
+  v->cutPrice = JsonGetDouble(element, "cut_price", 0);
+  v->stopLossRate = JsonGetDouble(element, "losscut_rate", 0);
+  v->takeProfitRate1 = JsonGetDouble(element, "min_profit_rate", 0);
+  v->takeProfitRate2 = JsonGetDouble(element, "min_profit_rate2", 0);
+  v->profit = JsonGetDouble(element, "profit_rate", 0);
+  v->dailyProfit = JsonGetDouble(element, "profit_rate_day", 0);
+  v->elapsed = JsonGetInt(element, "cur_days", 0);
+  v->closed = JsonGetInt(element, "closed", 0);
+  v->likes = JsonGetInt(element, "good_cnt", 0);
+  v->buyReason = text("buy_msg");
+  v->sellReason = text("sell_msg");
+  v->author = text("author_name");
+  v->recDate = text("rec_date");
+}
+
+}  // namespace
+
 CafeReplyRead ReadCafeRecItemsReply(const char* text, size_t length, CafeRecItemsReply_s* out) {
   *out = CafeRecItemsReply_s();
   rapidjson::Document doc;
@@ -178,6 +204,7 @@ CafeReplyRead ReadCafeRecItemsReply(const char* text, size_t length, CafeRecItem
       if (code.empty()) continue;
     }
     item.code = std::move(code);
+    ReadRecItemValues(element, &item.values);
     out->items.push_back(std::move(item));
   }
   return CafeReplyRead::kOk;

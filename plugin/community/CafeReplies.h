@@ -80,9 +80,30 @@ CafeReplyRead ReadCafeMembersReply(const char* text, size_t length, int32_t memb
 constexpr size_t kCafeItemCodeMax = 31;
 // Longest mod-time text kept, in characters.
 constexpr size_t kCafeModTimeMax = 19;
+// What an item says about its recommendation (absent fields 0 or empty).
+struct CafeRecItemValues_s {
+  int32_t recIndex = 0;       // "idx", the recommendation's number
+  int32_t tradeSide = 0;      // "buy_or_sell": 1 buy, 2 sell, 3 both
+  double recPrice = 0;        // "buy_price_cur"
+  double targetPrice = 0;     // "target_price", the lowest take-profit price
+  double cutPrice = 0;        // "cut_price", the stop-loss price
+  double stopLossRate = 0;    // "losscut_rate"
+  double takeProfitRate1 = 0; // "min_profit_rate"
+  double takeProfitRate2 = 0; // "min_profit_rate2"
+  double profit = 0;          // "profit_rate"
+  double dailyProfit = 0;     // "profit_rate_day"
+  int32_t elapsed = 0;        // "cur_days"
+  int32_t closed = 0;         // "closed": 1 when the recommendation is finished
+  int32_t likes = 0;          // "good_cnt"
+  std::wstring buyReason;     // "buy_msg"
+  std::wstring sellReason;    // "sell_msg"
+  std::wstring author;        // "author_name"
+  std::wstring recDate;       // "rec_date"
+};
 struct CafeRecItem_s {
   uint8_t market = 0;  // "nation_idx", the master list's market
   std::string code;    // "stock_code", decoded when the reply's approval is 0
+  CafeRecItemValues_s values;
 };
 struct CafeRecItemsReply_s {
   bool infoIsArray = false;

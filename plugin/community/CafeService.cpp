@@ -338,6 +338,7 @@ CCafeService::Download CCafeService::DownloadCafeRecItems(CURL* curl, const Cafe
       continue;
     stock.market = item.market;
     stock.approved = approval;
+    stock.values = item.values;
     stocks.emplace(stock.code, std::move(stock));
   }
   data->recStocks.clear();

@@ -49,6 +49,7 @@ struct CafeRecStock_s {
   std::wstring code;
   std::wstring name;
   uint8_t approved = 0;  // the reply's approval, as the stock's cafe-approved flag took it
+  CafeRecItemValues_s values;  // what the reply says of the recommendation
 };
 
 // What the windows are handed: the cafe data after a download, never changed afterwards.

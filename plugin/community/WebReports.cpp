@@ -9,6 +9,7 @@
 #include "platform/support/TextScan.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/WebEngine.h"
+#include "plugin/community/RequestHandle.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebText.h"
 #include "shared/AppRunSetting.h"
@@ -16,30 +17,6 @@
 #include "shared/StockRecords.h"
 
 namespace {
-
-// The caller's handle, or one made for the request and cleaned up with it.
-class RequestHandle {
- public:
-  explicit RequestHandle(CURL* given) : m_curl(given) {
-    if (!m_curl) m_curl = m_own = curl_easy_init();
-  }
-  ~RequestHandle() {
-    if (m_own) curl_easy_cleanup(m_own);
-  }
-  RequestHandle(const RequestHandle&) = delete;
-  RequestHandle& operator=(const RequestHandle&) = delete;
-  CURL* get() const { return m_curl; }
-
- private:
-  CURL* m_curl = nullptr;
-  CURL* m_own = nullptr;
-};
-
-// Frees a reply buffer of the senders when it goes out of scope.
-struct ReplyBuffer {
-  char* text = nullptr;
-  ~ReplyBuffer() { std::free(text); }
-};
 
 std::wstring B2bText(const app_run_setting_s& run) {
   return run.szB2b[0] ? std::wstring(run.szB2b) : std::wstring(L"stock");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 #include "platform/support/TextConv.h"
 
@@ -147,11 +149,52 @@ AccountPanelLayout_s LayOutAccountPanel(int W, int H, double s) {
   const int noticeLeft = o.watchBuy.right + 1;
   const bool noticeInRow = W - noticeLeft >= d;
   const int below = noticeInRow ? 0 : r + 1;
-  const int e = std::max(0, (H - (y0 + 2 * r + 1) - 1 - below) / 2);
-  o.domesticChart = Rect(0, y0 + 2 * r + 2, W, e);
-  o.usChart = Rect(0, y0 + 2 * r + 2 + e, W, e);
+
+  // The order form's rows: each control in turn from the left with a 1-pixel gap; the
+  // stretching one (width 0) takes what the others leave, at least `minStretch`. A wide pane
+  // holds the form in three rows, the narrow docked pane in six.
+  const int formTop = y0 + 2 * r + 2;
+  const int minStretch = Trunc(40 * s);
+  int rows = 0;
+  auto row = [&](std::initializer_list<std::pair<RECT*, int>> cells) {
+    int fixed = 0;
+    for (const auto& cell : cells) fixed += cell.second + 1;
+    const int top = formTop + rows * (r + 1);
+    int x = 0;
+    for (const auto& [rect, width] : cells) {
+      const int w = width > 0 ? width : std::max(minStretch, W - fixed - 1);
+      *rect = Rect(x, top, w, r);
+      x += w + 1;
+    }
+    ++rows;
+  };
+  const int label = Trunc(30 * s);
+  const int side = Trunc(64 * s);
+  const int number = Trunc(72 * s);
+  const int choice = Trunc(88 * s);
+  if (W >= Trunc(520 * s)) {
+    row({{&o.codeLabel, label}, {&o.code, number}, {&o.search, b}, {&o.name, 0},
+         {&o.priceLabel, label}, {&o.price, number}, {&o.orderType, choice}});
+    row({{&o.buy, side}, {&o.sell, side}, {&o.quantityLabel, label}, {&o.quantity, number},
+         {&o.amountPreset, Trunc(90 * s)}, {&o.totalButton, Trunc(50 * s)}, {&o.total, 0}});
+    row({{&o.order, d}, {&o.cancel, c}, {&o.status, Trunc(130 * s)}, {&o.message, 0}});
+  } else {
+    row({{&o.codeLabel, label}, {&o.code, 0}, {&o.search, b}, {&o.orderType, choice}});
+    row({{&o.name, 0}, {&o.priceLabel, label}, {&o.price, number}});
+    row({{&o.buy, side}, {&o.sell, side}, {&o.quantityLabel, label}, {&o.quantity, 0}});
+    row({{&o.amountPreset, 0}, {&o.totalButton, Trunc(50 * s)}, {&o.total, number}});
+    row({{&o.order, 0}, {&o.cancel, c}});
+    row({{&o.status, Trunc(90 * s)}, {&o.message, 0}});
+  }
+  const int formHeight = rows * (r + 1);
+
+  const int chartTop = formTop + formHeight;
+  const int e = std::max(0, (H - chartTop - below) / 2);
+  o.domesticChart = Rect(0, chartTop, W, e);
+  o.usChart = Rect(0, chartTop + e, W, e);
   o.notice = noticeInRow ? Rect(noticeLeft, y0 + r + 1, W - noticeLeft, r)
-                         : Rect(0, y0 + 2 * r + 2 + 2 * e + 1, W, r);
+                         : Rect(0, chartTop + 2 * e + 1, W, r);
+  o.minHeight = chartTop + 2 * Trunc(48 * s) + below;
   return o;
 }
 

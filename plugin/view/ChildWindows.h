@@ -46,6 +46,25 @@ class CPelomarChildDialog {
   virtual void ShowWindow(bool show) {}
 };
 
+// What the trading view presets the side panel's order form with (its stock-grid menu).
+struct OrderFormPreset_s {
+  // The stock, a copy the view took under its lock (found false: none).
+  bool stockFound = false;
+  uint8_t market = 1;
+  std::wstring stockCode;
+  std::wstring stockName;
+  double stockPrice = 0;
+  int side = 1;  // 1 buy, 2 sell
+  // 0: the form is filled; else, with a quantity of 1 or more, the form stays as it is.
+  int direct = 0;
+  std::wstring code;
+  std::wstring name;
+  std::wstring note;
+  double quantity = 0;
+  double price = 0;
+  int loanDate = 0;
+};
+
 // The account and order side panel (COrderDlg2) and the order popup (COrderPopupDlg).
 class CPelomarOrderWindow : public CPelomarChildDialog {
  public:
@@ -72,6 +91,9 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   // pages are loaded.
   virtual void SetOrderForm(int market, const std::wstring& account, const std::wstring& code,
                             int side, double quantity, int credit, int loanDate, int showPages) {}
+  // The side panel's order form: 0 when it was preset (or, without a code, left alone), -307
+  // for a direct preset while the price simulation runs. The null object has no form (-1).
+  virtual int SetOrderForm(const OrderFormPreset_s& preset) { return -1; }
   // An AI analysis in the order dialog's analysis page (kind 5 a coin): the answer and the
   // price, investor and short-selling series its charts draw.
   virtual void ShowAnalysisPage(int kind, const std::wstring& code, const std::wstring& name,

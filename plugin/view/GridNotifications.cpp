@@ -254,8 +254,8 @@ LRESULT CPelomarView::OnGridItemButtonClick(ReportNotify& nm) {
     if (icon == 0) {
       WebEngine().RequestStockSelect(code.c_str(), 2);
     } else if (icon == 1) {
-      WebEngine().SetOrderForm(kOrderSideBuy, row->GetStockMarket(), code.c_str(), 1,
-                               row->GetNumberValue(kAllItemPrice));
+      OpenOrderPopup(kOrderSideBuy, row->GetStockMarket(), code.c_str(), 1,
+                     row->GetNumberValue(kAllItemPrice));
     }
     return 1;
   }
@@ -271,8 +271,8 @@ LRESULT CPelomarView::OnGridItemButtonClick(ReportNotify& nm) {
         const int side = nm.ctrlId == IDC_MY_STOCK_GRID ? kOrderSideSell : kOrderSideBuy;
         const double quantity = static_cast<double>(
             static_cast<long long>(row->GetNumberValue(kMyItemQuantity)));
-        WebEngine().SetOrderForm(side, row->GetStockMarket(), row->GetCode().c_str(), quantity,
-                                 row->GetNumberValue(Row::kColAvgPrice));
+        OpenOrderPopup(side, row->GetStockMarket(), row->GetCode().c_str(), quantity,
+                       row->GetNumberValue(Row::kColAvgPrice));
       }
       break;
     case Row::kColStopLoss: {

@@ -366,7 +366,9 @@ CPelomarView::CPelomarView()
     RequestStockSelect(0, code, how);
   };
   m_hooks.setOrderForm = [this](int side, uint8_t market, const wchar_t* code, double quantity,
-                                double price) { OpenOrderPopup(side, market, code, quantity, price); };
+                                double price) {
+    PresetOrderPanel(side, market, code, quantity, price);
+  };
 }
 
 CPelomarView::~CPelomarView() {

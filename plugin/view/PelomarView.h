@@ -44,6 +44,7 @@ class CWebReports;
 class CHoldingsGrid;
 class CStockGridMenu;
 class IWebEngine;
+struct RecStock_s;
 namespace orv::ui {
 class CMyReportCtrl;
 class ReportGridWindow;
@@ -132,6 +133,9 @@ class CPelomarView : public CDbBaseNormalView {
   app_run_setting_s* RunSetting() const { return m_pRunSetting; }
   // The user login; null before the start-up or without a host block.
   CPelomarLoginEngine* LoginEngine() const { return m_loginEngine.get(); }
+  // The web-server pages and reports; null before the web login is set up.
+  CWebPages* WebPages() const { return m_webPages.get(); }
+  CWebReports* WebReports() const { return m_webReports.get(); }
   uint32_t ViewState() const { return m_viewState; }
   int InitialUpdateCount() const { return m_initialUpdates; }
   int TimerId(int index) const { return m_timerIds[index]; }
@@ -449,6 +453,9 @@ class CPelomarView : public CDbBaseNormalView {
   OrderStock_s FindOrderStock(int market, const std::wstring& text);
   // The stock's current price (0 when the market lists no such code).
   double StockPriceOf(int market, const std::wstring& code);
+  // A copy of a stock for the recommendation composer: the stock of a code in the market (a
+  // case-blind scan of the market too), else the stock of that name; found == false when none.
+  RecStock_s FindRecommendStock(int market, const std::wstring& text);
   // The labels of the accounts, in the account map's order.
   std::vector<std::wstring> AccountLabels();
   bool HasAccount(const std::wstring& label);
@@ -464,6 +471,11 @@ class CPelomarView : public CDbBaseNormalView {
   // without such a stock tells the user to choose one.
   void OpenOrderPopup(int side, uint8_t market, const wchar_t* code, double quantity,
                       double price);
+  // Presets the side panel's order form for the stock of (market, code) with the side,
+  // quantity and price (the stock-grid menu's buy and sell); answers the panel's result. While
+  // the panel's pane is not on the screen the order dialog opens for the stock instead.
+  int PresetOrderPanel(int side, uint8_t market, const wchar_t* code, double quantity,
+                       double price);
   bool PriceSimulationRunning() const;
   void StopPriceSimulation();
   // The amount of one part of a split buy in won; 0: none.

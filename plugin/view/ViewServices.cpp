@@ -4,10 +4,13 @@
 
 #include <wx/timer.h>
 
+#include <cstring>
+
 #include "platform/support/TextConv.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/MessageBox.h"
+#include "plugin/community/RecommendComposer.h"
 #include "plugin/community/WebPages.h"
 #include "plugin/community/WebText.h"
 #include "platform/support/HttpForm.h"
@@ -311,6 +314,27 @@ CPelomarView::OrderStock_s CPelomarView::FindOrderStock(int market, const std::w
   return out;
 }
 
+RecStock_s CPelomarView::FindRecommendStock(int market, const std::wstring& text) {
+  RecStock_s out;
+  if (text.empty()) return out;
+  orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
+  CStockLists& lists = m_engine->Stocks();
+  const uint8_t kind = static_cast<uint8_t>(market > 0 ? market : 1);
+  const Stock_s* stock = lists.FindStockByCode(kind, text.c_str(), nullptr, true, nullptr);
+  if (!stock) stock = lists.FindStockByName(text.c_str(), nullptr, 0);
+  if (!stock) return out;
+  out.found = true;
+  out.market = stock->market;
+  out.marketLetter = stock->market_letter;
+  out.nation = stock->nation;
+  out.nationCode.assign(stock->nation_code, strnlen(stock->nation_code, sizeof stock->nation_code));
+  out.code = stock->code;
+  out.name = stock->name;
+  out.curPrice = stock->cur_price;
+  out.changeRate = stock->change_rate;
+  return out;
+}
+
 double CPelomarView::StockPriceOf(int market, const std::wstring& code) {
   if (code.empty()) return 0;
   orv::win::CSingleLock lock(&m_engine->ViewLock(), TRUE);
@@ -376,6 +400,30 @@ void CPelomarView::OpenOrderPopup(int side, uint8_t market, const wchar_t* code,
   if (!m_orderPopup) return;
   m_orderPopup->SetOrderForm(stock.market, L"", stock.code, side, quantity, 1, 0, 1);
   ShowOrderPopup(true, false);
+}
+
+int CPelomarView::PresetOrderPanel(int side, uint8_t market, const wchar_t* code,
+                                   double quantity, double price) {
+  // The panel shows only in the host's account pane: while that pane is closed (or the host
+  // gave none) the order dialog takes the stock instead, so the user sees what to order.
+  wxWindow* pane = m_containerGiven[1] ? m_containers[1] : nullptr;
+  if (!m_orderPanel || !pane || !pane->IsShownOnScreen()) {
+    OpenOrderPopup(side, market, code, quantity, price);
+    return 0;
+  }
+  const OrderStock_s stock = FindOrderStock(market, code ? code : L"");
+  OrderFormPreset_s preset;
+  preset.stockFound = stock.found;
+  preset.market = stock.market;
+  preset.stockCode = stock.code;
+  preset.stockName = stock.name;
+  preset.stockPrice = stock.price;
+  preset.side = side;
+  preset.code = stock.found ? stock.code : std::wstring(code ? code : L"");
+  preset.name = stock.name;
+  preset.quantity = quantity;
+  preset.price = price;
+  return m_orderPanel->SetOrderForm(preset);
 }
 
 bool CPelomarView::PriceSimulationRunning() const {

@@ -1,8 +1,9 @@
 // The account side panel in the real host against the sandbox: after the log-in it shows in the
 // host's account pane beside the trading view with the sandbox account's row, its totals and
 // labels; its refresh button sends the account worker to the broker at once, long before the
-// 30-second pass; its 감시 매수 button shows the recommended-stock board, and its password
-// button the account-password dialog, which stores the account's password.
+// 30-second pass; the stock-grid menu's 매수 presets its order form, from which a buy reaches
+// the sandbox broker once; its 감시 매수 button shows the recommended-stock board, and its
+// password button the account-password dialog, which stores the account's password.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -10,6 +11,7 @@
 #include <wx/textctrl.h>
 #include <wx/grid.h>
 #include <wx/notebook.h>
+#include <wx/scrolwin.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/MessageBox.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -106,6 +109,61 @@ TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
       << "the refresh did not wake the account worker";
   const auto next = road.ServedTimes(depositLine)[before];
   EXPECT_LT(next - previous, std::chrono::seconds(20)) << "only the regular pass came";
+
+  // The user right-clicks the held 000660 and picks 매수: the panel's order form takes the
+  // stock. A loaded machine may close the menu before the pick reaches it: the user tries again.
+  wxGrid* own = TabGrid(tabs, 1, false);
+  ASSERT_NE(own, nullptr);
+  int row = -1;
+  ASSERT_TRUE(wait([&] { return (row = RowOfCode(own, "000660")) >= 0; })) << "no 000660 row";
+  tabs->SetSelection(1);
+  auto* code = FindById<wxTextCtrl>(panel, 2123);
+  auto* name = FindById<wxTextCtrl>(panel, 2126);
+  auto* quantity = FindById<wxTextCtrl>(panel, 2128);
+  auto* message = FindById<wxTextCtrl>(panel, 2168);
+  wxWindow* order = FindById<wxButton>(panel, 2108);
+  ASSERT_TRUE(code && name && quantity && message && order);
+  bool preset = false;
+  for (int attempt = 0; attempt < 3 && !preset; ++attempt) {
+    const auto pick = PickRowMenuCommand(own, row, 58);
+    preset = road.WaitFor([&] { return code->GetValue() == wxString("000660"); },
+                          std::chrono::seconds(5));
+  }
+  ASSERT_TRUE(preset || wait([&] { return code->GetValue() == wxString("000660"); }))
+      << "the menu's 매수 did not preset the panel";
+  EXPECT_FALSE(name->GetValue().empty());
+  EXPECT_EQ(order->GetLabel(), wxString(L"매수 (&Buy)"));
+  EXPECT_TRUE(order->IsEnabled());
+  EXPECT_TRUE(order->IsShownOnScreen());
+
+  // The user types 2 shares and orders them at once: the buy reaches the broker exactly once.
+  DbBrokerPeer& broker = road.Market().Broker();
+  const int ordersBefore = broker.OrdersReceived();
+  quantity->ChangeValue(wxString("2"));
+  wxCommandEvent now(wxEVT_MENU, 2288);
+  panel->GetEventHandler()->ProcessEvent(now);
+  ASSERT_TRUE(wait([&] { return broker.OrdersReceived() > ordersBefore; }))
+      << "the buy never reached the broker";
+  EXPECT_TRUE(wait([&] { return message->GetValue().Find(L"주문 결과[") != wxNOT_FOUND; }))
+      << "no result line in the panel";
+  EXPECT_NE(message->GetValue().Find(L"주문 결과[성공]"), wxNOT_FOUND)
+      << message->GetValue().utf8_string();
+  EXPECT_NE(message->GetValue().Find(L"(000660) 2주 "), wxNOT_FOUND)
+      << message->GetValue().utf8_string();
+  bool asked = false;
+  for (const orv::win::MessageBoxCall& call : orv::win::ScriptedMessageBoxCalls())
+    asked |= call.caption == "QUESTION" && call.text.find("매수 주문 할까요?") != std::string::npos;
+  EXPECT_TRUE(asked) << "no question before the order";
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    // The docked pane is low: the user scrolls the panel down to its order form.
+    if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(panel))
+      scrolled->Scroll(0, scrolled->GetVirtualSize().y);
+    orv::test::PumpEvents(500);
+    const std::string command = std::string("import -window root '") + shot + ".order.png'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  orv::test::PumpEvents(3000);
+  EXPECT_EQ(broker.OrdersReceived(), ordersBefore + 1) << "the order went out more than once";
 
   // 감시 매수 shows the recommended-stock board.
   wxWindow* watch = FindById<wxButton>(panel, 2112);

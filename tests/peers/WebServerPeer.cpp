@@ -123,6 +123,55 @@ PeerReply WebServerPeer::Report(const std::string& path, const RecordedRequest& 
   return reply;
 }
 
+void WebServerPeer::ServeRecommendations() {
+  for (const char* path : {"/stock/cafe_rec_items_up", "/stock/cafe_rec_sms_send"}) {
+    http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
+      return Recommendation(p, request);
+    });
+  }
+  http_.On("GET", "/stock/cafe_join_up", [this](const RecordedRequest& request) {
+    return Recommendation("/stock/cafe_join_up", request);
+  });
+}
+
+PeerReply WebServerPeer::Recommendation(const std::string& path, const RecordedRequest& request) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::string token = request.Part("tk") ? Value(request, "tk") : request.Param("tk");
+  PeerReply reply;
+  if (!IsMemberToken(token)) {
+    reply.body = "{\"err\":-1,\"msg\":\"login required\"}";
+    return reply;
+  }
+  if (path == "/stock/cafe_join_up") {
+    reply.body = "{\"err\":0,\"msg\":\"requested\"}";
+    return reply;
+  }
+  if (path == "/stock/cafe_rec_sms_send") {
+    reply.body = "{\"err\":0,\"sms_ok_cnt\":" + Value(request, "recv_tels_cnt") + "}";
+    return reply;
+  }
+  if (Value(request, "buy_or_sell") == "11") {
+    int checked = 0;
+    for (const FormPart& part : request.parts)
+      if (part.name.rfind("code_", 0) == 0) ++checked;
+    reply.body = "{\"err\":0,\"check_cnt\":" + std::to_string(checked) + "}";
+    return reply;
+  }
+  const int cafeIdx = std::atoi(Value(request, "cafe").c_str());
+  std::vector<std::string> phones;
+  for (const WebServerCafe& cafe : cafes_)
+    if (cafe.idx == cafeIdx) phones = cafe.phones;
+  const bool sms = Value(request, "pc_sms_send") == "1" && !phones.empty();
+  std::string tels;
+  for (const std::string& phone : phones) tels += phone + ";";
+  reply.body = "{\"err\":0,\"idx\":" + std::to_string(++lastRecommendationIdx_) +
+               ",\"sms_req_cnt\":" + std::to_string(phones.size()) +
+               ",\"sms_ok_cnt\":" + std::to_string(sms ? phones.size() : 0);
+  if (sms) reply.body += ",\"sms_tels\":\"" + Base64(tels) + "\"";
+  reply.body += "}";
+  return reply;
+}
+
 void WebServerPeer::ServeLoginCheck() {
   for (const char* path : {"/member/login_check", "/stock/login_check"}) {
     http_.On("POST", path, [this](const RecordedRequest& request) { return LoginCheck(request); });
@@ -218,6 +267,12 @@ std::string Quoted(const std::string& text) {
   }
   return out + "\"";
 }
+// A JSON number, whole numbers without a fraction.
+std::string Number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof(text), "%.15g", value);
+  return text;
+}
 }  // namespace
 
 std::string WebServerPeer::CafeListJson(const std::vector<WebServerCafe>& cafes) {
@@ -271,7 +326,14 @@ std::string WebServerPeer::CafeItemsJson(const WebServerCafe& cafe) {
             ",\"nation_idx\":" + std::to_string(item.nationIdx) +
             ",\"stock_market\":\"KOSPI\",\"stock_code\":" + Quoted(code) +
             ",\"stock_name\":" + Quoted(item.name) + ",\"cafe\":" + std::to_string(cafe.idx) +
-            ",\"buy_price_cur\":1000,\"closed\":0}";
+            ",\"buy_or_sell\":" + std::to_string(item.buyOrSell) +
+            ",\"buy_price_cur\":" + Number(item.buyPrice) +
+            ",\"target_price\":" + Number(item.targetPrice) +
+            ",\"cut_price\":" + Number(item.cutPrice) +
+            ",\"losscut_rate\":" + Number(item.losscutRate) +
+            ",\"min_profit_rate\":" + Number(item.minProfitRate) +
+            ",\"profit_rate\":" + Number(item.profitRate) + ",\"buy_msg\":" +
+            Quoted(item.buyMsg) + ",\"closed\":" + std::to_string(item.closed) + "}";
   }
   return body + "]}";
 }

@@ -39,6 +39,18 @@ struct WebServerCafeItem {
   int nationIdx = 1;
   std::string code;  // plain; sent base64 when the cafe's items are not approved
   std::string name;
+  // The recommendation ("buy_or_sell", "buy_price_cur", "target_price", "cut_price",
+  // "losscut_rate", "min_profit_rate", "profit_rate", "buy_msg", "closed"); "idx" is the item's
+  // place from 1.
+  int buyOrSell = 1;
+  double buyPrice = 1000;
+  double targetPrice = 0;
+  double cutPrice = 0;
+  double losscutRate = 0;
+  double minProfitRate = 0;
+  double profitRate = 0;
+  std::string buyMsg;
+  int closed = 0;
 };
 struct WebServerCafe {
   int idx = 0;
@@ -54,6 +66,8 @@ struct WebServerCafe {
   std::vector<WebServerCafeItem> items;
   int itemsApproved = 1;  // the items' "approved"; 0 sends the codes base64
   std::string modTime = "2025-01-06 09:00:00";
+  // The members' phone numbers a recommendation of the cafe goes to by SMS.
+  std::vector<std::string> phones;
 };
 
 class WebServerPeer {
@@ -90,6 +104,13 @@ class WebServerPeer {
   static std::string CafeListJson(const std::vector<WebServerCafe>& cafes);
   static std::string CafeMembersJson(const WebServerCafe& cafe);
   static std::string CafeItemsJson(const WebServerCafe& cafe);
+  // Answers the recommendation scripts of the cafes of ServeCafes for a member's token ("tk";
+  // any other gets err -1). "stock/cafe_rec_items_up" with "buy_or_sell" 11 is the profit
+  // check: err 0 and "check_cnt", the number of "code_<n>" fields. Any other kind is an upload:
+  // the next "idx", "sms_req_cnt" the cafe's phones and, with "pc_sms_send" 1, "sms_ok_cnt"
+  // the same and "sms_tels" the phones base64, each ended by ';'. "stock/cafe_rec_sms_send"
+  // answers "sms_ok_cnt" as "recv_tels_cnt"; the GET "stock/cafe_join_up" err 0 and a "msg".
+  void ServeRecommendations();
   // Answers the web login ("member/login_check", "<b2b>/login_check" for b2b "stock"): a member
   // whose "uid" and "upw" match gets err 0 with "uidx", "tk", "uname" and "lvl"; anyone else
   // gets err 1 and an error message.
@@ -122,6 +143,7 @@ class WebServerPeer {
   PeerReply IdCheck(const RecordedRequest& request);
   PeerReply Report(const std::string& path, const RecordedRequest& request);
   PeerReply Cafe(const std::string& path, const RecordedRequest& request);
+  PeerReply Recommendation(const std::string& path, const RecordedRequest& request);
   PeerReply CryptedData(const std::string& path, const RecordedRequest& request);
   PeerReply LoginCheck(const RecordedRequest& request);
   bool IsMemberToken(const std::string& token) const;  // mutex_ held
@@ -136,6 +158,7 @@ class WebServerPeer {
   std::chrono::milliseconds delay_{0};
   int smsRemain_ = 0;
   int lastUploadIdx_ = 0;
+  int lastRecommendationIdx_ = 0;
   std::vector<WebServerCafe> cafes_;
   struct StoredCrypt {
     int idx = 0;

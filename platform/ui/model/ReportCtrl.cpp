@@ -192,6 +192,14 @@ CMyReportRecordBase* CMyReportCtrl::AddRecord(std::unique_ptr<CMyReportRecordBas
   return records_.back().get();
 }
 
+CMyReportRecordBase* CMyReportCtrl::InsertRecord(int index,
+                                                std::unique_ptr<CMyReportRecordBase> record) {
+  if (!record) return nullptr;
+  if (index < 0 || index >= GetRecordCount()) return AddRecord(std::move(record));
+  record->AttachTo(this, nullptr);
+  return records_.insert(records_.begin() + index, std::move(record))->get();
+}
+
 bool CMyReportCtrl::RemoveRecord(CMyReportRecordBase* record) {
   if (!record || record->GetGrid() != this || record->footer_) return false;
   std::vector<std::unique_ptr<CMyReportRecordBase>>& owner =

@@ -92,6 +92,9 @@ class CMyReportCtrl {
   CMyReportRecordBase* AddRecord(CMyReportRecordBase* record) {
     return AddRecord(std::unique_ptr<CMyReportRecordBase>(record));
   }
+  // Puts a top-level row before the row at `index` (at the end when out of range); shown after
+  // the next Populate.
+  CMyReportRecordBase* InsertRecord(int index, std::unique_ptr<CMyReportRecordBase> record);
   // Removes and frees a top-level or child row; the shown rows are rebuilt.
   bool RemoveRecord(CMyReportRecordBase* record);
   int GetRecordCount() const { return static_cast<int>(records_.size()); }

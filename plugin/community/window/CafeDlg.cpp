@@ -19,6 +19,7 @@
 #include "plugin/community/WebEngine.h"
 #include "plugin/community/WebLogin.h"
 #include "plugin/community/WebText.h"
+#include "plugin/community/window/StockRecDlg.h"
 #include "plugin/rows/CafeStockRecord.h"
 #include "plugin/view/PelomarLoginEngine.h"
 #include "plugin/view/PelomarView.h"
@@ -43,9 +44,6 @@ const char kSettings[] = "Settings";
 constexpr int IDC_PICKER_LABEL = 20001;
 
 constexpr const wchar_t* kNoticeText = L"추천하면, 회원에게 문자가 발송됩니다. ";
-constexpr const wchar_t* kComposerMissingText =
-    L"종목 추천하기: 아직 사용할 수 없는 기능입니다. 추천할 종목은 아래 \"인터넷 포털 정보\"에 "
-    L"표시됩니다.";
 constexpr const wchar_t* kAutoBuyOffError =
     L"자동매수 감시 설정된 종목이 없습니다.\n먼저 감시 종목/가격을 설정해 주세요";
 
@@ -77,7 +75,10 @@ void CCafeDlg::Filler::FillCafeGroups(const CafeSnapshotPtr& snapshot) {
 }
 
 void CCafeDlg::Filler::FillCafeRows(const CafeSnapshotPtr& snapshot) {
+  if (snapshot) m_dialog.m_cafes = snapshot;
   m_dialog.Grids().FillCafeRows(snapshot);
+  // The composer's profit check takes the cafe's recommended stocks.
+  m_dialog.UpdateComposerCafe();
 }
 
 void CCafeDlg::Filler::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
@@ -87,10 +88,75 @@ void CCafeDlg::Filler::SetCafeManagerFlags(int managerFlag, bool chiefManager) {
 // ---------------------------------------------------------------------------------------
 // Making the window
 
-CCafeDlg::CCafeDlg(CPelomarView& view) : m_view(view) {}
+namespace {
+
+// The composer as the cafe grid's handlers use it: a row's recommendation goes to the composer
+// page, and a row's messenger text is composed with the row's values.
+class CCafeRecComposer final : public ICafeRecComposer {
+ public:
+  explicit CCafeRecComposer(CStockRecDlg& composer) : m_composer(composer) {}
+
+  int SetRecommendItem(const CafeStockInfo_s& stock, int kind, double recPrice, double,
+                       double targetPrice, double stopPrice) override {
+    return m_composer.SetRecommendItem(stock.market, stock.code, kind, recPrice, targetPrice,
+                                       stopPrice) == 1
+               ? 1
+               : -1;
+  }
+
+  int ComposeCafeMessages(const CafeMessengerRequest_s& request, std::wstring* reason) override {
+    if (!request.stock) return 0;
+    RecCafeComposeInput_s in;
+    in.stock.found = true;
+    in.stock.market = request.stock->market;
+    in.stock.nation = request.stock->nation;
+    in.stock.code = request.stock->code;
+    in.stock.name = request.stock->name;
+    in.stock.curPrice = request.stock->curPrice;
+    in.kind = request.kind;
+    // The row's recommended price stands for both the price and the recommended price, its
+    // prices for the band's ends, its rates and counts for the rest.
+    in.price = request.recPrice;
+    in.recommended = request.buyPrice;
+    in.bandRate = 0;
+    in.targetPrice = request.lowestTakeProfitPrice;
+    in.stopPrice = request.stopLossPrice;
+    in.takeProfitRate = request.takeProfitRate1;
+    in.lossCutRate = request.firstCafeValue;
+    in.investDays = request.elapsed1;
+    in.investRate = request.secondCafeValue;
+    in.sellRate = static_cast<int>(request.weight);
+    in.freeFlag = 1;
+    in.comment = request.buyReason;
+    RecComposed_s out;
+    const int result = m_composer.ComposeCafeMessages(std::move(in), true, &out);
+    if (result == 1 && reason) *reason = out.comment;
+    return result == 1 ? 1 : 0;
+  }
+
+ private:
+  CStockRecDlg& m_composer;
+};
+
+}  // namespace
+
+CCafeDlg::CCafeDlg(CPelomarView& view)
+    : m_view(view),
+      m_gridHost(MakeCafeDlgGridHost(*this)),
+      m_gridActions(std::make_unique<CCafeGridActions>(*m_gridHost)) {}
 
 CCafeDlg::~CCafeDlg() {
   *m_alive = false;
+  Grids().InterestGrid().SetNotifyHandler(nullptr);
+  SetRecComposer(nullptr);
+  m_recComposer.reset();
+  // The composer's page leaves its tabs before the composer destroys it (a page the tabs
+  // still list would be deleted twice). A page already gone went with its tabs.
+  if (m_composer && m_composer->GetPage()) {
+    const int page = m_composerTabs->FindPage(m_composer->GetPage());
+    if (page != wxNOT_FOUND) m_composerTabs->RemovePage(static_cast<size_t>(page));
+  }
+  m_composer.reset();
   if (m_waitTimer) m_waitTimer->Stop();
   if (m_portal) m_portal->Stop();
 }
@@ -163,6 +229,10 @@ void CCafeDlg::BuildPanes() {
       orv::ui::ReportGridWindow::Create(grids.InterestGrid(), m_topTabs, kCafeInterestGridId);
   m_memberGrid =
       orv::ui::ReportGridWindow::Create(grids.MemberGrid(), m_topTabs, kCafeMemberGridId);
+  // The user's buttons, "관심" ticks and right clicks on the recommended stocks.
+  grids.InterestGrid().SetNotifyHandler([this, alive = m_alive](orv::ui::ReportNotify& nm) {
+    return *alive ? m_gridActions->OnGridNotify(nm) : 0;
+  });
 
   m_bottomTabs->AddPage(m_expertGrid->GetWindow(), L"전문가 추천 종목");
   if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
@@ -178,10 +248,17 @@ void CCafeDlg::BuildPanes() {
   }
   m_topTabs->AddPage(m_interestGrid->GetWindow(), L"카페관심종목");
   m_topTabs->AddPage(m_memberGrid->GetWindow(), L"회원관리");
-  // The composer of recommendations has no window yet: its page says so.
-  auto* composer = new wxPanel(m_composerTabs, wxID_ANY);
-  new wxStaticText(composer, wxID_ANY, kComposerMissingText, wxPoint(12, 12));
-  m_composerTabs->AddPage(composer, L"종목 추천하기");
+  // The recommendation composer is the composer strip's one page.
+  m_composer = std::make_unique<CStockRecDlg>(*this, m_view);
+  if (m_composer->Create(m_composerTabs)) {
+    m_composerTabs->AddPage(m_composer->GetPage(), L"종목 추천하기");
+    m_recComposer = std::make_unique<CCafeRecComposer>(*m_composer);
+    SetRecComposer(m_recComposer.get());
+  } else {
+    m_composer.reset();
+    auto* none = new wxStaticText(m_composerTabs, wxID_ANY, wxString(kNotAvailableText));
+    m_composerTabs->AddPage(none, L"종목 추천하기");
+  }
 
   m_pane->SplitVertically(m_topTabs, m_main, kDefaultPaneWidth);
 }
@@ -346,18 +423,24 @@ bool CCafeDlg::WaitTimerRunning() const { return m_waitTimer && m_waitTimer->IsR
 // The composer
 
 void CCafeDlg::SetComposerFlags(int managerFlag, bool chiefManager) {
-  // The composer keeps the user's standing; until it has a window the grids' copy is all.
   Grids().SetCafeManagerFlags(managerFlag, chiefManager);
+  if (m_composer) m_composer->SetMemberLevel(managerFlag != 0, chiefManager);
 }
 
 void CCafeDlg::UpdateComposerCafe() {
-  // The composer takes the current cafe when it exists; its page has no window yet, so there
-  // is nothing to hand over.
+  if (!m_composer) return;
+  const CafeSnapshotPtr snapshot = Snapshot();
+  const int32_t cafe = m_selection.CurrentCafe();
+  CafeRecordPtr record = snapshot ? snapshot->FindCafe(cafe) : nullptr;
+  std::vector<CafeRecStock_s> stocks;
+  if (snapshot && record && snapshot->recItemsCafe == cafe) stocks = snapshot->recStocks;
+  m_composer->SetCafeInfo(record, std::move(stocks));
 }
 
-void CCafeDlg::SetRecommendItem(uint8_t market, const std::wstring& code, int) {
+void CCafeDlg::SetRecommendItem(uint8_t market, const std::wstring& code, int kind) {
   if (code.empty()) return;
-  // Without the composer the stock to recommend is shown on the portal page.
+  if (m_composer) m_composer->SetRecommendItem(market, code, kind, 0.0, 0.0, 0.0);
+  // The portal page shows the stock to recommend as well.
   ShowStockPortalPage(market, code, true);
 }
 

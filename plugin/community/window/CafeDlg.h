@@ -4,7 +4,8 @@
 // with the cafe-interest and member grids; the composer strip ("종목 추천하기"); and the bottom
 // tabs with the expert grid and the stock's portal page. The grids and the picker are the
 // trading view's CCafeDlgGrids, which the cafe downloads fill; this class shows them, keeps the
-// cafe selection (CCafeSelection) and runs the cafe menu by its rules (CafeDlgRules.h).
+// cafe selection (CCafeSelection) and runs the cafe menu by its rules (CafeDlgRules.h). The
+// composer strip holds the recommendation composer (CStockRecDlg).
 //
 // Shown pseudo-modally: only ShowDialog makes it visible; HideDialog and the close box hide it.
 
@@ -13,6 +14,7 @@
 
 #include "platform/ui/ControlDialog.h"
 #include "plugin/community/CafeDlgRules.h"
+#include "plugin/community/CafeGridActions.h"
 #include "plugin/community/CafeService.h"
 #include "plugin/view/ChildWindows.h"
 
@@ -26,6 +28,7 @@ class wxTimerEvent;
 class wxWebView;
 class wxWindow;
 class CPelomarView;
+class CStockRecDlg;
 struct Stock_s;
 
 namespace orv::ui {
@@ -79,6 +82,10 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void SetPortalUrl(const std::wstring& url, bool navigate);
   // Runs a command of the cafe menu (or of the dialog) as choosing it would.
   void RunCommand(int command);
+  // The recommendation composer the grid actions use (null: none; not owned).
+  void SetRecComposer(ICafeRecComposer* composer);
+  // What the user's actions on the cafe-interest grid do (buttons, "관심", the menu).
+  CCafeGridActions& GridActions() { return *m_gridActions; }
   // The rules' view of the dialog now.
   CafeMenuState_s MenuState() const;
   // The cafe menu as it shows (items enabled and checked by the rules).
@@ -92,6 +99,9 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
   wxWebView* PortalView() const { return m_portal; }
+  // The page "종목 추천하기" (null when it could not be made).
+  CStockRecDlg* Composer() const { return m_composer.get(); }
+  orv::ui::ReportGridWindow* InterestGridWindow() const { return m_interestGrid; }
   wxSplitterWindow* Pane() const { return m_pane; }
   bool WaitTimerRunning() const;
   // Runs the wait timer's tick.
@@ -101,6 +111,8 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void OnClose() override;
 
  private:
+  friend class CCafeDlgGridHost;
+
   // Forwards the cafe downloads to the grids and refreshes the window from them.
   class Filler : public ICafeFiller {
    public:
@@ -145,12 +157,19 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   orv::ui::ReportGridWindow* m_expertGrid = nullptr;
   CafeSnapshotPtr m_cafes;  // the cafe data the downloads handed over last
   std::unique_ptr<wxTimer> m_waitTimer;
+  std::unique_ptr<CStockRecDlg> m_composer;
+  std::unique_ptr<ICafeRecComposer> m_recComposer;  // the composer for the grid's handlers
   std::wstring m_portalUrl;
   int m_layoutMode = -1;
   int m_checkToggle = 0;
   int m_toolbarHeight = 0;
+  std::unique_ptr<ICafeGridHost> m_gridHost;
+  std::unique_ptr<CCafeGridActions> m_gridActions;
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
+
+// The program's services to the grid actions of `dialog` (CafeDlgGridActions.cpp).
+std::unique_ptr<ICafeGridHost> MakeCafeDlgGridHost(CCafeDlg& dialog);
 
 // Installs the maker that gives the trading view this dialog (the plug-in's start-up calls it).
 void InstallCafeDialogMaker();

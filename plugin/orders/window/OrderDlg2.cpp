@@ -4,12 +4,17 @@
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dcbuffer.h>
+#include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/wupdlock.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <map>
 #include <vector>
 
@@ -32,6 +37,9 @@ namespace {
 constexpr int kWidth = 740;
 constexpr int kHeight = 400;
 constexpr double kWonPerUnit = 10000.0;
+constexpr int kMarketOrderType = 3;
+constexpr const wchar_t* kOrderTypeOptions = L"0:지정가; 3:시장가";
+constexpr const wchar_t* kSideOptions = L"1:매수;2:매도";
 
 wxColour FromRef(COLORREF c) { return wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -221,9 +229,15 @@ int RefreshAccountSummaryRows(orv::ui::CMyReportCtrl& grid,
 // ---------------------------------------------------------------------------------------
 // The panel
 
-COrderDlg2::COrderDlg2(CPelomarView& view) : m_view(view) {}
+COrderDlg2::COrderDlg2(CPelomarView& view)
+    : CViewOrderDesk(view),
+      m_view(view),
+      m_entry(std::make_unique<COrderEntry>(static_cast<IOrderDesk&>(*this))) {}
 
-COrderDlg2::~COrderDlg2() { *m_alive = false; }
+COrderDlg2::~COrderDlg2() {
+  *m_alive = false;
+  if (m_timer) m_timer->Stop();
+}
 
 bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   if (!m_form.CreateChild(parent, 3175, kWidth, kHeight)) return false;
@@ -234,6 +248,7 @@ bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   m_lastAccountText = profile.lastAccount;
   BuildControls();
   BindHandlers();
+  BindOrderForm();
   // The panel fills its pane (the host's pane lays its children over its client area too).
   if (wxWindow* window = m_form.GetHostWindow()) {
     const wxSize area = parent->GetClientSize();
@@ -243,32 +258,35 @@ bool COrderDlg2::CreateFromTemplate(int, wxWindow* parent) {
   return true;
 }
 
+void COrderDlg2::AddControl(int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip) {
+  // The layout places every control; it starts small.
+  m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
+  if (tip)
+    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
+}
+
 void COrderDlg2::BuildControls() {
   const double scale = m_view.Scale();
-  auto add = [this](int id, CtrlKind kind, const wchar_t* text, const wchar_t* tip = nullptr) {
-    m_form.AddControl(id, kind, text, RECT{0, 0, 10, 10});
-    if (tip)
-      if (wxWindow* w = m_form.GetDlgItem(id)) w->SetToolTip(wxString(tip));
-  };
   m_form.AddReportGrid(IDC_AP_GRID, m_grid, kAccInfoGridLayout, RECT{0, 0, 100, 100});
   m_grid.SetCtrlId(IDC_AP_GRID);
   m_grid.FreezeColumns(3);
   GfxFillBrokerConstraintsAt(&m_grid, CAccInfoRecord::kColBroker, FALSE, FALSE);
 
-  add(IDC_AP_REFRESH, CtrlKind::Button, L"↻", L"계좌 목록을 새로 고칩니다.\n(다소 시간이 걸릴 수 있습니다)");
-  add(IDC_AP_PASSWORD, CtrlKind::Button, L"암호", L"계좌 암호를 입력합니다.");
-  add(IDC_AP_HELP, CtrlKind::Button, L"?", L"화면 배율 등 도움말");
-  add(IDC_AP_STRIP, CtrlKind::Static, L"");
-  add(IDC_AP_D2_DEPOSIT, CtrlKind::Static, L"");
-  add(IDC_AP_ESTIMATED_ASSETS, CtrlKind::Static, L"");
-  add(IDC_AP_COLLATERAL_RATIO, CtrlKind::Static, L"");
-  add(IDC_AP_ORDER_WINDOW, CtrlKind::Button, L"주문창");
-  add(IDC_AP_ACCOUNT, CtrlKind::ComboList, L"");
-  add(IDC_AP_ACCOUNT_CHECK, CtrlKind::CheckBox, L"계좌");
-  add(IDC_AP_SERVER, CtrlKind::Static, L"(접속서버)");
-  add(IDC_AP_RECOMMEND, CtrlKind::Button, L"종목 추천", L"종목을 추천합니다.");
-  add(IDC_AP_WATCH_BUY, CtrlKind::Button, L"감시 매수");
-  add(IDC_AP_NOTICE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_REFRESH, CtrlKind::Button, L"↻",
+             L"계좌 목록을 새로 고칩니다.\n(다소 시간이 걸릴 수 있습니다)");
+  AddControl(IDC_AP_PASSWORD, CtrlKind::Button, L"암호", L"계좌 암호를 입력합니다.");
+  AddControl(IDC_AP_HELP, CtrlKind::Button, L"?", L"화면 배율 등 도움말");
+  AddControl(IDC_AP_STRIP, CtrlKind::Static, L"");
+  AddControl(IDC_AP_D2_DEPOSIT, CtrlKind::Static, L"");
+  AddControl(IDC_AP_ESTIMATED_ASSETS, CtrlKind::Static, L"");
+  AddControl(IDC_AP_COLLATERAL_RATIO, CtrlKind::Static, L"");
+  AddControl(IDC_AP_ORDER_WINDOW, CtrlKind::Button, L"주문창");
+  AddControl(IDC_AP_ACCOUNT, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_ACCOUNT_CHECK, CtrlKind::CheckBox, L"계좌");
+  AddControl(IDC_AP_SERVER, CtrlKind::Static, L"(접속서버)");
+  AddControl(IDC_AP_RECOMMEND, CtrlKind::Button, L"종목 추천", L"종목을 추천합니다.");
+  AddControl(IDC_AP_WATCH_BUY, CtrlKind::Button, L"감시 매수");
+  AddControl(IDC_AP_NOTICE, CtrlKind::Edit, L"");
   if (auto* notice = dynamic_cast<wxTextCtrl*>(m_form.GetDlgItem(IDC_AP_NOTICE)))
     notice->SetEditable(false);
 
@@ -281,6 +299,8 @@ void COrderDlg2::BuildControls() {
   m_usChart = new CAssetBarChart(host, IDC_AP_US_CHART, {L"총매입($)", L"수수료($) 등", L"추정자산($)"},
                                  {wxColour(0x3E, 0x7C, 0xB1), wxColour(0xA5, 0xA5, 0xA5),
                                   wxColour(0x5C, 0xA8, 0x5C)});
+
+  BuildOrderForm();
 
   // The first state.
   ShowLabel(IDC_AP_STRIP, L"", 0xFFFFFF, 0x6370EC);  // white on RGB(236,112,99)
@@ -298,7 +318,8 @@ void COrderDlg2::BuildControls() {
   // stays where the icon theme has none.
   const std::pair<int, wxArtID> icons[] = {{IDC_AP_REFRESH, wxART_REFRESH},
                                            {IDC_AP_PASSWORD, wxArtID("dialog-password")},
-                                           {IDC_AP_HELP, wxART_HELP}};
+                                           {IDC_AP_HELP, wxART_HELP},
+                                           {IDC_AP_SEARCH, wxART_FIND}};
   for (const auto& [id, art] : icons) {
     auto* button = dynamic_cast<wxButton*>(m_form.GetDlgItem(id));
     const wxBitmap icon = wxArtProvider::GetBitmap(art, wxART_BUTTON, wxSize(16, 16));
@@ -314,8 +335,11 @@ void COrderDlg2::BindHandlers() {
   m_form.OnCommand(IDC_AP_REFRESH, [this] { m_view.RequestAccountRefresh(); });
   m_form.OnCommand(IDC_AP_PASSWORD, [this] { m_view.ShowAccountDialog(true); });
   m_form.OnCommand(IDC_AP_HELP, [this] { m_view.OpenOrderHelpPage(); });
-  m_form.OnCommand(IDC_AP_RECOMMEND,
-                   [this] { m_view.ShowCafeRecommendDlg(true, 1, L"", m_side, -1); });
+  m_form.OnCommand(IDC_AP_RECOMMEND, [this] {
+    m_side = ComboValueOr(m_form, IDC_AP_SIDE, m_side);
+    const OrderStock_s& stock = m_entry->SelectedStock();
+    m_view.ShowCafeRecommendDlg(true, 1, stock.found ? stock.code : L"", m_side, -1);
+  });
   m_form.OnCommand(IDC_AP_WATCH_BUY, [this] { m_view.ShowStockMonDlg(true); });
   m_form.OnCommand(IDC_AP_ACCOUNT, [this] { OnAccountChosen(); });
   m_form.OnCommand(IDC_AP_ACCOUNT_CHECK, [this] {
@@ -347,11 +371,27 @@ void COrderDlg2::BindHandlers() {
 void COrderDlg2::LayOut() {
   wxWindow* host = m_form.GetHostWindow();
   if (!host) return;
+  if (m_inLayOut) return;
+  m_inLayOut = true;
   wxWindowUpdateLocker lock(host);
-  const wxSize client = host->GetClientSize();
-  const AccountPanelLayout_s o = LayOutAccountPanel(client.x, client.y, m_view.Scale());
-  auto place = [](wxWindow* w, const RECT& r) {
-    if (w) w->SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  auto* scrolled = dynamic_cast<wxScrolledWindow*>(host);
+  // A pane lower than the panel's content scrolls: the content keeps its height. A scroll bar
+  // that comes or goes changes the width: the layout follows it once more.
+  wxSize client;
+  AccountPanelLayout_s o;
+  for (int pass = 0; pass < 2; ++pass) {
+    client = host->GetClientSize();
+    o = LayOutAccountPanel(client.x, client.y, m_view.Scale());
+    const int height = std::max(client.y, o.minHeight);
+    if (height != client.y) o = LayOutAccountPanel(client.x, height, m_view.Scale());
+    if (!scrolled) break;
+    scrolled->SetVirtualSize(client.x, height);
+    if (host->GetClientSize() == client) break;
+  }
+  const wxPoint origin = scrolled ? scrolled->CalcScrolledPosition(wxPoint(0, 0)) : wxPoint();
+  auto place = [origin](wxWindow* w, const RECT& r) {
+    if (w)
+      w->SetSize(origin.x + r.left, origin.y + r.top, r.right - r.left, r.bottom - r.top);
   };
   const std::pair<int, RECT> places[] = {
       {IDC_AP_GRID, o.grid},
@@ -369,10 +409,35 @@ void COrderDlg2::LayOut() {
       {IDC_AP_ACCOUNT_CHECK, o.accountCheck},
       {IDC_AP_SERVER, o.server},
       {IDC_AP_NOTICE, o.notice},
+      {IDC_AP_CODE_LABEL, o.codeLabel},
+      {IDC_AP_CODE, o.code},
+      {IDC_AP_SEARCH, o.search},
+      {IDC_AP_NAME, o.name},
+      {IDC_AP_PRICE_LABEL, o.priceLabel},
+      {IDC_AP_PRICE, o.price},
+      {IDC_AP_ORDER_TYPE, o.orderType},
+      {IDC_AP_BUY, o.buy},
+      {IDC_AP_SELL, o.sell},
+      {IDC_AP_QUANTITY_LABEL, o.quantityLabel},
+      {IDC_AP_QUANTITY, o.quantity},
+      {IDC_AP_AMOUNT_PRESET, o.amountPreset},
+      {IDC_AP_TOTAL_BUTTON, o.totalButton},
+      {IDC_AP_TOTAL, o.total},
+      {IDC_AP_ORDER, o.order},
+      {IDC_AP_CANCEL, o.cancel},
+      {IDC_AP_STATUS, o.status},
+      {IDC_AP_MESSAGE, o.message},
   };
   for (const auto& [id, rect] : places) place(m_form.GetDlgItem(id), rect);
+  // The form's captions stand level with the text of the boxes beside them.
+  const int drop = static_cast<int>(4 * m_view.Scale());
+  for (const auto& [id, rect] : {std::pair<int, RECT>{IDC_AP_CODE_LABEL, o.codeLabel},
+                                 {IDC_AP_PRICE_LABEL, o.priceLabel},
+                                 {IDC_AP_QUANTITY_LABEL, o.quantityLabel}})
+    place(m_form.GetDlgItem(id), RECT{rect.left, rect.top + drop, rect.right, rect.bottom});
   place(m_domesticChart, o.domesticChart);
   place(m_usChart, o.usChart);
+  m_inLayOut = false;
 }
 
 void COrderDlg2::ShowLabel(int id, const std::wstring& text, COLORREF textColour,
@@ -411,7 +476,7 @@ void COrderDlg2::ApplyLoginEnabling() {
   const login_info_s* login = m_view.LoginInfo();
   const bool signedIn = login && login->nUserIdx > 0;
   for (int id : {IDC_AP_ORDER_WINDOW, IDC_AP_RECOMMEND, IDC_AP_PASSWORD, IDC_AP_REFRESH,
-                 IDC_AP_HELP, IDC_AP_WATCH_BUY})
+                 IDC_AP_HELP, IDC_AP_WATCH_BUY, IDC_AP_ORDER})
     m_form.EnableDlgItem(id, signedIn);
 }
 
@@ -434,6 +499,214 @@ void COrderDlg2::RebuildRows(const AccountSummarySnapshot_s& summary) {
                       : summary.accounts[static_cast<size_t>(selected)].label;
   m_shortAccountText = ShortAccountText(m_accountText);
 }
+
+// ---------------------------------------------------------------------------------------
+// The order form
+
+void COrderDlg2::BuildOrderForm() {
+  AddControl(IDC_AP_CODE_LABEL, CtrlKind::Static, L"코드");
+  AddControl(IDC_AP_CODE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_SEARCH, CtrlKind::Button, L"검색", L"종목 현재가를 검색합니다.");
+  AddControl(IDC_AP_NAME, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_PRICE_LABEL, CtrlKind::Static, L"가격");
+  AddControl(IDC_AP_PRICE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_ORDER_TYPE, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_BUY, CtrlKind::Radio, L"매수:&1");
+  AddControl(IDC_AP_SELL, CtrlKind::Radio, L"매도:&2");
+  AddControl(IDC_AP_QUANTITY_LABEL, CtrlKind::Static, L"수량");
+  AddControl(IDC_AP_QUANTITY, CtrlKind::Edit, L"1");
+  AddControl(IDC_AP_AMOUNT_PRESET, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_TOTAL_BUTTON, CtrlKind::Button, L"총금액");
+  AddControl(IDC_AP_TOTAL, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_ORDER, CtrlKind::Button, L"매수 (&Buy)", L"주식을 주문 합니다.");
+  AddControl(IDC_AP_CANCEL, CtrlKind::Button, L"취소", L"주문을 취소합니다.");
+  AddControl(IDC_AP_STATUS, CtrlKind::Static, L"주문상태표시");
+  AddControl(IDC_AP_MESSAGE, CtrlKind::Edit, L"");
+  // Boxes the presets fill that the panel does not show: the second price, the note, the loan
+  // date and the side combo (the radio buttons show the side).
+  for (int id : {IDC_AP_PRICE2, IDC_AP_NOTE, IDC_AP_LOAN_DATE}) {
+    AddControl(id, CtrlKind::Edit, L"");
+    m_form.ShowDlgItem(id, false);
+  }
+  AddControl(IDC_AP_SIDE, CtrlKind::ComboList, L"");
+  m_form.ShowDlgItem(IDC_AP_SIDE, false);
+  if (auto* message = dynamic_cast<wxTextCtrl*>(m_form.GetDlgItem(IDC_AP_MESSAGE)))
+    message->SetEditable(false);
+  m_form.EnableDlgItem(IDC_AP_NAME, false);
+
+  m_form.FillComboFromOptions(IDC_AP_AMOUNT_PRESET, kAmountPresetOptions, 0);
+  m_form.FillComboFromOptions(IDC_AP_SIDE, kSideOptions, 1);
+  m_form.FillComboFromOptions(IDC_AP_ORDER_TYPE, kOrderTypeOptions,
+                              m_orderType == 0 ? 0 : kMarketOrderType);
+  if (m_orderType != 0) m_orderType = kMarketOrderType;
+  // Sells and totals red, buys and quantities blue; the status white on blue.
+  for (int id : {IDC_AP_SELL, IDC_AP_TOTAL_BUTTON})
+    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetForegroundColour(wxColour(255, 0, 0));
+  for (int id : {IDC_AP_BUY, IDC_AP_QUANTITY_LABEL})
+    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetForegroundColour(wxColour(0, 0, 255));
+  ShowStatus(L"주문상태표시", kStatusWhite, kStatusBlue);
+  m_orderMenu = MakeOrderMenu();
+  ShowSide(1);
+}
+
+void COrderDlg2::BindOrderForm() {
+  m_form.OnCommand(IDC_AP_SEARCH, [this] { OnSearch(); });
+  m_form.OnCommand(IDC_AP_CODE, [this] { OnSearch(); });
+  m_form.OnCommand(IDC_AP_TOTAL_BUTTON, [this] { OnTotal(); });
+  m_form.OnCommand(IDC_AP_ORDER, [this] { OnOrderButton(); });
+  m_form.OnCommand(IDC_AP_CANCEL, [this] { m_entry->OnCancel(); });
+  auto side = [this] { ShowSide(m_form.IsDlgButtonChecked(IDC_AP_SELL) ? 2 : 1); };
+  m_form.OnCommand(IDC_AP_BUY, side);
+  m_form.OnCommand(IDC_AP_SELL, side);
+  m_form.OnCommand(IDC_AP_ORDER_TYPE, [this] {
+    m_orderType = ComboValueOr(m_form, IDC_AP_ORDER_TYPE, m_orderType);
+    m_form.EnableDlgItem(IDC_AP_PRICE, m_orderType != kMarketOrderType);
+  });
+  m_form.OnCommand(IDC_AP_AMOUNT_PRESET, [this] {
+    const int value = ComboValueOr(m_form, IDC_AP_AMOUNT_PRESET, 0);
+    if (value > 0) m_form.SetDlgItemText(IDC_AP_TOTAL, COrderEntry::FormatAmount(value));
+  });
+  // The form's keys, while the focus is in the panel.
+  m_form.GetHostWindow()->Bind(wxEVT_CHAR_HOOK, [this, alive = m_alive](wxKeyEvent& event) {
+    if (!*alive) {
+      event.Skip();
+      return;
+    }
+    const OrderFormKeys_s keys{IDC_AP_CODE,  IDC_AP_QUANTITY, IDC_AP_PRICE,
+                               IDC_AP_TOTAL, IDC_AP_ORDER,    m_side,
+                               [this](int side) { ShowSide(side); }};
+    if (!HandleOrderFormKey(m_view, *m_entry, m_form, keys, event.GetKeyCode(),
+                            event.ControlDown(), event.AltDown()))
+      event.Skip();
+  });
+  m_timer = BindOrderCommandsAndTimer(
+      m_form.GetHostWindow(), m_alive, [this](int command) { RunOrderCommand(command); },
+      *m_entry);
+}
+
+void COrderDlg2::ShowSide(int side) {
+  m_side = side == 2 ? 2 : 1;
+  m_form.SetDlgItemText(IDC_AP_ORDER, m_side == 2 ? L"매도 (&Sell)" : L"매수 (&Buy)");
+  m_form.CheckDlgButton(IDC_AP_BUY, m_side == 1);
+  m_form.CheckDlgButton(IDC_AP_SELL, m_side == 2);
+  m_form.SelectComboByValue(IDC_AP_SIDE, m_side);
+  if (wxWindow* order = m_form.GetDlgItem(IDC_AP_ORDER)) {
+    order->SetForegroundColour(m_side == 2 ? wxColour(255, 0, 0) : wxColour(0, 0, 255));
+    order->Refresh();
+  }
+  m_form.EnableDlgItem(IDC_AP_PRICE, m_orderType != kMarketOrderType);
+}
+
+void COrderDlg2::OnSearch() {
+  std::wstring text = m_form.GetDlgItemText(IDC_AP_CODE);
+  while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+  while (!text.empty() && std::iswspace(text.front())) text.erase(text.begin());
+  // The panel searches the domestic market only.
+  const OrderStock_s stock = FindStock(1, text);
+  if (!stock.found) {
+    m_entry->ClearSelectedStock();
+    return;
+  }
+  m_entry->SetSelectedStock(stock);
+  m_form.SetDlgItemText(IDC_AP_CODE, stock.code);
+  m_form.SetDlgItemText(IDC_AP_NAME, stock.name);
+  m_form.SetDlgItemText(IDC_AP_PRICE, COrderEntry::FormatAmount(stock.price));
+}
+
+void COrderDlg2::OnTotal() {
+  if (!m_entry->SelectedStock().found) return;
+  const long long quantity = COrderEntry::LeadingNumber(m_form.GetDlgItemText(IDC_AP_QUANTITY));
+  const long long price = COrderEntry::LeadingNumber(m_form.GetDlgItemText(IDC_AP_PRICE));
+  m_form.SetDlgItemText(IDC_AP_TOTAL, COrderEntry::FormatAmount(static_cast<double>(quantity) *
+                                                                static_cast<double>(price)));
+}
+
+void COrderDlg2::OnOrderButton() {
+  ShowSide(m_form.IsDlgButtonChecked(IDC_AP_SELL) ? 2 : 1);
+  const int chosen = PickOrderCommand(m_form.GetHostWindow(), *m_orderMenu, m_side);
+  if (chosen) RunOrderCommand(chosen);
+}
+
+void COrderDlg2::RunOrderCommand(int command) {
+  OrderForm_s form;
+  form.market = 1;
+  form.account = m_form.GetDlgItemText(IDC_AP_ACCOUNT);
+  form.code = m_form.GetDlgItemText(IDC_AP_CODE);
+  // A code typed after the last search names another stock than the price box: that stock's
+  // own price is taken, never the price of the one searched before.
+  const OrderStock_s& searched = m_entry->SelectedStock();
+  if (searched.found && searched.code == form.code)
+    form.price = m_form.GetDlgItemText(IDC_AP_PRICE);
+  form.quantity = m_form.GetDlgItemText(IDC_AP_QUANTITY);
+  form.sell = m_form.IsDlgButtonChecked(IDC_AP_SELL);
+  form.orderType = m_orderType;
+  ::RunOrderCommand(*m_entry, form, 1, command);
+  if (m_entry->SelectedStock().found)
+    m_form.SetDlgItemText(IDC_AP_NAME, m_entry->SelectedStock().name);
+}
+
+int COrderDlg2::SetOrderForm(const OrderFormPreset_s& p) {
+  if (p.code.empty()) return 0;
+  if (p.stockFound) {
+    OrderStock_s stock;
+    stock.found = true;
+    stock.market = p.market;
+    stock.code = p.stockCode;
+    stock.name = p.stockName;
+    stock.price = p.stockPrice;
+    m_entry->SetSelectedStock(stock);
+  }
+  m_entry->SetLoanDate(p.loanDate);
+  const std::wstring price = COrderEntry::FormatAmount(p.price);
+  m_form.SetDlgItemText(IDC_AP_PRICE, price);
+  m_form.SetDlgItemText(IDC_AP_LOAN_DATE, Utf8ToWide(StrPrintf("%08d", p.loanDate)));
+  ShowSide(p.side == 2 ? 2 : 1);
+  if (p.direct == 0 || p.quantity < 1) {
+    m_form.SetDlgItemText(IDC_AP_NAME, p.name);
+    m_form.SetDlgItemText(IDC_AP_CODE, p.code);
+    m_form.SetDlgItemText(IDC_AP_PRICE2, price);
+    m_form.SetDlgItemText(IDC_AP_QUANTITY, Utf8ToWide(StrPrintf("%.0f", p.quantity)));
+    m_form.SetDlgItemText(IDC_AP_NOTE, p.note);
+    return 0;
+  }
+  return SimulationRunning() ? kEntrySimulationOn : 0;
+}
+
+// IOrderDesk: the form's part
+
+OrderStock_s COrderDlg2::FindStock(int market, const std::wstring& text) {
+  const OrderStock_s stock = CViewOrderDesk::FindStock(market, text);
+  return stock.found && stock.market == market ? stock : OrderStock_s();
+}
+
+void COrderDlg2::ShowResultLine(const std::wstring& line) {
+  m_form.SetDlgItemText(IDC_AP_MESSAGE, line);
+  // The line is longer than its box: its tooltip shows it whole.
+  if (wxWindow* box = m_form.GetDlgItem(IDC_AP_MESSAGE)) box->SetToolTip(wxString(line));
+}
+
+void COrderDlg2::Focus(OrderField field) {
+  const int id = field == OrderField::kAccount    ? IDC_AP_ACCOUNT
+                 : field == OrderField::kCode     ? IDC_AP_CODE
+                 : field == OrderField::kPrice    ? IDC_AP_PRICE
+                 : field == OrderField::kQuantity ? IDC_AP_QUANTITY
+                                                  : 0;
+  if (wxWindow* w = id ? m_form.GetDlgItem(id) : nullptr) w->SetFocus();
+}
+
+void COrderDlg2::ShowCodeAndPrice(const std::wstring& code, double price) {
+  // The price follows the market only for a market order of the stock the form still names:
+  // a typed limit price, or a code typed for the next search, stays as the user left it.
+  if (m_orderType != kMarketOrderType || m_form.GetDlgItemText(IDC_AP_CODE) != code) return;
+  const std::wstring text = COrderEntry::FormatAmount(price);
+  if (m_form.GetDlgItemText(IDC_AP_PRICE) != text) m_form.SetDlgItemText(IDC_AP_PRICE, text);
+}
+
+void COrderDlg2::ShowStatus(const std::wstring& text, uint32_t textColour, uint32_t backColour) {
+  ShowLabel(IDC_AP_STATUS, text, textColour, backColour);
+}
+
+void COrderDlg2::EnableOrderButton(bool enable) { m_form.EnableDlgItem(IDC_AP_ORDER, enable); }
 
 // ---------------------------------------------------------------------------------------
 // The view's calls

@@ -32,8 +32,6 @@ namespace {
 constexpr int kWidth = 980;
 constexpr int kHeight = 640;
 constexpr int kFormRight = 330;  // the form's right edge; the tabs start after the name box
-constexpr int kTimerMs = 1000;
-constexpr int kOrderTimerId = 1;
 constexpr double kPositionScale = 1.5;
 constexpr int kUiPosScene = 3175;
 const char kProfileSection[] = "Stock-Settings";
@@ -44,11 +42,6 @@ constexpr const wchar_t* kAiDataOptions =
 constexpr const wchar_t* kOrderTypeOptions = L"3:시장가";
 constexpr const wchar_t* kCreditOptions = L"1:현금;2:신용융자";
 constexpr const wchar_t* kCreditOrderOptions = L"3:자기융자매수;7:대주 매도;77:대주 상환";
-constexpr const wchar_t* kAmountOptions =
-    L"0:*선택*;50000:5만원;100000:10만원;500000:50만원;1000000:100만원;1500000:150만원;"
-    L"2000000:200만원;5000000:500만원;7500000:750만원;10000000:1,000만원;15000000:1,500만원;"
-    L"20000000:2,000만원;25000000:2,500만원;30000000:3,000만원;";
-
 constexpr const wchar_t* kNoticeText =
     L"[안내]\r\n"
     L"이 프로그램은 각 증권사에서 제공하는 Open API를 이용합니다.\r\n"
@@ -86,7 +79,8 @@ wxColour FromRgb(uint32_t rgb) { return wxColour(rgb & 0xFF, (rgb >> 8) & 0xFF, 
 }  // namespace
 
 COrderPopupDlg::COrderPopupDlg(CPelomarView& view)
-    : m_view(view), m_entry(std::make_unique<COrderEntry>(static_cast<IOrderDesk&>(*this))) {}
+    : CViewOrderDesk(view),
+      m_view(view), m_entry(std::make_unique<COrderEntry>(static_cast<IOrderDesk&>(*this))) {}
 
 COrderPopupDlg::~COrderPopupDlg() {
   *m_alive = false;
@@ -174,7 +168,7 @@ void COrderPopupDlg::BuildControls() {
   m_form.FillComboFromOptions(IDC_OP_AI_DATA, kAiDataOptions, m_aiChoice);
   m_form.FillComboFromOptions(IDC_OP_MARKET, kMarketOptions, m_entry->MarketKind());
   m_form.SetDlgItemText(IDC_OP_QUANTITY, L"1");
-  m_form.FillComboFromOptions(IDC_OP_AMOUNT_PRESET, kAmountOptions, m_amountChoice);
+  m_form.FillComboFromOptions(IDC_OP_AMOUNT_PRESET, kAmountPresetOptions, m_amountChoice);
   m_form.FillComboFromOptions(IDC_OP_ORDER_TYPE, kOrderTypeOptions, 3);
   m_orderType = 3;
   m_form.FillComboFromOptions(IDC_OP_CREDIT_ORDER_KIND, kCreditOrderOptions, 3);
@@ -196,35 +190,7 @@ void COrderPopupDlg::BuildControls() {
     if (wxWindow* w = m_form.GetDlgItem(id)) w->SetForegroundColour(wxColour(0, 0, 255));
 
   // The order menu (submenu 0 neutral, 1 buy, 2 sell).
-  m_orderMenu = std::make_unique<wxMenu>();
-  struct Entry {
-    const wchar_t* neutral;
-    const wchar_t* buy;
-    const wchar_t* sell;
-    int command;
-  };
-  static const Entry kEntries[] = {
-      {L"전체 한번에 주문하기", L"전체 한번에 매수(Buy) 주문하기", L"전체 한번에 주문하기",
-       ID_ORDER_NOW},
-      {nullptr, nullptr, nullptr, 0},
-      {L"(분할) : 5초 마다 분할 주문", L"(분할) : 5초 마다 분할 매수(Buy) 주문",
-       L"(분할) : 5초 마다 분할 매도(Sell) 주문", ID_ORDER_SPLIT5},
-      {L"(분할) : 10초 마다 분할 주문", L"(분할) : 10초 마다 분할 매수(Buy) 주문",
-       L"(분할) : 10초 마다 분할 매도(Sell) 주문", ID_ORDER_SPLIT10},
-      {L"(분할) : 20초 마다 분할 주문", L"(분할) : 20초 마다 분할 매수(Buy) 주문 - 권장(★)",
-       L"(분할) : 20초 마다 분할 매도(Sell) 주문 - 권장(★)", ID_ORDER_SPLIT20},
-  };
-  for (int sub = 0; sub < 3; ++sub) {
-    auto* menu = new wxMenu;
-    for (const Entry& e : kEntries) {
-      if (!e.command) {
-        menu->AppendSeparator();
-        continue;
-      }
-      menu->Append(e.command, sub == 0 ? e.neutral : sub == 1 ? e.buy : e.sell);
-    }
-    m_orderMenu->AppendSubMenu(menu, std::to_wstring(sub));
-  }
+  m_orderMenu = MakeOrderMenu();
 }
 
 void COrderPopupDlg::BuildTabs() {
@@ -262,31 +228,22 @@ void COrderPopupDlg::BindHandlers() {
     }
   });
   m_form.OnCommand(IDC_OP_ORDER_TYPE, [this] {
-    m_orderType = ComboValue(IDC_OP_ORDER_TYPE, m_orderType);
+    m_orderType = ComboValueOr(m_form, IDC_OP_ORDER_TYPE, m_orderType);
     orv::win::WriteProfileInt(kProfileSection, "LastTradeTypeCodes", m_orderType);
     m_form.EnableDlgItem(IDC_OP_PRICE, m_orderType != 3);
   });
   m_form.OnCommand(IDC_OP_AMOUNT_PRESET, [this] {
-    const int value = ComboValue(IDC_OP_AMOUNT_PRESET, 0);
+    const int value = ComboValueOr(m_form, IDC_OP_AMOUNT_PRESET, 0);
     if (value > 0) m_form.SetDlgItemText(IDC_OP_TOTAL, COrderEntry::FormatAmount(value));
   });
   m_form.OnCommand(IDC_OP_MARKET, [] {});
-  m_form.OnCommand(IDC_OP_AI_DATA, [this] { m_aiChoice = ComboValue(IDC_OP_AI_DATA, m_aiChoice); });
+  m_form.OnCommand(IDC_OP_AI_DATA, [this] { m_aiChoice = ComboValueOr(m_form, IDC_OP_AI_DATA, m_aiChoice); });
   m_form.OnCommand(IDC_OP_TOTAL_BUTTON, [this] { OnTotal(); });
   m_form.OnCommand(IDC_OP_SEARCH, [this] { OnSearch(); });
   m_form.OnCommand(IDC_OP_CODE, [this] { OnSearch(); });
   m_form.OnCommand(IDC_OP_AI, [this] { OnAiRequest(); });
   m_form.OnCommand(IDC_OP_HELP, [this] { m_view.OpenOrderHelpPage(); });
   m_form.OnCommand(IDC_OP_PASSWORD, [this] { m_view.ResetOrderPopupFlag(); });
-  // The order commands, from the order menu or sent to the dialog.
-  for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
-                      ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
-                      ID_CREDIT_ORDER_SPLIT20})
-    dialog->Bind(
-        wxEVT_MENU, [this, command, alive = m_alive](wxCommandEvent&) {
-          if (*alive) RunOrderCommand(command);
-        },
-        command);
   dialog->Bind(wxEVT_CHAR_HOOK, [this, alive = m_alive](wxKeyEvent& event) {
     if (*alive)
       OnKey(event);
@@ -297,18 +254,9 @@ void COrderPopupDlg::BindHandlers() {
     event.Skip();
     if (*alive) Layout();
   });
-  m_timer = std::make_unique<wxTimer>(dialog, kOrderTimerId);
-  dialog->Bind(
-      wxEVT_TIMER, [this, alive = m_alive](wxTimerEvent&) {
-        if (*alive) m_entry->OnTimer();
-      },
-      kOrderTimerId);
-  m_timer->Start(kTimerMs);
-}
-
-int COrderPopupDlg::ComboValue(int id, int fallback) const {
-  int64_t value = 0;
-  return m_form.GetComboValue(id, &value) ? static_cast<int>(value) : fallback;
+  // The order commands, from the order menu or sent to the dialog, and the form's timer.
+  m_timer = BindOrderCommandsAndTimer(
+      dialog, m_alive, [this](int command) { RunOrderCommand(command); }, *m_entry);
 }
 
 void COrderPopupDlg::ShowSide(int side) {
@@ -329,58 +277,26 @@ void COrderPopupDlg::ShowCreditKind(int kind) {
 
 void COrderPopupDlg::OnOrderButton() {
   ShowSide(m_form.IsDlgButtonChecked(IDC_OP_SELL) ? 2 : 1);
-  wxDialog* dialog = m_form.GetWindow();
-  wxMenuItem* item = m_orderMenu->FindItemByPosition(static_cast<size_t>(m_side));
-  wxMenu* menu = item ? item->GetSubMenu() : nullptr;
-  if (!menu) return;
-  const int chosen = dialog->GetPopupMenuSelectionFromUser(*menu);
-  if (chosen != wxID_NONE) RunOrderCommand(chosen);
+  const int chosen = PickOrderCommand(m_form.GetWindow(), *m_orderMenu, m_side);
+  if (chosen) RunOrderCommand(chosen);
 }
 
 void COrderPopupDlg::RunOrderCommand(int command) {
   OrderForm_s form;
-  form.market = ComboValue(IDC_OP_MARKET, 1);
+  form.market = ComboValueOr(m_form, IDC_OP_MARKET, 1);
   form.account = m_form.GetDlgItemText(IDC_OP_ACCOUNT);
   form.code = m_form.GetDlgItemText(IDC_OP_CODE);
   form.price = m_form.GetDlgItemText(IDC_OP_PRICE);
   form.quantity = m_form.GetDlgItemText(IDC_OP_QUANTITY);
   form.sell = m_form.IsDlgButtonChecked(IDC_OP_SELL);
   form.orderType = m_orderType;
-  const int credit = m_entry->CreditKind();
-  switch (command) {
-    case ID_ORDER_NOW:
-      m_entry->PlaceOrder(form, credit, 0, true);
-      break;
-    case ID_ORDER_SPLIT5:
-      m_entry->PlaceOrder(form, credit, 5, true);
-      break;
-    case ID_ORDER_SPLIT10:
-      m_entry->PlaceOrder(form, credit, 10, true);
-      break;
-    case ID_ORDER_SPLIT20:
-      m_entry->PlaceOrder(form, credit, 20, true);
-      break;
-    case ID_CREDIT_ORDER_NOW:
-      m_entry->PlaceOrder(form, 2, 0, false);
-      break;
-    case ID_CREDIT_ORDER_SPLIT5:
-      m_entry->PlaceOrder(form, 2, 5, false);
-      break;
-    case ID_CREDIT_ORDER_SPLIT10:
-      m_entry->PlaceOrder(form, 2, 10, false);
-      break;
-    case ID_CREDIT_ORDER_SPLIT20:
-      m_entry->PlaceOrder(form, 2, 20, false);
-      break;
-    default:
-      break;
-  }
+  ::RunOrderCommand(*m_entry, form, m_entry->CreditKind(), command);
   // The stock named by the order stays the form's stock.
   if (m_entry->SelectedStock().found) m_form.SetDlgItemText(IDC_OP_NAME, m_entry->SelectedStock().name);
 }
 
 void COrderPopupDlg::OnSearch() {
-  const int market = ComboValue(IDC_OP_MARKET, 1);
+  const int market = ComboValueOr(m_form, IDC_OP_MARKET, 1);
   std::wstring text = m_form.GetDlgItemText(IDC_OP_CODE);
   while (!text.empty() && iswspace(text.back())) text.pop_back();
   while (!text.empty() && iswspace(text.front())) text.erase(text.begin());
@@ -436,51 +352,12 @@ void COrderPopupDlg::OnKey(wxKeyEvent& event) {
     OnSearch();
     return;
   }
-  const bool ctrl = event.ControlDown() && !event.AltDown();
-  if (!event.ControlDown() && !event.AltDown()) {
+  const OrderFormKeys_s keys{IDC_OP_CODE,  IDC_OP_QUANTITY, IDC_OP_PRICE2,
+                             IDC_OP_TOTAL, IDC_OP_ORDER,    m_side,
+                             [this](int side) { ShowSide(side); }};
+  if (!HandleOrderFormKey(m_view, *m_entry, m_form, keys, key, event.ControlDown(),
+                          event.AltDown()))
     event.Skip();
-    return;
-  }
-  auto focusOn = [this](int id) {
-    if (wxWindow* w = m_form.GetDlgItem(id)) w->SetFocus();
-  };
-  switch (key) {
-    case '0':
-    case 'K':
-      m_view.OnViewCommand(1506);
-      return;
-    case '1':
-      if (!ctrl) break;
-      ShowSide(1);
-      return;
-    case '2':
-      if (!ctrl) break;
-      ShowSide(2);
-      return;
-    case '3':
-      focusOn(IDC_OP_CODE);
-      return;
-    case '4':
-      focusOn(IDC_OP_QUANTITY);
-      return;
-    case '5':
-      focusOn(IDC_OP_PRICE2);
-      return;
-    case '6':
-      focusOn(IDC_OP_TOTAL);
-      return;
-    case '7': {
-      const OrderStock_s& stock = m_entry->SelectedStock();
-      m_view.ShowCafeRecommendDlg(true, stock.market, stock.code, m_side, -1);
-      return;
-    }
-    case '9':
-      focusOn(IDC_OP_ORDER);
-      return;
-    default:
-      break;
-  }
-  event.Skip();
 }
 
 void COrderPopupDlg::ApplyStoredPositions(double scale) {
@@ -651,71 +528,8 @@ void COrderPopupDlg::ShowAnalysisPage(int kind, const std::wstring& code, const 
 // ---------------------------------------------------------------------------------------
 // IOrderDesk: the trading view's services and the form
 
-OrderStock_s COrderPopupDlg::FindStock(int market, const std::wstring& text) {
-  const CPelomarView::OrderStock_s found = m_view.FindOrderStock(market, text);
-  OrderStock_s out;
-  out.found = found.found;
-  out.market = found.market;
-  out.code = found.code;
-  out.name = found.name;
-  out.price = found.price;
-  return out;
-}
-
-double COrderPopupDlg::StockPrice(int market, const std::wstring& code) {
-  return m_view.StockPriceOf(market, code);
-}
-
-bool COrderPopupDlg::HasAccount(const std::wstring& label) { return m_view.HasAccount(label); }
-
-bool COrderPopupDlg::SimulationRunning() { return m_view.PriceSimulationRunning(); }
-
-void COrderPopupDlg::StopSimulation() { m_view.StopPriceSimulation(); }
-
-double COrderPopupDlg::SplitBuyAmountWon() { return m_view.SplitBuyAmountWon(); }
-
-bool COrderPopupDlg::SendOrder(const OrderSend_s& order,
-                               std::function<void(const OrderReply_s&)> done) {
-  UserOrder_s user;
-  user.market = order.market;
-  user.account = order.account;
-  user.side = order.side;
-  user.credit = order.credit;
-  user.quantity = order.quantity;
-  user.price = order.price;
-  user.loanDate = order.loanDate;
-  user.splitPart = order.splitPart;
-  return m_view.PlaceOrderByCode(order.code, user,
-                                 [done = std::move(done)](const UserOrderReply_s& r) {
-                                   OrderReply_s reply;
-                                   reply.result = r.result;
-                                   reply.success = r.success;
-                                   reply.cut = r.cut;
-                                   reply.message = r.message;
-                                   switch (r.outcome) {
-                                     case OrderOutcome::kPlaced:
-                                       reply.kind = OrderReplyKind::kPlaced;
-                                       break;
-                                     case OrderOutcome::kRefused:
-                                       reply.kind = OrderReplyKind::kRefused;
-                                       break;
-                                     case OrderOutcome::kUnknown:
-                                       reply.kind = OrderReplyKind::kUnknown;
-                                       break;
-                                     default:
-                                       reply.kind = OrderReplyKind::kNotSent;
-                                   }
-                                   done(reply);
-                                 });
-}
-
-void COrderPopupDlg::AddLogLine(const std::wstring& line) {
-  m_view.AddLogMsg(m_view.GetViewCtrlId(), 0, 0.0, nullptr, line.c_str(), 0);
-  m_form.SetDlgItemText(IDC_OP_MESSAGE, line.substr(0, line.find_last_not_of(L"\n") + 1));
-}
-
-int COrderPopupDlg::Box(const std::wstring& text, const std::wstring& caption, unsigned style) {
-  return orv::win::MessageBox(WideToUtf8(text), WideToUtf8(caption), style);
+void COrderPopupDlg::ShowResultLine(const std::wstring& line) {
+  m_form.SetDlgItemText(IDC_OP_MESSAGE, line);
 }
 
 void COrderPopupDlg::Focus(OrderField field) {

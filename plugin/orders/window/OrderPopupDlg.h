@@ -12,6 +12,7 @@
 
 #include "platform/ui/ControlDialog.h"
 #include "plugin/orders/OrderEntry.h"
+#include "plugin/orders/window/OrderFormParts.h"
 #include "plugin/view/ChildWindows.h"
 
 class wxNotebook;
@@ -70,19 +71,7 @@ enum OrderPopupId : int {
   IDC_OP_COMMENTS = 2302,
 };
 
-// Order commands (menu 2190 and the order button's credit modes).
-enum OrderPopupCommand : int {
-  ID_ORDER_NOW = 2288,
-  ID_ORDER_SPLIT5 = 2209,
-  ID_ORDER_SPLIT10 = 2210,
-  ID_ORDER_SPLIT20 = 2211,
-  ID_CREDIT_ORDER_NOW = 2223,
-  ID_CREDIT_ORDER_SPLIT5 = 2224,
-  ID_CREDIT_ORDER_SPLIT10 = 2225,
-  ID_CREDIT_ORDER_SPLIT20 = 2226,
-};
-
-class COrderPopupDlg : public CPelomarOrderWindow, private IOrderDesk {
+class COrderPopupDlg : public CPelomarOrderWindow, private CViewOrderDesk {
  public:
   explicit COrderPopupDlg(CPelomarView& view);
   ~COrderPopupDlg() override;
@@ -97,6 +86,7 @@ class COrderPopupDlg : public CPelomarOrderWindow, private IOrderDesk {
   void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1, const wchar_t* account2,
                       uint32_t columnFlags, login_info_s* login) override;
   void SetAccountGroups(GroupInfoMap* accounts, int selectFirst) override;
+  using CPelomarOrderWindow::SetOrderForm;
   void SetOrderForm(int market, const std::wstring& account, const std::wstring& code, int side,
                     double quantity, int credit, int loanDate, int showPages) override;
 
@@ -114,16 +104,8 @@ class COrderPopupDlg : public CPelomarOrderWindow, private IOrderDesk {
   int Side() const { return m_side; }
 
  private:
-  // IOrderDesk
-  OrderStock_s FindStock(int market, const std::wstring& text) override;
-  double StockPrice(int market, const std::wstring& code) override;
-  bool HasAccount(const std::wstring& label) override;
-  bool SimulationRunning() override;
-  void StopSimulation() override;
-  double SplitBuyAmountWon() override;
-  bool SendOrder(const OrderSend_s& order, std::function<void(const OrderReply_s&)> done) override;
-  void AddLogLine(const std::wstring& line) override;
-  int Box(const std::wstring& text, const std::wstring& caption, unsigned style) override;
+  // IOrderDesk: the form's part (the view's part is CViewOrderDesk's)
+  void ShowResultLine(const std::wstring& line) override;
   void Focus(OrderField field) override;
   void ShowCodeAndPrice(const std::wstring& code, double price) override;
   void ShowStatus(const std::wstring& text, uint32_t textColour, uint32_t backColour) override;
@@ -145,7 +127,6 @@ class COrderPopupDlg : public CPelomarOrderWindow, private IOrderDesk {
   void ApplyStoredPositions(double scale);
   void Layout();
   void Navigate(wxWebView* view, const std::wstring& url);
-  int ComboValue(int id, int fallback) const;
 
   CPelomarView& m_view;
   std::unique_ptr<COrderEntry> m_entry;

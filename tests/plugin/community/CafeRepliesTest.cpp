@@ -70,6 +70,38 @@ TEST(CafeReplies, RecItemsReaderTakesOnlyWellTypedInfoAndAnUnterminatedText) {
   }
 }
 
+TEST(CafeReplies, RecItemsKeepWhatEachItemSaysOfItsRecommendation) {
+  // Numbers come as numbers or as texts; a field of another type or a missing one is 0.
+  const std::string reply =
+      "{\"info\":[{\"approved\":1}],\"data\":[{\"idx\":57,\"nation_idx\":1,"
+      "\"stock_code\":\"005930\",\"buy_or_sell\":\"1\",\"buy_price_cur\":70000,"
+      "\"target_price\":\"73500.5\",\"cut_price\":66500,\"losscut_rate\":5,"
+      "\"min_profit_rate\":7.5,\"profit_rate\":-1.25,\"cur_days\":3,\"closed\":1,"
+      "\"buy_msg\":\"실적 개선\",\"sell_msg\":null,\"good_cnt\":[1]},"
+      "{\"nation_idx\":1,\"stock_code\":\"000660\"}]}";
+  CafeRecItemsReply_s items;
+  ASSERT_EQ(ReadCafeRecItemsReply(reply.data(), reply.size(), &items), CafeReplyRead::kOk);
+  ASSERT_EQ(items.items.size(), 2u);
+  const CafeRecItemValues_s& v = items.items[0].values;
+  EXPECT_EQ(v.recIndex, 57);
+  EXPECT_EQ(v.tradeSide, 1);
+  EXPECT_EQ(v.recPrice, 70000);
+  EXPECT_EQ(v.targetPrice, 73500.5);
+  EXPECT_EQ(v.cutPrice, 66500);
+  EXPECT_EQ(v.stopLossRate, 5);
+  EXPECT_EQ(v.takeProfitRate1, 7.5);
+  EXPECT_EQ(v.profit, -1.25);
+  EXPECT_EQ(v.elapsed, 3);
+  EXPECT_EQ(v.closed, 1);
+  EXPECT_EQ(v.buyReason, L"실적 개선");
+  EXPECT_EQ(v.sellReason, L"");
+  EXPECT_EQ(v.likes, 0);
+  const CafeRecItemValues_s& bare = items.items[1].values;
+  EXPECT_EQ(bare.recIndex, 0);
+  EXPECT_EQ(bare.tradeSide, 0);
+  EXPECT_EQ(bare.recPrice, 0);
+}
+
 TEST(CafeReplies, SubManagerIdList) {
   EXPECT_TRUE(CafeIdListHasMember(L"12;77;", 77));
   EXPECT_TRUE(CafeIdListHasMember(L" 77 ", 77));

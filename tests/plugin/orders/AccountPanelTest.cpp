@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "plugin/orders/AccountPanel.h"
 
 namespace {
@@ -84,9 +86,12 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.orderWindow.top, y0);
   EXPECT_EQ(o.watchBuy.left, 2 * 124);
   EXPECT_EQ(o.watchBuy.top, y0 + 37);
-  const int e = (500 - (y0 + 73) - 1) / 2;
-  EXPECT_EQ(o.domesticChart.top, y0 + 74);
-  EXPECT_EQ(o.usChart.top, y0 + 74 + e);
+  // Below the button rows the order form (six rows in a pane this narrow), then the charts.
+  EXPECT_EQ(o.codeLabel.top, y0 + 74);
+  const int chartTop = y0 + 74 + 6 * 37;
+  const int e = (500 - chartTop) / 2;
+  EXPECT_EQ(o.domesticChart.top, chartTop);
+  EXPECT_EQ(o.usChart.top, chartTop + e);
   EXPECT_EQ(o.usChart.bottom - o.usChart.top, e);
   EXPECT_EQ(o.notice.left, 2 * 124 + 123 + 1) << "after the watch-and-buy button";
   EXPECT_EQ(o.accountCheck.right, 105 + 1 + 246 + 1 + 75);
@@ -100,6 +105,47 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(narrow.grid.right, 100);
   EXPECT_GE(narrow.usChart.bottom, narrow.usChart.top);
   EXPECT_GE(narrow.account.right, narrow.account.left);
+}
+
+// The order form's controls stay inside the pane, side by side without overlapping, above
+// the charts: in three rows in a wide pane, in six in the narrow docked one.
+TEST(AccountPanel, OrderFormLayout) {
+  struct Case {
+    int width, height;
+    double scale;
+    int rows;
+  } cases[] = {{800, 600, 1.0, 3}, {520, 500, 1.0, 3}, {519, 500, 1.0, 6},
+               {246, 380, 1.0, 6}, {369, 570, 1.5, 6}, {1300, 900, 2.0, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.scale);
+    const AccountPanelLayout_s o = LayOutAccountPanel(c.width, c.height, c.scale);
+    const RECT form[] = {o.codeLabel, o.code, o.search, o.name, o.priceLabel, o.price,
+                         o.orderType, o.buy, o.sell, o.quantityLabel, o.quantity,
+                         o.amountPreset, o.totalButton, o.total, o.order, o.cancel,
+                         o.status, o.message};
+    int top = form[0].top, bottom = form[0].bottom;
+    for (const RECT& a : form) {
+      EXPECT_GE(a.left, 0);
+      EXPECT_LE(a.right, c.width);
+      EXPECT_GT(a.right, a.left);
+      EXPECT_GE(a.top, o.watchBuy.bottom) << "the form starts below the button rows";
+      top = std::min(top, static_cast<int>(a.top));
+      bottom = std::max(bottom, static_cast<int>(a.bottom));
+      for (const RECT& b : form) {
+        if (&a != &b && a.top == b.top) {
+          EXPECT_TRUE(a.right <= b.left || b.right <= a.left) << "overlap in a row";
+        }
+      }
+    }
+    const int r = static_cast<int>(24 * c.scale);
+    EXPECT_EQ(bottom - top, c.rows * (r + 1) - 1);
+    EXPECT_EQ(o.domesticChart.top, bottom + 1);
+    // At its least height the panel still shows both charts 48 (scaled) pixels high and the
+    // notice box inside.
+    const AccountPanelLayout_s least = LayOutAccountPanel(c.width, o.minHeight, c.scale);
+    EXPECT_GE(least.usChart.bottom - least.usChart.top, static_cast<int>(48 * c.scale));
+    EXPECT_LE(least.notice.bottom, o.minHeight);
+  }
 }
 
 TEST(AccountPanel, AccountPasswordChecks) {

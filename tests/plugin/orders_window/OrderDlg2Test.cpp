@@ -3,7 +3,11 @@
 // the summaries the view is handed; its buttons reach the view's services.
 
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/radiobut.h>
+#include <wx/scrolwin.h>
+#include <wx/utils.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
@@ -18,6 +22,7 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/orders/window/MyAccountInfoDlg.h"
 #include "plugin/orders/window/OrderDlg2.h"
+#include "plugin/orders/window/OrderPopupDlg.h"
 #include "plugin/rows/AccInfoRecord.h"
 #include "plugin/view/PelomarView.h"
 #include "tests/e2e/road/RoadWindows.h"
@@ -74,10 +79,13 @@ class OrderDlg2Test : public ::testing::Test {
     second_.label = L"3333-4444";
     orv::win::ScriptMessageBoxes({});
     RecordingBoard::shows = 0;
-    // The host's "계좌 정보" pane.
-    pane_ = new wxPanel(orv::test::HiddenFrame(), wxID_ANY, wxDefaultPosition, wxSize(720, 420));
+    // The host's "계좌 정보" pane, on the screen.
+    frame_ = new wxFrame(nullptr, wxID_ANY, "host", wxDefaultPosition, wxSize(760, 480));
+    frame_->Show();
+    pane_ = new wxPanel(frame_, wxID_ANY, wxDefaultPosition, wxSize(720, 420));
     stage_.block.pPropertiesWnd = pane_;
     InstallOrderPanelMaker();
+    InstallOrderPopupMaker();
     InstallAccountDialogMaker();
     ChildMakers().stockBoard = [](CPelomarView&) -> std::unique_ptr<CPelomarStockBoard> {
       return std::make_unique<RecordingBoard>();
@@ -89,6 +97,9 @@ class OrderDlg2Test : public ::testing::Test {
     CPelomarEngine& e = view_->Engine();
     orv::win::CSingleLock lock(&e.ViewLock(), TRUE);
     for (group_info_s* account : {&first_, &second_}) e.Accounts()[account->label] = account;
+    e.Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, '1', 0, 70000, 0, 0);
+    e.Stocks().AddMasterStock(1, L"000660", L"SK하이닉스", 1, 0, '1', 0, 198000, 0, 0);
+    e.Stocks().AddMasterStock(2, L"AAPL", L"Apple", 2, 0, '1', 0, 190, 0, 0);
   }
   void TearDown() override {
     if (view_) {
@@ -98,9 +109,26 @@ class OrderDlg2Test : public ::testing::Test {
       }
       view_->Destroy();
     }
-    if (pane_) pane_->Destroy();
+    if (frame_) frame_->Destroy();
     orv::win::StopScriptingMessageBoxes();
     ChildMakers() = PelomarChildMakers{};
+  }
+  // What a box of the order form holds.
+  std::wstring Box(int id) {
+    auto* box = FindById<wxTextCtrl>(panel_->GetWindow(), id);
+    return box ? box->GetValue().ToStdWstring() : L"<none>";
+  }
+  void Type(int id, const wchar_t* text) {
+    FindById<wxTextCtrl>(panel_->GetWindow(), id)->ChangeValue(wxString(text));
+  }
+  // Pumps events until the message line shows a result (the reply comes through the
+  // dispatcher).
+  std::wstring WaitForResultLine() {
+    for (int i = 0; i < 300 && Box(IDC_AP_MESSAGE).empty(); ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+    return Box(IDC_AP_MESSAGE);
   }
   CAccInfoRecord* Row(int i) { return dynamic_cast<CAccInfoRecord*>(panel_->Grid().GetRecord(i)); }
   std::wstring Text(int id) {
@@ -109,6 +137,7 @@ class OrderDlg2Test : public ::testing::Test {
   }
 
   orv::test::ViewStage stage_;
+  wxFrame* frame_ = nullptr;
   wxPanel* pane_ = nullptr;
   CPelomarView* view_ = nullptr;
   COrderDlg2* panel_ = nullptr;
@@ -328,6 +357,221 @@ TEST_F(OrderDlg2Test, TheAccountPasswordDialogStoresPasswords) {
   EXPECT_FALSE(window->IsShown());
   dialog->ShowWindow(true);
   EXPECT_FALSE(window->IsShown());
+}
+
+TEST_F(OrderDlg2Test, AShortPaneScrollsToTheOrderForm) {
+  // The docked pane is often lower than the panel's content: the panel scrolls, and scrolled
+  // down to the quantity it shows the side, the quantity and the order and cancel buttons
+  // whole.
+  auto* window = dynamic_cast<wxScrolledWindow*>(panel_->GetWindow());
+  ASSERT_NE(window, nullptr);
+  window->SetSize(0, 0, 246, 220);
+  const wxSize client = window->GetClientSize();
+  EXPECT_GT(window->GetVirtualSize().y, client.y);
+  // The user scrolls until the quantity box is at the top.
+  const wxPoint at = window->CalcUnscrolledPosition(
+      FindById<wxWindow>(window, IDC_AP_QUANTITY)->GetPosition());
+  int rateX = 0, rateY = 0;
+  window->GetScrollPixelsPerUnit(&rateX, &rateY);
+  ASSERT_GT(rateY, 0);
+  window->Scroll(0, at.y / rateY);
+  for (int id : {IDC_AP_ORDER, IDC_AP_CANCEL, IDC_AP_QUANTITY, IDC_AP_SELL}) {
+    const wxRect r = FindById<wxWindow>(window, id)->GetRect();
+    EXPECT_TRUE(wxRect(client).Contains(r)) << id << " at " << r.y << " of " << client.y;
+  }
+  // A pane tall enough needs no scrolling.
+  window->Scroll(0, 0);
+  window->SetSize(0, 0, 700, 900);
+  EXPECT_LE(window->GetVirtualSize().y, window->GetClientSize().y);
+  EXPECT_TRUE(wxRect(window->GetClientSize())
+                  .Contains(FindById<wxWindow>(window, IDC_AP_ORDER)->GetRect()));
+}
+
+TEST_F(OrderDlg2Test, TheGridMenuPresetsTheOrderForm) {
+  // The stock-grid menu's 매도 (the view's preset of the side panel): the held quantity at the
+  // row's price, as a sale.
+  view_->Hooks().setOrderForm(2, 1, L"005930", 10, 71000);
+  EXPECT_EQ(Box(IDC_AP_CODE), L"005930");
+  EXPECT_EQ(Box(IDC_AP_NAME), L"삼성전자");
+  EXPECT_EQ(Box(IDC_AP_PRICE), L"71,000");
+  EXPECT_EQ(Box(IDC_AP_QUANTITY), L"10");
+  EXPECT_EQ(Box(IDC_AP_LOAN_DATE), L"00000000");
+  EXPECT_EQ(panel_->Side(), 2);
+  EXPECT_EQ(Text(IDC_AP_ORDER), L"매도 (&Sell)");
+  EXPECT_TRUE(panel_->Form().IsDlgButtonChecked(IDC_AP_SELL));
+  EXPECT_EQ(panel_->Entry().SelectedStock().code, L"005930");
+  // The market order keeps the price box off.
+  EXPECT_FALSE(panel_->Form().IsDlgItemEnabled(IDC_AP_PRICE));
+
+  // A code no market lists: the boxes show it, the form's stock stays.
+  view_->Hooks().setOrderForm(1, 1, L"123456", 3, 0);
+  EXPECT_EQ(Box(IDC_AP_CODE), L"123456");
+  EXPECT_EQ(Box(IDC_AP_NAME), L"");
+  EXPECT_EQ(Text(IDC_AP_ORDER), L"매수 (&Buy)");
+  EXPECT_EQ(panel_->Entry().SelectedStock().code, L"005930");
+
+  // Without a code nothing happens; a direct preset of a quantity leaves the boxes and answers
+  // -307 while the price simulation runs.
+  struct Case {
+    const wchar_t* code;
+    int direct;
+    double quantity;
+    int simulation;
+    int result;
+    const wchar_t* quantityBox;
+  } cases[] = {
+      {L"", 0, 7, 0, 0, L"3"},           {L"000660", 1, 5, 1, -307, L"3"},
+      {L"000660", 1, 5, 0, 0, L"3"},     {L"000660", 1, 0, 1, 0, L"0"},
+      {L"000660", 0, 4, 1, 0, L"4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.code) + " direct " + std::to_string(c.direct));
+    Type(IDC_AP_QUANTITY, L"3");
+    view_->Engine().m_simulationRunning.store(c.simulation);
+    OrderFormPreset_s preset;
+    preset.code = c.code;
+    preset.direct = c.direct;
+    preset.quantity = c.quantity;
+    EXPECT_EQ(panel_->SetOrderForm(preset), c.result);
+    EXPECT_EQ(Box(IDC_AP_QUANTITY), c.quantityBox);
+  }
+  view_->Engine().m_simulationRunning.store(0);
+}
+
+TEST_F(OrderDlg2Test, WithThePaneClosedTheGridMenuOpensTheOrderDialog) {
+  // The user closed the "계좌 정보" pane: the menu's 매수 shows the order dialog for the stock
+  // instead of filling a panel nobody sees.
+  pane_->Hide();
+  view_->Hooks().setOrderForm(1, 1, L"000660", 2, 198000);
+  EXPECT_EQ(Box(IDC_AP_CODE), L"") << "the hidden panel was filled";
+  wxDialog* dialog = nullptr;
+  for (wxWindow* top : wxTopLevelWindows)
+    if (auto* d = dynamic_cast<wxDialog*>(top); d && d->GetTitle() == wxString(L"주문하기"))
+      dialog = d;
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->IsShown());
+  EXPECT_EQ(FindById<wxTextCtrl>(dialog, IDC_OP_CODE)->GetValue(), wxString("000660"));
+  dialog->Hide();
+}
+
+TEST_F(OrderDlg2Test, CtrlWithADigitChoosesTheSide) {
+  struct Case {
+    int key;
+    bool ctrl, alt;
+    int side;
+  } cases[] = {{'2', true, false, 2}, {'1', true, false, 1}, {'2', false, true, 1},
+               {'2', false, false, 1}, {'2', true, false, 2}, {'1', true, true, 2}};
+  wxWindow* host = panel_->GetWindow();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << char(c.key) << " ctrl " << c.ctrl << " alt " << c.alt);
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = c.key;
+    event.SetControlDown(c.ctrl);
+    event.SetAltDown(c.alt);
+    event.SetEventObject(host);
+    host->GetEventHandler()->ProcessEvent(event);
+    EXPECT_EQ(panel_->Side(), c.side);
+    EXPECT_EQ(Text(IDC_AP_ORDER), c.side == 2 ? L"매도 (&Sell)" : L"매수 (&Buy)");
+  }
+}
+
+TEST_F(OrderDlg2Test, TheSearchFindsDomesticStocksByCodeOrName) {
+  struct Case {
+    const wchar_t* typed;
+    const wchar_t* code;
+    const wchar_t* name;
+    const wchar_t* price;
+  } cases[] = {
+      {L" 005930 ", L"005930", L"삼성전자", L"70,000"},
+      {L"SK하이닉스", L"000660", L"SK하이닉스", L"198,000"},
+      // A US stock is not searched: the boxes stay as the last search left them.
+      {L"AAPL", L"AAPL", L"SK하이닉스", L"198,000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.typed));
+    Type(IDC_AP_CODE, c.typed);
+    panel_->Form().SendCommand(IDC_AP_CODE);  // Enter in the code box
+    EXPECT_EQ(Box(IDC_AP_CODE), c.code);
+    EXPECT_EQ(Box(IDC_AP_NAME), c.name);
+    EXPECT_EQ(Box(IDC_AP_PRICE), c.price);
+  }
+  EXPECT_FALSE(panel_->Entry().SelectedStock().found) << "a search that finds nothing";
+
+  // The total button and the amount presets fill the total box.
+  Type(IDC_AP_CODE, L"005930");
+  panel_->Form().SendCommand(IDC_AP_SEARCH);
+  Type(IDC_AP_QUANTITY, L"3");
+  panel_->Form().SendCommand(IDC_AP_TOTAL_BUTTON);
+  EXPECT_EQ(Box(IDC_AP_TOTAL), L"210,000");
+  panel_->Form().SelectComboByValue(IDC_AP_AMOUNT_PRESET, 1000000);
+  panel_->Form().SendCommand(IDC_AP_AMOUNT_PRESET);
+  EXPECT_EQ(Box(IDC_AP_TOTAL), L"1,000,000");
+}
+
+TEST_F(OrderDlg2Test, TheTimerFollowsTheMarketPriceButKeepsATypedLimitPrice) {
+  view_->Hooks().setOrderForm(1, 1, L"005930", 1, 70000);
+  {
+    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+    view_->Engine().Stocks().FindStockByCode(1, L"005930", nullptr, true, nullptr)->cur_price =
+        72000;
+  }
+  // The panel's own one-second timer brings the new price.
+  for (int i = 0; i < 300 && Box(IDC_AP_PRICE) != L"72,000"; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(10);
+  }
+  EXPECT_EQ(Box(IDC_AP_PRICE), L"72,000") << "a market order shows the current price";
+
+  // A limit order: the price box opens and what the user typed stays.
+  panel_->Form().SelectComboByValue(IDC_AP_ORDER_TYPE, 0);
+  panel_->Form().SendCommand(IDC_AP_ORDER_TYPE);
+  EXPECT_EQ(panel_->OrderType(), 0);
+  EXPECT_TRUE(panel_->Form().IsDlgItemEnabled(IDC_AP_PRICE));
+  Type(IDC_AP_PRICE, L"69,500");
+  panel_->Entry().OnTimer();
+  EXPECT_EQ(Box(IDC_AP_PRICE), L"69,500");
+
+  // A code typed for the next search is not written back either.
+  panel_->Form().SelectComboByValue(IDC_AP_ORDER_TYPE, 3);
+  panel_->Form().SendCommand(IDC_AP_ORDER_TYPE);
+  Type(IDC_AP_CODE, L"000660");
+  panel_->Entry().OnTimer();
+  EXPECT_EQ(Box(IDC_AP_CODE), L"000660");
+  EXPECT_EQ(Box(IDC_AP_PRICE), L"69,500");
+}
+
+TEST_F(OrderDlg2Test, AnOrderFromTheFormGoesToTheViewsOrderWorker) {
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1), Account(L"3333-4444", 0, 0, 1)}));
+  view_->Hooks().setOrderForm(1, 1, L"005930", 2, 70000);
+  wxWindow* host = panel_->GetWindow();
+
+  // No account chosen: the form says so and nothing is sent.
+  panel_->ResetAccountInfo(0);
+  wxCommandEvent now(wxEVT_MENU, ID_ORDER_NOW);
+  host->GetEventHandler()->ProcessEvent(now);
+  ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().text, "계좌번호를 입력 해 주세요~!");
+  EXPECT_EQ(Box(IDC_AP_MESSAGE), L"");
+
+  // With the account: the user is asked, then the view's order worker answers. Without a
+  // broker session nothing reaches a broker, and the form says it failed.
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1), Account(L"3333-4444", 0, 0, 1)}));
+  orv::win::ScriptMessageBoxes({IDYES});
+  host->GetEventHandler()->ProcessEvent(now);
+  const std::wstring line = WaitForResultLine();
+  EXPECT_EQ(line.rfind(L"주문 결과[실패]:", 0), 0u) << WideToUtf8(line);
+  EXPECT_NE(line.find(L" 삼성전자(005930) 2주 [ACC:1111-2222]"), std::wstring::npos)
+      << WideToUtf8(line);
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2].caption, "QUESTION");
+  EXPECT_NE(calls[calls.size() - 2].text.find("매수 주문 할까요?"), std::string::npos);
+  EXPECT_EQ(calls.back().caption, "ERROR");
+
+  // A US code typed into the form is never ordered as a domestic stock.
+  Type(IDC_AP_CODE, L"AAPL");
+  host->GetEventHandler()->ProcessEvent(now);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().text, "잘못된 종목코드 입니다~!");
 }
 
 }  // namespace

@@ -92,8 +92,8 @@ TEST_F(OrderPopupDlgTest, TheViewsOrderEntryFillsAndShowsTheDialog) {
   auto* tabs = FindById<wxNotebook>(dialog, IDC_OP_TABS);
   ASSERT_NE(tabs, nullptr);
 
-  // The stock grids' order entries (a row's button, the menu's 매도) come here.
-  view_->Hooks().setOrderForm(2, 1, L"005930", 10, 0);
+  // The stock grids' order buttons come here.
+  view_->OpenOrderPopup(2, 1, L"005930", 10, 0);
   ASSERT_TRUE(dialog->IsShown());
   EXPECT_EQ(Text(dialog, IDC_OP_CODE), L"005930");
   EXPECT_EQ(Text(dialog, IDC_OP_NAME), L"삼성전자");
@@ -109,7 +109,7 @@ TEST_F(OrderPopupDlgTest, TheViewsOrderEntryFillsAndShowsTheDialog) {
   EXPECT_EQ(view_->CurStockCode(), L"005930");
 
   // A code no market lists: the view tells the user and leaves the dialog as it was.
-  view_->Hooks().setOrderForm(1, 1, L"123456", 1, 0);
+  view_->OpenOrderPopup(1, 1, L"123456", 1, 0);
   ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
   EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().text, "종목을 선택해 주세요");
   EXPECT_EQ(Text(dialog, IDC_OP_CODE), L"005930");
@@ -118,7 +118,7 @@ TEST_F(OrderPopupDlgTest, TheViewsOrderEntryFillsAndShowsTheDialog) {
 TEST_F(OrderPopupDlgTest, KeysPresetsAndSearch) {
   wxDialog* dialog = OrderDialog();
   ASSERT_NE(dialog, nullptr);
-  view_->Hooks().setOrderForm(2, 1, L"005930", 10, 0);
+  view_->OpenOrderPopup(2, 1, L"005930", 10, 0);
   wxWindow* order = FindById<wxWindow>(dialog, IDC_OP_ORDER);
   Key(dialog, '1', true, false);
   EXPECT_EQ(order->GetLabel(), wxString(L"매수 (&Buy)"));
@@ -155,7 +155,7 @@ TEST_F(OrderPopupDlgTest, KeysPresetsAndSearch) {
 TEST_F(OrderPopupDlgTest, AnOrderTheViewCannotSendIsReportedAsNotPlaced) {
   wxDialog* dialog = OrderDialog();
   ASSERT_NE(dialog, nullptr);
-  view_->Hooks().setOrderForm(1, 1, L"005930", 2, 0);
+  view_->OpenOrderPopup(1, 1, L"005930", 2, 0);
   // No broker session: the order finds no agent and nothing reaches a broker; the reply comes
   // back through the dispatcher.
   wxCommandEvent now(wxEVT_MENU, ID_ORDER_NOW);
