@@ -16,11 +16,13 @@ function(orv_library name)
   endif()
 endfunction()
 
-# orv_test(NAME [GUI] [DEPS lib...])
+# orv_test(NAME [GUI] [LOCK resource] [DEPS lib...])
 #   One GoogleTest program from every .cpp in the calling folder. GUI tests carry the label
-#   "gui" and need a display (scripts/test runs them under xvfb-run).
+#   "gui" and need a display (scripts/test runs them under xvfb-run). LOCK names a resource the
+#   program's tests share with other programs' tests: ctest never runs two tests holding the same
+#   resource at once (the X clipboard, for one, is shared by every test on the display).
 function(orv_test name)
-  cmake_parse_arguments(ARG "GUI" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "LOCK" "DEPS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT _src)
     return()
@@ -34,8 +36,12 @@ function(orv_test name)
   else()
     set(_labels unit)
   endif()
+  set(_props LABELS "${_labels}" TIMEOUT 300)
+  if(ARG_LOCK)
+    list(APPEND _props RESOURCE_LOCK "${ARG_LOCK}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${_labels}" TIMEOUT 300)
+    PROPERTIES ${_props})
 endfunction()
 
 # orv_bench(NAME DEPS lib...)

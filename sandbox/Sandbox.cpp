@@ -286,6 +286,17 @@ Sandbox::Sandbox(SandboxOptions options)
   if (!cafe.items.empty()) own.items.push_back(cafe.items.front());
   web_.ServeCafes({cafe, own});
   web_.ServeRecommendations();
+  // The member's client list: a first-tier client with a second-tier client under it, and one
+  // more first-tier client.
+  clients_.SetClients({
+      {{"idx", "11"}, {"com_idx", "1"}, {"vendor_type", "1"}, {"title", "(주)샌드박스상사"},
+       {"com_name", "샌드박스상사"}, {"ceo_name", "김대표"}, {"tel", "0212345678"},
+       {"biz_reg_num", "1234567890"}, {"member_cnt", "3"}, {"reg_date", "2024-03-02"}},
+      {{"idx", "12"}, {"com_idx", "1"}, {"vendor_type", "1"}, {"title", "모래물산"},
+       {"com_name", "모래물산"}, {"ceo_name", "이대표"}, {"mobile", "01022223333"}},
+      {{"idx", "21"}, {"com_idx", "1"}, {"vendor_type", "2"}, {"group_idx", "11"},
+       {"title", "샌드박스 대리점"}, {"com_name", "샌드박스 대리점"}, {"ceo_name", "박점장"}},
+  });
   web_.Http().SetRecordLimit(kRecordLimit);
   portal_.SetRecordLimit(kRecordLimit);
 

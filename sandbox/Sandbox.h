@@ -18,6 +18,7 @@
 
 #include "sandbox/SandboxMarket.h"
 #include "tests/peers/AiChatPeer.h"
+#include "tests/peers/ClientListPeer.h"
 #include "tests/peers/DbBrokerPeer.h"
 #include "tests/peers/ExchangePeer.h"
 #include "tests/peers/HangukBrokerPeer.h"
@@ -113,6 +114,8 @@ class Sandbox {
   ExchangePeer& Bithumb() { return bithumb_; }
   ExchangePeer& Upbit() { return upbit_; }
   WebServerPeer& Web() { return web_; }
+  // The web server's client list of the member.
+  ClientListPeer& Clients() { return clients_; }
   HttpPeer& Portal() { return portal_; }
   // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
   // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
@@ -143,6 +146,7 @@ class Sandbox {
   ExchangePeer bithumb_;
   ExchangePeer upbit_;
   WebServerPeer web_;
+  ClientListPeer clients_{web_, SandboxAccount::kUserToken};
   HttpPeer portal_;
   std::vector<std::pair<std::string, std::string>> serviceFields_;
   DbQuoteStreamPeer dbStream_;

@@ -18,26 +18,17 @@
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/dataview/CafeDataView.h"
+#include "tests/e2e/road/CafeViewWindows.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::RoadHost;
+using orv::test::windows::CafeViewWindow;
 
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kCafeDataViewId = 3028;
-
-// The cafe data view in the host's workspace pane. The view's class lives in the plug-in
-// library: it is found by its window name and reached through its embedded-view interface.
-wxWindow* CafeViewWindow(CMainFrame* frame) {
-  wxWindow* pane = frame ? frame->GetPaneWindow(PANE_ID_WORKSPACE) : nullptr;
-  if (!pane) return nullptr;
-  for (wxWindow* child : pane->GetChildren())
-    if (child->GetId() == kCafeDataViewId && child->GetName() == "CClientDataView") return child;
-  return nullptr;
-}
 
 wxGrid* CafeGrid(wxWindow* view) {
   return orv::test::grids::TabGrid(
@@ -58,11 +49,7 @@ TEST(CafeViewRoad, TheCafeViewShowsTheSandboxCafesRecommendedStocks) {
   ASSERT_TRUE(wait([&] { return (view = CafeViewWindow(road.Frame())) != nullptr; }))
       << "no cafe data view in the workspace pane";
   // The workspace pane is shown with the view filling it.
-  wxAuiPaneInfo& pane = road.Frame()->GetPaneManager().GetPane(std::to_string(PANE_ID_WORKSPACE));
-  if (!pane.IsShown()) {
-    pane.Show();
-    road.Frame()->GetPaneManager().Update();
-  }
+  orv::test::windows::ShowWorkspacePane(road.Frame());
 
   std::wstring loginError;
   const int login = road.LogIn(&loginError);

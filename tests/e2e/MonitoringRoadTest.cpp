@@ -3,22 +3,28 @@
 // user asks for the automatic-buy settings, which in the scan mode opens the recommended-stock
 // board, and switches the whole-market scan on after its question.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
+#include <wx/grid.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/Registry.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
+#include "tests/e2e/road/TradingGrids.h"
 
 using orv::test::RoadHost;
 using orv::test::windows::FindById;
@@ -102,4 +108,105 @@ TEST(MonitoringRoad, TheViewStandsInItsPaneAndDrivesTheBoardAndTheScan) {
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
   }
   EXPECT_TRUE(road.CloseWithYes(kStepBound));
+}
+
+namespace {
+
+// The first grid under a window (the found-stock grid's body).
+wxGrid* BodyGrid(wxWindow* window) {
+  if (!window) return nullptr;
+  if (auto* grid = dynamic_cast<wxGrid*>(window)) return grid;
+  for (wxWindow* child : window->GetChildren())
+    if (wxGrid* grid = BodyGrid(child)) return grid;
+  return nullptr;
+}
+
+// The codes the grid shows, top to bottom.
+std::vector<std::string> ShownCodes(wxGrid* grid) {
+  std::vector<std::string> codes;
+  const int col = orv::test::grids::ColumnTitled(grid, L"종목코드");
+  for (int row = 0; col >= 0 && row < grid->GetNumberRows(); ++row)
+    codes.push_back(grid->GetCellValue(row, col).ToStdString());
+  return codes;
+}
+
+void Toggle(wxWindow* view, int id, bool on) {
+  wxWindow* control = FindById<wxWindow>(view, id);
+  ASSERT_NE(control, nullptr) << id;
+  if (auto* toggle = dynamic_cast<wxToggleButton*>(control)) toggle->SetValue(on);
+  if (auto* check = dynamic_cast<wxCheckBox*>(control)) check->SetValue(on);
+  wxCommandEvent event(dynamic_cast<wxCheckBox*>(control) ? wxEVT_CHECKBOX : wxEVT_TOGGLEBUTTON,
+                       id);
+  event.SetEventObject(control);
+  event.SetInt(on);
+  control->ProcessWindowEvent(event);
+}
+
+}  // namespace
+
+// The whole-market scan on the road: the user's signal module in the program's "PlugIn" folder
+// (the test module flags a rising stock and scores it by its rise) runs over the broker's
+// master list once the user switches the scan on; the flagged stocks fill the found-stock grid,
+// the highest rise first. The real-time log switch opens today's search file with its header.
+// The host then closes in the middle of the scan, and the worker is joined in bounded time.
+TEST(MonitoringRoad, TheScanListsTheModulesStocksAndTheHostClosesInTheMiddleOfIt) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "db"});
+  std::string error;
+  // 005930 rises about 1.4%, 000660 about 2.3% over their previous closes.
+  ASSERT_TRUE(road.Prepare("005930 72000 000660 201000\n", &error)) << error;
+  std::filesystem::create_directories(road.ProgramFolder() + "PlugIn");
+  std::filesystem::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
+                             road.ProgramFolder() + "PlugIn/QLX_alpha.so");
+  {
+    orv::win::Registry settings;
+    ASSERT_TRUE(settings.Open("Vurorivide", "Orvella.ini"));
+    ASSERT_TRUE(settings.WriteString("Settings", "STOCK_SignalModule", "alpha"));
+  }
+  ASSERT_TRUE(road.StartHost(&error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+
+  wxPanel* view = nullptr;
+  ASSERT_TRUE(wait([&] { return (view = FindById<wxPanel>(road.Frame(), kMonitoringView)); }));
+  auto* modules = FindById<wxChoice>(view, 2532);
+  ASSERT_NE(modules, nullptr);
+  EXPECT_EQ(modules->GetStringSelection(), wxString("alpha"));
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+
+  // The real-time log: after its question today's file holds the mark and the header.
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(view, 2539, true);
+  orv::win::StopScriptingMessageBoxes();
+  const std::string header = "시간,명령,키값,조건명,진입/이탈,검출수,EQ수,종목코드,종목명,가격,등락률(%),";
+  EXPECT_TRUE(wait([&] {
+    return road.FilesEndingWith(".csv").find("\xEF\xBB\xBF" + header) != std::string::npos;
+  }));
+
+  wxGrid* grid = BodyGrid(FindById<wxWindow>(view, 2530));
+  ASSERT_NE(grid, nullptr);
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(view, 2533, true);
+  orv::win::StopScriptingMessageBoxes();
+  std::vector<std::string> codes;
+  const bool listed = wait([&] {
+    codes = ShownCodes(grid);
+    return codes.size() >= 2 && codes[0] == "000660" && codes[1] == "005930";
+  });
+  if (!listed) road.KeepFolders();
+  ASSERT_TRUE(listed) << ::testing::PrintToString(codes);
+  auto* status = FindById<wxStaticText>(view, 3218);
+  ASSERT_NE(status, nullptr);
+  EXPECT_TRUE(wait([&] { return status->GetLabel().Contains("/"); })) << status->GetLabel();
+  auto* summary = FindById<wxStaticText>(view, 3213);
+  ASSERT_NE(summary, nullptr);
+  EXPECT_TRUE(summary->GetLabel().StartsWith("*ON*")) << summary->GetLabel();
+  road.Frame()->SetSize(0, 0, 1600, 1000);
+  orv::test::RoadScreenshot("-scan", 1200);
+
+  // The host closes with the scan running; the view's end joins the worker.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_TRUE(road.CloseWithYes(kStepBound));
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(10));
 }

@@ -3,6 +3,7 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/datectrl.h>
+#include <wx/dateevt.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
@@ -20,6 +21,7 @@
 #include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/community/CafeDlgGrids.h"
+#include "plugin/community/dataview/DataInputDlg.h"
 #include "plugin/rows/CafeStockRecord.h"
 #include "plugin/rows/GridConstraints.h"
 #include "plugin/view/ChildWindows.h"
@@ -34,6 +36,14 @@ using orv::ui::CMyReportCtrl;
 using orv::ui::ReportNotify;
 
 const wchar_t kCafeDataViewKey[] = L"inspection.status";
+
+const wchar_t kClientGridLayout[] =
+    L":?5;IDX:?40;회사:?30;소속코드:?30;회사명:#150;구분:-40;회원:>40;차량검사:>45;보험:>40;"
+    L"소속:c90;소속명:?80;상호:100;:?0;대표명:60;CEO.전화:100;주민번호:?90;생년월일:?80;"
+    L"사업자번호:100;업태:70;업종:70;이메일:130;전화:100;핸드폰:100;홈페이지:?100;FAX:100;"
+    L"지역:60;사업장주소:160;상세주소:110;우편번호:60;나라:?40;택배주소:?120;택배주소.상세:?100;"
+    L"택배.우편번호:?60;담당자:60;담당자.전화:100;담당자.직급:?60;담당자.부서:?60;은행명:?60;"
+    L"계좌번호:?110;예금주:?60;메모:120;가입일:80";
 
 namespace {
 
@@ -50,17 +60,30 @@ constexpr const wchar_t* kMemberLayout =
 constexpr int kMemberFrozenColumns = 2;
 constexpr const wchar_t* kCustomerKinds = L"0:전체고객;1:1차고객;2:2차고객;";
 
-// The commands of the client list (delete, save, edit, add, search).
-bool IsClientListCommand(int id) {
-  static constexpr int kIds[] = {ID_CAFE_VIEW_DELETE, ID_CAFE_VIEW_SAVE, 578, 10011, 670};
+// The commands that need a signed-in user.
+bool NeedsLogin(int id) {
+  static constexpr int kIds[] = {ID_CAFE_VIEW_DELETE, ID_CAFE_VIEW_SAVE,  ID_CAFE_VIEW_REFRESH,
+                                 ID_CAFE_VIEW_SEARCH, ID_CAFE_VIEW_EDIT,  ID_CAFE_VIEW_ADD,
+                                 ID_CAFE_VIEW_RELOAD_CLIENTS};
   return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
 }
 
-// The commands that need a signed-in user.
-bool NeedsLogin(int id) {
-  static constexpr int kIds[] = {ID_CAFE_VIEW_DELETE, ID_CAFE_VIEW_SAVE, ID_CAFE_VIEW_REFRESH};
-  return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
-}
+// The toolbar's client controls: shown while the client page is up.
+constexpr int kClientToolIds[] = {ID_CAFE_VIEW_ADD,           ID_CAFE_VIEW_SAVE,
+                                  ID_CAFE_VIEW_KEYWORD,       ID_CAFE_VIEW_SEARCH,
+                                  ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_START_DATE,
+                                  ID_CAFE_VIEW_END_DATE,      ID_CAFE_VIEW_PAGE,
+                                  ID_CAFE_VIEW_COUNT};
+
+constexpr size_t kTextChars = 512;
+
+// A curl handle made for one command and cleaned up with it.
+struct FreshHandle {
+  CURL* curl = curl_easy_init();
+  ~FreshHandle() {
+    if (curl) curl_easy_cleanup(curl);
+  }
+};
 
 std::wstring Trimmed(const wxString& text) {
   std::wstring s = text.ToStdWstring();
@@ -116,9 +139,10 @@ class CCafeViewToolbar : public wxPanel {
   }
   void AddSeparator() { sizer_->AddSpacer(Scaled(8)); }
   // Hides a control with its caption.
-  void Hide(int id) {
+  void Hide(int id) { Show(id, false); }
+  void Show(int id, bool show) {
     auto it = pairs_.find(id);
-    if (it != pairs_.end()) sizer_->Hide(it->second, true);
+    if (it != pairs_.end()) sizer_->Show(it->second, show, true);
   }
   wxWindow* Control(int id) const {
     auto it = controls_.find(id);
@@ -147,7 +171,8 @@ class CCafeViewToolbar : public wxPanel {
 // ---------------------------------------------------------------------------------------
 // Construction and teardown
 
-CCafeDataView::CCafeDataView(CPelomarView* owner) : m_owner(owner) {}
+CCafeDataView::CCafeDataView(CPelomarView* owner)
+    : m_owner(owner), m_clients(std::make_unique<CClientList>(m_clientGrid)) {}
 
 CCafeDataView::~CCafeDataView() {
   // A view deleted with its parent never went through Destroy.
@@ -196,8 +221,12 @@ void CCafeDataView::OnInitialUpdate() {
   m_startTime.wMonth = static_cast<WORD>(start.GetMonth() + 1);
   m_startTime.wDay = static_cast<WORD>(start.GetDay());
 
+  m_clients->SetUser(m_pRunSetting, m_pLoginInfo);
+  m_clients->startDate = m_startTime;
+  m_clients->endDate = m_endTime;
   CreateToolbar();
   CreateTabsAndGrids();
+  CreateClientPage();
   if (m_pRunSetting) m_languageId = m_pRunSetting->byLanguage;
   RefreshUITextByLanguageId(m_languageId);
   FetchClientList(true);
@@ -232,8 +261,23 @@ void CCafeDataView::OnInitialUpdate() {
         OnCafePicked();
         break;
       case ID_CAFE_VIEW_CUSTOMER_KIND:
-        m_customerKind = std::max(0, e.GetSelection());
+        m_clients->customerKind = std::max(0, e.GetSelection());
+        ShowClientCount(m_clients->ApplyFilter());
         break;
+      case ID_CAFE_VIEW_GROUP: {
+        const int at = e.GetSelection();
+        m_clients->groupFilter =
+            at >= 0 && static_cast<size_t>(at) < m_groupValues.size() ? m_groupValues[at] : 0;
+        ShowClientCount(m_clients->ApplyFilter());
+        break;
+      }
+      case ID_CAFE_VIEW_PAGE: {
+        m_clients->currentPage = std::max(0, e.GetSelection()) + 1;
+        ShowFetchingWindow();
+        FetchGridPage(nullptr, IDC_CAFE_VIEW_CLIENT_GRID, false);
+        HideFetchingWindow();
+        break;
+      }
       case ID_CAFE_VIEW_CARD_COMPANY:
         m_cardCompany = e.GetSelection();
         break;
@@ -256,8 +300,7 @@ void CCafeDataView::CreateToolbar() {
   m_keywordBox = new wxTextCtrl(&bar, ID_CAFE_VIEW_KEYWORD, wxEmptyString, wxDefaultPosition,
                                 wxSize(bar.Scaled(60), -1), wxTE_PROCESS_ENTER);
   m_keywordBox->SetToolTip(L"Keyword");
-  m_keywordBox->Bind(wxEVT_TEXT_ENTER,
-                     [this](wxCommandEvent&) { m_searchKeyword = Trimmed(m_keywordBox->GetValue()); });
+  m_keywordBox->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { OnSearchClients(); });
   bar.AddControl(ID_CAFE_VIEW_KEYWORD, L"검색", m_keywordBox);
   bar.AddButton(670, L"검색", L"검색");
   bar.AddSeparator();
@@ -265,12 +308,13 @@ void CCafeDataView::CreateToolbar() {
   bar.AddSeparator();
   bar.AddButton(ID_CAFE_VIEW_DELETE, L"삭제", L"삭제");
   bar.AddSeparator();
-  wxChoice* kinds = bar.AddChoice(ID_CAFE_VIEW_CUSTOMER_KIND, L"벤더", L"고객사 구분", 80);
+  wxChoice* kinds = m_kindPicker =
+      bar.AddChoice(ID_CAFE_VIEW_CUSTOMER_KIND, L"벤더", L"고객사 구분", 80);
   orv::ui::COptionList kindList;
   kindList.Parse(std::wstring_view(kCustomerKinds));
   for (const auto& entry : kindList.Entries()) kinds->Append(wxString(entry.label));
-  kinds->SetSelection(kindList.IndexOfValue(m_customerKind));
-  bar.AddChoice(ID_CAFE_VIEW_GROUP, L"소속", L"소속", 100);
+  kinds->SetSelection(kindList.IndexOfValue(m_clients->customerKind));
+  m_groupPicker = bar.AddChoice(ID_CAFE_VIEW_GROUP, L"소속", L"소속", 100);
   bar.AddSeparator();
   bar.AddChoice(ID_CAFE_VIEW_CARD_COMPANY, L"카드사", L"카드사", 100);
   bar.AddSeparator();
@@ -279,14 +323,31 @@ void CCafeDataView::CreateToolbar() {
   bar.AddControl(ID_CAFE_VIEW_START_DATE, nullptr, m_startDate);
   m_endDate = new wxDatePickerCtrl(&bar, ID_CAFE_VIEW_END_DATE, wxDateTime::Now());
   bar.AddControl(ID_CAFE_VIEW_END_DATE, nullptr, m_endDate);
+  // A changed date is the list's new period: the list comes again for it.
+  auto dateChanged = [this](wxDateEvent& e) {
+    const wxDateTime date = e.GetDate();
+    if (date.IsValid()) {
+      SYSTEMTIME& target = e.GetId() == ID_CAFE_VIEW_END_DATE ? m_endTime : m_startTime;
+      target.wYear = static_cast<WORD>(date.GetYear());
+      target.wMonth = static_cast<WORD>(date.GetMonth() + 1);
+      target.wDay = static_cast<WORD>(date.GetDay());
+      m_clients->startDate = m_startTime;
+      m_clients->endDate = m_endTime;
+      m_clients->currentPage = 1;
+      FreshHandle handle;
+      FetchClientList(handle.curl, nullptr, 1, m_clients->pageSize, false);
+      FillPageList();
+    }
+    e.Skip();
+  };
+  m_startDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
+  m_endDate->Bind(wxEVT_DATE_CHANGED, dateChanged);
   bar.AddSeparator();
-  bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 50);
-  bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
-  // What the view does not use yet stays hidden: the client list's controls.
-  for (int id : {10011, ID_CAFE_VIEW_KEYWORD, 670, 57601, ID_CAFE_VIEW_SAVE, 352,
-                 ID_CAFE_VIEW_CARD_COMPANY, ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_START_DATE,
-                 ID_CAFE_VIEW_END_DATE, ID_CAFE_VIEW_PAGE, ID_CAFE_VIEW_COUNT})
-    bar.Hide(id);
+  m_pagePicker = bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 120);
+  m_countButton = bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
+  // The client controls show with the client page; what nothing uses yet stays hidden.
+  for (int id : {57601, 352, ID_CAFE_VIEW_CARD_COMPANY}) bar.Hide(id);
+  for (int id : kClientToolIds) bar.Hide(id);
   bar.Layout();
 }
 
@@ -347,7 +408,7 @@ void CCafeDataView::OnCafePicked() {
       selection >= 0 && static_cast<size_t>(selection) < m_pickerValues.size()
           ? m_pickerValues[static_cast<size_t>(selection)]
           : 0;
-  EmptyCafeGrid();
+  EmptyStockRows();
   m_selectedCafe = cafe;
   m_selectedCafeRecord = m_owner ? m_owner->Engine().Cafe().Snapshot()->FindCafe(cafe) : nullptr;
   RequestCafeReload();
@@ -359,6 +420,17 @@ void CCafeDataView::RequestCafeReload() {
 }
 
 void CCafeDataView::EmptyCafeGrid() {
+  EmptyStockRows();
+  // The client list is the signed-in user's: it goes with the log-out.
+  m_clientGrid.ResetContent();
+  m_clientGrid.Populate();
+  m_clients->SetUser(m_pRunSetting, m_pLoginInfo);
+  m_clients->totalCount = 0;
+  FillPageList();
+  ShowClientCount(0);
+}
+
+void CCafeDataView::EmptyStockRows() {
   CCafeDlgGrids::UnlinkGridRows(m_cafeGrid, kRowSlotCafeData, true);
   m_cafeGrid.ResetContent();
   m_cafeGrid.Populate();
@@ -367,7 +439,7 @@ void CCafeDataView::EmptyCafeGrid() {
 
 int CCafeDataView::AddCafeItemRows(const std::map<std::wstring, Stock_s*>& items,
                                    int32_t cafeIndex, int /*unused*/, bool clearFirst) {
-  if (clearFirst) EmptyCafeGrid();
+  if (clearFirst) EmptyStockRows();
   AddCafeStockRows(m_cafeGrid, kRowSlotCafeData, Scale(), items, cafeIndex);
   return 0;
 }
@@ -400,7 +472,7 @@ void CCafeDataView::FillCafeRows(const CafeSnapshotPtr& snapshot) {
   if (!snapshot) return;
   // The rows show one cafe: the stocks of another cafe replace them.
   if (snapshot->recItemsCafe != m_rowsCafe) {
-    EmptyCafeGrid();
+    EmptyStockRows();
     m_stocks.clear();
     m_rowsCafe = snapshot->recItemsCafe;
   }
@@ -408,22 +480,252 @@ void CCafeDataView::FillCafeRows(const CafeSnapshotPtr& snapshot) {
 }
 
 // ---------------------------------------------------------------------------------------
-// The client list (not available yet)
+// The client list
 
-void CCafeDataView::SayNotAvailable(const wchar_t* what) {
-  const std::wstring text = std::wstring(what) + L": " + Utf8ToWide(kNotAvailableText);
-  AddLogMsg(m_nCtrlId, 4, 0, nullptr, text.c_str(), 0);
+void CCafeDataView::CreateClientPage() {
+  if (!m_tabs) return;
+  m_clientGrid.SetCtrlId(IDC_CAFE_VIEW_CLIENT_GRID);
+  if (auto* w = orv::ui::GfxInitReportCtrl2(m_clientGrid, m_tabs, IDC_CAFE_VIEW_CLIENT_GRID,
+                                            kClientGridLayout)) {
+    m_clientGrid.SetNotifyHandler([this](ReportNotify& nm) { return OnClientGridNotify(nm); });
+    m_tabs->AddPage(w->GetWindow(), wxString(L"고객관리"));
+  }
+  m_clientMenu = std::make_unique<wxMenu>();
+  m_clientMenu->Append(ID_CAFE_VIEW_RELOAD_CLIENTS, L"Refresh");
+  m_clientMenu->Append(ID_CAFE_VIEW_ADD, L"Add");
+  m_clientMenu->Append(ID_CAFE_VIEW_EDIT, L"Edit");
+  m_clientMenu->Append(ID_CAFE_VIEW_DELETE, L"Delete");
+  m_clientMenu->Append(kSaveMenuId, L"Save");
+  m_tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& e) {
+    const bool clients = e.GetSelection() == kCafeViewClientPage;
+    ShowClientTools(clients);
+    // Opened after a log-in, the page downloads the list it has not had yet.
+    if (clients && IsLoggedIn() && !m_clients->TopRow()) {
+      ShowFetchingWindow();
+      FetchClientList(true);
+      HideFetchingWindow();
+    }
+    e.Skip();
+  });
 }
 
-int CCafeDataView::FetchClientList(bool /*refill*/) {
+void CCafeDataView::ShowClientTools(bool show) {
+  if (!m_toolbar) return;
+  for (int id : kClientToolIds) m_toolbar->Show(id, show);
+  m_toolbar->Layout();
+  LayOut();
+}
+
+std::wstring CCafeDataView::Text(const wchar_t* key, const wchar_t* english) {
+  wchar_t text[kTextChars] = {};
+  GetKeywordFromDbByLanguage(key, english, nullptr, 0, text, kTextChars, m_languageId);
+  return text[0] ? std::wstring(text) : std::wstring(english);
+}
+
+int CCafeDataView::FetchClientList(CURL* curl, const wchar_t* keyword, int page, int count,
+                                   bool refill) {
   if (!IsLoggedIn()) return 0;
-  SayNotAvailable(L"고객 목록 조회");
+  m_clients->SetUser(m_pRunSetting, m_pLoginInfo);
+  const int parsed = m_clients->Fetch(curl, keyword, page, count, refill);
+  if (refill) FillGroupPicker();
+  m_editedRecord = nullptr;
+  ShowClientCount(static_cast<int>(m_clients->Records().size()));
+  return parsed;
+}
+
+int CCafeDataView::FetchClientList(bool refill) {
+  if (!IsLoggedIn()) return 0;
+  m_clients->currentPage = 1;
+  FreshHandle handle;
+  const int parsed = FetchClientList(handle.curl, nullptr, 1, m_clients->pageSize, refill);
+  FillPageList();
+  return parsed;
+}
+
+void CCafeDataView::ReloadClientList(bool refill) {
+  if (refill) {
+    FetchClientList(true);
+    return;
+  }
+  FreshHandle handle;
+  const std::wstring keyword = m_clients->keyword;
+  FetchClientList(handle.curl, keyword.c_str(), m_clients->currentPage, m_clients->pageSize,
+                  false);
+  FillPageList();
+}
+
+int CCafeDataView::FetchGridPage(CURL* curl, int gridId, bool refill) {
+  if (gridId != IDC_CAFE_VIEW_CLIENT_GRID) return 0;
+  FreshHandle fresh;
+  FetchClientList(curl ? curl : fresh.curl, nullptr, m_clients->currentPage, m_clients->pageSize,
+                  refill);
   return 0;
 }
 
-int CCafeDataView::UploadClients(int /*deleteMode*/) {
-  SayNotAvailable(L"고객 목록 저장");
-  return 0;
+int CCafeDataView::UploadClients(CURL* curl, int deleteMode) {
+  if (!IsLoggedIn()) return 0;
+  m_clients->SetUser(m_pRunSetting, m_pLoginInfo);
+  return m_clients->Upload(curl, deleteMode);
+}
+
+int CCafeDataView::ApplyClientFilter() {
+  const int shown = m_clients->ApplyFilter();
+  ShowClientCount(shown);
+  return shown;
+}
+
+void CCafeDataView::FillPageList() {
+  if (!m_pagePicker) return;
+  m_pagePicker->Clear();
+  for (const std::wstring& text : m_clients->PageTexts(Text(L"page.fmt", L"Page %d : %d")))
+    m_pagePicker->Append(wxString(text));
+  if (m_clients->currentPage >= 1 &&
+      static_cast<unsigned>(m_clients->currentPage) <= m_pagePicker->GetCount())
+    m_pagePicker->SetSelection(m_clients->currentPage - 1);
+}
+
+void CCafeDataView::FillGroupPicker() {
+  if (!m_groupPicker) return;
+  m_groupPicker->Clear();
+  m_groupValues.clear();
+  for (const auto& [title, idx] : m_clients->groups) {
+    m_groupPicker->Append(wxString(title));
+    m_groupValues.push_back(idx);
+  }
+  int at = 0;
+  for (size_t i = 0; i < m_groupValues.size(); ++i)
+    if (m_groupValues[i] == m_clients->groupFilter) at = static_cast<int>(i);
+  if (!m_groupValues.empty()) m_groupPicker->SetSelection(at);
+}
+
+void CCafeDataView::ShowClientCount(int count) {
+  if (m_countButton) m_countButton->SetLabel(wxString::Format(L"개수:%d", count));
+}
+
+void CCafeDataView::OnSearchClients() {
+  m_clients->keyword = m_keywordBox ? Trimmed(m_keywordBox->GetValue()) : std::wstring();
+  ShowFetchingWindow();
+  ApplyClientFilter();
+  HideFetchingWindow();
+}
+
+void CCafeDataView::OnSaveClients() {
+  int added = 0, updated = 0;
+  const int modified = m_clients->ModifiedCount(&added, &updated);
+  if (modified < 1) {
+    orv::win::MessageBox(WideToUtf8(Text(L"nothing.changed", L"Nothing changed")), "INFORMATION",
+                         MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const std::wstring question = FillCounts(
+      Text(L"save.changed",
+           L"Do you want to save changes ? \nLeft Modified : %d\nRight Changed = %d(Add : %d, "
+           L"Update : %d)\n You can save changed items all at once.You don't need to save every "
+           L"time.  Do you still want to save?"),
+      {modified, 0, added, updated});
+  if (orv::win::MessageBox(WideToUtf8(question), "QUESTION", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  const int saved = SaveModifiedClients(0);
+  if (saved > 0) {
+    orv::win::MessageBox(
+        WideToUtf8(FillCounts(Text(L"save.success.fmt", L"Successfully saved (success: %d, failed: %d)"),
+                              {saved, 0})),
+        "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  } else {
+    orv::win::MessageBox(
+        WideToUtf8(FillCounts(Text(L"save.failed.fmt", L"Failed to save (failed: %d, code: %d)"),
+                              {modified, 0})),
+        "ERROR", MB_OK | MB_ICONERROR);
+  }
+}
+
+void CCafeDataView::OnDeleteClients() {
+  const int count = m_clients->DeletableSelectedCount();
+  if (count < 1) {
+    orv::win::MessageBox(WideToUtf8(Text(L"nothing.selected", L"Nothing Seleted")), "ERROR",
+                         MB_OK | MB_ICONERROR);
+  } else if (orv::win::MessageBox(
+                 WideToUtf8(FillCounts(Text(L"delete.confirm.fmt", L"Delete %d selected items?"),
+                                       {count})),
+                 "QUESTION", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    FreshHandle handle;
+    const int deleted = UploadClients(handle.curl, kClientDeleteRows);
+    if (deleted < 1) {
+      orv::win::MessageBox(WideToUtf8(Text(L"error.deleted", L"Can not delete.")), "ERROR",
+                           MB_OK | MB_ICONERROR);
+    } else {
+      ReloadClientList(false);
+      orv::win::MessageBox(
+          WideToUtf8(FillCounts(Text(L"item.deleted.fmt",
+                                     L"Item Deleted : %d (SKipped : %d, Failed : %d)"),
+                                {deleted, 0, count > deleted ? count - deleted : 0})),
+          "INFORMATION", MB_OK | MB_ICONINFORMATION);
+    }
+  }
+  m_clickedGridId = -1;
+}
+
+void CCafeDataView::OnAddClient() {
+  if (!IsLoggedIn()) {
+    orv::win::MessageBox("로그인이 필요합니다", "ERROR", MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (!m_clients->NewRow()) FetchClientList(true);
+  EditClient(m_clients->NewRow(), kEditorCompany);
+}
+
+void CCafeDataView::OnEditClient() {
+  // The top row stands for the whole list and is no client of its own.
+  std::vector<CWX_CLIENTS_Record*> rows;
+  for (orv::ui::CMyReportRecordBase* row : m_clientGrid.GetSelectedRecords())
+    if (auto* client = dynamic_cast<CWX_CLIENTS_Record*>(row); client && client != m_clients->TopRow())
+      rows.push_back(client);
+  if (rows.empty()) {
+    orv::win::MessageBox(WideToUtf8(Text(L"nothing.selected", L"Nothing Seleted")), "ERROR",
+                         MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (rows.size() > 1) {
+    orv::win::MessageBox(WideToUtf8(Text(L"over.selected", L"Can not select over 1 item")),
+                         "ERROR", MB_OK | MB_ICONERROR);
+    return;
+  }
+  m_editedRecord = rows.front();
+  EditClient(m_editedRecord, kEditorCompany);
+}
+
+int CCafeDataView::EditClient(CWX_CLIENTS_Record* row, int mode) {
+  CDataInputDlg dialog(this, this, mode, 1, m_pRunSetting, m_pLoginInfo);
+  if (row && mode == kEditorCompany) dialog.SetClientValues(CClientList::ValuesOf(*row));
+  const int result = dialog.DoModal();
+  if (result == wxID_OK && row && mode == kEditorCompany)
+    m_clients->WriteValues(row, dialog.ClientValues());
+  return result;
+}
+
+LRESULT CCafeDataView::OnClientGridNotify(ReportNotify& nm) {
+  switch (nm.code) {
+    case orv::ui::REPORT_NM_VALUECHANGED:
+      return m_clients->OnCellChanged(nm.record, nm.column);
+    case orv::ui::NM_RCLICK:
+      m_clickedGridId = nm.ctrlId;
+      m_clickedColumn = nm.column;
+      PopupGridMenu(*m_clientMenu);
+      return 1;
+    case orv::ui::REPORT_NM_REQUESTEDIT:
+      // The top row stands for the whole list, and the numbers the server gives stay its own.
+      if (nm.record == m_clients->TopRow() || (nm.column >= CWX_CLIENTS_Record::kColIdx &&
+                                               nm.column <= CWX_CLIENTS_Record::kColAgency))
+        nm.cancel = TRUE;
+      return 1;
+    case orv::ui::NM_DBLCLK:
+      // A double click opens the row in the record editor.
+      if (nm.record && nm.record != m_clients->TopRow() && IsLoggedIn())
+        EditClient(dynamic_cast<CWX_CLIENTS_Record*>(nm.record), kEditorCompany);
+      return 1;
+    default:
+      return 0;
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -434,11 +736,27 @@ bool CCafeDataView::OnCommand(int id) {
     RequestCafeReload();
     return true;
   }
-  if (IsClientListCommand(id)) {
-    orv::win::MessageBox(kNotAvailableText, "INFORMATION", MB_OK | MB_ICONINFORMATION);
-    return true;
-  }
   switch (id) {
+    case ID_CAFE_VIEW_SAVE:
+      OnSaveClients();
+      return true;
+    case ID_CAFE_VIEW_DELETE:
+      OnDeleteClients();
+      return true;
+    case ID_CAFE_VIEW_ADD:
+      OnAddClient();
+      return true;
+    case ID_CAFE_VIEW_EDIT:
+      OnEditClient();
+      return true;
+    case ID_CAFE_VIEW_SEARCH:
+      OnSearchClients();
+      return true;
+    case ID_CAFE_VIEW_RELOAD_CLIENTS:
+      ShowFetchingWindow();
+      ReloadClientList(false);
+      HideFetchingWindow();
+      return true;
     case ID_CAFE_VIEW_HIDE_COLUMN:
       m_layoutChanged = true;
       if (m_clickedGridId == IDC_CAFE_VIEW_GRID && m_clickedColumn >= 0) {
@@ -485,7 +803,8 @@ LRESULT CCafeDataView::OnGridNotify(ReportNotify& nm) {
 }
 
 void CCafeDataView::PopupGridMenu(wxMenu& menu) {
-  for (int id : {ID_CAFE_VIEW_REFRESH, ID_CAFE_VIEW_DELETE, kSaveMenuId})
+  for (int id : {ID_CAFE_VIEW_REFRESH, ID_CAFE_VIEW_DELETE, kSaveMenuId, ID_CAFE_VIEW_ADD,
+                 ID_CAFE_VIEW_EDIT, ID_CAFE_VIEW_RELOAD_CLIENTS})
     if (menu.FindItem(id)) menu.Enable(id, IsLoggedIn());
   PopupMenu(&menu);
 }

@@ -5,10 +5,11 @@
 // showing of columns (the cafe grid's width text is kept when the view goes), and the
 // embedded-view behaviour through which the host's commands reach it.
 //
-// The view downloads nothing itself: picking a cafe, refreshing and logging in ask the trading
-// view's cafe worker for that cafe's data, and the worker's results come back through the
-// view's fillers. The client-list exchange over this grid is not available yet: its calls say so
-// and report nothing done.
+// The view downloads no cafe data itself: picking a cafe, refreshing and logging in ask the
+// trading view's cafe worker for that cafe's data, and the worker's results come back through the
+// view's fillers. A third page, "고객관리", holds the client list (CClientList) in a grid of its
+// own: downloaded from the web server, filtered by the toolbar's client controls (shown while
+// that page is up), edited in the grid or the record editor, saved and deleted on the server.
 //
 // Threads: everything runs on the user-interface thread (the cafe worker posts its results to
 // it).
@@ -22,6 +23,7 @@
 #include "platform/ui/model/ReportCtrl.h"
 #include "plugin/community/CafeDataViewRoutes.h"
 #include "plugin/community/CafeService.h"
+#include "plugin/community/ClientList.h"
 
 class CPelomarView;
 class wxNotebook;
@@ -41,6 +43,8 @@ class ReportGridWindow;
 constexpr int IDC_CAFE_VIEW_TABS = 2300;
 constexpr int IDC_CAFE_VIEW_GRID = 2524;
 constexpr int IDC_CAFE_VIEW_MEMBER_GRID = 1310;
+constexpr int IDC_CAFE_VIEW_CLIENT_GRID = 2525;
+constexpr int kCafeViewClientPage = 2;
 constexpr int IDC_CAFE_VIEW_TOOLBAR = 0xE800 & 0x7FFF;
 // Toolbar controls and commands.
 constexpr int ID_CAFE_VIEW_PICKER = 393;
@@ -57,6 +61,14 @@ constexpr int ID_CAFE_VIEW_DELETE = 451;
 constexpr int ID_CAFE_VIEW_SAVE = 57603;
 constexpr int ID_CAFE_VIEW_HIDE_COLUMN = 592;
 constexpr int ID_CAFE_VIEW_SHOW_COLUMNS = 679;
+constexpr int ID_CAFE_VIEW_ADD = 10011;
+constexpr int ID_CAFE_VIEW_EDIT = 578;
+constexpr int ID_CAFE_VIEW_SEARCH = 670;
+// The client page's menu command that downloads the list again (the host's reload code).
+constexpr int ID_CAFE_VIEW_RELOAD_CLIENTS = 13;
+
+// The client grid's layout: one column per cell of a client row.
+extern const wchar_t kClientGridLayout[];
 
 // The view's language key; its width texts are kept under it.
 extern const wchar_t kCafeDataViewKey[];
@@ -76,11 +88,23 @@ class CCafeDataView : public CDbBaseNormalView,
   void OnInitialUpdate();
 
   // --- Operations the trading view and the cafe worker call ---
-  // The client list download: nothing while nobody is logged in; otherwise not available yet
-  // (said in the log). Answers 0: no reply was read.
+  // The client list download (CClientList::Fetch) on the handle (null: a fresh one); nothing
+  // while nobody is logged in. Answers 1 when a reply was read as XML.
+  int FetchClientList(CURL* curl, const wchar_t* keyword, int page, int count, bool refill);
+  // Page 1 with the page size, from a fresh handle, and the page list.
   int FetchClientList(bool refill);
-  // The client upload: not available yet (said in the log). Answers 0: no row was confirmed.
-  int UploadClients(int deleteMode);
+  // Sends the modified rows (delete mode 0) or deletes the selected rows; answers the rows the
+  // server confirmed.
+  int UploadClients(CURL* curl, int deleteMode);
+  int UploadClients(int deleteMode) { return UploadClients(nullptr, deleteMode); }
+  // The upload on a fresh handle.
+  int SaveModifiedClients(int deleteMode) { return UploadClients(nullptr, deleteMode); }
+  // The local filter over the downloaded clients; answers the rows shown.
+  int ApplyClientFilter();
+  // Rebuilds the page picker from the list's total count.
+  void FillPageList();
+  // The picked page of the client grid.
+  int FetchGridPage(CURL* curl, int gridId, bool refill);
   // Adds a cafe grid row for every stock of `items` not shown yet (row slot of this view).
   int AddCafeItemRows(const std::map<std::wstring, Stock_s*>& items, int32_t cafeIndex,
                       int unused, bool clearFirst);
@@ -88,6 +112,9 @@ class CCafeDataView : public CDbBaseNormalView,
   // Answers the cafe the picker now selects.
   int32_t FillCafeConstraints(const CafeMap& cafes, int32_t select);
   orv::ui::CMyReportCtrl& GetReportCtrl() { return m_cafeGrid; }
+  // The client list and its grid (the workbook import and printing work on them too).
+  CClientList& Clients() { return *m_clients; }
+  orv::ui::CMyReportCtrl& ClientGrid() { return m_clientGrid; }
 
   // ICafeFiller: the cafe worker's results.
   void FillCafeGroups(const CafeSnapshotPtr& snapshot) override;
@@ -108,6 +135,9 @@ class CCafeDataView : public CDbBaseNormalView,
   bool OnCommand(int id);
   // The cafe picker's selection changed.
   void OnCafePicked();
+  // The record editor on a client row (the new row for Add); OK writes what was typed into it.
+  // Answers the dialog's result.
+  int EditClient(CWX_CLIENTS_Record* row, int mode);
 
   // What the view shows and keeps (for the program's own checks and tests).
   orv::ui::CMyReportCtrl& MemberGrid() { return m_memberGrid; }
@@ -127,8 +157,9 @@ class CCafeDataView : public CDbBaseNormalView,
   int UploadModifiedClients() override { return UploadClients(0); }
   void ShowFetchingWindow() override;
   void HideFetchingWindow() override { HideWaitingWnd(); }
-  void ReloadClientList(bool refill) override { FetchClientList(refill); }
+  void ReloadClientList(bool refill) override;
   void EnableView(bool enable) override { Enable(enable); }
+  // Logged out: the cafe rows and the client list go.
   void EmptyCafeGrid() override;
   void SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) override;
   void SetCurBranchIdx(int32_t company, int32_t branch) override;
@@ -136,6 +167,20 @@ class CCafeDataView : public CDbBaseNormalView,
 
   void CreateToolbar();
   void CreateTabsAndGrids();
+  void CreateClientPage();
+  // The client controls of the toolbar show while the client page is up.
+  void ShowClientTools(bool show);
+  LRESULT OnClientGridNotify(orv::ui::ReportNotify& nm);
+  void OnSaveClients();
+  void OnDeleteClients();
+  void OnAddClient();
+  void OnEditClient();
+  void OnSearchClients();
+  void FillGroupPicker();
+  void ShowClientCount(int count);
+  // A message text of the view in its language (the English text as default).
+  std::wstring Text(const wchar_t* key, const wchar_t* english);
+  void EmptyStockRows();
   void LayOut();
   LRESULT OnGridNotify(orv::ui::ReportNotify& nm);
   void PopupGridMenu(wxMenu& menu);
@@ -143,7 +188,6 @@ class CCafeDataView : public CDbBaseNormalView,
   void RequestCafeReload();
   // Keeps the cafe grid's width text when the user changed its columns (once).
   void SaveColumnLayout();
-  void SayNotAvailable(const wchar_t* what);
   double Scale() const;
 
   CPelomarView* m_owner = nullptr;
@@ -156,8 +200,17 @@ class CCafeDataView : public CDbBaseNormalView,
   wxDatePickerCtrl* m_endDate = nullptr;
   orv::ui::CMyReportCtrl m_cafeGrid;
   orv::ui::CMyReportCtrl m_memberGrid;
+  orv::ui::CMyReportCtrl m_clientGrid;
+  std::unique_ptr<CClientList> m_clients;
   std::unique_ptr<wxMenu> m_headerMenu;
   std::unique_ptr<wxMenu> m_bodyMenu;
+  std::unique_ptr<wxMenu> m_clientMenu;
+  wxChoice* m_kindPicker = nullptr;
+  wxChoice* m_groupPicker = nullptr;
+  wxChoice* m_pagePicker = nullptr;
+  wxButton* m_countButton = nullptr;
+  std::vector<int32_t> m_groupValues;
+  CWX_CLIENTS_Record* m_editedRecord = nullptr;
 
   // The view's own records of the recommended stocks its rows point at (never the engine's).
   std::map<std::wstring, std::unique_ptr<Stock_s>> m_stocks;
@@ -166,8 +219,6 @@ class CCafeDataView : public CDbBaseNormalView,
 
   int32_t m_selectedCafe = 0;
   CafeRecordPtr m_selectedCafeRecord;
-  std::wstring m_searchKeyword;
-  int32_t m_customerKind = 0;
   int32_t m_cardCompany = 1;
   int32_t m_curCompany = 0;
   int32_t m_curBranch = 0;

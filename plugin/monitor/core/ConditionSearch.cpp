@@ -234,27 +234,68 @@ int CConditionSearch::OnConditionSearchResult(const std::wstring& list,
   return handled;
 }
 
+void CConditionSearch::TakeSlotsUnderLock(ConditionStock_s& state,
+                                          const std::wstring& conditionName, int index,
+                                          const ConditionConfig_s& config, bool slots) {
+  auto takeFirstFree = [&](int* indexes, std::wstring* names, int count) {
+    for (int slot = 0; slot < count; ++slot)
+      if (indexes[slot] == index) return;  // a condition the stock is in keeps its slot
+    for (int slot = 0; slot < count; ++slot) {
+      if (indexes[slot] > 0) continue;
+      indexes[slot] = index;
+      names[slot] = conditionName;
+      return;
+    }
+  };
+  auto occupied = [](const int* indexes, int count) {
+    int n = 0;
+    for (int slot = 0; slot < count; ++slot)
+      if (indexes[slot] > 0) ++n;
+    return n;
+  };
+  int buySlot = -1;
+  bool sell = false;
+  if (slots) {
+    for (int slot = 0; slot < kConditionBuySlots && buySlot < 0; ++slot)
+      if (config.buyConditions[slot] > 0 && config.buyConditions[slot] == index) buySlot = slot;
+    for (int slot = 0; slot < kConditionSellSlots && buySlot < 0 && !sell; ++slot)
+      sell = !config.sellConditions[slot].empty() && config.sellConditions[slot] == conditionName;
+  }
+  if (sell) {
+    state.state = kConditionStateSell;
+    takeFirstFree(state.sellIndex, state.sellName, kConditionSellSlots);
+    state.secondCount = occupied(state.sellIndex, kConditionSellSlots);
+    return;
+  }
+  if (buySlot >= 0) {
+    state.state = kConditionStateBuy;
+    state.lastCondition = conditionName;
+    if (config.slotMatching) {
+      // The slot of the chosen condition; the change at this entry is what a held stock's
+      // later fall is measured from.
+      state.slotIndex[buySlot] = index;
+      state.slotName[buySlot] = conditionName;
+      state.conditionRate = state.stock.changeRate;
+      state.previousIndex = state.currentIndex;
+      state.currentIndex = index;
+      if (state.previousIndex > 0 && state.previousIndex != index) state.conditionFlag = true;
+    } else {
+      takeFirstFree(state.slotIndex, state.slotName, kConditionBuySlots);
+    }
+  } else {
+    if (!slots && (config.mode == 5 || config.mode == 7)) return;
+    state.lastCondition = conditionName;
+    takeFirstFree(state.slotIndex, state.slotName, kConditionBuySlots);
+  }
+  state.count = occupied(state.slotIndex, kConditionBuySlots);
+  state.allMet = state.count == config.requiredCount;
+}
+
 void CConditionSearch::EntryUnderLock(ConditionStock_s& state, const std::wstring& conditionName,
                                       int index, const std::wstring& key, wchar_t kind,
-                                      const ConditionConfig_s& config) {
+                                      const ConditionConfig_s& config, bool slots) {
   const std::wstring& code = state.stock.code;
-  if (config.mode != 5 && config.mode != 7) {
-    state.lastCondition = conditionName;
-    bool already = false;
-    for (int slot = 0; slot < kConditionBuySlots; ++slot)
-      already = already || state.slotIndex[slot] == index;
-    // A condition the stock is already in keeps its slot; a new one takes the first free.
-    for (int slot = 0; slot < kConditionBuySlots && !already; ++slot) {
-      if (state.slotIndex[slot] > 0) continue;
-      state.slotIndex[slot] = index;
-      state.slotName[slot] = conditionName;
-      break;
-    }
-    state.count = 0;
-    for (int slot = 0; slot < kConditionBuySlots; ++slot)
-      if (state.slotIndex[slot] > 0) ++state.count;
-    state.allMet = state.count == config.requiredCount;
-  }
+  TakeSlotsUnderLock(state, conditionName, index, config, slots);
   ConditionRowAction_s action;
   action.code = code;
   action.stock = state.stock;
@@ -313,13 +354,18 @@ void CConditionSearch::ExitUnderLock(ConditionStock_s& state, const std::wstring
   ++state.exitCount;
   state.exitTick = Tick();
   state.exitTime = Now();
-  for (int slot = 0; slot < kConditionBuySlots; ++slot) {
-    if (state.slotIndex[slot] != index) continue;
-    state.slotIndex[slot] = 0;
-    state.slotName[slot].clear();
-    if (state.count > 0) --state.count;
-    break;
-  }
+  // The slot holding this condition is freed, buy or sell.
+  auto release = [index](int* indexes, std::wstring* names, int slots, int* count) {
+    for (int slot = 0; slot < slots; ++slot) {
+      if (indexes[slot] != index) continue;
+      indexes[slot] = 0;
+      names[slot].clear();
+      if (*count > 0) --*count;
+      return;
+    }
+  };
+  release(state.slotIndex, state.slotName, kConditionBuySlots, &state.count);
+  release(state.sellIndex, state.sellName, kConditionSellSlots, &state.secondCount);
   state.allMet = false;
   RealTimeExitStateRow_s row;
   row.time = state.exitTime;
@@ -342,14 +388,63 @@ void CConditionSearch::ExitUnderLock(ConditionStock_s& state, const std::wstring
   Emit(action);
   if (m_hooks.stockOut) m_hooks.stockOut(code);
   m_received.erase(received);
-  // The received-list text loses the stock's entry.
-  std::vector<std::wstring> kept;
-  for (const std::wstring& entry : Entries(m_receivedText))
-    if (entry.rfind(code + L":", 0) != 0) kept.push_back(entry);
+  DropReceivedTextUnderLock(code);
+}
+
+void CConditionSearch::DropReceivedTextUnderLock(const std::wstring& code) {
+  // The received-list text loses the stock's "code:" entry; the count never goes below 0.
   std::wstring text;
-  for (const std::wstring& entry : kept) text += (text.empty() ? L"" : L";") + entry;
-  if (kept.size() < static_cast<size_t>(m_receivedCount)) m_receivedCount = static_cast<int>(kept.size());
+  int dropped = 0;
+  for (const std::wstring& entry : Entries(m_receivedText)) {
+    if (entry.rfind(code + L":", 0) == 0) {
+      ++dropped;
+      continue;
+    }
+    text += (text.empty() ? L"" : L";") + entry;
+  }
   m_receivedText = text;
+  m_receivedCount = std::max(0, m_receivedCount - dropped);
+}
+
+bool CConditionSearch::OnConditionStockChange(const std::wstring& code, int index,
+                                              const std::wstring& conditionName,
+                                              const std::wstring& key, wchar_t kind) {
+  std::unique_lock<std::recursive_mutex> lock(m_mutex);
+  if (kind != L'I' && kind != L'R' && kind != L'D') return false;
+  ConditionStock_s* state = StockUnderLock(Trim(code), 0);
+  if (!state) return false;
+  const ConditionConfig_s config = Config();
+  if (kind == L'D') {
+    ExitUnderLock(*state, conditionName, index, config);
+    return true;
+  }
+  if (m_hooks.alert) m_hooks.alert();
+  ++state->entryCount;
+  if (!state->hasFirstEntry) {
+    state->firstEntry = Now();
+    state->hasFirstEntry = true;
+  }
+  state->entryTick = Tick();
+  state->entryPrice = state->stock.curPrice;
+  EntryUnderLock(*state, conditionName, index, key, kind, config, true);
+  const bool buy = config.autoBuyOn && state->state == kConditionStateBuy && state->allMet;
+  const std::wstring listed = state->stock.code;
+  lock.unlock();
+  if (buy) TryAutoBuy(listed, AutoBuyRequest_s{});
+  return true;
+}
+
+bool CConditionSearch::UpdateExitedStock(const std::wstring& code,
+                                         const double (&values)[kExitValueCount]) {
+  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  DropReceivedTextUnderLock(code);
+  if (!m_received.count(code)) return false;
+  ConditionRowAction_s action;
+  action.kind = ConditionRowAction_s::kExited;
+  action.code = code;
+  std::copy(std::begin(values), std::end(values), action.exitValues);
+  Emit(action);
+  return true;
 }
 
 void CConditionSearch::Clear() {

@@ -70,7 +70,8 @@ struct ConditionStock_s {
 
 // A change of the grid for the window to apply.
 struct ConditionRowAction_s {
-  enum Kind { kAdd, kUpdate, kRemove, kEmpty };
+  // kExited: the row of a stock that left keeps its place and shows the five exit values.
+  enum Kind { kAdd, kUpdate, kRemove, kEmpty, kExited };
   Kind kind = kAdd;
   std::wstring code;
   ScanStock_s stock;
@@ -80,7 +81,11 @@ struct ConditionRowAction_s {
   std::wstring keyText;
   std::wstring timeText;
   int entryCount = 0;
+  double exitValues[5]{};
 };
+
+// The number of values UpdateExitedStock shows (items 34, 37, 40, 43 and 46 of the row).
+constexpr int kExitValueCount = 5;
 
 // The configuration's values the handling uses.
 struct ConditionConfig_s {
@@ -98,6 +103,10 @@ struct ConditionConfig_s {
   double dailyLimitWon = 0;
   bool slotMatching = false;
   double lowestHeldChange = -5;
+  // The four buy conditions chosen (condition indexes, 0 or below: none) and the names of the
+  // two sell conditions: an entry into one of them takes a buy or a sell slot.
+  int buyConditions[kConditionBuySlots]{};
+  std::wstring sellConditions[kConditionSellSlots];
 };
 
 // What became of an automatic order.
@@ -171,6 +180,15 @@ class CConditionSearch {
   // The first result of a condition: "code^price" entries separated by ';', each an entry of
   // kind 'R'; an entry of 100 characters or more ends the list.
   int OnConditionSearchResult(const std::wstring& list, const std::wstring& conditionName);
+  // Entry ('I', 'R') or exit ('D') of a listed stock into the condition `index`, with the alert
+  // queued first. An entry into one of the chosen buy conditions takes a buy slot (with slot
+  // matching the slot of that condition), one into a chosen sell condition a sell slot; false
+  // when the stock is not listed or the kind is unknown.
+  bool OnConditionStockChange(const std::wstring& code, int index, const std::wstring& conditionName,
+                              const std::wstring& key, wchar_t kind);
+  // A stock that left: its entry leaves the received-list text and its row shows the five
+  // values; false when the stock has no row.
+  bool UpdateExitedStock(const std::wstring& code, const double (&values)[kExitValueCount]);
 
   // The buy decision for a received stock: answers the quantity handed to the order worker
   // (0 when nothing was ordered). Only an order the broker placed counts as bought; an order
@@ -201,8 +219,13 @@ class CConditionSearch {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);
     return member;
   }
+  // The entry handling; `slots` the buy- and sell-slot variant.
   void EntryUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
-                      const std::wstring& key, wchar_t kind, const ConditionConfig_s& config);
+                      const std::wstring& key, wchar_t kind, const ConditionConfig_s& config,
+                      bool slots = false);
+  void TakeSlotsUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
+                          const ConditionConfig_s& config, bool slots);
+  void DropReceivedTextUnderLock(const std::wstring& code);
   void ExitUnderLock(ConditionStock_s& state, const std::wstring& conditionName, int index,
                      const ConditionConfig_s& config);
   // Looks the stock up, applies a carried price and answers its state (null when unlisted).
@@ -230,21 +253,33 @@ class CConditionSearch {
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
-// The row actions on their way to the window, in order.
-class CConditionRowQueue {
+// Values on their way from the thread that delivers the broker's events to the window, in
+// order.
+template <class T>
+class CHandOverQueue {
  public:
-  void Put(const ConditionRowAction_s& action) {
+  void Put(T value) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_actions.push_back(action);
+    m_values.push_back(std::move(value));
   }
-  std::vector<ConditionRowAction_s> TakeAll() {
+  std::vector<T> TakeAll() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<ConditionRowAction_s> out;
-    out.swap(m_actions);
+    std::vector<T> out;
+    out.swap(m_values);
     return out;
   }
 
  private:
   std::mutex m_mutex;
-  std::vector<ConditionRowAction_s> m_actions;
+  std::vector<T> m_values;
 };
+
+// The row actions on their way to the window.
+using CConditionRowQueue = CHandOverQueue<ConditionRowAction_s>;
+
+// A condition list as loaded: the (index, name) entries for the condition column's choices.
+struct ConditionList_s {
+  bool reset = false;
+  std::vector<std::pair<int, std::wstring>> entries;
+};
+using CConditionListQueue = CHandOverQueue<ConditionList_s>;

@@ -33,6 +33,8 @@ class CMonitoringThread {
   // Run flag 0, stop event set, then the thread is joined. Safe to call twice.
   void Stop();
   bool Running() const { return m_inLoop.load() != 0; }
+  // A thread was started and not stopped since (on the thread that starts and stops it).
+  bool Started() const { return m_thread != nullptr; }
 
   // The pass run on each turn of the scan loop in the whole-market scan mode (set before
   // Start). It may call Going and Pause.

@@ -48,6 +48,7 @@ constexpr UINT kMsgScanPass = WM_APP + 0x54;
 // The condition-search bookkeeping hands over grid changes and an alert.
 constexpr UINT kMsgConditionRows = WM_APP + 0x55;
 constexpr UINT kMsgConditionAlert = WM_APP + 0x56;
+constexpr UINT kMsgConditionList = WM_APP + 0x57;
 
 wxColour FromColorRef(uint32_t bgr) {
   return wxColour(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -202,6 +203,7 @@ void CStockMonitoringView::OnInitialUpdate() {
     // Of the 54 columns the last two are hidden.
     m_grid.ShowColumn(kFilteredStockColumns - 2, false);
     m_grid.ShowColumn(kFilteredStockColumns - 1, false);
+    BindConditionColumn();
     std::weak_ptr<bool> alive = m_alive;
     m_grid.SetNotifyHandler([this, alive](orv::ui::ReportNotify& nm) -> LRESULT {
       return alive.lock() ? OnGridNotify(nm) : 0;
@@ -272,6 +274,10 @@ void CStockMonitoringView::OnInitialUpdate() {
     m_view.QueueAlertSound(2, 1);
     return 0;
   });
+  m_sink->OnMessage(kMsgConditionList, [this](WPARAM, LPARAM) -> LRESULT {
+    for (const ConditionList_s& loaded : m_conditionLists->TakeAll()) ShowConditionList(loaded);
+    return 0;
+  });
   ConditionHooks_s conditionHooks;
   conditionHooks.findStock = [engine](const std::wstring& code, ScanStock_s* out) {
     orv::win::CSingleLock lock(&engine->ViewLock(), TRUE);
@@ -305,6 +311,17 @@ void CStockMonitoringView::OnInitialUpdate() {
     config.checkIntervalMs = options.split_buy_interval_ms;
     config.riseLimit = options.auto_buy_rise_limit;
     config.dailyLimitWon = LimitWon(options.daily_buy_limit);
+    for (int slot = 0; slot < kConditionBuySlots; ++slot)
+      config.buyConditions[slot] = options.buy_condition[slot];
+    // The sell conditions are the first two names of the chosen sell list ("name;name;").
+    const std::wstring sells = options.chosen_sell_conditions;
+    size_t start = 0;
+    for (int slot = 0; slot < kConditionSellSlots && start < sells.size(); ++slot) {
+      size_t end = sells.find(L';', start);
+      if (end == std::wstring::npos) end = sells.size();
+      config.sellConditions[slot] = sells.substr(start, end - start);
+      start = end + 1;
+    }
     return config;
   };
   conditionHooks.alert = [sink] { orv::ui::PostMessage(sink, kMsgConditionAlert); };
@@ -369,7 +386,19 @@ void CStockMonitoringView::OnInitialUpdate() {
   OnShown();
   LayOut();
   UpdateSummary();
-  m_thread->Start();
+  StartBuyMonitoring(true, false);
+}
+
+void CStockMonitoringView::StartBuyMonitoring(bool start, bool ask) {
+  if (!m_thread) return;
+  const bool running = m_thread->Started();
+  if (ask && !AskYesNo(running ? L"Stop Thread?\n\nStop?" : L"Start Buy Monitoring ?")) return;
+  if (start && !running) {
+    m_thread->Start();
+    return;
+  }
+  // The worker is joined: nothing it reads may go before it has ended.
+  m_thread->Stop();
 }
 
 void CStockMonitoringView::BuildToolbars() {
@@ -609,8 +638,8 @@ void CStockMonitoringView::ShowScanProgress(const ScanProgress_s& progress) {
 }
 
 void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
-  // The received stocks keep row pointers into the grid: they let go before the rows do.
-  for (auto& [code, row] : m_received) row = nullptr;
+  // The received stocks let go of their rows before the grid frees them.
+  DetachAllRows();
   m_grid.ResetContent(false);
   const double scale = m_view.Scale();
   int number = 0;
@@ -621,15 +650,33 @@ void CStockMonitoringView::ShowScanPass(const ScanPassResult_s& pass) {
         scale, ++number, 0, 0, kFilteredRowOrderButton, found.flagByte, found.marketLetter,
         found.code, found.name, L"", L"", 0, L"", 0, false, false, &copy, values));
   }
+  m_lastScanned = pass.scanned;
   m_grid.Populate();
   m_grid.RedrawControl();
   if (m_elapsed) m_elapsed->SetLabel(wxString(pass.elapsedText));
+}
+
+void CStockMonitoringView::DetachAllRows() {
+  // A received stock names its row only while the row is in the grid.
+  m_received.clear();
+  if (m_thread) m_thread->gridDirty.store(1);
+}
+
+void CStockMonitoringView::ShowStockStatus(const std::wstring& code, const std::wstring& name) {
+  wchar_t text[256];
+  std::swprintf(text, std::size(text), L"%d:%ls[%ls]", m_lastScanned, name.c_str(), code.c_str());
+  if (m_status) {
+    m_status->SetLabel(wxString(text));
+    m_status->Refresh();
+  }
 }
 
 void CStockMonitoringView::ApplyConditionRows(const std::vector<ConditionRowAction_s>& actions) {
   if (actions.empty()) return;
   const double scale = m_view.Scale();
   for (const ConditionRowAction_s& action : actions) {
+    // A received stock names the row it was given while that row is in the grid; a scan row
+    // of the same code is never the condition's.
     auto known = m_received.find(action.code);
     orv::ui::CMyReportRecordBase* row = known == m_received.end() ? nullptr : known->second;
     switch (action.kind) {
@@ -638,6 +685,7 @@ void CStockMonitoringView::ApplyConditionRows(const std::vector<ConditionRowActi
         if (row) {
           row->SetOptionsValue(CFilteredStockRecord::kItemCondition, action.conditionIndex);
           row->SetNumberValue(16, action.conditionCount);
+          m_grid.NoteRecordChanged(row);
         } else if (action.kind == ConditionRowAction_s::kAdd) {
           Stock_s copy = RowStock(action.stock);
           FilteredStockValues values = RowValues(action.stock);
@@ -650,22 +698,66 @@ void CStockMonitoringView::ApplyConditionRows(const std::vector<ConditionRowActi
               action.conditionCount, action.keyText, action.entryCount, false, false, &copy,
               values));
           m_modeChanged = 1;
+          ShowStockStatus(action.stock.code, action.stock.name);
         }
         break;
       case ConditionRowAction_s::kRemove:
-        if (known != m_received.end()) {
+        if (row) {
           m_received.erase(known);
-          if (row) m_grid.RemoveRecord(row);
+          m_grid.RemoveRecord(row);
+        }
+        break;
+      case ConditionRowAction_s::kExited:
+        if (row) {
+          static constexpr int kExitItems[kExitValueCount] = {34, 37, 40, 43, 46};
+          for (int i = 0; i < kExitValueCount; ++i)
+            row->SetNumberValue(kExitItems[i], action.exitValues[i]);
+          m_grid.NoteRecordChanged(row);
         }
         break;
       case ConditionRowAction_s::kEmpty:
-        m_received.clear();
+        DetachAllRows();
         m_grid.ResetContent(false);
         break;
     }
   }
   m_grid.Populate();
   m_grid.RedrawControl();
+}
+
+void CStockMonitoringView::LoadConditionList(const std::wstring& list, bool reset) {
+  if (!m_conditions) return;
+  ConditionList_s loaded;
+  loaded.reset = reset;
+  loaded.entries = m_conditions->LoadConditionList(list, reset);
+  m_conditionLists->Put(std::move(loaded));
+  if (m_sink) orv::ui::PostMessage(m_sink->GetSafeHwnd(), kMsgConditionList);
+}
+
+void CStockMonitoringView::BindConditionColumn() {
+  m_conditionColumn = m_grid.GetColumnEditOptions(CFilteredStockRecord::kItemCondition);
+  if (!m_conditionColumn) return;
+  // The names are shown, not typed: no free text and no drop-down button.
+  m_conditionColumn->allowEdit = false;
+  m_conditionColumn->comboButton = false;
+}
+
+void CStockMonitoringView::ShowConditionList(const ConditionList_s& loaded) {
+  if (!m_conditionColumn) BindConditionColumn();
+  if (loaded.reset) {
+    m_lastCondition = -1;
+    if (m_conditionColumn) m_conditionColumn->constraints.Clear();
+    if (m_conditionCombo) m_conditionCombo->Clear();
+  }
+  for (const auto& [index, name] : loaded.entries) {
+    if (m_conditionColumn && !m_conditionColumn->constraints.FindLabel(index))
+      m_conditionColumn->constraints.Add(index, name);
+    if (m_conditionCombo && m_conditionCombo->FindString(wxString(name)) == wxNOT_FOUND)
+      m_conditionCombo->Append(wxString(name));
+  }
+  m_grid.Populate();
+  m_grid.RedrawControl();
+  LayOut();
 }
 
 std::wstring CStockMonitoringView::StatusText() const {
@@ -738,11 +830,10 @@ void CStockMonitoringView::ClearReceived() {
   // the grid.
   if (m_conditions) m_conditions->Clear();
   // Rows detached before the grid drops them.
-  m_received.clear();
+  DetachAllRows();
   m_grid.ResetContent(false);
   m_grid.Populate();
   m_cleared = 1;
-  m_thread->gridDirty.store(1);
 }
 
 void CStockMonitoringView::OnClearReceivedResults() {

@@ -114,8 +114,15 @@ class CStockMonitoringView : public CPelomarChildView {
   // before the grid empties).
   void ShowScanProgress(const ScanProgress_s& progress);
   void ShowScanPass(const ScanPassResult_s& pass);
-  // The condition-search rows handed over (entries add or update a row, exits remove it).
+  // The condition-search rows handed over (entries add or update a row, exits remove it or
+  // show their exit values).
   void ApplyConditionRows(const std::vector<ConditionRowAction_s>& actions);
+  // The broker's list of condition formulas ("index^name;..."), from any thread: the names
+  // become the choices of the condition column (item 8) and of the condition combo on the
+  // window's thread; with reset the old ones go first.
+  void LoadConditionList(const std::wstring& list, bool reset);
+  // Starts the worker (start) or stops and joins it; with ask the user confirms first.
+  void StartBuyMonitoring(bool start, bool ask);
   // The broker's condition lists, events and results are handed here.
   CConditionSearch* Conditions() const { return m_conditions.get(); }
   std::wstring StatusText() const;
@@ -132,6 +139,13 @@ class CStockMonitoringView : public CPelomarChildView {
   void RecomputeLimits();
   // Empties the condition maps and the received stocks, detaches and drops every row.
   void ClearReceived();
+  // The received stocks forget their rows (before the grid frees them); the grid is dirty.
+  void DetachAllRows();
+  // The status line: "%d:%s[%s]" (stocks scanned by the last pass, name, code).
+  void ShowStockStatus(const std::wstring& code, const std::wstring& name);
+  // Takes the condition column's edit options and sets its flags.
+  void BindConditionColumn();
+  void ShowConditionList(const ConditionList_s& loaded);
   void SetAutoBuyCheck(bool on);
   void ShowError(const std::wstring& text);
   bool AskYesNo(const std::wstring& text);
@@ -180,12 +194,15 @@ class CStockMonitoringView : public CPelomarChildView {
   std::wstring m_summary;
   CRefreshGate m_gate;
 
-  // The conditions the broker named and the received stocks (codes; the rows belong to the
-  // grid and the records to the engine).
   // The maps and the received stocks' state live in m_conditions; the window keeps only the
-  // rows it made for the received stocks (by code).
+  // codes of the received stocks that have a row.
+  // The received stocks' rows while they are in the grid (the grid owns them): every path that
+  // frees rows detaches them here first.
   std::map<std::wstring, orv::ui::CMyReportRecordBase*> m_received;
   std::shared_ptr<CConditionRowQueue> m_rowQueue = std::make_shared<CConditionRowQueue>();
+  std::shared_ptr<CConditionListQueue> m_conditionLists = std::make_shared<CConditionListQueue>();
+  orv::ui::CReportEditOptions* m_conditionColumn = nullptr;
+  int m_lastScanned = 0;
   std::unique_ptr<CConditionSearch> m_conditions;
 
   CRealTimeSearchLog m_log;

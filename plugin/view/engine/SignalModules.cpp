@@ -81,14 +81,23 @@ int CSignalModules::ScanSignalModules(std::wstring* outList, std::wstring* outFi
 
 void CSignalModules::SelectSignalModule(const wchar_t* name) {
   std::wstring chosen = name ? name : L"";
-  if (chosen.empty() || !IsRegularFile(WideToUtf8(ModulePath(chosen)))) {
-    std::wstring list;
-    ScanSignalModules(&list, &chosen);
-    std::unique_lock lock(m_lock);
-    m_list = list;
-    m_selected = 0;
+  // The folder's list is read every time: the windows that offer the modules show it with the
+  // chosen one selected, also when the stored module is found at once.
+  std::wstring list, first;
+  ScanSignalModules(&list, &first);
+  if (chosen.empty() || !IsRegularFile(WideToUtf8(ModulePath(chosen)))) chosen = first;
+  int selected = 0;
+  for (size_t start = 0, index = 0; start < list.size(); ++index) {
+    const size_t end = list.find(L';', start);
+    if (list.compare(start, end - start, chosen) == 0) {
+      selected = static_cast<int>(index);
+      break;
+    }
+    start = end + 1;
   }
   std::unique_lock lock(m_lock);
+  m_list = list;
+  m_selected = selected;
   m_name = chosen;
   // Without any module there is nothing to load, but a loaded one still goes.
   if (chosen.empty()) {

@@ -26,6 +26,7 @@
 #include "plugin/view/engine/PelomarEngine.h"
 #include "shared/HostCommands.h"
 #include "shared/StockRecords.h"
+#include "tests/plugin/cafe_view/CafeViewFixture.h"
 #include "tests/plugin/view/ViewStage.h"
 
 namespace orv::test {
@@ -65,27 +66,7 @@ std::vector<std::wstring> Rows(orv::ui::CMyReportCtrl& grid) {
   return out;
 }
 
-class CafeDataViewTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    stage_.Prepare();
-    // As the plug-in's start-up installs it.
-    ChildMakers().cafeDataView = MakeCafeDataView;
-    stage_.login.nCompanyIdx = 4;
-  }
-  void TearDown() override {
-    if (view_) view_->Destroy();
-    ChildMakers() = PelomarChildMakers{};
-  }
-  CCafeDataView* Make() {
-    view_ = stage_.CreateView();
-    if (!view_ || !view_->CafeDataView()) return nullptr;
-    return dynamic_cast<CCafeDataView*>(view_->CafeDataView()->GetWindow());
-  }
-
-  ViewStage stage_;
-  CPelomarView* view_ = nullptr;
-};
+class CafeDataViewTest : public CafeViewFixture {};
 
 TEST_F(CafeDataViewTest, TheTradingViewMakesItWithItsPagesAndToolbar) {
   CCafeDataView* cafe = Make();
@@ -96,9 +77,10 @@ TEST_F(CafeDataViewTest, TheTradingViewMakesItWithItsPagesAndToolbar) {
   EXPECT_EQ(cafe->GetParent(), view_);
   wxNotebook* tabs = cafe->Tabs();
   ASSERT_NE(tabs, nullptr);
-  ASSERT_EQ(tabs->GetPageCount(), 2u);
+  ASSERT_EQ(tabs->GetPageCount(), 3u);
   EXPECT_EQ(tabs->GetPageText(0), wxString(L"카페관심종목"));
   EXPECT_EQ(tabs->GetPageText(1), wxString(L"회원관리"));
+  EXPECT_EQ(tabs->GetPageText(2), wxString(L"고객관리"));
   EXPECT_EQ(cafe->GetReportCtrl().GetColumnCount(), kCafeStockColumns);
   EXPECT_EQ(cafe->MemberGrid().GetColumnCount(), kCafeMemberColumns);
   // What the toolbar shows: the cafe picker, refresh, delete and the group picker.
@@ -114,7 +96,7 @@ TEST_F(CafeDataViewTest, TheTradingViewMakesItWithItsPagesAndToolbar) {
   // A second initial update leaves it as it is.
   cafe->OnInitialUpdate();
   EXPECT_EQ(cafe->Tabs(), tabs);
-  EXPECT_EQ(tabs->GetPageCount(), 2u);
+  EXPECT_EQ(tabs->GetPageCount(), 3u);
 }
 
 TEST_F(CafeDataViewTest, TheWorkersResultsFillThePickerAndRowsAndAPickAsksForThatCafe) {
@@ -168,7 +150,7 @@ TEST_F(CafeDataViewTest, HostCommandsReachItThroughTheTradingView) {
   stage_.login.nUserIdx = 5;
   EXPECT_EQ(send(HOST_CMD_LOGGED_OUT), 0);  // ignored while logged in
   EXPECT_EQ(grid.GetRecordCount(), 1);
-  // The client upload is not available: the save answers that nothing was saved.
+  // No client was changed: the save sends nothing and answers 0.
   EXPECT_EQ(send(HOST_CMD_SAVE), 0);
   EXPECT_EQ(send(HOST_CMD_UPLOAD), 0);
 
@@ -185,21 +167,6 @@ TEST_F(CafeDataViewTest, HostCommandsReachItThroughTheTradingView) {
   // The host's language message reaches the view through the trading view.
   GfxSendMessageToWnd(view_, WM_MODULE_LANGUAGE, MODULE_LANGUAGE_WPARAM, 2);
   EXPECT_EQ(cafe->LanguageId(), 2);
-}
-
-TEST_F(CafeDataViewTest, ClientListCommandsSayTheyAreNotAvailable) {
-  CCafeDataView* cafe = Make();
-  ASSERT_NE(cafe, nullptr);
-  orv::win::ScriptMessageBoxes({});
-  EXPECT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_DELETE));
-  EXPECT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_SAVE));
-  const auto boxes = orv::win::ScriptedMessageBoxCalls();
-  orv::win::StopScriptingMessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  for (const auto& box : boxes) EXPECT_EQ(box.text, kNotAvailableText);
-  stage_.login.nUserIdx = 5;
-  EXPECT_EQ(cafe->FetchClientList(true), 0);
-  EXPECT_EQ(cafe->UploadClients(0), 0);
 }
 
 TEST_F(CafeDataViewTest, AHiddenColumnIsKeptInTheWidthTextWhenTheViewGoes) {

@@ -95,6 +95,18 @@ TEST_F(SignalModules, MissingNameFallsBackToTheFirstModuleAndResetsTheIndex) {
   EXPECT_FALSE(modules_.SelectSignalModuleByIndex(2)) << "past the list's end";
 }
 
+// The stored module found at once: the list still names every module of the folder, with the
+// stored one's place selected, so the module combos can offer them.
+TEST_F(SignalModules, AStoredModuleFoundAtOnceStillListsTheFolder) {
+  Install("alpha", "alpha");
+  Install("beta", "beta");
+  modules_.SelectSignalModule(L"beta");
+  EXPECT_TRUE(modules_.Loaded());
+  EXPECT_EQ(modules_.ModuleName(), L"beta");
+  EXPECT_EQ(modules_.ModuleList(), L"alpha;beta;");
+  EXPECT_EQ(modules_.SelectedIndex(), 1);
+}
+
 TEST_F(SignalModules, SelectingAnotherModuleClosesTheFirstBeforeLoadingTheSecond) {
   Install("alpha", "alpha");
   Install("beta", "beta");

@@ -237,6 +237,95 @@ TEST_F(ConditionSearch, TheReceivedTextStopsGrowingAtItsLimit) {
   EXPECT_EQ(actions_.size(), 80u);
 }
 
+// A known stock's entries and exits with the buy and sell slots: the chosen buy conditions
+// (indexes 3 and 7) and the sell condition "손절" take their own slots; any other condition
+// the first free buy slot. Each row: the entries made in order, then the slots, counts and
+// state the stock is left with.
+TEST_F(ConditionSearch, StockChangesTakeBuyAndSellSlots) {
+  struct Change {
+    int index;
+    const wchar_t* name;
+    wchar_t kind;
+  };
+  struct Case {
+    const char* what;
+    bool slotMatching;
+    std::vector<Change> changes;
+    std::vector<int> buySlots;
+    std::vector<int> sellSlots;
+    int count;
+    int secondCount;
+    uint32_t state;
+    bool conditionFlag;
+  };
+  const Case cases[] = {
+      {"a buy condition takes the first free slot", false, {{7, L"b7", L'I'}},
+       {7, 0, 0, 0}, {0, 0}, 1, 0, kConditionStateBuy, false},
+      {"with slot matching it takes its own slot", true, {{7, L"b7", L'I'}},
+       {0, 7, 0, 0}, {0, 0}, 1, 0, kConditionStateBuy, false},
+      {"a change of buy condition raises the flag", true,
+       {{3, L"b3", L'R'}, {7, L"b7", L'I'}}, {3, 7, 0, 0}, {0, 0}, 2, 0, kConditionStateBuy, true},
+      {"a sell condition takes a sell slot", false, {{9, L"손절", L'I'}},
+       {0, 0, 0, 0}, {9, 0}, 0, 1, kConditionStateSell, false},
+      {"an exit frees the sell slot", false, {{9, L"손절", L'I'}, {9, L"손절", L'D'}},
+       {0, 0, 0, 0}, {0, 0}, 0, 0, kConditionStateExited, false},
+      {"another condition takes a buy slot", false, {{5, L"other", L'I'}},
+       {5, 0, 0, 0}, {0, 0}, 1, 0, 0u, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // A fresh bookkeeping for every case.
+    TearDown();
+    SetUp();
+    config_.slotMatching = c.slotMatching;
+    config_.buyConditions[0] = 3;
+    config_.buyConditions[1] = 7;
+    config_.sellConditions[0] = L"손절";
+    for (const Change& change : c.changes)
+      EXPECT_TRUE(search_->OnConditionStockChange(L"005930", change.index, change.name, L"K",
+                                                  change.kind));
+    ConditionStock_s state;
+    ASSERT_TRUE(search_->StockState(L"005930", &state));
+    EXPECT_EQ(std::vector<int>(state.slotIndex, state.slotIndex + 4), c.buySlots);
+    EXPECT_EQ(std::vector<int>(state.sellIndex, state.sellIndex + 2), c.sellSlots);
+    EXPECT_EQ(state.count, c.count);
+    EXPECT_EQ(state.secondCount, c.secondCount);
+    EXPECT_EQ(state.state, c.state);
+    EXPECT_EQ(state.conditionFlag, c.conditionFlag);
+  }
+}
+
+// The variant queues the alert before the entry, logs the entry row of its kind, refuses an
+// unlisted stock and an unknown kind; a stock that left shows its exit values on its row and
+// leaves the received-list text.
+TEST_F(ConditionSearch, StockChangeAlertsLogsAndTheExitedStockKeepsItsRow) {
+  config_.alert = false;  // the variant's alert does not depend on the option
+  EXPECT_FALSE(search_->OnConditionStockChange(L"123456", 3, L"b3", L"K", L'I'));
+  EXPECT_FALSE(search_->OnConditionStockChange(L"005930", 3, L"b3", L"K", L'X'));
+  EXPECT_EQ(alerts_, 0);
+  EXPECT_TRUE(search_->OnConditionStockChange(L"005930", 3, L"b3", L"K1", L'R'));
+  EXPECT_TRUE(search_->OnConditionStockChange(L"000660", 3, L"b3", L"K2", L'I'));
+  EXPECT_EQ(alerts_, 2);
+  EXPECT_EQ(search_->ReceivedCount(), 2);
+  const double values[kExitValueCount] = {1.5, 2.5, 3.5, 4.5, 5.5};
+  EXPECT_TRUE(search_->UpdateExitedStock(L"005930", values));
+  EXPECT_FALSE(search_->UpdateExitedStock(L"035420", values));
+  EXPECT_EQ(search_->ReceivedCount(), 1);
+  EXPECT_EQ(search_->ReceivedText().find(L"005930:"), std::wstring::npos);
+  EXPECT_NE(search_->ReceivedText().find(L"000660:"), std::wstring::npos);
+  ASSERT_FALSE(actions_.empty());
+  EXPECT_EQ(actions_.back().kind, ConditionRowAction_s::kExited);
+  EXPECT_DOUBLE_EQ(actions_.back().exitValues[4], 5.5);
+  // Leaving twice never takes the count below 0.
+  EXPECT_TRUE(search_->UpdateExitedStock(L"000660", values));
+  EXPECT_TRUE(search_->UpdateExitedStock(L"000660", values));
+  EXPECT_EQ(search_->ReceivedCount(), 0);
+  const auto lines = LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[1].find(",IN/R,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",IN/I,"), std::string::npos) << lines[2];
+}
+
 }  // namespace
 
 namespace {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
@@ -105,6 +106,13 @@ class StockMonitoringViewTest : public ::testing::Test {
     wxCommandEvent event(wxEVT_BUTTON, id);
     event.SetEventObject(button);
     button->ProcessWindowEvent(event);
+  }
+  // The test signal module in the program's "PlugIn" folder, chosen in the settings.
+  void InstallTestModule() {
+    fs::create_directories(stage_.dir.Path() + "/PlugIn");
+    fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
+                  stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
+    orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
   }
   std::string TodaysLog() {
     SYSTEMTIME today;
@@ -299,10 +307,7 @@ void PumpUntil(const std::function<bool()>& done, int ms) {
 // loaded test module (it scores a stock by its change rate and flags the rising ones) and the
 // grid shows the found stocks, highest score first, with the status line and the pass time.
 TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheModule) {
-  fs::create_directories(stage_.dir.Path() + "/PlugIn");
-  fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
-                stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
-  orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  InstallTestModule();
   CStockMonitoringView* monitor = Make();
   ASSERT_NE(monitor, nullptr);
   ASSERT_TRUE(view_->Engine().SignalModules().Loaded());
@@ -364,6 +369,11 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
     s->market_letter = '1';
     s->cur_price = 70000;
   }
+  // The user keeps the real-time search log: the entry and the exit land in today's file.
+  orv::win::ScriptMessageBoxes({IDYES});
+  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+  orv::win::StopScriptingMessageBoxes();
+  ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
   CConditionSearch* conditions = monitor->Conditions();
   ASSERT_NE(conditions, nullptr);
   conditions->LoadConditionList(L"0^급등주;1^눌림목", true);
@@ -386,6 +396,16 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
   PumpUntil([&] { return monitor->Grid().GetRecordCount() == 0; }, 3000);
   EXPECT_EQ(monitor->Grid().GetRecordCount(), 0);
   EXPECT_FALSE(conditions->Received(L"005930"));
+  // The header, one entry row (the second condition only updates the row) and the exit row.
+  monitor->RealTimeLog().Close();
+  std::ifstream in(TodaysLog(), std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[1].find(",5,005930,\"급등주\",IN/I,1,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find(",[005930],\"삼성전자\",71000.000,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",6,1:0x11000:0x1000,\"급등주\",OUT,\"1/0\","), std::string::npos)
+      << lines[2];
   // Mode 1 of the switch now finds the conditions (and no chosen list).
   Pick(monitor, IDC_MONITOR_MODE_COMBO, L"1.HTS 검색식 감시");
   orv::win::ScriptMessageBoxes({IDOK});
@@ -393,4 +413,104 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
   const auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].text.rfind("서버에서 조건검색식은 2개 검출되었습니다.", 0), 0u) << calls[0].text;
+}
+
+// The broker's list, a condition row, then a scan pass: the list names the condition column's
+// choices and fills the condition combo; the pass replaces the grid after the received stock
+// let go of its row, so the stock's later exit leaves the scan's rows alone. A new entry adds
+// its row and names it on the status line; a stock that left shows its exit values.
+TEST_F(StockMonitoringViewTest, ScanPassesDetachConditionRowsAndTheListNamesTheColumn) {
+  InstallTestModule();
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  {
+    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+    for (auto [code, rate] : {std::pair{L"005930", 2.5}, std::pair{L"000660", 4.0}}) {
+      bool added = false;
+      Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), code, kMarketDomestic,
+                                    0, 0, &added);
+      s->name = std::wstring(L"종목") + code;
+      s->market_letter = '1';
+      s->change_rate = rate;
+      s->cur_price = 50000;
+    }
+  }
+  CConditionSearch* conditions = monitor->Conditions();
+  ASSERT_NE(conditions, nullptr);
+  std::thread broker([monitor, conditions] {
+    monitor->LoadConditionList(L"0^급등주;1^눌림목", true);
+    conditions->OnRealTimeConditionEvent(L"005930", L"I", L"급등주");
+  });
+  broker.join();
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 1; }, 3000);
+  ASSERT_EQ(monitor->Grid().GetRecordCount(), 1);
+  const orv::ui::CReportEditOptions* column =
+      monitor->Grid().GetColumnEditOptions(CFilteredStockRecord::kItemCondition);
+  ASSERT_NE(column, nullptr);
+  ASSERT_EQ(column->constraints.Size(), 2u);
+  EXPECT_EQ(*column->constraints.FindLabel(1), L"급등주");
+  EXPECT_EQ(*column->constraints.FindLabel(2), L"눌림목");
+  auto* combo = FindById<wxChoice>(monitor->Panel(), IDC_MONITOR_CONDITION_COMBO);
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetCount(), 2u);
+  EXPECT_EQ(combo->GetString(1), wxString(L"눌림목"));
+
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(monitor, true);
+  PumpUntil([&] { return monitor->ElapsedText().find(L"s/1") != std::wstring::npos; }, 5000);
+  ASSERT_NE(monitor->ElapsedText().find(L"s/1"), std::wstring::npos);
+  // The switch goes off; a pass it cut short shows what it found so far.
+  Toggle(monitor, false);
+  PumpUntil([] { return false; }, 600);
+  const int scanRows = monitor->Grid().GetRecordCount();
+  ASSERT_LE(scanRows, 2);
+  for (int i = 0; i < scanRows; ++i)  // scan rows only: the condition row went with the pass
+    EXPECT_EQ(monitor->Grid().GetRecord(i)->GetTextValue(CFilteredStockRecord::kItemTime), L"");
+
+  std::thread leave([conditions] {
+    conditions->OnRealTimeConditionEvent(L"005930", L"D", L"급등주");
+    conditions->OnRealTimeConditionEvent(L"000660", L"I", L"눌림목");
+    const double values[kExitValueCount] = {1, 2, 3, 4, 5};
+    conditions->UpdateExitedStock(L"000660", values);
+  });
+  leave.join();
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == scanRows + 1; }, 3000);
+  ASSERT_EQ(monitor->Grid().GetRecordCount(), scanRows + 1);
+  EXPECT_FALSE(conditions->Received(L"005930"));
+  orv::ui::CMyReportRecordBase* entered = monitor->Grid().GetRecord(scanRows);
+  EXPECT_EQ(entered->GetTextValue(CFilteredStockRecord::kItemCode), L"000660");
+  const std::wstring status = monitor->StatusText();
+  EXPECT_NE(status.find(L":종목000660[000660]"), std::wstring::npos) << status;
+  int item = 34;
+  for (double value : {1.0, 2.0, 3.0, 4.0, 5.0}) {
+    EXPECT_DOUBLE_EQ(entered->GetNumberValue(item), value) << item;
+    item += 3;
+  }
+  // The scan's own rows are not the condition's.
+  for (int i = 0; i < scanRows; ++i)
+    EXPECT_DOUBLE_EQ(monitor->Grid().GetRecord(i)->GetNumberValue(46), 0);
+  // A list loaded again with reset replaces the choices.
+  monitor->LoadConditionList(L"4^돌파", true);
+  PumpUntil([&] { return combo->GetCount() == 1; }, 3000);
+  ASSERT_EQ(column->constraints.Size(), 1u);
+  EXPECT_EQ(*column->constraints.FindLabel(5), L"돌파");
+}
+
+// The worker's starter: asked, the user may keep it or stop it; it starts again when asked.
+TEST_F(StockMonitoringViewTest, StartBuyMonitoringAsksBeforeStoppingOrStarting) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  ASSERT_TRUE(monitor->Worker()->Started());
+  orv::win::ScriptMessageBoxes({IDNO, IDYES, IDYES});
+  monitor->StartBuyMonitoring(false, true);
+  EXPECT_TRUE(monitor->Worker()->Started());
+  monitor->StartBuyMonitoring(false, true);
+  EXPECT_FALSE(monitor->Worker()->Started());
+  monitor->StartBuyMonitoring(true, true);
+  EXPECT_TRUE(monitor->Worker()->Started());
+  const auto calls = orv::win::ScriptedMessageBoxCalls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].text, "Stop Thread?\n\nStop?");
+  EXPECT_EQ(calls[0].caption, "QUESTION");
+  EXPECT_EQ(calls[2].text, "Start Buy Monitoring ?");
 }
