@@ -20,11 +20,9 @@ namespace {
 constexpr int kWidth = 520;
 constexpr int kHeight = 400;
 constexpr int kMargin = 5;
-// Below the tab: 40 pixels when made, 30 after a resize; the buttons sit in that strip.
+// Below the tab: 40 pixels when made, 30 after a resize; OK and Cancel sit in the 30.
 constexpr int kBottomAtStart = 40;
 constexpr int kBottomOnResize = 30;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
 constexpr int kStartRows = 10;
 constexpr size_t kTitleChars = 59;
 constexpr size_t kSearchChars = 35;
@@ -44,7 +42,7 @@ CDataColDefRecord::CDataColDefRecord(int32_t index) : m_index(index) {
 
 CDataColDefDlg::CDataColDefDlg(wxWindow* parent, CDbViewBase* owner, uint8_t flag,
                                intptr_t callerValue1, intptr_t callerValue2)
-    : m_parent(parent),
+    : CDataResizeDialog(parent),
       m_callerValue1(callerValue1),
       m_callerValue2(callerValue2),
       m_owner(owner),
@@ -59,27 +57,18 @@ std::wstring CDataColDefDlg::Text(const wchar_t* key, const wchar_t* englishDefa
   return text[0] ? std::wstring(text) : std::wstring(englishDefault);
 }
 
-bool CDataColDefDlg::CreateDlg() {
-  if (!Create(m_parent, Text(L"data.column.define", L"Data Column Define"), kWidth, kHeight))
-    return false;
-  OnInitDialog();
-  return true;
+std::wstring CDataColDefDlg::Caption() const {
+  return Text(L"data.column.define", L"Data Column Define");
 }
 
-int CDataColDefDlg::DoModal(bool modal) {
-  if (!GetWindow() && !CreateDlg()) return orv::ui::IDCANCEL;
-  return ShowDialog(m_parent, modal);
-}
+wxSize CDataColDefDlg::InitialSize() const { return wxSize(kWidth, kHeight); }
 
 void CDataColDefDlg::OnInitDialog() {
   wxDialog* dialog = GetWindow();
   const wxSize client = dialog->GetClientSize();
   const wxRect area(kMargin, kMargin, client.x - 2 * kMargin,
                     std::max(0, client.y - kMargin - kBottomAtStart));
-  AddControl(orv::ui::IDOK, orv::ui::CtrlKind::Button, L"OK",
-             RECT{0, 0, kButtonWidth, kButtonHeight});
-  AddControl(orv::ui::IDCANCEL, orv::ui::CtrlKind::Button, L"Cancel",
-             RECT{0, 0, kButtonWidth, kButtonHeight});
+  AddOkCancel();
   OnCommand(orv::ui::IDOK, [this] { OnOk(); });
   OnCommand(orv::ui::IDCANCEL, [this] { OnCancel(); });
 
@@ -92,11 +81,7 @@ void CDataColDefDlg::OnInitDialog() {
     if (nm.ctrlId != IDC_DATA_COL_DEF_GRID) return 0;
     return nm.code == orv::ui::REPORT_NM_VALUECHANGED ? OnGridValueChanged(nm) : 0;
   });
-  dialog->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-    event.Skip();
-    OnSize();
-  });
-  PlaceButtons();
+  PlaceOkCancel(kBottomOnResize);
   FillRows(kStartRows);
 }
 
@@ -133,20 +118,7 @@ void CDataColDefDlg::OnOk() {
 void CDataColDefDlg::OnCancel() { HideDialog(); }
 
 void CDataColDefDlg::OnSize() {
-  wxDialog* dialog = GetWindow();
-  if (!dialog) return;
-  const wxSize client = dialog->GetClientSize();
+  const wxSize client = GetWindow()->GetClientSize();
   if (m_tabs) m_tabs->SetSize(0, 0, client.x, std::max(0, client.y - kBottomOnResize));
-  PlaceButtons();
-}
-
-void CDataColDefDlg::PlaceButtons() {
-  wxDialog* dialog = GetWindow();
-  const wxSize client = dialog->GetClientSize();
-  const int top = client.y - (kBottomOnResize + kButtonHeight) / 2;
-  const int cancelLeft = client.x - kButtonWidth - kMargin;
-  if (wxWindow* cancel = GetDlgItem(orv::ui::IDCANCEL))
-    cancel->SetSize(cancelLeft, top, kButtonWidth, kButtonHeight);
-  if (wxWindow* ok = GetDlgItem(orv::ui::IDOK))
-    ok->SetSize(cancelLeft - kButtonWidth - kMargin, top, kButtonWidth, kButtonHeight);
+  PlaceOkCancel(kBottomOnResize);
 }

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/ui/ControlDialog.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/ui/model/ReportRecord.h"
 #include "platform/win/WinTypes.h"
+#include "plugin/community/dataview/DataResizeDialog.h"
 
 class CDbViewBase;
 class wxNotebook;
@@ -35,17 +35,11 @@ class CDataColDefRecord : public orv::ui::CMyReportRecordBase {
   int32_t m_index;
 };
 
-class CDataColDefDlg : public orv::ui::CControlDialog {
+class CDataColDefDlg : public CDataResizeDialog {
  public:
   CDataColDefDlg(wxWindow* parent, CDbViewBase* owner, uint8_t flag, intptr_t callerValue1,
                  intptr_t callerValue2);
   ~CDataColDefDlg() override;
-
-  // Makes the (hidden) window with its tab, grid and ten rows; false when it exists already
-  // or cannot be made.
-  bool CreateDlg();
-  // Shows the window; a modal show runs until Cancel or the close box (IDCANCEL).
-  int DoModal(bool modal = true);
 
   // Appends `count` rows numbered 0 to count - 1 and shows the grid again; a count below 1
   // only shows it again.
@@ -58,16 +52,18 @@ class CDataColDefDlg : public orv::ui::CControlDialog {
   orv::ui::ReportGridWindow* GridWindow() const { return m_gridWindow; }
   wxNotebook* Tabs() const { return m_tabs; }
 
+ protected:
+  std::wstring Caption() const override;
+  wxSize InitialSize() const override;
+  // The tab, the grid on it and ten rows.
+  void OnInitDialog() override;
+  void OnSize() override;
+
  private:
-  void OnInitDialog();
-  void OnSize();
-  // OK and Cancel at the bottom right, in the strip under the tab.
-  void PlaceButtons();
   LRESULT OnGridValueChanged(orv::ui::ReportNotify& nm);
   // The owner's text for a key in the user's language, else the English default.
   std::wstring Text(const wchar_t* key, const wchar_t* englishDefault) const;
 
-  wxWindow* m_parent = nullptr;
   wxNotebook* m_tabs = nullptr;
   orv::ui::CMyReportCtrl m_grid;
   orv::ui::ReportGridWindow* m_gridWindow = nullptr;

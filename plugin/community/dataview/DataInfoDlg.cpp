@@ -2,6 +2,7 @@
 
 #include <wx/dialog.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/ui/ReportGridWindow.h"
@@ -15,12 +16,10 @@ const wchar_t kDataInfoGridLayout[] =
 
 namespace {
 
+// The window's client size when made, and the strip under the grid that holds OK and Cancel.
 constexpr int kWidth = 760;
 constexpr int kHeight = 320;
-// The strip under the grid that holds OK and Cancel.
 constexpr int kButtonStrip = 36;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 26;
 constexpr int kFrozenColumns = 2;
 
 // The grid's last two columns come after the four amounts the account row keeps between
@@ -32,7 +31,7 @@ constexpr int kMessageColumn = 9;
 
 CDataInfoDlg::CDataInfoDlg(wxWindow* parent, CDbViewBase* owner, intptr_t callerValue1,
                            app_run_setting_s* run, intptr_t callerValue2)
-    : m_parent(parent),
+    : CDataResizeDialog(parent),
       m_run(run),
       m_callerValue1(callerValue1),
       m_callerValue2(callerValue2),
@@ -40,32 +39,20 @@ CDataInfoDlg::CDataInfoDlg(wxWindow* parent, CDbViewBase* owner, intptr_t caller
 
 CDataInfoDlg::~CDataInfoDlg() = default;
 
-bool CDataInfoDlg::CreateDlg() {
-  if (!Create(m_parent, kDataInfoCaption, kWidth, kHeight)) return false;
-  OnInitDialog();
-  return true;
-}
+std::wstring CDataInfoDlg::Caption() const { return kDataInfoCaption; }
 
-int CDataInfoDlg::DoModal(bool modal) {
-  if (!GetWindow() && !CreateDlg()) return orv::ui::IDCANCEL;
-  return ShowDialog(m_parent, modal);
-}
+wxSize CDataInfoDlg::InitialSize() const { return wxSize(kWidth, kHeight); }
 
 void CDataInfoDlg::OnInitDialog() {
-  wxDialog* dialog = GetWindow();
-  const wxSize client = dialog->GetClientSize();
   // OK and Cancel take no action: the window stays until its owner destroys it.
-  AddControl(orv::ui::IDOK, orv::ui::CtrlKind::Button, L"OK", RECT{0, 0, kButtonWidth, kButtonHeight});
-  AddControl(orv::ui::IDCANCEL, orv::ui::CtrlKind::Button, L"Cancel",
-             RECT{0, 0, kButtonWidth, kButtonHeight});
+  AddOkCancel();
   OnCommand(orv::ui::IDOK, [] {});
   OnCommand(orv::ui::IDCANCEL, [] {});
 
-  m_gridWindow = orv::ui::GfxInitReportCtrl4(m_grid, dialog, IDC_DATA_INFO_GRID,
+  m_gridWindow = orv::ui::GfxInitReportCtrl4(m_grid, GetWindow(), IDC_DATA_INFO_GRID,
                                              orv::ui::WS_BORDER | orv::ui::WS_VISIBLE,
                                              kDataInfoGridLayout);
   if (m_gridWindow) {
-    m_gridWindow->GetWindow()->SetSize(0, 0, client.x, client.y - kButtonStrip);
     if (orv::ui::ReportColumn* column = m_grid.GetColumn(kWithdrawableColumn))
       column->itemIndex = CAccInfoRecord::kColFirstAmount + kAccWithdrawable;
     if (orv::ui::ReportColumn* column = m_grid.GetColumn(kMessageColumn))
@@ -78,23 +65,12 @@ void CDataInfoDlg::OnInitDialog() {
     m_grid.AddFooterRecord(std::move(footer));
     m_grid.Populate();
   }
-  dialog->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-    event.Skip();
-    LayoutControls();
-  });
-  LayoutControls();
+  OnSize();
 }
 
-void CDataInfoDlg::LayoutControls() {
-  wxDialog* dialog = GetWindow();
-  if (!dialog) return;
-  const wxSize client = dialog->GetClientSize();
+void CDataInfoDlg::OnSize() {
+  const wxSize client = GetWindow()->GetClientSize();
   if (m_gridWindow)
     m_gridWindow->GetWindow()->SetSize(0, 0, client.x, std::max(0, client.y - kButtonStrip));
-  const int top = client.y - kButtonStrip + (kButtonStrip - kButtonHeight) / 2;
-  const int cancelLeft = client.x - kButtonWidth - 6;
-  if (wxWindow* cancel = GetDlgItem(orv::ui::IDCANCEL))
-    cancel->SetSize(cancelLeft, top, kButtonWidth, kButtonHeight);
-  if (wxWindow* ok = GetDlgItem(orv::ui::IDOK))
-    ok->SetSize(cancelLeft - kButtonWidth - 6, top, kButtonWidth, kButtonHeight);
+  PlaceOkCancel(kButtonStrip);
 }

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "platform/ui/ControlDialog.h"
 #include "platform/ui/model/ChartModel.h"
 #include "platform/ui/model/ReportCtrl.h"
+#include "plugin/community/dataview/DataResizeDialog.h"
 
 class CDbViewBase;
 class CAccInfoRecord;
@@ -19,32 +19,27 @@ constexpr int IDC_DATA_INFO_GRID = 1507;
 extern const wchar_t kDataInfoCaption[];
 extern const wchar_t kDataInfoGridLayout[];
 
-class CDataInfoDlg : public orv::ui::CControlDialog {
+class CDataInfoDlg : public CDataResizeDialog {
  public:
   CDataInfoDlg(wxWindow* parent, CDbViewBase* owner, intptr_t callerValue1,
                app_run_setting_s* run, intptr_t callerValue2);
   ~CDataInfoDlg() override;
 
-  // Makes the (hidden) window with its grid and footer row; false when it exists already or
-  // cannot be made. A grid whose layout fails leaves the window empty.
-  bool CreateDlg();
-  // Shows the window, modal or not (a modal show runs until the window is hidden).
-  int DoModal(bool modal = true);
-
   orv::ui::CMyReportCtrl& Grid() { return m_grid; }
+  // The grid's window, or null when its layout failed (the window stays empty then).
   orv::ui::ReportGridWindow* GridWindow() const { return m_gridWindow; }
   // The totals footer, or null when the grid could not be made.
   CAccInfoRecord* Footer() const { return m_footer; }
   const orv::ui::ChartModel& Chart() const { return m_chart; }
 
  protected:
+  std::wstring Caption() const override;
+  wxSize InitialSize() const override;
+  void OnInitDialog() override;
+  void OnSize() override;
   void OnClose() override { HideDialog(); }
 
  private:
-  void OnInitDialog();
-  void LayoutControls();
-
-  wxWindow* m_parent = nullptr;
   orv::ui::CMyReportCtrl m_grid;
   orv::ui::ReportGridWindow* m_gridWindow = nullptr;
   orv::ui::ChartModel m_chart;
