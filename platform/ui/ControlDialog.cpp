@@ -98,6 +98,9 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
     case CtrlKind::Radio:
       w = new wxRadioButton(host_, id, label, pos, size);
       break;
+    case CtrlKind::RadioGroup:
+      w = new wxRadioButton(host_, id, label, pos, size, wxRB_GROUP);
+      break;
     case CtrlKind::ComboList:
       w = new wxComboBox(host_, id, wxString(), pos, size, 0, nullptr, wxCB_READONLY);
       break;
@@ -123,6 +126,7 @@ bool CControlDialog::AddControl(int id, CtrlKind kind, std::wstring_view text, c
       w->Bind(wxEVT_CHECKBOX, run);
       break;
     case CtrlKind::Radio:
+    case CtrlKind::RadioGroup:
       w->Bind(wxEVT_RADIOBUTTON, run);
       break;
     case CtrlKind::ComboList:

@@ -36,6 +36,7 @@ enum class CtrlKind {
   Button,
   CheckBox,
   Radio,
+  RadioGroup,  // a radio button that starts a new group (the ones after it join it)
   ComboList,  // a drop-down list (choose only)
   ComboEdit,  // a drop-down with an edit box
   Group,      // a group frame with a caption

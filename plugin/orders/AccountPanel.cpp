@@ -172,20 +172,36 @@ AccountPanelLayout_s LayOutAccountPanel(int W, int H, double s) {
   const int side = Trunc(64 * s);
   const int number = Trunc(72 * s);
   const int choice = Trunc(88 * s);
+  const int analysis = Trunc(44 * s);
+  const int cash = Trunc(76 * s);
+  const int loanLabel = Trunc(44 * s);
+  // Eight digits of a loan date (yyyymmdd) with the box's margins.
+  const int date = Trunc(88 * s);
+  // The auto-trading check's caption needs about 170 (scaled) pixels.
+  const int autoTradeLeft = o.accountCheck.right + 1;
+  const bool autoTradeInRow = W - autoTradeLeft >= Trunc(170 * s);
+  if (autoTradeInRow) o.autoTrade = Rect(autoTradeLeft, y0, W - autoTradeLeft, r);
   if (W >= Trunc(520 * s)) {
-    row({{&o.codeLabel, label}, {&o.code, number}, {&o.search, b}, {&o.name, 0},
-         {&o.priceLabel, label}, {&o.price, number}, {&o.orderType, choice}});
+    row({{&o.codeLabel, label}, {&o.code, number}, {&o.search, b}, {&o.analysis, analysis},
+         {&o.name, 0}, {&o.priceLabel, label}, {&o.price, number}, {&o.orderType, choice}});
     row({{&o.buy, side}, {&o.sell, side}, {&o.quantityLabel, label}, {&o.quantity, number},
          {&o.amountPreset, Trunc(90 * s)}, {&o.totalButton, Trunc(50 * s)}, {&o.total, 0}});
     row({{&o.order, d}, {&o.cancel, c}, {&o.status, Trunc(130 * s)}, {&o.message, 0}});
+    row({{&o.cash, cash}, {&o.credit, Trunc(130 * s)}, {&o.creditKind, choice},
+         {&o.loanLabel, loanLabel}, {&o.loanDate, date}, {&o.creditOrderKind, 0}});
   } else {
-    row({{&o.codeLabel, label}, {&o.code, 0}, {&o.search, b}, {&o.orderType, choice}});
+    row({{&o.codeLabel, label}, {&o.code, 0}, {&o.search, b}, {&o.analysis, analysis},
+         {&o.orderType, choice}});
     row({{&o.name, 0}, {&o.priceLabel, label}, {&o.price, number}});
     row({{&o.buy, side}, {&o.sell, side}, {&o.quantityLabel, label}, {&o.quantity, 0}});
     row({{&o.amountPreset, 0}, {&o.totalButton, Trunc(50 * s)}, {&o.total, number}});
+    row({{&o.cash, cash}, {&o.credit, 0}});
+    row({{&o.creditKind, 0}, {&o.creditOrderKind, Trunc(100 * s)}});
+    row({{&o.loanLabel, loanLabel}, {&o.loanDate, 0}});
     row({{&o.order, 0}, {&o.cancel, c}});
     row({{&o.status, Trunc(90 * s)}, {&o.message, 0}});
   }
+  if (!autoTradeInRow) row({{&o.autoTrade, 0}});
   const int formHeight = rows * (r + 1);
 
   const int chartTop = formTop + formHeight;

@@ -55,12 +55,17 @@ struct AccountPanelLayout_s {
   // the order-window button, the server label before the recommend button, the notice box
   // after the watch-and-buy button (below the charts in a narrow pane).
   RECT account, accountCheck, server, notice;
-  // The order form, in three rows between the button rows and the charts: code, search,
-  // name, price and order type; the two sides, quantity, amount presets and the total; the
-  // order and cancel buttons, the split status and the result line.
-  RECT codeLabel, code, search, name, priceLabel, price, orderType;
+  // The order form, in four rows between the button rows and the charts: code, search,
+  // analysis, name, price and order type; the two sides, quantity, amount presets and the
+  // total; the order and cancel buttons, the split status and the result line; cash or
+  // credit, the credit kind, the loan date and the credit order kind.
+  RECT codeLabel, code, search, analysis, name, priceLabel, price, orderType;
   RECT buy, sell, quantityLabel, quantity, amountPreset, totalButton, total;
   RECT order, cancel, status, message;
+  RECT cash, credit, creditKind, loanLabel, loanDate, creditOrderKind;
+  // The auto-trading check: right of the "계좌" check where the row has room, else in a row
+  // of its own below the form.
+  RECT autoTrade;
   // The height the panel needs to show all of the above with charts of a readable height: a
   // shorter pane scrolls.
   int minHeight = 0;

@@ -73,6 +73,8 @@ class CPelomarOrderWindow : public CPelomarChildDialog {
   virtual void SetServerMode(uint32_t flags, const wchar_t* text) {}
   // The notice box (server messages, the SMS count).
   virtual void SetNoticeText(const wchar_t* text) {}
+  // The view's all-stock auto-trading switch changed (or is shown for the first time).
+  virtual void ShowAutoTradeSwitch(bool on) {}
   // The account and state labels (a null account text leaves the account label as it is).
   virtual void SetAccountLabels(const wchar_t* accountText, const wchar_t* stateText, int flag,
                                 int mode) {}

@@ -480,6 +480,8 @@ class CPelomarView : public CDbBaseNormalView {
   void StopPriceSimulation();
   // The amount of one part of a split buy in won; 0: none.
   double SplitBuyAmountWon() const;
+  // The setting "D1. 신용(Loan) 매수 허용": whether the order forms may place credit buys.
+  bool CreditBuyAllowed() const;
   int AgencyIndex() const { return m_agencyIndex; }
   // The portal page and the members' comment page of a stock (empty when not available).
   void StockPageUrls(int market, const std::wstring& code, std::wstring* portal,

@@ -58,6 +58,8 @@ bool AskYesNo(const std::string& text) {
 }  // namespace
 
 void CPelomarView::ShowAutoTradeCheck() {
+  // The side panel shows the switch too.
+  if (m_orderPanel) m_orderPanel->ShowAutoTradeSwitch(m_allStockWatch != 0);
   wxCheckBox* check = CheckBox(IDC_CHECK_ALL_STOCK_WATCH);
   if (!check) return;
   check->SetValue(m_allStockWatch != 0);

@@ -436,6 +436,8 @@ double CPelomarView::SplitBuyAmountWon() const {
   return m_engine->Options().split_buy_amount_won;
 }
 
+bool CPelomarView::CreditBuyAllowed() const { return m_engine->Options().credit_buy != 0; }
+
 void CPelomarView::StockPageUrls(int market, const std::wstring& code, std::wstring* portal,
                                  std::wstring* comments) {
   if (portal) portal->clear();

@@ -2,10 +2,15 @@
 // host's account pane beside the trading view with the sandbox account's row, its totals and
 // labels; its refresh button sends the account worker to the broker at once, long before the
 // 30-second pass; the stock-grid menu's 매수 presets its order form, from which a buy reaches
-// the sandbox broker once; its 감시 매수 button shows the recommended-stock board, and its
-// password button the account-password dialog, which stores the account's password.
+// the sandbox broker once; on credit, a buy is refused while the settings do not allow credit
+// buys and a sale of a dated loan reaches the broker as a credit sale; its auto-trading check
+// switches the view's all-stock auto-trading; its 감시 매수 button shows the recommended-stock
+// board, and its password button the account-password dialog, which stores the account's
+// password.
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobut.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
@@ -47,6 +52,21 @@ void Click(wxWindow* button) {
   wxCommandEvent click(wxEVT_BUTTON, button->GetId());
   click.SetEventObject(button);
   button->GetEventHandler()->ProcessEvent(click);
+}
+
+// The user clicks a radio button or a check box (which changes its state first).
+void Choose(wxRadioButton* radio) {
+  radio->SetValue(true);
+  wxCommandEvent click(wxEVT_RADIOBUTTON, radio->GetId());
+  click.SetEventObject(radio);
+  radio->GetEventHandler()->ProcessEvent(click);
+}
+void Toggle(wxCheckBox* check) {
+  check->SetValue(!check->GetValue());
+  wxCommandEvent click(wxEVT_CHECKBOX, check->GetId());
+  click.SetEventObject(check);
+  click.SetInt(check->GetValue() ? 1 : 0);
+  check->GetEventHandler()->ProcessEvent(click);
 }
 
 }  // namespace
@@ -164,6 +184,63 @@ TEST(AccountPanelRoad, ThePanelShowsTheAccountRefreshesItAndOpensTheBoard) {
   }
   orv::test::PumpEvents(3000);
   EXPECT_EQ(broker.OrdersReceived(), ordersBefore + 1) << "the order went out more than once";
+  const auto orderBodies = [&] { return broker.RequestsTo(DbBrokerPeer::kDomesticOrderPath); };
+  ASSERT_FALSE(orderBodies().empty());
+  EXPECT_NE(orderBodies().back().body.find("\"MgntrnCode\":\"000\""), std::string::npos)
+      << "the cash buy went out as " << orderBodies().back().body;
+
+  // The user chooses 신용 주문(이자주의) and orders the buy again: the settings do not allow
+  // credit buys (D1), the panel says so, and nothing reaches the broker.
+  auto* credit = FindById<wxRadioButton>(panel, 2143);
+  auto* sell = FindById<wxRadioButton>(panel, 1313);
+  auto* loanDate = FindById<wxTextCtrl>(panel, 2141);
+  ASSERT_TRUE(credit && sell && loanDate);
+  EXPECT_EQ(credit->GetLabel(), wxString(L"신용 주문(이자주의)"));
+  Choose(credit);
+  EXPECT_TRUE(loanDate->IsEnabled());
+  panel->GetEventHandler()->ProcessEvent(now);
+  ASSERT_FALSE(orv::win::ScriptedMessageBoxCalls().empty());
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().caption, "ERROR");
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls().back().text.rfind("신용 매수가 허용", 0), 0u)
+      << orv::win::ScriptedMessageBoxCalls().back().text;
+
+  // The user sells 1 share of the loan of 2024-01-05 on credit: one credit sale of that loan
+  // reaches the broker.
+  Choose(sell);
+  EXPECT_EQ(order->GetLabel(), wxString(L"매도 (&Sell)"));
+  loanDate->ChangeValue(wxString("20240105"));
+  quantity->ChangeValue(wxString("1"));
+  panel->GetEventHandler()->ProcessEvent(now);
+  ASSERT_TRUE(wait([&] { return broker.OrdersReceived() > ordersBefore + 1; }))
+      << "the credit sale never reached the broker";
+  const std::string creditBody = orderBodies().back().body;
+  EXPECT_NE(creditBody.find("\"MgntrnCode\":\"103\",\"LoanDt\":\"20240105\""),
+            std::string::npos)
+      << creditBody;
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    // Scrolled to the credit choice.
+    if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(panel)) {
+      int rateX = 0, rateY = 0;
+      scrolled->GetScrollPixelsPerUnit(&rateX, &rateY);
+      const wxPoint at = scrolled->CalcUnscrolledPosition(credit->GetPosition());
+      if (rateY > 0) scrolled->Scroll(0, at.y / rateY);
+    }
+    orv::test::PumpEvents(500);
+    const std::string command = std::string("import -window root '") + shot + ".credit.png'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  orv::test::PumpEvents(2000);
+  EXPECT_EQ(broker.OrdersReceived(), ordersBefore + 2) << "an order went out more than once";
+
+  // The auto-trading check switches the view's all-stock auto-trading on (after a yes).
+  auto* autoTrade = FindById<wxCheckBox>(panel, 2207);
+  auto* viewSwitch = FindById<wxCheckBox>(road.Frame(), 3453);
+  ASSERT_TRUE(autoTrade && viewSwitch);
+  EXPECT_FALSE(autoTrade->GetValue());
+  EXPECT_FALSE(viewSwitch->GetValue());
+  Toggle(autoTrade);
+  EXPECT_TRUE(wait([&] { return viewSwitch->GetValue(); })) << "the view's switch stayed off";
+  EXPECT_TRUE(autoTrade->GetValue());
 
   // 감시 매수 shows the recommended-stock board.
   wxWindow* watch = FindById<wxButton>(panel, 2112);

@@ -40,6 +40,14 @@ constexpr double kWonPerUnit = 10000.0;
 constexpr int kMarketOrderType = 3;
 constexpr const wchar_t* kOrderTypeOptions = L"0:지정가; 3:시장가";
 constexpr const wchar_t* kSideOptions = L"1:매수;2:매도";
+constexpr const wchar_t* kCreditKindOptions = L"1:현금;2:신용융자";
+// No credit order kind is offered beyond the plain credit order.
+constexpr const wchar_t* kCreditOrderKindOptions = L"0:지원안함";
+constexpr int kCashKind = 1;
+constexpr int kCreditKind = 2;
+// The all-stock auto-trading switch's colours (as the view's own check box): red on, blue off.
+const wxColour kAutoTradeOnText(255, 0, 0);
+const wxColour kAutoTradeOffText(0, 0, 255);
 
 wxColour FromRef(COLORREF c) { return wxColour(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -412,6 +420,7 @@ void COrderDlg2::LayOut() {
       {IDC_AP_CODE_LABEL, o.codeLabel},
       {IDC_AP_CODE, o.code},
       {IDC_AP_SEARCH, o.search},
+      {IDC_AP_ANALYSIS, o.analysis},
       {IDC_AP_NAME, o.name},
       {IDC_AP_PRICE_LABEL, o.priceLabel},
       {IDC_AP_PRICE, o.price},
@@ -427,13 +436,20 @@ void COrderDlg2::LayOut() {
       {IDC_AP_CANCEL, o.cancel},
       {IDC_AP_STATUS, o.status},
       {IDC_AP_MESSAGE, o.message},
+      {IDC_AP_CASH, o.cash},
+      {IDC_AP_CREDIT, o.credit},
+      {IDC_AP_CREDIT_KIND, o.creditKind},
+      {IDC_AP_LOAN_DATE, o.loanDate},
+      {IDC_AP_CREDIT_ORDER_KIND, o.creditOrderKind},
+      {IDC_AP_AUTO_TRADE, o.autoTrade},
   };
   for (const auto& [id, rect] : places) place(m_form.GetDlgItem(id), rect);
   // The form's captions stand level with the text of the boxes beside them.
   const int drop = static_cast<int>(4 * m_view.Scale());
   for (const auto& [id, rect] : {std::pair<int, RECT>{IDC_AP_CODE_LABEL, o.codeLabel},
                                  {IDC_AP_PRICE_LABEL, o.priceLabel},
-                                 {IDC_AP_QUANTITY_LABEL, o.quantityLabel}})
+                                 {IDC_AP_QUANTITY_LABEL, o.quantityLabel},
+                                 {IDC_AP_LOAN_LABEL, o.loanLabel}})
     place(m_form.GetDlgItem(id), RECT{rect.left, rect.top + drop, rect.right, rect.bottom});
   place(m_domesticChart, o.domesticChart);
   place(m_usChart, o.usChart);
@@ -475,8 +491,8 @@ void COrderDlg2::ShowCharts(const AccountTotals_s& totals) {
 void COrderDlg2::ApplyLoginEnabling() {
   const login_info_s* login = m_view.LoginInfo();
   const bool signedIn = login && login->nUserIdx > 0;
-  for (int id : {IDC_AP_ORDER_WINDOW, IDC_AP_RECOMMEND, IDC_AP_PASSWORD, IDC_AP_REFRESH,
-                 IDC_AP_HELP, IDC_AP_WATCH_BUY, IDC_AP_ORDER})
+  for (int id : {IDC_AP_ORDER_WINDOW, IDC_AP_RECOMMEND, IDC_AP_ANALYSIS, IDC_AP_PASSWORD,
+                 IDC_AP_REFRESH, IDC_AP_HELP, IDC_AP_WATCH_BUY, IDC_AP_ORDER})
     m_form.EnableDlgItem(id, signedIn);
 }
 
@@ -507,6 +523,8 @@ void COrderDlg2::BuildOrderForm() {
   AddControl(IDC_AP_CODE_LABEL, CtrlKind::Static, L"코드");
   AddControl(IDC_AP_CODE, CtrlKind::Edit, L"");
   AddControl(IDC_AP_SEARCH, CtrlKind::Button, L"검색", L"종목 현재가를 검색합니다.");
+  // The theme has no analysis icon: the button shows its caption.
+  AddControl(IDC_AP_ANALYSIS, CtrlKind::Button, L"분석", L"종목을 분석합니다.");
   AddControl(IDC_AP_NAME, CtrlKind::Edit, L"");
   AddControl(IDC_AP_PRICE_LABEL, CtrlKind::Static, L"가격");
   AddControl(IDC_AP_PRICE, CtrlKind::Edit, L"");
@@ -522,9 +540,17 @@ void COrderDlg2::BuildOrderForm() {
   AddControl(IDC_AP_CANCEL, CtrlKind::Button, L"취소", L"주문을 취소합니다.");
   AddControl(IDC_AP_STATUS, CtrlKind::Static, L"주문상태표시");
   AddControl(IDC_AP_MESSAGE, CtrlKind::Edit, L"");
-  // Boxes the presets fill that the panel does not show: the second price, the note, the loan
-  // date and the side combo (the radio buttons show the side).
-  for (int id : {IDC_AP_PRICE2, IDC_AP_NOTE, IDC_AP_LOAN_DATE}) {
+  // Cash or credit: the radio buttons and the credit kind combo show the same choice.
+  AddControl(IDC_AP_CASH, CtrlKind::RadioGroup, L"현금 주문");
+  AddControl(IDC_AP_CREDIT, CtrlKind::Radio, L"신용 주문(이자주의)");
+  AddControl(IDC_AP_CREDIT_KIND, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_LOAN_LABEL, CtrlKind::Static, L"대출일");
+  AddControl(IDC_AP_LOAN_DATE, CtrlKind::Edit, L"");
+  AddControl(IDC_AP_CREDIT_ORDER_KIND, CtrlKind::ComboList, L"");
+  AddControl(IDC_AP_AUTO_TRADE, CtrlKind::CheckBox, L"자동 매매(손절/익절 자동)");
+  // Boxes the presets fill that the panel does not show: the second price, the note and the
+  // side combo (the radio buttons show the side).
+  for (int id : {IDC_AP_PRICE2, IDC_AP_NOTE}) {
     AddControl(id, CtrlKind::Edit, L"");
     m_form.ShowDlgItem(id, false);
   }
@@ -536,6 +562,9 @@ void COrderDlg2::BuildOrderForm() {
 
   m_form.FillComboFromOptions(IDC_AP_AMOUNT_PRESET, kAmountPresetOptions, 0);
   m_form.FillComboFromOptions(IDC_AP_SIDE, kSideOptions, 1);
+  m_form.FillComboFromOptions(IDC_AP_CREDIT_KIND, kCreditKindOptions, kCashKind);
+  m_form.FillComboFromOptions(IDC_AP_CREDIT_ORDER_KIND, kCreditOrderKindOptions, 0);
+  m_form.EnableDlgItem(IDC_AP_CREDIT_ORDER_KIND, false);
   m_form.FillComboFromOptions(IDC_AP_ORDER_TYPE, kOrderTypeOptions,
                               m_orderType == 0 ? 0 : kMarketOrderType);
   if (m_orderType != 0) m_orderType = kMarketOrderType;
@@ -547,6 +576,8 @@ void COrderDlg2::BuildOrderForm() {
   ShowStatus(L"주문상태표시", kStatusWhite, kStatusBlue);
   m_orderMenu = MakeOrderMenu();
   ShowSide(1);
+  ShowCreditKind(kCashKind);
+  ShowAutoTradeSwitch(m_view.AutoTradeSwitch(0) != 0);
 }
 
 void COrderDlg2::BindOrderForm() {
@@ -558,6 +589,22 @@ void COrderDlg2::BindOrderForm() {
   auto side = [this] { ShowSide(m_form.IsDlgButtonChecked(IDC_AP_SELL) ? 2 : 1); };
   m_form.OnCommand(IDC_AP_BUY, side);
   m_form.OnCommand(IDC_AP_SELL, side);
+  m_form.OnCommand(IDC_AP_CASH, [this] { ShowCreditKind(kCashKind); });
+  m_form.OnCommand(IDC_AP_CREDIT, [this] { ShowCreditKind(kCreditKind); });
+  m_form.OnCommand(IDC_AP_CREDIT_KIND, [this] {
+    ShowCreditKind(ComboValueOr(m_form, IDC_AP_CREDIT_KIND, m_credit));
+  });
+  // The check switches the view's all-stock auto-trading as the view's own check box does
+  // (asking first while it is off); the check then shows what the view's switch became.
+  m_form.OnCommand(IDC_AP_AUTO_TRADE, [this] {
+    m_view.OnCommand(IDC_CHECK_ALL_STOCK_WATCH);
+    ShowAutoTradeSwitch(m_view.AutoTradeSwitch(0) != 0);
+  });
+  // The analysis answer shows on the order dialog's analysis page: the dialog opens with it.
+  m_form.OnCommand(IDC_AP_ANALYSIS, [this] {
+    if (RequestStockAnalysis(m_view, *this, m_entry->SelectedStock()))
+      m_view.ShowOrderPopup(true, true);
+  });
   m_form.OnCommand(IDC_AP_ORDER_TYPE, [this] {
     m_orderType = ComboValueOr(m_form, IDC_AP_ORDER_TYPE, m_orderType);
     m_form.EnableDlgItem(IDC_AP_PRICE, m_orderType != kMarketOrderType);
@@ -595,6 +642,35 @@ void COrderDlg2::ShowSide(int side) {
     order->Refresh();
   }
   m_form.EnableDlgItem(IDC_AP_PRICE, m_orderType != kMarketOrderType);
+}
+
+void COrderDlg2::ShowCreditKind(int kind) {
+  m_credit = kind == kCreditKind ? kCreditKind : kCashKind;
+  m_entry->SetCreditKind(m_credit);
+  m_form.CheckDlgButton(IDC_AP_CASH, m_credit == kCashKind);
+  m_form.CheckDlgButton(IDC_AP_CREDIT, m_credit == kCreditKind);
+  m_form.SelectComboByValue(IDC_AP_CREDIT_KIND, m_credit);
+  // Only a credit order names a loan.
+  m_form.EnableDlgItem(IDC_AP_LOAN_DATE, m_credit == kCreditKind);
+}
+
+bool COrderDlg2::CreditOrderAllowed(int side) {
+  if (side != 2 && !m_view.CreditBuyAllowed()) {
+    Box(L"신용 매수가 허용되어 있지 않습니다.\n환경설정의 \"D1. 신용(Loan) 매수 허용\"을 "
+        L"확인해 주세요.",
+        L"ERROR", kBoxOk | kBoxError);
+    return false;
+  }
+  // A buy opens a new loan; a sell repays the loan of its date (yyyymmdd).
+  const long long loanDate = COrderEntry::LeadingNumber(m_form.GetDlgItemText(IDC_AP_LOAN_DATE));
+  const bool dated = loanDate >= 10000000 && loanDate <= 99999999;
+  if (side == 2 && !dated) {
+    Box(L"신용 매도할 대출일(예: 20240105)을 입력해 주세요.", L"ERROR", kBoxOk | kBoxError);
+    if (wxWindow* box = m_form.GetDlgItem(IDC_AP_LOAN_DATE)) box->SetFocus();
+    return false;
+  }
+  m_entry->SetLoanDate(dated ? static_cast<int>(loanDate) : 0);
+  return true;
 }
 
 void COrderDlg2::OnSearch() {
@@ -640,7 +716,12 @@ void COrderDlg2::RunOrderCommand(int command) {
   form.quantity = m_form.GetDlgItemText(IDC_AP_QUANTITY);
   form.sell = m_form.IsDlgButtonChecked(IDC_AP_SELL);
   form.orderType = m_orderType;
-  ::RunOrderCommand(*m_entry, form, 1, command);
+  // The credit commands order on credit whatever the form shows.
+  const bool creditCommand = command == ID_CREDIT_ORDER_NOW || command == ID_CREDIT_ORDER_SPLIT5 ||
+                             command == ID_CREDIT_ORDER_SPLIT10 ||
+                             command == ID_CREDIT_ORDER_SPLIT20;
+  if ((creditCommand || m_credit == kCreditKind) && !CreditOrderAllowed(form.sell ? 2 : 1)) return;
+  ::RunOrderCommand(*m_entry, form, m_credit, command);
   if (m_entry->SelectedStock().found)
     m_form.SetDlgItemText(IDC_AP_NAME, m_entry->SelectedStock().name);
 }
@@ -715,6 +796,14 @@ void COrderDlg2::ShowWindow(bool show) {
   if (wxWindow* window = m_form.GetHostWindow()) {
     window->Show(show);
     if (show) LayOut();
+  }
+}
+
+void COrderDlg2::ShowAutoTradeSwitch(bool on) {
+  m_form.CheckDlgButton(IDC_AP_AUTO_TRADE, on);
+  if (wxWindow* check = m_form.GetDlgItem(IDC_AP_AUTO_TRADE)) {
+    check->SetForegroundColour(on ? kAutoTradeOnText : kAutoTradeOffText);
+    check->Refresh();
   }
 }
 

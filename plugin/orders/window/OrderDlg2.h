@@ -60,6 +60,12 @@ enum OrderDlg2Id : int {
   IDC_AP_TOTAL = 2210,
   IDC_AP_NOTE = 2127,
   IDC_AP_LOAN_DATE = 2141,
+  IDC_AP_CASH = 2142,
+  IDC_AP_CREDIT = 2143,
+  IDC_AP_CREDIT_KIND = 2115,
+  IDC_AP_CREDIT_ORDER_KIND = 2114,
+  IDC_AP_AUTO_TRADE = 2207,
+  IDC_AP_ANALYSIS = 1340,
   IDC_AP_ORDER = 2108,
   IDC_AP_CANCEL = 2102,
   IDC_AP_STATUS = 2131,
@@ -68,6 +74,7 @@ enum OrderDlg2Id : int {
   IDC_AP_CODE_LABEL = 2901,
   IDC_AP_PRICE_LABEL = 2902,
   IDC_AP_QUANTITY_LABEL = 2903,
+  IDC_AP_LOAN_LABEL = 2904,
 };
 
 // The account-summary grid's rows from a summary: one CAccInfoRecord per account (row numbers
@@ -90,6 +97,7 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   void SetSplitOrderBaseMoney(int amountManWon) override;
   void SetServerMode(uint32_t flags, const wchar_t* text) override;
   void SetNoticeText(const wchar_t* text) override;
+  void ShowAutoTradeSwitch(bool on) override;
   void SetAccountLabels(const wchar_t* accountText, const wchar_t* stateText, int flag,
                         int mode) override;
   void SetAccountList(GroupInfoMap* accounts, const wchar_t* account1, const wchar_t* account2,
@@ -121,6 +129,8 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   COrderEntry& Entry() { return *m_entry; }
   int Side() const { return m_side; }
   int OrderType() const { return m_orderType; }
+  // 1 cash, 2 credit (the "현금 주문" / "신용 주문(이자주의)" radios and the credit kind combo).
+  int CreditKind() const { return m_credit; }
   // Runs an order command (ID_ORDER_...) on the form as the order menu does.
   void RunOrderCommand(int command);
 
@@ -139,6 +149,10 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   void BuildOrderForm();
   void BindOrderForm();
   void ShowSide(int side);
+  void ShowCreditKind(int kind);
+  // A credit order's checks before it goes to the entry: a credit buy needs the setting
+  // "D1. 신용(Loan) 매수 허용"; a credit sell needs the loan date of the loan it repays.
+  bool CreditOrderAllowed(int side);
   void OnSearch();
   void OnTotal();
   void OnOrderButton();
@@ -167,6 +181,7 @@ class COrderDlg2 : public CPelomarOrderWindow, private CViewOrderDesk {
   std::wstring m_shortAccountText;
   int m_orderType = 3;
   int m_side = 1;
+  int m_credit = 1;
   int m_showAccountInfo = 1;
   int m_splitBase = 50;
   int m_splitBaseWon = 500000;

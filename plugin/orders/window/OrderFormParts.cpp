@@ -8,6 +8,7 @@
 #include "platform/ui/ControlDialog.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/view/PelomarView.h"
+#include "plugin/view/engine/TextFormat.h"
 
 const wchar_t kAmountPresetOptions[] =
     L"0:*선택*;50000:5만원;100000:10만원;500000:50만원;1000000:100만원;1500000:150만원;"
@@ -139,6 +140,22 @@ bool HandleOrderFormKey(CPelomarView& view, const COrderEntry& entry,
     default:
       return false;
   }
+}
+
+bool RequestStockAnalysis(CPelomarView& view, IOrderDesk& desk, const OrderStock_s& stock) {
+  if (!stock.found) {
+    desk.Box(L"종목 코드를 입력후, 먼저 검색해 주세요.", L"ERROR", kBoxOk | kBoxError);
+    return false;
+  }
+  const std::wstring question = Utf8ToWide(StrPrintf(
+      "%s(%s)종목을 분석 할까요?\n\nAI 분석은 %d건이 남아있습니다. 1번 분석시, 1회 차감 "
+      "됩니다.\n분석을 요청할까요?\n다소 시간이 걸릴수 있습니다.",
+      WideToUtf8(stock.name).c_str(), WideToUtf8(stock.code).c_str(), view.AiAnalysesLeft()));
+  if (desk.Box(question, L"QUESTION", kBoxYesNo | kBoxQuestion) != kBoxAnswerYes) return false;
+  view.ShowWaitingPopup(true, L"종목 분석용 데이터 조회중\r\n잠시만 기다려 주세요\n",
+                        L"종목 분석용 데이터 조회중", 3000);
+  view.RequestAiAnalysis(stock.market, stock.code);
+  return true;
 }
 
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback) {

@@ -66,6 +66,12 @@ bool HandleOrderFormKey(CPelomarView& view, const COrderEntry& entry,
                         const orv::ui::CControlDialog& form, const OrderFormKeys_s& keys, int key,
                         bool controlDown, bool altDown);
 
+// The AI analysis of the form's stock (the button "AI.분석" / "분석"): without a stock an
+// ERROR box asks for a search first; otherwise, once the user says yes, the view's waiting
+// popup shows and the stock goes to the view's AI worker, whose answer fills the order
+// dialog's analysis page. True when the analysis was asked for.
+bool RequestStockAnalysis(CPelomarView& view, IOrderDesk& desk, const OrderStock_s& stock);
+
 // The value of a combo's selection, or `fallback` when nothing is selected.
 int ComboValueOr(const orv::ui::CControlDialog& form, int id, int fallback);
 

@@ -325,19 +325,7 @@ void COrderPopupDlg::OnTotal() {
 }
 
 void COrderPopupDlg::OnAiRequest() {
-  const OrderStock_s& stock = m_entry->SelectedStock();
-  if (!stock.found) {
-    Box(L"종목 코드를 입력후, 먼저 검색해 주세요.", L"ERROR", kBoxOk | kBoxError);
-    return;
-  }
-  const std::wstring question = Utf8ToWide(StrPrintf(
-      "%s(%s)종목을 분석 할까요?\n\nAI 분석은 %d건이 남아있습니다. 1번 분석시, 1회 차감 "
-      "됩니다.\n분석을 요청할까요?\n다소 시간이 걸릴수 있습니다.",
-      WideToUtf8(stock.name).c_str(), WideToUtf8(stock.code).c_str(), m_view.AiAnalysesLeft()));
-  if (Box(question, L"QUESTION", kBoxYesNo | kBoxQuestion) != kBoxAnswerYes) return;
-  m_view.ShowWaitingPopup(true, L"종목 분석용 데이터 조회중\r\n잠시만 기다려 주세요\n",
-                          L"종목 분석용 데이터 조회중", 3000);
-  m_view.RequestAiAnalysis(stock.market, stock.code);
+  RequestStockAnalysis(m_view, *this, m_entry->SelectedStock());
 }
 
 void COrderPopupDlg::OnAccountChanged() {

@@ -76,7 +76,7 @@ TEST(AccountPanel, WhatASummaryRefreshDoes) {
 }
 
 TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
-  const AccountPanelLayout_s o = LayOutAccountPanel(700, 500, 1.5);
+  const AccountPanelLayout_s o = LayOutAccountPanel(700, 700, 1.5);
   // a = 120, L = 580, h = 42, g = 7, k = 39, b = 40, c = 105, r = 36, d = 123.
   EXPECT_EQ(o.grid.right, 580);
   EXPECT_EQ(o.grid.bottom, 7 + 3 * 39 + 42);
@@ -86,10 +86,10 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.orderWindow.top, y0);
   EXPECT_EQ(o.watchBuy.left, 2 * 124);
   EXPECT_EQ(o.watchBuy.top, y0 + 37);
-  // Below the button rows the order form (six rows in a pane this narrow), then the charts.
+  // Below the button rows the order form (nine rows in a pane this narrow), then the charts.
   EXPECT_EQ(o.codeLabel.top, y0 + 74);
-  const int chartTop = y0 + 74 + 6 * 37;
-  const int e = (500 - chartTop) / 2;
+  const int chartTop = y0 + 74 + 9 * 37;
+  const int e = (700 - chartTop) / 2;
   EXPECT_EQ(o.domesticChart.top, chartTop);
   EXPECT_EQ(o.usChart.top, chartTop + e);
   EXPECT_EQ(o.usChart.bottom - o.usChart.top, e);
@@ -97,10 +97,10 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
   EXPECT_EQ(o.accountCheck.right, 105 + 1 + 246 + 1 + 75);
   // A narrow pane keeps the grid at least 100 pixels wide, the check inside the pane, and the
   // notice box below the charts; nothing goes negative.
-  const AccountPanelLayout_s pane = LayOutAccountPanel(218, 380, 1.0);
+  const AccountPanelLayout_s pane = LayOutAccountPanel(218, 560, 1.0);
   EXPECT_LE(pane.accountCheck.right, 218);
   EXPECT_EQ(pane.notice.top, pane.usChart.bottom + 1);
-  EXPECT_LE(pane.notice.bottom, 380);
+  EXPECT_LE(pane.notice.bottom, 560);
   const AccountPanelLayout_s narrow = LayOutAccountPanel(50, 20, 1.0);
   EXPECT_EQ(narrow.grid.right, 100);
   EXPECT_GE(narrow.usChart.bottom, narrow.usChart.top);
@@ -108,21 +108,26 @@ TEST(AccountPanel, LayoutAtScaleOneAndAHalf) {
 }
 
 // The order form's controls stay inside the pane, side by side without overlapping, above
-// the charts: in three rows in a wide pane, in six in the narrow docked one.
+// the charts: in four rows in a wide pane, in nine in the narrow docked one, and one more
+// for the auto-trading check where the account row has no room for it.
 TEST(AccountPanel, OrderFormLayout) {
   struct Case {
     int width, height;
     double scale;
     int rows;
-  } cases[] = {{800, 600, 1.0, 3}, {520, 500, 1.0, 3}, {519, 500, 1.0, 6},
-               {246, 380, 1.0, 6}, {369, 570, 1.5, 6}, {1300, 900, 2.0, 3}};
+    bool autoTradeInAccountRow;
+  } cases[] = {{800, 600, 1.0, 4, true},   {520, 500, 1.0, 4, true},  {519, 500, 1.0, 9, true},
+               {246, 380, 1.0, 10, false}, {369, 570, 1.5, 10, false}, {1300, 900, 2.0, 4, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.scale);
     const AccountPanelLayout_s o = LayOutAccountPanel(c.width, c.height, c.scale);
-    const RECT form[] = {o.codeLabel, o.code, o.search, o.name, o.priceLabel, o.price,
-                         o.orderType, o.buy, o.sell, o.quantityLabel, o.quantity,
-                         o.amountPreset, o.totalButton, o.total, o.order, o.cancel,
-                         o.status, o.message};
+    const RECT form[] = {o.codeLabel, o.code,          o.search,       o.analysis,
+                         o.name,      o.priceLabel,    o.price,        o.orderType,
+                         o.buy,       o.sell,          o.quantityLabel, o.quantity,
+                         o.amountPreset, o.totalButton, o.total,      o.order,
+                         o.cancel,    o.status,        o.message,      o.cash,
+                         o.credit,    o.creditKind,    o.loanLabel,    o.loanDate,
+                         o.creditOrderKind};
     int top = form[0].top, bottom = form[0].bottom;
     for (const RECT& a : form) {
       EXPECT_GE(a.left, 0);
@@ -138,6 +143,16 @@ TEST(AccountPanel, OrderFormLayout) {
       }
     }
     const int r = static_cast<int>(24 * c.scale);
+    // The auto-trading check: beside the "계좌" check, or in the form's last row.
+    EXPECT_LE(o.autoTrade.right, c.width);
+    EXPECT_GT(o.autoTrade.right, o.autoTrade.left);
+    if (c.autoTradeInAccountRow) {
+      EXPECT_EQ(o.autoTrade.top, o.accountCheck.top);
+      EXPECT_GT(o.autoTrade.left, o.accountCheck.right);
+    } else {
+      EXPECT_EQ(o.autoTrade.top, bottom + 1);
+      bottom = o.autoTrade.bottom;
+    }
     EXPECT_EQ(bottom - top, c.rows * (r + 1) - 1);
     EXPECT_EQ(o.domesticChart.top, bottom + 1);
     // At its least height the panel still shows both charts 48 (scaled) pixels high and the

@@ -540,6 +540,148 @@ TEST_F(OrderDlg2Test, TheTimerFollowsTheMarketPriceButKeepsATypedLimitPrice) {
   EXPECT_EQ(Box(IDC_AP_PRICE), L"69,500");
 }
 
+// Cash or credit: the radio buttons and the credit kind combo show one choice; a credit order
+// carries its loan date to the order; a credit buy needs the setting "D1. 신용(Loan) 매수 허용"
+// and a credit sell the loan date of the loan it repays. The first box tells what happened:
+// an ERROR stops the order, the QUESTION is the order's own confirmation (answered no here, so
+// nothing is sent).
+TEST_F(OrderDlg2Test, CashOrCreditReachesTheOrderAndCreditBuysNeedTheSetting) {
+  orv::ui::CControlDialog& form = panel_->Form();
+  // Cash to start with; the loan date is for credit orders only.
+  EXPECT_TRUE(form.IsDlgButtonChecked(IDC_AP_CASH));
+  EXPECT_FALSE(form.IsDlgItemEnabled(IDC_AP_LOAN_DATE));
+  EXPECT_FALSE(form.IsDlgItemEnabled(IDC_AP_CREDIT_ORDER_KIND));
+  auto comboText = [this](int id) {
+    auto* combo = FindById<wxComboBox>(panel_->GetWindow(), id);
+    return combo ? combo->GetValue().ToStdWstring() : L"<none>";
+  };
+  EXPECT_EQ(comboText(IDC_AP_CREDIT_ORDER_KIND), L"지원안함");
+  form.SendCommand(IDC_AP_CREDIT);
+  EXPECT_EQ(panel_->CreditKind(), 2);
+  EXPECT_TRUE(form.IsDlgButtonChecked(IDC_AP_CREDIT));
+  EXPECT_FALSE(form.IsDlgButtonChecked(IDC_AP_CASH));
+  EXPECT_TRUE(form.IsDlgButtonChecked(IDC_AP_BUY)) << "the side lost its choice";
+  EXPECT_TRUE(form.IsDlgItemEnabled(IDC_AP_LOAN_DATE));
+  EXPECT_EQ(comboText(IDC_AP_CREDIT_KIND), L"신용융자");
+  form.SelectComboByValue(IDC_AP_CREDIT_KIND, 1);
+  form.SendCommand(IDC_AP_CREDIT_KIND);
+  EXPECT_EQ(panel_->CreditKind(), 1);
+  EXPECT_TRUE(form.IsDlgButtonChecked(IDC_AP_CASH));
+
+  view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1)}));
+  view_->Hooks().setOrderForm(1, 1, L"005930", 2, 70000);
+  struct Case {
+    const char* name;
+    int credit;  // the radio the user chose
+    int side;
+    int command;
+    uint8_t creditBuySetting;
+    const wchar_t* loanDate;
+    const char* caption;
+    const char* text;  // the start of the first box
+  } cases[] = {
+      {"cash buy", 1, 1, ID_ORDER_NOW, 0, L"", "QUESTION", "현금 매수 주문\n"},
+      {"credit buy without the setting", 2, 1, ID_ORDER_NOW, 0, L"", "ERROR",
+       "신용 매수가 허용되어 있지 않습니다."},
+      {"credit command without the setting", 1, 1, ID_CREDIT_ORDER_NOW, 0, L"", "ERROR",
+       "신용 매수가 허용되어 있지 않습니다."},
+      {"credit buy with the setting", 2, 1, ID_ORDER_NOW, 1, L"00000000", "QUESTION",
+       "신용 매수 주문\n-----------------\n대출일 : 00000000\n"},
+      {"credit sell without a loan date", 2, 2, ID_ORDER_NOW, 0, L"0", "ERROR",
+       "신용 매도할 대출일"},
+      {"credit sell of a loan", 2, 2, ID_ORDER_NOW, 0, L"20240105", "QUESTION",
+       "신용 매도 주문\n-----------------\n대출일 : 20240105\n"},
+      {"cash sell ignores the loan date", 1, 2, ID_ORDER_NOW, 0, L"junk", "QUESTION",
+       "현금 매도 주문\n"},
+  };
+  wxWindow* host = panel_->GetWindow();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view_->Engine().Options().credit_buy = c.creditBuySetting;
+    form.SendCommand(c.credit == 2 ? IDC_AP_CREDIT : IDC_AP_CASH);
+    form.CheckDlgButton(c.side == 2 ? IDC_AP_SELL : IDC_AP_BUY, true);
+    form.SendCommand(c.side == 2 ? IDC_AP_SELL : IDC_AP_BUY);
+    Type(IDC_AP_LOAN_DATE, c.loanDate);
+    Type(IDC_AP_MESSAGE, L"");
+    orv::win::ScriptMessageBoxes({IDNO});
+    wxCommandEvent command(wxEVT_MENU, c.command);
+    host->GetEventHandler()->ProcessEvent(command);
+    const auto calls = orv::win::ScriptedMessageBoxCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().caption, c.caption);
+    EXPECT_EQ(calls.front().text.rfind(c.text, 0), 0u) << calls.front().text;
+    EXPECT_FALSE(panel_->Entry().OrderInFlight()) << "an order went out";
+  }
+  view_->Engine().Options().credit_buy = 0;
+}
+
+// The auto-trading check shows the view's all-stock auto-trading switch, whoever changes it,
+// and switches it through the view as the view's own check box does: off at once, on only
+// after the user says yes.
+TEST_F(OrderDlg2Test, TheAutoTradingCheckFollowsAndSwitchesTheViewsSwitch) {
+  orv::ui::CControlDialog& form = panel_->Form();
+  EXPECT_EQ(Text(IDC_AP_AUTO_TRADE), L"자동 매매(손절/익절 자동)");
+  EXPECT_FALSE(form.IsDlgButtonChecked(IDC_AP_AUTO_TRADE));
+  view_->SetAutoTradeAll(IDC_MY_STOCK_GRID, 1, 0, 0);
+  EXPECT_TRUE(form.IsDlgButtonChecked(IDC_AP_AUTO_TRADE)) << "the check missed the view's switch";
+
+  struct Case {
+    const char* name;
+    std::vector<int> answers;
+    bool asked;
+    bool on;  // the switch afterwards
+  } cases[] = {
+      {"on: a click switches it off", {}, false, false},
+      {"off: the user declines", {IDNO}, true, false},
+      {"off: the user agrees", {IDYES}, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    orv::win::ScriptMessageBoxes(c.answers);
+    // The click toggles the check before the panel hears of it.
+    form.CheckDlgButton(IDC_AP_AUTO_TRADE, !form.IsDlgButtonChecked(IDC_AP_AUTO_TRADE));
+    form.SendCommand(IDC_AP_AUTO_TRADE);
+    bool asked = false;
+    for (const auto& call : orv::win::ScriptedMessageBoxCalls()) asked |= call.caption == "QUESTION";
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(view_->AutoTradeSwitch(0) != 0, c.on);
+    EXPECT_EQ(form.IsDlgButtonChecked(IDC_AP_AUTO_TRADE), c.on);
+    auto* viewCheck = FindById<wxCheckBox>(view_, IDC_CHECK_ALL_STOCK_WATCH);
+    ASSERT_NE(viewCheck, nullptr);
+    EXPECT_EQ(viewCheck->GetValue(), c.on);
+  }
+}
+
+// "분석" asks for the AI analysis of the form's stock: without one the user is told to search
+// first; after a yes the order dialog, whose page shows the answer, opens.
+TEST_F(OrderDlg2Test, TheAnalysisButtonAsksForTheStocksAnalysis) {
+  EXPECT_EQ(Text(IDC_AP_ANALYSIS), L"분석");
+  EXPECT_FALSE(panel_->Form().IsDlgItemEnabled(IDC_AP_ANALYSIS)) << "enabled before a login";
+  auto orderDialog = [] {
+    for (wxWindow* top : wxTopLevelWindows)
+      if (auto* d = dynamic_cast<wxDialog*>(top); d && d->GetTitle() == wxString(L"주문하기"))
+        return d;
+    return static_cast<wxDialog*>(nullptr);
+  };
+  panel_->Form().SendCommand(IDC_AP_ANALYSIS);
+  ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, "종목 코드를 입력후, 먼저 검색해 주세요.");
+
+  view_->Hooks().setOrderForm(1, 1, L"000660", 2, 198000);
+  for (int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer);
+    orv::win::ScriptMessageBoxes({answer});
+    panel_->Form().SendCommand(IDC_AP_ANALYSIS);
+    const auto calls = orv::win::ScriptedMessageBoxCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls[0].caption, "QUESTION");
+    EXPECT_EQ(calls[0].text.rfind("SK하이닉스(000660)종목을 분석 할까요?", 0), 0u) << calls[0].text;
+    wxDialog* dialog = orderDialog();
+    EXPECT_EQ(dialog && dialog->IsShown(), answer == IDYES);
+  }
+  if (wxDialog* dialog = orderDialog()) dialog->Hide();
+}
+
 TEST_F(OrderDlg2Test, AnOrderFromTheFormGoesToTheViewsOrderWorker) {
   view_->ShowAccountSummary(Summary({Account(L"1111-2222", 0, 0, 1), Account(L"3333-4444", 0, 0, 1)}));
   view_->Hooks().setOrderForm(1, 1, L"005930", 2, 70000);
