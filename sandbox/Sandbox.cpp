@@ -12,6 +12,9 @@ namespace {
 
 // Requests kept for inspection; a long run must not grow without bound.
 constexpr size_t kRecordLimit = 200;
+// The brokers keep a connection open for this many requests, idle at most this long.
+constexpr int kBrokerKeepAliveRequests = 1000;
+constexpr int kBrokerKeepAliveSeconds = 5;
 // SMS messages the member may still send.
 constexpr int kSmsRemain = 100;
 // Members of the member's own cafe with a phone (three SMS posts of up to ten numbers).
@@ -147,6 +150,8 @@ Sandbox::Sandbox(SandboxOptions options)
     peer->SetDeposit(deposit);
     peer->SetLiveAccount(true);
     peer->Http().SetRecordLimit(kRecordLimit);
+    // As a broker's server does: a connection serves the polls that follow it while it is used.
+    peer->Http().SetKeepAlive(kBrokerKeepAliveRequests, kBrokerKeepAliveSeconds);
   }
 
   // The Kiwoom account holds the same stocks; its balance values them at the quotes, its orders
@@ -174,6 +179,7 @@ Sandbox::Sandbox(SandboxOptions options)
   SetKiwoomQuotes(market_.Quotes());
   kiwoom_.SetLiveAccount(true);
   kiwoom_.Http().SetRecordLimit(kRecordLimit);
+  kiwoom_.Http().SetKeepAlive(kBrokerKeepAliveRequests, kBrokerKeepAliveSeconds);
 
   // The LS broker: the same member's key, market and opening account.
   lsBroker_.AcceptCredentials(SandboxAccount::kAppKey, SandboxAccount::kAppSecret);

@@ -10,6 +10,7 @@
 #include "host/app/VarqoMainApp.h"
 #include "host/frame/MainFrame.h"
 #include "host/frame/MainWindowSteps.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/ui/MessageBoxPresenter.h"
 
 namespace {
@@ -53,25 +54,30 @@ class OrvellaApp : public wxApp {
     return wxApp::OnExit();
   }
 
-  // The toolkit's idle pass, given only to the top-level windows on screen: a hidden dialog
-  // (the trading view keeps its dialogs made and hidden) has nothing to update until it is
-  // shown again, and walking its controls on every pass is most of an idle program's work.
+  // The toolkit's idle pass, given only to the top-level windows on screen and within them to
+  // the shown part of the tree: a hidden dialog (the trading view keeps its dialogs made and
+  // hidden, owned by the frame) or a tab not selected has nothing to update until it is shown
+  // again, and walking its controls on every pass is most of an idle program's work.
   bool ProcessIdle() override {
     bool needMore = wxAppConsoleBase::ProcessIdle();
+    const long interval = wxUpdateUIEvent::GetUpdateInterval();
+    const bool statesDue = commandStates_.Due(wxGetLocalTimeMillis().GetValue(), interval);
     wxIdleEvent event;
     for (wxWindowList::compatibility_iterator node = wxTopLevelWindows.GetFirst(); node;
          node = node->GetNext()) {
       wxWindow* window = node->GetData();
       if (!window->IsShown() || wxPendingDelete.Member(window)) continue;
-      if (window->SendIdleEvents(event)) needMore = true;
+      if (orv::ui::SendIdleToShownWindows(*window, event, statesDue)) needMore = true;
     }
     wxUpdateUIEvent::ResetUpdateTime();
+    commandStates_.Passed(wxGetLocalTimeMillis().GetValue(), interval);
     return needMore;
   }
 
  private:
   std::unique_ptr<CVarqoMainApp> app_;
   HostWindows windows_;
+  orv::ui::CommandStatePacer commandStates_;
 };
 
 }  // namespace

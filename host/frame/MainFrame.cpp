@@ -128,6 +128,10 @@ int CMainFrame::OnCreate() {
   loader_ = std::make_unique<CPluginLoader>(nullptr);
   loader_->SetOptions(loader_->GetOptions() | 1u);
 
+  // The manager paints the frame's whole client area itself and leaves the erase step empty:
+  // the frame skips that step, which made a drawing context for nothing on every repaint of a
+  // child window.
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
   paneManager_ = std::make_unique<wxAuiManager>(this, wxAUI_MGR_DEFAULT);
   // The manager draws every caption, border and sash on each paint of the frame, and the
   // frame gets one whenever a pane's window repaints: a repaint that lies under the panes'

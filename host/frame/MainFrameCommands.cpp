@@ -198,6 +198,8 @@ void CMainFrame::OnFrameTimerTick() {
   const SYSTEMTIME local = clock.Now();
   // Retries the tray icon while it is missing.
   OnFrameTimer();
+  // The log pane reloads on this tick when lines were announced since the last one.
+  if (logView_ != nullptr) logView_->OnRedrawTimer();
   const DWORD now = clock.NowTick();
   const POINT cursor = state.cursorSource ? state.cursorSource() : POINT{};
   orv::host::FrameTimerSwitches switches;

@@ -57,8 +57,15 @@ void CLogListCtrl::UpdateLogList() {
   cachedItem_ = -1;
   orv::host::FreeLogMsgData(&cached_);
   const int count = host_ ? host_->GetLogViewCount() : 0;
-  SetItemCount(count);
-  Refresh();
+  // Only the rows are redrawn, never the column header: a new count makes the list lay its
+  // rows out and redraw them by itself; with the count unchanged (the oldest lines dropped as
+  // new ones came) the rows on screen are redrawn.
+  if (count != GetItemCount()) {
+    SetItemCount(count);
+  } else if (count > 0) {
+    const long top = std::max(0L, GetTopItem());
+    RefreshItems(top, std::min<long>(count - 1, top + GetCountPerPage()));
+  }
 }
 
 const log_msg_data_s* CLogListCtrl::Row(long item) const {
@@ -91,7 +98,7 @@ wxString CLogListCtrl::OnGetItemText(long item, long column) const {
 wxListItemAttr* CLogListCtrl::OnGetItemAttr(long) const { return &attr_; }
 
 CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
-    : CxContainerBaseWnd(parent, id, "CLogViewWnd"), host_(host), timer_(this) {
+    : CxContainerBaseWnd(parent, id, "CLogViewWnd"), host_(host) {
   toolBar_ = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                            wxTB_HORIZONTAL | wxTB_FLAT | wxTB_HORZ_TEXT | wxTB_NODIVIDER);
   toolBar_->SetToolBitmapSize(wxSize(16, 16));
@@ -140,12 +147,8 @@ CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
     Layout2();
     e.Skip();
   });
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnRedrawTimer(); });
   Layout2();
-  timer_.Start(kRedrawIntervalMs);
 }
-
-CLogViewWnd::~CLogViewWnd() { timer_.Stop(); }
 
 void CLogViewWnd::Layout2() {
   const wxSize size = GetClientSize();
@@ -174,11 +177,11 @@ void CLogViewWnd::SetAutoScroll(bool on) {
 }
 
 void CLogViewWnd::OnRedrawTimer() {
-  if (!redrawNeeded_) return;
+  // Cleared before the reload: lines announced while it runs are reloaded on the next tick.
+  if (!redrawNeeded_.exchange(false)) return;
   list_->UpdateLogList();
   const long count = list_->GetItemCount();
   if (autoScroll_ != 0 && count > 0) list_->EnsureVisible(count - 1);
-  redrawNeeded_ = false;
 }
 
 void CLogViewWnd::OnOpenLogFolder() {

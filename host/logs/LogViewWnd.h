@@ -1,10 +1,11 @@
 #pragma once
 // The log pane: a toolbar (search box, auto-scroll switch, open log folder, display switch,
 // delete) over a virtual list of the log hub's lines. The list reads lines by index through
-// its host and reloads at most every 200 ms, only when new lines were announced.
+// its host and reloads at most every 200 ms, only when new lines were announced: the main
+// frame's 200 ms timer drives the reload (OnRedrawTimer), so the pane wakes the window thread
+// no more often than the frame already does.
 
 #include <wx/listctrl.h>
-#include <wx/timer.h>
 
 #include <atomic>
 #include <cstdint>
@@ -67,10 +68,7 @@ class CLogListCtrl : public wxListCtrl {
 
 class CLogViewWnd : public CxContainerBaseWnd {
  public:
-  static constexpr int kRedrawIntervalMs = 200;
-
   CLogViewWnd(wxWindow* parent, int id, LogViewHost* host);
-  ~CLogViewWnd() override;
 
   // Stores the count the host announced and marks the list for the next reload (any thread).
   void SetLineCount(int count);
@@ -91,7 +89,8 @@ class CLogViewWnd : public CxContainerBaseWnd {
   wxToolBar* GetToolBar() const { return toolBar_; }
   wxTextCtrl* GetSearchBox() const { return searchBox_; }
 
-  // One reload as the 200 ms timer does it: only when lines were announced since the last.
+  // One reload, called every 200 ms by the owner's timer: only when lines were announced since
+  // the last.
   void OnRedrawTimer();
 
   // Command handlers (also reached from the toolbar).
@@ -121,5 +120,4 @@ class CLogViewWnd : public CxContainerBaseWnd {
   std::wstring searchText_;
   CLogListCtrl* list_ = nullptr;
   std::atomic<int> lineCount_{0};
-  wxTimer timer_;
 };

@@ -6,6 +6,8 @@
 #include <wx/wx.h>
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,71 @@ constexpr int kButtonPadding = 8;
 constexpr int kRowsFittedFirst = 40;
 
 wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Widths of the texts numbers are shown with (digits, separators, signs, percent), added up from
+// the widths of their characters instead of laid out one by one: a refresh of changed prices
+// measured every changed cell, and that was most of its time. The sum is the width the toolkit
+// measures only when the font neither kerns any two of these characters nor gives them
+// fractional widths; that is checked once per font (pairs of characters, and each character
+// repeated), and a font that fails it, or a text that is longer or holds any other character, is
+// measured as before.
+class NumberTextWidths {
+ public:
+  // Takes the DC's font for the widths that follow (looked up once: comparing fonts is slow).
+  void UseFontOf(wxDC& dc) { font_ = &FontOf(dc); }
+  // The width of `text` in that font, or -1 when it has to be measured.
+  int Width(const std::wstring& text) const {
+    if (!font_ || !font_->additive || text.empty() || text.size() > kMaxChars) return -1;
+    int width = 0;
+    for (wchar_t c : text) {
+      const int w = c >= 0 && c < 128 ? font_->widths[static_cast<size_t>(c)] : 0;
+      if (w <= 0) return -1;
+      width += w;
+    }
+    return width;
+  }
+
+ private:
+  static constexpr size_t kMaxChars = 16;
+  static constexpr const wchar_t* kChars = L"0123456789,.-+%";
+  struct Font {
+    wxFont font;
+    bool additive = false;
+    int widths[128] = {};
+  };
+
+  const Font& FontOf(wxDC& dc) {
+    const wxFont& current = dc.GetFont();
+    for (const auto& f : fonts_)
+      if (f->font == current) return *f;
+    auto f = std::make_unique<Font>();
+    f->font = current;
+    const std::wstring chars = kChars;
+    auto measure = [&](const std::wstring& t) { return dc.GetTextExtent(wxString(t)).x; };
+    for (wchar_t c : chars) f->widths[static_cast<size_t>(c)] = measure(std::wstring(1, c));
+    f->additive = true;
+    for (size_t i = 0; f->additive && i < chars.size(); ++i) {
+      const int wi = f->widths[static_cast<size_t>(chars[i])];
+      // Repeated to twice the longest text summed: a fractional width shows in the rounding.
+      const int repeated = static_cast<int>(kMaxChars * 2);
+      if (wi <= 0 || measure(std::wstring(kMaxChars * 2, chars[i])) != wi * repeated)
+        f->additive = false;
+      for (size_t j = 0; f->additive && j < chars.size(); ++j) {
+        const int wj = f->widths[static_cast<size_t>(chars[j])];
+        if (measure(std::wstring{chars[i], chars[j]}) != wi + wj) f->additive = false;
+      }
+    }
+    if (fonts_.size() >= 4) {
+      if (font_ == fonts_.front().get()) font_ = nullptr;
+      fonts_.erase(fonts_.begin());
+    }
+    fonts_.push_back(std::move(f));
+    return *fonts_.back();
+  }
+
+  std::vector<std::unique_ptr<Font>> fonts_;
+  const Font* font_ = nullptr;
+};
 
 // Rows of the body (shown rows) or of the footer.
 class ReportTable : public wxGridTableBase {
@@ -455,6 +522,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
     wxClientDC dc(body_->GetGridWindow());
     dc.SetFont(table->IsFooter() ? body_->GetDefaultCellFont().Bold()
                                  : body_->GetDefaultCellFont());
+    numberWidths_.UseFontOf(dc);
     const int n = std::min(model_->GetColumnCount(), body_->GetNumberCols());
     if (fitted_.size() < static_cast<size_t>(n)) fitted_.resize(static_cast<size_t>(n), 0);
     std::vector<int> need(static_cast<size_t>(std::max(n, 0)), 0);
@@ -474,7 +542,10 @@ class ReportGridPanel : public wxPanel, public IReportView {
                (check->caption.empty() ? 0 : 3 + dc.GetTextExtent(wxString(check->caption)).x);
       } else {
         const std::wstring caption = item->GetCaption(&column->editOptions.constraints);
-        if (!caption.empty()) text = dc.GetTextExtent(wxString(caption)).x;
+        if (!caption.empty()) {
+          text = numberWidths_.Width(caption);
+          if (text < 0) text = dc.GetTextExtent(wxString(caption)).x;
+        }
       }
       int indent = 0;
       if (column->spec.treeColumn && !table->IsFooter())
@@ -632,6 +703,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
   int lastRepaint_ = 0;
   // Per column: the width the texts shown so far need (columns never shrink below it).
   std::vector<int> fitted_;
+  NumberTextWidths numberWidths_;
   std::vector<std::vector<int>> itemColumns_;  // per item, the shown columns drawing it
 };
 

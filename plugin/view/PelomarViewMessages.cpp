@@ -14,6 +14,7 @@
 #include <cwchar>
 
 #include "platform/support/TextConv.h"
+#include "platform/ui/GridPrintout.h"
 #include "platform/ui/Dispatcher.h"
 #include "platform/ui/model/ReportCtrl.h"
 #include "platform/win/Clock.h"
@@ -33,9 +34,6 @@ constexpr UINT WM_COMMAND_MSG = 0x0111;
 constexpr UINT WM_CREATE_CONTROL = 0x285E;
 constexpr UINT WM_CREATE_COMMAND_BAR = 0x2861;
 constexpr int kLogoutTimerMs = 100;
-// Message-box style bits of the preview failure: stop icon, task-modal, foreground.
-constexpr UINT kMbTaskModal = 0x2000;
-constexpr UINT kMbSetForeground = 0x10000;
 
 // Commands of this view.
 constexpr int ID_PRINT = 57607;
@@ -53,70 +51,6 @@ constexpr int ID_REFRESH = 481;
 struct BranchNumbers_s {
   int32_t company = 0;
   int32_t branch = 0;
-};
-
-// The grid's rows as a printed table: the visible columns' captions and cells, one page after
-// another at the printer's resolution mapped to 96 dots per inch.
-class GridPrintout : public wxPrintout {
- public:
-  GridPrintout(orv::ui::CMyReportCtrl& grid, bool selectionOnly)
-      : wxPrintout(wxString(L"Pelomar")), grid_(grid), selectionOnly_(selectionOnly) {}
-
-  void OnPreparePrinting() override {
-    rows_.clear();
-    const auto selected = grid_.GetSelectedRecords();
-    if (selectionOnly_ && !selected.empty()) {
-      rows_ = selected;
-    } else {
-      for (int r = 0; r < grid_.GetRowCount(); ++r) rows_.push_back(grid_.GetRowRecord(r));
-    }
-    int w = 0, h = 0;
-    GetPageSizePixels(&w, &h);
-    int ppiX = 96, ppiY = 96;
-    GetPPIPrinter(&ppiX, &ppiY);
-    const int pageHeight96 = ppiY > 0 ? h * 96 / ppiY : h;
-    rowsPerPage_ = std::max(1, (pageHeight96 - 2 * kMargin) / kRowHeight - 1);
-    pages_ = std::max(1, static_cast<int>((rows_.size() + rowsPerPage_ - 1) / rowsPerPage_));
-  }
-  bool HasPage(int page) override { return page >= 1 && page <= pages_; }
-  void GetPageInfo(int* minPage, int* maxPage, int* from, int* to) override {
-    *minPage = *from = 1;
-    *maxPage = *to = pages_;
-  }
-  bool OnPrintPage(int page) override {
-    wxDC* dc = GetDC();
-    if (!dc) return false;
-    MapScreenSizeToPage();
-    int y = kMargin;
-    int x = kMargin;
-    for (int c = 0; c < grid_.GetColumnCount(); ++c) {
-      const auto* col = grid_.GetColumn(c);
-      if (!col->visible || col->width <= 0) continue;
-      dc->DrawText(wxString(col->spec.title), x, y);
-      x += col->width;
-    }
-    y += kRowHeight;
-    const size_t first = static_cast<size_t>(page - 1) * rowsPerPage_;
-    for (size_t i = first; i < rows_.size() && i < first + rowsPerPage_; ++i, y += kRowHeight) {
-      x = kMargin;
-      for (int c = 0; c < grid_.GetColumnCount(); ++c) {
-        const auto* col = grid_.GetColumn(c);
-        if (!col->visible || col->width <= 0) continue;
-        dc->DrawText(wxString(rows_[i]->GetItemCaption(col->itemIndex)), x, y);
-        x += col->width;
-      }
-    }
-    return true;
-  }
-
- private:
-  static constexpr int kMargin = 20;
-  static constexpr int kRowHeight = 18;
-  orv::ui::CMyReportCtrl& grid_;
-  bool selectionOnly_;
-  std::vector<orv::ui::CMyReportRecordBase*> rows_;
-  int rowsPerPage_ = 1;
-  int pages_ = 1;
 };
 
 }  // namespace
@@ -344,20 +278,10 @@ void CPelomarView::PrintWithTarget(int command) {
   if (!grid) return;
   const bool selection = m_printSelector == 0 && !grid->GetSelectedRecords().empty();
   if (command == ID_PRINT_PREVIEW) {
-    auto* preview =
-        new wxPrintPreview(new GridPrintout(*grid, selection), new GridPrintout(*grid, selection));
-    if (!preview->IsOk()) {
-      delete preview;
-      orv::win::MessageBox("Cannot Preview", "ERROR",
-                           MB_ICONERROR | kMbTaskModal | kMbSetForeground);
-      return;
-    }
-    auto* frame = new wxPreviewFrame(preview, this, wxString(L"Print Preview"));
-    frame->Initialize();
-    frame->Show();
+    orv::ui::ShowGridPrintPreview(*grid, this, selection);
     return;
   }
   wxPrinter printer;
-  GridPrintout printout(*grid, selection);
+  orv::ui::GridPrintout printout(*grid, [selection] { return selection; });
   printer.Print(this, &printout, true);
 }

@@ -26,6 +26,11 @@ void WebServerPeer::SetServiceFields(std::vector<std::pair<std::string, std::str
   fields_ = std::move(fields);
 }
 
+void WebServerPeer::AddServiceField(const std::string& key, const std::string& value) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  fields_.emplace_back(key, value);
+}
+
 void WebServerPeer::SetRefusal(int err, const std::string& message, bool withIndex) {
   std::lock_guard<std::mutex> lock(mutex_);
   refusalErr_ = err;
@@ -44,7 +49,8 @@ void WebServerPeer::AnswerReports(int smsRemain) {
     smsRemain_ = smsRemain;
   }
   for (const char* path :
-       {"/stock/order_up3", "/stock/ai_cmt_up", "/sms/sms_send", "/stock/user_eq_pr_up"}) {
+       {"/stock/order_up3", "/stock/ai_cmt_up", "/sms/sms_send", "/stock/user_eq_pr_up",
+        "/stock/cafe_member_up"}) {
     http_.On("POST", path, [this, p = std::string(path)](const RecordedRequest& request) {
       return Report(p, request);
     });

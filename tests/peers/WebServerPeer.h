@@ -88,11 +88,14 @@ class WebServerPeer {
   // Members added to every accepted service-check reply, in order, each a raw JSON value
   // ("100", "\"text\"").
   void SetServiceFields(std::vector<std::pair<std::string, std::string>> fields);
+  // Adds one member to the accepted service-check replies (a raw JSON value, as above).
+  void AddServiceField(const std::string& key, const std::string& value);
   // Answers every service check with this error (err, errmsg) and, when above 0, still the
   // user's index; 0 restores normal answers.
   void SetRefusal(int err, const std::string& message, bool withIndex);
   // Answers the report scripts as the server does ("stock/order_up3", "stock/ai_cmt_up",
-  // "sms/sms_send", "stock/user_eq_pr_up" and the GETs "stock/cafe_rec_up", "stock/order_up2"):
+  // "sms/sms_send", "stock/user_eq_pr_up", the cafe member upload "stock/cafe_member_up" and
+  // the GETs "stock/cafe_rec_up", "stock/order_up2"):
   // err 0 to a request carrying a member's token ("tk"), else err -1. An SMS leaves one message
   // less of `smsRemain`; a condition-result upload gets the next idx.
   void AnswerReports(int smsRemain);

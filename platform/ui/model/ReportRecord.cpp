@@ -131,8 +131,15 @@ SYSTEMTIME CMyReportRecordBase::GetTimeValue(int index) const {
 bool CMyReportRecordBase::SetTimeValue(int index, const SYSTEMTIME& value) {
   auto* item = dynamic_cast<CMyReportRecordItemDateTime*>(GetItem(index));
   if (!item) return false;
-  item->value = value;
-  InvalidateItem(index);
+  const SYSTEMTIME& old = item->value;
+  // The rows set their times on every quote pass: an unchanged time is not redrawn.
+  if (old.wYear != value.wYear || old.wMonth != value.wMonth || old.wDay != value.wDay ||
+      old.wDayOfWeek != value.wDayOfWeek || old.wHour != value.wHour ||
+      old.wMinute != value.wMinute || old.wSecond != value.wSecond ||
+      old.wMilliseconds != value.wMilliseconds) {
+    item->value = value;
+    InvalidateItem(index);
+  }
   return true;
 }
 

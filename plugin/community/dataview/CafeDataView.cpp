@@ -10,6 +10,8 @@
 #include <wx/wrapsizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/tglbtn.h>
+#include <wx/timer.h>
 
 #include <algorithm>
 #include <cwctype>
@@ -49,8 +51,28 @@ namespace {
 
 constexpr int kToolbarHeight = 34;
 constexpr int kLargestWindowId = 32767;
-// Menu item ids stop below 32767 too: the body menu's "Save" carries the toolkit's save id.
+// Menu item ids stop below 32767 too: the body menu's "Save", "Print" and "Print Preview" carry
+// the toolkit's ids.
 constexpr int kSaveMenuId = wxID_SAVE;
+constexpr int kPrintMenuId = wxID_PRINT;
+constexpr int kPreviewMenuId = wxID_PREVIEW;
+constexpr int kOpenMenuId = wxID_OPEN;
+
+// The command of a menu item.
+int MenuCommand(int menuId) {
+  switch (menuId) {
+    case kSaveMenuId:
+      return ID_CAFE_VIEW_SAVE;
+    case kPrintMenuId:
+      return ID_CAFE_VIEW_PRINT;
+    case kPreviewMenuId:
+      return ID_CAFE_VIEW_PREVIEW;
+    case kOpenMenuId:
+      return ID_CAFE_VIEW_OPEN;
+    default:
+      return menuId;
+  }
+}
 constexpr int kWidthTextGridFirst = 1;  // column 0 is not written
 constexpr int kNoColumn = -1;
 // The member grid's layout (16 entries; the last has no width).
@@ -64,12 +86,13 @@ constexpr const wchar_t* kCustomerKinds = L"0:전체고객;1:1차고객;2:2차�
 bool NeedsLogin(int id) {
   static constexpr int kIds[] = {ID_CAFE_VIEW_DELETE, ID_CAFE_VIEW_SAVE,  ID_CAFE_VIEW_REFRESH,
                                  ID_CAFE_VIEW_SEARCH, ID_CAFE_VIEW_EDIT,  ID_CAFE_VIEW_ADD,
-                                 ID_CAFE_VIEW_RELOAD_CLIENTS};
+                                 ID_CAFE_VIEW_RELOAD_CLIENTS, ID_CAFE_VIEW_OPEN};
   return std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds);
 }
 
 // The toolbar's client controls: shown while the client page is up.
-constexpr int kClientToolIds[] = {ID_CAFE_VIEW_ADD,           ID_CAFE_VIEW_SAVE,
+constexpr int kClientToolIds[] = {ID_CAFE_VIEW_ADD,           ID_CAFE_VIEW_OPEN,
+                                  ID_CAFE_VIEW_SAVE,
                                   ID_CAFE_VIEW_KEYWORD,       ID_CAFE_VIEW_SEARCH,
                                   ID_CAFE_VIEW_CUSTOMER_KIND, ID_CAFE_VIEW_START_DATE,
                                   ID_CAFE_VIEW_END_DATE,      ID_CAFE_VIEW_PAGE,
@@ -175,6 +198,8 @@ CCafeDataView::CCafeDataView(CPelomarView* owner)
     : m_owner(owner), m_clients(std::make_unique<CClientList>(m_clientGrid)) {}
 
 CCafeDataView::~CCafeDataView() {
+  // The preview draws a grid of the view: it goes first.
+  ClosePreview();
   // A view deleted with its parent never went through Destroy.
   SaveColumnLayout();
   // No stock may keep pointing at a row that goes with the grid.
@@ -247,11 +272,16 @@ void CCafeDataView::OnInitialUpdate() {
     if (!OnCommand(e.GetId())) e.Skip();
   });
   Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
-    if (!OnCommand(e.GetId() == kSaveMenuId ? ID_CAFE_VIEW_SAVE : e.GetId())) e.Skip();
+    if (!OnCommand(MenuCommand(e.GetId()))) e.Skip();
+  });
+  Bind(wxEVT_TOGGLEBUTTON, [this](wxCommandEvent& e) {
+    if (!OnCommand(e.GetId())) e.Skip();
   });
   Bind(wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& e) {
     if (NeedsLogin(e.GetId()))
       e.Enable(IsLoggedIn());
+    else if (e.GetId() == ID_CAFE_VIEW_TIMER)
+      e.Check(TimerRunning());
     else
       e.Skip();
   });
@@ -292,7 +322,7 @@ void CCafeDataView::CreateToolbar() {
   m_toolbar = new CCafeViewToolbar(this, Scale());
   CCafeViewToolbar& bar = *m_toolbar;
   bar.AddButton(10011, L"추가", L"추가");
-  bar.AddButton(57601, L"열기", L"열기");
+  bar.AddButton(ID_CAFE_VIEW_OPEN, L"열기", L"엑셀 파일에서 고객을 가져옵니다");
   bar.AddButton(ID_CAFE_VIEW_SAVE, L"저장", L"저장");
   bar.AddButton(352, L"엑셀", L"export.xls");
   m_cafePicker = bar.AddChoice(ID_CAFE_VIEW_PICKER, L"카페", L"가입할 카페를 선택합니다", 130);
@@ -345,8 +375,14 @@ void CCafeDataView::CreateToolbar() {
   bar.AddSeparator();
   m_pagePicker = bar.AddChoice(ID_CAFE_VIEW_PAGE, nullptr, L"페이지를 선택할 수 있습니다", 120);
   m_countButton = bar.AddButton(ID_CAFE_VIEW_COUNT, L"개수:0", nullptr);
+  bar.AddSeparator();
+  bar.AddButton(ID_CAFE_VIEW_DICTIONARY, L"사전", L"웹 사전을 엽니다");
+  auto* timer = new wxToggleButton(&bar, ID_CAFE_VIEW_TIMER, L"타이머", wxDefaultPosition,
+                                   wxDefaultSize, wxBU_EXACTFIT);
+  timer->SetToolTip(L"1초 타이머 켜기/끄기");
+  bar.AddControl(ID_CAFE_VIEW_TIMER, nullptr, timer);
   // The client controls show with the client page; what nothing uses yet stays hidden.
-  for (int id : {57601, 352, ID_CAFE_VIEW_CARD_COMPANY}) bar.Hide(id);
+  for (int id : {352, ID_CAFE_VIEW_CARD_COMPANY}) bar.Hide(id);
   for (int id : kClientToolIds) bar.Hide(id);
   bar.Layout();
 }
@@ -381,6 +417,10 @@ void CCafeDataView::CreateTabsAndGrids() {
   m_bodyMenu->Append(ID_CAFE_VIEW_REFRESH, L"Refresh");
   m_bodyMenu->Append(ID_CAFE_VIEW_DELETE, L"Delete");
   m_bodyMenu->Append(kSaveMenuId, L"Save");
+  m_bodyMenu->AppendSeparator();
+  m_bodyMenu->Append(kPrintMenuId, L"Print");
+  m_bodyMenu->Append(kPreviewMenuId, L"Print Preview");
+  m_bodyMenu->Append(ID_CAFE_VIEW_COPY_ALL, L"Copy All");
 }
 
 void CCafeDataView::LayOut() {
@@ -489,6 +529,8 @@ void CCafeDataView::CreateClientPage() {
                                             kClientGridLayout)) {
     m_clientGrid.SetNotifyHandler([this](ReportNotify& nm) { return OnClientGridNotify(nm); });
     m_tabs->AddPage(w->GetWindow(), wxString(L"고객관리"));
+    // Workbooks dropped on the client list are imported.
+    AcceptDroppedWorkbooks(w->GetWindow());
   }
   m_clientMenu = std::make_unique<wxMenu>();
   m_clientMenu->Append(ID_CAFE_VIEW_RELOAD_CLIENTS, L"Refresh");
@@ -496,6 +538,11 @@ void CCafeDataView::CreateClientPage() {
   m_clientMenu->Append(ID_CAFE_VIEW_EDIT, L"Edit");
   m_clientMenu->Append(ID_CAFE_VIEW_DELETE, L"Delete");
   m_clientMenu->Append(kSaveMenuId, L"Save");
+  m_clientMenu->Append(kOpenMenuId, L"Open Excel File");
+  m_clientMenu->AppendSeparator();
+  m_clientMenu->Append(kPrintMenuId, L"Print");
+  m_clientMenu->Append(kPreviewMenuId, L"Print Preview");
+  m_clientMenu->Append(ID_CAFE_VIEW_COPY_ALL, L"Copy All");
   m_tabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& e) {
     const bool clients = e.GetSelection() == kCafeViewClientPage;
     ShowClientTools(clients);
@@ -772,7 +819,7 @@ bool CCafeDataView::OnCommand(int id) {
       }
       return true;
     default:
-      return false;
+      return OnToolCommand(id);
   }
 }
 

@@ -32,6 +32,7 @@ class wxTextCtrl;
 class wxButton;
 class wxMenu;
 class wxDatePickerCtrl;
+class wxTimer;
 class CCafeViewToolbar;
 struct Stock_s;
 
@@ -61,6 +62,19 @@ constexpr int ID_CAFE_VIEW_DELETE = 451;
 constexpr int ID_CAFE_VIEW_SAVE = 57603;
 constexpr int ID_CAFE_VIEW_HIDE_COLUMN = 592;
 constexpr int ID_CAFE_VIEW_SHOW_COLUMNS = 679;
+// Printing, preview and the clipboard (the cafe grid), and the small tools.
+constexpr int ID_CAFE_VIEW_PRINT = 57607;
+constexpr int ID_CAFE_VIEW_PRINT_ALT = 470;
+constexpr int ID_CAFE_VIEW_PRINT_DIRECT = 57608;
+constexpr int ID_CAFE_VIEW_PRINT_TARGET = 473;
+constexpr int ID_CAFE_VIEW_PREVIEW_TARGET = 477;
+constexpr int ID_CAFE_VIEW_PREVIEW = 57609;
+constexpr int ID_CAFE_VIEW_COPY_ALL = 428;
+constexpr int ID_CAFE_VIEW_OPEN = 57601;  // a client workbook
+constexpr int ID_CAFE_VIEW_DICTIONARY = 989;
+constexpr int ID_CAFE_VIEW_TIMER = 267;
+constexpr int kCafeViewTimerId = 1;
+constexpr int kCafeViewTimerMs = 1000;
 constexpr int ID_CAFE_VIEW_ADD = 10011;
 constexpr int ID_CAFE_VIEW_EDIT = 578;
 constexpr int ID_CAFE_VIEW_SEARCH = 670;
@@ -139,6 +153,16 @@ class CCafeDataView : public CDbBaseNormalView,
   // Answers the dialog's result.
   int EditClient(CWX_CLIENTS_Record* row, int mode);
 
+  // Adds the clients of a workbook (.xlsx or .xls, its client sheet from row 2) to the client
+  // list as new, modified rows, which the next save sends; answers the rows added. Another
+  // extension, a file that does not load or a workbook without the sheets adds nothing.
+  int ImportClientsFromExcel(const std::wstring& path);
+
+  // The 1-second timer of the toolbar's switch (its ticks do nothing).
+  bool TimerRunning() const;
+  // The print preview the view opened last, while it is open.
+  wxWindow* PreviewFrame() const;
+
   // What the view shows and keeps (for the program's own checks and tests).
   orv::ui::CMyReportCtrl& MemberGrid() { return m_memberGrid; }
   wxNotebook* Tabs() const { return m_tabs; }
@@ -188,6 +212,17 @@ class CCafeDataView : public CDbBaseNormalView,
   void RequestCafeReload();
   // Keeps the cafe grid's width text when the user changed its columns (once).
   void SaveColumnLayout();
+  // Printing, preview, the clipboard and the small tools (CafeDataViewTools.cpp): true when
+  // `id` is one of theirs.
+  bool OnToolCommand(int id);
+  // Asks for a client workbook and imports it.
+  void OpenClientWorkbook();
+  void AcceptDroppedWorkbooks(wxWindow* window);
+  // The grid printing and copying work on: the client list while its page is up, else the
+  // cafe grid.
+  orv::ui::CMyReportCtrl& PrintTarget();
+  void ToggleTimer();
+  void ClosePreview();
   double Scale() const;
 
   CPelomarView* m_owner = nullptr;
@@ -204,6 +239,8 @@ class CCafeDataView : public CDbBaseNormalView,
   std::unique_ptr<CClientList> m_clients;
   std::unique_ptr<wxMenu> m_headerMenu;
   std::unique_ptr<wxMenu> m_bodyMenu;
+  std::unique_ptr<wxTimer> m_timer;
+  wxWindow* m_preview = nullptr;  // cleared when the preview frame goes
   std::unique_ptr<wxMenu> m_clientMenu;
   wxChoice* m_kindPicker = nullptr;
   wxChoice* m_groupPicker = nullptr;

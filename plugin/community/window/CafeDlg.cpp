@@ -1,6 +1,8 @@
 #include "plugin/community/window/CafeDlg.h"
 
 #include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/utils.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
@@ -513,10 +515,10 @@ void CCafeDlg::RunCommand(int command) {
       if (IsOwnCafeSelected(state)) OpenAdminPage();
       break;
     case ID_CAFE_ADD_CUSTOMERS:
+      if (IsOwnCafeSelected(state)) ImportCustomers();
+      break;
     case ID_CAFE_ADD_EMPLOYEES:
-      // The member import has no window yet.
-      if (IsOwnCafeSelected(state))
-        orv::win::MessageBox(kNotAvailableText, "INFORMATION", MB_OK | MB_ICONINFORMATION);
+      if (IsOwnCafeSelected(state)) ImportEmployees();
       break;
     case ID_CAFE_AUTO_BUY:
       OnAutoBuyCmd();
@@ -569,6 +571,63 @@ void CCafeDlg::OnAutoBuyCmd() {
   }
   // The command only ever switches the watch off.
   m_view.SetAutoBuy(0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Member import
+
+int CCafeDlg::ImportCustomers() { return ImportMembersAndReport(kCafeMemberCustomer); }
+
+int CCafeDlg::ImportEmployees() { return ImportMembersAndReport(kCafeMemberEmployee); }
+
+int CCafeDlg::ImportMembersAndReport(int kind) {
+  const CafeMemberImportResult_s result = ImportMemberFiles(L"", kind, kCafeMemberFirstRow);
+  const CafeMemberImportMessage_s message = MakeCafeMemberImportMessage(result);
+  if (message.error)
+    orv::win::MessageBox(WideToUtf8(message.text), "ERROR", MB_OK | MB_ICONERROR);
+  else
+    orv::win::MessageBox(WideToUtf8(message.text), "INFORMATION", MB_OK | MB_ICONINFORMATION);
+  return result.posted;
+}
+
+std::vector<std::wstring> CCafeDlg::ChooseMemberFiles() {
+  std::vector<std::wstring> files;
+  // No file name is preset: GTK's chooser would take it as a typed name and open only that.
+  wxFileDialog dialog(GetWindow(), wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
+                      wxString(L"Excel Files (*.xls;*.xlsx)|*.xls;*.xlsx|All Files (*.*)|*.*"),
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
+  if (dialog.ShowModal() != wxID_OK) return files;
+  wxArrayString paths;
+  dialog.GetPaths(paths);
+  for (const wxString& path : paths) files.push_back(path.ToStdWstring());
+  return files;
+}
+
+CafeMemberImportResult_s CCafeDlg::ImportMemberFiles(const std::wstring& path, int kind,
+                                                     int firstRow) {
+  m_memberFiles.clear();
+  if (!path.empty())
+    m_memberFiles.push_back(path);
+  else
+    m_memberFiles = ChooseMemberFiles();
+  CafeMemberImportResult_s result;
+  if (!m_memberFiles.empty()) result = UploadMemberFiles(m_memberFiles, kind, firstRow);
+  m_memberFiles.clear();
+  return result;
+}
+
+CafeMemberImportResult_s CCafeDlg::UploadMemberFiles(const std::vector<std::wstring>& files,
+                                                     int kind, int firstRow) {
+  const app_run_setting_s* run = m_view.RunSetting();
+  const login_info_s* login = m_view.LoginInfo();
+  if (!run || !login || files.empty()) return {};
+  // Each person is one request of up to 10 seconds on this thread: the cursor says so.
+  wxBusyCursor busy;
+  CCafeMemberImport import(*run, *login, [this](const std::wstring& line, int code1, int code2) {
+    m_view.AddLogMsg(static_cast<DWORD>(code1), static_cast<DWORD>(code2), 0, nullptr,
+                     line.c_str(), 0);
+  });
+  return import.UploadMemberFiles(files, kind, firstRow, m_selection.CurrentCafe());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -11,10 +11,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ui/ControlDialog.h"
 #include "plugin/community/CafeDlgRules.h"
 #include "plugin/community/CafeGridActions.h"
+#include "plugin/community/CafeMemberImport.h"
 #include "plugin/community/CafeService.h"
 #include "plugin/view/ChildWindows.h"
 
@@ -91,6 +93,17 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   // The cafe menu as it shows (items enabled and checked by the rules).
   std::unique_ptr<wxMenu> BuildCafeMenu() const;
 
+  // The cafe menu's member import ("사용자 추가 (관리자용)" and "직원 추가 (관리자용)"): asks
+  // for workbooks, posts every person in them and shows the result; answers the persons
+  // posted.
+  int ImportCustomers();
+  int ImportEmployees();
+  // With a path imports that file, otherwise the files the user chooses (none: nothing).
+  CafeMemberImportResult_s ImportMemberFiles(const std::wstring& path, int kind, int firstRow);
+  // Reads and posts the people of the files (the log gets a line per person and per file).
+  CafeMemberImportResult_s UploadMemberFiles(const std::vector<std::wstring>& files, int kind,
+                                             int firstRow);
+
   // What tests and the road read.
   const CCafeSelection& Selection() const { return m_selection; }
   const std::wstring& PortalUrl() const { return m_portalUrl; }
@@ -134,6 +147,9 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   void OpenCafePage(CafePage page, int32_t cafe);
   void OpenAdminPage();
   void OnAutoBuyCmd();
+  int ImportMembersAndReport(int kind);
+  // The workbooks the user picks in the file dialog (none when cancelled).
+  std::vector<std::wstring> ChooseMemberFiles();
   void SaveLayout();
   void LoadLayout();
   int32_t PickerCafe() const;
@@ -160,6 +176,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   std::unique_ptr<CStockRecDlg> m_composer;
   std::unique_ptr<ICafeRecComposer> m_recComposer;  // the composer for the grid's handlers
   std::wstring m_portalUrl;
+  std::vector<std::wstring> m_memberFiles;  // the files of the running import only
   int m_layoutMode = -1;
   int m_checkToggle = 0;
   int m_toolbarHeight = 0;

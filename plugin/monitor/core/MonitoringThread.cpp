@@ -47,7 +47,8 @@ int CMonitoringThread::Run() {
   m_inLoop.store(1);
   auto going = [this] { return m_run.load() && m_hostRunning(); };
   while (going()) {
-    const DWORD woke = orv::win::WaitForAny({&m_stop, &m_spare, &m_scan}, INFINITE);
+    const DWORD woke = orv::win::WaitForAny({&m_stop, &m_spare, &m_scan}, kHostCheckMs);
+    if (woke == WAIT_TIMEOUT) continue;  // the host's running flag is looked at again
     if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
     if (woke == WAIT_OBJECT_0 + 1) m_spare.Reset();
     if (woke == WAIT_OBJECT_0 + 2) {

@@ -2,8 +2,9 @@
 // The monitoring view's worker: it waits for one of three events (stop, spare, scan); a scan
 // wake runs the scan loop while the view's scan switch, the host's running flag and its own
 // run flag stay on, refreshing the grid when it is dirty and pausing 100 ms between passes.
-// Stop clears the run flag, sets the stop event and joins the thread, so whatever the thread
-// reads may be freed once Stop returns.
+// While it waits it looks at the host's running flag every 100 ms and ends once the host stops
+// running (the window thread is not woken for that). Stop clears the run flag, sets the stop
+// event and joins the thread, so whatever the thread reads may be freed once Stop returns.
 
 #include <atomic>
 #include <functional>
@@ -17,6 +18,8 @@ class CMonitoringThread {
   // The loop's pause between passes and after each wake.
   static constexpr DWORD kPassPauseMs = 100;
   static constexpr DWORD kWakePauseMs = 20;
+  // How often a waiting thread looks at the host's running flag.
+  static constexpr DWORD kHostCheckMs = 100;
 
   // `hostRunning` answers whether the host still runs; `refreshGrid` is called (on this
   // thread) when the grid is dirty and must hand the work to the window's thread.
@@ -44,7 +47,7 @@ class CMonitoringThread {
 
   // Wakes the thread for a scan (the automatic-buy switch turned on).
   void SetScanEvent() { m_scan.Set(); }
-  // Ends the thread's wait (timer 113 when the host stops running).
+  // Ends the thread's wait.
   void SetStopEvent() { m_stop.Set(); }
 
   // Shared with the view's window thread.

@@ -375,17 +375,14 @@ void CStockMonitoringView::OnInitialUpdate() {
   // that would reach it stop with it.
   m_panel->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& e) {
     if (e.GetEventObject() == m_panel) {
-      if (m_hostTimer) m_hostTimer->Stop();
       if (m_refreshTimer) m_refreshTimer->Stop();
       m_summaryLabel = nullptr;
       m_panel = nullptr;
     }
     e.Skip();
   });
-  m_hostTimer = std::make_unique<wxTimer>(m_panel, MONITOR_TIMER_HOST);
   m_refreshTimer = std::make_unique<wxTimer>(m_panel, MONITOR_TIMER_REFRESH);
   m_panel->Bind(wxEVT_TIMER, [this](wxTimerEvent& e) { OnTimer(e.GetId()); });
-  m_hostTimer->Start(100);
   OnShown();
   LayOut();
   UpdateSummary();
@@ -970,11 +967,6 @@ void CStockMonitoringView::OnConditionCombo() {
 
 bool CStockMonitoringView::OnTimer(int id) {
   switch (id) {
-    case MONITOR_TIMER_HOST: {
-      const app_run_setting_s* run = m_view.RunSetting();
-      if (run && run->nAppRunning == 0 && m_thread) m_thread->SetStopEvent();
-      return true;
-    }
     case MONITOR_TIMER_REFRESH:
       if (m_gate.Open(orv::win::GetTickCount())) m_refreshTimer->Stop();
       UpdateSummary();
@@ -1030,7 +1022,6 @@ void CStockMonitoringView::DestroyView() {
   SaveMonitorSettings(UserIndex(), settings);
   // The worker reads the view's flags and posts to its grid: it ends before they go.
   if (m_thread) m_thread->Stop();
-  if (m_hostTimer) m_hostTimer->Stop();
   if (m_refreshTimer) m_refreshTimer->Stop();
   m_received.clear();
   m_conditions.reset();
@@ -1038,7 +1029,6 @@ void CStockMonitoringView::DestroyView() {
   m_sink.reset();
   m_thread.reset();
   m_scan.reset();
-  m_hostTimer.reset();
   m_refreshTimer.reset();
   if (m_panelRef) m_panelRef->Destroy();
   m_panel = nullptr;

@@ -65,7 +65,6 @@ constexpr int IDR_MONITOR_LIMIT_TOOLBAR = 3457;
 
 // The view's timers.
 constexpr int MONITOR_TIMER_REFRESH = 112;  // 1000 ms, after re-registering
-constexpr int MONITOR_TIMER_HOST = 113;     // 100 ms, watches the host's running flag
 
 class CStockMonitoringView : public CPelomarChildView {
  public:
@@ -179,7 +178,6 @@ class CStockMonitoringView : public CPelomarChildView {
   wxStaticText* m_status = nullptr;
   orv::ui::ReportGridWindow* m_gridWindow = nullptr;
   orv::ui::CMyReportCtrl m_grid;
-  std::unique_ptr<wxTimer> m_hostTimer;
   std::unique_ptr<wxTimer> m_refreshTimer;
   std::unique_ptr<orv::ui::MessageTarget> m_sink;
   std::map<int, orv::ui::COptionList> m_options;

@@ -223,7 +223,11 @@ int CPelomarEngine::ApplyQuotesToHoldings(double* outBuy, double* outDay, double
       holding->sold_out = 1;
       heldMarkChanged = true;
     }
-    if (!holding->in_grid || heldMarkChanged) ++rowsChanged;
+    // A held stock the grid does not show yet, or one whose held mark changed, needs the rows
+    // rebuilt. A holding at quantity 0 is left out of the grid by every rebuild, so it counts
+    // only when it is marked sold out: counting it on every pass would rebuild and repaint the
+    // whole grid every second of a market where nothing changes.
+    if ((!holding->in_grid && holding->quantity > 0) || heldMarkChanged) ++rowsChanged;
   }
   for (const auto& entry : holdings) {
     if (Stock_s* stock = entry.first->stock) {

@@ -2,8 +2,11 @@
 // down and at the stop-loss, the queueing of sell orders for the sell pass, and the split-sell
 // sizing.
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <system_error>
 
 #include "platform/stocklib/StockCalc.h"
 #include "platform/support/TextConv.h"
@@ -54,6 +57,20 @@ void SetStairUppers(StockStair_s* stairs, double wide) {
   for (int k = 0; k < kStockStairCount; ++k)
     stairs[k].upper =
         k + 1 < kStockStairCount ? stairs[k + 1].threshold : stairs[k].threshold + wide;
+}
+
+// Appends `value` as printf's "%.1f" writes it (both round the exact binary value to nearest).
+void AppendOneDecimal(std::wstring& out, double value) {
+  char digits[64];
+  const std::to_chars_result r =
+      std::isfinite(value)
+          ? std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 1)
+          : std::to_chars_result{digits, std::errc::invalid_argument};
+  if (r.ec != std::errc()) {
+    out += Utf8ToWide(StrPrintf("%.1f", value));
+    return;
+  }
+  out.append(digits, r.ptr);
 }
 
 // The quantity the split sells aim at: the sell ratio's share of the holding.
@@ -308,11 +325,18 @@ int CPelomarEngine::BuildStockLadder(StockTrade_s* holding, int reset) {
     holding->step_orders = 0;
     for (StockStair_s& stair : holding->stairs) ClearStairOrders(stair);
   }
-  const char* mark = holding->auto_trade ? "●" : "";
-  std::string text;
-  for (const StockStair_s& stair : holding->stairs)
-    text += StrPrintf("%s%.1f~ %.1f%%\r\n", mark, stair.threshold, stair.upper);
-  holding->stairs_text = Utf8ToWide(text);
+  // Each step as "%s%.1f~ %.1f%%\r\n" prints it (mark, threshold, upper bound). The rule check
+  // rebuilds ladders as prices move, so the text is put together without printf.
+  const wchar_t* mark = holding->auto_trade ? L"●" : L"";
+  std::wstring& text = holding->stairs_text;
+  text.clear();
+  for (const StockStair_s& stair : holding->stairs) {
+    text += mark;
+    AppendOneDecimal(text, stair.threshold);
+    text += L"~ ";
+    AppendOneDecimal(text, stair.upper);
+    text += L"%\r\n";
+  }
   holding->stairs_rebuild = 0;
   return 1;
 }

@@ -271,6 +271,15 @@ TEST_F(ReportCtrlTest, AChangedValueMarksOnlyItsCellAndAWholeRowChangeCoversTheR
   grid.GetRowRecord(1)->SetNumberValue(1, 11);
   EXPECT_EQ(grid.TakeChangedRows(0, 10), std::vector<int>{1});
   EXPECT_TRUE(grid.TakeChangedCells(0, 10).empty());
+
+  // a time set again to what it holds is no change; any field that differs is
+  SYSTEMTIME t = grid.GetRowRecord(1)->GetTimeValue(4);
+  grid.GetRowRecord(1)->SetTimeValue(4, t);
+  EXPECT_FALSE(grid.HasChangedRows());
+  t.wMilliseconds += 1;
+  grid.GetRowRecord(1)->SetTimeValue(4, t);
+  EXPECT_EQ(grid.TakeChangedCells(0, 10), (Cells{{1, 4}}));
+  EXPECT_EQ(grid.GetRowRecord(1)->GetTimeValue(4).wMilliseconds, t.wMilliseconds);
 }
 
 TEST_F(ReportCtrlTest, ColumnWidthsAndVisibilityAreKeptAndRestored) {

@@ -5,11 +5,17 @@
 
 #include <gtest/gtest.h>
 #include <wx/choice.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
+
+#include <type_traits>  // wx/weakref.h uses it without including it
+
+#include <wx/weakref.h>
 
 #include <memory>
 #include <string>
@@ -213,6 +219,59 @@ TEST_F(CafeDataViewTest, AHiddenColumnIsKeptInTheWidthTextWhenTheViewGoes) {
                                           4, 5),
               WideToUtf8(last))
         << index;
+}
+
+TEST_F(CafeDataViewTest, TheGridPrintsToThePreviewCopiesToTheClipboardAndTheToolsWork) {
+  CCafeDataView* cafe = Make();
+  ASSERT_NE(cafe, nullptr);
+  cafe->FillCafeGroups(Snapshot(7, {}));
+  cafe->FillCafeRows(Snapshot(7, {{L"005930", 1}, {L"000660", 1}}));
+
+  // The preview of the cafe grid in a frame of its own; a second one replaces the first, and
+  // the view closes it when it goes.
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_PREVIEW));
+  wxWeakRef<wxWindow> first = cafe->PreviewFrame();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->GetLabel(), wxString(L"Print Preview"));
+  EXPECT_TRUE(first->IsShown());
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_PREVIEW_TARGET));
+  EXPECT_FALSE(first);
+  wxWeakRef<wxWindow> second = cafe->PreviewFrame();
+  ASSERT_TRUE(second);
+  // The user closes it.
+  second->Close();
+  PumpUntil([&] { return !second; }, 2000);
+  EXPECT_EQ(cafe->PreviewFrame(), nullptr);
+
+  // The grid's table goes to the clipboard as text.
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_COPY_ALL));
+  wxTextDataObject text;
+  ASSERT_TRUE(wxTheClipboard->Open());
+  const bool read = wxTheClipboard->GetData(text);
+  wxTheClipboard->Close();
+  ASSERT_TRUE(read);
+  const std::wstring copied = text.GetText().ToStdWstring();
+  EXPECT_EQ(copied.find(L"No\t"), 0u) << WideToUtf8(copied);
+  EXPECT_NE(copied.find(L"종목005930"), std::wstring::npos) << WideToUtf8(copied);
+  EXPECT_NE(copied.find(L"종목000660"), std::wstring::npos) << WideToUtf8(copied);
+
+  // The toolbar's timer switch and dictionary button.
+  for (int id : {ID_CAFE_VIEW_TIMER, ID_CAFE_VIEW_DICTIONARY}) {
+    ASSERT_NE(cafe->ToolbarControl(id), nullptr) << id;
+    EXPECT_TRUE(cafe->ToolbarControl(id)->IsShown()) << id;
+  }
+  EXPECT_FALSE(cafe->TimerRunning());
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_TIMER));
+  EXPECT_TRUE(cafe->TimerRunning());
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_TIMER));
+  EXPECT_FALSE(cafe->TimerRunning());
+
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_PREVIEW));
+  wxWeakRef<wxWindow> open = cafe->PreviewFrame();
+  ASSERT_TRUE(open);
+  view_->Destroy();
+  view_ = nullptr;
+  EXPECT_FALSE(open) << "a preview outlived the grid it draws";
 }
 
 }  // namespace

@@ -5,21 +5,25 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/dnd.h>
 #include <wx/dateevt.h>
 #include <wx/frame.h>
 #include <wx/notebook.h>
 #include <wx/propgrid/propgrid.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "platform/xl/XlBook.h"
 #include "plugin/community/dataview/CafeDataView.h"
 #include "plugin/community/dataview/CafeDataViewMaker.h"
 #include "plugin/community/dataview/DataInputDlg.h"
 #include "plugin/view/ChildWindows.h"
+#include "tests/e2e/road/FileDialogs.h"
 #include "tests/peers/ClientListPeer.h"
 #include "tests/peers/WebServerPeer.h"
 #include "tests/plugin/cafe_view/CafeViewFixture.h"
@@ -276,4 +280,68 @@ TEST_F(ClientPageTest, SaveDeleteAndEditSayWhatTheyDid) {
 }
 
 }  // namespace
+TEST_F(ClientPageTest, AWorkbookOfClientsIsImportedAndSavedWithTheNextSave) {
+  CCafeDataView* cafe = Make();
+  ASSERT_NE(cafe, nullptr);
+  CClientList& list = cafe->Clients();
+  ASSERT_EQ(list.Records().size(), 2u);
+  // A workbook with its inspection sheet and its client sheet: two clients from row 2, and a
+  // row without a company name.
+  const std::string path = stage_.dir.Path() + "/clients.xlsx";
+  orv::xl::CXlBook book;
+  book.AddSheet("검사-이력");
+  orv::xl::CXlSheet* clients = book.AddSheet("거래처 정보");
+  clients->SetString(0, 0, "거래처");
+  clients->SetString(1, 4, "상호");
+  clients->SetNumber(2, 1, 2);
+  clients->SetString(2, 4, "한빛가스");
+  clients->SetString(2, 21, "010-1234-5678");
+  clients->SetNumber(2, 33, 45356);  // 2024-03-05
+  clients->SetString(3, 5, "111-22-33333");
+  clients->SetNumber(4, 1, 1);
+  clients->SetString(4, 4, "두리상사");
+  ASSERT_TRUE(book.SaveXlsx(path));
+
+  // The toolbar's "열기" asks for the workbook.
+  bool answered = false;
+  const auto pick = orv::test::windows::AnswerFileDialog(path, &answered);
+  ASSERT_TRUE(cafe->OnCommand(ID_CAFE_VIEW_OPEN));
+  EXPECT_TRUE(answered);
+  ASSERT_EQ(list.Records().size(), 4u);
+  const CWX_CLIENTS_Record* first = list.Records()[2];
+  EXPECT_EQ(first->GetTextValue(R::kColTitle), L"한빛가스");
+  EXPECT_TRUE(first->IsModified());
+  EXPECT_EQ(CClientList::ValuesOf(*first).customerKind, 2);
+  ASSERT_TRUE(CClientList::ValuesOf(*first).registered.has_value());
+  EXPECT_EQ(CClientList::ValuesOf(*first).registered->wDay, 5);
+  EXPECT_EQ(list.Records()[3]->GetTextValue(R::kColTitle), L"두리상사");
+  // Anything but a workbook adds nothing.
+  std::filesystem::copy_file(path, stage_.dir.Path() + "/clients.csv");
+  EXPECT_EQ(cafe->ImportClientsFromExcel(Utf8ToWide(stage_.dir.Path() + "/clients.csv")), 0);
+  EXPECT_EQ(list.Records().size(), 4u);
+
+  // The next save sends them to the server.
+  orv::win::ScriptMessageBoxes({IDYES, IDOK});
+  cafe->OnCommand(ID_CAFE_VIEW_SAVE);
+  ASSERT_EQ(peer_.Clients().size(), 4u);
+  EXPECT_EQ(peer_.Clients()[2].at("com_name"), "한빛가스");
+  EXPECT_EQ(peer_.Clients()[3].at("com_name"), "두리상사");
+  EXPECT_FALSE(list.Records()[2]->IsModified());
+
+  // Workbooks dropped on the client list are imported one after another, in the order given.
+  wxWindow* listWindow = cafe->Tabs()->GetPage(kCafeViewClientPage);
+  ASSERT_NE(listWindow, nullptr);
+  auto* drop = dynamic_cast<wxFileDropTarget*>(listWindow->GetDropTarget());
+  ASSERT_NE(drop, nullptr) << "the client list takes no dropped files";
+  wxArrayString dropped;
+  dropped.Add(wxString::FromUTF8(path));
+  dropped.Add(wxString::FromUTF8(stage_.dir.Path() + "/clients.csv"));
+  dropped.Add(wxString::FromUTF8(path));
+  EXPECT_TRUE(drop->OnDropFiles(0, 0, dropped));
+  ASSERT_EQ(list.Records().size(), 8u);
+  EXPECT_EQ(list.Records()[4]->GetTextValue(R::kColTitle), L"한빛가스");
+  EXPECT_EQ(list.Records()[7]->GetTextValue(R::kColTitle), L"두리상사");
+  EXPECT_TRUE(list.Records()[7]->IsModified());
+}
+
 }  // namespace orv::test

@@ -19,8 +19,11 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/CafeDlgGrids.h"
+#include "platform/xl/XlBook.h"
 #include "plugin/community/window/CafeDlg.h"
 #include "plugin/view/engine/PelomarEngine.h"
+#include "tests/e2e/road/FileDialogs.h"
+#include "tests/peers/WebServerPeer.h"
 #include "tests/plugin/view/ViewStage.h"
 
 using orv::test::PumpUntil;
@@ -208,14 +211,20 @@ TEST_F(CafeDlgTest, TheMenuFollowsTheUsersCafesAndOpensThePages) {
   EXPECT_NE(HostNotices()[0].url.find(L"stock/cafe_rec_list"), std::wstring::npos)
       << HostNotices()[0].url;
   EXPECT_NE(HostNotices()[0].url.find(L"&cafe=7&opcmd=list&"), std::wstring::npos);
-  // The member import of the own cafe says it is not available yet.
+  // The member import of the own cafe asks for workbooks; cancelled, nothing was entered.
   orv::win::ScriptMessageBoxes({IDOK});
-  dialog_->RunCommand(ID_CAFE_ADD_CUSTOMERS);
+  bool answered = false;
+  const auto cancel = orv::test::windows::AnswerFileDialog("", &answered);
+  EXPECT_EQ(dialog_->ImportCustomers(), 0);
+  EXPECT_TRUE(answered);
   ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
-  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, kNotAvailableText);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, "입력된 정보가 없습니다.");
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].caption, "ERROR");
 
   // Cafe 9: the join page is offered; an administrator sees the manager commands, which do
-  // nothing for a cafe not the user's own.
+  // nothing for a cafe not the user's own. (The file dialog let the cafe worker's answer
+  // through: the cafes are handed over again.)
+  DownloadCafes({Cafe(7, L"내 카페", 5, 0), Cafe(9, L"다른 카페", 90, 91)}, 7);
   ASSERT_TRUE(dialog_->SelectComboByValue(CCafeDlg::IDC_CAFE_PICKER, 9));
   dialog_->SelectCafe(-1);
   EXPECT_TRUE(enabled(ID_CAFE_JOIN));
@@ -235,6 +244,56 @@ TEST_F(CafeDlgTest, TheMenuFollowsTheUsersCafesAndOpensThePages) {
   stage_.login.nUserIdx = 0;
   EXPECT_FALSE(enabled(ID_CAFE_JOIN));
   EXPECT_FALSE(enabled(ID_CAFE_OPEN));
+}
+
+TEST_F(CafeDlgTest, TheMemberImportPostsThePeopleOfTheChosenWorkbooks) {
+  orv::test::WebServerPeer peer;
+  ASSERT_TRUE(peer.Start());
+  peer.On("POST", "/stock/cafe_member_up", [](const orv::test::RecordedRequest&) {
+    orv::test::PeerReply reply;
+    reply.body = "{\"err\":\"0\",\"msg\":\"ok\"}";
+    return reply;
+  });
+  std::snprintf(stage_.run.szWebApiBase, sizeof stage_.run.szWebApiBase, "%s",
+                peer.BaseUrl().c_str());
+  stage_.login.nUserIdx = 5;
+  stage_.login.nOwnCafeIdx = 7;
+  view_->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
+  DownloadCafes({Cafe(7, L"내 카페", 5, 0)}, 7);
+  dialog_->SelectCafe(-1);
+  ASSERT_EQ(dialog_->Selection().CurrentCafe(), 7);
+
+  // A workbook of customers on a sheet named neither way and a sheet of employees.
+  const std::string path = stage_.dir.Path() + "/members.xlsx";
+  orv::xl::CXlBook workbook;
+  const std::vector<std::pair<std::string, std::vector<std::string>>> sheets = {
+      {"Sheet1", {"가", "나"}}, {"직원목록", {"다"}}};
+  for (const auto& [name, people] : sheets) {
+    orv::xl::CXlSheet* sheet = workbook.AddSheet(name);
+    sheet->SetString(0, 1, "이름");
+    for (size_t i = 0; i < people.size(); ++i)
+      sheet->SetString(static_cast<int>(i + 1), 1, people[i]);
+  }
+  ASSERT_TRUE(workbook.SaveXlsx(path));
+
+  orv::win::ScriptMessageBoxes({IDOK});
+  bool answered = false;
+  const auto pick = orv::test::windows::AnswerFileDialog(path, &answered);
+  dialog_->RunCommand(ID_CAFE_ADD_CUSTOMERS);
+  EXPECT_TRUE(answered);
+  const auto sent = peer.RequestsTo("/stock/cafe_member_up");
+  ASSERT_EQ(sent.size(), 3u);
+  std::vector<std::string> people, kinds;
+  for (const auto& request : sent) {
+    people.push_back(request.Part("uname") ? request.Part("uname")->content : "");
+    kinds.push_back(request.Part("tp") ? request.Part("tp")->content : "");
+    EXPECT_EQ(request.Part("cafe") ? request.Part("cafe")->content : "", "7");
+  }
+  EXPECT_EQ(people, (std::vector<std::string>{"가", "나", "다"}));
+  EXPECT_EQ(kinds, (std::vector<std::string>{"1", "1", "2"}));
+  ASSERT_EQ(orv::win::ScriptedMessageBoxCalls().size(), 1u);
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].text, "3개의 정보가 입력되었습니다.");
+  EXPECT_EQ(orv::win::ScriptedMessageBoxCalls()[0].caption, "INFORMATION");
 }
 
 TEST_F(CafeDlgTest, TheAutoBuyCommandOnlySwitchesTheWatchOff) {

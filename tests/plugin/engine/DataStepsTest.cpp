@@ -374,6 +374,36 @@ TEST_F(DataSteps, AHoldingAtQuantityZeroIsSoldOutAndLeftOutOfTheTotals) {
   EXPECT_DOUBLE_EQ(engine_.TotalValuation(), 3 * 160000 + 2 * 180.0);
 }
 
+TEST_F(DataSteps, QuotePassesAskForARowRebuildOnlyWhenTheGridsRowSetChanges) {
+  SetBalances(10);
+  BalancePass();
+  StockTrade_s* held = Samsung();
+  ASSERT_NE(held, nullptr);
+  auto rebuildsAfterPass = [&] {
+    window_.posted.clear();
+    engine_.m_redrawPending.store(0);  // the view's handler ran
+    engine_.ApplyQuotesToHoldings(nullptr, nullptr, nullptr, 1, nullptr, 1);
+    return std::count(window_.posted.begin(), window_.posted.end(), WM_REDRAW_GRID);
+  };
+  // Held stocks the grid does not show yet: one rebuild, which hands them to the grid.
+  EXPECT_EQ(rebuildsAfterPass(), 1);
+  engine_.SnapshotHoldings();
+  // Nothing changed since: no rebuild, pass after pass.
+  EXPECT_EQ(rebuildsAfterPass(), 0);
+  EXPECT_EQ(rebuildsAfterPass(), 0);
+  // A holding sold to zero leaves the grid once, then stays out of it without further rebuilds.
+  held->quantity = 0;
+  EXPECT_EQ(rebuildsAfterPass(), 1);
+  engine_.SnapshotHoldings();
+  EXPECT_EQ(held->in_grid, 0);
+  EXPECT_EQ(rebuildsAfterPass(), 0);
+  EXPECT_EQ(rebuildsAfterPass(), 0);
+  // Bought again: it comes back into the grid with one rebuild.
+  held->quantity = 4;
+  held->sold_out = 0;
+  EXPECT_EQ(rebuildsAfterPass(), 1);
+}
+
 TEST_F(DataSteps, ChartPassAsksTwoCandleKindsPerStockAndTheTrendForDomesticOnes) {
   SetBalances(10);
   uint32_t total = 0;

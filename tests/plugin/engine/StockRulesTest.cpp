@@ -3,8 +3,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <thread>
 
+#include "platform/support/TextConv.h"
 #include "plugin/community/HoldingsSyncWorker.h"
 #include "tests/plugin/engine/RulesFixture.h"
 
@@ -37,6 +40,36 @@ TEST_F(StockRules, LadderRisesByTheWidthForFifteenStepsThenByThreeWidths) {
   EXPECT_DOUBLE_EQ(h->stairs[1].threshold, 4.0 + 0.7 + 1.5);
   EXPECT_DOUBLE_EQ(h->stairs[2].threshold, 4.0 + 0.7 + 3.0);
   EXPECT_EQ(h->stairs_text.substr(0, 11), L"4.0~ 6.2%\r\n");
+}
+
+TEST_F(StockRules, LadderTextWritesEveryStepAsPrintfWritesItsOneDecimal) {
+  // Values on and next to a rounding boundary, negative ones, large ones and the special values:
+  // the text must be what "%s%.1f~ %.1f%%\r\n" makes of each step.
+  struct Case {
+    double first;
+    double width;
+  };
+  const Case cases[] = {{4.0, 1.5},    {0.05, 0.1},  {0.15, 0.25}, {2.675, 0.35}, {-0.04, 0.02},
+                        {-3.25, 1.05}, {1e15, 0.05}, {1e22, 3.0},  {0.0, 0.0},    {NAN, 1.0},
+                        {INFINITY, 1.0}, {-INFINITY, 2.0}};
+  StockTrade_s* h = AddHolding(L"005930", L"삼성전자");
+  for (const Case& c : cases) {
+    for (int autoTrade : {0, 1}) {
+      h->min_take_profit = c.first;
+      h->step_width = c.width;
+      h->first_band_on = 0;
+      h->auto_trade = autoTrade;
+      engine_.BuildStockLadder(h, 0);
+      std::string expected;
+      for (const StockStair_s& stair : h->stairs) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%s%.1f~ %.1f%%\r\n", autoTrade ? "●" : "",
+                      stair.threshold, stair.upper);
+        expected += line;
+      }
+      EXPECT_EQ(h->stairs_text, Utf8ToWide(expected)) << c.first << " " << c.width;
+    }
+  }
 }
 
 TEST_F(StockRules, TheViewsRecomputeTakesTheOptionWidthAndDecidesTheFirstBand) {

@@ -1,0 +1,43 @@
+#pragma once
+// The toolkit's idle pass over one top-level window, limited to what is on screen.
+//
+// The toolkit's own pass visits every window of the tree after each batch of events: hidden
+// dialogs owned by the frame, the pages of every notebook that are not selected and all their
+// controls. Nothing there can change what the user sees (the command-state updates already skip
+// the children of hidden windows), yet walking them is most of an idle program's work. This
+// pass gives each window whose parent is shown its idle turn (its internal idle step, which also
+// asks its command state, and its idle event when it asks for idle events), and descends only
+// into the windows that are shown. A window that is hidden still gets its own turn, so an
+// update handler can show it again; what lies under it waits until it is shown.
+//
+// The command states (enabled, checked) are asked at most once per update interval. The toolkit
+// decides that per window, and only after looking up whether the window's parents are all on
+// screen; a pass between two intervals therefore tells every window at once that no state is
+// due, which leaves the result unchanged and saves the look-ups.
+
+#include <cstdint>
+
+class wxIdleEvent;
+class wxWindow;
+
+namespace orv::ui {
+
+// Runs the idle pass over `top` and the shown part of its tree; true when a window asked for
+// more idle time. Without `askCommandStates` no window asks its command state in this pass.
+bool SendIdleToShownWindows(wxWindow& top, wxIdleEvent& event, bool askCommandStates = true);
+
+// Whether an idle pass is due to ask the command states, by the toolkit's update interval
+// (0: every pass; negative: never) and the time of the last pass that asked them.
+class CommandStatePacer {
+ public:
+  // True when a pass at `nowMs` asks the command states.
+  bool Due(int64_t nowMs, long intervalMs) const;
+  // After a pass at `nowMs`: starts a new interval when the last one has run out (as the
+  // toolkit's own update clock does).
+  void Passed(int64_t nowMs, long intervalMs);
+
+ private:
+  int64_t lastMs_ = 0;
+};
+
+}  // namespace orv::ui
