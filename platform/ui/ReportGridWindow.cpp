@@ -736,4 +736,15 @@ ReportGridWindow* GfxInitReportCtrl2(CMyReportCtrl& model, wxWindow* parent, int
   return ReportGridWindow::Create(model, parent, id);
 }
 
+ReportGridWindow* GfxInitReportCtrl4(CMyReportCtrl& model, wxWindow* parent, int id,
+                                     uint32_t style, std::wstring_view layout, wchar_t sep) {
+  ReportGridWindow* grid = GfxInitReportCtrl2(model, parent, id, layout, sep);
+  if (!grid) return nullptr;
+  wxWindow* window = grid->GetWindow();
+  if (style & WS_BORDER)
+    window->SetWindowStyleFlag((window->GetWindowStyleFlag() & ~wxBORDER_MASK) | wxBORDER_SIMPLE);
+  window->Show((style & WS_VISIBLE) != 0);
+  return grid;
+}
+
 }  // namespace orv::ui

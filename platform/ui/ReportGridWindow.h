@@ -6,6 +6,7 @@
 //
 // The model must outlive nothing: when it goes first the window shows an empty grid.
 
+#include <cstdint>
 #include <string_view>
 
 class wxWindow;
@@ -52,5 +53,16 @@ class ReportGridWindow {
 // nullptr (nothing created) when the layout is malformed.
 ReportGridWindow* GfxInitReportCtrl2(CMyReportCtrl& model, wxWindow* parent, int id,
                                      std::wstring_view layout, wchar_t sep = L';');
+
+// Window styles a grid is made with (the Windows values).
+constexpr uint32_t WS_CHILD = 0x40000000;
+constexpr uint32_t WS_VISIBLE = 0x10000000;
+constexpr uint32_t WS_BORDER = 0x00800000;
+
+// As GfxInitReportCtrl2, with window styles: without WS_VISIBLE the grid starts hidden, with
+// WS_BORDER it has a thin frame.
+ReportGridWindow* GfxInitReportCtrl4(CMyReportCtrl& model, wxWindow* parent, int id,
+                                     uint32_t style, std::wstring_view layout,
+                                     wchar_t sep = L';');
 
 }  // namespace orv::ui

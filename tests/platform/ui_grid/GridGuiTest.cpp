@@ -166,6 +166,38 @@ TEST(GridFit, NarrowColumnsGrowToTheirHeadersCellsAndButtons) {
   Pump(50);
 }
 
+// A grid made with window styles: hidden without WS_VISIBLE, framed with WS_BORDER; a bad
+// layout makes nothing.
+TEST(GridStyles, VisibleAndBorderStylesDecideTheGridsWindow) {
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "styles", wxPoint(0, 0), wxSize(400, 300));
+  const struct {
+    uint32_t style;
+    bool shown, framed;
+  } cases[] = {
+      {WS_CHILD | WS_VISIBLE | WS_BORDER, true, true},
+      {WS_CHILD | WS_VISIBLE, true, false},
+      {WS_CHILD | WS_BORDER, false, true},
+  };
+  for (const auto& c : cases) {
+    CMyReportCtrl model;
+    ReportGridWindow* window = GfxInitReportCtrl4(model, frame, 200, c.style, L"No:30;이름:80;");
+    ASSERT_NE(window, nullptr) << c.style;
+    EXPECT_EQ(model.GetCtrlId(), 200);
+    EXPECT_EQ(model.GetColumnCount(), 2);
+    EXPECT_EQ(window->GetWindow()->IsShown(), c.shown) << c.style;
+    EXPECT_EQ((window->GetWindow()->GetWindowStyleFlag() & wxBORDER_MASK) == wxBORDER_SIMPLE,
+              c.framed)
+        << c.style;
+    window->GetWindow()->Destroy();
+  }
+  CMyReportCtrl bad;
+  const size_t children = frame->GetChildren().GetCount();
+  EXPECT_EQ(GfxInitReportCtrl4(bad, frame, 201, WS_VISIBLE, L"No:abc;"), nullptr);
+  EXPECT_EQ(frame->GetChildren().GetCount(), children);
+  frame->Destroy();
+  Pump(50);
+}
+
 TEST_F(GridGui, CellButtonCheckAndOptionEditReachTheOwner) {
   wxGrid* g = dlg->gridWindow->GetBodyGrid();
   const int nameWidth = g->GetColSize(4);
