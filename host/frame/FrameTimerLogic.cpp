@@ -22,10 +22,12 @@ FrameTimerActions FrameTimerLogic::Tick(DWORD now, const SYSTEMTIME& localTime, 
   wchar_t clock[16];
   std::swprintf(clock, 16, L"%02d:%02d:%02d", localTime.wHour, localTime.wMinute,
                 localTime.wSecond);
-  if (clockText_ != clock) {
+  const bool secondTurned = clockText_ != clock;
+  if (secondTurned) {
     clockText_ = clock;
     actions.clockText = clock;
   }
+  bool activitySeen = false;
 
   // Unsigned subtraction keeps the idle time right across the tick count's wrap.
   if (cursor.x == lastCursor_.x && cursor.y == lastCursor_.y) {
@@ -42,17 +44,25 @@ FrameTimerActions FrameTimerLogic::Tick(DWORD now, const SYSTEMTIME& localTime, 
       actions.showSaver = true;
     }
   } else {
+    activitySeen = true;
     lastCursor_ = cursor;
     lastActivityTick_ = now;
     lastKeepAwakeTick_ = now;
   }
 
+  // The idle seconds move with the clock, so the status bar changes once a second rather than
+  // twice out of step; activity shows its reset at once.
+  if (!secondTurned && !activitySeen && !actions.keepAwake) return FinishRates(actions, switches);
   const double idleSeconds = (now - lastActivityTick_) / 1000.0;
   wchar_t scr[96];
   std::swprintf(scr, sizeof scr / sizeof scr[0], L"절전.%ls : %.0fs(%d)",
                 switches.noSleep ? L"감시" : L"ON", idleSeconds, static_cast<int>(keepAwakeCount_));
   actions.scrText = scr;
+  return FinishRates(actions, switches);
+}
 
+FrameTimerActions FrameTimerLogic::FinishRates(FrameTimerActions& actions,
+                                               const FrameTimerSwitches& switches) {
   const std::wstring dollar = Format(L"1$:%.2f", switches.dollarRate);
   if (dollar != dollarText_) actions.dollarText = dollarText_ = dollar;
   const std::wstring euro = Format(L"1€:%.2f", switches.euroRate);

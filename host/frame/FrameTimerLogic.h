@@ -33,7 +33,7 @@ struct FrameTimerActions {
   std::wstring clockText;   // new clock pane text, only when it changed
   bool keepAwake = false;   // ask the system to stay awake with the display on
   bool showSaver = false;   // start the screen saver
-  std::wstring scrText;     // the "[SCR]" pane's text
+  std::wstring scrText;     // the "[SCR]" pane's text, as the second turns or on activity
   std::wstring dollarText;  // only when changed
   std::wstring euroText;    // only when changed
 };
@@ -53,6 +53,9 @@ class FrameTimerLogic {
   DWORD LastKeepAwakeTick() const { return lastKeepAwakeTick_; }
 
  private:
+  // Adds the currency panes' texts that changed.
+  FrameTimerActions FinishRates(FrameTimerActions& actions, const FrameTimerSwitches& switches);
+
   std::wstring clockText_;
   POINT lastCursor_{};
   DWORD lastActivityTick_ = 0;

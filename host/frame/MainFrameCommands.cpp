@@ -216,7 +216,7 @@ void CMainFrame::OnFrameTimerTick() {
   if (actions.keepAwake) orv::win::RequestKeepAwake(orv::host::kKeepAwakeFlags);
   if (actions.showSaver) ShowScreenSaver();
   if (statusBar_ != nullptr) {
-    if (statusBar_->CommandToIndex(ID_STATUS_SCR) >= 0) {
+    if (!actions.scrText.empty() && statusBar_->CommandToIndex(ID_STATUS_SCR) >= 0) {
       statusBar_->SetPaneText(ID_STATUS_SCR, actions.scrText);
     }
     if (!actions.dollarText.empty()) statusBar_->SetPaneText(ID_STATUS_USD, actions.dollarText);

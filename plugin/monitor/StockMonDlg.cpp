@@ -245,7 +245,8 @@ void CStockMonDlg::BuildControls() {
   m_masterWaitTimer = std::make_unique<wxTimer>(dlg, kMasterWaitTimerId);
   dlg->Bind(wxEVT_TIMER, &CStockMonDlg::OnTimer, this);
   dlg->Bind(wxEVT_SIZE, &CStockMonDlg::OnSize, this);
-  m_scoreTimer->Start(1000);
+  // The score timer runs while the board is shown (ShowDialog starts it, its first tick after
+  // the board is hidden stops it): the scores are only drawn.
   UpdateAutoBuyCheck();
 }
 
@@ -428,6 +429,10 @@ void CStockMonDlg::OnContextCommand(int command) {
 
 void CStockMonDlg::OnTimer(wxTimerEvent& event) {
   if (event.GetId() == kScoreTimerId) {
+    if (!IsDialogShown()) {
+      m_scoreTimer->Stop();
+      return;
+    }
     m_board->RefreshScores();
   } else if (event.GetId() == kMasterWaitTimerId) {
     if (m_host->MasterStockCount() > 0) {
@@ -449,6 +454,8 @@ bool CStockMonDlg::WaitingForMasterList() const {
   return m_masterWaitTimer && m_masterWaitTimer->IsRunning();
 }
 
+bool CStockMonDlg::ScoreTimerRunning() const { return m_scoreTimer && m_scoreTimer->IsRunning(); }
+
 void CStockMonDlg::SetOwnerWnd(wxWindow* owner, bool) { m_owner = owner; }
 
 void CStockMonDlg::ShowDialog(wxWindow* owner, bool modal, bool reload, int tab) {
@@ -459,6 +466,11 @@ void CStockMonDlg::ShowDialog(wxWindow* owner, bool modal, bool reload, int tab)
   Layout();
   if (m_watchTabs && tab >= 0 && tab < static_cast<int>(m_watchTabs->GetPageCount()))
     m_watchTabs->SetSelection(tab);
+  // The scores are current as the board appears, then follow every second.
+  if (m_scoreTimer && !m_scoreTimer->IsRunning()) {
+    m_board->RefreshScores();
+    m_scoreTimer->Start(1000);
+  }
   orv::ui::CControlDialog::ShowDialog(owner ? owner : m_parent, modal);
 }
 

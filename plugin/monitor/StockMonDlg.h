@@ -71,6 +71,7 @@ class CStockMonDlg : public CPelomarStockBoard, public orv::ui::CControlDialog {
   // Reloads now when the master list has stocks, else once it has (timer 1111).
   void ReloadWhenReady();
   bool WaitingForMasterList() const;
+  bool ScoreTimerRunning() const;
   // The context-menu command for the selected rows (as the menu would answer it).
   void OnContextCommand(int command);
 

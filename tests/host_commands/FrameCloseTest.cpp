@@ -278,7 +278,8 @@ TEST(FrameTimerTick, KeepAwakeSaverAndPanesWithAnInjectedClockAndCursor) {
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar->GetPaneText(ID_STATUS_CLOCK), L"09:02:09");
   EXPECT_EQ(bar->GetPaneText(ID_STATUS_USD), L"1$:1400.00");
-  EXPECT_EQ(bar->GetPaneText(ID_STATUS_SCR), L"절전.감시 : 130s(2)");
+  // The idle seconds as the clock turned to its second: 129 s after 09:00:00.
+  EXPECT_EQ(bar->GetPaneText(ID_STATUS_SCR), L"절전.감시 : 129s(2)");
 
   // With the saver switched on it starts at once (long idle), and after each end only when
   // 30 s passed again, although 10 s are set.

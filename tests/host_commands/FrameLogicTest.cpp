@@ -133,10 +133,16 @@ TEST(FrameTimer, PanesChangeOnlyWhenTheirTextChanges) {
   EXPECT_TRUE(a.clockText.empty());
   EXPECT_TRUE(a.dollarText.empty());
   EXPECT_TRUE(a.euroText.empty());
+  // The idle seconds move with the clock (one change a second); activity shows its reset at once.
+  a = logic.Tick(1600, At(9, 5, 7), POINT{1, 1}, sw);
+  EXPECT_TRUE(a.scrText.empty()) << "the idle count changed out of step with the clock";
+  a = logic.Tick(2400, At(9, 5, 7), POINT{5, 1}, sw);
+  EXPECT_EQ(a.scrText, L"절전.ON : 0s(0)");
+  logic.ResetIdle(1000);
 
   sw.dollarRate = 1386.0;
   sw.noSleep = true;
-  a = logic.Tick(3600, At(9, 5, 8), POINT{1, 1}, sw);
+  a = logic.Tick(3600, At(9, 5, 8), POINT{5, 1}, sw);
   EXPECT_EQ(a.clockText, L"09:05:08");
   EXPECT_EQ(a.dollarText, L"1$:1386.00");
   EXPECT_TRUE(a.euroText.empty());

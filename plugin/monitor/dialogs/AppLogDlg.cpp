@@ -84,8 +84,18 @@ CAppLogDlg::CAppLogDlg(wxWindow* parent, intptr_t value, int mode, bool dark)
   Bind(wxEVT_CLOSE_WINDOW, &CAppLogDlg::OnClose, this);
   Bind(wxEVT_SIZE, &CAppLogDlg::OnSize, this);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { OnLogTimer(); }, kLogTimerId);
+  // The list is rebuilt only while it is on screen: the timer runs from show to hide, and a
+  // change made while hidden is loaded as the dialog appears.
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    event.Skip();
+    if (event.IsShown()) {
+      OnLogTimer();
+      if (!timer_.IsRunning()) timer_.Start(kLogTimerMs);
+    } else {
+      timer_.Stop();
+    }
+  });
   SetDarkBackground(dark);
-  timer_.Start(kLogTimerMs);
 }
 
 CAppLogDlg::~CAppLogDlg() { timer_.Stop(); }
@@ -123,7 +133,9 @@ int CAppLogDlg::GetLogCount() const { return entries_ ? static_cast<int>(entries
 int CAppLogDlg::ShownCount() const { return list_ ? list_->GetItemCount() : 0; }
 
 void CAppLogDlg::OnLogTimer() {
-  if (!changed_) return;
+  // A hidden dialog keeps the change for when it is shown: rebuilding every entry's text for
+  // nobody costs more the longer the log grows.
+  if (!changed_ || !IsShown()) return;
   list_->Reload(entries_, search_);
   if (autoScroll_ && list_->GetItemCount() > 0) list_->EnsureVisible(list_->GetItemCount() - 1);
   changed_ = false;

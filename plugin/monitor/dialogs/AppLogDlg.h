@@ -3,7 +3,8 @@
 // copy, a dark or light background and automatic scrolling to the newest entry. In mode 2
 // closing only hides it. Its creator binds the store (a deque that outlives the dialog, of
 // records made with new and texts made with malloc, as the log hub copies them) and calls
-// NotifyLogChanged after adding to it; the dialog reloads at its next tick. Clearing frees the
+// NotifyLogChanged after adding to it; the dialog reloads at its next tick while shown, or as it
+// is shown. Clearing frees the
 // store's records.
 
 #include <wx/dialog.h>
@@ -37,11 +38,13 @@ class CAppLogDlg : public wxDialog {
   void ClearLog();
   // The key as the dialog handles it; true when it was consumed.
   bool HandleKey(const AppLogKeyInput& key);
-  // Reloads the list when it changed, scrolling to the newest entry when auto-scroll is on.
+  // Reloads the list when it changed and the dialog is shown, scrolling to the newest entry
+  // when auto-scroll is on.
   void OnLogTimer();
 
   bool IsDark() const { return dark_; }
   bool AutoScroll() const { return autoScroll_; }
+  bool LogTimerRunning() const { return timer_.IsRunning(); }
   wxColour Background() const { return dark_ ? *wxBLACK : *wxWHITE; }
   // The colour the list draws its entries' text in.
   wxColour TextColour() const;

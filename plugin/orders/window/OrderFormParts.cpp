@@ -79,11 +79,14 @@ bool RunOrderCommand(COrderEntry& entry, const OrderForm_s& form, int credit, in
   }
 }
 
+namespace {
+constexpr int kOrderTimerMs = 1000;
+}  // namespace
+
 std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
                                                    const std::shared_ptr<bool>& alive,
                                                    std::function<void(int)> run,
-                                                   COrderEntry& entry) {
-  constexpr int kTimerMs = 1000;
+                                                   COrderEntry& entry, bool pauseWhileHidden) {
   for (int command : {ID_ORDER_NOW, ID_ORDER_SPLIT5, ID_ORDER_SPLIT10, ID_ORDER_SPLIT20,
                       ID_CREDIT_ORDER_NOW, ID_CREDIT_ORDER_SPLIT5, ID_CREDIT_ORDER_SPLIT10,
                       ID_CREDIT_ORDER_SPLIT20})
@@ -95,11 +98,32 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
   // The timer handles its own events: a window that its parent destroys first (a host pane
   // closed with the frame) leaves no timer pointing at it.
   auto timer = std::make_unique<wxTimer>();
-  timer->Bind(wxEVT_TIMER, [&entry, alive](wxTimerEvent&) {
-    if (*alive) entry.OnTimer();
+  wxTimer* ticks = timer.get();
+  timer->Bind(wxEVT_TIMER, [&entry, alive, window, ticks, pauseWhileHidden](wxTimerEvent&) {
+    if (!*alive) return;
+    // A hidden form with no split under way has nothing to show or to count down: the timer
+    // waits for the form to be shown or for the next order.
+    if (pauseWhileHidden && !window->IsShown() && entry.Countdown() == 0 &&
+        !entry.OrderInFlight()) {
+      ticks->Stop();
+      return;
+    }
+    entry.OnTimer();
   });
-  timer->Start(kTimerMs);
+  if (pauseWhileHidden)
+    window->Bind(wxEVT_SHOW, [&entry, alive, ticks](wxShowEvent& event) {
+      event.Skip();
+      if (!*alive || !event.IsShown() || ticks->IsRunning()) return;
+      // The form shows the current price as it appears (no countdown runs while paused).
+      if (entry.Countdown() == 0) entry.OnTimer();
+      ticks->Start(kOrderTimerMs);
+    });
+  timer->Start(kOrderTimerMs);
   return timer;
+}
+
+void KeepOrderTimerRunning(wxTimer* timer) {
+  if (timer && !timer->IsRunning()) timer->Start(kOrderTimerMs);
 }
 
 bool HandleOrderFormKey(CPelomarView& view, const COrderEntry& entry,

@@ -47,11 +47,16 @@ bool RunOrderCommand(COrderEntry& entry, const OrderForm_s& form, int credit, in
 // Binds the order commands (wxEVT_MENU with the ids above, from the order menu or sent to the
 // window) to `run`, and starts the form's one-second timer, which drives the entry's price
 // refresh and split countdown. Nothing runs once `*alive` is false; the form stops the timer
-// before the entry goes.
+// before the entry goes. With `pauseWhileHidden` (a form in its own top-level window) the timer
+// stops while the window is hidden and no split is under way, and starts again as the window
+// is shown; the form calls KeepOrderTimerRunning after each order command.
 std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
                                                    const std::shared_ptr<bool>& alive,
                                                    std::function<void(int)> run,
-                                                   COrderEntry& entry);
+                                                   COrderEntry& entry,
+                                                   bool pauseWhileHidden = false);
+// Starts a paused form timer again (an order placed from a hidden form counts down its split).
+void KeepOrderTimerRunning(wxTimer* timer);
 
 // The order forms' keys, with Ctrl or Alt: 0 and K the view's command 1506; 3, 4, 5, 6 and 9
 // put the focus on the code, quantity, price, total and order controls; 7 opens the

@@ -91,6 +91,8 @@ COrderPopupDlg::~COrderPopupDlg() {
 
 wxWindow* COrderPopupDlg::GetWindow() const { return m_form.GetWindow(); }
 
+bool COrderPopupDlg::TimerRunning() const { return m_timer && m_timer->IsRunning(); }
+
 bool COrderPopupDlg::CreateFromTemplate(int, wxWindow* parent) {
   if (!m_form.Create(parent, L"주문하기", kWidth, kHeight)) return false;
   const OrderDialogProfile_s profile =
@@ -254,7 +256,7 @@ void COrderPopupDlg::BindHandlers() {
   });
   // The order commands, from the order menu or sent to the dialog, and the form's timer.
   m_timer = BindOrderCommandsAndTimer(
-      dialog, m_alive, [this](int command) { RunOrderCommand(command); }, *m_entry);
+      dialog, m_alive, [this](int command) { RunOrderCommand(command); }, *m_entry, true);
 }
 
 void COrderPopupDlg::ShowSide(int side) {
@@ -289,6 +291,7 @@ void COrderPopupDlg::RunOrderCommand(int command) {
   form.sell = m_form.IsDlgButtonChecked(IDC_OP_SELL);
   form.orderType = m_orderType;
   ::RunOrderCommand(*m_entry, form, m_entry->CreditKind(), command);
+  KeepOrderTimerRunning(m_timer.get());
   // The stock named by the order stays the form's stock.
   if (m_entry->SelectedStock().found) m_form.SetDlgItemText(IDC_OP_NAME, m_entry->SelectedStock().name);
 }

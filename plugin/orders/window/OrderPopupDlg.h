@@ -101,6 +101,8 @@ class COrderPopupDlg : public CPelomarOrderWindow, private CViewOrderDesk {
   wxWindow* GetWindow() const;
   COrderEntry& Entry() { return *m_entry; }
   orv::ui::CControlDialog& Form() { return m_form; }
+  // The form's one-second timer (paused while the dialog is hidden and no split runs).
+  bool TimerRunning() const;
   // Runs an order command (ID_ORDER_... ) as the order menu does.
   void RunOrderCommand(int command);
   int Side() const { return m_side; }

@@ -412,3 +412,38 @@ TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
   EXPECT_FALSE(board->IsDlgButtonChecked(CStockMonDlg::IDC_SEARCH_ON));
   view->Destroy();
 }
+
+TEST_F(StockMonDlgTest, TheScoresFollowTheStocksOnlyWhileTheBoardIsShown) {
+  CPelomarView* view = nullptr;
+  CStockMonDlg* board = CreateBoard(&view);
+  ASSERT_NE(board, nullptr);
+  Stock_s* stock =
+      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
+  ASSERT_NE(stock, nullptr);
+  EXPECT_FALSE(board->ScoreTimerRunning()) << "a hidden board has no timer running";
+
+  stock->day_score = 70;
+  view->ShowStockMonDlg(true);
+  orv::ui::CMyReportCtrl& model = board->Board().Grid();
+  ASSERT_TRUE(model.OnCommitEdit(0, Col::kColCode, L"005930"));
+  auto* row = static_cast<CStockBuyItemRecord*>(model.GetRecord(0));
+  EXPECT_TRUE(board->ScoreTimerRunning());
+  // While shown, the scores follow the stock every second.
+  stock->day_score = 80;
+  EXPECT_TRUE(PumpUntil([&] { return row->GetNumberValue(Col::kColDayScore) == 80; }, 3000));
+
+  // Hidden (the view's hide, or the close button) the first tick stops the timer and nothing
+  // follows the stock any more.
+  board->ShowWindow(false);
+  EXPECT_TRUE(PumpUntil([&] { return !board->ScoreTimerRunning(); }, 3000));
+  stock->day_score = 90;
+  PumpUntil([] { return false; }, 1200);
+  EXPECT_EQ(row->GetNumberValue(Col::kColDayScore), 80);
+
+  // Shown again (keeping the unsaved row), the board shows the current scores at once and
+  // follows them again.
+  board->ShowWindow(true);
+  EXPECT_EQ(row->GetNumberValue(Col::kColDayScore), 90);
+  EXPECT_TRUE(board->ScoreTimerRunning());
+  view->Destroy();
+}

@@ -93,6 +93,35 @@ TEST_F(MonitorDialogsTest, AppLogKeysSearchClearAndClose) {
   dialog->Destroy();
 }
 
+TEST_F(MonitorDialogsTest, AHiddenAppLogRebuildsNothingUntilShown) {
+  CAppLogDlg::LogStore store = {Entry(L"시세 조회 OK"), Entry(L"잔고 조회")};
+  auto* dialog = new CAppLogDlg(orv::test::HiddenFrame(), 0, 2, false);
+  dialog->SetLogStore(&store);
+  EXPECT_FALSE(dialog->LogTimerRunning());
+  dialog->OnLogTimer();
+  EXPECT_EQ(dialog->ShownCount(), 0) << "the hidden dialog rebuilt its entries";
+
+  // Shown, it loads at once and follows the log every second.
+  dialog->Show();
+  EXPECT_EQ(dialog->ShownCount(), 2);
+  EXPECT_TRUE(dialog->LogTimerRunning());
+
+  // Hidden again (closing in mode 2), the timer stops and changes wait for the next show.
+  dialog->Close();
+  EXPECT_FALSE(dialog->LogTimerRunning());
+  store.push_back(Entry(L"시세 조회 OK"));
+  dialog->NotifyLogChanged(1);
+  dialog->OnLogTimer();
+  EXPECT_EQ(dialog->ShownCount(), 2);
+  dialog->Show();
+  EXPECT_EQ(dialog->ShownCount(), 3);
+
+  orv::win::ScriptMessageBoxes({IDYES});
+  dialog->ClearLog();
+  EXPECT_TRUE(store.empty());
+  dialog->Destroy();
+}
+
 TEST_F(MonitorDialogsTest, TickListRowsComeFromTheBoundVectorAtEachRefresh) {
   CLogFileDlg dialog;
   ASSERT_TRUE(dialog.CreateFromTemplate(3176, orv::test::HiddenFrame()));

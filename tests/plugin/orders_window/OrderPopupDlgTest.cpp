@@ -12,6 +12,7 @@
 #include <wx/textctrl.h>
 
 #include <cwchar>
+#include <functional>
 #include <filesystem>
 
 #include "platform/ui/DbViewBase.h"
@@ -47,6 +48,12 @@ class OrderPopupDlgTest : public ::testing::Test {
     orv::win::ScriptMessageBoxes({});
     // The plug-in's start-up installs the maker; the view makes the dialog with its others.
     InstallOrderPopupMaker();
+    auto make = ChildMakers().orderPopup;
+    ChildMakers().orderPopup = [this, make](CPelomarView& view) {
+      std::unique_ptr<CPelomarOrderWindow> made = make(view);
+      popup_ = dynamic_cast<COrderPopupDlg*>(made.get());
+      return made;
+    };
     view_ = stage_.CreateView();
     ASSERT_NE(view_, nullptr);
     CPelomarEngine& e = view_->Engine();
@@ -81,6 +88,7 @@ class OrderPopupDlgTest : public ::testing::Test {
 
   orv::test::ViewStage stage_;
   CPelomarView* view_ = nullptr;
+  COrderPopupDlg* popup_ = nullptr;
   group_info_s first_;
   group_info_s second_;
 };
@@ -172,6 +180,54 @@ TEST_F(OrderPopupDlgTest, AnOrderTheViewCannotSendIsReportedAsNotPlaced) {
   ASSERT_GE(calls.size(), 2u) << (calls.empty() ? "" : calls.back().text);
   EXPECT_EQ(calls[calls.size() - 2].caption, "QUESTION");
   EXPECT_EQ(calls.back().caption, "ERROR");
+}
+
+TEST_F(OrderPopupDlgTest, TheFormFollowsThePriceOnlyWhileShownOrWhileAnOrderRuns) {
+  wxDialog* dialog = OrderDialog();
+  ASSERT_NE(dialog, nullptr);
+  COrderPopupDlg* popup = popup_;
+  ASSERT_NE(popup, nullptr);
+  auto pumpUntil = [](const std::function<bool()>& done, int ms) {
+    for (int waited = 0; !done() && waited < ms; waited += 10) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(10);
+    }
+    return done();
+  };
+  auto setPrice = [&](double price) {
+    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+    view_->Engine().Stocks().FindMasterStock(1, L"005930")->cur_price = price;
+  };
+  // The hidden form's timer stops at its first tick.
+  EXPECT_TRUE(pumpUntil([&] { return !popup->TimerRunning(); }, 3000));
+
+  view_->OpenOrderPopup(2, 1, L"005930", 10, 0);
+  ASSERT_TRUE(dialog->IsShown());
+  EXPECT_TRUE(popup->TimerRunning());
+  setPrice(71000);
+  EXPECT_TRUE(pumpUntil([&] { return Text(dialog, IDC_OP_PRICE) == L"71,000"; }, 3000));
+
+  // Hidden, it follows nothing and stops; shown again, the current price is there at once.
+  popup->ShowWindow(false);
+  ASSERT_FALSE(dialog->IsShown());
+  EXPECT_TRUE(pumpUntil([&] { return !popup->TimerRunning(); }, 3000));
+  setPrice(72000);
+  pumpUntil([] { return false; }, 1200);
+  EXPECT_EQ(Text(dialog, IDC_OP_PRICE), L"71,000");
+  popup->ShowWindow(true);
+  EXPECT_EQ(Text(dialog, IDC_OP_PRICE), L"72,000");
+  EXPECT_TRUE(popup->TimerRunning());
+
+  // An order command reaching the hidden form (the order menu) runs the timer again: a split
+  // placed from it counts down.
+  pumpUntil([] { return false; }, 300);
+  popup->ShowWindow(false);
+  ASSERT_FALSE(dialog->IsShown());
+  EXPECT_TRUE(pumpUntil([&] { return !popup->TimerRunning(); }, 3000))
+      << "shown " << dialog->IsShown();
+  wxCommandEvent now(wxEVT_MENU, ID_ORDER_NOW);
+  dialog->GetEventHandler()->ProcessEvent(now);
+  EXPECT_TRUE(popup->TimerRunning());
 }
 
 }  // namespace
