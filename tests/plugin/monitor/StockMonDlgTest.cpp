@@ -79,6 +79,14 @@ class StockMonDlgTest : public ::testing::Test {
     *view = CreateView();
     return *view ? dynamic_cast<CStockMonDlg*>((*view)->StockBoard()) : nullptr;
   }
+  // The same with 005930 listed in the view's master list.
+  CStockMonDlg* CreateBoardWithStock(CPelomarView** view, Stock_s** stock) {
+    CStockMonDlg* board = CreateBoard(view);
+    *stock = board ? (*view)->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0,
+                                                                0, 0, 70000, 0, 0)
+                   : nullptr;
+    return *stock ? board : nullptr;
+  }
 
   orv::test::TempDir dir_;
   SharedWnds_s block_;
@@ -305,11 +313,9 @@ TEST_F(StockMonDlgTest, TheTabsHoldTheListTheWatchGridAndThePortal) {
 
 TEST_F(StockMonDlgTest, TheBandHighAndBuyTimeCellsOpenTheirEditPopup) {
   CPelomarView* view = nullptr;
-  CStockMonDlg* board = CreateBoard(&view);
+  Stock_s* stock = nullptr;
+  CStockMonDlg* board = CreateBoardWithStock(&view, &stock);
   ASSERT_NE(board, nullptr);
-  Stock_s* stock =
-      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
-  ASSERT_NE(stock, nullptr);
   view->ShowStockMonDlg(true);
   orv::ui::CMyReportCtrl& model = board->Board().Grid();
   ASSERT_TRUE(model.OnCommitEdit(0, Col::kColCode, L"005930"));
@@ -415,11 +421,9 @@ TEST_F(StockMonDlgTest, TheBoardModeAndBuyAmountAreKeptWithTheConfiguration) {
 
 TEST_F(StockMonDlgTest, TheScoresFollowTheStocksOnlyWhileTheBoardIsShown) {
   CPelomarView* view = nullptr;
-  CStockMonDlg* board = CreateBoard(&view);
+  Stock_s* stock = nullptr;
+  CStockMonDlg* board = CreateBoardWithStock(&view, &stock);
   ASSERT_NE(board, nullptr);
-  Stock_s* stock =
-      view->Engine().Stocks().AddMasterStock(1, L"005930", L"삼성전자", 1, 0, 0, 0, 70000, 0, 0);
-  ASSERT_NE(stock, nullptr);
   EXPECT_FALSE(board->ScoreTimerRunning()) << "a hidden board has no timer running";
 
   stock->day_score = 70;
