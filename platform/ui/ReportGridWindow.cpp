@@ -194,8 +194,13 @@ class ReportTable : public wxGridTableBase {
 wxGridCellAttr* ReportTable::GetAttr(int row, int col, wxGridCellAttr::wxAttrKind) {
   if (!readOnly_) readOnly_ = MakeAttr(true);
   if (!editable_) editable_ = MakeAttr(false);
-  CMyReportRecordItem* item = Item(row, col);
+  // The grid asks every row's attributes (freezing columns checks each row's cell spans): a
+  // row whose items are not made yet lends the cell rather than making them all.
   const ReportColumn* column = model_ ? model_->GetColumn(col) : nullptr;
+  CMyReportRecordBase* rec = Record(row);
+  std::unique_ptr<CMyReportRecordItem> lent;
+  const CMyReportRecordItem* item =
+      rec && column ? rec->PeekItem(column->itemIndex, &lent) : nullptr;
   wxGridCellAttr* attr = readOnly_;
   if (item && column && !footer_ && item->editable && column->editable &&
       item->Kind() != ReportItemKind::Check) {

@@ -15,6 +15,7 @@
 #include "platform/support/TextConv.h"
 #include "platform/ui/ReportEditPopup.h"
 #include "platform/ui/ReportGridWindow.h"
+#include "platform/ui/WebPage.h"
 #include "plugin/monitor/core/ForeignStockLists.h"
 #include "plugin/rows/StockBuyItemRecord.h"
 #include "plugin/view/PelomarView.h"
@@ -284,14 +285,10 @@ void CStockMonDlg::BuildTabs() {
   if (m_watchGridWnd) fill(m_watchPages[kWatchPage], m_watchGridWnd->GetWindow());
 
   m_portalPage = page(m_portalTabs, L"인터넷 포털 정보");
-  if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
-    wxWebView* web = wxWebView::New(m_portalPage, IDC_WEB_VIEW, wxWebViewDefaultURLStr,
-                                    wxDefaultPosition, wxDefaultSize, wxWebViewBackendDefault);
-    if (web) {
-      web->EnableContextMenu(false);
-      m_webView = web;
-      fill(m_portalPage, web);
-    }
+  if (orv::ui::CWebPage::Available()) {
+    // The browser itself is made when a page is first loaded into it.
+    m_webView = new orv::ui::CWebPage(m_portalPage, IDC_WEB_VIEW);
+    fill(m_portalPage, m_webView);
   }
   m_watchTabs->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &CStockMonDlg::OnWatchTabChanged, this);
 }

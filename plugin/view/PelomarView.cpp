@@ -258,7 +258,7 @@ class CPelomarView::EngineWindow : public IEngineWindow {
   }
   void ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) override {
     view_.m_messageSink->RunOnUi([this, master] {
-      if (view_.m_commandBar && master) view_.ShowMasterList(*master);
+      if (view_.m_commandBar && master) view_.ShowMasterList(master);
       // The board reloads its rows from the new master list.
       if (view_.m_stockBoard) view_.m_stockBoard->ReloadBuyItems();
     });

@@ -213,7 +213,7 @@ class CPelomarView : public CDbBaseNormalView {
   // view keeps the copies in its own rows and never reads the engine's records.
   // Rebuilds the all-stock grid from the master list (one row per stock), filters it and
   // captions its tab with the list's size. Answers the number of rows.
-  int ShowMasterList(const MasterListSnapshot_s& master);
+  int ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master);
   // The held rows' quote values, the totals row, and the price cells of the all-stock rows
   // whose stock has a new quote; answers the all-stock rows written.
   int ShowQuotes(const QuotesSnapshot_s& quotes);

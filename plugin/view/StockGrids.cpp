@@ -68,7 +68,7 @@ MasterGridCounts_s FilterMasterGridRows(CMyReportCtrl& grid, const MasterGridFil
       const int range = priceInRange ? priceInRange(l.curPrice) : -1;
       shown = IsShown(row->GetStockCode(), l, filter, range);
     }
-    if (shown) row->SetNumberValue(kAllItemOrder, ++counts.shown);
+    if (shown) row->SetOrder(++counts.shown);
     row->SetVisible(shown);
   }
   if (CMyReportRecordBase* footer =
@@ -99,16 +99,21 @@ MasterGridCounts_s CPelomarView::FilterMasterGrid(int mode) {
       [&lists](double price) { return lists.PriceInFilterRange(price); }, mode);
 }
 
-int CPelomarView::ShowMasterList(const MasterListSnapshot_s& master) {
-  if (!m_allStockGrid || m_fillingAllStock) return 0;
+int CPelomarView::ShowMasterList(std::shared_ptr<const MasterListSnapshot_s> master) {
+  if (!m_allStockGrid || !master || m_fillingAllStock) return 0;
   m_fillingAllStock = true;
   const DWORD start = orv::win::GetTickCount();
   CMyReportCtrl& grid = *m_allStockGrid;
   grid.ResetContent(true);
   m_allStockRows.clear();
   int rows = 0;
-  for (const StockRow_s& stock : master.stocks)
-    m_allStockRows[stock.code] = AddAllStockRow(grid, stock, ++rows, Scale());
+  m_allStockRows.reserve(master->stocks.size());
+  grid.ReserveRecords(master->stocks.size());
+  // Each row shares its stock's values in the snapshot until it makes its items.
+  for (const StockRow_s& stock : master->stocks)
+    m_allStockRows[stock.code] = static_cast<CStockRecord*>(grid.AddRecord(
+        std::make_unique<CStockRecord>(std::shared_ptr<const StockRow_s>(master, &stock), ++rows,
+                                       Scale())));
   auto* footer = grid.AddFooterRecord(std::make_unique<CStockRecord>(nullptr, 0, Scale()));
   footer->SetTextValue(kAllItemName, L"전체");
   FilterMasterGrid(0);

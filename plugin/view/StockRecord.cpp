@@ -1,5 +1,6 @@
 #include "plugin/view/StockRecord.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ui/model/ReportCtrl.h"
@@ -12,15 +13,6 @@ using orv::ui::CMyReportRecordBase;
 using orv::ui::CMyReportRecordItem;
 
 namespace {
-
-// The three values of one indicator (day, minute, second minute) with their background.
-void AddIndicator(CMyReportRecordBase* row, const double values[3], const char* format,
-                  COLORREF back) {
-  for (int i = 0; i < 3; ++i) {
-    CMyReportRecordItem* item = row->AddNumber(values[i], format);
-    if (back != orv::ui::kColorNone) item->backColor = back;
-  }
-}
 
 void SetNumberColored(CMyReportRecordBase* row, int item, double value, COLORREF color) {
   row->SetNumberValue(item, value);
@@ -78,123 +70,261 @@ COLORREF SplitValueBack(double value) {
 // ---------------------------------------------------------------------------------------
 // CStockRecord
 
+namespace {
+
+using orv::ui::CMyRecItemOptions;
+using orv::ui::CMyReportRecordItemCheck;
+using orv::ui::CMyReportRecordItemDateTime;
+using orv::ui::CMyReportRecordItemNumber;
+using orv::ui::CMyReportRecordItemText;
+using orv::ui::kColorNone;
+using ItemPtr = std::unique_ptr<CMyReportRecordItem>;
+
+ItemPtr Number(double value, const char* format = nullptr, COLORREF back = kColorNone) {
+  auto item = std::make_unique<CMyReportRecordItemNumber>(
+      value, format ? std::string_view(format) : std::string_view());
+  item->backColor = back;
+  return item;
+}
+
+ItemPtr Text(std::wstring text, COLORREF color = kColorNone, COLORREF back = kColorNone) {
+  auto item = std::make_unique<CMyReportRecordItemText>(std::move(text));
+  item->textColor = color;
+  item->backColor = back;
+  return item;
+}
+
+// The indicator items 56..73: RSI, stochastic fast, MFI, CCI, MACD and P.SAR, three values
+// each (day, minute, second minute) on the indicator's background.
+ItemPtr IndicatorItem(const StockListing_s& l, int offset) {
+  struct Indicator {
+    const double* values;
+    const char* format;
+    COLORREF back;
+  };
+  const Indicator indicators[] = {{l.rsi, "%.2f", kRsiBack},  {l.sto, "%.2f", kStoBack},
+                                  {l.mfi, "%.2f", kRsiBack},  {l.cci, "%.2f", kCciBack},
+                                  {l.macd, "%.2f", kMacdBack}, {l.psar, "%.0f", kColorNone}};
+  const Indicator& ind = indicators[offset / 3];
+  return Number(ind.values[offset % 3], ind.format, ind.back);
+}
+
+}  // namespace
+
 CStockRecord::CStockRecord(const StockRow_s* stock, int index, double scale)
+    : CStockRecord(stock ? std::make_shared<const StockRow_s>(*stock) : nullptr, index, scale) {}
+
+CStockRecord::CStockRecord(std::shared_ptr<const StockRow_s> stock, int index, double scale)
     : CStockGridRecord(stock ? stock->market : 0, stock ? stock->code : std::wstring()),
-      m_scale(scale > 0 ? scale : 1.0) {
-  static const StockListing_s kEmpty;
-  const StockListing_s& l = stock ? stock->listing : kEmpty;
-  const double price = stock ? stock->curPrice : 0;
-  const double change = stock ? stock->change : 0;
-  if (stock) {
+      m_scale(scale > 0 ? scale : 1.0),
+      m_stock(std::move(stock)),
+      m_order(index) {
+  if (const StockRow_s* s = m_stock.get()) {
+    const StockListing_s& l = s->listing;
     m_filter.managed = l.managed != 0;
     m_filter.caution2 = l.caution2 != 0;
     m_filter.listed = l.listed != 0;
     m_filter.credit = l.credit != 0;
     m_filter.caution = !l.caution.empty();
-    m_filter.curPrice = price;
-    m_filter.change = change;
-    m_filter.changeRate = stock->changeRate;
+    m_filter.curPrice = s->curPrice;
+    m_filter.change = s->change;
+    m_filter.changeRate = s->changeRate;
+    m_open = s->openPrice;
+    m_high = s->highPrice;
+    m_low = s->lowPrice;
   }
-
-  AddText();                                                                          // 0
-  AddNumber(stock ? stock->listIndex : 0);                                           // 1 IDX
-  AddNumber(index);                                                                   // 2 순서
-  AddOptions(stock ? stock->market : 0);                                              // 3 국가
-  // 4 마켓: the listing's market code, else the market letter the master list gave the stock.
-  AddOptions(l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->marketLetter : 0));
-  AddText(l.nxt ? L"NXT" : L"");                                                      // 5
-  AddText(l.industry);                                                                // 6
-  AddText(l.caution)->textColor = l.caution.empty() ? orv::ui::kColorNone : kRowRed;  // 7
-  AddCheck(l.auto_trade != 0);                                                        // 8 자동
-  AddText(stock ? stock->code : std::wstring())->backColor = kCodeBack;  // 9 종목코드
-  auto* name = AddText(stock ? stock->name : std::wstring());            // 10 종목명
-  name->textColor = (!l.caution.empty() || l.managed) ? kRowRed : kRowBlack;
-  if (stock) AddScaledButton(name, L"주문/정보", kStockRowOrderButton, 58, m_scale);
-  AddDate(l.expiry, "%Y-%m-%d");            // 11 만기일
-  AddText(l.credit ? L"신용" : L"");        // 12 신용가능
-  AddCheck(stock && stock->interest);  // 13 감시
-  AddNumber(l.received, "%.0lf");           // 14 수신
-  AddText(l.sector);                        // 15 섹터
-  AddScaledButton(AddText(l.comment), L"...", kStockRowCommentButton, 22, m_scale);  // 16
-  AddText(l.status);                                                       // 17 종목상태
-  AddNumber(l.margin_rate, "%.0lf");                                       // 18 증거금율
-  AddNumber(l.per, "%.0lf");                                               // 19 PER
-  AddNumber(l.pbr, "%.0lf");                                               // 20 PBR
-  AddText(l.managed ? L"관리" : L"")->textColor = kRowRed;                 // 21 관리종목
-  AddCheck(l.alarm_on != 0);                                               // 22 알람
-  AddNumber(l.alarm_rate, "%.1lf");                                        // 23 알람율
-  AddOptions(l.alarm_kind);                                                // 24 알람형태
-  for (int i = 0; i < 4; ++i) AddNumber(l.has_ma ? l.ma[i] : 0, "%.0lf");  // 25..28 MA
-  AddNumber(l.has_ma ? l.vol5 : 0, "%.0lf");                               // 29 VOL5
-
-  // 30..34: the envelope position of the price against the moving averages, with the
-  // previous close as the upper bound of the band; 0 without moving averages.
-  double forecast[5] = {};
-  double score = 0;
-  if (stock && l.has_ma) {
-    const double levels[3] = {l.ma[0], l.ma[1], l.ma[2]};
-    score = ScoreEnvelopePosition(price, levels, l.ma[3], price - change, forecast);
-  }
-  AddNumber(score, "%.1lf");
-  AddNumber(forecast[1], "%.1lf");
-  AddNumber(forecast[2]);
-  AddNumber(forecast[3]);
-  AddNumber(forecast[4]);
-
-  AddNumber(stock ? stock->openPrice : 0, "%.0lf");      // 35 시초가
-  AddNumber(stock ? stock->highPrice : 0, "%.0lf");      // 36 최고
-  AddNumber(stock ? stock->lowPrice : 0, "%.0lf");       // 37 최저
-  AddNumber(l.open_vs, "%.1lf%%");                       // 38
-  AddNumber(l.low_vs, "%.1lf%%");                        // 39
-  AddNumber(l.high_vs, "%.1lf%%");                       // 40
-  AddNumber(l.trade_score, "%.1lf");                     // 41 매매점수
-  AddNumber(l.foreign_rise, "%.1lf");                    // 42 외인상승
-  AddNumber(stock ? stock->changeRate : 0, "%.1lf%%");   // 43 등락률
-  // The change and the price are amounts in won: they carry no percent sign.
-  AddNumber(change, "%.0lf");        // 44 등락
-  AddNumber(l.prev_close, "%.0lf");  // 45 전일가
-  AddNumber(price, "%.0lf");         // 46 현재가
-  for (double v : {l.volume, l.expected_price, l.expected_qty, l.net_buy, l.net_sell, l.buy_ratio,
-                   l.sell_ratio, l.strength, l.score})
-    AddNumber(v, "%.0lf");                                  // 47..55
-  AddIndicator(this, l.rsi, "%.2f", kRsiBack);              // 56..58
-  AddIndicator(this, l.sto, "%.2f", kStoBack);              // 59..61
-  AddIndicator(this, l.mfi, "%.2f", kRsiBack);              // 62..64
-  AddIndicator(this, l.cci, "%.2f", kCciBack);              // 65..67
-  AddIndicator(this, l.macd, "%.2f", kMacdBack);            // 68..70
-  AddIndicator(this, l.psar, "%.0f", orv::ui::kColorNone);  // 71..73
-  AddText();                                                // 74 추이
-  AddText();                                                // 75 그림
-  AddNumber(l.sensitivity_prev, "%.1f")->editable = true;   // 76 감도(전)
-  AddNumber(l.sensitivity, "K%.1f")->editable = true;       // 77 감도
-
-  // 78..137: the day values, then zeros up to 60 items.
-  int days = 0;
-  for (uint32_t v : l.day_values) {
-    AddNumber(static_cast<double>(v), "%.0lf");
-    ++days;
-  }
-  for (; days < kDayItemCount; ++days) AddNumber(0, "%.0lf");
-
-  if (stock) {
-    const COLORREF color = PriceColor(stock->changeRate);
-    for (int item : {kAllItemPrice, kAllItemChange, kAllItemChangeRate})
-      SetItemTextColor(item, color);
-  }
+  MakeItemsLate();
 }
 
 CStockRecord::~CStockRecord() = default;
 
+int CStockRecord::ItemCountToMake() const {
+  const size_t days = m_stock ? m_stock->listing.day_values.size() : 0;
+  return kAllStockItemCount + std::max(static_cast<int>(days), kDayItemCount);
+}
+
+void CStockRecord::MakeItems() {
+  const int count = ItemCountToMake();
+  ReserveItems(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) AddItem(MakeStockItem(i));
+  m_stock.reset();  // the items hold the values from now on
+}
+
+std::unique_ptr<CMyReportRecordItem> CStockRecord::MakeLoneItem(int index) const {
+  return MakeStockItem(index);
+}
+
+std::unique_ptr<CMyReportRecordItem> CStockRecord::MakeStockItem(int index) const {
+  static const StockListing_s kEmpty;
+  const StockRow_s* stock = m_stock.get();
+  const StockListing_s& l = stock ? stock->listing : kEmpty;
+  const double price = m_filter.curPrice;
+  const double change = m_filter.change;
+  // Price, change and rate are coloured by the rate's sign (the footer row keeps no colour).
+  const COLORREF priceColor = stock ? PriceColor(m_filter.changeRate) : kColorNone;
+
+  if (index >= kAllItemFirstDay) {
+    // 78..: the day values, then zeros up to 60 items.
+    const size_t day = static_cast<size_t>(index - kAllItemFirstDay);
+    if (index >= ItemCountToMake()) return nullptr;
+    return Number(day < l.day_values.size() ? static_cast<double>(l.day_values[day]) : 0,
+                  "%.0lf");
+  }
+  if (index >= 56 && index <= 73) return IndicatorItem(l, index - 56);
+  if (index >= 25 && index <= 28) return Number(l.has_ma ? l.ma[index - 25] : 0, "%.0lf");
+  if (index >= 30 && index <= 34) {
+    // The envelope position of the listed price against the moving averages, with the previous
+    // close as the upper bound of the band; 0 without moving averages. Later quotes leave it.
+    double forecast[5] = {};
+    double score = 0;
+    if (stock && l.has_ma) {
+      const double levels[3] = {l.ma[0], l.ma[1], l.ma[2]};
+      score = ScoreEnvelopePosition(stock->curPrice, levels, l.ma[3],
+                                    stock->curPrice - stock->change, forecast);
+    }
+    if (index == kAllItemForecast) return Number(score, "%.1lf");
+    return Number(forecast[index - kAllItemForecast], index == 31 ? "%.1lf" : nullptr);
+  }
+  if (index >= 47 && index <= 55) {
+    const double values[] = {l.volume,   l.expected_price, l.expected_qty,
+                             l.net_buy,  l.net_sell,       l.buy_ratio,
+                             l.sell_ratio, l.strength,     l.score};
+    return Number(values[index - 47], "%.0lf");
+  }
+  switch (index) {
+    case 0:
+      return Text({});
+    case kAllItemIndex:  // IDX
+      return Number(stock ? stock->listIndex : 0);
+    case kAllItemOrder:  // 순서
+      return Number(m_order);
+    case kAllItemNation:  // 국가
+      return std::make_unique<CMyRecItemOptions>(stock ? stock->market : 0);
+    case kAllItemMarket:  // 마켓: the listing's market code, else the master list's letter
+      return std::make_unique<CMyRecItemOptions>(
+          l.market_code ? l.market_code : static_cast<uint8_t>(stock ? stock->marketLetter : 0));
+    case 5:
+      return Text(l.nxt ? L"NXT" : L"");
+    case 6:
+      return Text(l.industry);
+    case kAllItemCaution:
+      return Text(l.caution, l.caution.empty() ? kColorNone : kRowRed);
+    case kAllItemAuto:  // 자동
+      return std::make_unique<CMyReportRecordItemCheck>(l.auto_trade != 0);
+    case kAllItemCode:  // 종목코드
+      return Text(stock ? stock->code : std::wstring(), kColorNone, kCodeBack);
+    case kAllItemName: {  // 종목명
+      auto name = Text(stock ? stock->name : std::wstring(),
+                       (!l.caution.empty() || l.managed) ? kRowRed : kRowBlack);
+      if (stock) AddScaledButton(name.get(), L"주문/정보", kStockRowOrderButton, 58, m_scale);
+      return name;
+    }
+    case 11:  // 만기일
+      return std::make_unique<CMyReportRecordItemDateTime>(orv::ui::ReportItemKind::Date,
+                                                           l.expiry, "%Y-%m-%d");
+    case kAllItemCredit:  // 신용가능
+      return Text(l.credit ? L"신용" : L"");
+    case kAllItemWatch:  // 감시
+      return std::make_unique<CMyReportRecordItemCheck>(stock && stock->interest);
+    case 14:  // 수신
+      return Number(l.received, "%.0lf");
+    case 15:  // 섹터
+      return Text(l.sector);
+    case kAllItemComment: {
+      auto comment = Text(l.comment);
+      AddScaledButton(comment.get(), L"...", kStockRowCommentButton, 22, m_scale);
+      return comment;
+    }
+    case 17:  // 종목상태
+      return Text(l.status);
+    case 18:  // 증거금율
+      return Number(l.margin_rate, "%.0lf");
+    case 19:  // PER
+      return Number(l.per, "%.0lf");
+    case 20:  // PBR
+      return Number(l.pbr, "%.0lf");
+    case kAllItemManaged:  // 관리종목
+      return Text(l.managed ? L"관리" : L"", kRowRed);
+    case 22:  // 알람
+      return std::make_unique<CMyReportRecordItemCheck>(l.alarm_on != 0);
+    case 23:  // 알람율
+      return Number(l.alarm_rate, "%.1lf");
+    case kAllItemAlarmKind:  // 알람형태
+      return std::make_unique<CMyRecItemOptions>(l.alarm_kind);
+    case 29:  // VOL5
+      return Number(l.has_ma ? l.vol5 : 0, "%.0lf");
+    case kAllItemOpen:  // 시초가
+    case kAllItemHigh:  // 최고
+    case kAllItemLow: {  // 최저
+      auto item = Number(index == kAllItemOpen ? m_open : index == kAllItemHigh ? m_high : m_low,
+                         "%.0lf");
+      if (m_quoted) item->textColor = kRowBlack;  // as a quote writes them
+      return item;
+    }
+    case 38:
+      return Number(l.open_vs, "%.1lf%%");
+    case 39:
+      return Number(l.low_vs, "%.1lf%%");
+    case 40:
+      return Number(l.high_vs, "%.1lf%%");
+    case 41:  // 매매점수
+      return Number(l.trade_score, "%.1lf");
+    case 42:  // 외인상승
+      return Number(l.foreign_rise, "%.1lf");
+    case kAllItemChangeRate: {  // 등락률
+      auto item = Number(m_filter.changeRate, "%.1lf%%");
+      item->textColor = priceColor;
+      return item;
+    }
+    case kAllItemChange: {  // 등락: an amount in won, without a percent sign
+      auto item = Number(change, "%.0lf");
+      item->textColor = priceColor;
+      return item;
+    }
+    case kAllItemPrevClose:  // 전일가
+      return Number(l.prev_close, "%.0lf");
+    case kAllItemPrice: {  // 현재가
+      auto item = Number(price, "%.0lf");
+      item->textColor = priceColor;
+      return item;
+    }
+    case 74:  // 추이
+    case 75:  // 그림
+      return Text({});
+    case 76:  // 감도(전)
+      return Number(l.sensitivity_prev, "%.1f");
+    case kAllItemSensitivity:  // 감도
+      return Number(l.sensitivity, "K%.1f");
+    default:
+      return nullptr;
+  }
+}
+
 bool CStockRecord::ApplyQuote(const StockQuoteRow_s& q) {
   if (!HasStock()) return false;
-  if (GetNumberValue(kAllItemPrice) == q.curPrice &&
-      GetNumberValue(kAllItemChangeRate) == q.changeRate &&
-      GetNumberValue(kAllItemChange) == q.change && GetNumberValue(kAllItemOpen) == q.openPrice &&
-      GetNumberValue(kAllItemHigh) == q.highPrice && GetNumberValue(kAllItemLow) == q.lowPrice)
-    return false;
+  // The quote shown: the cells' once they are made (an edit may have changed one).
+  const bool same =
+      ItemsMade()
+          ? GetNumberValue(kAllItemPrice) == q.curPrice &&
+                GetNumberValue(kAllItemChangeRate) == q.changeRate &&
+                GetNumberValue(kAllItemChange) == q.change &&
+                GetNumberValue(kAllItemOpen) == q.openPrice &&
+                GetNumberValue(kAllItemHigh) == q.highPrice &&
+                GetNumberValue(kAllItemLow) == q.lowPrice
+          : m_filter.curPrice == q.curPrice && m_filter.changeRate == q.changeRate &&
+                m_filter.change == q.change && m_open == q.openPrice &&
+                m_high == q.highPrice && m_low == q.lowPrice;
+  if (same) return false;
   m_filter.curPrice = q.curPrice;
   m_filter.change = q.change;
   m_filter.changeRate = q.changeRate;
+  m_open = q.openPrice;
+  m_high = q.highPrice;
+  m_low = q.lowPrice;
+  m_quoted = true;
+  // A row whose items are not made yet has never been drawn: its items take the quote when
+  // they are made.
+  if (!ItemsMade()) return true;
   const COLORREF color = PriceColor(q.changeRate);
   SetNumberColored(this, kAllItemPrice, q.curPrice, color);
   SetNumberColored(this, kAllItemOpen, q.openPrice, kRowBlack);
@@ -203,6 +333,16 @@ bool CStockRecord::ApplyQuote(const StockQuoteRow_s& q) {
   SetNumberColored(this, kAllItemChange, q.change, color);
   SetNumberColored(this, kAllItemChangeRate, q.changeRate, color);
   return true;
+}
+
+void CStockRecord::SetOrder(int order) {
+  m_order = order;
+  if (ItemsMade()) SetNumberValue(kAllItemOrder, order);
+}
+
+std::wstring CStockRecord::StockName() const {
+  if (!ItemsMade()) return m_stock ? m_stock->name : std::wstring();
+  return GetTextValue(kAllItemName);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // grid (items 0 to 77 and the 60 day columns), and the refresh of the own-stock grid's holding
 // rows (CRurezOzadoResultRecord, items 0 to 72), whose values RefreshStockRow writes.
 
+#include <memory>
 #include <string>
 
 #include "plugin/rows/RowItems.h"
@@ -71,12 +72,17 @@ struct StockFilterValues_s {
   double changeRate = 0;
 };
 
+// A row of the all-stock grid. A market lists thousands of stocks and only a screenful is
+// ever drawn at once, so the row keeps the stock's values (a copy, or its place in the master
+// list's snapshot, which it shares) and makes its items when it is first drawn or read; the
+// values are let go then. Filtering, searching and quotes work on the kept values until then.
 class CStockRecord : public CStockGridRecord {
  public:
-  // Builds the items from a copy of the stock's values; a null stock gives a row of empty
-  // values (the footer row). `index` is the row's running number, `scale` the host's display
-  // scale.
+  // A row of a copy of the stock's values; a null stock gives a row of empty values (the
+  // footer row). `index` is the row's running number, `scale` the host's display scale.
   CStockRecord(const StockRow_s* stock, int index, double scale);
+  // A row of values the caller shares (a stock of a master-list snapshot).
+  CStockRecord(std::shared_ptr<const StockRow_s> stock, int index, double scale);
   ~CStockRecord() override;
 
   double Scale() const { return m_scale; }
@@ -84,10 +90,28 @@ class CStockRecord : public CStockGridRecord {
   // Rewrites the price items (46, 35, 37, 36, 44, 43) from a new quote and colours them;
   // false when the quote is the one shown.
   bool ApplyQuote(const StockQuoteRow_s& quote);
+  // The running number (item 2) the filter gives a shown row.
+  void SetOrder(int order);
+  // The stock's name as the name cell shows it.
+  std::wstring StockName() const;
 
  private:
+  void MakeItems() override;
+  std::unique_ptr<orv::ui::CMyReportRecordItem> MakeLoneItem(int index) const override;
+  // Item `index` of the row as made from the kept values; null past the last item.
+  std::unique_ptr<orv::ui::CMyReportRecordItem> MakeStockItem(int index) const;
+  int ItemCountToMake() const;
+
   double m_scale = 1.0;
   StockFilterValues_s m_filter;
+  // Kept until the items are made: the stock's values (null for the footer row), the running
+  // number and the quote values, which may be newer than the stock's.
+  std::shared_ptr<const StockRow_s> m_stock;
+  int m_order = 0;
+  double m_open = 0;
+  double m_high = 0;
+  double m_low = 0;
+  bool m_quoted = false;  // a quote came after the stock's values
 };
 
 // Own-stock grid items.

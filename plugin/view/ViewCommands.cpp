@@ -555,7 +555,7 @@ void CPelomarView::SearchStocks() {
     const bool highOk = m_priceHigh == 0 || (price > 0 && price <= m_priceHigh);
     if (!nameFound && lowOk && highOk) {
       const std::wstring code = Upper(row->GetStockCode());
-      if (row->GetItemCaption(kAllItemName) == key) {
+      if (row->StockName() == key) {
         visible = true;
         nameFound = true;  // every later row stays hidden
       } else if (wanted < 0) {

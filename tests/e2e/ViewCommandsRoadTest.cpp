@@ -2,7 +2,8 @@
 // sandbox: the trading items of the command bar appear with the login, a code typed into the
 // search box and the search button leave that stock's row alone in the all-stock tab, the
 // reset brings every row back, the command menu opens with its items, and the recommended
-// profit-rate button opens the rate table with its bands.
+// profit-rate button opens the rate table with its bands. No browser is made while no page is
+// shown.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -10,6 +11,7 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
+#include <wx/webview.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -33,6 +35,18 @@ namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(20);
 
+// The browsers anywhere in the program's windows.
+int CountBrowsers(wxWindow* window) {
+  int n = dynamic_cast<wxWebView*>(window) ? 1 : 0;
+  for (wxWindow* child : window->GetChildren()) n += CountBrowsers(child);
+  return n;
+}
+int CountBrowsers() {
+  int n = 0;
+  for (wxWindow* top : wxTopLevelWindows) n += CountBrowsers(top);
+  return n;
+}
+
 }  // namespace
 
 TEST(ViewCommandsRoad, SearchTheAllStockTabAndOpenTheProfitRateTable) {
@@ -53,6 +67,9 @@ TEST(ViewCommandsRoad, SearchTheAllStockTabAndOpenTheProfitRateTable) {
   ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
   wxNotebook* tabs = TradingTabs(frame);
   ASSERT_NE(tabs, nullptr);
+  // The dialogs made at start-up keep their web pages without a browser until a page is loaded
+  // into one: a run that shows no page never starts the web engine.
+  EXPECT_EQ(CountBrowsers(), 0);
   const size_t listings = orv::test::SandboxStocks().size();
   ASSERT_GT(listings, 1u);
   const wxString allCaption = wxString::Format(L"전종목 시세 (%d 개)", static_cast<int>(listings));

@@ -255,17 +255,26 @@ void CMyReportCtrl::SortRecords(std::vector<CMyReportRecordBase*>& list) const {
   const int item = col->itemIndex;
   const COptionList* options = &col->editOptions.constraints;
   const bool ascending = sortAscending_;
-  std::stable_sort(list.begin(), list.end(),
-                   [item, options, ascending](CMyReportRecordBase* a, CMyReportRecordBase* b) {
-                     const CMyReportRecordItem* ia = a->GetItem(item);
-                     const CMyReportRecordItem* ib = b->GetItem(item);
-                     int c;
-                     if (!ia || !ib)
-                       c = (ia ? 1 : 0) - (ib ? 1 : 0);
-                     else
-                       c = ia->Compare(*ib, options);
-                     return ascending ? c < 0 : c > 0;
-                   });
+  // Each row's cell of the column is looked up once; a row whose items are not made yet lends
+  // a cell made alone, so sorting a long list does not make every row's items.
+  struct Keyed {
+    CMyReportRecordBase* record;
+    const CMyReportRecordItem* cell;
+  };
+  std::vector<std::unique_ptr<CMyReportRecordItem>> lent(list.size());
+  std::vector<Keyed> keyed;
+  keyed.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i)
+    keyed.push_back({list[i], list[i]->PeekItem(item, &lent[i])});
+  std::stable_sort(keyed.begin(), keyed.end(), [options, ascending](const Keyed& a, const Keyed& b) {
+    int c;
+    if (!a.cell || !b.cell)
+      c = (a.cell ? 1 : 0) - (b.cell ? 1 : 0);
+    else
+      c = a.cell->Compare(*b.cell, options);
+    return ascending ? c < 0 : c > 0;
+  });
+  for (size_t i = 0; i < list.size(); ++i) list[i] = keyed[i].record;
 }
 
 void CMyReportCtrl::AppendShown(std::vector<CMyReportRecordBase*>& list) {

@@ -7,7 +7,29 @@ namespace orv::ui {
 CMyReportRecordBase::CMyReportRecordBase() = default;
 CMyReportRecordBase::~CMyReportRecordBase() = default;
 
+void CMyReportRecordBase::MakeItemsNow() const {
+  if (!itemsLate_) return;
+  // Cleared first: MakeItems adds its items through AddItem, which comes back here.
+  auto* self = const_cast<CMyReportRecordBase*>(this);
+  self->itemsLate_ = false;
+  self->MakeItems();
+}
+
+std::unique_ptr<CMyReportRecordItem> CMyReportRecordBase::MakeLoneItem(int) const {
+  return nullptr;
+}
+
+const CMyReportRecordItem* CMyReportRecordBase::PeekItem(
+    int index, std::unique_ptr<CMyReportRecordItem>* scratch) const {
+  if (itemsLate_ && scratch) {
+    *scratch = MakeLoneItem(index);
+    if (*scratch) return scratch->get();
+  }
+  return GetItem(index);
+}
+
 CMyReportRecordItem* CMyReportRecordBase::AddItem(std::unique_ptr<CMyReportRecordItem> item) {
+  MakeItemsNow();
   items_.push_back(std::move(item));
   return items_.back().get();
 }
@@ -51,6 +73,7 @@ CMyReportRecordItemDateTime* CMyReportRecordBase::AddTime(const SYSTEMTIME& valu
 }
 
 CMyReportRecordItem* CMyReportRecordBase::GetItem(int index) const {
+  MakeItemsNow();
   if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
   return items_[static_cast<size_t>(index)].get();
 }

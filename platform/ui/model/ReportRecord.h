@@ -29,8 +29,18 @@ class CMyReportRecordBase {
   CMyRecItemOptions* AddOptions(int64_t value);
   CMyReportRecordItemDateTime* AddDate(const SYSTEMTIME& value, std::string format = kDateFormat);
   CMyReportRecordItemDateTime* AddTime(const SYSTEMTIME& value, std::string format = kTimeFormat);
-  int GetItemCount() const { return static_cast<int>(items_.size()); }
+  int GetItemCount() const {
+    MakeItemsNow();
+    return static_cast<int>(items_.size());
+  }
   CMyReportRecordItem* GetItem(int index) const;
+  // Whether the row's items exist (a row that makes them late has none until first read).
+  bool ItemsMade() const { return !itemsLate_; }
+  // Item `index` for a look that should not make the row's items (sorting, a cell's
+  // attributes): the row's own when its items exist, else one made alone into `scratch` (or,
+  // when the row offers none alone, the row's own after all, made now). Null when missing.
+  const CMyReportRecordItem* PeekItem(int index,
+                                      std::unique_ptr<CMyReportRecordItem>* scratch) const;
 
   // Values by item index. A setter answers false (and changes nothing) when the item is
   // missing or of another kind; a changed value marks the row for redraw. Getters of a missing
@@ -81,8 +91,23 @@ class CMyReportRecordBase {
   // Marks one item (its cells) for the next redraw; the rest of the row stays as drawn.
   void InvalidateItem(int index);
 
+ protected:
+  // A row of a large grid may make its items late, when it is first drawn or read, instead of
+  // when it is made: most rows of a long list are never scrolled into view. Such a row calls
+  // MakeItemsLate() in its constructor and overrides MakeItems, which adds every item (AddText,
+  // AddNumber...) and runs once, before the first item is read, written or added.
+  void MakeItemsLate() { itemsLate_ = true; }
+  virtual void MakeItems() {}
+  // Room for `count` items, for a row that knows how many it adds.
+  void ReserveItems(size_t count) { items_.reserve(count); }
+  // One item of a row whose items are not made yet, made on its own and not kept (sorting
+  // compares one column over every row without making whole rows). Null: not offered, the
+  // row's items are made instead.
+  virtual std::unique_ptr<CMyReportRecordItem> MakeLoneItem(int index) const;
+
  private:
   friend class CMyReportCtrl;
+  void MakeItemsNow() const;
   template <class T>
   T* ItemAs(int index, ReportItemKind kind) const;
   void AttachTo(CMyReportCtrl* grid, CMyReportRecordBase* parent);
@@ -97,6 +122,7 @@ class CMyReportRecordBase {
   bool modified_ = false;
   bool selected_ = false;
   bool footer_ = false;
+  bool itemsLate_ = false;  // the items wait for MakeItems
 };
 
 }  // namespace orv::ui

@@ -15,6 +15,7 @@
 #include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/ui/ReportGridWindow.h"
+#include "platform/ui/WebPage.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
 #include "plugin/community/CafeDlgGrids.h"
@@ -163,6 +164,8 @@ CCafeDlg::~CCafeDlg() {
   if (m_portal) m_portal->Stop();
 }
 
+wxWebView* CCafeDlg::PortalView() const { return m_portal ? m_portal->Browser() : nullptr; }
+
 bool CCafeDlg::CreateFromTemplate(int, wxWindow* parent) {
   m_parent = parent;
   if (!Create(parent, L"추천종목 관리 + 분할매수", kWidth, kHeight)) return false;
@@ -237,12 +240,8 @@ void CCafeDlg::BuildPanes() {
   });
 
   m_bottomTabs->AddPage(m_expertGrid->GetWindow(), L"전문가 추천 종목");
-  if (wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) {
-    m_portal = wxWebView::New(m_bottomTabs, IDC_PORTAL, wxWebViewDefaultURLStr, wxDefaultPosition,
-                              wxDefaultSize, wxWebViewBackendDefault);
-  }
-  if (m_portal) {
-    m_portal->EnableContextMenu(false);
+  if (orv::ui::CWebPage::Available()) {
+    m_portal = new orv::ui::CWebPage(m_bottomTabs, IDC_PORTAL);
     m_bottomTabs->AddPage(m_portal, L"인터넷 포털 정보");
   } else {
     auto* none = new wxStaticText(m_bottomTabs, IDC_PORTAL, wxString(kNotAvailableText));

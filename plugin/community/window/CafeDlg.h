@@ -34,6 +34,7 @@ class CStockRecDlg;
 struct Stock_s;
 
 namespace orv::ui {
+class CWebPage;
 class ReportGridWindow;
 }
 
@@ -111,7 +112,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* TopTabs() const { return m_topTabs; }
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
-  wxWebView* PortalView() const { return m_portal; }
+  wxWebView* PortalView() const;
   // The page "종목 추천하기" (null when it could not be made).
   CStockRecDlg* Composer() const { return m_composer.get(); }
   orv::ui::ReportGridWindow* InterestGridWindow() const { return m_interestGrid; }
@@ -166,7 +167,7 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* m_topTabs = nullptr;
   wxNotebook* m_composerTabs = nullptr;
   wxNotebook* m_bottomTabs = nullptr;
-  wxWebView* m_portal = nullptr;
+  orv::ui::CWebPage* m_portal = nullptr;  // the browser is made on the first page loaded
   wxStaticText* m_notice = nullptr;
   orv::ui::ReportGridWindow* m_interestGrid = nullptr;
   orv::ui::ReportGridWindow* m_memberGrid = nullptr;

@@ -18,6 +18,7 @@
 #include <cwctype>
 
 #include "platform/support/TextConv.h"
+#include "platform/ui/WebPage.h"
 #include "plugin/view/engine/TextFormat.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Registry.h"
@@ -197,12 +198,9 @@ void COrderPopupDlg::BuildTabs() {
   wxDialog* dialog = m_form.GetWindow();
   m_tabs = new wxNotebook(dialog, IDC_OP_TABS, wxPoint(kFormRight, 0), wxSize(208, 154),
                           wxCLIP_CHILDREN);
-  if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return;
-  auto make = [this](int id, const wchar_t* title) -> wxWebView* {
-    wxWebView* view = wxWebView::New(m_tabs, id, wxWebViewDefaultURLStr, wxDefaultPosition,
-                                     wxDefaultSize, wxWebViewBackendDefault);
-    if (!view) return nullptr;
-    view->EnableContextMenu(false);
+  if (!orv::ui::CWebPage::Available()) return;
+  auto make = [this](int id, const wchar_t* title) {
+    auto* view = new orv::ui::CWebPage(m_tabs, id);
     m_tabs->AddPage(view, wxString(title));
     return view;
   };
@@ -402,7 +400,7 @@ void COrderPopupDlg::Layout() {
   }
 }
 
-void COrderPopupDlg::Navigate(wxWebView* view, const std::wstring& url) {
+void COrderPopupDlg::Navigate(orv::ui::CWebPage* view, const std::wstring& url) {
   if (view && !url.empty()) view->LoadURL(wxString(url));
 }
 

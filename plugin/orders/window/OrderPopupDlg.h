@@ -19,7 +19,9 @@ class wxNotebook;
 class wxGauge;
 class wxMenu;
 class wxTimer;
-class wxWebView;
+namespace orv::ui {
+class CWebPage;
+}
 class wxKeyEvent;
 class wxWindow;
 
@@ -126,15 +128,16 @@ class COrderPopupDlg : public CPelomarOrderWindow, private CViewOrderDesk {
   void OnKey(wxKeyEvent& event);
   void ApplyStoredPositions(double scale);
   void Layout();
-  void Navigate(wxWebView* view, const std::wstring& url);
+  void Navigate(orv::ui::CWebPage* view, const std::wstring& url);
 
   CPelomarView& m_view;
   std::unique_ptr<COrderEntry> m_entry;
   orv::ui::CControlDialog m_form;
   wxNotebook* m_tabs = nullptr;
-  wxWebView* m_portal = nullptr;
-  wxWebView* m_aiPage = nullptr;
-  wxWebView* m_comments = nullptr;
+  // The three pages; each makes its browser when a page is first loaded into it.
+  orv::ui::CWebPage* m_portal = nullptr;
+  orv::ui::CWebPage* m_aiPage = nullptr;
+  orv::ui::CWebPage* m_comments = nullptr;
   wxGauge* m_progress = nullptr;
   std::unique_ptr<wxTimer> m_timer;
   std::unique_ptr<wxMenu> m_orderMenu;

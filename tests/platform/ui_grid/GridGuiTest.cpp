@@ -310,6 +310,53 @@ TEST_F(GridGui, OnlyChangedRowsOnScreenAreRepainted) {
   EXPECT_EQ(dlg->gridWindow->GetBodyGrid()->GetCellValue(1999, 5), wxString(L"-1"));
 }
 
+// A row of a long list whose items wait until the grid first draws or reads it.
+class LateDemoRecord : public CMyReportRecordBase {
+ public:
+  explicit LateDemoRecord(int no) : no_(no) { MakeItemsLate(); }
+
+ private:
+  void MakeItems() override {
+    for (int i = 0; i < kItems; ++i) AddItem(MakeLoneItem(i));
+  }
+  std::unique_ptr<CMyReportRecordItem> MakeLoneItem(int index) const override {
+    if (index < 0 || index >= kItems) return nullptr;
+    if (index == 1 || index == 5)
+      return std::make_unique<CMyReportRecordItemNumber>(index == 1 ? no_ : 1000 + no_, "%.0lf");
+    return std::make_unique<CMyReportRecordItemText>(index == 4 ? L"종목" : L"");
+  }
+  static constexpr int kItems = 10;
+  int no_;
+};
+
+TEST_F(GridGui, ALongListMakesTheItemsOfTheRowsItDrawsOnly) {
+  CMyReportCtrl model;
+  ReportGridWindow* w = GfxInitReportCtrl2(model, frame, 3002, demo::kLayout);
+  ASSERT_NE(w, nullptr);
+  model.FreezeColumns(2);  // freezing asks every row for its cells' spans
+  constexpr int kRows = 3000;
+  for (int i = 0; i < kRows; ++i) model.AddRecord(std::make_unique<LateDemoRecord>(i));
+  model.Populate();
+  w->GetWindow()->SetSize(0, 0, 700, 300);
+  auto made = [&] {
+    int n = 0;
+    for (int i = 0; i < kRows; ++i) n += model.GetRecord(i)->ItemsMade() ? 1 : 0;
+    return n;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return w->GetBodyGrid()->GetNumberFrozenCols() == 2; }));
+  Pump(100);
+  EXPECT_LT(made(), 100);
+  EXPECT_EQ(w->GetBodyGrid()->GetCellValue(0, 5), wxString(L"1000"));
+
+  // Scrolled to the end, the rows there are drawn and made.
+  w->GetBodyGrid()->MakeCellVisible(kRows - 1, 5);
+  Pump(100);
+  EXPECT_TRUE(model.GetRecord(kRows - 1)->ItemsMade());
+  EXPECT_LT(made(), 200);
+  w->GetWindow()->Destroy();
+  Pump(20);
+}
+
 TEST_F(GridGui, GridWindowAndModelMayGoInEitherOrder) {
   auto makeGrid = [this](CMyReportCtrl& model) {
     ReportGridWindow* w = GfxInitReportCtrl2(model, frame, 3001, demo::kLayout);

@@ -195,6 +195,87 @@ TEST_F(ReportCtrlTest, SortingFilteringAndFooterRows) {
   EXPECT_EQ(grid.GetFooterRecordCount(), 0);
 }
 
+// A row of a long list that makes its two items (code, price) when first read; it counts how
+// often it made them and how many cells it lent alone.
+class LateRecord : public CMyReportRecordBase {
+ public:
+  LateRecord(std::wstring code, double price, int* lent)
+      : code_(std::move(code)), price_(price), lent_(lent) {
+    MakeItemsLate();
+  }
+  int made = 0;
+
+ private:
+  void MakeItems() override {
+    ++made;
+    for (int i = 0; i < 2; ++i) AddItem(Make(i));
+  }
+  std::unique_ptr<CMyReportRecordItem> MakeLoneItem(int index) const override {
+    ++*lent_;
+    return Make(index);
+  }
+  std::unique_ptr<CMyReportRecordItem> Make(int index) const {
+    if (index == 0) return std::make_unique<CMyReportRecordItemText>(code_);
+    if (index == 1) return std::make_unique<CMyReportRecordItemNumber>(price_, "%.0lf");
+    return nullptr;
+  }
+  std::wstring code_;
+  double price_;
+  int* lent_;
+};
+
+TEST(LateRows, ItemsAreMadeOnceOnFirstReadAndSortingDoesNotMakeThem) {
+  CMyReportCtrl grid;
+  ASSERT_EQ(grid.InitColumns(std::wstring_view(L"코드:60;현재가:>60")), 2);
+  int lent = 0;
+  std::vector<LateRecord*> rows;
+  for (const auto& [code, price] :
+       {std::pair{L"005930", 70000.0}, {L"000660", 120000.0}, {L"035420", 95000.0},
+        {L"051910", 400000.0}})
+    rows.push_back(static_cast<LateRecord*>(
+        grid.AddRecord(std::make_unique<LateRecord>(code, price, &lent))));
+  // One row made before the sort (as a row on screen is), the others not.
+  EXPECT_EQ(rows[3]->GetItemCount(), 2);
+  grid.SetSortColumn(1, false);  // price, highest first
+  grid.Populate();
+  std::vector<std::wstring> order;
+  for (int r = 0; r < grid.GetRowCount(); ++r)
+    order.push_back(grid.GetRowRecord(r)->GetTextValue(0));
+  EXPECT_EQ(order, (std::vector<std::wstring>{L"051910", L"000660", L"035420", L"005930"}));
+  // Reading the order above made the rows; the sort itself lent one cell per unmade row, not
+  // one per comparison, and made none of them.
+  EXPECT_EQ(lent, 3);
+  for (LateRecord* row : rows) EXPECT_EQ(row->made, 1);
+
+  // A write, a read and an added item all act on the made items, made once.
+  LateRecord late(L"000100", 10, &lent);
+  EXPECT_FALSE(late.ItemsMade());
+  EXPECT_TRUE(late.SetNumberValue(1, 11));
+  EXPECT_TRUE(late.ItemsMade());
+  EXPECT_EQ(late.GetItemCaption(1), L"11");
+  late.AddText(L"extra");
+  EXPECT_EQ(late.GetItemCount(), 3);
+  EXPECT_EQ(late.GetTextValue(2), L"extra");
+  EXPECT_EQ(late.made, 1);
+
+  // A row that offers no lone cell is made for the sort instead.
+  class Plain : public CMyReportRecordBase {
+   public:
+    explicit Plain(double price) : price_(price) { MakeItemsLate(); }
+    void MakeItems() override {
+      AddText(L"x");
+      AddNumber(price_);
+    }
+    double price_;
+  };
+  grid.ResetContent();
+  grid.AddRecord(std::make_unique<Plain>(2));
+  grid.AddRecord(std::make_unique<Plain>(1));
+  grid.Populate();
+  EXPECT_TRUE(grid.GetRecord(0)->ItemsMade());
+  EXPECT_EQ(grid.GetRowRecord(0)->GetNumberValue(1), 2);
+}
+
 TEST_F(ReportCtrlTest, TreeRowsExpandAndCollapse) {
   CMyReportRecordBase* top = grid.GetRecord(0);
   top->AddChild(new DemoRecord(L"child1", 1, false, 1));

@@ -944,8 +944,8 @@ TEST_F(PelomarViewTest, TheTickFillsTheAllStockGridAfterTheMasterCodesAndALogout
 namespace {
 
 // The all-stock list the grid shows: code, name, current price.
-MasterListSnapshot_s MasterOf(std::initializer_list<std::tuple<const wchar_t*, const wchar_t*,
-                                                                double>> stocks) {
+std::shared_ptr<const MasterListSnapshot_s> MasterOf(
+    std::initializer_list<std::tuple<const wchar_t*, const wchar_t*, double>> stocks) {
   MasterListSnapshot_s master;
   int index = 0;
   for (const auto& [code, name, price] : stocks) {
@@ -958,7 +958,7 @@ MasterListSnapshot_s MasterOf(std::initializer_list<std::tuple<const wchar_t*, c
     row.curPrice = price;
     master.stocks.push_back(row);
   }
-  return master;
+  return std::make_shared<const MasterListSnapshot_s>(std::move(master));
 }
 
 std::vector<std::wstring> VisibleCodes(orv::ui::CMyReportCtrl* grid) {
@@ -1145,6 +1145,66 @@ TEST_F(PelomarViewTest, CommandsAreEnabledByLoginAndLevel) {
   EXPECT_TRUE(orv::win::ScriptedMessageBoxCalls().empty());
   orv::win::StopScriptingMessageBoxes();
   login_.nUserIdx = 0;
+  EXPECT_TRUE(view->Destroy());
+}
+
+// A market's list in the all-stock grid: a row makes its cells when the grid first draws or
+// reads it (its window fits the columns to the first rows), so a long list costs little until
+// it is scrolled; filtering, sorting and quotes leave the other rows as they are.
+TEST_F(PelomarViewTest, TheAllStockGridMakesTheCellsOfTheRowsItShowsOnly) {
+  CPelomarView* view = CreateView();
+  ASSERT_NE(view, nullptr);
+  constexpr int kListed = 600;
+  MasterListSnapshot_s master;
+  for (int i = 0; i < kListed; ++i) {
+    StockRow_s row;
+    row.code = std::to_wstring(100000 + i * 10);
+    row.name = L"종목" + std::to_wstring(i);
+    row.market = 1;
+    row.marketLetter = '1';
+    row.listIndex = i + 1;
+    row.curPrice = 1000 + (i * 37) % 5000;
+    master.stocks.push_back(row);
+  }
+  ASSERT_EQ(view->ShowMasterList(std::make_shared<const MasterListSnapshot_s>(master)), kListed);
+  orv::ui::CMyReportCtrl* grid = view->Grid(IDC_ALL_STOCK_GRID);
+  ASSERT_NE(grid, nullptr);
+  ASSERT_EQ(grid->GetRowCount(), kListed);
+  auto made = [grid] {
+    int n = 0;
+    for (int i = 0; i < grid->GetRecordCount(); ++i) n += grid->GetRecord(i)->ItemsMade() ? 1 : 0;
+    return n;
+  };
+  // No events are pumped here: the engine's first trading tick hands the grid its own (empty)
+  // master list. The grid window fits its columns to the first rows as the rows are shown.
+  const int first = made();
+  EXPECT_LT(first, kListed / 4);
+
+  // A quote for every stock, then a sort by price: the rows stay as they were, and show the
+  // new prices when drawn.
+  QuotesSnapshot_s quotes;
+  double highest = 0;
+  for (const StockRow_s& row : master.stocks) {
+    highest = std::max(highest, row.curPrice + 10);
+    StockQuoteRow_s q;
+    q.code = row.code;
+    q.curPrice = row.curPrice + 10;
+    quotes.stocks.push_back(q);
+  }
+  EXPECT_EQ(view->ShowQuotes(quotes), kListed);
+  int priceColumn = -1;
+  for (int c = 0; c < grid->GetColumnCount(); ++c)
+    if (grid->GetColumn(c)->itemIndex == kAllItemPrice) priceColumn = c;
+  ASSERT_GE(priceColumn, 0);
+  grid->OnHeaderClick(priceColumn);
+  EXPECT_LT(made(), kListed / 4);
+  double last = 0;
+  for (int r = 0; r < grid->GetRowCount(); ++r) {
+    const double price = grid->GetRowRecord(r)->GetNumberValue(kAllItemPrice);
+    EXPECT_GE(price, last);
+    last = price;
+  }
+  EXPECT_EQ(last, highest);
   EXPECT_TRUE(view->Destroy());
 }
 

@@ -220,6 +220,127 @@ TEST(StockRecordTest, DayItemsFormatsButtonsAndColours) {
   EXPECT_FALSE(footer.ApplyQuote(MakeStockQuote(up)));
 }
 
+// A listed stock with a value in every group of items the all-stock row shows.
+StockRow_s RichStockRow(const wchar_t* code, const wchar_t* name, double price, double rate) {
+  Stock_s stock;
+  std::wcscpy(stock.code, code);
+  stock.name = name;
+  stock.market = kMarketDomestic;
+  stock.market_letter = '1';
+  stock.list_index = 7;
+  stock.cur_price = price;
+  stock.change_rate = rate;
+  stock.change = price * rate / 100;
+  stock.open_price = price - 100;
+  stock.high_price = price + 200;
+  stock.low_price = price - 300;
+  StockListing_s& l = stock.listing;
+  l.caution = L"투자주의";
+  l.managed = 1;
+  l.credit = 1;
+  l.industry = L"반도체";
+  l.comment = L"메모";
+  l.has_ma = 1;
+  for (int i = 0; i < 4; ++i) l.ma[i] = price * (1 - 0.01 * (i + 1));
+  l.vol5 = 12345;
+  l.prev_close = price - stock.change;
+  for (int i = 0; i < 3; ++i) l.rsi[i] = l.psar[i] = 40 + i;
+  l.sensitivity = 1.5;
+  for (int i = 0; i < 65; ++i) l.day_values.push_back(static_cast<uint32_t>(price) + i);
+  return MakeStockRow(stock);
+}
+
+// What a cell shows: caption, colours, buttons.
+std::wstring Shown(const orv::ui::CMyReportRecordBase& row, int item) {
+  const orv::ui::CMyReportRecordItem* cell = row.GetItem(item);
+  if (!cell) return L"<none>";
+  std::wstring text = row.GetItemCaption(item) + L"|" + std::to_wstring(cell->textColor) + L"|" +
+                      std::to_wstring(cell->backColor) + L"|" + std::to_wstring(cell->editable);
+  for (const auto& b : cell->buttons) text += L"|" + b.caption + L":" + std::to_wstring(b.width);
+  return text;
+}
+
+TEST(StockRecordTest, ARowMadeLateShowsWhatARowMadeAtOnceShows) {
+  const StockRow_s stock = RichStockRow(L"005930", L"삼성전자", 70000, 2.5);
+  StockQuoteRow_s quote;
+  quote.code = stock.code;
+  quote.curPrice = 68000;
+  quote.change = -1000;
+  quote.changeRate = -1.45;
+  quote.openPrice = 69000;
+  quote.highPrice = 70500;
+  quote.lowPrice = 67500;
+  // `early` is made first and then takes the quote and the running number; `late` takes both
+  // while its items wait, and is made afterwards.
+  CStockRecord early(&stock, 4, 1.5);
+  ASSERT_EQ(early.GetItemCount(), kAllStockItemCount + 65);
+  CStockRecord late(std::make_shared<const StockRow_s>(stock), 4, 1.5);
+  for (CStockRecord* row : {&early, &late}) {
+    EXPECT_TRUE(row->ApplyQuote(quote));
+    EXPECT_FALSE(row->ApplyQuote(quote)) << "the same quote again changes nothing";
+    row->SetOrder(9);
+  }
+  EXPECT_FALSE(late.ItemsMade());
+  EXPECT_EQ(late.StockName(), L"삼성전자");
+  EXPECT_EQ(late.FilterValues().curPrice, 68000);
+  ASSERT_EQ(late.GetItemCount(), early.GetItemCount());
+  for (int item = 0; item < early.GetItemCount(); ++item) {
+    SCOPED_TRACE(item);
+    EXPECT_EQ(Shown(late, item), Shown(early, item));
+  }
+  EXPECT_EQ(late.GetItemCaption(kAllItemPrice), L"68000");
+  EXPECT_EQ(late.GetItem(kAllItemPrice)->textColor, kRowBlue);
+  EXPECT_EQ(late.GetNumberValue(kAllItemOrder), 9);
+  EXPECT_EQ(late.GetNumberValue(kAllItemFirstDay + 64), 70064);
+  EXPECT_EQ(late.StockName(), L"삼성전자");
+}
+
+TEST_F(MasterGridTest, FilterSearchAndSortLeaveRowsUnmade) {
+  orv::ui::CMyReportCtrl made;
+  ASSERT_GT(made.InitColumns(std::wstring_view(kAllStockGridLayout)), 0);
+  const StockRow_s stocks[] = {RichStockRow(L"000660", L"SK하이닉스", 120000, -1.2),
+                               RichStockRow(L"005930", L"삼성전자", 70000, 2.5),
+                               RichStockRow(L"035420", L"NAVER", 95000, 0.4),
+                               RichStockRow(L"035720", L"카카오", 41000, 2.5)};
+  int index = 0;
+  for (const StockRow_s& stock : stocks) {
+    ++index;
+    AddAllStockRow(grid_, stock, index, 1.0);
+    AddAllStockRow(made, stock, index, 1.0)->GetItemCount();
+  }
+  auto unmade = [&] {
+    int n = 0;
+    for (int i = 0; i < grid_.GetRecordCount(); ++i) n += grid_.GetRecord(i)->ItemsMade() ? 0 : 1;
+    return n;
+  };
+  MasterGridFilter_s all;
+  all.codesEndingInZero = 0;
+  EXPECT_EQ(Filter(all, 0, 0, 1).shown, 4);
+  EXPECT_EQ(unmade(), 4);
+  for (int i = 0; i < grid_.GetRecordCount(); ++i)
+    EXPECT_EQ(static_cast<CStockRecord*>(grid_.GetRecord(i))->StockName(), stocks[i].name);
+  EXPECT_EQ(unmade(), 4);
+
+  // Sorting by any kind of column orders the rows as it orders rows made at once, and makes
+  // none of them.
+  made.Populate();
+  for (int column = 0; column < grid_.GetColumnCount(); ++column) {
+    const int item = grid_.GetColumn(column)->itemIndex;
+    if (!grid_.GetColumn(column)->sortable) continue;
+    for (bool ascending : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "item " << item << (ascending ? " up" : " down"));
+      grid_.SetSortColumn(column, ascending);
+      grid_.Populate();
+      made.SetSortColumn(column, ascending);
+      made.Populate();
+      ASSERT_EQ(unmade(), 4);
+      for (int r = 0; r < made.GetRowCount(); ++r)
+        EXPECT_EQ(static_cast<CStockGridRecord*>(grid_.GetRowRecord(r))->GetStockCode(),
+                  static_cast<CStockGridRecord*>(made.GetRowRecord(r))->GetStockCode());
+    }
+  }
+}
+
 TEST(StockRecordTest, OwnRowsRefreshWithColoursAndTotals) {
   orv::ui::CMyReportCtrl grid;
   ASSERT_GT(grid.InitColumns(std::wstring_view(kMyStockGridLayout)), 0);
