@@ -118,6 +118,21 @@ class StockMonitoringViewTest : public ::testing::Test {
                   stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
     orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
   }
+  // 005930 in the master list at 70,000 won, and the real-time search log switched on.
+  void ListSamsungAndKeepTheLog(CStockMonitoringView* monitor) {
+    {
+      orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+      bool added = false;
+      Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), L"005930",
+                                    kMarketDomestic, 0, 0, &added);
+      s->name = L"삼성전자";
+      s->market_letter = '1';
+      s->cur_price = 70000;
+    }
+    orv::win::ScriptMessageBoxes({IDYES});
+    Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+    orv::win::StopScriptingMessageBoxes();
+  }
   std::string TodaysLog() {
     SYSTEMTIME today;
     orv::win::GetLocalTime(&today);
@@ -364,19 +379,8 @@ TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheMo
 TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWindowsThread) {
   CStockMonitoringView* monitor = Make();
   ASSERT_NE(monitor, nullptr);
-  {
-    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
-    bool added = false;
-    Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), L"005930",
-                                  kMarketDomestic, 0, 0, &added);
-    s->name = L"삼성전자";
-    s->market_letter = '1';
-    s->cur_price = 70000;
-  }
   // The user keeps the real-time search log: the entry and the exit land in today's file.
-  orv::win::ScriptMessageBoxes({IDYES});
-  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
-  orv::win::StopScriptingMessageBoxes();
+  ListSamsungAndKeepTheLog(monitor);
   ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
   CConditionSearch* conditions = monitor->Conditions();
   ASSERT_NE(conditions, nullptr);
@@ -439,18 +443,7 @@ TEST_F(StockMonitoringViewTest, KiwoomStreamConditionsReachTheComboGridAndLog) {
   const std::string base = broker.BaseUrl();
   orv::win::WriteProfileString("Settings", "BrokerHost-1", base.substr(base.find("://") + 3));
   orv::win::WriteProfileString("Settings", "BrokerWsHost-1", stream.Socket().Host());
-  {
-    orv::win::CSingleLock lock(&engine.ViewLock(), TRUE);
-    bool added = false;
-    Stock_s* s = GfxAddStockToMap(&engine.Stocks().Master(), L"005930", kMarketDomestic, 0, 0,
-                                  &added);
-    s->name = L"삼성전자";
-    s->market_letter = '1';
-    s->cur_price = 70000;
-  }
-  orv::win::ScriptMessageBoxes({IDYES});
-  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
-  orv::win::StopScriptingMessageBoxes();
+  ListSamsungAndKeepTheLog(monitor);
   ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
 
   CStockAgentBase* agent = engine.GetStockAgent(1, 1, 0, nullptr, nullptr);
