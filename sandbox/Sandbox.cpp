@@ -109,9 +109,13 @@ Sandbox::Sandbox(SandboxOptions options)
       upbit_(ExchangePeer::Kind::kUpbit, ca_),
       web_(ca_),
       dbStream_(ca_),
+      kiwoomStream_(ca_),
       ai_(ca_),
       market_(SandboxStocks(), options_.seed) {
   if (!options_.script.empty()) market_.SetScript(options_.script);
+  kiwoomStream_.SetConditions(ConditionNames());
+  if (!SandboxStocks().empty())
+    kiwoomStream_.SetMatches(ConditionNames().front().first, {SandboxStocks().front().code});
 
   std::vector<DbHoldingRow> rows;
   for (const OpeningHolding& h : kOpeningHoldings) {
@@ -352,6 +356,7 @@ bool Sandbox::Start(std::string* error) {
   }
   if (!lsBroker_.Start(options_.lsBrokerPort)) return fail("the LS broker cannot listen");
   if (!dbStream_.Start()) return fail("the DB quote stream cannot listen");
+  if (!kiwoomStream_.Start()) return fail("the Kiwoom stream cannot listen");
   if (!bithumb_.Start()) return fail("the Bithumb exchange cannot listen");
   if (!upbit_.Start()) return fail("the Upbit exchange cannot listen");
   if (!ai_.Start()) return fail("the AI chat service cannot listen");
@@ -380,6 +385,7 @@ void Sandbox::Stop() {
   hanguk_.Stop();
   lsBroker_.Stop();
   dbStream_.Stop();
+  kiwoomStream_.Stop();
   bithumb_.Stop();
   upbit_.Stop();
   web_.Stop();
@@ -417,7 +423,26 @@ void Sandbox::Tick() {
   // A market that ticks after each answered inquiry is a script the polling client walks step
   // by step; a push would run one step ahead of the reply being read. Only the clock's ticks
   // are streamed (tests push their own prices).
-  if (options_.tickMs > 0) PushStreamQuotes(quotes);
+  if (options_.tickMs > 0) {
+    PushStreamQuotes(quotes);
+    PushConditionEvents(quotes, ticks);
+  }
+}
+
+const std::vector<std::pair<int, std::string>>& Sandbox::ConditionNames() {
+  static const std::vector<std::pair<int, std::string>> names{
+      {0, "급등주 포착"}, {1, "거래량 급증"}, {2, "눌림목 매수"}};
+  return names;
+}
+
+void Sandbox::PushConditionEvents(const std::vector<DbQuote>& quotes, int ticks) {
+  if (quotes.empty() || ticks % 2 != 0) return;
+  // Tick 4n: stock n enters condition n; tick 4n + 2: it leaves again.
+  const int round = ticks / 4;
+  const auto& names = ConditionNames();
+  const int seq = names[static_cast<size_t>(round) % names.size()].first;
+  const std::string& code = quotes[static_cast<size_t>(round) % quotes.size()].code;
+  kiwoomStream_.PushConditionEvent(seq, code, ticks % 4 == 0 ? 'I' : 'D');
 }
 
 void Sandbox::PushStreamQuotes(const std::vector<DbQuote>& quotes) {
@@ -461,6 +486,7 @@ std::string Sandbox::LsBrokerHost() const {
 std::string Sandbox::DbQuoteStreamHost() const {
   return dbStream_.Socket().Host();
 }
+std::string Sandbox::KiwoomStreamHost() const { return kiwoomStream_.Socket().Host(); }
 std::string Sandbox::BithumbHost() const { return "127.0.0.1:" + std::to_string(bithumb_.Port()); }
 std::string Sandbox::UpbitHost() const { return "127.0.0.1:" + std::to_string(upbit_.Port()); }
 
@@ -474,6 +500,7 @@ std::string Sandbox::StateText(const std::string& caFile) const {
   return "broker_host=" + BrokerHost() + "\nbroker_port=" + std::to_string(BrokerPort()) +
          "\nkiwoom_host=" + KiwoomHost() + "\nls_broker_host=" + LsBrokerHost() +
          "\nhanguk_host=" + HangukHost() + "\ndb_ws_host=" + DbQuoteStreamHost() +
+         "\nkiwoom_ws_host=" + KiwoomStreamHost() +
          "\nbithumb_host=" + BithumbHost() + "\nupbit_host=" + UpbitHost() +
          "\nweb_url=" + WebUrl() + "\nweb_port=" + std::to_string(WebPort()) +
          "\nca_file=" + caFile + "\npid=" + std::to_string(getpid()) + "\nai_url=" + AiChatUrl() + "\n";

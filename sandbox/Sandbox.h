@@ -90,6 +90,8 @@ class Sandbox {
   std::string LsBrokerHost() const;
   // The DB broker's real-time quote stream "127.0.0.1:<port>", as "BrokerWsHost-11" takes it.
   std::string DbQuoteStreamHost() const;
+  // The Kiwoom broker's real-time stream "127.0.0.1:<port>", as "BrokerWsHost-1" takes it.
+  std::string KiwoomStreamHost() const;
   // The exchanges' "127.0.0.1:<port>", as "BrokerHost-8" (Bithumb) and "BrokerHost-9" (Upbit)
   // take them.
   std::string BithumbHost() const;
@@ -102,7 +104,7 @@ class Sandbox {
   // The generative-AI chat service's request address (the "ai_url" setting).
   std::string AiChatUrl() const { return ai_.ChatUrl(); }
   // The lines of the state file: broker_host, broker_port, kiwoom_host, ls_broker_host,
-  // hanguk_host, db_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid,
+  // hanguk_host, db_ws_host, kiwoom_ws_host, bithumb_host, upbit_host, web_url, web_port, ca_file, pid,
   // ai_url.
   std::string StateText(const std::string& caFile) const;
 
@@ -120,6 +122,11 @@ class Sandbox {
   // The DB broker's quote stream: every tick of the market clock pushes the changed quotes of
   // the codes a client registered (a market ticked by inquiries pushes nothing by itself).
   DbQuoteStreamPeer& DbQuoteStream() { return dbStream_; }
+  // The Kiwoom broker's real-time stream: the user's three conditions (kConditionNames), the
+  // first stock matching the first; every fourth tick of the market clock one stock enters a
+  // condition whose search runs, and two ticks later it leaves it again.
+  KiwoomQuoteStreamPeer& KiwoomStream() { return kiwoomStream_; }
+  static const std::vector<std::pair<int, std::string>>& ConditionNames();
   // The generative-AI chat service (answers choices to the key kAiKey).
   AiChatPeer& Ai() { return ai_; }
 
@@ -135,6 +142,8 @@ class Sandbox {
   void SetKiwoomQuotes(const std::vector<DbQuote>& quotes);
   // The DB quote stream pushes the market's quotes to its clients.
   void PushStreamQuotes(const std::vector<DbQuote>& quotes);
+  // The Kiwoom stream's condition entries and exits of a tick.
+  void PushConditionEvents(const std::vector<DbQuote>& quotes, int ticks);
   void RunClock();
 
   SandboxOptions options_;
@@ -150,6 +159,7 @@ class Sandbox {
   HttpPeer portal_;
   std::vector<std::pair<std::string, std::string>> serviceFields_;
   DbQuoteStreamPeer dbStream_;
+  KiwoomQuoteStreamPeer kiwoomStream_;
   AiChatPeer ai_;
   SandboxMarket market_;
   mutable std::mutex mutex_;  // the market and the clock's state

@@ -40,14 +40,73 @@ void CWsQuoteThread_KIWOOM::OnOpened() {
 
 void CWsQuoteThread_KIWOOM::OnFrame(const std::string& payload) {
   try {
+    KiwoomConditionMessage_s condition;
+    if (ReadKiwoomConditionMessage(payload.data(), payload.size(), &condition)) {
+      OnConditionMessage(condition);
+      return;
+    }
     KiwoomReply_s reply;
     if (!ReadKiwoomReply(payload.data(), payload.size(), &reply)) return;
     if (!IsAcceptedLogin(reply)) return;
-    m_loggedIn.store(1);
+    // The condition list is asked for once a connection; a repeated log-in reply only registers.
+    if (m_loggedIn.exchange(1) == 0) SendText(KiwoomConditionListFrame());
     SubscribeAll();
   } catch (const std::exception&) {
     // A message that cannot be read is dropped.
   }
+}
+
+void CWsQuoteThread_KIWOOM::OnConditionMessage(const KiwoomConditionMessage_s& message) {
+  switch (message.kind) {
+    case KiwoomConditionMessage_s::kList: {
+      if (message.returnCode != 0) return;
+      m_conditions.clear();
+      std::vector<int> seqs;
+      for (const KiwoomCondition_s& condition : message.conditions)
+        if (m_conditions.emplace(condition.seq, condition.name).second)
+          seqs.push_back(condition.seq);
+      if (m_conditionSink.list) m_conditionSink.list(message.conditions);
+      RequestConditions(std::move(seqs), 0, ++m_conditionRound);
+      return;
+    }
+    case KiwoomConditionMessage_s::kSearchResult: {
+      const auto known = m_conditions.find(message.seq);
+      if (message.returnCode != 0 || known == m_conditions.end()) return;
+      if (m_conditionSink.result) m_conditionSink.result({known->first, known->second}, message.hits);
+      return;
+    }
+    case KiwoomConditionMessage_s::kEvents:
+      for (const KiwoomConditionEvent_s& event : message.events) {
+        const auto known = m_conditions.find(event.seq);
+        if (known == m_conditions.end()) continue;  // not one of the user's searches
+        if (m_conditionSink.event) m_conditionSink.event({known->first, known->second}, event);
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+void CWsQuoteThread_KIWOOM::RequestConditions(std::vector<int> seqs, size_t next, int round) {
+  // A list received meanwhile starts its own walk; this one ends.
+  if (round != m_conditionRound) return;
+  if (next >= seqs.size() || m_running.load() == 0 || !IsConnectionOpen()) return;
+  const int seq = seqs[next];
+  if (SendText(KiwoomConditionRequestFrame(seq)) == 0) m_started.push_back(seq);
+  After(kRegisterSpacingMs, [this, seqs = std::move(seqs), next, round]() mutable {
+    RequestConditions(std::move(seqs), next + 1, round);
+  });
+}
+
+bool CWsQuoteThread_KIWOOM::RestartConditionSearches() {
+  if (m_loggedIn.load() == 0 || !Opened() || !IsConnectionOpen()) return false;
+  return Post([this] {
+    for (int seq : m_started) SendText(KiwoomConditionClearFrame(seq));
+    m_started.clear();
+    m_conditions.clear();
+    ++m_conditionRound;
+    SendText(KiwoomConditionListFrame());
+  });
 }
 
 int CWsQuoteThread_KIWOOM::Subscribe(const char* code, const char* type, int group, bool add,

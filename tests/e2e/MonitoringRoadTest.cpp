@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -209,4 +210,67 @@ TEST(MonitoringRoad, TheScanListsTheModulesStocksAndTheHostClosesInTheMiddleOfIt
   const auto before = std::chrono::steady_clock::now();
   EXPECT_TRUE(road.CloseWithYes(kStepBound));
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(10));
+}
+
+// Condition searches on the road: the user logs in with the sandbox's Kiwoom account, whose
+// real-time stream lists the user's three conditions and pushes entries and exits of sandbox
+// stocks. The names fill the condition combo; with the real-time log on, an entry shows its
+// row in the found-stock grid and writes its IN row, the exit removes the row and writes OUT.
+TEST(MonitoringRoad, KiwoomConditionSearchesFillTheComboGridAndLog) {
+  RoadHost road({ORV_BINARY_DIR, ORV_SOURCE_DIR, "kiwoom"});
+  std::string error;
+  ASSERT_TRUE(road.Start("005930 70000 000660 198000\n", &error)) << error;
+  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
+  wxPanel* view = nullptr;
+  ASSERT_TRUE(wait([&] { return (view = FindById<wxPanel>(road.Frame(), kMonitoringView)); }));
+
+  // The real-time log is switched on first, so no entry goes unwritten.
+  orv::win::ScriptMessageBoxes({IDYES});
+  Toggle(view, 2539, true);
+  orv::win::StopScriptingMessageBoxes();
+
+  std::wstring loginError;
+  const int login = road.LogIn(&loginError, 1);
+  if (login != 1) road.KeepFolders();
+  ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
+
+  auto* combo = FindById<wxChoice>(view, 2197);
+  ASSERT_NE(combo, nullptr);
+  const bool named = wait([&] { return combo->GetCount() == 3; });
+  if (!named) road.KeepFolders();
+  ASSERT_TRUE(named) << combo->GetCount();
+  EXPECT_EQ(combo->GetString(0), wxString(L"급등주 포착"));
+  EXPECT_EQ(combo->GetString(2), wxString(L"눌림목 매수"));
+
+  // The first condition's current match is listed when its search starts.
+  wxGrid* grid = BodyGrid(FindById<wxWindow>(view, 2530));
+  ASSERT_NE(grid, nullptr);
+  const std::string first = orv::test::SandboxStocks().front().code;
+  EXPECT_TRUE(wait([&] { return ShownCodes(grid) == std::vector<std::string>{first}; }))
+      << ::testing::PrintToString(ShownCodes(grid));
+  // The market's stream (this road's market ticks by inquiries) pushes an entry, then its exit.
+  orv::test::KiwoomQuoteStreamPeer& stream = road.Market().KiwoomStream();
+  ASSERT_TRUE(wait([&] { return stream.Started().count(1) == 1; }));
+  ASSERT_EQ(stream.PushConditionEvent(1, "000660", 'I'), 1);
+  EXPECT_TRUE(wait([&] {
+    const auto codes = ShownCodes(grid);
+    return std::find(codes.begin(), codes.end(), "000660") != codes.end();
+  })) << ::testing::PrintToString(ShownCodes(grid));
+  if (const char* shot = std::getenv("ORV_ROAD_SCREENSHOT")) {
+    road.Frame()->SetSize(1400, 900);
+    orv::test::PumpEvents(1200);
+    const std::string command = std::string("import -window root '") + shot + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  ASSERT_EQ(stream.PushConditionEvent(1, "000660", 'D'), 1);
+  EXPECT_TRUE(wait([&] { return ShownCodes(grid) == std::vector<std::string>{first}; }))
+      << ::testing::PrintToString(ShownCodes(grid));
+  const bool logged = wait([&] {
+    const std::string log = road.FilesEndingWith(".csv");
+    return log.find(",000660,\"거래량 급증\",IN/I,") != std::string::npos &&
+           log.find(",\"거래량 급증\",OUT,") != std::string::npos;
+  });
+  if (!logged) road.KeepFolders();
+  EXPECT_TRUE(logged);
+  EXPECT_TRUE(road.CloseWithYes(kStepBound));
 }

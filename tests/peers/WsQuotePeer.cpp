@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -308,6 +309,86 @@ std::string DbQuoteStreamPeer::PriceMessage(const std::string& code, double pric
                 "\"PrdyCtrt\":%.2f}}",
                 code.c_str(), code.c_str(), price, accVolume, changeRate);
   return text;
+}
+
+struct KiwoomQuoteStreamPeer::Conditions {
+  mutable std::mutex mutex;
+  std::vector<std::pair<int, std::string>> list;
+  std::map<int, std::vector<std::string>> matches;
+  std::set<int> started;
+};
+
+namespace {
+std::string JsonText(const rapidjson::Value& obj, const char* name) {
+  if (!obj.IsObject() || !obj.HasMember(name) || !obj[name].IsString()) return std::string();
+  return std::string(obj[name].GetString(), obj[name].GetStringLength());
+}
+}  // namespace
+
+KiwoomQuoteStreamPeer::KiwoomQuoteStreamPeer(const TestCa& ca)
+    : socket_(ca), conditions_(std::make_shared<Conditions>()) {
+  std::shared_ptr<Conditions> state = conditions_;
+  socket_.OnFrame([state](const std::string& frame) -> std::vector<std::string> {
+    rapidjson::Document doc;
+    doc.Parse(frame.c_str());
+    if (doc.HasParseError() || !doc.IsObject()) return {};
+    const std::string trnm = JsonText(doc, "trnm");
+    const std::string seqText = JsonText(doc, "seq");
+    const int seq = seqText.empty() ? -1 : std::atoi(seqText.c_str());
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (trnm == "LOGIN") return {"{\"trnm\":\"LOGIN\",\"return_code\":0,\"return_msg\":\"\"}"};
+    if (trnm == "REG") return {"{\"trnm\":\"REG\",\"return_code\":0,\"return_msg\":\"\"}"};
+    if (trnm == "CNSRLST") {
+      std::string data;
+      for (const auto& [number, name] : state->list)
+        data += (data.empty() ? "" : ",") + std::string("[\"") + std::to_string(number) + "\",\"" +
+                name + "\"]";
+      return {"{\"trnm\":\"CNSRLST\",\"return_code\":0,\"return_msg\":\"\",\"data\":[" + data +
+              "]}"};
+    }
+    if (trnm == "CNSRREQ" && seq >= 0) {
+      state->started.insert(seq);
+      std::string data;
+      for (const std::string& code : state->matches[seq])
+        data += (data.empty() ? "" : ",") + std::string("{\"9001\":\"A") + code +
+                "\",\"302\":\"\",\"10\":\"+10000\"}";
+      return {"{\"trnm\":\"CNSRREQ\",\"seq\":\"" + std::to_string(seq) +
+              "\",\"return_code\":0,\"return_msg\":\"\",\"data\":[" + data + "]}"};
+    }
+    if (trnm == "CNSRCLR" && seq >= 0) {
+      state->started.erase(seq);
+      return {"{\"trnm\":\"CNSRCLR\",\"seq\":\"" + std::to_string(seq) +
+              "\",\"return_code\":0,\"return_msg\":\"\"}"};
+    }
+    return {};
+  });
+}
+
+void KiwoomQuoteStreamPeer::SetConditions(std::vector<std::pair<int, std::string>> conditions) {
+  std::lock_guard<std::mutex> lock(conditions_->mutex);
+  conditions_->list = std::move(conditions);
+}
+
+void KiwoomQuoteStreamPeer::SetMatches(int seq, std::vector<std::string> codes) {
+  std::lock_guard<std::mutex> lock(conditions_->mutex);
+  conditions_->matches[seq] = std::move(codes);
+}
+
+std::set<int> KiwoomQuoteStreamPeer::Started() const {
+  std::lock_guard<std::mutex> lock(conditions_->mutex);
+  return conditions_->started;
+}
+
+int KiwoomQuoteStreamPeer::PushConditionEvent(int seq, const std::string& code, char kind) {
+  if (Started().count(seq) == 0) return 0;
+  return socket_.Push(ConditionEvent(seq, code, kind));
+}
+
+std::string KiwoomQuoteStreamPeer::ConditionEvent(int seq, const std::string& code, char kind) {
+  const std::string number = std::to_string(seq);
+  return "{\"trnm\":\"REAL\",\"data\":[{\"type\":\"02\",\"name\":\"조건검색\",\"item\":\"" +
+         code + "\",\"values\":{\"841\":\"" + number + "\",\"9001\":\"" + code +
+         "\",\"843\":\"" + std::string(1, kind) + "\",\"20\":\"090000\",\"907\":\"2\"}}]}";
 }
 
 }  // namespace orv::test

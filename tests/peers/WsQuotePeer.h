@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,35 @@ class DbQuoteStreamPeer {
   WsQuotePeer socket_;
   struct Codes;
   std::shared_ptr<Codes> codes_;
+};
+
+// The Kiwoom broker's quote stream with its condition searches: it accepts every "LOGIN",
+// answers "CNSRLST" with the user's conditions, "CNSRREQ" with the condition's current matches
+// (the search then counts as started) and "CNSRCLR" by stopping it, and pushes the real-time
+// entries and exits of started searches.
+class KiwoomQuoteStreamPeer {
+ public:
+  explicit KiwoomQuoteStreamPeer(const TestCa& ca);
+  WsQuotePeer& Socket() { return socket_; }
+  const WsQuotePeer& Socket() const { return socket_; }
+  bool Start(int port = 0) { return socket_.Start(port); }
+  void Stop() { socket_.Stop(); }
+
+  // The conditions (sequence number, name) answered to "CNSRLST".
+  void SetConditions(std::vector<std::pair<int, std::string>> conditions);
+  // The codes answered to "CNSRREQ" of the condition.
+  void SetMatches(int seq, std::vector<std::string> codes);
+  // The conditions whose search was started and not stopped since.
+  std::set<int> Started() const;
+  // Pushes a stock entering ('I') or leaving ('D') the condition when its search runs; answers
+  // the connections it went to.
+  int PushConditionEvent(int seq, const std::string& code, char kind);
+  static std::string ConditionEvent(int seq, const std::string& code, char kind);
+
+ private:
+  WsQuotePeer socket_;
+  struct Conditions;
+  std::shared_ptr<Conditions> conditions_;
 };
 
 }  // namespace orv::test

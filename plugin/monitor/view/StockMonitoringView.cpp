@@ -360,6 +360,19 @@ void CStockMonitoringView::OnInitialUpdate() {
     engine->Logs().AddLogMsg(0, 5, 0, L"", text.c_str(), 0);
   };
   m_conditions = std::make_unique<CConditionSearch>(m_log, std::move(conditionHooks));
+  // The broker's condition searches arrive on the quote thread; the view's entry points are
+  // safe from any thread, and the feed is removed before they go.
+  CPelomarEngine::ConditionFeed_s feed;
+  CConditionSearch* conditions = m_conditions.get();
+  feed.list = [this](const std::wstring& list) { LoadConditionList(list, true); };
+  feed.result = [conditions](const std::wstring& matches, const std::wstring& name) {
+    conditions->OnConditionSearchResult(matches, name);
+  };
+  feed.event = [conditions](const std::wstring& code, const std::wstring& type,
+                            const std::wstring& name) {
+    conditions->OnRealTimeConditionEvent(code, type, name);
+  };
+  engine->SetConditionFeed(std::move(feed));
   CMarketScan* scan = m_scan.get();
   m_thread->SetScanPass([scan, worker] { scan->ScanMarket(worker->mode.load()); });
 
@@ -851,6 +864,7 @@ void CStockMonitoringView::OnReRegisterConditions() {
                 L"시작됩니다.\n(최대 1분이 소요될 수 있습니다)\n\n서버에 다시 설정할까요?(권장)"))
     return;
   ClearReceived();
+  m_view.Engine().RestartConditionSearches();
   if (!m_refreshTimer->IsRunning()) m_refreshTimer->Start(1000);
 }
 
@@ -1023,6 +1037,7 @@ void CStockMonitoringView::DestroyView() {
   // The worker reads the view's flags and posts to its grid: it ends before they go.
   if (m_thread) m_thread->Stop();
   if (m_refreshTimer) m_refreshTimer->Stop();
+  m_view.Engine().SetConditionFeed({});
   m_received.clear();
   m_conditions.reset();
   m_log.Close();

@@ -35,6 +35,7 @@ class CStockAgentBase;
 class CHoldingsSyncWorker;
 class COrderSender;
 class CWebSocketQuoteThread;
+struct KiwoomConditionSink_s;
 class CCafeService;
 struct login_info_s;
 struct app_run_setting_s;
@@ -726,6 +727,21 @@ class CPelomarEngine {
   // A fresh client for a new login: the one of an earlier login ends first.
   int RestartQuoteWebSockets(CStockAgentBase* agent);
   bool QuoteStreamRunning() const { return m_quoteStreamRunning.load() != 0; }
+  // The broker's condition searches as the monitoring view takes them: the list
+  // ("seq^name;..."), the current matches of a started search ("code^price;...") and a stock
+  // entering ("I") or leaving ("D") a condition, each with the condition's name. Called on the
+  // quote thread; setting a feed (an empty one to remove it) waits for a call under way.
+  struct ConditionFeed_s {
+    std::function<void(const std::wstring& list)> list;
+    std::function<void(const std::wstring& matches, const std::wstring& name)> result;
+    std::function<void(const std::wstring& code, const std::wstring& type,
+                       const std::wstring& name)>
+        event;
+  };
+  void SetConditionFeed(ConditionFeed_s feed);
+  // Stops the broker's condition searches and starts them anew from a fresh list; false when
+  // no stream that runs condition searches is logged in.
+  bool RestartConditionSearches();
 
   // --- Held-stock charts (HeldCharts.cpp; chart worker) ---
   virtual int QueryHeldStockCharts(CURL* curl);
@@ -928,6 +944,11 @@ class CPelomarEngine {
   std::mutex m_quoteStreamLock;
   std::shared_ptr<CWebSocketQuoteThread> m_quoteStream;
   std::atomic<int> m_quoteStreamRunning{0};
+  // Held while the feed is called, so a window removing its feed never sees a call after.
+  std::mutex m_conditionFeedLock;
+  ConditionFeed_s m_conditionFeed;
+  // The Kiwoom client's condition sink, handing to the feed.
+  KiwoomConditionSink_s ConditionSinkToFeed();
   std::unique_ptr<CHoldingsSyncWorker> m_holdingsSync;
   std::unique_ptr<CCafeService> m_cafe;
 };

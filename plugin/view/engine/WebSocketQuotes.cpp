@@ -53,9 +53,11 @@ int CPelomarEngine::RunQuoteThread(CStockAgentBase* agent, int start, const std:
     // One client per login: one whose connection ended stays until the next login.
     if (!m_quoteStream && agent) {
       std::shared_ptr<CWebSocketQuoteThread> made;
-      if (agent->m_brokerId == kKiwoomBrokerId)
-        made = std::make_shared<CWsQuoteThread_KIWOOM>();
-      else if (agent->m_brokerId == kDbBrokerId)
+      if (agent->m_brokerId == kKiwoomBrokerId) {
+        auto kiwoom = std::make_shared<CWsQuoteThread_KIWOOM>();
+        kiwoom->SetConditionSink(ConditionSinkToFeed());
+        made = kiwoom;
+      }      else if (agent->m_brokerId == kDbBrokerId)
         made = std::make_shared<CWsQuoteThread_DBSEC>();
       if (made) {
         const CStockAgentBase::RequestCredentials credentials = agent->CredentialsForRequest();
@@ -73,6 +75,47 @@ int CPelomarEngine::RunQuoteThread(CStockAgentBase* agent, int start, const std:
   // Outside the lock: a Kiwoom client registers its stocks 200 ms apart.
   if (client) client->SetTarget(targets);
   return m_quoteStreamRunning.load();
+}
+
+void CPelomarEngine::SetConditionFeed(ConditionFeed_s feed) {
+  std::lock_guard<std::mutex> lock(m_conditionFeedLock);
+  m_conditionFeed = std::move(feed);
+}
+
+bool CPelomarEngine::RestartConditionSearches() {
+  std::shared_ptr<CWebSocketQuoteThread> client;
+  {
+    std::lock_guard<std::mutex> lock(m_quoteStreamLock);
+    client = m_quoteStream;
+  }
+  auto* kiwoom = dynamic_cast<CWsQuoteThread_KIWOOM*>(client.get());
+  return kiwoom && kiwoom->RestartConditionSearches();
+}
+
+KiwoomConditionSink_s CPelomarEngine::ConditionSinkToFeed() {
+  KiwoomConditionSink_s sink;
+  sink.list = [this](const std::vector<KiwoomCondition_s>& conditions) {
+    const std::wstring text = KiwoomConditionListText(conditions);
+    std::lock_guard<std::mutex> lock(m_conditionFeedLock);
+    if (m_conditionFeed.list) m_conditionFeed.list(text);
+  };
+  sink.result = [this](const KiwoomCondition_s& condition,
+                       const std::vector<KiwoomConditionHit_s>& hits) {
+    std::wstring matches;
+    for (const KiwoomConditionHit_s& hit : hits) {
+      matches += hit.code;
+      if (hit.price > 0) matches += L"^" + std::to_wstring(static_cast<int64_t>(hit.price));
+      matches += L";";
+    }
+    std::lock_guard<std::mutex> lock(m_conditionFeedLock);
+    if (m_conditionFeed.result) m_conditionFeed.result(matches, condition.name);
+  };
+  sink.event = [this](const KiwoomCondition_s& condition, const KiwoomConditionEvent_s& event) {
+    const std::wstring type(1, event.kind);
+    std::lock_guard<std::mutex> lock(m_conditionFeedLock);
+    if (m_conditionFeed.event) m_conditionFeed.event(event.code, type, condition.name);
+  };
+  return sink;
 }
 
 int CPelomarEngine::RestartQuoteWebSockets(CStockAgentBase* agent) {

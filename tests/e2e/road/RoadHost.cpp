@@ -165,10 +165,11 @@ bool RoadHost::StageProgramFolder(std::string* error) {
   return true;
 }
 
-int RoadHost::LogIn(std::wstring* error) {
+int RoadHost::LogIn(std::wstring* error, int broker) {
   windows_.frame->RunCommand(kLoginCommand);
   CLoginDlg* dlg = windows_.frame->UserServices().GetLoginDlg();
   if (dlg == nullptr || !dlg->IsDialogShown()) return 0;
+  if (broker > 0) dlg->SetAgencyIndex(broker);
   dlg->SetDlgItemText(CLoginDlg::IDC_ID, Utf8ToWide(SandboxAccount::kUserId));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD, Utf8ToWide(SandboxAccount::kAppKey));
   dlg->SetDlgItemText(CLoginDlg::IDC_PWD2, Utf8ToWide(SandboxAccount::kAppSecret));

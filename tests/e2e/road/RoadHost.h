@@ -56,7 +56,9 @@ class RoadHost {
   // The user's log-in command (the ribbon's 948) with the sandbox member's key and secret
   // typed into the dialog and its log-in button pressed; the dialog's answer (1 signed in), or
   // 0 when no dialog opened. The dialog's error text goes to `error`.
-  int LogIn(std::wstring* error);
+  // With `broker` above 0 the dialog logs in with that broker's account instead of the staged
+  // one (the Kiwoom account: 1).
+  int LogIn(std::wstring* error, int broker = 0);
   // Pumps the host's events until done() holds or `bound` runs out; done()'s last answer.
   bool WaitFor(const std::function<bool()>& done, Clock::duration bound);
   // The user closes the main window and answers yes to the question; true when the window is

@@ -296,12 +296,13 @@ TEST_F(KiwoomQuoteClientTest, LogsInThenRegistersEveryStockTwoHundredMsApart) {
   QuoteList list({L"005930", L"000660"});
   auto client = StartClient<CWsQuoteThread_KIWOOM>(peer.Url("/api/dostk/websocket"), &list);
   client->SetTarget(&list.map);  // before the log-in: stored, nothing registered
-  ASSERT_TRUE(peer.WaitForFrames(3, kBound)) << client->LastTrace();
+  ASSERT_TRUE(peer.WaitForFrames(4, kBound)) << client->LastTrace();
   const auto frames = peer.Frames();
   EXPECT_EQ(frames[0].text, kLoginFrame);
-  EXPECT_EQ(frames[1].text, RegFrame("000660"));
-  EXPECT_EQ(frames[2].text, RegFrame("005930"));
-  EXPECT_GE(frames[2].at - frames[1].at, 190ms) << "registrations are spaced";
+  EXPECT_EQ(frames[1].text, KiwoomConditionListFrame());
+  EXPECT_EQ(frames[2].text, RegFrame("000660"));
+  EXPECT_EQ(frames[3].text, RegFrame("005930"));
+  EXPECT_GE(frames[3].at - frames[2].at, 190ms) << "registrations are spaced";
   EXPECT_TRUE(WaitUntil([&] {
     orv::win::CSingleLock hold(&list.lock, TRUE);
     return list.records[0]->rt_subscribed == 1 && list.records[1]->rt_subscribed == 1;
@@ -312,11 +313,11 @@ TEST_F(KiwoomQuoteClientTest, LogsInThenRegistersEveryStockTwoHundredMsApart) {
   // registered at once from the owner's thread.
   peer.Push("{\"trnm\":\"LOGIN\",\"return_code\":0}");
   std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(peer.Frames().size(), 3u);
+  EXPECT_EQ(peer.Frames().size(), 4u);
   list.Add(L"035420");
   client->SetTarget(&list.map);
-  ASSERT_TRUE(peer.WaitForFrames(4, kBound));
-  EXPECT_EQ(peer.Frames()[3].text, RegFrame("035420"));
+  ASSERT_TRUE(peer.WaitForFrames(5, kBound));
+  EXPECT_EQ(peer.Frames()[4].text, RegFrame("035420"));
   EXPECT_EQ(client->SubscribeAll(), 0);
 }
 

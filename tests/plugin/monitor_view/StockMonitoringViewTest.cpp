@@ -12,10 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
 
+#include "platform/stocklib/StockAgentBase.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/Clock.h"
 #include "platform/win/CriticalSection.h"
@@ -28,6 +30,8 @@
 #include "shared/StockOption.h"
 #include "shared/StockRecords.h"
 #include "tests/e2e/road/RoadWindows.h"
+#include "tests/peers/KiwoomBrokerPeer.h"
+#include "tests/peers/WsQuotePeer.h"
 #include "tests/plugin/view/ViewStage.h"
 #include "tests/probe/ProbeHarness.h"
 
@@ -113,6 +117,21 @@ class StockMonitoringViewTest : public ::testing::Test {
     fs::copy_file(std::string(QLX_MODULE_DIR) + "QLX_alpha.so",
                   stage_.dir.Path() + "/PlugIn/QLX_alpha.so");
     orv::win::WriteProfileString("Settings", "STOCK_SignalModule", "alpha");
+  }
+  // 005930 in the master list at 70,000 won, and the real-time search log switched on.
+  void ListSamsungAndKeepTheLog(CStockMonitoringView* monitor) {
+    {
+      orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
+      bool added = false;
+      Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), L"005930",
+                                    kMarketDomestic, 0, 0, &added);
+      s->name = L"삼성전자";
+      s->market_letter = '1';
+      s->cur_price = 70000;
+    }
+    orv::win::ScriptMessageBoxes({IDYES});
+    Check(monitor, IDC_MONITOR_WRITE_LOG, true);
+    orv::win::StopScriptingMessageBoxes();
   }
   std::string TodaysLog() {
     SYSTEMTIME today;
@@ -360,19 +379,8 @@ TEST_F(StockMonitoringViewTest, TheScanFillsTheGridFromTheMasterListThroughTheMo
 TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWindowsThread) {
   CStockMonitoringView* monitor = Make();
   ASSERT_NE(monitor, nullptr);
-  {
-    orv::win::CSingleLock lock(&view_->Engine().ViewLock(), TRUE);
-    bool added = false;
-    Stock_s* s = GfxAddStockToMap(&view_->Engine().Stocks().Master(), L"005930",
-                                  kMarketDomestic, 0, 0, &added);
-    s->name = L"삼성전자";
-    s->market_letter = '1';
-    s->cur_price = 70000;
-  }
   // The user keeps the real-time search log: the entry and the exit land in today's file.
-  orv::win::ScriptMessageBoxes({IDYES});
-  Check(monitor, IDC_MONITOR_WRITE_LOG, true);
-  orv::win::StopScriptingMessageBoxes();
+  ListSamsungAndKeepTheLog(monitor);
   ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
   CConditionSearch* conditions = monitor->Conditions();
   ASSERT_NE(conditions, nullptr);
@@ -413,6 +421,65 @@ TEST_F(StockMonitoringViewTest, ConditionEntriesAndExitsReachTheGridThroughTheWi
   const auto calls = orv::win::ScriptedMessageBoxCalls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].text.rfind("서버에서 조건검색식은 2개 검출되었습니다.", 0), 0u) << calls[0].text;
+}
+
+// The program's own source of condition searches: a logged-in Kiwoom primary account's stream
+// asks for the list and starts every search; the names reach the condition combo, a pushed
+// entry adds its row and its log row, the exit removes the row and writes the exit row.
+TEST_F(StockMonitoringViewTest, KiwoomStreamConditionsReachTheComboGridAndLog) {
+  CStockMonitoringView* monitor = Make();
+  ASSERT_NE(monitor, nullptr);
+  CPelomarEngine& engine = view_->Engine();
+  orv::test::TestCa ca("Orvella Monitor Test CA");
+  ASSERT_TRUE(ca.WriteCertificate(stage_.dir.Path() + "/Settings/cacert.pem"));
+  engine.ResolveCaCertPath();
+  orv::test::KiwoomBrokerPeer broker(ca);
+  broker.AcceptCredentials("key", "secret");
+  broker.SetToken("stream-token");
+  ASSERT_TRUE(broker.Start());
+  orv::test::KiwoomQuoteStreamPeer stream(ca);
+  stream.SetConditions({{0, "급등주"}, {1, "눌림목"}});
+  ASSERT_TRUE(stream.Start());
+  const std::string base = broker.BaseUrl();
+  orv::win::WriteProfileString("Settings", "BrokerHost-1", base.substr(base.find("://") + 3));
+  orv::win::WriteProfileString("Settings", "BrokerWsHost-1", stream.Socket().Host());
+  ListSamsungAndKeepTheLog(monitor);
+  ASSERT_TRUE(monitor->RealTimeLog().IsOpen());
+
+  CStockAgentBase* agent = engine.GetStockAgent(1, 1, 0, nullptr, nullptr);
+  ASSERT_NE(agent, nullptr);
+  int code = 0;
+  wchar_t error[256]{};
+  ASSERT_EQ(agent->LoginA(nullptr, "11112222", "key", "secret", &code, error, 256), 1);
+  engine.AgentRoles().primary = agent;
+  ASSERT_EQ(engine.RestartQuoteWebSockets(agent), 1);
+
+  auto* combo = FindById<wxChoice>(monitor->Panel(), IDC_MONITOR_CONDITION_COMBO);
+  ASSERT_NE(combo, nullptr);
+  PumpUntil([&] { return combo->GetCount() == 2; }, 10000);
+  ASSERT_EQ(combo->GetCount(), 2u);
+  EXPECT_EQ(combo->GetString(0).ToStdWstring(), L"급등주");
+  EXPECT_EQ(combo->GetString(1).ToStdWstring(), L"눌림목");
+  PumpUntil([&] { return stream.Started() == std::set<int>{0, 1}; }, 10000);
+  ASSERT_EQ(stream.Started(), (std::set<int>{0, 1}));
+
+  ASSERT_EQ(stream.PushConditionEvent(0, "005930", 'I'), 1);
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 1; }, 10000);
+  ASSERT_EQ(monitor->Grid().GetRecordCount(), 1);
+  EXPECT_EQ(monitor->Grid().GetRecord(0)->GetTextValue(CFilteredStockRecord::kItemCode),
+            L"005930");
+  ASSERT_EQ(stream.PushConditionEvent(0, "005930", 'D'), 1);
+  PumpUntil([&] { return monitor->Grid().GetRecordCount() == 0; }, 10000);
+  EXPECT_EQ(monitor->Grid().GetRecordCount(), 0);
+
+  engine.LogoutUser(nullptr, 0);
+  monitor->RealTimeLog().Close();
+  std::ifstream in(TodaysLog(), std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[1].find(",005930,\"급등주\",IN/I,"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(",\"급등주\",OUT,"), std::string::npos) << lines[2];
 }
 
 // The broker's list, a condition row, then a scan pass: the list names the condition column's
