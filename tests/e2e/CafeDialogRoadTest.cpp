@@ -21,6 +21,7 @@
 #include "host/user/HostUserServices.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "tests/e2e/road/CafeDialogs.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -32,7 +33,6 @@ using namespace orv::test::windows;
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kRecommendBuyCommand = 2256;  // "종목 매수 (&Buy) 추천 - 카페 멤버에게 공유"
 constexpr const char* kHeldCode = "000660";
 
 // The body grid of the report grid window of an id under `window`.
@@ -43,37 +43,6 @@ wxGrid* ReportGrid(wxWindow* window, int id) {
   for (wxWindow* child : panel->GetChildren())
     if (auto* grid = dynamic_cast<wxGrid*>(child)) return grid;
   return nullptr;
-}
-
-// The road logged in, with the cafe downloads reaching the web server; the user right-clicks
-// a held stock and asks to recommend it to the cafe's members: answers the cafe dialog that
-// opens, or null.
-wxDialog* OpenCafeDialogFromHeldStock(RoadHost& road) {
-  auto wait = [&](const std::function<bool()>& done) { return road.WaitFor(done, kStepBound); };
-  if (!wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); })) {
-    ADD_FAILURE() << "the cafe downloads never reached the web server";
-    return nullptr;
-  }
-  wxNotebook* tabs = TradingTabs(road.Frame());
-  wxGrid* own = tabs ? TabGrid(tabs, 1, false) : nullptr;
-  int row = -1;
-  if (!own || !wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; })) {
-    ADD_FAILURE() << "no held stock row";
-    return nullptr;
-  }
-  tabs->SetSelection(1);
-  // The user right-clicks the held stock and picks the buy recommendation; the menu closes.
-  // A loaded machine may close the menu before the pick reaches it: the user tries again.
-  wxDialog* dialog = nullptr;
-  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
-    road.WaitFor(
-        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
-        std::chrono::seconds(5));
-  }
-  if (!dialog)
-    wait([&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; });
-  return dialog;
 }
 
 // The sandbox's market started and the user logged in; then as OpenCafeDialogFromHeldStock.

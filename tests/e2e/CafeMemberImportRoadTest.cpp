@@ -23,6 +23,7 @@
 #include "platform/win/MessageBox.h"
 #include "plugin/community/dataview/CafeDataView.h"
 #include "tests/e2e/road/FileDialogs.h"
+#include "tests/e2e/road/CafeDialogs.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -34,11 +35,9 @@ using namespace orv::test::windows;
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kRecommendBuyCommand = 2256;
 constexpr int kCafeMenuButton = 2105;
 constexpr int kAddCustomersCommand = 10010;  // "사용자 추가 (관리자용)"
 constexpr int kCafeDataViewId = 3028;
-constexpr const char* kHeldCode = "000660";
 
 // The workbook the manager hands over, as openpyxl writes it: customers with a date cell and a
 // date text, and a sheet of employees.
@@ -102,21 +101,8 @@ TEST(CafeMemberImportRoad, TheManagerAddsPeopleFromAWorkbookAndPrintsTheCafeGrid
   ASSERT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }));
 
   // The cafe dialog, opened from a held stock's menu.
-  wxNotebook* tabs = TradingTabs(road.Frame());
-  ASSERT_NE(tabs, nullptr);
-  wxGrid* own = TabGrid(tabs, 1, false);
-  ASSERT_NE(own, nullptr);
-  int row = -1;
-  ASSERT_TRUE(wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; }));
-  tabs->SetSelection(1);
-  wxDialog* dialog = nullptr;
-  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
-    road.WaitFor(
-        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
-        std::chrono::seconds(5));
-  }
-  ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
+  wxDialog* dialog = OpenCafeDialogFromHeldStock(road, kStepBound);
+  ASSERT_NE(dialog, nullptr);
 
   // The cafe menu: "사용자 추가 (관리자용)", then the workbook in the file dialog; the result box
   // is answered.

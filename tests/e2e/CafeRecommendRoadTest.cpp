@@ -21,6 +21,7 @@
 #include "host/frame/MainFrame.h"
 #include "platform/support/TextConv.h"
 #include "platform/win/MessageBox.h"
+#include "tests/e2e/road/CafeDialogs.h"
 #include "tests/e2e/road/RoadHost.h"
 #include "tests/e2e/road/RoadWindows.h"
 #include "tests/e2e/road/TradingGrids.h"
@@ -32,7 +33,6 @@ using namespace orv::test::windows;
 namespace {
 
 constexpr auto kStepBound = std::chrono::seconds(30);
-constexpr int kRecommendBuyCommand = 2256;
 constexpr const char* kHeldCode = "000660";
 // The composer's controls.
 constexpr int kCode = 3391, kName = 3392, kPrice = 2194, kComment = 2167, kPreview = 2169;
@@ -57,22 +57,9 @@ TEST(CafeRecommendRoad, AManagerRecommendsAHeldStockToTheCafeAndItsMembersGetThe
   ASSERT_EQ(login, 1) << "log-in error: " << WideToUtf8(loginError);
   ASSERT_TRUE(wait([&] { return !road.WebRequests("stock/cafe_rec_items_list2").empty(); }));
 
-  wxNotebook* tabs = TradingTabs(road.Frame());
-  ASSERT_NE(tabs, nullptr);
-  wxGrid* own = TabGrid(tabs, 1, false);
-  ASSERT_NE(own, nullptr);
-  int row = -1;
-  ASSERT_TRUE(wait([&] { return (row = RowOfCode(own, kHeldCode)) >= 0; }));
-  tabs->SetSelection(1);
-
-  wxDialog* dialog = nullptr;
-  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-    const auto pick = PickRowMenuCommand(own, row, kRecommendBuyCommand);
-    road.WaitFor(
-        [&] { return (dialog = ShownDialog(wxString(L"추천종목 관리 + 분할매수"))) != nullptr; },
-        std::chrono::seconds(5));
-  }
-  ASSERT_NE(dialog, nullptr) << "the cafe dialog did not open";
+  // The cafe dialog, opened from a held stock's menu.
+  wxDialog* dialog = OpenCafeDialogFromHeldStock(road, kStepBound);
+  ASSERT_NE(dialog, nullptr);
 
   // The composer shows the stock with its current price.
   auto* code = FindById<wxTextCtrl>(dialog, kCode);

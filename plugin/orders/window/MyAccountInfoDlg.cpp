@@ -176,15 +176,6 @@ void CMyAccountInfoDlg::OnInput() {
     ShowResult(L"Fail", kWhite, kRed);
 }
 
-void CMyAccountInfoDlg::ApplyPasswordToAllAccounts() {
-  const std::wstring password = ReadPassword(IDC_AI_PASSWORD);
-  if (RefuseShortPassword(password, false)) return;
-  if (m_view.SetPasswordForAllAccounts(password, ReadPassword(IDC_AI_TRADE_PASSWORD), 1) != 0)
-    ShowResult(L"OK*", kRed, kBlack);
-  else
-    ShowResult(L"Fail*", kWhite, kRed);
-}
-
 void CMyAccountInfoDlg::OnAccountChanged() {
   int64_t value = 0;
   if (!m_form->GetComboValue(IDC_AI_ACCOUNT, &value)) {

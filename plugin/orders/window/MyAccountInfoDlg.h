@@ -48,8 +48,6 @@ class CMyAccountInfoDlg : public CPelomarAccountDialog {
   void SetUserCaption(const wchar_t* name);
   // The input button (and Enter in a password box).
   void OnInput();
-  // The all-accounts case alone: the same check, then every account gets the password.
-  void ApplyPasswordToAllAccounts();
   void OnAutoLogin();
   void OnSavePassword();
   // The close box and IDCANCEL: the flags go to the view, the dialog hides.
