@@ -70,6 +70,13 @@ FrameTimerActions FrameTimerLogic::FinishRates(FrameTimerActions& actions,
   return actions;
 }
 
+bool FrameTimerLogic::CursorAskDue(DWORD now) {
+  if (cursorAsked_ && now - cursorAskTick_ < kCursorAskIntervalMs) return false;
+  cursorAsked_ = true;
+  cursorAskTick_ = now;
+  return true;
+}
+
 void FrameTimerLogic::ResetIdle(DWORD now) {
   lastActivityTick_ = now;
   lastKeepAwakeTick_ = now;

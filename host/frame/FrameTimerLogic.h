@@ -17,6 +17,9 @@ constexpr uint32_t kKeepAwakeFlags = 0x80000003;
 constexpr DWORD kKeepAwakeIntervalMs = 60000;
 // The screen saver never starts before this much idle time, whatever the settings say.
 constexpr DWORD kMinSaverIdleMs = 30000;
+// The pointer's position is asked of the display at most once per this many milliseconds: each
+// ask is a round trip to the display server, and rest is only measured in whole seconds.
+constexpr DWORD kCursorAskIntervalMs = 1000;
 
 // The switches a tick reads.
 struct FrameTimerSwitches {
@@ -46,6 +49,11 @@ class FrameTimerLogic {
                          const FrameTimerSwitches& switches);
   // The saver ended (or was started by hand): both idle ticks restart at now.
   void ResetIdle(DWORD now);
+  // True when a tick at `now` asks the pointer's position (the first tick, then once the ask
+  // interval has passed; the interval restarts here). Between asks the tick is given the
+  // position last asked, LastCursor().
+  bool CursorAskDue(DWORD now);
+  POINT LastCursor() const { return lastCursor_; }
 
   const std::wstring& ClockText() const { return clockText_; }
   uint32_t KeepAwakeCount() const { return keepAwakeCount_; }
@@ -58,6 +66,8 @@ class FrameTimerLogic {
 
   std::wstring clockText_;
   POINT lastCursor_{};
+  bool cursorAsked_ = false;
+  DWORD cursorAskTick_ = 0;
   DWORD lastActivityTick_ = 0;
   DWORD lastKeepAwakeTick_ = 0;
   uint32_t keepAwakeCount_ = 0;

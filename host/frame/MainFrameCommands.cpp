@@ -201,7 +201,11 @@ void CMainFrame::OnFrameTimerTick() {
   // The log pane reloads on this tick when lines were announced since the last one.
   if (logView_ != nullptr) logView_->OnRedrawTimer();
   const DWORD now = clock.NowTick();
-  const POINT cursor = state.cursorSource ? state.cursorSource() : POINT{};
+  // The pointer is asked once a second; the ticks between reuse its last position.
+  POINT cursor{};
+  if (state.cursorSource) {
+    cursor = state.timer.CursorAskDue(now) ? state.cursorSource() : state.timer.LastCursor();
+  }
   orv::host::FrameTimerSwitches switches;
   switches.noSleep = rs.byHibernateOff != 0;
   switches.saverOn = rs.bySaverOn != 0;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "host/dialogs/AboutDlg.h"
 #include "host/frame/CaptionBar.h"
@@ -75,6 +76,17 @@ TEST(FrameTimer, MovingTheCursorRestartsBothIdleTicks) {
   EXPECT_EQ(logic.LastActivityTick(), 52000u);
   EXPECT_EQ(logic.LastKeepAwakeTick(), 52000u);
   EXPECT_EQ(RestFor(logic, 52200, 50000, sw, POINT{11, 20}).keepAwakes, 0);
+}
+
+TEST(FrameTimer, ThePointerIsAskedOnceASecondAcrossTheTickCountWrap) {
+  FrameTimerLogic logic;
+  // Ticks 200 ms apart from just before the wrap: the first tick asks, then one tick a second.
+  std::vector<DWORD> asks;
+  const DWORD start = 0xFFFFFFFFu - 1500;
+  for (DWORD t = 0; t <= 3000; t += 200) {
+    if (logic.CursorAskDue(start + t)) asks.push_back(t);
+  }
+  EXPECT_EQ(asks, (std::vector<DWORD>{0, 1000, 2000, 3000}));
 }
 
 TEST(FrameTimer, SaverStartsAfterTheIdleTimeAndNeverBeforeThirtySeconds) {
