@@ -58,20 +58,33 @@ class OrvellaApp : public wxApp {
   // the shown part of the tree: a hidden dialog (the trading view keeps its dialogs made and
   // hidden, owned by the frame) or a tab not selected has nothing to update until it is shown
   // again, and walking its controls on every pass is most of an idle program's work.
+  // The pass is left out when nothing happened since the last one but ticks of the frame's
+  // timer that changed nothing (see orv::ui::IdleGate).
   bool ProcessIdle() override {
     bool needMore = wxAppConsoleBase::ProcessIdle();
     const long interval = wxUpdateUIEvent::GetUpdateInterval();
     const bool statesDue = commandStates_.Due(wxGetLocalTimeMillis().GetValue(), interval);
+    orv::ui::IdleGate& gate = orv::ui::ProgramIdleGate();
+    if (!gate.PassDue(statesDue)) return needMore;
+    gate.PassStarts(statesDue);
+    bool windowsNeedMore = false;
     wxIdleEvent event;
     for (wxWindowList::compatibility_iterator node = wxTopLevelWindows.GetFirst(); node;
          node = node->GetNext()) {
       wxWindow* window = node->GetData();
       if (!window->IsShown() || wxPendingDelete.Member(window)) continue;
-      if (orv::ui::SendIdleToShownWindows(*window, event, statesDue)) needMore = true;
+      if (orv::ui::SendIdleToShownWindows(*window, event, statesDue)) windowsNeedMore = true;
     }
     wxUpdateUIEvent::ResetUpdateTime();
     commandStates_.Passed(wxGetLocalTimeMillis().GetValue(), interval);
-    return needMore;
+    gate.PassEnded(windowsNeedMore);
+    return needMore || windowsNeedMore;
+  }
+
+  // Every event the program handles is shown to the idle gate first.
+  int FilterEvent(wxEvent& event) override {
+    orv::ui::ProgramIdleGate().Saw(event);
+    return wxApp::FilterEvent(event);
   }
 
  private:

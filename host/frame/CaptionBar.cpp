@@ -11,6 +11,7 @@
 
 #include "host/frame/DisplayDpi.h"
 #include "host/frame/PaintRegion.h"
+#include "platform/ui/IdleWalk.h"
 
 namespace {
 
@@ -108,10 +109,13 @@ CCaptionBar::CCaptionBar(wxFrame* owner, wxWindow* parent)
       [this](wxTimerEvent&) { UpdateClock(); },
       1);
   clockTimer_.Start(1000);
+  // The clock's tick only sets the clock's text, which leaves the windows' idle pass no work.
+  orv::ui::ProgramIdleGate().AddQuietTimer(&clockTimer_);
 }
 
 CCaptionBar::~CCaptionBar() {
   clockTimer_.Stop();
+  orv::ui::ProgramIdleGate().RemoveQuietTimer(&clockTimer_);
   if (HasCapture()) ReleaseMouse();
 }
 

@@ -24,6 +24,7 @@
 #include "host/frame/PopupPlacement.h"
 #include "host/logs/LogMsgConversion.h"
 #include "platform/support/PluginLoader.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/ui/NoticePopup.h"
 #include "platform/win/Registry.h"
 
@@ -57,6 +58,7 @@ CMainFrame::CMainFrame(CVarqoMainApp& app) : app_(app), frameTimer_(this, kFrame
 
 CMainFrame::~CMainFrame() {
   frameTimer_.Stop();
+  orv::ui::ProgramIdleGate().RemoveQuietTimer(&frameTimer_);
   logUpdate_ = false;
   if (logHub_) logHub_->Stop();
   callbackState_.reset();
@@ -166,6 +168,8 @@ int CMainFrame::OnCreate() {
   Bind(
       wxEVT_TIMER, [this](wxTimerEvent&) { OnFrameTimerTick(); }, kFrameTimerId);
   frameTimer_.Start(kFrameTimerMs);
+  // Most ticks change nothing; the idle pass follows only those that do (OnFrameTimerTick).
+  orv::ui::ProgramIdleGate().AddQuietTimer(&frameTimer_);
   return 0;
 }
 

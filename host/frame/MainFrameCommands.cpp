@@ -27,6 +27,7 @@
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
 #include "platform/ui/DbViewBase.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/win/Clock.h"
 #include "platform/win/KeepAwake.h"
 #include "platform/win/MessageBox.h"
@@ -197,8 +198,10 @@ void CMainFrame::OnFrameTimerTick() {
   orv::win::Clock& clock = orv::win::CurrentClock();
   const SYSTEMTIME local = clock.Now();
   // Retries the tray icon while it is missing.
+  const bool hadTray = HasTrayIcon();
   OnFrameTimer();
   // The log pane reloads on this tick when lines were announced since the last one.
+  const bool logReload = logView_ != nullptr && logView_->IsRedrawNeeded();
   if (logView_ != nullptr) logView_->OnRedrawTimer();
   const DWORD now = clock.NowTick();
   // The pointer is asked once a second; the ticks between reuse its last position.
@@ -225,6 +228,11 @@ void CMainFrame::OnFrameTimerTick() {
     }
     if (!actions.dollarText.empty()) statusBar_->SetPaneText(ID_STATUS_USD, actions.dollarText);
     if (!actions.euroText.empty()) statusBar_->SetPaneText(ID_STATUS_EURO, actions.euroText);
+  }
+  // The windows' idle pass follows a tick only when the log list has new lines to lay out or a
+  // window came or went; new pane texts are only drawn.
+  if (logReload || hadTray != HasTrayIcon() || actions.showSaver) {
+    orv::ui::ProgramIdleGate().Changed();
   }
 }
 

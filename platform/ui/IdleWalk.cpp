@@ -2,8 +2,12 @@
 
 #include <wx/event.h>
 #include <wx/frame.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/timer.h>
 #include <wx/window.h>
+
+#include <algorithm>
 
 namespace orv::ui {
 namespace {
@@ -72,6 +76,52 @@ bool CommandStatePacer::Due(int64_t nowMs, long intervalMs) const {
 
 void CommandStatePacer::Passed(int64_t nowMs, long intervalMs) {
   if (intervalMs > 0 && nowMs > lastMs_ + intervalMs) lastMs_ = nowMs;
+}
+
+void IdleGate::AddQuietTimer(const wxTimer* timer) {
+  if (std::find(quietTimers_.begin(), quietTimers_.end(), timer) == quietTimers_.end())
+    quietTimers_.push_back(timer);
+}
+
+void IdleGate::RemoveQuietTimer(const wxTimer* timer) {
+  quietTimers_.erase(std::remove(quietTimers_.begin(), quietTimers_.end(), timer),
+                     quietTimers_.end());
+}
+
+void IdleGate::Saw(const wxEvent& event) {
+  const wxEventType type = event.GetEventType();
+  if (type == wxEVT_IDLE || type == wxEVT_UPDATE_UI || type == wxEVT_PAINT ||
+      type == wxEVT_NC_PAINT || type == wxEVT_ERASE_BACKGROUND || type == wxEVT_LIST_CACHE_HINT) {
+    return;
+  }
+  if (type == wxEVT_TIMER) {
+    // A timer's event carries the timer's id and comes from the timer's owner.
+    for (const wxTimer* timer : quietTimers_) {
+      if (event.GetId() == timer->GetId() && event.GetEventObject() == timer->GetOwner()) return;
+    }
+  }
+  Changed();
+}
+
+void IdleGate::Changed() {
+  changed_ = true;
+  statesPending_ = true;
+}
+
+bool IdleGate::PassDue(bool statesDue) const {
+  return changed_ || moreRequested_ || (statesDue && statesPending_);
+}
+
+void IdleGate::PassStarts(bool asksStates) {
+  changed_ = false;
+  moreRequested_ = false;
+  if (asksStates) statesPending_ = false;
+}
+
+IdleGate& ProgramIdleGate() {
+  // Never destroyed: windows that outlive static destruction still take their timers off.
+  static IdleGate* gate = new IdleGate;
+  return *gate;
 }
 
 }  // namespace orv::ui

@@ -16,8 +16,11 @@
 // due, which leaves the result unchanged and saves the look-ups.
 
 #include <cstdint>
+#include <vector>
 
+class wxEvent;
 class wxIdleEvent;
+class wxTimer;
 class wxWindow;
 
 namespace orv::ui {
@@ -39,5 +42,41 @@ class CommandStatePacer {
  private:
   int64_t lastMs_ = 0;
 };
+
+// Whether an idle pass has work. An event the program handles may leave a window something to
+// do in its idle turn (a list to lay out again, a command state to ask), so a pass follows it, as
+// the toolkit runs one. Not counted are the passes' own idle and command-state events, painting
+// (a paint only draws what is there, and a list asks for the rows it draws to be cached), and the
+// ticks of quiet timers: timers that tick often and mostly change nothing a pass looks at (the
+// main frame's 200 ms tick, the caption clock's second). A quiet timer's handler reports a change
+// that does need a pass through Changed(); a pass after quiet ticks alone would find every window
+// as the last pass left it. A pass that asked for more idle time is followed by another, and
+// command states held back by their interval are asked on the first pass due after it.
+class IdleGate {
+ public:
+  // A timer whose ticks count only through Changed(); removed before the timer goes.
+  void AddQuietTimer(const wxTimer* timer);
+  void RemoveQuietTimer(const wxTimer* timer);
+  // Every event, before it is handled.
+  void Saw(const wxEvent& event);
+  // Something changed that a pass may have to act on.
+  void Changed();
+  // Whether a pass now has work; `statesDue`: the pass would ask the command states.
+  bool PassDue(bool statesDue) const;
+  // A pass begins: what happens from here on (also during the pass) makes the next one due.
+  void PassStarts(bool asksStates);
+  // A pass ended; `needMore`: a window asked for more idle time.
+  void PassEnded(bool needMore) { moreRequested_ = needMore; }
+
+ private:
+  std::vector<const wxTimer*> quietTimers_;
+  bool changed_ = true;
+  bool statesPending_ = true;
+  bool moreRequested_ = false;
+};
+
+// The program's one gate: the application shows it every event and asks it before each idle
+// pass; the windows that own quiet timers register them and report their changes to it.
+IdleGate& ProgramIdleGate();
 
 }  // namespace orv::ui

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/listctrl.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/timer.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -144,6 +147,86 @@ TEST(CommandStatePacer, DueOncePerIntervalAsTheToolkitsUpdateClock) {
     EXPECT_EQ(pacer.Due(s.now, s.interval), s.due) << s.now << " " << s.interval;
     pacer.Passed(s.now, s.interval);
   }
+}
+
+TEST(IdleGate, APassFollowsEveryEventButDrawingAndTheQuietTimersUnchangedTicks) {
+  wxEvtHandler owner;
+  wxEvtHandler other;
+  wxTimer quiet(&owner, 7);
+  wxTimer secondQuiet(&other, 3);
+  wxTimer sameIdElsewhere(&other, 7);
+  wxTimer otherId(&owner, 8);
+  const wxTimerEvent quietTick(quiet);
+  const wxTimerEvent secondQuietTick(secondQuiet);
+  const wxTimerEvent foreignTick(sameIdElsewhere);
+  const wxTimerEvent ownersOtherTick(otherId);
+  const wxCommandEvent button(wxEVT_BUTTON, 100);
+  const wxSizeEvent size(wxSize(10, 10));
+  const wxIdleEvent idle;
+  const wxUpdateUIEvent state(100);
+  // Only the toolkit makes paint events; the gate looks at the kind alone.
+  const wxCommandEvent paint(wxEVT_PAINT);
+  const wxCommandEvent frameBorderPaint(wxEVT_NC_PAINT);
+  const wxEraseEvent erase;
+  const wxListEvent cacheHint(wxEVT_LIST_CACHE_HINT);
+  // Each case starts after a pass that asked the command states and wanted no more time.
+  struct Case {
+    const char* what;
+    std::function<void(IdleGate&)> happen;
+    bool due;
+  };
+  const Case cases[] = {
+      {"nothing", [](IdleGate&) {}, false},
+      {"quiet timers' ticks", [&](IdleGate& g) { g.Saw(quietTick), g.Saw(secondQuietTick); }, false},
+      {"the passes' own events", [&](IdleGate& g) { g.Saw(idle), g.Saw(state); }, false},
+      {"drawing", [&](IdleGate& g) { g.Saw(paint), g.Saw(frameBorderPaint), g.Saw(erase), g.Saw(cacheHint); }, false},
+      {"a quiet tick that changed something",
+       [&](IdleGate& g) {
+         g.Saw(quietTick);
+         g.Changed();
+       },
+       true},
+      {"a timer no longer quiet",
+       [&](IdleGate& g) {
+         g.RemoveQuietTimer(&secondQuiet);
+         g.Saw(secondQuietTick);
+       },
+       true},
+      {"a timer of another owner with the same id", [&](IdleGate& g) { g.Saw(foreignTick); }, true},
+      {"another timer of the same owner", [&](IdleGate& g) { g.Saw(ownersOtherTick); }, true},
+      {"a button", [&](IdleGate& g) { g.Saw(button); }, true},
+      {"a size", [&](IdleGate& g) { g.Saw(size); }, true},
+      {"a window asked for more time", [](IdleGate& g) { g.PassEnded(true); }, true},
+  };
+  for (const Case& c : cases) {
+    IdleGate gate;
+    gate.AddQuietTimer(&quiet);
+    gate.AddQuietTimer(&secondQuiet);
+    EXPECT_TRUE(gate.PassDue(false)) << "the first pass always runs";
+    gate.PassStarts(true);
+    gate.PassEnded(false);
+    c.happen(gate);
+    EXPECT_EQ(gate.PassDue(false), c.due) << c.what;
+  }
+}
+
+TEST(IdleGate, ChangesDuringAPassAndHeldBackCommandStatesMakeTheNextPassDue) {
+  IdleGate gate;
+  // An event handled while the pass runs (a window laid out in its idle turn) is not lost.
+  gate.PassStarts(true);
+  gate.Saw(wxCommandEvent(wxEVT_BUTTON, 1));
+  gate.PassEnded(false);
+  EXPECT_TRUE(gate.PassDue(false));
+
+  // A change followed by a pass whose command states were not yet due: the states are asked
+  // by the first pass that is due to ask them, however quiet the time in between.
+  gate.PassStarts(false);
+  gate.PassEnded(false);
+  EXPECT_FALSE(gate.PassDue(false));
+  EXPECT_TRUE(gate.PassDue(true));
+  gate.PassStarts(true);
+  gate.PassEnded(false);
+  EXPECT_FALSE(gate.PassDue(true));
 }
 
 }  // namespace
