@@ -91,7 +91,20 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
     e.Skip();
   });
   Bind(wxEVT_MOTION, &CMainStatusBar::OnMotion, this);
+  Bind(wxEVT_SYS_COLOUR_CHANGED, [this](wxSysColourChangedEvent& e) {
+    themeAttributes_.reset();
+    e.Skip();
+  });
+  Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& e) {
+    themeAttributes_.reset();
+    e.Skip();
+  });
   PlaceChildren();
+}
+
+wxVisualAttributes CMainStatusBar::GetDefaultAttributes() const {
+  if (!themeAttributes_) themeAttributes_ = wxStatusBar::GetDefaultAttributes();
+  return *themeAttributes_;
 }
 
 int CMainStatusBar::CommandToIndex(UINT id) const {

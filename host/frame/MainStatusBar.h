@@ -5,6 +5,7 @@
 #include <wx/statusbr.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,11 @@ class CMainStatusBar : public wxStatusBar {
 
   wxSlider* GetZoomSlider() const { return zoomSlider_; }
 
+  // The theme's font and colours for the bar. The toolkit looks them up in the theme on every
+  // call, and each paint asks for them several times (the device context and the bar's own
+  // drawing); the bar keeps them until the theme or the display's resolution changes.
+  wxVisualAttributes GetDefaultAttributes() const override;
+
  protected:
   // A changed pane is marked for the next paint, which draws the changed panes together,
   // instead of the whole bar being painted at once for every pane set.
@@ -89,4 +95,5 @@ class CMainStatusBar : public wxStatusBar {
   std::map<UINT, wxGenericStaticText*> colouredPanes_;
   wxSlider* zoomSlider_ = nullptr;
   int tooltipField_ = -2;
+  mutable std::optional<wxVisualAttributes> themeAttributes_;
 };

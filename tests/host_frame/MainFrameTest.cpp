@@ -135,6 +135,26 @@ TEST(MainFrame, StatusBarHasItsPanesAndTexts) {
   EXPECT_EQ(zoom->GetValue(), 500);
 }
 
+// The bar keeps the theme's font and colours it was given (it asks the theme once, and again
+// after a theme change): a plain status bar gets the same.
+TEST(MainFrame, StatusBarKeepsTheThemesFontAndColours) {
+  CMainStatusBar* bar = Frame().GetMainStatusBar();
+  ASSERT_NE(bar, nullptr);
+  auto* plain = new wxStatusBar(&Frame(), wxID_ANY);
+  const wxVisualAttributes theme = plain->GetDefaultAttributes();
+  plain->Destroy();
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    const wxVisualAttributes kept = bar->GetDefaultAttributes();
+    EXPECT_EQ(kept.font, theme.font);
+    EXPECT_EQ(kept.colFg, theme.colFg);
+    EXPECT_EQ(kept.colBg, theme.colBg);
+    EXPECT_EQ(bar->GetFont(), theme.font);
+    wxSysColourChangedEvent changed;
+    bar->GetEventHandler()->ProcessEvent(changed);
+  }
+}
+
 // The first screen's texts as the frame lays them out: the caption bar's clock and buttons,
 // every status pane, and the ribbon's log-in button after it says "로그아웃", each whole and
 // none over another.
