@@ -18,10 +18,18 @@ int CPelomarView::ShowHoldings(const HoldingsSnapshot_s& holdings) {
     m_holdingsRows->SetLogger(
         [this](const std::wstring& line) { AddLogMsg(m_nCtrlId, 4, 0, nullptr, line.c_str(), 0); });
   }
-  // The account column shows the accounts' labels.
-  for (orv::ui::CMyReportCtrl* grid : {m_myStockGrid.get(), m_orderHistoryGrid.get()})
+  // The account column shows the accounts' labels; when they changed, every row shows them
+  // anew (a row is otherwise drawn again only when one of its values changes).
+  const bool labelsChanged = holdings.accounts != m_shownAccounts;
+  if (labelsChanged) m_shownAccounts = holdings.accounts;
+  for (orv::ui::CMyReportCtrl* grid : {m_myStockGrid.get(), m_orderHistoryGrid.get()}) {
     GfxFillAccountConstraints(grid, CRurezOzadoResultRecord::kColAccount, holdings.accounts, TRUE,
                               TRUE);
+    if (!grid || !labelsChanged) continue;
+    for (int row = 0; row < grid->GetRowCount(); ++row)
+      grid->NoteRecordChanged(grid->GetRowRecord(row));
+    grid->RedrawControl();
+  }
   const int added = m_holdingsRows->RefreshHoldingsGrid(holdings.rows);
   // The totals row follows the rows at once, not only after the next quote pass.
   RefreshOwnGridTotals();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/DbViewBase.h"
@@ -666,6 +667,8 @@ class CPelomarView : public CDbBaseNormalView {
   std::unique_ptr<CWebReports> m_webReports;
   // The holdings rows of the own-stock grid, made at the first account refresh.
   std::unique_ptr<CHoldingsGrid> m_holdingsRows;
+  // The account labels the grids' account columns show.
+  std::vector<std::pair<uint32_t, std::wstring>> m_shownAccounts;
   int m_curCompany = 0;
   int m_curBranch = 0;
   std::unique_ptr<CStockGridMenu> m_gridMenu;

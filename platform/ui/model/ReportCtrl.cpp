@@ -22,6 +22,7 @@ CMyReportCtrl::~CMyReportCtrl() {
 void CMyReportCtrl::DropView() {
   if (view_) view_->model_ = nullptr;
   view_ = nullptr;
+  rowsShownBy_ = nullptr;
 }
 
 void CMyReportCtrl::SetView(IReportView* view) {
@@ -227,7 +228,7 @@ void CMyReportCtrl::ResetContent(bool footers) {
   records_.clear();
   if (footers) footers_.clear();
   focusedRow_ = -1;
-  NotifyView(&IReportView::OnRowsChanged);
+  NotifyRowsChanged();
 }
 
 CMyReportRecordBase* CMyReportCtrl::AddFooterRecord(std::unique_ptr<CMyReportRecordBase> record) {
@@ -236,7 +237,7 @@ CMyReportRecordBase* CMyReportCtrl::AddFooterRecord(std::unique_ptr<CMyReportRec
   record->footer_ = true;
   footers_.push_back(std::move(record));
   footersChanged_ = true;
-  NotifyView(&IReportView::OnRowsChanged);
+  NotifyRowsChanged();
   return footers_.back().get();
 }
 
@@ -298,16 +299,30 @@ void CMyReportCtrl::AppendShown(std::vector<CMyReportRecordBase*>& list) {
 void CMyReportCtrl::Populate() {
   CMyReportRecordBase* focused = GetRowRecord(focusedRow_);
   ClearRowIndexes();
-  rows_.clear();
+  std::vector<CMyReportRecordBase*> before;
+  before.swap(rows_);
   std::vector<CMyReportRecordBase*> top;
   top.reserve(records_.size());
   for (auto& r : records_) top.push_back(r.get());
   rows_.reserve(records_.size());
   AppendShown(top);
+  focusedRow_ = focused ? focused->rowIndex_ : -1;
+  if (view_ != nullptr && rowsShownBy_ == view_ && rows_ == before &&
+      sortShown_ == std::make_pair(sortColumn_, sortAscending_)) {
+    // The same rows in the same order and the same sort: the view keeps its layout, and only
+    // the rows whose values changed are drawn again.
+    if (HasChangedRows()) RedrawControl();
+    return;
+  }
   changedRows_.clear();
   changedItems_.clear();
   rowChanged_.assign(rows_.size(), 0);
-  focusedRow_ = focused ? focused->rowIndex_ : -1;
+  NotifyRowsChanged();
+}
+
+void CMyReportCtrl::NotifyRowsChanged() {
+  rowsShownBy_ = view_;
+  sortShown_ = {sortColumn_, sortAscending_};
   NotifyView(&IReportView::OnRowsChanged);
 }
 

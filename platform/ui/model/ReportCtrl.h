@@ -110,7 +110,9 @@ class CMyReportCtrl {
   int GetFooterRecordCount() const { return static_cast<int>(footers_.size()); }
   CMyReportRecordBase* GetFooterRecord(int index) const;
 
-  // Rebuilds the shown rows: visible rows, children of expanded rows, in sort order.
+  // Rebuilds the shown rows: visible rows, children of expanded rows, in sort order. When they
+  // come out as the view already shows them (same rows, order and sort), the view is not told
+  // to lay them out again; the rows whose values changed are redrawn.
   void Populate();
   int GetRowCount() const { return static_cast<int>(rows_.size()); }
   CMyReportRecordBase* GetRowRecord(int row) const;
@@ -186,6 +188,8 @@ class CMyReportCtrl {
 
  private:
   void NotifyView(void (IReportView::*fn)());
+  // Tells the view its rows were rebuilt, and remembers which view saw which sort.
+  void NotifyRowsChanged();
   // Unlinks model and view without telling the view (the view is going away).
   void DropView();
   void AppendShown(std::vector<CMyReportRecordBase*>& list);
@@ -211,6 +215,9 @@ class CMyReportCtrl {
   int ctrlId_ = 0;
   ReportNotifyHandler notify_;
   IReportView* view_ = nullptr;
+  // The view last told of the rows (null: none since it came), and the sort it was told.
+  IReportView* rowsShownBy_ = nullptr;
+  std::pair<int, bool> sortShown_{-1, true};
   std::wstring lastError_;
 
   friend class IReportView;  // its destructor calls DropView

@@ -333,6 +333,38 @@ TEST_F(ReportCtrlTest, OnlyChangedRowsInTheVisibleRangeAreRedrawn) {
   EXPECT_EQ(view.redraws, before + 1);
 }
 
+TEST_F(ReportCtrlTest, RepopulatingTheRowsTheViewShowsRedrawsOnlyChangedRows) {
+  const int rowsBefore = view.rows;
+  const int redrawsBefore = view.redraws;
+  // Nothing changed: the view is told nothing.
+  grid.Populate();
+  EXPECT_EQ(view.rows, rowsBefore);
+  EXPECT_EQ(view.redraws, redrawsBefore);
+
+  // A changed value waits for its redraw, which the repopulation asks for: the row's cell,
+  // not a new layout.
+  grid.GetRowRecord(1)->SetNumberValue(1, 125000);
+  grid.Populate();
+  EXPECT_EQ(view.rows, rowsBefore);
+  EXPECT_EQ(view.redraws, redrawsBefore + 1);
+  EXPECT_EQ(grid.TakeChangedCells(0, 2), (std::vector<std::pair<int, int>>{{1, 1}}));
+
+  // Rows hidden or shown, a new sort and a new view each lay the rows out.
+  grid.GetRowRecord(0)->SetVisible(false);
+  grid.Populate();
+  EXPECT_EQ(view.rows, rowsBefore + 1);
+  grid.SetSortColumn(0, false);
+  grid.Populate();
+  EXPECT_EQ(view.rows, rowsBefore + 2);
+  CountingView other;
+  grid.SetView(&other);
+  grid.Populate();
+  EXPECT_EQ(other.rows, 1);
+  grid.SetView(&view);
+  grid.Populate();
+  EXPECT_EQ(view.rows, rowsBefore + 3);
+}
+
 TEST_F(ReportCtrlTest, AChangedValueMarksOnlyItsCellAndAWholeRowChangeCoversTheRow) {
   using Cells = std::vector<std::pair<int, int>>;
   grid.GetRowRecord(1)->SetNumberValue(1, 7);
