@@ -238,8 +238,37 @@ struct StockStair_s {
 };
 
 // One holding of one account.
-struct StockTrade_s {
+struct alignas(64) StockTrade_s {
+  // What the rule check reads and writes on every quote, kept together at the front (with the
+  // ladder right after it) and at the start of a cache line, so that checking a book of
+  // thousands of holdings touches two or three cache lines of each rather than a dozen spread
+  // over the record.
   Stock_s* stock = nullptr;
+  double quantity = 0;
+  double avg_price = 0;
+  double profit_rate = 0;
+  double shown_profit_rate = 0;
+  double stop_loss_rate = 0;
+  double step_orders = 0;
+  double step_threshold = 0;
+  double first_threshold = 0;
+  int32_t cur_step = -1;
+  int32_t prev_step = -1;
+  int32_t peak_step = -1;
+  uint32_t step_change_tick = 0;
+  uint32_t step_up_tick = 0;
+  uint32_t step_down_tick = 0;
+  uint8_t sold_out = 0;
+  uint8_t reverse = 0;
+  uint8_t auto_trade = 1;
+  uint8_t sell_signal = 0;
+  uint8_t stairs_rebuild = 1;  // 1: the ladder must be rebuilt before it is used
+  uint8_t rules_ready = 0;     // 1 once the holding's step values were taken over
+  // The ladder of profit steps (the rule check and the sell pass).
+  StockStair_s stairs[kStockStairCount];
+  SYSTEMTIME step_up_time;
+  SYSTEMTIME step_down_time;
+
   group_info_s* account = nullptr;
   int32_t broker_id = 0;
   int32_t account_no = 0;  // the account record's key
@@ -256,9 +285,7 @@ struct StockTrade_s {
   uint8_t is_new = 0;
   double ratio = 1.0;
 
-  double quantity = 0;
   double quantity2 = 0;
-  double avg_price = 0;
   double cur_price = 0;
   double purchase = 0;  // quantity x average price
   double commission = 0;
@@ -266,8 +293,6 @@ struct StockTrade_s {
   double cost_per_share = 0;
   double valuation = 0;
   double profit = 0;
-  double profit_rate = 0;
-  double shown_profit_rate = 0;
   double sell_split_qty = 0;
   double split_state = 0;  // state kept by GfxStockCalcSellSplitQty
   double steps[5]{-100.0, 5.0, 2.0, 2.0, 100.0};
@@ -280,30 +305,14 @@ struct StockTrade_s {
   // Quote application.
   double buy_amount = 0;
   double profit_amount = 0;
-  uint8_t sold_out = 0;
   uint8_t quote_currency = 0;  // coins: 0 KRW, 1 BTC
   double day_value = 0;
   double further_amount = 0;
   uint8_t in_grid = 0;  // handed to the holdings grid by the last holdings snapshot
 
   // Trading rules and orders.
-  uint8_t reverse = 0;
-  uint8_t auto_trade = 1;
   uint8_t auto_group = 0;  // the automatic-trading switch that governs it (0 master, 1 second)
   double step_base_price = 0;
-  int32_t cur_step = -1;
-  int32_t prev_step = -1;
-  int32_t peak_step = -1;
-  uint32_t step_change_tick = 0;
-  uint32_t step_up_tick = 0;
-  uint32_t step_down_tick = 0;
-  SYSTEMTIME step_up_time;
-  SYSTEMTIME step_down_time;
-  double step_orders = 0;
-  double step_threshold = 0;
-  double first_threshold = 0;
-  double stop_loss_rate = 0;
-  uint8_t sell_signal = 0;
   double rate_at_last_sell = 0;
   uint32_t last_sell_tick = 0;
   uint32_t last_buy_tick = 0;
@@ -337,10 +346,7 @@ struct StockTrade_s {
   double buy_exchange_rate = 0;
 
   // Ladder and split-sell sizing (the rule check and the sell pass).
-  StockStair_s stairs[kStockStairCount];
   std::wstring stairs_text;
-  uint8_t stairs_rebuild = 1;   // 1: the ladder must be rebuilt before it is used
-  uint8_t rules_ready = 0;      // 1 once the holding's step values were taken over
   uint8_t first_band_on = 0;
   double first_band_correction = 0;
   double step_width = 2.0;       // percent points between steps

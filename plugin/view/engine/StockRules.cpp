@@ -228,7 +228,9 @@ double CPelomarEngine::CheckStockRules(StockTrade_s* holding, double price, int 
 
   // 12.
   if (outSell) *outSell = sell ? 1 : 0;
-  m_ruleCheckMs.store(orv::win::TickElapsed(now, orv::win::GetTickCount()));
+  // Only a figure the status line shows: no ordering with other memory is needed.
+  m_ruleCheckMs.store(orv::win::TickElapsed(now, orv::win::GetTickCount()),
+                      std::memory_order_relaxed);
   return rate;
 }
 
