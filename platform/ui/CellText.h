@@ -1,11 +1,12 @@
 #pragma once
 // The texts of grid cells, measured once and drawn where wxDC::DrawLabel draws them.
 //
-// Measuring a text lays it out (shaping and all), and wxDC::DrawLabel measures a line twice and
-// drawing it once more before it lays it out again to draw it; a grid repainting its changed
-// prices spent most of its time there. CellTexts keeps the sizes of the texts it measured, per
-// font and kind of DC, and sums the widths of number texts from their characters' widths when the
-// font allows it (see NumberWidth), so that a cell's text is laid out once, to draw it.
+// Measuring a text lays it out (shaping and all): wxDC::DrawLabel measures a line twice, and
+// the DC's DrawText measures it once more after laying it out to draw it; a grid repainting its
+// changed prices spent most of its time there. CellTexts keeps the sizes of the texts it
+// measured, per font and kind of DC, sums the widths of number texts from their characters'
+// widths when the font allows it, and draws through the DC's graphics context, so that a cell's
+// text is laid out once, to draw it.
 
 #include <wx/font.h>
 #include <wx/gdicmn.h>
