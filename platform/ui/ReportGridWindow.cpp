@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/CellText.h"
+#include "platform/ui/PaintClip.h"
 #include "platform/ui/model/ReportCtrl.h"
 
 namespace orv::ui {
@@ -163,6 +164,9 @@ class ReportCellRenderer : public wxGridCellRenderer {
  public:
   void Draw(wxGrid& grid, wxGridCellAttr&, wxDC& dc, const wxRect& rect, int row, int col,
             bool) override {
+    // A cell inside the paint's bounding box but outside what was invalidated stays as it is
+    // on screen: drawing it would only be clipped away.
+    if (!RectInPaintClip(dc, rect)) return;
     auto* table = static_cast<ReportTable*>(grid.GetTable());
     CMyReportCtrl* model = table->Model();
     CMyReportRecordBase* rec = table->Record(row);
