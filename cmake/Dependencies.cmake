@@ -12,6 +12,8 @@ target_include_directories(orv_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
 target_compile_definitions(orv_wx INTERFACE ${wxWidgets_DEFINITIONS})
 target_compile_options(orv_wx INTERFACE ${wxWidgets_CXX_FLAGS})
 target_link_libraries(orv_wx INTERFACE ${wxWidgets_LIBRARIES})
+# The toolkit draws through cairo: the grids ask its clip which cells a paint really needs.
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 
 # RapidJSON, asio and websocketpp are header-only.
 add_library(orv_rapidjson INTERFACE)

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ui/CellText.h"
+#include "platform/ui/PaintClip.h"
 #include "platform/ui/model/ReportCtrl.h"
 
 namespace orv::ui {
@@ -26,71 +28,6 @@ constexpr int kButtonPadding = 8;
 constexpr int kRowsFittedFirst = 40;
 
 wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
-// Widths of the texts numbers are shown with (digits, separators, signs, percent), added up from
-// the widths of their characters instead of laid out one by one: a refresh of changed prices
-// measured every changed cell, and that was most of its time. The sum is the width the toolkit
-// measures only when the font neither kerns any two of these characters nor gives them
-// fractional widths; that is checked once per font (pairs of characters, and each character
-// repeated), and a font that fails it, or a text that is longer or holds any other character, is
-// measured as before.
-class NumberTextWidths {
- public:
-  // Takes the DC's font for the widths that follow (looked up once: comparing fonts is slow).
-  void UseFontOf(wxDC& dc) { font_ = &FontOf(dc); }
-  // The width of `text` in that font, or -1 when it has to be measured.
-  int Width(const std::wstring& text) const {
-    if (!font_ || !font_->additive || text.empty() || text.size() > kMaxChars) return -1;
-    int width = 0;
-    for (wchar_t c : text) {
-      const int w = c >= 0 && c < 128 ? font_->widths[static_cast<size_t>(c)] : 0;
-      if (w <= 0) return -1;
-      width += w;
-    }
-    return width;
-  }
-
- private:
-  static constexpr size_t kMaxChars = 16;
-  static constexpr const wchar_t* kChars = L"0123456789,.-+%";
-  struct Font {
-    wxFont font;
-    bool additive = false;
-    int widths[128] = {};
-  };
-
-  const Font& FontOf(wxDC& dc) {
-    const wxFont& current = dc.GetFont();
-    for (const auto& f : fonts_)
-      if (f->font == current) return *f;
-    auto f = std::make_unique<Font>();
-    f->font = current;
-    const std::wstring chars = kChars;
-    auto measure = [&](const std::wstring& t) { return dc.GetTextExtent(wxString(t)).x; };
-    for (wchar_t c : chars) f->widths[static_cast<size_t>(c)] = measure(std::wstring(1, c));
-    f->additive = true;
-    for (size_t i = 0; f->additive && i < chars.size(); ++i) {
-      const int wi = f->widths[static_cast<size_t>(chars[i])];
-      // Repeated to twice the longest text summed: a fractional width shows in the rounding.
-      const int repeated = static_cast<int>(kMaxChars * 2);
-      if (wi <= 0 || measure(std::wstring(kMaxChars * 2, chars[i])) != wi * repeated)
-        f->additive = false;
-      for (size_t j = 0; f->additive && j < chars.size(); ++j) {
-        const int wj = f->widths[static_cast<size_t>(chars[j])];
-        if (measure(std::wstring{chars[i], chars[j]}) != wi + wj) f->additive = false;
-      }
-    }
-    if (fonts_.size() >= 4) {
-      if (font_ == fonts_.front().get()) font_ = nullptr;
-      fonts_.erase(fonts_.begin());
-    }
-    fonts_.push_back(std::move(f));
-    return *fonts_.back();
-  }
-
-  std::vector<std::unique_ptr<Font>> fonts_;
-  const Font* font_ = nullptr;
-};
 
 // Rows of the body (shown rows) or of the footer.
 class ReportTable : public wxGridTableBase {
@@ -227,6 +164,9 @@ class ReportCellRenderer : public wxGridCellRenderer {
  public:
   void Draw(wxGrid& grid, wxGridCellAttr&, wxDC& dc, const wxRect& rect, int row, int col,
             bool) override {
+    // A cell inside the paint's bounding box but outside what was invalidated stays as it is
+    // on screen: drawing it would only be clipped away.
+    if (!RectInPaintClip(dc, rect)) return;
     auto* table = static_cast<ReportTable*>(grid.GetTable());
     CMyReportCtrl* model = table->Model();
     CMyReportRecordBase* rec = table->Record(row);
@@ -271,15 +211,14 @@ class ReportCellRenderer : public wxGridCellRenderer {
         wxRect t = text;
         t.x += kCheckSize + 3;
         t.width -= kCheckSize + 3;
-        dc.DrawLabel(wxString(check->caption), t, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
+        texts_.DrawLabel(dc, check->caption, t, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
       }
     } else {
       int align = wxALIGN_LEFT;
       if (column->spec.alignRight || item->Kind() == ReportItemKind::Number) align = wxALIGN_RIGHT;
       if (column->spec.alignCenter) align = wxALIGN_CENTER_HORIZONTAL;
-      wxDCClipper clip(dc, text);
-      dc.DrawLabel(wxString(item->GetCaption(&column->editOptions.constraints)), text,
-                   align | wxALIGN_CENTER_VERTICAL);
+      texts_.DrawClippedLabel(dc, item->GetCaption(&column->editOptions.constraints), text,
+                              align | wxALIGN_CENTER_VERTICAL);
     }
 
     if (item->frameColor != kColorNone) {
@@ -293,8 +232,7 @@ class ReportCellRenderer : public wxGridCellRenderer {
                 rect.height - 2);
       wxRendererNative::Get().DrawPushButton(&grid, dc, br, b.state == 0 ? wxCONTROL_DISABLED : 0);
       dc.SetTextForeground(b.state == 0 ? *wxLIGHT_GREY : *wxBLACK);
-      wxDCClipper clip(dc, br);
-      dc.DrawLabel(wxString(b.caption), br, wxALIGN_CENTER);
+      texts_.DrawClippedLabel(dc, b.caption, br, wxALIGN_CENTER);
     }
   }
 
@@ -307,6 +245,9 @@ class ReportCellRenderer : public wxGridCellRenderer {
   }
 
   wxGridCellRenderer* Clone() const override { return new ReportCellRenderer; }
+
+ private:
+  CellTexts texts_;  // the sizes of the texts drawn, in the paint DCs' fonts
 };
 
 }  // namespace
@@ -478,21 +419,55 @@ class ReportGridPanel : public wxPanel, public IReportView {
       }
     }
     FitColumnsToCells(bodyTable_, cells);
-    int lastRow = -1;
-    for (const auto& [row, item] : changed) {
-      if (item < 0) {
-        if (cols > 0) body_->RefreshBlock(row, 0, row, cols - 1);
-      } else if (static_cast<size_t>(item) < itemColumns_.size()) {
-        for (int c : itemColumns_[static_cast<size_t>(item)])
-          if (c < cols && body_->IsColShown(c)) body_->RefreshBlock(row, c, row, c);
-      }
-      if (row != lastRow) ++lastRepaint_;
-      lastRow = row;
-    }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    RefreshCells(cells);
     if (model_->TakeFootersChanged()) {
       FitFooterColumns();
       footer_->ForceRefresh();
     }
+  }
+
+  // Invalidates the shown cells of the sorted (row, column) list, each run of a row's changed
+  // columns (with only hidden columns between them) as one rectangle, and such runs alike in
+  // consecutive rows as one block: the toolkit takes fewer and larger rectangles to repaint,
+  // and repaints the same cells. A run stops where the frozen columns end, as they are drawn
+  // by a window of their own.
+  void RefreshCells(const std::vector<std::pair<int, int>>& cells) {
+    const int frozen = body_->GetNumberFrozenCols();
+    std::vector<std::pair<int, int>> open, runs;  // (first, last column) of the rows so far
+    int top = -1, bottom = -1;
+    auto flush = [&] {
+      for (const auto& [left, right] : open) body_->RefreshBlock(top, left, bottom, right);
+      open.clear();
+    };
+    for (size_t i = 0; i < cells.size();) {
+      const int row = cells[i].first;
+      runs.clear();
+      for (; i < cells.size() && cells[i].first == row; ++i) {
+        const int c = cells[i].second;
+        if (!body_->IsColShown(c)) continue;
+        if (!runs.empty() && (runs.back().second < frozen) == (c < frozen)) {
+          int between = runs.back().second + 1;
+          while (between < c && !body_->IsColShown(between)) ++between;
+          if (between == c) {
+            runs.back().second = c;
+            continue;
+          }
+        }
+        runs.emplace_back(c, c);
+      }
+      if (runs.empty()) continue;
+      ++lastRepaint_;
+      if (row == bottom + 1 && runs == open) {
+        bottom = row;
+        continue;
+      }
+      flush();
+      open = runs;
+      top = bottom = row;
+    }
+    flush();
   }
 
   // Per item: the shown columns drawing it.
@@ -527,7 +502,6 @@ class ReportGridPanel : public wxPanel, public IReportView {
     wxClientDC dc(body_->GetGridWindow());
     dc.SetFont(table->IsFooter() ? body_->GetDefaultCellFont().Bold()
                                  : body_->GetDefaultCellFont());
-    numberWidths_.UseFontOf(dc);
     const int n = std::min(model_->GetColumnCount(), body_->GetNumberCols());
     if (fitted_.size() < static_cast<size_t>(n)) fitted_.resize(static_cast<size_t>(n), 0);
     std::vector<int> need(static_cast<size_t>(std::max(n, 0)), 0);
@@ -539,18 +513,15 @@ class ReportGridPanel : public wxPanel, public IReportView {
       CMyReportRecordItem* item = table->Item(row, c);
       if (!rec || !item) continue;
       for (ReportCellButton& b : item->buttons)
-        b.width = std::max(b.width, dc.GetTextExtent(wxString(b.caption)).x + kButtonPadding);
+        b.width = std::max(b.width, fitTexts_.Extent(dc, b.caption).x + kButtonPadding);
       int text = 0;
       if (item->Kind() == ReportItemKind::Check) {
         auto* check = static_cast<CMyReportRecordItemCheck*>(item);
-        text = kCheckSize +
-               (check->caption.empty() ? 0 : 3 + dc.GetTextExtent(wxString(check->caption)).x);
+        text =
+            kCheckSize + (check->caption.empty() ? 0 : 3 + fitTexts_.Extent(dc, check->caption).x);
       } else {
         const std::wstring caption = item->GetCaption(&column->editOptions.constraints);
-        if (!caption.empty()) {
-          text = numberWidths_.Width(caption);
-          if (text < 0) text = dc.GetTextExtent(wxString(caption)).x;
-        }
+        if (!caption.empty()) text = fitTexts_.Extent(dc, caption).x;
       }
       int indent = 0;
       if (column->spec.treeColumn && !table->IsFooter())
@@ -708,7 +679,7 @@ class ReportGridPanel : public wxPanel, public IReportView {
   int lastRepaint_ = 0;
   // Per column: the width the texts shown so far need (columns never shrink below it).
   std::vector<int> fitted_;
-  NumberTextWidths numberWidths_;
+  CellTexts fitTexts_;  // the sizes of the texts fitted, in the fit DC's fonts
   std::vector<std::vector<int>> itemColumns_;  // per item, the shown columns drawing it
 };
 

@@ -3,6 +3,7 @@
 #include <wx/grid.h>
 #include <wx/wx.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -308,6 +309,95 @@ TEST_F(GridGui, OnlyChangedRowsOnScreenAreRepainted) {
   dlg->gridWindow->RefreshChangedRows();
   EXPECT_EQ(dlg->gridWindow->GetLastRepaintCount(), 3);
   EXPECT_EQ(dlg->gridWindow->GetBodyGrid()->GetCellValue(1999, 5), wxString(L"-1"));
+}
+
+// A text cell that counts how often its caption is read (the grid reads it to fit and to draw).
+class CountedText : public CMyReportRecordItemText {
+ public:
+  using CMyReportRecordItemText::CMyReportRecordItemText;
+  std::wstring GetCaption(const COptionList* options) const override {
+    ++reads;
+    return CMyReportRecordItemText::GetCaption(options);
+  }
+  mutable int reads = 0;
+};
+
+// Changed cells are repainted, and nothing beyond them, however the grid merges them into
+// larger rectangles: across hidden columns, over consecutive rows, never over an unchanged cell
+// or from the frozen columns into the others. The toolkit hands the paint the bounding box of
+// what was invalidated in a window; the cells inside it that did not change are not drawn.
+TEST(GridRepaint, OnlyTheChangedCellsAreDrawn) {
+  CMyReportCtrl model;
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "cells", wxPoint(0, 0), wxSize(700, 500));
+  frame->Show();
+  // Items 0 and 1 frozen, item 3 hidden.
+  ReportGridWindow* window =
+      GfxInitReportCtrl2(model, frame, 300, L"No:40;A:50;B:50;H:?50;C:50;D:50;E:50");
+  ASSERT_NE(window, nullptr);
+  window->GetWindow()->SetSize(frame->GetClientSize());
+  constexpr int kRows = 10, kItems = 7;
+  for (int r = 0; r < kRows; ++r) {
+    auto* row = new CMyReportRecordBase;
+    for (int i = 0; i < kItems; ++i)
+      row->AddItem(std::make_unique<CountedText>(std::to_wstring(r * 10 + i)));
+    model.AddRecord(row);
+  }
+  model.FreezeColumns(2);
+  model.Populate();
+  wxGrid* body = window->GetBodyGrid();
+  ASSERT_TRUE(PumpUntil([&] { return body->GetNumberFrozenCols() == 2; }));
+  Pump(100);
+  window->RefreshChangedRows();  // what the set-up changed (the first row's selection)
+  body->GetGridWindow()->Update();
+  body->GetFrozenColGridWindow()->Update();
+  int first = 0, last = -1;
+  window->GetVisibleRows(&first, &last);
+  ASSERT_EQ(first, 0);
+  ASSERT_GE(last, kRows - 1);
+  auto reads = [&](int r, int i) {
+    return static_cast<CountedText*>(model.GetRowRecord(r)->GetItem(i))->reads;
+  };
+
+  using Cells = std::vector<std::pair<int, int>>;  // (row, item)
+  const struct {
+    const char* name;
+    Cells changed;
+  } cases[] = {
+      {"across the frozen edge", {{1, 1}, {1, 2}}},
+      {"over a hidden column", {{2, 2}, {2, 4}}},
+      {"with an unchanged cell between", {{3, 2}, {3, 5}}},
+      {"alike in consecutive rows", {{4, 4}, {4, 5}, {5, 4}, {5, 5}, {6, 4}, {6, 5}}},
+      {"unlike in consecutive rows", {{7, 4}, {8, 5}, {9, 4}, {9, 6}}},
+      {"a hidden item alone", {{0, 3}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const auto& [r, i] : c.changed)
+      model.GetRowRecord(r)->SetTextValue(i, L"x" + std::to_wstring(r * 10 + i));
+    window->RefreshChangedRows();
+    std::vector<int> before;
+    for (int r = 0; r < kRows; ++r)
+      for (int i = 0; i < kItems; ++i) before.push_back(reads(r, i));
+    body->GetGridWindow()->Update();
+    body->GetFrozenColGridWindow()->Update();
+    Cells drawn;
+    for (int r = 0; r < kRows; ++r)
+      for (int i = 0; i < kItems; ++i)
+        if (reads(r, i) != before[static_cast<size_t>(r * kItems + i)]) drawn.emplace_back(r, i);
+    for (const auto& [r, i] : c.changed) {
+      if (i == 3) continue;
+      EXPECT_TRUE(std::count(drawn.begin(), drawn.end(), std::make_pair(r, i)))
+          << "not drawn: " << r << "," << i;
+    }
+    for (const auto& [r, i] : drawn)
+      EXPECT_TRUE(std::count(c.changed.begin(), c.changed.end(), std::make_pair(r, i)))
+          << "drawn though unchanged: " << r << "," << i;
+    const auto [lastRow, lastItem] = c.changed.back();
+    EXPECT_EQ(body->GetCellValue(lastRow, lastItem),
+              wxString(L"x" + std::to_wstring(lastRow * 10 + lastItem)));
+  }
+  frame->Destroy();
+  Pump(50);
 }
 
 // A row of a long list whose items wait until the grid first draws or reads it.
