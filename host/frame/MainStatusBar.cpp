@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/PaintClip.h"
 #include "shared/AppRunSetting.h"
 
 namespace {
@@ -164,7 +165,9 @@ void CMainStatusBar::DoUpdateStatusText(int number) {
 
 void CMainStatusBar::DrawField(wxDC& dc, int i, int textHeight) {
   wxRect rect;
-  if (GetFieldRect(i, rect) && GetUpdateRegion().Contains(rect) == wxOutRegion) return;
+  // The clock and the session countdown change at opposite ends of the bar: the paint's
+  // bounding box holds every pane between them, but only the panes that changed are drawn.
+  if (GetFieldRect(i, rect) && !orv::ui::RectInPaintClip(dc, rect)) return;
   wxStatusBar::DrawField(dc, i, textHeight);
 }
 

@@ -75,7 +75,7 @@ class CMainStatusBar : public wxStatusBar {
   // A changed pane is marked for the next paint, which draws the changed panes together,
   // instead of the whole bar being painted at once for every pane set.
   void DoUpdateStatusText(int number) override;
-  // Draws only the panes the paint's update region touches.
+  // Draws only the panes inside the paint's clip (what was invalidated, not its bounding box).
   void DrawField(wxDC& dc, int i, int textHeight) override;
 
  private:

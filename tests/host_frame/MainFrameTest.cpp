@@ -155,6 +155,47 @@ TEST(MainFrame, StatusBarKeepsTheThemesFontAndColours) {
   }
 }
 
+// The bar as the frame makes it, noting which panes it draws.
+class DrawnPanesBar : public CMainStatusBar {
+ public:
+  using CMainStatusBar::CMainStatusBar;
+  std::vector<int> drawn;
+
+ protected:
+  void DrawFieldText(wxDC& dc, const wxRect& rc, int i, int textHeight) override {
+    drawn.push_back(i);
+    CMainStatusBar::DrawFieldText(dc, rc, i, textHeight);
+  }
+};
+
+// Two panes changed at opposite ends of the bar (the clock and the session countdown each
+// second): those two are drawn, not the panes between them.
+TEST(MainFrame, StatusBarDrawsOnlyTheChangedPanes) {
+  Frame();  // the host started, with its run settings
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "bar", wxPoint(0, 0), wxSize(1400, 200));
+  auto* bar = new DrawnPanesBar(frame, StartedHost::Get().app().RunSettings());
+  frame->SetStatusBar(bar);
+  frame->Show();
+  StartedHost::Pump(150);
+  const int first = bar->CommandToIndex(ID_STATUS_MARKET);
+  const int last = bar->GetPaneCount() - 2;
+  ASSERT_GT(last, first + 3);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    bar->drawn.clear();
+    bar->SetStatusText(wxString::Format("A%d", round), first);
+    bar->SetStatusText(wxString::Format("B%d", round), last);
+    bar->Update();
+    StartedHost::Pump(50);
+    std::sort(bar->drawn.begin(), bar->drawn.end());
+    bar->drawn.erase(std::unique(bar->drawn.begin(), bar->drawn.end()), bar->drawn.end());
+    EXPECT_EQ(bar->drawn, (std::vector<int>{first, last}));
+    EXPECT_EQ(bar->GetStatusText(last), wxString::Format("B%d", round));
+  }
+  frame->Destroy();
+  StartedHost::Pump(50);
+}
+
 // The first screen's texts as the frame lays them out: the caption bar's clock and buttons,
 // every status pane, and the ribbon's log-in button after it says "로그아웃", each whole and
 // none over another.
