@@ -164,8 +164,6 @@ CCafeDlg::~CCafeDlg() {
   if (m_portal) m_portal->Stop();
 }
 
-wxWebView* CCafeDlg::PortalView() const { return m_portal ? m_portal->Browser() : nullptr; }
-
 bool CCafeDlg::CreateFromTemplate(int, wxWindow* parent) {
   m_parent = parent;
   if (!Create(parent, L"추천종목 관리 + 분할매수", kWidth, kHeight)) return false;

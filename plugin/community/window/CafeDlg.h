@@ -27,7 +27,6 @@ class wxSplitterWindow;
 class wxStaticText;
 class wxTimer;
 class wxTimerEvent;
-class wxWebView;
 class wxWindow;
 class CPelomarView;
 class CStockRecDlg;
@@ -112,7 +111,6 @@ class CCafeDlg : public CPelomarCafeDialog, public orv::ui::CControlDialog {
   wxNotebook* TopTabs() const { return m_topTabs; }
   wxNotebook* ComposerTabs() const { return m_composerTabs; }
   wxNotebook* BottomTabs() const { return m_bottomTabs; }
-  wxWebView* PortalView() const;
   // The page "종목 추천하기" (null when it could not be made).
   CStockRecDlg* Composer() const { return m_composer.get(); }
   orv::ui::ReportGridWindow* InterestGridWindow() const { return m_interestGrid; }
