@@ -7,11 +7,13 @@
 #include <wx/generic/stattextg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 #include "host/frame/DisplayDpi.h"
 #include "host/frame/PaintRegion.h"
 #include "platform/ui/IdleWalk.h"
+#include "platform/win/Clock.h"
 
 namespace {
 
@@ -106,9 +108,13 @@ CCaptionBar::CCaptionBar(wxFrame* owner, wxWindow* parent)
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &CCaptionBar::OnCaptureLost, this);
   Bind(
       wxEVT_TIMER,
-      [this](wxTimerEvent&) { UpdateClock(); },
+      [this](wxTimerEvent&) {
+        UpdateClock();
+        KeepClockTimerMidSecond();
+      },
       1);
   clockTimer_.Start(1000);
+  KeepClockTimerMidSecond();
   // The clock's tick only sets the clock's text, which leaves the windows' idle pass no work.
   orv::ui::ProgramIdleGate().AddQuietTimer(&clockTimer_);
 }
@@ -160,12 +166,25 @@ void CCaptionBar::SetTopmost(bool on) {
 
 void CCaptionBar::UpdateClock() {
   if (clock_ == nullptr) return;
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  // The precise clock: the frame calls this just after the second turns, when the coarse one
+  // may still be in the second before.
+  const SYSTEMTIME now = orv::win::CurrentClock().Now();
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  clock_->SetLabel(text);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", now.wYear, now.wMonth,
+                now.wDay, now.wHour, now.wMinute, now.wSecond);
+  // An unchanged text is not drawn again.
+  if (clock_->GetLabel() != text) clock_->SetLabel(text);
+}
+
+void CCaptionBar::KeepClockTimerMidSecond() {
+  // The main frame turns the clock with its own tick as the second turns, in the same paint
+  // as the status bar's clock; this timer ticks between two turns and so finds the text
+  // current, and keeps the clock going where no frame tick does.
+  if (!clockTimer_.IsRunning()) return;
+  const int ms = orv::win::CurrentClock().Now().wMilliseconds;
+  int next = (1500 - ms) % 1000;
+  if (next < 100) next += 1000;
+  clockTimer_.Start(next);
 }
 
 void CCaptionBar::SetLanguage(int language) {

@@ -64,6 +64,8 @@ class CCaptionBar : public wxWindow {
   void ActOnButton(int button);
 
  private:
+  // Restarts the clock timer so that it ticks in the middle of the next second.
+  void KeepClockTimerMidSecond();
   void OnPaint(wxPaintEvent& event);
   void OnSize(wxSizeEvent& event);
   void OnMotion(wxMouseEvent& event);

@@ -166,6 +166,8 @@ class CMainFrame : public wxFrame,
   // One run of the 200 ms timer: clock pane, tray retry, keep-awake, screen saver, the
   // "[SCR]" pane and the currency panes.
   void OnFrameTimerTick();
+  // Sets the frame timer's next tick just after the next fifth of a second of `local`.
+  void KeepFrameTimerInStep(const SYSTEMTIME& local);
   // The exit action: asks (when ask), stops the modules (command 21 after waitMs), saves the
   // layouts, window state and settings, unloads the plug-ins. 1 when the program may end,
   // 0 when the user said no or other work runs.

@@ -136,8 +136,10 @@ void ShowSidePanes(CMainFrame& frame, int mask, const wchar_t* titles, const wch
   }
 }
 
+// The modules' texts are drawn with the frame's next tick that paints (within a second),
+// together with the clock.
 void SetStatusPane(CMainFrame& frame, UINT id, const wchar_t* text) {
-  if (CMainStatusBar* bar = frame.GetMainStatusBar()) bar->SetPaneText(id, Or(text));
+  if (CMainStatusBar* bar = frame.GetMainStatusBar()) bar->SetPaneTextHeld(id, Or(text));
 }
 
 // Status panes that show the module's text, and which status value (index) they keep.

@@ -220,6 +220,10 @@ void CMainFrame::OnFrameTimerTick() {
   if (statusBar_ != nullptr && !actions.clockText.empty()) {
     statusBar_->SetPaneText(ID_STATUS_CLOCK, actions.clockText);
   }
+  // The caption's clock turns with the pane's, in the same paint.
+  if (!actions.clockText.empty()) {
+    if (CCaptionBar* caption = GetCaptionBar()) caption->UpdateClock();
+  }
   if (actions.keepAwake) orv::win::RequestKeepAwake(orv::host::kKeepAwakeFlags);
   if (actions.showSaver) ShowScreenSaver();
   if (statusBar_ != nullptr) {
@@ -228,12 +232,26 @@ void CMainFrame::OnFrameTimerTick() {
     }
     if (!actions.dollarText.empty()) statusBar_->SetPaneText(ID_STATUS_USD, actions.dollarText);
     if (!actions.euroText.empty()) statusBar_->SetPaneText(ID_STATUS_EURO, actions.euroText);
+    // The modules' texts are drawn with the next tick that paints anyway: the clock's turn
+    // (once a second) or the log's new lines.
+    if (!actions.clockText.empty() || logReload) statusBar_->DrawHeldPanes();
   }
+  KeepFrameTimerInStep(clock.Now());
   // The windows' idle pass follows a tick only when the log list has new lines to lay out or a
   // window came or went; new pane texts are only drawn.
   if (logReload || hadTray != HasTrayIcon() || actions.showSaver) {
     orv::ui::ProgramIdleGate().Changed();
   }
+}
+
+void CMainFrame::KeepFrameTimerInStep(const SYSTEMTIME& local) {
+  // The ticks fall just after each fifth of a second of the local clock, so that the clock
+  // turns as the second does, not up to a tick later. A periodic timer drifts later by the time
+  // each tick takes to be dispatched: the next tick is set from the clock every time.
+  if (!frameTimer_.IsRunning()) return;
+  constexpr int kAfterTurnMs = 2;
+  const int next = kFrameTimerMs - local.wMilliseconds % kFrameTimerMs + kAfterTurnMs;
+  frameTimer_.Start(next);
 }
 
 void CMainFrame::ShowScreenSaver() {

@@ -92,6 +92,7 @@ CMainStatusBar::CMainStatusBar(wxWindow* parent, const app_run_setting_s& settin
     e.Skip();
   });
   Bind(wxEVT_MOTION, &CMainStatusBar::OnMotion, this);
+  Bind(wxEVT_PAINT, &CMainStatusBar::OnPaintBar, this);
   Bind(wxEVT_SYS_COLOUR_CHANGED, [this](wxSysColourChangedEvent& e) {
     themeAttributes_.reset();
     e.Skip();
@@ -159,8 +160,42 @@ void CMainStatusBar::ApplyWidths() {
 }
 
 void CMainStatusBar::DoUpdateStatusText(int number) {
+  if (holding_) {
+    if (std::find(heldPanes_.begin(), heldPanes_.end(), number) == heldPanes_.end())
+      heldPanes_.push_back(number);
+    return;
+  }
   wxRect rect;
   if (GetFieldRect(number, rect)) RefreshRect(rect);
+}
+
+bool CMainStatusBar::SetPaneTextHeld(UINT id, const std::wstring& text) {
+  holding_ = true;
+  const bool known = SetPaneText(id, text);
+  holding_ = false;
+  return known;
+}
+
+void CMainStatusBar::DrawHeldPanes() {
+  std::vector<int> panes;
+  panes.swap(heldPanes_);
+  for (int number : panes) DoUpdateStatusText(number);
+}
+
+void CMainStatusBar::OnPaintBar(wxPaintEvent& event) {
+  if (ShowsSizeGrip() && GetUpdateRegion().Contains(GetSizeGripRect()) != wxOutRegion) {
+    wxStatusBar::OnPaint(event);
+    return;
+  }
+  wxPaintDC dc(this);
+  const wxFont font = GetFont();
+  if (font.IsOk()) dc.SetFont(font);
+  if (textHeight_ <= 0 || !font.IsSameAs(measuredFont_)) {
+    textHeight_ = dc.GetCharHeight();
+    measuredFont_ = font;
+  }
+  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+  for (int i = 0; i < GetFieldsCount(); ++i) DrawField(dc, i, textHeight_);
 }
 
 void CMainStatusBar::DrawField(wxDC& dc, int i, int textHeight) {

@@ -58,6 +58,11 @@ class CMainStatusBar : public wxStatusBar {
 
   // Pane texts by pane id; false for an unknown id.
   bool SetPaneText(UINT id, const std::wstring& text);
+  // As SetPaneText, but a changed pane of the bar's own is drawn with the next DrawHeldPanes()
+  // (the main frame's next tick that paints: the clock's turn or the log's new lines), so that
+  // the texts the modules set and the clock are painted together.
+  bool SetPaneTextHeld(UINT id, const std::wstring& text);
+  void DrawHeldPanes();
   std::wstring GetPaneText(UINT id) const;
   std::wstring GetPaneTooltip(UINT id) const;
   // The bar position of a pane id, -1 when the bar has no such pane.
@@ -81,6 +86,11 @@ class CMainStatusBar : public wxStatusBar {
  private:
   void PlaceChildren();
   void OnMotion(wxMouseEvent& event);
+  // Draws the panes as the toolkit's paint does, with the text height measured once per font.
+  // The size grip is drawn through the theme's style lookups, which cost more than the panes: a
+  // paint that reaches the grip is left to the toolkit's own handler, one inside the panes (a
+  // clock or a countdown changed) draws the panes only.
+  void OnPaintBar(wxPaintEvent& event);
   // Measures a pane's text and sets the widths for the bar's width again.
   void FitPane(int index, const std::wstring& text);
   void ApplyWidths();
@@ -96,4 +106,8 @@ class CMainStatusBar : public wxStatusBar {
   wxSlider* zoomSlider_ = nullptr;
   int tooltipField_ = -2;
   mutable std::optional<wxVisualAttributes> themeAttributes_;
+  wxFont measuredFont_;  // the font textHeight_ was measured in
+  int textHeight_ = 0;
+  bool holding_ = false;
+  std::vector<int> heldPanes_;  // by bar position
 };

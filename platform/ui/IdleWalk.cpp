@@ -1,5 +1,6 @@
 #include "platform/ui/IdleWalk.h"
 
+#include <wx/app.h>
 #include <wx/event.h>
 #include <wx/frame.h>
 #include <wx/listctrl.h>
@@ -89,6 +90,8 @@ void IdleGate::RemoveQuietTimer(const wxTimer* timer) {
 }
 
 void IdleGate::Saw(const wxEvent& event) {
+  ++happenings_;
+  takeBackAt_ = 0;
   const wxEventType type = event.GetEventType();
   if (type == wxEVT_IDLE || type == wxEVT_UPDATE_UI || type == wxEVT_PAINT ||
       type == wxEVT_NC_PAINT || type == wxEVT_ERASE_BACKGROUND || type == wxEVT_LIST_CACHE_HINT) {
@@ -100,12 +103,27 @@ void IdleGate::Saw(const wxEvent& event) {
       if (event.GetId() == timer->GetId() && event.GetEventObject() == timer->GetOwner()) return;
     }
   }
+  const bool changedBefore = changed_;
+  const bool statesBefore = statesPending_;
   Changed();
+  changedBefore_ = changedBefore;
+  statesBefore_ = statesBefore;
+  takeBackAt_ = happenings_;
 }
 
 void IdleGate::Changed() {
+  ++happenings_;
+  takeBackAt_ = 0;
   changed_ = true;
   statesPending_ = true;
+}
+
+void IdleGate::Unchanged() {
+  if (takeBackAt_ != 0 && takeBackAt_ == happenings_) {
+    changed_ = changedBefore_;
+    statesPending_ = statesBefore_;
+  }
+  takeBackAt_ = 0;
 }
 
 bool IdleGate::PassDue(bool statesDue) const {
@@ -113,14 +131,27 @@ bool IdleGate::PassDue(bool statesDue) const {
 }
 
 void IdleGate::PassStarts(bool asksStates) {
+  takeBackAt_ = 0;
   changed_ = false;
   moreRequested_ = false;
   if (asksStates) statesPending_ = false;
 }
 
 IdleGate& ProgramIdleGate() {
-  // Never destroyed: windows that outlive static destruction still take their timers off.
-  static IdleGate* gate = new IdleGate;
+  // Never destroyed: windows that outlive static destruction still take their timers off. The
+  // gate is the application's client data (nothing else of the program uses it); the copy of
+  // this library that asks first makes it, and the other finds it there.
+  static IdleGate* noApp = nullptr;
+  wxAppConsole* app = wxAppConsole::GetInstance();
+  if (app == nullptr) {
+    if (noApp == nullptr) noApp = new IdleGate;
+    return *noApp;
+  }
+  auto* gate = static_cast<IdleGate*>(app->GetClientData());
+  if (gate == nullptr) {
+    gate = new IdleGate;
+    app->SetClientData(gate);
+  }
   return *gate;
 }
 

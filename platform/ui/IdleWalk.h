@@ -52,6 +52,12 @@ class CommandStatePacer {
 // that does need a pass through Changed(); a pass after quiet ticks alone would find every window
 // as the last pass left it. A pass that asked for more idle time is followed by another, and
 // command states held back by their interval are asked on the first pass due after it.
+//
+// A handler that finds its event changed nothing a pass looks at (a trading tick that only
+// counted down a status text, a posted task that only appended a log line) takes the event back
+// with Unchanged(). That holds only while nothing else has happened since the event was seen:
+// an event its handler caused in turn (a text set, a window shown) or a Changed() keeps the pass
+// due. User-interface thread only.
 class IdleGate {
  public:
   // A timer whose ticks count only through Changed(); removed before the timer goes.
@@ -61,6 +67,8 @@ class IdleGate {
   void Saw(const wxEvent& event);
   // Something changed that a pass may have to act on.
   void Changed();
+  // The event being handled changed nothing a pass looks at (see above).
+  void Unchanged();
   // Whether a pass now has work; `statesDue`: the pass would ask the command states.
   bool PassDue(bool statesDue) const;
   // A pass begins: what happens from here on (also during the pass) makes the next one due.
@@ -73,10 +81,18 @@ class IdleGate {
   bool changed_ = true;
   bool statesPending_ = true;
   bool moreRequested_ = false;
+  // Counts every event seen and every Changed(); the last counted event can be taken back
+  // while the count still stands where it left it (`takeBackAt_`, 0 when none can).
+  uint64_t happenings_ = 0;
+  uint64_t takeBackAt_ = 0;
+  bool changedBefore_ = false;
+  bool statesBefore_ = false;
 };
 
 // The program's one gate: the application shows it every event and asks it before each idle
-// pass; the windows that own quiet timers register them and report their changes to it.
+// pass; the windows that own quiet timers register them and report their changes to it. The
+// host and the plug-in each link a copy of this library; both reach the same gate, which hangs
+// on the application object they share.
 IdleGate& ProgramIdleGate();
 
 }  // namespace orv::ui

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/CellText.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/ui/PaintClip.h"
 #include "platform/ui/model/ReportCtrl.h"
 
@@ -375,7 +376,8 @@ class ReportGridPanel : public wxPanel, public IReportView {
     redrawPending_ = true;
     CallAfter([this] {
       redrawPending_ = false;
-      RefreshChanged();
+      // A redraw that found nothing changed leaves nothing for an idle pass.
+      if (!RefreshChanged()) ProgramIdleGate().Unchanged();
     });
   }
 
@@ -398,9 +400,10 @@ class ReportGridPanel : public wxPanel, public IReportView {
     *last = body_->YToRow(y0 + std::max(h - 1, 0), true);
   }
 
-  void RefreshChanged() {
+  // Repaints the changed cells of the rows on screen and the footer; false when nothing changed.
+  bool RefreshChanged() {
     lastRepaint_ = 0;
-    if (!model_) return;
+    if (!model_) return false;
     int first = 0, last = -1;
     VisibleRows(&first, &last);
     const int cols = body_->GetNumberCols();
@@ -425,7 +428,9 @@ class ReportGridPanel : public wxPanel, public IReportView {
     if (model_->TakeFootersChanged()) {
       FitFooterColumns();
       footer_->ForceRefresh();
+      return true;
     }
+    return !changed.empty();
   }
 
   // Invalidates the shown cells of the sorted (row, column) list, each run of a row's changed

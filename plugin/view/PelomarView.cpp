@@ -14,6 +14,7 @@
 #include "platform/support/HttpForm.h"
 #include "platform/support/TextConv.h"
 #include "platform/ui/Dispatcher.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/ui/ReportGridWindow.h"
 #include "platform/ui/UiThread.h"
 #include "platform/ui/model/ReportCtrl.h"
@@ -129,15 +130,17 @@ class CPelomarView::MessageSink : public orv::ui::MessageTarget {
       return LRESULT{0};
     });
   }
-  // Runs the task on the UI thread: at once there, else later in posting order.
-  void RunOnUi(std::function<void()> task) {
+  // Runs the task on the UI thread: at once there, else later in posting order. A `quiet` task
+  // changes nothing an idle pass looks at (it appends a log line); a delivery of only such
+  // tasks is followed by no pass.
+  void RunOnUi(std::function<void()> task, bool quiet = false) {
     if (orv::ui::IsUiThread()) {
       task();
       return;
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      tasks_.push_back(std::move(task));
+      tasks_.push_back(Task{std::move(task), quiet});
     }
     orv::ui::PostMessage(GetSafeHwnd(), WM_PELOMAR_RUN_TASKS);
   }
@@ -148,18 +151,28 @@ class CPelomarView::MessageSink : public orv::ui::MessageTarget {
   }
 
  private:
+  struct Task {
+    std::function<void()> run;
+    bool quiet;
+  };
+
   void RunTasks() {
-    std::deque<std::function<void()>> tasks;
+    std::deque<Task> tasks;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       tasks.swap(tasks_);
     }
-    for (auto& task : tasks) task();
+    bool quiet = true;
+    for (auto& task : tasks) {
+      task.run();
+      quiet = quiet && task.quiet;
+    }
+    if (quiet) orv::ui::ProgramIdleGate().Unchanged();
   }
 
   CPelomarView& view_;
   std::mutex mutex_;
-  std::deque<std::function<void()>> tasks_;
+  std::deque<Task> tasks_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -175,9 +188,12 @@ class CPelomarView::EngineWindow : public IEngineWindow {
       return view_.CDbViewBase::AddLogMsg(ctrlId, kind, value, title, msg, flag);
     std::wstring titleCopy = title ? title : L"";
     std::wstring msgCopy = msg ? msg : L"";
-    view_.m_messageSink->RunOnUi([this, ctrlId, kind, value, titleCopy, msgCopy, flag] {
-      view_.CDbViewBase::AddLogMsg(ctrlId, kind, value, titleCopy.c_str(), msgCopy.c_str(), flag);
-    });
+    view_.m_messageSink->RunOnUi(
+        [this, ctrlId, kind, value, titleCopy, msgCopy, flag] {
+          view_.CDbViewBase::AddLogMsg(ctrlId, kind, value, titleCopy.c_str(), msgCopy.c_str(),
+                                       flag);
+        },
+        true);
     return 0;
   }
   // The language the host shows its texts in: the view's, else the run settings' code.
@@ -778,11 +794,14 @@ void CPelomarView::OnTimerEvent(wxTimerEvent& event) {
 
 bool CPelomarView::OnTimer(int timerId) {
   switch (timerId) {
+    // Ticks that only count down or report status texts leave the windows as they are: no
+    // idle pass follows them.
     case PELOMAR_TIMER_TICK:
-      m_engine->OnTradingTick();
+      if (!m_engine->OnTradingTick()) orv::ui::ProgramIdleGate().Unchanged();
       return true;
     case PELOMAR_TIMER_2:
       m_engine->ReportTimings();
+      orv::ui::ProgramIdleGate().Unchanged();
       return true;
     case PELOMAR_TIMER_3:
       KillTimer(0);

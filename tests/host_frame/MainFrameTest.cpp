@@ -21,6 +21,7 @@
 #include "host/logs/LogViewWnd.h"
 #include "platform/support/PluginLoader.h"
 #include "platform/support/TextConv.h"
+#include "platform/win/Clock.h"
 #include "platform/win/MessageBox.h"
 #include "tests/host_frame/FrameFixture.h"
 
@@ -168,15 +169,22 @@ class DrawnPanesBar : public CMainStatusBar {
   }
 };
 
-// Two panes changed at opposite ends of the bar (the clock and the session countdown each
-// second): those two are drawn, not the panes between them.
-TEST(MainFrame, StatusBarDrawsOnlyTheChangedPanes) {
+// A bar of the host's panes in a frame of its own, shown and drawn once.
+DrawnPanesBar* ShownBar() {
   Frame();  // the host started, with its run settings
   auto* frame = new wxFrame(nullptr, wxID_ANY, "bar", wxPoint(0, 0), wxSize(1400, 200));
   auto* bar = new DrawnPanesBar(frame, StartedHost::Get().app().RunSettings());
   frame->SetStatusBar(bar);
   frame->Show();
   StartedHost::Pump(150);
+  return bar;
+}
+
+// Two panes changed at opposite ends of the bar (the clock and the session countdown each
+// second): those two are drawn, not the panes between them.
+TEST(MainFrame, StatusBarDrawsOnlyTheChangedPanes) {
+  DrawnPanesBar* bar = ShownBar();
+  wxWindow* frame = bar->GetParent();
   const int first = bar->CommandToIndex(ID_STATUS_MARKET);
   const int last = bar->GetPaneCount() - 2;
   ASSERT_GT(last, first + 3);
@@ -194,6 +202,73 @@ TEST(MainFrame, StatusBarDrawsOnlyTheChangedPanes) {
   }
   frame->Destroy();
   StartedHost::Pump(50);
+}
+
+// The modules' pane texts wait for the frame's next tick that paints: a held pane is not drawn
+// until then, and then alone.
+TEST(MainFrame, HeldPaneTextsAreDrawnTogetherWhenAsked) {
+  DrawnPanesBar* bar = ShownBar();
+  wxWindow* frame = bar->GetParent();
+  const int session = bar->CommandToIndex(ID_STATUS_RUN_TIME);
+  const int progress = bar->CommandToIndex(ID_STATUS_PROGRESS);
+  // The texts' first forms size their panes (a new width redraws the whole bar).
+  bar->SetPaneText(ID_STATUS_RUN_TIME, L"세션[2]: 00:00:02");
+  bar->SetPaneText(ID_STATUS_PROGRESS, L"10%");
+  bar->Update();
+  StartedHost::Pump(50);
+  bar->drawn.clear();
+  EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_RUN_TIME, L"세션[1]: 00:00:01"));
+  EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_PROGRESS, L"20%"));
+  EXPECT_FALSE(bar->SetPaneTextHeld(4242, L"?"));
+  bar->Update();
+  StartedHost::Pump(50);
+  EXPECT_TRUE(bar->drawn.empty());
+  EXPECT_EQ(bar->GetPaneText(ID_STATUS_RUN_TIME), L"세션[1]: 00:00:01");
+
+  bar->DrawHeldPanes();
+  bar->Update();
+  StartedHost::Pump(50);
+  std::sort(bar->drawn.begin(), bar->drawn.end());
+  bar->drawn.erase(std::unique(bar->drawn.begin(), bar->drawn.end()), bar->drawn.end());
+  EXPECT_EQ(bar->drawn,
+            (std::vector<int>{std::min(session, progress), std::max(session, progress)}));
+  bar->drawn.clear();
+  bar->DrawHeldPanes();
+  bar->Update();
+  StartedHost::Pump(50);
+  EXPECT_TRUE(bar->drawn.empty()) << "each held pane is drawn once";
+  frame->Destroy();
+  StartedHost::Pump(50);
+}
+
+// The frame's tick on the turn of a second turns the status bar's clock and the caption's
+// together.
+TEST(MainFrame, TheTickOnTheSecondTurnsBothClocks) {
+  CMainFrame& frame = Frame();
+  StartedHost::Pump(50);
+  auto at = [](int second, int ms) {
+    SYSTEMTIME t{};
+    t.wYear = 2026;
+    t.wMonth = 12;
+    t.wDay = 11;
+    t.wHour = 9;
+    t.wMinute = 30;
+    t.wSecond = static_cast<WORD>(second);
+    t.wMilliseconds = static_cast<WORD>(ms);
+    return t;
+  };
+  orv::win::FakeClock clock(100000);
+  clock.SetLocalTime(at(5, 3));
+  orv::win::ScopedClock scoped(clock);
+  frame.OnFrameTimerTick();
+  CCaptionBar* caption = frame.GetCaptionBar();
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->GetClockField()->GetLabel(), "2026-12-11 09:30:05");
+  EXPECT_EQ(frame.GetMainStatusBar()->GetPaneText(ID_STATUS_CLOCK), L"09:30:05");
+  clock.SetLocalTime(at(6, 2));
+  frame.OnFrameTimerTick();
+  EXPECT_EQ(caption->GetClockField()->GetLabel(), "2026-12-11 09:30:06");
+  EXPECT_EQ(frame.GetMainStatusBar()->GetPaneText(ID_STATUS_CLOCK), L"09:30:06");
 }
 
 // The first screen's texts as the frame lays them out: the caption bar's clock and buttons,

@@ -6,6 +6,7 @@
 
 #include "platform/support/TextConv.h"
 #include "platform/ui/ControlDialog.h"
+#include "platform/ui/IdleWalk.h"
 #include "platform/win/MessageBox.h"
 #include "plugin/view/PelomarView.h"
 #include "plugin/view/engine/TextFormat.h"
@@ -108,7 +109,11 @@ std::unique_ptr<wxTimer> BindOrderCommandsAndTimer(wxWindow* window,
       ticks->Stop();
       return;
     }
+    // With no split under way the tick only shows the selected stock's code and price: no idle
+    // pass follows it.
+    const bool splitting = entry.Countdown() != 0 || entry.OrderInFlight();
     entry.OnTimer();
+    if (!splitting) orv::ui::ProgramIdleGate().Unchanged();
   });
   if (pauseWhileHidden)
     window->Bind(wxEVT_SHOW, [&entry, alive, ticks](wxShowEvent& event) {

@@ -194,8 +194,10 @@ class CPelomarEngine {
   // The host's user record (the user index says whether someone is signed in); may be null.
   void SetLoginInfo(login_info_s* loginInfo) { m_loginInfo = loginInfo; }
   login_info_s* LoginInfo() const { return m_loginInfo; }
-  // The 500 ms tick (timer 1).
-  void OnTradingTick();
+  // The 500 ms tick (timer 1). False when the tick changed nothing but status-pane texts and the
+  // quotes it handed to the grids (which redraw their changed cells by themselves): the window
+  // side then needs no idle pass for it.
+  bool OnTradingTick();
   // Timer 2: "%계산:%d/%d, R:%d" to the host's status pane 12.
   void ReportTimings();
   TradingTimerState_s& TimerState() { return m_timer; }
@@ -794,8 +796,9 @@ class CPelomarEngine {
   void RunQuoteCycle(CURL* curl, int market);
   // Sets the stop event and joins the workers; clears the abort flag when all ended.
   bool JoinWorkers();
-  void ThirtySecondBlock(DWORD now);
-  void CheckTokens(DWORD now);
+  // Both true when they changed more than status-pane texts (see OnTradingTick).
+  bool ThirtySecondBlock(DWORD now);
+  bool CheckTokens(DWORD now);
   // The account worker's part of a token renewal the tick asked for: waits for the quote
   // passes in flight, logs the due agents in again, turns polling back on, hides the popup.
   void RenewDueLogins(CURL* curl);

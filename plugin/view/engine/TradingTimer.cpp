@@ -51,7 +51,7 @@ SessionBounds_s CPelomarEngine::EffectiveSessionBounds() const {
   return ShiftSessionBounds(m_timer.bounds, m_timer.domesticDelay);
 }
 
-void CPelomarEngine::OnTradingTick() {
+bool CPelomarEngine::OnTradingTick() {
   SYSTEMTIME local;
   orv::win::GetLocalTime(&local);
   const DWORD now = orv::win::GetTickCount();
@@ -59,23 +59,36 @@ void CPelomarEngine::OnTradingTick() {
   m_currentHhmm.store(hhmm);
   m_currentMarket.store(CurrentMarketFor(local.wHour, m_timer.overseasAutoSwitch != 0));
 
+  bool changed = false;
   const int state = SessionStateFor(hhmm, EffectiveSessionBounds());
-  if (m_sessionState.exchange(state) != state) ResetAllStockStairs();
+  if (m_sessionState.exchange(state) != state) {
+    ResetAllStockStairs();
+    changed = true;
+  }
 
-  m_signedInUser.store(m_loginInfo ? m_loginInfo->nUserIdx : 0);
-  const bool signedIn = m_signedInUser.load() > 0;
-  if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0) ThirtySecondBlock(now);
+  const int user = m_loginInfo ? m_loginInfo->nUserIdx : 0;
+  if (m_signedInUser.exchange(user) != user) changed = true;
+  const bool signedIn = user > 0;
+  if (signedIn && m_timer.viewUserIndex >= 1 && m_timer.tickGuard == 0 &&
+      ThirtySecondBlock(now))
+    changed = true;
 
   if (m_quotesApplied.exchange(0) == 1) PublishQuotes();
-  if (m_accountSummaryDue.exchange(0) == 1) PublishAccountSummary();
+  if (m_accountSummaryDue.exchange(0) == 1) {
+    PublishAccountSummary();
+    changed = true;
+  }
   if (m_gridRebuildRequest.load() != 0 && m_window) {
     m_gridRebuildRequest.store(0);
     PublishMasterList();
+    changed = true;
   }
-  if (signedIn) CheckTokens(now);
+  if (signedIn && CheckTokens(now)) changed = true;
+  return changed;
 }
 
-void CPelomarEngine::ThirtySecondBlock(DWORD now) {
+bool CPelomarEngine::ThirtySecondBlock(DWORD now) {
+  bool changed = false;
   m_timer.tickGuard = 1;
   if (m_timer.shownNation != m_timer.reportedNation) {
     m_timer.reportedNation = m_timer.shownNation;
@@ -90,6 +103,7 @@ void CPelomarEngine::ThirtySecondBlock(DWORD now) {
     // The refresh takes this tick; the account query waits for the next one.
     m_accountRefresh.store(0);
     PublishHoldings();
+    changed = true;
   } else if (m_timer.sinceAccountQuery >= kWakeIntervalMs) {
     m_lastAccountQueryTick.store(now);
     SetWorkEvent(EngineWorker::kAccount);
@@ -100,6 +114,7 @@ void CPelomarEngine::ThirtySecondBlock(DWORD now) {
     m_cafe->Wake();
   }
   m_timer.tickGuard = 0;
+  return changed;
 }
 
 void CPelomarEngine::WaitForQuotePasses(DWORD limitMs) {
@@ -108,7 +123,8 @@ void CPelomarEngine::WaitForQuotePasses(DWORD limitMs) {
     orv::win::Sleep(kDrainStepMs);
 }
 
-void CPelomarEngine::CheckTokens(DWORD) {
+bool CPelomarEngine::CheckTokens(DWORD) {
+  bool changed = false;
   int64_t smallest = 0;
   const int due = RenewBrokerLogins(nullptr, &smallest, 0, 0);
   m_timer.smallestTokenTime = smallest;
@@ -123,6 +139,7 @@ void CPelomarEngine::CheckTokens(DWORD) {
     // made) until it has renewed them.
     m_tokenRenewal.store(1);
     SetWorkEvent(EngineWorker::kAccount);
+    changed = true;
   }
 
   if (seconds != m_timer.shownSessionSeconds) {
@@ -136,6 +153,7 @@ void CPelomarEngine::CheckTokens(DWORD) {
       m_window->NotifyHostValues(kHostStatusKind, kSessionPane, static_cast<double>(smallest),
                                  static_cast<double>(smallest), m_timer.sessionText.c_str(), L"");
   }
+  return changed;
 }
 
 void CPelomarEngine::RenewDueLogins(CURL* curl) {

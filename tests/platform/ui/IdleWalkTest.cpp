@@ -2,6 +2,7 @@
 // state, and when the command states are due.
 
 #include <gtest/gtest.h>
+#include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/listctrl.h>
 #include <wx/notebook.h>
@@ -149,7 +150,7 @@ TEST(CommandStatePacer, DueOncePerIntervalAsTheToolkitsUpdateClock) {
   }
 }
 
-TEST(IdleGate, APassFollowsEveryEventButDrawingAndTheQuietTimersUnchangedTicks) {
+TEST(IdleGate, APassFollowsEveryEventButDrawingQuietTimersUnchangedTicksAndTakenBackEvents) {
   wxEvtHandler owner;
   wxEvtHandler other;
   wxTimer quiet(&owner, 7);
@@ -169,6 +170,8 @@ TEST(IdleGate, APassFollowsEveryEventButDrawingAndTheQuietTimersUnchangedTicks) 
   const wxCommandEvent frameBorderPaint(wxEVT_NC_PAINT);
   const wxEraseEvent erase;
   const wxListEvent cacheHint(wxEVT_LIST_CACHE_HINT);
+  const wxCommandEvent posted(wxEVT_ASYNC_METHOD_CALL);
+  const wxCommandEvent text(wxEVT_TEXT, 101);
   // Each case starts after a pass that asked the command states and wanted no more time.
   struct Case {
     const char* what;
@@ -197,6 +200,35 @@ TEST(IdleGate, APassFollowsEveryEventButDrawingAndTheQuietTimersUnchangedTicks) 
       {"a button", [&](IdleGate& g) { g.Saw(button); }, true},
       {"a size", [&](IdleGate& g) { g.Saw(size); }, true},
       {"a window asked for more time", [](IdleGate& g) { g.PassEnded(true); }, true},
+      // A handler takes its event back when it changed nothing a pass looks at; only the event
+      // just seen, and only while nothing else happened since.
+      {"a posted call taken back",
+       [&](IdleGate& g) {
+         g.Saw(posted);
+         g.Unchanged();
+       },
+       false},
+      {"a tick taken back", [&](IdleGate& g) { g.Saw(ownersOtherTick), g.Unchanged(); }, false},
+      {"taken back after its handler set a text",
+       [&](IdleGate& g) {
+         g.Saw(posted);
+         g.Saw(text);
+         g.Unchanged();
+       },
+       true},
+      {"taken back after its handler reported a change",
+       [&](IdleGate& g) {
+         g.Saw(posted);
+         g.Changed();
+         g.Unchanged();
+       },
+       true},
+      {"taken back after a paint", [&](IdleGate& g) { g.Saw(posted), g.Saw(paint), g.Unchanged(); },
+       true},
+      {"the second of two events taken back",
+       [&](IdleGate& g) { g.Saw(button), g.Saw(posted), g.Unchanged(); }, true},
+      {"a quiet tick's handler cannot take back the event before",
+       [&](IdleGate& g) { g.Saw(button), g.Saw(quietTick), g.Unchanged(); }, true},
   };
   for (const Case& c : cases) {
     IdleGate gate;
@@ -227,6 +259,15 @@ TEST(IdleGate, ChangesDuringAPassAndHeldBackCommandStatesMakeTheNextPassDue) {
   gate.PassStarts(true);
   gate.PassEnded(false);
   EXPECT_FALSE(gate.PassDue(true));
+}
+
+// The host and the plug-in each link a copy of this library: the gate both reach is the one on
+// the application object they share, made by whichever asks first.
+TEST(IdleGate, TheProgramsGateHangsOnTheApplication) {
+  ASSERT_NE(wxAppConsole::GetInstance(), nullptr);
+  IdleGate& gate = ProgramIdleGate();
+  EXPECT_EQ(wxAppConsole::GetInstance()->GetClientData(), static_cast<void*>(&gate));
+  EXPECT_EQ(&ProgramIdleGate(), &gate);
 }
 
 }  // namespace

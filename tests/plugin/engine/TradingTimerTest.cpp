@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -162,6 +163,33 @@ TEST_F(TradingTick, WakesAccountAndCafeWorkersEvery30sOnlyWhileSignedIn) {
   EXPECT_FALSE(EventSet(EngineWorker::kAccount));
   At(10, 1);
   EXPECT_TRUE(EventSet(EngineWorker::kAccount));
+}
+
+// The window side follows a tick with an idle pass only when the tick changed more than the
+// status texts and the quotes handed to the grids (which redraw their changed cells themselves).
+TEST_F(TradingTick, SaysWhenItChangedMoreThanStatusTextsAndQuotes) {
+  const struct {
+    const char* what;
+    std::function<void()> before;
+    int hour, minute;
+    bool changed;
+  } steps[] = {
+      {"the first tick signed in", [this] { SignIn(); }, 10, 0, true},
+      {"nothing new", [] {}, 10, 0, false},
+      {"quotes applied", [this] { engine_.m_quotesApplied.store(1); }, 10, 0, false},
+      {"the session countdown turned", [this] { clock_.Advance(1000); }, 10, 0, false},
+      {"the account summary", [this] { engine_.m_accountSummaryDue.store(1); }, 10, 0, true},
+      {"the session closed", [] {}, 15, 31, true},
+      {"the grids rebuilt", [this] { engine_.m_gridRebuildRequest.store(1); }, 15, 31, true},
+      {"the holdings refreshed", [this] { engine_.m_accountRefresh.store(1); }, 15, 31, true},
+      {"still nothing new", [] {}, 15, 31, false},
+      {"signed out", [this] { login_.nUserIdx = 0; }, 15, 31, true},
+  };
+  for (const auto& step : steps) {
+    step.before();
+    clock_.SetLocalTime(LocalTime(2025, 1, 6, step.hour, step.minute, 0));
+    EXPECT_EQ(engine_.OnTradingTick(), step.changed) << step.what;
+  }
 }
 
 TEST_F(TradingTick, HandsWorkerResultsToTheGridsAndReportsPanes) {
