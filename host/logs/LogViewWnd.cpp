@@ -31,7 +31,7 @@ wxString TimeText(const SYSTEMTIME& t) {
 
 CLogListCtrl::CLogListCtrl(wxWindow* parent, LogViewHost* host)
     : wxListCtrl(parent, ID_LOG_LIST, wxDefaultPosition, wxDefaultSize,
-                 wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxBORDER_NONE),
+                 wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxLC_NO_HEADER | wxBORDER_NONE),
       host_(host) {
   // The time and level columns fit their widest texts in the list's font, with room for the
   // cell margins.
@@ -97,6 +97,54 @@ wxString CLogListCtrl::OnGetItemText(long item, long column) const {
 // Every cell is drawn in black on the pane's text background colour.
 wxListItemAttr* CLogListCtrl::OnGetItemAttr(long) const { return &attr_; }
 
+CLogHeader::CLogHeader(wxWindow* parent, wxListCtrl* list)
+    : wxHeaderCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                   wxHD_DEFAULT_STYLE & ~wxHD_ALLOW_REORDER),
+      list_(list) {
+  for (int i = 0; i < list_->GetColumnCount(); ++i) {
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
+    list_->GetColumn(i, column);
+    const wxAlignment align = column.GetAlign() == wxLIST_FORMAT_RIGHT    ? wxALIGN_RIGHT
+                              : column.GetAlign() == wxLIST_FORMAT_CENTRE ? wxALIGN_CENTRE
+                                                                          : wxALIGN_LEFT;
+    columns_.emplace_back(column.GetText(), list_->GetColumnWidth(i), align);
+  }
+  SetColumnCount(static_cast<unsigned int>(columns_.size()));
+  Bind(wxEVT_HEADER_RESIZING, &CLogHeader::OnResize, this);
+  Bind(wxEVT_HEADER_END_RESIZE, &CLogHeader::OnResize, this);
+  // The list scrolls sideways by its scroll bar, the keyboard or the wheel; the titles follow
+  // once the list has moved.
+  const wxEventTypeTag<wxScrollWinEvent> scrolls[] = {
+      wxEVT_SCROLLWIN_TOP,      wxEVT_SCROLLWIN_BOTTOM,   wxEVT_SCROLLWIN_LINEUP,
+      wxEVT_SCROLLWIN_LINEDOWN, wxEVT_SCROLLWIN_PAGEUP,   wxEVT_SCROLLWIN_PAGEDOWN,
+      wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE};
+  for (const auto& type : scrolls) {
+    list_->Bind(type, [this](wxScrollWinEvent& event) {
+      event.Skip();
+      if (event.GetOrientation() == wxHORIZONTAL) CallAfter([this] { FollowList(); });
+    });
+  }
+}
+
+void CLogHeader::FollowList() {
+  int x = 0, y = 0;
+  list_->CalcUnscrolledPosition(0, 0, &x, &y);
+  if (x == scrolled_) return;
+  ScrollWindow(scrolled_ - x, 0);
+  scrolled_ = x;
+}
+
+void CLogHeader::OnResize(wxHeaderCtrlEvent& event) {
+  const unsigned int idx = static_cast<unsigned int>(event.GetColumn());
+  if (idx >= columns_.size()) return;
+  const int width = std::max(event.GetWidth(), columns_[idx].GetMinWidth());
+  if (width == columns_[idx].GetWidth()) return;
+  columns_[idx].SetWidth(width);
+  UpdateColumn(idx);
+  list_->SetColumnWidth(static_cast<long>(idx), width);
+}
+
 CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
     : CxContainerBaseWnd(parent, id, "CLogViewWnd"), host_(host) {
   toolBar_ = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -128,6 +176,7 @@ CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
 
   list_ = new CLogListCtrl(this, host_);
   list_->SetTextBackground(darkBackground_ ? *wxBLACK : textBackground_);
+  header_ = new CLogHeader(this, list_);
 
   Bind(
       wxEVT_TOOL, [this](wxCommandEvent&) { SetAutoScroll(!IsAutoScroll()); }, ID_LOG_AUTO_SCROLL);
@@ -153,8 +202,12 @@ CLogViewWnd::CLogViewWnd(wxWindow* parent, int id, LogViewHost* host)
 void CLogViewWnd::Layout2() {
   const wxSize size = GetClientSize();
   const int barHeight = toolBar_->GetBestSize().y;
+  const int titlesHeight = header_->GetBestSize().y;
   toolBar_->SetSize(0, 0, size.x, barHeight);
-  list_->SetSize(0, barHeight, size.x, std::max(0, size.y - barHeight));
+  header_->SetSize(0, barHeight, size.x, titlesHeight);
+  const int listTop = barHeight + titlesHeight;
+  list_->SetSize(0, listTop, size.x, std::max(0, size.y - listTop));
+  header_->FollowList();
 }
 
 void CLogViewWnd::SetLineCount(int count) {

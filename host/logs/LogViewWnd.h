@@ -1,10 +1,11 @@
 #pragma once
 // The log pane: a toolbar (search box, auto-scroll switch, open log folder, display switch,
-// delete) over a virtual list of the log hub's lines. The list reads lines by index through
+// delete) over the column titles and a virtual list of the log hub's lines. The list reads lines by index through
 // its host and reloads at most every 200 ms, only when new lines were announced: the main
 // frame's 200 ms timer drives the reload (OnRedrawTimer), so the pane wakes the window thread
 // no more often than the frame already does.
 
+#include <wx/headerctrl.h>
 #include <wx/listctrl.h>
 
 #include <atomic>
@@ -66,6 +67,26 @@ class CLogListCtrl : public wxListCtrl {
   mutable wxListItemAttr attr_;
 };
 
+// The column titles above the log list, a window of their own. The list redraws itself whole
+// whenever a new line changes its scroll range (about once a second while a market is polled);
+// its own title row, a part of it, was redrawn each time with it. The titles follow the list's
+// horizontal scrolling, and a title's border dragged sizes the list's column.
+class CLogHeader : public wxHeaderCtrl {
+ public:
+  CLogHeader(wxWindow* parent, wxListCtrl* list);
+  // Follows the list's horizontal scroll position.
+  void FollowList();
+  int ScrolledBy() const { return scrolled_; }
+  const wxHeaderColumn& GetColumn(unsigned int idx) const override { return columns_[idx]; }
+
+ private:
+  void OnResize(wxHeaderCtrlEvent& event);
+
+  wxListCtrl* list_;
+  std::vector<wxHeaderColumnSimple> columns_;
+  int scrolled_ = 0;  // the list's horizontal scroll offset the titles are drawn at
+};
+
 class CLogViewWnd : public CxContainerBaseWnd {
  public:
   CLogViewWnd(wxWindow* parent, int id, LogViewHost* host);
@@ -86,6 +107,7 @@ class CLogViewWnd : public CxContainerBaseWnd {
   bool IsAutoScroll() const { return autoScroll_ != 0; }
   void SetAutoScroll(bool on);
   CLogListCtrl* GetList() const { return list_; }
+  CLogHeader* GetHeader() const { return header_; }
   wxToolBar* GetToolBar() const { return toolBar_; }
   wxTextCtrl* GetSearchBox() const { return searchBox_; }
 
@@ -119,5 +141,6 @@ class CLogViewWnd : public CxContainerBaseWnd {
   wxTextCtrl* searchBox_ = nullptr;
   std::wstring searchText_;
   CLogListCtrl* list_ = nullptr;
+  CLogHeader* header_ = nullptr;
   std::atomic<int> lineCount_{0};
 };

@@ -439,6 +439,74 @@ TEST(MainFrame, LinesAddedToTheHubAppearInTheLogPane) {
   EXPECT_EQ(pane->GetList()->GetItemCount(), after);
 }
 
+// The log list redraws itself whole whenever a new line changes its scroll range; its column
+// titles are a window of their own that stays as it is, follows the list sideways and sizes the
+// list's columns.
+TEST(MainFrame, LogPaneTitlesStayPutAsLinesArriveAndFollowTheList) {
+  CMainFrame& frame = Frame();
+  CLogHub* hub = frame.GetLogHub();
+  CLogViewWnd* pane = frame.GetLogViewWnd();
+  CLogHeader* titles = pane->GetHeader();
+  CLogListCtrl* list = pane->GetList();
+  ASSERT_NE(titles, nullptr);
+  ASSERT_EQ(titles->GetColumnCount(), 4u);
+  const char* names[] = {"시간", "구분", "내용", "모듈"};
+  for (unsigned int i = 0; i < 4; ++i) {
+    EXPECT_EQ(titles->GetColumn(i).GetTitle().utf8_string(), names[i]);
+    EXPECT_EQ(titles->GetColumn(i).GetWidth(), list->GetColumnWidth(static_cast<int>(i)));
+  }
+  EXPECT_LE(titles->GetRect().GetBottom(), list->GetRect().GetTop());
+
+  int titlePaints = 0, listPaints = 0;
+  titles->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+    ++titlePaints;
+    e.Skip();
+  });
+  for (wxWindow* child : list->GetChildren())
+    child->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+      ++listPaints;
+      e.Skip();
+    });
+  pane->SetAutoScroll(true);
+  StartedHost::Pump(300);
+  titlePaints = listPaints = 0;
+  for (int batch = 0; batch < 6; ++batch) {
+    hub->AddLinesAndWrite(L"1\n2\n3\n4\n5\n6\n7\n8\n9\n10", false, 1, 0, 0, 0, 0, 0, nullptr);
+    StartedHost::Pump(300);
+  }
+  EXPECT_GT(listPaints, 0);
+  EXPECT_EQ(titlePaints, 0);
+
+  // A title's border dragged sizes the list's column.
+  wxHeaderCtrlEvent resized(wxEVT_HEADER_END_RESIZE, titles->GetId());
+  resized.SetEventObject(titles);
+  resized.SetColumn(2);
+  resized.SetWidth(3000);
+  titles->GetEventHandler()->ProcessEvent(resized);
+  EXPECT_EQ(list->GetColumnWidth(2), 3000);
+  EXPECT_EQ(titles->GetColumn(2).GetWidth(), 3000);
+
+  // The list scrolled sideways: the titles move with it.
+  StartedHost::Pump(100);
+  list->Scroll(10, -1);
+  wxScrollWinEvent scrolled(wxEVT_SCROLLWIN_THUMBRELEASE, 10, wxHORIZONTAL);
+  scrolled.SetEventObject(list);
+  list->GetEventHandler()->ProcessEvent(scrolled);
+  StartedHost::Pump(100);
+  int x = 0, y = 0;
+  list->CalcUnscrolledPosition(0, 0, &x, &y);
+  EXPECT_GT(x, 0);
+  EXPECT_EQ(titles->ScrolledBy(), x);
+  list->Scroll(0, -1);
+  wxScrollWinEvent back(wxEVT_SCROLLWIN_THUMBRELEASE, 0, wxHORIZONTAL);
+  back.SetEventObject(list);
+  list->GetEventHandler()->ProcessEvent(back);
+  StartedHost::Pump(100);
+  EXPECT_EQ(titles->ScrolledBy(), 0);
+  resized.SetWidth(640);
+  titles->GetEventHandler()->ProcessEvent(resized);
+}
+
 TEST(MainFrame, LogPaneDeleteAsksAndClearsOnlyOnYes) {
   CMainFrame& frame = Frame();
   CLogViewWnd* pane = frame.GetLogViewWnd();
