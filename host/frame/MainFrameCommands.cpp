@@ -237,9 +237,9 @@ void CMainFrame::OnFrameTimerTick() {
     if (!actions.clockText.empty() || logReload) statusBar_->DrawHeldPanes();
   }
   KeepFrameTimerInStep(clock.Now());
-  // The windows' idle pass follows a tick only when the log list has new lines to lay out or a
-  // window came or went; new pane texts are only drawn.
-  if (logReload || hadTray != HasTrayIcon() || actions.showSaver) {
+  // The windows' idle pass follows a tick only when a window came or went; new pane texts are
+  // only drawn, and the log list lays its new lines out as it loads them.
+  if (hadTray != HasTrayIcon() || actions.showSaver) {
     orv::ui::ProgramIdleGate().Changed();
   }
 }
@@ -248,10 +248,17 @@ void CMainFrame::KeepFrameTimerInStep(const SYSTEMTIME& local) {
   // The ticks fall just after each fifth of a second of the local clock, so that the clock
   // turns as the second does, not up to a tick later. A periodic timer drifts later by the time
   // each tick takes to be dispatched: the next tick is set from the clock every time.
+  // The timer is set again only when the tick is out of step by more than a few milliseconds,
+  // and back to its period on the tick after.
   if (!frameTimer_.IsRunning()) return;
   constexpr int kAfterTurnMs = 2;
-  const int next = kFrameTimerMs - local.wMilliseconds % kFrameTimerMs + kAfterTurnMs;
-  frameTimer_.Start(next);
+  constexpr int kLateMs = 8;
+  const int phase = local.wMilliseconds % kFrameTimerMs;
+  if (phase >= kAfterTurnMs && phase <= kAfterTurnMs + kLateMs) {
+    if (frameTimer_.GetInterval() != kFrameTimerMs) frameTimer_.Start(kFrameTimerMs);
+    return;
+  }
+  frameTimer_.Start((kFrameTimerMs - phase + kAfterTurnMs) % kFrameTimerMs + 1);
 }
 
 void CMainFrame::ShowScreenSaver() {

@@ -62,6 +62,9 @@ void CLogListCtrl::UpdateLogList() {
   // new ones came) the rows on screen are redrawn.
   if (count != GetItemCount()) {
     SetItemCount(count);
+    // The list lays its rows out in its idle turn. It takes the turn at once: new lines then
+    // need no idle pass over every window of the program.
+    for (wxWindow* part : GetChildren()) part->OnInternalIdle();
   } else if (count > 0) {
     const long top = std::max(0L, GetTopItem());
     RefreshItems(top, std::min<long>(count - 1, top + GetCountPerPage()));
