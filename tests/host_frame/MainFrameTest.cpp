@@ -205,38 +205,51 @@ TEST(MainFrame, StatusBarDrawsOnlyTheChangedPanes) {
 }
 
 // The modules' pane texts wait for the frame's next tick that paints: a held pane is not drawn
-// until then, and then alone.
+// until then, and then alone. Test processes share one display, so another's window mapped over
+// this one repaints what it uncovered: a round with a stray paint is run again, and a bar that
+// draws held panes early (or twice) fails every round.
 TEST(MainFrame, HeldPaneTextsAreDrawnTogetherWhenAsked) {
   DrawnPanesBar* bar = ShownBar();
   wxWindow* frame = bar->GetParent();
   const int session = bar->CommandToIndex(ID_STATUS_RUN_TIME);
   const int progress = bar->CommandToIndex(ID_STATUS_PROGRESS);
+  EXPECT_FALSE(bar->SetPaneTextHeld(4242, L"?"));
   // The texts' first forms size their panes (a new width redraws the whole bar).
   bar->SetPaneText(ID_STATUS_RUN_TIME, L"세션[2]: 00:00:02");
   bar->SetPaneText(ID_STATUS_PROGRESS, L"10%");
   bar->Update();
   StartedHost::Pump(50);
-  bar->drawn.clear();
-  EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_RUN_TIME, L"세션[1]: 00:00:01"));
-  EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_PROGRESS, L"20%"));
-  EXPECT_FALSE(bar->SetPaneTextHeld(4242, L"?"));
-  bar->Update();
-  StartedHost::Pump(50);
-  EXPECT_TRUE(bar->drawn.empty());
-  EXPECT_EQ(bar->GetPaneText(ID_STATUS_RUN_TIME), L"세션[1]: 00:00:01");
-
-  bar->DrawHeldPanes();
-  bar->Update();
-  StartedHost::Pump(50);
-  std::sort(bar->drawn.begin(), bar->drawn.end());
-  bar->drawn.erase(std::unique(bar->drawn.begin(), bar->drawn.end()), bar->drawn.end());
-  EXPECT_EQ(bar->drawn,
-            (std::vector<int>{std::min(session, progress), std::max(session, progress)}));
-  bar->drawn.clear();
-  bar->DrawHeldPanes();
-  bar->Update();
-  StartedHost::Pump(50);
-  EXPECT_TRUE(bar->drawn.empty()) << "each held pane is drawn once";
+  auto drawnOnce = [&] {
+    bar->Update();
+    StartedHost::Pump(50);
+    std::vector<int> drawn = bar->drawn;
+    std::sort(drawn.begin(), drawn.end());
+    drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    bar->drawn.clear();
+    return drawn;
+  };
+  const std::vector<int> both{std::min(session, progress), std::max(session, progress)};
+  std::string failed;
+  for (int round = 0; round < 3; ++round) {
+    drawnOnce();
+    const std::wstring text = L"세션[1]: 00:00:0" + std::to_wstring(round + 1);
+    EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_RUN_TIME, text));
+    EXPECT_TRUE(bar->SetPaneTextHeld(ID_STATUS_PROGRESS, std::to_wstring(20 + round) + L"%"));
+    EXPECT_EQ(bar->GetPaneText(ID_STATUS_RUN_TIME), text);
+    const std::vector<int> early = drawnOnce();
+    bar->DrawHeldPanes();
+    const std::vector<int> asked = drawnOnce();
+    bar->DrawHeldPanes();
+    const std::vector<int> again = drawnOnce();
+    if (early.empty() && asked == both && again.empty()) {
+      failed.clear();
+      break;
+    }
+    failed = ::testing::PrintToString(early) + " drawn before asked, " +
+             ::testing::PrintToString(asked) + " when asked, " +
+             ::testing::PrintToString(again) + " when asked again";
+  }
+  EXPECT_EQ(failed, "");
   frame->Destroy();
   StartedHost::Pump(50);
 }
@@ -305,7 +318,9 @@ TEST(MainFrame, FirstScreenTextsAreWholeAndApart) {
     ASSERT_TRUE(status->GetFieldRect(i, field));
     EXPECT_LE(field.GetRight(), status->GetClientSize().x) << i;
     const wxString text = status->GetStatusText(i);
-    if (!text.empty()) EXPECT_GE(field.width, status->GetTextExtent(text).x) << text;
+    if (!text.empty()) {
+      EXPECT_GE(field.width, status->GetTextExtent(text).x) << text;
+    }
   }
 
   wxRibbonButtonBar* login = frame.GetRibbon()->GetLoginBar();
@@ -473,10 +488,15 @@ TEST(MainFrame, LogPaneTitlesStayPutAsLinesArriveAndFollowTheList) {
     before = titlePaints;
     StartedHost::Pump(300);
   }
-  titlePaints = listPaints = 0;
-  for (int batch = 0; batch < 6; ++batch) {
-    hub->AddLinesAndWrite(L"1\n2\n3\n4\n5\n6\n7\n8\n9\n10", false, 1, 0, 0, 0, 0, 0, nullptr);
-    StartedHost::Pump(300);
+  // Another test's window mapped over this one repaints what it uncovers: a round with a stray
+  // title paint is run again, while titles redrawn by new lines fail every round.
+  for (int round = 0; round < 3; ++round) {
+    titlePaints = listPaints = 0;
+    for (int batch = 0; batch < 6; ++batch) {
+      hub->AddLinesAndWrite(L"1\n2\n3\n4\n5\n6\n7\n8\n9\n10", false, 1, 0, 0, 0, 0, 0, nullptr);
+      StartedHost::Pump(300);
+    }
+    if (titlePaints == 0 && listPaints > 0) break;
   }
   EXPECT_GT(listPaints, 0);
   EXPECT_EQ(titlePaints, 0);
