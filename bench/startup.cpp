@@ -112,8 +112,10 @@ double ProcessCpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// Logged in and polling a market where nothing changes: the CPU the program spends a minute,
-// measured over 30 seconds once the lists are loaded.
+// Logged in and polling a market where nothing changes: the CPU this process spends a minute,
+// measured over 30 seconds once the lists are loaded. The figure holds the sandbox answering
+// the polls and the harness waiting, so it carries no target: the program's own idle CPU, with
+// its target, is bench_process's.
 void BM_IdleCpuPerMinute(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
   for (auto _ : state) {
@@ -133,15 +135,16 @@ void BM_IdleCpuPerMinute(benchmark::State& state) {
     const double before = ProcessCpuSeconds();
     road.WaitFor([] { return false; }, std::chrono::seconds(kSeconds));
     const double used = ProcessCpuSeconds() - before;
-    state.counters["cpu_s_per_minute"] = used * 60.0 / kSeconds;
-    state.counters["target_s"] = 0.5;
+    state.counters["cpu_s_per_minute_with_sandbox"] = used * 60.0 / kSeconds;
     road.CloseWithYes(std::chrono::seconds(10));
   }
 }
 BENCHMARK(BM_IdleCpuPerMinute)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Resident memory of the logged-in program with a market's full list: 12,000 listed stocks
-// (the sandbox's own first), served as the broker serves them, in continued pages of 500.
+// (the sandbox's own first), served as the broker serves them, in continued pages of 500. The
+// sandbox holds its own copy of the pages in this process, so the figure carries no target: the
+// program's own, with its target, is bench_process's.
 void BM_ResidentWith12000Listed(benchmark::State& state) {
   if (!HaveDisplay(state)) return;
   constexpr int kListed = 12000;
@@ -175,8 +178,7 @@ void BM_ResidentWith12000Listed(benchmark::State& state) {
       return;
     }
     state.counters["listed"] = listed;
-    state.counters["rss_trading_kb"] = ResidentKb();
-    state.counters["target_kb"] = 200 * 1024;
+    state.counters["rss_with_sandbox_kb"] = ResidentKb();
     road.CloseWithYes(std::chrono::seconds(10));
   }
 }
