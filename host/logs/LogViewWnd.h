@@ -1,9 +1,9 @@
 #pragma once
 // The log pane: a toolbar (search box, auto-scroll switch, open log folder, display switch,
-// delete) over the column titles and a virtual list of the log hub's lines. The list reads lines by index through
-// its host and reloads at most every 200 ms, only when new lines were announced: the main
-// frame's 200 ms timer drives the reload (OnRedrawTimer), so the pane wakes the window thread
-// no more often than the frame already does.
+// delete) over the column titles and a virtual list of the log hub's lines. The list reads
+// lines by index through its host and reloads at most every 200 ms, only when new lines were
+// announced: the main frame's 200 ms timer drives the reload (OnRedrawTimer), so the pane wakes
+// the window thread no more often than the frame already does.
 
 #include <wx/headerctrl.h>
 #include <wx/listctrl.h>

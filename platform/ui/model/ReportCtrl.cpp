@@ -210,6 +210,8 @@ bool CMyReportCtrl::RemoveRecord(CMyReportRecordBase* record) {
   if (it == owner.end()) return false;
   ClearRowIndexes();
   rows_.clear();
+  // The view shows a row that is gone: it lays the rows out again even when none is left.
+  rowsShownBy_ = nullptr;
   owner.erase(it);
   Populate();
   return true;

@@ -363,6 +363,14 @@ TEST_F(ReportCtrlTest, RepopulatingTheRowsTheViewShowsRedrawsOnlyChangedRows) {
   grid.SetView(&view);
   grid.Populate();
   EXPECT_EQ(view.rows, rowsBefore + 3);
+
+  // Each removal lays the rows out, down to the last row's: the view shows no row left.
+  while (grid.GetRecordCount() > 0) {
+    const int told = view.rows;
+    ASSERT_TRUE(grid.RemoveRecord(grid.GetRecord(0)));
+    EXPECT_EQ(view.rows, told + 1) << grid.GetRecordCount() << " left";
+  }
+  EXPECT_EQ(grid.GetRowCount(), 0);
 }
 
 TEST_F(ReportCtrlTest, AChangedValueMarksOnlyItsCellAndAWholeRowChangeCoversTheRow) {
