@@ -125,7 +125,13 @@ class ZipReader {
 bool ParseXml(const std::string& xml, TiXmlDocument* doc) {
   if (XmlDepth(xml) > kMaxXmlDepth) return false;
   TiXmlBase::SetCondenseWhiteSpace(false);
-  doc->Parse(xml.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  // A part that is not clean UTF-8 is mended on a copy (bad bytes read as U+FFFD) before the
+  // parser sees it; a clean part, the usual case, is parsed as it is.
+  if (IsCleanXmlUtf8(xml)) {
+    doc->Parse(xml.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  } else {
+    doc->Parse(CleanXmlUtf8(xml).c_str(), nullptr, TIXML_ENCODING_UTF8);
+  }
   return !doc->Error() && doc->RootElement();
 }
 

@@ -262,3 +262,34 @@ TEST(XlBook, SheetXmlReaderHandlesWhatProducersWrite) {
     EXPECT_FALSE(orv::xl::ParseWorksheet(bad, shared, &s)) << bad.substr(0, 60);
   }
 }
+
+TEST(XlBook, PartsThatAreNotCleanUtf8ReadWithBadBytesReplaced) {
+  // The parser steps over a character by its lead byte: a lead byte cut by the part's end, or
+  // by a NUL, must not take it past the text. Bad bytes read as U+FFFD; text after a NUL is
+  // not read.
+  const std::string head = "<sst><si><t>";
+  const std::string tail = "</t></si></sst>";
+  const std::string bad = "\xEF\xBF\xBD";
+  struct Case {
+    const char* name;
+    std::string xml;
+    bool parses;
+    std::string text;
+  } cases[] = {
+      {"clean Korean", head + "가나" + tail, true, "가나"},
+      {"stray continuation byte", head + "a\x80" "b" + tail, true, "a" + bad + "b"},
+      {"overlong slash", head + "\xC0\xAF" + tail, true, bad + bad},
+      {"surrogate", head + "\xED\xA0\x80" + tail, true, bad + bad + bad},
+      {"lead byte before a tag", head + "x\xE2" + tail, true, "x" + bad},
+      {"lead byte cut by the end", head + "x</t></si></sst>\xF0", true, "x"},
+      {"lead byte before a NUL", head + "x\xE2" + std::string(1, '\0') + "\x82" + tail, false, ""},
+      {"NUL in the text", head + "ab" + std::string(1, '\0') + tail, false, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> shared;
+    EXPECT_EQ(orv::xl::ParseSharedStrings(c.xml, &shared), c.parses) << c.name;
+    if (!c.parses) continue;
+    ASSERT_EQ(shared.size(), 1u) << c.name;
+    EXPECT_EQ(shared[0], c.text) << c.name;
+  }
+}
